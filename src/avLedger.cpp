@@ -1,0 +1,224 @@
+#include "avLedger.h"
+
+#include "avErrLog.h"
+#include "avError.h"
+#include "avHelp.h"
+#include "avMenu.h"
+#include "avParam.h"
+#include "avPath.h"
+#include "modAC.h"
+#include "modComp.h"
+#include "modFLog.h"
+#include "modMaint.h"
+#include "modPilot.h"
+#include "pagAC.h"
+#include "pagComp.h"
+#include "pagFLog.h"
+#include "pagPilot.h"
+#include "pagRef.h"
+#include "sqlMLog.h"
+
+#include <glib/gprintf.h>
+
+#include <array>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string_view>
+#include <unistd.h>
+
+namespace {
+
+GtkBuilder* m_pBuilder = nullptr;
+GtkWidget* m_pwgtNB = nullptr;
+guint m_nPageCur = 0;
+
+// The notebook's pages in the UI file's order; page 3 has nothing to refresh.
+struct PageOps {
+    void (*pfnEnter)();
+    void (*pfnLeave)();
+};
+constexpr std::array<PageOps, 5> m_lstPages{{
+    {ccdOnPageEnter, ccdOnPageLeave},
+    {refOnPageEnter, refOnPageLeave},
+    {fltOnPageEnter, fltOnPageLeave},
+    {nullptr, acdOnPageLeave},
+    {pltOnPageEnter, pltOnPageLeave},
+}};
+
+// Handlers that the UI file names, by name. A name in the file that is
+// missing here is reported (and is fatal under test).
+struct HandlerEntry {
+    std::string_view szName;
+    GCallback pfn;
+};
+const std::array m_lstHandlers{
+    HandlerEntry{"on_avLedger_destroy_event", G_CALLBACK(on_avLedger_destroy_event)},
+};
+
+void connectHandler(GtkBuilder*, GObject* pObject, const gchar* pszSignal,
+                    const gchar* pszHandler, GObject* pConnect, GConnectFlags flags, gpointer) {
+    for (const auto& entry : m_lstHandlers) {
+        if (entry.szName != pszHandler)
+            continue;
+        if (pConnect)
+            g_signal_connect_object(pObject, pszSignal, entry.pfn, pConnect, flags);
+        else
+            g_signal_connect_data(pObject, pszSignal, entry.pfn, nullptr, nullptr, flags);
+        return;
+    }
+    g_warning("UI file names handler %s, which the program does not have", pszHandler);
+}
+
+void callPageOp(guint nPage, bool bEnter) {
+    if (nPage >= m_lstPages.size())
+        return;
+    auto pfn = bEnter ? m_lstPages[nPage].pfnEnter : m_lstPages[nPage].pfnLeave;
+    if (!pfn)
+        return;
+    g_debug("page %u %s", nPage, bEnter ? "enter" : "leave");
+    pfn();
+}
+
+} // namespace
+
+void avPrepareEnvironment() {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    // Dates and numbers are written and read in one fixed form whatever
+    // the user's locale, so that everything written reads back.
+    setlocale(LC_TIME, "C");
+    setlocale(LC_NUMERIC, "C");
+}
+
+namespace {
+
+gboolean editSwitchGiven(int argc, char** argv) {
+    return argc > 1 && g_ascii_strcasecmp(argv[1], "--component-edit-enable") == 0;
+}
+
+void printWorkingDirectory() {
+    if (gchar* pszCwd = g_get_current_dir()) {
+        fprintf(stderr, "%s\n", pszCwd);
+        g_free(pszCwd);
+    }
+}
+
+// Loads the UI file from the local data directory, else the fixed one.
+// On failure the second attempt's error is returned.
+GtkBuilder* loadBuilder(GError** ppError) {
+    for (const auto& path : pathCandidates("avLedger.ui")) {
+        g_clear_error(ppError);
+        GtkBuilder* pBuilder = gtk_builder_new();
+        if (gtk_builder_add_from_file(pBuilder, path.c_str(), ppError))
+            return pBuilder;
+        g_object_unref(pBuilder);
+    }
+    return nullptr;
+}
+
+gboolean initModels(gboolean bCompEdit) {
+    return amodInitialize() && fmodInitialize() && cmodInitialize(bCompEdit) &&
+           mmodInitialize() && pmodInitialize();
+}
+
+void initPages(gboolean bCompEdit, GtkWidget* pwinMain) {
+    fltInitialize(m_pBuilder);
+    ccdInitialize(m_pBuilder, bCompEdit);
+    pltInitialize(m_pBuilder);
+    acdInitialize(m_pBuilder);
+    refInitialize(m_pBuilder, bCompEdit);
+    hlpInitialize(m_pBuilder, GTK_WINDOW(pwinMain));
+}
+
+} // namespace
+
+gboolean avStartUp(int argc, char** argv, int* pnStatus) {
+    gtk_init(&argc, &argv);
+    avPrepareEnvironment();
+    gboolean bCompEdit = editSwitchGiven(argc, argv);
+    printWorkingDirectory();
+
+    m_nPageCur = 0;
+    m_pwgtNB = nullptr;
+    GError* pError = nullptr;
+    m_pBuilder = loadBuilder(&pError);
+    if (!m_pBuilder) {
+        char szError[500];
+        g_snprintf(szError, sizeof szError, "gtk_builder_add_from_file() failed:\n%s",
+                   pError->message);
+        errPostError(szError);
+        *pnStatus = pError->code;
+        g_error_free(pError);
+        return FALSE;
+    }
+
+    errPostError("avLedger Started");
+    GtkWidget* pwinMain = GTK_WIDGET(gtk_builder_get_object(m_pBuilder, "avLedger"));
+    gtk_widget_show(pwinMain);
+    gtk_builder_connect_signals_full(m_pBuilder, connectHandler, nullptr);
+
+    prmLoadKeyFile();
+    menuInitialize(m_pBuilder);
+
+    if (!sqlInitialize()) {
+        dlgError(sqlLastError(), "main()", "avLedger");
+        *pnStatus = -1;
+        return FALSE;
+    }
+    if (!initModels(bCompEdit)) {
+        *pnStatus = -1;
+        return FALSE;
+    }
+    initPages(bCompEdit, pwinMain);
+
+    m_pwgtNB = GTK_WIDGET(gtk_builder_get_object(m_pBuilder, "MainNotebook"));
+    g_signal_connect(m_pwgtNB, "switch-page", G_CALLBACK(on_avLedger_change_page), nullptr);
+    ccdOnPageEnter();
+    *pnStatus = 0;
+    return TRUE;
+}
+
+int avShutDown() {
+    avOnPageLeave();
+    fmodCleanUp();
+    refCleanUp();
+    ccdCleanUp();
+    prmWriteKeyFile();
+    g_clear_object(&m_pBuilder);
+    m_pwgtNB = nullptr;
+    errPostError("avLedger Shutdown");
+    return 0;
+}
+
+int avMain(int argc, char** argv) {
+    int nStatus = 0;
+    if (!avStartUp(argc, argv, &nStatus))
+        return nStatus;
+    gtk_main();
+    return avShutDown();
+}
+
+GtkBuilder* avGetBuilder() { return m_pBuilder; }
+
+void avOnPageLeave() {
+    if (m_pwgtNB) {
+        gtk_widget_grab_focus(m_pwgtNB);
+        while (gtk_events_pending())
+            gtk_main_iteration();
+    }
+    callPageOp(m_nPageCur, false);
+}
+
+void on_avLedger_change_page(GtkNotebook*, gpointer, guint nPage, gpointer) {
+    avOnPageLeave();
+    callPageOp(nPage, true);
+    m_nPageCur = nPage;
+}
+
+void on_avLedger_destroy_event(GtkObject*, gpointer) {
+    errPostError("on_avLedger_destroy_event()");
+    if (gtk_main_level() > 0)
+        gtk_main_quit();
+}

@@ -1,0 +1,3 @@
+#include "avLedger.h"
+
+int main(int argc, char** argv) { return avMain(argc, argv); }

@@ -1,0 +1,6 @@
+// The aircraft list model.
+#pragma once
+
+#include <glib.h>
+
+gboolean amodInitialize();

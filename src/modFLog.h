@@ -1,0 +1,7 @@
+// The flight log model.
+#pragma once
+
+#include <glib.h>
+
+gboolean fmodInitialize();
+void fmodCleanUp();

@@ -1,0 +1,6 @@
+// The maintenance list model.
+#pragma once
+
+#include <glib.h>
+
+gboolean mmodInitialize();

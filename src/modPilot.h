@@ -1,0 +1,6 @@
+// The pilot list model.
+#pragma once
+
+#include <glib.h>
+
+gboolean pmodInitialize();

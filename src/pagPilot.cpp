@@ -1,0 +1,6 @@
+#include "pagPilot.h"
+
+// The page content arrives with the pilot card page.
+void pltInitialize(GtkBuilder*) {}
+void pltOnPageEnter() {}
+void pltOnPageLeave() {}

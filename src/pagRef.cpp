@@ -1,0 +1,7 @@
+#include "pagRef.h"
+
+// The page content arrives with the drawing viewer.
+void refInitialize(GtkBuilder*, gboolean) {}
+void refOnPageEnter() {}
+void refOnPageLeave() {}
+void refCleanUp() {}

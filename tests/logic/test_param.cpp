@@ -1,0 +1,72 @@
+// Settings: missing file, creation on first set, comments kept, values on
+// disk before the call returns, a failed write leaving the old file whole.
+#include "avParam.h"
+#include "harness.h"
+
+
+namespace {
+
+using avt::TempDirs;
+
+TEST(Settings, NoFileLogsOnceAndReadsZero) {
+    TempDirs dirs;
+    prmLoadKeyFile();
+    auto log = avt::splitLines(avt::readFile(dirs.etcFile("avLedger.log")));
+    ASSERT_EQ(log.size(), 4u); // three lines and the empty one
+    EXPECT_EQ(log[0].substr(21), "prmLoadKeyFile()");
+    EXPECT_EQ(log[1].substr(21), "g_key_file_load_from_file()");
+    for (auto [pszGroup, pszKey] : {std::pair{"Aircraft", "ACID"}, {"CompMark", "Hours"},
+                                    {"CompMark", "Time"}, {"MaintTree", "LastDate"},
+                                    {"FlightLog", "LastDate"}})
+        EXPECT_EQ(prmGetKeyInteger(pszGroup, pszKey), 0) << pszGroup << "/" << pszKey;
+    EXPECT_FALSE(std::filesystem::exists(dirs.etcFile("avLedger.conf")));
+
+    prmSetKeyInteger("Aircraft", "ACID", 7);
+    EXPECT_EQ(avt::readFile(dirs.etcFile("avLedger.conf")), "[Aircraft]\nACID=7\n");
+}
+
+TEST(Settings, CommentsSurviveAndValuesReadBack) {
+    TempDirs dirs;
+    avt::writeFile(dirs.etcFile("avLedger.conf"),
+                   "# kept by hand\n[CompMark]\nHours=25\nTime=-3\n[FlightLog]\nLastDate=x\n");
+    prmLoadKeyFile();
+    EXPECT_EQ(prmGetKeyInteger("CompMark", "Hours"), 25);
+    EXPECT_EQ(prmGetKeyInteger("CompMark", "Time"), -3);
+    EXPECT_EQ(prmGetKeyInteger("FlightLog", "LastDate"), 0) << "not an integer reads 0";
+    EXPECT_EQ(prmGetKeyInteger("Nope", "Hours"), 0);
+
+    prmSetKeyInteger("CompMark", "Hours", 50);
+    std::string strOnDisk = avt::readFile(dirs.etcFile("avLedger.conf"));
+    EXPECT_NE(strOnDisk.find("# kept by hand"), std::string::npos);
+    EXPECT_NE(strOnDisk.find("Hours=50"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dirs.etcFile("avLedger.conf.tmp")));
+
+    // A fresh load sees what the set wrote.
+    prmLoadKeyFile();
+    EXPECT_EQ(prmGetKeyInteger("CompMark", "Hours"), 50);
+}
+
+TEST(Settings, CorruptFileIsLoggedAndReadsZero) {
+    TempDirs dirs;
+    avt::writeFile(dirs.etcFile("avLedger.conf"), "[Aircraft\nACID=3\n\x01\x02garbage");
+    prmLoadKeyFile();
+    EXPECT_EQ(prmGetKeyInteger("Aircraft", "ACID"), 0);
+    auto log = avt::readFile(dirs.etcFile("avLedger.log"));
+    EXPECT_NE(log.find("prmLoadKeyFile()"), std::string::npos);
+}
+
+TEST(Settings, FailedWriteKeepsOldFileAndLogs) {
+    TempDirs dirs;
+    avt::writeFile(dirs.etcFile("avLedger.conf"), "[Aircraft]\nACID=3\n");
+    prmLoadKeyFile();
+    // The temporary file cannot be created: a directory stands in its way.
+    std::filesystem::create_directory(dirs.etcFile("avLedger.conf.tmp"));
+    prmSetKeyInteger("Aircraft", "ACID", 9);
+    EXPECT_EQ(avt::readFile(dirs.etcFile("avLedger.conf")), "[Aircraft]\nACID=3\n");
+    auto log = avt::splitLines(avt::readFile(dirs.etcFile("avLedger.log")));
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[0].substr(21), "prmWriteKeyFile()\r");
+    EXPECT_EQ(log[1].substr(21), "fopen()\r");
+}
+
+} // namespace

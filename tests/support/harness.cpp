@@ -1,0 +1,231 @@
+#include "harness.h"
+
+#include "avLedger.h"
+
+#include <sqlite3.h>
+
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace avt {
+
+TempDirs::TempDirs() {
+    std::string strTemplate = (fs::temp_directory_path() / "avltest-XXXXXX").string();
+    char* pszRoot = mkdtemp(strTemplate.data());
+    if (!pszRoot)
+        throw std::runtime_error("mkdtemp failed");
+    m_root = pszRoot;
+    fs::create_directory(bin());
+    fs::create_directory(etc());
+    m_oldCwd = fs::current_path();
+    fs::current_path(bin());
+}
+
+TempDirs::~TempDirs() {
+    std::error_code ec;
+    fs::current_path(m_oldCwd, ec);
+    fs::permissions(etc(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(m_root, ec);
+}
+
+fs::path sourceFile(const char* pszRelative) { return fs::path(AVL_SOURCE_DIR) / pszRelative; }
+fs::path builtCatalogue() { return fs::path(AVL_BINARY_DIR) / "etc" / "avCCD.db"; }
+
+void copyUiFile(const TempDirs& dirs) {
+    fs::copy_file(sourceFile("etc/avLedger.ui"), dirs.etcFile("avLedger.ui"),
+                  fs::copy_options::overwrite_existing);
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void writeFile(const fs::path& path, const std::string& strContent) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << strContent;
+}
+
+std::vector<std::string> splitLines(const std::string& strText) {
+    std::vector<std::string> lines;
+    std::string strLine;
+    std::istringstream in(strText);
+    while (std::getline(in, strLine))
+        lines.push_back(strLine);
+    return lines;
+}
+
+std::vector<Row> query(const fs::path& db, const std::string& sql) {
+    sqlite3* h = nullptr;
+    std::vector<Row> rows;
+    if (sqlite3_open_v2(db.c_str(), &h, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << "cannot open " << db << ": " << sqlite3_errmsg(h);
+        sqlite3_close(h);
+        return rows;
+    }
+    sqlite3_stmt* pStmt = nullptr;
+    if (sqlite3_prepare_v2(h, sql.c_str(), -1, &pStmt, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << sql << ": " << sqlite3_errmsg(h);
+    } else {
+        while (sqlite3_step(pStmt) == SQLITE_ROW) {
+            Row row;
+            for (int i = 0; i < sqlite3_column_count(pStmt); ++i) {
+                auto psz = reinterpret_cast<const char*>(sqlite3_column_text(pStmt, i));
+                row.push_back(psz ? std::optional<std::string>(psz) : std::nullopt);
+            }
+            rows.push_back(std::move(row));
+        }
+    }
+    sqlite3_finalize(pStmt);
+    sqlite3_close(h);
+    return rows;
+}
+
+void exec(const fs::path& db, const std::string& sql) {
+    sqlite3* h = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &h), SQLITE_OK);
+    char* pszError = nullptr;
+    EXPECT_EQ(sqlite3_exec(h, sql.c_str(), nullptr, nullptr, &pszError), SQLITE_OK)
+        << sql << ": " << (pszError ? pszError : "");
+    sqlite3_free(pszError);
+    sqlite3_close(h);
+}
+
+void drainEvents() {
+    while (gtk_events_pending())
+        gtk_main_iteration();
+}
+
+namespace {
+
+std::vector<DialogSeen> m_dialogsSeen;
+
+std::string stringProperty(GObject* pObject, const char* pszName) {
+    if (!g_object_class_find_property(G_OBJECT_GET_CLASS(pObject), pszName))
+        return {};
+    gchar* psz = nullptr;
+    g_object_get(pObject, pszName, &psz, nullptr);
+    std::string str = psz ? psz : "";
+    g_free(psz);
+    return str;
+}
+
+GtkDialog* findModalDialog() {
+    GtkDialog* pFound = nullptr;
+    GList* pList = gtk_window_list_toplevels();
+    for (GList* p = pList; p; p = p->next) {
+        GtkWidget* pwgt = GTK_WIDGET(p->data);
+        if (GTK_IS_DIALOG(pwgt) && gtk_widget_get_visible(pwgt) &&
+            gtk_window_get_modal(GTK_WINDOW(pwgt)))
+            pFound = GTK_DIALOG(pwgt);
+    }
+    g_list_free(pList);
+    return pFound;
+}
+
+gboolean answerWhenShown(gpointer pData) {
+    GtkDialog* pDialog = findModalDialog();
+    if (!pDialog)
+        return TRUE; // not open yet: look again on the next tick
+    GObject* pObject = G_OBJECT(pDialog);
+    DialogSeen seen;
+    seen.strType = G_OBJECT_TYPE_NAME(pObject);
+    seen.strTitle = gtk_window_get_title(GTK_WINDOW(pDialog)) ?: "";
+    seen.strText = stringProperty(pObject, "text");
+    seen.strSecondaryText = stringProperty(pObject, "secondary-text");
+    seen.strComments = stringProperty(pObject, "comments");
+    seen.strProgramName = stringProperty(pObject, "program-name");
+    seen.strVersion = stringProperty(pObject, "version");
+    m_dialogsSeen.push_back(seen);
+    gtk_dialog_response(pDialog, GPOINTER_TO_INT(pData));
+    return FALSE;
+}
+
+void captureDebug(const gchar*, GLogLevelFlags, const gchar* pszMessage, gpointer pData) {
+    static_cast<DebugCapture*>(pData)->lines.emplace_back(pszMessage);
+}
+
+gboolean activateQuit(gpointer) {
+    GtkBuilder* pBuilder = avGetBuilder();
+    gtk_menu_item_activate(GTK_MENU_ITEM(gtk_builder_get_object(pBuilder, "MenuFileQuit")));
+    return FALSE;
+}
+
+} // namespace
+
+void answerNextDialog(int nResponse) {
+    g_timeout_add(20, answerWhenShown, GINT_TO_POINTER(nResponse));
+}
+const std::vector<DialogSeen>& dialogsSeen() { return m_dialogsSeen; }
+void clearDialogsSeen() { m_dialogsSeen.clear(); }
+
+DebugCapture::DebugCapture() {
+    m_idHandler = g_log_set_handler("avLedger", G_LOG_LEVEL_DEBUG, captureDebug, this);
+}
+DebugCapture::~DebugCapture() { g_log_remove_handler("avLedger", m_idHandler); }
+
+bool startProgram(const std::vector<std::string>& args, int* pnStatus) {
+    std::vector<char*> argv;
+    for (const auto& str : args)
+        argv.push_back(const_cast<char*>(str.c_str()));
+    argv.push_back(nullptr);
+    return avStartUp(int(args.size()), argv.data(), pnStatus);
+}
+
+void destroyToplevels() {
+    // Destroying one window can destroy others in the list: hold them all.
+    GList* pList = gtk_window_list_toplevels();
+    for (GList* p = pList; p; p = p->next)
+        g_object_ref(p->data);
+    for (GList* p = pList; p; p = p->next) {
+        // Only our own windows; GTK keeps some internal toplevels.
+        if (gtk_widget_get_visible(GTK_WIDGET(p->data)))
+            gtk_widget_destroy(GTK_WIDGET(p->data));
+    }
+    g_list_free_full(pList, g_object_unref);
+    drainEvents();
+}
+
+void AppTest::SetUp() {
+    m_dirs = std::make_unique<TempDirs>();
+    copyUiFile(*m_dirs);
+    prepareData();
+    clearDialogsSeen();
+    m_bRunning = startProgram(arguments(), &m_nStartStatus);
+    ASSERT_TRUE(m_bRunning) << "start-up failed with status " << m_nStartStatus;
+    drainEvents();
+}
+
+void AppTest::TearDown() {
+    if (m_bRunning)
+        quitProgram();
+    destroyToplevels();
+    m_dirs.reset();
+}
+
+int AppTest::quitProgram() {
+    m_bRunning = false;
+    g_idle_add(activateQuit, nullptr);
+    gtk_main();
+    return avShutDown();
+}
+
+GtkWidget* AppTest::widget(const char* pszID) const {
+    GObject* pObject = gtk_builder_get_object(avGetBuilder(), pszID);
+    EXPECT_NE(pObject, nullptr) << "no builder object " << pszID;
+    return pObject ? GTK_WIDGET(pObject) : nullptr;
+}
+
+void AppTest::switchPage(int nPage) {
+    gtk_notebook_set_current_page(GTK_NOTEBOOK(widget("MainNotebook")), nPage);
+    drainEvents();
+}
+
+std::vector<std::string> AppTest::logLines() const {
+    return splitLines(readFile(m_dirs->etcFile("avLedger.log")));
+}
+
+} // namespace avt

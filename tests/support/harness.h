@@ -1,0 +1,110 @@
+// Test helpers: fresh data directories, the program's real start-up in
+// this process, modal dialog answering, log and database reading.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace avt {
+
+namespace fs = std::filesystem;
+
+// A fresh "<tmp>/bin" (made the working directory) and "<tmp>/etc" beside
+// it. The old working directory is restored and the tree removed at the end.
+class TempDirs {
+  public:
+    TempDirs();
+    ~TempDirs();
+    TempDirs(const TempDirs&) = delete;
+    TempDirs& operator=(const TempDirs&) = delete;
+
+    const fs::path& root() const { return m_root; }
+    fs::path bin() const { return m_root / "bin"; }
+    fs::path etc() const { return m_root / "etc"; }
+    fs::path etcFile(const char* pszName) const { return etc() / pszName; }
+
+  private:
+    fs::path m_root;
+    fs::path m_oldCwd;
+};
+
+// Paths of the files that ship with the program.
+fs::path sourceFile(const char* pszRelative);
+// The generated catalogue database, if the build made one.
+fs::path builtCatalogue();
+
+void copyUiFile(const TempDirs& dirs);
+std::string readFile(const fs::path& path);
+void writeFile(const fs::path& path, const std::string& strContent);
+std::vector<std::string> splitLines(const std::string& strText);
+
+// Rows of a query on a SQLite file; NULL values are std::nullopt.
+using Row = std::vector<std::optional<std::string>>;
+std::vector<Row> query(const fs::path& db, const std::string& sql);
+// Runs statements on a SQLite file; fails the test on error.
+void exec(const fs::path& db, const std::string& sql);
+
+// Runs the main loop until nothing is pending.
+void drainEvents();
+
+// What a modal dialog showed and how it was answered.
+struct DialogSeen {
+    std::string strType; // GType name
+    std::string strTitle;
+    std::string strText;          // message dialog primary text
+    std::string strSecondaryText; // message dialog secondary text
+    std::string strComments;      // About box
+    std::string strProgramName;   // About box
+    std::string strVersion;       // About box
+};
+
+// Answers the next modal dialog that opens with nResponse; the dialogs
+// seen so far are in dialogsSeen(). Call before the action that opens it.
+void answerNextDialog(int nResponse);
+const std::vector<DialogSeen>& dialogsSeen();
+void clearDialogsSeen();
+
+// Debug messages of the program (the page protocol logs "page N enter").
+class DebugCapture {
+  public:
+    DebugCapture();
+    ~DebugCapture();
+    std::vector<std::string> lines;
+
+  private:
+    guint m_idHandler;
+};
+
+// The program started in-process in a fresh data directory with the real
+// UI file; TearDown quits it through "MenuFileQuit" and the normal shutdown.
+class AppTest : public testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Override to prepare etc/ before the program starts.
+    virtual void prepareData() {}
+    virtual std::vector<std::string> arguments() const { return {"avLedger"}; }
+
+    // Quits through the menu, runs the shutdown and returns the exit status.
+    int quitProgram();
+    GtkWidget* widget(const char* pszID) const;
+    void switchPage(int nPage);
+    std::vector<std::string> logLines() const;
+
+    std::unique_ptr<TempDirs> m_dirs;
+    bool m_bRunning = false;
+    int m_nStartStatus = 0;
+};
+
+// Starts the program's start-up sequence with the given arguments.
+bool startProgram(const std::vector<std::string>& args, int* pnStatus);
+// Destroys windows left over from a failed start so the next test begins clean.
+void destroyToplevels();
+
+} // namespace avt

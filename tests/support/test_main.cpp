@@ -1,0 +1,14 @@
+// Every test program: GLib/GTK criticals and warnings are failures.
+#include "avLedger.h"
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    g_log_set_always_fatal(GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING));
+    // Without a display only the headless tests can run; they need no GTK.
+    gtk_init_check(&argc, &argv);
+    avPrepareEnvironment();
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,190 @@
+// The frame: start-up and shutdown, the page protocol, the About box and
+// the error dialog, with the real UI file in a real X server.
+#include "avError.h"
+#include "avLedger.h"
+#include "harness.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+using avt::AppTest;
+using avt::TempDirs;
+
+std::string textAfterStamp(const std::string& strLine) {
+    return strLine.size() >= 21 ? strLine.substr(21) : strLine;
+}
+
+std::vector<std::string> entries(const std::vector<std::string>& lines) {
+    std::vector<std::string> firstLines;
+    bool bStart = true;
+    for (const auto& str : lines) {
+        if (bStart && !str.empty())
+            firstLines.push_back(textAfterStamp(str));
+        bStart = str.empty();
+    }
+    return firstLines;
+}
+
+TEST_F(AppTest, StartsAndQuitsThroughTheMenu) {
+    EXPECT_EQ(entries(logLines()), (std::vector<std::string>{"avLedger Started",
+                                                             "prmLoadKeyFile()"}));
+    EXPECT_EQ(quitProgram(), 0);
+    auto log = entries(logLines());
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2], "on_avLedger_destroy_event()");
+    EXPECT_EQ(log.back(), "avLedger Shutdown");
+    EXPECT_TRUE(std::filesystem::exists(m_dirs->etcFile("avLedger.conf")))
+        << "settings are written at shutdown";
+}
+
+TEST_F(AppTest, PageSwitchLeavesOldPageThenEntersNew) {
+    struct Step {
+        int nTo;
+        std::vector<std::string> expected;
+    };
+    const Step steps[] = {
+        {2, {"page 0 leave", "page 2 enter"}},
+        {3, {"page 2 leave"}}, // the aircraft page has nothing to enter
+        {2, {"page 3 leave", "page 2 enter"}},
+        {4, {"page 2 leave", "page 4 enter"}},
+        {1, {"page 4 leave", "page 1 enter"}},
+        {0, {"page 1 leave", "page 0 enter"}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.nTo);
+        avt::DebugCapture trace;
+        switchPage(step.nTo);
+        EXPECT_EQ(trace.lines, step.expected);
+    }
+}
+
+gboolean onTestFocusOut(GtkWidget*, GdkEventFocus*, gpointer) {
+    g_debug("focus-out");
+    return FALSE;
+}
+
+TEST_F(AppTest, PendingEditCommitsBeforeTheLeave) {
+    GtkWidget* pwgtEntry = gtk_entry_new();
+    gtk_box_pack_start(GTK_BOX(widget("PageComp")), pwgtEntry, FALSE, FALSE, 0);
+    gtk_widget_show(pwgtEntry);
+    g_signal_connect(pwgtEntry, "focus-out-event", G_CALLBACK(onTestFocusOut), nullptr);
+    gtk_widget_grab_focus(pwgtEntry);
+    avt::drainEvents();
+    ASSERT_TRUE(gtk_widget_has_focus(pwgtEntry));
+
+    avt::DebugCapture trace;
+    switchPage(2);
+    EXPECT_EQ(trace.lines, (std::vector<std::string>{"focus-out", "page 0 leave",
+                                                     "page 2 enter"}));
+}
+
+TEST_F(AppTest, QuitLeavesCurrentPageExactlyOnce) {
+    switchPage(4);
+    avt::DebugCapture trace;
+    EXPECT_EQ(quitProgram(), 0);
+    EXPECT_EQ(trace.lines, (std::vector<std::string>{"page 4 leave"}));
+}
+
+TEST_F(AppTest, AboutBoxNamesProgramAndLibraries) {
+    avt::answerNextDialog(GTK_RESPONSE_CLOSE);
+    gtk_menu_item_activate(GTK_MENU_ITEM(widget("MenuHelpAbout")));
+    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
+    const auto& about = avt::dialogsSeen()[0];
+    EXPECT_EQ(about.strType, "GtkAboutDialog");
+    EXPECT_EQ(about.strProgramName, "avLedger");
+    EXPECT_EQ(about.strVersion, "0.9");
+    EXPECT_EQ(about.strTitle, "Corvane Maintenance Log");
+    char szExpected[300];
+    g_snprintf(szExpected, sizeof szExpected,
+               "Aug-2009\n\nGLib %u.%u.%u\nGTK %u.%u.%u\nCairo %u.%u.%u\nSQLite %s",
+               GLIB_MAJOR_VERSION, GLIB_MINOR_VERSION, GLIB_MICRO_VERSION, gtk_major_version,
+               gtk_minor_version, gtk_micro_version, CAIRO_VERSION_MAJOR, CAIRO_VERSION_MINOR,
+               CAIRO_VERSION_MICRO, sqlite3_libversion());
+    EXPECT_EQ(about.strComments, szExpected);
+}
+
+TEST_F(AppTest, ErrorDialogShowsAndLogsEachResponse) {
+    struct Case {
+        int nResponse;
+        const char* pszName;
+    };
+    const Case cases[] = {{GTK_RESPONSE_OK, "GTK_RESPONSE_OK"},
+                          {GTK_RESPONSE_DELETE_EVENT, "GTK_RESPONSE_fffffffc"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        avt::clearDialogsSeen();
+        avt::answerNextDialog(c.nResponse);
+        EXPECT_EQ(dlgError("bad <thing> & \"more\"\nsecond line", "sqlDoIt()", "avTest"),
+                  c.nResponse);
+        ASSERT_EQ(avt::dialogsSeen().size(), 1u);
+        const auto& seen = avt::dialogsSeen()[0];
+        EXPECT_EQ(seen.strText, "<span color='red'>*** Error ***</span>");
+        EXPECT_EQ(seen.strSecondaryText,
+                  "<span color='dark blue'>avTest::sqlDoIt()</span>\n\n<span color='blue'>bad "
+                  "&lt;thing&gt; &amp; &quot;more&quot;\nsecond line</span>");
+        auto lines = logLines();
+        ASSERT_GE(lines.size(), 6u);
+        auto it = lines.end() - 6;
+        EXPECT_EQ(textAfterStamp(it[0]), "Locus: avTest");
+        EXPECT_EQ(textAfterStamp(it[1]), "Function: sqlDoIt()");
+        EXPECT_EQ(textAfterStamp(it[2]), "Error: bad <thing> & \"more\"");
+        EXPECT_EQ(textAfterStamp(it[3]), "second line");
+        EXPECT_EQ(textAfterStamp(it[4]), std::string("Response: ") + c.pszName);
+        EXPECT_EQ(it[5], "");
+    }
+}
+
+gboolean raiseErrorFromLoop(gpointer) {
+    dlgError("disk on fire", "fltSave()", "avFLog");
+    return FALSE;
+}
+
+TEST_F(AppTest, CancelInErrorDialogEndsTheProgramNormally) {
+    avt::answerNextDialog(GTK_RESPONSE_CANCEL);
+    g_idle_add(raiseErrorFromLoop, nullptr);
+    gtk_main(); // returns because Cancel quits the loop
+    m_bRunning = false;
+    EXPECT_EQ(avShutDown(), 0);
+    auto log = entries(logLines());
+    EXPECT_EQ(log.back(), "avLedger Shutdown");
+    EXPECT_NE(avt::readFile(m_dirs->etcFile("avLedger.log")).find("Response: GTK_RESPONSE_CANCEL"),
+              std::string::npos);
+}
+
+// Start-ups that do not reach the main loop.
+struct FailedStart {
+    const char* pszName;
+    const char* pszUiContent; // nullptr: no UI file at all
+    std::vector<std::string> args;
+};
+
+TEST(StartUpFailure, UiFileMissingOrBroken) {
+    const FailedStart cases[] = {
+        {"missing", nullptr, {"avLedger"}},
+        {"not xml", "this is not a UI file <<<", {"avLedger"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        TempDirs dirs;
+        if (c.pszUiContent)
+            avt::writeFile(dirs.etcFile("avLedger.ui"), c.pszUiContent);
+        // The builder's own code for the same failure.
+        GError* pExpected = nullptr;
+        GtkBuilder* pBuilder = gtk_builder_new();
+        EXPECT_FALSE(gtk_builder_add_from_file(pBuilder, "/avLedger/etc/avLedger.ui", &pExpected));
+        g_object_unref(pBuilder);
+
+        int nStatus = 12345;
+        EXPECT_FALSE(avt::startProgram(c.args, &nStatus));
+        EXPECT_EQ(nStatus, pExpected->code);
+        auto lines = avt::splitLines(avt::readFile(dirs.etcFile("avLedger.log")));
+        ASSERT_EQ(lines.size(), 3u);
+        EXPECT_EQ(textAfterStamp(lines[0]), "gtk_builder_add_from_file() failed:");
+        EXPECT_EQ(lines[1], std::string(21, ' ') + pExpected->message);
+        EXPECT_EQ(lines[2], "");
+        g_error_free(pExpected);
+    }
+}
+
+} // namespace
