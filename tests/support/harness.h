@@ -108,3 +108,10 @@ bool startProgram(const std::vector<std::string>& args, int* pnStatus);
 void destroyToplevels();
 
 } // namespace avt
+
+namespace avt {
+
+// Copies the catalogue that the build generated into the data directory.
+void copyCatalogue(const TempDirs& dirs);
+
+} // namespace avt
