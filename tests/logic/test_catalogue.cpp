@@ -127,6 +127,23 @@ TEST(CatalogueFile, GeneratedIntoTheBuildAndNeverIntoTheSourceTree) {
         << "the catalogue is generated; a database in the source tree would ship stale data";
 }
 
+TEST(CatalogueFile, ACopyInTheDataDirectoryTakesEditsAndLeavesTheBuiltFileAlone) {
+    avt::TempDirs dirs;
+    avt::copyCatalogue(dirs);
+    const auto copy = dirs.etcFile("avCCD.db");
+    // What the editor does: a new card's skeleton row, then its update.
+    avt::exec(copy, "INSERT INTO Component (iGroupID)VALUES (2147483655)");
+    const char* pszCount = "SELECT count(*) FROM Component";
+    EXPECT_EQ(std::stoi(avt::query(copy, pszCount).at(0)[0].value_or("0")),
+              std::stoi(avt::query(avt::builtCatalogue(), pszCount).at(0)[0].value_or("0")) + 1);
+    avt::exec(copy, "UPDATE Component SET strPartDesc='Edited' WHERE iCompID=101001");
+    EXPECT_EQ(avt::query(copy, "SELECT strPartDesc FROM Component WHERE iCompID=101001")[0][0],
+              "Edited");
+    EXPECT_NE(avt::query(avt::builtCatalogue(),
+                         "SELECT strPartDesc FROM Component WHERE iCompID=101001")[0][0],
+              "Edited");
+}
+
 TEST(CatalogueFile, HoldsExactlyTheDeclaredTablesWithTheProgramsOwnStatements) {
     // The program finds columns by reading the stored CREATE statements with
     // a parser that only knows blanks; a column it cannot find there is added
