@@ -147,6 +147,8 @@ TEST(CatalogueVariants, VariantItemsShowOnlyOnTheAircraftThatHaveThem) {
          {"Carburettor", "Carburettor heat box and control"},
          {0, 0, 0, 0, 2, 2, 2, 2, 2, 0}},
         {ENGINE, {"Radiator", "Coolant", "Coolant hoses"}, {3, 3, 3, 3, 3, 3, 3, 3, 0, 0}},
+        {ENGINE, {"Engine oil", "Oil filter"}, {2, 2, 2, 2, 2, 2, 2, 2, 0, 0}},
+        {ENGINE, {"Two-stroke oil injection pump"}, {0, 0, 0, 0, 0, 0, 0, 0, 1, 0}},
         {ENGINE,
          {"Turbine igniter plug and exciter", "Turbine oil and filter"},
          {0, 0, 0, 0, 0, 0, 0, 0, 0, 2}},
