@@ -2,7 +2,13 @@
 -- ~B..~b bold, ~I..~i italic, ~Cr..~c red, ~CR..~c bold red, ~Cb..~c blue,
 -- ~CB..~c bold blue. Every opening code is closed again. \t in a text
 -- stands for a tab (the torque tables are laid out with tabs); a text has
--- no literal tilde of its own. Label at most 49 bytes, text at most 4999.
+-- no literal tilde of its own. The tables are laid out for the view's tab
+-- stops, every eight blanks of its font: a short entry takes more tabs to
+-- reach its column. A hidden code still counts towards the tab positions
+-- of its line, so no code stands before a tab: a header row is
+-- underlined (bold would widen its tabs), its span opened at the end of
+-- the line above. Label at most 49 bytes, text at
+-- most 4999.
 CREATE TEMP TABLE Note (id INTEGER PRIMARY KEY, label TEXT NOT NULL UNIQUE, body TEXT NOT NULL);
 
 INSERT INTO Note VALUES
@@ -23,13 +29,13 @@ Record the tap-test map in the maintenance notes so that a growing void shows.')
 
 (2, 'Main rotor head torque values',
 '~U~BMain rotor head torque values~b~u
-
-~BFastener\tThread\tTorque~b
-Teeter bolt nut\t3/4-16\t~B60 ft-lb~b
-Blade attach bolts\t1/2-20\t~B45 ft-lb~b
-Hub bar clamp bolts\t3/8-24\t~B25 ft-lb~b
-Pitch horn bolts\t5/16-24\t~B14 ft-lb~b
-Pitch link jam nuts\t3/8-24\t~B12 ft-lb~b
+~U
+Torque\tThread\tFastener~u
+60 ft-lb\t3/4-16\tTeeter bolt nut
+45 ft-lb\t1/2-20\tBlade attach bolts
+25 ft-lb\t3/8-24\tHub bar clamp bolts
+14 ft-lb\t5/16-24\tPitch horn bolts
+12 ft-lb\t3/8-24\tPitch link jam nuts
 
 Torque on the nut, never on the bolt head; add the running torque of a self-locking nut to the table value. Torque-seal every fastener after tightening.
 
@@ -53,11 +59,11 @@ Replace the sprockets together with the chain when the teeth are hooked.
 '~U~BCog belt tension and wear~b~u
 
 ~BTension~b: deflection at the middle of the span under the force in the table.
-
-~BBelt\tForce\tDeflection~b
-ProDrive\t8 lb\t5/16 in
-AP\t8 lb\t5/16 in
-Factory\t10 lb\t3/8 in
+~U
+Force\tDeflection\tBelt~u
+8.0 lb\t5/16 in\t\tProDrive
+8.0 lb\t5/16 in\t\tAP
+10.0 lb\t3/8 in\t\tFactory
 
 ~BWear~b: the teeth show their cord at the roots, cracks across the back, or the flanges of the pulleys have polished the belt edge.
 
@@ -76,9 +82,9 @@ After a new belt, check the tension again after the first 2 hours of running.'),
 
 (6, 'Spark plugs',
 '~U~BSpark plugs~b~u
-
-~BStep\tValue~b
-Gap\t0.028 in to 0.032 in
+~U
+Item\t\t\t\tValue~u
+Gap\t\t\t\t0.028 in to 0.032 in
 Torque, new gasket\t~B15 ft-lb~b
 Torque, used gasket\t~B12 ft-lb~b
 
@@ -115,9 +121,9 @@ The springs hold the slip joints of the exhaust together. A spring that breaks c
 2. Cut the old filter open and look at the pleats for metal.
 3. Fit the new filter: oil the seal, hand-tight plus ~Bthree quarters of a turn~b.
 4. Refill to the mark, run for one minute, check for leaks, check the level again.
-
-~BItem\tValue~b
-Drain plug torque\t~B18 ft-lb~b
+~U
+Item\t\t\t\tValue~u
+Drain plug\t\t\t~B18 ft-lb~b torque
 Oil quantity with filter\t3.5 US qt
 
 ~CrSend an oil sample for analysis at every 100 hour inspection; note the result here.~c'),
@@ -127,7 +133,9 @@ Oil quantity with filter\t3.5 US qt
 
 With the rotor stopped and the controls centred, grip the rotating ring and rock it against the stationary ring.
 
-~BMeasured at the pitch link bolt\tLimit~b
+Measure the play at the pitch link bolt.
+~U
+Play\t\tLimit~u
 Axial play\t0.010 in
 Radial play\t0.008 in
 
@@ -153,10 +161,12 @@ Every rod end of the flight controls and the rotor head.
 
 Run a cloth along every cable: broken wires snag it. Check hardest where the cable runs over pulleys and through fairleads.
 
-~BFinding\tAction~b
+Count broken wires within any one inch of cable.
+~U
+Condition\t\tAction~u
 One broken wire\tWatch; note where
-Two or more in one inch\tReplace the cable
-Corrosion inside the strands\tReplace the cable
+Two or more\t\tReplace the cable
+Corroded strands\tReplace the cable
 
 - Turnbuckles: no more than three threads showing outside the barrel; safety-wired.
 - Pulleys turn freely and are not worn into a groove.
@@ -192,9 +202,9 @@ The elastomer carries the coning and pitch motions. It ages by the calendar as w
 1. Drain warm after flight; look at the oil and the chip detector.
 2. Refill through the filler to the bottom of the level plug hole.
 3. Level plug and filler plug safety-wired.
-
-~BItem\tValue~b
-Oil quantity\t120 ml
+~U
+Item\t\t\tValue~u
+Oil quantity\t\t120 ml
 Filler plug torque\t~B8 ft-lb~b
 
 ~CRMetal on the chip detector: drain, flush, fly 5 hours and check again. Flakes the second time ground the gearbox.~c');
