@@ -411,9 +411,20 @@ void readTime(sqlite3_stmt* p, int i, time_t& t) {
         n = -1;
     t = static_cast<time_t>(n);
 }
+// Text from files written elsewhere (another program, an older build in a
+// legacy code page) may not be UTF-8; GTK refuses such text, so invalid
+// bytes are shown as replacement characters.
 template <std::size_t N> void readText(sqlite3_stmt* p, int i, char (&sz)[N]) {
-    if (const char* psz = colText(p, i))
+    const char* psz = colText(p, i);
+    if (!psz)
+        return;
+    if (g_utf8_validate(psz, -1, nullptr)) {
         mscCopyText(sz, psz);
+        return;
+    }
+    gchar* pszValid = g_utf8_make_valid(psz, -1);
+    mscCopyText(sz, pszValid);
+    g_free(pszValid);
 }
 
 bool isAllOnes(guint64 n) {

@@ -547,6 +547,15 @@ TEST_F(SqlRecords, StoredTextLongerThanTheFieldIsCutOnACharacterBoundary) {
     }
 }
 
+TEST_F(SqlRecords, StoredTextInALegacyCodePageReadsAsValidText) {
+    // "été" in Latin-1, as an older program could have stored it.
+    exec(logDb(), "INSERT INTO Pilot (iPilotID, strLName, strFName) VALUES "
+                  "(1, CAST(X'E974E9' AS TEXT), 'Zoë')");
+    auto pilot = loadPilot(1);
+    EXPECT_STREQ(pilot.szLName, "\uFFFDt\uFFFD");
+    EXPECT_STREQ(pilot.szFName, "Zoë");
+}
+
 TEST_F(SqlRecords, TimesAreSignedAndOldNoDateReadsAsMinusOne) {
     struct Case {
         const char* pszStored;
