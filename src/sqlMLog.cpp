@@ -697,8 +697,11 @@ sqlite3* openDatabase(const char* pszName) {
             sqlite3_close(h);
             h = nullptr;
         }
-        if (sqlite3_open(path.c_str(), &h) == SQLITE_OK)
+        if (sqlite3_open(path.c_str(), &h) == SQLITE_OK) {
+            // A second copy of the program may hold the file for a moment.
+            sqlite3_busy_timeout(h, 2000);
             return h;
+        }
     }
     char szWhat[100];
     g_snprintf(szWhat, sizeof szWhat, "\"%s\"", pszName);
