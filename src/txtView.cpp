@@ -263,6 +263,20 @@ void txvDecodeText(GtkTextBuffer* pbfrText, const gchar* pszText, gboolean bShow
         return iBase + k + nImages;
     };
     auto hide = [&](gint iPos) { applyTag(pbfrText, "h", iPos, iPos + 1); };
+    // A file name or number span may hold a picture inserted earlier in
+    // this text (its start is not cleared by a close); pictures stay shown.
+    std::vector<gint> lstImages;
+    auto hideSpan = [&](gint iStart, gint iEnd) {
+        applyTag(pbfrText, "h", iStart, iEnd);
+        for (gint iImage : lstImages) {
+            if (iImage < iStart || iImage >= iEnd)
+                continue;
+            GtkTextIter itStart, itEnd;
+            gtk_text_buffer_get_iter_at_offset(pbfrText, &itStart, iImage);
+            gtk_text_buffer_get_iter_at_offset(pbfrText, &itEnd, iImage + 1);
+            gtk_text_buffer_remove_tag_by_name(pbfrText, "h", &itStart, &itEnd);
+        }
+    };
 
     gint iBold = -1, iItalic = -1, iUnder = -1, iColour = -1, iFile = -1, iWidth = -1, iHeight = -1;
     gunichar cColour = 0;
@@ -335,14 +349,14 @@ void txvDecodeText(GtkTextBuffer* pbfrText, const gchar* pszText, gboolean bShow
                 break;
             const guint nHint = parseHint(textBetween(pbfrText, iStart, iTilde).get());
             (c == 'w' ? m_nWidthRequest : m_nHeightRequest) = nHint;
-            applyTag(pbfrText, "h", iStart, iTilde);
+            hideSpan(iStart, iTilde);
             break;
         }
         case 'd': {
             if (iFile < 0 || iFile > iTilde)
                 break;
             GString_ptr pszFile = textBetween(pbfrText, iFile, iTilde);
-            applyTag(pbfrText, "h", iFile, iTilde);
+            hideSpan(iFile, iTilde);
             GdkPixbuf* ppixImage = gdk_pixbuf_new_from_file(pszFile.get(), nullptr);
             if (!ppixImage)
                 break; // a missing picture is simply not shown
@@ -353,6 +367,7 @@ void txvDecodeText(GtkTextBuffer* pbfrText, const gchar* pszText, gboolean bShow
             } else {
                 gtk_text_buffer_get_end_iter(pbfrText, &itImage);
             }
+            lstImages.push_back(gtk_text_iter_get_offset(&itImage));
             gtk_text_buffer_insert_pixbuf(pbfrText, &itImage, ppixImage);
             g_object_unref(ppixImage);
             break;
