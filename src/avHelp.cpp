@@ -85,6 +85,10 @@ gboolean hlpOnHeaderButtonPress(GtkWidget*, GdkEventButton* pEvt, gpointer) {
 }
 
 gboolean hlpOnHeaderButtonMotion(GtkWidget* pwgtImage, GdkEventMotion* pEvt, gpointer) {
+    // Only a drag moves the window; the pointer merely passing over the
+    // header must not make it jump.
+    if (!(pEvt->state & GDK_BUTTON1_MASK))
+        return TRUE;
     // The grab point is inside the drag area; the area's own offset in the
     // window is added so the window does not jump by it.
     gint xArea = 0, yArea = 0;
