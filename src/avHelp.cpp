@@ -12,11 +12,24 @@ guint m_xHeaderGrab = 0;
 guint m_yHeaderGrab = 0;
 guint32 m_tHeaderGrab = 0;
 
+constexpr gint NL_HELP_WIDTH = 360;
+constexpr guint NL_HELP_MAX = 2000; // a hint is no reason for a giant window
+
 // GTK forgets a hidden window's place and would centre it again; the help
 // window reopens where the user left it.
 bool m_bPlaced = false;
 gint m_xPlaced = 0;
 gint m_yPlaced = 0;
+
+// The view lays out new text in idle time; only then is its height known
+// and the window can shrink to it (a window only grows by itself).
+guint m_idFit = 0;
+
+gboolean fitToText(gpointer) {
+    m_idFit = 0;
+    gtk_window_resize(m_pwinHelp, 1, 1);
+    return FALSE;
+}
 
 void hideHelp() {
     if (!gtk_widget_get_visible(GTK_WIDGET(m_pwinHelp)))
@@ -57,6 +70,16 @@ void hlpMessage(const gchar*, const gchar* pszText) {
     GtkTextBuffer* pbfr = gtk_text_view_get_buffer(m_pwgtHelpTextView);
     gtk_text_buffer_set_text(pbfr, "", 0);
     txvDecodeText(pbfr, pszText, FALSE);
+
+    // A text may ask for a size ("~W", "~H"); otherwise the window takes a
+    // comfortable reading width and the height of the text, shrinking again
+    // after a long one.
+    const guint nWidth = txvGetWidthRequest(), nHeight = txvGetHeightRequest();
+    gtk_widget_set_size_request(GTK_WIDGET(m_pwgtHelpTextView),
+                                nWidth ? gint(MIN(nWidth, NL_HELP_MAX)) : NL_HELP_WIDTH,
+                                nHeight ? gint(MIN(nHeight, NL_HELP_MAX)) : -1);
+    if (!m_idFit)
+        m_idFit = g_idle_add_full(G_PRIORITY_LOW, fitToText, nullptr, nullptr);
     if (!gtk_widget_get_visible(GTK_WIDGET(m_pwinHelp)) && m_bPlaced)
         gtk_window_move(m_pwinHelp, m_xPlaced, m_yPlaced);
     gtk_window_present(m_pwinHelp);

@@ -15,6 +15,16 @@ using avt::drainEvents;
 const char m_szHelpRotor[] = "~BMain rotor~b: check the ~CRblade bolts~c before flight.";
 const char m_szHelpTail[] = "Tail rotor: ~Iinspect~i the slider.";
 
+// The help text is laid out in idle time and the window then resized
+// through a round trip to the X server; wait for both.
+void settle() {
+    for (int i = 0; i < 3; ++i) {
+        drainEvents();
+        gdk_display_sync(gdk_display_get_default());
+    }
+    drainEvents();
+}
+
 struct Point {
     gint x, y;
 };
@@ -63,8 +73,7 @@ void clickAt(Point pt, guint nButton) {
     ASSERT_NE(pwin, nullptr) << "nothing under " << pt.x << "," << pt.y;
     gdk_test_simulate_button(pwin, x, y, nButton, GdkModifierType(0), GDK_BUTTON_PRESS);
     gdk_test_simulate_button(pwin, x, y, nButton, GdkModifierType(0), GDK_BUTTON_RELEASE);
-    gdk_display_sync(gdk_display_get_default());
-    drainEvents();
+    settle();
 }
 
 void clickMiddleOf(GtkWidget* pwgt, guint nButton) {
@@ -121,6 +130,7 @@ TEST_F(HelpWindow, RightClickShowsTheWidgetsText) {
         gtk_text_view_get_window(GTK_TEXT_VIEW(widget("HelpTextView")), GTK_TEXT_WINDOW_TEXT);
     gint nWidth = 0, nHeight = 0;
     gdk_drawable_get_size(pwinText, &nWidth, &nHeight);
+    ASSERT_GT(nHeight, 3);
     GdkPixbuf* ppix = gdk_pixbuf_get_from_drawable(nullptr, pwinText, nullptr, nWidth - 3,
                                                    nHeight - 3, 0, 0, 1, 1);
     ASSERT_NE(ppix, nullptr);
@@ -238,6 +248,53 @@ TEST_F(HelpWindow, ClicksCloseAndReopenWhereLeft) {
     }
     // Only ever hidden: the builder still holds the same window.
     EXPECT_TRUE(GTK_IS_WINDOW(widget("HelpContext")));
+}
+
+} // namespace
+
+namespace {
+
+// The whole text is readable: the window takes the text's height, a text
+// may ask for a size, and a short text after a long one shrinks it again.
+TEST_F(HelpWindow, WindowFitsTheText) {
+    GtkWidget* pwgtTV = widget("HelpTextView");
+    auto textBottom = [&] {
+        GtkTextIter itEnd;
+        gtk_text_buffer_get_end_iter(gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgtTV)), &itEnd);
+        gint y = 0, nHeight = 0;
+        gtk_text_view_get_line_yrange(GTK_TEXT_VIEW(pwgtTV), &itEnd, &y, &nHeight);
+        return y + nHeight;
+    };
+    std::string strLong;
+    for (int i = 1; i <= 12; ++i)
+        strLong += "~BStep " + std::to_string(i) +
+                   "~b: a line long enough to wrap in the help window at its width.\n";
+
+    struct Message {
+        std::string strText;
+        gint nWidth;         // expected text view width
+        gint nMinHeight;     // at least this tall
+        gint nMaxHeight;     // at most this tall
+        bool bWholeTextFits; // the last line is inside the view
+    };
+    const Message messages[] = {
+        {strLong, 360, 300, 1000, true},
+        {"Short.", 360, 10, 60, true},
+        {"~W300~w~H200~hSized.", 300, 200, 200, true},
+        {"Short again.", 360, 10, 60, true},
+    };
+    for (const auto& msg : messages) {
+        SCOPED_TRACE(msg.strText.substr(0, 20));
+        hlpMessage("", msg.strText.c_str());
+        settle();
+        ASSERT_TRUE(helpShown());
+        EXPECT_EQ(pwgtTV->allocation.width, msg.nWidth);
+        EXPECT_GE(pwgtTV->allocation.height, msg.nMinHeight);
+        EXPECT_LE(pwgtTV->allocation.height, msg.nMaxHeight);
+        if (msg.bWholeTextFits) {
+            EXPECT_LE(textBottom(), pwgtTV->allocation.height);
+        }
+    }
 }
 
 } // namespace
