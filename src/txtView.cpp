@@ -5,7 +5,7 @@
 #include <gdk/gdkkeysyms.h>
 
 #include <array>
-#include <climits>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -20,7 +20,7 @@ guint m_nHeightRequest = 0;
 struct GFreeDeleter {
     void operator()(gchar* psz) const { g_free(psz); }
 };
-using GString_ptr = std::unique_ptr<gchar, GFreeDeleter>;
+using GCharPtr = std::unique_ptr<gchar, GFreeDeleter>;
 
 // Mark names are "~sb_12": tilde, start/end, attribute letter, number.
 constexpr std::size_t NL_MARK_NAME = 16;
@@ -28,7 +28,7 @@ constexpr guint16 MARK_NONE = 65535;
 // Header positions have three hex digits; "fff" means "to the end".
 constexpr guint HDR_TO_END = 0xfff;
 
-struct TagSpec {
+struct TagLook {
     const char* pszName;
     const char* pszColour; // nullptr: no colour
     int nWeight;           // 0: leave the weight alone
@@ -43,11 +43,11 @@ void applyTag(GtkTextBuffer* pbfr, const char* pszTag, gint iStart, gint iEnd) {
     gtk_text_buffer_apply_tag_by_name(pbfr, pszTag, &itStart, &itEnd);
 }
 
-GString_ptr textBetween(GtkTextBuffer* pbfr, gint iStart, gint iEnd) {
+GCharPtr textBetween(GtkTextBuffer* pbfr, gint iStart, gint iEnd) {
     GtkTextIter itStart, itEnd;
     gtk_text_buffer_get_iter_at_offset(pbfr, &itStart, iStart);
     gtk_text_buffer_get_iter_at_offset(pbfr, &itEnd, iEnd);
-    return GString_ptr(gtk_text_buffer_get_text(pbfr, &itStart, &itEnd, TRUE));
+    return GCharPtr(gtk_text_buffer_get_text(pbfr, &itStart, &itEnd, TRUE));
 }
 
 // Like the C library's atoi (leading blanks, a sign, digits, anything
@@ -86,7 +86,7 @@ const char* colourTag(gunichar cColour) {
 std::string validUtf8(std::string_view sv) {
     if (g_utf8_validate(sv.data(), gssize(sv.size()), nullptr))
         return std::string(sv);
-    GString_ptr pszValid(g_utf8_make_valid(sv.data(), gssize(sv.size())));
+    GCharPtr pszValid(g_utf8_make_valid(sv.data(), gssize(sv.size())));
     return pszValid.get();
 }
 
@@ -190,7 +190,7 @@ void removeAttributeAtCursor(txvparam* ptxvParam) {
     // cuts the user's text.
     GtkTextIter itStart, itEnd;
     gtk_text_buffer_get_bounds(pbfr, &itStart, &itEnd);
-    GString_ptr pszAll(gtk_text_buffer_get_text(pbfr, &itStart, &itEnd, TRUE));
+    GCharPtr pszAll(gtk_text_buffer_get_text(pbfr, &itStart, &itEnd, TRUE));
     std::vector<gchar> bfr(
         std::max<std::size_t>(5000, std::strlen(pszAll.get()) + NUM_MARKS * 7 + 16));
     txvGetText(bfr.data(), guint(bfr.size()), ptxvParam);
@@ -203,7 +203,7 @@ void removeAttributeAtCursor(txvparam* ptxvParam) {
 } // namespace
 
 void txvCreateTags(GtkTextBuffer* pbfrText) {
-    static constexpr std::array<TagSpec, 9> lstTags{{
+    static constexpr std::array<TagLook, 9> lstTags{{
         {"l", nullptr, 0},
         {"b", nullptr, PANGO_WEIGHT_BOLD},
         {"i", nullptr, 0},
@@ -215,14 +215,14 @@ void txvCreateTags(GtkTextBuffer* pbfrText) {
         {"BLUE", "blue", PANGO_WEIGHT_BOLD},
     }};
     GtkTextTagTable* pTable = gtk_text_buffer_get_tag_table(pbfrText);
-    for (const auto& spec : lstTags) {
-        if (gtk_text_tag_table_lookup(pTable, spec.pszName))
+    for (const auto& look : lstTags) {
+        if (gtk_text_tag_table_lookup(pTable, look.pszName))
             continue; // a view initialised twice keeps its tags
-        GtkTextTag* pTag = gtk_text_buffer_create_tag(pbfrText, spec.pszName, nullptr);
-        if (spec.pszColour)
-            g_object_set(pTag, "foreground", spec.pszColour, nullptr);
-        if (spec.nWeight)
-            g_object_set(pTag, "weight", spec.nWeight, nullptr);
+        GtkTextTag* pTag = gtk_text_buffer_create_tag(pbfrText, look.pszName, nullptr);
+        if (look.pszColour)
+            g_object_set(pTag, "foreground", look.pszColour, nullptr);
+        if (look.nWeight)
+            g_object_set(pTag, "weight", look.nWeight, nullptr);
     }
     g_object_set(gtk_text_tag_table_lookup(pTable, "l"), "left-margin", 30, nullptr);
     g_object_set(gtk_text_tag_table_lookup(pTable, "i"), "style", PANGO_STYLE_ITALIC, nullptr);
@@ -355,7 +355,7 @@ void txvDecodeText(GtkTextBuffer* pbfrText, const gchar* pszText, gboolean bShow
         case 'd': {
             if (iFile < 0 || iFile > iTilde)
                 break;
-            GString_ptr pszFile = textBetween(pbfrText, iFile, iTilde);
+            GCharPtr pszFile = textBetween(pbfrText, iFile, iTilde);
             hideSpan(iFile, iTilde);
             GdkPixbuf* ppixImage = gdk_pixbuf_new_from_file(pszFile.get(), nullptr);
             if (!ppixImage)
@@ -390,7 +390,7 @@ void txvEncodeText(gchar* pszText, guint nlText, GtkTextBuffer* pbfrText) {
         return;
     GtkTextIter itStart, itEnd;
     gtk_text_buffer_get_bounds(pbfrText, &itStart, &itEnd);
-    GString_ptr pszAll(gtk_text_buffer_get_text(pbfrText, &itStart, &itEnd, TRUE));
+    GCharPtr pszAll(gtk_text_buffer_get_text(pbfrText, &itStart, &itEnd, TRUE));
     mscCopyText(pszText, nlText, pszAll.get());
 }
 
@@ -462,7 +462,7 @@ void txvGetText(gchar* pszBfr, guint nlBfr, txvparam* ptxvParam) {
 
     GtkTextIter itStart, itEnd;
     gtk_text_buffer_get_bounds(pbfr, &itStart, &itEnd);
-    GString_ptr pszAll(gtk_text_buffer_get_text(pbfr, &itStart, &itEnd, TRUE));
+    GCharPtr pszAll(gtk_text_buffer_get_text(pbfr, &itStart, &itEnd, TRUE));
 
     std::string strOut;
     // A text with a tilde of its own gets a header even without attributes:
