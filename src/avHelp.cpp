@@ -15,8 +15,8 @@ guint32 m_tHeaderGrab = 0;
 constexpr gint NL_HELP_WIDTH = 360;
 constexpr guint NL_HELP_MAX = 2000; // a hint is no reason for a giant window
 
-// GTK forgets a hidden window's place and would centre it again; the help
-// window reopens where the user left it.
+// A window manager may place a window anew when it is shown again; the
+// help window reopens where the user left it.
 bool m_bPlaced = false;
 gint m_xPlaced = 0;
 gint m_yPlaced = 0;
