@@ -83,7 +83,7 @@ mntState* mmodCalcCompTimes();
 // The one history rule both summaries use: starts a summary at the
 // aircraft's manufacture date, then applies records oldest first.
 void mmodStartState(mntState* pS, time_t tManu);
-void mmodApplyRecord(mntState* pS, guint bFlags, time_t tComplete, guint nCompHours,
-                     guint nCompAge, guint nDeferHours, guint nDeferDays);
+void mmodApplyRecord(mntState* pS, guint bFlags, time_t tComplete, guint nCompHours, guint nCompAge,
+                     guint nDeferHours, guint nDeferDays);
 // Kind text of a flag byte, as shown in the list.
 const gchar* mmodKindText(guint bFlags);
