@@ -130,7 +130,7 @@ gboolean mscGetIterFromID(GtkTreeIter* piterTree, GtkTreeModel* pmodTree, guint 
     if (!piterTree || !pmodTree)
         return FALSE;
     // Reading another column type into a guint would write past it.
-    if (static_cast<gint>(iColID) >= gtk_tree_model_get_n_columns(pmodTree))
+    if (iColID >= static_cast<guint>(gtk_tree_model_get_n_columns(pmodTree)))
         return FALSE;
     const GType nType = gtk_tree_model_get_column_type(pmodTree, static_cast<gint>(iColID));
     if (nType != G_TYPE_UINT && nType != G_TYPE_INT)
