@@ -395,6 +395,13 @@ void readBool(sqlite3_stmt* p, int i, gboolean& b) {
 // Signed seconds. Builds with a 32-bit time wrote "no date" (-1) as
 // 4294967295, and 64-bit ones as 18446744073709551615: both read as -1.
 void readTime(sqlite3_stmt* p, int i, time_t& t) {
+    if (sqlite3_column_type(p, i) == SQLITE_FLOAT) {
+        // An unsigned 64-bit -1 does not fit SQLite's integers and is kept
+        // as a real number.
+        double d = sqlite3_column_double(p, i);
+        t = (d >= -9.2e18 && d < 9.2e18) ? static_cast<time_t>(d) : -1;
+        return;
+    }
     const char* psz = colText(p, i);
     if (!psz)
         return;
@@ -404,9 +411,20 @@ void readTime(sqlite3_stmt* p, int i, time_t& t) {
         n = -1;
     t = static_cast<time_t>(n);
 }
+// Text from files written elsewhere (another program, an older build in a
+// legacy code page) may not be UTF-8; GTK refuses such text, so invalid
+// bytes are shown as replacement characters.
 template <std::size_t N> void readText(sqlite3_stmt* p, int i, char (&sz)[N]) {
-    if (const char* psz = colText(p, i))
+    const char* psz = colText(p, i);
+    if (!psz)
+        return;
+    if (g_utf8_validate(psz, -1, nullptr)) {
         mscCopyText(sz, psz);
+        return;
+    }
+    gchar* pszValid = g_utf8_make_valid(psz, -1);
+    mscCopyText(sz, pszValid);
+    g_free(pszValid);
 }
 
 bool isAllOnes(guint64 n) {
