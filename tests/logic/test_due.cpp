@@ -42,6 +42,8 @@ struct DueCase {
     guint nLogHours = 0;
 };
 
+void PrintTo(const DueCase& c, std::ostream* os) { *os << c.pszName; }
+
 const time_t tNow2021 = utc(2021, 1, 1);
 
 std::vector<DueCase> dueCases() {
