@@ -4,7 +4,9 @@
 // within the option lists, and service notes with well-formed mark-up.
 #include "avCnv.h"
 #include "harness.h"
+#include "sqlMLog.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <map>
@@ -230,6 +232,80 @@ TEST(CatalogueFile, HoldsExactlyTheDeclaredTablesWithTheProgramsOwnStatements) {
                                       pszTable + "' AND type = 'table'");
         ASSERT_EQ(sql.size(), 1u);
         EXPECT_EQ(sql[0][0].value_or(""), strExpected);
+    }
+}
+
+// What the program's own storage reads back from the shipped file.
+std::vector<rcdComp> m_loaded;
+int collectCard(rcdComp* prcdComp, GtkTreeIter*) {
+    m_loaded.push_back(*prcdComp);
+    return 0;
+}
+std::vector<rcdSNote> m_loadedNotes;
+int collectNote(rcdSNote* prcdSNote) {
+    m_loadedNotes.push_back(*prcdSNote);
+    return 0;
+}
+
+TEST_F(Catalogue, StartUpLeavesTheFileAloneAndTheTreeQueriesReachEveryCard) {
+    avt::TempDirs dirs;
+    avt::copyCatalogue(dirs);
+    const std::string strBefore = avt::readFile(dirs.etcFile("avCCD.db"));
+    ASSERT_TRUE(sqlInitialize()) << sqlLastError();
+    EXPECT_TRUE(avt::readFile(dirs.etcFile("avCCD.db")) == strBefore)
+        << "the schema upgrade changed the shipped catalogue";
+
+    // The tree asks for each group (bit 31) and each sub-group in turn.
+    m_loaded.clear();
+    rcdComp rec{};
+    cbComp cb{&rec, nullptr, collectCard};
+    std::vector<guint> places;
+    for (const auto& [iGroup, pszName] : m_groups)
+        places.push_back(iGroup | guint(GROUP_LEVEL));
+    for (const auto& [iSub, group] : m_subGroups)
+        places.push_back(iSub);
+    for (guint iPlace : places) {
+        size_t nBefore = m_loaded.size();
+        ASSERT_TRUE(sqlLoadCompCard(&cb, SQL_NEW_ID, iPlace)) << sqlLastError();
+        for (size_t i = nBefore; i < m_loaded.size(); ++i) {
+            EXPECT_EQ(m_loaded[i].iGroupID | (m_loaded[i].iGroupLevel ? GROUP_LEVEL : 0), iPlace);
+            if (i > nBefore) {
+                EXPECT_LT(m_loaded[i - 1].iSortOrder, m_loaded[i].iSortOrder);
+            }
+        }
+    }
+    ASSERT_EQ(m_loaded.size(), m_cards.size()) << "cards the tree never asks for";
+    std::map<guint, const rcdComp*> byID;
+    for (const rcdComp& r : m_loaded)
+        byID[r.iCompID] = &r;
+    for (const Card& c : m_cards) {
+        SCOPED_TRACE(c.strPart);
+        ASSERT_TRUE(byID.count(guint(c.iCompID)));
+        const rcdComp& r = *byID[guint(c.iCompID)];
+        // Nothing cut to its field, nothing lost on the way.
+        EXPECT_EQ(r.szPartNmbr, c.strPart);
+        EXPECT_EQ(r.szPartDesc, c.strDesc);
+        EXPECT_EQ(r.szPartRef, c.strRef);
+        EXPECT_EQ(r.szDescNotes, c.strNotes);
+        EXPECT_EQ(r.nInspIntv, c.nInspect);
+        EXPECT_EQ(r.nRCOIntv, c.nRCO);
+        EXPECT_EQ(r.iSNote1ID, c.iSNote[0]);
+        EXPECT_EQ(r.bOptEng, c.bOpt[1]);
+        EXPECT_EQ(r.bOptMRSystem, c.bOpt[4]);
+        EXPECT_EQ(r.bOptTailDrive, c.bOpt[7]);
+    }
+
+    m_loadedNotes.clear();
+    rcdSNote note{};
+    cbSNote cbn{&note, collectNote};
+    ASSERT_TRUE(sqlLoadSNoteRecords(&cbn)) << sqlLastError();
+    auto stored = avt::query(avt::builtCatalogue(), "SELECT iSNoteID, strText FROM ServiceNote");
+    ASSERT_EQ(m_loadedNotes.size(), stored.size());
+    for (const rcdSNote& n : m_loadedNotes) {
+        auto it = std::find_if(stored.begin(), stored.end(),
+                               [&](const avt::Row& row) { return number(row[0]) == n.iSNoteID; });
+        ASSERT_NE(it, stored.end());
+        EXPECT_EQ(n.szText, (*it)[1].value_or("")) << n.szLabel;
     }
 }
 
