@@ -9,7 +9,7 @@ repo="$(pwd)"
 bash scripts/install-deps.sh
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target avLedger
+cmake --build build -j"$(nproc)" --target avLedger avCCD
 
 data="${AVLEDGER_DATA:-${XDG_DATA_HOME:-$HOME/.local/share}/avLedger}"
 mkdir -p "$data/bin" "$data/etc"

@@ -244,3 +244,12 @@ std::vector<std::string> AppTest::logLines() const {
 }
 
 } // namespace avt
+
+namespace avt {
+
+void copyCatalogue(const TempDirs& dirs) {
+    ASSERT_TRUE(fs::exists(builtCatalogue())) << "the build made no catalogue at " << builtCatalogue();
+    fs::copy_file(builtCatalogue(), dirs.etcFile("avCCD.db"), fs::copy_options::overwrite_existing);
+}
+
+} // namespace avt

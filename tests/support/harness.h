@@ -110,3 +110,10 @@ bool waitForActiveWindow(GtkWindow* pwin);
 void destroyToplevels();
 
 } // namespace avt
+
+namespace avt {
+
+// Copies the catalogue that the build generated into the data directory.
+void copyCatalogue(const TempDirs& dirs);
+
+} // namespace avt
