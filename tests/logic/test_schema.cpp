@@ -6,6 +6,7 @@
 
 #include <random>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -386,7 +387,14 @@ TEST_F(Schema, AMissingDataDirectoryIsReported) {
               "sqlInitialize():sqlite3_open(\"avLedger.db\")\nunable to open database file");
     EXPECT_FALSE(fs::exists(m_dirs.etc()));
 
-    // A plain file where the directory should be.
+    // A plain file where the directory should be (after another failure,
+    // so that the text below is not the one left from above).
+    fs::create_directory(m_dirs.etc());
+    avt::writeFile(logDb(), randomBytes());
+    EXPECT_FALSE(sqlInitialize());
+    EXPECT_EQ(std::string(sqlLastError()),
+              "sqlInitialize():sqlite3_exec(\"tables\")\nfile is not a database");
+    fs::remove_all(m_dirs.etc());
     avt::writeFile(m_dirs.etc(), "not a directory");
     EXPECT_FALSE(sqlInitialize());
     EXPECT_EQ(std::string(sqlLastError()),
@@ -394,13 +402,47 @@ TEST_F(Schema, AMissingDataDirectoryIsReported) {
     EXPECT_EQ(avt::readFile(m_dirs.etc()), "not a directory");
 }
 
+// Runs sqlInitialize as an ordinary user (the superuser ignores
+// permissions) in a child process; gives its result and error text.
+std::pair<bool, std::string> initializeAsOrdinaryUser() {
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {true, "pipe failed"};
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        const bool bOK = sqlInitialize();
+        std::string str = (bOK ? "1" : "0") + std::string(sqlLastError());
+        ssize_t nl = write(fds[1], str.data(), str.size());
+        _exit(nl == static_cast<ssize_t>(str.size()) ? 0 : 3);
+    }
+    close(fds[1]);
+    std::string str;
+    char buf[256];
+    for (ssize_t nl; (nl = read(fds[0], buf, sizeof buf)) > 0;)
+        str.append(buf, static_cast<std::size_t>(nl));
+    close(fds[0]);
+    int nStatus = 0;
+    waitpid(pid, &nStatus, 0);
+    if (!WIFEXITED(nStatus) || WEXITSTATUS(nStatus) != 0 || str.empty())
+        return {true, "child failed"};
+    return {str[0] == '1', str.substr(1)};
+}
+
 TEST_F(Schema, AnUnwritableDataDirectoryIsReported) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind the superuser";
-    fs::permissions(m_dirs.etc(), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_FALSE(sqlInitialize());
-    EXPECT_EQ(std::string(sqlLastError()),
+    using fs::perms;
+    const perms rx = perms::owner_read | perms::owner_exec | perms::group_read | perms::group_exec |
+                     perms::others_read | perms::others_exec;
+    fs::permissions(m_dirs.root(), rx | perms::owner_write);
+    fs::permissions(m_dirs.bin(), rx | perms::owner_write);
+    fs::permissions(m_dirs.etc(), rx);
+    auto [bOK, strError] = initializeAsOrdinaryUser();
+    EXPECT_FALSE(bOK);
+    EXPECT_EQ(strError,
               "sqlInitialize():sqlite3_open(\"avLedger.db\")\nunable to open database file");
+    EXPECT_TRUE(fs::is_empty(m_dirs.etc()));
 }
 
 TEST_F(Schema, AFailedUpgradeStatementStopsAndKeepsWhatRan) {
