@@ -9,7 +9,7 @@
 --   descr    part description (at most 49 bytes)
 --   insp     inspection interval in hours, 0 for none
 --   rco      replacement limit written as the program shows it: '' (none),
---            'N HR', 'N HR/OC', 'OC', 'N HR or Y yrs', 'OC or Y yrs',
+--            'N HR', 'N HR/OC', 'OC', 'Y yrs', 'N HR or Y yrs', 'OC or Y yrs',
 --            'N HR/OC or Y yrs' (OC = on condition)
 --   applies  option words of the aircraft the card is for (codes.sql);
 --            empty for a card every aircraft has

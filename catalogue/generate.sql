@@ -20,8 +20,9 @@ SELECT part, rco, hr, yr, oc, hr + (yr << 16) + (oc << 31) AS packed,
        CASE WHEN yr > 0 AND NOT oc AND hr = 0 THEN yr || ' yrs'
             WHEN yr > 0 THEN ' or ' || yr || ' yrs' ELSE '' END AS shown
 FROM (SELECT part, rco,
-             CASE WHEN rco GLOB '[0-9]*' THEN CAST(rco AS INTEGER) ELSE 0 END AS hr,
+             CASE WHEN rco GLOB '[0-9]* HR*' THEN CAST(rco AS INTEGER) ELSE 0 END AS hr,
              CASE WHEN instr(rco, ' or ') > 0 THEN CAST(substr(rco, instr(rco, ' or ') + 4) AS INTEGER)
+                  WHEN rco GLOB '[0-9]* yrs' THEN CAST(rco AS INTEGER)
                   ELSE 0 END AS yr,
              instr(rco, 'OC') > 0 AS oc
       FROM Card);

@@ -84,6 +84,8 @@ TEST(CatalogueSource, CardsArePackedAsTheProgramReadsThem) {
                        "''") +
                   card("'AVL-0423-099', 'Rotor Hub Assembly', 990, 'Test hub part', 25, "
                        "'500 HR or 5 yrs', 'hub:elastomeric heli:talon', '', ''") +
+                  card("'AVL-0101-098', 'Airframe', 980, 'Test paint', 100, '6 yrs', '', '', "
+                       "''") +
                   "INSERT INTO CardNote VALUES ('AVL-0101-099', 2, 'Rod ends');\n");
     ASSERT_TRUE(g.bOk) << g.strOutput;
     auto rows = avt::query(dirs.root() / "avCCD.db",
@@ -92,7 +94,7 @@ TEST(CatalogueSource, CardsArePackedAsTheProgramReadsThem) {
                            "bDelete, iSortOrder, bOptHeli, bOptEngine, bOptMainDrive, "
                            "bOptMainRotor, bOptMRSystem, bOptClutch, bOptTRSlider, "
                            "bOptTailDrive, bOptTailRotor FROM Component WHERE iCompID IN "
-                           "(101099, 700099, 423099) ORDER BY iCompID");
+                           "(101098, 101099, 700099, 423099) ORDER BY iCompID");
     auto note = avt::query(dirs.root() / "avCCD.db",
                            "SELECT iSNoteID FROM ServiceNote WHERE strLabel = 'Rod ends'");
     ASSERT_EQ(note.size(), 1u);
@@ -103,7 +105,10 @@ TEST(CatalogueSource, CardsArePackedAsTheProgramReadsThem) {
             r.emplace_back(psz);
         return r;
     };
-    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(rows.size(), 4u);
+    // Years alone: bits 16-30.
+    EXPECT_EQ(rows[0][7], "393216");
+    rows.erase(rows.begin());
     // 300 hours, 4 years in bits 16-30, on condition in bit 31; engine code 3;
     // the three cog drives 1-3; both shafts 1-2.
     EXPECT_EQ(rows[0], row({"101099",
@@ -172,10 +177,12 @@ TEST(CatalogueSource, SlipsInTheSourceStopTheBuild) {
         {card("'AVL-0102-099', " + strFrame), "AVL-0102-099: part number does not follow AVL-0101"},
         {card("'AVL-0101-000', " + strFrame), "part number does not follow"},
         {card("'AVL-0101-99', " + strFrame), "part number does not follow"},
-        {card("'AVL-0101-099', 'Airframe', 990, 'Test frame', 100, '5 yrs', '', '', ''"),
-         "limit \"5 yrs\" would show as \"5 HR\""},
+        {card("'AVL-0101-099', 'Airframe', 990, 'Test frame', 100, '5 years', '', '', ''"),
+         "limit \"5 years\" would show as \"\""},
         {card("'AVL-0101-099', 'Airframe', 990, 'Test frame', 100, '500 hrs', '', '', ''"),
-         "limit \"500 hrs\" would show as \"500 HR\""},
+         "limit \"500 hrs\" would show as \"\""},
+        {card("'AVL-0101-099', 'Airframe', 990, 'Test frame', 100, '100 HR or 5', '', '', ''"),
+         "limit \"100 HR or 5\" would show as \"100 HR or 5 yrs\""},
         {card("'AVL-0101-099', 'Airframe', 990, 'Test frame', 100, '70000 HR', '', '', ''"),
          "limit \"70000 HR\""},
         {card("'AVL-0101-099', 'Airframe', 990, 'Test frame', '25 HR', 'OC', '', '', ''"),
