@@ -79,6 +79,7 @@ class CompTest : public testing::Test {
   protected:
     void SetUp() override {
         m_dirs = std::make_unique<avt::TempDirs>();
+        prepareData();
         prmLoadKeyFile();
         ASSERT_TRUE(sqlInitialize()) << sqlLastError();
         fmodInitialize();
@@ -94,6 +95,8 @@ class CompTest : public testing::Test {
         m_dirs.reset();
     }
     virtual gboolean editMode() const { return FALSE; }
+    // Override to put files into etc/ before the databases are opened.
+    virtual void prepareData() {}
 
     avt::fs::path logDb() const { return m_dirs->etcFile("avLedger.db"); }
     avt::fs::path catDb() const { return m_dirs->etcFile("avCCD.db"); }

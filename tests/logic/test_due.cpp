@@ -42,7 +42,9 @@ struct DueCase {
     guint nLogHours = 0;
 };
 
-void PrintTo(const DueCase& c, std::ostream* os) { *os << c.pszName; }
+void PrintTo(const DueCase& c, std::ostream* os) {
+    *os << c.pszName;
+}
 
 const time_t tNow2021 = utc(2021, 1, 1);
 
@@ -530,6 +532,16 @@ std::vector<DueCase> dueCases() {
          0,
          F_RCOHRS,
          CCD_DUESTAT_RCODUE});
+    add({"DeferralWithoutADateDefersNothing",
+         {{utc(2020, 2, 1), 600}},
+         {{DEFI, 0, 0, 0, 10000, 3000}},
+         50,
+         0,
+         tNow2021,
+         0,
+         0,
+         F_INSP,
+         CCD_DUESTAT_INSPDUE});
     add({"OnConditionAloneIsNeverDue",
          {{utc(2020, 2, 1), 90000}},
          {},
@@ -672,5 +684,44 @@ INSTANTIATE_TEST_SUITE_P(Cases, DueRules, testing::ValuesIn(dueCases()),
                          [](const testing::TestParamInfo<DueCase>& info) {
                              return std::string(info.param.pszName);
                          });
+
+// The deferral test on its own, against a real flight log: 60.0 hours
+// before 1 Mar 2020, 10.0 more on 2 Mar.
+using DeferTest = CompTest;
+
+TEST_F(DeferTest, HoldsUntilBothHoursAndDaysHaveRunOut) {
+    guint iACID = addAircraft(utc(2020, 1, 1));
+    addFlights(iACID, {{utc(2020, 2, 1), 600}, {utc(2020, 3, 2), 100}, {utc(2040, 2, 1), 5}});
+    activate(iACID);
+    const time_t t = utc(2020, 3, 1);
+    const time_t t2040 = utc(2040, 3, 1);
+    const time_t tFar = utc(2030, 1, 1);
+    const time_t tLater = utc(2050, 1, 1);
+    struct Case {
+        time_t tDefer;
+        guint nHours, nDays, nMarkTgt;
+        time_t tMark;
+        gboolean bExpect;
+    };
+    const Case cases[] = {
+        {0, 50, 10, 0, 0, FALSE},                   // none recorded
+        {t, 0, 0, 0, 0, FALSE},                     // 0 hours 0 days
+        {t, 0, 10, 9999, t + 863999, TRUE},         // days hold
+        {t, 0, 10, 9999, t + 864000, FALSE},        // days run out exactly
+        {t, 50, 0, 649, tFar, TRUE},                // hours at the deferral 600 + 50
+        {t, 50, 0, 650, tFar, FALSE},               // run out exactly at the sum
+        {t, 50, 10, 9999, t + 86400, TRUE},         // hours gone, days remain
+        {t, 50, 10, 600, tFar, TRUE},               // days gone, hours remain
+        {t, 50, 10, 650, t + 864000, FALSE},        // both gone
+        {t2040, 0, 10, 9999, t2040 + 863999, TRUE}, // beyond 2038
+        {t2040, 0, 10, 9999, t2040 + 864000, FALSE},
+        {t2040, 20, 0, 724, tLater, TRUE}, // 705 at the deferral + 20
+        {t2040, 20, 0, 725, tLater, FALSE},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(cmodIsDefer(c.tDefer, c.nHours, c.nDays, c.nMarkTgt, c.tMark), c.bExpect)
+            << c.tDefer << " " << c.nHours << "h " << c.nDays << "d mark " << c.nMarkTgt << " at "
+            << c.tMark;
+}
 
 } // namespace
