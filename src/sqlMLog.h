@@ -1,9 +1,116 @@
-// Storage: the log database and the catalogue database.
+// Storage: the log database (aircraft, pilots, flights, maintenance) and
+// the catalogue database (component cards, drawings, targets, service
+// notes), their declared schema, and every record load and update.
+//
+// Every operation returns TRUE on success; on failure it returns FALSE and
+// leaves a two-line text in sqlLastError(): the operation's name, "():",
+// the failing call with the statement in parentheses, then SQLite's message.
 #pragma once
+
+#include "rcdAC.h"
+#include "rcdComp.h"
+#include "rcdFLog.h"
+#include "rcdMaint.h"
+#include "rcdPilot.h"
+#include "rcdRef.h"
 
 #include <glib.h>
 
-// Opens both databases and brings them up to the declared schema.
+struct sqlite3;
+
+// Row ID of a record that is not yet stored: the update inserts it and
+// writes the new row ID back. Load operations take it as "all rows".
+constexpr guint SQL_NEW_ID = 0xFFFFFFFFu;
+
+// ---- Database files and schema ----
+
+constexpr guint MAX_SCOLS = 100;
+constexpr guint MAX_TCOLS = 100;
+
+// One declared column; the list of a table ends at a null name.
+struct coldef {
+    const gchar* pszCol;
+    const gchar* pszType; // as written into CREATE TABLE and ALTER TABLE
+    gboolean bCol;        // the stored table has this column
+    gboolean bType;       // reserved for a type check; not used
+};
+
+// One declared table; the list ends at a null table name.
+struct tabledef {
+    const gchar* pszTable;
+    gboolean bTable; // the database holds this table
+    coldef lstCol[MAX_TCOLS];
+};
+
+// One column parsed out of a stored CREATE TABLE statement.
+struct schema {
+    char szCol[50];
+    char szType[100];
+};
+
+// States of the stored-statement parser.
+enum _schstate { SCH_OPEN, SCH_COLWS, SCH_COL, SCH_TYPEWS, SCH_TYPE };
+
+// Opens both databases ("../etc/" first, then "/avLedger/etc/") and brings
+// them up to the declared schema. Safe to call again: open handles are
+// closed first.
 gboolean sqlInitialize();
-// Text of the last database error (two lines: where, then SQLite's message).
+// Text of the last database error (two lines); never cleared.
 const char* sqlLastError();
+
+// Brings one database up to one declared schema after the scan has set the
+// bTable/bCol flags: missing tables created, missing columns added in order.
+gboolean sqlBuildTables(sqlite3* hSQL, tabledef* plstTable);
+// Writes "name type, name type, ..." for CREATE TABLE (at most nlCols bytes).
+void sqlBuildCols(gchar* pszCols, guint nlCols, const coldef* plstCol);
+// Parses one stored CREATE TABLE statement into the module's column list.
+void sqlParseSCols(const gchar* pszSchema);
+// Whether the last parsed statement names this column (ASCII case ignored).
+gboolean sqlIsColExist(const gchar* pszCol);
+// Row callback of the schema catalogue scan; pTable is a tabledef list.
+int tables_callback(void* pTable, int argc, char** argv, char** azColName);
+
+// ---- Log database records ----
+
+// All undeleted aircraft by upper-cased registration when iACID is
+// SQL_NEW_ID, else the one aircraft (deleted or not).
+gboolean sqlLoadAircraftRecord(cbAC* pcbAC, guint iACID);
+gboolean sqlUpdateAircraftRecord(rcdAC* prcdAC);
+
+// All undeleted pilots by sort key when iPilotID is SQL_NEW_ID, else one.
+gboolean sqlLoadPilotRecord(cbPilot* pcbPilot, guint iPilotID);
+// Clears bDirty on success.
+gboolean sqlUpdatePilotRecord(rcdPilot* prcdPilot);
+
+// All undeleted flights of aircraft iCSID by start time when iFLogID is
+// all ones (low 32 bits), else the one flight (iCSID then ignored).
+gboolean sqlLoadFLogRecord(cbFLog* pcbFLog, gulong iFLogID, gulong iCSID);
+gboolean sqlUpdateFLogRecord(rcdFLog* prcdFLog);
+
+// All undeleted records of one component on one aircraft, by completion.
+gboolean sqlLoadMaintRecords(cbMaint* pcbMaint, guint iCompID, guint iACID);
+// Fills the record from one row; calls no function.
+gboolean sqlLoadMaintRecord(rcdMaint* prcdMaint, guint iMaintID);
+gboolean sqlUpdateMaintRecord(rcdMaint* prcdMaint, guint iACID);
+
+// ---- Catalogue database records ----
+
+// All undeleted cards whose stored (packed) iGroupID equals iGroupID, by
+// sort order, when iCompID is SQL_NEW_ID; else the one card.
+gboolean sqlLoadCompCard(cbComp* pcbComp, guint iCompID, guint iGroupID);
+gboolean sqlUpdateCompCard(rcdComp* prcdComp);
+
+gboolean sqlLoadRefRecords(cbRef* pcbRef, guint iCompID);
+gboolean sqlLoadRefRecord(cbRef* pcbRef, guint iRefID);
+// Clears bDirty on success.
+gboolean sqlUpdateRefRecord(rcdRef* prcdRef);
+
+gboolean sqlLoadTargetRecords(cbTarget* pcbTgt, guint iRefID);
+gboolean sqlLoadTargetRecord(cbTarget* pcbTgt, guint iTgtID);
+// Clears bDirty on success.
+gboolean sqlUpdateTargetRecord(rcdTarget* prcdTgt);
+
+gboolean sqlLoadSNoteRecords(cbSNote* pcbSNote);
+gboolean sqlLoadSNoteRecord(cbSNote* pcbSNote, guint iSNoteID);
+// Clears bDirty on success.
+gboolean sqlUpdateSNoteRecord(rcdSNote* prcdSNote);
