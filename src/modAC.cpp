@@ -1,4 +1,18 @@
 #include "modAC.h"
 
-// The model arrives with its own work; until then it starts empty.
-gboolean amodInitialize() { return TRUE; }
+// Placeholders until the model's own work lands on this branch.
+gboolean amodInitialize() {
+    return TRUE;
+}
+gboolean amodLoadModel(gulong) {
+    return TRUE;
+}
+int amodLoadACCallback(rcdAC*) {
+    return 0;
+}
+GtkTreeModel* amodGetModel() {
+    return nullptr;
+}
+GtkTreeIter* amodGetSelection() {
+    return nullptr;
+}

@@ -1,7 +1,61 @@
-// The flight log model.
+// The flight log model of the active aircraft (year / month / flight
+// tree) and the one place where airframe hours are computed.
 #pragma once
 
-#include <glib.h>
+#include <gtk/gtk.h>
 
+#include <ctime>
+
+struct rcdFLog;
+
+// Columns of the flight log store.
+enum _colFLog {
+    FLOG_SQLID,      // gulong: flight ID; all ones on the new-flight row
+    FLOG_ROW_TYPE,   // guint: FLOG_ROW_HEADER, FLOG_ROW_DATA or FLOG_ROW_NEW
+    FLOG_TIME_START, // string: year, "Apr-2010", "19-Apr 14:30" or "<new flight>"
+    FLOG_TIME_ELPSD, // string: elapsed "%01u.%01u"
+    FLOG_DEST,       // string: destination
+    FLOG_AF_ACCUM,   // string: airframe hours after this flight, "%u.%u"
+    FLOG_DATE,       // guint: flight start, UTC seconds
+    FLOG_HOURS,      // guint: elapsed, tenths of an hour
+    FLOG_STYLE_COL,  // guint PangoStyle: italic on the new-flight row
+    FLOG_FG_COL,     // gboolean: foreground set on the new-flight row
+    FLOG_NUM_COLS
+};
+
+enum _rowTypeFLog { FLOG_ROW_HEADER = 0, FLOG_ROW_DATA = 1, FLOG_ROW_NEW = 2 };
+
+// Creates the store; always TRUE.
 gboolean fmodInitialize();
 void fmodCleanUp();
+
+// Rebuilds the tree for the active aircraft and remembers the row of
+// flight iFLogID (-1 for none). On success writes the aircraft's total
+// airframe hours (tenths) to *pnAccumHours.
+gboolean fmodLoadModel(gint iFLogID, guint* pnAccumHours);
+// Loader callback: files one flight under its year and month; always 0.
+int fmodLoadFLogCallback(rcdFLog* prcdFLog);
+void fmodClearModel();
+GtkTreeModel* fmodGetModel();
+// The row of the flight named at the last load, or NULL.
+GtkTreeIter* fmodGetSelection();
+
+// Airframe hours (tenths) at tDate: the active aircraft's base hours plus
+// the whole elapsed time of every flight that started at or before tDate
+// (walking in tree order up to the first later flight). 0 for a date of 0.
+guint fmodAFHoursAtDate(time_t tDate);
+// Airframe hours after every flight in the tree.
+guint fmodAFHoursTotal();
+// One step of the hours walk on a leaf row; TRUE means stop.
+gboolean fmodAFHours(gulong tDate, GtkTreeIter* piterFLog);
+// The same answer as fmodAFHoursAtDate by walking the tree row by row,
+// without the index; kept as the reference the index must agree with.
+guint fmodAFHoursByWalk(time_t tDate);
+
+// Rewrites the accumulated column of every flight row (after an elapsed
+// time changed) and returns the new total.
+guint fmodCalcAFAccum();
+// One step of that: adds the row's hours and writes the running total.
+void fmodUpdateElapsed(GtkTreeIter* piterFLog);
+// Puts "<new flight>" back into the new-flight row's start text.
+void fmodResetNewFlightLabel();

@@ -1,5 +1,20 @@
 #include "pagAC.h"
 
-// The page content arrives with the aircraft card page.
+// Placeholders until the page's own work lands on this branch.
+rcdAC* acdGetActiveAC() {
+    return nullptr;
+}
+gboolean acdLoadActiveAC(guint) {
+    return FALSE;
+}
+void acdDisplayACReg(guint) {}
+void acdClearACReg() {}
 void acdInitialize(GtkBuilder*) {}
 void acdOnPageLeave() {}
+void acdParseACReg(gchar* pszDest, const gchar*, guint nlDest) {
+    if (nlDest)
+        pszDest[0] = '\0';
+}
+gboolean acdRegSave(const gchar*) {
+    return FALSE;
+}
