@@ -1,5 +1,8 @@
-// Small helpers shared by the pages and records.
+// Small helpers shared by the pages and records: fixed-field text copy,
+// keyboard navigation through a form, tree view row helpers.
 #pragma once
+
+#include <gtk/gtk.h>
 
 #include <cstddef>
 
@@ -10,3 +13,37 @@ void mscCopyText(char* pszField, std::size_t nlField, const char* pszSource);
 template <std::size_t N> void mscCopyText(char (&szField)[N], const char* pszSource) {
     mscCopyText(szField, N, pszSource);
 }
+
+// Called when the user leaves a field of a navigation table by the
+// keyboard, with that field and GTK_DIR_UP or GTK_DIR_DOWN. The result is
+// not looked at.
+typedef gboolean (*wgtLUTFunc)(GtkWidget* pwgtCur, GtkDirectionType nDir);
+
+// One field of a form's navigation table. The table lists the page's widget
+// variables in form order and ends with an entry whose pwgtLUT is null; it
+// can be a constant table set up before the widgets are looked up.
+struct wgtLUT {
+    GtkWidget** pwgtLUT;
+    wgtLUTFunc pfuncLUTCB;
+};
+
+// "key-press-event" handler of single-line fields and combo boxes, with the
+// table as user data: Down and Return move to the next field, Up to the
+// previous one; other keys are left to the widget.
+gboolean mscKeyPressLUT(GtkWidget* pwgtCur, GdkEventKey* pevtKey, const wgtLUT* pwgtLUT);
+// "keynav-failed" handler of multi-line text views, with the table as user
+// data: the cursor could not move further up or down, so focus moves on.
+gboolean mscKeyNavLUT(GtkWidget* pwgtCur, GtkDirectionType nDir, const wgtLUT* pwgtLUT);
+
+// Moves the focus to the next / previous field that is shown and sensitive.
+// TRUE when the key is used up (moved, or pwgtCur is not in the table);
+// FALSE at the end of the table so GTK handles the key itself.
+gboolean mscKeyPressDown(const wgtLUT* pwgtLUT, GtkWidget* pwgtCur);
+gboolean mscKeyPressUp(const wgtLUT* pwgtLUT, GtkWidget* pwgtCur);
+
+// Expands the tree down to the row, scrolls it into view at the bottom edge
+// and selects it. FALSE without an iterator.
+gboolean mscTreeRowSelect(GtkTreeView* pwgtTree, GtkTreeIter* piterTree);
+
+// Finds the first top-level row whose unsigned column iColID equals nID.
+gboolean mscGetIterFromID(GtkTreeIter* piterTree, GtkTreeModel* pmodTree, guint iColID, guint nID);

@@ -1,0 +1,367 @@
+#include "avCnv.h"
+
+#include <array>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+// Parsing knows only these names, and writing uses them too, so that every
+// date the program writes reads back whatever the user's locale.
+constexpr std::array<const char*, 12> m_lstMonthParse = {"jan", "feb", "mar", "apr", "may", "jun",
+                                                         "jul", "aug", "sep", "oct", "nov", "dec"};
+constexpr std::array<const char*, 12> m_lstMonthShow = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr std::array<const char*, 4> m_lstIntvUnit = {"Day", "Week", "Month", "Year"};
+
+// A field keeps at most this many characters; the rest of a long run of
+// letters and digits is dropped.
+constexpr std::size_t FIELD_MAX = 19;
+
+bool isAlnum(char c) {
+    return g_ascii_isalnum(c);
+}
+bool isDigit(char c) {
+    return g_ascii_isdigit(c);
+}
+bool isAlpha(char c) {
+    return g_ascii_isalpha(c);
+}
+
+// The leading decimal number as atoi reads it (blanks, a sign, digits),
+// but saturated instead of overflowing.
+int leadingNumber(std::string_view sv) {
+    std::size_t i = 0;
+    while (i < sv.size() && (sv[i] == ' ' || (sv[i] >= '\t' && sv[i] <= '\r')))
+        ++i;
+    bool bNeg = false;
+    if (i < sv.size() && (sv[i] == '+' || sv[i] == '-')) {
+        bNeg = sv[i] == '-';
+        ++i;
+    }
+    long long n = 0;
+    for (; i < sv.size() && isDigit(sv[i]); ++i) {
+        n = n * 10 + (sv[i] - '0');
+        if (n > INT_MAX) {
+            n = static_cast<long long>(INT_MAX) + 1;
+            break;
+        }
+    }
+    if (bNeg)
+        return n > INT_MAX ? INT_MIN : static_cast<int>(-n);
+    return n > INT_MAX ? INT_MAX : static_cast<int>(n);
+}
+
+// Up to nMax runs of ASCII letters and digits, split on everything else.
+template <std::size_t N> struct Fields {
+    std::array<std::string_view, N> lst{};
+    std::size_t n = 0;
+    // Index of the separator that ended the last field taken, if any.
+    std::size_t iEnd = std::string_view::npos;
+};
+
+template <std::size_t N> Fields<N> splitFields(std::string_view sv) {
+    Fields<N> f;
+    std::size_t i = 0;
+    while (f.n < N) {
+        while (i < sv.size() && !isAlnum(sv[i]))
+            ++i;
+        if (i >= sv.size())
+            break;
+        std::size_t iStart = i;
+        while (i < sv.size() && isAlnum(sv[i]))
+            ++i;
+        f.lst[f.n++] = sv.substr(iStart, std::min(i - iStart, FIELD_MAX));
+        if (i < sv.size() && f.n == N)
+            f.iEnd = i;
+    }
+    return f;
+}
+
+// Copies a formatted text into the caller's buffer only when it fits
+// whole: a cut date would read as another date.
+void putWhole(gchar* psz, std::size_t nl, const char* pszText) {
+    if (nl == 0)
+        return;
+    std::size_t nlText = strlen(pszText);
+    if (nlText >= nl)
+        nlText = 0;
+    memcpy(psz, pszText, nlText);
+    psz[nlText] = '\0';
+}
+
+} // namespace
+
+const gchar* cnvEncDate(struct tm* ptmDate, const gchar* pszDate) {
+    if (!ptmDate || !pszDate)
+        return nullptr;
+    std::string_view sv(pszDate);
+    if (sv.size() <= 5)
+        return nullptr;
+
+    const auto f = splitFields<3>(sv);
+    constexpr int NONE = -1;
+
+    // A month name in any place, in any case, from three letters on.
+    int iMonth = NONE;
+    for (std::size_t i = 0; i < 3 && iMonth == NONE; ++i) {
+        std::string_view fld = f.lst[i];
+        if (fld.empty() || !isAlpha(fld[0]) || fld.size() < 3)
+            continue;
+        char sz[4] = {g_ascii_tolower(fld[0]), g_ascii_tolower(fld[1]), g_ascii_tolower(fld[2]),
+                      '\0'};
+        for (std::size_t m = 0; m < m_lstMonthParse.size(); ++m) {
+            if (strcmp(sz, m_lstMonthParse[m]) == 0) {
+                ptmDate->tm_mon = static_cast<int>(m);
+                iMonth = static_cast<int>(i);
+                break;
+            }
+        }
+    }
+
+    // Only a four-digit number in range is a year; "10" never is.
+    int iYear = NONE;
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (static_cast<int>(i) == iMonth)
+            continue;
+        int n = leadingNumber(f.lst[i]);
+        if (n > 1900 && n <= 2049) {
+            ptmDate->tm_year = n - 1900;
+            iYear = static_cast<int>(i);
+            break;
+        }
+    }
+
+    // Day before month whenever both are numbers.
+    int iDay = NONE;
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (static_cast<int>(i) == iMonth || static_cast<int>(i) == iYear)
+            continue;
+        ptmDate->tm_mday = leadingNumber(f.lst[i]);
+        iDay = static_cast<int>(i);
+        break;
+    }
+
+    if (iMonth == NONE) {
+        for (std::size_t i = 0; i < 3; ++i) {
+            if (static_cast<int>(i) == iYear || static_cast<int>(i) == iDay)
+                continue;
+            int n = leadingNumber(f.lst[i]);
+            ptmDate->tm_mon = n == INT_MIN ? INT_MIN : n - 1;
+            break;
+        }
+    }
+
+    if (f.iEnd == std::string_view::npos)
+        return nullptr;
+    return pszDate + f.iEnd + 1;
+}
+
+const gchar* cnvEncTime(struct tm* ptmTime, const gchar* pszTime) {
+    if (!ptmTime || !pszTime || !*pszTime)
+        return pszTime;
+    char szHour[3] = "00";
+    char szMin[3] = "00";
+    auto i = static_cast<std::ptrdiff_t>(strlen(pszTime)) - 1;
+
+    // Read from the end: the last number is the minutes; a third digit in
+    // a row already belongs to the hour ("1430", "930").
+    auto take = [&](char* pszBuf) {
+        while (i >= 0 && !isDigit(pszTime[i]))
+            --i;
+        for (int k = 1; k >= 0 && i >= 0 && isDigit(pszTime[i]); --k, --i)
+            pszBuf[k] = pszTime[i];
+    };
+    take(szMin);
+    take(szHour);
+
+    ptmTime->tm_hour = (szHour[0] - '0') * 10 + (szHour[1] - '0');
+    ptmTime->tm_min = (szMin[0] - '0') * 10 + (szMin[1] - '0');
+    return i >= 0 ? pszTime + i : pszTime;
+}
+
+time_t cnvMakeTime(struct tm* ptm) {
+    if (!ptm)
+        return -1;
+    ptm->tm_isdst = 0;
+    time_t t = timegm(ptm);
+    return t < 0 ? -1 : t;
+}
+
+gchar* cnvDcdDate(gchar* pszDate, gint nlDate, time_t tDate, guint nFlags) {
+    if (!pszDate || nlDate <= 0)
+        return pszDate;
+    const auto nl = static_cast<std::size_t>(nlDate);
+    memset(pszDate, 0, nl);
+    struct tm tmDate;
+    if (tDate <= 0 || !gmtime_r(&tDate, &tmDate))
+        return pszDate;
+
+    char szText[64];
+    const bool bTime = (nFlags & CNV_DCD_WITH_TIME) &&
+                       (tmDate.tm_hour != 0 || tmDate.tm_min != 0 || (nFlags & CNV_DCD_MIDNIGHT));
+    if (bTime)
+        snprintf(szText, sizeof szText, "%02d-%s-%lld %02d:%02d", tmDate.tm_mday,
+                 m_lstMonthShow[tmDate.tm_mon], tmDate.tm_year + 1900LL, tmDate.tm_hour,
+                 tmDate.tm_min);
+    else
+        snprintf(szText, sizeof szText, "%02d-%s-%lld", tmDate.tm_mday,
+                 m_lstMonthShow[tmDate.tm_mon], tmDate.tm_year + 1900LL);
+    putWhole(pszDate, nl, szText);
+    return pszDate;
+}
+
+void cnvDcdTime(gchar* pszDate, gint nlDate, time_t tDate, guint nFlags) {
+    if (!pszDate || nlDate <= 0)
+        return;
+    pszDate[0] = '\0';
+    // Small values are durations or nothing at all, never a time of day.
+    if (tDate <= 360000)
+        return;
+    struct tm tmTime;
+    if (!gmtime_r(&tDate, &tmTime))
+        return;
+    if (tmTime.tm_hour == 0 && tmTime.tm_min == 0 && !(nFlags & CNV_DCD_MIDNIGHT))
+        return;
+    char szText[16];
+    snprintf(szText, sizeof szText, "%02d:%02d", tmTime.tm_hour, tmTime.tm_min);
+    putWhole(pszDate, static_cast<std::size_t>(nlDate), szText);
+}
+
+void cnvEncInterval(guint* pnIntv, const gchar* pszIntv) {
+    if (!pnIntv)
+        return;
+    std::string_view sv(pszIntv ? pszIntv : "");
+    // The stored count has 12 bits. A count beyond it is held at the
+    // largest, not wrapped: 4096 days would otherwise become "no interval".
+    int n = leadingNumber(sv);
+    guint nCount = n < 0 ? 0 : std::min<guint>(static_cast<guint>(n), CNV_INTV_COUNT_MASK);
+
+    guint nUnit = INTV_DAY;
+    for (char c : sv) {
+        if (!isAlpha(c))
+            continue;
+        switch (g_ascii_toupper(c)) {
+        case 'M':
+            nUnit = INTV_MONTH;
+            break;
+        case 'W':
+            nUnit = INTV_WEEK;
+            break;
+        case 'D':
+            nUnit = INTV_DAY;
+            break;
+        default:
+            nUnit = INTV_YEAR;
+            break;
+        }
+        break;
+    }
+    *pnIntv = nCount | nUnit << CNV_INTV_UNIT_SHIFT;
+}
+
+void cnvDcdInterval(gchar* pszIntv, guint nlIntv, guint nIntv) {
+    if (!pszIntv || nlIntv == 0)
+        return;
+    pszIntv[0] = '\0';
+    if (nIntv == 0)
+        return;
+    const guint nCount = nIntv & CNV_INTV_COUNT_MASK;
+    const guint nUnit = std::min<guint>(nIntv >> CNV_INTV_UNIT_SHIFT, INTV_YEAR);
+    g_snprintf(pszIntv, nlIntv, "%u %s%s", nCount, m_lstIntvUnit[nUnit], nCount != 1 ? "s" : "");
+}
+
+void cnvEncRCO(guint* pnRCO, const gchar* pszRCO, gboolean bHoursOnly) {
+    if (!pnRCO)
+        return;
+    const auto f = splitFields<6>(std::string_view(pszRCO ? pszRCO : ""));
+
+    if (bHoursOnly) {
+        // The first number, even behind a word ("every 100 hr").
+        guint nHours = 0;
+        for (std::size_t i = 0; i < f.n; ++i) {
+            if (isDigit(f.lst[i][0])) {
+                nHours = static_cast<guint>(leadingNumber(f.lst[i]));
+                break;
+            }
+        }
+        *pnRCO = nHours;
+        return;
+    }
+
+    guint nHours = 0;
+    guint nYears = 0;
+    bool bOC = false;
+    bool bHoursSet = false;
+    bool bYearsSet = false;
+    int nNumbers = 0;
+    for (std::size_t i = 0; i < f.n; ++i) {
+        std::string_view fld = f.lst[i];
+        if (isDigit(fld[0])) {
+            const auto nValue = static_cast<guint>(leadingNumber(fld));
+            // The unit word: letters glued to the number ("5yrs") or the
+            // next field. A Y-word makes the number years wherever it
+            // stands, so "5 yrs" reads back as written; an H-word makes it
+            // hours; otherwise the first number is hours, the second years.
+            std::size_t iDigitsEnd = 0;
+            while (iDigitsEnd < fld.size() && isDigit(fld[iDigitsEnd]))
+                ++iDigitsEnd;
+            char cUnit = '\0';
+            if (iDigitsEnd < fld.size())
+                cUnit = fld[iDigitsEnd];
+            else if (i + 1 < f.n && isAlpha(f.lst[i + 1][0]))
+                cUnit = f.lst[i + 1][0];
+            cUnit = g_ascii_toupper(cUnit);
+
+            // Held at the largest storable value: larger hours would spill
+            // into the years bits.
+            auto setHours = [&] {
+                nHours = std::min<guint>(nValue, CNV_RCO_HOURS_MASK);
+                bHoursSet = true;
+            };
+            auto setYears = [&] {
+                nYears = std::min<guint>(nValue, CNV_RCO_YEARS_MASK >> CNV_RCO_YEARS_SHIFT);
+                bYearsSet = true;
+            };
+            if (cUnit == 'Y')
+                setYears();
+            else if (cUnit == 'H')
+                setHours();
+            else if ((nNumbers == 0 || bYearsSet) && !bHoursSet)
+                setHours();
+            else if (!bYearsSet)
+                setYears();
+            ++nNumbers;
+        } else if (!bOC) {
+            // "OC" anywhere in a word; the next plain number is then years.
+            std::size_t nl = fld.size();
+            for (std::size_t k = 0; k + 1 < nl; ++k) {
+                if (g_ascii_toupper(fld[k]) == 'O' && g_ascii_toupper(fld[k + 1]) == 'C') {
+                    bOC = true;
+                    nNumbers = 1;
+                    break;
+                }
+            }
+        }
+    }
+    *pnRCO = nHours | nYears << CNV_RCO_YEARS_SHIFT | (bOC ? CNV_RCO_OC : 0u);
+}
+
+void cnvDcdRCO(gchar* pszRCO, guint nlRCO, guint nRCO) {
+    if (!pszRCO || nlRCO == 0)
+        return;
+    const guint nHours = nRCO & CNV_RCO_HOURS_MASK;
+    const guint nYears = (nRCO & CNV_RCO_YEARS_MASK) >> CNV_RCO_YEARS_SHIFT;
+    const bool bOC = nRCO & CNV_RCO_OC;
+
+    char szHours[16] = "";
+    char szYears[24] = "";
+    const char* pszOC = !bOC ? "" : nHours ? "/OC" : "OC";
+    if (nHours)
+        snprintf(szHours, sizeof szHours, "%u HR", nHours);
+    if (nYears)
+        snprintf(szYears, sizeof szYears, bOC || nHours ? " or %u yrs" : "%u yrs", nYears);
+    g_snprintf(pszRCO, nlRCO, "%s%s%s", szHours, pszOC, szYears);
+}

@@ -1,0 +1,82 @@
+// Text conversions: typed dates, clock times, calendar intervals and
+// replacement limits to stored values and back.
+#pragma once
+
+#include <glib.h>
+
+#include <ctime>
+
+// Unit of a packed calendar interval, held in bits 24 to 31; bits 0 to 11
+// hold the count. 0 means no interval.
+enum {
+    INTV_DAY = 0,
+    INTV_WEEK = 1,
+    INTV_MONTH = 2,
+    INTV_YEAR = 3,
+};
+
+// Packed replacement limit: hours in bits 0 to 15, years in bits 16 to 30,
+// the OC flag in bit 31. 0 means no limit.
+constexpr guint CNV_RCO_HOURS_MASK = 0x0000FFFFu;
+constexpr guint CNV_RCO_YEARS_MASK = 0x7FFF0000u;
+constexpr guint CNV_RCO_YEARS_SHIFT = 16;
+constexpr guint CNV_RCO_OC = 0x80000000u;
+constexpr guint CNV_INTV_COUNT_MASK = 0x00000FFFu;
+constexpr guint CNV_INTV_UNIT_SHIFT = 24;
+
+// Flags of cnvDcdDate / cnvDcdTime.
+constexpr guint CNV_DCD_WITH_TIME = 1u; // add the clock time to a date
+constexpr guint CNV_DCD_MIDNIGHT = 2u;  // show the time even when it is 00:00
+
+// Parses a date from the start of pszDate into tm_mday, tm_mon and tm_year
+// (fields the text does not give keep the caller's values). Numeric dates
+// are day before month; a month name may stand anywhere; only a number from
+// 1901 to 2049 is a year. Returns the text after the separator that ends the
+// date (for a following time), or NULL when the text is 5 characters or
+// shorter (nothing set) or nothing follows the date.
+const gchar* cnvEncDate(struct tm* ptmDate, const gchar* pszDate);
+inline gchar* cnvEncDate(struct tm* ptmDate, gchar* pszDate) {
+    return const_cast<gchar*>(cnvEncDate(ptmDate, static_cast<const gchar*>(pszDate)));
+}
+
+// Parses a clock time read from the end of pszTime into tm_hour and tm_min
+// ("14:30", "1430", "9:5", "5" = 00:05). An empty text sets nothing. Returns
+// the separator in front of the time, or pszTime when the time reaches the
+// start of the text.
+const gchar* cnvEncTime(struct tm* ptmTime, const gchar* pszTime);
+inline gchar* cnvEncTime(struct tm* ptmTime, gchar* pszTime) {
+    return const_cast<gchar*>(cnvEncTime(ptmTime, static_cast<const gchar*>(pszTime)));
+}
+
+// The one conversion of calendar fields (UTC) to seconds that every caller
+// uses after cnvEncDate / cnvEncTime. Normalises *ptm as mktime does
+// (day 0 is the last day of the month before, month 12 is January of the
+// next year). Any moment before 1970-01-01 00:00 — for instance a date typed
+// without a year on a cleared struct tm — and any moment that cannot be
+// represented gives -1, "no valid date".
+time_t cnvMakeTime(struct tm* ptm);
+
+// Writes tDate as "19-Apr-2010" (English month names whatever the locale)
+// into a buffer of nlDate bytes. With CNV_DCD_WITH_TIME a time other than
+// 00:00 is added ("19-Apr-2010 14:30"); CNV_DCD_MIDNIGHT adds 00:00 too.
+// A tDate of 0 or below (no date) gives the empty text. Returns pszDate.
+gchar* cnvDcdDate(gchar* pszDate, gint nlDate, time_t tDate, guint nFlags);
+
+// Writes the clock time of tDate ("%H:%M") into a buffer of nlDate bytes.
+// Empty for a tDate of 360000 or less and for exactly 00:00 unless
+// CNV_DCD_MIDNIGHT is given.
+void cnvDcdTime(gchar* pszDate, gint nlDate, time_t tDate, guint nFlags);
+
+// Parses "6 months", "1 yr", "2 wks", "30" (days) into a packed interval.
+// The count is kept within 0 to 4095.
+void cnvEncInterval(guint* pnIntv, const gchar* pszIntv);
+// Writes "6 Months", "1 Year", "14 Days"; the empty text for 0.
+void cnvDcdInterval(gchar* pszIntv, guint nlIntv, guint nIntv);
+
+// Parses a replacement limit ("100 HR or 5 yrs", "100 HR/OC", "OC or 5 yrs",
+// "5 yrs") into its packed form. With bHoursOnly the whole value is the
+// first number (inspection intervals in hours).
+void cnvEncRCO(guint* pnRCO, const gchar* pszRCO, gboolean bHoursOnly);
+// Writes a packed limit as "100 HR/OC or 5 yrs" and the like; the empty
+// text for 0.
+void cnvDcdRCO(gchar* pszRCO, guint nlRCO, guint nRCO);
