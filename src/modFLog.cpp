@@ -1,37 +1,332 @@
 #include "modFLog.h"
 
-// Placeholders until the model's own work lands on this branch.
+#include "avError.h"
+#include "pagAC.h"
+#include "sqlMLog.h"
+
+#include <glib/gprintf.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+GtkTreeStore* m_pstoFLog = nullptr;
+guint m_nHours = 0;
+struct tm m_tmFLogLast;
+gboolean m_bHaveMonth = FALSE;
+GtkTreeIter m_iterYear;
+GtkTreeIter m_iterMon;
+GtkTreeIter m_iterFlight;
+gulong m_iFLogID = static_cast<gulong>(-1);
+GtkTreeIter m_iterFLog;
+gboolean m_bSelFLog = FALSE;
+
+constexpr gulong FLOG_NEW_ID = static_cast<gulong>(-1);
+
+// Month names are always English so that every text reads back.
+constexpr const char* m_lstMonth[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// Airframe hours are asked for many times per screen update (every
+// component's due state), so they are answered from this index of the
+// flight rows in tree order rather than by walking the tree each time.
+// It is rebuilt lazily after any change of the store.
+//   vtLatest[i]  latest start among flights 0..i (tree order)
+//   vnAccum[i]   hours of flights 0..i-1 (vnAccum[0] = 0)
+// The walk stops at the first flight starting after the date; that is the
+// first i whose vtLatest[i] exceeds it, found by binary search. Keeping the
+// running latest start rather than the start itself gives the walk's exact
+// answer even if rows were edited out of order.
+struct HoursIndex {
+    std::vector<guint> vtLatest;
+    std::vector<guint> vnAccum;
+    bool bValid = false;
+} m_index;
+
+void invalidateIndex() { m_index.bValid = false; }
+
+void onStoreChanged() { invalidateIndex(); }
+
+guint baseHours() {
+    const rcdAC* prcdAC = acdGetActiveAC();
+    if (!prcdAC || prcdAC->bLogSinceNew)
+        return 0;
+    return prcdAC->nLogHours;
+}
+
+guint rowType(GtkTreeIter* piter) {
+    guint nType = FLOG_ROW_HEADER;
+    gtk_tree_model_get(GTK_TREE_MODEL(m_pstoFLog), piter, FLOG_ROW_TYPE, &nType, -1);
+    return nType;
+}
+
+// Visits the leaves of the tree in order (three levels, as the tree is
+// built); rows with children are only descended into. Stops when the
+// visitor returns TRUE.
+template <typename Visit> void walkLeaves(Visit visit) {
+    GtkTreeModel* pmod = GTK_TREE_MODEL(m_pstoFLog);
+    GtkTreeIter iter1, iter2, iter3;
+    for (gboolean b1 = gtk_tree_model_get_iter_first(pmod, &iter1); b1;
+         b1 = gtk_tree_model_iter_next(pmod, &iter1)) {
+        if (!gtk_tree_model_iter_has_child(pmod, &iter1)) {
+            if (visit(&iter1))
+                return;
+            continue;
+        }
+        for (gboolean b2 = gtk_tree_model_iter_children(pmod, &iter2, &iter1); b2;
+             b2 = gtk_tree_model_iter_next(pmod, &iter2)) {
+            if (!gtk_tree_model_iter_has_child(pmod, &iter2)) {
+                if (visit(&iter2))
+                    return;
+                continue;
+            }
+            for (gboolean b3 = gtk_tree_model_iter_children(pmod, &iter3, &iter2); b3;
+                 b3 = gtk_tree_model_iter_next(pmod, &iter3)) {
+                if (!gtk_tree_model_iter_has_child(pmod, &iter3) && visit(&iter3))
+                    return;
+            }
+        }
+    }
+}
+
+void rebuildIndex() {
+    m_index.vtLatest.clear();
+    m_index.vnAccum.assign(1, 0);
+    guint tLatest = 0;
+    guint nAccum = 0;
+    GtkTreeModel* pmod = GTK_TREE_MODEL(m_pstoFLog);
+    walkLeaves([&](GtkTreeIter* piter) {
+        guint nType = FLOG_ROW_HEADER, tDate = 0, nHours = 0;
+        gtk_tree_model_get(pmod, piter, FLOG_ROW_TYPE, &nType, FLOG_DATE, &tDate, FLOG_HOURS,
+                           &nHours, -1);
+        if (nType != FLOG_ROW_DATA)
+            return FALSE;
+        tLatest = std::max(tLatest, tDate);
+        nAccum += nHours; // wraps exactly as the walk's accumulator does
+        m_index.vtLatest.push_back(tLatest);
+        m_index.vnAccum.push_back(nAccum);
+        return FALSE;
+    });
+    m_index.bValid = true;
+}
+
+void formatHours(gchar* psz, gsize nl, guint nHours) {
+    g_snprintf(psz, nl, "%u.%u", nHours / 10, nHours % 10);
+}
+
+void appendNewFlightRow() {
+    GtkTreeIter iter;
+    gtk_tree_store_append(m_pstoFLog, &iter, nullptr);
+    gtk_tree_store_set(m_pstoFLog, &iter, FLOG_SQLID, FLOG_NEW_ID, FLOG_ROW_TYPE,
+                       static_cast<guint>(FLOG_ROW_NEW), FLOG_TIME_START, "<new flight>",
+                       FLOG_STYLE_COL, static_cast<guint>(PANGO_STYLE_ITALIC), FLOG_FG_COL, TRUE,
+                       -1);
+}
+
+void appendHeader(GtkTreeIter* piter, GtkTreeIter* piterParent, const gchar* pszText) {
+    gtk_tree_store_append(m_pstoFLog, piter, piterParent);
+    gtk_tree_store_set(m_pstoFLog, piter, FLOG_ROW_TYPE, static_cast<guint>(FLOG_ROW_HEADER),
+                       FLOG_TIME_START, pszText, FLOG_STYLE_COL,
+                       static_cast<guint>(PANGO_STYLE_NORMAL), FLOG_FG_COL, FALSE, -1);
+}
+
+void appendYearAndMonth(const struct tm& tmStart) {
+    gchar szText[40];
+    g_snprintf(szText, sizeof szText, "%u", static_cast<guint>(tmStart.tm_year + 1900));
+    appendHeader(&m_iterYear, nullptr, szText);
+    g_snprintf(szText, sizeof szText, "%s-%d", m_lstMonth[tmStart.tm_mon], tmStart.tm_year + 1900);
+    appendHeader(&m_iterMon, &m_iterYear, szText);
+    m_bHaveMonth = TRUE;
+}
+
+void appendMonth(const struct tm& tmStart) {
+    gchar szText[40];
+    g_snprintf(szText, sizeof szText, "%s-%d", m_lstMonth[tmStart.tm_mon], tmStart.tm_year + 1900);
+    appendHeader(&m_iterMon, &m_iterYear, szText);
+}
+
+} // namespace
+
 gboolean fmodInitialize() {
+    m_nHours = 0;
+    if (!m_pstoFLog) {
+        m_pstoFLog = gtk_tree_store_new(FLOG_NUM_COLS, G_TYPE_ULONG, G_TYPE_UINT, G_TYPE_STRING,
+                                        G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_UINT,
+                                        G_TYPE_UINT, G_TYPE_UINT, G_TYPE_BOOLEAN);
+        // Any change of the rows (a load, a page's edit in place, a delete)
+        // makes the hours index stale.
+        for (const char* pszSignal : {"row-changed", "row-inserted", "row-deleted", "rows-reordered"})
+            g_signal_connect_swapped(m_pstoFLog, pszSignal, G_CALLBACK(onStoreChanged), nullptr);
+    }
+    gtk_tree_store_clear(m_pstoFLog);
+    m_bSelFLog = FALSE;
+    invalidateIndex();
     return TRUE;
 }
-void fmodCleanUp() {}
-gboolean fmodLoadModel(gint, guint*) {
+
+void fmodCleanUp() {
+    // The store lives as long as the process; only its rows go.
+    if (m_pstoFLog)
+        gtk_tree_store_clear(m_pstoFLog);
+    m_bSelFLog = FALSE;
+}
+
+void fmodClearModel() {
+    if (!m_pstoFLog)
+        fmodInitialize();
+    gtk_tree_store_clear(m_pstoFLog);
+    m_bSelFLog = FALSE;
+}
+
+GtkTreeModel* fmodGetModel() {
+    if (!m_pstoFLog)
+        fmodInitialize();
+    return GTK_TREE_MODEL(m_pstoFLog);
+}
+
+GtkTreeIter* fmodGetSelection() { return m_bSelFLog ? &m_iterFLog : nullptr; }
+
+int fmodLoadFLogCallback(rcdFLog* prcdFLog) {
+    if (prcdFLog->tFltBegin == 0)
+        return 0;
+
+    struct tm tmStart;
+    const time_t tStart = prcdFLog->tFltBegin;
+    const bool bBroken = gmtime_r(&tStart, &tmStart) != nullptr;
+    gchar szStart[40];
+    if (bBroken) {
+        if (tmStart.tm_year != m_tmFLogLast.tm_year || !m_bHaveMonth) {
+            m_tmFLogLast = tmStart;
+            appendYearAndMonth(tmStart);
+        } else if (tmStart.tm_mon != m_tmFLogLast.tm_mon) {
+            m_tmFLogLast = tmStart;
+            appendMonth(tmStart);
+        }
+        g_snprintf(szStart, sizeof szStart, "%02d-%s %02d:%02d", tmStart.tm_mday,
+                   m_lstMonth[tmStart.tm_mon], tmStart.tm_hour, tmStart.tm_min);
+    } else {
+        // Filed under the month of the flight before it; the very first
+        // flight of a load gets headers of its own.
+        if (!m_bHaveMonth) {
+            appendHeader(&m_iterYear, nullptr, "???");
+            appendHeader(&m_iterMon, &m_iterYear, "???");
+            m_bHaveMonth = TRUE;
+        }
+        g_strlcpy(szStart, "???", sizeof szStart);
+    }
+
+    m_nHours += prcdFLog->nElapsed;
+    gchar szElapsed[32], szAccum[32];
+    g_snprintf(szElapsed, sizeof szElapsed, "%01u.%01u", prcdFLog->nElapsed / 10,
+               prcdFLog->nElapsed % 10);
+    formatHours(szAccum, sizeof szAccum, m_nHours);
+
+    gtk_tree_store_append(m_pstoFLog, &m_iterFlight, &m_iterMon);
+    gtk_tree_store_set(m_pstoFLog, &m_iterFlight, FLOG_SQLID,
+                       static_cast<gulong>(prcdFLog->iFLogID), FLOG_ROW_TYPE,
+                       static_cast<guint>(FLOG_ROW_DATA), FLOG_TIME_START, szStart,
+                       FLOG_TIME_ELPSD, szElapsed, FLOG_DEST, prcdFLog->szTo, FLOG_AF_ACCUM, szAccum,
+                       FLOG_DATE, static_cast<guint>(prcdFLog->tFltBegin), FLOG_HOURS,
+                       prcdFLog->nElapsed, FLOG_STYLE_COL, static_cast<guint>(PANGO_STYLE_NORMAL),
+                       FLOG_FG_COL, FALSE, -1);
+    if (prcdFLog->iFLogID == m_iFLogID) {
+        m_iterFLog = m_iterFlight;
+        m_bSelFLog = TRUE;
+    }
+    return 0;
+}
+
+gboolean fmodLoadModel(gint iFLogID, guint* pnAccumHours) {
+    fmodClearModel();
+    m_iFLogID = static_cast<guint>(iFLogID);
+    memset(&m_tmFLogLast, 0, sizeof m_tmFLogLast);
+    m_bHaveMonth = FALSE;
+    m_nHours = baseHours();
+
+    const rcdAC* prcdAC = acdGetActiveAC();
+    rcdFLog rcdScratch;
+    memset(&rcdScratch, 0, sizeof rcdScratch);
+    cbFLog cb{&rcdScratch, fmodLoadFLogCallback};
+    if (!sqlLoadFLogRecord(&cb, SQL_NEW_ID, prcdAC ? prcdAC->iACID : SQL_NEW_ID)) {
+        dlgError(sqlLastError(), "fmodLoadModel()", "modFLog");
+        return FALSE;
+    }
+    appendNewFlightRow();
+    if (pnAccumHours)
+        *pnAccumHours = m_nHours;
+    return TRUE;
+}
+
+gboolean fmodAFHours(gulong tDate, GtkTreeIter* piterFLog) {
+    guint nType = FLOG_ROW_HEADER, tStart = 0, nHours = 0;
+    gtk_tree_model_get(GTK_TREE_MODEL(m_pstoFLog), piterFLog, FLOG_ROW_TYPE, &nType, FLOG_DATE,
+                       &tStart, FLOG_HOURS, &nHours, -1);
+    if (nType != FLOG_ROW_DATA)
+        return FALSE;
+    if (tStart > tDate)
+        return TRUE;
+    m_nHours += nHours;
     return FALSE;
 }
-int fmodLoadFLogCallback(rcdFLog*) {
-    return 0;
+
+guint fmodAFHoursByWalk(time_t tDate) {
+    if (tDate == 0)
+        return 0;
+    fmodGetModel();
+    m_nHours = baseHours();
+    const gulong tLimit = static_cast<gulong>(tDate);
+    walkLeaves([tLimit](GtkTreeIter* piter) { return fmodAFHours(tLimit, piter); });
+    return m_nHours;
 }
-void fmodClearModel() {}
-GtkTreeModel* fmodGetModel() {
-    return nullptr;
+
+guint fmodAFHoursAtDate(time_t tDate) {
+    if (tDate == 0)
+        return 0;
+    fmodGetModel();
+    if (!m_index.bValid)
+        rebuildIndex();
+    // Compared as unsigned, like the walk: -1 is later than every flight.
+    const gulong tLimit = static_cast<gulong>(tDate);
+    const auto& vt = m_index.vtLatest;
+    auto it = std::upper_bound(vt.begin(), vt.end(), tLimit,
+                               [](gulong t, guint tLatest) { return t < tLatest; });
+    m_nHours = baseHours() + m_index.vnAccum[static_cast<size_t>(it - vt.begin())];
+    return m_nHours;
 }
-GtkTreeIter* fmodGetSelection() {
-    return nullptr;
+
+guint fmodAFHoursTotal() { return fmodAFHoursAtDate(static_cast<time_t>(-1)); }
+
+void fmodUpdateElapsed(GtkTreeIter* piterFLog) {
+    if (rowType(piterFLog) != FLOG_ROW_DATA)
+        return;
+    guint nHours = 0;
+    gtk_tree_model_get(GTK_TREE_MODEL(m_pstoFLog), piterFLog, FLOG_HOURS, &nHours, -1);
+    m_nHours += nHours;
+    gchar szAccum[32];
+    formatHours(szAccum, sizeof szAccum, m_nHours);
+    gtk_tree_store_set(m_pstoFLog, piterFLog, FLOG_AF_ACCUM, szAccum, -1);
 }
-guint fmodAFHoursAtDate(time_t) {
-    return 0;
-}
-guint fmodAFHoursTotal() {
-    return 0;
-}
-gboolean fmodAFHours(gulong, GtkTreeIter*) {
-    return TRUE;
-}
-guint fmodAFHoursByWalk(time_t) {
-    return 0;
-}
+
 guint fmodCalcAFAccum() {
-    return 0;
+    fmodGetModel();
+    m_nHours = baseHours();
+    walkLeaves([](GtkTreeIter* piter) {
+        fmodUpdateElapsed(piter);
+        return FALSE;
+    });
+    return m_nHours;
 }
-void fmodUpdateElapsed(GtkTreeIter*) {}
-void fmodResetNewFlightLabel() {}
+
+void fmodResetNewFlightLabel() {
+    GtkTreeModel* pmod = fmodGetModel();
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iter); b;
+         b = gtk_tree_model_iter_next(pmod, &iter)) {
+        if (rowType(&iter) == FLOG_ROW_NEW) {
+            gtk_tree_store_set(m_pstoFLog, &iter, FLOG_TIME_START, "<new flight>", -1);
+            return;
+        }
+    }
+}
