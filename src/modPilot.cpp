@@ -1,12 +1,75 @@
 #include "modPilot.h"
 
+#include "avCnv.h"
+#include "avError.h"
+#include "avMisc.h"
+#include "rcdPilot.h"
+#include "sqlMLog.h"
+
+#include <glib/gprintf.h>
+
+#include <cctype>
+#include <cstring>
+
 namespace {
+
 GtkTreeStore* m_pmodPilot = nullptr;
+// The one iterator pmodFindPilotID hands out.
 GtkTreeIter m_iterFound;
+// The load's record buffer; zeroed once before each load.
+rcdPilot m_rcdLoad;
+
+constexpr guint PILOT_STYLE_NORMAL = 0; // PANGO_STYLE_NORMAL
+constexpr guint PILOT_STYLE_ITALIC = 2; // PANGO_STYLE_ITALIC
+
+void appendNewPilotRow() {
+    GtkTreeIter iter;
+    gtk_tree_store_append(m_pmodPilot, &iter, nullptr);
+    gtk_tree_store_set(m_pmodPilot, &iter, PILOT_ID_COL, PILOT_ID_NEW, PILOT_NAME_COL,
+                       "<new pilot>", PILOT_RNAME_COL, "", PILOT_MED_DUE_COL, FALSE,
+                       PILOT_FR_DUE_COL, FALSE, PILOT_STYLE_COL, PILOT_STYLE_ITALIC, PILOT_FG_COL,
+                       TRUE, PILOT_NEW_COL, TRUE, -1);
+}
+
+// "Last, First"; either part alone when the other is empty.
+void buildSortName(char (&szName)[100], const rcdPilot* prcd) {
+    char szFull[sizeof prcd->szLName + sizeof prcd->szFName + 4];
+    g_snprintf(szFull, sizeof szFull, "%s%s%s", prcd->szLName,
+               prcd->szLName[0] && prcd->szFName[0] ? ", " : "", prcd->szFName);
+    mscCopyText(szName, szFull);
+}
+
+// "First Last"; a missing part leaves its blank in place.
+void buildReadingName(char (&szName)[100], const rcdPilot* prcd) {
+    char szFull[sizeof prcd->szLName + sizeof prcd->szFName + 4];
+    g_snprintf(szFull, sizeof szFull, "%s %s", prcd->szFName, prcd->szLName);
+    mscCopyText(szName, szFull);
+}
+
+void setNextDateTexts(GtkTreeIter* piter, const rcdPilot* prcd) {
+    char szMed[20];
+    char szFR[20];
+    cnvDcdDate(szMed, sizeof szMed, prcd->tNextMed, 0);
+    cnvDcdDate(szFR, sizeof szFR, prcd->tNextFR, 0);
+    gtk_tree_store_set(m_pmodPilot, piter, PILOT_MED_NEXT_COL, szMed, PILOT_FR_NEXT_COL, szFR, -1);
+}
+
+// Appends the letters and digits of a name, upper-cased, until the key
+// holds nlMax characters. Returns FALSE when the key became full.
+gboolean appendKeyChars(gchar* pszKey, guint& nlKey, guint nlMax, const char* pszName,
+                        std::size_t nlName) {
+    for (std::size_t i = 0; i < nlName && pszName[i]; ++i) {
+        if (nlKey >= nlMax)
+            return FALSE;
+        unsigned char c = static_cast<unsigned char>(pszName[i]);
+        if (g_ascii_isalnum(c))
+            pszKey[nlKey++] = g_ascii_toupper(c);
+    }
+    return nlKey < nlMax;
+}
+
 } // namespace
 
-// Interim: the store with its columns and the new-pilot row; the pilot
-// load follows once the pilot records are in storage.
 gboolean pmodInitialize() {
     if (!m_pmodPilot)
         m_pmodPilot = gtk_tree_store_new(
@@ -17,15 +80,28 @@ gboolean pmodInitialize() {
 
 gboolean pmodLoadModel() {
     gtk_tree_store_clear(m_pmodPilot);
-    GtkTreeIter iter;
-    gtk_tree_store_append(m_pmodPilot, &iter, nullptr);
-    gtk_tree_store_set(m_pmodPilot, &iter, PILOT_ID_COL, PILOT_ID_NEW, PILOT_NAME_COL,
-                       "<new pilot>", PILOT_RNAME_COL, "", PILOT_STYLE_COL, 2u, PILOT_FG_COL, TRUE,
-                       PILOT_NEW_COL, TRUE, -1);
+    memset(&m_rcdLoad, 0, sizeof m_rcdLoad);
+    cbPilot cb{&m_rcdLoad, pmodLoadPilotCallback};
+    if (!sqlLoadPilotRecord(&cb, SQL_NEW_ID)) {
+        if (dlgError(sqlLastError(), "pmodLoadModel()", "modPilot") == GTK_RESPONSE_CANCEL)
+            return FALSE;
+    }
+    appendNewPilotRow();
     return TRUE;
 }
 
-int pmodLoadPilotCallback(rcdPilot*) {
+int pmodLoadPilotCallback(rcdPilot* prcdPilot) {
+    char szName[100];
+    char szRName[100];
+    buildSortName(szName, prcdPilot);
+    buildReadingName(szRName, prcdPilot);
+    GtkTreeIter iter;
+    gtk_tree_store_append(m_pmodPilot, &iter, nullptr);
+    gtk_tree_store_set(m_pmodPilot, &iter, PILOT_ID_COL, prcdPilot->iPilotID, PILOT_NAME_COL,
+                       szName, PILOT_RNAME_COL, szRName, PILOT_STYLE_COL, PILOT_STYLE_NORMAL,
+                       PILOT_FG_COL, FALSE, PILOT_NEW_COL, FALSE, -1);
+    setNextDateTexts(&iter, prcdPilot);
+    pmodUpdateTreeDue(&iter, prcdPilot);
     return 0;
 }
 
@@ -40,19 +116,71 @@ guint pmodGetPilotID(GtkTreeIter* piterPilot) {
 }
 
 GtkTreeIter* pmodFindPilotID(guint iPilotID) {
-    GtkTreeModel* pmod = GTK_TREE_MODEL(m_pmodPilot);
-    gboolean bValid = gtk_tree_model_get_iter_first(pmod, &m_iterFound);
-    for (; bValid; bValid = gtk_tree_model_iter_next(pmod, &m_iterFound))
-        if (pmodGetPilotID(&m_iterFound) == iPilotID)
-            return &m_iterFound;
-    return nullptr;
+    if (!m_pmodPilot)
+        return nullptr;
+    if (!mscGetIterFromID(&m_iterFound, GTK_TREE_MODEL(m_pmodPilot), PILOT_ID_COL, iPilotID))
+        return nullptr;
+    return &m_iterFound;
 }
 
-void pmodUpdateDueDates(const rcdPilot*) {}
-void pmodUpdateTreeDue(GtkTreeIter*, const rcdPilot*) {}
-time_t pltCalcDueDate(time_t, guint, gboolean) {
-    return 0;
+void pmodUpdateDueDates(const rcdPilot* prcdPilot) {
+    if (prcdPilot->iPilotID == PILOT_ID_NEW)
+        return;
+    GtkTreeIter iter;
+    if (!mscGetIterFromID(&iter, GTK_TREE_MODEL(m_pmodPilot), PILOT_ID_COL, prcdPilot->iPilotID))
+        return;
+    setNextDateTexts(&iter, prcdPilot);
+    pmodUpdateTreeDue(&iter, prcdPilot);
 }
-gboolean pltBuildSortKey(const rcdPilot*, gchar*, guint) {
-    return FALSE;
+
+void pmodUpdateTreeDue(GtkTreeIter* piterPilot, const rcdPilot* prcdPilot) {
+    // A next date of 0 (none) counts as due; its text is empty, so no red shows.
+    time_t tNow = time(nullptr);
+    gtk_tree_store_set(m_pmodPilot, piterPilot, PILOT_MED_DUE_COL, prcdPilot->tNextMed <= tNow,
+                       PILOT_FR_DUE_COL, prcdPilot->tNextFR <= tNow, -1);
+}
+
+time_t pltCalcDueDate(time_t tLast, guint nIntv, gboolean bEndMonth) {
+    if (tLast == -1)
+        return 0;
+    struct tm tmDue {};
+    if (!gmtime_r(&tLast, &tmDue))
+        return 0;
+    if (bEndMonth) {
+        tmDue.tm_mday = 1;
+        tmDue.tm_mon += 1;
+    }
+    int nCount = static_cast<int>(nIntv & CNV_INTV_COUNT_MASK);
+    switch (nIntv >> CNV_INTV_UNIT_SHIFT) {
+    case INTV_DAY:
+        tmDue.tm_mday += nCount;
+        break;
+    case INTV_WEEK:
+        tmDue.tm_mday += 7 * nCount;
+        break;
+    case INTV_MONTH:
+        tmDue.tm_mon += nCount;
+        break;
+    case INTV_YEAR:
+        tmDue.tm_year += nCount;
+        break;
+    default:
+        break;
+    }
+    // Calendar fields in UTC whatever the process time zone.
+    tmDue.tm_isdst = 0;
+    time_t tDue = timegm(&tmDue);
+    return tDue == -1 ? 0 : tDue;
+}
+
+gboolean pltBuildSortKey(const rcdPilot* prcdPilot, gchar* pszSortKey, guint nlSortKey) {
+    if (nlSortKey == 0)
+        return FALSE;
+    memset(pszSortKey, 0, nlSortKey);
+    // Room for the terminator and one spare byte, as the stored key has always had.
+    guint nlMax = nlSortKey >= 2 ? nlSortKey - 2 : 0;
+    guint nlKey = 0;
+    if (appendKeyChars(pszSortKey, nlKey, nlMax, prcdPilot->szLName, sizeof prcdPilot->szLName))
+        appendKeyChars(pszSortKey, nlKey, nlMax, prcdPilot->szFName, sizeof prcdPilot->szFName);
+    return nlKey > 0;
 }

@@ -1,6 +1,504 @@
 #include "pagPilot.h"
 
-// The page content arrives with the pilot card page.
-void pltInitialize(GtkBuilder*) {}
+#include "avCnv.h"
+#include "avError.h"
+#include "avMisc.h"
+#include "modPilot.h"
+#include "rcdPilot.h"
+#include "sqlMLog.h"
+
+#include <gdk/gdkkeysyms.h>
+
+#include <cstring>
+#include <ctime>
+#include <initializer_list>
+
+namespace {
+
+rcdPilot m_rcdPilot;
+
+GtkWidget* m_pwinMain = nullptr;
+GtkWidget* m_pwgtPilotTree = nullptr;
+GtkTreeSelection* m_pselPilot = nullptr;
+GtkWidget* m_pwgtPilotCard = nullptr;
+GtkWidget* m_pwgtPilotLName = nullptr;
+GtkWidget* m_pwgtPilotLNameLabel = nullptr;
+GtkWidget* m_pwgtPilotFName = nullptr;
+GtkWidget* m_pwgtPilotFNameLabel = nullptr;
+GtkWidget* m_pwgtPilotLastMed = nullptr;
+GtkWidget* m_pwgtPilotMedIntv = nullptr;
+GtkWidget* m_pwgtPilotNextMed = nullptr;
+GtkWidget* m_pwgtPilotMedAuto = nullptr;
+GtkWidget* m_pwgtPilotMedEndMonth = nullptr;
+GtkWidget* m_pwgtPilotLastFR = nullptr;
+GtkWidget* m_pwgtPilotFRIntv = nullptr;
+GtkWidget* m_pwgtPilotNextFR = nullptr;
+GtkWidget* m_pwgtPilotFRAuto = nullptr;
+GtkWidget* m_pwgtPilotFREndMonth = nullptr;
+GtkWidget* m_pwgtPilotNotes = nullptr;
+
+const wgtLUT m_lutPilot[] = {
+    {&m_pwgtPilotLName, nullptr},   {&m_pwgtPilotFName, nullptr},
+    {&m_pwgtPilotLastMed, nullptr}, {&m_pwgtPilotMedIntv, nullptr},
+    {&m_pwgtPilotNextMed, nullptr}, {&m_pwgtPilotLastFR, nullptr},
+    {&m_pwgtPilotFRIntv, nullptr},  {&m_pwgtPilotNextFR, nullptr},
+    {&m_pwgtPilotNotes, nullptr},   {nullptr, nullptr},
+};
+
+// One date/interval group of the card: medical or flight review.
+struct DueGroup {
+    time_t rcdPilot::*ptLast;
+    time_t rcdPilot::*ptNext;
+    guint rcdPilot::*pnIntv;
+    gboolean rcdPilot::*pbAuto;
+    gboolean rcdPilot::*pbMonthEnd;
+    GtkWidget** ppwgtIntv;
+    GtkWidget** ppwgtNext;
+    GtkWidget** ppwgtAuto;
+    GtkWidget** ppwgtMonthEnd;
+};
+
+constexpr DueGroup m_grpMed{&rcdPilot::tLastMed, &rcdPilot::tNextMed,     &rcdPilot::nMedIntv,
+                            &rcdPilot::bMedAuto, &rcdPilot::bMedMonthEnd, &m_pwgtPilotMedIntv,
+                            &m_pwgtPilotNextMed, &m_pwgtPilotMedAuto,     &m_pwgtPilotMedEndMonth};
+constexpr DueGroup m_grpFR{&rcdPilot::tLastFR, &rcdPilot::tNextFR,     &rcdPilot::nFRIntv,
+                           &rcdPilot::bFRAuto, &rcdPilot::bFRMonthEnd, &m_pwgtPilotFRIntv,
+                           &m_pwgtPilotNextFR, &m_pwgtPilotFRAuto,     &m_pwgtPilotFREndMonth};
+
+void recompute(const DueGroup& grp) {
+    m_rcdPilot.*grp.ptNext =
+        pltCalcDueDate(m_rcdPilot.*grp.ptLast, m_rcdPilot.*grp.pnIntv, m_rcdPilot.*grp.pbMonthEnd);
+}
+
+void savePilot(const char* pszFunction, const char* pszLocus) {
+    if (!sqlUpdatePilotRecord(&m_rcdPilot))
+        dlgError(sqlLastError(), pszFunction, pszLocus);
+}
+
+// Text of an entry as a date; a text from which no date is read gives -1.
+time_t entryDate(GtkWidget* pwgtEntry) {
+    struct tm tmDate {};
+    cnvEncDate(&tmDate, gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
+    return cnvMakeTime(&tmDate);
+}
+
+// Setting the check boxes for display must not run their handlers as
+// clicks: that would save the pilot, or store a blank new one.
+void setCheckQuietly(GtkWidget* pwgtCheck, gboolean bActive) {
+    g_signal_handlers_block_matched(pwgtCheck, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr,
+                                    &m_rcdPilot);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(pwgtCheck), bActive);
+    g_signal_handlers_unblock_matched(pwgtCheck, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr,
+                                      &m_rcdPilot);
+}
+
+void displayGroup(const DueGroup& grp, time_t tNow) {
+    gboolean bAuto = m_rcdPilot.*grp.pbAuto;
+    gtk_widget_set_sensitive(*grp.ppwgtMonthEnd, bAuto);
+    gtk_widget_set_sensitive(*grp.ppwgtIntv, bAuto);
+    gtk_widget_set_sensitive(*grp.ppwgtNext, !bAuto);
+    char szIntv[20] = "";
+    if (bAuto)
+        cnvDcdInterval(szIntv, sizeof szIntv, m_rcdPilot.*grp.pnIntv);
+    gtk_entry_set_text(GTK_ENTRY(*grp.ppwgtIntv), szIntv);
+    setCheckQuietly(*grp.ppwgtMonthEnd, bAuto && m_rcdPilot.*grp.pbMonthEnd);
+
+    static const GdkColor clrRed{0, 0xFFFF, 0, 0};
+    const GdkColor* pclr = m_rcdPilot.*grp.ptNext < tNow ? &clrRed : nullptr;
+    for (GtkStateType nState : {GTK_STATE_NORMAL, GTK_STATE_SELECTED, GTK_STATE_INSENSITIVE})
+        gtk_widget_modify_text(*grp.ppwgtNext, nState, pclr);
+}
+
+void setEntryDate(GtkWidget* pwgtEntry, time_t tDate) {
+    char szDate[20];
+    cnvDcdDate(szDate, sizeof szDate, tDate, 0);
+    gtk_entry_set_text(GTK_ENTRY(pwgtEntry), szDate);
+}
+
+void onLastDateFocusOut(GtkWidget* pwgt, const DueGroup& grp) {
+    time_t tDate = entryDate(pwgt);
+    if (tDate != m_rcdPilot.*grp.ptLast) {
+        m_rcdPilot.*grp.ptLast = tDate;
+        m_rcdPilot.bDirty = TRUE;
+        if (m_rcdPilot.*grp.pbAuto)
+            recompute(grp);
+        pmodUpdateDueDates(&m_rcdPilot);
+    }
+    pltDisplayUpdate();
+}
+
+void onIntvFocusOut(GtkWidget* pwgt, const DueGroup& grp) {
+    guint nIntv = 0;
+    cnvEncInterval(&nIntv, gtk_entry_get_text(GTK_ENTRY(pwgt)));
+    if (nIntv != m_rcdPilot.*grp.pnIntv) {
+        m_rcdPilot.bDirty = TRUE;
+        m_rcdPilot.*grp.pnIntv = nIntv;
+        recompute(grp);
+        pmodUpdateDueDates(&m_rcdPilot);
+    }
+    pltDisplayUpdate();
+}
+
+void onNextDateFocusOut(GtkWidget* pwgt, const DueGroup& grp) {
+    time_t tDate = entryDate(pwgt);
+    if (tDate != m_rcdPilot.*grp.ptNext) {
+        m_rcdPilot.bDirty = TRUE;
+        m_rcdPilot.*grp.ptNext = tDate;
+        // With Auto the computed date stands; a typed one gives way.
+        if (m_rcdPilot.*grp.pbAuto)
+            recompute(grp);
+        pmodUpdateDueDates(&m_rcdPilot);
+    }
+    pltDisplayUpdate();
+}
+
+void onAutoToggled(GtkToggleButton* pwgtCheck, const DueGroup& grp, const char* pszFunction) {
+    m_rcdPilot.bDirty = TRUE;
+    m_rcdPilot.*grp.pbAuto = gtk_toggle_button_get_active(pwgtCheck);
+    if (m_rcdPilot.*grp.pbAuto)
+        recompute(grp);
+    savePilot(pszFunction, "avPilot");
+    pltDisplayUpdate();
+    pmodUpdateDueDates(&m_rcdPilot);
+}
+
+void onEndMonthToggled(GtkToggleButton* pwgtCheck, const DueGroup& grp, const char* pszFunction) {
+    if (!(m_rcdPilot.*grp.pbAuto)) {
+        // The flag only counts with Auto; keep the box showing it unticked.
+        if (gtk_toggle_button_get_active(pwgtCheck))
+            setCheckQuietly(GTK_WIDGET(pwgtCheck), FALSE);
+        return;
+    }
+    m_rcdPilot.*grp.pbMonthEnd = gtk_toggle_button_get_active(pwgtCheck);
+    recompute(grp);
+    savePilot(pszFunction, "avPilot");
+    pltDisplayUpdate();
+    pmodUpdateDueDates(&m_rcdPilot);
+}
+
+// The name rule of both name entries. A changed sort key saves at once
+// (inserting a new pilot) and rebuilds the list around it.
+void onNameFocusOut(GtkWidget* pwgtEntry, char (&szName)[100], const char* pszFunction,
+                    GtkWidget* pwgtNext) {
+    char szOld[sizeof szName];
+    memcpy(szOld, szName, sizeof szOld);
+    mscCopyText(szName, gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
+
+    char szSortKey[sizeof m_rcdPilot.szSortKey];
+    if (!pltBuildSortKey(szSortKey, sizeof szSortKey)) {
+        // A name without a letter or digit would leave a pilot that cannot
+        // be found by name: keep the name it had.
+        memcpy(szName, szOld, sizeof szOld);
+        gtk_entry_set_text(GTK_ENTRY(pwgtEntry), szName);
+        return;
+    }
+    if (strcmp(szSortKey, m_rcdPilot.szSortKey) == 0) {
+        // Same place in the list: the spelling is kept with the other
+        // edits, written on the next row change or page leave.
+        if (strcmp(szOld, szName) != 0)
+            m_rcdPilot.bDirty = TRUE;
+        return;
+    }
+    mscCopyText(m_rcdPilot.szSortKey, szSortKey);
+    savePilot(pszFunction, "avPilot");
+    pmodLoadModel();
+    pltSyncTree();
+    pltDisplaySensitive(TRUE);
+    pltDisplayUpdate();
+    gtk_widget_grab_focus(pwgtNext);
+}
+
+} // namespace
+
+gboolean pltBuildSortKey(gchar* pszSortKey, guint nlSortKey) {
+    return pltBuildSortKey(&m_rcdPilot, pszSortKey, nlSortKey);
+}
+
+void pltInitialize(GtkBuilder* pBuilder) {
+    memset(&m_rcdPilot, 0, sizeof m_rcdPilot);
+    auto lookup = [pBuilder](const char* pszID) {
+        return GTK_WIDGET(gtk_builder_get_object(pBuilder, pszID));
+    };
+    m_pwinMain = lookup("avLedger");
+    m_pwgtPilotTree = lookup("PilotTreeView");
+    m_pwgtPilotCard = lookup("PilotCardTable");
+    m_pwgtPilotFName = lookup("PilotFName");
+    m_pwgtPilotFNameLabel = lookup("PilotFNameLabel");
+    m_pwgtPilotLName = lookup("PilotLName");
+    m_pwgtPilotLNameLabel = lookup("PilotLNameLabel");
+    m_pwgtPilotLastMed = lookup("PilotLastMedDate");
+    m_pwgtPilotNextMed = lookup("PilotNextMedDate");
+    m_pwgtPilotMedIntv = lookup("PilotMedInterval");
+    m_pwgtPilotMedAuto = lookup("PilotMedDateAuto");
+    m_pwgtPilotMedEndMonth = lookup("PilotMedDateEndMonth");
+    m_pwgtPilotLastFR = lookup("PilotLastFRDate");
+    m_pwgtPilotNextFR = lookup("PilotNextFRDate");
+    m_pwgtPilotFRIntv = lookup("PilotFRInterval");
+    m_pwgtPilotFRAuto = lookup("PilotFRDateAuto");
+    m_pwgtPilotFREndMonth = lookup("PilotFRDateEndMonth");
+    m_pwgtPilotNotes = lookup("PilotNotes");
+
+    g_signal_connect(m_pwgtPilotTree, "key-press-event", G_CALLBACK(pltOnTreeKeyPress), nullptr);
+
+    struct FocusOut {
+        GtkWidget* pwgt;
+        GCallback pfn;
+    };
+    const FocusOut lstFocusOut[] = {
+        {m_pwgtPilotFName, G_CALLBACK(pltOnFNameFocusOut)},
+        {m_pwgtPilotLName, G_CALLBACK(pltOnLNameFocusOut)},
+        {m_pwgtPilotLastMed, G_CALLBACK(pltOnLastMedFocusOut)},
+        {m_pwgtPilotNextMed, G_CALLBACK(pltOnNextMedFocusOut)},
+        {m_pwgtPilotMedIntv, G_CALLBACK(pltOnMedIntvFocusOut)},
+        {m_pwgtPilotLastFR, G_CALLBACK(pltOnLastFRFocusOut)},
+        {m_pwgtPilotNextFR, G_CALLBACK(pltOnNextFRFocusOut)},
+        {m_pwgtPilotFRIntv, G_CALLBACK(pltOnFRIntvFocusOut)},
+    };
+    for (const auto& fo : lstFocusOut) {
+        g_signal_connect(fo.pwgt, "focus-out-event", fo.pfn, nullptr);
+        g_signal_connect(fo.pwgt, "key-press-event", G_CALLBACK(mscKeyPressLUT),
+                         const_cast<wgtLUT*>(m_lutPilot));
+    }
+    // The check boxes carry the record as user data so that display code
+    // can block exactly these handlers.
+    g_signal_connect(m_pwgtPilotMedAuto, "toggled", G_CALLBACK(pltMedAutoToggled), &m_rcdPilot);
+    g_signal_connect(m_pwgtPilotMedEndMonth, "toggled", G_CALLBACK(pltMedEndMonthToggled),
+                     &m_rcdPilot);
+    g_signal_connect(m_pwgtPilotFRAuto, "toggled", G_CALLBACK(pltFRAutoToggled), &m_rcdPilot);
+    g_signal_connect(m_pwgtPilotFREndMonth, "toggled", G_CALLBACK(pltFREndMonthToggled),
+                     &m_rcdPilot);
+    g_signal_connect(m_pwgtPilotNotes, "focus-out-event", G_CALLBACK(pltOnNotesFocusOut), nullptr);
+    g_signal_connect(m_pwgtPilotNotes, "keynav-failed", G_CALLBACK(mscKeyNavLUT),
+                     const_cast<wgtLUT*>(m_lutPilot));
+
+    GtkTreeView* pTree = GTK_TREE_VIEW(m_pwgtPilotTree);
+    struct Column {
+        const char* pszHeader;
+        int nTextCol;
+        const char* pszColour;
+        int nColourSetCol;
+    };
+    const Column lstColumns[] = {
+        {"Pilot", PILOT_NAME_COL, "blue", PILOT_FG_COL},
+        {"Medical Due", PILOT_MED_NEXT_COL, "red", PILOT_MED_DUE_COL},
+        {"Flight Review", PILOT_FR_NEXT_COL, "red", PILOT_FR_DUE_COL},
+    };
+    for (const auto& col : lstColumns) {
+        GtkCellRenderer* pRenderer = gtk_cell_renderer_text_new();
+        g_object_set(pRenderer, "foreground", col.pszColour, nullptr);
+        GtkTreeViewColumn* pColumn =
+            gtk_tree_view_column_new_with_attributes(col.pszHeader, pRenderer, "text", col.nTextCol,
+                                                     "foreground-set", col.nColourSetCol, nullptr);
+        if (col.nTextCol == PILOT_NAME_COL) {
+            gtk_tree_view_column_add_attribute(pColumn, pRenderer, "style", PILOT_STYLE_COL);
+            gtk_tree_view_column_set_expand(pColumn, TRUE);
+        }
+        gtk_tree_view_column_set_resizable(pColumn, TRUE);
+        gtk_tree_view_append_column(pTree, pColumn);
+    }
+    gtk_tree_view_set_model(pTree, pmodGetModel());
+
+    m_pselPilot = gtk_tree_view_get_selection(pTree);
+    g_signal_connect(m_pselPilot, "changed", G_CALLBACK(pltOnRowChanged), nullptr);
+    gtk_tree_selection_unselect_all(m_pselPilot);
+    pltDisplaySensitive(FALSE);
+}
+
 void pltOnPageEnter() {}
-void pltOnPageLeave() {}
+
+void pltOnPageLeave() {
+    if (m_rcdPilot.bDirty && !sqlUpdatePilotRecord(&m_rcdPilot))
+        dlgError(sqlLastError(), "pltOnPageLeave()", "pagPilot");
+}
+
+void pltDisplaySensitive(gboolean bSensitive) {
+    GList* plstChildren = gtk_container_get_children(GTK_CONTAINER(m_pwgtPilotCard));
+    for (GList* p = plstChildren; p; p = p->next)
+        gtk_widget_set_sensitive(GTK_WIDGET(p->data), bSensitive);
+    g_list_free(plstChildren);
+    GtkWidget* pwgtNotesBox = gtk_widget_get_parent(gtk_widget_get_parent(m_pwgtPilotNotes));
+    gtk_widget_set_sensitive(pwgtNotesBox, bSensitive);
+}
+
+void pltDisplayClear() {
+    for (GtkWidget* pwgt :
+         {m_pwgtPilotLName, m_pwgtPilotFName, m_pwgtPilotLastMed, m_pwgtPilotMedIntv,
+          m_pwgtPilotNextMed, m_pwgtPilotLastFR, m_pwgtPilotFRIntv, m_pwgtPilotNextFR})
+        gtk_entry_set_text(GTK_ENTRY(pwgt), "");
+    for (GtkWidget* pwgt :
+         {m_pwgtPilotMedAuto, m_pwgtPilotMedEndMonth, m_pwgtPilotFRAuto, m_pwgtPilotFREndMonth})
+        setCheckQuietly(pwgt, FALSE);
+    gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtPilotNotes)), "", -1);
+}
+
+void pltDisplayUpdate() {
+    gtk_entry_set_text(GTK_ENTRY(m_pwgtPilotFName), m_rcdPilot.szFName);
+    gtk_entry_set_text(GTK_ENTRY(m_pwgtPilotLName), m_rcdPilot.szLName);
+    setEntryDate(m_pwgtPilotLastMed, m_rcdPilot.tLastMed);
+    setEntryDate(m_pwgtPilotNextMed, m_rcdPilot.tNextMed);
+    setEntryDate(m_pwgtPilotLastFR, m_rcdPilot.tLastFR);
+    setEntryDate(m_pwgtPilotNextFR, m_rcdPilot.tNextFR);
+    gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtPilotNotes)),
+                             m_rcdPilot.szNotes, -1);
+    setCheckQuietly(m_pwgtPilotMedAuto, m_rcdPilot.bMedAuto);
+    setCheckQuietly(m_pwgtPilotFRAuto, m_rcdPilot.bFRAuto);
+    time_t tNow = time(nullptr);
+    displayGroup(m_grpMed, tNow);
+    displayGroup(m_grpFR, tNow);
+}
+
+void pltSyncTree() {
+    if (m_rcdPilot.iPilotID == PILOT_ID_NEW) {
+        gtk_tree_selection_unselect_all(m_pselPilot);
+        return;
+    }
+    GtkTreeIter iter;
+    if (mscGetIterFromID(&iter, pmodGetModel(), PILOT_ID_COL, m_rcdPilot.iPilotID))
+        mscTreeRowSelect(GTK_TREE_VIEW(m_pwgtPilotTree), &iter);
+}
+
+void pltOnRowChanged(GtkTreeSelection* pselTree, gpointer) {
+    GtkTreeModel* pmod = nullptr;
+    GtkTreeIter iter;
+    if (!gtk_tree_selection_get_selected(pselTree, &pmod, &iter))
+        return;
+
+    // The field being edited commits into the old record first.
+    gtk_widget_grab_focus(m_pwgtPilotTree);
+    while (gtk_events_pending())
+        gtk_main_iteration();
+    if (m_rcdPilot.bDirty && !sqlUpdatePilotRecord(&m_rcdPilot))
+        dlgError(sqlLastError(), "pltOnRowChanged()", "pagPilot");
+
+    // The events run above may have changed the selection.
+    if (!gtk_tree_selection_get_selected(pselTree, &pmod, &iter))
+        return;
+    memset(&m_rcdPilot, 0, sizeof m_rcdPilot);
+    guint iPilotID = PILOT_ID_NEW;
+    gboolean bNew = FALSE;
+    gtk_tree_model_get(pmod, &iter, PILOT_ID_COL, &iPilotID, PILOT_NEW_COL, &bNew, -1);
+
+    if (bNew) {
+        memset(&m_rcdPilot, 0, sizeof m_rcdPilot);
+        m_rcdPilot.iPilotID = PILOT_ID_NEW;
+        pltDisplayClear();
+        pltDisplaySensitive(FALSE);
+        for (GtkWidget* pwgt :
+             {m_pwgtPilotLName, m_pwgtPilotLNameLabel, m_pwgtPilotFName, m_pwgtPilotFNameLabel})
+            gtk_widget_set_sensitive(pwgt, TRUE);
+        gtk_widget_grab_focus(m_pwgtPilotLName);
+        return;
+    }
+    cbPilot cb{&m_rcdPilot, nullptr};
+    if (!sqlLoadPilotRecord(&cb, iPilotID))
+        dlgError(sqlLastError(), "pltOnRowChanged()", "pagPilot");
+    pltDisplaySensitive(TRUE);
+    pltDisplayUpdate();
+}
+
+gboolean pltOnTreeKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
+    if (pevtKey->keyval != GDK_Delete || m_rcdPilot.iPilotID == PILOT_ID_NEW)
+        return FALSE;
+    GtkWidget* pwgtDlg = gtk_message_dialog_new_with_markup(
+        GTK_WINDOW(m_pwinMain), GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+        GTK_MESSAGE_ERROR, GTK_BUTTONS_OK_CANCEL,
+        "<span color='red'><b>*** Delete Pilot Card ***</b></span>");
+    // Names are the user's text: escaped, so that "&" or "<" in a name
+    // shows as typed instead of breaking the markup.
+    gchar* pszSecondary = g_markup_printf_escaped(
+        "<span color='dark blue'>Pilot Card for <b>'%s %s'</b> will be deleted.</span>\n\n"
+        "<span color='blue'>Are you sure?</span>",
+        m_rcdPilot.szFName, m_rcdPilot.szLName);
+    gtk_message_dialog_format_secondary_markup(GTK_MESSAGE_DIALOG(pwgtDlg), "%s", pszSecondary);
+    g_free(pszSecondary);
+    gtk_window_set_transient_for(GTK_WINDOW(pwgtDlg), GTK_WINDOW(m_pwinMain));
+    gtk_window_set_position(GTK_WINDOW(pwgtDlg), GTK_WIN_POS_CENTER_ON_PARENT);
+
+    if (gtk_dialog_run(GTK_DIALOG(pwgtDlg)) == GTK_RESPONSE_OK) {
+        m_rcdPilot.bDelete = TRUE;
+        if (!sqlUpdatePilotRecord(&m_rcdPilot))
+            dlgError(sqlLastError(), "pltOnTreeKeyPress()", "pagPilot");
+        // Nothing is selected afterwards; a second Delete must not find
+        // the deleted pilot still in the card.
+        memset(&m_rcdPilot, 0, sizeof m_rcdPilot);
+        m_rcdPilot.iPilotID = PILOT_ID_NEW;
+        pmodLoadModel();
+        pltDisplayClear();
+        pltDisplaySensitive(FALSE);
+    }
+    gtk_widget_destroy(pwgtDlg);
+    return TRUE;
+}
+
+gboolean pltOnLNameFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    onNameFocusOut(pwgt, m_rcdPilot.szLName, "pltLNameFocusOut()", m_pwgtPilotFName);
+    return FALSE;
+}
+
+gboolean pltOnFNameFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    onNameFocusOut(pwgt, m_rcdPilot.szFName, "pltFNameFocusOut()", m_pwgtPilotLastMed);
+    return FALSE;
+}
+
+gboolean pltOnLastMedFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    onLastDateFocusOut(pwgt, m_grpMed);
+    return FALSE;
+}
+
+gboolean pltOnMedIntvFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    onIntvFocusOut(pwgt, m_grpMed);
+    return FALSE;
+}
+
+gboolean pltOnNextMedFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    onNextDateFocusOut(pwgt, m_grpMed);
+    return FALSE;
+}
+
+gboolean pltOnLastFRFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    onLastDateFocusOut(pwgt, m_grpFR);
+    return FALSE;
+}
+
+gboolean pltOnFRIntvFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    onIntvFocusOut(pwgt, m_grpFR);
+    return FALSE;
+}
+
+gboolean pltOnNextFRFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    onNextDateFocusOut(pwgt, m_grpFR);
+    return FALSE;
+}
+
+gboolean pltOnNotesFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    GtkTextBuffer* pBuffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgt));
+    GtkTextIter iterStart;
+    GtkTextIter iterEnd;
+    gtk_text_buffer_get_bounds(pBuffer, &iterStart, &iterEnd);
+    gchar* pszText = gtk_text_buffer_get_text(pBuffer, &iterStart, &iterEnd, TRUE);
+    char szNotes[sizeof m_rcdPilot.szNotes];
+    mscCopyText(szNotes, pszText);
+    g_free(pszText);
+    if (strcmp(szNotes, m_rcdPilot.szNotes) != 0) {
+        m_rcdPilot.bDirty = TRUE;
+        memcpy(m_rcdPilot.szNotes, szNotes, sizeof szNotes);
+    }
+    pltDisplayUpdate();
+    return FALSE;
+}
+
+void pltMedAutoToggled(GtkToggleButton* pwgtCheck, gpointer) {
+    onAutoToggled(pwgtCheck, m_grpMed, "pltMedAutoToggled()");
+}
+
+void pltMedEndMonthToggled(GtkToggleButton* pwgtCheck, gpointer) {
+    onEndMonthToggled(pwgtCheck, m_grpMed, "pltMedEndMonthToggled()");
+}
+
+void pltFRAutoToggled(GtkToggleButton* pwgtCheck, gpointer) {
+    onAutoToggled(pwgtCheck, m_grpFR, "pltFRAutoToggled()");
+}
+
+void pltFREndMonthToggled(GtkToggleButton* pwgtCheck, gpointer) {
+    onEndMonthToggled(pwgtCheck, m_grpFR, "pltFREndMonthToggled()");
+}
