@@ -3,7 +3,9 @@
 #pragma once
 
 #include <glib.h>
-#include <gtk/gtk.h>
+
+// The tree row a card is appended under; storage needs no more of GTK.
+typedef struct _GtkTreeIter GtkTreeIter;
 
 struct rcdComp {
     guint iCompID;     // row ID; all ones for a record not yet stored

@@ -197,6 +197,13 @@ void AppTest::SetUp() {
     m_bRunning = startProgram(arguments(), &m_nStartStatus);
     ASSERT_TRUE(m_bRunning) << "start-up failed with status " << m_nStartStatus;
     drainEvents();
+    // The X server activates the new window a little later; focus tests
+    // need it active, so wait for that (at most a second).
+    GtkWindow* pwinMain = GTK_WINDOW(gtk_builder_get_object(avGetBuilder(), "avLedger"));
+    for (int i = 0; i < 100 && pwinMain && !gtk_window_has_toplevel_focus(pwinMain); ++i) {
+        g_usleep(10000);
+        drainEvents();
+    }
 }
 
 void AppTest::TearDown() {
