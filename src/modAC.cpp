@@ -66,4 +66,6 @@ GtkTreeModel* amodGetModel() {
     return GTK_TREE_MODEL(m_pmodAC);
 }
 
-GtkTreeIter* amodGetSelection() { return m_bSelAC ? &m_iterAC : nullptr; }
+GtkTreeIter* amodGetSelection() {
+    return m_bSelAC ? &m_iterAC : nullptr;
+}

@@ -45,9 +45,13 @@ struct HoursIndex {
     bool bValid = false;
 } m_index;
 
-void invalidateIndex() { m_index.bValid = false; }
+void invalidateIndex() {
+    m_index.bValid = false;
+}
 
-void onStoreChanged() { invalidateIndex(); }
+void onStoreChanged() {
+    invalidateIndex();
+}
 
 guint baseHours() {
     const rcdAC* prcdAC = acdGetActiveAC();
@@ -157,7 +161,8 @@ gboolean fmodInitialize() {
                                         G_TYPE_UINT, G_TYPE_UINT, G_TYPE_BOOLEAN);
         // Any change of the rows (a load, a page's edit in place, a delete)
         // makes the hours index stale.
-        for (const char* pszSignal : {"row-changed", "row-inserted", "row-deleted", "rows-reordered"})
+        for (const char* pszSignal :
+             {"row-changed", "row-inserted", "row-deleted", "rows-reordered"})
             g_signal_connect_swapped(m_pstoFLog, pszSignal, G_CALLBACK(onStoreChanged), nullptr);
     }
     gtk_tree_store_clear(m_pstoFLog);
@@ -186,7 +191,9 @@ GtkTreeModel* fmodGetModel() {
     return GTK_TREE_MODEL(m_pstoFLog);
 }
 
-GtkTreeIter* fmodGetSelection() { return m_bSelFLog ? &m_iterFLog : nullptr; }
+GtkTreeIter* fmodGetSelection() {
+    return m_bSelFLog ? &m_iterFLog : nullptr;
+}
 
 int fmodLoadFLogCallback(rcdFLog* prcdFLog) {
     if (prcdFLog->tFltBegin == 0)
@@ -224,13 +231,12 @@ int fmodLoadFLogCallback(rcdFLog* prcdFLog) {
     formatHours(szAccum, sizeof szAccum, m_nHours);
 
     gtk_tree_store_append(m_pstoFLog, &m_iterFlight, &m_iterMon);
-    gtk_tree_store_set(m_pstoFLog, &m_iterFlight, FLOG_SQLID,
-                       static_cast<gulong>(prcdFLog->iFLogID), FLOG_ROW_TYPE,
-                       static_cast<guint>(FLOG_ROW_DATA), FLOG_TIME_START, szStart,
-                       FLOG_TIME_ELPSD, szElapsed, FLOG_DEST, prcdFLog->szTo, FLOG_AF_ACCUM, szAccum,
-                       FLOG_DATE, static_cast<guint>(prcdFLog->tFltBegin), FLOG_HOURS,
-                       prcdFLog->nElapsed, FLOG_STYLE_COL, static_cast<guint>(PANGO_STYLE_NORMAL),
-                       FLOG_FG_COL, FALSE, -1);
+    gtk_tree_store_set(
+        m_pstoFLog, &m_iterFlight, FLOG_SQLID, static_cast<gulong>(prcdFLog->iFLogID),
+        FLOG_ROW_TYPE, static_cast<guint>(FLOG_ROW_DATA), FLOG_TIME_START, szStart, FLOG_TIME_ELPSD,
+        szElapsed, FLOG_DEST, prcdFLog->szTo, FLOG_AF_ACCUM, szAccum, FLOG_DATE,
+        static_cast<guint>(prcdFLog->tFltBegin), FLOG_HOURS, prcdFLog->nElapsed, FLOG_STYLE_COL,
+        static_cast<guint>(PANGO_STYLE_NORMAL), FLOG_FG_COL, FALSE, -1);
     if (prcdFLog->iFLogID == m_iFLogID) {
         m_iterFLog = m_iterFlight;
         m_bSelFLog = TRUE;
@@ -296,7 +302,9 @@ guint fmodAFHoursAtDate(time_t tDate) {
     return m_nHours;
 }
 
-guint fmodAFHoursTotal() { return fmodAFHoursAtDate(static_cast<time_t>(-1)); }
+guint fmodAFHoursTotal() {
+    return fmodAFHoursAtDate(static_cast<time_t>(-1));
+}
 
 void fmodUpdateElapsed(GtkTreeIter* piterFLog) {
     if (rowType(piterFLog) != FLOG_ROW_DATA)

@@ -1,20 +1,820 @@
 #include "pagAC.h"
 
-// Placeholders until the page's own work lands on this branch.
+#include "avCnv.h"
+#include "avError.h"
+#include "avMisc.h"
+#include "avParam.h"
+#include "modAC.h"
+#include "modComp.h"
+#include "modFLog.h"
+#include "sqlMLog.h"
+
+#include <gdk/gdkkeysyms.h>
+#include <glib/gprintf.h>
+
+#include <array>
+#include <climits>
+#include <cstring>
+
+// One entry of an option list: the code stored in the record, the label,
+// and whether the user may choose it (others are shown greyed).
+struct _lstCombo {
+    gint iSelectID;
+    const gchar* pszSelect;
+    gboolean bSensitive;
+};
+
+namespace {
+
+// The active aircraft. Until the page has run, no stored aircraft is
+// active.
+rcdAC m_rcdAC = [] {
+    rcdAC rcd;
+    memset(&rcd, 0, sizeof rcd);
+    rcd.iACID = SQL_NEW_ID;
+    return rcd;
+}();
+
+GtkWidget* m_pwgtACTree = nullptr;
+GtkWidget* m_pwgtACReg = nullptr;
+GtkWidget* m_pwgtACModel = nullptr;
+GtkWidget* m_pwgtACSerial = nullptr;
+GtkWidget* m_pwgtACBuilder = nullptr;
+GtkWidget* m_pwgtACOwner = nullptr;
+GtkWidget* m_pwgtACHeliTypeOpt = nullptr;
+GtkWidget* m_pwgtACEngineOpt = nullptr;
+GtkWidget* m_pwgtACClutchOpt = nullptr;
+GtkWidget* m_pwgtACMainDriveOpt = nullptr;
+GtkWidget* m_pwgtACMainRotorOpt = nullptr;
+GtkWidget* m_pwgtACMRSystemOpt = nullptr;
+GtkWidget* m_pwgtACTRSliderOpt = nullptr;
+GtkWidget* m_pwgtACTailDriveOpt = nullptr;
+GtkWidget* m_pwgtACTailRotorOpt = nullptr;
+GtkWidget* m_pwgtACManuDate = nullptr;
+GtkWidget* m_pwgtACLogSinceNew = nullptr;
+GtkWidget* m_pwgtACLogStartDate = nullptr;
+GtkWidget* m_pwgtACLogStartHours = nullptr;
+GtkWidget* m_pwgtACNotes = nullptr;
+GtkWidget* m_pwgtACRegLabel = nullptr; // the banner
+
+// While the card is being filled from the record, the edit handlers must
+// not treat the programmatic changes as the user's.
+gboolean m_bDisplaying = FALSE;
+
+constexpr gulong AC_NEW_ROW_ID = static_cast<gulong>(-1);
+
+const wgtLUT m_lstACLUT[] = {
+    {&m_pwgtACReg, nullptr},
+    {&m_pwgtACModel, nullptr},
+    {&m_pwgtACSerial, nullptr},
+    {&m_pwgtACBuilder, nullptr},
+    {&m_pwgtACOwner, nullptr},
+    {&m_pwgtACHeliTypeOpt, nullptr},
+    {&m_pwgtACClutchOpt, nullptr},
+    {&m_pwgtACEngineOpt, nullptr},
+    {&m_pwgtACTRSliderOpt, nullptr},
+    {&m_pwgtACMainDriveOpt, nullptr},
+    {&m_pwgtACTailDriveOpt, nullptr},
+    {&m_pwgtACMRSystemOpt, nullptr},
+    {&m_pwgtACTailRotorOpt, nullptr},
+    {&m_pwgtACMainRotorOpt, nullptr},
+    {&m_pwgtACManuDate, nullptr},
+    {&m_pwgtACLogStartDate, nullptr},
+    {&m_pwgtACLogStartHours, nullptr},
+    {&m_pwgtACNotes, nullptr},
+    {nullptr, nullptr},
+};
+
+// The option lists, in the order their rows appear (not code order).
+constexpr _lstCombo m_lstHeliOpt[] = {
+    {6, "Talon", FALSE}, {0, "Exec 162F", TRUE},    {2, "Exec 90", FALSE},    {3, "Exec", FALSE},
+    {1, "Elete", FALSE}, {4, "Scorpion II", FALSE}, {5, "Scorpion I", FALSE},
+};
+constexpr _lstCombo m_lstEngineOpt[] = {
+    {0, "A600 ACIS", FALSE}, {1, "A600 N/A", FALSE}, {2, "162F ACIS", FALSE}, {3, "162F N/A", TRUE},
+    {4, "162 Carb", FALSE},  {5, "152", FALSE},      {6, "145", FALSE},       {7, "133", FALSE},
+    {8, "Evinrude", FALSE},  {9, "T62-32", FALSE},   {100, "Other", TRUE},
+};
+constexpr _lstCombo m_lstClutchOpt[] = {
+    {0, "Factory T-Bar", TRUE},
+    {1, "Electric", FALSE},
+    {2, "Hydraulic", FALSE},
+    {100, "Other", TRUE},
+};
+constexpr _lstCombo m_lstMainDriveOpt[] = {
+    {0, "Factory Chain", TRUE}, {3, "Factory Cog", FALSE}, {2, "AP Cog", FALSE},
+    {1, "ProDrive Cog", FALSE}, {100, "Other", TRUE},
+};
+constexpr _lstCombo m_lstMainRotorOpt[] = {
+    {0, "Factory Asymetric", TRUE},
+    {1, "Factory Symetric", FALSE},
+    {2, "Waitman", FALSE},
+    {100, "Other", TRUE},
+};
+constexpr _lstCombo m_lstMRSystemOpt[] = {
+    {0, "1.75\" Elastomeric", TRUE},
+    {1, "1.5\" Elastomeric", FALSE},
+    {2, "Cable Hub", FALSE},
+};
+constexpr _lstCombo m_lstTRSliderOpt[] = {
+    {0, "CV Old Style", TRUE}, {1, "CV New Style", FALSE}, {2, "AP Heli", FALSE},
+    {3, "ProDrive", FALSE},    {100, "Other", TRUE},
+};
+constexpr _lstCombo m_lstTailDriveOpt[] = {
+    {0, "Factory Belt", TRUE},
+    {2, "KISS Shaft", FALSE},
+    {1, "Factory Shaft", FALSE},
+    {100, "Other", TRUE},
+};
+constexpr _lstCombo m_lstTailRotorOpt[] = {
+    {0, "Factory", TRUE},
+    {1, "ProDrive", FALSE},
+    {100, "Other", TRUE},
+};
+
+// Columns of an option list's store.
+enum { OPT_CODE_COL, OPT_LABEL_COL, OPT_SENSITIVE_COL, OPT_NUM_COLS };
+
+struct OptCombo {
+    const char* pszID;
+    GtkWidget** ppwgt;
+    const _lstCombo* plst;
+    gint nOpts;
+    gint rcdAC::*piField;
+};
+
+template <std::size_t N> constexpr gint count(const _lstCombo (&)[N]) {
+    return static_cast<gint>(N);
+}
+
+const std::array<OptCombo, 9> m_lstOptCombos{{
+    {"ACHeliTypeOpt", &m_pwgtACHeliTypeOpt, m_lstHeliOpt, count(m_lstHeliOpt), &rcdAC::iHeliOpt},
+    {"ACEngineOpt", &m_pwgtACEngineOpt, m_lstEngineOpt, count(m_lstEngineOpt), &rcdAC::iEngineOpt},
+    {"ACClutchOpt", &m_pwgtACClutchOpt, m_lstClutchOpt, count(m_lstClutchOpt), &rcdAC::iClutchOpt},
+    {"ACMainDriveOpt", &m_pwgtACMainDriveOpt, m_lstMainDriveOpt, count(m_lstMainDriveOpt),
+     &rcdAC::iMainDriveOpt},
+    {"ACMainRotorOpt", &m_pwgtACMainRotorOpt, m_lstMainRotorOpt, count(m_lstMainRotorOpt),
+     &rcdAC::iMainRotorOpt},
+    {"ACMRSystemOpt", &m_pwgtACMRSystemOpt, m_lstMRSystemOpt, count(m_lstMRSystemOpt),
+     &rcdAC::iMRSystemOpt},
+    {"ACTRSliderOpt", &m_pwgtACTRSliderOpt, m_lstTRSliderOpt, count(m_lstTRSliderOpt),
+     &rcdAC::iTRSliderOpt},
+    {"ACTailDriveOpt", &m_pwgtACTailDriveOpt, m_lstTailDriveOpt, count(m_lstTailDriveOpt),
+     &rcdAC::iTailDriveOpt},
+    {"ACTailRotorOpt", &m_pwgtACTailRotorOpt, m_lstTailRotorOpt, count(m_lstTailRotorOpt),
+     &rcdAC::iTailRotorOpt},
+}};
+
+void setOptionsUnset(rcdAC* prcd) {
+    for (const auto& opt : m_lstOptCombos)
+        prcd->*opt.piField = -1;
+}
+
+// The working record cleared: no text, no dates, every option unset.
+void clearRecord(guint iACID) {
+    memset(&m_rcdAC, 0, sizeof m_rcdAC);
+    setOptionsUnset(&m_rcdAC);
+    m_rcdAC.iACID = iACID;
+}
+
+// Loads one stored aircraft into the working record; *pbFound tells
+// whether it exists. The loader leaves a field alone when its column is
+// NULL, so the record starts cleared. FALSE on a database failure.
+gboolean loadRecord(guint iACID, gboolean* pbFound) {
+    rcdAC rcdLoad;
+    memset(&rcdLoad, 0, sizeof rcdLoad);
+    setOptionsUnset(&rcdLoad);
+    rcdLoad.iACID = SQL_NEW_ID;
+    cbAC cb{&rcdLoad, nullptr};
+    clearRecord(iACID);
+    *pbFound = FALSE;
+    if (!sqlLoadAircraftRecord(&cb, iACID))
+        return FALSE;
+    if (rcdLoad.iACID == iACID) {
+        rcdLoad.bDelete = FALSE;
+        rcdLoad.bDirty = FALSE;
+        m_rcdAC = rcdLoad;
+        *pbFound = TRUE;
+    }
+    return TRUE;
+}
+
+gboolean pageReady() {
+    return m_pwgtACReg != nullptr;
+}
+
+void setEntryText(GtkWidget* pwgt, const gchar* psz) {
+    gtk_entry_set_text(GTK_ENTRY(pwgt), psz);
+}
+
+void showDate(GtkWidget* pwgt, time_t t) {
+    gchar szDate[20];
+    cnvDcdDate(szDate, sizeof szDate, t, 0);
+    setEntryText(pwgt, szDate);
+}
+
+void showHours(GtkWidget* pwgt, guint nHours) {
+    gchar szHours[20];
+    g_snprintf(szHours, sizeof szHours, "%01u.%01u", nHours / 10, nHours % 10);
+    setEntryText(pwgt, szHours);
+}
+
+// Decimal hours to tenths, digit by digit so that one decimal place gives
+// exactly that many tenths (2.3 is 23, not 22.999...). Further decimals
+// are dropped. Text without a leading number gives 0. FALSE for a
+// negative number or one too large to hold: the stored value stays.
+gboolean parseHours(const gchar* psz, guint* pnTenths) {
+    while (g_ascii_isspace(*psz))
+        ++psz;
+    if (*psz == '-')
+        return FALSE;
+    if (*psz == '+')
+        ++psz;
+    guint64 nTenths = 0;
+    for (; g_ascii_isdigit(*psz); ++psz) {
+        nTenths = nTenths * 10 + static_cast<guint64>(*psz - '0');
+        if (nTenths > UINT_MAX)
+            return FALSE;
+    }
+    nTenths *= 10;
+    if (*psz == '.' && g_ascii_isdigit(psz[1]))
+        nTenths += static_cast<guint64>(psz[1] - '0');
+    if (nTenths > UINT_MAX)
+        return FALSE;
+    *pnTenths = static_cast<guint>(nTenths);
+    return TRUE;
+}
+
+void acdOptUpdate(GtkWidget* pwgtCombo, gint iOpt) {
+    GtkComboBox* pcombo = GTK_COMBO_BOX(pwgtCombo);
+    gtk_combo_box_set_active(pcombo, -1);
+    GtkTreeModel* pmod = gtk_combo_box_get_model(pcombo);
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iter); b;
+         b = gtk_tree_model_iter_next(pmod, &iter)) {
+        gint iCode = -1;
+        gtk_tree_model_get(pmod, &iter, OPT_CODE_COL, &iCode, -1);
+        if (iCode == iOpt) {
+            gtk_combo_box_set_active_iter(pcombo, &iter);
+            return;
+        }
+    }
+}
+
+void acdDisplaySensitive(gboolean bSensitive) {
+    if (!pageReady())
+        return;
+    auto ancestor = [](GtkWidget* pwgt, int nLevels) {
+        for (int i = 0; i < nLevels && pwgt; ++i)
+            pwgt = gtk_widget_get_parent(pwgt);
+        return pwgt;
+    };
+    gtk_widget_set_sensitive(m_pwgtACReg, bSensitive);
+    gtk_widget_set_sensitive(ancestor(m_pwgtACModel, 1), bSensitive);
+    gtk_widget_set_sensitive(ancestor(m_pwgtACHeliTypeOpt, 3), bSensitive);
+    gtk_widget_set_sensitive(ancestor(m_pwgtACLogStartDate, 3), bSensitive);
+    gtk_widget_set_sensitive(ancestor(m_pwgtACNotes, 3), bSensitive);
+}
+
+void acdDisplayUpdate() {
+    if (!pageReady())
+        return;
+    m_bDisplaying = TRUE;
+    setEntryText(m_pwgtACReg, m_rcdAC.szReg);
+    setEntryText(m_pwgtACModel, m_rcdAC.szModel);
+    setEntryText(m_pwgtACSerial, m_rcdAC.szSerial);
+    showDate(m_pwgtACManuDate, m_rcdAC.tManu);
+    setEntryText(m_pwgtACBuilder, m_rcdAC.szBuilder);
+    setEntryText(m_pwgtACOwner, m_rcdAC.szOwner);
+    for (const auto& opt : m_lstOptCombos)
+        acdOptUpdate(*opt.ppwgt, m_rcdAC.*opt.piField);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_pwgtACLogSinceNew), m_rcdAC.bLogSinceNew);
+    if (m_rcdAC.bLogSinceNew) {
+        setEntryText(m_pwgtACLogStartDate, "");
+        setEntryText(m_pwgtACLogStartHours, "");
+    } else {
+        showDate(m_pwgtACLogStartDate, m_rcdAC.tLogStart);
+        showHours(m_pwgtACLogStartHours, m_rcdAC.nLogHours);
+    }
+    gtk_widget_set_sensitive(m_pwgtACLogStartDate, !m_rcdAC.bLogSinceNew);
+    gtk_widget_set_sensitive(m_pwgtACLogStartHours, !m_rcdAC.bLogSinceNew);
+    gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtACNotes)),
+                             m_rcdAC.szNotes, -1);
+    m_bDisplaying = FALSE;
+}
+
+void acdDisplayClear() {
+    if (!pageReady())
+        return;
+    m_bDisplaying = TRUE;
+    for (GtkWidget* pwgt :
+         {m_pwgtACReg, m_pwgtACModel, m_pwgtACSerial, m_pwgtACManuDate, m_pwgtACBuilder,
+          m_pwgtACOwner, m_pwgtACLogStartDate, m_pwgtACLogStartHours})
+        setEntryText(pwgt, "");
+    for (const auto& opt : m_lstOptCombos)
+        gtk_combo_box_set_active(GTK_COMBO_BOX(*opt.ppwgt), -1);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_pwgtACLogSinceNew), FALSE);
+    gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtACNotes)), "", -1);
+    m_bDisplaying = FALSE;
+}
+
+gboolean saveRecord(const gchar* pszFunction, const gchar* pszLocus) {
+    if (sqlUpdateAircraftRecord(&m_rcdAC))
+        return TRUE;
+    dlgError(sqlLastError(), pszFunction, pszLocus);
+    return FALSE;
+}
+
+void refreshBanner() {
+    acdDisplayACReg(fmodAFHoursTotal());
+}
+
+// The flight log model always belongs to the active aircraft; with none
+// active it holds no flights.
+guint rebuildFlightLog() {
+    guint nHours = 0;
+    if (!fmodLoadModel(-1, &nHours))
+        nHours = fmodAFHoursTotal();
+    return nHours;
+}
+
+// ---- handlers ----
+
+void acdOnOptChanged(GtkComboBox* pwgtCombo, gpointer pUser) {
+    if (m_bDisplaying)
+        return;
+    gint* piOpt = static_cast<gint*>(pUser);
+    GtkTreeIter iter;
+    if (!gtk_combo_box_get_active_iter(pwgtCombo, &iter))
+        return;
+    gint iCode = -1;
+    gboolean bSensitive = TRUE;
+    gtk_tree_model_get(gtk_combo_box_get_model(pwgtCombo), &iter, OPT_CODE_COL, &iCode,
+                       OPT_SENSITIVE_COL, &bSensitive, -1);
+    if (iCode == *piOpt)
+        return;
+    if (!bSensitive) {
+        // A greyed entry is never the user's choice: show the stored one.
+        m_bDisplaying = TRUE;
+        acdOptUpdate(GTK_WIDGET(pwgtCombo), *piOpt);
+        m_bDisplaying = FALSE;
+        return;
+    }
+    *piOpt = iCode;
+    m_rcdAC.bDirty = TRUE;
+}
+
+gboolean regrabReg(gpointer pData) {
+    GtkWidget* pwgt = static_cast<GtkWidget*>(pData);
+    if (pwgt == m_pwgtACReg && gtk_widget_get_mapped(pwgt))
+        gtk_widget_grab_focus(pwgt);
+    g_object_unref(pwgt);
+    return FALSE;
+}
+
+gboolean acdOnRegFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    if (acdRegSave(gtk_entry_get_text(GTK_ENTRY(pwgt)))) {
+        // The focus is still moving away while this runs; take it back
+        // once it has arrived.
+        g_idle_add(regrabReg, g_object_ref(pwgt));
+    }
+    return FALSE;
+}
+
+gboolean acdOnACRegKeyPress(GtkWidget* pwgt, GdkEventKey* pevtKey, gpointer) {
+    if (pevtKey->keyval != GDK_Return && pevtKey->keyval != GDK_Down)
+        return FALSE;
+    if (acdRegSave(gtk_entry_get_text(GTK_ENTRY(pwgt))))
+        return TRUE;
+    // Without a saved registration there is no aircraft to fill in yet:
+    // opening the card now would make a record without a name.
+    if (m_rcdAC.iACID == SQL_NEW_ID)
+        return TRUE;
+    mscTreeRowSelect(GTK_TREE_VIEW(m_pwgtACTree), amodGetSelection());
+    acdDisplaySensitive(TRUE);
+    gtk_widget_grab_focus(m_pwgtACModel);
+    return TRUE;
+}
+
+// Stores a text field when it changed; TRUE if it did.
+gboolean storeText(char* pszField, std::size_t nlField, const gchar* pszText) {
+    char szNew[1000];
+    mscCopyText(szNew, std::min(nlField, sizeof szNew), pszText);
+    if (strcmp(szNew, pszField) == 0)
+        return FALSE;
+    memcpy(pszField, szNew, strlen(szNew) + 1);
+    m_rcdAC.bDirty = TRUE;
+    return TRUE;
+}
+
+gboolean acdOnModelFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    if (!storeText(m_rcdAC.szModel, sizeof m_rcdAC.szModel, gtk_entry_get_text(GTK_ENTRY(pwgt))))
+        return FALSE;
+    GtkTreeModel* pmod = nullptr;
+    GtkTreeIter iter;
+    GtkTreeSelection* psel = gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtACTree));
+    if (gtk_tree_selection_get_selected(psel, &pmod, &iter))
+        gtk_tree_store_set(GTK_TREE_STORE(pmod), &iter, AC_MODEL_COL, m_rcdAC.szModel, -1);
+    refreshBanner();
+    return FALSE;
+}
+
+gboolean acdOnSerialFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    storeText(m_rcdAC.szSerial, sizeof m_rcdAC.szSerial, gtk_entry_get_text(GTK_ENTRY(pwgt)));
+    return FALSE;
+}
+
+gboolean acdOnBuilderFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    storeText(m_rcdAC.szBuilder, sizeof m_rcdAC.szBuilder, gtk_entry_get_text(GTK_ENTRY(pwgt)));
+    return FALSE;
+}
+
+gboolean acdOnOwnerFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    storeText(m_rcdAC.szOwner, sizeof m_rcdAC.szOwner, gtk_entry_get_text(GTK_ENTRY(pwgt)));
+    return FALSE;
+}
+
+// A date that cannot be read (or an emptied entry) is stored as -1, which
+// shows as an empty entry.
+void dateFocusOut(GtkWidget* pwgt, time_t* ptField) {
+    struct tm tmDate;
+    memset(&tmDate, 0, sizeof tmDate);
+    cnvEncDate(&tmDate, gtk_entry_get_text(GTK_ENTRY(pwgt)));
+    time_t t = cnvMakeTime(&tmDate);
+    if (t != *ptField) {
+        *ptField = t;
+        m_rcdAC.bDirty = TRUE;
+    }
+    showDate(pwgt, *ptField);
+}
+
+gboolean acdOnManuDateFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    dateFocusOut(pwgt, &m_rcdAC.tManu);
+    return FALSE;
+}
+
+gboolean acdOnLogStartDateFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    dateFocusOut(pwgt, &m_rcdAC.tLogStart);
+    return FALSE;
+}
+
+gboolean acdOnLogStartHoursFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    guint nTenths = 0;
+    if (parseHours(gtk_entry_get_text(GTK_ENTRY(pwgt)), &nTenths) && nTenths != m_rcdAC.nLogHours) {
+        m_rcdAC.nLogHours = nTenths;
+        m_rcdAC.bDirty = TRUE;
+    }
+    showHours(pwgt, m_rcdAC.nLogHours);
+    refreshBanner();
+    return FALSE;
+}
+
+gboolean acdOnACNotesFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    GtkTextBuffer* pbuf = gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgt));
+    GtkTextIter iterStart, iterEnd;
+    gtk_text_buffer_get_bounds(pbuf, &iterStart, &iterEnd);
+    gchar* pszText = gtk_text_buffer_get_text(pbuf, &iterStart, &iterEnd, FALSE);
+    storeText(m_rcdAC.szNotes, sizeof m_rcdAC.szNotes, pszText);
+    g_free(pszText);
+    acdDisplayUpdate();
+    return FALSE;
+}
+
+void acdOnLogSinceNew(GtkToggleButton* pwgt, gpointer) {
+    if (m_bDisplaying)
+        return;
+    gboolean bActive = gtk_toggle_button_get_active(pwgt) ? TRUE : FALSE;
+    if (bActive != (m_rcdAC.bLogSinceNew ? TRUE : FALSE)) {
+        m_rcdAC.bLogSinceNew = bActive;
+        m_rcdAC.bDirty = TRUE;
+        acdDisplayUpdate();
+    }
+    refreshBanner();
+}
+
+void acdOnRowChanged(GtkTreeSelection* psel, gpointer) {
+    if (!gtk_tree_selection_get_selected(psel, nullptr, nullptr))
+        return;
+
+    // A field being edited commits into the aircraft being left first.
+    gtk_widget_grab_focus(m_pwgtACTree);
+    while (gtk_events_pending())
+        gtk_main_iteration();
+
+    if (m_rcdAC.bDirty) {
+        saveRecord("acdOnRowChanged()", "pagAC");
+        m_rcdAC.bDirty = FALSE;
+    }
+
+    // The commit above may have reloaded the list (a saved registration).
+    GtkTreeModel* pmod = nullptr;
+    GtkTreeIter iter;
+    if (!gtk_tree_selection_get_selected(psel, &pmod, &iter))
+        return;
+    gulong iID = AC_NEW_ROW_ID;
+    gtk_tree_model_get(pmod, &iter, AC_ID_COL, &iID, -1);
+
+    if (iID != AC_NEW_ROW_ID) {
+        const guint iACID = static_cast<guint>(iID);
+        gboolean bFound = FALSE;
+        if (!loadRecord(iACID, &bFound))
+            dlgError(sqlLastError(), "acdOnRowChanged()", "pagAC");
+        m_rcdAC.iACID = iACID;
+        acdDisplaySensitive(TRUE);
+        acdDisplayUpdate();
+        acdDisplayACReg(rebuildFlightLog());
+        prmSetKeyInteger("Aircraft", "ACID", static_cast<gint>(iACID));
+    } else {
+        clearRecord(SQL_NEW_ID);
+        rebuildFlightLog();
+        acdClearACReg();
+        acdDisplayClear();
+        acdDisplaySensitive(FALSE);
+        gtk_widget_set_sensitive(m_pwgtACReg, TRUE);
+        gtk_widget_grab_focus(m_pwgtACReg);
+    }
+}
+
+// The list row that shows the active aircraft, if it is selected.
+gboolean activeRowSelected() {
+    GtkTreeModel* pmod = nullptr;
+    GtkTreeIter iter;
+    GtkTreeSelection* psel = gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtACTree));
+    if (!gtk_tree_selection_get_selected(psel, &pmod, &iter))
+        return FALSE;
+    gulong iID = AC_NEW_ROW_ID;
+    gtk_tree_model_get(pmod, &iter, AC_ID_COL, &iID, -1);
+    return iID != AC_NEW_ROW_ID && iID == m_rcdAC.iACID;
+}
+
+void acdOnACDelete() {
+    GtkWidget* pwgtTop = gtk_widget_get_toplevel(m_pwgtACTree);
+    GtkWidget* pdlg = gtk_message_dialog_new(
+        gtk_widget_is_toplevel(pwgtTop) ? GTK_WINDOW(pwgtTop) : nullptr,
+        static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+        GTK_MESSAGE_ERROR, GTK_BUTTONS_OK_CANCEL, nullptr);
+    gtk_window_set_position(GTK_WINDOW(pdlg), GTK_WIN_POS_CENTER_ON_PARENT);
+    gtk_message_dialog_set_markup(GTK_MESSAGE_DIALOG(pdlg),
+                                  "<span color='red'><b>*** Delete Helicopter Card ***</b></span>");
+    gchar* pszReg = g_markup_escape_text(m_rcdAC.szReg, -1);
+    gtk_message_dialog_format_secondary_markup(
+        GTK_MESSAGE_DIALOG(pdlg),
+        "<span color='dark blue'>Helicopter Card for <b>'%s'</b> will be deleted.</span>\n\n"
+        "<span color='blue'>Are you sure?</span>",
+        pszReg);
+    g_free(pszReg);
+
+    if (gtk_dialog_run(GTK_DIALOG(pdlg)) == GTK_RESPONSE_OK) {
+        m_rcdAC.bDelete = TRUE;
+        if (saveRecord("acdOnACDelete()", "avAC")) {
+            // The deleted aircraft must not stay active: other pages would
+            // go on showing it and file new flights to it.
+            clearRecord(SQL_NEW_ID);
+            rebuildFlightLog();
+        } else {
+            m_rcdAC.bDelete = FALSE; // not deleted; a later save must not delete it
+        }
+        amodLoadModel(AC_NEW_ROW_ID);
+        acdClearACReg();
+    }
+    gtk_widget_destroy(pdlg);
+    acdDisplaySensitive(FALSE);
+    acdDisplayClear();
+}
+
+gboolean acdOnTreeKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
+    if (pevtKey->keyval != GDK_Delete || m_rcdAC.iACID == SQL_NEW_ID)
+        return FALSE;
+    // Only the aircraft shown as selected can be deleted; an aircraft
+    // remembered from an earlier run but no longer listed cannot.
+    if (!activeRowSelected())
+        return FALSE;
+    acdOnACDelete();
+    return TRUE;
+}
+
+// ---- set-up ----
+
+void acdInitTree() {
+    GtkTreeView* ptree = GTK_TREE_VIEW(m_pwgtACTree);
+    GtkCellRenderer* prend = gtk_cell_renderer_text_new();
+    g_object_set(prend, "foreground", "blue", "xalign", 1.0, nullptr);
+    GtkTreeViewColumn* pcol = gtk_tree_view_column_new_with_attributes(
+        "Registration", prend, "text", AC_REG_COL, "foreground-set", AC_NEW_FLAG_COL, "style",
+        AC_STYLE_COL, nullptr);
+    gtk_tree_view_append_column(ptree, pcol);
+    prend = gtk_cell_renderer_text_new();
+    pcol = gtk_tree_view_column_new_with_attributes("Model", prend, "text", AC_MODEL_COL, nullptr);
+    gtk_tree_view_append_column(ptree, pcol);
+    gtk_tree_view_set_model(ptree, amodGetModel());
+}
+
+void acdInitCombo(const _lstCombo* plstCombo, gint nOpts, GtkComboBox* pwgtCombo) {
+    GtkListStore* psto =
+        gtk_list_store_new(OPT_NUM_COLS, G_TYPE_INT, G_TYPE_STRING, G_TYPE_BOOLEAN);
+    for (gint i = 0; i < nOpts; ++i) {
+        GtkTreeIter iter;
+        gtk_list_store_append(psto, &iter);
+        gtk_list_store_set(psto, &iter, OPT_CODE_COL, plstCombo[i].iSelectID, OPT_LABEL_COL,
+                           plstCombo[i].pszSelect, OPT_SENSITIVE_COL, plstCombo[i].bSensitive, -1);
+    }
+    gtk_combo_box_set_model(pwgtCombo, nullptr);
+    gtk_combo_box_set_model(pwgtCombo, GTK_TREE_MODEL(psto));
+    g_object_unref(psto); // the combo owns it now
+    gtk_cell_layout_clear(GTK_CELL_LAYOUT(pwgtCombo));
+    GtkCellRenderer* prend = gtk_cell_renderer_text_new();
+    gtk_cell_layout_pack_start(GTK_CELL_LAYOUT(pwgtCombo), prend, TRUE);
+    gtk_cell_layout_set_attributes(GTK_CELL_LAYOUT(pwgtCombo), prend, "text", OPT_LABEL_COL,
+                                   "sensitive", OPT_SENSITIVE_COL, nullptr);
+}
+
+void acdInitOptions() {
+    for (const auto& opt : m_lstOptCombos) {
+        acdInitCombo(opt.plst, opt.nOpts, GTK_COMBO_BOX(*opt.ppwgt));
+        g_signal_connect(*opt.ppwgt, "changed", G_CALLBACK(acdOnOptChanged),
+                         &(m_rcdAC.*opt.piField));
+        g_signal_connect(*opt.ppwgt, "key-press-event", G_CALLBACK(mscKeyPressLUT),
+                         const_cast<wgtLUT*>(m_lstACLUT));
+    }
+}
+
+void acdInitACReg(GtkBuilder* pBuilder) {
+    GtkWidget* pwgtNB = GTK_WIDGET(gtk_builder_get_object(pBuilder, "MainNotebook"));
+    GtkWidget* pwgtBox = gtk_hbox_new(FALSE, 10);
+    m_pwgtACRegLabel = gtk_label_new(nullptr);
+    gtk_box_pack_start(GTK_BOX(pwgtBox), m_pwgtACRegLabel, TRUE, TRUE, 0);
+    gtk_notebook_set_action_widget(GTK_NOTEBOOK(pwgtNB), pwgtBox, GTK_PACK_END);
+    gtk_widget_show_all(pwgtBox);
+}
+
+void acdLoadTree() {
+    amodLoadModel(m_rcdAC.iACID);
+    GtkTreeIter* piter = amodGetSelection();
+    if (!piter) {
+        // The remembered aircraft is gone (deleted, or never stored): no
+        // aircraft is active rather than one nobody can see.
+        m_rcdAC.iACID = SQL_NEW_ID;
+        return;
+    }
+    GtkTreePath* ppath = gtk_tree_model_get_path(amodGetModel(), piter);
+    gtk_tree_view_expand_to_path(GTK_TREE_VIEW(m_pwgtACTree), ppath);
+    gtk_tree_path_free(ppath);
+    gtk_tree_selection_select_iter(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtACTree)), piter);
+}
+
+void forgetWidgets(GtkWidget*, gpointer) {
+    m_pwgtACReg = nullptr;
+    m_pwgtACRegLabel = nullptr;
+    m_pwgtACTree = nullptr;
+}
+
+GtkWidget* lookUp(GtkBuilder* pBuilder, const char* pszID) {
+    return GTK_WIDGET(gtk_builder_get_object(pBuilder, pszID));
+}
+
+void connectFocusOut(GtkWidget* pwgt, GCallback pfn) {
+    g_signal_connect(pwgt, "focus-out-event", pfn, nullptr);
+}
+
+void connectNavigation(GtkWidget* pwgt) {
+    g_signal_connect(pwgt, "key-press-event", G_CALLBACK(mscKeyPressLUT),
+                     const_cast<wgtLUT*>(m_lstACLUT));
+}
+
+} // namespace
+
 rcdAC* acdGetActiveAC() {
-    return nullptr;
+    return &m_rcdAC;
 }
-gboolean acdLoadActiveAC(guint) {
+
+gboolean acdLoadActiveAC(guint iACID) {
+    gboolean bLoaded = FALSE;
+    if (!loadRecord(iACID, &bLoaded))
+        dlgError(sqlLastError(), "acdLoadActiveAC()", "pagAC");
+    if (!bLoaded)
+        clearRecord(SQL_NEW_ID);
+    guint nHours = rebuildFlightLog();
+    if (pageReady()) {
+        acdDisplaySensitive(bLoaded);
+        if (bLoaded) {
+            acdDisplayUpdate();
+            acdDisplayACReg(nHours);
+        } else {
+            acdDisplayClear();
+            acdClearACReg();
+        }
+    }
+    return bLoaded;
+}
+
+void acdDisplayACReg(guint nAFHours) {
+    if (!m_pwgtACRegLabel)
+        return;
+    if (m_rcdAC.iACID == SQL_NEW_ID) {
+        acdClearACReg();
+        return;
+    }
+    // Registration and model are the user's text: escaped, never cut
+    // (a cut could split the markup).
+    gchar* pszMarkup = g_markup_printf_escaped(
+        "<span color='blue' size='large' style='italic' weight='bold'>%s</span>  "
+        "<span weight='bold'>(%u.%u A/F HRS)</span>\n<sup>%s</sup>  ",
+        m_rcdAC.szReg, nAFHours / 10, nAFHours % 10, m_rcdAC.szModel);
+    gtk_label_set_markup(GTK_LABEL(m_pwgtACRegLabel), pszMarkup);
+    g_free(pszMarkup);
+}
+
+void acdClearACReg() {
+    if (m_pwgtACRegLabel)
+        gtk_label_set_markup(GTK_LABEL(m_pwgtACRegLabel), "");
+}
+
+void acdParseACReg(gchar* pszDest, const gchar* pszSrc, guint nlDest) {
+    if (nlDest == 0)
+        return;
+    guint n = 0;
+    for (; pszSrc && *pszSrc && n + 1 < nlDest; ++pszSrc) {
+        if (g_ascii_isalnum(*pszSrc))
+            pszDest[n++] = g_ascii_toupper(*pszSrc);
+    }
+    pszDest[n] = '\0';
+}
+
+gboolean acdRegSave(const gchar* pszText) {
+    if (!pszText || !*pszText || strcmp(pszText, m_rcdAC.szReg) == 0)
+        return FALSE;
+    gchar szNew[40], szRow[40];
+    acdParseACReg(szNew, pszText, sizeof szNew);
+
+    GtkTreeModel* pmod = amodGetModel();
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iter); b;
+         b = gtk_tree_model_iter_next(pmod, &iter)) {
+        gchar* pszReg = nullptr;
+        gtk_tree_model_get(pmod, &iter, AC_REG_COL, &pszReg, -1);
+        acdParseACReg(szRow, pszReg, sizeof szRow);
+        g_free(pszReg);
+        if (strcmp(szRow, szNew) == 0)
+            return TRUE;
+    }
+
+    mscCopyText(m_rcdAC.szReg, pszText);
+    saveRecord("acdSaveReg()", "pagAC");
+    if (m_pwgtACTree)
+        gtk_widget_set_sensitive(m_pwgtACTree, TRUE);
+    amodLoadModel(m_rcdAC.iACID);
+    refreshBanner();
     return FALSE;
 }
-void acdDisplayACReg(guint) {}
-void acdClearACReg() {}
-void acdInitialize(GtkBuilder*) {}
-void acdOnPageLeave() {}
-void acdParseACReg(gchar* pszDest, const gchar*, guint nlDest) {
-    if (nlDest)
-        pszDest[0] = '\0';
+
+void acdInitialize(GtkBuilder* pBuilder) {
+    m_pwgtACTree = lookUp(pBuilder, "ACTreeView");
+    m_pwgtACReg = lookUp(pBuilder, "ACReg");
+    m_pwgtACModel = lookUp(pBuilder, "ACModel");
+    m_pwgtACSerial = lookUp(pBuilder, "ACSerial");
+    m_pwgtACBuilder = lookUp(pBuilder, "ACBuilder");
+    m_pwgtACOwner = lookUp(pBuilder, "ACOwner");
+    for (const auto& opt : m_lstOptCombos)
+        *opt.ppwgt = lookUp(pBuilder, opt.pszID);
+    m_pwgtACManuDate = lookUp(pBuilder, "ACManuDate");
+    m_pwgtACLogSinceNew = lookUp(pBuilder, "ACLogSinceNew");
+    m_pwgtACLogStartDate = lookUp(pBuilder, "ACLogStartDate");
+    m_pwgtACLogStartHours = lookUp(pBuilder, "ACLogStartHours");
+    m_pwgtACNotes = lookUp(pBuilder, "ACNotes");
+    g_signal_connect(m_pwgtACReg, "destroy", G_CALLBACK(forgetWidgets), nullptr);
+
+    g_signal_connect(m_pwgtACTree, "key-press-event", G_CALLBACK(acdOnTreeKeyPress), nullptr);
+    g_signal_connect(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtACTree)), "changed",
+                     G_CALLBACK(acdOnRowChanged), nullptr);
+    connectFocusOut(m_pwgtACReg, G_CALLBACK(acdOnRegFocusOut));
+    g_signal_connect(m_pwgtACReg, "key-press-event", G_CALLBACK(acdOnACRegKeyPress), nullptr);
+    connectFocusOut(m_pwgtACModel, G_CALLBACK(acdOnModelFocusOut));
+    connectFocusOut(m_pwgtACSerial, G_CALLBACK(acdOnSerialFocusOut));
+    connectFocusOut(m_pwgtACManuDate, G_CALLBACK(acdOnManuDateFocusOut));
+    connectFocusOut(m_pwgtACBuilder, G_CALLBACK(acdOnBuilderFocusOut));
+    connectFocusOut(m_pwgtACOwner, G_CALLBACK(acdOnOwnerFocusOut));
+    connectFocusOut(m_pwgtACLogStartDate, G_CALLBACK(acdOnLogStartDateFocusOut));
+    connectFocusOut(m_pwgtACLogStartHours, G_CALLBACK(acdOnLogStartHoursFocusOut));
+    connectFocusOut(m_pwgtACNotes, G_CALLBACK(acdOnACNotesFocusOut));
+    for (GtkWidget* pwgt : {m_pwgtACModel, m_pwgtACSerial, m_pwgtACManuDate, m_pwgtACBuilder,
+                            m_pwgtACOwner, m_pwgtACLogStartDate, m_pwgtACLogStartHours})
+        connectNavigation(pwgt);
+    g_signal_connect(m_pwgtACNotes, "keynav-failed", G_CALLBACK(mscKeyNavLUT),
+                     const_cast<wgtLUT*>(m_lstACLUT));
+    g_signal_connect(m_pwgtACLogSinceNew, "toggled", G_CALLBACK(acdOnLogSinceNew), nullptr);
+
+    acdInitTree();
+    acdInitOptions();
+    acdInitACReg(pBuilder);
+    acdDisplaySensitive(FALSE);
+
+    memset(&m_rcdAC, 0, sizeof m_rcdAC);
+    m_rcdAC.iACID = static_cast<guint>(prmGetKeyInteger("Aircraft", "ACID"));
+    acdLoadTree();
 }
-gboolean acdRegSave(const gchar*) {
-    return FALSE;
+
+void acdOnPageLeave() {
+    if (!m_rcdAC.bDirty)
+        return;
+    saveRecord("acdOnPageLeave()", "pagAC");
 }
