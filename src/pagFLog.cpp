@@ -74,7 +74,9 @@ const wgtLUT m_lstFLogLUT[] = {
     {nullptr, nullptr},
 };
 
-gpointer lutData() { return const_cast<wgtLUT*>(m_lstFLogLUT); }
+gpointer lutData() {
+    return const_cast<wgtLUT*>(m_lstFLogLUT);
+}
 
 GtkWidget* lookup(GtkBuilder* pBuilder, const char* pszID) {
     GObject* pObject = gtk_builder_get_object(pBuilder, pszID);
@@ -95,9 +97,13 @@ guint activeACID() {
 
 // A take-off time is known when the start carries a time of day; a flight
 // entered by its date alone starts at 00:00, which shows as no time.
-gboolean timeOffSet(const rcdFLog& rcd) { return rcd.tFltBegin > 0 && rcd.tFltBegin % FLT_DAY != 0; }
+gboolean timeOffSet(const rcdFLog& rcd) {
+    return rcd.tFltBegin > 0 && rcd.tFltBegin % FLT_DAY != 0;
+}
 // A landing is a clock time only above the bare-duration range.
-gboolean timeOnSet(const rcdFLog& rcd) { return rcd.tFltEnd > FLT_MAX_DURATION; }
+gboolean timeOnSet(const rcdFLog& rcd) {
+    return rcd.tFltEnd > FLT_MAX_DURATION;
+}
 
 gboolean entryIsBlank(GtkWidget* pwgtEntry) {
     for (const gchar* psz = gtk_entry_get_text(GTK_ENTRY(pwgtEntry)); *psz; ++psz)
@@ -138,7 +144,9 @@ guint hoursToTenths(const gchar* psz) {
     return guint(nTenths);
 }
 
-void showError(const char* pszFunction) { dlgError(sqlLastError(), pszFunction, "pagFLog"); }
+void showError(const char* pszFunction) {
+    dlgError(sqlLastError(), pszFunction, "pagFLog");
+}
 
 gboolean saveRecord(const char* pszFunction) {
     if (!sqlUpdateFLogRecord(&m_rcdFLog)) {
@@ -149,7 +157,9 @@ gboolean saveRecord(const char* pszFunction) {
     return TRUE;
 }
 
-void refreshHours() { acdDisplayACReg(fmodCalcAFAccum()); }
+void refreshHours() {
+    acdDisplayACReg(fmodCalcAFAccum());
+}
 
 GtkTreeSelection* treeSelection() {
     return gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtFLogTree));
@@ -170,8 +180,7 @@ void setEntryText(GtkWidget* pwgtEntry, const gchar* pszText) {
 }
 
 void setNotesText(const gchar* pszText) {
-    gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtFLogNotes)), pszText,
-                             -1);
+    gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtFLogNotes)), pszText, -1);
 }
 
 void showDual(gboolean bDual) {
@@ -523,8 +532,8 @@ void initPilotCombo(GtkWidget* pwgtCombo) {
     gtk_combo_box_set_model(GTK_COMBO_BOX(pwgtCombo), pmodGetModel());
     GtkCellRenderer* pRenderer = gtk_cell_renderer_text_new();
     gtk_cell_layout_pack_start(GTK_CELL_LAYOUT(pwgtCombo), pRenderer, TRUE);
-    gtk_cell_layout_set_attributes(GTK_CELL_LAYOUT(pwgtCombo), pRenderer, "text",
-                                   PILOT_RNAME_COL, nullptr);
+    gtk_cell_layout_set_attributes(GTK_CELL_LAYOUT(pwgtCombo), pRenderer, "text", PILOT_RNAME_COL,
+                                   nullptr);
 }
 
 void connectField(GtkWidget* pwgt, GCallback pfnFocusOut) {
@@ -669,8 +678,7 @@ void fltDisplayUpdate() {
     setEntryText(m_pwgtFLogTimeOff, szText);
     cnvDcdTime(szText, sizeof szText, m_rcdFLog.tFltEnd, 0);
     setEntryText(m_pwgtFLogTimeOn, szText);
-    g_snprintf(szText, sizeof szText, "%01u.%1u", m_rcdFLog.nElapsed / 10,
-               m_rcdFLog.nElapsed % 10);
+    g_snprintf(szText, sizeof szText, "%01u.%1u", m_rcdFLog.nElapsed / 10, m_rcdFLog.nElapsed % 10);
     setEntryText(m_pwgtFLogElapsed, szText);
 
     setComboPilot(m_pwgtFLogPilot, m_rcdFLog.iPilotID);
@@ -678,11 +686,10 @@ void fltDisplayUpdate() {
 
     gboolean bDual = (m_rcdFLog.nType & FLT_TYPE_DUAL) != 0;
     showDual(bDual);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(bDual ? m_pwgtFLogDual : m_pwgtFLogSolo),
-                                 TRUE);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(bDual ? m_pwgtFLogDual : m_pwgtFLogSolo), TRUE);
     GtkWidget* pwgtCond = (m_rcdFLog.nType & FLT_TYPE_NIGHT) ? m_pwgtFLogNight
                           : (m_rcdFLog.nType & FLT_TYPE_IFR) ? m_pwgtFLogIFR
-                                                              : m_pwgtFLogDay;
+                                                             : m_pwgtFLogDay;
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(pwgtCond), TRUE);
     gtk_toggle_button_set_active(
         GTK_TOGGLE_BUTTON((m_rcdFLog.nType & FLT_TYPE_XC) ? m_pwgtFLogXC : m_pwgtFLogLocal), TRUE);

@@ -35,12 +35,11 @@ TEST(FlightElapsed, RoundsToNearestTenthAndCarriesLandingPastMidnight) {
         {"2 minutes are nothing", t0, t0 + 2 * 60, 0, t0 + 2 * 60},
         {"landing at take-off", t0, t0, 0, t0},
         {"seconds below a minute do not count", t0, t0 + 59, 0, t0 + 59},
-        {"23:40 to 00:25 lands on the next day", utc(2010, 4, 19, 23, 40),
-         utc(2010, 4, 19, 0, 25), 8, utc(2010, 4, 20, 0, 25)},
+        {"23:40 to 00:25 lands on the next day", utc(2010, 4, 19, 23, 40), utc(2010, 4, 19, 0, 25),
+         8, utc(2010, 4, 20, 0, 25)},
         {"a whole day less a minute", utc(2010, 4, 19, 12, 0), utc(2010, 4, 19, 11, 59), 240,
          utc(2010, 4, 20, 11, 59)},
-        {"after 2038", utc(2040, 1, 1, 9, 0), utc(2040, 1, 1, 10, 30), 15,
-         utc(2040, 1, 1, 10, 30)},
+        {"after 2038", utc(2040, 1, 1, 9, 0), utc(2040, 1, 1, 10, 30), 15, utc(2040, 1, 1, 10, 30)},
         // A landing left days behind by stale data must not give a huge or
         // wrapped-around flight time.
         {"landing days before take-off", utc(2010, 4, 25, 10, 0), utc(2010, 4, 19, 11, 0), 0,

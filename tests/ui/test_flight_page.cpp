@@ -27,9 +27,13 @@ time_t utc(int nYear, int nMonth, int nDay, int nHour = 0, int nMin = 0) {
     return timegm(&tmAt);
 }
 
-std::string num(long long n) { return std::to_string(n); }
+std::string num(long long n) {
+    return std::to_string(n);
+}
 
-std::string hoursText(guint nTenths) { return num(nTenths / 10) + "." + num(nTenths % 10); }
+std::string hoursText(guint nTenths) {
+    return num(nTenths / 10) + "." + num(nTenths % 10);
+}
 
 const std::string kSchema =
     "CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, tCreate INTEGER, tAlter INTEGER, "
@@ -48,17 +52,19 @@ const std::string kSchema =
     "INTEGER, nElapsed INTEGER, nFltType INTEGER, nPosnMode INTEGER, nFromLat DOUBLE, nFromLong "
     "DOUBLE, nToLat DOUBLE, nToLong DOUBLE, strFrom TEXT, strTo TEXT, strPaxList TEXT, strNotes "
     "TEXT, bDelete BOOLEAN);"
-    // Counts every write to a flight, so a test can tell "nothing written".
-    "CREATE TABLE FlightWrites (iFltID INTEGER);"
-    "CREATE TRIGGER FlightUpdated AFTER UPDATE ON Flight BEGIN "
-    "INSERT INTO FlightWrites VALUES (NEW.iFltID); END;"
-    "CREATE TRIGGER FlightInserted AFTER INSERT ON Flight BEGIN "
-    "INSERT INTO FlightWrites VALUES (NEW.iFltID); END;"
     // Airframe hours before the log: 150.0.
     "INSERT INTO Aircraft (iAircraftID, strReg, strModel, bLogSinceNew, nLogHours, iOptHeli, "
     "bDelete) VALUES (1, 'ZK-HBC', 'Exec 162F', 0, 1500, 0, 0);"
     "INSERT INTO Pilot (iPilotID, strLName, strFName, strSortKey, bDelete) VALUES "
     "(1, 'Smith', 'Anne', 'SMITHANNE', 0), (2, 'Brown', 'Bob', 'BROWNBOB', 0);";
+
+// Counts every write to a flight from now on, so a test can tell that
+// nothing was written.
+const std::string kCountWrites = "CREATE TABLE FlightWrites (iFltID INTEGER);"
+                                 "CREATE TRIGGER FlightUpdated AFTER UPDATE ON Flight BEGIN "
+                                 "INSERT INTO FlightWrites VALUES (NEW.iFltID); END;"
+                                 "CREATE TRIGGER FlightInserted AFTER INSERT ON Flight BEGIN "
+                                 "INSERT INTO FlightWrites VALUES (NEW.iFltID); END;";
 
 constexpr guint kBaseHours = 1500;
 
@@ -75,7 +81,7 @@ std::string flightSQL(int iID, time_t tBegin, time_t tEnd, guint nElapsed, guint
 class FlightPage : public avt::AppTest {
   protected:
     void prepareData() override {
-        avt::exec(db(), kSchema + flights());
+        avt::exec(db(), kSchema + flights() + kCountWrites);
         avt::writeFile(m_dirs->etcFile("avLedger.conf"), settings());
     }
     virtual std::string flights() const { return ""; }
@@ -133,8 +139,7 @@ class FlightPage : public avt::AppTest {
     long selectedFlight() const {
         GtkTreeIter iter;
         GtkTreeModel* pModel = nullptr;
-        if (!gtk_tree_selection_get_selected(gtk_tree_view_get_selection(tree()), &pModel,
-                                             &iter))
+        if (!gtk_tree_selection_get_selected(gtk_tree_view_get_selection(tree()), &pModel, &iter))
             return -1;
         guint nType = 99;
         gulong iID = 0;
@@ -199,14 +204,14 @@ class FlightPage : public avt::AppTest {
         return row.size() > size_t(nCol) && row[nCol] ? std::stoll(*row[nCol]) : -999;
     }
     int writesTo(long iFLogID) const {
-        return int(avt::query(db(), "SELECT * FROM FlightWrites WHERE iFltID = " + num(iFLogID))
-                       .size());
+        return int(
+            avt::query(db(), "SELECT * FROM FlightWrites WHERE iFltID = " + num(iFLogID)).size());
     }
 
     // Airframe hours shown in the banner beside the tabs, in tenths.
     long bannerHours() const {
-        GtkWidget* pwgtAction = gtk_notebook_get_action_widget(
-            GTK_NOTEBOOK(widget("MainNotebook")), GTK_PACK_END);
+        GtkWidget* pwgtAction =
+            gtk_notebook_get_action_widget(GTK_NOTEBOOK(widget("MainNotebook")), GTK_PACK_END);
         if (!pwgtAction)
             return -1;
         std::string strMarkup;
@@ -312,8 +317,8 @@ TEST_F(FlightPage, NewFlightStartsAtRememberedDateWithOnlyTheDateOpen) {
     EXPECT_EQ(text("FLogCardDate"), "19-Apr-2010");
     EXPECT_EQ(text("FLogCardTimeOff"), "") << "the remembered date is at 00:00";
     EXPECT_TRUE(open("FLogCardDate"));
-    for (const char* pszID : {"FLogCardTimeOff", "FLogCardTimeOn", "FLogCardElapsed",
-                              "FLogCardTo", "FLogPilot", "FLogDay", "FLogNotes"})
+    for (const char* pszID : {"FLogCardTimeOff", "FLogCardTimeOn", "FLogCardElapsed", "FLogCardTo",
+                              "FLogPilot", "FLogDay", "FLogNotes"})
         EXPECT_FALSE(open(pszID)) << pszID;
     EXPECT_TRUE(avt::query(db(), "SELECT * FROM Flight").empty()) << "stored only with a date";
 }
@@ -366,7 +371,7 @@ TEST_F(FlightPage, UnreadableDateIsShownBackSelectedAndNothingStored) {
     };
     const Case cases[] = {
         {"yesterday", "?? yesterday ??"},
-        {"19/04/10", "?? 19/04/10 ??"}, // no year: before 1970
+        {"19/04/10", "?? 19/04/10 ??"},     // no year: before 1970
         {"1-Jan-1970", "?? 1-Jan-1970 ??"}, // 0 means no date
         {"31 December 1969", "?? 31 December 1969 ??"},
     };
@@ -376,8 +381,8 @@ TEST_F(FlightPage, UnreadableDateIsShownBackSelectedAndNothingStored) {
         enter("FLogCardDate", c.pszTyped);
         EXPECT_EQ(text("FLogCardDate"), c.pszShown);
         gint nStart = -1, nEnd = -1;
-        EXPECT_TRUE(
-            gtk_editable_get_selection_bounds(GTK_EDITABLE(widget("FLogCardDate")), &nStart, &nEnd));
+        EXPECT_TRUE(gtk_editable_get_selection_bounds(GTK_EDITABLE(widget("FLogCardDate")), &nStart,
+                                                      &nEnd));
         EXPECT_EQ(nStart, 0);
         EXPECT_EQ(nEnd, gint(g_utf8_strlen(c.pszShown, -1)));
         EXPECT_TRUE(avt::query(db(), "SELECT * FROM Flight").empty());
@@ -496,9 +501,9 @@ TEST_F(FlightTimes, FlightTimeTextsToTenths) {
         const char* pszShown;
     };
     const Case cases[] = {
-        {"2.3", 23, "2.3"},  {"0.7", 7, "0.7"},   {"12.35", 123, "12.3"}, {"2", 20, "2.0"},
-        {".5", 5, "0.5"},    {"abc", 0, "0.0"},   {"-1", 0, "0.0"},       {" 1.2 ", 12, "1.2"},
-        {"1234.5", 12345, "1234.5"},
+        {"2.3", 23, "2.3"}, {"0.7", 7, "0.7"},    {"12.35", 123, "12.3"},
+        {"2", 20, "2.0"},   {".5", 5, "0.5"},     {"abc", 0, "0.0"},
+        {"-1", 0, "0.0"},   {" 1.2 ", 12, "1.2"}, {"1234.5", 12345, "1234.5"},
     };
     selectFlight(5);
     for (const auto& c : cases) {
@@ -532,7 +537,8 @@ class FlightHours : public FlightPage {
     std::string flights() const override {
         return flightSQL(1, utc(2010, 4, 19, 10, 0), utc(2010, 4, 19, 11, 0), 10, 0, 0, 0, "A") +
                flightSQL(2, utc(2010, 4, 19, 14, 0), utc(2010, 4, 19, 15, 30), 15, 0, 0, 0, "B") +
-               flightSQL(3, utc(2010, 5, 2, 9, 0), utc(2010, 5, 2, 9, 30), 5, 0, 0, 0, "C");
+               flightSQL(3, utc(2010, 5, 2, 9, 0), utc(2010, 5, 2, 9, 30), 5, 0, 0, 0, "C") +
+               flightSQL(4, utc(2010, 5, 2, 12, 0), 0, 0, 0, 0, 0, "D");
     }
 };
 
@@ -577,12 +583,29 @@ TEST_F(FlightHours, TreeBannerAndModelAgreeAfterEveryKindOfEdit) {
     expectHoursAgree(kBaseHours + 10 + 20, true);
 }
 
+TEST_F(FlightHours, TakeOffWithoutLandingAlsoMovesTheFlight) {
+    selectFlight(4);
+    enter("FLogCardTimeOff", "08:15");
+    EXPECT_EQ(selectedFlight(), 4);
+    GtkTreeIter iterYear, iterMonth;
+    ASSERT_TRUE(gtk_tree_model_get_iter_first(model(), &iterYear));
+    ASSERT_TRUE(gtk_tree_model_iter_nth_child(model(), &iterMonth, &iterYear, 1));
+    EXPECT_EQ(childTexts(&iterMonth), (std::vector<std::string>{"02-May 08:15", "02-May 09:00"}));
+    EXPECT_EQ(stored(4)[0], num(utc(2010, 5, 2, 8, 15))) << "saved before the tree was rebuilt";
+    // Hours at a moment between the two flights no longer count flight 3.
+    enter("FLogCardElapsed", "0.5");
+    EXPECT_EQ(fmodAFHoursAtDate(utc(2010, 5, 2, 8, 30)), kBaseHours + 10 + 15 + 5);
+    expectHoursAgree(kBaseHours + 35);
+}
+
 // ---- Solo / dual, conditions, route ----
 
 class FlightKinds : public FlightPage {
     std::string flights() const override {
         return flightSQL(1, utc(2010, 4, 19, 10, 0), 0, 10, 0, 1, 0) +
-               flightSQL(2, utc(2010, 4, 20, 10, 0), 0, 10, 1 | 2 | 8, 1, 2);
+               flightSQL(2, utc(2010, 4, 20, 10, 0), 0, 10, 1 | 2 | 8, 1, 2) +
+               // Night with the IFR bit too, and a bit this program does not use.
+               flightSQL(3, utc(2010, 4, 21, 10, 0), 0, 10, 2 | 4 | 16, 0, 0);
     }
 };
 
@@ -598,8 +621,7 @@ TEST_F(FlightKinds, SoloAndDualSwapStudentAndPassengers) {
     EXPECT_TRUE(shown("FLogStudentLabel"));
     EXPECT_FALSE(shown("FLogPaxList"));
     EXPECT_FALSE(shown("FLogPaxListLabel"));
-    EXPECT_EQ(std::string(gtk_label_get_text(GTK_LABEL(widget("FLogPilotLabel")))),
-              "Instructor:");
+    EXPECT_EQ(std::string(gtk_label_get_text(GTK_LABEL(widget("FLogPilotLabel")))), "Instructor:");
     leaveAndReturn();
     EXPECT_EQ(storedNumber(1, 3), 1);
 
@@ -647,11 +669,14 @@ TEST_F(FlightKinds, ShowingFlightsRestoresEveryChoiceAndWritesNothing) {
 
     selectFlight(1);
     EXPECT_TRUE(active("FLogLocal"));
+    selectFlight(3);
+    EXPECT_TRUE(active("FLogNight"));
     selectFlight(2);
     leaveAndReturn();
-    EXPECT_EQ(writesTo(1), 0) << "showing a flight is no edit";
-    EXPECT_EQ(writesTo(2), 0);
+    for (long iFLogID : {1, 2, 3})
+        EXPECT_EQ(writesTo(iFLogID), 0) << "showing flight " << iFLogID << " is no edit";
     EXPECT_EQ(storedNumber(2, 3), 11);
+    EXPECT_EQ(storedNumber(3, 3), 22);
 }
 
 // ---- Pilots ----
@@ -679,7 +704,8 @@ TEST_F(FlightKinds, PilotCombosListTheSharedPilotsAndFollowARename) {
     enter("PilotLName", "Smithers");
     switchPage(2);
 
-    EXPECT_EQ(comboNames("FLogPilot"), (std::vector<std::string>{"Bob Brown", "Anne Smithers", ""}));
+    EXPECT_EQ(comboNames("FLogPilot"),
+              (std::vector<std::string>{"Bob Brown", "Anne Smithers", ""}));
     selectFlight(2);
     EXPECT_EQ(comboActive("FLogPilot"), "Anne Smithers");
     EXPECT_EQ(writesTo(2), 0);
@@ -720,8 +746,8 @@ TEST_F(FlightHours, DeleteAsksAndMarksTheFlightDeleted) {
 TEST_F(FlightHours, TreeTakesNoKeysButADeleteOfAFlight) {
     GtkWidget* pwgtTree = GTK_WIDGET(tree());
     selectFlight(1);
-    for (guint nKey : {guint(GDK_a), guint(GDK_Down), guint(GDK_Return), guint(GDK_space),
-                       guint(GDK_Tab)})
+    for (guint nKey :
+         {guint(GDK_a), guint(GDK_Down), guint(GDK_Return), guint(GDK_space), guint(GDK_Tab)})
         EXPECT_TRUE(sendKey(pwgtTree, nKey)) << "key " << nKey << " consumed";
     EXPECT_EQ(selectedFlight(), 1) << "the keys moved nothing";
 
