@@ -779,4 +779,84 @@ TEST_F(FlightHours, TreeShownWithAnActiveAircraft) {
     EXPECT_EQ(childTexts(nullptr), (std::vector<std::string>{"2010", "<new flight>"}));
 }
 
+TEST_F(FlightHours, EditBeingTypedIsKeptWhenQuitting) {
+    selectFlight(3);
+    GtkWidget* pwgtTo = widget("FLogCardTo");
+    gtk_widget_grab_focus(pwgtTo);
+    avt::drainEvents();
+    gtk_entry_set_text(GTK_ENTRY(pwgtTo), "Taupo");
+    EXPECT_EQ(quitProgram(), 0);
+    EXPECT_EQ(stored(3)[6], "Taupo");
+}
+
+TEST_F(FlightHours, TextFieldsAreStoredAsTypedAndCutToTheirFields) {
+    struct Case {
+        const char* pszID;
+        const char* pszColumn;
+        std::string strTyped;
+        std::string strStored;
+    };
+    const std::string strE = "\xC3\xA9"; // é, two bytes
+    const Case cases[] = {
+        {"FLogCardFrom", "strFrom", "O'Neill's \"paddock\"", "O'Neill's \"paddock\""},
+        {"FLogCardTo", "strTo", "Home", "Home"}, // the same as the departure
+        {"FLogPaxList", "strPaxList", "Zo" + strE + ", Ren" + strE, "Zo" + strE + ", Ren" + strE},
+        // 98 bytes then a two-byte character: the field holds 99, so the
+        // character is dropped whole.
+        {"FLogCardTo", "strTo", std::string(98, 'x') + strE, std::string(98, 'x')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszID);
+        selectFlight(1);
+        enter(c.pszID, c.strTyped);
+        leaveAndReturn();
+        auto rows = avt::query(db(), std::string("SELECT ") + c.pszColumn +
+                                         " FROM Flight WHERE iFltID = 1");
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0][0], c.strStored);
+        selectFlight(1);
+        EXPECT_EQ(text(c.pszID), c.strStored);
+    }
+
+    // Notes: the whole text view, up to 499 bytes.
+    selectFlight(1);
+    GtkWidget* pwgtNotes = widget("FLogNotes");
+    gtk_widget_grab_focus(pwgtNotes);
+    std::string strNotes = "Line one\nline " + strE + "\n" + std::string(600, 'n');
+    gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgtNotes)), strNotes.c_str(),
+                             -1);
+    gtk_widget_grab_focus(widget("MainNotebook"));
+    avt::drainEvents();
+    leaveAndReturn();
+    EXPECT_EQ(stored(1).size(), 8u);
+    auto rows = avt::query(db(), "SELECT strNotes FROM Flight WHERE iFltID = 1");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], strNotes.substr(0, 499));
+}
+
+TEST_F(FlightHours, StorageFailureIsReportedAndNothingShownAsStored) {
+    avt::exec(db(), "CREATE TRIGGER NoNewFlights BEFORE INSERT ON Flight BEGIN "
+                    "SELECT RAISE(ABORT, 'disk says no'); END;");
+    selectNewFlight();
+    avt::answerNextDialog(GTK_RESPONSE_OK);
+    enter("FLogCardDate", "7 July 2010");
+    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
+    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("fltOnDateEdited()"), std::string::npos);
+    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("disk says no"), std::string::npos);
+    EXPECT_EQ(avt::query(db(), "SELECT COUNT(*) FROM Flight"), (std::vector<avt::Row>{{"4"}}));
+    GtkTreeIter iter;
+    EXPECT_TRUE(findRow(&iter, FLOG_ROW_NEW, 0));
+    EXPECT_EQ(selectedFlight(), -1) << "no row claims the flight was stored";
+    bool bLogged = false;
+    for (const auto& strLine : logLines())
+        bLogged = bLogged || strLine.find("Function: fltOnDateEdited()") != std::string::npos;
+    EXPECT_TRUE(bLogged);
+    expectHoursAgree(kBaseHours + 30, true);
+
+    // The typed flight is still held and reaches the file once it can.
+    avt::exec(db(), "DROP TRIGGER NoNewFlights;");
+    leaveAndReturn();
+    EXPECT_EQ(avt::query(db(), "SELECT tFltBegin, iCSID FROM Flight WHERE iFltID > 4"),
+              (std::vector<avt::Row>{{num(utc(2010, 7, 7)), "1"}}));
+}
 } // namespace
