@@ -212,7 +212,9 @@ gboolean fltOnDateFocusOut(GtkWidget* pwgtDate, GdkEventFocus*, gpointer) {
         gtk_editable_select_region(GTK_EDITABLE(pwgtDate), 0, -1);
         return FALSE;
     }
-    if (tDate == m_rcdFLog.tFltBegin)
+    // A new flight is stored with the date it was offered too: otherwise it
+    // would reach the file later, missing from the tree and its hours.
+    if (tDate == m_rcdFLog.tFltBegin && m_rcdFLog.iFLogID != SQL_NEW_ID)
         return FALSE;
     if (!hasActiveAC())
         return FALSE;
@@ -283,12 +285,15 @@ gboolean fltOnElapsedFocusOut(GtkWidget* pwgtElapsed, GdkEventFocus*, gpointer) 
         m_rcdFLog.bDirty = TRUE;
         m_rcdFLog.nElapsed = nElapsed;
         time_t tSpan = time_t(nElapsed) * FLT_TENTH;
-        if (timeOffSet(m_rcdFLog))
+        if (timeOffSet(m_rcdFLog)) {
             m_rcdFLog.tFltEnd = m_rcdFLog.tFltBegin + tSpan;
-        else if (timeOnSet(m_rcdFLog))
+        } else if (timeOnSet(m_rcdFLog)) {
             m_rcdFLog.tFltBegin = m_rcdFLog.tFltEnd - tSpan;
-        else
+            // A new take-off may move the flight in the tree.
+            fltLoadTree();
+        } else {
             m_rcdFLog.tFltEnd = tSpan;
+        }
     }
     fltDisplayUpdate();
     fltTreeUpdate();

@@ -346,22 +346,29 @@ TEST_F(FlightPage, TypedDateStoresFlightUnderItsYearAndMonthSelected) {
 }
 
 TEST_F(FlightPage, DownOrReturnInTheDateOpensTheRestOfTheCard) {
-    for (guint nKey : {guint(GDK_Down), guint(GDK_Return)}) {
-        SCOPED_TRACE(nKey);
+    struct Case {
+        guint nKey;
+        const char* pszTyped; // nullptr: the offered date is taken as it is
+    };
+    for (const Case& c :
+         {Case{GDK_Down, "3/6/2010"}, Case{GDK_Return, "4/6/2010"}, Case{GDK_Down, nullptr}}) {
+        SCOPED_TRACE(c.pszTyped ? c.pszTyped : "offered date");
         selectNewFlight();
         GtkWidget* pwgtDate = widget("FLogCardDate");
         gtk_widget_grab_focus(pwgtDate);
-        gtk_entry_set_text(GTK_ENTRY(pwgtDate), nKey == GDK_Down ? "3/6/2010" : "4/6/2010");
+        if (c.pszTyped)
+            gtk_entry_set_text(GTK_ENTRY(pwgtDate), c.pszTyped);
         avt::drainEvents();
-        EXPECT_TRUE(sendKey(pwgtDate, nKey));
+        EXPECT_TRUE(sendKey(pwgtDate, c.nKey));
         EXPECT_TRUE(gtk_widget_has_focus(widget("FLogCardTimeOff")));
         for (const char* pszID : {"FLogCardTimeOff", "FLogCardTimeOn", "FLogCardElapsed",
                                   "FLogPilot", "FLogSolo", "FLogNotes"})
             EXPECT_TRUE(open(pszID)) << pszID;
-        EXPECT_EQ(selectedFlight() > 0, true);
+        EXPECT_GT(selectedFlight(), 0) << "stored and selected";
     }
     EXPECT_EQ(avt::query(db(), "SELECT tFltBegin FROM Flight ORDER BY tFltBegin"),
-              (std::vector<avt::Row>{{num(utc(2010, 6, 3))}, {num(utc(2010, 6, 4))}}));
+              (std::vector<avt::Row>{
+                  {num(utc(2010, 4, 19))}, {num(utc(2010, 6, 3))}, {num(utc(2010, 6, 4))}}));
 }
 
 TEST_F(FlightPage, UnreadableDateIsShownBackSelectedAndNothingStored) {
@@ -492,6 +499,36 @@ TEST_F(FlightTimes, FlightTimeWithOrWithoutClockTimes) {
         EXPECT_EQ(text("FLogCardElapsed"), "1.5");
     }
     expectHoursAgree(kBaseHours + 15 + 15 + 15 + 15, true);
+}
+
+TEST_F(FlightTimes, LandingAndFlightTimeGiveTheTakeOff) {
+    struct Case {
+        long iFLogID;
+        const char* pszOn;
+        time_t tBegin;
+        const char* pszStart; // the flight's row in the tree
+    };
+    const Case cases[] = {
+        {5, "11:00", utc(2010, 6, 14, 9, 30), "14-Jun 09:30"},
+        // Landing just after midnight: the take-off was the evening before.
+        {6, "00:30", utc(2010, 6, 14, 23, 0), "14-Jun 23:00"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszOn);
+        selectFlight(c.iFLogID);
+        enter("FLogCardTimeOn", c.pszOn);
+        enter("FLogCardElapsed", "1.5");
+        EXPECT_EQ(text("FLogCardTimeOn"), c.pszOn);
+        EXPECT_EQ(selectedFlight(), c.iFLogID);
+        GtkTreeIter iter;
+        ASSERT_TRUE(findRow(&iter, FLOG_ROW_DATA, c.iFLogID));
+        gchar* pszStart = nullptr;
+        gtk_tree_model_get(model(), &iter, FLOG_TIME_START, &pszStart, -1);
+        EXPECT_STREQ(pszStart, c.pszStart);
+        g_free(pszStart);
+        EXPECT_EQ(storedNumber(c.iFLogID, 0), c.tBegin) << "saved before the tree was rebuilt";
+    }
+    expectHoursAgree(kBaseHours + 15 + 15 + 15, true);
 }
 
 TEST_F(FlightTimes, FlightTimeTextsToTenths) {
