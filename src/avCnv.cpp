@@ -1,5 +1,6 @@
 #include "avCnv.h"
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdio>
@@ -54,7 +55,7 @@ int leadingNumber(std::string_view sv) {
     return n > INT_MAX ? INT_MAX : static_cast<int>(n);
 }
 
-// Up to nMax runs of ASCII letters and digits, split on everything else.
+// Up to N runs of ASCII letters and digits, split on everything else.
 template <std::size_t N> struct Fields {
     std::array<std::string_view, N> lst{};
     std::size_t n = 0;

@@ -55,6 +55,7 @@ struct HandlerEntry {
 };
 const std::array m_lstHandlers{
     HandlerEntry{"on_avLedger_destroy_event", G_CALLBACK(on_avLedger_destroy_event)},
+    HandlerEntry{"hlpOnButtonPress", G_CALLBACK(hlpOnButtonPress)},
 };
 
 void connectHandler(GtkBuilder*, GObject* pObject, const gchar* pszSignal,

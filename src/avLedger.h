@@ -21,5 +21,6 @@ GtkBuilder* avGetBuilder();
 // Leaves the current page: focus to the notebook so a field being edited
 // commits, drain pending events, then the page's leave operation.
 void avOnPageLeave();
-void on_avLedger_change_page(GtkNotebook* pwgtNB, gpointer pwgtNBPage, guint nPage, gpointer pUser);
+void on_avLedger_change_page(GtkNotebook* pwgtNB, gpointer pwgtNBPage, guint nPage,
+                             gpointer pUser);
 void on_avLedger_destroy_event(GtkObject* object, gpointer user_data);

@@ -26,16 +26,16 @@ guint m_nSCols = 0;
 
 // ---- Declared schema ----
 
-struct ColSpec {
+struct ColDecl {
     const char* pszCol;
     const char* pszType;
 };
-struct TableSpec {
+struct TableDecl {
     const char* pszTable;
-    std::initializer_list<ColSpec> lstCol;
+    std::initializer_list<ColDecl> lstCol;
 };
 
-const TableSpec m_lstLogSpec[] = {
+const TableDecl m_lstLogDecl[] = {
     {"Aircraft",
      {{"iAircraftID", "INTEGER PRIMARY KEY"},
       {"tCreate", "INTEGER"},
@@ -117,7 +117,7 @@ const TableSpec m_lstLogSpec[] = {
       {"bDelete", "BOOLEAN"}}},
 };
 
-const TableSpec m_lstCCDSpec[] = {
+const TableDecl m_lstCCDDecl[] = {
     {"Component",
      {{"iCompID", "INTEGER PRIMARY KEY"},
       {"iGroupID", "INTEGER"},
@@ -173,16 +173,16 @@ const TableSpec m_lstCCDSpec[] = {
       {"bDelete", "BOOLEAN"}}},
 };
 
-// Fills a tabledef list from its spec with every flag cleared, so that a
+// Fills a tabledef list from its declaration with every flag cleared, so that a
 // second start in the same process scans afresh.
 template <std::size_t N, std::size_t M>
-void fillTables(tabledef (&lstTable)[N], const TableSpec (&lstSpec)[M]) {
+void fillTables(tabledef (&lstTable)[N], const TableDecl (&lstDecl)[M]) {
     static_assert(M < N, "room for the end entry");
     memset(lstTable, 0, sizeof lstTable);
     for (std::size_t i = 0; i < M; ++i) {
-        lstTable[i].pszTable = lstSpec[i].pszTable;
+        lstTable[i].pszTable = lstDecl[i].pszTable;
         guint n = 0;
-        for (const auto& col : lstSpec[i].lstCol) {
+        for (const auto& col : lstDecl[i].lstCol) {
             if (n + 1 >= MAX_TCOLS)
                 break;
             lstTable[i].lstCol[n].pszCol = col.pszCol;
@@ -395,6 +395,13 @@ void readBool(sqlite3_stmt* p, int i, gboolean& b) {
 // Signed seconds. Builds with a 32-bit time wrote "no date" (-1) as
 // 4294967295, and 64-bit ones as 18446744073709551615: both read as -1.
 void readTime(sqlite3_stmt* p, int i, time_t& t) {
+    if (sqlite3_column_type(p, i) == SQLITE_FLOAT) {
+        // An unsigned 64-bit -1 does not fit SQLite's integers and is kept
+        // as a real number.
+        double d = sqlite3_column_double(p, i);
+        t = (d >= -9.2e18 && d < 9.2e18) ? static_cast<time_t>(d) : -1;
+        return;
+    }
     const char* psz = colText(p, i);
     if (!psz)
         return;
@@ -404,9 +411,20 @@ void readTime(sqlite3_stmt* p, int i, time_t& t) {
         n = -1;
     t = static_cast<time_t>(n);
 }
+// Text from files written elsewhere (another program, an older build in a
+// legacy code page) may not be UTF-8; GTK refuses such text, so invalid
+// bytes are shown as replacement characters.
 template <std::size_t N> void readText(sqlite3_stmt* p, int i, char (&sz)[N]) {
-    if (const char* psz = colText(p, i))
+    const char* psz = colText(p, i);
+    if (!psz)
+        return;
+    if (g_utf8_validate(psz, -1, nullptr)) {
         mscCopyText(sz, psz);
+        return;
+    }
+    gchar* pszValid = g_utf8_make_valid(psz, -1);
+    mscCopyText(sz, pszValid);
+    g_free(pszValid);
 }
 
 bool isAllOnes(guint64 n) {
@@ -679,8 +697,11 @@ sqlite3* openDatabase(const char* pszName) {
             sqlite3_close(h);
             h = nullptr;
         }
-        if (sqlite3_open(path.c_str(), &h) == SQLITE_OK)
+        if (sqlite3_open(path.c_str(), &h) == SQLITE_OK) {
+            // A second copy of the program may hold the file for a moment.
+            sqlite3_busy_timeout(h, 2000);
             return h;
+        }
     }
     char szWhat[100];
     g_snprintf(szWhat, sizeof szWhat, "\"%s\"", pszName);
@@ -731,8 +752,8 @@ std::string_view bareName(std::string_view sv) {
 
 gboolean sqlInitialize() {
     closeDatabases();
-    fillTables(m_lstTable, m_lstLogSpec);
-    fillTables(m_lstCCD, m_lstCCDSpec);
+    fillTables(m_lstTable, m_lstLogDecl);
+    fillTables(m_lstCCD, m_lstCCDDecl);
 
     m_hSQL = openDatabase("avLedger.db");
     if (!m_hSQL)

@@ -189,6 +189,20 @@ void destroyToplevels() {
     drainEvents();
 }
 
+bool waitForActiveWindow(GtkWindow* pwin) {
+    // Without a window manager the X server gives the focus only once the
+    // window is mapped; ask for it and wait, so focus-out handlers run.
+    gtk_window_present(pwin);
+    for (int i = 0; i < 200 && !gtk_window_is_active(pwin); ++i) {
+        drainEvents();
+        if (GdkWindow* pgdk = gtk_widget_get_window(GTK_WIDGET(pwin)))
+            gdk_window_focus(pgdk, GDK_CURRENT_TIME);
+        g_usleep(10000);
+    }
+    drainEvents();
+    return gtk_window_is_active(pwin);
+}
+
 void AppTest::SetUp() {
     m_dirs = std::make_unique<TempDirs>();
     copyUiFile(*m_dirs);
@@ -196,14 +210,8 @@ void AppTest::SetUp() {
     clearDialogsSeen();
     m_bRunning = startProgram(arguments(), &m_nStartStatus);
     ASSERT_TRUE(m_bRunning) << "start-up failed with status " << m_nStartStatus;
-    drainEvents();
-    // The X server activates the new window a little later; focus tests
-    // need it active, so wait for that (at most a second).
-    GtkWindow* pwinMain = GTK_WINDOW(gtk_builder_get_object(avGetBuilder(), "avLedger"));
-    for (int i = 0; i < 100 && pwinMain && !gtk_window_has_toplevel_focus(pwinMain); ++i) {
-        g_usleep(10000);
-        drainEvents();
-    }
+    ASSERT_TRUE(waitForActiveWindow(GTK_WINDOW(widget("avLedger"))))
+        << "the main window never became active";
 }
 
 void AppTest::TearDown() {

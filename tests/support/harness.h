@@ -104,6 +104,8 @@ class AppTest : public testing::Test {
 
 // Starts the program's start-up sequence with the given arguments.
 bool startProgram(const std::vector<std::string>& args, int* pnStatus);
+// Presents the window and waits until it has the keyboard focus.
+bool waitForActiveWindow(GtkWindow* pwin);
 // Destroys windows left over from a failed start so the next test begins clean.
 void destroyToplevels();
 
