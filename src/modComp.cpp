@@ -1,4 +1,540 @@
 #include "modComp.h"
 
-// The model arrives with its own work; until then it starts empty.
-gboolean cmodInitialize(gboolean) { return TRUE; }
+#include "avCnv.h"
+#include "avError.h"
+#include "avMisc.h"
+#include "avParam.h"
+#include "modFLog.h"
+#include "modMaint.h"
+#include "pagAC.h"
+#include "rcdAC.h"
+#include "sqlMLog.h"
+
+#include <glib/gprintf.h>
+
+#include <array>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr guint ALL_ONES = 0xFFFFFFFFu;
+constexpr guint GROUP_LEVEL_BIT = 0x80000000u;
+constexpr gint64 SECONDS_PER_DAY = 86400;
+
+struct grpEntry {
+    guint iGCompID;
+    const char* pszGName;
+};
+constexpr std::array<grpEntry, 8> grpComp{{{1, "Fuselage"},
+                                           {2, "Engine"},
+                                           {3, "Drive Train"},
+                                           {4, "Main Rotor System"},
+                                           {5, "Tail Rotor System"},
+                                           {6, "Flight Controls"},
+                                           {7, "Electrical System"},
+                                           {8, "Instrumentation"}}};
+
+// Carried with the table; no operation consults bSerial, iOptCat or iOption.
+struct subEntry {
+    guint iSCompID;
+    guint iGCompID;
+    const char* pszSName;
+    gboolean bSerial;
+    guint iOptCat;
+    guint iOption;
+};
+constexpr std::array<subEntry, 29> subComp{{{1, 1, "Airframe", 0, 0, 0},
+                                            {25, 1, "Landing Gear", 0, 0, 0},
+                                            {2, 1, "Tail Boom", 0, 0, 0},
+                                            {3, 1, "Body", 0, 0, 0},
+                                            {4, 2, "Oil System", 0, 0, 0},
+                                            {5, 2, "Cooling System", 0, 0, 0},
+                                            {6, 2, "Fuel System", 0, 0, 0},
+                                            {8, 2, "Exhaust System", 0, 0, 0},
+                                            {9, 2, "Intake System", 0, 0, 0},
+                                            {10, 3, "Tail Rotor Drive", 0, 0, 0},
+                                            {11, 5, "Tail Rotor", 0, 0, 0},
+                                            {12, 6, "Directional Control", 0, 0, 0},
+                                            {13, 6, "Cyclic Control", 0, 0, 0},
+                                            {14, 6, "Collective Control", 0, 0, 0},
+                                            {15, 6, "Throttle Control", 0, 0, 0},
+                                            {17, 4, "Main Rotor Blades", 0, 0, 0},
+                                            {18, 2, "Torque Link", 0, 0, 0},
+                                            {20, 1, "Ground Handling Wheels", 0, 0, 0},
+                                            {21, 1, "Ballast Weight", 0, 0, 0},
+                                            {22, 2, "Ignition", 0, 0, 0},
+                                            {23, 4, "Rotor Hub Assembly", 1, 0, 0},
+                                            {24, 1, "Doors", 0, 0, 0},
+                                            {26, 3, "Main Drive", 0, 0, 0},
+                                            {27, 5, "Pitch Actuator", 0, 0, 0},
+                                            {28, 5, "Mount", 0, 0, 0},
+                                            {29, 5, "Drive", 0, 0, 0},
+                                            {30, 3, "Fan Drive", 0, 0, 0},
+                                            {31, 4, "Swash Plate Assembly", 1, 0, 0},
+                                            {32, 4, "Main Rotor Shaft Assembly", 1, 0, 0}}};
+
+struct dueLook {
+    const char* pszColour;
+    guint nWeight;
+};
+// Indexed by dueStat_t.
+constexpr std::array<dueLook, 5> dueLooks{
+    {{"black", 400}, {"blue", 400}, {"blue", 700}, {"red", 400}, {"red", 700}}};
+
+GtkTreeStore* m_pmodComp = nullptr;
+GtkTreeStore* m_pstoSNote = nullptr;
+gulong m_iCompID = ALL_ONES;
+gboolean m_bSelComp = FALSE;
+GtkTreeIter m_iterComp;
+gboolean m_bCompModEdit = FALSE;
+char m_szDrawingName[100];
+guint m_nMarkHours = 0;
+guint m_nMarkTime = 0;
+time_t m_tClock = 0;
+
+// Airframe hours at a summary date. An unknown date (-1) counts from
+// airframe hour 0: taking "now" for it would push the limit of a part of
+// unknown history a whole life into the future.
+guint afHoursAt(time_t t) {
+    return t == -1 ? 0 : fmodAFHoursAtDate(t);
+}
+
+time_t nowTime() {
+    return m_tClock ? m_tClock : time(nullptr);
+}
+
+// Adds a packed calendar span (sign +1) or takes it away (sign -1) in the
+// broken-down UTC fields; the calendar normalises overflowing fields.
+void addSpan(struct tm* ptm, guint nUnit, gint64 nCount) {
+    switch (nUnit) {
+    case INTV_DAY:
+        ptm->tm_mday += int(nCount);
+        break;
+    case INTV_WEEK:
+        ptm->tm_mday += int(7 * nCount);
+        break;
+    case INTV_MONTH:
+        ptm->tm_mon += int(nCount);
+        break;
+    case INTV_YEAR:
+        ptm->tm_year += int(nCount);
+        break;
+    default: // an unknown unit adds nothing
+        break;
+    }
+}
+
+// End of a calendar life: the fitting date plus the years limit, less the
+// age the part already had when fitted. An unknown fitting date gives 0, so
+// that the life counts as spent.
+time_t calendarLimit(time_t tRCOLast, guint nYears, guint nRCOAge) {
+    if (tRCOLast == -1)
+        return 0;
+    struct tm tmLimit;
+    if (!gmtime_r(&tRCOLast, &tmLimit))
+        return 0;
+    tmLimit.tm_year += int(nYears);
+    if (nRCOAge)
+        addSpan(&tmLimit, nRCOAge >> CNV_INTV_UNIT_SHIFT, -gint64(nRCOAge & CNV_INTV_COUNT_MASK));
+    time_t tLimit = timegm(&tmLimit);
+    return tLimit == -1 ? 0 : tLimit;
+}
+
+gboolean isDefer(time_t tDeferLast, guint nDeferHours, guint nDeferDays, guint64 nMarkTgt,
+                 time_t tMarkTgt) {
+    if (tDeferLast == 0 || (nDeferHours == 0 && nDeferDays == 0))
+        return FALSE;
+    if (gint64(tDeferLast) + SECONDS_PER_DAY * gint64(nDeferDays) > gint64(tMarkTgt))
+        return TRUE;
+    return guint64(afHoursAt(tDeferLast)) + nDeferHours > nMarkTgt;
+}
+
+// What one card row holds for its due decision.
+struct cardDue {
+    gint64 tInspLast, tRCOLast, tDeferRCOLast, tDeferInspLast;
+    guint nInspIntv, nRCOHours, nRCOAge, nRCOIntv;
+    guint nDeferRCOHours, nDeferRCODays, nDeferInspHours, nDeferInspDays;
+};
+
+// The due decision of one card at the mark (airframe hours nAFHoursTgt,
+// date tMarkAgeTgt). Every "later" and "more" is strict: at exactly the due
+// hours or the limit date nothing is due yet. Hours arithmetic is signed
+// 64-bit, so a used part fitted with more hours than its limit is due at
+// once rather than wrapping round to "never".
+guint dueFlags(const cardDue& c, guint64 nAFHoursTgt, time_t tMarkAgeTgt) {
+    guint bFlags = 0;
+    guint nYears = (c.nRCOIntv & CNV_RCO_YEARS_MASK) >> CNV_RCO_YEARS_SHIFT;
+    if (nYears) {
+        time_t tLimit = calendarLimit(time_t(c.tRCOLast), nYears, c.nRCOAge);
+        if (gint64(tMarkAgeTgt) > gint64(tLimit)) {
+            // Only the days of a replacement deferral count against the calendar.
+            bool bDefer =
+                c.tDeferRCOLast != 0 &&
+                c.tDeferRCOLast + SECONDS_PER_DAY * gint64(c.nDeferRCODays) > gint64(tMarkAgeTgt);
+            bFlags |= bDefer ? 1u << CCD_RCOHOURS_DEFER : 1u << CCD_RCOCAL_DUE;
+        }
+    }
+    guint nHoursLimit = c.nRCOIntv & CNV_RCO_HOURS_MASK;
+    if (nHoursLimit) {
+        gint64 nDueHours = gint64(nHoursLimit) * 10 + afHoursAt(time_t(c.tRCOLast)) - c.nRCOHours;
+        if (gint64(nAFHoursTgt) > nDueHours)
+            bFlags |= isDefer(time_t(c.tDeferRCOLast), c.nDeferRCOHours, c.nDeferRCODays,
+                              nAFHoursTgt, tMarkAgeTgt)
+                          ? 1u << CCD_RCOHOURS_DEFER
+                          : 1u << CCD_RCOHOURS_DUE;
+    }
+    if (c.nInspIntv) {
+        gint64 nDueHours = gint64(c.nInspIntv) + afHoursAt(time_t(c.tInspLast));
+        if (gint64(nAFHoursTgt) > nDueHours)
+            bFlags |= isDefer(time_t(c.tDeferInspLast), c.nDeferInspHours, c.nDeferInspDays,
+                              nAFHoursTgt, tMarkAgeTgt)
+                          ? 1u << CCD_INSPHOURS_DEFER
+                          : 1u << CCD_INSPHOURS_DUE;
+    }
+    return bFlags;
+}
+
+dueStat_t stateOfFlags(guint bFlags) {
+    if (bFlags & ((1u << CCD_RCOCAL_DUE) | (1u << CCD_RCOHOURS_DUE)))
+        return CCD_DUESTAT_RCODUE;
+    if (bFlags & (1u << CCD_INSPHOURS_DUE))
+        return CCD_DUESTAT_INSPDUE;
+    if (bFlags & (1u << CCD_RCOHOURS_DEFER))
+        return CCD_DUESTAT_RCODEFER;
+    if (bFlags & (1u << CCD_INSPHOURS_DEFER))
+        return CCD_DUESTAT_INSPDEFER;
+    return CCD_DUESTAT_NONE;
+}
+
+dueStat_t judgeRow(GtkTreeIter* piterComp, guint64 nAFHoursTgt, time_t tMarkAgeTgt) {
+    cardDue c{};
+    gtk_tree_model_get(GTK_TREE_MODEL(m_pmodComp), piterComp, CCD_INSPLAST_COL, &c.tInspLast,
+                       CCD_INSPINTV_COL, &c.nInspIntv, CCD_RCOLAST_COL, &c.tRCOLast,
+                       CCD_RCOHOURS_COL, &c.nRCOHours, CCD_RCOAGE_COL, &c.nRCOAge, CCD_RCOINTV_COL,
+                       &c.nRCOIntv, CCD_DEFERRCOLAST_COL, &c.tDeferRCOLast, CCD_DEFERRCOHOURS_COL,
+                       &c.nDeferRCOHours, CCD_DEFERRCODAYS_COL, &c.nDeferRCODays,
+                       CCD_DEFERINSPLAST_COL, &c.tDeferInspLast, CCD_DEFERINSPHOURS_COL,
+                       &c.nDeferInspHours, CCD_DEFERINSPDAYS_COL, &c.nDeferInspDays, -1);
+    guint bFlags = dueFlags(c, nAFHoursTgt, tMarkAgeTgt);
+    gtk_tree_store_set(m_pmodComp, piterComp, CCD_DUEFLAGS_COL, bFlags, -1);
+    return stateOfFlags(bFlags);
+}
+
+guint rowType(GtkTreeIter* piter) {
+    guint nType = ALL_ONES;
+    gtk_tree_model_get(GTK_TREE_MODEL(m_pmodComp), piter, CCD_TYPE_COL, &nType, -1);
+    return nType;
+}
+
+void reportRowType(const char* pszText) {
+    dlgError(pszText, "cmodMarkModel()", "modComp");
+}
+
+dueStat_t markComps(GtkTreeIter* piterSub, guint64 nAFHoursTgt, time_t tMark) {
+    dueStat_t nWorst = CCD_DUESTAT_NONE;
+    GtkTreeIter iter;
+    GtkTreeModel* pModel = GTK_TREE_MODEL(m_pmodComp);
+    for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, piterSub); b;
+         b = gtk_tree_model_iter_next(pModel, &iter)) {
+        if (rowType(&iter) != TYPE_COMP) {
+            reportRowType("not TYPE_COMP");
+            continue;
+        }
+        dueStat_t nStat = judgeRow(&iter, nAFHoursTgt, tMark);
+        cmodDueColours(&iter, nStat);
+        if (nStat > nWorst)
+            nWorst = nStat;
+    }
+    return nWorst;
+}
+
+dueStat_t markSubs(GtkTreeIter* piterGrp, guint64 nAFHoursTgt, time_t tMark) {
+    dueStat_t nWorst = CCD_DUESTAT_NONE;
+    GtkTreeIter iter;
+    GtkTreeModel* pModel = GTK_TREE_MODEL(m_pmodComp);
+    for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, piterGrp); b;
+         b = gtk_tree_model_iter_next(pModel, &iter)) {
+        dueStat_t nStat;
+        switch (rowType(&iter)) {
+        case TYPE_SUB:
+            nStat = markComps(&iter, nAFHoursTgt, tMark);
+            break;
+        case TYPE_COMP:
+            nStat = judgeRow(&iter, nAFHoursTgt, tMark);
+            break;
+        default:
+            reportRowType("not TYPE_SUB or TYPE_COMP");
+            continue;
+        }
+        cmodDueColours(&iter, nStat);
+        if (nStat > nWorst)
+            nWorst = nStat;
+    }
+    return nWorst;
+}
+
+guint64 markHoursTarget() {
+    return guint64(fmodAFHoursTotal()) + m_nMarkHours;
+}
+
+void appendGroupRow(GtkTreeIter* piter, GtkTreeIter* piterParent, guint iInx, guint nType,
+                    const char* pszName) {
+    gtk_tree_store_append(m_pmodComp, piter, piterParent);
+    gtk_tree_store_set(m_pmodComp, piter, CCD_COMP_COL, pszName, CCD_INX_COL, gulong(iInx),
+                       CCD_TYPE_COL, nType, CCD_COLOUR_COL, nullptr, -1);
+}
+
+// Loads the cards of one stored group value under a row. FALSE when the
+// user cancelled after a load failure.
+gboolean loadCards(rcdComp* prcdComp, GtkTreeIter* piterParent, guint iGroupValue) {
+    cbComp cb{prcdComp, piterParent, cmodLoadCompCallback};
+    if (sqlLoadCompCard(&cb, ALL_ONES, iGroupValue))
+        return TRUE;
+    return dlgError(sqlLastError(), "cmodLoadModel()", "modComp") != GTK_RESPONSE_CANCEL;
+}
+
+} // namespace
+
+gboolean cmodInitialize(gboolean bCompEdit) {
+    m_bCompModEdit = bCompEdit;
+    // A hand-edited negative hours mark would wrap to an enormous look-ahead.
+    gint nHours = prmGetKeyInteger("CompMark", "Hours");
+    m_nMarkHours = nHours > 0 ? guint(nHours) : 0;
+    m_nMarkTime = guint(prmGetKeyInteger("CompMark", "Time"));
+    if (!m_pmodComp)
+        m_pmodComp = gtk_tree_store_new(
+            CCD_NUM_COLS, G_TYPE_ULONG, G_TYPE_UINT, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING,
+            G_TYPE_STRING, G_TYPE_UINT, G_TYPE_INT64, G_TYPE_UINT, G_TYPE_INT64, G_TYPE_UINT,
+            G_TYPE_UINT, G_TYPE_UINT, G_TYPE_INT64, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_INT64,
+            G_TYPE_UINT, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_UINT);
+    if (!m_pstoSNote)
+        m_pstoSNote = gtk_tree_store_new(SNOTE_NUM_COLS, G_TYPE_UINT, G_TYPE_STRING);
+    return TRUE;
+}
+
+gboolean cmodLoadModel(gulong iCompID) {
+    m_iCompID = iCompID;
+    m_bSelComp = FALSE;
+    auto prcdComp = std::make_unique<rcdComp>();
+    cmodClearModel();
+    for (guint iGrp = 0; iGrp < grpComp.size(); ++iGrp) {
+        GtkTreeIter iterGrp;
+        appendGroupRow(&iterGrp, nullptr, iGrp, TYPE_GRP, grpComp[iGrp].pszGName);
+        if (!loadCards(prcdComp.get(), &iterGrp, grpComp[iGrp].iGCompID | GROUP_LEVEL_BIT))
+            return FALSE;
+        for (guint iSub = 0; iSub < subComp.size(); ++iSub) {
+            if (subComp[iSub].iGCompID != grpComp[iGrp].iGCompID)
+                continue;
+            GtkTreeIter iterSub;
+            appendGroupRow(&iterSub, &iterGrp, iSub, TYPE_SUB, subComp[iSub].pszSName);
+            if (!loadCards(prcdComp.get(), &iterSub, subComp[iSub].iSCompID))
+                return FALSE;
+        }
+    }
+    prcdComp.reset();
+    cmodMarkDue();
+    return TRUE;
+}
+
+void cmodClearModel() {
+    if (m_pmodComp)
+        gtk_tree_store_clear(m_pmodComp);
+    m_bSelComp = FALSE;
+}
+
+GtkTreeModel* cmodGetModel() {
+    return GTK_TREE_MODEL(m_pmodComp);
+}
+GtkTreeModel* cmodSNoteModel() {
+    return GTK_TREE_MODEL(m_pstoSNote);
+}
+GtkTreeIter* cmodGetCompSel() {
+    return m_bSelComp ? &m_iterComp : nullptr;
+}
+
+guint cmodGCompID(guint iCompInx) {
+    return iCompInx < grpComp.size() ? grpComp[iCompInx].iGCompID : ALL_ONES;
+}
+guint cmodSCompID(guint iCompInx) {
+    return iCompInx < subComp.size() ? subComp[iCompInx].iSCompID : ALL_ONES;
+}
+
+void cmodUpdateRow(GtkTreeIter* piterComp, rcdComp* prcdComp, mntState* pS) {
+    // Tenths of an hour; an absurd interval saturates instead of wrapping small.
+    guint64 nInspTenths = guint64(prcdComp->nInspIntv) * 10;
+    guint nInspIntv = nInspTenths > G_MAXUINT ? G_MAXUINT : guint(nInspTenths);
+    gtk_tree_store_set(
+        m_pmodComp, piterComp, CCD_COMP_COL, prcdComp->szPartDesc, CCD_PART_COL,
+        prcdComp->szPartNmbr, CCD_INX_COL, gulong(prcdComp->iCompID), CCD_TYPE_COL,
+        guint(TYPE_COMP), CCD_INSPLAST_COL, gint64(pS->tInspLast), CCD_INSPINTV_COL, nInspIntv,
+        CCD_RCOLAST_COL, gint64(pS->tRCOLast), CCD_RCOHOURS_COL, pS->nRCOHours, CCD_RCOAGE_COL,
+        pS->nRCOAge, CCD_RCOINTV_COL, prcdComp->nRCOIntv, CCD_DEFERRCOLAST_COL,
+        gint64(pS->tDeferRCOLast), CCD_DEFERRCOHOURS_COL, pS->nDeferRCOHours, CCD_DEFERRCODAYS_COL,
+        pS->nDeferRCODays, CCD_DEFERINSPLAST_COL, gint64(pS->tDeferInspLast),
+        CCD_DEFERINSPHOURS_COL, pS->nDeferInspHours, CCD_DEFERINSPDAYS_COL, pS->nDeferInspDays, -1);
+}
+
+gboolean cmodAcceptCompOpt(guint iACOpt, guint bCompOpt) {
+    if (bCompOpt == 0)
+        return TRUE;
+    if (iACOpt > 99)
+        return FALSE;
+    return (bCompOpt >> (iACOpt % 32)) & 1u;
+}
+
+gboolean cmodAcceptCompCard(rcdComp* prcdComp) {
+    const rcdAC* pAC = acdGetActiveAC();
+    const rcdAC rcdNone = [] {
+        rcdAC r{};
+        r.iHeliOpt = r.iEngineOpt = r.iClutchOpt = r.iMainDriveOpt = r.iMRSystemOpt =
+            r.iMainRotorOpt = r.iTailRotorOpt = r.iTailDriveOpt = r.iTRSliderOpt = -1;
+        return r;
+    }();
+    if (!pAC)
+        pAC = &rcdNone;
+    const std::array<std::pair<gint, guint>, 9> pairs{
+        {{pAC->iHeliOpt, prcdComp->bOptHeli},
+         {pAC->iEngineOpt, prcdComp->bOptEng},
+         {pAC->iClutchOpt, prcdComp->bOptClutch},
+         {pAC->iMainDriveOpt, prcdComp->bOptMainDrive},
+         {pAC->iMRSystemOpt, prcdComp->bOptMRSystem},
+         {pAC->iMainRotorOpt, prcdComp->bOptMainRotor},
+         {pAC->iTailRotorOpt, prcdComp->bOptTailRotor},
+         {pAC->iTailDriveOpt, prcdComp->bOptTailDrive},
+         {pAC->iTRSliderOpt, prcdComp->bOptTRSlider}}};
+    for (auto [iACOpt, bCompOpt] : pairs)
+        if (!cmodAcceptCompOpt(guint(iACOpt), bCompOpt))
+            return FALSE;
+    return TRUE;
+}
+
+int cmodLoadRefCallback(rcdRef* prcdRef) {
+    if (char* pDot = strchr(prcdRef->szDrawing, '.'))
+        *pDot = '\0';
+    if (m_szDrawingName[0] == '\0') {
+        mscCopyText(m_szDrawingName, prcdRef->szDrawing);
+    } else {
+        char szJoined[sizeof m_szDrawingName + sizeof prcdRef->szDrawing + 4];
+        g_snprintf(szJoined, sizeof szJoined, "%s, %s", m_szDrawingName, prcdRef->szDrawing);
+        mscCopyText(m_szDrawingName, szJoined);
+    }
+    return 0;
+}
+
+int cmodLoadCompCallback(rcdComp* prcdComp, GtkTreeIter* piterSubGrp) {
+    guint nStyle = 0;
+    if (!cmodAcceptCompCard(prcdComp)) {
+        if (!m_bCompModEdit)
+            return 0;
+        nStyle = 2; // PANGO_STYLE_ITALIC
+    }
+    m_szDrawingName[0] = '\0';
+    rcdRef rcd{};
+    cbRef cb{&rcd, cmodLoadRefCallback};
+    if (!sqlLoadRefRecords(&cb, prcdComp->iCompID) &&
+        dlgError(sqlLastError(), "cmodLoadCompCallback()", "modComp") == GTK_RESPONSE_CANCEL)
+        return 0;
+    mntState* pS = mmodGetState(prcdComp->iCompID);
+
+    GtkTreeIter iter;
+    gtk_tree_store_append(m_pmodComp, &iter, piterSubGrp);
+    cmodUpdateRow(&iter, prcdComp, pS);
+    gchar* pszUpper = g_ascii_strup(m_szDrawingName, -1);
+    gtk_tree_store_set(m_pmodComp, &iter, CCD_STYLE_COL, nStyle, CCD_DRAWING_COL, pszUpper, -1);
+    g_free(pszUpper);
+    if (prcdComp->iCompID == m_iCompID) {
+        m_iterComp = iter;
+        m_bSelComp = TRUE;
+    }
+    return 0;
+}
+
+int cmodLoadSNoteCallback(rcdSNote* prcdSNote) {
+    if (prcdSNote->szLabel[0] == '\0')
+        return 0;
+    GtkTreeIter iter;
+    gtk_tree_store_append(m_pstoSNote, &iter, nullptr);
+    gtk_tree_store_set(m_pstoSNote, &iter, SNOTE_ID_COL, prcdSNote->iSNoteID, SNOTE_LABEL_COL,
+                       prcdSNote->szLabel, -1);
+    return 0;
+}
+
+gboolean cmodLoadSNoteModel() {
+    gtk_tree_store_clear(m_pstoSNote);
+    auto prcdSNote = std::make_unique<rcdSNote>();
+    cbSNote cb{prcdSNote.get(), cmodLoadSNoteCallback};
+    if (!sqlLoadSNoteRecords(&cb) &&
+        dlgError(sqlLastError(), "cmodLoadSNoteModel()", "modComp") == GTK_RESPONSE_CANCEL)
+        return FALSE;
+    return TRUE;
+}
+
+time_t cmodMarkDate() {
+    time_t tNow = nowTime();
+    struct tm tmMark;
+    if (!gmtime_r(&tNow, &tmMark))
+        return tNow;
+    addSpan(&tmMark, m_nMarkTime >> 24, gint64(m_nMarkTime & 0x00FFFFFFu));
+    time_t tMark = timegm(&tmMark);
+    return tMark == -1 ? tNow : tMark;
+}
+
+dueStat_t cmodIsDue(GtkTreeIter* piterComp, guint) {
+    // The total is asked of the flight log itself: a stale or zero total
+    // from a caller must never make a component look not due.
+    return judgeRow(piterComp, markHoursTarget(), cmodMarkDate());
+}
+
+gboolean cmodIsDefer(time_t tDeferLast, guint nDeferHours, guint nDeferDays, guint nMarkTgt,
+                     time_t tMarkTgt) {
+    return isDefer(tDeferLast, nDeferHours, nDeferDays, nMarkTgt, tMarkTgt);
+}
+
+void cmodMarkDue() {
+    if (!m_pmodComp)
+        return;
+    guint64 nAFHoursTgt = markHoursTarget();
+    time_t tMark = cmodMarkDate();
+    GtkTreeModel* pModel = GTK_TREE_MODEL(m_pmodComp);
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_get_iter_first(pModel, &iter); b;
+         b = gtk_tree_model_iter_next(pModel, &iter)) {
+        if (rowType(&iter) != TYPE_GRP) {
+            reportRowType("not TYPE_GRP");
+            continue;
+        }
+        cmodDueColours(&iter, markSubs(&iter, nAFHoursTgt, tMark));
+    }
+}
+
+dueStat_t cmodMarkDueSubLoop(GtkTreeIter* piterGrp, guint) {
+    return markSubs(piterGrp, markHoursTarget(), cmodMarkDate());
+}
+
+dueStat_t cmodMarkDueCompLoop(GtkTreeIter* piterSub, guint) {
+    return markComps(piterSub, markHoursTarget(), cmodMarkDate());
+}
+
+void cmodDueColours(GtkTreeIter* piterComp, dueStat_t nDueStat) {
+    guint i = guint(nDueStat) < dueLooks.size() ? guint(nDueStat) : guint(CCD_DUESTAT_RCODUE);
+    gtk_tree_store_set(m_pmodComp, piterComp, CCD_COLOUR_COL, dueLooks[i].pszColour, CCD_WEIGHT_COL,
+                       dueLooks[i].nWeight, -1);
+}
+
+void cmodSetMarkTime(guint nHours, guint nTime) {
+    m_nMarkHours = nHours;
+    m_nMarkTime = nTime;
+    prmSetKeyInteger("CompMark", "Hours", gint(nHours));
+    prmSetKeyInteger("CompMark", "Time", gint(nTime));
+}
+
+guint cmodGetMarkHours() {
+    return m_nMarkHours;
+}
+guint cmodGetMarkTime() {
+    return m_nMarkTime;
+}
+void cmodSetClock(time_t tNow) {
+    m_tClock = tNow;
+}

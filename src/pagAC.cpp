@@ -817,4 +817,6 @@ void acdOnPageLeave() {
     if (!m_rcdAC.bDirty)
         return;
     saveRecord("acdOnPageLeave()", "pagAC");
+    // The option codes decide which components apply.
+    cmodLoadModel(static_cast<gulong>(-1));
 }

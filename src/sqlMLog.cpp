@@ -760,6 +760,12 @@ gboolean sqlInitialize() {
         return FALSE;
     if (!scanSchema(m_hSQL, m_lstTable) || !sqlBuildTables(m_hSQL, m_lstTable))
         return FALSE;
+    // Every tree build asks for the records of each component in turn;
+    // without an index each question scans the whole history. Only speed
+    // depends on it, so a file that refuses it is used as it is.
+    sqlite3_exec(m_hSQL,
+                 "CREATE INDEX IF NOT EXISTS ixMaintenanceComp ON Maintenance (iCompID, iACID)",
+                 nullptr, nullptr, nullptr);
 
     m_hCCD = openDatabase("avCCD.db");
     if (!m_hCCD)

@@ -1,0 +1,213 @@
+// The component tree of a large aircraft: 400 cards, 20,000 maintenance
+// records, 5,000 flights over twenty years. A full rebuild (cmodLoadModel)
+// and a re-marking (cmodMarkDue) against a baseline that only walks the
+// finished tree reading one column per row, in the same run.
+#include "avLedger.h"
+#include "avParam.h"
+#include "modComp.h"
+#include "modFLog.h"
+#include "modMaint.h"
+#include "pagAC.h"
+#include "sqlMLog.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+#include <sqlite3.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kCards = 400;
+constexpr int kRecords = 20000;
+constexpr int kFlights = 5000;
+constexpr guint kAllOnes = 0xFFFFFFFFu;
+
+void runSql(const fs::path& db, const std::string& strSql) {
+    sqlite3* h = nullptr;
+    if (sqlite3_open(db.c_str(), &h) != SQLITE_OK)
+        throw std::runtime_error("open " + db.string());
+    char* pszErr = nullptr;
+    int rc = sqlite3_exec(h, strSql.c_str(), nullptr, nullptr, &pszErr);
+    std::string strErr = pszErr ? pszErr : "";
+    sqlite3_free(pszErr);
+    sqlite3_close(h);
+    if (rc != SQLITE_OK)
+        throw std::runtime_error(strErr);
+}
+
+// A generated catalogue and log in a fresh temporary data directory.
+class GeneratedFleet {
+  public:
+    GeneratedFleet() {
+        std::string strTemplate = (fs::temp_directory_path() / "avlbench-comp-XXXXXX").string();
+        m_root = mkdtemp(strTemplate.data());
+        fs::create_directories(m_root / "bin");
+        fs::create_directories(m_root / "etc");
+        m_oldCwd = fs::current_path();
+        avPrepareEnvironment();
+        open();
+
+        rcdAC rcd;
+        memset(&rcd, 0, sizeof rcd);
+        rcd.iACID = SQL_NEW_ID;
+        g_strlcpy(rcd.szReg, "ZK-BIG", sizeof rcd.szReg);
+        rcd.tManu = 1104537600; // 1-Jan-2005
+        rcd.bLogSinceNew = TRUE;
+        rcd.iEngineOpt = 3;
+        if (!sqlUpdateAircraftRecord(&rcd))
+            throw std::runtime_error(sqlLastError());
+        m_iACID = rcd.iACID;
+
+        std::mt19937 rng(400);
+        const time_t tStart = rcd.tManu;
+        const int nSpan = 20 * 365 * 86400;
+        std::ostringstream log;
+        log << "BEGIN;";
+        for (int i = 0; i < kFlights; ++i) {
+            time_t tBegin = tStart + time_t(rng() % nSpan);
+            int nElapsed = 3 + int(rng() % 23);
+            log << "INSERT INTO Flight (iCSID, iPilotID, iStudentID, tFltBegin, tFltEnd, "
+                   "nElapsed, nFltType, strFrom, strTo, strPaxList, strNotes, bDelete) VALUES ("
+                << m_iACID << ",0,0," << tBegin << "," << tBegin + nElapsed * 360 << "," << nElapsed
+                << ",0,'Home','Away','','',0);";
+        }
+        // Cards spread over every sub-group and the two groups without any;
+        // one in ten restricted to engines 2 and 3 (this aircraft has 3).
+        const guint subIDs[] = {1,  25, 2,  3,  4,  5,  6,  8,  9,  10, 11, 12, 13, 14, 15,
+                                17, 18, 20, 21, 22, 23, 24, 26, 27, 28, 29, 30, 31, 32};
+        const guint inspect[] = {0, 25, 50, 100, 300};
+        const guint rco[] = {0, 300, 1000, 2000, 3u << 16, 1000 | 5u << 16, 0x80000000u};
+        std::ostringstream cat;
+        cat << "BEGIN;";
+        for (int i = 1; i <= kCards; ++i) {
+            guint iGroup = i % 31 < 29 ? subIDs[i % 31] : (0x80000000u | (7 + i % 31 - 29));
+            cat << "INSERT INTO Component (iCompID, iGroupID, iSortOrder, strPartNmbr, "
+                   "strPartDesc, nInspect, nRCO, bOptEngine, bDelete) VALUES ("
+                << i << "," << iGroup << "," << i << ",'PN-" << i << "','Component " << i << "',"
+                << inspect[rng() % 5] << "," << rco[rng() % 7] << "," << (i % 10 == 0 ? 0xC : 0)
+                << ",0);";
+            cat << "INSERT INTO Reference (iCompID, strDrawing, nRotate, bDelete) VALUES (" << i
+                << ",'drawing-" << i << ".png',0,0);";
+        }
+        cat << "COMMIT;";
+        const guint kinds[] = {0, 0, 0, 0, 1, 2, 4, 8};
+        for (int i = 0; i < kRecords; ++i)
+            log << "INSERT INTO Maintenance (iCompID, iACID, iType, bFlags, tCompleted, "
+                   "nCompHours, nCompAge, nDeferHours, nDeferDays, bDelete, strNotes) VALUES ("
+                << 1 + i % kCards << "," << m_iACID << ",0," << kinds[rng() % 8] << ","
+                << tStart + time_t(rng() % nSpan) << "," << rng() % 500 << ",0," << rng() % 100
+                << "," << rng() % 30 << ",0,'');";
+        log << "COMMIT;";
+        runSql(m_root / "etc" / "avLedger.db", log.str());
+        runSql(m_root / "etc" / "avCCD.db", cat.str());
+        makeCurrent();
+    }
+    ~GeneratedFleet() {
+        std::error_code ec;
+        fs::current_path(m_oldCwd, ec);
+        fs::remove_all(m_root, ec);
+    }
+
+    // Other benchmarks of this program may have made their own data
+    // current; take ours back before measuring.
+    void makeCurrent() {
+        if (fs::current_path() == m_root / "bin" && acdGetActiveAC()->iACID == m_iACID)
+            return;
+        open();
+        if (!acdLoadActiveAC(m_iACID))
+            throw std::runtime_error("no active aircraft");
+        cmodSetClock(1735689600); // 1-Jan-2025: reproducible due states
+        if (!cmodLoadModel(kAllOnes))
+            throw std::runtime_error("tree build cancelled");
+    }
+
+  private:
+    void open() {
+        fs::current_path(m_root / "bin");
+        prmLoadKeyFile();
+        if (!sqlInitialize())
+            throw std::runtime_error(sqlLastError());
+        fmodInitialize();
+        cmodInitialize(FALSE);
+        mmodInitialize();
+    }
+
+    fs::path m_root, m_oldCwd;
+    guint m_iACID = 0;
+};
+
+GeneratedFleet& fleet() {
+    static GeneratedFleet s_fleet;
+    s_fleet.makeCurrent();
+    return s_fleet;
+}
+
+int walkOneColumn(GtkTreeModel* pModel, GtkTreeIter* piterParent) {
+    int nRows = 0;
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, piterParent); b;
+         b = gtk_tree_model_iter_next(pModel, &iter)) {
+        guint nType = 0;
+        gtk_tree_model_get(pModel, &iter, CCD_TYPE_COL, &nType, -1);
+        benchmark::DoNotOptimize(nType);
+        nRows += 1 + walkOneColumn(pModel, &iter);
+    }
+    return nRows;
+}
+
+// Baseline: only iterates the finished tree, one column per row.
+void BM_CompTreeWalkBaseline(benchmark::State& state) {
+    fleet();
+    int nRows = 0;
+    for (auto _ : state)
+        nRows = walkOneColumn(cmodGetModel(), nullptr);
+    state.counters["rows"] = nRows;
+}
+
+void BM_CompMarkDue(benchmark::State& state) {
+    fleet();
+    for (auto _ : state)
+        cmodMarkDue();
+}
+
+// What one maintenance edit costs: summary from the list, the card row
+// refreshed and judged, then the whole tree re-marked.
+void BM_CompAfterEdit(benchmark::State& state) {
+    fleet();
+    const guint iCompID = 57;
+    rcdComp rcd;
+    memset(&rcd, 0, sizeof rcd);
+    cbComp cb{&rcd, nullptr, nullptr};
+    sqlLoadCompCard(&cb, iCompID, 0);
+    cmodLoadModel(iCompID);
+    GtkTreeIter iterCard = *cmodGetCompSel();
+    mmodLoadModel(iCompID, kAllOnes);
+    for (auto _ : state) {
+        mntState* pS = mmodCalcCompTimes();
+        cmodUpdateRow(&iterCard, &rcd, pS);
+        benchmark::DoNotOptimize(cmodIsDue(&iterCard, fmodAFHoursTotal()));
+        cmodMarkDue();
+    }
+}
+
+void BM_CompLoadModel(benchmark::State& state) {
+    fleet();
+    for (auto _ : state)
+        if (!cmodLoadModel(kAllOnes))
+            state.SkipWithError("tree build cancelled");
+}
+
+BENCHMARK(BM_CompTreeWalkBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompMarkDue)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompAfterEdit)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompLoadModel)->Unit(benchmark::kMillisecond);
+
+} // namespace

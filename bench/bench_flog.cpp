@@ -1,0 +1,131 @@
+// Airframe hours at a date on a 20-year log of 5,000 flights: the indexed
+// answer against a plain walk of the flight tree, in the same run.
+// Report the ratio of the two per-question times.
+#include "avLedger.h"
+#include "modFLog.h"
+#include "pagAC.h"
+#include "sqlMLog.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <sstream>
+#include <unistd.h>
+
+#include <sqlite3.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kFlights = 5000;
+constexpr int kQuestions = 400; // one per component of a large aircraft
+
+// A generated log in a fresh temporary data directory, loaded once into
+// the flight log model of the active aircraft.
+class GeneratedLog {
+  public:
+    GeneratedLog() {
+        std::string strTemplate = (fs::temp_directory_path() / "avlbench-XXXXXX").string();
+        m_root = mkdtemp(strTemplate.data());
+        fs::create_directories(m_root / "bin");
+        fs::create_directories(m_root / "etc");
+        m_oldCwd = fs::current_path();
+        fs::current_path(m_root / "bin");
+        avPrepareEnvironment();
+        if (!sqlInitialize())
+            throw std::runtime_error(sqlLastError());
+        fmodInitialize();
+
+        rcdAC rcd;
+        memset(&rcd, 0, sizeof rcd);
+        rcd.iACID = SQL_NEW_ID;
+        g_strlcpy(rcd.szReg, "ZK-BEN", sizeof rcd.szReg);
+        rcd.nLogHours = 1500;
+        if (!sqlUpdateAircraftRecord(&rcd))
+            throw std::runtime_error(sqlLastError());
+
+        // Twenty years from 2005, about five flights a week.
+        std::mt19937 rng(5000);
+        std::uniform_int_distribution<int> secondsDist(0, 20 * 365 * 86400);
+        std::uniform_int_distribution<int> elapsedDist(3, 25);
+        const time_t tStart = 1104537600; // 1-Jan-2005
+        std::ostringstream sql;
+        sql << "BEGIN;";
+        for (int i = 0; i < kFlights; ++i) {
+            time_t tBegin = tStart + secondsDist(rng);
+            int nElapsed = elapsedDist(rng);
+            sql << "INSERT INTO Flight (iCSID, iPilotID, iStudentID, tFltBegin, tFltEnd, "
+                   "nElapsed, nFltType, strFrom, strTo, strPaxList, strNotes, bDelete) VALUES ("
+                << rcd.iACID << ",0,0," << tBegin << "," << tBegin + nElapsed * 360 << ","
+                << nElapsed << ",0,'Home','Away','','',0);";
+            m_vtStarts.push_back(tBegin);
+        }
+        sql << "COMMIT;";
+        sqlite3* h = nullptr;
+        sqlite3_open((m_root / "etc" / "avLedger.db").c_str(), &h);
+        sqlite3_exec(h, sql.str().c_str(), nullptr, nullptr, nullptr);
+        sqlite3_close(h);
+
+        acdLoadActiveAC(rcd.iACID);
+        std::uniform_int_distribution<int> pick(0, kFlights - 1);
+        for (int i = 0; i < kQuestions; ++i)
+            m_vtQuestions.push_back(m_vtStarts[static_cast<size_t>(pick(rng))] + 60);
+    }
+    ~GeneratedLog() {
+        std::error_code ec;
+        fs::current_path(m_oldCwd, ec);
+        fs::remove_all(m_root, ec);
+    }
+    const std::vector<time_t>& questions() const { return m_vtQuestions; }
+
+  private:
+    fs::path m_root, m_oldCwd;
+    std::vector<time_t> m_vtStarts, m_vtQuestions;
+};
+
+GeneratedLog& generatedLog() {
+    static GeneratedLog s_log;
+    return s_log;
+}
+
+void BM_AFHoursIndexed(benchmark::State& state) {
+    const auto& questions = generatedLog().questions();
+    fmodCalcAFAccum(); // a change of the tree: the first question rebuilds the index
+    for (auto _ : state)
+        for (time_t t : questions)
+            benchmark::DoNotOptimize(fmodAFHoursAtDate(t));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(questions.size()));
+}
+
+void BM_AFHoursTreeWalk(benchmark::State& state) {
+    const auto& questions = generatedLog().questions();
+    for (auto _ : state)
+        for (time_t t : questions)
+            benchmark::DoNotOptimize(fmodAFHoursByWalk(t));
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(questions.size()));
+}
+
+// The index rebuilt for every pass: what one screen update costs right
+// after the tree changed.
+void BM_AFHoursIndexedAfterChange(benchmark::State& state) {
+    const auto& questions = generatedLog().questions();
+    GtkTreeModel* pmod = fmodGetModel();
+    GtkTreeIter iterNew;
+    gtk_tree_model_iter_nth_child(pmod, &iterNew, nullptr,
+                                  gtk_tree_model_iter_n_children(pmod, nullptr) - 1);
+    for (auto _ : state) {
+        fmodResetNewFlightLabel(); // touches a row: the index is stale
+        for (time_t t : questions)
+            benchmark::DoNotOptimize(fmodAFHoursAtDate(t));
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(questions.size()));
+}
+
+BENCHMARK(BM_AFHoursIndexed)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AFHoursIndexedAfterChange)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AFHoursTreeWalk)->Unit(benchmark::kMillisecond);
+
+} // namespace
