@@ -390,8 +390,16 @@ void pltOnRowChanged(GtkTreeSelection* pselTree, gpointer) {
         return;
     }
     cbPilot cb{&m_rcdPilot, nullptr};
-    if (!sqlLoadPilotRecord(&cb, iPilotID))
+    if (!sqlLoadPilotRecord(&cb, iPilotID)) {
         dlgError(sqlLastError(), "pltOnRowChanged()", "pagPilot");
+        // Edits of a pilot that could not be read would be written over
+        // it, or nowhere: show the empty card, closed.
+        memset(&m_rcdPilot, 0, sizeof m_rcdPilot);
+        m_rcdPilot.iPilotID = PILOT_ID_NEW;
+        pltDisplayClear();
+        pltDisplaySensitive(FALSE);
+        return;
+    }
     pltDisplaySensitive(TRUE);
     pltDisplayUpdate();
 }

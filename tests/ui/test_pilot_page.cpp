@@ -417,6 +417,22 @@ TEST_F(PilotPage, FailedListLoadAsksAndCancelStops) {
     EXPECT_FALSE(pmodLoadModel());
     EXPECT_TRUE(listNames().empty()) << "no new-pilot row after Cancel";
     avt::exec(m_db, "ALTER TABLE PilotAway RENAME TO Pilot");
+}
+
+TEST_F(PilotPage, PilotThatCannotBeReadLeavesTheCardClosed) {
+    selectPilot(1);
+    avt::exec(m_db, "ALTER TABLE Pilot RENAME TO PilotAway");
+    avt::answerNextDialog(GTK_RESPONSE_OK);
+    selectPilot(2);
+    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
+    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("pagPilot::pltOnRowChanged()"),
+              std::string::npos);
+    EXPECT_STREQ(text("PilotLName"), "");
+    EXPECT_FALSE(gtk_widget_is_sensitive(widget("PilotLastMedDate")));
+    avt::exec(m_db, "ALTER TABLE PilotAway RENAME TO Pilot");
+    switchPage(0);
+    EXPECT_EQ(newWrites(), 0);
+    EXPECT_EQ(column("strLName", 2), "Brown");
     m_bRunning = false; // Cancel has asked the program to end
     EXPECT_EQ(quitProgram(), 0);
 }
