@@ -204,11 +204,15 @@ gboolean fltOnDateFocusOut(GtkWidget* pwgtDate, GdkEventFocus*, gpointer) {
     time_t tDate = cnvMakeTime(&tmDate);
 
     if (tDate == 0 || tDate == -1) {
-        gchar szTyped[51];
-        mscCopyText(szTyped, szDate);
-        gchar szShown[60];
-        g_snprintf(szShown, sizeof szShown, "?? %s ??", szTyped);
-        gtk_entry_set_text(GTK_ENTRY(pwgtDate), szShown);
+        // Leaving the field again without a change must not wrap the marks
+        // around the marks.
+        if (!(g_str_has_prefix(szDate, "?? ") && g_str_has_suffix(szDate, " ??"))) {
+            gchar szTyped[51];
+            mscCopyText(szTyped, szDate);
+            gchar szShown[60];
+            g_snprintf(szShown, sizeof szShown, "?? %s ??", szTyped);
+            gtk_entry_set_text(GTK_ENTRY(pwgtDate), szShown);
+        }
         gtk_editable_select_region(GTK_EDITABLE(pwgtDate), 0, -1);
         return FALSE;
     }

@@ -392,6 +392,8 @@ TEST_F(FlightPage, UnreadableDateIsShownBackSelectedAndNothingStored) {
                                                       &nEnd));
         EXPECT_EQ(nStart, 0);
         EXPECT_EQ(nEnd, gint(g_utf8_strlen(c.pszShown, -1)));
+        enter("FLogCardDate", text("FLogCardDate"));
+        EXPECT_EQ(text("FLogCardDate"), c.pszShown) << "left again unchanged";
         EXPECT_TRUE(avt::query(db(), "SELECT * FROM Flight").empty());
     }
     // Long texts are cut to 50 bytes inside the marks, never inside a character.
