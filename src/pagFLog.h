@@ -1,8 +1,36 @@
-// Flight log page: entering, editing and deleting flights.
+// Flight log page: entering, editing and deleting the flights of the
+// active aircraft, with the airframe hours kept in step.
 #pragma once
 
 #include <gtk/gtk.h>
 
+struct rcdFLog;
+
+// Looks up the page's widgets, connects them, puts the shared pilot store
+// into both pilot combos and the flight log store into the tree, and makes
+// the card insensitive. Once at start-up, before the aircraft page.
 void fltInitialize(GtkBuilder* pBuilder);
+// Rebuilds the flight tree for the active aircraft, or shows "FLogNoLog"
+// when there is none.
 void fltOnPageEnter();
+// Saves the working flight when it was changed (bDirty stays set).
 void fltOnPageLeave();
+
+// Flight time in tenths from take-off and landing, rounded to the nearest
+// tenth (3 minutes round up). A landing earlier in the day than the
+// take-off lies on the next day and is moved there in the record.
+void fltCalcElapsed(rcdFLog* prcdFLog);
+
+// Saves the working flight if changed, rebuilds the tree and selects the
+// working flight again.
+void fltLoadTree();
+// Writes the working flight's time and destination into its selected row.
+void fltTreeUpdate();
+
+void fltDisplayUpdate();
+void fltDisplayClear();
+void fltDisplaySensitive(gboolean bSensitive);
+
+// Navigation callback of the date entry: opens the rest of the card and
+// moves on to the take-off time.
+gboolean fltDateLUTCB(GtkWidget* pwgtDate, GtkDirectionType nDir);
