@@ -634,11 +634,11 @@ TEST_P(DueRules, CardShowsTheExpectedState) {
     const DueCase& c = GetParam();
     guint iACID = addAircraft(c.tManufacture, c.bSinceNew, c.nLogHours);
     addFlights(iACID, c.flights);
-    CardSpec spec;
-    spec.iGroupID = 1; // "Airframe" under "Fuselage"
-    spec.nInspIntv = c.nInspIntv;
-    spec.nRCOIntv = c.nRCOIntv;
-    guint iCompID = addCard(spec);
+    CardSpec card;
+    card.iGroupID = 1; // "Airframe" under "Fuselage"
+    card.nInspIntv = c.nInspIntv;
+    card.nRCOIntv = c.nRCOIntv;
+    guint iCompID = addCard(card);
     for (const Rec& r : c.history) {
         guint iMaintID = addRecord(iACID, iCompID, r);
         if (r.tComplete == -1) // an unknown date as older files hold it

@@ -29,6 +29,17 @@ TempDirs::~TempDirs() {
     fs::remove_all(m_root, ec);
 }
 
+time_t utc(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec) {
+    struct tm tmAt {};
+    tmAt.tm_year = nYear - 1900;
+    tmAt.tm_mon = nMonth - 1;
+    tmAt.tm_mday = nDay;
+    tmAt.tm_hour = nHour;
+    tmAt.tm_min = nMin;
+    tmAt.tm_sec = nSec;
+    return timegm(&tmAt);
+}
+
 fs::path sourceFile(const char* pszRelative) { return fs::path(AVL_SOURCE_DIR) / pszRelative; }
 fs::path builtCatalogue() { return fs::path(AVL_BINARY_DIR) / "etc" / "avCCD.db"; }
 

@@ -33,6 +33,9 @@ class TempDirs {
     fs::path m_oldCwd;
 };
 
+// Seconds since 1970 (UTC) of a calendar moment; months count from 1.
+time_t utc(int nYear, int nMonth, int nDay, int nHour = 0, int nMin = 0, int nSec = 0);
+
 // Paths of the files that ship with the program.
 fs::path sourceFile(const char* pszRelative);
 // The generated catalogue database, if the build made one.
