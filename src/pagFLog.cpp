@@ -238,57 +238,54 @@ gboolean fltOnDateFocusOut(GtkWidget* pwgtDate, GdkEventFocus*, gpointer) {
     return FALSE;
 }
 
-gboolean fltOnTimeOffFocusOut(GtkWidget* pwgtTimeOff, GdkEventFocus*, gpointer) {
+// The frame the time fields share: nothing is taken while the card is being
+// filled; a changed value marks the record and fnApply brings the other
+// times, the tree and the banner in step.
+template <typename T, typename Apply> gboolean takeTime(T& field, T value, Apply fnApply) {
     if (m_bDisplaying)
         return FALSE;
-    time_t tOff = timeOnDayOf(m_rcdFLog.tFltBegin, pwgtTimeOff);
-    if (tOff != m_rcdFLog.tFltBegin) {
+    if (value != field) {
         m_rcdFLog.bDirty = TRUE;
-        m_rcdFLog.tFltBegin = tOff;
-        if (tOff != 0) {
-            if (timeOnSet(m_rcdFLog)) {
-                fltCalcElapsed(&m_rcdFLog);
-            } else if (m_rcdFLog.nElapsed != 0) {
-                m_rcdFLog.tFltEnd = tOff + time_t(m_rcdFLog.nElapsed) * FLT_TENTH;
-            }
-            // The start decides where the flight stands in the tree and
-            // which dates its hours count from: rebuild in every case.
-            fltLoadTree();
-            refreshHours();
-        }
+        field = value;
+        fnApply();
     }
     fltDisplayUpdate();
     return FALSE;
 }
 
+gboolean fltOnTimeOffFocusOut(GtkWidget* pwgtTimeOff, GdkEventFocus*, gpointer) {
+    return takeTime(m_rcdFLog.tFltBegin, timeOnDayOf(m_rcdFLog.tFltBegin, pwgtTimeOff), [] {
+        if (m_rcdFLog.tFltBegin == 0)
+            return;
+        if (timeOnSet(m_rcdFLog))
+            fltCalcElapsed(&m_rcdFLog);
+        else if (m_rcdFLog.nElapsed != 0)
+            m_rcdFLog.tFltEnd = m_rcdFLog.tFltBegin + time_t(m_rcdFLog.nElapsed) * FLT_TENTH;
+        // The start decides where the flight stands in the tree and which
+        // dates its hours count from: rebuild in every case.
+        fltLoadTree();
+        refreshHours();
+    });
+}
+
 gboolean fltOnTimeOnFocusOut(GtkWidget* pwgtTimeOn, GdkEventFocus*, gpointer) {
-    if (m_bDisplaying)
-        return FALSE;
     // An emptied landing field means the landing is not known; taken as a
     // time it would read as 00:00 and move the take-off of a later flight
     // time entry onto the day before.
     time_t tOn = entryIsBlank(pwgtTimeOn) ? 0 : timeOnDayOf(m_rcdFLog.tFltBegin, pwgtTimeOn);
-    if (tOn != m_rcdFLog.tFltEnd) {
-        m_rcdFLog.bDirty = TRUE;
-        m_rcdFLog.tFltEnd = tOn;
+    return takeTime(m_rcdFLog.tFltEnd, tOn, [] {
         if (timeOnSet(m_rcdFLog) && timeOffSet(m_rcdFLog)) {
             fltCalcElapsed(&m_rcdFLog);
             fltTreeUpdate();
             refreshHours();
         }
-    }
-    fltDisplayUpdate();
-    return FALSE;
+    });
 }
 
 gboolean fltOnElapsedFocusOut(GtkWidget* pwgtElapsed, GdkEventFocus*, gpointer) {
-    if (m_bDisplaying)
-        return FALSE;
     guint nElapsed = hoursToTenths(gtk_entry_get_text(GTK_ENTRY(pwgtElapsed)));
-    if (nElapsed != m_rcdFLog.nElapsed) {
-        m_rcdFLog.bDirty = TRUE;
-        m_rcdFLog.nElapsed = nElapsed;
-        time_t tSpan = time_t(nElapsed) * FLT_TENTH;
+    return takeTime(m_rcdFLog.nElapsed, nElapsed, [] {
+        time_t tSpan = time_t(m_rcdFLog.nElapsed) * FLT_TENTH;
         if (timeOffSet(m_rcdFLog)) {
             m_rcdFLog.tFltEnd = m_rcdFLog.tFltBegin + tSpan;
         } else if (timeOnSet(m_rcdFLog)) {
@@ -298,11 +295,9 @@ gboolean fltOnElapsedFocusOut(GtkWidget* pwgtElapsed, GdkEventFocus*, gpointer) 
         } else {
             m_rcdFLog.tFltEnd = tSpan;
         }
-    }
-    fltDisplayUpdate();
-    fltTreeUpdate();
-    refreshHours();
-    return FALSE;
+        fltTreeUpdate();
+        refreshHours();
+    });
 }
 
 // Copies an entry into a record field when it differs; TRUE when it did.
