@@ -175,10 +175,12 @@ gboolean mscTextViewStore(GtkWidget* pwgtView, char* pszField, std::size_t nlFie
 
 gboolean mscConfirmDelete(GtkWidget* pwgtNear, const char* pszTitle, const char* pszQuestion) {
     GtkWidget* pwgtTop = pwgtNear ? gtk_widget_get_toplevel(pwgtNear) : nullptr;
-    GtkWidget* pdlg = gtk_message_dialog_new_with_markup(
+    GtkWidget* pdlg = gtk_message_dialog_new(
         pwgtTop && GTK_IS_WINDOW(pwgtTop) ? GTK_WINDOW(pwgtTop) : nullptr,
         static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-        GTK_MESSAGE_ERROR, GTK_BUTTONS_OK_CANCEL, "%s", pszTitle);
+        GTK_MESSAGE_ERROR, GTK_BUTTONS_OK_CANCEL, nullptr);
+    // Set apart: the formatting constructors would escape the markup.
+    gtk_message_dialog_set_markup(GTK_MESSAGE_DIALOG(pdlg), pszTitle);
     gtk_message_dialog_format_secondary_markup(GTK_MESSAGE_DIALOG(pdlg), "%s", pszQuestion);
     gtk_window_set_position(GTK_WINDOW(pdlg), GTK_WIN_POS_CENTER_ON_PARENT);
     const gboolean bOK = gtk_dialog_run(GTK_DIALOG(pdlg)) == GTK_RESPONSE_OK;
