@@ -16,20 +16,18 @@ using avt::query;
 
 // Every load by ID, with no function in the block (a temporary lives
 // to the end of the call).
-template <class T> T* tmp(T&& t) {
+template <class T> T* P(T&& t) {
     return &t;
 }
 struct ByID {
-    static gboolean get(rcdAC* p, guint i) { return sqlLoadAircraftRecord(tmp(cbAC{p, 0}), i); }
-    static gboolean get(rcdPilot* p, guint i) { return sqlLoadPilotRecord(tmp(cbPilot{p, 0}), i); }
-    static gboolean get(rcdFLog* p, guint i) { return sqlLoadFLogRecord(tmp(cbFLog{p, 0}), i, 0); }
+    static gboolean get(rcdAC* p, guint i) { return sqlLoadAircraftRecord(P(cbAC{p, 0}), i); }
+    static gboolean get(rcdPilot* p, guint i) { return sqlLoadPilotRecord(P(cbPilot{p, 0}), i); }
+    static gboolean get(rcdFLog* p, guint i) { return sqlLoadFLogRecord(P(cbFLog{p, 0}), i, 0); }
     static gboolean get(rcdMaint* p, guint i) { return sqlLoadMaintRecord(p, i); }
-    static gboolean get(rcdComp* p, guint i) { return sqlLoadCompCard(tmp(cbComp{p, 0, 0}), i, 0); }
-    static gboolean get(rcdRef* p, guint i) { return sqlLoadRefRecord(tmp(cbRef{p, 0}), i); }
-    static gboolean get(rcdTarget* p, guint i) {
-        return sqlLoadTargetRecord(tmp(cbTarget{p, 0}), i);
-    }
-    static gboolean get(rcdSNote* p, guint i) { return sqlLoadSNoteRecord(tmp(cbSNote{p, 0}), i); }
+    static gboolean get(rcdComp* p, guint i) { return sqlLoadCompCard(P(cbComp{p, 0, 0}), i, 0); }
+    static gboolean get(rcdRef* p, guint i) { return sqlLoadRefRecord(P(cbRef{p, 0}), i); }
+    static gboolean get(rcdTarget* p, guint i) { return sqlLoadTargetRecord(P(cbTarget{p, 0}), i); }
+    static gboolean get(rcdSNote* p, guint i) { return sqlLoadSNoteRecord(P(cbSNote{p, 0}), i); }
 };
 
 // A record loaded by ID into memory filled with nFill first.
@@ -41,53 +39,55 @@ template <class Rec> Rec loaded(guint iID, int nFill = 0) {
 }
 
 // Quotes, SQL and printf specials: stored exactly as typed.
-const char m_szText[] = "O'Neill \"hi\" 100% %s %Q %n '' ;--";
+const char m_szText[] = "'\"%s %Q %n 50%;--";
 
-template <class... Fields> void setTexts(const char* psz, Fields&... fields) {
-    (mscCopyText(fields, psz), ...);
+// The same text in every field; the update pass numbers them apart.
+template <class... Fields> void setTexts(const char* psz, guint n, Fields&... fields) {
+    int i = 0;
+    (mscCopyText(fields, (psz + (n ? std::to_string(i++) : "")).c_str()), ...);
 }
 
 // Every stored field gets a value of its own; n varies the numbers.
 void fill(rcdAC& r, const char* t, guint n) {
-    setTexts(t, r.szReg, r.szModel, r.szSerial, r.szBuilder, r.szOwner, r.szNotes);
-    r.tManu = 2240000000 + n, r.iHeliOpt = -1, r.iEngineOpt = 2, r.iMainDriveOpt = 3 + n;
+    setTexts(t, n, r.szReg, r.szModel, r.szSerial, r.szBuilder, r.szOwner, r.szNotes);
+    r.tManu = 2240000000 + n, r.iHeliOpt = -1, r.iEngineOpt = 2, r.iMainDriveOpt = 3 + 10 * n;
     r.iMainRotorOpt = 4, r.iMRSystemOpt = 5, r.iClutchOpt = 6, r.iTRSliderOpt = 7;
     r.iTailDriveOpt = 8, r.iTailRotorOpt = 2147483647, r.bLogSinceNew = TRUE, r.tLogStart = -1;
     r.nLogHours = 4294967295u - n;
 }
 void fill(rcdPilot& r, const char* t, guint n) {
-    setTexts(t, r.szLName, r.szFName, r.szSortKey, r.szNotes);
+    setTexts(t, n, r.szLName, r.szFName, r.szSortKey, r.szNotes);
     r.tLastMed = 1271635200, r.tNextMed = 2240000000, r.nMedIntv = 0x80000018u + n;
     r.bMedAuto = TRUE, r.tLastFR = -1, r.nFRIntv = 4294967295u, r.bFRMonthEnd = TRUE;
     r.bDelete = n, r.bMedMonthEnd = FALSE, r.tNextFR = 0, r.bFRAuto = FALSE;
 }
 void fill(rcdFLog& r, const char* t, guint n) {
-    setTexts(t, r.szFrom, r.szTo, r.szNotes, r.szPaxList);
+    setTexts(t, n, r.szFrom, r.szTo, r.szNotes, r.szPaxList);
     r.iCSID = 7, r.iPilotID = 8, r.iStudentID = 4294967295u, r.tFltBegin = 2240000000;
     r.tFltEnd = 2240003600, r.nElapsed = 10 + n, r.nType = 3, r.bDelete = n;
 }
 void fill(rcdMaint& r, const char* t, guint n) {
-    setTexts(t, r.szNotes);
+    setTexts(t, n, r.szNotes);
     r.iCompID = 42, r.iType = 3, r.bFlags = 0xA5, r.tComplete = 2240000000 - n;
     r.nCompHours = 1234, r.nCompAge = 4294967295u, r.nDeferHours = 50, r.nDeferDays = 30 + n;
 }
 void fill(rcdComp& r, const char* t, guint n) {
-    setTexts(t, r.szPartNmbr, r.szPartDesc, r.szPartRef, r.szDescNotes);
+    setTexts(t, n, r.szPartNmbr, r.szPartDesc, r.szPartRef, r.szDescNotes);
     r.iGroupID = 23, r.iGroupLevel = n, r.iSNote1ID = 1, r.iSNote2ID = 2, r.iSNote3ID = 3;
     r.nInspIntv = 0x80000064u, r.nRCOIntv = 4294967295u, r.iSortOrder = 9 + n, r.bOptHeli = 11;
     r.bOptEng = 12, r.bOptMainDrive = 13, r.bOptMainRotor = 14, r.bOptMRSystem = 15;
-    r.bOptClutch = 16, r.bOptTRSlider = 17, r.bOptTailDrive = 18, r.bOptTailRotor = 0xFFFFFFFFu;
+    r.bOptClutch = 16, r.bOptTRSlider = 17, r.bOptTailDrive = 18, r.bOptTailRotor = 0xFFFFFFFEu;
 }
 void fill(rcdRef& r, const char* t, guint n) {
-    setTexts(t, r.szDrawing);
+    setTexts(t, n, r.szDrawing);
     r.iCompID = 77, r.nRotate = 270 - 180 * n;
 }
 void fill(rcdTarget& r, const char*, guint n) {
     r.iRefID = 5, r.nX = 100, r.nY = 200, r.nWidth = 30, r.nHeight = 40, r.nLen = 55;
-    r.nAngle = 359, r.iShape = REF_TGT_ARROW - n, r.nWeight = 2, r.nColour = 5;
+    r.nAngle = 359, r.iShape = REF_TGT_ARROW - n, r.nWeight = 4, r.nColour = 5;
 }
 void fill(rcdSNote& r, const char* t, guint n) {
-    setTexts(t, r.szLabel, r.szText);
+    setTexts(t, n, r.szLabel, r.szText);
     r.bDelete = n;
 }
 
@@ -115,8 +115,7 @@ class SqlRecords : public testing::Test {
             fill(r, pszText, n);
             r.bDirty = TRUE;
             ASSERT_TRUE(update(&r)) << sqlLastError();
-            EXPECT_NE(iID, SQL_NEW_ID);
-            EXPECT_TRUE(n == 0 || iID == iOldID);
+            EXPECT_TRUE(iID != SQL_NEW_ID && (n == 0 || iID == iOldID)) << iID;
             EXPECT_EQ(rows(bCCD, pszTable), nBefore + 1) << "one row, inserted once";
             EXPECT_EQ(r.bDirty, !bClearsDirty);
             r.bDirty = FALSE;
@@ -128,10 +127,6 @@ class SqlRecords : public testing::Test {
     avt::TempDirs m_dirs;
 };
 
-gboolean updateMaint(rcdMaint* p) {
-    return sqlUpdateMaintRecord(p, 6);
-}
-
 TEST_F(SqlRecords, EveryRecordTypeRoundTripsWithAwkwardTexts) {
     std::string strLong; // longer than every field: cut on a character boundary
     while (strLong.size() < 6000)
@@ -142,7 +137,8 @@ TEST_F(SqlRecords, EveryRecordTypeRoundTripsWithAwkwardTexts) {
         roundTrip<rcdAC>(t, sqlUpdateAircraftRecord, false, "Aircraft", false);
         roundTrip<rcdPilot>(t, sqlUpdatePilotRecord, false, "Pilot", true);
         roundTrip<rcdFLog>(t, sqlUpdateFLogRecord, false, "Flight", false);
-        roundTrip<rcdMaint>(t, updateMaint, false, "Maintenance", false);
+        roundTrip<rcdMaint>(
+            t, [](rcdMaint* p) { return sqlUpdateMaintRecord(p, 6); }, false, "Maintenance", false);
         roundTrip<rcdComp>(t, sqlUpdateCompCard, true, "Component", false);
         roundTrip<rcdRef>(t, sqlUpdateRefRecord, true, "Reference", true);
         roundTrip<rcdTarget>(t, sqlUpdateTargetRecord, true, "Target", true);
@@ -150,38 +146,31 @@ TEST_F(SqlRecords, EveryRecordTypeRoundTripsWithAwkwardTexts) {
     }
     // Other programs and the shipped catalogue read the columns by name:
     // each field in its own column, text exactly as typed, a level-one group
-    // in bit 31. (The first text's rows, updated once.)
+    // in bit 31. (The first text's rows, updated once; declared column order.)
     const std::pair<bool, const char*> cases[] = {
-        {false, "tManu, iOptHeli, iOptEngine, iOptMRDrive, iOptMRotor, iOptMRSystem, iOptClutch, "
-                "iOptTRSlider, iOptTRDrive, iOptTR, bLogSinceNew, tLogStart, nLogHours, strNotes "
-                "FROM Aircraft|2240000001 -1 2 4 4 5 6 7 8 2147483647 1 -1 4294967294 @"},
-        {false, "tLastMed, tNextMed, nMedInterval, bMedAuto, bMedMonthEnd, tLastFR, tNextFR, "
-                "nFRInterval, bFRAuto, bFRMonthEnd, bDelete, strLName FROM Pilot|1271635200 "
-                "2240000000 2147483673 1 0 -1 0 4294967295 0 1 1 @"},
-        {false, "iCSID, iPilotID, iStudentID, tFltBegin, tFltEnd, nElapsed, nFltType, bDelete, "
-                "strPaxList FROM Flight|7 8 4294967295 2240000000 2240003600 11 3 1 @"},
+        {false, "SELECT * FROM Aircraft|1 NULL NULL @0 @1 @2 @3 @4 2240000001 -1 2 6 13 4 5 7 8 "
+                "2147483647 1 -1 4294967294 NULL NULL @5 0"},
         {false,
-         "iCompID, iACID, iType, bFlags, tCompleted, nCompHours, nCompAge, nDeferHours, "
-         "nDeferDays, bDelete FROM Maintenance|42 6 3 165 2239999999 1234 4294967295 50 31 0"},
-        {true, "iGroupID, nInspect, nRCO, iSNote1ID, iSNote2ID, iSNote3ID, iSortOrder, bOptHeli, "
-               "bOptEngine, bOptMainDrive, bOptMainRotor, bOptMRSystem, bOptClutch, bOptTRSlider, "
-               "bOptTailDrive, bOptTailRotor, bDelete, strPartRef FROM Component|2147483671 "
-               "2147483748 4294967295 1 2 3 10 11 12 13 14 15 16 17 18 4294967295 0 @"},
-        {true, "iCompID, nRotate, bDelete FROM Reference|77 90 0"},
-        {true, "iRefID, nX, nY, nWidth, nHeight, nLen, nAngle, iShape, nWeight, nColour, bDelete "
-               "FROM Target|5 100 200 30 40 55 359 2 2 5 0"},
-        {true, "bDelete, strText FROM ServiceNote|1 @"},
+         "SELECT * FROM Pilot|1 NULL NULL @0 @1 @2 1271635200 2240000000 2147483673 1 0 -1 0 "
+         "4294967295 0 1 @3 1"},
+        {false, "SELECT * FROM Flight|1 7 8 4294967295 2240000000 2240003600 NULL NULL 11 3 NULL "
+                "NULL NULL NULL NULL @0 @1 @3 @2 1"},
+        {false, "SELECT * FROM Maintenance|1 42 6 3 2239999999 165 1234 4294967295 50 31 @0 0"},
+        {true, "SELECT * FROM Component|1 2147483671 @0 @1 @3 @2 2147483748 4294967295 1 2 3 0 10 "
+               "11 12 13 14 15 16 17 18 4294967294"},
+        {true, "SELECT * FROM Reference|1 77 @0 90 NULL NULL NULL NULL NULL NULL 0"},
+        {true, "SELECT * FROM Target|1 5 100 200 30 40 55 359 2 4 5 0"},
+        {true, "SELECT * FROM ServiceNote|1 @0 @1 1"},
     };
     for (const auto& [bCCD, pszCase] : cases) {
         const std::string strCase = pszCase, strSelect = strCase.substr(0, strCase.find('|'));
-        std::string strGot;
-        const auto rows = query(db(bCCD), "SELECT " + strSelect + " LIMIT 1");
+        std::string strGot, strWant = strCase.substr(strSelect.size() + 1);
+        for (std::size_t i; (i = strWant.find('@')) != std::string::npos;)
+            strWant.replace(i, 1, m_szText);
+        const auto rows = query(db(bCCD), strSelect + " WHERE rowid = 1");
         for (const auto& value : rows.at(0))
             strGot += (strGot.empty() ? "" : " ") + value.value_or("NULL");
-        std::string strWant = strCase.substr(strSelect.size() + 1); // "@": the typed text
-        if (std::size_t i = strWant.find('@'); i != std::string::npos)
-            strWant.replace(i, 1, m_szText);
-        EXPECT_EQ(strGot, strWant) << strSelect;
+        EXPECT_EQ(strGot, strWant);
     }
 }
 
@@ -224,7 +213,6 @@ TEST_F(SqlRecords, LoadAllSkipsDeletedRowsAndKeepsTheStatedOrder) {
         {[] { return sqlLoadAircraftRecord(rec<cbAC, rcdAC>(), SQL_NEW_ID); }, {4, 2, 1}},
         {[] { return sqlLoadPilotRecord(rec<cbPilot, rcdPilot>(), SQL_NEW_ID); }, {2, 4, 1}},
         {[] { return sqlLoadFLogRecord(rec<cbFLog, rcdFLog>(), SQL_NEW_ID, 7); }, {2, 1, 5}},
-        {[] { return sqlLoadFLogRecord(rec<cbFLog, rcdFLog>(), G_MAXULONG, 7); }, {2, 1, 5}},
         {[] { return sqlLoadMaintRecords(rec<cbMaint, rcdMaint>(), 5, 7); }, {2, 1}},
         {[] { return sqlLoadCompCard(rec<cbComp, rcdComp>(), SQL_NEW_ID, 4); }, {2, 5, 1}},
         {[] { return sqlLoadCompCard(rec<cbComp, rcdComp>(), SQL_NEW_ID, 0x80000004u); }, {6}},
@@ -235,8 +223,7 @@ TEST_F(SqlRecords, LoadAllSkipsDeletedRowsAndKeepsTheStatedOrder) {
         {[] { return sqlLoadAircraftRecord(rec<cbAC, rcdAC>(), 3); }, {3}},
         {[] { return sqlLoadFLogRecord(rec<cbFLog, rcdFLog>(), 3, 99); }, {3}},
         {[] { return sqlLoadCompCard(rec<cbComp, rcdComp>(), 3, 0); }, {3}},
-        {[] { return sqlLoadTargetRecord(rec<cbTarget, rcdTarget>(), 1); }, {1}},
-        {[] { return seen(tmp(loaded<rcdMaint>(3))) == 0; }, {3}},
+        {[] { return seen(P(loaded<rcdMaint>(3))) == 0; }, {3}},
         {[] { return sqlLoadPilotRecord(rec<cbPilot, rcdPilot>(), 1000); }, {}},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
@@ -252,62 +239,54 @@ template <class T> std::string str(T v) {
 
 // Values written by other programs or older builds, and NULL columns.
 TEST_F(SqlRecords, StoredValuesReadAsTheUserExpects) {
-    std::string strLong;
-    for (int i = 0; i < 3000; ++i)
-        strLong += "é";
     exec(db(false), "INSERT INTO Flight (iFltID, tFltBegin) VALUES (1, 4294967295), "
-                    "(2, 18446744073709551615), (3, '1271635200'), (4, 4102444800);"
+                    "(2, 18446744073709551615), (3, '1271635200');"
                     "INSERT INTO Flight (iFltID, iCSID) VALUES (5, 3);"
                     "INSERT INTO Maintenance (iMaintID, bFlags, nCompHours) VALUES (1, 511, 'abc');"
                     "INSERT INTO Aircraft (iAircraftID, strReg) VALUES (1, 'G-ABCD');"
                     "INSERT INTO Pilot (iPilotID, strLName, strSortKey) VALUES "
-                    "(1, CAST(X'E974E9' AS TEXT), '" +
-                        strLong + "')");
+                    "(1, CAST(X'E974E9' AS TEXT), replace(hex(zeroblob(3000)), '00', 'é'))");
     exec(db(true), "INSERT INTO Component (iCompID, iGroupID) VALUES (1, 2147483671);"
                    "INSERT INTO Reference (iRefID, iCompID) VALUES (1, 12.7)");
     const std::vector<std::pair<std::function<std::string()>, std::string>> cases = {
         {[] { return str(loaded<rcdFLog>(1).tFltBegin); }, "-1"}, // no date of a 32-bit build
         {[] { return str(loaded<rcdFLog>(2).tFltBegin); }, "-1"}, // the same written unsigned
         {[] { return str(loaded<rcdFLog>(3).tFltBegin); }, "1271635200"},
-        {[] { return str(loaded<rcdFLog>(4).tFltBegin); }, "4102444800"},
         {[] { return str(loaded<rcdComp>(1).iGroupID) + str(loaded<rcdComp>(1).iGroupLevel); },
          "231"},
         {[] { return str(loaded<rcdRef>(1).iCompID); }, "12"},   // the fraction dropped
         {[] { return str(loaded<rcdMaint>(1).bFlags); }, "255"}, // low 8 bits
         {[] { return str(loaded<rcdMaint>(1).nCompHours); }, "0"},
         {[] { return std::string(loaded<rcdPilot>(1).szLName); }, "\uFFFDt\uFFFD"},
-        {[] { return std::string(loaded<rcdPilot>(1).szSortKey); }, strLong.substr(0, 48)},
+        {[] { return std::string(loaded<rcdPilot>(1).szSortKey); }, std::string(24, '.')}, // é
         // Aircraft, pilot and maintenance loads keep what a NULL column finds;
         // flight and catalogue loads start every row from zeros.
         {[] { return str(loaded<rcdAC>(1, 0x5A).nLogHours); }, "1515870810"},
-        {[] { return str(loaded<rcdPilot>(1, 0x5A).szNotes[0]); }, "90"},
         {[] { return std::string(loaded<rcdFLog>(5, 0x5A).szFrom); }, ""},
         {[] { return str(loaded<rcdRef>(1, 0x5A).nRotate); }, "0"},
     };
-    for (std::size_t i = 0; i < cases.size(); ++i)
-        EXPECT_EQ(cases[i].first(), cases[i].second) << "case " << i;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        std::string strGot = cases[i].first();
+        for (std::size_t n; (n = strGot.find("é")) != std::string::npos;)
+            strGot.replace(n, 2, "."); // whole letters, as many as fit
+        EXPECT_EQ(strGot, cases[i].second) << "case " << i;
+    }
 }
-
-int m_nCalls = 0;
 
 TEST_F(SqlRecords, ACallbackThatReturnsNonZeroStopsTheLoad) {
     exec(db(false), "INSERT INTO Pilot (iPilotID, strSortKey) VALUES (1,'a'),(2,'b'),(3,'c')");
     rcdPilot pilot{};
     // A load started from a load's own function works.
     cbPilot cb{&pilot, [](rcdPilot*) {
-                   rcdPilot inner{};
-                   cbPilot cbInner{&inner, [](rcdPilot*) { return ++m_nCalls, 0; }};
-                   return sqlLoadPilotRecord(&cbInner, SQL_NEW_ID) ? 0 : 1;
+                   return sqlLoadPilotRecord(rec<cbPilot, rcdPilot>(), SQL_NEW_ID) ? 0 : 1;
                }};
-    m_nCalls = 0;
+    m_lstSeen.clear();
     EXPECT_TRUE(sqlLoadPilotRecord(&cb, SQL_NEW_ID)) << sqlLastError();
-    EXPECT_EQ(m_nCalls, 9);
+    EXPECT_EQ(m_lstSeen, (std::vector<guint>{1, 2, 3, 1, 2, 3, 1, 2, 3}));
 
-    cb.pfuncPilotCB = [](rcdPilot*) { return ++m_nCalls, 1; };
-    m_nCalls = 0;
+    cb.pfuncPilotCB = [](rcdPilot*) { return 1; };
     EXPECT_FALSE(sqlLoadPilotRecord(&cb, SQL_NEW_ID));
-    EXPECT_EQ(m_nCalls, 1);
-    EXPECT_EQ(pilot.iPilotID, 1u);
+    EXPECT_EQ(pilot.iPilotID, 1u) << "no row after the first";
     EXPECT_STREQ(sqlLastError(),
                  "sqlLoadPilotRecord():sqlite3_exec(SELECT iPilotID, strLName, strFName, "
                  "strSortKey, tLastMed, tNextMed, nMedInterval, bMedAuto, bMedMonthEnd, tLastFR, "
@@ -328,27 +307,18 @@ TEST_F(SqlRecords, AFailingStatementLeavesTheRecordAndReportsTwoLines) {
                  "iTargetID = 7 )\nno such table: Target");
 
     // Catalogue records: the skeleton row, then the update that fails here;
-    // the record keeps its new ID and stays dirty, and the retry updates it.
+    // the record keeps its new ID and stays dirty.
     exec(db(true),
-         "CREATE TRIGGER t BEFORE UPDATE ON ServiceNote BEGIN SELECT RAISE(ABORT, 'refused'); END");
-    rcdSNote note{};
-    note.iSNoteID = SQL_NEW_ID;
-    note.bDirty = TRUE;
-    fill(note, "Bolts", 0);
+         "CREATE TRIGGER t BEFORE UPDATE ON ServiceNote BEGIN SELECT RAISE(ABORT, 'no'); END");
+    rcdSNote note{SQL_NEW_ID, "Bolts", "", TRUE, TRUE};
     EXPECT_FALSE(sqlUpdateSNoteRecord(&note));
     const std::string strID = std::to_string(note.iSNoteID);
     EXPECT_EQ(sqlLastError(),
               "sqlUpdateSNoteRecord():sqlite3_exec(UPDATE ServiceNote SET iSNoteID=" + strID +
-                  ", strLabel='Bolts', strText='Bolts', bDelete=0 WHERE iSNoteID=" + strID +
-                  ")\nrefused");
+                  ", strLabel='Bolts', strText='', bDelete=1 WHERE iSNoteID=" + strID + ")\nno");
     EXPECT_TRUE(note.bDirty);
-    const auto strRows = [&] {
-        return query(db(true), "SELECT iSNoteID, strLabel, bDelete FROM ServiceNote");
-    };
-    EXPECT_EQ(strRows(), (std::vector<avt::Row>{{strID, std::nullopt, "0"}}));
-    exec(db(true), "DROP TRIGGER t");
-    ASSERT_TRUE(sqlUpdateSNoteRecord(&note)) << sqlLastError();
-    EXPECT_EQ(strRows(), (std::vector<avt::Row>{{strID, "Bolts", "0"}}));
+    EXPECT_EQ(query(db(true), "SELECT iSNoteID, strLabel, bDelete FROM ServiceNote"),
+              (std::vector<avt::Row>{{strID, std::nullopt, "1"}}));
 }
 
 } // namespace
