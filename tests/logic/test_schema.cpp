@@ -58,14 +58,13 @@ int schemaVersion(const fs::path& db) {
 class Schema : public testing::Test {
   protected:
     fs::path logDb() const { return m_dirs.etcFile("avLedger.db"); }
-    fs::path ccdDb() const { return m_dirs.etcFile("avCCD.db"); }
     avt::TempDirs m_dirs;
 };
 
 TEST_F(Schema, AFreshStartCreatesTheDeclaredSchemaAndASecondStartChangesNothing) {
     ASSERT_TRUE(sqlInitialize()) << sqlLastError();
     for (const auto& [db, lstSchema] :
-         {std::pair{logDb(), m_lstLogSchema}, {ccdDb(), m_lstCCDSchema}}) {
+         {std::pair{logDb(), m_lstLogSchema}, {m_dirs.etcFile("avCCD.db"), m_lstCCDSchema}}) {
         std::vector<avt::Row> expected;
         for (const auto& [pszTable, strCols] : lstSchema)
             expected.push_back(
@@ -78,10 +77,10 @@ TEST_F(Schema, AFreshStartCreatesTheDeclaredSchemaAndASecondStartChangesNothing)
                                                            "Maintenance (iCompID, iACID)"}}));
 
     exec(logDb(), "INSERT INTO Pilot (strLName) VALUES ('Keep')");
-    const int nLog = schemaVersion(logDb()), nCCD = schemaVersion(ccdDb());
+    const int nLog = schemaVersion(logDb()), nCCD = schemaVersion(m_dirs.etcFile("avCCD.db"));
     ASSERT_TRUE(sqlInitialize()) << sqlLastError();
     EXPECT_EQ(schemaVersion(logDb()), nLog) << "no schema statement on a second start";
-    EXPECT_EQ(schemaVersion(ccdDb()), nCCD);
+    EXPECT_EQ(schemaVersion(m_dirs.etcFile("avCCD.db")), nCCD);
     EXPECT_EQ(query(logDb(), "SELECT strLName FROM Pilot"), (std::vector<avt::Row>{{"Keep"}}));
 }
 
@@ -155,9 +154,8 @@ TEST_F(Schema, AnUnusableDataDirectoryIsReportedAndLeftAlone) {
     EXPECT_EQ(sqlLastError(), strNoOpen) << "missing";
     EXPECT_FALSE(fs::exists(m_dirs.etc()));
 
-    rcdPilot pilot{};
-    cbPilot cb{&pilot, nullptr};
-    EXPECT_FALSE(sqlLoadPilotRecord(&cb, 1)) << "no database open: another error text";
+    rcdMaint maint{};
+    EXPECT_FALSE(sqlLoadMaintRecord(&maint, 1)) << "no database open: another error text";
     avt::writeFile(m_dirs.etc(), "not a directory");
     EXPECT_FALSE(sqlInitialize());
     EXPECT_EQ(sqlLastError(), strNoOpen) << "a plain file";

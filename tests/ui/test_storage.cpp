@@ -5,9 +5,7 @@
 namespace {
 
 TEST(StorageStart, UnusableDatabaseShowsTheErrorAndEndsWithMinusOne) {
-    std::string strJunk(4096, '\0'); // certainly not a SQLite file
-    for (std::size_t i = 0; i < strJunk.size(); ++i)
-        strJunk[i] = static_cast<char>(i * 7919 % 251);
+    const std::string strJunk(4096, '\x9c'); // certainly not a SQLite file
     const std::string strNotDb = "sqlInitialize():sqlite3_exec(\"tables\")\nfile is not a database";
     const std::tuple<const char*, const char*, std::string> cases[] = {
         {"avLedger.db", nullptr, strNotDb},
