@@ -53,15 +53,39 @@ inline std::string text(GtkTreeIter* piter, int nCol, GtkTreeModel* pModel = cmo
     return str;
 }
 
+// Rows below a parent as "Name[children]" joined by ",": cards as "*Name",
+// "{DRAWING}" when they have one, "/i" in italics, "(colour weight)" unless
+// black 400; groups end a line.
+inline std::string outline(GtkTreeIter* piterParent = nullptr) {
+    std::string str;
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_iter_children(cmodGetModel(), &iter, piterParent); b;
+         b = gtk_tree_model_iter_next(cmodGetModel(), &iter)) {
+        if (!str.empty() && piterParent)
+            str += ",";
+        bool bCard = col<guint>(&iter, CCD_TYPE_COL) == TYPE_COMP;
+        std::string strDrawing = bCard ? text(&iter, CCD_DRAWING_COL) : "";
+        std::string strLook =
+            text(&iter, CCD_COLOUR_COL) + " " + std::to_string(col<guint>(&iter, CCD_WEIGHT_COL));
+        str += (bCard ? "*" : "") + text(&iter, CCD_COMP_COL);
+        str += strDrawing.empty() ? "" : "{" + strDrawing + "}";
+        str += col<guint>(&iter, CCD_STYLE_COL) == 2 ? "/i" : "";
+        str += strLook == "black 400" ? "" : "(" + strLook + ")";
+        std::string strBelow = outline(&iter);
+        str += strBelow.empty() ? "" : "[" + strBelow + "]";
+        str += piterParent ? "" : "\n";
+    }
+    return str;
+}
+
 // A summary as one line, so that two summaries compare with a readable diff.
 inline std::string summaryText(const mntState& s) {
-    std::string str;
-    for (gint64 n :
-         {gint64(s.tInspLast), gint64(s.tRCOLast), gint64(s.nRCOHours), gint64(s.nRCOAge),
-          gint64(s.tDeferRCOLast), gint64(s.nDeferRCOHours), gint64(s.nDeferRCODays),
-          gint64(s.tDeferInspLast), gint64(s.nDeferInspHours), gint64(s.nDeferInspDays)})
-        str += std::to_string(n) + " ";
-    return str;
+    char sz[200];
+    snprintf(sz, sizeof sz, "insp %lld rco %lld %u/%x deferRCO %lld %u/%u deferInsp %lld %u/%u",
+             (long long)s.tInspLast, (long long)s.tRCOLast, s.nRCOHours, s.nRCOAge,
+             (long long)s.tDeferRCOLast, s.nDeferRCOHours, s.nDeferRCODays,
+             (long long)s.tDeferInspLast, s.nDeferInspHours, s.nDeferInspDays);
+    return sz;
 }
 
 class CompTest : public testing::Test {

@@ -33,7 +33,7 @@ guint selectedID() {
 
 using MaintList = CompTest;
 
-TEST_F(MaintList, KindTextsAndComponentHours) {
+TEST_F(MaintList, RowsSelectionAndAnEdit) {
     guint iACID = addAircraft(utc(2020, 1, 1));
     addFlights(iACID, {{utc(2020, 2, 1), 1000},
                        {utc(2020, 3, 1), 504},
@@ -41,16 +41,15 @@ TEST_F(MaintList, KindTextsAndComponentHours) {
                        {utc(2020, 5, 1), 100},
                        {utc(2020, 7, 1), 30}});
     guint iCard = addCard({.iGroupID = 1, .nInspIntv = 50});
-    guint iOther = addCard({.iGroupID = 1, .pszDesc = "Other"});
+    guint iEmpty = addCard({.iGroupID = 1, .pszDesc = "Other"});
     // Written out of date order: the list is by completion date.
+    guint iLast = addRecord(iACID, iCard, {MNT_KIND_DEFER_RCO, utc(2020, 7, 15), 0, 0, 10, 0});
     addRecord(iACID, iCard, {MNT_KIND_INSPECTED, utc(2020, 5, 15)});
     addRecord(iACID, iCard, {MNT_KIND_REPLACE_NEW, utc(2020, 2, 15)});
-    addRecord(iACID, iCard, {MNT_KIND_INSPECTED, utc(2020, 3, 15, 14, 30)});
+    guint iInsp = addRecord(iACID, iCard, {MNT_KIND_INSPECTED, utc(2020, 3, 15, 14, 30)});
     addRecord(iACID, iCard, {MNT_KIND_DEFER_INSP, utc(2020, 4, 15), 0, 0, 20, 3});
     addRecord(iACID, iCard, {MNT_KIND_REPLACE_USED, utc(2020, 6, 15), 250, 0x03000001});
-    addRecord(iACID, iCard, {MNT_KIND_DEFER_RCO, utc(2020, 7, 15), 0, 0, 10, 0});
-    // Not this list: another card, another aircraft, a deleted record.
-    addRecord(iACID, iOther, {MNT_KIND_INSPECTED, utc(2020, 6, 1)});
+    // Not this list: another aircraft, a deleted record.
     addRecord(addAircraft(utc(2020, 1, 1)), iCard, {MNT_KIND_INSPECTED, utc(2020, 6, 2)});
     guint iGone = addRecord(iACID, iCard, {MNT_KIND_INSPECTED, utc(2020, 6, 3)});
     avt::exec(logDb(), "UPDATE Maintenance SET bDelete=1 WHERE iMaintID=" + std::to_string(iGone));
@@ -69,17 +68,19 @@ TEST_F(MaintList, KindTextsAndComponentHours) {
     GtkTreeIter iterNew;
     ASSERT_TRUE(gtk_tree_model_iter_nth_child(mmodGetModel(), &iterNew, nullptr, 6));
     EXPECT_EQ(guint(col<gulong>(&iterNew, MNT_ID_COL, mmodGetModel())), ALL);
-}
 
-TEST_F(MaintList, UpdateRowThenRecomputeShowsTheEdit) {
-    guint iACID = addAircraft(utc(2020, 1, 1));
-    addFlights(iACID, {{utc(2020, 2, 1), 1000}, {utc(2020, 3, 1), 504}});
-    guint iCard = addCard({.iGroupID = 1});
-    addRecord(iACID, iCard, {MNT_KIND_REPLACE_NEW, utc(2020, 2, 15)});
-    guint iInsp = addRecord(iACID, iCard, {MNT_KIND_INSPECTED, utc(2020, 3, 15)});
-    activate(iACID);
-    mmodLoadModel(iCard, iInsp);
-    ASSERT_EQ(selectedID(), iInsp);
+    // The remembered selection: component, record asked for, record
+    // selected (0: none), rows.
+    const std::tuple<guint, guint, guint, size_t> cases[] = {{iCard, ALL, iLast, 7},
+                                                             {iCard, 999999, 0, 7},
+                                                             {iEmpty, ALL, 0, 1},
+                                                             {iCard, iInsp, iInsp, 7}};
+    for (auto [iComp, iMaint, iExpect, nRows] : cases) {
+        mmodLoadModel(iComp, iMaint);
+        EXPECT_EQ(listRows().size(), nRows);
+        EXPECT_EQ(selectedID(), iExpect) << iMaint;
+    }
+
     // The user turns the inspection into a used replacement with 12.0 hours.
     rcdMaint rcd{};
     ASSERT_TRUE(sqlLoadMaintRecord(&rcd, iInsp));
@@ -87,28 +88,9 @@ TEST_F(MaintList, UpdateRowThenRecomputeShowsTheEdit) {
     rcd.nCompHours = 120;
     mmodUpdateRow(mmodGetSel(), &rcd);
     const mntState* pS = mmodCalcCompTimes();
-    EXPECT_EQ(listRows()[1], "15-Mar-2020|12|150|Replace Used|0|0");
-    EXPECT_EQ(pS->tRCOLast, utc(2020, 3, 15));
-    EXPECT_EQ(pS->nRCOHours, 120u);
-}
-
-TEST_F(MaintList, RememberedSelection) {
-    guint iACID = addAircraft(utc(2020, 1, 1));
-    guint iCard = addCard({.iGroupID = 1});
-    guint iEmpty = addCard({.iGroupID = 1, .pszDesc = "Empty"});
-    guint iFirst = addRecord(iACID, iCard, {MNT_KIND_INSPECTED, utc(2020, 2, 1)});
-    guint iLast = addRecord(iACID, iCard, {MNT_KIND_INSPECTED, utc(2020, 3, 1)});
-    activate(iACID);
-    // component, record asked for, record selected (0: none), rows
-    const std::tuple<guint, guint, guint, size_t> cases[] = {{iCard, ALL, iLast, 3},
-                                                             {iCard, iFirst, iFirst, 3},
-                                                             {iCard, 999999, 0, 3},
-                                                             {iEmpty, ALL, 0, 1}};
-    for (auto [iComp, iMaint, iExpect, nRows] : cases) {
-        mmodLoadModel(iComp, iMaint);
-        EXPECT_EQ(listRows().size(), nRows);
-        EXPECT_EQ(selectedID(), iExpect) << iMaint;
-    }
+    EXPECT_EQ(listRows()[1], "15-Mar-2020 14:30|12|150|Replace Used|0|0");
+    EXPECT_EQ(listRows()[3], "15-May-2020|31|170||0|0");
+    EXPECT_EQ(pS->nRCOHours, 250u);
     mmodClearModel();
     EXPECT_TRUE(listRows().empty());
     EXPECT_EQ(mmodGetSel(), nullptr);

@@ -3,6 +3,7 @@
 // after Cancel, as the user chose. Needs an X server for the dialogs.
 #include "../logic/test_comp_fixture.h"
 
+#include <algorithm>
 #include <deque>
 
 namespace {
@@ -65,11 +66,7 @@ TEST_F(CompLoadFailure, CardLoadStopsOnCancelAndGoesOnAfterOk) {
         EXPECT_EQ(answers.count("modComp::cmodLoadModel()"), 1u);
         EXPECT_EQ(answers.count("sqlLoadCompCard"), 1u);
     }
-    // Only the first group row was built, and nothing was marked.
-    EXPECT_EQ(gtk_tree_model_iter_n_children(cmodGetModel(), nullptr), 1);
-    GtkTreeIter iter;
-    ASSERT_TRUE(gtk_tree_model_get_iter_first(cmodGetModel(), &iter));
-    EXPECT_EQ(text(&iter, CCD_COLOUR_COL), "<null>");
+    EXPECT_EQ(outline(), "Fuselage(<null> 0)\n") << "only the first row, nothing marked";
     std::string strLog = avt::readFile(m_dirs->etcFile("avLedger.log"));
     EXPECT_NE(strLog.find("Function: cmodLoadModel()"), std::string::npos);
     EXPECT_NE(strLog.find("GTK_RESPONSE_CANCEL"), std::string::npos);
@@ -78,27 +75,21 @@ TEST_F(CompLoadFailure, CardLoadStopsOnCancelAndGoesOnAfterOk) {
     DialogAnswerer answers;
     EXPECT_TRUE(cmodLoadModel(ALL));
     EXPECT_EQ(answers.count("cmodLoadModel()"), 37u);
-    EXPECT_EQ(gtk_tree_model_iter_n_children(cmodGetModel(), nullptr), 8);
-    ASSERT_TRUE(gtk_tree_model_get_iter_first(cmodGetModel(), &iter));
-    EXPECT_EQ(gtk_tree_model_iter_n_children(cmodGetModel(), &iter), 7);
-    EXPECT_EQ(text(&iter, CCD_COLOUR_COL), "black");
+    std::string strTree = outline();
+    EXPECT_EQ(std::count(strTree.begin(), strTree.end(), '\n'), 8);
+    EXPECT_EQ(strTree.rfind("Fuselage[Airframe,Landing Gear,", 0), 0u) << strTree;
+    EXPECT_EQ(strTree.find('('), std::string::npos) << "every row marked black";
 }
 
 TEST_F(CompLoadFailure, ReferenceLoadCancelLeavesTheCardOut) {
     activate(addAircraft(utc(2020, 1, 1)));
-    addCard({.iGroupID = 1, .pszDesc = "First", .nSort = 1});
-    addCard({.iGroupID = 1, .pszDesc = "Second", .nSort = 2});
+    addCard({.iGroupID = 1, .pszDesc = "First", .nSort = 1}, {"first.png"});
+    addCard({.iGroupID = 1, .pszDesc = "Second", .nSort = 2}, {"second.png"});
     avt::exec(catDb(), "ALTER TABLE Reference RENAME TO ReferenceGone");
     DialogAnswerer answers({GTK_RESPONSE_CANCEL, GTK_RESPONSE_OK});
     EXPECT_TRUE(cmodLoadModel(ALL));
     EXPECT_EQ(answers.count("modComp::cmodLoadCompCallback()"), 2u);
-    GtkTreeIter iterSub;
-    ASSERT_TRUE(gtk_tree_model_get_iter_from_string(cmodGetModel(), &iterSub, "0:0"));
-    ASSERT_EQ(gtk_tree_model_iter_n_children(cmodGetModel(), &iterSub), 1);
-    GtkTreeIter iterCard;
-    ASSERT_TRUE(gtk_tree_model_iter_children(cmodGetModel(), &iterCard, &iterSub));
-    EXPECT_EQ(text(&iterCard, CCD_COMP_COL), "Second");
-    EXPECT_EQ(text(&iterCard, CCD_DRAWING_COL), "");
+    EXPECT_EQ(outline().rfind("Fuselage[Airframe[*Second],Landing Gear,", 0), 0u) << outline();
 }
 
 TEST_F(CompLoadFailure, MaintenanceLoadFailureIsReportedAndTheCardStillJudged) {
