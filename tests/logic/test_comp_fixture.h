@@ -21,10 +21,7 @@ namespace avct {
 using avt::utc;
 constexpr guint ALL = 0xFFFFFFFFu;
 
-struct Flight {
-    time_t tBegin;
-    guint nTenths;
-};
+using Flight = std::pair<time_t, guint>; // start, tenths of an hour
 
 struct Rec {
     guint bFlags;
@@ -63,12 +60,12 @@ inline std::string outline(GtkTreeIter* piterParent = nullptr) {
          b = gtk_tree_model_iter_next(cmodGetModel(), &iter)) {
         if (!str.empty() && piterParent)
             str += ",";
-        bool bCard = col<guint>(&iter, CCD_TYPE_COL) == TYPE_COMP;
-        std::string strDrawing = bCard ? text(&iter, CCD_DRAWING_COL) : "";
-        std::string strLook =
-            text(&iter, CCD_COLOUR_COL) + " " + std::to_string(col<guint>(&iter, CCD_WEIGHT_COL));
-        str += (bCard ? "*" : "") + text(&iter, CCD_COMP_COL);
-        str += strDrawing.empty() ? "" : "{" + strDrawing + "}";
+        std::string strDrawing = text(&iter, CCD_DRAWING_COL),
+                    strLook = text(&iter, CCD_COLOUR_COL);
+        strLook += " " + std::to_string(col<guint>(&iter, CCD_WEIGHT_COL));
+        str +=
+            (col<guint>(&iter, CCD_TYPE_COL) == TYPE_COMP ? "*" : "") + text(&iter, CCD_COMP_COL);
+        str += strDrawing == "" || strDrawing == "<null>" ? "" : "{" + strDrawing + "}";
         str += col<guint>(&iter, CCD_STYLE_COL) == 2 ? "/i" : "";
         str += strLook == "black 400" ? "" : "(" + strLook + ")";
         std::string strBelow = outline(&iter);
@@ -130,9 +127,9 @@ class CompTest : public testing::Test {
             rcdFLog rcd{};
             rcd.iFLogID = ALL;
             rcd.iCSID = iACID;
-            rcd.tFltBegin = f.tBegin;
-            rcd.tFltEnd = f.tBegin + 360 * f.nTenths;
-            rcd.nElapsed = f.nTenths;
+            rcd.tFltBegin = f.first;
+            rcd.tFltEnd = f.first + 360 * f.second;
+            rcd.nElapsed = f.second;
             EXPECT_TRUE(sqlUpdateFLogRecord(&rcd)) << sqlLastError();
         }
     }

@@ -21,12 +21,8 @@ constexpr dueStat_t NONE = CCD_DUESTAT_NONE, IDEF = CCD_DUESTAT_INSPDEFER,
 const std::pair<const char*, guint> kLook[] = {
     {"black", 400}, {"blue", 400}, {"blue", 700}, {"red", 400}, {"red", 700}};
 
-constexpr guint years(guint n) {
-    return n << 16;
-}
-constexpr guint span(guint nUnit, guint nCount) {
-    return nUnit << 24 | nCount;
-}
+constexpr auto years = [](guint n) { return n << 16; };
+constexpr auto span = [](guint nUnit, guint nCount) { return nUnit << 24 | nCount; };
 
 const time_t tFeb = utc(2020, 2, 1), tMar = utc(2020, 3, 1), t2021 = utc(2021, 1, 1);
 const time_t tRepl = utc(2020, 5, 15, 10, 0, 0), tLimit = utc(2023, 5, 15, 10, 0, 0);
