@@ -139,7 +139,6 @@ class CompTest : public testing::Test {
         rcd.iGroupID = s.iGroupID;
         rcd.iGroupLevel = s.bLevel ? 1 : 0;
         g_strlcpy(rcd.szPartDesc, s.pszDesc, sizeof rcd.szPartDesc);
-        g_strlcpy(rcd.szPartNmbr, "PN-1", sizeof rcd.szPartNmbr);
         rcd.iSortOrder = s.nSort;
         rcd.nInspIntv = s.nInspIntv;
         rcd.nRCOIntv = s.nRCOIntv;

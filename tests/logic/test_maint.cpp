@@ -24,11 +24,6 @@ std::vector<std::string> listRows() {
     return rows;
 }
 
-guint selectedID() {
-    GtkTreeIter* piter = mmodGetSel();
-    return piter ? guint(col<gulong>(piter, MNT_ID_COL, mmodGetModel())) : 0;
-}
-
 using MaintList = CompTest;
 
 TEST_F(MaintList, RowsSelectionAndAnEdit) {
@@ -76,7 +71,8 @@ TEST_F(MaintList, RowsSelectionAndAnEdit) {
     for (auto [iComp, iMaint, iExpect, nRows] : cases) {
         mmodLoadModel(iComp, iMaint);
         EXPECT_EQ(listRows().size(), nRows);
-        EXPECT_EQ(selectedID(), iExpect) << iMaint;
+        GtkTreeIter* piter = mmodGetSel();
+        EXPECT_EQ(piter ? col<gulong>(piter, MNT_ID_COL, mmodGetModel()) : 0, iExpect) << iMaint;
     }
 
     // The user turns the inspection into a used replacement with 12.0 hours.

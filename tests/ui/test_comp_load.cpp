@@ -49,9 +49,19 @@ class DialogAnswerer {
 
 using CompLoadFailure = CompTest;
 
-TEST_F(CompLoadFailure, CardLoadStopsOnCancelAndGoesOnAfterOk) {
+TEST_F(CompLoadFailure, CardAndReferenceLoadsStopOnCancelAndGoOnAfterOk) {
     activate(addAircraft(utc(2020, 1, 1)));
-    addCard({.iGroupID = 1, .pszDesc = "Frame"});
+    addCard({.iGroupID = 1, .pszDesc = "First", .nSort = 1}, {"first.png"});
+    addCard({.iGroupID = 1, .pszDesc = "Second", .nSort = 2}, {"second.png"});
+    // A failed drawing load: Cancel leaves that card out, OK keeps it.
+    avt::exec(catDb(), "ALTER TABLE Reference RENAME TO ReferenceGone");
+    {
+        DialogAnswerer answers({GTK_RESPONSE_CANCEL, GTK_RESPONSE_OK});
+        EXPECT_TRUE(cmodLoadModel(ALL));
+        EXPECT_EQ(answers.count("modComp::cmodLoadCompCallback()"), 2);
+        EXPECT_EQ(outline().rfind("Fuselage[Airframe[*Second],Landing Gear,", 0), 0u) << outline();
+    }
+    // A failed card load: Cancel stops the build at once.
     avt::exec(catDb(), "ALTER TABLE Component RENAME TO ComponentGone");
     {
         DialogAnswerer answers({GTK_RESPONSE_CANCEL});
@@ -63,7 +73,6 @@ TEST_F(CompLoadFailure, CardLoadStopsOnCancelAndGoesOnAfterOk) {
     std::string strLog = avt::readFile(m_dirs->etcFile("avLedger.log"));
     EXPECT_NE(strLog.find("Function: cmodLoadModel()"), std::string::npos);
     EXPECT_NE(strLog.find("GTK_RESPONSE_CANCEL"), std::string::npos);
-
     // After OK every group and sub-group load is tried (8 + 29) and marked.
     DialogAnswerer answers;
     EXPECT_TRUE(cmodLoadModel(ALL));
@@ -72,17 +81,6 @@ TEST_F(CompLoadFailure, CardLoadStopsOnCancelAndGoesOnAfterOk) {
     EXPECT_EQ(std::count(strTree.begin(), strTree.end(), '\n'), 8);
     EXPECT_EQ(strTree.rfind("Fuselage[Airframe,Landing Gear,", 0), 0u) << strTree;
     EXPECT_EQ(strTree.find('('), std::string::npos) << "every row marked black";
-}
-
-TEST_F(CompLoadFailure, ReferenceLoadCancelLeavesTheCardOut) {
-    activate(addAircraft(utc(2020, 1, 1)));
-    addCard({.iGroupID = 1, .pszDesc = "First", .nSort = 1}, {"first.png"});
-    addCard({.iGroupID = 1, .pszDesc = "Second", .nSort = 2}, {"second.png"});
-    avt::exec(catDb(), "ALTER TABLE Reference RENAME TO ReferenceGone");
-    DialogAnswerer answers({GTK_RESPONSE_CANCEL, GTK_RESPONSE_OK});
-    EXPECT_TRUE(cmodLoadModel(ALL));
-    EXPECT_EQ(answers.count("modComp::cmodLoadCompCallback()"), 2);
-    EXPECT_EQ(outline().rfind("Fuselage[Airframe[*Second],Landing Gear,", 0), 0u) << outline();
 }
 
 TEST_F(CompLoadFailure, MaintenanceLoadFailureIsReportedAndTheCardStillJudged) {
