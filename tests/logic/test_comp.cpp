@@ -62,17 +62,17 @@ TEST_F(CompTree, ShapeOrderDrawingsMarking) {
 TEST_F(CompTree, OptionFilter) {
     addCard({.iGroupID = 4, .pszDesc = "Any", .nSort = 0});
     guint iEng23 = addCard({.iGroupID = 4, .pszDesc = "Eng23", .nSort = 1, .bOptEng = 0xC});
-    addCard({.iGroupID = 4, .pszDesc = "StdHeli", .nSort = 2, .bOptHeli = 0x1});
+    addCard({.iGroupID = 4, .pszDesc = "Heli04", .nSort = 2, .bOptHeli = 0x11});
     guint iGone = addCard({.iGroupID = 4, .pszDesc = "Deleted", .nSort = 3});
     avt::exec(catDb(), "UPDATE Component SET bDelete=1 WHERE iCompID=" + std::to_string(iGone));
     // engine option, other options, edit mode, cards seen in "Oil System"
     const std::tuple<gint, gint, gboolean, const char*> cases[] = {
-        {2, 0, FALSE, "*Any,*Eng23,*StdHeli"},  {3, 0, FALSE, "*Any,*Eng23,*StdHeli"},
-        {34, 0, FALSE, "*Any,*Eng23,*StdHeli"}, {99, 0, FALSE, "*Any,*Eng23,*StdHeli"},
-        {4, 0, FALSE, "*Any,*StdHeli"},         {0, 0, FALSE, "*Any,*StdHeli"},
-        {4, 0, TRUE, "*Any,*Eng23/i,*StdHeli"}, {100, 0, FALSE, "*Any,*StdHeli"},
-        {-1, 0, FALSE, "*Any,*StdHeli"},        {2, 100, FALSE, "*Any,*Eng23"},
-        {2, -1, FALSE, "*Any,*Eng23"},          {2, 100, TRUE, "*Any,*Eng23,*StdHeli/i"},
+        {2, 0, FALSE, "*Any,*Eng23,*Heli04"},  {3, 0, FALSE, "*Any,*Eng23,*Heli04"},
+        {34, 0, FALSE, "*Any,*Eng23,*Heli04"}, {99, 0, FALSE, "*Any,*Eng23,*Heli04"},
+        {4, 0, FALSE, "*Any,*Heli04"},         {0, 0, FALSE, "*Any,*Heli04"},
+        {4, 0, TRUE, "*Any,*Eng23/i,*Heli04"}, {100, 0, FALSE, "*Any,*Heli04"},
+        {-1, 0, FALSE, "*Any,*Heli04"},        {2, 100, FALSE, "*Any,*Eng23"},
+        {2, -1, FALSE, "*Any,*Eng23"},         {2, 100, TRUE, "*Any,*Eng23,*Heli04/i"},
     };
     for (auto [iEngineOpt, iOtherOpt, bEdit, pszOilSystem] : cases) {
         activate(addAircraft(utc(2020, 1, 1), iEngineOpt, iOtherOpt));
@@ -135,9 +135,8 @@ void cardIDs(GtkTreeIter* piterParent, std::vector<gulong>* pIDs, int* pnItalic)
 }
 
 TEST_F(ShippedCatalogue, EveryCardHasItsPlaceInTheTree) {
-    auto rows = avt::query(catDb(), "SELECT COUNT(*) FROM Component WHERE bDelete = 0 OR "
-                                    "bDelete IS NULL");
-    size_t nStored = std::stoul(*rows.at(0).at(0));
+    const char* pszCount = "SELECT COUNT(*) FROM Component WHERE bDelete = 0 OR bDelete IS NULL";
+    size_t nStored = std::stoul(*avt::query(catDb(), pszCount).at(0).at(0));
     guint iACID = addAircraft(utc(2015, 3, 1));
     addFlights(iACID, {{utc(2015, 4, 1), 30000}});
     activate(iACID);

@@ -36,6 +36,7 @@ struct DueCase {
     guint nMarkHours, nMarkTime; // tenths; packed span
     guint bFlags;
     dueStat_t nExpect;
+    friend void PrintTo(const DueCase& c, std::ostream* os) { *os << c.pszName; }
 };
 
 std::vector<DueCase> dueCases() {
