@@ -319,9 +319,7 @@ gboolean cmodLoadModel(gulong iCompID) {
 }
 
 void cmodClearModel() {
-    if (m_pmodComp)
-        gtk_tree_store_clear(m_pmodComp);
-    m_bSelComp = FALSE;
+    mmodClearStore(m_pmodComp, &m_bSelComp);
 }
 
 GtkTreeModel* cmodGetModel() {

@@ -149,10 +149,14 @@ void mmodLoadModel(guint iCompID, guint iMaintID) {
     mmodCalcCompTimes();
 }
 
+void mmodClearStore(GtkTreeStore* psto, gboolean* pbSel) {
+    if (psto)
+        gtk_tree_store_clear(psto);
+    *pbSel = FALSE;
+}
+
 void mmodClearModel() {
-    if (m_pstoMaint)
-        gtk_tree_store_clear(m_pstoMaint);
-    m_bIterMaintValid = FALSE;
+    mmodClearStore(m_pstoMaint, &m_bIterMaintValid);
 }
 
 GtkTreeModel* mmodGetModel() {
