@@ -46,8 +46,8 @@ TEST(MarkedText, DecodesToTheRightCharacters) {
         {{"~CxGrey~c text"}, "Grey text", "h=0:~Cx h=7:~c"},
         {{"~BOne~b\n", "~UTwo~u"}, "One\nTwo", "b=2:One u=10:Two h=0:~B h=5:~b h=8:~U h=13:~u"},
         {{"~BOne\n", "Two~b"}, "One\nTwo", "h=0:~B h=9:~b"}, // no span across two texts
-        {{"~D../etc/pic.png~d\nNext"}, "\n[img]Next", "h=0:~D../etc/pic.png~d"},
-        {{"~D../etc/pic.png~d~Bb~b"}, "[img]b", "b=21:b h=0:~D../etc/pic.png~d~ h=20:B h=22:~b"},
+        {{"~D../etc/pic.png~d\nNext"}, "\n\uFFFCNext", "h=0:~D../etc/pic.png~d"},
+        {{"~D../etc/pic.png~d~Bb~b"}, "\uFFFCb", "b=21:b h=0:~D../etc/pic.png~d~ h=20:B h=22:~b"},
         {{"~D../etc/none.png~d\nX"}, "\nX", "h=0:~D../etc/none.png~d"},
         {{"A~\nB"}, "AB", "h=1:~\n"},
         {{"plain~b text"}, "plain text", "h=5:~b"},
@@ -111,11 +111,13 @@ TEST(MarkedText, SurvivesRandomAndHostileInput) {
         gchar* pszValid = g_utf8_make_valid(str.c_str(), -1);
         ASSERT_EQ(bfrBack.data(), "before\n" + std::string(pszValid)) << "reads back whole";
         g_free(pszValid);
-        txvt::forEachChar(buf.pbfr, [&](GtkTextIter* pit) {
-            nImages += gtk_text_iter_get_pixbuf(pit) != nullptr;
-            nHidden += gtk_text_iter_get_pixbuf(pit) &&
-                       gtk_text_iter_has_tag(pit, txvt::tag(buf.pbfr, "h"));
-        });
+        GtkTextIter it;
+        for (gtk_text_buffer_get_start_iter(buf.pbfr, &it); !gtk_text_iter_is_end(&it);
+             gtk_text_iter_forward_char(&it)) {
+            nImages += gtk_text_iter_get_pixbuf(&it) != nullptr;
+            nHidden += gtk_text_iter_get_pixbuf(&it) &&
+                       gtk_text_iter_has_tag(&it, txvt::tag(buf.pbfr, "h"));
+        }
     }
     EXPECT_GT(nImages, 100) << "the random texts embed pictures";
     EXPECT_EQ(nHidden, 0) << "a picture was hidden";
@@ -133,11 +135,9 @@ TEST(HeaderForm, ReadsAndWritesTheAttributes) {
         {"~000005b003008i00800al006fffu~Hello world", "Hello world",
          "b=0:Hello i=3:lo wo u=6:world l=8:rl"},
         {"~000003b~Hello world", "Hello world", "b=0:Hel"},
-        {"~000003l~ab\ncd", "ab\ncd", "l=0:ab\n"},
         {"~001002b~\u00b0C", "\u00b0C", "b=1:C", "~001fffb~\u00b0C"},
         {"~000099b~short", "short", "b=0:short", "~000fffb~short"},
         {"~000002b0001~xyz", "xyz", "b=0:xy", "~000002b~xyz"}, // a partial record is ignored
-        {"pre~000002b~Hello", "Hello", "b=0:He", "~000002b~Hello"},
         // End 0, start past the end, a letter that is no attribute, non-hex digits.
         {"~000000b005000i050060b000005x00200Xb~Hello", "Hello", "", "Hello"},
         {"one ~ tilde", "one ~ tilde", "", "~~one ~ tilde"}, // tildes of the text survive

@@ -1,39 +1,31 @@
 // Reading a formatted text buffer back the way a user sees it: the visible
 // text, and which characters carry a tag, as exact character ranges.
+// Images read as U+FFFC.
 #pragma once
 
 #include <gtk/gtk.h>
 
+#include <memory>
 #include <string>
 
 namespace txvt {
-
-// Calls fn(iterator) for every character of the buffer.
-template <typename Fn> void forEachChar(GtkTextBuffer* pbfr, Fn fn) {
-    GtkTextIter it;
-    for (gtk_text_buffer_get_start_iter(pbfr, &it); !gtk_text_iter_is_end(&it);
-         gtk_text_iter_forward_char(&it))
-        fn(&it);
-}
-
-// One character as seen; an embedded image reads as "[img]".
-inline std::string charAt(const GtkTextIter* pit) {
-    gchar sz[8] = {};
-    g_unichar_to_utf8(gtk_text_iter_get_char(pit), sz);
-    return gtk_text_iter_get_pixbuf(pit) ? "[img]" : sz;
-}
 
 inline GtkTextTag* tag(GtkTextBuffer* pbfr, const char* pszTag) {
     return gtk_text_tag_table_lookup(gtk_text_buffer_get_tag_table(pbfr), pszTag);
 }
 
-// The characters a user sees: everything not hidden by tag "h".
+// The text between two places; with bVisible only what is not hidden by tag "h".
+inline std::string slice(const GtkTextIter* pitStart, const GtkTextIter* pitEnd, bool bVisible) {
+    std::unique_ptr<gchar, decltype(&g_free)> psz(
+        (bVisible ? gtk_text_iter_get_visible_slice : gtk_text_iter_get_slice)(pitStart, pitEnd),
+        g_free);
+    return psz.get();
+}
+
 inline std::string visibleText(GtkTextBuffer* pbfr) {
-    std::string str;
-    forEachChar(pbfr, [&](GtkTextIter* pit) {
-        str += gtk_text_iter_has_tag(pit, tag(pbfr, "h")) ? "" : charAt(pit);
-    });
-    return str;
+    GtkTextIter itStart, itEnd;
+    gtk_text_buffer_get_bounds(pbfr, &itStart, &itEnd);
+    return slice(&itStart, &itEnd, true);
 }
 
 // Every maximal run of characters carrying one of the nine tags as
@@ -41,15 +33,18 @@ inline std::string visibleText(GtkTextBuffer* pbfr) {
 inline std::string allRuns(GtkTextBuffer* pbfr) {
     std::string str;
     for (const char* pszTag : {"b", "i", "u", "l", "h", "red", "RED", "blue", "BLUE"}) {
-        bool bIn = false;
-        forEachChar(pbfr, [&](GtkTextIter* pit) {
-            const bool bHas = gtk_text_iter_has_tag(pit, tag(pbfr, pszTag));
-            if (bHas && !bIn)
-                str += (str.empty() ? "" : " ") + std::string(pszTag) + "=" +
-                       std::to_string(gtk_text_iter_get_offset(pit)) + ":";
-            str += bHas ? charAt(pit) : "";
-            bIn = bHas;
-        });
+        GtkTextIter itStart, itEnd;
+        gtk_text_buffer_get_start_iter(pbfr, &itStart);
+        while (!gtk_text_iter_is_end(&itStart) &&
+               (gtk_text_iter_begins_tag(&itStart, tag(pbfr, pszTag)) ||
+                gtk_text_iter_forward_to_tag_toggle(&itStart, tag(pbfr, pszTag)))) {
+            itEnd = itStart;
+            gtk_text_iter_forward_to_tag_toggle(&itEnd, tag(pbfr, pszTag));
+            str += (str.empty() ? "" : " ") + std::string(pszTag) + "=" +
+                   std::to_string(gtk_text_iter_get_offset(&itStart)) + ":" +
+                   slice(&itStart, &itEnd, false);
+            itStart = itEnd;
+        }
     }
     return str;
 }

@@ -21,12 +21,10 @@ void settle() {
 
 using Point = std::pair<gint, gint>; // x, y on the screen
 
-// Screen position of a point given in a widget's allocation.
+// Screen position of a point in a widget's own window.
 Point screenPoint(GtkWidget* pwgt, gint x, gint y) {
     Point pt{};
     gdk_window_get_origin(pwgt->window, &pt.first, &pt.second);
-    if (!gtk_widget_get_has_window(pwgt))
-        pt = {pt.first + pwgt->allocation.x, pt.second + pwgt->allocation.y};
     return {pt.first + x, pt.second + y};
 }
 
@@ -63,9 +61,10 @@ TEST_F(HelpWindow, ShowsReplacesRaisesMovesAndCloses) {
     }
     settle();
     GtkWidget* pwgtHelp = widget("HelpContext");
-    GtkTextView* pwgtText = GTK_TEXT_VIEW(widget("HelpTextView"));
     auto shown = [&] { return gtk_widget_get_visible(pwgtHelp); };
-    auto text = [&] { return txvt::visibleText(gtk_text_view_get_buffer(pwgtText)); };
+    auto text = [&] {
+        return txvt::visibleText(gtk_text_view_get_buffer(GTK_TEXT_VIEW(widget("HelpTextView"))));
+    };
     auto origin = [&] { return screenPoint(pwgtHelp, 0, 0); };
     gint x = 0, y = 0;
 
