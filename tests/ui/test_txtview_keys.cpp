@@ -8,26 +8,17 @@
 
 namespace {
 
-using txvt::allRuns;
-
-struct KeyView : testing::Test {
+TEST(AttributeKeys, ControlLettersSetAndRemoveAttributes) {
     GtkWidget* pwin = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     GtkWidget* pwgtTV = gtk_text_view_new();
     txvparam param{};
-
-    void SetUp() override {
-        gtk_container_add(GTK_CONTAINER(pwin), pwgtTV);
-        txvInitialize(GTK_TEXT_VIEW(pwgtTV), &param);
-        g_signal_connect(pwgtTV, "key-press-event", G_CALLBACK(txvOnKeyPress), &param);
-        gtk_widget_show_all(pwin);
-        gtk_widget_grab_focus(pwgtTV);
-        avt::drainEvents();
-    }
-    void TearDown() override { gtk_widget_destroy(pwin); }
-
+    gtk_container_add(GTK_CONTAINER(pwin), pwgtTV);
+    txvInitialize(GTK_TEXT_VIEW(pwgtTV), &param);
+    g_signal_connect(pwgtTV, "key-press-event", G_CALLBACK(txvOnKeyPress), &param);
+    gtk_widget_show_all(pwin);
     // Control and the letter (Shift too if upper case) with the characters
     // from iStart to the cursor at iEnd selected.
-    void key(gchar c, gint iStart, gint iEnd) {
+    auto key = [&](gchar c, gint iStart, gint iEnd) {
         GtkTextIter itStart, itEnd;
         gtk_text_buffer_get_iter_at_offset(param.pbfrTV, &itStart, iStart);
         gtk_text_buffer_get_iter_at_offset(param.pbfrTV, &itEnd, iEnd);
@@ -36,21 +27,19 @@ struct KeyView : testing::Test {
         ASSERT_TRUE(
             gtk_test_widget_send_key(pwgtTV, gdk_unicode_to_keyval(c), GdkModifierType(mods)));
         avt::drainEvents();
-    }
-    std::string header() {
+    };
+    auto header = [&] {
         std::vector<gchar> bfr(8000);
         txvGetText(bfr.data(), guint(bfr.size()), &param);
-        return bfr.data();
-    }
-};
+        return std::string(bfr.data());
+    };
 
-TEST_F(KeyView, ControlLettersSetAndRemoveAttributes) {
     for (gchar c : {'b', 'B', 'i', 'I', 'u', 'U', 'l', 'L'}) {
         SCOPED_TRACE(c);
         txvSetText(&param, "Hello brave world");
         key(c, 6, 11);
         const gchar cAttr = g_ascii_tolower(c);
-        EXPECT_EQ(allRuns(param.pbfrTV), std::string(1, cAttr) + "=6:brave");
+        EXPECT_EQ(txvt::allRuns(param.pbfrTV), std::string(1, cAttr) + "=6:brave");
         EXPECT_EQ(header(), std::string("~00600b") + cAttr + "~Hello brave world");
     }
     key('b', 2, 2);
@@ -60,7 +49,7 @@ TEST_F(KeyView, ControlLettersSetAndRemoveAttributes) {
     txvSetText(&param, "~000005b006fffi000003u~Hello world");
     key('x', 6, 6);
     EXPECT_EQ(header(), "~000005b000003u~Hello world");
-    EXPECT_EQ(allRuns(param.pbfrTV), "b=0:Hello u=0:Hel");
+    EXPECT_EQ(txvt::allRuns(param.pbfrTV), "b=0:Hello u=0:Hel");
     key('x', 0, 0); // the two that start at 0 go one by one
     key('X', 0, 0);
     key('x', 5, 0); // no attribute at the cursor: still consumed, nothing is cut
@@ -76,6 +65,7 @@ TEST_F(KeyView, ControlLettersSetAndRemoveAttributes) {
     EXPECT_EQ(header().substr(0, 10), "~000004b~y");
     key('x', 0, 0);
     EXPECT_EQ(header(), strLong);
+    gtk_widget_destroy(pwin);
 }
 
 } // namespace
