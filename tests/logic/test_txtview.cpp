@@ -137,7 +137,8 @@ TEST(HeaderForm, ReadsAndWritesTheAttributes) {
     txvparam param{0, nullptr, buf.pbfr};
     for (const auto& tc : cases) {
         SCOPED_TRACE(tc.pszStored);
-        txvSetText(&param, tc.pszStored);
+        for (int n = 0; n < 40; ++n) // as a page does, record after record
+            txvSetText(&param, tc.pszStored);
         EXPECT_EQ(visibleText(buf.pbfr), tc.pszText);
         EXPECT_EQ(allRuns(buf.pbfr), tc.pszRuns);
         gchar szWritten[100];

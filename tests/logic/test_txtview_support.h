@@ -5,7 +5,6 @@
 
 #include <gtk/gtk.h>
 
-#include <memory>
 #include <string>
 
 namespace txvt {
@@ -16,10 +15,9 @@ inline GtkTextTag* tag(GtkTextBuffer* pbfr, const char* pszTag) {
 
 // The text between two places; with bVisible only what is not hidden by tag "h".
 inline std::string slice(const GtkTextIter* pitStart, const GtkTextIter* pitEnd, bool bVisible) {
-    std::unique_ptr<gchar, decltype(&g_free)> psz(
-        (bVisible ? gtk_text_iter_get_visible_slice : gtk_text_iter_get_slice)(pitStart, pitEnd),
-        g_free);
-    return psz.get();
+    g_autofree gchar* psz =
+        (bVisible ? gtk_text_iter_get_visible_slice : gtk_text_iter_get_slice)(pitStart, pitEnd);
+    return psz;
 }
 
 inline std::string visibleText(GtkTextBuffer* pbfr) {
