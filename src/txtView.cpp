@@ -493,34 +493,16 @@ void txvGetText(gchar* pszBfr, guint nlBfr, txvparam* ptxvParam) {
 gboolean txvOnKeyPress(GtkTextView*, GdkEventKey* pevtKey, txvparam* ptxvParam) {
     if (!pevtKey || !ptxvParam || !(pevtKey->state & GDK_CONTROL_MASK))
         return FALSE;
-    gchar cAttr = 0;
-    switch (pevtKey->keyval) {
-    case GDK_KEY_x:
-    case GDK_KEY_X:
+    const guint nKey = gdk_keyval_to_lower(pevtKey->keyval);
+    if (nKey == GDK_KEY_x) {
         removeAttributeAtCursor(ptxvParam);
         return TRUE;
-    case GDK_KEY_b:
-    case GDK_KEY_B:
-        cAttr = 'b';
-        break;
-    case GDK_KEY_i:
-    case GDK_KEY_I:
-        cAttr = 'i';
-        break;
-    case GDK_KEY_u:
-    case GDK_KEY_U:
-        cAttr = 'u';
-        break;
-    case GDK_KEY_l:
-    case GDK_KEY_L:
-        cAttr = 'l';
-        break;
-    default:
-        return FALSE;
     }
+    // Key values of the Latin letters are their ASCII codes.
     GtkTextIter itStart, itEnd;
-    if (!gtk_text_buffer_get_selection_bounds(ptxvParam->pbfrTV, &itStart, &itEnd))
+    if (nKey > 0x7f || !isAttributeLetter(gchar(nKey)) ||
+        !gtk_text_buffer_get_selection_bounds(ptxvParam->pbfrTV, &itStart, &itEnd))
         return FALSE;
-    addAttribute(ptxvParam, cAttr, &itStart, &itEnd);
+    addAttribute(ptxvParam, gchar(nKey), &itStart, &itEnd);
     return TRUE;
 }

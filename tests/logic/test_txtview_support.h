@@ -1,5 +1,6 @@
 // Reading a formatted text buffer back the way a user sees it: the visible
-// text, and which characters carry a tag, as exact buffer ranges.
+// text, and which characters carry a tag, as exact character ranges.
+// Images read as U+FFFC.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -8,66 +9,41 @@
 
 namespace txvt {
 
-// An embedded image reads as "[img]".
-inline std::string charAt(const GtkTextIter* pit) {
-    if (gtk_text_iter_get_pixbuf(pit))
-        return "[img]";
-    gchar sz[8] = {};
-    g_unichar_to_utf8(gtk_text_iter_get_char(pit), sz);
-    return sz;
+inline GtkTextTag* tag(GtkTextBuffer* pbfr, const char* pszTag) {
+    return gtk_text_tag_table_lookup(gtk_text_buffer_get_tag_table(pbfr), pszTag);
 }
 
-inline bool hasTag(GtkTextBuffer* pbfr, const GtkTextIter* pit, const char* pszTag) {
-    GtkTextTag* pTag = gtk_text_tag_table_lookup(gtk_text_buffer_get_tag_table(pbfr), pszTag);
-    return pTag && gtk_text_iter_has_tag(pit, pTag);
+// The text between two places; with bVisible only what is not hidden by tag "h".
+inline std::string slice(const GtkTextIter* pitStart, const GtkTextIter* pitEnd, bool bVisible) {
+    g_autofree gchar* psz =
+        (bVisible ? gtk_text_iter_get_visible_slice : gtk_text_iter_get_slice)(pitStart, pitEnd);
+    return psz;
 }
 
-// The characters a user sees: everything not hidden by tag "h".
 inline std::string visibleText(GtkTextBuffer* pbfr) {
-    std::string str;
-    GtkTextIter it;
-    for (gtk_text_buffer_get_start_iter(pbfr, &it); !gtk_text_iter_is_end(&it);
-         gtk_text_iter_forward_char(&it))
-        if (!hasTag(pbfr, &it, "h"))
-            str += charAt(&it);
-    return str;
-}
-
-// Every maximal run of characters carrying the tag, as "offset:text",
-// joined by "|". Offsets are character offsets in the buffer.
-inline std::string tagRuns(GtkTextBuffer* pbfr, const char* pszTag) {
-    std::string str, strRun;
-    gint iRun = -1;
-    GtkTextIter it;
-    auto flush = [&] {
-        if (iRun < 0)
-            return;
-        if (!str.empty())
-            str += "|";
-        str += std::to_string(iRun) + ":" + strRun;
-        iRun = -1;
-        strRun.clear();
-    };
-    for (gtk_text_buffer_get_start_iter(pbfr, &it); !gtk_text_iter_is_end(&it);
-         gtk_text_iter_forward_char(&it)) {
-        if (hasTag(pbfr, &it, pszTag)) {
-            if (iRun < 0)
-                iRun = gtk_text_iter_get_offset(&it);
-            strRun += charAt(&it);
-        } else {
-            flush();
-        }
-    }
-    flush();
-    return str;
-}
-
-inline std::string allText(GtkTextBuffer* pbfr) {
     GtkTextIter itStart, itEnd;
     gtk_text_buffer_get_bounds(pbfr, &itStart, &itEnd);
-    gchar* psz = gtk_text_buffer_get_text(pbfr, &itStart, &itEnd, TRUE);
-    std::string str = psz;
-    g_free(psz);
+    return slice(&itStart, &itEnd, true);
+}
+
+// Every maximal run of characters carrying one of the nine tags as
+// "tag=offset:text", joined by blanks; offsets count characters.
+inline std::string allRuns(GtkTextBuffer* pbfr) {
+    std::string str;
+    for (const char* pszTag : {"b", "i", "u", "l", "h", "red", "RED", "blue", "BLUE"}) {
+        GtkTextIter itStart, itEnd;
+        gtk_text_buffer_get_start_iter(pbfr, &itStart);
+        while (!gtk_text_iter_is_end(&itStart) &&
+               (gtk_text_iter_begins_tag(&itStart, tag(pbfr, pszTag)) ||
+                gtk_text_iter_forward_to_tag_toggle(&itStart, tag(pbfr, pszTag)))) {
+            itEnd = itStart;
+            gtk_text_iter_forward_to_tag_toggle(&itEnd, tag(pbfr, pszTag));
+            str += (str.empty() ? "" : " ") + std::string(pszTag) + "=" +
+                   std::to_string(gtk_text_iter_get_offset(&itStart)) + ":" +
+                   slice(&itStart, &itEnd, false);
+            itStart = itEnd;
+        }
+    }
     return str;
 }
 
