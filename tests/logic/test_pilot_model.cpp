@@ -44,15 +44,13 @@ TEST(PilotModel, PilotsInKeyOrderWithNamesNextDatesAndDueFlagsThenTheNewRow) {
     EXPECT_EQ(pmodGetPilotID(piter), PILOT_ID_NEW);
     EXPECT_EQ(pmodFindPilotID(1), nullptr);
 
-    const long long tPast = utc(2010, 3, 15), tAhead = utc(2036, 1, 10);
-    avt::exec(dirs.etcFile("avLedger.db"),
-              "INSERT INTO Pilot (iPilotID, strLName, strFName, strSortKey, tNextMed, tNextFR, "
-              "bDelete) VALUES (1, 'Smith', 'Anne', 'SMITHANNE', " +
-                  std::to_string(tPast) + ", " + std::to_string(tAhead) +
-                  ", 0), (2, 'Smith', '', 'SMITH', " + std::to_string(tAhead) +
-                  ", 0, 0), (3, '', 'Anne', 'ANNE', 0, " + std::to_string(tPast) +
-                  ", 0), (4, 'Gone', 'Al', 'GONEAL', 0, 0, 1),"
-                  "(5, 'Zed', 'Old', 'ZEDOLD', 0, 0, NULL)"); // older rows have no mark
+    // 1268611200 is 15-Mar-2010, 2083536000 is 10-Jan-2036.
+    avt::exec(dirs.etcFile("avLedger.db"), R"(
+        INSERT INTO Pilot (iPilotID, strLName, strFName, strSortKey, tNextMed, tNextFR, bDelete)
+        VALUES (1, 'Smith', 'Anne', 'SMITHANNE', 1268611200, 2083536000, 0),
+          (2, 'Smith', '', 'SMITH', 2083536000, 0, 0), (3, '', 'Anne', 'ANNE', 0, 1268611200, 0),
+          (4, 'Gone', 'Al', 'GONEAL', 0, 0, 1), (5, 'Zed', 'Old', 'ZEDOLD', 0, 0, NULL);
+    )"); // older rows have no deletion mark
     ASSERT_TRUE(pmodLoadModel());
     // A next date of 0 counts as due, with no text to show in red.
     EXPECT_EQ(listRows(), (std::vector<std::string>{
@@ -67,7 +65,7 @@ TEST(PilotModel, PilotsInKeyOrderWithNamesNextDatesAndDueFlagsThenTheNewRow) {
     rcdPilot rcd{};
     rcd.iPilotID = 1;
     strcpy(rcd.szLName, "Aaron");
-    rcd.tNextMed = tAhead;
+    rcd.tNextMed = utc(2036, 1, 10);
     pmodUpdateDueDates(&rcd);
     EXPECT_EQ(listRows()[2], "Smith, Anne|Anne Smith|10-Jan-2036||01");
 }

@@ -25,7 +25,6 @@ TEST(PilotRules, DueDateCountsFromTheLastDateOrTheNextMonth) {
         {t15Mar10, intv(INTV_MONTH, 24), FALSE, utc(2012, 3, 15)},
         {t15Mar10, intv(INTV_DAY, 90), TRUE, utc(2010, 6, 30)},
         {t15Mar10, intv(INTV_DAY, 90), FALSE, utc(2010, 6, 13)},
-        {t15Mar10, intv(INTV_WEEK, 2), FALSE, utc(2010, 3, 29)},
         {utc(2011, 1, 31), intv(INTV_MONTH, 1), FALSE, utc(2011, 3, 3)},
         {utc(2011, 1, 31), intv(INTV_MONTH, 1), TRUE, utc(2011, 3, 1)},
         {utc(2008, 2, 29), intv(INTV_YEAR, 1), FALSE, utc(2009, 3, 1)},
@@ -36,8 +35,7 @@ TEST(PilotRules, DueDateCountsFromTheLastDateOrTheNextMonth) {
         {utc(2037, 6, 10), intv(INTV_YEAR, 5), FALSE, utc(2042, 6, 10)},
     };
     for (auto [tLast, nIntv, bEndMonth, tDue] : cases)
-        EXPECT_EQ(pltCalcDueDate(tLast, nIntv, bEndMonth), tDue)
-            << tLast << " + " << std::hex << nIntv << " end of month " << bEndMonth;
+        EXPECT_EQ(pltCalcDueDate(tLast, nIntv, bEndMonth), tDue) << tLast << " + " << nIntv;
 }
 
 TEST(PilotRules, SortKeyIsTheLettersAndDigitsOfLastThenFirstName) {
@@ -45,7 +43,6 @@ TEST(PilotRules, SortKeyIsTheLettersAndDigitsOfLastThenFirstName) {
     // Last name, first name, key, result.
     const std::tuple<const char*, const char*, const char*, gboolean> cases[] = {
         {"O'Brien", "Mary Ann", "OBRIENMARYANN", TRUE},
-        {"", "Anne", "ANNE", TRUE},
         {"'-.", ", ;", "", FALSE},
         {str60.c_str(), "Anne", str48.c_str(), TRUE},
     };
