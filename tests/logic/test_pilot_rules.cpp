@@ -13,9 +13,7 @@ namespace {
 
 using avt::utc;
 
-constexpr guint intv(guint nUnit, guint nCount) {
-    return nUnit << CNV_INTV_UNIT_SHIFT | nCount;
-}
+constexpr auto intv = [](guint nUnit, guint n) { return nUnit << CNV_INTV_UNIT_SHIFT | n; };
 
 TEST(PilotRules, DueDateCountsFromTheLastDateOrTheNextMonth) {
     const time_t t15Mar10 = utc(2010, 3, 15);
@@ -30,7 +28,8 @@ TEST(PilotRules, DueDateCountsFromTheLastDateOrTheNextMonth) {
         {utc(2008, 2, 29), intv(INTV_YEAR, 1), FALSE, utc(2009, 3, 1)},
         {t15Mar10, 0, FALSE, t15Mar10},
         {t15Mar10, intv(4, 5), FALSE, t15Mar10}, // unit beyond years adds nothing
-        {-1, intv(INTV_YEAR, 2), TRUE, 0},       // no last date, no due date
+        {t15Mar10, intv(INTV_MONTH, 1) | 0xABC000, FALSE, utc(2010, 4, 15)}, // count: low 12 bits
+        {-1, intv(INTV_YEAR, 2), TRUE, 0}, // no last date, no due date
         {0, intv(INTV_YEAR, 2), FALSE, utc(1972, 1, 1)},
         {utc(2037, 6, 10), intv(INTV_YEAR, 5), FALSE, utc(2042, 6, 10)},
     };
