@@ -141,7 +141,8 @@ TEST_F(PilotPage, WithAutoTheComputedNextDateStands) {
 TEST_F(PilotPage, DeleteAsksAndOnlyOkMarksThePilotDeleted) {
     avt::answerNextDialog(GTK_RESPONSE_CANCEL); // for the first question asked
     selectPilot(PILOT_ID_NEW);
-    ASSERT_FALSE(pressDelete());
+    pressDelete(); // not ours to handle: no question
+    ASSERT_TRUE(avt::dialogsSeen().empty());
     selectPilot(3);
     EXPECT_TRUE(pressDelete());
     ASSERT_EQ(avt::dialogsSeen().size(), 1u);
