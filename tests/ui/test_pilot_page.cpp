@@ -65,6 +65,8 @@ class PilotPage : public avt::AppTest {
     }
     // A Delete key press on the list; returns whether it was handled.
     gboolean pressDelete() {
+        gtk_widget_grab_focus(widget("PilotTreeView"));
+        avt::drainEvents();
         GdkEventKey evt{};
         evt.type = GDK_KEY_PRESS;
         evt.window = gtk_widget_get_window(widget("PilotTreeView"));
