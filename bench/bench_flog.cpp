@@ -91,37 +91,34 @@ GeneratedLog& generatedLog() {
     return s_log;
 }
 
-void BM_AFHoursIndexed(benchmark::State& state) {
+// Asks every question once a pass, after before() has run.
+template <typename Before>
+void askAll(benchmark::State& state, guint (*pfnAsk)(time_t), Before before) {
     const auto& questions = generatedLog().questions();
-    fmodCalcAFAccum(); // a change of the tree: the first question rebuilds the index
-    for (auto _ : state)
+    for (auto _ : state) {
+        before();
         for (time_t t : questions)
-            benchmark::DoNotOptimize(fmodAFHoursAtDate(t));
+            benchmark::DoNotOptimize(pfnAsk(t));
+    }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(questions.size()));
 }
 
+void BM_AFHoursIndexed(benchmark::State& state) {
+    generatedLog();
+    fmodCalcAFAccum(); // a change of the tree: the first question rebuilds the index
+    askAll(state, fmodAFHoursAtDate, [] {});
+}
+
 void BM_AFHoursTreeWalk(benchmark::State& state) {
-    const auto& questions = generatedLog().questions();
-    for (auto _ : state)
-        for (time_t t : questions)
-            benchmark::DoNotOptimize(fmodAFHoursByWalk(t));
-    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(questions.size()));
+    askAll(state, fmodAFHoursByWalk, [] {});
 }
 
 // The index rebuilt for every pass: what one screen update costs right
 // after the tree changed.
 void BM_AFHoursIndexedAfterChange(benchmark::State& state) {
-    const auto& questions = generatedLog().questions();
-    GtkTreeModel* pmod = fmodGetModel();
-    GtkTreeIter iterNew;
-    gtk_tree_model_iter_nth_child(pmod, &iterNew, nullptr,
-                                  gtk_tree_model_iter_n_children(pmod, nullptr) - 1);
-    for (auto _ : state) {
+    askAll(state, fmodAFHoursAtDate, [] {
         fmodResetNewFlightLabel(); // touches a row: the index is stale
-        for (time_t t : questions)
-            benchmark::DoNotOptimize(fmodAFHoursAtDate(t));
-    }
-    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(questions.size()));
+    });
 }
 
 BENCHMARK(BM_AFHoursIndexed)->Unit(benchmark::kMicrosecond);

@@ -77,14 +77,31 @@ INSERT INTO Guard SELECT what FROM Problem;
 INSERT INTO ServiceNote (iSNoteID, strLabel, strText, bDelete)
 SELECT id, label, replace(body, '\t', char(9)), 0 FROM Note ORDER BY id;
 
--- The mask of one option list for one card: a bit per option code that one
--- of the card's words stands for.
+-- Each card's masks, one per option list: a bit per option code that one
+-- of the card's words stands for. And the note in each of its three slots.
 CREATE TEMP VIEW CardMask AS
-SELECT c.part, cat.name AS cat,
-       (SELECT coalesce(sum(1 << code), 0) FROM
-            (SELECT DISTINCT o.code FROM OptionCode o JOIN CardWord w ON w.word = o.token
-             WHERE w.part = c.part AND o.cat = cat.name)) AS mask
-FROM Card c, (SELECT DISTINCT cat AS name FROM OptionCode) cat;
+WITH bit (part, cat, code) AS (
+    SELECT DISTINCT w.part, o.cat, o.code FROM CardWord w JOIN OptionCode o ON o.token = w.word)
+SELECT c.part,
+       sum(CASE b.cat WHEN 'heli' THEN 1 << b.code ELSE 0 END) AS heli,
+       sum(CASE b.cat WHEN 'eng' THEN 1 << b.code ELSE 0 END) AS eng,
+       sum(CASE b.cat WHEN 'md' THEN 1 << b.code ELSE 0 END) AS md,
+       sum(CASE b.cat WHEN 'mr' THEN 1 << b.code ELSE 0 END) AS mr,
+       sum(CASE b.cat WHEN 'hub' THEN 1 << b.code ELSE 0 END) AS hub,
+       sum(CASE b.cat WHEN 'clutch' THEN 1 << b.code ELSE 0 END) AS clutch,
+       sum(CASE b.cat WHEN 'trs' THEN 1 << b.code ELSE 0 END) AS trs,
+       sum(CASE b.cat WHEN 'td' THEN 1 << b.code ELSE 0 END) AS td,
+       sum(CASE b.cat WHEN 'tr' THEN 1 << b.code ELSE 0 END) AS tr
+FROM Card c LEFT JOIN bit b ON b.part = c.part
+GROUP BY c.part;
+
+CREATE TEMP VIEW CardSlot AS
+SELECT c.part,
+       max(CASE s.slot WHEN 1 THEN n.id ELSE 0 END) AS note1,
+       max(CASE s.slot WHEN 2 THEN n.id ELSE 0 END) AS note2,
+       max(CASE s.slot WHEN 3 THEN n.id ELSE 0 END) AS note3
+FROM Card c LEFT JOIN CardNote s ON s.part = c.part LEFT JOIN Note n ON n.label = s.label
+GROUP BY c.part;
 
 INSERT INTO Component (iCompID, iGroupID, strPartNmbr, strPartDesc, strDescNotes, strPartRef,
                        nInspect, nRCO, iSNote1ID, iSNote2ID, iSNote3ID, bDelete, iSortOrder,
@@ -92,22 +109,8 @@ INSERT INTO Component (iCompID, iGroupID, strPartNmbr, strPartDesc, strDescNotes
                        bOptClutch, bOptTRSlider, bOptTailDrive, bOptTailRotor)
 SELECT p.grp * 100000 + p.sub * 1000 + CAST(substr(c.part, 10) AS INTEGER),
        CASE WHEN p.sub = 0 THEN p.grp + (1 << 31) ELSE p.sub END,
-       c.part, c.descr, c.notes, c.ref, c.insp, l.packed,
-       coalesce((SELECT n.id FROM CardNote cn JOIN Note n ON n.label = cn.label
-                 WHERE cn.part = c.part AND cn.slot = 1), 0),
-       coalesce((SELECT n.id FROM CardNote cn JOIN Note n ON n.label = cn.label
-                 WHERE cn.part = c.part AND cn.slot = 2), 0),
-       coalesce((SELECT n.id FROM CardNote cn JOIN Note n ON n.label = cn.label
-                 WHERE cn.part = c.part AND cn.slot = 3), 0),
-       0, c.sort,
-       (SELECT mask FROM CardMask m WHERE m.part = c.part AND m.cat = 'heli'),
-       (SELECT mask FROM CardMask m WHERE m.part = c.part AND m.cat = 'eng'),
-       (SELECT mask FROM CardMask m WHERE m.part = c.part AND m.cat = 'md'),
-       (SELECT mask FROM CardMask m WHERE m.part = c.part AND m.cat = 'mr'),
-       (SELECT mask FROM CardMask m WHERE m.part = c.part AND m.cat = 'hub'),
-       (SELECT mask FROM CardMask m WHERE m.part = c.part AND m.cat = 'clutch'),
-       (SELECT mask FROM CardMask m WHERE m.part = c.part AND m.cat = 'trs'),
-       (SELECT mask FROM CardMask m WHERE m.part = c.part AND m.cat = 'td'),
-       (SELECT mask FROM CardMask m WHERE m.part = c.part AND m.cat = 'tr')
+       c.part, c.descr, c.notes, c.ref, c.insp, l.packed, s.note1, s.note2, s.note3, 0, c.sort,
+       m.heli, m.eng, m.md, m.mr, m.hub, m.clutch, m.trs, m.td, m.tr
 FROM Card c JOIN Parent p ON p.name = c.parent JOIN CardLimit l ON l.part = c.part
+     JOIN CardMask m ON m.part = c.part JOIN CardSlot s ON s.part = c.part
 ORDER BY 1;

@@ -1,6 +1,7 @@
 #include "avMisc.h"
 
 #include <cstring>
+#include <vector>
 
 void mscCopyText(char* pszField, std::size_t nlField, const char* pszSource) {
     if (nlField == 0)
@@ -144,4 +145,61 @@ gboolean mscGetIterFromID(GtkTreeIter* piterTree, GtkTreeModel* pmodTree, guint 
             return TRUE;
     } while (gtk_tree_model_iter_next(pmodTree, piterTree));
     return FALSE;
+}
+
+void mscConnectField(GtkWidget* pwgtField, const wgtLUT* pwgtLUT, GCallback pfnFocusOut) {
+    gpointer pLUT = const_cast<wgtLUT*>(pwgtLUT);
+    if (GTK_IS_TEXT_VIEW(pwgtField))
+        g_signal_connect(pwgtField, "keynav-failed", G_CALLBACK(mscKeyNavLUT), pLUT);
+    else
+        g_signal_connect(pwgtField, "key-press-event", G_CALLBACK(mscKeyPressLUT), pLUT);
+    if (pfnFocusOut)
+        g_signal_connect(pwgtField, "focus-out-event", pfnFocusOut, nullptr);
+}
+
+gboolean mscTextViewStore(GtkWidget* pwgtView, char* pszField, std::size_t nlField) {
+    GtkTextBuffer* pbuf = gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgtView));
+    GtkTextIter iterStart, iterEnd;
+    gtk_text_buffer_get_bounds(pbuf, &iterStart, &iterEnd);
+    gchar* pszText = gtk_text_buffer_get_text(pbuf, &iterStart, &iterEnd, FALSE);
+    // Compared after the cut: text longer than the field is not a change
+    // each time the view is left.
+    std::vector<char> szNew(nlField > 0 ? nlField : 1, '\0');
+    mscCopyText(szNew.data(), szNew.size(), pszText);
+    g_free(pszText);
+    if (nlField == 0 || strcmp(szNew.data(), pszField) == 0)
+        return FALSE;
+    memcpy(pszField, szNew.data(), nlField);
+    return TRUE;
+}
+
+gboolean mscConfirmDelete(GtkWidget* pwgtNear, const char* pszTitle, const char* pszQuestion) {
+    GtkWidget* pwgtTop = pwgtNear ? gtk_widget_get_toplevel(pwgtNear) : nullptr;
+    GtkWidget* pdlg = gtk_message_dialog_new(
+        pwgtTop && GTK_IS_WINDOW(pwgtTop) ? GTK_WINDOW(pwgtTop) : nullptr,
+        static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+        GTK_MESSAGE_ERROR, GTK_BUTTONS_OK_CANCEL, nullptr);
+    // Set apart: the formatting constructors would escape the markup.
+    gtk_message_dialog_set_markup(GTK_MESSAGE_DIALOG(pdlg), pszTitle);
+    gtk_message_dialog_format_secondary_markup(GTK_MESSAGE_DIALOG(pdlg), "%s", pszQuestion);
+    gtk_window_set_position(GTK_WINDOW(pdlg), GTK_WIN_POS_CENTER_ON_PARENT);
+    const gboolean bOK = gtk_dialog_run(GTK_DIALOG(pdlg)) == GTK_RESPONSE_OK;
+    gtk_widget_destroy(pdlg);
+    return bOK;
+}
+
+void mscCommitEdits(GtkWidget* pwgtTree) {
+    gtk_widget_grab_focus(pwgtTree);
+    while (gtk_events_pending())
+        gtk_main_iteration();
+}
+
+void mscComboShowText(GtkWidget* pwgtCombo, gint iTextCol, gint iSensitiveCol) {
+    GtkCellLayout* playout = GTK_CELL_LAYOUT(pwgtCombo);
+    gtk_cell_layout_clear(playout);
+    GtkCellRenderer* prend = gtk_cell_renderer_text_new();
+    gtk_cell_layout_pack_start(playout, prend, TRUE);
+    gtk_cell_layout_add_attribute(playout, prend, "text", iTextCol);
+    if (iSensitiveCol >= 0)
+        gtk_cell_layout_add_attribute(playout, prend, "sensitive", iSensitiveCol);
 }

@@ -47,3 +47,26 @@ gboolean mscTreeRowSelect(GtkTreeView* pwgtTree, GtkTreeIter* piterTree);
 
 // Finds the first top-level row whose unsigned column iColID equals nID.
 gboolean mscGetIterFromID(GtkTreeIter* piterTree, GtkTreeModel* pmodTree, guint iColID, guint nID);
+
+// Connects a field of a form: keyboard navigation through the table (Up/
+// Down/Return in entries and combos, leaving the ends of a text view) and,
+// when given, the field's focus-out handler.
+void mscConnectField(GtkWidget* pwgtField, const wgtLUT* pwgtLUT, GCallback pfnFocusOut);
+
+// Copies the whole text of a text view into a fixed field of nlField bytes.
+// TRUE when the field changed.
+gboolean mscTextViewStore(GtkWidget* pwgtView, char* pszField, std::size_t nlField);
+
+// Asks the modal OK/Cancel question before a card is deleted, over the
+// window that holds pwgtNear. Both texts are markup; the caller escapes
+// the user's text in them. TRUE for OK.
+gboolean mscConfirmDelete(GtkWidget* pwgtNear, const char* pszTitle, const char* pszQuestion);
+
+// Before a list changes rows: moves the focus to the list and runs the
+// pending events, so the field being edited commits into the record that
+// is being left.
+void mscCommitEdits(GtkWidget* pwgtTree);
+
+// Shows column iTextCol of the combo's model as text; iSensitiveCol >= 0
+// greys the rows where that boolean column is FALSE.
+void mscComboShowText(GtkWidget* pwgtCombo, gint iTextCol, gint iSensitiveCol);

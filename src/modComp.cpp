@@ -93,13 +93,6 @@ guint m_nMarkHours = 0;
 guint m_nMarkTime = 0;
 time_t m_tClock = 0;
 
-// Airframe hours at a summary date. An unknown date (-1) counts from
-// airframe hour 0: taking "now" for it would push the limit of a part of
-// unknown history a whole life into the future.
-guint afHoursAt(time_t t) {
-    return t == -1 ? 0 : fmodAFHoursAtDate(t);
-}
-
 time_t nowTime() {
     return m_tClock ? m_tClock : time(nullptr);
 }
@@ -147,7 +140,7 @@ gboolean isDefer(time_t tDeferLast, guint nDeferHours, guint nDeferDays, guint64
         return FALSE;
     if (gint64(tDeferLast) + SECONDS_PER_DAY * gint64(nDeferDays) > gint64(tMarkTgt))
         return TRUE;
-    return guint64(afHoursAt(tDeferLast)) + nDeferHours > nMarkTgt;
+    return guint64(mmodAFHoursAt(tDeferLast)) + nDeferHours > nMarkTgt;
 }
 
 // What one card row holds for its due decision.
@@ -177,7 +170,8 @@ guint dueFlags(const cardDue& c, guint64 nAFHoursTgt, time_t tMarkAgeTgt) {
     }
     guint nHoursLimit = c.nRCOIntv & CNV_RCO_HOURS_MASK;
     if (nHoursLimit) {
-        gint64 nDueHours = gint64(nHoursLimit) * 10 + afHoursAt(time_t(c.tRCOLast)) - c.nRCOHours;
+        gint64 nDueHours =
+            gint64(nHoursLimit) * 10 + mmodAFHoursAt(time_t(c.tRCOLast)) - c.nRCOHours;
         if (gint64(nAFHoursTgt) > nDueHours)
             bFlags |= isDefer(time_t(c.tDeferRCOLast), c.nDeferRCOHours, c.nDeferRCODays,
                               nAFHoursTgt, tMarkAgeTgt)
@@ -185,7 +179,7 @@ guint dueFlags(const cardDue& c, guint64 nAFHoursTgt, time_t tMarkAgeTgt) {
                           : 1u << CCD_RCOHOURS_DUE;
     }
     if (c.nInspIntv) {
-        gint64 nDueHours = gint64(c.nInspIntv) + afHoursAt(time_t(c.tInspLast));
+        gint64 nDueHours = gint64(c.nInspIntv) + mmodAFHoursAt(time_t(c.tInspLast));
         if (gint64(nAFHoursTgt) > nDueHours)
             bFlags |= isDefer(time_t(c.tDeferInspLast), c.nDeferInspHours, c.nDeferInspDays,
                               nAFHoursTgt, tMarkAgeTgt)
@@ -231,42 +225,29 @@ void reportRowType(const char* pszText) {
     dlgError(pszText, "cmodMarkModel()", "modComp");
 }
 
-dueStat_t markComps(GtkTreeIter* piterSub, guint64 nAFHoursTgt, time_t tMark) {
+// Judges and colours the rows below the root (groups), a group (sub-groups
+// and group-level cards) or a sub-group (cards), and returns the worst state
+// among them; a row of a type that does not belong there is reported.
+dueStat_t markBelow(GtkTreeIter* piterParent, int nLevel, guint64 nAFHoursTgt, time_t tMark) {
+    struct levelRule {
+        guint bTypes; // 1 << row type allowed at this level
+        const char* pszReport;
+    };
+    constexpr levelRule rules[] = {{1u << TYPE_GRP, "not TYPE_GRP"},
+                                   {1u << TYPE_SUB | 1u << TYPE_COMP, "not TYPE_SUB or TYPE_COMP"},
+                                   {1u << TYPE_COMP, "not TYPE_COMP"}};
     dueStat_t nWorst = CCD_DUESTAT_NONE;
     GtkTreeIter iter;
     GtkTreeModel* pModel = GTK_TREE_MODEL(m_pmodComp);
-    for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, piterSub); b;
+    for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, piterParent); b;
          b = gtk_tree_model_iter_next(pModel, &iter)) {
-        if (rowType(&iter) != TYPE_COMP) {
-            reportRowType("not TYPE_COMP");
+        guint nType = rowType(&iter);
+        if (nType > TYPE_COMP || !(rules[nLevel].bTypes & 1u << nType)) {
+            reportRowType(rules[nLevel].pszReport);
             continue;
         }
-        dueStat_t nStat = judgeRow(&iter, nAFHoursTgt, tMark);
-        cmodDueColours(&iter, nStat);
-        if (nStat > nWorst)
-            nWorst = nStat;
-    }
-    return nWorst;
-}
-
-dueStat_t markSubs(GtkTreeIter* piterGrp, guint64 nAFHoursTgt, time_t tMark) {
-    dueStat_t nWorst = CCD_DUESTAT_NONE;
-    GtkTreeIter iter;
-    GtkTreeModel* pModel = GTK_TREE_MODEL(m_pmodComp);
-    for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, piterGrp); b;
-         b = gtk_tree_model_iter_next(pModel, &iter)) {
-        dueStat_t nStat;
-        switch (rowType(&iter)) {
-        case TYPE_SUB:
-            nStat = markComps(&iter, nAFHoursTgt, tMark);
-            break;
-        case TYPE_COMP:
-            nStat = judgeRow(&iter, nAFHoursTgt, tMark);
-            break;
-        default:
-            reportRowType("not TYPE_SUB or TYPE_COMP");
-            continue;
-        }
+        dueStat_t nStat = nType == TYPE_COMP ? judgeRow(&iter, nAFHoursTgt, tMark)
+                                             : markBelow(&iter, nLevel + 1, nAFHoursTgt, tMark);
         cmodDueColours(&iter, nStat);
         if (nStat > nWorst)
             nWorst = nStat;
@@ -338,9 +319,7 @@ gboolean cmodLoadModel(gulong iCompID) {
 }
 
 void cmodClearModel() {
-    if (m_pmodComp)
-        gtk_tree_store_clear(m_pmodComp);
-    m_bSelComp = FALSE;
+    mmodClearStore(m_pmodComp, &m_bSelComp);
 }
 
 GtkTreeModel* cmodGetModel() {
@@ -492,28 +471,16 @@ gboolean cmodIsDefer(time_t tDeferLast, guint nDeferHours, guint nDeferDays, gui
 }
 
 void cmodMarkDue() {
-    if (!m_pmodComp)
-        return;
-    guint64 nAFHoursTgt = markHoursTarget();
-    time_t tMark = cmodMarkDate();
-    GtkTreeModel* pModel = GTK_TREE_MODEL(m_pmodComp);
-    GtkTreeIter iter;
-    for (gboolean b = gtk_tree_model_get_iter_first(pModel, &iter); b;
-         b = gtk_tree_model_iter_next(pModel, &iter)) {
-        if (rowType(&iter) != TYPE_GRP) {
-            reportRowType("not TYPE_GRP");
-            continue;
-        }
-        cmodDueColours(&iter, markSubs(&iter, nAFHoursTgt, tMark));
-    }
+    if (m_pmodComp)
+        markBelow(nullptr, 0, markHoursTarget(), cmodMarkDate());
 }
 
 dueStat_t cmodMarkDueSubLoop(GtkTreeIter* piterGrp, guint) {
-    return markSubs(piterGrp, markHoursTarget(), cmodMarkDate());
+    return markBelow(piterGrp, 1, markHoursTarget(), cmodMarkDate());
 }
 
 dueStat_t cmodMarkDueCompLoop(GtkTreeIter* piterSub, guint) {
-    return markComps(piterSub, markHoursTarget(), cmodMarkDate());
+    return markBelow(piterSub, 2, markHoursTarget(), cmodMarkDate());
 }
 
 void cmodDueColours(GtkTreeIter* piterComp, dueStat_t nDueStat) {

@@ -66,33 +66,17 @@ guint rowType(GtkTreeIter* piter) {
     return nType;
 }
 
-// Visits the leaves of the tree in order (three levels, as the tree is
-// built); rows with children are only descended into. Stops when the
-// visitor returns TRUE.
-template <typename Visit> void walkLeaves(Visit visit) {
+// Visits the leaves of the tree in order; rows with children are only
+// descended into. Stops, and gives TRUE, when the visitor returns TRUE.
+template <typename Visit> gboolean walkLeaves(Visit visit, GtkTreeIter* piterParent = nullptr) {
     GtkTreeModel* pmod = GTK_TREE_MODEL(m_pstoFLog);
-    GtkTreeIter iter1, iter2, iter3;
-    for (gboolean b1 = gtk_tree_model_get_iter_first(pmod, &iter1); b1;
-         b1 = gtk_tree_model_iter_next(pmod, &iter1)) {
-        if (!gtk_tree_model_iter_has_child(pmod, &iter1)) {
-            if (visit(&iter1))
-                return;
-            continue;
-        }
-        for (gboolean b2 = gtk_tree_model_iter_children(pmod, &iter2, &iter1); b2;
-             b2 = gtk_tree_model_iter_next(pmod, &iter2)) {
-            if (!gtk_tree_model_iter_has_child(pmod, &iter2)) {
-                if (visit(&iter2))
-                    return;
-                continue;
-            }
-            for (gboolean b3 = gtk_tree_model_iter_children(pmod, &iter3, &iter2); b3;
-                 b3 = gtk_tree_model_iter_next(pmod, &iter3)) {
-                if (!gtk_tree_model_iter_has_child(pmod, &iter3) && visit(&iter3))
-                    return;
-            }
-        }
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_iter_children(pmod, &iter, piterParent); b;
+         b = gtk_tree_model_iter_next(pmod, &iter)) {
+        if (gtk_tree_model_iter_has_child(pmod, &iter) ? walkLeaves(visit, &iter) : visit(&iter))
+            return TRUE;
     }
+    return FALSE;
 }
 
 void rebuildIndex() {

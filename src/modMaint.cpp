@@ -23,13 +23,6 @@ GtkTreeIter m_iterMaint;
 gboolean m_bIterMaintValid = FALSE;
 gboolean m_bIterMaint = FALSE;
 
-// Airframe hours at a record's date. An unknown date (-1) counts from
-// airframe hour 0: nothing is known about the hours since then, and taking
-// "now" instead would push every limit a whole life into the future.
-guint afHoursAt(time_t t) {
-    return t == -1 ? 0 : fmodAFHoursAtDate(t);
-}
-
 time_t activeManufactureDate() {
     const rcdAC* prcdAC = acdGetActiveAC();
     return prcdAC ? prcdAC->tManu : 0;
@@ -41,6 +34,13 @@ guint activeACID() {
 }
 
 } // namespace
+
+// An unknown date (-1) counts from airframe hour 0: nothing is known about
+// the hours since then, and taking "now" instead would push every limit a
+// whole life into the future.
+guint mmodAFHoursAt(time_t t) {
+    return t == -1 ? 0 : fmodAFHoursAtDate(t);
+}
 
 void mmodStartState(mntState* pS, time_t tManu) {
     *pS = mntState{};
@@ -106,7 +106,7 @@ gboolean mmodInitialize() {
 void mmodUpdateRow(GtkTreeIter* piterMaint, rcdMaint* prcdMaint) {
     gchar szDate[30];
     cnvDcdDate(szDate, sizeof szDate, prcdMaint->tComplete, CNV_DCD_WITH_TIME);
-    guint nAFHours = afHoursAt(prcdMaint->tComplete);
+    guint nAFHours = mmodAFHoursAt(prcdMaint->tComplete);
     gchar szAFHours[20];
     g_snprintf(szAFHours, sizeof szAFHours, "%01u", nAFHours / 10);
     gtk_tree_store_set(m_pstoMaint, piterMaint, MNT_ID_COL, gulong(prcdMaint->iMaintID),
@@ -149,10 +149,14 @@ void mmodLoadModel(guint iCompID, guint iMaintID) {
     mmodCalcCompTimes();
 }
 
+void mmodClearStore(GtkTreeStore* psto, gboolean* pbSel) {
+    if (psto)
+        gtk_tree_store_clear(psto);
+    *pbSel = FALSE;
+}
+
 void mmodClearModel() {
-    if (m_pstoMaint)
-        gtk_tree_store_clear(m_pstoMaint);
-    m_bIterMaintValid = FALSE;
+    mmodClearStore(m_pstoMaint, &m_bIterMaintValid);
 }
 
 GtkTreeModel* mmodGetModel() {

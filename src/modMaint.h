@@ -80,6 +80,13 @@ int mmodStateCallback(rcdMaint* prcdMaint);
 // the component-hours and kind texts of every data row.
 mntState* mmodCalcCompTimes();
 
+// Empties a model's store (when made) and forgets its remembered row: the
+// component tree and the maintenance list both keep one.
+void mmodClearStore(GtkTreeStore* psto, gboolean* pbSel);
+
+// Airframe hours (tenths) at a summary or record date; 0 for an unknown date.
+guint mmodAFHoursAt(time_t t);
+
 // The one history rule both summaries use: starts a summary at the
 // aircraft's manufacture date, then applies records oldest first.
 void mmodStartState(mntState* pS, time_t tManu);

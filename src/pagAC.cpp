@@ -470,12 +470,8 @@ gboolean acdOnLogStartHoursFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
 }
 
 gboolean acdOnACNotesFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    GtkTextBuffer* pbuf = gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgt));
-    GtkTextIter iterStart, iterEnd;
-    gtk_text_buffer_get_bounds(pbuf, &iterStart, &iterEnd);
-    gchar* pszText = gtk_text_buffer_get_text(pbuf, &iterStart, &iterEnd, FALSE);
-    storeText(m_rcdAC.szNotes, sizeof m_rcdAC.szNotes, pszText);
-    g_free(pszText);
+    if (mscTextViewStore(pwgt, m_rcdAC.szNotes, sizeof m_rcdAC.szNotes))
+        m_rcdAC.bDirty = TRUE;
     acdDisplayUpdate();
     return FALSE;
 }
@@ -496,10 +492,7 @@ void acdOnRowChanged(GtkTreeSelection* psel, gpointer) {
     if (!gtk_tree_selection_get_selected(psel, nullptr, nullptr))
         return;
 
-    // A field being edited commits into the aircraft being left first.
-    gtk_widget_grab_focus(m_pwgtACTree);
-    while (gtk_events_pending())
-        gtk_main_iteration();
+    mscCommitEdits(m_pwgtACTree);
 
     if (m_rcdAC.bDirty) {
         saveRecord("acdOnRowChanged()", "pagAC");
@@ -548,23 +541,15 @@ gboolean activeRowSelected() {
 }
 
 void acdOnACDelete() {
-    GtkWidget* pwgtTop = gtk_widget_get_toplevel(m_pwgtACTree);
-    GtkWidget* pdlg = gtk_message_dialog_new(
-        gtk_widget_is_toplevel(pwgtTop) ? GTK_WINDOW(pwgtTop) : nullptr,
-        static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-        GTK_MESSAGE_ERROR, GTK_BUTTONS_OK_CANCEL, nullptr);
-    gtk_window_set_position(GTK_WINDOW(pdlg), GTK_WIN_POS_CENTER_ON_PARENT);
-    gtk_message_dialog_set_markup(GTK_MESSAGE_DIALOG(pdlg),
-                                  "<span color='red'><b>*** Delete Helicopter Card ***</b></span>");
-    gchar* pszReg = g_markup_escape_text(m_rcdAC.szReg, -1);
-    gtk_message_dialog_format_secondary_markup(
-        GTK_MESSAGE_DIALOG(pdlg),
+    gchar* pszQuestion = g_markup_printf_escaped(
         "<span color='dark blue'>Helicopter Card for <b>'%s'</b> will be deleted.</span>\n\n"
         "<span color='blue'>Are you sure?</span>",
-        pszReg);
-    g_free(pszReg);
-
-    if (gtk_dialog_run(GTK_DIALOG(pdlg)) == GTK_RESPONSE_OK) {
+        m_rcdAC.szReg);
+    const gboolean bOK = mscConfirmDelete(
+        m_pwgtACTree, "<span color='red'><b>*** Delete Helicopter Card ***</b></span>",
+        pszQuestion);
+    g_free(pszQuestion);
+    if (bOK) {
         m_rcdAC.bDelete = TRUE;
         if (saveRecord("acdOnACDelete()", "avAC")) {
             // The deleted aircraft must not stay active: other pages would
@@ -577,7 +562,6 @@ void acdOnACDelete() {
         amodLoadModel(AC_NEW_ROW_ID);
         acdClearACReg();
     }
-    gtk_widget_destroy(pdlg);
     acdDisplaySensitive(FALSE);
     acdDisplayClear();
 }
@@ -621,11 +605,7 @@ void acdInitCombo(const _lstCombo* plstCombo, gint nOpts, GtkComboBox* pwgtCombo
     gtk_combo_box_set_model(pwgtCombo, nullptr);
     gtk_combo_box_set_model(pwgtCombo, GTK_TREE_MODEL(psto));
     g_object_unref(psto); // the combo owns it now
-    gtk_cell_layout_clear(GTK_CELL_LAYOUT(pwgtCombo));
-    GtkCellRenderer* prend = gtk_cell_renderer_text_new();
-    gtk_cell_layout_pack_start(GTK_CELL_LAYOUT(pwgtCombo), prend, TRUE);
-    gtk_cell_layout_set_attributes(GTK_CELL_LAYOUT(pwgtCombo), prend, "text", OPT_LABEL_COL,
-                                   "sensitive", OPT_SENSITIVE_COL, nullptr);
+    mscComboShowText(GTK_WIDGET(pwgtCombo), OPT_LABEL_COL, OPT_SENSITIVE_COL);
 }
 
 void acdInitOptions() {
@@ -633,8 +613,7 @@ void acdInitOptions() {
         acdInitCombo(opt.plst, opt.nOpts, GTK_COMBO_BOX(*opt.ppwgt));
         g_signal_connect(*opt.ppwgt, "changed", G_CALLBACK(acdOnOptChanged),
                          &(m_rcdAC.*opt.piField));
-        g_signal_connect(*opt.ppwgt, "key-press-event", G_CALLBACK(mscKeyPressLUT),
-                         const_cast<wgtLUT*>(m_lstACLUT));
+        mscConnectField(*opt.ppwgt, m_lstACLUT, nullptr);
     }
 }
 
@@ -670,15 +649,6 @@ void forgetWidgets(GtkWidget*, gpointer) {
 
 GtkWidget* lookUp(GtkBuilder* pBuilder, const char* pszID) {
     return GTK_WIDGET(gtk_builder_get_object(pBuilder, pszID));
-}
-
-void connectFocusOut(GtkWidget* pwgt, GCallback pfn) {
-    g_signal_connect(pwgt, "focus-out-event", pfn, nullptr);
-}
-
-void connectNavigation(GtkWidget* pwgt) {
-    g_signal_connect(pwgt, "key-press-event", G_CALLBACK(mscKeyPressLUT),
-                     const_cast<wgtLUT*>(m_lstACLUT));
 }
 
 } // namespace
@@ -786,21 +756,16 @@ void acdInitialize(GtkBuilder* pBuilder) {
     g_signal_connect(m_pwgtACTree, "key-press-event", G_CALLBACK(acdOnTreeKeyPress), nullptr);
     g_signal_connect(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtACTree)), "changed",
                      G_CALLBACK(acdOnRowChanged), nullptr);
-    connectFocusOut(m_pwgtACReg, G_CALLBACK(acdOnRegFocusOut));
+    g_signal_connect(m_pwgtACReg, "focus-out-event", G_CALLBACK(acdOnRegFocusOut), nullptr);
     g_signal_connect(m_pwgtACReg, "key-press-event", G_CALLBACK(acdOnACRegKeyPress), nullptr);
-    connectFocusOut(m_pwgtACModel, G_CALLBACK(acdOnModelFocusOut));
-    connectFocusOut(m_pwgtACSerial, G_CALLBACK(acdOnSerialFocusOut));
-    connectFocusOut(m_pwgtACManuDate, G_CALLBACK(acdOnManuDateFocusOut));
-    connectFocusOut(m_pwgtACBuilder, G_CALLBACK(acdOnBuilderFocusOut));
-    connectFocusOut(m_pwgtACOwner, G_CALLBACK(acdOnOwnerFocusOut));
-    connectFocusOut(m_pwgtACLogStartDate, G_CALLBACK(acdOnLogStartDateFocusOut));
-    connectFocusOut(m_pwgtACLogStartHours, G_CALLBACK(acdOnLogStartHoursFocusOut));
-    connectFocusOut(m_pwgtACNotes, G_CALLBACK(acdOnACNotesFocusOut));
-    for (GtkWidget* pwgt : {m_pwgtACModel, m_pwgtACSerial, m_pwgtACManuDate, m_pwgtACBuilder,
-                            m_pwgtACOwner, m_pwgtACLogStartDate, m_pwgtACLogStartHours})
-        connectNavigation(pwgt);
-    g_signal_connect(m_pwgtACNotes, "keynav-failed", G_CALLBACK(mscKeyNavLUT),
-                     const_cast<wgtLUT*>(m_lstACLUT));
+    mscConnectField(m_pwgtACModel, m_lstACLUT, G_CALLBACK(acdOnModelFocusOut));
+    mscConnectField(m_pwgtACSerial, m_lstACLUT, G_CALLBACK(acdOnSerialFocusOut));
+    mscConnectField(m_pwgtACManuDate, m_lstACLUT, G_CALLBACK(acdOnManuDateFocusOut));
+    mscConnectField(m_pwgtACBuilder, m_lstACLUT, G_CALLBACK(acdOnBuilderFocusOut));
+    mscConnectField(m_pwgtACOwner, m_lstACLUT, G_CALLBACK(acdOnOwnerFocusOut));
+    mscConnectField(m_pwgtACLogStartDate, m_lstACLUT, G_CALLBACK(acdOnLogStartDateFocusOut));
+    mscConnectField(m_pwgtACLogStartHours, m_lstACLUT, G_CALLBACK(acdOnLogStartHoursFocusOut));
+    mscConnectField(m_pwgtACNotes, m_lstACLUT, G_CALLBACK(acdOnACNotesFocusOut));
     g_signal_connect(m_pwgtACLogSinceNew, "toggled", G_CALLBACK(acdOnLogSinceNew), nullptr);
 
     acdInitTree();

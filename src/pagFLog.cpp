@@ -74,10 +74,6 @@ const wgtLUT m_lstFLogLUT[] = {
     {nullptr, nullptr},
 };
 
-gpointer lutData() {
-    return const_cast<wgtLUT*>(m_lstFLogLUT);
-}
-
 GtkWidget* lookup(GtkBuilder* pBuilder, const char* pszID) {
     GObject* pObject = gtk_builder_get_object(pBuilder, pszID);
     if (!pObject)
@@ -238,57 +234,54 @@ gboolean fltOnDateFocusOut(GtkWidget* pwgtDate, GdkEventFocus*, gpointer) {
     return FALSE;
 }
 
-gboolean fltOnTimeOffFocusOut(GtkWidget* pwgtTimeOff, GdkEventFocus*, gpointer) {
+// The frame the time fields share: nothing is taken while the card is being
+// filled; a changed value marks the record and fnApply brings the other
+// times, the tree and the banner in step.
+template <typename T, typename Apply> gboolean takeTime(T& field, T value, Apply fnApply) {
     if (m_bDisplaying)
         return FALSE;
-    time_t tOff = timeOnDayOf(m_rcdFLog.tFltBegin, pwgtTimeOff);
-    if (tOff != m_rcdFLog.tFltBegin) {
+    if (value != field) {
         m_rcdFLog.bDirty = TRUE;
-        m_rcdFLog.tFltBegin = tOff;
-        if (tOff != 0) {
-            if (timeOnSet(m_rcdFLog)) {
-                fltCalcElapsed(&m_rcdFLog);
-            } else if (m_rcdFLog.nElapsed != 0) {
-                m_rcdFLog.tFltEnd = tOff + time_t(m_rcdFLog.nElapsed) * FLT_TENTH;
-            }
-            // The start decides where the flight stands in the tree and
-            // which dates its hours count from: rebuild in every case.
-            fltLoadTree();
-            refreshHours();
-        }
+        field = value;
+        fnApply();
     }
     fltDisplayUpdate();
     return FALSE;
 }
 
+gboolean fltOnTimeOffFocusOut(GtkWidget* pwgtTimeOff, GdkEventFocus*, gpointer) {
+    return takeTime(m_rcdFLog.tFltBegin, timeOnDayOf(m_rcdFLog.tFltBegin, pwgtTimeOff), [] {
+        if (m_rcdFLog.tFltBegin == 0)
+            return;
+        if (timeOnSet(m_rcdFLog))
+            fltCalcElapsed(&m_rcdFLog);
+        else if (m_rcdFLog.nElapsed != 0)
+            m_rcdFLog.tFltEnd = m_rcdFLog.tFltBegin + time_t(m_rcdFLog.nElapsed) * FLT_TENTH;
+        // The start decides where the flight stands in the tree and which
+        // dates its hours count from: rebuild in every case.
+        fltLoadTree();
+        refreshHours();
+    });
+}
+
 gboolean fltOnTimeOnFocusOut(GtkWidget* pwgtTimeOn, GdkEventFocus*, gpointer) {
-    if (m_bDisplaying)
-        return FALSE;
     // An emptied landing field means the landing is not known; taken as a
     // time it would read as 00:00 and move the take-off of a later flight
     // time entry onto the day before.
     time_t tOn = entryIsBlank(pwgtTimeOn) ? 0 : timeOnDayOf(m_rcdFLog.tFltBegin, pwgtTimeOn);
-    if (tOn != m_rcdFLog.tFltEnd) {
-        m_rcdFLog.bDirty = TRUE;
-        m_rcdFLog.tFltEnd = tOn;
+    return takeTime(m_rcdFLog.tFltEnd, tOn, [] {
         if (timeOnSet(m_rcdFLog) && timeOffSet(m_rcdFLog)) {
             fltCalcElapsed(&m_rcdFLog);
             fltTreeUpdate();
             refreshHours();
         }
-    }
-    fltDisplayUpdate();
-    return FALSE;
+    });
 }
 
 gboolean fltOnElapsedFocusOut(GtkWidget* pwgtElapsed, GdkEventFocus*, gpointer) {
-    if (m_bDisplaying)
-        return FALSE;
     guint nElapsed = hoursToTenths(gtk_entry_get_text(GTK_ENTRY(pwgtElapsed)));
-    if (nElapsed != m_rcdFLog.nElapsed) {
-        m_rcdFLog.bDirty = TRUE;
-        m_rcdFLog.nElapsed = nElapsed;
-        time_t tSpan = time_t(nElapsed) * FLT_TENTH;
+    return takeTime(m_rcdFLog.nElapsed, nElapsed, [] {
+        time_t tSpan = time_t(m_rcdFLog.nElapsed) * FLT_TENTH;
         if (timeOffSet(m_rcdFLog)) {
             m_rcdFLog.tFltEnd = m_rcdFLog.tFltBegin + tSpan;
         } else if (timeOnSet(m_rcdFLog)) {
@@ -298,11 +291,9 @@ gboolean fltOnElapsedFocusOut(GtkWidget* pwgtElapsed, GdkEventFocus*, gpointer) 
         } else {
             m_rcdFLog.tFltEnd = tSpan;
         }
-    }
-    fltDisplayUpdate();
-    fltTreeUpdate();
-    refreshHours();
-    return FALSE;
+        fltTreeUpdate();
+        refreshHours();
+    });
 }
 
 // Copies an entry into a record field when it differs; TRUE when it did.
@@ -335,15 +326,8 @@ gboolean fltOnPaxFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
 }
 
 gboolean fltOnNotesFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    GtkTextBuffer* pBuffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgt));
-    GtkTextIter iterStart, iterEnd;
-    gtk_text_buffer_get_bounds(pBuffer, &iterStart, &iterEnd);
-    gchar* pszText = gtk_text_buffer_get_text(pBuffer, &iterStart, &iterEnd, FALSE);
-    if (strcmp(m_rcdFLog.szNotes, pszText) != 0) {
-        mscCopyText(m_rcdFLog.szNotes, pszText);
+    if (mscTextViewStore(pwgt, m_rcdFLog.szNotes, sizeof m_rcdFLog.szNotes))
         m_rcdFLog.bDirty = TRUE;
-    }
-    g_free(pszText);
     fltDisplayUpdate();
     return FALSE;
 }
@@ -420,10 +404,7 @@ void startNewFlight() {
 }
 
 void fltOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
-    // A field still being edited commits into the flight being left.
-    gtk_widget_grab_focus(m_pwgtFLogTree);
-    while (gtk_events_pending())
-        gtk_main_iteration();
+    mscCommitEdits(m_pwgtFLogTree);
 
     GtkTreeModel* pModel = nullptr;
     GtkTreeIter iter;
@@ -462,20 +443,9 @@ gboolean fltOnTreeKeyPress(GtkWidget* pwgtTree, GdkEventKey* pevtKey, gpointer) 
         !gtk_tree_selection_get_selected(treeSelection(), &pModel, &iter))
         return TRUE;
 
-    GtkWidget* pwgtTop = gtk_widget_get_toplevel(pwgtTree);
-    GtkWidget* pwgtDlg = gtk_message_dialog_new_with_markup(
-        GTK_IS_WINDOW(pwgtTop) ? GTK_WINDOW(pwgtTop) : nullptr,
-        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), GTK_MESSAGE_ERROR,
-        GTK_BUTTONS_OK_CANCEL, "<span color='red'><b>*** Delete Flight Record ***</b></span>");
-    gtk_message_dialog_format_secondary_markup(
-        GTK_MESSAGE_DIALOG(pwgtDlg),
-        "<span color='dark blue'>This Flight will be deleted.</span>\n\n"
-        "<span color='blue'>Are you sure?</span>");
-    gtk_window_set_position(GTK_WINDOW(pwgtDlg), GTK_WIN_POS_CENTER_ON_PARENT);
-    gint nResponse = gtk_dialog_run(GTK_DIALOG(pwgtDlg));
-    gtk_widget_destroy(pwgtDlg);
-
-    if (nResponse == GTK_RESPONSE_OK) {
+    if (mscConfirmDelete(pwgtTree, "<span color='red'><b>*** Delete Flight Record ***</b></span>",
+                         "<span color='dark blue'>This Flight will be deleted.</span>\n\n"
+                         "<span color='blue'>Are you sure?</span>")) {
         m_rcdFLog.bDelete = TRUE;
         m_rcdFLog.bDirty = TRUE;
         if (saveRecord("fltOnTreeKeyPress()")) {
@@ -539,16 +509,11 @@ void initTree() {
 
 void initPilotCombo(GtkWidget* pwgtCombo) {
     gtk_combo_box_set_model(GTK_COMBO_BOX(pwgtCombo), pmodGetModel());
-    GtkCellRenderer* pRenderer = gtk_cell_renderer_text_new();
-    gtk_cell_layout_pack_start(GTK_CELL_LAYOUT(pwgtCombo), pRenderer, TRUE);
-    gtk_cell_layout_set_attributes(GTK_CELL_LAYOUT(pwgtCombo), pRenderer, "text", PILOT_RNAME_COL,
-                                   nullptr);
+    mscComboShowText(pwgtCombo, PILOT_RNAME_COL, -1);
 }
 
 void connectField(GtkWidget* pwgt, GCallback pfnFocusOut) {
-    g_signal_connect(pwgt, "key-press-event", G_CALLBACK(mscKeyPressLUT), lutData());
-    if (pfnFocusOut)
-        g_signal_connect(pwgt, "focus-out-event", pfnFocusOut, nullptr);
+    mscConnectField(pwgt, m_lstFLogLUT, pfnFocusOut);
 }
 
 } // namespace
@@ -591,8 +556,7 @@ void fltInitialize(GtkBuilder* pBuilder) {
     connectField(m_pwgtFLogPaxList, G_CALLBACK(fltOnPaxFocusOut));
     connectField(m_pwgtFLogPilot, nullptr);
     connectField(m_pwgtFLogStudent, nullptr);
-    g_signal_connect(m_pwgtFLogNotes, "keynav-failed", G_CALLBACK(mscKeyNavLUT), lutData());
-    g_signal_connect(m_pwgtFLogNotes, "focus-out-event", G_CALLBACK(fltOnNotesFocusOut), nullptr);
+    connectField(m_pwgtFLogNotes, G_CALLBACK(fltOnNotesFocusOut));
 
     initPilotCombo(m_pwgtFLogPilot);
     initPilotCombo(m_pwgtFLogStudent);

@@ -245,11 +245,8 @@ void pltInitialize(GtkBuilder* pBuilder) {
         {m_pwgtPilotNextFR, G_CALLBACK(pltOnNextFRFocusOut)},
         {m_pwgtPilotFRIntv, G_CALLBACK(pltOnFRIntvFocusOut)},
     };
-    for (const auto& fo : lstFocusOut) {
-        g_signal_connect(fo.pwgt, "focus-out-event", fo.pfn, nullptr);
-        g_signal_connect(fo.pwgt, "key-press-event", G_CALLBACK(mscKeyPressLUT),
-                         const_cast<wgtLUT*>(m_lutPilot));
-    }
+    for (const auto& fo : lstFocusOut)
+        mscConnectField(fo.pwgt, m_lutPilot, fo.pfn);
     // The check boxes carry the record as user data so that display code
     // can block exactly these handlers.
     g_signal_connect(m_pwgtPilotMedAuto, "toggled", G_CALLBACK(pltMedAutoToggled), &m_rcdPilot);
@@ -258,9 +255,7 @@ void pltInitialize(GtkBuilder* pBuilder) {
     g_signal_connect(m_pwgtPilotFRAuto, "toggled", G_CALLBACK(pltFRAutoToggled), &m_rcdPilot);
     g_signal_connect(m_pwgtPilotFREndMonth, "toggled", G_CALLBACK(pltFREndMonthToggled),
                      &m_rcdPilot);
-    g_signal_connect(m_pwgtPilotNotes, "focus-out-event", G_CALLBACK(pltOnNotesFocusOut), nullptr);
-    g_signal_connect(m_pwgtPilotNotes, "keynav-failed", G_CALLBACK(mscKeyNavLUT),
-                     const_cast<wgtLUT*>(m_lutPilot));
+    mscConnectField(m_pwgtPilotNotes, m_lutPilot, G_CALLBACK(pltOnNotesFocusOut));
 
     GtkTreeView* pTree = GTK_TREE_VIEW(m_pwgtPilotTree);
     struct Column {
@@ -354,10 +349,7 @@ void pltOnRowChanged(GtkTreeSelection* pselTree, gpointer) {
     if (!gtk_tree_selection_get_selected(pselTree, &pmod, &iter))
         return;
 
-    // The field being edited commits into the old record first.
-    gtk_widget_grab_focus(m_pwgtPilotTree);
-    while (gtk_events_pending())
-        gtk_main_iteration();
+    mscCommitEdits(m_pwgtPilotTree);
     if (m_rcdPilot.bDirty && !sqlUpdatePilotRecord(&m_rcdPilot))
         dlgError(sqlLastError(), "pltOnRowChanged()", "pagPilot");
 
@@ -398,22 +390,16 @@ void pltOnRowChanged(GtkTreeSelection* pselTree, gpointer) {
 gboolean pltOnTreeKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
     if (pevtKey->keyval != GDK_Delete || m_rcdPilot.iPilotID == PILOT_ID_NEW)
         return FALSE;
-    GtkWidget* pwgtDlg = gtk_message_dialog_new_with_markup(
-        GTK_WINDOW(m_pwinMain), GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-        GTK_MESSAGE_ERROR, GTK_BUTTONS_OK_CANCEL,
-        "<span color='red'><b>*** Delete Pilot Card ***</b></span>");
     // Names are the user's text: escaped, so that "&" or "<" in a name
     // shows as typed instead of breaking the markup.
     gchar* pszSecondary = g_markup_printf_escaped(
         "<span color='dark blue'>Pilot Card for <b>'%s %s'</b> will be deleted.</span>\n\n"
         "<span color='blue'>Are you sure?</span>",
         m_rcdPilot.szFName, m_rcdPilot.szLName);
-    gtk_message_dialog_format_secondary_markup(GTK_MESSAGE_DIALOG(pwgtDlg), "%s", pszSecondary);
+    const gboolean bOK = mscConfirmDelete(
+        m_pwinMain, "<span color='red'><b>*** Delete Pilot Card ***</b></span>", pszSecondary);
     g_free(pszSecondary);
-    gtk_window_set_transient_for(GTK_WINDOW(pwgtDlg), GTK_WINDOW(m_pwinMain));
-    gtk_window_set_position(GTK_WINDOW(pwgtDlg), GTK_WIN_POS_CENTER_ON_PARENT);
-
-    if (gtk_dialog_run(GTK_DIALOG(pwgtDlg)) == GTK_RESPONSE_OK) {
+    if (bOK) {
         m_rcdPilot.bDelete = TRUE;
         if (!sqlUpdatePilotRecord(&m_rcdPilot))
             dlgError(sqlLastError(), "pltOnTreeKeyPress()", "pagPilot");
@@ -425,7 +411,6 @@ gboolean pltOnTreeKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
         pltDisplayClear();
         pltDisplaySensitive(FALSE);
     }
-    gtk_widget_destroy(pwgtDlg);
     return TRUE;
 }
 
@@ -453,18 +438,8 @@ PLT_DUE_FOCUS_OUT(pltOnNextFRFocusOut, m_grpFR, DUE_NEXT)
 #undef PLT_DUE_FOCUS_OUT
 
 gboolean pltOnNotesFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    GtkTextBuffer* pBuffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgt));
-    GtkTextIter iterStart;
-    GtkTextIter iterEnd;
-    gtk_text_buffer_get_bounds(pBuffer, &iterStart, &iterEnd);
-    gchar* pszText = gtk_text_buffer_get_text(pBuffer, &iterStart, &iterEnd, TRUE);
-    char szNotes[sizeof m_rcdPilot.szNotes];
-    mscCopyText(szNotes, pszText);
-    g_free(pszText);
-    if (strcmp(szNotes, m_rcdPilot.szNotes) != 0) {
+    if (mscTextViewStore(pwgt, m_rcdPilot.szNotes, sizeof m_rcdPilot.szNotes))
         m_rcdPilot.bDirty = TRUE;
-        memcpy(m_rcdPilot.szNotes, szNotes, sizeof szNotes);
-    }
     pltDisplayUpdate();
     return FALSE;
 }

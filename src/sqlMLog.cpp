@@ -9,9 +9,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <cstddef>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -232,13 +236,10 @@ Param flag(gboolean b) {
 Param when(time_t t) {
     return {false, static_cast<gint64>(t), nullptr, 0};
 }
-// A fixed field: never read beyond it, even without a terminator.
-template <std::size_t N> Param text(const char (&sz)[N]) {
-    return {true, 0, sz, static_cast<int>(strnlen(sz, N))};
-}
+using Params = std::vector<Param>;
 
 // The statement as it ran, values in place and texts quoted, for error texts.
-std::string expandSQL(const char* pszSQL, std::initializer_list<Param> params) {
+std::string expandSQL(const char* pszSQL, const Params& params) {
     std::string str;
     auto it = params.begin();
     for (const char* p = pszSQL; *p; ++p) {
@@ -324,8 +325,8 @@ void dropCache() {
 // Runs one statement; each result row goes to onRow, whose non-zero result
 // aborts the query. Failures set the error text under the operation's name.
 template <class RowFn>
-gboolean runSQL(const char* pszOp, sqlite3* h, const char* pszSQL,
-                std::initializer_list<Param> params, RowFn onRow) {
+gboolean runSQL(const char* pszOp, sqlite3* h, const char* pszSQL, const Params& params,
+                RowFn onRow) {
     if (!h) {
         setError(pszOp, "sqlite3_exec", expandSQL(pszSQL, params), "database not open");
         return FALSE;
@@ -360,8 +361,7 @@ gboolean runSQL(const char* pszOp, sqlite3* h, const char* pszSQL,
     }
 }
 
-gboolean runExec(const char* pszOp, sqlite3* h, const char* pszSQL,
-                 std::initializer_list<Param> params) {
+gboolean runExec(const char* pszOp, sqlite3* h, const char* pszSQL, const Params& params) {
     return runSQL(pszOp, h, pszSQL, params, [](sqlite3_stmt*) { return 0; });
 }
 
@@ -414,16 +414,16 @@ void readTime(sqlite3_stmt* p, int i, time_t& t) {
 // Text from files written elsewhere (another program, an older build in a
 // legacy code page) may not be UTF-8; GTK refuses such text, so invalid
 // bytes are shown as replacement characters.
-template <std::size_t N> void readText(sqlite3_stmt* p, int i, char (&sz)[N]) {
+void readText(sqlite3_stmt* p, int i, char* sz, std::size_t nl) {
     const char* psz = colText(p, i);
     if (!psz)
         return;
     if (g_utf8_validate(psz, -1, nullptr)) {
-        mscCopyText(sz, psz);
+        mscCopyText(sz, nl, psz);
         return;
     }
     gchar* pszValid = g_utf8_make_valid(psz, -1);
-    mscCopyText(sz, pszValid);
+    mscCopyText(sz, nl, pszValid);
     g_free(pszValid);
 }
 
@@ -434,11 +434,6 @@ bool isAllOnes(guint64 n) {
 // The ID SQLite gave the row just inserted; row IDs live in 32 bits.
 guint lastRowID(sqlite3* h) {
     return static_cast<guint>(sqlite3_last_insert_rowid(h));
-}
-
-// Calls the block's function, if any, for the record just read.
-template <class Rec> int callBack(int (*pfunc)(Rec*), Rec* prcd) {
-    return pfunc ? pfunc(prcd) : 0;
 }
 
 // ---- Statements of the log database ----
@@ -547,147 +542,228 @@ const char m_szSNoteInsert[] = "INSERT INTO ServiceNote (bDelete) VALUES (?)";
 const char m_szSNoteUpdate[] =
     "UPDATE ServiceNote SET iSNoteID=?, strLabel=?, strText=?, bDelete=? WHERE iSNoteID=?";
 
-// ---- Row readers ----
+// ---- Record layouts: which field each column of a statement belongs to ----
 
-void readAC(sqlite3_stmt* p, rcdAC& r) {
-    readU32(p, 0, r.iACID);
-    readText(p, 1, r.szReg);
-    readText(p, 2, r.szModel);
-    readText(p, 3, r.szSerial);
-    readTime(p, 4, r.tManu);
-    readText(p, 5, r.szBuilder);
-    readText(p, 6, r.szOwner);
-    readBool(p, 7, r.bLogSinceNew);
-    readTime(p, 8, r.tLogStart);
-    readU32(p, 9, r.nLogHours);
-    readI32(p, 10, r.iHeliOpt);
-    readI32(p, 11, r.iEngineOpt);
-    readI32(p, 12, r.iClutchOpt);
-    readI32(p, 13, r.iMainDriveOpt);
-    readI32(p, 14, r.iMainRotorOpt);
-    readI32(p, 15, r.iMRSystemOpt);
-    readI32(p, 16, r.iTRSliderOpt);
-    readI32(p, 17, r.iTailDriveOpt);
-    readI32(p, 18, r.iTailRotorOpt);
-    readText(p, 19, r.szNotes);
-}
-
-void readPilot(sqlite3_stmt* p, rcdPilot& r) {
-    readU32(p, 0, r.iPilotID);
-    readText(p, 1, r.szLName);
-    readText(p, 2, r.szFName);
-    readText(p, 3, r.szSortKey);
-    readTime(p, 4, r.tLastMed);
-    readTime(p, 5, r.tNextMed);
-    readU32(p, 6, r.nMedIntv);
-    readBool(p, 7, r.bMedAuto);
-    readBool(p, 8, r.bMedMonthEnd);
-    readTime(p, 9, r.tLastFR);
-    readTime(p, 10, r.tNextFR);
-    readU32(p, 11, r.nFRIntv);
-    readBool(p, 12, r.bFRAuto);
-    readBool(p, 13, r.bFRMonthEnd);
-    readBool(p, 14, r.bDelete);
-    readText(p, 15, r.szNotes);
-}
-
-void readFlight(sqlite3_stmt* p, rcdFLog& r) {
-    readU32(p, 0, r.iFLogID);
-    readU32(p, 1, r.iCSID);
-    readU32(p, 2, r.iPilotID);
-    readU32(p, 3, r.iStudentID);
-    readU32(p, 4, r.nType);
-    readTime(p, 5, r.tFltBegin);
-    readTime(p, 6, r.tFltEnd);
-    readU32(p, 7, r.nElapsed);
-    // Engine times and positions are selected but not kept.
-    readText(p, 14, r.szFrom);
-    readText(p, 15, r.szTo);
-    readText(p, 16, r.szPaxList);
-    readText(p, 17, r.szNotes);
-    readBool(p, 18, r.bDelete);
-}
-
-void readMaint(sqlite3_stmt* p, rcdMaint& r) {
-    readU32(p, 0, r.iMaintID);
-    readU32(p, 1, r.iCompID);
-    readU32(p, 2, r.iType);
-    readU8(p, 3, r.bFlags);
-    readTime(p, 4, r.tComplete);
-    readU32(p, 5, r.nCompHours);
-    readU32(p, 6, r.nCompAge);
-    readU32(p, 7, r.nDeferHours);
-    readU32(p, 8, r.nDeferDays);
-    readBool(p, 9, r.bDelete);
-    readText(p, 10, r.szNotes);
-}
-
-void readComp(sqlite3_stmt* p, rcdComp& r) {
-    readU32(p, 0, r.iCompID);
-    guint nGroup = 0;
-    if (colText(p, 1)) {
-        readU32(p, 1, nGroup);
-        r.iGroupLevel = (nGroup & 0x80000000u) ? 1 : 0;
-        r.iGroupID = nGroup & 0x7FFFFFFFu;
+// How a field is read from and written to its column.
+enum class Kind {
+    U32,   // unsigned, low 32 bits of the stored number
+    I32,   // signed, low 32 bits
+    U8,    // low 8 bits
+    Bool,  // written as 0 or 1
+    Time,  // signed seconds
+    Text,  // fixed field, cut on a character boundary
+    Real,  // may be stored as a real number: the fraction is dropped
+    Group, // iGroupID with the group level in bit 31
+    Arg,   // written only: the operation's extra argument
+    Skip,  // selected but not kept
+};
+struct Field {
+    Kind k;
+    std::size_t off;
+    std::size_t nl; // bytes of a text field
+};
+#define FIELD(kind, rec, member)                                                                   \
+    Field {                                                                                        \
+        Kind::kind, offsetof(rec, member), sizeof(rec::member)                                     \
     }
-    readU32(p, 2, r.iSortOrder);
-    readText(p, 3, r.szPartNmbr);
-    readText(p, 4, r.szPartDesc);
-    readText(p, 5, r.szDescNotes);
-    readText(p, 6, r.szPartRef);
-    readU32(p, 7, r.nInspIntv);
-    readU32(p, 8, r.nRCOIntv);
-    readU32(p, 9, r.iSNote1ID);
-    readU32(p, 10, r.iSNote2ID);
-    readU32(p, 11, r.iSNote3ID);
-    readU32(p, 12, r.bOptHeli);
-    readU32(p, 13, r.bOptEng);
-    readU32(p, 14, r.bOptMainDrive);
-    readU32(p, 15, r.bOptMainRotor);
-    readU32(p, 16, r.bOptMRSystem);
-    readU32(p, 17, r.bOptClutch);
-    readU32(p, 18, r.bOptTRSlider);
-    readU32(p, 19, r.bOptTailDrive);
-    readU32(p, 20, r.bOptTailRotor);
-    readBool(p, 21, r.bDelete);
+constexpr Field SKIP{Kind::Skip, 0, 0};
+constexpr Field ARG{Kind::Arg, 0, 0};
+
+// The level is kept next to the group ID; a Group field names both.
+static_assert(offsetof(rcdComp, iGroupLevel) == offsetof(rcdComp, iGroupID) + sizeof(guint));
+
+void readField(sqlite3_stmt* p, int i, char* pField, const Field& f) {
+    switch (f.k) {
+    case Kind::U32:
+        readU32(p, i, *reinterpret_cast<guint*>(pField));
+        break;
+    case Kind::I32:
+        readI32(p, i, *reinterpret_cast<gint*>(pField));
+        break;
+    case Kind::U8:
+        readU8(p, i, *reinterpret_cast<guint8*>(pField));
+        break;
+    case Kind::Bool:
+        readBool(p, i, *reinterpret_cast<gboolean*>(pField));
+        break;
+    case Kind::Time:
+        readTime(p, i, *reinterpret_cast<time_t*>(pField));
+        break;
+    case Kind::Text:
+        readText(p, i, pField, f.nl);
+        break;
+    case Kind::Real:
+        if (const char* psz = colText(p, i))
+            *reinterpret_cast<guint*>(pField) =
+                static_cast<guint>(static_cast<guint64>(static_cast<gint64>(strtod(psz, nullptr))));
+        break;
+    case Kind::Group:
+        if (colText(p, i)) {
+            guint nGroup = 0;
+            readU32(p, i, nGroup);
+            reinterpret_cast<guint*>(pField)[0] = nGroup & 0x7FFFFFFFu;
+            reinterpret_cast<guint*>(pField)[1] = (nGroup & 0x80000000u) ? 1 : 0;
+        }
+        break;
+    case Kind::Arg:
+    case Kind::Skip:
+        break;
+    }
 }
 
-void readRef(sqlite3_stmt* p, rcdRef& r) {
-    readU32(p, 0, r.iRefID);
-    // Stored by some editors as a real number: the fraction is dropped.
-    if (const char* psz = colText(p, 1))
-        r.iCompID =
-            static_cast<guint>(static_cast<guint64>(static_cast<gint64>(strtod(psz, nullptr))));
-    readText(p, 2, r.szDrawing);
-    readU32(p, 3, r.nRotate);
-    readBool(p, 4, r.bDelete);
+// Reads one result row, column i into the i-th field of the list.
+void readRow(sqlite3_stmt* p, void* pRec, std::span<const Field> lstFields) {
+    int i = 0;
+    for (const Field& f : lstFields)
+        readField(p, i++, static_cast<char*>(pRec) + f.off, f);
 }
 
-void readTarget(sqlite3_stmt* p, rcdTarget& r) {
-    readU32(p, 0, r.iTargetID);
-    readU32(p, 1, r.iRefID);
-    readU32(p, 2, r.nX);
-    readU32(p, 3, r.nY);
-    readU32(p, 4, r.nWidth);
-    readU32(p, 5, r.nHeight);
-    readU32(p, 6, r.nLen);
-    readU32(p, 7, r.nAngle);
-    readU32(p, 8, r.iShape);
-    readU32(p, 9, r.nWeight);
-    readU32(p, 10, r.nColour);
-    readBool(p, 11, r.bDelete);
+// The values of a record's fields in the order of the list.
+Params paramsOf(const void* pRec, std::span<const Field> lstFields, guint nArg = 0) {
+    Params params;
+    for (const Field& f : lstFields) {
+        const char* pField = static_cast<const char*>(pRec) + f.off;
+        auto as = [pField](auto v) { return *reinterpret_cast<const decltype(v)*>(pField); };
+        switch (f.k) {
+        case Kind::U32:
+        case Kind::Real:
+            params.push_back(unum(as(guint{})));
+            break;
+        case Kind::I32:
+            params.push_back(num(as(gint{})));
+            break;
+        case Kind::U8:
+            params.push_back(unum(as(guint8{})));
+            break;
+        case Kind::Bool:
+            params.push_back(flag(as(gboolean{})));
+            break;
+        case Kind::Time:
+            params.push_back(when(as(time_t{})));
+            break;
+        case Kind::Text:
+            // Never read beyond the field, even without a terminator.
+            params.push_back({true, 0, pField, static_cast<int>(strnlen(pField, f.nl))});
+            break;
+        case Kind::Group: {
+            const guint* pn = reinterpret_cast<const guint*>(pField);
+            params.push_back(unum(pn[0] | (pn[1] ? 0x80000000u : 0u)));
+            break;
+        }
+        case Kind::Arg:
+            params.push_back(unum(nArg));
+            break;
+        case Kind::Skip:
+            break;
+        }
+    }
+    return params;
 }
 
-void readSNote(sqlite3_stmt* p, rcdSNote& r) {
-    readU32(p, 0, r.iSNoteID);
-    readText(p, 1, r.szLabel);
-    readText(p, 2, r.szText);
-    readBool(p, 3, r.bDelete);
-}
-
-guint packGroup(const rcdComp& r) {
-    return r.iGroupID | (r.iGroupLevel ? 0x80000000u : 0u);
-}
+// Select order (the first field is the row ID), then the values an insert
+// or update writes, in the statement's order; the update adds the row ID.
+#define F(kind, member) FIELD(kind, rcdAC, member)
+const Field m_lstACRead[] = {
+    F(U32, iACID),        F(Text, szReg),        F(Text, szModel),      F(Text, szSerial),
+    F(Time, tManu),       F(Text, szBuilder),    F(Text, szOwner),      F(Bool, bLogSinceNew),
+    F(Time, tLogStart),   F(U32, nLogHours),     F(I32, iHeliOpt),      F(I32, iEngineOpt),
+    F(I32, iClutchOpt),   F(I32, iMainDriveOpt), F(I32, iMainRotorOpt), F(I32, iMRSystemOpt),
+    F(I32, iTRSliderOpt), F(I32, iTailDriveOpt), F(I32, iTailRotorOpt), F(Text, szNotes)};
+// The insert ends in strNotes, bDelete; the update names them the other way round.
+const Field m_lstACWrite[] = {
+    F(Text, szReg),        F(Text, szModel),      F(Text, szSerial),     F(Time, tManu),
+    F(Text, szBuilder),    F(Text, szOwner),      F(Bool, bLogSinceNew), F(Time, tLogStart),
+    F(U32, nLogHours),     F(I32, iHeliOpt),      F(I32, iEngineOpt),    F(I32, iClutchOpt),
+    F(I32, iMainDriveOpt), F(I32, iMainRotorOpt), F(I32, iMRSystemOpt),  F(I32, iTRSliderOpt),
+    F(I32, iTailDriveOpt), F(I32, iTailRotorOpt), F(Text, szNotes),      F(Bool, bDelete)};
+#undef F
+#define F(kind, member) FIELD(kind, rcdPilot, member)
+const Field m_lstPilotRead[] = {
+    F(U32, iPilotID),      F(Text, szLName),     F(Text, szFName), F(Text, szSortKey),
+    F(Time, tLastMed),     F(Time, tNextMed),    F(U32, nMedIntv), F(Bool, bMedAuto),
+    F(Bool, bMedMonthEnd), F(Time, tLastFR),     F(Time, tNextFR), F(U32, nFRIntv),
+    F(Bool, bFRAuto),      F(Bool, bFRMonthEnd), F(Bool, bDelete), F(Text, szNotes)};
+const Field m_lstPilotWrite[] = {F(Text, szFName),      F(Text, szLName),  F(Text, szSortKey),
+                                 F(Time, tLastMed),     F(Time, tNextMed), F(U32, nMedIntv),
+                                 F(Bool, bMedMonthEnd), F(Bool, bMedAuto), F(Time, tLastFR),
+                                 F(Time, tNextFR),      F(U32, nFRIntv),   F(Bool, bFRMonthEnd),
+                                 F(Bool, bFRAuto),      F(Bool, bDelete),  F(Text, szNotes)};
+#undef F
+#define F(kind, member) FIELD(kind, rcdFLog, member)
+// Engine times and positions are selected but not kept.
+const Field m_lstFlightRead[] = {F(U32, iFLogID),
+                                 F(U32, iCSID),
+                                 F(U32, iPilotID),
+                                 F(U32, iStudentID),
+                                 F(U32, nType),
+                                 F(Time, tFltBegin),
+                                 F(Time, tFltEnd),
+                                 F(U32, nElapsed),
+                                 SKIP,
+                                 SKIP,
+                                 SKIP,
+                                 SKIP,
+                                 SKIP,
+                                 SKIP,
+                                 F(Text, szFrom),
+                                 F(Text, szTo),
+                                 F(Text, szPaxList),
+                                 F(Text, szNotes),
+                                 F(Bool, bDelete)};
+const Field m_lstFlightWrite[] = {F(U32, iCSID),      F(U32, iPilotID), F(U32, iStudentID),
+                                  F(Time, tFltBegin), F(Time, tFltEnd), F(U32, nElapsed),
+                                  F(U32, nType),      F(Text, szFrom),  F(Text, szTo),
+                                  F(Text, szPaxList), F(Text, szNotes), F(Bool, bDelete)};
+#undef F
+#define F(kind, member) FIELD(kind, rcdMaint, member)
+const Field m_lstMaintRead[] = {F(U32, iMaintID), F(U32, iCompID),     F(U32, iType),
+                                F(U8, bFlags),    F(Time, tComplete),  F(U32, nCompHours),
+                                F(U32, nCompAge), F(U32, nDeferHours), F(U32, nDeferDays),
+                                F(Bool, bDelete), F(Text, szNotes)};
+// The aircraft is the operation's argument, not a field.
+const Field m_lstMaintWrite[] = {F(U32, iCompID),    ARG,
+                                 F(U32, iType),      F(U8, bFlags),
+                                 F(Time, tComplete), F(U32, nCompHours),
+                                 F(U32, nCompAge),   F(U32, nDeferHours),
+                                 F(U32, nDeferDays), F(Bool, bDelete),
+                                 F(Text, szNotes)};
+#undef F
+#define F(kind, member) FIELD(kind, rcdComp, member)
+const Field m_lstCompRead[] = {
+    F(U32, iCompID),       F(Group, iGroupID),   F(U32, iSortOrder),    F(Text, szPartNmbr),
+    F(Text, szPartDesc),   F(Text, szDescNotes), F(Text, szPartRef),    F(U32, nInspIntv),
+    F(U32, nRCOIntv),      F(U32, iSNote1ID),    F(U32, iSNote2ID),     F(U32, iSNote3ID),
+    F(U32, bOptHeli),      F(U32, bOptEng),      F(U32, bOptMainDrive), F(U32, bOptMainRotor),
+    F(U32, bOptMRSystem),  F(U32, bOptClutch),   F(U32, bOptTRSlider),  F(U32, bOptTailDrive),
+    F(U32, bOptTailRotor), F(Bool, bDelete)};
+const Field m_lstCompWrite[] = {
+    F(Group, iGroupID),   F(Text, szPartNmbr), F(Text, szPartDesc),   F(Text, szDescNotes),
+    F(Text, szPartRef),   F(U32, nInspIntv),   F(U32, nRCOIntv),      F(U32, iSNote1ID),
+    F(U32, iSNote2ID),    F(U32, iSNote3ID),   F(Bool, bDelete),      F(U32, iSortOrder),
+    F(U32, bOptHeli),     F(U32, bOptEng),     F(U32, bOptMainDrive), F(U32, bOptMainRotor),
+    F(U32, bOptMRSystem), F(U32, bOptClutch),  F(U32, bOptTRSlider),  F(U32, bOptTailDrive),
+    F(U32, bOptTailRotor)};
+#undef F
+#define F(kind, member) FIELD(kind, rcdRef, member)
+// Some editors store the card as a real number.
+const Field m_lstRefRead[] = {F(U32, iRefID), F(Real, iCompID), F(Text, szDrawing), F(U32, nRotate),
+                              F(Bool, bDelete)};
+const Field m_lstRefWrite[] = {F(U32, iCompID), F(Text, szDrawing), F(U32, nRotate),
+                               F(Bool, bDelete)};
+#undef F
+#define F(kind, member) FIELD(kind, rcdTarget, member)
+const Field m_lstTgtRead[] = {F(U32, iTargetID), F(U32, iRefID),  F(U32, nX),
+                              F(U32, nY),        F(U32, nWidth),  F(U32, nHeight),
+                              F(U32, nLen),      F(U32, nAngle),  F(U32, iShape),
+                              F(U32, nWeight),   F(U32, nColour), F(Bool, bDelete)};
+const std::span<const Field> m_lstTgtWrite = std::span(m_lstTgtRead).subspan(1);
+#undef F
+#define F(kind, member) FIELD(kind, rcdSNote, member)
+// The update also sets the row ID to itself.
+const Field m_lstSNoteRead[] = {F(U32, iSNoteID), F(Text, szLabel), F(Text, szText),
+                                F(Bool, bDelete)};
+#undef F
+#undef FIELD
 
 // Opens one database file, local data directory first.
 sqlite3* openDatabase(const char* pszName) {
@@ -938,279 +1014,186 @@ gboolean buildTables(sqlite3* hSQL, tabledef* plstTable) {
 }
 } // namespace
 
-// ---- Aircraft ----
+// ---- Loads and updates shared by every record type ----
+
+namespace {
+
+// Runs a load: each row is read into the record (cleared first where
+// bClear) and handed to the block's function, if any.
+template <class Rec, class Call>
+gboolean loadRows(const char* pszOp, sqlite3* h, const char* pszSQL, const Params& params,
+                  Rec* prcd, std::span<const Field> lstFields, bool bClear, Call call) {
+    return runSQL(pszOp, h, pszSQL, params, [&](sqlite3_stmt* p) {
+        if (bClear)
+            memset(prcd, 0, sizeof *prcd);
+        readRow(p, prcd, lstFields);
+        return call();
+    });
+}
+
+template <class Rec>
+gboolean loadRows(const char* pszOp, sqlite3* h, const char* pszSQL, const Params& params,
+                  Rec* prcd, int (*pfunc)(Rec*), std::span<const Field> lstFields, bool bClear) {
+    return loadRows(pszOp, h, pszSQL, params, prcd, lstFields, bClear,
+                    [&] { return pfunc ? pfunc(prcd) : 0; });
+}
+
+// A record not yet stored is inserted and gets its new row ID; a stored
+// one is updated by its ID. pbDirty, if given, is cleared on success.
+gboolean saveLogRow(const char* pszOp, guint& iID, const char* pszInsert, const char* pszUpdate,
+                    Params params, gboolean* pbDirty = nullptr) {
+    const bool bNew = isAllOnes(iID);
+    if (!bNew)
+        params.push_back(unum(iID));
+    if (!runExec(pszOp, m_hSQL, bNew ? pszInsert : pszUpdate, params))
+        return FALSE;
+    if (bNew)
+        iID = lastRowID(m_hSQL);
+    if (pbDirty)
+        *pbDirty = FALSE;
+    return TRUE;
+}
+
+// Catalogue records: a new one gets a skeleton row first; then every
+// record is updated by its ID.
+gboolean saveCatalogueRow(const char* pszOp, guint& iID, const char* pszSkeleton, Param skeleton,
+                          const char* pszUpdate, const void* prcd, std::span<const Field> lstFields,
+                          gboolean* pbDirty) {
+    if (isAllOnes(iID)) {
+        if (!runExec(pszOp, m_hCCD, pszSkeleton, {skeleton}))
+            return FALSE;
+        iID = lastRowID(m_hCCD);
+    }
+    Params params = paramsOf(prcd, lstFields);
+    params.push_back(unum(iID));
+    if (!runExec(pszOp, m_hCCD, pszUpdate, params))
+        return FALSE;
+    if (pbDirty)
+        *pbDirty = FALSE;
+    return TRUE;
+}
+
+} // namespace
+
+// ---- Log database records ----
 
 gboolean sqlLoadAircraftRecord(cbAC* pcbAC, guint iACID) {
     const bool bAll = isAllOnes(iACID);
-    auto onRow = [pcbAC](sqlite3_stmt* p) {
-        readAC(p, *pcbAC->prcdAC);
-        return callBack(pcbAC->pfuncACCB, pcbAC->prcdAC);
-    };
-    if (bAll)
-        return runSQL("sqlLoadAircraftRecord", m_hSQL, m_szACAll, {}, onRow);
-    return runSQL("sqlLoadAircraftRecord", m_hSQL, m_szACOne, {unum(iACID)}, onRow);
+    return loadRows("sqlLoadAircraftRecord", m_hSQL, bAll ? m_szACAll : m_szACOne,
+                    bAll ? Params{} : Params{unum(iACID)}, pcbAC->prcdAC, pcbAC->pfuncACCB,
+                    m_lstACRead, false);
 }
 
 gboolean sqlUpdateAircraftRecord(rcdAC* prcdAC) {
-    const rcdAC& r = *prcdAC;
-    if (isAllOnes(r.iACID)) {
-        if (!runExec("sqlUpdateAircraftRecord", m_hSQL, m_szACInsert,
-                     {text(r.szReg),        text(r.szModel),      text(r.szSerial),
-                      when(r.tManu),        text(r.szBuilder),    text(r.szOwner),
-                      flag(r.bLogSinceNew), when(r.tLogStart),    unum(r.nLogHours),
-                      num(r.iHeliOpt),      num(r.iEngineOpt),    num(r.iClutchOpt),
-                      num(r.iMainDriveOpt), num(r.iMainRotorOpt), num(r.iMRSystemOpt),
-                      num(r.iTRSliderOpt),  num(r.iTailDriveOpt), num(r.iTailRotorOpt),
-                      text(r.szNotes),      flag(r.bDelete)}))
-            return FALSE;
-        prcdAC->iACID = lastRowID(m_hSQL);
-        return TRUE;
-    }
-    return runExec("sqlUpdateAircraftRecord", m_hSQL, m_szACUpdate,
-                   {text(r.szReg),        text(r.szModel),      text(r.szSerial),
-                    when(r.tManu),        text(r.szBuilder),    text(r.szOwner),
-                    flag(r.bLogSinceNew), when(r.tLogStart),    unum(r.nLogHours),
-                    num(r.iHeliOpt),      num(r.iEngineOpt),    num(r.iClutchOpt),
-                    num(r.iMainDriveOpt), num(r.iMainRotorOpt), num(r.iMRSystemOpt),
-                    num(r.iTRSliderOpt),  num(r.iTailDriveOpt), num(r.iTailRotorOpt),
-                    flag(r.bDelete),      text(r.szNotes),      unum(r.iACID)});
+    Params params = paramsOf(prcdAC, m_lstACWrite);
+    if (!isAllOnes(prcdAC->iACID))
+        std::swap(params[18], params[19]); // bDelete before strNotes
+    return saveLogRow("sqlUpdateAircraftRecord", prcdAC->iACID, m_szACInsert, m_szACUpdate, params);
 }
 
-// ---- Pilots ----
-
 gboolean sqlLoadPilotRecord(cbPilot* pcbPilot, guint iPilotID) {
-    auto onRow = [pcbPilot](sqlite3_stmt* p) {
-        readPilot(p, *pcbPilot->prcdPilot);
-        return callBack(pcbPilot->pfuncPilotCB, pcbPilot->prcdPilot);
-    };
-    if (isAllOnes(iPilotID))
-        return runSQL("sqlLoadPilotRecord", m_hSQL, m_szPilotAll, {}, onRow);
-    return runSQL("sqlLoadPilotRecord", m_hSQL, m_szPilotOne, {unum(iPilotID)}, onRow);
+    const bool bAll = isAllOnes(iPilotID);
+    return loadRows("sqlLoadPilotRecord", m_hSQL, bAll ? m_szPilotAll : m_szPilotOne,
+                    bAll ? Params{} : Params{unum(iPilotID)}, pcbPilot->prcdPilot,
+                    pcbPilot->pfuncPilotCB, m_lstPilotRead, false);
 }
 
 gboolean sqlUpdatePilotRecord(rcdPilot* prcdPilot) {
-    const rcdPilot& r = *prcdPilot;
-    const bool bNew = isAllOnes(r.iPilotID);
-    gboolean bOK;
-    if (bNew)
-        bOK = runExec("sqlUpdatePilotRecord", m_hSQL, m_szPilotInsert,
-                      {text(r.szFName), text(r.szLName), text(r.szSortKey), when(r.tLastMed),
-                       when(r.tNextMed), unum(r.nMedIntv), flag(r.bMedMonthEnd), flag(r.bMedAuto),
-                       when(r.tLastFR), when(r.tNextFR), unum(r.nFRIntv), flag(r.bFRMonthEnd),
-                       flag(r.bFRAuto), flag(r.bDelete), text(r.szNotes)});
-    else
-        bOK = runExec("sqlUpdatePilotRecord", m_hSQL, m_szPilotUpdate,
-                      {text(r.szFName), text(r.szLName), text(r.szSortKey), when(r.tLastMed),
-                       when(r.tNextMed), unum(r.nMedIntv), flag(r.bMedMonthEnd), flag(r.bMedAuto),
-                       when(r.tLastFR), when(r.tNextFR), unum(r.nFRIntv), flag(r.bFRMonthEnd),
-                       flag(r.bFRAuto), flag(r.bDelete), text(r.szNotes), unum(r.iPilotID)});
-    if (!bOK)
-        return FALSE;
-    if (bNew)
-        prcdPilot->iPilotID = lastRowID(m_hSQL);
-    prcdPilot->bDirty = FALSE;
-    return TRUE;
+    return saveLogRow("sqlUpdatePilotRecord", prcdPilot->iPilotID, m_szPilotInsert, m_szPilotUpdate,
+                      paramsOf(prcdPilot, m_lstPilotWrite), &prcdPilot->bDirty);
 }
 
-// ---- Flights ----
-
 gboolean sqlLoadFLogRecord(cbFLog* pcbFLog, gulong iFLogID, gulong iCSID) {
-    auto onRow = [pcbFLog](sqlite3_stmt* p) {
-        memset(pcbFLog->prcdFLog, 0, sizeof *pcbFLog->prcdFLog);
-        readFlight(p, *pcbFLog->prcdFLog);
-        return callBack(pcbFLog->pfuncFLogCB, pcbFLog->prcdFLog);
-    };
-    if (isAllOnes(iFLogID))
-        return runSQL("sqlLoadFlightLog", m_hSQL, m_szFlightAll, {unum(static_cast<guint>(iCSID))},
-                      onRow);
-    return runSQL("sqlLoadFlightLog", m_hSQL, m_szFlightOne, {unum(static_cast<guint>(iFLogID))},
-                  onRow);
+    const bool bAll = isAllOnes(iFLogID);
+    return loadRows("sqlLoadFlightLog", m_hSQL, bAll ? m_szFlightAll : m_szFlightOne,
+                    {unum(static_cast<guint>(bAll ? iCSID : iFLogID))}, pcbFLog->prcdFLog,
+                    pcbFLog->pfuncFLogCB, m_lstFlightRead, true);
 }
 
 gboolean sqlUpdateFLogRecord(rcdFLog* prcdFLog) {
-    const rcdFLog& r = *prcdFLog;
-    if (isAllOnes(r.iFLogID)) {
-        if (!runExec("sqlUpdateFLogRecord", m_hSQL, m_szFlightInsert,
-                     {unum(r.iCSID), unum(r.iPilotID), unum(r.iStudentID), when(r.tFltBegin),
-                      when(r.tFltEnd), unum(r.nElapsed), unum(r.nType), text(r.szFrom),
-                      text(r.szTo), text(r.szPaxList), text(r.szNotes), flag(r.bDelete)}))
-            return FALSE;
-        prcdFLog->iFLogID = lastRowID(m_hSQL);
-        return TRUE;
-    }
-    return runExec("sqlUpdateFLogRecord", m_hSQL, m_szFlightUpdate,
-                   {unum(r.iCSID), unum(r.iPilotID), unum(r.iStudentID), when(r.tFltBegin),
-                    when(r.tFltEnd), unum(r.nElapsed), unum(r.nType), text(r.szFrom), text(r.szTo),
-                    text(r.szPaxList), text(r.szNotes), flag(r.bDelete), unum(r.iFLogID)});
+    return saveLogRow("sqlUpdateFLogRecord", prcdFLog->iFLogID, m_szFlightInsert, m_szFlightUpdate,
+                      paramsOf(prcdFLog, m_lstFlightWrite));
 }
 
-// ---- Maintenance ----
-
 gboolean sqlLoadMaintRecords(cbMaint* pcbMaint, guint iCompID, guint iACID) {
-    return runSQL("sqlLoadMaintRecords", m_hSQL, m_szMaintAll, {unum(iCompID), unum(iACID)},
-                  [pcbMaint](sqlite3_stmt* p) {
-                      readMaint(p, *pcbMaint->prcdMaint);
-                      return callBack(pcbMaint->pfuncMaintCB, pcbMaint->prcdMaint);
-                  });
+    return loadRows("sqlLoadMaintRecords", m_hSQL, m_szMaintAll, {unum(iCompID), unum(iACID)},
+                    pcbMaint->prcdMaint, pcbMaint->pfuncMaintCB, m_lstMaintRead, false);
 }
 
 gboolean sqlLoadMaintRecord(rcdMaint* prcdMaint, guint iMaintID) {
-    return runSQL("sqlLoadMaintRecord", m_hSQL, m_szMaintOne, {unum(iMaintID)},
-                  [prcdMaint](sqlite3_stmt* p) {
-                      readMaint(p, *prcdMaint);
-                      return 0;
-                  });
+    return loadRows<rcdMaint>("sqlLoadMaintRecord", m_hSQL, m_szMaintOne, {unum(iMaintID)},
+                              prcdMaint, nullptr, m_lstMaintRead, false);
 }
 
 gboolean sqlUpdateMaintRecord(rcdMaint* prcdMaint, guint iACID) {
-    const rcdMaint& r = *prcdMaint;
-    if (isAllOnes(r.iMaintID)) {
-        if (!runExec("sqlUpdateMaintRecord", m_hSQL, m_szMaintInsert,
-                     {unum(r.iCompID), unum(iACID), unum(r.iType), unum(r.bFlags),
-                      when(r.tComplete), unum(r.nCompHours), unum(r.nCompAge), unum(r.nDeferHours),
-                      unum(r.nDeferDays), flag(r.bDelete), text(r.szNotes)}))
-            return FALSE;
-        prcdMaint->iMaintID = lastRowID(m_hSQL);
-        return TRUE;
-    }
-    return runExec("sqlUpdateMaintRecord", m_hSQL, m_szMaintUpdate,
-                   {unum(r.iCompID), unum(iACID), unum(r.iType), unum(r.bFlags), when(r.tComplete),
-                    unum(r.nCompHours), unum(r.nCompAge), unum(r.nDeferHours), unum(r.nDeferDays),
-                    flag(r.bDelete), text(r.szNotes), unum(r.iMaintID)});
+    return saveLogRow("sqlUpdateMaintRecord", prcdMaint->iMaintID, m_szMaintInsert, m_szMaintUpdate,
+                      paramsOf(prcdMaint, m_lstMaintWrite, iACID));
 }
 
-// ---- Component cards ----
+// ---- Catalogue database records ----
 
 gboolean sqlLoadCompCard(cbComp* pcbComp, guint iCompID, guint iGroupID) {
-    auto onRow = [pcbComp](sqlite3_stmt* p) {
-        memset(pcbComp->prcdComp, 0, sizeof *pcbComp->prcdComp);
-        readComp(p, *pcbComp->prcdComp);
-        return pcbComp->pfuncCompCB ? pcbComp->pfuncCompCB(pcbComp->prcdComp, pcbComp->piterSubGrp)
-                                    : 0;
-    };
-    if (isAllOnes(iCompID))
-        return runSQL("sqlLoadCompCard", m_hCCD, m_szCompAll, {unum(iGroupID)}, onRow);
-    return runSQL("sqlLoadCompCard", m_hCCD, m_szCompOne, {unum(iCompID)}, onRow);
+    const bool bAll = isAllOnes(iCompID);
+    return loadRows("sqlLoadCompCard", m_hCCD, bAll ? m_szCompAll : m_szCompOne,
+                    {unum(bAll ? iGroupID : iCompID)}, pcbComp->prcdComp, m_lstCompRead, true,
+                    [pcbComp] {
+                        return pcbComp->pfuncCompCB
+                                   ? pcbComp->pfuncCompCB(pcbComp->prcdComp, pcbComp->piterSubGrp)
+                                   : 0;
+                    });
 }
 
 gboolean sqlUpdateCompCard(rcdComp* prcdComp) {
-    const char* pszOp = "sqlUpdateCompCard";
-    if (isAllOnes(prcdComp->iCompID)) {
-        if (!runExec(pszOp, m_hCCD, m_szCompInsert, {unum(packGroup(*prcdComp))}))
-            return FALSE;
-        prcdComp->iCompID = lastRowID(m_hCCD);
-    }
-    const rcdComp& r = *prcdComp;
-    return runExec(
-        pszOp, m_hCCD, m_szCompUpdate,
-        {unum(packGroup(r)),    text(r.szPartNmbr), text(r.szPartDesc),    text(r.szDescNotes),
-         text(r.szPartRef),     unum(r.nInspIntv),  unum(r.nRCOIntv),      unum(r.iSNote1ID),
-         unum(r.iSNote2ID),     unum(r.iSNote3ID),  flag(r.bDelete),       unum(r.iSortOrder),
-         unum(r.bOptHeli),      unum(r.bOptEng),    unum(r.bOptMainDrive), unum(r.bOptMainRotor),
-         unum(r.bOptMRSystem),  unum(r.bOptClutch), unum(r.bOptTRSlider),  unum(r.bOptTailDrive),
-         unum(r.bOptTailRotor), unum(r.iCompID)});
+    // The skeleton row already carries the card's group.
+    const Params group = paramsOf(prcdComp, std::span<const Field>(m_lstCompWrite, 1));
+    return saveCatalogueRow("sqlUpdateCompCard", prcdComp->iCompID, m_szCompInsert, group[0],
+                            m_szCompUpdate, prcdComp, m_lstCompWrite, nullptr);
 }
-
-// ---- Reference drawings ----
-
-namespace {
-gboolean loadRefs(const char* pszOp, const char* pszSQL, cbRef* pcbRef, guint iKey) {
-    return runSQL(pszOp, m_hCCD, pszSQL, {unum(iKey)}, [pcbRef](sqlite3_stmt* p) {
-        memset(pcbRef->prcdRef, 0, sizeof *pcbRef->prcdRef);
-        readRef(p, *pcbRef->prcdRef);
-        return callBack(pcbRef->pfuncRefCB, pcbRef->prcdRef);
-    });
-}
-gboolean loadTargets(const char* pszOp, const char* pszSQL, cbTarget* pcbTgt, guint iKey) {
-    return runSQL(pszOp, m_hCCD, pszSQL, {unum(iKey)}, [pcbTgt](sqlite3_stmt* p) {
-        memset(pcbTgt->prcdTgt, 0, sizeof *pcbTgt->prcdTgt);
-        readTarget(p, *pcbTgt->prcdTgt);
-        return callBack(pcbTgt->pfuncTgtCB, pcbTgt->prcdTgt);
-    });
-}
-gboolean loadSNotes(const char* pszOp, const char* pszSQL, cbSNote* pcbSNote,
-                    std::initializer_list<Param> params) {
-    return runSQL(pszOp, m_hCCD, pszSQL, params, [pcbSNote](sqlite3_stmt* p) {
-        memset(pcbSNote->prcdSNote, 0, sizeof *pcbSNote->prcdSNote);
-        readSNote(p, *pcbSNote->prcdSNote);
-        return callBack(pcbSNote->pfuncSNoteCB, pcbSNote->prcdSNote);
-    });
-}
-} // namespace
 
 gboolean sqlLoadRefRecords(cbRef* pcbRef, guint iCompID) {
-    return loadRefs("sqlLoadRefRecords", m_szRefAll, pcbRef, iCompID);
+    return loadRows("sqlLoadRefRecords", m_hCCD, m_szRefAll, {unum(iCompID)}, pcbRef->prcdRef,
+                    pcbRef->pfuncRefCB, m_lstRefRead, true);
 }
 
 gboolean sqlLoadRefRecord(cbRef* pcbRef, guint iRefID) {
-    return loadRefs("sqlLoadRefRecord", m_szRefOne, pcbRef, iRefID);
+    return loadRows("sqlLoadRefRecord", m_hCCD, m_szRefOne, {unum(iRefID)}, pcbRef->prcdRef,
+                    pcbRef->pfuncRefCB, m_lstRefRead, true);
 }
 
 gboolean sqlUpdateRefRecord(rcdRef* prcdRef) {
-    const char* pszOp = "sqlUpdateRefRecord";
-    if (isAllOnes(prcdRef->iRefID)) {
-        if (!runExec(pszOp, m_hCCD, m_szRefInsert, {unum(prcdRef->iCompID)}))
-            return FALSE;
-        prcdRef->iRefID = lastRowID(m_hCCD);
-    }
-    const rcdRef& r = *prcdRef;
-    if (!runExec(
-            pszOp, m_hCCD, m_szRefUpdate,
-            {unum(r.iCompID), text(r.szDrawing), unum(r.nRotate), flag(r.bDelete), unum(r.iRefID)}))
-        return FALSE;
-    prcdRef->bDirty = FALSE;
-    return TRUE;
+    return saveCatalogueRow("sqlUpdateRefRecord", prcdRef->iRefID, m_szRefInsert,
+                            unum(prcdRef->iCompID), m_szRefUpdate, prcdRef, m_lstRefWrite,
+                            &prcdRef->bDirty);
 }
 
-// ---- Targets ----
-
 gboolean sqlLoadTargetRecords(cbTarget* pcbTgt, guint iRefID) {
-    return loadTargets("sqlLoadTargetRecords", m_szTgtAll, pcbTgt, iRefID);
+    return loadRows("sqlLoadTargetRecords", m_hCCD, m_szTgtAll, {unum(iRefID)}, pcbTgt->prcdTgt,
+                    pcbTgt->pfuncTgtCB, m_lstTgtRead, true);
 }
 
 gboolean sqlLoadTargetRecord(cbTarget* pcbTgt, guint iTgtID) {
-    return loadTargets("sqlLoadTargetRecord", m_szTgtOne, pcbTgt, iTgtID);
+    return loadRows("sqlLoadTargetRecord", m_hCCD, m_szTgtOne, {unum(iTgtID)}, pcbTgt->prcdTgt,
+                    pcbTgt->pfuncTgtCB, m_lstTgtRead, true);
 }
 
 gboolean sqlUpdateTargetRecord(rcdTarget* prcdTgt) {
-    const char* pszOp = "sqlUpdateTargetRecord";
-    if (isAllOnes(prcdTgt->iTargetID)) {
-        if (!runExec(pszOp, m_hCCD, m_szTgtInsert, {unum(prcdTgt->iRefID)}))
-            return FALSE;
-        prcdTgt->iTargetID = lastRowID(m_hCCD);
-    }
-    const rcdTarget& r = *prcdTgt;
-    if (!runExec(pszOp, m_hCCD, m_szTgtUpdate,
-                 {unum(r.iRefID), unum(r.nX), unum(r.nY), unum(r.nWidth), unum(r.nHeight),
-                  unum(r.nLen), unum(r.nAngle), unum(r.iShape), unum(r.nWeight), unum(r.nColour),
-                  flag(r.bDelete), unum(r.iTargetID)}))
-        return FALSE;
-    prcdTgt->bDirty = FALSE;
-    return TRUE;
+    return saveCatalogueRow("sqlUpdateTargetRecord", prcdTgt->iTargetID, m_szTgtInsert,
+                            unum(prcdTgt->iRefID), m_szTgtUpdate, prcdTgt, m_lstTgtWrite,
+                            &prcdTgt->bDirty);
 }
 
-// ---- Service notes ----
-
 gboolean sqlLoadSNoteRecords(cbSNote* pcbSNote) {
-    return loadSNotes("sqlLoadSNoteRecords", m_szSNoteAll, pcbSNote, {});
+    return loadRows("sqlLoadSNoteRecords", m_hCCD, m_szSNoteAll, {}, pcbSNote->prcdSNote,
+                    pcbSNote->pfuncSNoteCB, m_lstSNoteRead, true);
 }
 
 gboolean sqlLoadSNoteRecord(cbSNote* pcbSNote, guint iSNoteID) {
-    return loadSNotes("sqlLoadSNoteRecord", m_szSNoteOne, pcbSNote, {unum(iSNoteID)});
+    return loadRows("sqlLoadSNoteRecord", m_hCCD, m_szSNoteOne, {unum(iSNoteID)},
+                    pcbSNote->prcdSNote, pcbSNote->pfuncSNoteCB, m_lstSNoteRead, true);
 }
 
 gboolean sqlUpdateSNoteRecord(rcdSNote* prcdSNote) {
-    const char* pszOp = "sqlUpdateSNoteRecord";
-    if (isAllOnes(prcdSNote->iSNoteID)) {
-        if (!runExec(pszOp, m_hCCD, m_szSNoteInsert, {flag(prcdSNote->bDelete)}))
-            return FALSE;
-        prcdSNote->iSNoteID = lastRowID(m_hCCD);
-    }
-    const rcdSNote& r = *prcdSNote;
-    if (!runExec(
-            pszOp, m_hCCD, m_szSNoteUpdate,
-            {unum(r.iSNoteID), text(r.szLabel), text(r.szText), flag(r.bDelete), unum(r.iSNoteID)}))
-        return FALSE;
-    prcdSNote->bDirty = FALSE;
-    return TRUE;
+    return saveCatalogueRow("sqlUpdateSNoteRecord", prcdSNote->iSNoteID, m_szSNoteInsert,
+                            flag(prcdSNote->bDelete), m_szSNoteUpdate, prcdSNote, m_lstSNoteRead,
+                            &prcdSNote->bDirty);
 }

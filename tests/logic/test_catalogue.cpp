@@ -1,536 +1,216 @@
-// The shipped catalogue as the build generates it: the schema the program
-// expects, a card for every place in the component tree, part numbers,
-// sort orders, intervals and limits the program can show, option masks
-// within the option lists, and service notes with well-formed mark-up.
+// The shipped catalogue as the build generates it: start-up keeps it as it
+// is, every place in the tree has cards for every variant, part numbers,
+// intervals and limits read back as shown, option masks stay within the
+// option lists, and the service notes are well formed.
 #include "avCnv.h"
 #include "harness.h"
+#include "modComp.h"
 #include "sqlMLog.h"
 
-#include <algorithm>
 #include <array>
-#include <cstdint>
+#include <cstring>
 #include <map>
 #include <regex>
 #include <set>
 
 namespace {
 
-namespace fs = std::filesystem;
+constexpr guint GROUP_LEVEL = 1u << 31;
+// The mask columns in the order read below, and the number of option codes
+// (0 .. n-1) that each list of the aircraft card defines.
+constexpr size_t ENGINE = 1, MAIN_DRIVE = 2, HUB = 4, TAIL_DRIVE = 7;
+constexpr std::array<int, 9> m_nCodes{7, 10, 4, 3, 3, 3, 4, 3, 2};
+using Options = std::array<int, 9>;
+// A new builder's choice: Exec 162F, 162F N/A, chain drive, the rest factory.
+constexpr Options m_defaults{0, 3, 0, 0, 0, 0, 0, 0, 0};
+constexpr Options m_unset{-1, -1, -1, -1, -1, -1, -1, -1, -1}; // chosen later
 
-constexpr uint64_t GROUP_LEVEL = 1ull << 31;
+// Each sub-group of the tree with its group; groups 7 and 8 have none.
+const std::map<guint, guint> m_subGroups{
+    {1, 1},  {25, 1}, {2, 1},  {3, 1},  {20, 1}, {21, 1}, {24, 1}, {4, 2},  {5, 2},  {6, 2},
+    {8, 2},  {9, 2},  {18, 2}, {22, 2}, {10, 3}, {26, 3}, {30, 3}, {17, 4}, {23, 4}, {31, 4},
+    {32, 4}, {11, 5}, {27, 5}, {28, 5}, {29, 5}, {12, 6}, {13, 6}, {14, 6}, {15, 6}};
 
 struct Card {
-    uint64_t iCompID = 0;
-    uint64_t iGroupID = 0; // as stored, bit 31 included
-    std::string strPart, strDesc, strNotes, strRef;
-    uint64_t nInspect = 0, nRCO = 0, iSortOrder = 0;
-    std::array<uint64_t, 3> iSNote{};
-    std::array<uint64_t, 9> bOpt{};
+    guint iCompID, iGroupID, iSortOrder, nInspect, nRCO;
+    std::array<guint, 9> bOpt;
+    std::string strPart, strDesc;
 };
 
-// The nine mask columns, with the option codes that each list defines.
-struct MaskColumn {
-    const char* pszColumn;
-    std::vector<int> codes;
-};
-const std::array<MaskColumn, 9> m_maskColumns{{
-    {"bOptHeli", {0, 1, 2, 3, 4, 5, 6}},
-    {"bOptEngine", {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
-    {"bOptMainDrive", {0, 1, 2, 3}},
-    {"bOptMainRotor", {0, 1, 2}},
-    {"bOptMRSystem", {0, 1, 2}},
-    {"bOptClutch", {0, 1, 2}},
-    {"bOptTRSlider", {0, 1, 2, 3}},
-    {"bOptTailDrive", {0, 1, 2}},
-    {"bOptTailRotor", {0, 1}},
-}};
-
-// The component tree the program builds: group IDs, and each sub-group's
-// ID with the group it belongs to.
-const std::map<unsigned, const char*> m_groups{{1, "Fuselage"},          {2, "Engine"},
-                                               {3, "Drive Train"},       {4, "Main Rotor System"},
-                                               {5, "Tail Rotor System"}, {6, "Flight Controls"},
-                                               {7, "Electrical System"}, {8, "Instrumentation"}};
-const std::map<unsigned, std::pair<unsigned, const char*>> m_subGroups{
-    {1, {1, "Airframe"}},
-    {25, {1, "Landing Gear"}},
-    {2, {1, "Tail Boom"}},
-    {3, {1, "Body"}},
-    {4, {2, "Oil System"}},
-    {5, {2, "Cooling System"}},
-    {6, {2, "Fuel System"}},
-    {8, {2, "Exhaust System"}},
-    {9, {2, "Intake System"}},
-    {10, {3, "Tail Rotor Drive"}},
-    {11, {5, "Tail Rotor"}},
-    {12, {6, "Directional Control"}},
-    {13, {6, "Cyclic Control"}},
-    {14, {6, "Collective Control"}},
-    {15, {6, "Throttle Control"}},
-    {17, {4, "Main Rotor Blades"}},
-    {18, {2, "Torque Link"}},
-    {20, {1, "Ground Handling Wheels"}},
-    {21, {1, "Ballast Weight"}},
-    {22, {2, "Ignition"}},
-    {23, {4, "Rotor Hub Assembly"}},
-    {24, {1, "Doors"}},
-    {26, {3, "Main Drive"}},
-    {27, {5, "Pitch Actuator"}},
-    {28, {5, "Mount"}},
-    {29, {5, "Drive"}},
-    {30, {3, "Fan Drive"}},
-    {31, {4, "Swash Plate Assembly"}},
-    {32, {4, "Main Rotor Shaft Assembly"}},
-};
-
-uint64_t number(const std::optional<std::string>& value) {
-    return value ? std::stoull(*value) : 0;
-}
-
-std::vector<Card> loadCards() {
-    std::vector<Card> cards;
-    for (const auto& row : avt::query(
+std::vector<Card> cards() {
+    std::vector<Card> v;
+    for (const auto& r : avt::query(
              avt::builtCatalogue(),
-             "SELECT iCompID, iGroupID, strPartNmbr, strPartDesc, strDescNotes, strPartRef, "
-             "nInspect, nRCO, iSortOrder, iSNote1ID, iSNote2ID, iSNote3ID, bOptHeli, bOptEngine, "
-             "bOptMainDrive, bOptMainRotor, bOptMRSystem, bOptClutch, bOptTRSlider, "
-             "bOptTailDrive, bOptTailRotor FROM Component WHERE bDelete = 0 ORDER BY iCompID")) {
-        Card c;
-        c.iCompID = number(row[0]);
-        c.iGroupID = number(row[1]);
-        c.strPart = row[2].value_or("");
-        c.strDesc = row[3].value_or("");
-        c.strNotes = row[4].value_or("");
-        c.strRef = row[5].value_or("");
-        c.nInspect = number(row[6]);
-        c.nRCO = number(row[7]);
-        c.iSortOrder = number(row[8]);
-        for (size_t i = 0; i < 3; ++i)
-            c.iSNote[i] = number(row[9 + i]);
+             "SELECT iCompID, iGroupID, iSortOrder, nInspect, nRCO, bOptHeli, bOptEngine, "
+             "bOptMainDrive, "
+             "bOptMainRotor, bOptMRSystem, bOptClutch, bOptTRSlider, bOptTailDrive, bOptTailRotor, "
+             "strPartNmbr, strPartDesc FROM Component")) {
+        auto n = [&](size_t i) { return guint(std::stoul(r.at(i).value_or("0"))); };
+        v.push_back({n(0), n(1), n(2), n(3), n(4), {}, *r[14], *r[15]});
         for (size_t i = 0; i < 9; ++i)
-            c.bOpt[i] = number(row[12 + i]);
-        cards.push_back(std::move(c));
+            v.back().bOpt[i] = n(5 + i);
     }
-    return cards;
+    return v;
 }
 
-class Catalogue : public testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        ASSERT_TRUE(fs::exists(avt::builtCatalogue())) << avt::builtCatalogue();
-        m_cards = loadCards();
-    }
-    static std::vector<Card> m_cards;
-};
-std::vector<Card> Catalogue::m_cards;
-
-TEST(CatalogueFile, GeneratedIntoTheBuildAndNeverIntoTheSourceTree) {
-    EXPECT_TRUE(fs::exists(avt::builtCatalogue()));
-    EXPECT_FALSE(fs::exists(avt::sourceFile("etc/avCCD.db")))
-        << "the catalogue is generated; a database in the source tree would ship stale data";
+bool fits(const Card& c, const Options& opt) {
+    for (size_t i = 0; i < 9; ++i)
+        if (!cmodAcceptCompOpt(guint(opt[i]), c.bOpt[i]))
+            return false;
+    return true;
 }
 
-TEST(CatalogueFile, ACopyInTheDataDirectoryTakesEditsAndLeavesTheBuiltFileAlone) {
+TEST(Catalogue, StartUpKeepsAnEditedCopy) {
+    EXPECT_FALSE(std::filesystem::exists(avt::sourceFile("etc/avCCD.db"))) << "committed";
     avt::TempDirs dirs;
     avt::copyCatalogue(dirs);
-    const auto copy = dirs.etcFile("avCCD.db");
-    // What the editor does: a new card's skeleton row, then its update.
-    avt::exec(copy, "INSERT INTO Component (iGroupID)VALUES (2147483655)");
-    const char* pszCount = "SELECT count(*) FROM Component";
-    EXPECT_EQ(std::stoi(avt::query(copy, pszCount).at(0)[0].value_or("0")),
-              std::stoi(avt::query(avt::builtCatalogue(), pszCount).at(0)[0].value_or("0")) + 1);
-    avt::exec(copy, "UPDATE Component SET strPartDesc='Edited' WHERE iCompID=101001");
-    EXPECT_EQ(avt::query(copy, "SELECT strPartDesc FROM Component WHERE iCompID=101001")[0][0],
-              "Edited");
-    EXPECT_NE(avt::query(avt::builtCatalogue(),
-                         "SELECT strPartDesc FROM Component WHERE iCompID=101001")[0][0],
-              "Edited");
-}
-
-TEST(CatalogueFile, HoldsExactlyTheDeclaredTablesWithTheProgramsOwnStatements) {
-    // The program finds columns by reading the stored CREATE statements with
-    // a parser that only knows blanks; a column it cannot find there is added
-    // again at start-up, which fails with a duplicate column.
-    using Columns = std::vector<std::pair<const char*, const char*>>;
-    const std::vector<std::pair<const char*, Columns>> declared{
-        {"Component",
-         {{"iCompID", "INTEGER PRIMARY KEY"},
-          {"iGroupID", "INTEGER"},
-          {"strPartNmbr", "TEXT"},
-          {"strPartDesc", "TEXT"},
-          {"strDescNotes", "TEXT"},
-          {"strPartRef", "TEXT"},
-          {"nInspect", "INTEGER"},
-          {"nRCO", "INTEGER"},
-          {"iSNote1ID", "INTEGER"},
-          {"iSNote2ID", "INTEGER"},
-          {"iSNote3ID", "INTEGER"},
-          {"bDelete", "BOOLEAN"},
-          {"iSortOrder", "INTEGER"},
-          {"bOptHeli", "INTEGER"},
-          {"bOptEngine", "INTEGER"},
-          {"bOptMainDrive", "INTEGER"},
-          {"bOptMainRotor", "INTEGER"},
-          {"bOptMRSystem", "INTEGER"},
-          {"bOptClutch", "INTEGER"},
-          {"bOptTRSlider", "INTEGER"},
-          {"bOptTailDrive", "INTEGER"},
-          {"bOptTailRotor", "INTEGER"}}},
-        {"Reference",
-         {{"iRefID", "INTEGER PRIMARY KEY"},
-          {"iCompID", "INTEGER"},
-          {"strDrawing", "TEXT"},
-          {"nRotate", "INTEGER"},
-          {"nTargetX", "INTEGER"},
-          {"nTargetY", "INTEGER"},
-          {"nTargetWidth", "INTEGER"},
-          {"nTargetHeight", "INTEGER"},
-          {"nTargetAngle", "INTEGER"},
-          {"iTargetShape", "INTEGER"},
-          {"bDelete", "BOOLEAN"}}},
-        {"Target",
-         {{"iTargetID", "INTEGER PRIMARY KEY"},
-          {"iRefID", "INTEGER"},
-          {"nX", "INTEGER"},
-          {"nY", "INTEGER"},
-          {"nWidth", "INTEGER"},
-          {"nHeight", "INTEGER"},
-          {"nLen", "INTEGER"},
-          {"nAngle", "INTEGER"},
-          {"iShape", "INTEGER"},
-          {"nWeight", "INTEGER"},
-          {"nColour", "INTEGER"},
-          {"bDelete", "BOOLEAN"}}},
-        {"ServiceNote",
-         {{"iSNoteID", "INTEGER PRIMARY KEY"},
-          {"strLabel", "TEXT"},
-          {"strText", "TEXT"},
-          {"bDelete", "BOOLEAN"}}},
-    };
-    const fs::path db = avt::builtCatalogue();
-    auto objects = avt::query(db, "SELECT type, name FROM sqlite_master ORDER BY name");
-    ASSERT_EQ(objects.size(), declared.size()) << "only the four tables, nothing else";
-
-    for (const auto& [pszTable, columns] : declared) {
-        SCOPED_TRACE(pszTable);
-        auto info = avt::query(db, std::string("PRAGMA table_info(") + pszTable + ")");
-        ASSERT_EQ(info.size(), columns.size());
-        std::string strExpected = std::string("CREATE TABLE ") + pszTable + " (";
-        for (size_t i = 0; i < columns.size(); ++i) {
-            EXPECT_EQ(info[i][1].value_or(""), columns[i].first) << "column " << i;
-            std::string strType = columns[i].second;
-            if (strType == "INTEGER PRIMARY KEY") {
-                EXPECT_EQ(info[i][2].value_or(""), "INTEGER");
-                EXPECT_EQ(info[i][5].value_or(""), "1") << "primary key";
-            } else {
-                EXPECT_EQ(info[i][2].value_or(""), strType) << columns[i].first;
-            }
-            strExpected += std::string(i ? ", " : "") + columns[i].first + " " + strType;
-        }
-        strExpected += ")";
-        auto sql = avt::query(db, std::string("SELECT sql FROM sqlite_master WHERE name = '") +
-                                      pszTable + "' AND type = 'table'");
-        ASSERT_EQ(sql.size(), 1u);
-        EXPECT_EQ(sql[0][0].value_or(""), strExpected);
-    }
-}
-
-// What the program's own storage reads back from the shipped file.
-std::vector<rcdComp> m_loaded;
-int collectCard(rcdComp* prcdComp, GtkTreeIter*) {
-    m_loaded.push_back(*prcdComp);
-    return 0;
-}
-std::vector<rcdSNote> m_loadedNotes;
-int collectNote(rcdSNote* prcdSNote) {
-    m_loadedNotes.push_back(*prcdSNote);
-    return 0;
-}
-
-TEST_F(Catalogue, StartUpLeavesTheFileAloneAndTheTreeQueriesReachEveryCard) {
-    avt::TempDirs dirs;
-    avt::copyCatalogue(dirs);
+    avt::exec(dirs.etcFile("avCCD.db"), "UPDATE Component SET strPartDesc='Edited' WHERE rowid=1");
     const std::string strBefore = avt::readFile(dirs.etcFile("avCCD.db"));
     ASSERT_TRUE(sqlInitialize()) << sqlLastError();
-    EXPECT_TRUE(avt::readFile(dirs.etcFile("avCCD.db")) == strBefore)
-        << "the schema upgrade changed the shipped catalogue";
-
-    // The tree asks for each group (bit 31) and each sub-group in turn.
-    m_loaded.clear();
-    rcdComp rec{};
-    cbComp cb{&rec, nullptr, collectCard};
-    std::vector<guint> places;
-    for (const auto& [iGroup, pszName] : m_groups)
-        places.push_back(iGroup | guint(GROUP_LEVEL));
-    for (const auto& [iSub, group] : m_subGroups)
-        places.push_back(iSub);
-    for (guint iPlace : places) {
-        size_t nBefore = m_loaded.size();
-        ASSERT_TRUE(sqlLoadCompCard(&cb, SQL_NEW_ID, iPlace)) << sqlLastError();
-        for (size_t i = nBefore; i < m_loaded.size(); ++i) {
-            EXPECT_EQ(m_loaded[i].iGroupID | (m_loaded[i].iGroupLevel ? GROUP_LEVEL : 0), iPlace);
-            if (i > nBefore) {
-                EXPECT_LT(m_loaded[i - 1].iSortOrder, m_loaded[i].iSortOrder);
-            }
-        }
-    }
-    ASSERT_EQ(m_loaded.size(), m_cards.size()) << "cards the tree never asks for";
-    std::map<guint, const rcdComp*> byID;
-    for (const rcdComp& r : m_loaded)
-        byID[r.iCompID] = &r;
-    for (const Card& c : m_cards) {
-        SCOPED_TRACE(c.strPart);
-        ASSERT_TRUE(byID.count(guint(c.iCompID)));
-        const rcdComp& r = *byID[guint(c.iCompID)];
-        // Nothing cut to its field, nothing lost on the way.
-        EXPECT_EQ(r.szPartNmbr, c.strPart);
-        EXPECT_EQ(r.szPartDesc, c.strDesc);
-        EXPECT_EQ(r.szPartRef, c.strRef);
-        EXPECT_EQ(r.szDescNotes, c.strNotes);
-        EXPECT_EQ(r.nInspIntv, c.nInspect);
-        EXPECT_EQ(r.nRCOIntv, c.nRCO);
-        EXPECT_EQ(r.iSNote1ID, c.iSNote[0]);
-        EXPECT_EQ(r.bOptEng, c.bOpt[1]);
-        EXPECT_EQ(r.bOptMRSystem, c.bOpt[4]);
-        EXPECT_EQ(r.bOptTailDrive, c.bOpt[7]);
-    }
-
-    m_loadedNotes.clear();
-    rcdSNote note{};
-    cbSNote cbn{&note, collectNote};
-    ASSERT_TRUE(sqlLoadSNoteRecords(&cbn)) << sqlLastError();
-    auto stored = avt::query(avt::builtCatalogue(), "SELECT iSNoteID, strText FROM ServiceNote");
-    ASSERT_EQ(m_loadedNotes.size(), stored.size());
-    for (const rcdSNote& n : m_loadedNotes) {
-        auto it = std::find_if(stored.begin(), stored.end(),
-                               [&](const avt::Row& row) { return number(row[0]) == n.iSNoteID; });
-        ASSERT_NE(it, stored.end());
-        EXPECT_EQ(n.szText, (*it)[1].value_or("")) << n.szLabel;
-    }
+    EXPECT_TRUE(avt::readFile(dirs.etcFile("avCCD.db")) == strBefore) << "start-up changed it";
 }
 
-TEST_F(Catalogue, EveryGroupAndSubGroupHasCardsAndEveryCardHasAPlace) {
-    EXPECT_GE(m_cards.size(), 150u);
-    std::map<unsigned, int> nSub, nGroup;
-    for (const Card& c : m_cards) {
-        SCOPED_TRACE(c.strPart);
-        EXPECT_LT(c.iGroupID, 1ull << 32) << "the group value is read as 32 bits";
-        if (c.iGroupID & GROUP_LEVEL) {
-            unsigned iGroup = unsigned(c.iGroupID & ~GROUP_LEVEL);
-            EXPECT_TRUE(m_groups.count(iGroup)) << "group-level card for no group " << iGroup;
-            ++nGroup[iGroup];
-        } else {
-            EXPECT_TRUE(m_subGroups.count(unsigned(c.iGroupID)))
-                << "card in no sub-group: " << c.iGroupID;
-            ++nSub[unsigned(c.iGroupID)];
-        }
-    }
-    for (const auto& [iSub, group] : m_subGroups)
-        EXPECT_GE(nSub[iSub], 3) << "sub-group " << group.second << " has hardly any cards";
-    // These two groups have no sub-groups: their cards hang on the group.
-    EXPECT_GE(nGroup[7], 8) << m_groups.at(7);
-    EXPECT_GE(nGroup[8], 8) << m_groups.at(8);
-    int nOtherGroupLevel = 0;
-    for (unsigned iGroup = 1; iGroup <= 6; ++iGroup)
-        nOtherGroupLevel += nGroup[iGroup];
-    EXPECT_GE(nOtherGroupLevel, 3) << "a few cards belong to a group as a whole";
-}
-
-TEST_F(Catalogue, PartNumbersAreUniqueAndNameTheCardsPlace) {
-    // AVL-GGSS-NNN: group, sub-group (00 on the group itself), item; the
-    // row ID is GGSSNNN so that it stays put when the source is reordered.
+TEST(Catalogue, PartNumbersLimitsAndMasksAreWhatTheProgramShows) {
+    const auto all = cards();
+    ASSERT_GE(all.size(), 150u);
+    // AVL-GGSS-NNN: group, sub-group (00 on the group itself), item; ID GGSSNNN.
     const std::regex scheme("AVL-([0-9]{2})([0-9]{2})-([0-9]{3})");
     std::set<std::string> seen;
-    for (const Card& c : m_cards) {
-        SCOPED_TRACE(c.strPart);
+    std::set<std::pair<guint, guint>> places;
+    int nYears = 0, nOC = 0, nRestricted = 0;
+    for (const Card& c : all) {
+        SCOPED_TRACE(c.strPart + " " + c.strDesc);
+        EXPECT_LT(c.strDesc.size(), sizeof rcdComp::szPartDesc) << "cut on the card page";
         EXPECT_TRUE(seen.insert(c.strPart).second) << "duplicate part number";
+        EXPECT_TRUE(places.insert({c.iGroupID, c.iSortOrder}).second) << "sort order taken";
         std::smatch m;
         ASSERT_TRUE(std::regex_match(c.strPart, m, scheme));
-        unsigned iGG = std::stoul(m[1]), iSS = std::stoul(m[2]), iNNN = std::stoul(m[3]);
-        EXPECT_GT(iNNN, 0u);
-        if (c.iGroupID & GROUP_LEVEL) {
-            EXPECT_EQ(iGG, c.iGroupID & ~GROUP_LEVEL);
-            EXPECT_EQ(iSS, 0u);
-        } else {
-            EXPECT_EQ(iSS, c.iGroupID);
-            auto it = m_subGroups.find(unsigned(c.iGroupID));
-            if (it != m_subGroups.end()) {
-                EXPECT_EQ(iGG, it->second.first) << "sub-group belongs to another group";
-            }
-        }
-        EXPECT_EQ(c.iCompID, iGG * 100000ull + iSS * 1000ull + iNNN);
-    }
-}
+        guint iGG = std::stoul(m[1]), iSS = std::stoul(m[2]), iNNN = std::stoul(m[3]);
+        EXPECT_EQ(c.iCompID, iGG * 100000 + iSS * 1000 + iNNN);
+        if (c.iGroupID & GROUP_LEVEL)
+            EXPECT_TRUE(iGG == (c.iGroupID & ~GROUP_LEVEL) && iSS == 0 && iGG >= 1 && iGG <= 8);
+        else
+            EXPECT_TRUE(iSS == c.iGroupID && m_subGroups.count(iSS) && m_subGroups.at(iSS) == iGG);
 
-TEST_F(Catalogue, TextsFitTheirFieldsAndSortOrdersAreUniqueUnderEachParent) {
-    // The program cuts texts to these sizes (bytes, terminator excluded).
-    std::set<std::pair<uint64_t, uint64_t>> sortSeen;
-    for (const Card& c : m_cards) {
-        SCOPED_TRACE(c.strPart);
-        EXPECT_LE(c.strPart.size(), 31u);
-        EXPECT_FALSE(c.strDesc.empty());
-        EXPECT_LE(c.strDesc.size(), 49u) << c.strDesc;
-        EXPECT_LE(c.strRef.size(), 49u) << c.strRef;
-        EXPECT_LE(c.strNotes.size(), 499u);
-        for (const std::string* pstr : {&c.strPart, &c.strDesc, &c.strRef, &c.strNotes}) {
-            for (unsigned char ch : *pstr)
-                EXPECT_TRUE(ch >= 0x20 && ch < 0x7F) << "control or non-ASCII byte in " << *pstr;
-            if (!pstr->empty()) {
-                EXPECT_TRUE(pstr->front() != ' ' && pstr->back() != ' ') << '"' << *pstr << '"';
-            }
-        }
-        EXPECT_GT(c.iSortOrder, 0u);
-        EXPECT_TRUE(sortSeen.insert({c.iGroupID, c.iSortOrder}).second)
-            << "two cards share sort order " << c.iSortOrder << " under " << c.iGroupID;
-    }
-}
-
-TEST_F(Catalogue, IntervalsAndLimitsAreSensibleAndReadBackAsShown) {
-    int nInspected = 0, nHours = 0, nYears = 0, nOC = 0;
-    for (const Card& c : m_cards) {
-        SCOPED_TRACE(c.strPart + " " + c.strDesc);
-        // Inspection interval: plain hours.
-        if (c.nInspect) {
-            ++nInspected;
-            EXPECT_TRUE(c.nInspect == 10 || c.nInspect == 25 || c.nInspect == 50 ||
-                        c.nInspect == 100)
-                << "inspection every " << c.nInspect << " hours";
-        }
-        // Limit: hours in bits 0-15, years in 16-30, on condition in bit 31.
-        ASSERT_LT(c.nRCO, 1ull << 32);
-        uint64_t nLimitHours = c.nRCO & 0xFFFF, nLimitYears = (c.nRCO >> 16) & 0x7FFF;
-        nHours += nLimitHours != 0;
-        nYears += nLimitYears != 0;
-        nOC += int(c.nRCO >> 31);
-        if (nLimitHours) {
-            EXPECT_GE(nLimitHours, 50u);
-            // The tree keeps ten times the limit in 16 bits: 6553 is the most
-            // that shows right.
-            EXPECT_LE(nLimitHours, 6553u);
-            EXPECT_LE(c.nInspect, nLimitHours) << "inspected less often than replaced";
-        }
-        EXPECT_LE(nLimitYears, 25u);
-        // The card page shows both as limit text; an editor who leaves the
-        // field unchanged must get the same value back.
+        // The card page shows interval and limit as text: unchanged text
+        // must read back as the same value.
         gchar szText[64];
         guint nBack = 0;
-        cnvDcdRCO(szText, sizeof szText, guint(c.nRCO));
+        cnvDcdRCO(szText, sizeof szText, c.nRCO);
         cnvEncRCO(&nBack, szText, FALSE);
-        EXPECT_EQ(nBack, c.nRCO) << "limit shown as \"" << szText << "\" reads back differently";
-        cnvDcdRCO(szText, sizeof szText, guint(c.nInspect));
+        EXPECT_EQ(nBack, c.nRCO) << "limit shown as \"" << szText << "\"";
+        cnvDcdRCO(szText, sizeof szText, c.nInspect);
         cnvEncRCO(&nBack, szText, TRUE);
         EXPECT_EQ(nBack, c.nInspect) << "interval shown as \"" << szText << "\"";
-        EXPECT_TRUE(c.nInspect || c.nRCO || c.iGroupID & GROUP_LEVEL)
-            << "a card with neither an interval nor a limit never falls due";
-    }
-    EXPECT_GE(nInspected, int(m_cards.size() * 9 / 10));
-    EXPECT_GE(nHours, 40);
-    EXPECT_GE(nYears, 10);
-    EXPECT_GE(nOC, 100);
-}
+        EXPECT_TRUE((std::set<guint>{0, 10, 25, 50, 100}.count(c.nInspect)));
+        // The tree keeps tenths of the limit's hours in 16 bits.
+        EXPECT_LE(c.nRCO & 0xFFFF, 6553u);
+        EXPECT_TRUE(c.nInspect || c.nRCO || c.iGroupID & GROUP_LEVEL) << "never falls due";
+        nYears += (c.nRCO >> 16 & 0x7FFF) != 0;
+        nOC += c.nRCO >> 31;
 
-TEST_F(Catalogue, OptionMasksUseOnlyDefinedOptionCodes) {
-    int nRestricted = 0;
-    for (const Card& c : m_cards) {
-        SCOPED_TRACE(c.strPart + " " + c.strDesc);
-        bool bAny = false;
-        for (size_t i = 0; i < m_maskColumns.size(); ++i) {
-            uint64_t nAllowed = 0;
-            for (int iCode : m_maskColumns[i].codes)
-                nAllowed |= 1ull << iCode;
-            EXPECT_EQ(c.bOpt[i] & ~nAllowed, 0u)
-                << m_maskColumns[i].pszColumn << " = " << c.bOpt[i] << " names an unknown option";
-            bAny |= c.bOpt[i] != 0;
-        }
-        nRestricted += bAny;
+        for (size_t i = 0; i < 9; ++i)
+            EXPECT_EQ(c.bOpt[i] >> m_nCodes[i], 0u) << "unknown option code in mask " << i;
+        nRestricted += !fits(c, m_unset);
     }
+    EXPECT_TRUE(nYears >= 10 && nOC >= 100) << nYears << " calendar limits, " << nOC << " OC";
     EXPECT_GE(nRestricted, 40) << "variant items carry masks";
-    EXPECT_GE(m_cards.size() - nRestricted, 100u) << "common items keep mask 0";
+    EXPECT_GE(all.size() - nRestricted, 100u) << "common items keep mask 0";
 }
 
-// Checks the tilde mark-up of one text: every code known, every span opened
-// before it is closed, closed before it is opened again, and closed at the
-// end. Returns the first fault, or an empty string.
-std::string markupFault(const std::string& strText) {
-    std::map<char, bool> open;
-    for (size_t i = 0; i < strText.size(); ++i) {
-        if (strText[i] != '~')
-            continue;
-        if (i + 1 >= strText.size())
-            return "tilde at the end";
-        char ch = strText[++i];
-        char chKind = char(std::toupper(ch));
-        if (std::string("BIUCDWH").find(chKind) == std::string::npos)
-            return std::string("unknown code ~") + ch;
-        bool bOpening = std::isupper(static_cast<unsigned char>(ch));
-        if (bOpening && chKind == 'C') {
-            if (i + 1 >= strText.size() ||
-                std::string("rRbB").find(strText[i + 1]) == std::string::npos)
-                return "colour code without a known colour letter";
-            ++i;
+TEST(Catalogue, EveryAircraftSeesAFullTreeAndOnlyItsVariantItems) {
+    const auto all = cards();
+    std::vector<Options> aircraft{m_defaults, m_unset};
+    for (size_t iCat = 0; iCat < 9; ++iCat)
+        for (int iCode = 0; iCode < m_nCodes[iCat]; ++iCode) {
+            aircraft.push_back(m_defaults);
+            aircraft.back()[iCat] = iCode;
         }
-        if (bOpening == open[chKind])
-            return std::string("~") + ch + (bOpening ? " opened twice" : " closed while not open");
-        open[chKind] = bOpening;
+    for (const Options& opt : aircraft) {
+        std::map<guint, int> n;
+        for (const Card& c : all)
+            n[c.iGroupID] += fits(c, opt);
+        for (guint iPlace : {7 | GROUP_LEVEL, 8 | GROUP_LEVEL})
+            EXPECT_GE(n[iPlace], 5) << "group " << (iPlace & 0xFF) << ", engine " << opt[ENGINE];
+        for (auto [iSub, iGroup] : m_subGroups)
+            EXPECT_GT(n[iSub], 0) << "sub-group " << iSub << " of aircraft " << &opt - &aircraft[0];
     }
-    for (auto [chKind, bOpen] : open)
-        if (bOpen)
-            return std::string("~") + chKind + " never closed";
-    return {};
-}
 
-TEST(CatalogueMarkup, CheckerFindsTheFaultsThatWouldShowInTheNotesView) {
-    const std::vector<std::pair<std::string, bool>> cases{
-        {"~U~BHeading~b~u\nText ~CRwarning~c and ~Cbblue~c.", true},
-        {"Table\tValue\nBolt\t~B25 ft-lb~b", true},
-        {"~BBold never closed", false},
-        {"closed ~b without opening", false},
-        {"~B~Bnested~b~b", false},
-        {"~Cxunknown colour~c", false},
-        {"~Qunknown code", false},
-        {"ends in a tilde~", false},
-        {"~U~Bcrossed~u~b", true}, // different kinds may overlap
+    struct VariantItems {
+        size_t cat;
+        std::vector<const char*> descriptions;
+        std::vector<int> counts; // how many of them show, for each option code
     };
-    for (const auto& [strText, bGood] : cases)
-        EXPECT_EQ(markupFault(strText).empty(), bGood) << strText;
+    const std::vector<VariantItems> table{
+        {ENGINE, {"Engine, 162F"}, {0, 0, 1, 1, 0, 0, 0, 0, 0, 0}},
+        {ENGINE, {"Spark plugs", "Spark plug leads"}, {2, 2, 2, 2, 2, 2, 2, 2, 2, 0}},
+        {ENGINE, {"Fuel injectors", "Carburettor"}, {1, 1, 1, 1, 1, 1, 1, 1, 1, 0}},
+        {MAIN_DRIVE, {"Secondary drive chain", "Chain tensioner"}, {2, 0, 0, 0}},
+        {MAIN_DRIVE, {"Cog belt, ProDrive"}, {0, 1, 0, 0}},
+        {MAIN_DRIVE, {"Cog belt, AP"}, {0, 0, 1, 0}},
+        {MAIN_DRIVE, {"Cog belt, factory", "Cog pulleys, upper and lower"}, {0, 1, 1, 2}},
+        {HUB, {"Elastomeric bearings, 1.75 in hub"}, {1, 0, 0}},
+        {HUB, {"Elastomeric bearings, 1.5 in hub"}, {0, 1, 0}},
+        {HUB, {"Blade retention cables", "Coning hinge bolts, cable hub"}, {0, 0, 2}},
+        {TAIL_DRIVE, {"Tail rotor drive belt", "Tail drive upper pulley"}, {2, 0, 0}},
+        {TAIL_DRIVE, {"Tail rotor drive shaft", "Tail rotor gearbox"}, {0, 2, 2}},
+        {TAIL_DRIVE, {"Splined coupling, KISS shaft"}, {0, 0, 1}},
+    };
+    for (const VariantItems& row : table) {
+        SCOPED_TRACE(row.descriptions.front());
+        auto count = [&](int iCode) {
+            Options opt = m_defaults;
+            opt[row.cat] = iCode;
+            int n = 0;
+            for (const Card& c : all)
+                for (const char* psz : row.descriptions)
+                    n += c.strDesc == psz && fits(c, opt);
+            return n;
+        };
+        for (int iCode = 0; iCode < m_nCodes[row.cat]; ++iCode)
+            EXPECT_EQ(count(iCode), row.counts.at(iCode)) << "option code " << iCode;
+        EXPECT_EQ(count(100), 0) << "an aircraft with \"Other\" has none of them";
+    }
 }
 
-TEST_F(Catalogue, ServiceNotesAreWellFormedAndAttachedToTheirCards) {
-    auto notes = avt::query(avt::builtCatalogue(),
-                            "SELECT iSNoteID, strLabel, strText, bDelete FROM ServiceNote");
+// Whether a text's tilde mark-up is well formed: known codes only, each
+// span opened before it is closed and closed before it is opened again.
+bool markupOk(const std::string& strText) {
+    std::set<char> open;
+    for (size_t i = strText.find('~'); i != std::string::npos; i = strText.find('~', i + 1)) {
+        char ch = strText.c_str()[++i], chKind = char(std::toupper(ch));
+        if (!ch || std::string("BIUCDWH").find(chKind) == std::string::npos)
+            return false;
+        bool bOpening = std::isupper(static_cast<unsigned char>(ch));
+        if (bOpening && chKind == 'C' && !std::strchr("rRbB", strText.c_str()[++i]))
+            return false;
+        if (bOpening ? !open.insert(chKind).second : !open.erase(chKind))
+            return false;
+    }
+    return open.empty();
+}
+
+TEST(Catalogue, ServiceNotesAreWellFormedAndAttachedToTheirCards) {
+    EXPECT_TRUE(markupOk("~U~BHead~b~u\nBolt\t~CR25 ft-lb~c"));
+    for (const char* psz : {"~BBold", "~b", "~B~Bx~b~b", "~Cxcolour~c", "tilde~"})
+        EXPECT_FALSE(markupOk(psz)) << psz;
+
+    auto notes = avt::query(avt::builtCatalogue(), "SELECT iSNoteID, strText FROM ServiceNote");
     ASSERT_GE(notes.size(), 10u);
-    std::map<uint64_t, int> nAttached;
-    std::set<std::string> labels;
     int nTables = 0;
     for (const auto& row : notes) {
-        uint64_t iID = number(row[0]);
-        std::string strLabel = row[1].value_or(""), strText = row[2].value_or("");
-        SCOPED_TRACE(strLabel);
-        nAttached[iID] = 0;
-        EXPECT_EQ(number(row[3]), 0u);
-        EXPECT_FALSE(strLabel.empty());
-        EXPECT_LE(strLabel.size(), 49u);
-        EXPECT_TRUE(labels.insert(strLabel).second) << "two notes with one label";
-        EXPECT_LE(strText.size(), 4999u);
-        EXPECT_EQ(markupFault(strText), "");
-        EXPECT_EQ(strText.find('\\'), std::string::npos) << "escape left in the text";
-        EXPECT_EQ(strText.rfind("~U~B", 0), 0u) << "a note starts with its heading";
-        nTables += strText.find('\t') != std::string::npos;
+        EXPECT_TRUE(markupOk(*row[1])) << "note " << *row[0];
+        nTables += row[1]->find('\t') != std::string::npos;
     }
     EXPECT_GE(nTables, 3) << "torque and limit tables are laid out with tabs";
-
-    for (const Card& c : m_cards)
-        for (size_t i = 0; i < 3; ++i) {
-            if (!c.iSNote[i])
-                continue;
-            EXPECT_TRUE(nAttached.count(c.iSNote[i]))
-                << c.strPart << " slot " << i + 1 << " names no note " << c.iSNote[i];
-            ++nAttached[c.iSNote[i]];
-            for (size_t j = 0; j < i; ++j)
-                EXPECT_NE(c.iSNote[i], c.iSNote[j]) << c.strPart << " shows one note twice";
-        }
-    for (auto [iID, n] : nAttached)
-        EXPECT_GT(n, 0) << "note " << iID << " is on no card";
+    // Every note slot names a note, and every note is on some card.
+    EXPECT_EQ(avt::query(avt::builtCatalogue(),
+                         "WITH slot (id) AS (SELECT iSNote1ID FROM Component UNION SELECT "
+                         "iSNote2ID FROM Component UNION SELECT iSNote3ID FROM Component) "
+                         "SELECT id FROM slot WHERE id <> 0 AND id NOT IN (SELECT iSNoteID FROM "
+                         "ServiceNote) UNION ALL SELECT iSNoteID FROM ServiceNote WHERE "
+                         "iSNoteID NOT IN slot"),
+              std::vector<avt::Row>{});
 }
 
 } // namespace

@@ -12,67 +12,77 @@
 #include "pagAC.h"
 #include "sqlMLog.h"
 
-#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace avct {
 
+using avt::utc;
 constexpr guint ALL = 0xFFFFFFFFu;
 
-inline time_t utc(int nYear, int nMon, int nDay, int nHour = 0, int nMin = 0, int nSec = 0) {
-    struct tm tmT {};
-    tmT.tm_year = nYear - 1900;
-    tmT.tm_mon = nMon - 1;
-    tmT.tm_mday = nDay;
-    tmT.tm_hour = nHour;
-    tmT.tm_min = nMin;
-    tmT.tm_sec = nSec;
-    return timegm(&tmT);
-}
-
-// Packed replacement limits and the flag bytes of the record kinds.
-inline guint hoursLimit(guint nHours) {
-    return nHours;
-}
-inline guint yearsLimit(guint nYears) {
-    return nYears << 16;
-}
-
-struct Flight {
-    time_t tBegin;
-    guint nTenths;
-};
+using Flight = std::pair<time_t, guint>; // start, tenths of an hour
 
 struct Rec {
     guint bFlags;
     time_t tComplete;
-    guint nCompHours = 0;
-    guint nCompAge = 0;
-    guint nDeferHours = 0;
-    guint nDeferDays = 0;
+    guint nCompHours = 0, nCompAge = 0, nDeferHours = 0, nDeferDays = 0;
 };
 
 struct CardSpec {
     guint iGroupID = 1;  // sub-group ID, or group ID with bLevel
     bool bLevel = false; // hangs directly on the group
     const char* pszDesc = "Part";
-    guint nSort = 0;
-    guint nInspIntv = 0; // whole hours
-    guint nRCOIntv = 0;  // packed limit
-    guint bOptEng = 0;   // engine mask (the other masks 0)
-    guint bOptHeli = 0;
-    guint bOptTailRotor = 0;
+    guint nSort = 0, nInspIntv = 0, nRCOIntv = 0; // whole hours; packed limit
+    guint bOptEng = 0, bOptHeli = 0;
 };
+
+// One column of a row; strings come back as std::string ("<null>" for none).
+template <typename T> T col(GtkTreeIter* piter, int nCol, GtkTreeModel* pModel = cmodGetModel()) {
+    T v{};
+    gtk_tree_model_get(pModel, piter, nCol, &v, -1);
+    return v;
+}
+inline std::string text(GtkTreeIter* piter, int nCol, GtkTreeModel* pModel = cmodGetModel()) {
+    gchar* psz = col<gchar*>(piter, nCol, pModel);
+    std::string str = psz ? psz : "<null>";
+    g_free(psz);
+    return str;
+}
+
+// Rows below a parent as "Name[children]" joined by ",": cards as "*Name",
+// "{DRAWING}" when they have one, "/i" in italics, "(colour weight)" unless
+// black 400; groups end a line.
+inline std::string outline(GtkTreeIter* piterParent = nullptr) {
+    std::string str;
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_iter_children(cmodGetModel(), &iter, piterParent); b;
+         b = gtk_tree_model_iter_next(cmodGetModel(), &iter)) {
+        if (!str.empty() && piterParent)
+            str += ",";
+        std::string strDrawing = text(&iter, CCD_DRAWING_COL),
+                    strLook = text(&iter, CCD_COLOUR_COL);
+        strLook += " " + std::to_string(col<guint>(&iter, CCD_WEIGHT_COL));
+        str +=
+            (col<guint>(&iter, CCD_TYPE_COL) == TYPE_COMP ? "*" : "") + text(&iter, CCD_COMP_COL);
+        str += strDrawing == "" || strDrawing == "<null>" ? "" : "{" + strDrawing + "}";
+        str += col<guint>(&iter, CCD_STYLE_COL) == 2 ? "/i" : "";
+        str += strLook == "black 400" ? "" : "(" + strLook + ")";
+        std::string strBelow = outline(&iter);
+        str += strBelow.empty() ? "" : "[" + strBelow + "]";
+        str += piterParent ? "" : "\n";
+    }
+    return str;
+}
 
 // A summary as one line, so that two summaries compare with a readable diff.
 inline std::string summaryText(const mntState& s) {
-    return "insp " + std::to_string(s.tInspLast) + " rco " + std::to_string(s.tRCOLast) + " hrs " +
-           std::to_string(s.nRCOHours) + " age " + std::to_string(s.nRCOAge) + " deferRCO " +
-           std::to_string(s.tDeferRCOLast) + "/" + std::to_string(s.nDeferRCOHours) + "/" +
-           std::to_string(s.nDeferRCODays) + " deferInsp " + std::to_string(s.tDeferInspLast) +
-           "/" + std::to_string(s.nDeferInspHours) + "/" + std::to_string(s.nDeferInspDays);
+    char sz[200];
+    snprintf(sz, sizeof sz, "insp %lld rco %lld %u/%x deferRCO %lld %u/%u deferInsp %lld %u/%u",
+             (long long)s.tInspLast, (long long)s.tRCOLast, s.nRCOHours, s.nRCOAge,
+             (long long)s.tDeferRCOLast, s.nDeferRCOHours, s.nDeferRCODays,
+             (long long)s.tDeferInspLast, s.nDeferInspHours, s.nDeferInspDays);
+    return sz;
 }
 
 class CompTest : public testing::Test {
@@ -83,9 +93,8 @@ class CompTest : public testing::Test {
         prmLoadKeyFile();
         ASSERT_TRUE(sqlInitialize()) << sqlLastError();
         fmodInitialize();
-        cmodInitialize(editMode());
+        cmodInitialize(FALSE);
         mmodInitialize();
-        cmodSetClock(0);
     }
     void TearDown() override {
         cmodSetClock(0);
@@ -94,22 +103,19 @@ class CompTest : public testing::Test {
         fmodClearModel();
         m_dirs.reset();
     }
-    virtual gboolean editMode() const { return FALSE; }
     // Override to put files into etc/ before the databases are opened.
     virtual void prepareData() {}
 
     avt::fs::path logDb() const { return m_dirs->etcFile("avLedger.db"); }
     avt::fs::path catDb() const { return m_dirs->etcFile("avCCD.db"); }
 
-    // A stored aircraft; option codes default to 0 ("standard").
-    guint addAircraft(time_t tManu, gboolean bSinceNew = TRUE, guint nLogHours = 0,
-                      gint iEngineOpt = 0, gint iOtherOpt = 0) {
+    // A stored aircraft: its engine option code, and one code for all others.
+    guint addAircraft(time_t tManu, gint iEngineOpt = 0, gint iOtherOpt = 0) {
         rcdAC rcd{};
         rcd.iACID = ALL;
         g_strlcpy(rcd.szReg, "ZK-TST", sizeof rcd.szReg);
         rcd.tManu = tManu;
-        rcd.bLogSinceNew = bSinceNew;
-        rcd.nLogHours = nLogHours;
+        rcd.bLogSinceNew = TRUE;
         rcd.iEngineOpt = iEngineOpt;
         rcd.iHeliOpt = rcd.iClutchOpt = rcd.iMainDriveOpt = rcd.iMainRotorOpt = rcd.iMRSystemOpt =
             rcd.iTRSliderOpt = rcd.iTailDriveOpt = rcd.iTailRotorOpt = iOtherOpt;
@@ -121,34 +127,32 @@ class CompTest : public testing::Test {
             rcdFLog rcd{};
             rcd.iFLogID = ALL;
             rcd.iCSID = iACID;
-            rcd.tFltBegin = f.tBegin;
-            rcd.tFltEnd = f.tBegin + 360 * f.nTenths;
-            rcd.nElapsed = f.nTenths;
+            rcd.tFltBegin = f.first;
+            rcd.tFltEnd = f.first + 360 * f.second;
+            rcd.nElapsed = f.second;
             EXPECT_TRUE(sqlUpdateFLogRecord(&rcd)) << sqlLastError();
         }
     }
-    guint addCard(const CardSpec& s) {
+    guint addCard(const CardSpec& s, std::vector<const char*> drawings = {}) {
         rcdComp rcd{};
         rcd.iCompID = ALL;
         rcd.iGroupID = s.iGroupID;
         rcd.iGroupLevel = s.bLevel ? 1 : 0;
         g_strlcpy(rcd.szPartDesc, s.pszDesc, sizeof rcd.szPartDesc);
-        g_strlcpy(rcd.szPartNmbr, "PN-1", sizeof rcd.szPartNmbr);
         rcd.iSortOrder = s.nSort;
         rcd.nInspIntv = s.nInspIntv;
         rcd.nRCOIntv = s.nRCOIntv;
         rcd.bOptEng = s.bOptEng;
         rcd.bOptHeli = s.bOptHeli;
-        rcd.bOptTailRotor = s.bOptTailRotor;
         EXPECT_TRUE(sqlUpdateCompCard(&rcd)) << sqlLastError();
+        for (const char* pszFile : drawings) {
+            rcdRef ref{};
+            ref.iRefID = ALL;
+            ref.iCompID = rcd.iCompID;
+            g_strlcpy(ref.szDrawing, pszFile, sizeof ref.szDrawing);
+            EXPECT_TRUE(sqlUpdateRefRecord(&ref)) << sqlLastError();
+        }
         return rcd.iCompID;
-    }
-    void addDrawing(guint iCompID, const char* pszFile) {
-        rcdRef rcd{};
-        rcd.iRefID = ALL;
-        rcd.iCompID = iCompID;
-        g_strlcpy(rcd.szDrawing, pszFile, sizeof rcd.szDrawing);
-        EXPECT_TRUE(sqlUpdateRefRecord(&rcd)) << sqlLastError();
     }
     guint addRecord(guint iACID, guint iCompID, const Rec& r) {
         rcdMaint rcd{};
@@ -164,20 +168,6 @@ class CompTest : public testing::Test {
         return rcd.iMaintID;
     }
     void activate(guint iACID) { ASSERT_TRUE(acdLoadActiveAC(iACID)); }
-
-    // Reads one column of a row as the given type.
-    template <typename T> T col(GtkTreeIter* piter, int nCol) {
-        T v{};
-        gtk_tree_model_get(cmodGetModel(), piter, nCol, &v, -1);
-        return v;
-    }
-    std::string text(GtkTreeIter* piter, int nCol) {
-        gchar* psz = nullptr;
-        gtk_tree_model_get(cmodGetModel(), piter, nCol, &psz, -1);
-        std::string str = psz ? psz : "<null>";
-        g_free(psz);
-        return str;
-    }
 
     std::unique_ptr<avt::TempDirs> m_dirs;
 };

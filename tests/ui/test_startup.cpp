@@ -3,6 +3,8 @@
 #include "avError.h"
 #include "avLedger.h"
 #include "harness.h"
+#include "modComp.h"
+#include "pagAC.h"
 
 #include <sqlite3.h>
 
@@ -186,5 +188,61 @@ TEST(StartUpFailure, UiFileMissingOrBroken) {
         g_error_free(pExpected);
     }
 }
+
+} // namespace
+
+namespace {
+
+// Component cards of the active aircraft's tree, and how many of them are
+// shown in italics (cards the aircraft's options refuse, shown only when the
+// catalogue is editable).
+struct CardCount {
+    int nCards = 0;
+    int nItalic = 0;
+};
+
+void countCards(GtkTreeModel* pModel, GtkTreeIter* piterParent, CardCount* pCount) {
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, piterParent); b;
+         b = gtk_tree_model_iter_next(pModel, &iter)) {
+        guint nType = 0, nStyle = 0;
+        gtk_tree_model_get(pModel, &iter, CCD_TYPE_COL, &nType, CCD_STYLE_COL, &nStyle, -1);
+        if (nType == TYPE_COMP) {
+            ++pCount->nCards;
+            pCount->nItalic += nStyle == PANGO_STYLE_ITALIC;
+        }
+        countCards(pModel, &iter, pCount);
+    }
+}
+
+class EditSwitchTest : public AppTest, public testing::WithParamInterface<std::vector<std::string>> {
+  protected:
+    void prepareData() override { avt::copyCatalogue(*m_dirs); }
+    std::vector<std::string> arguments() const override { return GetParam(); }
+};
+
+TEST_P(EditSwitchTest, OnlyTheFirstArgumentInAnyCaseMakesTheCatalogueEditable) {
+    avt::exec(m_dirs->etcFile("avLedger.db"),
+              "INSERT INTO Aircraft (iAircraftID, strReg, tManu) VALUES (1, 'ZK-HBC', 0)");
+    ASSERT_TRUE(acdLoadActiveAC(1));
+    ASSERT_TRUE(cmodLoadModel(-1));
+    CardCount count;
+    countCards(cmodGetModel(), nullptr, &count);
+    ASSERT_GT(count.nCards, 100);
+    const auto& args = GetParam();
+    bool bEditExpected = args.size() > 1 && g_ascii_strcasecmp(args[1].c_str(),
+                                                               "--component-edit-enable") == 0;
+    if (bEditExpected)
+        EXPECT_GT(count.nItalic, 0) << "refused cards are shown in italics when editable";
+    else
+        EXPECT_EQ(count.nItalic, 0) << "refused cards are left out when not editable";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, EditSwitchTest,
+    testing::Values(std::vector<std::string>{"avLedger"},
+                    std::vector<std::string>{"avLedger", "--component-edit-enable"},
+                    std::vector<std::string>{"avLedger", "--COMPONENT-EDIT-ENABLE"},
+                    std::vector<std::string>{"avLedger", "-x", "--component-edit-enable"}));
 
 } // namespace
