@@ -115,41 +115,32 @@ void setEntryDate(GtkWidget* pwgtEntry, time_t tDate) {
     gtk_entry_set_text(GTK_ENTRY(pwgtEntry), szDate);
 }
 
-void onLastDateFocusOut(GtkWidget* pwgt, const DueGroup& grp) {
-    time_t tDate = entryDate(pwgt);
-    if (tDate != m_rcdPilot.*grp.ptLast) {
-        m_rcdPilot.*grp.ptLast = tDate;
-        m_rcdPilot.bDirty = TRUE;
-        if (m_rcdPilot.*grp.pbAuto)
-            recompute(grp);
-        pmodUpdateDueDates(&m_rcdPilot);
-    }
-    pltDisplayUpdate();
-}
+enum DueField { DUE_LAST, DUE_INTV, DUE_NEXT };
 
-void onIntvFocusOut(GtkWidget* pwgt, const DueGroup& grp) {
-    guint nIntv = 0;
-    cnvEncInterval(&nIntv, gtk_entry_get_text(GTK_ENTRY(pwgt)));
-    if (nIntv != m_rcdPilot.*grp.pnIntv) {
-        m_rcdPilot.bDirty = TRUE;
+// Focus leaving a date or interval entry of a group. A changed value waits
+// for the next save; with Auto the next date is computed, so a typed one
+// gives way. The interval entry only takes the focus with Auto.
+gboolean onDueFocusOut(GtkWidget* pwgt, const DueGroup& grp, DueField nField) {
+    gboolean bChanged = FALSE;
+    if (nField == DUE_INTV) {
+        guint nIntv = 0;
+        cnvEncInterval(&nIntv, gtk_entry_get_text(GTK_ENTRY(pwgt)));
+        bChanged = nIntv != m_rcdPilot.*grp.pnIntv;
         m_rcdPilot.*grp.pnIntv = nIntv;
-        recompute(grp);
-        pmodUpdateDueDates(&m_rcdPilot);
+    } else {
+        time_t& tStored = m_rcdPilot.*(nField == DUE_LAST ? grp.ptLast : grp.ptNext);
+        time_t tDate = entryDate(pwgt);
+        bChanged = tDate != tStored;
+        tStored = tDate;
     }
-    pltDisplayUpdate();
-}
-
-void onNextDateFocusOut(GtkWidget* pwgt, const DueGroup& grp) {
-    time_t tDate = entryDate(pwgt);
-    if (tDate != m_rcdPilot.*grp.ptNext) {
+    if (bChanged) {
         m_rcdPilot.bDirty = TRUE;
-        m_rcdPilot.*grp.ptNext = tDate;
-        // With Auto the computed date stands; a typed one gives way.
-        if (m_rcdPilot.*grp.pbAuto)
+        if (nField == DUE_INTV || m_rcdPilot.*grp.pbAuto)
             recompute(grp);
         pmodUpdateDueDates(&m_rcdPilot);
     }
     pltDisplayUpdate();
+    return FALSE;
 }
 
 void onAutoToggled(GtkToggleButton* pwgtCheck, const DueGroup& grp, const char* pszFunction) {
@@ -433,35 +424,18 @@ gboolean pltOnFNameFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
     return FALSE;
 }
 
-gboolean pltOnLastMedFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    onLastDateFocusOut(pwgt, m_grpMed);
-    return FALSE;
-}
-
-gboolean pltOnMedIntvFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    onIntvFocusOut(pwgt, m_grpMed);
-    return FALSE;
-}
-
-gboolean pltOnNextMedFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    onNextDateFocusOut(pwgt, m_grpMed);
-    return FALSE;
-}
-
-gboolean pltOnLastFRFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    onLastDateFocusOut(pwgt, m_grpFR);
-    return FALSE;
-}
-
-gboolean pltOnFRIntvFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    onIntvFocusOut(pwgt, m_grpFR);
-    return FALSE;
-}
-
-gboolean pltOnNextFRFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    onNextDateFocusOut(pwgt, m_grpFR);
-    return FALSE;
-}
+// The date and interval entries of both groups share one rule.
+#define PLT_DUE_FOCUS_OUT(name, grp, field)                                                        \
+    gboolean name(GtkWidget* pwgt, GdkEventFocus*, gpointer) {                                     \
+        return onDueFocusOut(pwgt, grp, field);                                                    \
+    }
+PLT_DUE_FOCUS_OUT(pltOnLastMedFocusOut, m_grpMed, DUE_LAST)
+PLT_DUE_FOCUS_OUT(pltOnMedIntvFocusOut, m_grpMed, DUE_INTV)
+PLT_DUE_FOCUS_OUT(pltOnNextMedFocusOut, m_grpMed, DUE_NEXT)
+PLT_DUE_FOCUS_OUT(pltOnLastFRFocusOut, m_grpFR, DUE_LAST)
+PLT_DUE_FOCUS_OUT(pltOnFRIntvFocusOut, m_grpFR, DUE_INTV)
+PLT_DUE_FOCUS_OUT(pltOnNextFRFocusOut, m_grpFR, DUE_NEXT)
+#undef PLT_DUE_FOCUS_OUT
 
 gboolean pltOnNotesFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
     if (mscTextViewStore(pwgt, m_rcdPilot.szNotes, sizeof m_rcdPilot.szNotes))
