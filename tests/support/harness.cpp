@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <fstream>
+#include <list>
 #include <sstream>
 #include <unistd.h>
 
@@ -113,6 +114,13 @@ void drainEvents() {
 namespace {
 
 std::vector<DialogSeen> m_dialogsSeen;
+// Answerers still waiting for their dialog; a test's leftovers are
+// removed before the next test so they cannot answer its dialogs.
+struct PendingAnswer {
+    int nResponse;
+    guint idSource;
+};
+std::list<PendingAnswer> m_lstPendingAnswers;
 
 std::string stringProperty(GObject* pObject, const char* pszName) {
     if (!g_object_class_find_property(G_OBJECT_GET_CLASS(pObject), pszName))
@@ -138,6 +146,7 @@ GtkDialog* findModalDialog() {
 }
 
 gboolean answerWhenShown(gpointer pData) {
+    auto* pAnswer = static_cast<PendingAnswer*>(pData);
     GtkDialog* pDialog = findModalDialog();
     if (!pDialog)
         return TRUE; // not open yet: look again on the next tick
@@ -151,7 +160,9 @@ gboolean answerWhenShown(gpointer pData) {
     seen.strProgramName = stringProperty(pObject, "program-name");
     seen.strVersion = stringProperty(pObject, "version");
     m_dialogsSeen.push_back(seen);
-    gtk_dialog_response(pDialog, GPOINTER_TO_INT(pData));
+    int nResponse = pAnswer->nResponse;
+    m_lstPendingAnswers.remove_if([&](const PendingAnswer& a) { return &a == pAnswer; });
+    gtk_dialog_response(pDialog, nResponse);
     return FALSE;
 }
 
@@ -168,7 +179,16 @@ gboolean activateQuit(gpointer) {
 } // namespace
 
 void answerNextDialog(int nResponse) {
-    g_timeout_add(20, answerWhenShown, GINT_TO_POINTER(nResponse));
+    PendingAnswer& answer = m_lstPendingAnswers.emplace_back(PendingAnswer{nResponse, 0});
+    answer.idSource = g_timeout_add(20, answerWhenShown, &answer);
+}
+
+size_t cancelDialogAnswers() {
+    size_t nPending = m_lstPendingAnswers.size();
+    for (const auto& answer : m_lstPendingAnswers)
+        g_source_remove(answer.idSource);
+    m_lstPendingAnswers.clear();
+    return nPending;
 }
 const std::vector<DialogSeen>& dialogsSeen() { return m_dialogsSeen; }
 void clearDialogsSeen() { m_dialogsSeen.clear(); }
@@ -226,6 +246,7 @@ void AppTest::SetUp() {
 }
 
 void AppTest::TearDown() {
+    cancelDialogAnswers();
     if (m_bRunning)
         quitProgram();
     destroyToplevels();

@@ -70,6 +70,9 @@ struct DialogSeen {
 // seen so far are in dialogsSeen(). Call before the action that opens it.
 void answerNextDialog(int nResponse);
 const std::vector<DialogSeen>& dialogsSeen();
+// Drops answerers whose dialog never opened and says how many there were
+// (done at the end of each AppTest).
+size_t cancelDialogAnswers();
 void clearDialogsSeen();
 
 // Debug messages of the program (the page protocol logs "page N enter").
