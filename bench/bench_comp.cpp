@@ -4,6 +4,8 @@
 // finished tree reading one column per row, in the same run.
 #include "avLedger.h"
 #include "avParam.h"
+#include "bench_data.h"
+#include "harness.h"
 #include "modComp.h"
 #include "modFLog.h"
 #include "modMaint.h"
@@ -17,9 +19,6 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
-
-#include <sqlite3.h>
 
 namespace {
 
@@ -30,28 +29,12 @@ constexpr int kRecords = 20000;
 constexpr int kFlights = 5000;
 constexpr guint kAllOnes = 0xFFFFFFFFu;
 
-void runSql(const fs::path& db, const std::string& strSql) {
-    sqlite3* h = nullptr;
-    if (sqlite3_open(db.c_str(), &h) != SQLITE_OK)
-        throw std::runtime_error("open " + db.string());
-    char* pszErr = nullptr;
-    int rc = sqlite3_exec(h, strSql.c_str(), nullptr, nullptr, &pszErr);
-    std::string strErr = pszErr ? pszErr : "";
-    sqlite3_free(pszErr);
-    sqlite3_close(h);
-    if (rc != SQLITE_OK)
-        throw std::runtime_error(strErr);
-}
-
 // A generated catalogue and log in a fresh temporary data directory.
 class GeneratedFleet {
+    avt::TempDirs m_dirs; // first: the data directory exists before anything opens it
+
   public:
     GeneratedFleet() {
-        std::string strTemplate = (fs::temp_directory_path() / "avlbench-comp-XXXXXX").string();
-        m_root = mkdtemp(strTemplate.data());
-        fs::create_directories(m_root / "bin");
-        fs::create_directories(m_root / "etc");
-        m_oldCwd = fs::current_path();
         avPrepareEnvironment();
         open();
 
@@ -106,20 +89,14 @@ class GeneratedFleet {
                 << tStart + time_t(rng() % nSpan) << "," << rng() % 500 << ",0," << rng() % 100
                 << "," << rng() % 30 << ",0,'');";
         log << "COMMIT;";
-        runSql(m_root / "etc" / "avLedger.db", log.str());
-        runSql(m_root / "etc" / "avCCD.db", cat.str());
+        runSql(m_dirs.etcFile("avLedger.db"), log.str());
+        runSql(m_dirs.etcFile("avCCD.db"), cat.str());
         makeCurrent();
     }
-    ~GeneratedFleet() {
-        std::error_code ec;
-        fs::current_path(m_oldCwd, ec);
-        fs::remove_all(m_root, ec);
-    }
-
     // Other benchmarks of this program may have made their own data
     // current; take ours back before measuring.
     void makeCurrent() {
-        if (fs::current_path() == m_root / "bin" && acdGetActiveAC()->iACID == m_iACID)
+        if (fs::current_path() == m_dirs.bin() && acdGetActiveAC()->iACID == m_iACID)
             return;
         open();
         if (!acdLoadActiveAC(m_iACID))
@@ -131,7 +108,7 @@ class GeneratedFleet {
 
   private:
     void open() {
-        fs::current_path(m_root / "bin");
+        fs::current_path(m_dirs.bin());
         prmLoadKeyFile();
         if (!sqlInitialize())
             throw std::runtime_error(sqlLastError());
@@ -140,7 +117,6 @@ class GeneratedFleet {
         mmodInitialize();
     }
 
-    fs::path m_root, m_oldCwd;
     guint m_iACID = 0;
 };
 

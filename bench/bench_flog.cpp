@@ -2,6 +2,8 @@
 // answer against a plain walk of the flight tree, in the same run.
 // Report the ratio of the two per-question times.
 #include "avLedger.h"
+#include "bench_data.h"
+#include "harness.h"
 #include "modFLog.h"
 #include "pagAC.h"
 #include "sqlMLog.h"
@@ -9,16 +11,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
-#include <filesystem>
 #include <random>
 #include <sstream>
-#include <unistd.h>
-
-#include <sqlite3.h>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr int kFlights = 5000;
 constexpr int kQuestions = 400; // one per component of a large aircraft
@@ -26,14 +22,10 @@ constexpr int kQuestions = 400; // one per component of a large aircraft
 // A generated log in a fresh temporary data directory, loaded once into
 // the flight log model of the active aircraft.
 class GeneratedLog {
+    avt::TempDirs m_dirs; // first: the data directory exists before anything opens it
+
   public:
     GeneratedLog() {
-        std::string strTemplate = (fs::temp_directory_path() / "avlbench-XXXXXX").string();
-        m_root = mkdtemp(strTemplate.data());
-        fs::create_directories(m_root / "bin");
-        fs::create_directories(m_root / "etc");
-        m_oldCwd = fs::current_path();
-        fs::current_path(m_root / "bin");
         avPrepareEnvironment();
         if (!sqlInitialize())
             throw std::runtime_error(sqlLastError());
@@ -64,25 +56,17 @@ class GeneratedLog {
             m_vtStarts.push_back(tBegin);
         }
         sql << "COMMIT;";
-        sqlite3* h = nullptr;
-        sqlite3_open((m_root / "etc" / "avLedger.db").c_str(), &h);
-        sqlite3_exec(h, sql.str().c_str(), nullptr, nullptr, nullptr);
-        sqlite3_close(h);
+        runSql(m_dirs.etcFile("avLedger.db"), sql.str());
 
-        acdLoadActiveAC(rcd.iACID);
+        if (!acdLoadActiveAC(rcd.iACID))
+            throw std::runtime_error("no active aircraft");
         std::uniform_int_distribution<int> pick(0, kFlights - 1);
         for (int i = 0; i < kQuestions; ++i)
             m_vtQuestions.push_back(m_vtStarts[static_cast<size_t>(pick(rng))] + 60);
     }
-    ~GeneratedLog() {
-        std::error_code ec;
-        fs::current_path(m_oldCwd, ec);
-        fs::remove_all(m_root, ec);
-    }
     const std::vector<time_t>& questions() const { return m_vtQuestions; }
 
   private:
-    fs::path m_root, m_oldCwd;
     std::vector<time_t> m_vtStarts, m_vtQuestions;
 };
 
