@@ -366,3 +366,102 @@ void cnvDcdRCO(gchar* pszRCO, guint nlRCO, guint nRCO) {
         snprintf(szYears, sizeof szYears, bOC || nHours ? " or %u yrs" : "%u yrs", nYears);
     g_snprintf(pszRCO, nlRCO, "%s%s%s", szHours, pszOC, szYears);
 }
+
+gboolean cnvEncHours(guint* pnTenths, const gchar* pszHours, guint nMaxTenths) {
+    if (!pnTenths || !pszHours)
+        return FALSE;
+    std::string_view sv(pszHours);
+    std::size_t i = 0;
+    auto skipBlanks = [&] {
+        while (i < sv.size() && g_ascii_isspace(sv[i]))
+            ++i;
+    };
+    skipBlanks();
+    guint64 nWhole = 0;
+    std::size_t nDigits = 0;
+    for (; i < sv.size() && isDigit(sv[i]); ++i, ++nDigits) {
+        nWhole = nWhole * 10 + guint64(sv[i] - '0');
+        if (nWhole > G_MAXUINT)
+            return FALSE;
+    }
+    guint64 nTenths = nWhole * 10;
+    if (i < sv.size() && (sv[i] == '.' || sv[i] == ',')) {
+        ++i;
+        if (i < sv.size() && isDigit(sv[i]))
+            nTenths += guint64(sv[i] - '0');
+        for (; i < sv.size() && isDigit(sv[i]); ++i, ++nDigits) {
+        }
+    }
+    skipBlanks();
+    // An hours word may follow the number ("7 h", "7 hrs").
+    if (i < sv.size() && g_ascii_tolower(sv[i]) == 'h')
+        while (i < sv.size() && isAlpha(sv[i]))
+            ++i;
+    skipBlanks();
+    if (nDigits == 0 || i != sv.size() || nTenths > nMaxTenths)
+        return FALSE;
+    *pnTenths = guint(nTenths);
+    return TRUE;
+}
+
+void cnvDcdHours(gchar* pszHours, guint nlHours, gint64 nTenths) {
+    if (!pszHours || nlHours == 0)
+        return;
+    const char* pszSign = nTenths < 0 ? "-" : "";
+    const guint64 n = nTenths < 0 ? guint64(-(nTenths + 1)) + 1 : guint64(nTenths);
+    char szText[32];
+    snprintf(szText, sizeof szText, "%s%llu.%llu", pszSign, (unsigned long long)(n / 10),
+             (unsigned long long)(n % 10));
+    putWhole(pszHours, nlHours, szText);
+}
+
+namespace {
+
+bool isLeap(gint64 nYear) {
+    return (nYear % 4 == 0 && nYear % 100 != 0) || nYear % 400 == 0;
+}
+
+int daysInMonth(gint64 nYear, int iMonth) {
+    constexpr std::array<int, 12> lstDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return iMonth == 1 && isLeap(nYear) ? 29 : lstDays[std::size_t(iMonth)];
+}
+
+} // namespace
+
+time_t cnvAddCalendar(time_t tDate, guint nUnit, gint64 nCount) {
+    if (tDate == -1)
+        return -1;
+    struct tm tm;
+    if (!gmtime_r(&tDate, &tm))
+        return -1;
+    // Bounded far beyond any interval the program stores, so that the
+    // arithmetic below cannot overflow.
+    constexpr gint64 COUNT_MAX = 1 << 24;
+    if (nCount > COUNT_MAX || nCount < -COUNT_MAX)
+        return -1;
+    switch (nUnit) {
+    case INTV_DAY:
+    case INTV_WEEK: {
+        const gint64 nDays = nUnit == INTV_WEEK ? 7 * nCount : nCount;
+        const gint64 t = gint64(tDate) + nDays * 86400;
+        return t < 0 ? -1 : time_t(t);
+    }
+    case INTV_MONTH:
+    case INTV_YEAR: {
+        const gint64 nMonths =
+            gint64(tm.tm_year) * 12 + tm.tm_mon + (nUnit == INTV_YEAR ? 12 * nCount : nCount);
+        const gint64 nYear = nMonths >= 0 ? nMonths / 12 : (nMonths - 11) / 12;
+        tm.tm_year = int(nYear);
+        tm.tm_mon = int(nMonths - nYear * 12);
+        tm.tm_mday = std::min(tm.tm_mday, daysInMonth(nYear + 1900, tm.tm_mon));
+        return cnvMakeTime(&tm);
+    }
+    default: // an unknown unit steps nothing
+        return tDate;
+    }
+}
+
+time_t cnvAddInterval(time_t tDate, guint nIntv, int nSign) {
+    const gint64 nCount = gint64(nIntv & CNV_INTV_COUNT_MASK) * (nSign < 0 ? -1 : 1);
+    return cnvAddCalendar(tDate, nIntv >> CNV_INTV_UNIT_SHIFT, nCount);
+}

@@ -24,6 +24,12 @@ constexpr guint CNV_RCO_OC = 0x80000000u;
 constexpr guint CNV_INTV_COUNT_MASK = 0x00000FFFu;
 constexpr guint CNV_INTV_UNIT_SHIFT = 24;
 
+// Hours are counted in tenths. Nobody's airframe or component reaches
+// 99,999.9 hours, and no flight of this class of helicopter lasts longer
+// than a day: larger figures are typing errors, refused at the field.
+constexpr guint CNV_HOURS_MAX = 999999;
+constexpr guint CNV_FLIGHT_MAX = 240;
+
 // Flags of cnvDcdDate / cnvDcdTime.
 constexpr guint CNV_DCD_WITH_TIME = 1u; // add the clock time to a date
 constexpr guint CNV_DCD_MIDNIGHT = 2u;  // show the time even when it is 00:00
@@ -80,3 +86,19 @@ void cnvEncRCO(guint* pnRCO, const gchar* pszRCO, gboolean bHoursOnly);
 // Writes a packed limit as "100 HR/OC or 5 yrs" and the like; the empty
 // text for 0.
 void cnvDcdRCO(gchar* pszRCO, guint nlRCO, guint nRCO);
+
+// Parses decimal hours ("12.3", "12,3", " 7 ", "7 h") into tenths: one
+// decimal place gives exactly that many tenths, further decimals are
+// dropped. FALSE, with *pnTenths untouched, for empty or unreadable text,
+// a sign, or more than nMaxTenths: the caller keeps the stored value.
+gboolean cnvEncHours(guint* pnTenths, const gchar* pszHours, guint nMaxTenths);
+// Writes tenths of an hour as "12.3"; sums of hours are 64-bit.
+void cnvDcdHours(gchar* pszHours, guint nlHours, gint64 nTenths);
+
+// Steps a date by nCount calendar units (INTV_DAY ... INTV_YEAR; nCount
+// may be negative). A month or year step keeps the day of the month but
+// never passes the last day of the target month (31-Aug plus 6 months is
+// 28-Feb or 29-Feb). -1 for no valid date in or out.
+time_t cnvAddCalendar(time_t tDate, guint nUnit, gint64 nCount);
+// Steps a date by a packed calendar interval (nSign -1 steps back).
+time_t cnvAddInterval(time_t tDate, guint nIntv, int nSign = 1);

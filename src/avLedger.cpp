@@ -4,6 +4,7 @@
 #include "avError.h"
 #include "avHelp.h"
 #include "avMenu.h"
+#include "avMisc.h"
 #include "avParam.h"
 #include "avPath.h"
 #include "modAC.h"
@@ -58,8 +59,8 @@ const std::array m_lstHandlers{
     HandlerEntry{"hlpOnButtonPress", G_CALLBACK(hlpOnButtonPress)},
 };
 
-void connectHandler(GtkBuilder*, GObject* pObject, const gchar* pszSignal,
-                    const gchar* pszHandler, GObject* pConnect, GConnectFlags flags, gpointer) {
+void connectHandler(GtkBuilder*, GObject* pObject, const gchar* pszSignal, const gchar* pszHandler,
+                    GObject* pConnect, GConnectFlags flags, gpointer) {
     for (const auto& entry : m_lstHandlers) {
         if (entry.szName != pszHandler)
             continue;
@@ -120,8 +121,8 @@ GtkBuilder* loadBuilder(GError** ppError) {
 }
 
 gboolean initModels(gboolean bCompEdit) {
-    return amodInitialize() && fmodInitialize() && cmodInitialize(bCompEdit) &&
-           mmodInitialize() && pmodInitialize();
+    return amodInitialize() && fmodInitialize() && cmodInitialize(bCompEdit) && mmodInitialize() &&
+           pmodInitialize();
 }
 
 void initPages(gboolean bCompEdit, GtkWidget* pwinMain) {
@@ -162,6 +163,7 @@ gboolean avStartUp(int argc, char** argv, int* pnStatus) {
 
     prmLoadKeyFile();
     menuInitialize(m_pBuilder);
+    mscInitialize(GTK_STATUSBAR(mscGetWidget(m_pBuilder, "MainStatus")));
 
     if (!sqlInitialize()) {
         dlgError(sqlLastError(), "main()", "avLedger");
@@ -201,7 +203,9 @@ int avMain(int argc, char** argv) {
     return avShutDown();
 }
 
-GtkBuilder* avGetBuilder() { return m_pBuilder; }
+GtkBuilder* avGetBuilder() {
+    return m_pBuilder;
+}
 
 void avOnPageLeave() {
     if (m_pwgtNB) {

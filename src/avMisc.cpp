@@ -1,6 +1,7 @@
 #include "avMisc.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 void mscCopyText(char* pszField, std::size_t nlField, const char* pszSource) {
@@ -202,4 +203,163 @@ void mscComboShowText(GtkWidget* pwgtCombo, gint iTextCol, gint iSensitiveCol) {
     gtk_cell_layout_add_attribute(playout, prend, "text", iTextCol);
     if (iSensitiveCol >= 0)
         gtk_cell_layout_add_attribute(playout, prend, "sensitive", iSensitiveCol);
+}
+
+namespace {
+
+GtkStatusbar* m_pwgtStatus = nullptr;
+guint m_idStatusContext = 0;
+std::string m_strLastRefusal;
+int m_nDisplaying = 0;
+
+void statusDestroyed(gpointer, GObject*) {
+    m_pwgtStatus = nullptr;
+}
+
+} // namespace
+
+void mscInitialize(GtkStatusbar* pwgtStatus) {
+    if (m_pwgtStatus)
+        g_object_weak_unref(G_OBJECT(m_pwgtStatus), statusDestroyed, nullptr);
+    m_pwgtStatus = pwgtStatus;
+    m_strLastRefusal.clear();
+    if (!pwgtStatus)
+        return;
+    // The program is started more than once in one test process: forget a
+    // status bar that went with its window.
+    g_object_weak_ref(G_OBJECT(pwgtStatus), statusDestroyed, nullptr);
+    m_idStatusContext = gtk_statusbar_get_context_id(pwgtStatus, "refusal");
+}
+
+void mscRefuse(GtkWidget* pwgtField, const gchar* pszWhy) {
+    m_strLastRefusal = pszWhy ? pszWhy : "";
+    g_debug("refused: %s", m_strLastRefusal.c_str());
+    if (pwgtField && gtk_widget_get_realized(pwgtField))
+        gtk_widget_error_bell(pwgtField);
+    else
+        gdk_beep();
+    if (m_pwgtStatus) {
+        gtk_statusbar_remove_all(m_pwgtStatus, m_idStatusContext);
+        gtk_statusbar_push(m_pwgtStatus, m_idStatusContext, m_strLastRefusal.c_str());
+    }
+}
+
+const gchar* mscLastRefusal() {
+    return m_strLastRefusal.c_str();
+}
+
+void mscRefuseClear() {
+    m_strLastRefusal.clear();
+    if (m_pwgtStatus)
+        gtk_statusbar_remove_all(m_pwgtStatus, m_idStatusContext);
+}
+
+MscDisplayGuard::MscDisplayGuard() {
+    ++m_nDisplaying;
+}
+MscDisplayGuard::~MscDisplayGuard() {
+    --m_nDisplaying;
+}
+gboolean mscDisplaying() {
+    return m_nDisplaying > 0;
+}
+
+GtkWidget* mscGetWidget(GtkBuilder* pBuilder, const char* pszID) {
+    GObject* pObject = pBuilder ? gtk_builder_get_object(pBuilder, pszID) : nullptr;
+    if (!pObject || !GTK_IS_WIDGET(pObject)) {
+        g_warning("the UI file has no widget %s", pszID);
+        return nullptr;
+    }
+    return GTK_WIDGET(pObject);
+}
+
+gboolean mscEntryStore(GtkWidget* pwgtEntry, char* pszField, std::size_t nlField) {
+    if (nlField == 0)
+        return FALSE;
+    std::vector<char> szNew(nlField, '\0');
+    mscCopyText(szNew.data(), nlField, gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
+    if (strcmp(szNew.data(), pszField) == 0)
+        return FALSE;
+    memcpy(pszField, szNew.data(), nlField);
+    return TRUE;
+}
+
+namespace {
+
+// Bytes of the longest run of whole characters of pszText (nlText bytes,
+// -1: up to its end) that fits into nlRoom bytes.
+std::size_t fittingBytes(const gchar* pszText, gint nlText, std::size_t nlRoom) {
+    const std::size_t nl = nlText < 0 ? strlen(pszText) : std::size_t(nlText);
+    if (nl <= nlRoom)
+        return nl;
+    const gchar* pszEnd = pszText + nlRoom;
+    // Step back to the start of the character that would be cut.
+    while (pszEnd > pszText && (static_cast<unsigned char>(*pszEnd) & 0xC0) == 0x80)
+        --pszEnd;
+    return std::size_t(pszEnd - pszText);
+}
+
+void refuseTooLong(GtkWidget* pwgt, std::size_t nlField) {
+    char szWhy[120];
+    g_snprintf(szWhy, sizeof szWhy, "The text is too long: this field holds %zu bytes.",
+               nlField - 1);
+    mscRefuse(pwgt, szWhy);
+}
+
+void entryInsertText(GtkEditable* pEditable, gchar* pszNew, gint nlNew, gint* piPos,
+                     gpointer pLimit) {
+    const std::size_t nlField = GPOINTER_TO_SIZE(pLimit);
+    const std::size_t nlHave = strlen(gtk_entry_get_text(GTK_ENTRY(pEditable)));
+    const std::size_t nlRoom = nlField - 1 > nlHave ? nlField - 1 - nlHave : 0;
+    const std::size_t nlFit = fittingBytes(pszNew, nlNew, nlRoom);
+    if (nlFit == (nlNew < 0 ? strlen(pszNew) : std::size_t(nlNew)))
+        return;
+    // Insert what fits ourselves, with this handler held off.
+    g_signal_handlers_block_by_func(pEditable, gpointer(entryInsertText), pLimit);
+    if (nlFit > 0)
+        gtk_editable_insert_text(pEditable, pszNew, gint(nlFit), piPos);
+    g_signal_handlers_unblock_by_func(pEditable, gpointer(entryInsertText), pLimit);
+    g_signal_stop_emission_by_name(pEditable, "insert-text");
+    refuseTooLong(GTK_WIDGET(pEditable), nlField);
+}
+
+// The capacity of a limited text view, kept on the view itself.
+constexpr const char* LIMIT_KEY = "avl-field-bytes";
+
+void bufferInsertText(GtkTextBuffer* pbuf, GtkTextIter* piter, gchar* pszNew, gint nlNew,
+                      gpointer pView) {
+    const std::size_t nlField = GPOINTER_TO_SIZE(g_object_get_data(G_OBJECT(pView), LIMIT_KEY));
+    GtkTextIter iterStart, iterEnd;
+    gtk_text_buffer_get_bounds(pbuf, &iterStart, &iterEnd);
+    gchar* pszHave = gtk_text_buffer_get_text(pbuf, &iterStart, &iterEnd, FALSE);
+    const std::size_t nlHave = strlen(pszHave);
+    g_free(pszHave);
+    const std::size_t nlRoom = nlField - 1 > nlHave ? nlField - 1 - nlHave : 0;
+    const std::size_t nlFit = fittingBytes(pszNew, nlNew, nlRoom);
+    if (nlFit == (nlNew < 0 ? strlen(pszNew) : std::size_t(nlNew)))
+        return;
+    g_signal_handlers_block_by_func(pbuf, gpointer(bufferInsertText), pView);
+    if (nlFit > 0)
+        gtk_text_buffer_insert(pbuf, piter, pszNew, gint(nlFit));
+    g_signal_handlers_unblock_by_func(pbuf, gpointer(bufferInsertText), pView);
+    g_signal_stop_emission_by_name(pbuf, "insert-text");
+    refuseTooLong(GTK_WIDGET(pView), nlField);
+}
+
+} // namespace
+
+void mscLimitText(GtkWidget* pwgtField, std::size_t nlField) {
+    if (!pwgtField || nlField == 0)
+        return;
+    if (GTK_IS_ENTRY(pwgtField)) {
+        g_signal_connect(pwgtField, "insert-text", G_CALLBACK(entryInsertText),
+                         GSIZE_TO_POINTER(nlField));
+        return;
+    }
+    if (!GTK_IS_TEXT_VIEW(pwgtField))
+        return;
+    gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(pwgtField), GTK_WRAP_WORD_CHAR);
+    g_object_set_data(G_OBJECT(pwgtField), LIMIT_KEY, GSIZE_TO_POINTER(nlField));
+    g_signal_connect_object(gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgtField)), "insert-text",
+                            G_CALLBACK(bufferInsertText), pwgtField, GConnectFlags(0));
 }

@@ -70,3 +70,49 @@ void mscCommitEdits(GtkWidget* pwgtTree);
 // Shows column iTextCol of the combo's model as text; iSensitiveCol >= 0
 // greys the rows where that boolean column is FALSE.
 void mscComboShowText(GtkWidget* pwgtCombo, gint iTextCol, gint iSensitiveCol);
+
+// ---- one way for every page to refuse an input and to show a record ----
+
+// Where refusals are told: the main window's status bar (set at start-up;
+// without one only the beep remains).
+void mscInitialize(GtkStatusbar* pwgtStatus);
+
+// Tells the user that what was typed into pwgtField was refused and why:
+// a beep and the reason in the status bar. The caller has already put the
+// field back to the stored value; nothing is stored. pwgtField may be null.
+void mscRefuse(GtkWidget* pwgtField, const gchar* pszWhy);
+// The reason last shown, "" when the status bar was cleared since.
+const gchar* mscLastRefusal();
+// Clears the status bar, e.g. when the refused field was put right.
+void mscRefuseClear();
+
+// While a page fills its widgets from a record, its edit handlers must not
+// take the changes as the user's: every handler begins with
+// "if (mscDisplaying()) return ...;" and the filling code holds a guard.
+class MscDisplayGuard {
+  public:
+    MscDisplayGuard();
+    ~MscDisplayGuard();
+    MscDisplayGuard(const MscDisplayGuard&) = delete;
+    MscDisplayGuard& operator=(const MscDisplayGuard&) = delete;
+};
+gboolean mscDisplaying();
+
+// The widget of a builder ID. A missing ID is a fault of the UI file: it is
+// reported as a warning (fatal under test) and null is returned.
+GtkWidget* mscGetWidget(GtkBuilder* pBuilder, const char* pszID);
+
+// Copies an entry's text into a fixed field of nlField bytes when it
+// differs; TRUE when the field changed.
+gboolean mscEntryStore(GtkWidget* pwgtEntry, char* pszField, std::size_t nlField);
+template <std::size_t N> gboolean mscEntryStore(GtkWidget* pwgtEntry, char (&szField)[N]) {
+    return mscEntryStore(pwgtEntry, szField, N);
+}
+
+// Keeps what the user types or pastes into an entry or a text view within
+// what a fixed field of nlField bytes stores, so that the screen shows what
+// will be saved: an insert that would not fit is cut at a whole character,
+// with a beep and a refusal message. Also makes a text view wrap by
+// character where a word does not fit, so a long word never widens the
+// window.
+void mscLimitText(GtkWidget* pwgtField, std::size_t nlField);

@@ -6,3 +6,6 @@ void ccdInitialize(GtkBuilder*, gboolean) {}
 void ccdOnPageEnter() {}
 void ccdOnPageLeave() {}
 void ccdCleanUp() {}
+gboolean ccdSelectCompID(guint) {
+    return FALSE;
+}

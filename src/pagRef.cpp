@@ -5,3 +5,5 @@ void refInitialize(GtkBuilder*, gboolean) {}
 void refOnPageEnter() {}
 void refOnPageLeave() {}
 void refCleanUp() {}
+void refLoadRecords(guint) {}
+void refPageShow(gboolean) {}

@@ -163,3 +163,46 @@ TEST(Cnv, IntervalsAndReplacementLimits) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Cnv, HoursTypedAreReadExactlyOrRefused) {
+    // Text, limit, tenths (-1: refused, the old value stays).
+    const std::tuple<const char*, guint, gint64> lst[] = {
+        {"2.3", CNV_HOURS_MAX, 23},    {" 12,34 ", CNV_HOURS_MAX, 123},
+        {"7 hrs", CNV_HOURS_MAX, 70},  {"99999.9", CNV_HOURS_MAX, 999999},
+        {"100000", CNV_HOURS_MAX, -1}, {"4294967296", CNV_HOURS_MAX, -1},
+        {"-1", CNV_HOURS_MAX, -1},     {"abc", CNV_HOURS_MAX, -1},
+        {"", CNV_HOURS_MAX, -1},       {"1.2.3", CNV_HOURS_MAX, -1},
+        {"24.1", CNV_FLIGHT_MAX, -1},  {".5", CNV_FLIGHT_MAX, 5},
+    };
+    for (const auto& [pszText, nMax, nWant] : lst) {
+        guint nTenths = 4242;
+        const gboolean bOK = cnvEncHours(&nTenths, pszText, nMax);
+        EXPECT_EQ(nWant >= 0, bool(bOK)) << pszText;
+        EXPECT_EQ(nWant >= 0 ? nWant : 4242, gint64(nTenths)) << pszText;
+    }
+    char sz[32];
+    cnvDcdHours(sz, sizeof sz, gint64(G_MAXUINT) * 3 + 7);
+    EXPECT_STREQ("1288490189.2", sz);
+}
+
+TEST(Cnv, CalendarStepsClampToTheMonthsLastDay) {
+    // From, unit, count, to.
+    const std::tuple<time_t, guint, gint64, time_t> lst[] = {
+        {utc(2025, 8, 31), INTV_MONTH, 6, utc(2026, 2, 28)},
+        {utc(2023, 8, 31), INTV_MONTH, 6, utc(2024, 2, 29)},
+        {utc(2024, 2, 29), INTV_YEAR, 1, utc(2025, 2, 28)},
+        {utc(2026, 3, 31), INTV_MONTH, -1, utc(2026, 2, 28)},
+        {utc(2021, 5, 15, 10, 20), INTV_YEAR, 5, utc(2026, 5, 15, 10, 20)},
+        {utc(2026, 12, 30), INTV_WEEK, 1, utc(2027, 1, 6)},
+        {utc(2050, 1, 1), INTV_YEAR, 20, utc(2070, 1, 1)},
+        {-1, INTV_DAY, 1, -1},
+    };
+    for (const auto& [tFrom, nUnit, nCount, tWant] : lst)
+        EXPECT_EQ(tWant, cnvAddCalendar(tFrom, nUnit, nCount)) << tFrom << " " << nCount;
+    EXPECT_EQ(utc(2026, 2, 28),
+              cnvAddInterval(utc(2025, 8, 31), 6 | INTV_MONTH << CNV_INTV_UNIT_SHIFT));
+}
+
+} // namespace
