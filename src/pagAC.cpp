@@ -653,6 +653,10 @@ GtkWidget* lookUp(GtkBuilder* pBuilder, const char* pszID) {
 
 } // namespace
 
+gboolean acdHasActiveAC() {
+    return m_rcdAC.iACID != SQL_NEW_ID && m_rcdAC.iACID != 0;
+}
+
 rcdAC* acdGetActiveAC() {
     return &m_rcdAC;
 }

@@ -9,6 +9,9 @@ struct rcdAC;
 // Valid from program start, also when the page was never initialised.
 // iACID is all ones while no stored aircraft is active.
 rcdAC* acdGetActiveAC();
+// TRUE while a stored aircraft is active: the one test of "no active
+// aircraft" that every model and page uses.
+gboolean acdHasActiveAC();
 
 // Makes the stored aircraft iACID active without the page's widgets:
 // loads it into the working record (all option codes -1 first) and
