@@ -1,5 +1,7 @@
 #include "avMisc.h"
 
+#include "avCnv.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -174,19 +176,34 @@ gboolean mscTextViewStore(GtkWidget* pwgtView, char* pszField, std::size_t nlFie
     return TRUE;
 }
 
-gboolean mscConfirmDelete(GtkWidget* pwgtNear, const char* pszTitle, const char* pszQuestion) {
+namespace {
+
+gboolean askOKCancel(GtkWidget* pwgtNear, GtkMessageType nType, const char* pszTitle,
+                     const char* pszQuestion) {
     GtkWidget* pwgtTop = pwgtNear ? gtk_widget_get_toplevel(pwgtNear) : nullptr;
     GtkWidget* pdlg = gtk_message_dialog_new(
         pwgtTop && GTK_IS_WINDOW(pwgtTop) ? GTK_WINDOW(pwgtTop) : nullptr,
-        static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-        GTK_MESSAGE_ERROR, GTK_BUTTONS_OK_CANCEL, nullptr);
+        static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), nType,
+        GTK_BUTTONS_OK_CANCEL, nullptr);
     // Set apart: the formatting constructors would escape the markup.
     gtk_message_dialog_set_markup(GTK_MESSAGE_DIALOG(pdlg), pszTitle);
     gtk_message_dialog_format_secondary_markup(GTK_MESSAGE_DIALOG(pdlg), "%s", pszQuestion);
     gtk_window_set_position(GTK_WINDOW(pdlg), GTK_WIN_POS_CENTER_ON_PARENT);
+    if (nType == GTK_MESSAGE_QUESTION)
+        gtk_dialog_set_default_response(GTK_DIALOG(pdlg), GTK_RESPONSE_OK);
     const gboolean bOK = gtk_dialog_run(GTK_DIALOG(pdlg)) == GTK_RESPONSE_OK;
     gtk_widget_destroy(pdlg);
     return bOK;
+}
+
+} // namespace
+
+gboolean mscConfirmDelete(GtkWidget* pwgtNear, const char* pszTitle, const char* pszQuestion) {
+    return askOKCancel(pwgtNear, GTK_MESSAGE_ERROR, pszTitle, pszQuestion);
+}
+
+gboolean mscConfirm(GtkWidget* pwgtNear, const char* pszTitle, const char* pszQuestion) {
+    return askOKCancel(pwgtNear, GTK_MESSAGE_QUESTION, pszTitle, pszQuestion);
 }
 
 void mscCommitEdits(GtkWidget* pwgtTree) {
@@ -362,4 +379,32 @@ void mscLimitText(GtkWidget* pwgtField, std::size_t nlField) {
     g_object_set_data(G_OBJECT(pwgtField), LIMIT_KEY, GSIZE_TO_POINTER(nlField));
     g_signal_connect_object(gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgtField)), "insert-text",
                             G_CALLBACK(bufferInsertText), pwgtField, GConnectFlags(0));
+}
+
+gboolean mscEntryDateStore(GtkWidget* pwgtEntry, time_t* ptField) {
+    const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgtEntry));
+    gchar* pszTrim = g_strstrip(g_strdup(pszText));
+    gboolean bChanged = FALSE;
+    if (!*pszTrim) {
+        // 0 and -1 both mean "no date": leaving an empty field is no edit.
+        bChanged = *ptField > 0;
+        if (bChanged)
+            *ptField = -1;
+    } else {
+        struct tm tmDate {};
+        cnvEncDate(&tmDate, pszTrim);
+        const time_t t = cnvMakeTime(&tmDate);
+        if (t == -1)
+            mscRefuse(pwgtEntry, "Not a date: type it as 19-Apr-2010 or 2010-04-19. The date "
+                                 "stays as it was.");
+        else if (t != *ptField) {
+            *ptField = t;
+            bChanged = TRUE;
+        }
+    }
+    g_free(pszTrim);
+    gchar szDate[24];
+    cnvDcdDate(szDate, sizeof szDate, *ptField, 0);
+    gtk_entry_set_text(GTK_ENTRY(pwgtEntry), szDate);
+    return bChanged;
 }
