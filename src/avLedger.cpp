@@ -118,8 +118,7 @@ GtkBuilder* loadBuilder(GError** ppError, std::string* pstrTried) {
         if (gtk_builder_add_from_file(pBuilder, path.c_str(), ppError))
             return pBuilder;
         g_object_unref(pBuilder);
-        *pstrTried += "\n";
-        *pstrTried += (*ppError)->message;
+        *pstrTried += "\n" + path + ": " + (*ppError)->message;
     }
     return nullptr;
 }

@@ -376,6 +376,16 @@ void mscLimitText(GtkWidget* pwgtField, std::size_t nlField) {
     if (!GTK_IS_TEXT_VIEW(pwgtField))
         return;
     gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(pwgtField), GTK_WRAP_WORD_CHAR);
+    // A scroller that never scrolls sideways asks for the whole width of
+    // its text, wrapped or not: the window would still grow with it.
+    GtkWidget* pwgtParent = gtk_widget_get_parent(pwgtField);
+    if (GTK_IS_SCROLLED_WINDOW(pwgtParent)) {
+        GtkPolicyType nH = GTK_POLICY_AUTOMATIC, nV = GTK_POLICY_AUTOMATIC;
+        gtk_scrolled_window_get_policy(GTK_SCROLLED_WINDOW(pwgtParent), &nH, &nV);
+        if (nH == GTK_POLICY_NEVER)
+            gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(pwgtParent), GTK_POLICY_AUTOMATIC,
+                                           nV);
+    }
     g_object_set_data(G_OBJECT(pwgtField), LIMIT_KEY, GSIZE_TO_POINTER(nlField));
     g_signal_connect_object(gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgtField)), "insert-text",
                             G_CALLBACK(bufferInsertText), pwgtField, GConnectFlags(0));

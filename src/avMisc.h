@@ -117,8 +117,8 @@ template <std::size_t N> gboolean mscEntryStore(GtkWidget* pwgtEntry, char (&szF
 // what a fixed field of nlField bytes stores, so that the screen shows what
 // will be saved: an insert that would not fit is cut at a whole character,
 // with a beep and a refusal message. Also makes a text view wrap by
-// character where a word does not fit, so a long word never widens the
-// window.
+// character where a word does not fit, and lets its scroller scroll
+// sideways, so a long word never widens the window.
 void mscLimitText(GtkWidget* pwgtField, std::size_t nlField);
 
 // Takes the date typed into an entry into a record field. An emptied entry

@@ -81,7 +81,8 @@ constexpr guint INTV_MAX[] = {36525, 5218, 1200, 100};
 
 // Reads a typed interval ("6 months", "2 yrs", "90" for days). An empty
 // text is no interval. FALSE for text that does not start with a count
-// (a sign, a word), or an interval beyond a hundred years.
+// (a sign, a word), a count beyond what is stored (4095), or an interval
+// beyond a hundred years.
 gboolean readInterval(const gchar* pszText, guint* pnIntv) {
     while (g_ascii_isspace(*pszText))
         ++pszText;
@@ -98,7 +99,7 @@ gboolean readInterval(const gchar* pszText, guint* pnIntv) {
     guint nIntv = 0;
     cnvEncInterval(&nIntv, pszText);
     const guint nUnit = nIntv >> CNV_INTV_UNIT_SHIFT;
-    if (nUnit >= G_N_ELEMENTS(INTV_MAX) || nCount > INTV_MAX[nUnit])
+    if (nUnit >= G_N_ELEMENTS(INTV_MAX) || nCount > INTV_MAX[nUnit] || nCount > CNV_INTV_COUNT_MASK)
         return FALSE;
     *pnIntv = nIntv;
     return TRUE;
@@ -144,8 +145,8 @@ gboolean onDueFocusOut(GtkWidget* pwgt, const DueGroup& grp, DueField nField) {
     if (nField == DUE_INTV) {
         guint nIntv = 0;
         if (!readInterval(gtk_entry_get_text(GTK_ENTRY(pwgt)), &nIntv)) {
-            mscRefuse(pwgt, "Not an interval: type a count and a unit up to 100 years, such as "
-                            "6 months or 2 years. The interval stays as it was.");
+            mscRefuse(pwgt, "Not an interval: type a count and a unit, such as 6 months or 2 "
+                            "years (at most 100 years). The interval stays as it was.");
         } else {
             bChanged = nIntv != m_rcdPilot.*grp.pnIntv;
             m_rcdPilot.*grp.pnIntv = nIntv;
@@ -226,9 +227,8 @@ gboolean namesakeAccepted(const char* pszSortKey) {
         "<span color='dark blue'><b>'%s'</b> is already in the list of pilots.</span>\n\n"
         "<span color='blue'>Keep a second pilot of this name?</span>",
         pszOther);
-    const gboolean bOK =
-        mscConfirm(m_pwinMain, "<span color='red'><b>*** Same Pilot Name ***</b></span>",
-                   pszQuestion);
+    const gboolean bOK = mscConfirm(
+        m_pwinMain, "<span color='red'><b>*** Same Pilot Name ***</b></span>", pszQuestion);
     g_free(pszQuestion);
     g_free(pszOther);
     return bOK;
@@ -312,8 +312,7 @@ void pltInitialize(GtkBuilder* pBuilder) {
     for (const auto& fo : lstFocusOut)
         mscConnectField(fo.pwgt, m_lutPilot, fo.pfn);
     g_signal_connect(m_pwgtPilotMedAuto, "toggled", G_CALLBACK(pltMedAutoToggled), nullptr);
-    g_signal_connect(m_pwgtPilotMedEndMonth, "toggled", G_CALLBACK(pltMedEndMonthToggled),
-                     nullptr);
+    g_signal_connect(m_pwgtPilotMedEndMonth, "toggled", G_CALLBACK(pltMedEndMonthToggled), nullptr);
     g_signal_connect(m_pwgtPilotFRAuto, "toggled", G_CALLBACK(pltFRAutoToggled), nullptr);
     g_signal_connect(m_pwgtPilotFREndMonth, "toggled", G_CALLBACK(pltFREndMonthToggled), nullptr);
     mscConnectField(m_pwgtPilotNotes, m_lutPilot, G_CALLBACK(pltOnNotesFocusOut));
@@ -469,7 +468,8 @@ gboolean pltOnTreeKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
         "<span color='dark blue'>Pilot Card for <b>'%s %s'</b> will be deleted.</span>\n"
         "<span color='dark blue'>%u %s this pilot; they keep the name.</span>\n\n"
         "<span color='blue'>Are you sure?</span>",
-        m_rcdPilot.szFName, m_rcdPilot.szLName, nFlights, nFlights == 1 ? "flight names" : "flights name");
+        m_rcdPilot.szFName, m_rcdPilot.szLName, nFlights,
+        nFlights == 1 ? "flight names" : "flights name");
     const gboolean bOK = mscConfirmDelete(
         m_pwinMain, "<span color='red'><b>*** Delete Pilot Card ***</b></span>", pszSecondary);
     g_free(pszSecondary);
