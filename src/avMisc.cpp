@@ -401,13 +401,14 @@ gboolean mscEntryDateStore(GtkWidget* pwgtEntry, time_t* ptField) {
         if (bChanged)
             *ptField = -1;
     } else {
-        struct tm tmDate {};
-        cnvEncDate(&tmDate, pszTrim);
-        const time_t t = cnvMakeTime(&tmDate);
-        if (t == -1)
-            mscRefuse(pwgtEntry, "Not a date: type it as 19-Apr-2010 or 2010-04-19. The date "
-                                 "stays as it was.");
-        else if (t != *ptField) {
+        time_t t = -1;
+        const gchar* pszWhy = nullptr;
+        if (!cnvReadDate(&t, pszTrim, FALSE, &pszWhy)) {
+            gchar* pszText = g_strdup_printf("%s The date stays as it was.",
+                                             pszWhy ? pszWhy : "This is not a date.");
+            mscRefuse(pwgtEntry, pszText);
+            g_free(pszText);
+        } else if (t != *ptField) {
             *ptField = t;
             bChanged = TRUE;
         }

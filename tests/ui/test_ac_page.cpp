@@ -127,6 +127,8 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
         {kPageAC, "ACLogStartHours", "2.3", "2.3", false},
         {kPageAC, "ACManuDate", "abc", "19-Apr-2010", true},
         {kPageAC, "ACManuDate", "12 Jan 1960", "19-Apr-2010", true},
+        {kPageAC, "ACManuDate", "31-Feb-2024", "19-Apr-2010", true},
+        {kPageAC, "ACManuDate", "2024-02-10", "10-Feb-2024", false},
         {kPagePilot, "PilotMedInterval", "abc", "6 Months", true},
         {kPagePilot, "PilotMedInterval", "-3 months", "6 Months", true},
         {kPagePilot, "PilotMedInterval", "101 years", "6 Months", true},
@@ -134,6 +136,7 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
         {kPagePilot, "PilotMedInterval", "100 years", "100 Years", false},
         {kPagePilot, "PilotMedInterval", "6 months", "6 Months", false},
         {kPagePilot, "PilotLastMedDate", "abc", "15-Mar-2010", true},
+        {kPagePilot, "PilotLastMedDate", "2024-02-30", "15-Mar-2010", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.pszField) + " " + c.pszTyped);
@@ -147,7 +150,7 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
     }
     switchPage(0);
     EXPECT_EQ(sql("SELECT nLogHours, date(tManu, 'unixepoch') FROM Aircraft"),
-              (std::vector<avt::Row>{{"23", "2010-04-19"}}));
+              (std::vector<avt::Row>{{"23", "2024-02-10"}}));
     EXPECT_EQ(sql("SELECT nMedInterval, date(tLastMed, 'unixepoch') FROM Pilot"),
               (std::vector<avt::Row>{{std::to_string(0x02000006), "2010-03-15"}}));
 }
