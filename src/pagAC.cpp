@@ -32,10 +32,9 @@ rcdAC m_rcdAC = [] {
     rcdAC rcd;
     memset(&rcd, 0, sizeof rcd);
     rcd.iACID = SQL_NEW_ID;
-    for (gint rcdAC::*piOpt :
-         {&rcdAC::iHeliOpt, &rcdAC::iEngineOpt, &rcdAC::iMainDriveOpt, &rcdAC::iMainRotorOpt,
-          &rcdAC::iMRSystemOpt, &rcdAC::iClutchOpt, &rcdAC::iTRSliderOpt, &rcdAC::iTailDriveOpt,
-          &rcdAC::iTailRotorOpt})
+    for (gint rcdAC::*piOpt : {&rcdAC::iHeliOpt, &rcdAC::iEngineOpt, &rcdAC::iMainDriveOpt,
+                               &rcdAC::iMainRotorOpt, &rcdAC::iMRSystemOpt, &rcdAC::iClutchOpt,
+                               &rcdAC::iTRSliderOpt, &rcdAC::iTailDriveOpt, &rcdAC::iTailRotorOpt})
         rcd.*piOpt = -1;
     return rcd;
 }();
@@ -615,7 +614,7 @@ void acdInitOptions() {
 }
 
 void acdInitACReg(GtkBuilder* pBuilder) {
-    GtkWidget* pwgtNB = GTK_WIDGET(gtk_builder_get_object(pBuilder, "MainNotebook"));
+    GtkWidget* pwgtNB = mscGetWidget(pBuilder, "MainNotebook");
     GtkWidget* pwgtBox = gtk_hbox_new(FALSE, 10);
     m_pwgtACRegLabel = gtk_label_new(nullptr);
     gtk_box_pack_start(GTK_BOX(pwgtBox), m_pwgtACRegLabel, TRUE, TRUE, 0);
