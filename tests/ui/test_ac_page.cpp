@@ -77,6 +77,11 @@ class ACPage : public avt::AppTest {
 };
 
 TEST_F(ACPage, NewAircraftByReturnDuplicateRefusedOwnSpellingSaved) {
+    // No aircraft yet: none is active, not even through option codes, where
+    // 0 is a real option to the catalogue filter.
+    EXPECT_FALSE(acdHasActiveAC());
+    EXPECT_EQ(acdGetActiveAC()->iHeliOpt, -1);
+    EXPECT_EQ(acdGetActiveAC()->iMainRotorOpt, -1);
     for (const char* pszReg : {"ZKHBC", "aa-1", "zk-abc"})
         newAircraft(pszReg);
     EXPECT_EQ(list(), (std::vector<std::string>{"aa-1", "*zk-abc", "ZKHBC", "<new heli>"}));
