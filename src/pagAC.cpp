@@ -617,6 +617,15 @@ void acdInitACReg(GtkBuilder* pBuilder) {
     GtkWidget* pwgtNB = mscGetWidget(pBuilder, "MainNotebook");
     GtkWidget* pwgtBox = gtk_hbox_new(FALSE, 10);
     m_pwgtACRegLabel = gtk_label_new(nullptr);
+    // As tall as a full banner whatever it shows: the tab row, and with it
+    // the page, must not jump when no aircraft or no model is shown.
+    gtk_label_set_markup(GTK_LABEL(m_pwgtACRegLabel),
+                         "<span size='large' style='italic' weight='bold'>Ag</span>  "
+                         "<span weight='bold'>(0.0 A/F HRS)</span>\n<sup>Ag</sup>  ");
+    GtkRequisition req;
+    gtk_widget_size_request(m_pwgtACRegLabel, &req);
+    gtk_widget_set_size_request(m_pwgtACRegLabel, -1, req.height);
+    gtk_label_set_markup(GTK_LABEL(m_pwgtACRegLabel), "");
     gtk_box_pack_start(GTK_BOX(pwgtBox), m_pwgtACRegLabel, TRUE, TRUE, 0);
     gtk_notebook_set_action_widget(GTK_NOTEBOOK(pwgtNB), pwgtBox, GTK_PACK_END);
     gtk_widget_show_all(pwgtBox);

@@ -58,6 +58,13 @@ class ACPage : public avt::AppTest {
             avt::exec(db(), "INSERT INTO Flight (iCSID, tFltBegin, nElapsed, bDelete) VALUES (" +
                                 std::to_string(acdGetActiveAC()->iACID) + ", 1272700800, 12, 0)");
     }
+    int bannerHeight() const {
+        GtkRequisition req;
+        gtk_widget_size_request(
+            gtk_notebook_get_action_widget(GTK_NOTEBOOK(widget("MainNotebook")), GTK_PACK_END),
+            &req);
+        return req.height;
+    }
     void selectPilot(guint iPilotID) {
         gtk_tree_selection_select_iter(
             gtk_tree_view_get_selection(GTK_TREE_VIEW(widget("PilotTreeView"))),
@@ -331,13 +338,16 @@ TEST_F(ACPage, DeleteSaysWhatTheAircraftCarriesAndTheNextStartTakesTheFirstListe
     EXPECT_EQ(sql("SELECT bDelete FROM Aircraft WHERE strReg = 'ZK-GONE'")[0][0], "0");
 
     // OK: marked deleted, gone from the list, and no aircraft active: not
-    // even through option codes, where 0 is a real option.
+    // even through option codes, where 0 is a real option. The blank banner
+    // keeps its height, so the page does not jump.
+    const int nBannerHeight = bannerHeight();
     avt::answerNextDialog(GTK_RESPONSE_OK);
     avt::pressKey(widget("ACTreeView"), GDK_Delete);
     ASSERT_EQ(avt::dialogsSeen().size(), 2u);
     EXPECT_EQ(sql("SELECT bDelete FROM Aircraft WHERE strReg = 'ZK-GONE'")[0][0], "1");
     EXPECT_EQ(list(), (std::vector<std::string>{"ZK-KEEP", "<new heli>"}));
     EXPECT_EQ(avt::bannerText(), "");
+    EXPECT_EQ(bannerHeight(), nBannerHeight);
     EXPECT_FALSE(acdHasActiveAC());
     EXPECT_EQ(acdGetActiveAC()->iEngineOpt, -1);
     EXPECT_EQ(acdGetActiveAC()->iTailRotorOpt, -1);
