@@ -81,8 +81,8 @@ constexpr guint INTV_MAX[] = {36525, 5218, 1200, 100};
 
 // Reads a typed interval ("6 months", "2 yrs", "90" for days). An empty
 // text is no interval. FALSE for text that does not start with a count
-// (a sign, a word), a count beyond what is stored (4095), or an interval
-// beyond a hundred years.
+// (a sign, a word), a unit other than days, weeks, months or years, a count
+// beyond what is stored (4095), or an interval beyond a hundred years.
 gboolean readInterval(const gchar* pszText, guint* pnIntv) {
     while (g_ascii_isspace(*pszText))
         ++pszText;
@@ -95,6 +95,11 @@ gboolean readInterval(const gchar* pszText, guint* pnIntv) {
     for (; g_ascii_isdigit(*psz) && nCount <= G_MAXUINT; ++psz)
         nCount = nCount * 10 + guint64(*psz - '0');
     if (psz == pszText)
+        return FALSE;
+    // Only days, weeks, months and years: "6 hours" is not six years.
+    while (*psz && !g_ascii_isalpha(*psz))
+        ++psz;
+    if (*psz && !strchr("DdWwMmYy", *psz))
         return FALSE;
     guint nIntv = 0;
     cnvEncInterval(&nIntv, pszText);

@@ -145,6 +145,7 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
         {kPagePilot, "PilotMedInterval", "-3 months", "6 Months", true},
         {kPagePilot, "PilotMedInterval", "101 years", "6 Months", true},
         {kPagePilot, "PilotMedInterval", "5000 days", "6 Months", true},
+        {kPagePilot, "PilotMedInterval", "6 hours", "6 Months", true},
         {kPagePilot, "PilotMedInterval", "100 years", "100 Years", false},
         {kPagePilot, "PilotMedInterval", "6 months", "6 Months", false},
         {kPagePilot, "PilotLastMedDate", "abc", "15-Mar-2010", true},
