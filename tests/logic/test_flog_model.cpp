@@ -65,7 +65,7 @@ TEST_F(FLogModel, HoursAtADateAroundTwoFlights) {
     const time_t tFirst = utc(2010, 5, 1, 9, 30), tSecond = utc(2010, 5, 3, 14, 5);
     addFlights(row(strID, tFirst, 12, "Taupo") + "," + row(strID, tSecond, 8, "Rotorua"));
     EXPECT_EQ(activate(strID), 1520u);
-    const std::pair<time_t, guint> cases[] = {
+    const std::pair<time_t, guint64> cases[] = {
         {utc(2010, 4, 30), 1500}, {tFirst - 1, 1500},  {tFirst, 1512}, {utc(2010, 5, 2), 1512},
         {tSecond, 1520},          {tSecond + 1, 1520}, {0, 0},
     };
