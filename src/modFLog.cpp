@@ -357,10 +357,10 @@ void fmodResetNewFlightLabel() {
 
 const gchar* fmodStartRefusal(time_t tStart) {
     const guint nMark = startMarks(tStart);
+    if (nMark & FLOG_MARK_BEFORE_MANU)
+        return "This date is before the aircraft was built";
     if (nMark & FLOG_MARK_BEFORE_LOG)
         return "This date is before the aircraft's log start, whose hours already hold the "
                "flights before it";
-    if (nMark & FLOG_MARK_BEFORE_MANU)
-        return "This date is before the aircraft was built";
     return nullptr;
 }

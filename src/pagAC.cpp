@@ -681,7 +681,7 @@ gboolean acdLoadActiveAC(guint iACID) {
     return bLoaded;
 }
 
-void acdDisplayACReg(guint nAFHours) {
+void acdDisplayACReg(gint64 nAFHours) {
     if (!m_pwgtACRegLabel)
         return;
     if (m_rcdAC.iACID == SQL_NEW_ID) {
@@ -690,10 +690,12 @@ void acdDisplayACReg(guint nAFHours) {
     }
     // Registration and model are the user's text: escaped, never cut
     // (a cut could split the markup).
+    gchar szHours[32];
+    cnvDcdHours(szHours, sizeof szHours, nAFHours);
     gchar* pszMarkup = g_markup_printf_escaped(
         "<span color='blue' size='large' style='italic' weight='bold'>%s</span>  "
-        "<span weight='bold'>(%u.%u A/F HRS)</span>\n<sup>%s</sup>  ",
-        m_rcdAC.szReg, nAFHours / 10, nAFHours % 10, m_rcdAC.szModel);
+        "<span weight='bold'>(%s A/F HRS)</span>\n<sup>%s</sup>  ",
+        m_rcdAC.szReg, szHours, m_rcdAC.szModel);
     gtk_label_set_markup(GTK_LABEL(m_pwgtACRegLabel), pszMarkup);
     g_free(pszMarkup);
 }

@@ -662,6 +662,10 @@ void rebuildTree(guint iFLogID) {
     GtkTreeIter* piter = fmodGetSelection();
     if (piter) {
         mscTreeRowSelect(GTK_TREE_VIEW(m_pwgtFLogTree), piter);
+        // The keys move on from the selected flight.
+        GtkTreePath* pPath = gtk_tree_model_get_path(fmodGetModel(), piter);
+        gtk_tree_view_set_cursor(GTK_TREE_VIEW(m_pwgtFLogTree), pPath, nullptr, FALSE);
+        gtk_tree_path_free(pPath);
         m_iRowTypeLast = FLOG_ROW_DATA;
     } else {
         m_iRowTypeLast = FLOG_ROW_HEADER;
