@@ -485,11 +485,64 @@ void startNewFlight() {
     gtk_widget_set_sensitive(gtk_widget_get_parent(m_pwgtFLogDate), TRUE);
 }
 
+// A row by what it is: a flight by its ID, the new-flight row by its type,
+// a header by its text. Row paths do not survive a rebuild; these do.
+struct RowKey {
+    guint nType = FLOG_ROW_HEADER;
+    gulong iID = 0;
+    std::string strText;
+    bool operator==(const RowKey&) const = default;
+};
+
+RowKey rowKey(GtkTreeIter* piter) {
+    RowKey key;
+    gchar* psz = nullptr;
+    gtk_tree_model_get(fmodGetModel(), piter, FLOG_ROW_TYPE, &key.nType, FLOG_SQLID, &key.iID,
+                       FLOG_TIME_START, &psz, -1);
+    if (key.nType == FLOG_ROW_HEADER)
+        key.strText = psz ? psz : "";
+    g_free(psz);
+    return key;
+}
+
+gboolean selectedKey(RowKey* pKey) {
+    GtkTreeIter iter;
+    if (!gtk_tree_selection_get_selected(treeSelection(), nullptr, &iter))
+        return FALSE;
+    *pKey = rowKey(&iter);
+    return TRUE;
+}
+
+gboolean findRow(const RowKey& key, GtkTreeIter* piterFound, GtkTreeIter* piterParent = nullptr) {
+    GtkTreeModel* pmod = fmodGetModel();
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_iter_children(pmod, &iter, piterParent); b;
+         b = gtk_tree_model_iter_next(pmod, &iter)) {
+        if (rowKey(&iter) == key) {
+            *piterFound = iter;
+            return TRUE;
+        }
+        if (findRow(key, piterFound, &iter))
+            return TRUE;
+    }
+    return FALSE;
+}
+
 void fltOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
     // A rebuild by the page itself selects the working flight again.
     if (mscDisplaying())
         return;
+    RowKey keyChosen, keyNow;
+    const gboolean bChosen = selectedKey(&keyChosen);
     mscCommitEdits(m_pwgtFLogTree);
+    // A field committed on the way may have rebuilt the tree and selected
+    // the flight being left: the row the user chose stays chosen.
+    GtkTreeIter iterChosen;
+    if (bChosen && (!selectedKey(&keyNow) || !(keyNow == keyChosen)) &&
+        findRow(keyChosen, &iterChosen)) {
+        MscDisplayGuard guard;
+        mscTreeRowSelect(GTK_TREE_VIEW(m_pwgtFLogTree), &iterChosen);
+    }
 
     GtkTreeModel* pModel = nullptr;
     GtkTreeIter iter;
