@@ -104,14 +104,14 @@ class FlightPage : public avt::AppTest {
             s += r.nType == FLOG_ROW_DATA ? num(r.iID) + " " : "";
         return s;
     }
-    void select(long iID) {
-        Row r = row(iID);
+    void selectRow(Row r) {
         GtkTreePath* pPath = gtk_tree_model_get_path(fmodGetModel(), &r.iter);
         gtk_tree_view_expand_to_path(tree(), pPath);
         gtk_tree_view_set_cursor(tree(), pPath, nullptr, FALSE);
         gtk_tree_path_free(pPath);
         avt::drainEvents();
     }
+    void select(long iID) { selectRow(row(iID)); }
     // The selected row as its start text.
     std::string selected() const {
         for (Row r : rows())
@@ -496,9 +496,15 @@ TEST_F(FlightPage, DeleteAsksFirst) {
         EXPECT_EQ(card(), bDeleted ? "|||" : "19-Apr-2010|14:00|15:30|1.5") << "card cleared";
         expectHours(1500 + 10 + 5 + (bDeleted ? 0 : 15));
     }
+    // No question on the new-flight row, nor on a month once a flight was
+    // shown: the month is no flight.
     select(0);
     press(GDK_KEY_Delete);
-    EXPECT_EQ(avt::dialogsSeen().size(), 2u) << "no question on the new-flight row";
+    select(1);
+    selectRow(rows()[1]);
+    press(GDK_KEY_Delete);
+    EXPECT_EQ(avt::dialogsSeen().size(), 2u);
+    EXPECT_EQ(order(), "5 1 3 4 ");
 }
 
 // An old file's log-start hours near the top of 32 bits: the sums do not
