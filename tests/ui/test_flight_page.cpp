@@ -112,19 +112,14 @@ class FlightPage : public avt::AppTest {
         avt::drainEvents();
     }
     void select(long iID) { selectRow(row(iID)); }
-    // The selected row as its start text.
-    std::string selected() const {
+    // The selected row; its path is "<none>" when there is none.
+    Row selection() const {
         for (Row r : rows())
             if (gtk_tree_selection_iter_is_selected(gtk_tree_view_get_selection(tree()), &r.iter))
-                return r.strPath;
-        return "<none>";
+                return r;
+        return Row{{}, 0, 0, 0, 0, "<none>", ""};
     }
-    long selectedID() const {
-        for (Row r : rows())
-            if (gtk_tree_selection_iter_is_selected(gtk_tree_view_get_selection(tree()), &r.iter))
-                return r.nType == FLOG_ROW_DATA ? long(r.iID) : -1;
-        return -1;
-    }
+    long selectedID() const { return long(selection().iID); }
 
     // Types into a field as a user does: focus in, text, and (enter) out.
     void type(const char* pszID, const std::string& strText) {
@@ -457,7 +452,7 @@ TEST_F(FlightPage, KeyboardTreeAndLabelsWorkAsInEveryGtkProgram) {
     gtk_widget_grab_focus(GTK_WIDGET(tree()));
     for (auto [nKey, pszRow] : lstKeys) {
         press(nKey);
-        EXPECT_EQ(selected(), pszRow) << gdk_keyval_name(nKey);
+        EXPECT_EQ(selection().strPath, pszRow) << gdk_keyval_name(nKey);
     }
 
     // Coming back to the page or editing a take-off keeps what is open and
