@@ -576,11 +576,43 @@ void fltOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
     }
 }
 
+// Left and Right as in any tree: Left closes an open year or month, else
+// goes up to it; Right opens it, else goes down into it.
+void leftRight(GtkTreeView* pwgtTree, gboolean bRight) {
+    GtkTreePath* pPath = nullptr;
+    gtk_tree_view_get_cursor(pwgtTree, &pPath, nullptr);
+    GtkTreeIter iter;
+    if (!pPath || !gtk_tree_model_get_iter(fmodGetModel(), &iter, pPath)) {
+        gtk_tree_path_free(pPath);
+        return;
+    }
+    const gboolean bOpen = gtk_tree_view_row_expanded(pwgtTree, pPath);
+    const gboolean bParent = gtk_tree_model_iter_has_child(fmodGetModel(), &iter);
+    if (bParent && bOpen != bRight) {
+        if (bRight)
+            gtk_tree_view_expand_row(pwgtTree, pPath, FALSE);
+        else
+            gtk_tree_view_collapse_row(pwgtTree, pPath);
+    } else if (bRight ? bParent : gtk_tree_path_get_depth(pPath) > 1) {
+        if (bRight)
+            gtk_tree_path_down(pPath);
+        else
+            gtk_tree_path_up(pPath);
+        gtk_tree_view_set_cursor(pwgtTree, pPath, nullptr, FALSE);
+    }
+    gtk_tree_path_free(pPath);
+}
+
 // Delete asks before a stored flight goes; every other key is the tree's
 // own (moving, opening and closing years and months).
 gboolean fltOnTreeKeyPress(GtkWidget* pwgtTree, GdkEventKey* pevtKey, gpointer) {
     GtkTreeModel* pModel = nullptr;
     GtkTreeIter iter;
+    if ((pevtKey->keyval == GDK_KEY_Left || pevtKey->keyval == GDK_KEY_Right) &&
+        !(pevtKey->state & (GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK))) {
+        leftRight(GTK_TREE_VIEW(pwgtTree), pevtKey->keyval == GDK_KEY_Right);
+        return TRUE;
+    }
     if (pevtKey->keyval != GDK_KEY_Delete)
         return FALSE;
     if (m_rcdFLog.iFLogID == SQL_NEW_ID ||

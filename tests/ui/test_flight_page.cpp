@@ -442,6 +442,12 @@ TEST_F(FlightPage, KeyboardTreeAndLabelsWorkAsInEveryGtkProgram) {
     select(1);
     const pair<guint, const char*> lstKeys[] = {{GDK_KEY_Down, "2010/Apr-2010/19-Apr 14:00"},
                                                 {GDK_KEY_Up, "2010/Apr-2010/19-Apr 10:00"},
+                                                {GDK_KEY_Left, "2010/Apr-2010"},
+                                                {GDK_KEY_Left, "2010/Apr-2010"},
+                                                {GDK_KEY_Down, "2010/May-2010"},
+                                                {GDK_KEY_Up, "2010/Apr-2010"},
+                                                {GDK_KEY_Right, "2010/Apr-2010"},
+                                                {GDK_KEY_Right, "2010/Apr-2010/19-Apr 10:00"},
                                                 {GDK_KEY_Home, "2010"},
                                                 {GDK_KEY_KP_Subtract, "2010"},
                                                 {GDK_KEY_Down, "<new flight>"},
