@@ -22,6 +22,8 @@ namespace {
 sqlite3* m_hSQL = nullptr; // the log database
 sqlite3* m_hCCD = nullptr; // the catalogue database
 char m_sqlError[2000] = "";
+// The last failure was a load or update that found no row with its ID.
+bool m_bNoSuchRow = false;
 
 tabledef m_lstTable[5];
 tabledef m_lstCCD[5];
@@ -213,6 +215,7 @@ void setError(const char* pszOp, const char* pszCall, std::string_view svWhat,
         strWhat = std::string(szCut) + "...";
     }
     mscCopyText(m_sqlError, (strHead + strWhat + strTail).c_str());
+    m_bNoSuchRow = false;
 }
 
 // ---- Statements ----
@@ -363,6 +366,33 @@ gboolean runSQL(const char* pszOp, sqlite3* h, const char* pszSQL, const Params&
 
 gboolean runExec(const char* pszOp, sqlite3* h, const char* pszSQL, const Params& params) {
     return runSQL(pszOp, h, pszSQL, params, [](sqlite3_stmt*) { return 0; });
+}
+
+// An update by ID that changed nothing names a row that is not there:
+// reported, so that an edit is never taken as saved when it went nowhere.
+gboolean runUpdate(const char* pszOp, sqlite3* h, const char* pszSQL, const Params& params) {
+    if (!runExec(pszOp, h, pszSQL, params))
+        return FALSE;
+    if (sqlite3_changes(h) > 0)
+        return TRUE;
+    setError(pszOp, "sqlite3_exec", expandSQL(pszSQL, params), "no such row");
+    m_bNoSuchRow = true;
+    return FALSE;
+}
+
+// Writes that belong together run inside a savepoint, which nests: an
+// outer group of writes still lands as one.
+gboolean beginWrite(const char* pszOp, sqlite3* h) {
+    return runExec(pszOp, h, "SAVEPOINT avWrite", {});
+}
+// Keeps (bCommit) or undoes everything since the matching beginWrite.
+// Undoing keeps the error text of the failure that caused it.
+gboolean endWrite(const char* pszOp, sqlite3* h, bool bCommit) {
+    if (bCommit && runExec(pszOp, h, "RELEASE avWrite", {}))
+        return TRUE;
+    sqlite3_exec(h, "ROLLBACK TO avWrite", nullptr, nullptr, nullptr);
+    sqlite3_exec(h, "RELEASE avWrite", nullptr, nullptr, nullptr);
+    return FALSE;
 }
 
 // ---- Reading a row: a NULL column leaves its field as it was ----
@@ -855,6 +885,22 @@ const char* sqlLastError() {
     return m_sqlError;
 }
 
+gboolean sqlIsNoSuchRow() {
+    return m_bNoSuchRow;
+}
+
+gboolean sqlBeginWrite(gboolean bCatalogue) {
+    return beginWrite("sqlBeginWrite", bCatalogue ? m_hCCD : m_hSQL);
+}
+
+gboolean sqlEndWrite(gboolean bCatalogue, gboolean bCommit) {
+    return endWrite("sqlEndWrite", bCatalogue ? m_hCCD : m_hSQL, bCommit);
+}
+
+void sqlClose() {
+    closeDatabases();
+}
+
 int tables_callback(void* pTable, int argc, char** argv, char**) {
     if (argc < 5 || !argv[1])
         return 0;
@@ -966,16 +1012,19 @@ gboolean buildTables(sqlite3* hSQL, tabledef* plstTable);
 
 gboolean sqlBuildTables(sqlite3* hSQL, tabledef* plstTable) {
     // One transaction for the whole upgrade: a fresh database is created in
-    // one write instead of one per table. It is committed even after a
-    // failure, so what already ran stays in effect.
-    const bool bTransaction = sqlite3_exec(hSQL, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
-    gboolean bOK = buildTables(hSQL, plstTable);
-    if (bTransaction && sqlite3_exec(hSQL, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        if (bOK)
-            setError("sqlBuildTables", "sqlite3_exec", "COMMIT", sqlite3_errmsg(hSQL));
-        sqlite3_exec(hSQL, "ROLLBACK", nullptr, nullptr, nullptr);
+    // one write, and an upgrade that fails half-way leaves the file exactly
+    // as it was instead of half-upgraded.
+    if (sqlite3_exec(hSQL, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        setError("sqlBuildTables", "sqlite3_exec", "BEGIN", sqlite3_errmsg(hSQL));
         return FALSE;
     }
+    gboolean bOK = buildTables(hSQL, plstTable);
+    if (bOK && sqlite3_exec(hSQL, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        setError("sqlBuildTables", "sqlite3_exec", "COMMIT", sqlite3_errmsg(hSQL));
+        bOK = FALSE;
+    }
+    if (!bOK)
+        sqlite3_exec(hSQL, "ROLLBACK", nullptr, nullptr, nullptr);
     return bOK;
 }
 
@@ -1018,23 +1067,46 @@ gboolean buildTables(sqlite3* hSQL, tabledef* plstTable) {
 
 namespace {
 
-// Runs a load: each row is read into the record (cleared first where
-// bClear) and handed to the block's function, if any.
+// A record as a row with every column NULL reads: zeros, and for an
+// aircraft every option "not chosen", as the aircraft card starts a record.
+template <class Rec> void clearRecord(Rec* prcd) {
+    memset(prcd, 0, sizeof *prcd);
+}
+template <> void clearRecord(rcdAC* prcd) {
+    memset(prcd, 0, sizeof *prcd);
+    for (gint rcdAC::*piOpt : {&rcdAC::iHeliOpt, &rcdAC::iEngineOpt, &rcdAC::iMainDriveOpt,
+                               &rcdAC::iMainRotorOpt, &rcdAC::iMRSystemOpt, &rcdAC::iClutchOpt,
+                               &rcdAC::iTRSliderOpt, &rcdAC::iTailDriveOpt, &rcdAC::iTailRotorOpt})
+        prcd->*piOpt = -1;
+}
+
+// Runs a load: each row is read into a cleared record (a NULL column
+// never keeps the previous row's value) and handed to the block's
+// function, if any. A load by ID (bOne) that finds no row fails with
+// "no such row" and leaves the caller's record as it was.
 template <class Rec, class Call>
 gboolean loadRows(const char* pszOp, sqlite3* h, const char* pszSQL, const Params& params,
-                  Rec* prcd, std::span<const Field> lstFields, bool bClear, Call call) {
-    return runSQL(pszOp, h, pszSQL, params, [&](sqlite3_stmt* p) {
-        if (bClear)
-            memset(prcd, 0, sizeof *prcd);
-        readRow(p, prcd, lstFields);
-        return call();
-    });
+                  Rec* prcd, std::span<const Field> lstFields, bool bOne, Call call) {
+    bool bRow = false;
+    if (!runSQL(pszOp, h, pszSQL, params, [&](sqlite3_stmt* p) {
+            bRow = true;
+            clearRecord(prcd);
+            readRow(p, prcd, lstFields);
+            return call();
+        }))
+        return FALSE;
+    if (bOne && !bRow) {
+        setError(pszOp, "sqlite3_exec", expandSQL(pszSQL, params), "no such row");
+        m_bNoSuchRow = true;
+        return FALSE;
+    }
+    return TRUE;
 }
 
 template <class Rec>
 gboolean loadRows(const char* pszOp, sqlite3* h, const char* pszSQL, const Params& params,
-                  Rec* prcd, int (*pfunc)(Rec*), std::span<const Field> lstFields, bool bClear) {
-    return loadRows(pszOp, h, pszSQL, params, prcd, lstFields, bClear,
+                  Rec* prcd, int (*pfunc)(Rec*), std::span<const Field> lstFields, bool bOne) {
+    return loadRows(pszOp, h, pszSQL, params, prcd, lstFields, bOne,
                     [&] { return pfunc ? pfunc(prcd) : 0; });
 }
 
@@ -1043,31 +1115,44 @@ gboolean loadRows(const char* pszOp, sqlite3* h, const char* pszSQL, const Param
 gboolean saveLogRow(const char* pszOp, guint& iID, const char* pszInsert, const char* pszUpdate,
                     Params params, gboolean* pbDirty = nullptr) {
     const bool bNew = isAllOnes(iID);
-    if (!bNew)
-        params.push_back(unum(iID));
-    if (!runExec(pszOp, m_hSQL, bNew ? pszInsert : pszUpdate, params))
-        return FALSE;
-    if (bNew)
+    if (bNew) {
+        if (!runExec(pszOp, m_hSQL, pszInsert, params))
+            return FALSE;
         iID = lastRowID(m_hSQL);
+    } else {
+        params.push_back(unum(iID));
+        if (!runUpdate(pszOp, m_hSQL, pszUpdate, params))
+            return FALSE;
+    }
     if (pbDirty)
         *pbDirty = FALSE;
     return TRUE;
 }
 
 // Catalogue records: a new one gets a skeleton row first; then every
-// record is updated by its ID.
+// record is updated by its ID. Both steps land together or not at all:
+// a failed update leaves no empty row behind and the record still new.
 gboolean saveCatalogueRow(const char* pszOp, guint& iID, const char* pszSkeleton, Param skeleton,
                           const char* pszUpdate, const void* prcd, std::span<const Field> lstFields,
                           gboolean* pbDirty) {
-    if (isAllOnes(iID)) {
-        if (!runExec(pszOp, m_hCCD, pszSkeleton, {skeleton}))
-            return FALSE;
-        iID = lastRowID(m_hCCD);
-    }
-    Params params = paramsOf(prcd, lstFields);
-    params.push_back(unum(iID));
-    if (!runExec(pszOp, m_hCCD, pszUpdate, params))
+    const guint iOldID = iID;
+    if (!beginWrite(pszOp, m_hCCD))
         return FALSE;
+    bool bOK = true;
+    if (isAllOnes(iID)) {
+        bOK = runExec(pszOp, m_hCCD, pszSkeleton, {skeleton});
+        if (bOK)
+            iID = lastRowID(m_hCCD);
+    }
+    if (bOK) {
+        Params params = paramsOf(prcd, lstFields);
+        params.push_back(unum(iID));
+        bOK = runUpdate(pszOp, m_hCCD, pszUpdate, params);
+    }
+    if (!endWrite(pszOp, m_hCCD, bOK) || !bOK) {
+        iID = iOldID;
+        return FALSE;
+    }
     if (pbDirty)
         *pbDirty = FALSE;
     return TRUE;
@@ -1081,7 +1166,7 @@ gboolean sqlLoadAircraftRecord(cbAC* pcbAC, guint iACID) {
     const bool bAll = isAllOnes(iACID);
     return loadRows("sqlLoadAircraftRecord", m_hSQL, bAll ? m_szACAll : m_szACOne,
                     bAll ? Params{} : Params{unum(iACID)}, pcbAC->prcdAC, pcbAC->pfuncACCB,
-                    m_lstACRead, false);
+                    m_lstACRead, !bAll);
 }
 
 gboolean sqlUpdateAircraftRecord(rcdAC* prcdAC) {
@@ -1095,7 +1180,7 @@ gboolean sqlLoadPilotRecord(cbPilot* pcbPilot, guint iPilotID) {
     const bool bAll = isAllOnes(iPilotID);
     return loadRows("sqlLoadPilotRecord", m_hSQL, bAll ? m_szPilotAll : m_szPilotOne,
                     bAll ? Params{} : Params{unum(iPilotID)}, pcbPilot->prcdPilot,
-                    pcbPilot->pfuncPilotCB, m_lstPilotRead, false);
+                    pcbPilot->pfuncPilotCB, m_lstPilotRead, !bAll);
 }
 
 gboolean sqlUpdatePilotRecord(rcdPilot* prcdPilot) {
@@ -1107,7 +1192,7 @@ gboolean sqlLoadFLogRecord(cbFLog* pcbFLog, gulong iFLogID, gulong iCSID) {
     const bool bAll = isAllOnes(iFLogID);
     return loadRows("sqlLoadFlightLog", m_hSQL, bAll ? m_szFlightAll : m_szFlightOne,
                     {unum(static_cast<guint>(bAll ? iCSID : iFLogID))}, pcbFLog->prcdFLog,
-                    pcbFLog->pfuncFLogCB, m_lstFlightRead, true);
+                    pcbFLog->pfuncFLogCB, m_lstFlightRead, !bAll);
 }
 
 gboolean sqlUpdateFLogRecord(rcdFLog* prcdFLog) {
@@ -1122,7 +1207,7 @@ gboolean sqlLoadMaintRecords(cbMaint* pcbMaint, guint iCompID, guint iACID) {
 
 gboolean sqlLoadMaintRecord(rcdMaint* prcdMaint, guint iMaintID) {
     return loadRows<rcdMaint>("sqlLoadMaintRecord", m_hSQL, m_szMaintOne, {unum(iMaintID)},
-                              prcdMaint, nullptr, m_lstMaintRead, false);
+                              prcdMaint, nullptr, m_lstMaintRead, true);
 }
 
 gboolean sqlUpdateMaintRecord(rcdMaint* prcdMaint, guint iACID) {
@@ -1135,7 +1220,7 @@ gboolean sqlUpdateMaintRecord(rcdMaint* prcdMaint, guint iACID) {
 gboolean sqlLoadCompCard(cbComp* pcbComp, guint iCompID, guint iGroupID) {
     const bool bAll = isAllOnes(iCompID);
     return loadRows("sqlLoadCompCard", m_hCCD, bAll ? m_szCompAll : m_szCompOne,
-                    {unum(bAll ? iGroupID : iCompID)}, pcbComp->prcdComp, m_lstCompRead, true,
+                    {unum(bAll ? iGroupID : iCompID)}, pcbComp->prcdComp, m_lstCompRead, !bAll,
                     [pcbComp] {
                         return pcbComp->pfuncCompCB
                                    ? pcbComp->pfuncCompCB(pcbComp->prcdComp, pcbComp->piterSubGrp)
@@ -1152,7 +1237,7 @@ gboolean sqlUpdateCompCard(rcdComp* prcdComp) {
 
 gboolean sqlLoadRefRecords(cbRef* pcbRef, guint iCompID) {
     return loadRows("sqlLoadRefRecords", m_hCCD, m_szRefAll, {unum(iCompID)}, pcbRef->prcdRef,
-                    pcbRef->pfuncRefCB, m_lstRefRead, true);
+                    pcbRef->pfuncRefCB, m_lstRefRead, false);
 }
 
 gboolean sqlLoadRefRecord(cbRef* pcbRef, guint iRefID) {
@@ -1168,7 +1253,7 @@ gboolean sqlUpdateRefRecord(rcdRef* prcdRef) {
 
 gboolean sqlLoadTargetRecords(cbTarget* pcbTgt, guint iRefID) {
     return loadRows("sqlLoadTargetRecords", m_hCCD, m_szTgtAll, {unum(iRefID)}, pcbTgt->prcdTgt,
-                    pcbTgt->pfuncTgtCB, m_lstTgtRead, true);
+                    pcbTgt->pfuncTgtCB, m_lstTgtRead, false);
 }
 
 gboolean sqlLoadTargetRecord(cbTarget* pcbTgt, guint iTgtID) {
@@ -1184,7 +1269,7 @@ gboolean sqlUpdateTargetRecord(rcdTarget* prcdTgt) {
 
 gboolean sqlLoadSNoteRecords(cbSNote* pcbSNote) {
     return loadRows("sqlLoadSNoteRecords", m_hCCD, m_szSNoteAll, {}, pcbSNote->prcdSNote,
-                    pcbSNote->pfuncSNoteCB, m_lstSNoteRead, true);
+                    pcbSNote->pfuncSNoteCB, m_lstSNoteRead, false);
 }
 
 gboolean sqlLoadSNoteRecord(cbSNote* pcbSNote, guint iSNoteID) {
