@@ -1,10 +1,12 @@
 #include "sqlMLog.h"
 
+#include "avBackup.h"
 #include "avMisc.h"
 #include "avPath.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -829,6 +831,54 @@ gboolean scanSchema(sqlite3* h, tabledef* plstTable) {
     return TRUE;
 }
 
+// SQLite's own check of the file's structure, before anything writes to
+// it: a damaged file is reported with the way back (its newest copy) and
+// left exactly as it is.
+gboolean checkDatabase(sqlite3* h, const char* pszName) {
+    std::string strProblem;
+    sqlite3_stmt* p = nullptr;
+    if (sqlite3_prepare_v2(h, "PRAGMA quick_check(1)", -1, &p, nullptr) != SQLITE_OK)
+        strProblem = sqlite3_errmsg(h);
+    else if (sqlite3_step(p) != SQLITE_ROW)
+        strProblem = sqlite3_errmsg(h);
+    else if (const char* psz = colText(p, 0); psz && strcmp(psz, "ok") != 0)
+        strProblem = psz;
+    sqlite3_finalize(p);
+    if (strProblem.empty())
+        return TRUE;
+    // The first problem only; the check's heading line says nothing.
+    if (strProblem.rfind("*** ", 0) == 0 && strProblem.find('\n') != std::string::npos)
+        strProblem.erase(0, strProblem.find('\n') + 1);
+    strProblem = strProblem.substr(0, std::min(strProblem.find('\n'), std::size_t(200)));
+
+    const char* pszPath = sqlite3_db_filename(h, "main");
+    const std::string strName = std::string(pszName).substr(0, strlen(pszName) - 3);
+    const std::string strNewest = bkpNewest(pszPath, strName.c_str());
+    std::string strWhat = strProblem + "\nThe file is damaged; it was left as it is. Quit, keep a "
+                                       "copy of it, and put its newest backup in its place:\n";
+    strWhat += strNewest.empty() ? "(there is no backup of it)" : strNewest;
+    setError("sqlInitialize", "PRAGMA quick_check", std::string("\"") + pszPath + "\"",
+             strWhat.c_str());
+    return FALSE;
+}
+
+// Whether a write to the file can succeed: a table made and undone, so
+// that a read-only file or folder is found before an edit is lost.
+bool canWrite(sqlite3* h, std::string& strWhy) {
+    if (sqlite3_db_readonly(h, "main") == 1) {
+        strWhy = "the file is read-only";
+        return false;
+    }
+    char* pszMessage = nullptr;
+    int rc = sqlite3_exec(h, "SAVEPOINT avProbe; CREATE TABLE avWriteProbe (x)", nullptr, nullptr,
+                          &pszMessage);
+    if (rc != SQLITE_OK)
+        strWhy = pszMessage ? pszMessage : sqlite3_errmsg(h);
+    sqlite3_free(pszMessage);
+    sqlite3_exec(h, "ROLLBACK TO avProbe; RELEASE avProbe", nullptr, nullptr, nullptr);
+    return rc == SQLITE_OK;
+}
+
 void closeDatabases() {
     dropCache();
     sqlite3_close_v2(m_hSQL);
@@ -864,7 +914,8 @@ gboolean sqlInitialize() {
     m_hSQL = openDatabase("avLedger.db");
     if (!m_hSQL)
         return FALSE;
-    if (!scanSchema(m_hSQL, m_lstTable) || !sqlBuildTables(m_hSQL, m_lstTable))
+    if (!scanSchema(m_hSQL, m_lstTable) || !checkDatabase(m_hSQL, "avLedger.db") ||
+        !sqlBuildTables(m_hSQL, m_lstTable))
         return FALSE;
     // Every tree build asks for the records of each component in turn;
     // without an index each question scans the whole history. Only speed
@@ -876,9 +927,32 @@ gboolean sqlInitialize() {
     m_hCCD = openDatabase("avCCD.db");
     if (!m_hCCD)
         return FALSE;
-    if (!scanSchema(m_hCCD, m_lstCCD))
+    if (!scanSchema(m_hCCD, m_lstCCD) || !checkDatabase(m_hCCD, "avCCD.db"))
         return FALSE;
     return sqlBuildTables(m_hCCD, m_lstCCD);
+}
+
+void sqlBackUp() {
+    bkpBackUp(m_hSQL, "avLedger");
+    bkpBackUp(m_hCCD, "avCCD");
+}
+
+gboolean sqlCheckWritable() {
+    std::string strText;
+    for (auto [h, pszName] : {std::pair{m_hSQL, "avLedger.db"}, {m_hCCD, "avCCD.db"}}) {
+        std::string strWhy;
+        if (!h || canWrite(h, strWhy))
+            continue;
+        strText += std::string(strText.empty() ? "" : "\n") + sqlite3_db_filename(h, "main") +
+                   ": " + strWhy;
+    }
+    if (strText.empty())
+        return TRUE;
+    setError("sqlCheckWritable", "sqlite3_exec", "CREATE TABLE",
+             (strText + "\nChanges to this file cannot be saved. Quit, make the file and its "
+                        "folder writable, and start again.")
+                 .c_str());
+    return FALSE;
 }
 
 const char* sqlLastError() {

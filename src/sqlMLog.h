@@ -53,10 +53,18 @@ struct schema {
 // States of the stored-statement parser.
 enum _schstate { SCH_OPEN, SCH_COLWS, SCH_COL, SCH_TYPEWS, SCH_TYPE };
 
-// Opens both databases ("../etc/" first, then "/avLedger/etc/") and brings
-// them up to the declared schema. Safe to call again: open handles are
-// closed first.
+// Opens both databases ("../etc/" first, then "/avLedger/etc/"), checks
+// each file's structure and brings them up to the declared schema. A
+// damaged file fails the start with the path of its newest backup in the
+// error text, and nothing is written to it. Safe to call again: open
+// handles are closed first.
 gboolean sqlInitialize();
+// Copies each database into its backup folder when it changed since the
+// newest copy (see avBackup). Failures are only logged.
+void sqlBackUp();
+// FALSE, with the files and the reason in sqlLastError(), when a database
+// cannot be written (a read-only file or folder).
+gboolean sqlCheckWritable();
 // Text of the last database error (two lines); never cleared.
 const char* sqlLastError();
 // TRUE when the last failure was a load or update by ID that found no row
