@@ -69,10 +69,10 @@ bool sameContent(const std::string& strA, const std::string& strB) {
     gsize nlA = 0, nlB = 0;
     bool bSame = g_file_get_contents(strA.c_str(), &pA, &nlA, nullptr) &&
                  g_file_get_contents(strB.c_str(), &pB, &nlB, nullptr) && nlA == nlB;
-    for (gsize i = 0; bSame && i < nlA; ++i) {
-        if ((i >= 24 && i < 28) || (i >= 92 && i < 100))
-            continue;
-        bSame = pA[i] == pB[i];
+    // Compared piecewise around the two header fields.
+    for (auto [nFrom, nTo] : {std::pair<gsize, gsize>{0, 24}, {28, 92}, {100, nlA}}) {
+        if (bSame && nFrom < nlA)
+            bSame = memcmp(pA + nFrom, pB + nFrom, std::min(nTo, nlA) - nFrom) == 0;
     }
     g_free(pA);
     g_free(pB);
@@ -90,6 +90,10 @@ bool copyTo(sqlite3* h, const std::string& strPath) {
             sqlite3_backup_finish(pBackup);
         }
         rc = sqlite3_errcode(hCopy);
+        // A copy is one self-contained file, whatever journal the log uses:
+        // opening it never leaves companion files that a restore could miss.
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(hCopy, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
     }
     if (rc != SQLITE_OK)
         logFailure("sqlite3_backup_step", strPath, hCopy ? sqlite3_errmsg(hCopy) : "out of memory");
