@@ -922,39 +922,6 @@ void mntOnRcdRowChanged(GtkTreeSelection* pSelection, gpointer) {
     mntTakeRow(&iter);
 }
 
-// A typed maintenance date: the date, then a clock time on a day with
-// flying. FALSE, with nothing set, for anything that is not a real moment:
-// no silent day roll-over, no hour 25, no date without its year.
-gboolean parseMaintDate(const gchar* pszText, time_t* pt) {
-    gchar szText[100];
-    mscCopyText(szText, pszText);
-    g_strstrip(szText);
-    struct tm tmDate {};
-    tmDate.tm_year = -1; // no year typed: no valid date
-    tmDate.tm_mday = 1;
-    const gchar* pszRest = cnvEncDate(&tmDate, szText);
-    const int nDay = tmDate.tm_mday, nMon = tmDate.tm_mon, nYear = tmDate.tm_year;
-    time_t tDate = cnvMakeTime(&tmDate);
-    if (tDate == -1 || tmDate.tm_mday != nDay || tmDate.tm_mon != nMon || tmDate.tm_year != nYear)
-        return FALSE;
-    if (pszRest && !isBlank(pszRest)) {
-        gboolean bDigit = FALSE;
-        for (const gchar* psz = pszRest; *psz; ++psz) {
-            if (g_ascii_isdigit(*psz))
-                bDigit = TRUE;
-            else if (*psz != ':' && *psz != '.' && !g_ascii_isspace(*psz))
-                return FALSE;
-        }
-        struct tm tmTime {};
-        cnvEncTime(&tmTime, pszRest);
-        if (!bDigit || tmTime.tm_hour > 23 || tmTime.tm_min > 59)
-            return FALSE;
-        tDate += time_t(tmTime.tm_hour) * 3600 + time_t(tmTime.tm_min) * 60;
-    }
-    *pt = tDate;
-    return TRUE;
-}
-
 void mntOnDateEditStart(GtkCellRenderer*, GtkCellEditable* pEditable, const gchar* pszPath,
                         gpointer) {
     if (!GTK_IS_ENTRY(pEditable))
@@ -989,9 +956,9 @@ void mntOnDateEdited(GtkCellRendererText*, const gchar* pszPath, const gchar* ps
                                 : guint(iMaintID) != m_rcdMaint.iMaintID || !recordShown())
         return;
     time_t t = 0;
-    if (!parseMaintDate(pszText, &t)) {
-        mscRefuse(m_pwgtMaintTree, "Not a date: type it as 19/04/2010 or 19 Apr 2010, "
-                                   "and a time such as 10:20 on a day with flying");
+    const gchar* pszWhy = nullptr;
+    if (!cnvReadDate(&t, pszText, TRUE, &pszWhy)) {
+        mscRefuse(m_pwgtMaintTree, pszWhy ? pszWhy : "Not a date");
         return;
     }
     if (t == m_rcdMaint.tComplete)

@@ -340,6 +340,11 @@ TEST_F(CompPage, LeavingACardForItsSubGroupLeavesItsRecordAlone) {
     gtk_test_widget_send_key(widget("MaintTree"), GDK_Delete, GdkModifierType(0));
     drain();
     EXPECT_EQ(records(kLimit), "");
+    // Nothing to delete on the new-record row.
+    selectMaint(0);
+    focus("MaintTree");
+    gtk_test_widget_send_key(widget("MaintTree"), GDK_Delete, GdkModifierType(0));
+    drain();
     EXPECT_EQ(avt::dialogsSeen().size(), 2u);
     EXPECT_EQ(entry("CompRCOLast"), "0 A/F Hrs");
 }
@@ -358,6 +363,15 @@ TEST_F(CompPage, NoAircraftThenTheSameOneAgain) {
     switchPage(0);
     EXPECT_FALSE(gtk_widget_get_visible(widget("CompCardNoLog")));
     EXPECT_EQ(gtk_tree_model_iter_n_children(cmodGetModel(), nullptr), 8) << "tree built again";
+    // The aircraft page rebuilds the tree while this page is away: the
+    // card is found again and an edit reaches its row, not a stale one.
+    selectCard(kRco150);
+    switchPage(3);
+    ASSERT_TRUE(cmodLoadModel(ALL));
+    switchPage(0);
+    enterDate("2 Jun 2021");
+    click("MaintReplaceNew");
+    EXPECT_EQ(look(kRco150), "black 400 / black 400 / black 400");
     // The due list's way in: the card shown and selected from another page.
     switchPage(3);
     EXPECT_TRUE(ccdSelectCompID(kUsed));
@@ -494,9 +508,25 @@ TEST_F(CompEdit, IntervalChangeRecoloursAndNotesSurviveQuit) {
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("CompSNote2")), TRUE);
     drain();
     typeInto("CompSNoteLabel", "SB-12");
+    GtkTextBuffer* pbfrNotes = gtk_text_view_get_buffer(GTK_TEXT_VIEW(widget("CompServiceNotes")));
     focus("CompServiceNotes");
-    gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(widget("CompServiceNotes"))),
-                             "Check torque", -1);
+    gtk_text_buffer_set_text(pbfrNotes, "Check", -1);
+    // Another card shows none of this card's notes; back again, they are there.
+    auto viewText = [pbfrNotes] {
+        GtkTextIter a, b;
+        gtk_text_buffer_get_bounds(pbfrNotes, &a, &b);
+        gchar* psz = gtk_text_buffer_get_text(pbfrNotes, &a, &b, FALSE);
+        std::string str = psz;
+        g_free(psz);
+        return str;
+    };
+    selectCard(kOC);
+    EXPECT_EQ(viewText(), "");
+    selectCard(kInsp50);
+    EXPECT_EQ(viewText(), "Check");
+    // Edited, then quit at once.
+    focus("CompServiceNotes");
+    gtk_text_buffer_set_text(pbfrNotes, "Check torque", -1);
     EXPECT_EQ(quitProgram(), 0);
     const std::string strNote = card("iSNote2ID", "iCompID = 101004");
     EXPECT_EQ(sql1(catDb(), "SELECT strLabel || '|' || strText FROM ServiceNote WHERE iSNoteID = " +
