@@ -349,6 +349,26 @@ TEST_F(CompPage, LeavingACardForItsSubGroupLeavesItsRecordAlone) {
     EXPECT_EQ(entry("CompRCOLast"), "0 A/F Hrs");
 }
 
+TEST_F(CompPage, TypingANameFindsACardInAClosedGroup) {
+    focus("CompCardTreeView");
+    // Real key presses through the X server: the search pops up its own entry.
+    GdkWindow* pWindow = gtk_widget_get_window(widget("CompCardTreeView"));
+    for (guint nKey : {GDK_S, GDK_p, GDK_r, GDK_a, GDK_g}) {
+        gdk_test_simulate_key(pWindow, -1, -1, nKey, GdkModifierType(0), GDK_KEY_PRESS);
+        gdk_test_simulate_key(pWindow, -1, -1, nKey, GdkModifierType(0), GDK_KEY_RELEASE);
+        gdk_flush();
+        g_usleep(20000);
+        drain();
+    }
+    GtkTreeModel* pModel = nullptr;
+    GtkTreeIter iter;
+    ASSERT_TRUE(gtk_tree_selection_get_selected(
+        gtk_tree_view_get_selection(tree("CompCardTreeView")), &pModel, &iter));
+    EXPECT_EQ(avct::text(&iter, CCD_COMP_COL), "Sprag clutch (freewheel unit)");
+    EXPECT_EQ(entry("CompPartNumber"), sql1(catDb(), "SELECT strPartNmbr FROM Component WHERE "
+                                                     "iCompID = 326005"));
+}
+
 TEST_F(CompPage, NoAircraftThenTheSameOneAgain) {
     rcdAC* pAC = acdGetActiveAC();
     selectCard(kInsp25);
