@@ -478,8 +478,8 @@ void startNewFlight() {
     m_rcdFLog.iFLogID = SQL_NEW_ID;
     m_rcdFLog.iCSID = activeACID();
     // The date offered is a day; the take-off is for the user to type.
-    gint tLast = prmGetKeyInteger("FlightLog", "LastDate");
-    m_rcdFLog.tFltBegin = dayOf(tLast > 0 ? time_t(tLast) : time(nullptr));
+    const time_t tLast = prmGetKeyTime("FlightLog", "LastDate");
+    m_rcdFLog.tFltBegin = dayOf(tLast > 0 ? tLast : time(nullptr));
     fltDisplayUpdate();
     fltDisplaySensitive(FALSE);
     gtk_widget_set_sensitive(gtk_widget_get_parent(m_pwgtFLogDate), TRUE);
