@@ -129,10 +129,9 @@ class FlightPage : public avt::AppTest {
     }
     void enter(const char* pszID, const std::string& strText) {
         type(pszID, strText);
-        gtk_widget_grab_focus(widget("MainNotebook"));
-        avt::drainEvents();
+        focus("MainNotebook");
     }
-    std::string text(const char* psz) const { return gtk_entry_get_text(GTK_ENTRY(widget(psz))); }
+    std::string text(const char* psz) const { return avt::entryText(widget(psz)); }
     // Date, take-off, landing and flight time as the card shows them.
     std::string card() const {
         return text("FLogCardDate") + "|" + text("FLogCardTimeOff") + "|" + text("FLogCardTimeOn") +
@@ -158,29 +157,14 @@ class FlightPage : public avt::AppTest {
         return psz ? psz : "<none>";
     }
     // A key pressed on the keyboard, through the X server to the focus.
-    void press(guint nKeyVal, GdkModifierType nMods = GdkModifierType(0)) {
-        GdkWindow* pwin = gtk_widget_get_window(widget("avLedger"));
-        gdk_test_simulate_key(pwin, -1, -1, nKeyVal, nMods, GDK_KEY_PRESS);
-        gdk_test_simulate_key(pwin, -1, -1, nKeyVal, nMods, GDK_KEY_RELEASE);
-        for (int i = 0; i < 5; ++i) {
-            gdk_display_sync(gdk_display_get_default());
-            avt::drainEvents();
-        }
+    void press(guint nKey, GdkModifierType nMods = GdkModifierType(0)) {
+        avt::pressKey(widget("avLedger"), nKey, nMods);
     }
     // Leaving the page saves what it holds; coming back reloads the tree.
     void leaveAndReturn() {
         switchPage(3);
         switchPage(2);
     }
-    std::string banner() const {
-        GtkWidget* pwgtBox =
-            gtk_notebook_get_action_widget(GTK_NOTEBOOK(widget("MainNotebook")), GTK_PACK_END);
-        GList* pChildren = gtk_container_get_children(GTK_CONTAINER(pwgtBox));
-        std::string str = gtk_label_get_text(GTK_LABEL(g_list_last(pChildren)->data));
-        g_list_free(pChildren);
-        return str;
-    }
-
     // Each counted flight row's running total is the base plus the flight
     // times up to it; the model's total and the banner agree. A flight
     // before the log start is marked and counted nowhere.
@@ -194,8 +178,9 @@ class FlightPage : public avt::AppTest {
         }
         EXPECT_EQ(nRunning, nExpected);
         EXPECT_EQ(fmodAFHoursTotal(), guint64(nExpected));
-        EXPECT_NE(banner().find("(" + hoursText(nExpected) + " A/F HRS)"), std::string::npos)
-            << banner();
+        EXPECT_NE(avt::bannerText().find("(" + hoursText(nExpected) + " A/F HRS)"),
+                  std::string::npos)
+            << avt::bannerText();
     }
 };
 
