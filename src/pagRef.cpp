@@ -116,7 +116,8 @@ void refTargetPath(cairo_t* pcr, const rcdTarget& tgt) {
         auto ray = [&](gint nBearing, gdouble nLen) {
             const gdouble a = nBearing * G_PI / 180;
             cairo_move_to(pcr, x, y);
-            cairo_line_to(pcr, std::trunc(x + std::sin(a) * nLen), std::trunc(y - std::cos(a) * nLen));
+            cairo_line_to(pcr, std::trunc(x + std::sin(a) * nLen),
+                          std::trunc(y - std::cos(a) * nLen));
         };
         const gint nAngle = gint(tgt.nAngle % 360);
         const gint nBarb = gint(tgt.nLen / 5);
@@ -170,7 +171,8 @@ GdkPixbuf* refComposePicture(const char* pszPath, std::span<const rcdTarget> lst
     SurfaceRef png{cairo_image_surface_create_from_png(pszPath)};
     if (cairo_surface_status(png.p) != CAIRO_STATUS_SUCCESS)
         return nullptr;
-    const gint nW = cairo_image_surface_get_width(png.p), nH = cairo_image_surface_get_height(png.p);
+    const gint nW = cairo_image_surface_get_width(png.p),
+               nH = cairo_image_surface_get_height(png.p);
     if (nW < 1 || nH < 1 || nW > REF_PICTURE_MAX || nH > REF_PICTURE_MAX)
         return nullptr;
     SurfaceRef img{cairo_image_surface_create(CAIRO_FORMAT_RGB24, nW, nH)};
@@ -241,7 +243,8 @@ gboolean refReadSetupValue(const char* pszText, RefEntryKind nKind, guint nMax, 
     }
     guint64 nValue = 0;
     int nBase = 10;
-    if (nKind == REF_ENTRY_COLOUR && (sv.front() == '#' || sv.starts_with("0x") || sv.starts_with("0X"))) {
+    if (nKind == REF_ENTRY_COLOUR &&
+        (sv.front() == '#' || sv.starts_with("0x") || sv.starts_with("0X"))) {
         sv.remove_prefix(sv.front() == '#' ? 1 : 2);
         nBase = 16;
         if (sv.empty() || sv.size() > 6) {
@@ -255,7 +258,8 @@ gboolean refReadSetupValue(const char* pszText, RefEntryKind nKind, guint nMax, 
     }
     size_t i = 0;
     for (; i < sv.size() && g_ascii_isxdigit(sv[i]) && (nBase == 16 || g_ascii_isdigit(sv[i])); ++i)
-        nValue = std::min<guint64>(nValue * nBase + g_ascii_xdigit_value(sv[i]), G_MAXUINT32 + 1ull);
+        nValue =
+            std::min<guint64>(nValue * nBase + g_ascii_xdigit_value(sv[i]), G_MAXUINT32 + 1ull);
     if (i == 0) {
         *ppszWhy = "is not a number";
         return FALSE;
@@ -364,8 +368,10 @@ struct SetupEntry {
 std::array<SetupEntry, 8> m_lstSetupEntries{{
     {"RefSetupX", "X", &rcdTarget::nX, REF_ENTRY_INTEGER, 0, false, nullptr},
     {"RefSetupY", "Y", &rcdTarget::nY, REF_ENTRY_INTEGER, 0, false, nullptr},
-    {"RefSetupWidth", "Width", &rcdTarget::nWidth, REF_ENTRY_DECIMAL, REF_PICTURE_MAX, true, nullptr},
-    {"RefSetupHeight", "Height", &rcdTarget::nHeight, REF_ENTRY_INTEGER, REF_PICTURE_MAX, true, nullptr},
+    {"RefSetupWidth", "Width", &rcdTarget::nWidth, REF_ENTRY_DECIMAL, REF_PICTURE_MAX, true,
+     nullptr},
+    {"RefSetupHeight", "Height", &rcdTarget::nHeight, REF_ENTRY_INTEGER, REF_PICTURE_MAX, true,
+     nullptr},
     {"RefSetupLen", "Length", &rcdTarget::nLen, REF_ENTRY_INTEGER, REF_PICTURE_MAX, true, nullptr},
     {"RefSetupAngle", "Angle", &rcdTarget::nAngle, REF_ENTRY_INTEGER, 360, true, nullptr},
     {"RefSetupWeight", "Weight", &rcdTarget::nWeight, REF_ENTRY_INTEGER, 100, true, nullptr},
@@ -451,11 +457,11 @@ std::vector<rcdTarget> shownTargets() {
     for (gboolean b = gtk_tree_model_iter_children(pmod, &iterTgt, &iterRef); b;
          b = gtk_tree_model_iter_next(pmod, &iterTgt)) {
         rcdTarget tgt{};
-        gtk_tree_model_get(pmod, &iterTgt, REF_COL_ID, &tgt.iTargetID, REF_COL_X, &tgt.nX, REF_COL_Y,
-                           &tgt.nY, REF_COL_WIDTH, &tgt.nWidth, REF_COL_HEIGHT, &tgt.nHeight,
-                           REF_COL_LEN, &tgt.nLen, REF_COL_ANGLE, &tgt.nAngle, REF_COL_SHAPE,
-                           &tgt.iShape, REF_COL_WEIGHT, &tgt.nWeight, REF_COL_COLOUR, &tgt.nColour,
-                           -1);
+        gtk_tree_model_get(pmod, &iterTgt, REF_COL_ID, &tgt.iTargetID, REF_COL_X, &tgt.nX,
+                           REF_COL_Y, &tgt.nY, REF_COL_WIDTH, &tgt.nWidth, REF_COL_HEIGHT,
+                           &tgt.nHeight, REF_COL_LEN, &tgt.nLen, REF_COL_ANGLE, &tgt.nAngle,
+                           REF_COL_SHAPE, &tgt.iShape, REF_COL_WEIGHT, &tgt.nWeight, REF_COL_COLOUR,
+                           &tgt.nColour, -1);
         lst.push_back(tgt);
     }
     return lst;
@@ -474,8 +480,8 @@ std::string picturePath(const char* pszName) {
 void refImageBuild() {
     GtkTreeIter iter;
     gchar* pszFile = nullptr;
-    if (m_iDrawingCur == ID_NONE ||
-        !gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(m_pstoRef), &iter, nullptr, gint(m_iDrawingCur)))
+    if (m_iDrawingCur == ID_NONE || !gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(m_pstoRef), &iter,
+                                                                   nullptr, gint(m_iDrawingCur)))
         return;
     gtk_tree_model_get(GTK_TREE_MODEL(m_pstoRef), &iter, REF_COL_ID, &m_objDrawing.iRefIDReq,
                        REF_COL_FILE, &pszFile, -1);
@@ -664,7 +670,8 @@ void refDisplayTgtClear() {
 gboolean selectedRow(GtkTreeIter* piter, guint* pnKind, guint* piID) {
     if (!m_pselSetup || !gtk_tree_selection_get_selected(m_pselSetup, nullptr, piter))
         return FALSE;
-    gtk_tree_model_get(GTK_TREE_MODEL(m_pstoRef), piter, REF_COL_KIND, pnKind, REF_COL_ID, piID, -1);
+    gtk_tree_model_get(GTK_TREE_MODEL(m_pstoRef), piter, REF_COL_KIND, pnKind, REF_COL_ID, piID,
+                       -1);
     return TRUE;
 }
 
@@ -918,8 +925,8 @@ void refOnSetupDelete(GtkButton*, gpointer) {
             sqlLoadRefRecord(&cb, iID);
         }
         GtkTreeIter iterTgt;
-        for (gboolean b = gtk_tree_model_iter_children(GTK_TREE_MODEL(m_pstoRef), &iterTgt, &iter); b;
-             b = gtk_tree_model_iter_next(GTK_TREE_MODEL(m_pstoRef), &iterTgt)) {
+        for (gboolean b = gtk_tree_model_iter_children(GTK_TREE_MODEL(m_pstoRef), &iterTgt, &iter);
+             b; b = gtk_tree_model_iter_next(GTK_TREE_MODEL(m_pstoRef), &iterTgt)) {
             guint iTgtID = 0;
             gtk_tree_model_get(GTK_TREE_MODEL(m_pstoRef), &iterTgt, REF_COL_ID, &iTgtID, -1);
             deleteTarget(iTgtID);
@@ -985,13 +992,15 @@ void fillFileList() {
     for (const auto& str : lstNames) {
         GtkTreeIter iter;
         gtk_list_store_append(m_pstoFile, &iter);
-        gtk_list_store_set(m_pstoFile, &iter, REF_FILEID_COL, n++, REF_FILENAME_COL, str.c_str(), -1);
+        gtk_list_store_set(m_pstoFile, &iter, REF_FILEID_COL, n++, REF_FILENAME_COL, str.c_str(),
+                           -1);
     }
 }
 
 void addTextColumn(GtkTreeView* pwgtTree, const char* pszTitle, gint iCol) {
     GtkCellRenderer* prend = gtk_cell_renderer_text_new();
-    gtk_tree_view_insert_column_with_attributes(pwgtTree, -1, pszTitle, prend, "text", iCol, nullptr);
+    gtk_tree_view_insert_column_with_attributes(pwgtTree, -1, pszTitle, prend, "text", iCol,
+                                                nullptr);
 }
 
 void initEditor(GtkBuilder* pBuilder) {
@@ -1005,7 +1014,8 @@ void initEditor(GtkBuilder* pBuilder) {
     gtk_combo_box_set_model(GTK_COMBO_BOX(m_pwgtSetupFileName), GTK_TREE_MODEL(m_pstoFile));
     g_object_unref(m_pstoFile); // the combo keeps it
     mscComboShowText(m_pwgtSetupFileName, REF_FILENAME_COL, -1);
-    g_signal_connect(m_pwgtSetupFileName, "changed", G_CALLBACK(refOnSetupFilenameChanged), nullptr);
+    g_signal_connect(m_pwgtSetupFileName, "changed", G_CALLBACK(refOnSetupFilenameChanged),
+                     nullptr);
 
     for (SetupEntry& e : m_lstSetupEntries) {
         e.pwgt = mscGetWidget(pBuilder, e.pszID);
@@ -1200,7 +1210,8 @@ void refInitialize(GtkBuilder* pBuilder, gboolean bCompEdit) {
     // In edit mode the right click places a target; it must come before
     // the context help, which takes every right click.
     if (bCompEdit)
-        g_signal_connect(m_pwgtDrawing, "button-press-event", G_CALLBACK(refOnDrawingClick), nullptr);
+        g_signal_connect(m_pwgtDrawing, "button-press-event", G_CALLBACK(refOnDrawingClick),
+                         nullptr);
     g_signal_connect(m_pwgtDrawing, "button-press-event", G_CALLBACK(hlpOnCHelpButtonPress),
                      const_cast<char*>(m_pszHelp));
     g_signal_connect(m_pwgtDrawing, "scroll-event", G_CALLBACK(refOnDrawingScrollZoom), nullptr);
@@ -1213,10 +1224,10 @@ void refInitialize(GtkBuilder* pBuilder, gboolean bCompEdit) {
     m_padjHScroll = newScrollAdjustment(mscGetWidget(pBuilder, "RefHScroll"), &m_hHScroll);
     m_padjVScroll = newScrollAdjustment(mscGetWidget(pBuilder, "RefVScroll"), &m_hVScroll);
 
-    m_pstoRef = gtk_tree_store_new(REF_COL_NUM, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_STRING, G_TYPE_UINT,
-                                   G_TYPE_UINT, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_UINT,
-                                   G_TYPE_STRING, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_UINT,
-                                   G_TYPE_BOOLEAN);
+    m_pstoRef =
+        gtk_tree_store_new(REF_COL_NUM, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_STRING, G_TYPE_UINT,
+                           G_TYPE_UINT, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_UINT,
+                           G_TYPE_STRING, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_BOOLEAN);
     m_pstoDrawing = gtk_list_store_new(2, G_TYPE_UINT, G_TYPE_STRING);
     gtk_combo_box_set_model(GTK_COMBO_BOX(m_pwgtDrawingSel), GTK_TREE_MODEL(m_pstoDrawing));
     mscComboShowText(m_pwgtDrawingSel, DRAWING_NAME_COL, -1);

@@ -28,30 +28,30 @@ void refPageShow(gboolean bShow);
 // window wider than the picture gives negative differences, not wrapped
 // ones.
 struct objDrawing {
-    char szDrawing[100];   // file name, relative to the data directory
-    guint iRefIDCur;       // reference whose picture is composed now; 0 none
-    guint iRefIDReq;       // reference whose picture is wanted; 0 none
-    gint nWinWidth;        // visible window, image space
+    char szDrawing[100]; // file name, relative to the data directory
+    guint iRefIDCur;     // reference whose picture is composed now; 0 none
+    guint iRefIDReq;     // reference whose picture is wanted; 0 none
+    gint nWinWidth;      // visible window, image space
     gint nWinHeight;
-    gint xImageOffset;     // top-left of the picture in image space
+    gint xImageOffset; // top-left of the picture in image space
     gint yImageOffset;
-    gint nImageWidth;      // size of image space
+    gint nImageWidth; // size of image space
     gint nImageHeight;
-    gint xWinOffset;       // top-left of the visible window: the pan
+    gint xWinOffset; // top-left of the visible window: the pan
     gint yWinOffset;
     gint xWinOffsetMax;
     gint yWinOffsetMax;
-    gint xDrawZoomPoint;   // zoom anchor, drawing pixels
+    gint xDrawZoomPoint; // zoom anchor, drawing pixels
     gint yDrawZoomPoint;
-    gint xImageZoomPoint;  // the same anchor, image space
+    gint xImageZoomPoint; // the same anchor, image space
     gint yImageZoomPoint;
-    gint xDrawOffset;      // where the picture's origin lands, drawing pixels
+    gint xDrawOffset; // where the picture's origin lands, drawing pixels
     gint yDrawOffset;
-    gint nAllocWidth;      // drawing area size last laid out
+    gint nAllocWidth; // drawing area size last laid out
     gint nAllocHeight;
-    gdouble nWinScale;     // drawing pixels per image-space pixel
-    gdouble nImageScale;   // fit scale at zoom 1
-    gdouble nZoomReq;      // visible fraction of image space, 0.3 .. 1.0
+    gdouble nWinScale;   // drawing pixels per image-space pixel
+    gdouble nImageScale; // fit scale at zoom 1
+    gdouble nZoomReq;    // visible fraction of image space, 0.3 .. 1.0
     gdouble nZoomCur;
     gboolean bImageLoaded; // a composed picture is ready
     gboolean bImageDirty;  // compose again (targets, file or display changed)
