@@ -212,11 +212,12 @@ TEST(Catalogue, DrawingsShipAndTheirTargetsLieOnThem) {
     const avt::fs::path etc = avt::builtCatalogue().parent_path();
     std::map<std::string, std::pair<int, int>> sizes;
     std::set<std::string> cards;
-    for (const auto& r : avt::query(avt::builtCatalogue(),
-                                    "SELECT r.strDrawing, c.strPartNmbr, t.nX, t.nY, t.nWidth, "
-                                    "t.nHeight, t.nLen, t.nAngle, t.iShape FROM Reference r "
-                                    "JOIN Component c USING (iCompID) LEFT JOIN Target t "
-                                    "ON t.iRefID = r.iRefID AND t.bDelete = 0 WHERE r.bDelete = 0")) {
+    for (const auto& r :
+         avt::query(avt::builtCatalogue(),
+                    "SELECT r.strDrawing, c.strPartNmbr, t.nX, t.nY, t.nWidth, "
+                    "t.nHeight, t.nLen, t.nAngle, t.iShape FROM Reference r "
+                    "JOIN Component c USING (iCompID) LEFT JOIN Target t "
+                    "ON t.iRefID = r.iRefID AND t.bDelete = 0 WHERE r.bDelete = 0")) {
         const std::string strFile = *r[0];
         SCOPED_TRACE(*r[1] + " " + strFile);
         ASSERT_TRUE(refDrawingNameOk(strFile.c_str()));

@@ -21,7 +21,8 @@ std::pair<bool, std::string> generate(const avt::TempDirs& dirs, const std::stri
     add((dirs.root() / "avCCD.db").string());
     add("BEGIN");
     const auto pictures = avt::fs::path(AVL_BINARY_DIR) / "drawings" / "pictures.sql";
-    for (std::string strFile : {"schema", "codes", "cards", "notes", "*", "drawings", "", "generate"}) {
+    for (std::string strFile :
+         {"schema", "codes", "cards", "notes", "*", "drawings", "", "generate"}) {
         auto path = strFile.empty()  ? dirs.root() / "extra.sql"
                     : strFile == "*" ? pictures
                                      : avt::sourceFile(("catalogue/" + strFile + ".sql").c_str());
@@ -72,7 +73,8 @@ std::string drawing(const std::string& strPicture, const std::string& strSpot,
 
 TEST(CatalogueSource, SlipsInTheSourceStopTheBuild) {
     // A part drawn close to the picture's right edge.
-    const std::string edge = "INSERT INTO Spot VALUES ('rotor-hub.png', 'Edge', 1585, 600, 10, 10);\n";
+    const std::string edge =
+        "INSERT INTO Spot VALUES ('rotor-hub.png', 'Edge', 1585, 600, 10, 10);\n";
     const std::vector<std::pair<std::string, std::string>> cases{
         {card("AVL-0101-099", "OC", "eng:162x"), "unknown option word \"eng:162x\""},
         {card("AVL-0102-099", "OC"), "AVL-0102-099: part number does not follow AVL-0101"},

@@ -149,16 +149,20 @@ TEST(RefShapes, EachShapeMarksWhereItShould) {
          target(REF_TGT_ARROW, 200, 300, 0, 0, 100, 0, 4),
          {{200, 250}, {200, 203}, {192, 286}, {207, 286}},
          {{200, 192}, {186, 276}, {214, 276}, {230, 300}}},
-        {"bearing 350: barbs at 320 and 20", target(REF_TGT_ARROW, 200, 300, 0, 0, 100, 350, 4),
+        {"bearing 350: barbs at 320 and 20",
+         target(REF_TGT_ARROW, 200, 300, 0, 0, 100, 350, 4),
          {{191, 250}, {191, 289}, {204, 286}},
          {{200, 192}, {210, 250}}},
-        {"bearing 10: barbs at 340 and 40", target(REF_TGT_ARROW, 200, 300, 0, 0, 100, 10, 4),
+        {"bearing 10: barbs at 340 and 40",
+         target(REF_TGT_ARROW, 200, 300, 0, 0, 100, 10, 4),
          {{208, 250}, {195, 286}, {209, 289}},
          {{190, 250}, {186, 311}}},
-        {"odd width 5 at x 10 starts at x 8", target(REF_TGT_RECT, 10, 10, 5, 5, 0, 0),
+        {"odd width 5 at x 10 starts at x 8",
+         target(REF_TGT_RECT, 10, 10, 5, 5, 0, 0),
          {{7, 10}, {8, 10}, {12, 10}, {13, 10}},
          {{6, 10}, {10, 10}, {14, 10}}},
-        {"circle from the width only", target(REF_TGT_CIRCLE, 100, 100, 40, 7, 0, 0),
+        {"circle from the width only",
+         target(REF_TGT_CIRCLE, 100, 100, 40, 7, 0, 0),
          {{119, 100}, {120, 100}, {100, 80}, {79, 100}},
          {{100, 96}, {100, 104}, {100, 100}}},
     };
@@ -281,14 +285,13 @@ TEST(RefSetupEntries, ValuesAreReadOrRefusedWithAReason) {
     }
 
     // Picture names stay inside the data directory and fit their field.
-    for (auto [psz, bOk] : std::vector<std::pair<std::string, bool>>{
-             {"rotor-hub.png", true},
-             {std::string(99, 'a'), true},
-             {std::string(100, 'a'), false},
-             {"", false},
-             {"../avLedger.db", false},
-             {"sub/x.png", false},
-             {"/etc/passwd", false}})
+    for (auto [psz, bOk] : std::vector<std::pair<std::string, bool>>{{"rotor-hub.png", true},
+                                                                     {std::string(99, 'a'), true},
+                                                                     {std::string(100, 'a'), false},
+                                                                     {"", false},
+                                                                     {"../avLedger.db", false},
+                                                                     {"sub/x.png", false},
+                                                                     {"/etc/passwd", false}})
         EXPECT_EQ(bool(refDrawingNameOk(psz.c_str())), bOk) << psz;
 }
 
