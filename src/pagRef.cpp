@@ -175,15 +175,20 @@ GdkPixbuf* refComposePicture(const char* pszPath, std::span<const rcdTarget> lst
                nH = cairo_image_surface_get_height(png.p);
     if (nW < 1 || nH < 1 || nW > REF_PICTURE_MAX || nH > REF_PICTURE_MAX)
         return nullptr;
-    SurfaceRef img{cairo_image_surface_create(CAIRO_FORMAT_RGB24, nW, nH)};
+    // An opaque picture takes the targets as it is; one with transparency
+    // is first laid on white paper, so transparent areas do not come out black.
+    const bool bOpaque = cairo_image_surface_get_format(png.p) == CAIRO_FORMAT_RGB24;
+    SurfaceRef img{bOpaque ? cairo_surface_reference(png.p)
+                           : cairo_image_surface_create(CAIRO_FORMAT_RGB24, nW, nH)};
     if (cairo_surface_status(img.p) != CAIRO_STATUS_SUCCESS)
         return nullptr;
     cairo_t* pcr = cairo_create(img.p);
-    // White paper under the picture: a transparent PNG must not come out black.
-    cairo_set_source_rgb(pcr, 1, 1, 1);
-    cairo_paint(pcr);
-    cairo_set_source_surface(pcr, png.p, 0, 0);
-    cairo_paint(pcr);
+    if (!bOpaque) {
+        cairo_set_source_rgb(pcr, 1, 1, 1);
+        cairo_paint(pcr);
+        cairo_set_source_surface(pcr, png.p, 0, 0);
+        cairo_paint(pcr);
+    }
     refTargetDraw(pcr, lstTgt);
     cairo_destroy(pcr);
     cairo_surface_flush(img.p);
