@@ -40,7 +40,18 @@ class RefPage : public avt::AppTest {
         refLoadRecords(iCompID);
         if (gtk_widget_get_visible(widget("PageRef")))
             switchPage(1);
+        waitForComposition();
+    }
+    // The picture is composed at the first expose, which a newly shown page
+    // gets from the X server a little later.
+    void waitForComposition() {
         avt::drainEvents();
+        for (int i = 0; i < 200 && (refViewState().iRefIDCur != refViewState().iRefIDReq ||
+                                    refViewState().bImageDirty);
+             ++i) {
+            g_usleep(10000);
+            avt::drainEvents();
+        }
     }
 
     void sendScroll(GdkScrollDirection nDir, double x, double y) {
@@ -112,7 +123,7 @@ TEST_F(RefPage, ShownForCardsWithADrawingAndEachComesBack) {
     choose(CARD_MAIN_SHAFT);
     EXPECT_STREQ(refViewState().szDrawing, "main-shaft.png");
     gtk_combo_box_set_active(GTK_COMBO_BOX(widget("RefDrawingSel")), 1);
-    avt::drainEvents();
+    waitForComposition();
     EXPECT_STREQ(refViewState().szDrawing, "rotor-hub.png");
     EXPECT_TRUE(refViewState().bImageLoaded);
     EXPECT_FALSE(gtk_widget_get_visible(widget("RefSetup"))) << "the editor only in edit mode";
@@ -169,7 +180,7 @@ TEST_F(RefPage, WheelZoomsAtThePointerDragPansAndKeysZoomAtTheCentre) {
 
     // Unticking "RefMark" composes again and shows the whole drawing.
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("RefMark")), FALSE);
-    avt::drainEvents();
+    waitForComposition();
     EXPECT_EQ(refViewState().nZoomReq, 1.0);
 }
 
@@ -241,7 +252,7 @@ TEST_F(RefEditor, NewDrawingAndTargetAreStoredUnderTheirParentsAndDrawn) {
     const std::string strRefID = *refs[0][0];
     EXPECT_TRUE(gtk_widget_get_sensitive(gtk_widget_get_parent(widget("RefSetupFileName"))));
     selectFile("rotor-hub.png");
-    avt::drainEvents();
+    waitForComposition();
     ASSERT_TRUE(refViewState().bImageLoaded) << "the chosen picture is shown";
 
     gtk_button_clicked(GTK_BUTTON(widget("RefSetupNewTgt")));
@@ -279,7 +290,7 @@ TEST_F(RefEditor, NewDrawingAndTargetAreStoredUnderTheirParentsAndDrawn) {
 
     // Drawn: red along the rectangle's left edge, where the click put it.
     switchPage(1);
-    avt::drainEvents();
+    waitForComposition();
     g_usleep(250000); // the quality redraw after the timer
     avt::drainEvents();
     const objDrawing& obj = refViewState();
