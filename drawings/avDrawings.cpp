@@ -275,7 +275,7 @@ void tailDrive(Sheet& s) {
     s.rect(1380, 820, 90, 80);
     s.bearing(1390, 828, 70, 64);
 
-    s.part("Tail rotor drive belt", 600, 236, 160, 14, 600, 140);
+    s.part("Tail rotor drive belt", 600, 236, 160, 14, 720, 140);
     s.part("Belt guide", 780, 438, 40, 26, 900, 540);
     s.part("Upper pulley", 140, 210, 240, 240, 300, 150);
     s.part("Belt tension idler", 488, 438, 64, 64, 380, 560);
@@ -438,7 +438,7 @@ void oilCooling(Sheet& s) {
     s.part("Magnetic drain plug", 586, 862, 28, 28, 820, 1010);
     s.part("Oil injection pump", 390, 820, 50, 40, 160, 1000);
     s.part("Oil lines", 700, 720, 100, 20, 640, 630);
-    s.part("Radiator", 1130, 500, 260, 200, 1480, 620);
+    s.part("Radiator", 1130, 500, 260, 200, 1420, 620);
     s.part("Coolant hoses", 1000, 320, 20, 80, 960, 180);
     s.part("Water pump", 384, 534, 52, 52, 250, 400);
     s.part("Thermostat", 760, 300, 60, 40, 650, 200);
@@ -586,9 +586,9 @@ void landingGear(Sheet& s) {
     s.part("Saddle clamp", 500, 360, 50, 40, 640, 250);
     s.part("Skid end cap", 1500, 798, 16, 44, 1480, 950);
     s.part("Cross tube (front view)", 520, 400, 120, 160, 700, 310);
-    s.part("Ground handling wheel", 1130, 880, 100, 100, 1330, 1050);
+    s.part("Ground handling wheel", 1130, 880, 100, 100, 1300, 1040);
     s.part("Wheel axle pin", 1166, 916, 28, 28, 1050, 1060);
-    s.part("Wheel lift lever", 1120, 700, 30, 200, 820, 620);
+    s.part("Wheel lift lever", 1120, 700, 30, 200, 880, 520);
 }
 
 struct Drawing {

@@ -332,6 +332,8 @@ guint m_nZoomLast = ZOOM_NONE;
 guint m_nRefScaleCount = 0;
 guint m_iCompIDCur = ID_NONE;
 guint m_iDrawingCur = ID_NONE;
+// A card chosen before the page was set up, loaded once it is.
+guint m_iCompIDPending = ID_NONE;
 guint m_idTimer = 0;
 
 GtkAdjustment* m_padjHScroll = nullptr;
@@ -1260,11 +1262,18 @@ void refInitialize(GtkBuilder* pBuilder, gboolean bCompEdit) {
     if (!m_idTimer)
         m_idTimer = g_timeout_add(100, refOnTimer, nullptr);
     refPageShow(FALSE);
+    if (m_iCompIDPending != ID_NONE) {
+        const guint iCompID = m_iCompIDPending;
+        m_iCompIDPending = ID_NONE;
+        refLoadRecords(iCompID);
+    }
 }
 
 void refLoadRecords(guint iCompID) {
-    if (!m_pstoRef)
+    if (!m_pstoRef) {
+        m_iCompIDPending = iCompID;
         return;
+    }
     if (iCompID == m_iCompIDCur) {
         refPageShow(gtk_tree_model_iter_n_children(GTK_TREE_MODEL(m_pstoRef), nullptr) > 0 ||
                     m_bCompEdit);
@@ -1335,6 +1344,6 @@ void refCleanUp() {
     m_pwgtPage = m_pwgtTabLabel = m_pwgtDrawing = m_pwgtMark = m_pwgtZoom = nullptr;
     m_pwgtDrawingSel = m_pwgtSetup = m_pwgtSetupFileName = m_pwgtSetupSame = nullptr;
     m_pwgtSetupTree = nullptr;
-    m_iCompIDCur = m_iDrawingCur = ID_NONE;
+    m_iCompIDCur = m_iDrawingCur = m_iCompIDPending = ID_NONE;
     m_bCompEdit = FALSE;
 }
