@@ -1097,7 +1097,36 @@ gboolean refOnZoomChanged(GtkRange*, GtkScrollType, gdouble nValue, gpointer) {
     return FALSE;
 }
 
+// The arrow keys pan the drawing by a tenth of the area while it has the focus.
+gboolean panByKey(guint nKey) {
+    const gdouble dx = m_objDrawing.nAllocWidth / 10.0, dy = m_objDrawing.nAllocHeight / 10.0;
+    switch (nKey) {
+    case GDK_Left:
+        refPan(&m_objDrawing, -dx, 0);
+        break;
+    case GDK_Right:
+        refPan(&m_objDrawing, dx, 0);
+        break;
+    case GDK_Up:
+        refPan(&m_objDrawing, 0, -dy);
+        break;
+    case GDK_Down:
+        refPan(&m_objDrawing, 0, dy);
+        break;
+    default:
+        return FALSE;
+    }
+    m_nZoomLast = ZOOM_NONE;
+    setScrollBars(false);
+    m_nRefScaleCount = 2;
+    invalidateDrawing();
+    return TRUE;
+}
+
 gboolean refOnRefPageKeyPress(GtkWidget*, GdkEventKey* pevt, gpointer) {
+    if (gtk_widget_has_focus(m_pwgtDrawing) && viewReady() &&
+        !(pevt->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) && panByKey(pevt->keyval))
+        return TRUE;
     gdouble nStep = 0;
     switch (pevt->keyval) {
     case GDK_less:
@@ -1344,6 +1373,9 @@ void refCleanUp() {
     m_pwgtPage = m_pwgtTabLabel = m_pwgtDrawing = m_pwgtMark = m_pwgtZoom = nullptr;
     m_pwgtDrawingSel = m_pwgtSetup = m_pwgtSetupFileName = m_pwgtSetupSame = nullptr;
     m_pwgtSetupTree = nullptr;
+    for (SetupEntry& e : m_lstSetupEntries)
+        e.pwgt = nullptr;
+    m_lstShapeRadio.fill(nullptr);
     m_iCompIDCur = m_iDrawingCur = m_iCompIDPending = ID_NONE;
     m_bCompEdit = FALSE;
 }

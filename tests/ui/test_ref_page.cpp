@@ -164,6 +164,9 @@ TEST_F(RefPage, WheelZoomsAtThePointerDragPansAndKeysZoomAtTheCentre) {
     gtk_widget_grab_focus(widget("RefDrawing"));
     key(GDK_greater);
     EXPECT_NEAR(refViewState().nZoomReq, 0.67, 1e-6);
+    const gint xPan = refViewState().xWinOffset;
+    key(GDK_Right);
+    EXPECT_GT(refViewState().xWinOffset, xPan) << "arrow keys pan";
     for (int i = 0; i < 20; ++i)
         key(GDK_less);
     EXPECT_EQ(refViewState().nZoomReq, 1.0);
