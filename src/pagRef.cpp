@@ -360,6 +360,10 @@ GtkWidget* m_pwgtSetupFileName = nullptr;
 GtkWidget* m_pwgtSetupSame = nullptr;
 GtkWidget* m_pwgtSetupTree = nullptr;
 GtkTreeSelection* m_pselSetup = nullptr;
+// The tree rows of the records being edited: a change is written into its
+// own record's row even when the selection has already moved on.
+GtkTreeRowReference* m_prefRowRef = nullptr;
+GtkTreeRowReference* m_prefRowTgt = nullptr;
 std::array<GtkWidget*, REF_TGT_NUM> m_lstShapeRadio{};
 
 // The editor's target entries, one row each.
@@ -682,16 +686,29 @@ gboolean selectedRow(GtkTreeIter* piter, guint* pnKind, guint* piID) {
     return TRUE;
 }
 
+void rememberRow(GtkTreeRowReference** ppref, GtkTreeIter* piter) {
+    g_clear_pointer(ppref, gtk_tree_row_reference_free);
+    GtkTreePath* path = gtk_tree_model_get_path(GTK_TREE_MODEL(m_pstoRef), piter);
+    *ppref = gtk_tree_row_reference_new(GTK_TREE_MODEL(m_pstoRef), path);
+    gtk_tree_path_free(path);
+}
+
+gboolean rowOf(GtkTreeRowReference* pref, GtkTreeIter* piter) {
+    if (!pref || !gtk_tree_row_reference_valid(pref))
+        return FALSE;
+    GtkTreePath* path = gtk_tree_row_reference_get_path(pref);
+    const gboolean bOk = gtk_tree_model_get_iter(GTK_TREE_MODEL(m_pstoRef), piter, path);
+    gtk_tree_path_free(path);
+    return bOk;
+}
+
 void refModelRowUpdate() {
     GtkTreeIter iter;
-    guint nKind = 0, iID = 0;
-    if (!selectedRow(&iter, &nKind, &iID))
-        return;
-    if (nKind == REF_ROW_REF) {
+    if (rowOf(m_prefRowRef, &iter))
         gtk_tree_store_set(m_pstoRef, &iter, REF_COL_ID, m_rcdRef.iRefID, REF_COL_FILE,
                            m_rcdRef.szDrawing, -1);
+    if (!rowOf(m_prefRowTgt, &iter))
         return;
-    }
     const guint iShape = m_rcdTgt.iShape < REF_TGT_NUM ? m_rcdTgt.iShape : guint(REF_TGT_NONE);
     gtk_tree_store_set(m_pstoRef, &iter, REF_COL_ID, m_rcdTgt.iTargetID, REF_COL_X, m_rcdTgt.nX,
                        REF_COL_Y, m_rcdTgt.nY, REF_COL_WIDTH, m_rcdTgt.nWidth, REF_COL_HEIGHT,
@@ -740,6 +757,8 @@ void refOnRowChanged(GtkTreeSelection*, gpointer) {
         cbRef cb{&m_rcdRef, nullptr};
         if (!sqlLoadRefRecord(&cb, iID))
             dlgError(sqlLastError(), "refOnRowChanged()", "pagRef");
+        rememberRow(&m_prefRowRef, &iter);
+        g_clear_pointer(&m_prefRowTgt, gtk_tree_row_reference_free);
         refDisplayRefUpdate();
         refDisplayTgtClear();
         refDisplayRefSensitive(TRUE);
@@ -752,12 +771,19 @@ void refOnRowChanged(GtkTreeSelection*, gpointer) {
             dlgError(sqlLastError(), "refOnRowChanged()", "pagRef");
         if (m_rcdTgt.iShape >= REF_TGT_NUM)
             m_rcdTgt.iShape = REF_TGT_NONE;
+        rememberRow(&m_prefRowTgt, &iter);
         refDisplayTgtUpdate();
         refDisplayRefSensitive(FALSE);
         refDisplayTgtSensitive(TRUE);
     }
     m_objDrawing.bImageDirty = TRUE;
     invalidateDrawing();
+}
+
+// m_rcdTgt is a target of the tree, whose entries the user is editing.
+gboolean targetCurrent() {
+    GtkTreeIter iter;
+    return rowOf(m_prefRowTgt, &iter);
 }
 
 // A target row is selected and m_rcdTgt is its record.
@@ -776,7 +802,7 @@ void applyTarget() {
 }
 
 gboolean refOnSetupEntryFocusOut(GtkWidget* pwgt, GdkEventFocus*, SetupEntry* pe) {
-    if (mscDisplaying() || !pe->bTyped || !targetSelected())
+    if (mscDisplaying() || !pe->bTyped || !targetCurrent())
         return FALSE;
     guint nValue = 0;
     const char* pszWhy = "";
@@ -799,7 +825,7 @@ gboolean refOnSetupEntryFocusOut(GtkWidget* pwgt, GdkEventFocus*, SetupEntry* pe
 
 void refOnSetupShapeToggled(GtkToggleButton* pwgt, gpointer pShape) {
     const guint iShape = GPOINTER_TO_UINT(pShape);
-    if (mscDisplaying() || !gtk_toggle_button_get_active(pwgt) || !targetSelected() ||
+    if (mscDisplaying() || !gtk_toggle_button_get_active(pwgt) || !targetCurrent() ||
         iShape == m_rcdTgt.iShape)
         return;
     m_rcdTgt.iShape = iShape;
@@ -833,6 +859,7 @@ void refOnSetupNewRef(GtkButton*, gpointer) {
     saveRef("refOnSetupNewRef()");
     saveTgt("refOnSetupNewRef()");
     m_rcdRef = rcdRef{};
+    g_clear_pointer(&m_prefRowRef, gtk_tree_row_reference_free);
     m_rcdRef.iCompID = m_iCompIDCur;
     m_rcdRef.iRefID = ID_NONE;
     if (!sqlUpdateRefRecord(&m_rcdRef)) {
@@ -869,6 +896,7 @@ void refOnSetupNewTgt(GtkButton*, gpointer) {
 
     const rcdTarget rcdLast = m_rcdTgt;
     m_rcdTgt = rcdTarget{};
+    g_clear_pointer(&m_prefRowTgt, gtk_tree_row_reference_free);
     if (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_pwgtSetupSame)) && rcdLast.iTargetID &&
         rcdLast.iRefID == iRefID) {
         // "Same as last": the shape and size of the last target, ready to place.
@@ -1370,6 +1398,8 @@ void refCleanUp() {
     g_clear_object(&m_pstoDrawing);
     m_pstoFile = nullptr;
     m_pselSetup = nullptr;
+    g_clear_pointer(&m_prefRowRef, gtk_tree_row_reference_free);
+    g_clear_pointer(&m_prefRowTgt, gtk_tree_row_reference_free);
     m_pwgtPage = m_pwgtTabLabel = m_pwgtDrawing = m_pwgtMark = m_pwgtZoom = nullptr;
     m_pwgtDrawingSel = m_pwgtSetup = m_pwgtSetupFileName = m_pwgtSetupSame = nullptr;
     m_pwgtSetupTree = nullptr;

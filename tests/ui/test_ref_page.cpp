@@ -312,6 +312,21 @@ TEST_F(RefEditor, NewDrawingAndTargetAreStoredUnderTheirParentsAndDrawn) {
         }
     g_object_unref(ppix);
     EXPECT_TRUE(bRed);
+
+    // A value typed and left by choosing another row reaches its own target.
+    gtk_widget_grab_focus(widget("RefSetupWidth"));
+    gtk_entry_set_text(GTK_ENTRY(widget("RefSetupWidth")), "70");
+    GtkTreeIter iterRef;
+    ASSERT_TRUE(gtk_tree_model_get_iter_first(tree(), &iterRef));
+    gtk_tree_selection_select_iter(
+        gtk_tree_view_get_selection(GTK_TREE_VIEW(widget("RefSetupSelectTree"))), &iterRef);
+    avt::drainEvents();
+    EXPECT_EQ(avt::query(db(), "SELECT nWidth FROM Target WHERE iTargetID = " + strTgtID)[0][0],
+              "70");
+    gchar* pszFile = nullptr;
+    gtk_tree_model_get(tree(), &iterRef, 2, &pszFile, -1);
+    EXPECT_STREQ(pszFile, "rotor-hub.png") << "the drawing's row keeps its own values";
+    g_free(pszFile);
 }
 
 TEST_F(RefEditor, DeletingADrawingTakesItsTargetsWithIt) {
