@@ -678,6 +678,14 @@ void refDisplayTgtClear() {
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_lstShapeRadio[REF_TGT_NONE]), TRUE);
 }
 
+// A field being edited on the shown page commits before records are
+// saved. A card chosen on the component page must not pull the focus over
+// to this page: nothing here is being edited then.
+void commitEdits() {
+    if (gtk_widget_is_drawable(m_pwgtSetupTree))
+        mscCommitEdits(m_pwgtSetupTree);
+}
+
 gboolean selectedRow(GtkTreeIter* piter, guint* pnKind, guint* piID) {
     if (!m_pselSetup || !gtk_tree_selection_get_selected(m_pselSetup, nullptr, piter))
         return FALSE;
@@ -745,7 +753,7 @@ void refOnRowChanged(GtkTreeSelection*, gpointer) {
         refDisplayTgtSensitive(FALSE);
         return;
     }
-    mscCommitEdits(m_pwgtSetupTree);
+    commitEdits();
     saveRef("refOnRowChanged()");
     saveTgt("refOnRowChanged()");
     // The events run above may have changed the selection.
@@ -855,7 +863,7 @@ void refOnSetupFilenameChanged(GtkComboBox* pwgt, gpointer) {
 void refOnSetupNewRef(GtkButton*, gpointer) {
     if (m_iCompIDCur == ID_NONE || m_iCompIDCur == 0)
         return;
-    mscCommitEdits(m_pwgtSetupTree);
+    commitEdits();
     saveRef("refOnSetupNewRef()");
     saveTgt("refOnSetupNewRef()");
     m_rcdRef = rcdRef{};
@@ -890,7 +898,7 @@ void refOnSetupNewTgt(GtkButton*, gpointer) {
     gtk_tree_model_get(GTK_TREE_MODEL(m_pstoRef), &iterRef, REF_COL_ID, &iRefID, -1);
     if (iRefID == 0 || iRefID == ID_NONE)
         return;
-    mscCommitEdits(m_pwgtSetupTree);
+    commitEdits();
     saveRef("refOnSetupNewTgt()");
     saveTgt("refOnSetupNewTgt()");
 
@@ -952,7 +960,7 @@ void refOnSetupDelete(GtkButton*, gpointer) {
                                : "<span color='dark blue'>This target will be removed from the "
                                  "drawing.</span>\n\n<span color='blue'>Are you sure?</span>"))
         return;
-    mscCommitEdits(m_pwgtSetupTree);
+    commitEdits();
     if (bRef) {
         if (m_rcdRef.iRefID != iID) {
             m_rcdRef = rcdRef{};
