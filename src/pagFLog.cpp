@@ -226,9 +226,10 @@ void calcElapsed(rcdFLog& rcd) {
     rcd.nElapsed = tSpan < 0 ? 0 : guint((tSpan / 60 + 3) / 6);
 }
 
-// After an accepted change of the record: a new flight is stored now (the
-// user has entered something), and a flight whose start moved is filed
-// again in the tree; otherwise its row is brought up to date.
+// After an accepted change of the record it is stored at once, so that
+// nothing entered is lost should the program end abruptly: a new flight
+// (the user has entered something) and one whose start moved are filed
+// again in the tree; otherwise the flight's row is brought up to date.
 void recordEdited(gboolean bStartMoved) {
     m_rcdFLog.bDirty = TRUE;
     if (m_rcdFLog.iFLogID == SQL_NEW_ID) {
@@ -239,6 +240,7 @@ void recordEdited(gboolean bStartMoved) {
     } else if (bStartMoved) {
         fltLoadTree();
     } else {
+        saveRecord("recordEdited()");
         fltTreeUpdate();
     }
     refreshHours();

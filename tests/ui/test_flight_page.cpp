@@ -406,8 +406,8 @@ TEST_F(FlightPage, PilotsListedRenamedAndDeleted) {
     EXPECT_EQ(chosen("FLogPilot") + " / " + gtk_label_get_text(GTK_LABEL(widget("FLogCrewNote"))),
               "<none> / Pilot: Gary Gone (deleted pilot)");
     enter("FLogCardTo", "Rotorua");
+    EXPECT_EQ(stored(3, "iPilotID || strTo"), "3Rotorua") << "stored as soon as it is left";
     select(2);
-    EXPECT_EQ(stored(3, "iPilotID || strTo"), "3Rotorua");
 
     gtk_combo_box_set_active(GTK_COMBO_BOX(widget("FLogPilot")), 0);
     leaveAndReturn();
