@@ -178,6 +178,14 @@ gboolean avStartUp(int argc, char** argv, int* pnStatus) {
         *pnStatus = -1;
         return FALSE;
     }
+    // Copies of both files before this session's edits; a file that
+    // cannot be written is said now, once, not at the first lost edit.
+    sqlBackUp();
+    if (!sqlCheckWritable() &&
+        dlgError(sqlLastError(), "main()", "avLedger") == GTK_RESPONSE_CANCEL) {
+        *pnStatus = -1;
+        return FALSE;
+    }
     if (!initModels(bCompEdit)) {
         *pnStatus = -1;
         return FALSE;
@@ -197,6 +205,7 @@ int avShutDown() {
     refCleanUp();
     ccdCleanUp();
     prmWriteKeyFile();
+    sqlClose();
     g_clear_object(&m_pBuilder);
     m_pwgtNB = nullptr;
     errPostError("avLedger Shutdown");

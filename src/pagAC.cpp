@@ -196,7 +196,7 @@ gboolean loadRecord(guint iACID, gboolean* pbFound) {
     clearRecord(iACID);
     *pbFound = FALSE;
     if (!sqlLoadAircraftRecord(&cb, iACID))
-        return FALSE;
+        return sqlIsNoSuchRow(); // a remembered aircraft that is gone
     if (rcdLoad.iACID == iACID) {
         rcdLoad.bDelete = FALSE;
         rcdLoad.bDirty = FALSE;
