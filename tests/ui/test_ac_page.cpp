@@ -132,6 +132,8 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
         const char *pszField, *pszTyped, *pszShown;
         bool bRefused;
     } cases[] = {
+        {kPageAC, "ACReg", "", "ZK-IN", true},
+        {kPageAC, "ACReg", "New Heli", "ZK-IN", true}, // the placeholder row's name
         {kPageAC, "ACLogStartHours", "abc", "2.3", true},
         {kPageAC, "ACLogStartHours", "-5", "2.3", true},
         {kPageAC, "ACLogStartHours", "100000", "2.3", true},
