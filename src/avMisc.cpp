@@ -317,8 +317,12 @@ std::size_t fittingBytes(const gchar* pszText, gint nlText, std::size_t nlRoom) 
 }
 
 void refuseTooLong(GtkWidget* pwgt, std::size_t nlField) {
-    char szWhy[120];
-    g_snprintf(szWhy, sizeof szWhy, "The text is too long: this field holds %zu bytes.",
+    // The capacity is in bytes; letters with accents and signs take more
+    // than one, so the count is only told as a plain-letter figure.
+    char szWhy[160];
+    g_snprintf(szWhy, sizeof szWhy,
+               "The text is too long for this field (%zu plain letters at most): what did "
+               "not fit was left out.",
                nlField - 1);
     mscRefuse(pwgt, szWhy);
 }
