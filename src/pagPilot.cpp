@@ -75,41 +75,6 @@ void savePilot(const char* pszFunction, const char* pszLocus) {
         dlgError(sqlLastError(), pszFunction, pszLocus);
 }
 
-// Longest interval a medical or a flight review is given, in each unit:
-// a hundred years. More is a typing error.
-constexpr guint INTV_MAX[] = {36525, 5218, 1200, 100};
-
-// Reads a typed interval ("6 months", "2 yrs", "90" for days). An empty
-// text is no interval. FALSE for text that does not start with a count
-// (a sign, a word), a unit other than days, weeks, months or years, a count
-// beyond what is stored (4095), or an interval beyond a hundred years.
-gboolean readInterval(const gchar* pszText, guint* pnIntv) {
-    while (g_ascii_isspace(*pszText))
-        ++pszText;
-    if (!*pszText) {
-        *pnIntv = 0;
-        return TRUE;
-    }
-    guint64 nCount = 0;
-    const gchar* psz = pszText;
-    for (; g_ascii_isdigit(*psz) && nCount <= G_MAXUINT; ++psz)
-        nCount = nCount * 10 + guint64(*psz - '0');
-    if (psz == pszText)
-        return FALSE;
-    // Only days, weeks, months and years: "6 hours" is not six years.
-    while (*psz && !g_ascii_isalpha(*psz))
-        ++psz;
-    if (*psz && !strchr("DdWwMmYy", *psz))
-        return FALSE;
-    guint nIntv = 0;
-    cnvEncInterval(&nIntv, pszText);
-    const guint nUnit = nIntv >> CNV_INTV_UNIT_SHIFT;
-    if (nUnit >= G_N_ELEMENTS(INTV_MAX) || nCount > INTV_MAX[nUnit] || nCount > CNV_INTV_COUNT_MASK)
-        return FALSE;
-    *pnIntv = nIntv;
-    return TRUE;
-}
-
 // Showing a record sets the check boxes; their handlers must not take
 // that as a click, which would save the pilot or store a blank new one.
 void setCheck(GtkWidget* pwgtCheck, gboolean bActive) {
@@ -149,9 +114,11 @@ gboolean onDueFocusOut(GtkWidget* pwgt, const DueGroup& grp, DueField nField) {
     gboolean bChanged = FALSE;
     if (nField == DUE_INTV) {
         guint nIntv = 0;
-        if (!readInterval(gtk_entry_get_text(GTK_ENTRY(pwgt)), &nIntv)) {
-            mscRefuse(pwgt, "Not an interval: type a count and a unit, such as 6 months or 2 "
-                            "years (at most 100 years). The interval stays as it was.");
+        const gchar* pszWhy = nullptr;
+        if (!cnvReadInterval(&nIntv, gtk_entry_get_text(GTK_ENTRY(pwgt)), &pszWhy)) {
+            gchar* pszText = g_strdup_printf("%s The interval stays as it was.", pszWhy);
+            mscRefuse(pwgt, pszText);
+            g_free(pszText);
         } else {
             bChanged = nIntv != m_rcdPilot.*grp.pnIntv;
             m_rcdPilot.*grp.pnIntv = nIntv;
