@@ -165,8 +165,6 @@ void onEndMonthToggled(GtkToggleButton* pwgtCheck, const DueGroup& grp, const ch
     pmodUpdateDueDates(&m_rcdPilot);
 }
 
-// The name rule of both name entries. A changed sort key saves at once
-// (inserting a new pilot) and rebuilds the list around it.
 // The listed pilot other than the current one whose name gives this sort
 // key, as its list text; nullptr when there is none.
 gchar* namesakeOf(const char* pszSortKey) {
@@ -206,11 +204,13 @@ gboolean namesakeAccepted(const char* pszSortKey) {
     return bOK;
 }
 
+// The name rule of both name entries. A changed sort key saves at once
+// (inserting a new pilot) and rebuilds the list around it.
 void onNameFocusOut(GtkWidget* pwgtEntry, char (&szName)[100], const char* pszFunction,
                     GtkWidget* pwgtNext) {
     char szOld[sizeof szName];
     memcpy(szOld, szName, sizeof szOld);
-    mscEntryStore(pwgtEntry, szName);
+    const gboolean bEdited = mscEntryStore(pwgtEntry, szName);
 
     char szSortKey[sizeof m_rcdPilot.szSortKey];
     if (!pltBuildSortKey(&m_rcdPilot, szSortKey, sizeof szSortKey)) {
@@ -218,6 +218,8 @@ void onNameFocusOut(GtkWidget* pwgtEntry, char (&szName)[100], const char* pszFu
         // be found by name: keep the name it had.
         memcpy(szName, szOld, sizeof szOld);
         gtk_entry_set_text(GTK_ENTRY(pwgtEntry), szName);
+        if (bEdited)
+            mscRefuse(pwgtEntry, "A pilot's name needs a letter or a digit: it stays as it was.");
         return;
     }
     if (strcmp(szSortKey, m_rcdPilot.szSortKey) == 0) {

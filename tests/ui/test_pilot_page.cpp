@@ -1,5 +1,6 @@
 // The pilot card page with the real UI file: entering, renaming and
 // deleting pilots, the due-date groups, and what reaches the log database.
+#include "avMisc.h"
 #include "harness.h"
 #include "modPilot.h"
 #include "pagPilot.h"
@@ -81,7 +82,10 @@ TEST_F(PilotPage, LastNameOnTheNewRowInsertsThePilotButNeverANameWithoutLetters)
     EXPECT_EQ(listNames(), (std::vector<std::string>{"Adams, Ann", "*Baker", "Brown, Bob",
                                                      "Jerry, Tom & <T>", "<new pilot>"}));
     EXPECT_TRUE(gtk_widget_has_focus(widget("PilotFName")));
+    mscRefuseClear();
     type("PilotLName", "-- '.");
+    EXPECT_EQ(text("PilotLName"), "Baker");
+    EXPECT_NE(*mscLastRefusal(), '\0');
     EXPECT_EQ(column("strLName || strSortKey", iBaker), "BakerBAKER");
 }
 
