@@ -348,13 +348,17 @@ void acdOnOptChanged(GtkComboBox* pwgtCombo, gpointer pUser) {
 // refused.
 gboolean saveRegFromEntry(GtkWidget* pwgt) {
     const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
-    const gboolean bEmptied = !*pszText && m_rcdAC.szReg[0];
-    if (!bEmptied && !acdRegSave(pszText))
+    gchar szKey[40];
+    acdParseACReg(szKey, pszText, sizeof szKey);
+    // Without a letter or digit it could not be told from any other.
+    const gboolean bNoName = !szKey[0] && (*pszText || m_rcdAC.szReg[0]);
+    if (!bNoName && !acdRegSave(pszText))
         return FALSE;
-    gchar* pszWhy = bEmptied ? g_strdup("An aircraft needs a registration: it stays as it was.")
-                             : g_strdup_printf("Registration %s is already listed: it was not "
-                                               "saved.",
-                                               pszText);
+    gchar* pszWhy = bNoName ? g_strdup("A registration needs a letter or a digit: it stays as "
+                                       "it was.")
+                            : g_strdup_printf("Registration %s is already listed: it was not "
+                                              "saved.",
+                                              pszText);
     setEntryText(pwgt, m_rcdAC.szReg);
     mscRefuse(pwgt, pszWhy);
     g_free(pszWhy);

@@ -133,6 +133,7 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
         bool bRefused;
     } cases[] = {
         {kPageAC, "ACReg", "", "ZK-IN", true},
+        {kPageAC, "ACReg", "-/-", "ZK-IN", true},
         {kPageAC, "ACReg", "New Heli", "ZK-IN", true}, // the placeholder row's name
         {kPageAC, "ACLogStartHours", "abc", "2.3", true},
         {kPageAC, "ACLogStartHours", "-5", "2.3", true},
