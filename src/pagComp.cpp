@@ -281,6 +281,8 @@ gboolean recordShown() {
 // aircraft the tree was built for), the service notes, then the card. A
 // note's ID goes onto the card only once the note is stored.
 void savePending(const char* pszFunction) {
+    if (!m_prcdComp)
+        return; // after the clean-up nothing is held
     if (m_rcdMaint.bDirty) {
         if ((recordShown() || m_rcdMaint.tComplete > 0) &&
             !sqlUpdateMaintRecord(&m_rcdMaint, m_iACIDCur))
@@ -456,7 +458,7 @@ void rebuildTree(gulong iCompID) {
 }
 
 void ccdOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
-    if (mscDisplaying())
+    if (mscDisplaying() || !m_prcdComp)
         return;
     const guint nCall = ++m_nRowChange;
     mscCommitEdits(m_pwgtCompTree);
@@ -906,7 +908,7 @@ void mntTakeRow(GtkTreeIter* piter) {
 }
 
 void mntOnRcdRowChanged(GtkTreeSelection* pSelection, gpointer) {
-    if (mscDisplaying())
+    if (mscDisplaying() || !m_prcdComp)
         return;
     GtkTreeIter iter;
     if (!gtk_tree_selection_get_selected(pSelection, nullptr, &iter))
@@ -1151,12 +1153,13 @@ gboolean searchEqual(GtkTreeModel* pModel, gint nColumn, const gchar* pszKey, Gt
     return !bFound; // GTK asks whether the row does NOT match
 }
 
-// The search walks only open rows: open them all when the user starts typing.
+// The search walks only open rows: open them all when the user starts
+// typing a name (not on the tree's own +, - and * keys).
 gboolean ccdOnTreeKeyPress(GtkWidget* pwgt, GdkEventKey* pevtKey, gpointer) {
     if (pevtKey->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK))
         return FALSE;
     const gunichar c = gdk_keyval_to_unicode(pevtKey->keyval);
-    if (c && g_unichar_isgraph(c))
+    if (c && g_unichar_isalnum(c))
         gtk_tree_view_expand_all(GTK_TREE_VIEW(pwgt));
     return FALSE;
 }
