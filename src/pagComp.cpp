@@ -924,6 +924,26 @@ void mntOnRcdRowChanged(GtkTreeSelection* pSelection, gpointer) {
     mntTakeRow(&iter);
 }
 
+void takeTypedDate(const gchar* pszPath, const gchar* pszText);
+
+// GTK drops what the date editor holds when it loses the focus; a date
+// typed and left (or the program quit) is taken as if Enter was pressed.
+gboolean mntOnDateEditorFocusOut(GtkWidget* pwgtEditor, GdkEventFocus*, gpointer) {
+    const auto* pszStart =
+        static_cast<const gchar*>(g_object_get_data(G_OBJECT(pwgtEditor), "avl-date-start"));
+    const auto* pszPath =
+        static_cast<const gchar*>(g_object_get_data(G_OBJECT(pwgtEditor), "avl-date-path"));
+    const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgtEditor));
+    if (pszStart && pszPath && strcmp(pszStart, pszText) != 0) {
+        gchar* pszTyped = g_strdup(pszText);
+        gchar* pszAt = g_strdup(pszPath);
+        takeTypedDate(pszAt, pszTyped);
+        g_free(pszTyped);
+        g_free(pszAt);
+    }
+    return FALSE;
+}
+
 void mntOnDateEditStart(GtkCellRenderer*, GtkCellEditable* pEditable, const gchar* pszPath,
                         gpointer) {
     if (!GTK_IS_ENTRY(pEditable))
@@ -933,19 +953,28 @@ void mntOnDateEditStart(GtkCellRenderer*, GtkCellEditable* pEditable, const gcha
     if (!gtk_tree_model_get_iter_from_string(mmodGetModel(), &iter, pszPath))
         return;
     gtk_tree_model_get(mmodGetModel(), &iter, MNT_ROWTYPE_COL, &nRowType, -1);
-    if (nRowType != MNT_ROW_NEW)
-        return; // a stored record's editor starts from its own date
-    // The last date entered, or today: records are mostly typed in a batch.
-    time_t t = m_tMaintLast;
-    if (t <= 0)
-        t = time(nullptr) / SECONDS_PER_DAY * SECONDS_PER_DAY;
-    gchar szDate[40];
-    cnvDcdDate(szDate, sizeof szDate, t, CNV_DCD_WITH_TIME);
-    gtk_entry_set_text(GTK_ENTRY(pEditable), szDate);
-    gtk_editable_select_region(GTK_EDITABLE(pEditable), 0, -1);
+    // A stored record's editor starts from its own date; the new record's
+    // from the last date entered, or today: records come in batches.
+    if (nRowType == MNT_ROW_NEW) {
+        time_t t = m_tMaintLast;
+        if (t <= 0)
+            t = time(nullptr) / SECONDS_PER_DAY * SECONDS_PER_DAY;
+        gchar szDate[40];
+        cnvDcdDate(szDate, sizeof szDate, t, CNV_DCD_WITH_TIME);
+        gtk_entry_set_text(GTK_ENTRY(pEditable), szDate);
+        gtk_editable_select_region(GTK_EDITABLE(pEditable), 0, -1);
+    }
+    g_object_set_data_full(G_OBJECT(pEditable), "avl-date-start",
+                           g_strdup(gtk_entry_get_text(GTK_ENTRY(pEditable))), g_free);
+    g_object_set_data_full(G_OBJECT(pEditable), "avl-date-path", g_strdup(pszPath), g_free);
+    g_signal_connect(pEditable, "focus-out-event", G_CALLBACK(mntOnDateEditorFocusOut), nullptr);
 }
 
 void mntOnDateEdited(GtkCellRendererText*, const gchar* pszPath, const gchar* pszText, gpointer) {
+    takeTypedDate(pszPath, pszText);
+}
+
+void takeTypedDate(const gchar* pszPath, const gchar* pszText) {
     GtkTreeIter iter;
     if (!selectedCardRow() || !gtk_tree_model_get_iter_from_string(mmodGetModel(), &iter, pszPath))
         return;

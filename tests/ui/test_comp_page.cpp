@@ -166,8 +166,9 @@ class CompPage : public avt::AppTest {
         selectPath("MaintTree", pPath);
         gtk_tree_path_free(pPath);
     }
-    // Types a date into the new-record row's date cell and presses Enter.
-    void enterDate(const char* pszDate) {
+    // Types a date into the new-record row's date cell and presses Enter
+    // (or, bLeave, clicks away).
+    void enterDate(const char* pszDate, bool bLeave = false) {
         int nLast = int(maintDates().size()) - 1;
         selectMaint(nLast);
         GtkTreePath* pPath = gtk_tree_path_new_from_indices(nLast, -1);
@@ -184,7 +185,10 @@ class CompPage : public avt::AppTest {
         ASSERT_NE(pwgtEditor, nullptr) << "no date editor";
         m_strEditorStart = gtk_entry_get_text(GTK_ENTRY(pwgtEditor));
         gtk_entry_set_text(GTK_ENTRY(pwgtEditor), pszDate);
-        gtk_widget_activate(pwgtEditor);
+        if (bLeave)
+            focus("CompMarkTime");
+        else
+            gtk_widget_activate(pwgtEditor);
         drain();
     }
     void click(const char* pszID) {
@@ -413,6 +417,7 @@ struct QuitCase {
 class CompPageQuit : public CompPage, public testing::WithParamInterface<QuitCase> {
   public:
     using CompPage::click;
+    using CompPage::enterDate;
     using CompPage::focus;
     using CompPage::selectCard;
     void type(const char* pszID, const char* pszText) {
@@ -456,6 +461,14 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  "SELECT nCompAge FROM Maintenance WHERE iCompID = 101002",
                  "33554435"}, // 3 months packed
+        QuitCase{"DateTypedAndLeft",
+                 [](CompPageQuit* p) {
+                     p->selectCard(kLimit);
+                     p->enterDate("3 Mar 2022", true);
+                 },
+                 "SELECT COUNT(*) FROM Maintenance WHERE iCompID = 101002 AND tCompleted = "
+                 "1646265600",
+                 "1"},
         QuitCase{"Notes",
                  [](CompPageQuit* p) {
                      p->selectCard(kLimit);
