@@ -9,7 +9,6 @@
 
 #include <gdk/gdkkeysyms.h>
 
-
 namespace {
 
 using avct::ALL;
@@ -429,8 +428,8 @@ TEST_P(CompPageQuit, NothingTypedIsLost) {
         if (GTK_IS_ENTRY(widget(c.pszField)))
             gtk_entry_set_text(GTK_ENTRY(widget(c.pszField)), c.pszText);
         else
-            gtk_text_buffer_set_text(
-                gtk_text_view_get_buffer(GTK_TEXT_VIEW(widget(c.pszField))), c.pszText, -1);
+            gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(widget(c.pszField))),
+                                     c.pszText, -1);
     }
     EXPECT_EQ(quitProgram(), 0);
     EXPECT_EQ(sql1(logDb(), std::string("SELECT group_concat(") + c.pszColumns +
