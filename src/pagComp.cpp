@@ -1462,6 +1462,15 @@ void ccdOnPageEnter() {
         return;
     if (selectedCardRow()) {
         ccdDisplayUpdate();
+        // Flights logged meanwhile change the records' airframe hours: list
+        // them again with the same record shown.
+        if (recordShown()) {
+            loadMaintList(m_prcdComp->iCompID, m_rcdMaint.iMaintID);
+            if (GtkTreeIter* piterMaint = mmodGetSel()) {
+                MscDisplayGuard guard;
+                mscTreeRowSelect(GTK_TREE_VIEW(m_pwgtMaintTree), piterMaint);
+            }
+        }
         return;
     }
     // Rebuilt while the page was away (the aircraft's options changed):

@@ -267,6 +267,23 @@ TEST_F(CompPage, LookAheadKeepsTenthsAndColoursAtOnce) {
     EXPECT_EQ(cmodGetMarkTime(), guint(INTV_WEEK << 24 | 2));
 }
 
+TEST_F(CompPage, FlightsLoggedMeanwhileCountOnReturn) {
+    selectCard(kInsp50);
+    avt::exec(logDb(),
+              "INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete) VALUES (" +
+                  std::to_string(m_iACID) + ", " + std::to_string(utc(2021, 5, 1)) +
+                  ", 0, 100, 0)");
+    switchPage(2);
+    switchPage(0);
+    GtkTreeIter iter;
+    ASSERT_TRUE(gtk_tree_model_get_iter_first(mmodGetModel(), &iter));
+    EXPECT_EQ(avct::text(&iter, MNT_STR_AF_HRS_COL, mmodGetModel()), "210");
+    EXPECT_TRUE(
+        gtk_tree_selection_iter_is_selected(gtk_tree_view_get_selection(tree("MaintTree")), &iter));
+    EXPECT_EQ(entry("CompInspLast"), "210 A/F Hrs");
+    EXPECT_EQ(entry("CompInspDue"), "260 A/F Hrs");
+}
+
 TEST_F(CompPage, RecordingMaintenanceThroughThePanel) {
     // A record typed with its time is stored at once and put in date order.
     selectCard(kInsp25);
