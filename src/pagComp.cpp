@@ -1525,6 +1525,8 @@ void ccdDisplayUpdate() {
         g_snprintf(sz, sizeof sz, "%u", m_prcdComp->iSortOrder);
         setEntry(m_pwgtSortOrder, sz);
         setEntry(m_pwgtSNoteLabel, m_prcdSNoteCur ? m_prcdSNoteCur->szLabel : "");
+        // The selector attaches a note; the label entry names the one attached.
+        gtk_combo_box_set_active(GTK_COMBO_BOX(m_pwgtSNoteLabelSel), -1);
         for (const optEntry& o : m_lstOpts)
             gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(o.pwgt),
                                          (m_prcdComp.get()->*(o.pMask) & o.bBit) != 0);

@@ -524,6 +524,16 @@ TEST_F(CompEdit, IntervalChangeRecoloursAndNotesSurviveQuit) {
     typeInto("CompInspInterval", "2");
     EXPECT_EQ(look(kInsp50), "red 400 / red 400 / red 400");
     EXPECT_EQ(entry("CompInspDue"), "202 A/F Hrs");
+    // A stored note attached by its label in slot 1, then detached again.
+    gtk_combo_box_set_active(GTK_COMBO_BOX(widget("CompSNoteLabelSel")), 2);
+    drain();
+    EXPECT_EQ(entry("CompSNoteLabel"), "Drive chain care");
+    selectCard(kOC);
+    EXPECT_EQ(card("iSNote1ID", "iCompID = 101004"), "3");
+    selectCard(kInsp50);
+    EXPECT_EQ(entry("CompSNoteLabel"), "Drive chain care");
+    click("CompSNoteDetach");
+    EXPECT_EQ(entry("CompSNoteLabel"), "");
     // Slot 2 is chosen and written; the note is linked once it is stored.
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("CompSNote2")), TRUE);
     drain();
@@ -553,6 +563,8 @@ TEST_F(CompEdit, IntervalChangeRecoloursAndNotesSurviveQuit) {
                                 strNote),
               "SB-12|Check torque");
     EXPECT_EQ(card("nInspect || '/' || iSNote1ID", "iCompID = 101004"), "2/0");
+    EXPECT_EQ(sql1(catDb(), "SELECT bDelete FROM ServiceNote WHERE iSNoteID = 3"), "0")
+        << "a detached note with a label stays in the catalogue";
 }
 
 } // namespace
