@@ -1406,6 +1406,8 @@ void mntCompInitialize(GtkBuilder* pBuilder) {
     gtk_widget_show(grandParent(m_lstOpts[0].pwgt));
     m_prcdSNoteCur = m_prcdSNote1.get();
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_lstSlotButtons[0]), TRUE);
+    // The editor's card is longer: more room above the record panel.
+    gtk_paned_set_position(GTK_PANED(mscGetWidget(pBuilder, "CompRightPaned")), 440);
 }
 
 } // namespace
