@@ -207,7 +207,11 @@ gboolean mscConfirm(GtkWidget* pwgtNear, const char* pszTitle, const char* pszQu
 }
 
 void mscCommitEdits(GtkWidget* pwgtTree) {
-    gtk_widget_grab_focus(pwgtTree);
+    // A list that is not on screen has no field being edited beside it;
+    // taking the focus into a page never shown would leave the window's
+    // keys aimed at a widget that cannot receive them.
+    if (gtk_widget_get_mapped(pwgtTree))
+        gtk_widget_grab_focus(pwgtTree);
     while (gtk_events_pending())
         gtk_main_iteration();
 }
@@ -317,12 +321,9 @@ std::size_t fittingBytes(const gchar* pszText, gint nlText, std::size_t nlRoom) 
 }
 
 void refuseTooLong(GtkWidget* pwgt, std::size_t nlField) {
-    // The capacity is in bytes; letters with accents and signs take more
-    // than one, so the count is only told as a plain-letter figure.
-    char szWhy[160];
+    char szWhy[120];
     g_snprintf(szWhy, sizeof szWhy,
-               "The text is too long for this field (%zu plain letters at most): what did "
-               "not fit was left out.",
+               "The field is full: the text that did not fit was not taken (%zu bytes at most).",
                nlField - 1);
     mscRefuse(pwgt, szWhy);
 }
