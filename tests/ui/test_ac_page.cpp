@@ -143,6 +143,7 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
         {kPageAC, "ACManuDate", "abc", "19-Apr-2010", true},
         {kPageAC, "ACManuDate", "12 Jan 1960", "19-Apr-2010", true},
         {kPageAC, "ACManuDate", "31-Feb-2024", "19-Apr-2010", true},
+        {kPageAC, "ACManuDate", "", "", false}, // emptied: no date
         {kPageAC, "ACManuDate", "2024-02-10", "10-Feb-2024", false},
         {kPagePilot, "PilotMedInterval", "abc", "6 Months", true},
         {kPagePilot, "PilotMedInterval", "-3 months", "6 Months", true},
