@@ -348,13 +348,15 @@ class PdfLayout {
     }
 
     void drawRow(const rptTable& tbl, const std::vector<std::string>& lstCells, double dY,
-                 double dHeight, const PangoFontDescription* pFont, bool bHeadings) {
+                 double dHeight, const PangoFontDescription* pFont, bool bHeadings,
+                 const std::string& strColour) {
         std::vector<double> lstW = columnWidths(tbl);
         if (bHeadings) {
             cairo_set_source_rgb(m_pcr, 0.88, 0.88, 0.88);
             cairo_rectangle(m_pcr, MARGIN, dY, bodyWidth(), dHeight);
             cairo_fill(m_pcr);
         }
+        setColour(strColour);
         double dX = MARGIN;
         for (size_t i = 0; i < lstW.size() && i < lstCells.size(); ++i) {
             setText(lstCells[i], pFont, lstW[i] - 2 * CELL_PAD);
@@ -386,15 +388,13 @@ class PdfLayout {
         const rptTable& tbl = blk.tbl;
         if (piece.iRow < 0) {
             double dGap = gapAbove(RPT_TABLE);
-            cairo_set_source_rgb(m_pcr, 0, 0, 0);
-            drawRow(tbl, tbl.lstHead, dY + dGap, piece.dHeight - dGap, m_fntBold.p, true);
+            drawRow(tbl, tbl.lstHead, dY + dGap, piece.dHeight - dGap, m_fntBold.p, true, "");
             return;
         }
         size_t iRow = size_t(piece.iRow);
         bool bBold = iRow < tbl.lstBold.size() && tbl.lstBold[iRow];
-        setColour(iRow < tbl.lstColour.size() ? tbl.lstColour[iRow] : "");
-        drawRow(tbl, tbl.lstRows[iRow], dY, piece.dHeight, bBold ? m_fntBold.p : m_fntBody.p,
-                false);
+        drawRow(tbl, tbl.lstRows[iRow], dY, piece.dHeight, bBold ? m_fntBold.p : m_fntBody.p, false,
+                iRow < tbl.lstColour.size() ? tbl.lstColour[iRow] : "");
     }
 
     void draw() {
@@ -522,9 +522,12 @@ cardFacts factsOf(GtkTreeIter* piterComp, gint64 nAFTotal) {
                        &nInspIntv, CCD_RCOLAST_COL, &tRCOLast, CCD_RCOINTV_COL, &nRCOIntv,
                        CCD_RCOHOURS_COL, &nRCOHours, -1);
     cardFacts f;
-    if (nInspIntv)
-        f.strInspIntv = hoursText(nInspIntv) + " hrs";
     char szRCO[60];
+    // Both read as on the card: "50 HR", "100 HR or 5 yrs".
+    if (nInspIntv) {
+        cnvDcdRCO(szRCO, sizeof szRCO, nInspIntv / 10);
+        f.strInspIntv = szRCO;
+    }
     cnvDcdRCO(szRCO, sizeof szRCO, nRCOIntv);
     f.strRCOIntv = szRCO;
     f.strInspLast = tInspLast == -1 ? "unknown" : dateText(time_t(tInspLast));
@@ -558,7 +561,7 @@ void addHistory(rptDoc* pDoc, guint iCompID, guint iACID) {
         return;
     }
     rptTable& tbl = pDoc->addTable({"Date", "A/F hrs", "Work", "Part hrs", "Deferral", "Notes"},
-                                   {1.5, 0.9, 1.4, 0.8, 1.3, 4.1});
+                                   {1.5, 0.8, 1.9, 0.8, 1.3, 3.7});
     for (const rcdMaint& r : m_lstHistory) {
         const gchar* pszKind = mmodKindText(r.bFlags);
         std::string strPart, strDefer;
@@ -607,12 +610,12 @@ void addCards(rptDoc* pDoc, GtkTreeIter* piterParent, const std::string& strGrou
         pDoc->lstCsv.push_back(std::move(lstCsv));
 
         pDoc->add(RPT_ITEM, line.strName + (line.strPart.empty() ? "" : "   " + line.strPart));
-        std::string strFacts = "Inspection every " + (f.strInspIntv.empty() ? "-" : f.strInspIntv) +
-                               "   Replacement limit " +
-                               (f.strRCOIntv.empty() ? "-" : f.strRCOIntv) + "\nLast inspection " +
-                               f.strInspLast + " at " + f.strInspHours +
-                               " A/F hrs   Last replacement " + f.strRCOLast + " at " +
-                               f.strRCOHours + " A/F hrs   Component hours " + f.strCompHours;
+        std::string strFacts =
+            "Inspection interval " + (f.strInspIntv.empty() ? "none" : f.strInspIntv) +
+            "     Replacement limit " + (f.strRCOIntv.empty() ? "none" : f.strRCOIntv) +
+            "     Component hours " + f.strCompHours + "\nLast inspection " + f.strInspLast +
+            " at " + f.strInspHours + " A/F hrs     Last replacement " + f.strRCOLast + " at " +
+            f.strRCOHours + " A/F hrs";
         if (line.nState != CCD_DUESTAT_NONE)
             strFacts += "\n" + line.strWhat + ": " + line.strState + ", due at " +
                         line.strDuePoint + ", " + line.strLeft +
@@ -712,7 +715,7 @@ void rptBuild(rptDoc* pDoc) {
     if (lst.empty()) {
         pDoc->add(RPT_TEXT, "Nothing is due, deferred or due within the look-ahead mark.");
     } else {
-        rptTable& tbl = pDoc->addTable(dueHeadings(), {2.6, 1.1, 1.1, 1.1, 1.7, 1.1, 1.3, 1.3});
+        rptTable& tbl = pDoc->addTable(dueHeadings(), {1.9, 0.9, 1.5, 1.5, 1.8, 1.5, 1.4, 1.3});
         for (const dueLine& line : lst)
             tbl.addRow(dueRowCells(line), line.strColour == "black" ? "" : line.strColour,
                        line.nWeight >= 700);

@@ -2,70 +2,26 @@
 // field, the PDF's text as pdftotext extracts it page by page, and what a
 // failed write leaves behind.
 #include "avReport.h"
-#include "harness.h"
+#include "test_due_list_fixture.h"
 
 #include <csignal>
-#include <cstdio>
 #include <regex>
 #include <sys/resource.h>
 
 namespace {
 
 namespace fs = std::filesystem;
+using avdt::parseCsv;
+using avdt::run;
 
 // Fields that trip a careless writer, and markup that must not be read.
 const std::vector<std::string> kTricky{
     "plain",       "comma, inside",    "say \"hi\"",        "two\nlines",
     "crlf\r\nend", "Müller Ødegård ✈", "<b>bold</b> & <i>", ""};
 
-// An RFC 4180 reader: quoted fields, doubled quotes, CRLF line ends.
-std::vector<std::vector<std::string>> parseCsv(const std::string& str) {
-    std::vector<std::vector<std::string>> rows(1);
-    std::string field;
-    bool bQuoted = false, bField = false;
-    for (size_t i = 0; i < str.size(); ++i) {
-        char c = str[i];
-        if (bQuoted) {
-            if (c == '"' && i + 1 < str.size() && str[i + 1] == '"')
-                field += '"', ++i;
-            else if (c == '"')
-                bQuoted = false;
-            else
-                field += c;
-        } else if (c == '"') {
-            bQuoted = bField = true;
-        } else if (c == ',') {
-            rows.back().push_back(field), field.clear();
-        } else if (c == '\r' && i + 1 < str.size() && str[i + 1] == '\n') {
-            rows.back().push_back(field), field.clear();
-            rows.emplace_back();
-            ++i;
-        } else {
-            field += c;
-        }
-    }
-    if (!rows.back().empty() || !field.empty())
-        rows.back().push_back(field);
-    else
-        rows.pop_back();
-    return rows;
-}
-
-std::string run(const std::string& strCommand) {
-    std::string strOut;
-    if (FILE* p = popen(strCommand.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-            strOut.append(buf, n);
-        pclose(p);
-    }
-    return strOut;
-}
-
 // The text of each page of a PDF (pdftotext separates pages by form feeds).
 std::vector<std::string> pdfPages(const fs::path& pdf) {
-    std::string strText = run("pdftotext -layout '" + pdf.string() + "' -");
+    std::string strText = avdt::pdfText(pdf.string());
     std::vector<std::string> pages;
     size_t nStart = 0;
     for (size_t n; (n = strText.find('\f', nStart)) != std::string::npos; nStart = n + 1)
