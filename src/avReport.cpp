@@ -172,6 +172,10 @@ class PdfLayout {
     PdfLayout(const rptDoc& doc, cairo_t* pcr, double dWidth, double dHeight)
         : m_doc(doc), m_pcr(pcr), m_dWidth(dWidth), m_dHeight(dHeight),
           m_pLayout(pango_cairo_create_layout(pcr)) {
+        // A point on the page is a point of type: Pango's default assumes
+        // a 96 dpi screen and would set 8 pt text at 10.7 pt.
+        pango_cairo_context_set_resolution(pango_layout_get_context(m_pLayout), 72);
+        pango_layout_context_changed(m_pLayout);
         pango_layout_set_wrap(m_pLayout, PANGO_WRAP_WORD_CHAR);
     }
     ~PdfLayout() { g_object_unref(m_pLayout); }
@@ -417,11 +421,11 @@ class PdfLayout {
     cairo_t* m_pcr;
     double m_dWidth, m_dHeight;
     PangoLayout* m_pLayout;
-    FontHolder m_fntBody{"Sans 8"};
-    FontHolder m_fntBold{"Sans Bold 8"};
-    FontHolder m_fntSmall{"Sans 7.5"};
-    FontHolder m_fntHeading{"Sans Bold 13"};
-    FontHolder m_fntSub{"Sans Bold 10"};
+    FontHolder m_fntBody{"Sans 9"};
+    FontHolder m_fntBold{"Sans Bold 9"};
+    FontHolder m_fntSmall{"Sans 8"};
+    FontHolder m_fntHeading{"Sans Bold 15"};
+    FontHolder m_fntSub{"Sans Bold 11"};
     std::vector<Piece> m_lstPieces;
     std::vector<Place> m_lstPlaces;
     int m_nPages = 1;
@@ -715,7 +719,7 @@ void rptBuild(rptDoc* pDoc) {
     if (lst.empty()) {
         pDoc->add(RPT_TEXT, "Nothing is due, deferred or due within the look-ahead mark.");
     } else {
-        rptTable& tbl = pDoc->addTable(dueHeadings(), {1.9, 0.9, 1.5, 1.5, 1.8, 1.5, 1.4, 1.3});
+        rptTable& tbl = pDoc->addTable(dueHeadings(), {2.3, 1.0, 1.9, 1.6, 2.0, 1.6, 1.5, 1.4});
         for (const dueLine& line : lst)
             tbl.addRow(dueRowCells(line), line.strColour == "black" ? "" : line.strColour,
                        line.nWeight >= 700);
