@@ -783,15 +783,33 @@ void rptOnExportActivate(GtkMenuItem*, gpointer) {
         gchar* pszFile = gtk_file_chooser_get_filename(pChooser);
         std::string strFile = pszFile ? pszFile : "";
         g_free(pszFile);
-        // Only a report file is ever written: a name without .pdf or .csv
-        // gets the extension of the chosen type, so no other file of the
-        // user's (a log database, say) can be replaced by a report.
-        if (!strFile.empty() && !endsWith(strFile, ".pdf") && !endsWith(strFile, ".csv"))
-            strFile += gtk_file_chooser_get_filter(pChooser) == pCsv ? ".csv" : ".pdf";
+        gboolean bCsv = gtk_file_chooser_get_filter(pChooser) == pCsv;
         gtk_widget_destroy(pwgtDlg);
         if (!strFile.empty())
-            rptExport(strFile.c_str());
+            rptExportChosen(strFile.c_str(), bCsv);
         return;
     }
     gtk_widget_destroy(pwgtDlg);
+}
+
+gboolean rptExportChosen(const char* pszChosen, gboolean bCsvType) {
+    // Only a report file is ever written: a name without .pdf or .csv gets
+    // the extension of the chosen type, so no other file of the user's (a
+    // log database, say) can be replaced by a report.
+    std::string strFile = pszChosen;
+    if (!endsWith(strFile, ".pdf") && !endsWith(strFile, ".csv")) {
+        strFile += bCsvType ? ".csv" : ".pdf";
+        // The chooser asked about the name without the extension only.
+        if (g_file_test(strFile.c_str(), G_FILE_TEST_EXISTS)) {
+            GtkWidget* pwgtAsk = gtk_message_dialog_new(
+                m_pwinMain ? GTK_WINDOW(m_pwinMain) : nullptr, GTK_DIALOG_MODAL,
+                GTK_MESSAGE_QUESTION, GTK_BUTTONS_OK_CANCEL, "%s already exists. Replace it?",
+                strFile.c_str());
+            int nAnswer = gtk_dialog_run(GTK_DIALOG(pwgtAsk));
+            gtk_widget_destroy(pwgtAsk);
+            if (nAnswer != GTK_RESPONSE_OK)
+                return FALSE;
+        }
+    }
+    return rptExport(strFile.c_str());
 }

@@ -73,6 +73,11 @@ void rptPaperSize(double* pdWidth, double* pdHeight);
 // ".csv", else as PDF. A failure shows the error dialog naming the file.
 gboolean rptExport(const char* pszFile);
 
+// What the file chooser's answer writes: a name that does not end in
+// ".pdf" or ".csv" gets the extension of the chosen type (CSV when
+// bCsvType), so that nothing but a report file is ever replaced.
+gboolean rptExportChosen(const char* pszChosen, gboolean bCsvType);
+
 // Connects "File > Export Maintenance Report...".
 void rptInitialize(GtkBuilder* pBuilder);
 // Handler of the menu item: asks for the file, then exports.
