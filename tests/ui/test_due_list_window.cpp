@@ -102,6 +102,25 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
 
     gtk_button_clicked(GTK_BUTTON(widget("DueListClose")));
     EXPECT_FALSE(gtk_widget_get_visible(widget("DueListWindow")));
+
+    // The component page's button opens it again; activating a line
+    // selects that card on the component page.
+    gtk_button_clicked(GTK_BUTTON(widget("CompDueListButton")));
+    avt::drainEvents();
+    ASSERT_TRUE(gtk_widget_get_visible(widget("DueListWindow")));
+    GtkTreePath* pPath = gtk_tree_path_new_from_string("0:1"); // Within Mark
+    gtk_tree_view_row_activated(
+        GTK_TREE_VIEW(widget("DueListTreeView")), pPath,
+        gtk_tree_view_get_column(GTK_TREE_VIEW(widget("DueListTreeView")), 0));
+    gtk_tree_path_free(pPath);
+    avt::drainEvents();
+    GtkTreeModel* pModel = nullptr;
+    GtkTreeIter iter;
+    ASSERT_TRUE(gtk_tree_selection_get_selected(
+        gtk_tree_view_get_selection(GTK_TREE_VIEW(widget("CompCardTreeView"))), &pModel, &iter));
+    gulong iCompID = 0;
+    gtk_tree_model_get(pModel, &iter, CCD_INX_COL, &iCompID, -1);
+    EXPECT_EQ(iCompID, 2u);
 }
 
 // What the file chooser's answer leads to. (The chooser itself is GTK's:
