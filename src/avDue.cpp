@@ -339,6 +339,12 @@ void onWindowDestroyed() {
     m_pwgtWindow = m_pwgtTree = m_pwgtInfo = nullptr;
 }
 
+GtkTreeStore* newStore() {
+    return gtk_tree_store_new(DUE_NUM_COLS, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_STRING, G_TYPE_STRING,
+                              G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING,
+                              G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_UINT);
+}
+
 void setUpColumns() {
     struct colDef {
         const char* pszTitle;
@@ -464,10 +470,7 @@ std::vector<dueLine> dueCollect() {
 
 void dueInitialize(GtkBuilder* pBuilder) {
     if (!m_pstoDue)
-        m_pstoDue =
-            gtk_tree_store_new(DUE_NUM_COLS, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_STRING, G_TYPE_STRING,
-                               G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING,
-                               G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_UINT);
+        m_pstoDue = newStore();
     m_pwgtWindow = mscGetWidget(pBuilder, "DueListWindow");
     m_pwgtTree = mscGetWidget(pBuilder, "DueListTreeView");
     m_pwgtInfo = mscGetWidget(pBuilder, "DueListInfo");
@@ -506,6 +509,8 @@ void dueHide() {
 }
 
 void dueRefresh() {
+    if (!m_pstoDue)
+        m_pstoDue = newStore();
     if (m_idIdle)
         g_source_remove(m_idIdle);
     m_idIdle = 0;

@@ -18,6 +18,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -177,8 +178,12 @@ class PdfLayout {
         pango_cairo_context_set_resolution(pango_layout_get_context(m_pLayout), 72);
         pango_layout_context_changed(m_pLayout);
         pango_layout_set_wrap(m_pLayout, PANGO_WRAP_WORD_CHAR);
+        m_pRowLayout = pango_layout_new(pango_layout_get_context(m_pLayout));
     }
-    ~PdfLayout() { g_object_unref(m_pLayout); }
+    ~PdfLayout() {
+        g_object_unref(m_pRowLayout);
+        g_object_unref(m_pLayout);
+    }
     PdfLayout(const PdfLayout&) = delete;
     PdfLayout& operator=(const PdfLayout&) = delete;
 
@@ -237,11 +242,99 @@ class PdfLayout {
     double setText(const std::string& str, const PangoFontDescription* pFont, double dWidth) {
         std::string strValid = validText(str);
         pango_layout_set_font_description(m_pLayout, pFont);
-        pango_layout_set_width(m_pLayout, int(dWidth * PANGO_SCALE));
+        pango_layout_set_width(m_pLayout, dWidth < 0 ? -1 : int(dWidth * PANGO_SCALE));
         pango_layout_set_text(m_pLayout, strValid.data(), int(strValid.size()));
         int nW = 0, nH = 0;
         pango_layout_get_size(m_pLayout, &nW, &nH);
         return double(nH) / PANGO_SCALE;
+    }
+
+    // Widths of the printable ASCII characters and the height of one line
+    // of a font, measured once: most cells are short ASCII that fits on one
+    // line, and adding up advances is far cheaper than laying them out.
+    struct FontMetrics {
+        double dLine = 0;
+        std::array<double, 128> lstAdvance{};
+    };
+    const FontMetrics& metricsOf(const PangoFontDescription* pFont) {
+        for (auto& [p, m] : m_lstMetrics)
+            if (p == pFont)
+                return m;
+        FontMetrics m;
+        m.dLine = setText("Xg", pFont, -1);
+        for (int c = 0x20; c < 0x7F; ++c) {
+            char sz[2] = {char(c), 0};
+            setText(sz, pFont, -1);
+            int nW = 0, nH = 0;
+            pango_layout_get_size(m_pLayout, &nW, &nH);
+            m.lstAdvance[size_t(c)] = double(nW) / PANGO_SCALE;
+        }
+        m_lstMetrics.emplace_back(pFont, m);
+        return m_lstMetrics.back().second;
+    }
+
+    // Whether a text surely fits on one line of a width: ASCII whose
+    // advances fit with room to spare (kerning only narrows it).
+    bool fitsOneLine(const std::string& str, const PangoFontDescription* pFont, double dWidth) {
+        const FontMetrics& m = metricsOf(pFont);
+        double dSum = 0;
+        for (unsigned char c : str) {
+            if (c < 0x20 || c >= 0x7F)
+                return false;
+            dSum += m.lstAdvance[c];
+        }
+        return dSum <= dWidth * 0.97;
+    }
+
+    // Lines of an ASCII text wrapped at spaces into a slightly narrower
+    // width than Pango gets, so that the count is never short of Pango's
+    // (which may also break after hyphens); 0 when not plain ASCII.
+    int estimateLines(const std::string& str, const FontMetrics& m, double dWidth) {
+        const double dW = dWidth * 0.97;
+        int nLines = 1;
+        double dLine = 0, dWord = 0;
+        bool bWordInLine = false;
+        auto endWord = [&]() {
+            if (dWord <= 0)
+                return;
+            double dNeed = dLine + (bWordInLine ? m.lstAdvance[' '] : 0) + dWord;
+            if (bWordInLine && dNeed > dW) {
+                ++nLines;
+                dLine = 0;
+                bWordInLine = false;
+            }
+            dLine += (bWordInLine ? m.lstAdvance[' '] : 0) + dWord;
+            while (dLine > dW) { // a word longer than the line is cut
+                ++nLines;
+                dLine -= dW;
+            }
+            bWordInLine = true;
+            dWord = 0;
+        };
+        for (unsigned char c : str) {
+            if (c == '\n') {
+                endWord();
+                ++nLines;
+                dLine = 0;
+                bWordInLine = false;
+            } else if (c == ' ') {
+                endWord();
+            } else if (c < 0x20 || c >= 0x7F) {
+                return 0;
+            } else {
+                dWord += m.lstAdvance[c];
+            }
+        }
+        endWord();
+        return nLines;
+    }
+
+    double textHeight(const std::string& str, const PangoFontDescription* pFont, double dWidth) {
+        if (str.empty())
+            return 0;
+        const FontMetrics& m = metricsOf(pFont);
+        int nLines = estimateLines(str, m, dWidth);
+        return nLines > 0 ? nLines * m.dLine : setText(str, pFont, dWidth);
     }
 
     std::vector<double> columnWidths(const rptTable& tbl) const {
@@ -259,9 +352,9 @@ class PdfLayout {
         std::vector<double> lstW = columnWidths(tbl);
         double dMax = 0;
         for (size_t i = 0; i < lstW.size() && i < lstCells.size(); ++i)
-            dMax = std::max(dMax, setText(lstCells[i], pFont, lstW[i] - 2 * CELL_PAD));
+            dMax = std::max(dMax, textHeight(lstCells[i], pFont, lstW[i] - 2 * CELL_PAD));
         if (dMax == 0)
-            dMax = setText(" ", pFont, 100);
+            dMax = metricsOf(pFont).dLine;
         return dMax + 2 * CELL_PAD;
     }
 
@@ -361,12 +454,34 @@ class PdfLayout {
             cairo_fill(m_pcr);
         }
         setColour(strColour);
+        // The cells that fit on one line are set as one line with tab stops
+        // at the columns; the others are laid out in their own width.
+        std::string strLine;
+        PangoTabArray* pTabs = pango_tab_array_new(int(lstW.size()), FALSE);
         double dX = MARGIN;
-        for (size_t i = 0; i < lstW.size() && i < lstCells.size(); ++i) {
-            setText(lstCells[i], pFont, lstW[i] - 2 * CELL_PAD);
+        for (size_t i = 0; i < lstW.size(); dX += lstW[i], ++i) {
+            pango_tab_array_set_tab(pTabs, gint(i), PANGO_TAB_LEFT,
+                                    int((dX - MARGIN) * PANGO_SCALE));
+            const std::string& strCell = i < lstCells.size() ? lstCells[i] : std::string();
+            if (i)
+                strLine += '\t';
+            if (strCell.empty())
+                continue;
+            if (fitsOneLine(strCell, pFont, lstW[i] - 2 * CELL_PAD)) {
+                strLine += strCell;
+                continue;
+            }
+            setText(strCell, pFont, lstW[i] - 2 * CELL_PAD);
             showText(dX + CELL_PAD, dY + CELL_PAD);
-            dX += lstW[i];
         }
+        if (strLine.find_first_not_of('\t') != std::string::npos) {
+            pango_layout_set_font_description(m_pRowLayout, pFont);
+            pango_layout_set_tabs(m_pRowLayout, pTabs);
+            pango_layout_set_text(m_pRowLayout, strLine.data(), int(strLine.size()));
+            cairo_move_to(m_pcr, MARGIN + CELL_PAD, dY + CELL_PAD);
+            pango_cairo_show_layout(m_pcr, m_pRowLayout);
+        }
+        pango_tab_array_free(pTabs);
         cairo_set_source_rgb(m_pcr, 0.7, 0.7, 0.7);
         cairo_set_line_width(m_pcr, 0.4);
         cairo_move_to(m_pcr, MARGIN, dY + dHeight);
@@ -421,11 +536,13 @@ class PdfLayout {
     cairo_t* m_pcr;
     double m_dWidth, m_dHeight;
     PangoLayout* m_pLayout;
+    PangoLayout* m_pRowLayout = nullptr; // rows of one-line cells
     FontHolder m_fntBody{"Sans 9"};
     FontHolder m_fntBold{"Sans Bold 9"};
     FontHolder m_fntSmall{"Sans 8"};
     FontHolder m_fntHeading{"Sans Bold 15"};
     FontHolder m_fntSub{"Sans Bold 11"};
+    std::vector<std::pair<const PangoFontDescription*, FontMetrics>> m_lstMetrics;
     std::vector<Piece> m_lstPieces;
     std::vector<Place> m_lstPlaces;
     int m_nPages = 1;
