@@ -363,7 +363,10 @@ class PdfLayout {
             const rptBlock& blk = m_doc.lstBlocks[iBlock];
             if (blk.nKind != RPT_TABLE) {
                 double dH = setText(blk.strText, fontOf(blk.nKind), bodyWidth());
-                bool bKeep = blk.nKind != RPT_TEXT;
+                // A paragraph stays with a table it introduces.
+                bool bKeep =
+                    blk.nKind != RPT_TEXT || (iBlock + 1 < m_doc.lstBlocks.size() &&
+                                              m_doc.lstBlocks[iBlock + 1].nKind == RPT_TABLE);
                 m_lstPieces.push_back({iBlock, -1, gapAbove(blk.nKind) + dH, bKeep});
                 continue;
             }
