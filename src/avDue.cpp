@@ -24,6 +24,9 @@ GtkWidget* m_pwgtTree = nullptr;
 GtkWidget* m_pwgtInfo = nullptr;
 GtkTreeStore* m_pstoDue = nullptr;
 guint m_idIdle = 0;
+// The aircraft whose cards the component tree was last filled with; 0 while
+// not known (the tree was built before this module followed it).
+guint m_iTreeACID = 0;
 
 std::string hoursText(gint64 nTenths) {
     char sz[40];
@@ -309,9 +312,23 @@ void onModelChanged() {
         m_idIdle = g_idle_add(refreshWhenIdle, nullptr);
 }
 
+void onCompRowInserted() {
+    m_iTreeACID = acdHasActiveAC() ? acdGetActiveAC()->iACID : 0;
+}
+
+// The component tree is rebuilt when its page is entered; after another
+// aircraft was chosen on the aircraft page it still holds the cards of the
+// one before. The list must never show those under the new registration.
+void ensureTreeOfActiveAC() {
+    if (acdHasActiveAC() && m_iTreeACID != 0 && m_iTreeACID != acdGetActiveAC()->iACID)
+        cmodLoadModel(0xFFFFFFFFu);
+}
+
 void followModel(GtkTreeModel* pModel) {
-    if (!pModel)
+    // Connected once, however often the program is started in one process.
+    if (!pModel || g_object_get_data(G_OBJECT(pModel), "avDueFollows"))
         return;
+    g_object_set_data(G_OBJECT(pModel), "avDueFollows", GINT_TO_POINTER(1));
     for (const char* pszSignal : {"row-changed", "row-inserted", "row-deleted", "rows-reordered"})
         g_signal_connect_swapped(pModel, pszSignal, G_CALLBACK(onModelChanged), nullptr);
 }
@@ -448,6 +465,7 @@ std::vector<dueLine> dueCollect() {
     std::vector<dueLine> lst;
     if (!acdHasActiveAC())
         return lst;
+    ensureTreeOfActiveAC();
     if (GtkTreeModel* pModel = cmodGetModel())
         collectCards(pModel, nullptr, lst);
     if (GtkTreeModel* pModel = pmodGetModel()) {
@@ -491,7 +509,10 @@ void dueInitialize(GtkBuilder* pBuilder) {
     if (GObject* pButton = gtk_builder_get_object(pBuilder, "CompDueListButton"))
         g_signal_connect_swapped(pButton, "clicked", G_CALLBACK(dueShow), nullptr);
     rptInitialize(pBuilder);
-    followModel(cmodGetModel());
+    GtkTreeModel* pmodComp = cmodGetModel();
+    if (pmodComp && !g_object_get_data(G_OBJECT(pmodComp), "avDueFollows"))
+        g_signal_connect_swapped(pmodComp, "row-inserted", G_CALLBACK(onCompRowInserted), nullptr);
+    followModel(pmodComp);
     followModel(pmodGetModel());
     followModel(fmodGetModel());
 }

@@ -100,6 +100,22 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
     avt::drainEvents();
     EXPECT_EQ(shown().back(), "Pilots (0):");
 
+    // Another aircraft chosen on the aircraft page, whose tree the
+    // component page has not built yet: none of the first one's cards show.
+    avt::exec(m_dirs->etcFile("avLedger.db"),
+              "INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, bDelete) VALUES "
+              "(2, 'ZK-TWO', " +
+                  std::to_string(avt::utc(2020, 1, 1)) + ", 1, 0)");
+    ASSERT_TRUE(acdLoadActiveAC(2));
+    dueRefresh();
+    EXPECT_EQ(shown().front(), "Components (0):");
+    EXPECT_EQ(std::string(gtk_label_get_text(GTK_LABEL(widget("DueListInfo")))).rfind("ZK-TWO", 0),
+              0u);
+    ASSERT_TRUE(acdLoadActiveAC(1));
+    dueRefresh();
+    EXPECT_EQ(shown().front(),
+              "Components (2): Hours Insp/Overdue/red Within Mark/Due at the mark/red");
+
     gtk_button_clicked(GTK_BUTTON(widget("DueListClose")));
     EXPECT_FALSE(gtk_widget_get_visible(widget("DueListWindow")));
 
