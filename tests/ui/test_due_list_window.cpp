@@ -25,22 +25,25 @@ class DueWindow : public avt::AppTest {
             return;
         fs::path log = m_dirs->etcFile("avLedger.db"), cat = m_dirs->etcFile("avCCD.db");
         time_t tDay = time(nullptr) / 86400 * 86400;
-        avt::exec(log,
-                  "INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, bDelete) VALUES "
-                  "(1, 'ZK-WIN', " +
-                      std::to_string(avt::utc(2020, 1, 1)) +
-                      ", 1, 0);"
-                      "INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete) "
-                      "VALUES (1, " +
-                      std::to_string(avt::utc(2020, 2, 1)) + ", " +
-                      std::to_string(avt::utc(2020, 2, 1) + 600 * 360) +
-                      ", 600, 0);"
-                      "INSERT INTO Pilot (strLName, strFName, strSortKey, tNextMed, tNextFR) "
-                      "VALUES ('Soon', 'Bob', 'SOONBOB', " +
-                      std::to_string(tDay + 10 * 86400) + ", 0);");
-        avt::exec(cat, "INSERT INTO Component (iCompID, iGroupID, iSortOrder, strPartDesc, "
-                       "nInspect, nRCO, bDelete) VALUES (1, 1, 1, 'Hours Insp', 50, 0, 0), "
-                       "(2, 1, 2, 'Within Mark', 65, 0, 0)");
+        avt::exec(
+            log,
+            "INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, iOptEngine, bDelete) "
+            "VALUES (1, 'ZK-WIN', " +
+                std::to_string(avt::utc(2020, 1, 1)) +
+                ", 1, 0, 0);"
+                "INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete) "
+                "VALUES (1, " +
+                std::to_string(avt::utc(2020, 2, 1)) + ", " +
+                std::to_string(avt::utc(2020, 2, 1) + 600 * 360) +
+                ", 600, 0);"
+                "INSERT INTO Pilot (strLName, strFName, strSortKey, tNextMed, tNextFR) "
+                "VALUES ('Soon', 'Bob', 'SOONBOB', " +
+                std::to_string(tDay + 10 * 86400) + ", 0);");
+        // Hours Insp fits engine code 0 only (this aircraft's).
+        avt::exec(cat,
+                  "INSERT INTO Component (iCompID, iGroupID, iSortOrder, strPartDesc, "
+                  "nInspect, nRCO, bOptEngine, bDelete) VALUES "
+                  "(1, 1, 1, 'Hours Insp', 50, 0, 1, 0), (2, 1, 2, 'Within Mark', 65, 0, 0, 0)");
         ASSERT_TRUE(acdLoadActiveAC(1));
         ASSERT_TRUE(pmodLoadModel());
         cmodSetMarkTime(0, 0);
@@ -100,15 +103,21 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
     avt::drainEvents();
     EXPECT_EQ(shown().back(), "Pilots (0):");
 
-    // Another aircraft chosen on the aircraft page, whose tree the
-    // component page has not built yet: none of the first one's cards show.
-    avt::exec(m_dirs->etcFile("avLedger.db"),
-              "INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, bDelete) VALUES "
-              "(2, 'ZK-TWO', " +
-                  std::to_string(avt::utc(2020, 1, 1)) + ", 1, 0)");
+    // Another aircraft (engine code 3, as many hours) chosen on the aircraft
+    // page, whose tree the component page has not built yet: the first
+    // one's card that does not fit it must not show.
+    const std::string strFlight = std::to_string(avt::utc(2020, 2, 1));
+    avt::exec(
+        m_dirs->etcFile("avLedger.db"),
+        "INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, iOptEngine, bDelete) "
+        "VALUES (2, 'ZK-TWO', " +
+            std::to_string(avt::utc(2020, 1, 1)) +
+            ", 1, 3, 0);"
+            "INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete) VALUES (2, " +
+            strFlight + ", " + strFlight + " + 216000, 600, 0);");
     ASSERT_TRUE(acdLoadActiveAC(2));
     dueRefresh();
-    EXPECT_EQ(shown().front(), "Components (0):");
+    EXPECT_EQ(shown().front(), "Components (1): Within Mark/Due at the mark/red");
     EXPECT_EQ(std::string(gtk_label_get_text(GTK_LABEL(widget("DueListInfo")))).rfind("ZK-TWO", 0),
               0u);
     ASSERT_TRUE(acdLoadActiveAC(1));
