@@ -672,11 +672,36 @@ int historyCallback(rcdMaint* prcdMaint) {
     return 0;
 }
 
-void addHistory(rptDoc* pDoc, guint iCompID, guint iACID) {
+// Reads a component's records into m_lstHistory; FALSE when the load failed.
+gboolean loadHistory(guint iCompID, guint iACID) {
     m_lstHistory.clear();
     rcdMaint rcd{};
     cbMaint cb{&rcd, historyCallback};
-    if (!sqlLoadMaintRecords(&cb, iCompID, iACID)) {
+    return sqlLoadMaintRecords(&cb, iCompID, iACID);
+}
+
+// Without a record of the work the dates are the aircraft's manufacture,
+// which the due rules count from; an inspector must not read them as work
+// done.
+void markUnrecorded(cardFacts* pF) {
+    bool bInspected = false, bReplaced = false;
+    for (const rcdMaint& r : m_lstHistory) {
+        bool bRepl = r.bFlags & (MNT_KIND_REPLACE_NEW | MNT_KIND_REPLACE_USED);
+        bReplaced |= bRepl;
+        bInspected |= bRepl || !(r.bFlags & (MNT_KIND_DEFER_INSP | MNT_KIND_DEFER_RCO));
+    }
+    if (!bInspected) {
+        pF->strInspLast = "none recorded";
+        pF->strInspHours.clear();
+    }
+    if (!bReplaced) {
+        pF->strRCOLast = "original part";
+        pF->strRCOHours.clear();
+    }
+}
+
+void addHistory(rptDoc* pDoc, gboolean bLoaded) {
+    if (!bLoaded) {
         pDoc->add(RPT_TEXT, "The maintenance history could not be read.");
         return;
     }
@@ -725,6 +750,9 @@ void addCards(rptDoc* pDoc, GtkTreeIter* piterParent, const std::string& strGrou
             continue;
         dueLine line = dueCompLine(&iter);
         cardFacts f = factsOf(&iter, nAFTotal);
+        gboolean bLoaded = loadHistory(line.iID, iACID);
+        if (bLoaded)
+            markUnrecorded(&f);
         std::vector<std::string> lstCsv{strGroup, strSub};
         for (std::string& str : dueRowCells(line))
             lstCsv.push_back(std::move(str));
@@ -738,14 +766,15 @@ void addCards(rptDoc* pDoc, GtkTreeIter* piterParent, const std::string& strGrou
             "Inspection interval " + (f.strInspIntv.empty() ? "none" : f.strInspIntv) +
             "     Replacement limit " + (f.strRCOIntv.empty() ? "none" : f.strRCOIntv) +
             "     Component hours " + f.strCompHours + "\nLast inspection " + f.strInspLast +
-            " at " + f.strInspHours + " A/F hrs     Last replacement " + f.strRCOLast + " at " +
-            f.strRCOHours + " A/F hrs";
+            (f.strInspHours.empty() ? "" : " at " + f.strInspHours + " A/F hrs") +
+            "     Last replacement " + f.strRCOLast +
+            (f.strRCOHours.empty() ? "" : " at " + f.strRCOHours + " A/F hrs");
         if (line.nState != CCD_DUESTAT_NONE)
             strFacts += "\n" + line.strWhat + ": " + line.strState + ", due at " +
                         line.strDuePoint + ", " + line.strLeft +
                         (line.strDefer.empty() ? "" : ", deferral " + line.strDefer);
         pDoc->add(RPT_TEXT, strFacts);
-        addHistory(pDoc, line.iID, iACID);
+        addHistory(pDoc, bLoaded);
     }
 }
 
