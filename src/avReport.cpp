@@ -695,7 +695,7 @@ void markUnrecorded(cardFacts* pF) {
         pF->strInspHours.clear();
     }
     if (!bReplaced) {
-        pF->strRCOLast = "original part";
+        pF->strRCOLast = "never (original part)";
         pF->strRCOHours.clear();
     }
 }

@@ -123,7 +123,7 @@ TEST_F(DueList, ReportCsvAndPdfSayWhatTheListSays) {
     EXPECT_EQ(at(notDue, "Inspection interval"), "500 HR");
     // Dates without a record of the work are not passed off as work done.
     EXPECT_EQ(at(notDue, "Last inspection"), "none recorded");
-    EXPECT_EQ(at(notDue, "Last replacement"), "original part");
+    EXPECT_EQ(at(notDue, "Last replacement"), "never (original part)");
     EXPECT_EQ(at(rows[5], "Last replacement"), "01-Mar-2020");
     EXPECT_EQ(at(rows[5], "A/F hrs at last replacement"), "30.0");
     EXPECT_EQ(at(rows[5], "Component hours"), "110.0") << "80.0 when fitted, 30.0 flown since";
