@@ -176,6 +176,12 @@ class PdfLayout {
         // A point on the page is a point of type: Pango's default assumes
         // a 96 dpi screen and would set 8 pt text at 10.7 pt.
         pango_cairo_context_set_resolution(pango_layout_get_context(m_pLayout), 72);
+        // Vector output: outlines at their true widths, no screen hinting.
+        cairo_font_options_t* pOptions = cairo_font_options_create();
+        cairo_font_options_set_hint_style(pOptions, CAIRO_HINT_STYLE_NONE);
+        cairo_font_options_set_hint_metrics(pOptions, CAIRO_HINT_METRICS_OFF);
+        pango_cairo_context_set_font_options(pango_layout_get_context(m_pLayout), pOptions);
+        cairo_font_options_destroy(pOptions);
         pango_layout_context_changed(m_pLayout);
         pango_layout_set_wrap(m_pLayout, PANGO_WRAP_WORD_CHAR);
         m_pRowLayout = pango_layout_new(pango_layout_get_context(m_pLayout));
