@@ -249,6 +249,11 @@ void showInfo() {
         g_snprintf(szInfo, sizeof szInfo, "%s  —  %s A/F hrs  —  look-ahead %s hrs%s%s", pAC->szReg,
                    szHours, szMark, szSpan[0] ? " and " : "", szSpan);
     gtk_label_set_text(GTK_LABEL(m_pwgtInfo), szInfo);
+    char szTitle[60];
+    g_snprintf(szTitle, sizeof szTitle, "Due List%s%s", acdHasActiveAC() ? " — " : "",
+               acdHasActiveAC() ? pAC->szReg : "");
+    if (m_pwgtWindow)
+        gtk_window_set_title(GTK_WINDOW(m_pwgtWindow), szTitle);
 }
 
 // The selected line, so that a refill keeps it selected.
