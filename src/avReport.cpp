@@ -931,7 +931,8 @@ void rptOnExportActivate(GtkMenuItem*, gpointer) {
     g_strdelimit(pszName, "/\\:*?\"<>|", '_');
     gtk_file_chooser_set_current_name(pChooser, pszName);
     g_free(pszName);
-    if (const gchar* pszDocs = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS))
+    const gchar* pszDocs = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS);
+    if (pszDocs && g_file_test(pszDocs, G_FILE_TEST_IS_DIR))
         gtk_file_chooser_set_current_folder(pChooser, pszDocs);
 
     if (gtk_dialog_run(GTK_DIALOG(pwgtDlg)) == GTK_RESPONSE_ACCEPT) {
