@@ -401,9 +401,16 @@ TEST_F(FlightPage, PilotsListedRenamedAndDeleted) {
     EXPECT_EQ(stored(3, "iPilotID || strTo"), "3Rotorua") << "stored as soon as it is left";
     select(2);
 
-    gtk_combo_box_set_active(GTK_COMBO_BOX(widget("FLogPilot")), 0);
-    leaveAndReturn();
-    EXPECT_EQ(stored(2, "iPilotID"), "2") << "Bob Brown, first in the list";
+    // Bob Brown, first in the list, is this dual flight's student: asked,
+    // kept out on Cancel, taken on OK.
+    for (int nAnswer : {GTK_RESPONSE_CANCEL, GTK_RESPONSE_OK}) {
+        avt::answerNextDialog(nAnswer);
+        gtk_combo_box_set_active(GTK_COMBO_BOX(widget("FLogPilot")), 0);
+        leaveAndReturn();
+        EXPECT_EQ(stored(2, "iPilotID") + chosen("FLogPilot"),
+                  nAnswer == GTK_RESPONSE_OK ? "2Bob Brown" : "1Anne Smith");
+    }
+    EXPECT_EQ(avt::cancelDialogAnswers(), 0u) << "both questions asked";
     switchPage(4); // Anne Smith renamed on the pilot page
     GtkTreePath* pPath = gtk_tree_path_new_from_string("1");
     gtk_tree_view_set_cursor(GTK_TREE_VIEW(widget("PilotTreeView")), pPath, nullptr, FALSE);
