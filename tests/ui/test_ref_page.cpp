@@ -54,30 +54,16 @@ class RefPage : public avt::AppTest {
         }
     }
 
-    void sendScroll(GdkScrollDirection nDir, double x, double y) {
-        GdkEvent* pevt = gdk_event_new(GDK_SCROLL);
-        pevt->scroll.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget("RefDrawing"))));
-        pevt->scroll.direction = nDir;
-        pevt->scroll.x = x;
-        pevt->scroll.y = y;
-        gtk_widget_event(widget("RefDrawing"), pevt);
-        gdk_event_free(pevt);
-    }
-    void sendButton(guint nButton, double x, double y) {
-        GdkEvent* pevt = gdk_event_new(GDK_BUTTON_PRESS);
-        pevt->button.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget("RefDrawing"))));
-        pevt->button.button = nButton;
-        pevt->button.x = x;
-        pevt->button.y = y;
-        gtk_widget_event(widget("RefDrawing"), pevt);
-        gdk_event_free(pevt);
-    }
-    void sendDrag(double x, double y) {
-        GdkEvent* pevt = gdk_event_new(GDK_MOTION_NOTIFY);
-        pevt->motion.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget("RefDrawing"))));
-        pevt->motion.x = x;
-        pevt->motion.y = y;
-        pevt->motion.state = GDK_BUTTON1_MASK;
+    // A wheel step, button press or drag with button 1 on the drawing area.
+    void send(GdkEventType nType, double x, double y, guint n = 0) {
+        GdkEvent* pevt = gdk_event_new(nType);
+        pevt->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget("RefDrawing"))));
+        if (nType == GDK_SCROLL)
+            pevt->scroll.x = x, pevt->scroll.y = y, pevt->scroll.direction = GdkScrollDirection(n);
+        else if (nType == GDK_BUTTON_PRESS)
+            pevt->button.x = x, pevt->button.y = y, pevt->button.button = n;
+        else
+            pevt->motion.x = x, pevt->motion.y = y, pevt->motion.state = GDK_BUTTON1_MASK;
         gtk_widget_event(widget("RefDrawing"), pevt);
         gdk_event_free(pevt);
     }
@@ -138,7 +124,7 @@ TEST_F(RefPage, WheelZoomsAtThePointerDragPansAndKeysZoomAtTheCentre) {
     const double x = 250, y = 180;
     const auto [px0, py0] = pictureAt(x, y);
     for (int i = 0; i < 10; ++i) {
-        sendScroll(GDK_SCROLL_UP, x, y);
+        send(GDK_SCROLL, x, y, GDK_SCROLL_UP);
         auto [px, py] = pictureAt(x, y);
         EXPECT_NEAR(px, px0, 2 / refViewState().nWinScale + 1) << "step " << i;
         EXPECT_NEAR(py, py0, 2 / refViewState().nWinScale + 1) << "step " << i;
@@ -148,15 +134,15 @@ TEST_F(RefPage, WheelZoomsAtThePointerDragPansAndKeysZoomAtTheCentre) {
 
     // A drag moves the view with the pointer and stops at the picture's edge.
     const objDrawing before = refViewState();
-    sendButton(1, 300, 300);
-    sendDrag(280, 290);
+    send(GDK_BUTTON_PRESS, 300, 300, 1);
+    send(GDK_MOTION_NOTIFY, 280, 290);
     EXPECT_EQ(refViewState().xWinOffset, before.xWinOffset + int(20 / before.nWinScale));
-    sendDrag(-20000, -20000);
+    send(GDK_MOTION_NOTIFY, -20000, -20000);
     EXPECT_EQ(refViewState().xWinOffset, refViewState().xWinOffsetMax);
     EXPECT_EQ(refViewState().yWinOffset, refViewState().yWinOffsetMax);
     GtkAdjustment* padj = gtk_range_get_adjustment(GTK_RANGE(widget("RefHScroll")));
     EXPECT_NEAR(gtk_adjustment_get_value(padj) + gtk_adjustment_get_page_size(padj), 1.0, 0.01);
-    sendDrag(20000, 20000);
+    send(GDK_MOTION_NOTIFY, 20000, 20000);
     EXPECT_EQ(refViewState().xWinOffset, 0);
 
     // Keys: ">" comes closer, "<" at the whole drawing does nothing more;
@@ -194,9 +180,9 @@ TEST_F(RefPage, PicturesThatCannotBeShownLeaveTheAreaBlank) {
         EXPECT_EQ(bool(refViewState().bImageLoaded), iCompID == CARD_TINY);
         // Zoom, pan and keys on nothing, or on one pixel, must not divide by zero.
         for (int i = 0; i < 30; ++i)
-            sendScroll(GDK_SCROLL_UP, 100, 100);
-        sendButton(1, 100, 100);
-        sendDrag(50, 50);
+            send(GDK_SCROLL, 100, 100, GDK_SCROLL_UP);
+        send(GDK_BUTTON_PRESS, 100, 100, 1);
+        send(GDK_MOTION_NOTIFY, 50, 50);
         key(GDK_greater);
         gtk_widget_queue_draw(widget("RefDrawing"));
         avt::drainEvents();
@@ -275,21 +261,17 @@ TEST_F(RefEditor, NewDrawingAndTargetAreStoredUnderTheirParentsAndDrawn) {
     EXPECT_NE(std::string(mscLastRefusal()).find("Angle"), std::string::npos);
     EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(widget("RefSetupAngle"))), "0") << "put back";
     const auto [px, py] = pictureAt(300, 200);
-    sendButton(3, 300, 200);
+    send(GDK_BUTTON_PRESS, 300, 200, 3);
     avt::drainEvents();
     EXPECT_FALSE(gtk_widget_get_visible(widget("HelpContext")));
     switchPage(0); // leaving the page saves
-    const auto row = avt::query(
-        db(),
-        "SELECT iRefID, nX, nY, nWidth, nHeight, iShape, nAngle FROM Target WHERE iTargetID = " +
-            strTgtID)[0];
-    EXPECT_EQ(row[0], strRefID);
-    EXPECT_NEAR(std::stod(*row[1]), px, 1);
-    EXPECT_NEAR(std::stod(*row[2]), py, 1);
-    EXPECT_EQ(row[3], "60");
-    EXPECT_EQ(row[4], "40");
-    EXPECT_EQ(row[5], "1");
-    EXPECT_EQ(row[6], "0");
+    const auto row = avt::query(db(), "SELECT nX, nY, iRefID || ' ' || nWidth || 'x' || nHeight || "
+                                      "' shape ' || iShape || ' angle ' || nAngle FROM Target "
+                                      "WHERE iTargetID = " +
+                                          strTgtID)[0];
+    EXPECT_NEAR(std::stod(*row[0]), px, 1);
+    EXPECT_NEAR(std::stod(*row[1]), py, 1);
+    EXPECT_EQ(*row[2], strRefID + " 60x40 shape 1 angle 0");
 
     // Drawn: red along the rectangle's left edge, where the click put it.
     switchPage(1);
@@ -298,18 +280,17 @@ TEST_F(RefEditor, NewDrawingAndTargetAreStoredUnderTheirParentsAndDrawn) {
     avt::drainEvents();
     const objDrawing& obj = refViewState();
     const int xd =
-        int((std::stod(*row[1]) - 30 + obj.xImageOffset - obj.xWinOffset) * obj.nWinScale);
-    const int yd = int((std::stod(*row[2]) + obj.yImageOffset - obj.yWinOffset) * obj.nWinScale);
+        int((std::stod(*row[0]) - 30 + obj.xImageOffset - obj.xWinOffset) * obj.nWinScale);
+    const int yd = int((std::stod(*row[1]) + obj.yImageOffset - obj.yWinOffset) * obj.nWinScale);
     GdkPixbuf* ppix = gdk_pixbuf_get_from_drawable(
         nullptr, gtk_widget_get_window(widget("RefDrawing")), nullptr, xd - 3, yd - 3, 0, 0, 7, 7);
     ASSERT_NE(ppix, nullptr);
+    const int nChannels = gdk_pixbuf_get_n_channels(ppix), nStride = gdk_pixbuf_get_rowstride(ppix);
     bool bRed = false;
-    for (int j = 0; j < 7; ++j)
-        for (int i = 0; i < 7; ++i) {
-            const guchar* p = gdk_pixbuf_get_pixels(ppix) + j * gdk_pixbuf_get_rowstride(ppix) +
-                              i * gdk_pixbuf_get_n_channels(ppix);
-            bRed |= p[0] > 150 && p[1] < 110 && p[2] < 110;
-        }
+    for (int i = 0; i < 49; ++i) {
+        const guchar* p = gdk_pixbuf_get_pixels(ppix) + i / 7 * nStride + i % 7 * nChannels;
+        bRed |= p[0] > 150 && p[1] < 110 && p[2] < 110;
+    }
     g_object_unref(ppix);
     EXPECT_TRUE(bRed);
 
@@ -336,18 +317,18 @@ TEST_F(RefEditor, DeletingADrawingTakesItsTargetsWithIt) {
     guint iRefID = 0;
     gtk_tree_model_get(tree(), &iter, 1, &iRefID, -1);
     const std::string strRef = std::to_string(iRefID);
-    ASSERT_EQ(avt::query(db(), "SELECT count(*) FROM Target WHERE bDelete = 0 AND iRefID = " +
-                                   strRef)[0][0],
-              "1");
+    // Live targets of the drawing, and whether the drawing is deleted.
+    const auto counts = [&] {
+        return *avt::query(
+            db(), "SELECT (SELECT count(*) FROM Target WHERE bDelete = 0 AND iRefID = " + strRef +
+                      ") || ' ' || bDelete FROM Reference WHERE iRefID = " + strRef)[0][0];
+    };
+    ASSERT_EQ(counts(), "1 0") << "a target, not deleted";
     avt::answerNextDialog(GTK_RESPONSE_OK);
     gtk_button_clicked(GTK_BUTTON(widget("RefSetupDelete")));
     avt::drainEvents();
     EXPECT_EQ(gtk_tree_model_iter_n_children(tree(), nullptr), 0);
-    EXPECT_EQ(avt::query(db(), "SELECT bDelete FROM Reference WHERE iRefID = " + strRef)[0][0],
-              "1");
-    EXPECT_EQ(avt::query(db(), "SELECT count(*) FROM Target WHERE bDelete = 0 AND iRefID = " +
-                                   strRef)[0][0],
-              "0");
+    EXPECT_EQ(counts(), "0 1");
     EXPECT_FALSE(refViewState().bImageLoaded);
 }
 
