@@ -201,26 +201,15 @@ class RefEditor : public RefPage {
     }
     void selectFile(const char* pszName) {
         GtkComboBox* pwgt = GTK_COMBO_BOX(widget("RefSetupFileName"));
-        GtkTreeModel* pmod = gtk_combo_box_get_model(pwgt);
         GtkTreeIter iter;
-        for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iter); b;
-             b = gtk_tree_model_iter_next(pmod, &iter)) {
-            gchar* psz = nullptr;
-            gtk_tree_model_get(pmod, &iter, 1, &psz, -1);
-            const bool bMatch = g_strcmp0(psz, pszName) == 0;
-            g_free(psz);
-            if (bMatch) {
-                gtk_combo_box_set_active_iter(pwgt, &iter);
-                return;
-            }
+        for (gboolean b = gtk_tree_model_get_iter_first(gtk_combo_box_get_model(pwgt), &iter); b;
+             b = gtk_tree_model_iter_next(gtk_combo_box_get_model(pwgt), &iter)) {
+            g_autofree gchar* psz = nullptr;
+            gtk_tree_model_get(gtk_combo_box_get_model(pwgt), &iter, 1, &psz, -1);
+            if (g_strcmp0(psz, pszName) == 0)
+                return gtk_combo_box_set_active_iter(pwgt, &iter);
         }
         ADD_FAILURE() << pszName << " is not offered";
-    }
-    void typeInto(const char* pszID, const char* pszText) {
-        gtk_widget_grab_focus(widget(pszID));
-        gtk_entry_set_text(GTK_ENTRY(widget(pszID)), pszText);
-        gtk_widget_grab_focus(widget("RefSetupSelectTree"));
-        avt::drainEvents();
     }
     avt::fs::path db() { return m_dirs->etcFile("avCCD.db"); }
 };
@@ -255,9 +244,9 @@ TEST_F(RefEditor, NewDrawingAndTargetAreStoredUnderTheirParentsAndDrawn) {
 
     // Shape and size, then a right click places it (and does not open the help).
     gtk_button_clicked(GTK_BUTTON(widget("RefSetupShapeRect")));
-    typeInto("RefSetupWidth", "60.9");
-    typeInto("RefSetupHeight", "40");
-    typeInto("RefSetupAngle", "400");
+    enterText("RefSetupWidth", "60.9");
+    enterText("RefSetupHeight", "40");
+    enterText("RefSetupAngle", "400");
     EXPECT_NE(std::string(mscLastRefusal()).find("Angle"), std::string::npos);
     EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(widget("RefSetupAngle"))), "0") << "put back";
     const auto [px, py] = pictureAt(300, 200);
