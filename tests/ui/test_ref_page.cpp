@@ -87,11 +87,12 @@ TEST_F(RefPage, ShownForCardsWithADrawingAndEachComesBack) {
         bool bShown, bLoaded;
         int nDrawings;
     };
-    // A -> no drawing -> A must show A again, not a blank area.
+    // A -> no drawing -> A must show A again, not a blank area. Missing,
+    // broken and one-pixel pictures leave it blank (or a dot).
     const Step steps[] = {{CARD_TEETER_BOLT, true, true, 1}, {CARD_NO_DRAWING, false, false, 0},
                           {CARD_TEETER_BOLT, true, true, 1}, {CARD_MAIN_SHAFT, true, true, 2},
                           {CARD_MISSING, true, false, 1},    {CARD_BROKEN, true, false, 1},
-                          {CARD_TEETER_BOLT, true, true, 1}};
+                          {CARD_TINY, true, true, 1},        {CARD_TEETER_BOLT, true, true, 1}};
     for (const Step& s : steps) {
         SCOPED_TRACE(s.iCompID);
         choose(s.iCompID);
@@ -102,6 +103,17 @@ TEST_F(RefPage, ShownForCardsWithADrawingAndEachComesBack) {
         EXPECT_EQ(gtk_tree_model_iter_n_children(gtk_combo_box_get_model(pwgtSel), nullptr),
                   s.nDrawings);
         EXPECT_EQ(bool(gtk_widget_get_sensitive(GTK_WIDGET(pwgtSel))), s.nDrawings > 1);
+        if (!s.bShown)
+            continue;
+        // Zoom, pan and keys on nothing, or on one pixel, must not divide by zero.
+        for (int i = 0; i < 30; ++i)
+            send(GDK_SCROLL, 100, 100, GDK_SCROLL_UP);
+        send(GDK_BUTTON_PRESS, 100, 100, 1);
+        send(GDK_MOTION_NOTIFY, 50, 50);
+        key(GDK_greater);
+        gtk_widget_queue_draw(widget("RefDrawing"));
+        avt::drainEvents();
+        EXPECT_TRUE(std::isfinite(refViewState().nWinScale));
     }
     EXPECT_TRUE(gtk_widget_get_visible(widget("PageRef")));
 
@@ -171,23 +183,6 @@ TEST_F(RefPage, WheelZoomsAtThePointerDragPansAndKeysZoomAtTheCentre) {
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("RefMark")), FALSE);
     waitForComposition();
     EXPECT_EQ(refViewState().nZoomReq, 1.0);
-}
-
-TEST_F(RefPage, PicturesThatCannotBeShownLeaveTheAreaBlank) {
-    for (guint iCompID : {CARD_MISSING, CARD_BROKEN, CARD_TINY}) {
-        SCOPED_TRACE(iCompID);
-        choose(iCompID);
-        EXPECT_EQ(bool(refViewState().bImageLoaded), iCompID == CARD_TINY);
-        // Zoom, pan and keys on nothing, or on one pixel, must not divide by zero.
-        for (int i = 0; i < 30; ++i)
-            send(GDK_SCROLL, 100, 100, GDK_SCROLL_UP);
-        send(GDK_BUTTON_PRESS, 100, 100, 1);
-        send(GDK_MOTION_NOTIFY, 50, 50);
-        key(GDK_greater);
-        gtk_widget_queue_draw(widget("RefDrawing"));
-        avt::drainEvents();
-        EXPECT_TRUE(std::isfinite(refViewState().nWinScale));
-    }
 }
 
 // In edit mode: the editor beside the viewer.
