@@ -73,7 +73,8 @@ TEST(Catalogue, EveryAircraftSeesAFullTreeAndOnlyItsVariantItems) {
     ASSERT_GE(all.size(), 150u);
     // What the card page shows of a limit and an interval reads back as
     // the same value; the tree keeps tenths of the hours in 16 bits; every
-    // card falls due somehow; masks name only codes the lists define.
+    // card falls due somehow and sits where the tree has a place; masks
+    // name only codes the lists define.
     for (const Card& c : all) {
         SCOPED_TRACE(c.strPart + " " + c.strDesc);
         gchar sz[64];
@@ -85,6 +86,8 @@ TEST(Catalogue, EveryAircraftSeesAFullTreeAndOnlyItsVariantItems) {
         EXPECT_EQ(std::pair(nRCO, nInspect), std::pair(c.nRCO, c.nInspect));
         EXPECT_LE(c.nRCO & 0xFFFF, 6553u);
         EXPECT_TRUE(c.nInspect || c.nRCO || c.iGroupID & GROUP_LEVEL) << "never falls due";
+        EXPECT_TRUE(c.iGroupID & GROUP_LEVEL || m_subGroups.count(c.iGroupID))
+            << "unknown sub-group";
         for (size_t i = 0; i < 9; ++i)
             EXPECT_EQ(c.bOpt[i] >> m_nCodes[i], 0u) << "unknown option code in mask " << i;
     }
