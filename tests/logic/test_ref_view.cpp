@@ -213,48 +213,41 @@ TEST(RefPicture, TargetsAreDrawnOnWhiteAndTheViewScalesIt) {
 }
 
 TEST(RefSetupEntries, ValuesAreReadOrRefusedWithAReason) {
-    struct Case {
-        const char* pszText;
-        RefEntryKind nKind;
-        guint nMax;
-        bool bOk;
-        guint nValue;
-    };
-    const Case cases[] = {
-        {"", REF_ENTRY_INTEGER, 100, true, 0},
-        {" 42 ", REF_ENTRY_INTEGER, 100, true, 42},
-        {"12.7", REF_ENTRY_DECIMAL, 100, true, 12},
-        {"12.7", REF_ENTRY_INTEGER, 100, false, 0},
-        {"12abc", REF_ENTRY_INTEGER, 100, false, 0},
-        {"abc", REF_ENTRY_INTEGER, 100, false, 0},
-        {"-5", REF_ENTRY_INTEGER, 100, false, 0},
-        {"101", REF_ENTRY_INTEGER, 100, false, 0},
-        {"4294967296", REF_ENTRY_INTEGER, G_MAXUINT32, false, 0},
-        {"#FF0000", REF_ENTRY_COLOUR, 0xFFFFFF, true, 0xFF0000},
-        {"0x00ff00", REF_ENTRY_COLOUR, 0xFFFFFF, true, 0x00FF00},
-        {"255", REF_ENTRY_COLOUR, 0xFFFFFF, true, 255},
-        {"#GG0000", REF_ENTRY_COLOUR, 0xFFFFFF, false, 0},
-        {"#1234567", REF_ENTRY_COLOUR, 0xFFFFFF, false, 0},
-    };
-    // A refusal says why and leaves the value as it was.
-    for (const Case& c : cases) {
+    // Text, kind, largest value, value read (-1: refused with a reason, the
+    // old value stays).
+    const auto I = REF_ENTRY_INTEGER, C = REF_ENTRY_COLOUR;
+    const std::tuple<const char*, RefEntryKind, guint, gint64> cases[] = {
+        {"", I, 100, 0},
+        {" 42 ", I, 100, 42},
+        {"12.7", I, 100, -1},
+        {"12.7", REF_ENTRY_DECIMAL, 100, 12},
+        {"12abc", I, 100, -1},
+        {"abc", I, 100, -1},
+        {"-5", I, 100, -1},
+        {"101", I, 100, -1},
+        {"4294967296", I, G_MAXUINT32, -1},
+        {"#FF0000", C, 0xFFFFFF, 0xFF0000},
+        {"0x00ff00", C, 0xFFFFFF, 0x00FF00},
+        {"255", C, 0xFFFFFF, 255},
+        {"#GG0000", C, 0xFFFFFF, -1},
+        {"#1234567", C, 0xFFFFFF, -1}};
+    for (auto [pszText, nKind, nMax, nWant] : cases) {
         guint nValue = 77;
         const char* pszWhy = nullptr;
-        const bool bOk = refReadSetupValue(c.pszText, c.nKind, c.nMax, &nValue, &pszWhy);
-        EXPECT_EQ(std::tuple(bOk, nValue, pszWhy && *pszWhy),
-                  std::tuple(c.bOk, c.bOk ? c.nValue : 77u, !c.bOk))
-            << '"' << c.pszText << '"';
+        const bool bOk = refReadSetupValue(pszText, nKind, nMax, &nValue, &pszWhy);
+        EXPECT_EQ(std::tuple(bOk, gint64(nValue), pszWhy && *pszWhy),
+                  std::tuple(nWant >= 0, nWant >= 0 ? nWant : 77, nWant < 0))
+            << '"' << pszText << '"';
     }
 
     // Picture names stay inside the data directory and fit their field.
-    for (auto [psz, bOk] : std::vector<std::pair<std::string, bool>>{{"rotor-hub.png", true},
-                                                                     {std::string(99, 'a'), true},
-                                                                     {std::string(100, 'a'), false},
-                                                                     {"", false},
-                                                                     {"../avLedger.db", false},
-                                                                     {"sub/x.png", false},
-                                                                     {"/etc/passwd", false}})
-        EXPECT_EQ(bool(refDrawingNameOk(psz.c_str())), bOk) << psz;
+    const std::pair<std::string, bool> names[] = {
+        {"rotor-hub.png", true},        {std::string(99, 'a'), true},
+        {std::string(100, 'a'), false}, {"", false},
+        {"../avLedger.db", false},      {"sub/x.png", false},
+        {"/etc/passwd", false}};
+    for (const auto& [str, bOk] : names)
+        EXPECT_EQ(bool(refDrawingNameOk(str.c_str())), bOk) << str;
 }
 
 } // namespace
