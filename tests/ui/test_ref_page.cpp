@@ -54,7 +54,8 @@ class RefPage : public avt::AppTest {
         }
     }
 
-    // A wheel step, button press or drag with button 1 on the drawing area.
+    // On the drawing area: a wheel step (n: its direction), a press of
+    // button n, or a drag with button 1 held.
     void send(GdkEventType nType, double x, double y, guint n = 0) {
         GdkEvent* pevt = gdk_event_new(nType);
         pevt->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget("RefDrawing"))));
