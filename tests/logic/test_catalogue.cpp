@@ -30,21 +30,20 @@ const std::set<guint> m_subGroups{1,  25, 2,  3,  20, 21, 24, 4,  5,  6,  8,  9,
                                   26, 30, 17, 23, 31, 32, 11, 27, 28, 29, 12, 13, 14, 15};
 
 struct Card {
-    guint iCompID, iGroupID, iSortOrder, nInspect, nRCO;
+    guint iGroupID, nInspect, nRCO;
     std::array<guint, 9> bOpt;
     std::string strPart, strDesc;
 };
 
 std::vector<Card> cards() {
     std::vector<Card> v;
-    for (const auto& r : avt::query(
-             avt::builtCatalogue(),
-             "SELECT iCompID, iGroupID, iSortOrder, nInspect, nRCO, bOptHeli, bOptEngine, "
-             "bOptMainDrive, "
-             "bOptMainRotor, bOptMRSystem, bOptClutch, bOptTRSlider, bOptTailDrive, bOptTailRotor, "
-             "strPartNmbr, strPartDesc FROM Component")) {
+    for (const auto& r : avt::query(avt::builtCatalogue(),
+                                    "SELECT strPartNmbr, strPartDesc, iGroupID, nInspect, nRCO, "
+                                    "bOptHeli, bOptEngine, bOptMainDrive, bOptMainRotor, "
+                                    "bOptMRSystem, bOptClutch, bOptTRSlider, bOptTailDrive, "
+                                    "bOptTailRotor FROM Component")) {
         auto n = [&](size_t i) { return guint(std::stoul(r.at(i).value_or("0"))); };
-        v.push_back({n(0), n(1), n(2), n(3), n(4), {}, *r[14], *r[15]});
+        v.push_back({n(2), n(3), n(4), {}, *r[0], *r[1]});
         for (size_t i = 0; i < 9; ++i)
             v.back().bOpt[i] = n(5 + i);
     }
