@@ -382,6 +382,15 @@ void monthText(gchar* psz, gsize nl, time_t t) {
 
 // ---- the page's row handling ----
 
+// The fields beside a list store their edits when they lose the focus. When
+// the list holds the focus already, that has happened; running the main loop
+// then would handle the user's next keys (a name typed to search, a held
+// arrow) inside this handler and out of their order.
+void commitEditsFor(GtkWidget* pwgtTree) {
+    if (!gtk_widget_is_focus(pwgtTree))
+        mscCommitEdits(pwgtTree);
+}
+
 // Shows a card row, group or sub-group row just selected. Pending edits are
 // saved by the caller.
 void takeCompRow(GtkTreeIter* piter) {
@@ -461,7 +470,7 @@ void ccdOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
     if (mscDisplaying() || !m_prcdComp)
         return;
     const guint nCall = ++m_nRowChange;
-    mscCommitEdits(m_pwgtCompTree);
+    commitEditsFor(m_pwgtCompTree);
     if (nCall != m_nRowChange)
         return; // a change made meanwhile has been dealt with
     GtkTreeModel* pModel = nullptr;
@@ -913,7 +922,7 @@ void mntOnRcdRowChanged(GtkTreeSelection* pSelection, gpointer) {
     GtkTreeIter iter;
     if (!gtk_tree_selection_get_selected(pSelection, nullptr, &iter))
         return;
-    mscCommitEdits(m_pwgtMaintTree);
+    commitEditsFor(m_pwgtMaintTree);
     if (!gtk_tree_selection_get_selected(pSelection, nullptr, &iter))
         return;
     if (m_rcdMaint.bDirty) {
