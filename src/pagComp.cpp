@@ -1254,13 +1254,20 @@ void initMaintTree() {
         gint nChars;
     } const lstCols[] = {{"Comp\nHRS", MNT_COMP_HRS_COL, 1.0f, -1},
                          {"A/F\nHRS", MNT_STR_AF_HRS_COL, 1.0f, -1},
-                         {"", MNT_STR_TYPE_COL, 0.0f, 17}};
+                         {"", MNT_STR_TYPE_COL, 0.0f, 8}};
     for (const auto& c : lstCols) {
         pRenderer = gtk_cell_renderer_text_new();
         g_object_set(pRenderer, "xalign", c.xAlign, "width-chars", c.nChars, nullptr);
-        gtk_tree_view_append_column(pTree, gtk_tree_view_column_new_with_attributes(
-                                               c.pszTitle, pRenderer, "text", c.nCol, nullptr));
+        pColumn = gtk_tree_view_column_new_with_attributes(c.pszTitle, pRenderer, "text", c.nCol,
+                                                           nullptr);
+        gtk_tree_view_append_column(pTree, pColumn);
     }
+    // The kind is shown by the buttons beside the list as well: on a narrow
+    // screen it takes the room that is left, shortened, rather than hiding
+    // behind a scroll bar. The list is flat, so no room for expanders.
+    g_object_set(pRenderer, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
+    gtk_tree_view_column_set_expand(pColumn, TRUE);
+    gtk_tree_view_set_show_expanders(pTree, FALSE);
     gtk_tree_view_set_model(pTree, mmodGetModel());
     g_signal_connect(pTree, "key-press-event", G_CALLBACK(mntOnTreeKeyPress), nullptr);
     g_signal_connect(gtk_tree_view_get_selection(pTree), "changed", G_CALLBACK(mntOnRcdRowChanged),
