@@ -591,8 +591,19 @@ gboolean ccdDescNoteFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
 void takeInterval(GtkWidget* pwgt, guint* pnField, gboolean bHoursOnly) {
     if (mscDisplaying())
         return;
+    const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
     guint n = 0;
-    cnvEncRCO(&n, gtk_entry_get_text(GTK_ENTRY(pwgt)), bHoursOnly);
+    cnvEncRCO(&n, pszText, bHoursOnly);
+    // The reader drops a sign ("-5" would be 5 hours) and reads text without
+    // a figure as no limit at all: both are typing errors, not a new value.
+    const bool bNoFigure = n == 0 && !isBlank(pszText) && !strpbrk(pszText, "0123456789");
+    if (strchr(pszText, '-') || bNoFigure) {
+        ccdDisplayUpdate();
+        mscRefuse(pwgt, bHoursOnly ? "Inspection interval: type whole hours such as 25"
+                                   : "Replacement limit: type it as 500 HR, 5 yrs, "
+                                     "500 HR or 5 yrs, or OC");
+        return;
+    }
     if (n != *pnField) {
         *pnField = n;
         m_prcdComp->bDirty = TRUE;

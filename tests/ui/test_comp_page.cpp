@@ -563,4 +563,37 @@ TEST_F(CompEdit, IntervalChangeRecoloursAndNotesSurviveQuit) {
         << "a detached note with a label stays in the catalogue";
 }
 
+TEST_F(CompEdit, MistypedIntervalsKeepTheStoredOnes) {
+    // A sign or text without a figure is refused with the reason and the
+    // stored value shown again; a blank clears, "OC" is a limit.
+    struct {
+        guint iCompID;
+        const char* pszField;
+        const char* pszText;
+        bool bRefused;
+        const char* pszColumn;
+        const char* pszStored; // after another card is chosen
+    } const lstCases[] = {
+        {kInsp50, "CompInspInterval", "-5", true, "nInspect", "50"},
+        {kInsp50, "CompInspInterval", "often", true, "nInspect", "50"},
+        {kLimit, "CompRCOInterval", "-500 HR", true, "nRCO", "328180"},
+        {kLimit, "CompRCOInterval", "when worn", true, "nRCO", "328180"},
+        {kLimit, "CompRCOInterval", "OC", false, "nRCO", "2147483648"},
+        {kInsp50, "CompInspInterval", "", false, "nInspect", "0"},
+    };
+    for (const auto& c : lstCases) {
+        SCOPED_TRACE(std::string(c.pszField) + " '" + c.pszText + "'");
+        selectCard(c.iCompID);
+        const std::string strBefore = entry(c.pszField);
+        mscRefuseClear();
+        typeInto(c.pszField, c.pszText);
+        EXPECT_EQ(std::string(mscLastRefusal()).empty(), !c.bRefused);
+        if (c.bRefused) {
+            EXPECT_EQ(entry(c.pszField), strBefore);
+        }
+        selectCard(kOC);
+        EXPECT_EQ(card(c.pszColumn, "iCompID = " + std::to_string(c.iCompID)), c.pszStored);
+    }
+}
+
 } // namespace
