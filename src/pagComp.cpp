@@ -520,14 +520,15 @@ gboolean ccdOnMarkFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
             return FALSE;
         }
     } else {
-        if (strchr(pszText, '-')) {
+        const gchar* pszWhy = nullptr;
+        nTime = 0;
+        if (!isBlank(pszText) && !cnvReadInterval(&nTime, pszText, &pszWhy)) {
             ccdMarkUpdate();
-            mscRefuse(pwgt, "Look-ahead calendar time cannot be negative");
+            gchar* pszMsg = g_strdup_printf("%s The look-ahead stays as it was.", pszWhy);
+            mscRefuse(pwgt, pszMsg);
+            g_free(pszMsg);
             return FALSE;
         }
-        nTime = 0;
-        if (!isBlank(pszText))
-            cnvEncInterval(&nTime, pszText);
     }
     if (nHours != cmodGetMarkHours() || nTime != cmodGetMarkTime()) {
         cmodSetMarkTime(nHours, nTime);
@@ -1099,13 +1100,14 @@ gboolean mntCompAgeFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
     if (mscDisplaying() || !recordShown())
         return FALSE;
     const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
-    if (strchr(pszText, '-')) {
-        refuseFigure(pwgt, "Age of the part cannot be negative");
+    guint n = 0;
+    const gchar* pszWhy = nullptr;
+    if (!isBlank(pszText) && !cnvReadInterval(&n, pszText, &pszWhy)) {
+        gchar* pszMsg = g_strdup_printf("%s The age stays as it was.", pszWhy);
+        refuseFigure(pwgt, pszMsg);
+        g_free(pszMsg);
         return FALSE;
     }
-    guint n = 0;
-    if (!isBlank(pszText))
-        cnvEncInterval(&n, pszText);
     takeFigure(&m_rcdMaint.nCompAge, n, TRUE);
     return FALSE;
 }

@@ -265,6 +265,12 @@ TEST_F(CompPage, LookAheadKeepsTenthsAndColoursAtOnce) {
     EXPECT_EQ(cmodGetMarkTime(), 0u);
     typeInto("CompMarkTime", "2 weeks");
     EXPECT_EQ(cmodGetMarkTime(), guint(INTV_WEEK << 24 | 2));
+    // Not a calendar unit, or no count: refused, not read as years or none.
+    for (const char* pszBad : {"6 hours", "soon"}) {
+        typeInto("CompMarkTime", pszBad);
+        EXPECT_EQ(cmodGetMarkTime(), guint(INTV_WEEK << 24 | 2)) << pszBad;
+        EXPECT_EQ(entry("CompMarkTime"), "2 Weeks") << pszBad;
+    }
 }
 
 TEST_F(CompPage, FlightsLoggedMeanwhileCountOnReturn) {
@@ -455,6 +461,7 @@ INSTANTIATE_TEST_SUITE_P(Edits, CompPageQuit, testing::Values(
     QuitCase{"Kind",         "MaintDeferReplace", "MaintDeferHours", nullptr,          "bFlags",                         "8"},
     QuitCase{"DeferralDays", "MaintDeferReplace", "MaintDeferDays",  "30",             "nDeferDays || '/' || bFlags",    "30/8"},
     QuitCase{"UsedPartAge",  "MaintReplaceUsed",  "MaintCompAge",    "3 months",       "nCompAge",                       "33554435"},
+    QuitCase{"AgeInHours",   "MaintReplaceUsed",  "MaintCompAge",    "6 hours",        "nCompAge || '/' || bFlags",      "0/2"},
     QuitCase{"Notes",        nullptr,             "MaintNotes",      "Bolts re-torqued", "strNotes",                     "Bolts re-torqued"},
     QuitCase{"DateLeft",     nullptr,             nullptr,           "3 Mar 2022",     "tCompleted",                     "1620604800;1646265600"}),
     [](const auto& info) { return std::string(info.param.pszName); });
