@@ -1,5 +1,6 @@
 #include "avLedger.h"
 
+#include "avDue.h"
 #include "avErrLog.h"
 #include "avError.h"
 #include "avHelp.h"
@@ -191,6 +192,7 @@ gboolean avStartUp(int argc, char** argv, int* pnStatus) {
         return FALSE;
     }
     initPages(bCompEdit, pwinMain);
+    dueInitialize(m_pBuilder);
 
     m_pwgtNB = mscGetWidget(m_pBuilder, "MainNotebook");
     g_signal_connect(m_pwgtNB, "switch-page", G_CALLBACK(on_avLedger_change_page), nullptr);
