@@ -460,10 +460,22 @@ void selectCompRow(GtkTreeIter* piter) {
     takeCompRow(piter);
 }
 
+// GTK keeps a column as wide as the widest row it has shown: without this
+// the names of closed groups or of another aircraft's tree would keep the
+// part numbers out of sight behind a scroll bar.
+void fitCompColumns() {
+    gtk_tree_view_columns_autosize(GTK_TREE_VIEW(m_pwgtCompTree));
+}
+
+void ccdOnTreeRowCollapsed(GtkTreeView*, GtkTreeIter*, GtkTreePath*, gpointer) {
+    fitCompColumns();
+}
+
 void rebuildTree(gulong iCompID) {
     MscDisplayGuard guard;
     m_bCompSel = FALSE;
     cmodLoadModel(iCompID);
+    fitCompColumns();
 }
 
 void ccdOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
@@ -1243,6 +1255,7 @@ void initCompTree() {
     gtk_tree_view_set_search_column(pTree, CCD_COMP_COL);
     gtk_tree_view_set_search_equal_func(pTree, searchEqual, nullptr, nullptr);
     g_signal_connect(pTree, "key-press-event", G_CALLBACK(ccdOnTreeKeyPress), nullptr);
+    g_signal_connect(pTree, "row-collapsed", G_CALLBACK(ccdOnTreeRowCollapsed), nullptr);
     connectHelp(m_pwgtCompTree, m_pszColourHelp);
     g_signal_connect(gtk_tree_view_get_selection(pTree), "changed", G_CALLBACK(ccdOnRowChanged),
                      nullptr);

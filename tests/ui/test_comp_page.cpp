@@ -390,6 +390,27 @@ TEST_F(CompPage, TypingANameFindsACardInAClosedGroup) {
                                                      "iCompID = 326005"));
 }
 
+TEST_F(CompPage, ClosedGroupsAndAnotherAircraftGiveBackTheWidth) {
+    // Open groups make the tree wider than its pane; closing them again, or
+    // a tree built for another aircraft, needs no horizontal scroll bar.
+    GtkTreeView* pTree = tree("CompCardTreeView");
+    GtkAdjustment* padj = gtk_tree_view_get_hadjustment(pTree);
+    auto overflow = [&] {
+        drain();
+        return gtk_adjustment_get_upper(padj) - gtk_adjustment_get_page_size(padj);
+    };
+    ASSERT_LE(overflow(), 0);
+    gtk_tree_view_expand_all(pTree);
+    ASSERT_GT(overflow(), 0) << "the open tree fits its pane: nothing to check";
+    gtk_tree_view_collapse_all(pTree);
+    EXPECT_LE(overflow(), 0) << "after closing the groups";
+    gtk_tree_view_expand_all(pTree);
+    ASSERT_TRUE(acdLoadActiveAC(m_iACID2));
+    switchPage(2);
+    switchPage(0);
+    EXPECT_LE(overflow(), 0) << "in the tree of another aircraft";
+}
+
 TEST_F(CompPage, NoAircraftThenTheSameOneAgain) {
     rcdAC* pAC = acdGetActiveAC();
     selectCard(kInsp25);
