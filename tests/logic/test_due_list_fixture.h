@@ -45,14 +45,12 @@ class DueScenario : public CompTest {
         guint iDefer = addCard({.iGroupID = 12, .pszDesc = "Deferred Insp", .nInspIntv = 50});
         addRecord(iACID, iDefer, {MNT_KIND_DEFER_INSP, utc(2020, 3, 1), 0, 0, 1000, 0});
 
-        const time_t tDay = today();
-        avt::exec(logDb(),
-                  "INSERT INTO Pilot (strLName, strFName, strSortKey, tNextMed, tNextFR) "
-                  "VALUES ('Early', 'Ann', 'EARLYANN', " +
-                      std::to_string(tDay - 5 * 86400) + ", 0), ('Soon', 'Bob', 'SOONBOB', " +
-                      std::to_string(tDay + 10 * 86400) + ", " + std::to_string(tDay + 40 * 86400) +
-                      "), ('Later', 'Cy', 'LATERCY', " + std::to_string(tDay + 60 * 86400) +
-                      ", 0)");
+        avt::exec(logDb(), R"(
+            INSERT INTO Pilot (strLName, strFName, strSortKey, tNextMed, tNextFR) VALUES
+              ('Early', 'Ann', 'EARLYANN', strftime('%s', 'now', 'start of day', '-5 days'), 0),
+              ('Soon', 'Bob', 'SOONBOB', strftime('%s', 'now', 'start of day', '+10 days'),
+               strftime('%s', 'now', 'start of day', '+40 days')),
+              ('Later', 'Cy', 'LATERCY', strftime('%s', 'now', 'start of day', '+60 days'), 0))");
         ASSERT_TRUE(pmodInitialize());
         cmodSetMarkTime(kMarkHours, kMarkSpan);
         activate(iACID);

@@ -23,27 +23,18 @@ class DueWindow : public avt::AppTest {
         AppTest::SetUp();
         if (HasFatalFailure())
             return;
-        fs::path log = m_dirs->etcFile("avLedger.db"), cat = m_dirs->etcFile("avCCD.db");
-        time_t tDay = time(nullptr) / 86400 * 86400;
-        avt::exec(
-            log,
-            "INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, iOptEngine, bDelete) "
-            "VALUES (1, 'ZK-WIN', " +
-                std::to_string(avt::utc(2020, 1, 1)) +
-                ", 1, 0, 0);"
-                "INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete) "
-                "VALUES (1, " +
-                std::to_string(avt::utc(2020, 2, 1)) + ", " +
-                std::to_string(avt::utc(2020, 2, 1) + 600 * 360) +
-                ", 600, 0);"
-                "INSERT INTO Pilot (strLName, strFName, strSortKey, tNextMed, tNextFR) "
-                "VALUES ('Soon', 'Bob', 'SOONBOB', " +
-                std::to_string(tDay + 10 * 86400) + ", 0);");
         // Hours Insp fits engine code 0 only (this aircraft's).
-        avt::exec(cat,
-                  "INSERT INTO Component (iCompID, iGroupID, iSortOrder, strPartDesc, "
-                  "nInspect, nRCO, bOptEngine, bDelete) VALUES "
-                  "(1, 1, 1, 'Hours Insp', 50, 0, 1, 0), (2, 1, 2, 'Within Mark', 65, 0, 0, 0)");
+        avt::exec(m_dirs->etcFile("avLedger.db"), R"(
+            INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, iOptEngine, bDelete)
+              VALUES (1, 'ZK-WIN', strftime('%s', '2020-01-01'), 1, 0, 0);
+            INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete) VALUES
+              (1, strftime('%s', '2020-02-01'), strftime('%s', '2020-02-01') + 216000, 600, 0);
+            INSERT INTO Pilot (strLName, strFName, strSortKey, tNextMed, tNextFR) VALUES
+              ('Soon', 'Bob', 'SOONBOB', strftime('%s', 'now', 'start of day', '+10 days'), 0))");
+        avt::exec(m_dirs->etcFile("avCCD.db"), R"(
+            INSERT INTO Component (iCompID, iGroupID, iSortOrder, strPartDesc, nInspect, nRCO,
+                                   bOptEngine, bDelete)
+              VALUES (1, 1, 1, 'Hours Insp', 50, 0, 1, 0), (2, 1, 2, 'Within Mark', 65, 0, 0, 0))");
         ASSERT_TRUE(acdLoadActiveAC(1));
         ASSERT_TRUE(pmodLoadModel());
         cmodSetMarkTime(0, 0);
@@ -68,11 +59,9 @@ class DueWindow : public avt::AppTest {
         return lines;
     }
     static std::string cell(GtkTreeModel* pModel, GtkTreeIter* piter, int nCol) {
-        gchar* psz = nullptr;
+        g_autofree gchar* psz = nullptr;
         gtk_tree_model_get(pModel, piter, nCol, &psz, -1);
-        std::string str = psz ? psz : "";
-        g_free(psz);
-        return str;
+        return psz ? psz : "";
     }
 };
 
@@ -106,15 +95,11 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
     // Another aircraft (engine code 3, as many hours) chosen on the aircraft
     // page, whose tree the component page has not built yet: the first
     // one's card that does not fit it must not show.
-    const std::string strFlight = std::to_string(avt::utc(2020, 2, 1));
-    avt::exec(
-        m_dirs->etcFile("avLedger.db"),
-        "INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, iOptEngine, bDelete) "
-        "VALUES (2, 'ZK-TWO', " +
-            std::to_string(avt::utc(2020, 1, 1)) +
-            ", 1, 3, 0);"
-            "INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete) VALUES (2, " +
-            strFlight + ", " + strFlight + " + 216000, 600, 0);");
+    avt::exec(m_dirs->etcFile("avLedger.db"), R"(
+        INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, iOptEngine, bDelete)
+          SELECT 2, 'ZK-TWO', tManu, 1, 3, 0 FROM Aircraft WHERE iAircraftID = 1;
+        INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete)
+          SELECT 2, tFltBegin, tFltEnd, nElapsed, 0 FROM Flight WHERE iCSID = 1)");
     ASSERT_TRUE(acdLoadActiveAC(2));
     dueRefresh();
     EXPECT_EQ(shown().front(), "Components (1): Within Mark/Due at the mark/red");
