@@ -71,6 +71,12 @@ class ACPage : public avt::AppTest {
             pmodFindPilotID(iPilotID));
         avt::drainEvents();
     }
+    // The page with the card of makeCards() open.
+    void openCard(int nPage) {
+        switchPage(nPage);
+        if (nPage == kPagePilot)
+            selectPilot(7);
+    }
     // An aircraft "ZK-IN" and a pilot with a six-monthly medical.
     void makeCards() {
         newAircraft("ZK-IN");
@@ -93,20 +99,18 @@ TEST_F(ACPage, NewAircraftByReturnDuplicateRefusedOwnSpellingSaved) {
         newAircraft(pszReg);
     EXPECT_EQ(list(), (std::vector<std::string>{"aa-1", "*zk-abc", "ZKHBC", "<new heli>"}));
     EXPECT_TRUE(gtk_widget_has_focus(widget("ACModel"))) << "the card is open";
-    EXPECT_EQ(sql("SELECT strReg FROM Aircraft ORDER BY iAircraftID"),
-              (std::vector<avt::Row>{{"ZKHBC"}, {"aa-1"}, {"zk-abc"}}));
 
     newAircraft("zk-hbc");
     EXPECT_EQ(text("ACReg"), "") << "the refused text is not left to be saved later";
     EXPECT_NE(std::string(mscLastRefusal()).find("zk-hbc"), std::string::npos);
     focus("ACTreeView");
     EXPECT_TRUE(gtk_widget_has_focus(widget("ACTreeView"))) << "the focus is not trapped";
-    EXPECT_EQ(sql("SELECT COUNT(*) FROM Aircraft")[0][0], "3");
 
     // An aircraft is not its own duplicate.
     selectRow("ZKHBC");
     enterText("ACReg", "ZK-HBC");
-    EXPECT_EQ(sql("SELECT strReg FROM Aircraft WHERE iAircraftID = 1")[0][0], "ZK-HBC");
+    EXPECT_EQ(sql("SELECT strReg FROM Aircraft ORDER BY iAircraftID"),
+              (std::vector<avt::Row>{{"ZK-HBC"}, {"aa-1"}, {"zk-abc"}}));
 }
 
 TEST_F(ACPage, AfterARefusedRegistrationTheNextClickAndTypingGoWhereTheUserPoints) {
@@ -157,9 +161,7 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.pszField) + " " + c.pszTyped);
-        switchPage(c.nPage);
-        if (c.nPage == kPagePilot)
-            selectPilot(7);
+        openCard(c.nPage);
         mscRefuseClear();
         enterText(c.pszField, c.pszTyped);
         EXPECT_EQ(text(c.pszField), c.pszShown);
@@ -197,9 +199,7 @@ TEST_F(ACPage, LongTextStopsAtTheFieldsCapacityAndNeverWidensTheWindow) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszField);
-        switchPage(c.nPage);
-        if (c.nPage == kPagePilot)
-            selectPilot(7);
+        openCard(c.nPage);
         mscRefuseClear();
         GtkWidget* pwgt = widget(c.pszField);
         focus(c.pszField);
@@ -389,9 +389,7 @@ TEST_F(ACPage, AltAndTheUnderlinedLetterOfALabelGoToItsField) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszField);
-        switchPage(c.nPage);
-        if (c.nPage == kPagePilot)
-            selectPilot(7);
+        openCard(c.nPage);
         focus("MainNotebook");
         avt::pressKey(widget("avLedger"), c.nKey, GDK_MOD1_MASK);
         GtkWidget* pwgtFocus = gtk_window_get_focus(GTK_WINDOW(widget("avLedger")));

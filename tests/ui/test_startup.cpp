@@ -1,5 +1,5 @@
-// The frame: start-up and shutdown, the page protocol, the About box and
-// the error dialog, with the real UI file in a real X server.
+// The frame: start-up and shutdown, the page protocol, the error dialog and
+// the catalogue edit switch, with the real UI file in a real X server.
 #include "avError.h"
 #include "avLedger.h"
 #include "harness.h"
