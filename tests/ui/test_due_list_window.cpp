@@ -41,27 +41,15 @@ class DueWindow : public avt::AppTest {
         ASSERT_TRUE(cmodLoadModel(0xFFFFFFFFu));
     }
 
-    // The window's rows as "Section: name/state, ..." lines.
+    // The window's rows, sections and lines, as "name/state/colour".
     std::vector<std::string> shown() {
-        std::vector<std::string> lines;
-        GtkTreeModel* pModel = gtk_tree_view_get_model(GTK_TREE_VIEW(widget("DueListTreeView")));
-        GtkTreeIter iterSec, iter;
-        for (gboolean b = gtk_tree_model_get_iter_first(pModel, &iterSec); b;
-             b = gtk_tree_model_iter_next(pModel, &iterSec)) {
-            std::string str = cell(pModel, &iterSec, DUE_NAME_COL) + ":";
-            for (gboolean bRow = gtk_tree_model_iter_children(pModel, &iter, &iterSec); bRow;
-                 bRow = gtk_tree_model_iter_next(pModel, &iter))
-                str += " " + cell(pModel, &iter, DUE_NAME_COL) + "/" +
-                       cell(pModel, &iter, DUE_STATE_COL) + "/" +
-                       cell(pModel, &iter, DUE_COLOUR_COL);
-            lines.push_back(str);
-        }
-        return lines;
-    }
-    static std::string cell(GtkTreeModel* pModel, GtkTreeIter* piter, int nCol) {
-        g_autofree gchar* psz = nullptr;
-        gtk_tree_model_get(pModel, piter, nCol, &psz, -1);
-        return psz ? psz : "";
+        GtkWidget* pwgt = widget("DueListTreeView");
+        std::vector<std::string> names = avt::treeRows(pwgt, DUE_NAME_COL),
+                                 states = avt::treeRows(pwgt, DUE_STATE_COL),
+                                 colours = avt::treeRows(pwgt, DUE_COLOUR_COL);
+        for (size_t i = 0; i < names.size(); ++i)
+            names[i] += "/" + states[i] + "/" + colours[i];
+        return names;
     }
 };
 
@@ -70,8 +58,10 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
     gtk_menu_item_activate(GTK_MENU_ITEM(widget("MenuViewDueList")));
     avt::drainEvents();
     ASSERT_TRUE(gtk_widget_get_visible(widget("DueListWindow")));
-    EXPECT_EQ(shown(),
-              (std::vector<std::string>{"Components (1): Hours Insp/Overdue/red", "Pilots (0):"}));
+    using Lines = std::vector<std::string>;
+    const std::string strHours = "Hours Insp/Overdue/red",
+                      strMark = "Within Mark/Due at the mark/red";
+    EXPECT_EQ(shown(), (Lines{"Components (1)//black", strHours, "Pilots (0)//black"}));
     std::string strInfo = gtk_label_get_text(GTK_LABEL(widget("DueListInfo")));
     EXPECT_NE(strInfo.find("ZK-WIN"), std::string::npos) << strInfo;
     EXPECT_NE(strInfo.find("60.0 A/F hrs"), std::string::npos) << strInfo;
@@ -80,9 +70,8 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
     cmodSetMarkTime(100, INTV_DAY << 24 | 30u);
     cmodMarkDue();
     avt::drainEvents();
-    EXPECT_EQ(shown(), (std::vector<std::string>{
-                           "Components (2): Hours Insp/Overdue/red Within Mark/Due at the mark/red",
-                           "Pilots (1): Bob Soon/Due at the mark/black"}));
+    EXPECT_EQ(shown(), (Lines{"Components (2)//black", strHours, strMark, "Pilots (1)//black",
+                              "Bob Soon/Due at the mark/black"}));
 
     // The pilot page moves the medical beyond the mark.
     rcdPilot rcd{};
@@ -90,7 +79,7 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
     rcd.tNextMed = time(nullptr) + 90 * 86400;
     pmodUpdateDueDates(&rcd);
     avt::drainEvents();
-    EXPECT_EQ(shown().back(), "Pilots (0):");
+    EXPECT_EQ(shown().back(), "Pilots (0)//black");
 
     // Another aircraft (engine code 3, as many hours) chosen on the aircraft
     // page, whose tree the component page has not built yet: the first
@@ -102,13 +91,12 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
           SELECT 2, tFltBegin, tFltEnd, nElapsed, 0 FROM Flight WHERE iCSID = 1)");
     ASSERT_TRUE(acdLoadActiveAC(2));
     dueRefresh();
-    EXPECT_EQ(shown().front(), "Components (1): Within Mark/Due at the mark/red");
+    EXPECT_EQ(shown(), (Lines{"Components (1)//black", strMark, "Pilots (0)//black"}));
     EXPECT_EQ(std::string(gtk_label_get_text(GTK_LABEL(widget("DueListInfo")))).rfind("ZK-TWO", 0),
               0u);
     ASSERT_TRUE(acdLoadActiveAC(1));
     dueRefresh();
-    EXPECT_EQ(shown().front(),
-              "Components (2): Hours Insp/Overdue/red Within Mark/Due at the mark/red");
+    EXPECT_EQ(shown(), (Lines{"Components (2)//black", strHours, strMark, "Pilots (0)//black"}));
 
     gtk_button_clicked(GTK_BUTTON(widget("DueListClose")));
     EXPECT_FALSE(gtk_widget_get_visible(widget("DueListWindow")));
