@@ -77,11 +77,16 @@ class ACPage : public avt::AppTest {
         }
         ADD_FAILURE() << "no list row " << pszReg;
     }
+    // Types into a field as a user does and moves on with Return.
+    void type(const char* pszID, const char* pszText) {
+        focus(pszID);
+        gtk_entry_set_text(GTK_ENTRY(widget(pszID)), pszText);
+        gtk_test_widget_send_key(widget(pszID), GDK_Return, GdkModifierType(0));
+        avt::drainEvents();
+    }
     void newAircraft(const char* pszReg) {
         selectRow("<new heli>");
-        gtk_entry_set_text(GTK_ENTRY(widget("ACReg")), pszReg);
-        gtk_test_widget_send_key(widget("ACReg"), GDK_Return, GdkModifierType(0));
-        avt::drainEvents();
+        type("ACReg", pszReg);
     }
     void addFlights(int nFlights) {
         for (int i = 0; i < nFlights; ++i)
@@ -439,13 +444,6 @@ class PilotPage : public ACPage {
     void pressDelete() {
         focus("PilotTreeView");
         avt::pressKey(widget("PilotTreeView"), GDK_Delete);
-    }
-    // Types into a field as a user does and moves on with Return.
-    void type(const char* pszID, const char* pszText) {
-        focus(pszID);
-        gtk_entry_set_text(GTK_ENTRY(widget(pszID)), pszText);
-        gtk_test_widget_send_key(widget(pszID), GDK_Return, GdkModifierType(0));
-        avt::drainEvents();
     }
 };
 
