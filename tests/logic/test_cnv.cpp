@@ -207,6 +207,10 @@ TEST(Cnv, CalendarStepsClampToTheMonthsLastDay) {
         EXPECT_EQ(tWant, cnvAddCalendar(tFrom, nUnit, nCount)) << tFrom << " " << nCount;
     EXPECT_EQ(utc(2026, 2, 28),
               cnvAddInterval(utc(2025, 8, 31), 6 | INTV_MONTH << CNV_INTV_UNIT_SHIFT));
+    // Days left count calendar days: due today is 0 whatever the hour.
+    EXPECT_EQ(0, cnvDaysBetween(utc(2026, 12, 6, 23, 0), utc(2026, 12, 6, 1, 0)));
+    EXPECT_EQ(-364, cnvDaysBetween(utc(2026, 12, 6, 15, 0), utc(2025, 12, 7)));
+    EXPECT_EQ(1, cnvDaysBetween(utc(2026, 12, 31, 23, 59), utc(2027, 1, 1)));
 }
 
 // The parsers and writers on hostile input: whatever is typed or stored,
