@@ -1369,3 +1369,35 @@ gboolean sqlUpdateSNoteRecord(rcdSNote* prcdSNote) {
                             flag(prcdSNote->bDelete), m_szSNoteUpdate, prcdSNote, m_lstSNoteRead,
                             &prcdSNote->bDirty);
 }
+
+// ---- Counts asked before a delete ----
+
+namespace {
+
+gboolean countRows(const char* pszOp, const char* pszSQL, guint iID, guint* pnCount) {
+    *pnCount = 0;
+    return runSQL(pszOp, m_hSQL, pszSQL, {unum(iID)}, [pnCount](sqlite3_stmt* p) {
+        *pnCount = static_cast<guint>(sqlite3_column_int64(p, 0));
+        return 0;
+    });
+}
+
+} // namespace
+
+gboolean sqlCountPilotFlights(guint iPilotID, guint* pnFlights) {
+    return countRows("sqlCountPilotFlights",
+                     "SELECT COUNT(*) FROM Flight WHERE (bDelete IS NULL OR bDelete = 0) AND "
+                     "(iPilotID = ?1 OR iStudentID = ?1)",
+                     iPilotID, pnFlights);
+}
+
+gboolean sqlCountAircraftRecords(guint iACID, guint* pnFlights, guint* pnMaint) {
+    return countRows("sqlCountAircraftRecords",
+                     "SELECT COUNT(*) FROM Flight WHERE (bDelete IS NULL OR bDelete = 0) AND "
+                     "iCSID = ?",
+                     iACID, pnFlights) &&
+           countRows("sqlCountAircraftRecords",
+                     "SELECT COUNT(*) FROM Maintenance WHERE (bDelete IS NULL OR bDelete = 0) "
+                     "AND iACID = ?",
+                     iACID, pnMaint);
+}

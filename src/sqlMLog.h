@@ -136,3 +136,10 @@ gboolean sqlLoadSNoteRecords(cbSNote* pcbSNote);
 gboolean sqlLoadSNoteRecord(cbSNote* pcbSNote, guint iSNoteID);
 // Clears bDirty on success.
 gboolean sqlUpdateSNoteRecord(rcdSNote* prcdSNote);
+
+// ---- Counts asked before a delete ----
+
+// Undeleted flights that name the pilot, as pilot or as student.
+gboolean sqlCountPilotFlights(guint iPilotID, guint* pnFlights);
+// Undeleted flights and maintenance records filed to the aircraft.
+gboolean sqlCountAircraftRecords(guint iACID, guint* pnFlights, guint* pnMaint);
