@@ -2,11 +2,12 @@
 //
 //   crash_driver drive <journal> <seed> <steps>
 //     Starts the real program in this process (working directory <data>/bin,
-//     files in <data>/etc) and makes scripted edits through its widgets on
-//     the aircraft, flight and pilot pages. Before each step it writes its
-//     intent (record, columns, values in typing order) to the journal, after
-//     each typed field a "typed" line, and after the step's save (a row
-//     change or a page leave) what the log database then holds. The journal
+//     files in <data>/etc, the catalogue editable) and makes scripted edits
+//     through its widgets on the aircraft, flight and pilot pages and on the
+//     component page (maintenance records, catalogue cards). Before each
+//     step it writes its intent (record, columns, values in typing order) to
+//     the journal, after each typed field a "typed" line, and after the
+//     step's save (a row change or a page leave) what both files then hold. The journal
 //     is written unbuffered: a SIGKILL loses nothing of it.
 //
 //   crash_driver check <journal> <etc dir>
@@ -17,15 +18,19 @@
 //     nothing else is new. Prints one summary line; exit status 1 on a loss.
 #include "avLedger.h"
 #include "avMisc.h"
+#include "modComp.h"
 #include "modFLog.h"
+#include "modMaint.h"
 #include "modPilot.h"
 #include "pagAC.h"
 #include "rcdAC.h"
+#include "rcdMaint.h"
 
 #include <gdk/gdkkeysyms.h>
 #include <gtk/gtk.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -39,8 +44,15 @@
 namespace {
 
 // The tables and columns the harness watches; rows are compared whole.
-const char* const m_lstTables[] = {"Aircraft", "Pilot", "Flight"};
-const char* const m_lstIDs[] = {"iAircraftID", "iPilotID", "iFltID"};
+struct Watched {
+    const char* pszFile;
+    const char* pszTable;
+    const char* pszID;
+};
+const Watched m_lstWatched[] = {
+    {"avLedger.db", "Aircraft", "iAircraftID"}, {"avLedger.db", "Pilot", "iPilotID"},
+    {"avLedger.db", "Flight", "iFltID"},        {"avLedger.db", "Maintenance", "iMaintID"},
+    {"avCCD.db", "Component", "iCompID"},       {"avCCD.db", "ServiceNote", "iSNoteID"}};
 
 using Row = std::map<std::string, std::string>; // column -> value ("\x01" for NULL)
 using Table = std::map<std::string, Row>;       // row ID -> row
@@ -82,30 +94,36 @@ std::vector<std::string> split(const std::string& str, char c) {
     return lst;
 }
 
-Snapshot readSnapshot(const std::string& strDb) {
+// Every watched table of both files in the data directory strEtc.
+Snapshot readSnapshot(const std::string& strEtc) {
     Snapshot snap;
-    sqlite3* h = nullptr;
-    if (sqlite3_open_v2(strDb.c_str(), &h, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(h);
-        return snap;
-    }
-    for (std::size_t t = 0; t < std::size(m_lstTables); ++t) {
-        sqlite3_stmt* p = nullptr;
-        std::string strSQL = std::string("SELECT * FROM ") + m_lstTables[t];
-        if (sqlite3_prepare_v2(h, strSQL.c_str(), -1, &p, nullptr) != SQLITE_OK)
+    for (const char* pszFile : {"avLedger.db", "avCCD.db"}) {
+        sqlite3* h = nullptr;
+        if (sqlite3_open_v2((strEtc + "/" + pszFile).c_str(), &h, SQLITE_OPEN_READONLY, nullptr) !=
+            SQLITE_OK) {
+            sqlite3_close(h);
             continue;
-        Table& table = snap[m_lstTables[t]];
-        while (sqlite3_step(p) == SQLITE_ROW) {
-            Row row;
-            for (int i = 0; i < sqlite3_column_count(p); ++i) {
-                auto psz = reinterpret_cast<const char*>(sqlite3_column_text(p, i));
-                row[sqlite3_column_name(p, i)] = psz ? psz : "\x01";
-            }
-            table[row[m_lstIDs[t]]] = row;
         }
-        sqlite3_finalize(p);
+        for (const Watched& w : m_lstWatched) {
+            if (strcmp(w.pszFile, pszFile) != 0)
+                continue;
+            sqlite3_stmt* p = nullptr;
+            std::string strSQL = std::string("SELECT * FROM ") + w.pszTable;
+            if (sqlite3_prepare_v2(h, strSQL.c_str(), -1, &p, nullptr) != SQLITE_OK)
+                continue;
+            Table& table = snap[w.pszTable];
+            while (sqlite3_step(p) == SQLITE_ROW) {
+                Row row;
+                for (int i = 0; i < sqlite3_column_count(p); ++i) {
+                    auto psz = reinterpret_cast<const char*>(sqlite3_column_text(p, i));
+                    row[sqlite3_column_name(p, i)] = psz ? psz : "\x01";
+                }
+                table[row[w.pszID]] = row;
+            }
+            sqlite3_finalize(p);
+        }
+        sqlite3_close(h);
     }
-    sqlite3_close(h);
     return snap;
 }
 
@@ -212,6 +230,98 @@ bool selectRow(const char* pszTree, int nIDCol, int nTypeCol, gulong iID) {
     return bFound;
 }
 
+// The component page: cards listed in its tree, a card or record chosen
+// as a click does, a date typed into the new record's cell.
+std::vector<gulong> listedCards() {
+    std::vector<gulong> lst;
+    GtkTreeModel* pmod = cmodGetModel();
+    std::function<void(GtkTreeIter*)> walk = [&](GtkTreeIter* piterUp) {
+        GtkTreeIter iter;
+        for (gboolean b = gtk_tree_model_iter_children(pmod, &iter, piterUp); b;
+             b = gtk_tree_model_iter_next(pmod, &iter)) {
+            gulong iInx = 0;
+            guint nType = 0;
+            gtk_tree_model_get(pmod, &iter, CCD_INX_COL, &iInx, CCD_TYPE_COL, &nType, -1);
+            if (nType == TYPE_COMP)
+                lst.push_back(iInx);
+            walk(&iter);
+        }
+    };
+    walk(nullptr);
+    return lst;
+}
+
+void selectPath(const char* pszTree, GtkTreePath* pPath) {
+    GtkTreeView* ptree = GTK_TREE_VIEW(widget(pszTree));
+    gtk_tree_view_expand_to_path(ptree, pPath);
+    gtk_tree_selection_select_path(gtk_tree_view_get_selection(ptree), pPath);
+    drain();
+}
+
+bool selectCard(gulong iCompID) {
+    GtkTreeIter iter;
+    if (!cmodFindCompID(iCompID, &iter))
+        return false;
+    GtkTreePath* pPath = gtk_tree_model_get_path(cmodGetModel(), &iter);
+    selectPath("CompCardTreeView", pPath);
+    gtk_tree_path_free(pPath);
+    return true;
+}
+
+// The record's row, or the new-record row for all ones; -1 if not listed.
+int maintRow(gulong iMaintID) {
+    GtkTreeIter iter;
+    int n = 0;
+    for (gboolean b = gtk_tree_model_get_iter_first(mmodGetModel(), &iter); b;
+         b = gtk_tree_model_iter_next(mmodGetModel(), &iter), ++n) {
+        gulong iRow = 0;
+        guint nType = 0;
+        gtk_tree_model_get(mmodGetModel(), &iter, MNT_ID_COL, &iRow, MNT_ROWTYPE_COL, &nType, -1);
+        if (iMaintID == G_MAXULONG ? nType == MNT_ROW_NEW
+                                   : nType == MNT_ROW_DATA && iRow == iMaintID)
+            return n;
+    }
+    return -1;
+}
+
+bool selectMaint(gulong iMaintID) {
+    const int nRow = maintRow(iMaintID);
+    if (nRow < 0)
+        return false;
+    GtkTreePath* pPath = gtk_tree_path_new_from_indices(nRow, -1);
+    selectPath("MaintTree", pPath);
+    gtk_tree_path_free(pPath);
+    return true;
+}
+
+void enterMaintDate(const std::string& strDate) {
+    const int nRow = maintRow(G_MAXULONG);
+    if (nRow < 0 || !selectMaint(G_MAXULONG))
+        return;
+    GtkTreeView* ptree = GTK_TREE_VIEW(widget("MaintTree"));
+    GtkTreePath* pPath = gtk_tree_path_new_from_indices(nRow, -1);
+    gtk_tree_view_set_cursor(ptree, pPath, gtk_tree_view_get_column(ptree, 0), TRUE);
+    gtk_tree_path_free(pPath);
+    drain();
+    GList* pChildren = gtk_container_get_children(GTK_CONTAINER(ptree));
+    for (GList* p = pChildren; p; p = p->next)
+        if (GTK_IS_ENTRY(p->data)) {
+            gtk_entry_set_text(GTK_ENTRY(p->data), strDate.c_str());
+            gtk_widget_activate(GTK_WIDGET(p->data));
+        }
+    g_list_free(pChildren);
+    drain();
+}
+
+std::string dayText(int nStep) {
+    char szDate[20];
+    time_t t = 1704067200 + time_t(nStep % 300) * 86400; // 2024, a day per step
+    struct tm tmAt;
+    gmtime_r(&t, &tmAt);
+    strftime(szDate, sizeof szDate, "%d-%b-%Y", &tmAt);
+    return szDate;
+}
+
 struct Edit {
     const char* pszWidget;
     const char* pszColumn;
@@ -240,14 +350,20 @@ std::vector<std::string> ids(const Snapshot& snap, const char* pszTable) {
 void step(int nStep, const std::string& strDb) {
     Snapshot snap = readSnapshot(strDb);
     auto lstAC = ids(snap, "Aircraft"), lstPilot = ids(snap, "Pilot");
-    int nKind = int(m_rng() % 6);
+    int nKind = int(m_rng() % 9);
     if (lstAC.size() < 2)
         nKind = 0;
+    if ((nKind >= 4 && nKind != 8) && !acdHasActiveAC()) { // as a user would: choose one first
+        switchPage(3);
+        selectRow("ACTreeView", 0, -1, std::stoul(lstAC[m_rng() % lstAC.size()]));
+        snap = readSnapshot(strDb);
+    }
     const bool bRowChange = m_rng() % 2;
     std::vector<Edit> lstEdits;
     const char* pszTable = "";
     std::string strID = "new";
     int nPage = 0;
+    gulong iCard = 0;
     if (nKind == 0 || nKind == 1) { // aircraft: a new one, or one edited
         pszTable = "Aircraft", nPage = 3;
         if (nKind == 1)
@@ -266,13 +382,47 @@ void step(int nStep, const std::string& strDb) {
         lstEdits.push_back({"PilotLName", "strLName", value(nStep, "Last")});
         lstEdits.push_back({"PilotFName", "strFName", value(nStep, "First")});
         lstEdits.push_back({"PilotNotes", "strNotes", value(nStep, "notes")});
+    } else if (nKind >= 6) { // maintenance records and catalogue cards
+        nPage = 0;
+        switchPage(0);
+        const auto lstCards = listedCards();
+        if (lstCards.empty()) {
+            journal("nocards\t" + std::to_string(nStep));
+            return;
+        }
+        iCard = lstCards[m_rng() % lstCards.size()];
+        if (nKind == 7) { // a card that has records on this aircraft, if any
+            const std::string strAC = std::to_string(acdGetActiveAC()->iACID);
+            std::vector<gulong> lstWithRecords;
+            for (const auto& id : ids(snap, "Maintenance"))
+                if (snap["Maintenance"][id]["iACID"] == strAC)
+                    lstWithRecords.push_back(std::stoul(snap["Maintenance"][id]["iCompID"]));
+            if (!lstWithRecords.empty()) {
+                const gulong iWanted = lstWithRecords[m_rng() % lstWithRecords.size()];
+                if (std::find(lstCards.begin(), lstCards.end(), iWanted) != lstCards.end())
+                    iCard = iWanted;
+            }
+        }
+        if (nKind == 8) {
+            pszTable = "Component", strID = std::to_string(iCard);
+            lstEdits.push_back({"CompPartNumber", "strPartNmbr", value(nStep, "pn")});
+            lstEdits.push_back({"CompPartDesc", "strPartDesc", value(nStep, "desc")});
+        } else {
+            pszTable = "Maintenance";
+            std::vector<std::string> lstRecords;
+            const std::string strAC = std::to_string(acdGetActiveAC()->iACID);
+            for (const auto& id : ids(snap, "Maintenance"))
+                if (snap["Maintenance"][id]["iACID"] == strAC &&
+                    snap["Maintenance"][id]["iCompID"] == std::to_string(iCard))
+                    lstRecords.push_back(id);
+            if (nKind == 7 && !lstRecords.empty())
+                strID = lstRecords[m_rng() % lstRecords.size()];
+            else
+                lstEdits.push_back({"#date", "tCompleted/day", dayText(nStep)});
+            lstEdits.push_back({"MaintNotes", "strNotes", value(nStep, "work")});
+        }
     } else { // flights of the active aircraft
         pszTable = "Flight", nPage = 2;
-        if (!acdHasActiveAC()) { // as a user would: choose one first
-            switchPage(3);
-            selectRow("ACTreeView", 0, -1, std::stoul(lstAC[m_rng() % lstAC.size()]));
-            snap = readSnapshot(strDb);
-        }
         std::vector<std::string> lstFlights;
         const std::string strAC = std::to_string(acdGetActiveAC()->iACID);
         for (const auto& id : ids(snap, "Flight"))
@@ -280,14 +430,8 @@ void step(int nStep, const std::string& strDb) {
                 lstFlights.push_back(id);
         if (nKind == 5 && !lstFlights.empty())
             strID = lstFlights[m_rng() % lstFlights.size()];
-        else {
-            char szDate[20];
-            time_t t = 1704067200 + time_t(nStep % 300) * 86400; // 2024, a day per step
-            struct tm tmAt;
-            gmtime_r(&t, &tmAt);
-            strftime(szDate, sizeof szDate, "%d-%b-%Y", &tmAt);
-            lstEdits.push_back({"FLogCardDate", "tFltBegin/day", szDate});
-        }
+        else
+            lstEdits.push_back({"FLogCardDate", "tFltBegin/day", dayText(nStep)});
         lstEdits.push_back({"FLogCardFrom", "strFrom", value(nStep, "from")});
         lstEdits.push_back({"FLogCardTo", "strTo", value(nStep, "to")});
         lstEdits.push_back({"FLogNotes", "strNotes", value(nStep, "notes")});
@@ -298,10 +442,20 @@ void step(int nStep, const std::string& strDb) {
     journal(strIntent);
 
     switchPage(nPage);
-    const char* pszTree = nPage == 3 ? "ACTreeView" : nPage == 4 ? "PilotTreeView" : "FLogTreeView";
+    const char* pszTree = nPage == 3   ? "ACTreeView"
+                          : nPage == 4 ? "PilotTreeView"
+                          : nPage == 2 ? "FLogTreeView"
+                                       : "CompCardTreeView";
     const int nIDCol = nPage == 3 ? 0 : nPage == 4 ? int(PILOT_ID_COL) : int(FLOG_SQLID);
     const int nTypeCol = nPage == 2 ? FLOG_ROW_TYPE : -1;
-    if (!selectRow(pszTree, nIDCol, nTypeCol, strID == "new" ? G_MAXULONG : std::stoul(strID)))
+    const gulong iRecord = strID == "new" ? G_MAXULONG : std::stoul(strID);
+    bool bSelected = false;
+    if (nPage != 0)
+        bSelected = selectRow(pszTree, nIDCol, nTypeCol, iRecord);
+    else
+        bSelected =
+            selectCard(iCard) && (strcmp(pszTable, "Maintenance") != 0 || selectMaint(iRecord));
+    if (!bSelected)
         journal("noselect\t" + std::to_string(nStep));
     for (std::size_t i = 0; i < lstEdits.size(); ++i) {
         const Edit& e = lstEdits[i];
@@ -310,16 +464,24 @@ void step(int nStep, const std::string& strDb) {
             gtk_entry_set_text(GTK_ENTRY(widget("ACReg")), e.strValue.c_str());
             gtk_test_widget_send_key(widget("ACReg"), GDK_Return, GdkModifierType(0));
             drain();
+        } else if (strcmp(e.pszWidget, "#date") == 0) {
+            enterMaintDate(e.strValue);
         } else {
             type(e.pszWidget, e.strValue, pszTree);
         }
         journal("typed\t" + std::to_string(nStep) + "\t" + std::to_string(i + 1));
     }
     // The save: another row of the same list, or leaving the page.
-    if (bRowChange)
-        selectRow(pszTree, nIDCol, nTypeCol, G_MAXULONG);
-    else
+    if (!bRowChange)
         switchPage(1);
+    else if (nPage != 0)
+        selectRow(pszTree, nIDCol, nTypeCol, G_MAXULONG);
+    else {
+        const auto lstCards = listedCards();
+        for (gulong iOther : lstCards)
+            if (iOther != iCard && selectCard(iOther))
+                break;
+    }
     journal("saved\t" + std::to_string(nStep));
     std::string strSnap = "snapshot\t" + std::to_string(nStep);
     for (const auto& [strTable, table] : readSnapshot(strDb))
@@ -338,16 +500,17 @@ int drive(const char* pszJournal, unsigned nSeed, int nSteps) {
     setvbuf(m_pfJournal, nullptr, _IONBF, 0);
     m_rng.seed(nSeed);
     m_nSeed = nSeed;
-    const char* lstArgs[] = {"avLedger", nullptr};
+    // With the catalogue editable, as its editor starts it.
+    const char* lstArgs[] = {"avLedger", "--component-edit-enable", nullptr};
     int nStatus = 0;
-    if (!avStartUp(1, const_cast<char**>(lstArgs), &nStatus)) {
+    if (!avStartUp(2, const_cast<char**>(lstArgs), &nStatus)) {
         journal("startfailed\t" + std::to_string(nStatus));
         return 3;
     }
     g_timeout_add(50, answerDialogs, nullptr);
     gtk_window_present(GTK_WINDOW(widget("avLedger")));
     drain();
-    const std::string strDb = "../etc/avLedger.db";
+    const std::string strDb = "../etc";
     // What the file holds at start counts as saved.
     std::string strSnap = "snapshot\t0";
     for (const auto& [strTable, table] : readSnapshot(strDb))
@@ -381,8 +544,8 @@ std::string integrity(const std::string& strDb) {
 }
 
 bool columnHolds(const Row& row, const std::string& strCol, const std::string& strValue) {
-    if (strCol == "tFltBegin/day") {
-        auto it = row.find("tFltBegin");
+    if (strCol.ends_with("/day")) {
+        auto it = row.find(strCol.substr(0, strCol.size() - 4));
         if (it == row.end() || it->second == "\x01")
             return false;
         struct tm tmAt {};
@@ -454,10 +617,11 @@ int check(const char* pszJournal, const std::string& strEtc) {
         if (str != "ok")
             lstLoss.push_back(std::string(pszFile) + " integrity: " + str);
     }
-    const Snapshot now = readSnapshot(strEtc + "/avLedger.db");
+    const Snapshot now = readSnapshot(strEtc);
     int nRecords = 0, nLostChars = 0;
     bool bIntentRowSeen = false;
-    for (const char* pszTable : m_lstTables) {
+    for (const Watched& w : m_lstWatched) {
+        const char* pszTable = w.pszTable;
         const Table& was = saved.count(pszTable) ? saved.at(pszTable) : Table{};
         const Table& is = now.count(pszTable) ? now.at(pszTable) : Table{};
         for (const auto& [strID, row] : was) {

@@ -1,14 +1,15 @@
 #!/bin/bash
 # Kill harness: runs the program (in-process, under its own Xvfb) through
-# scripted edits on the aircraft, flight and pilot pages, kills it with
+# scripted edits on the aircraft, flight, pilot and component pages (with
+# maintenance records and catalogue edits), kills it with
 # SIGKILL at a random moment, and checks the files after every kill.
-#   bash tools/crash/run.sh [runs, default 50] [steps per run, default 60]
+#   bash tools/crash/run.sh [runs, default 50] [steps per run, default 100]
 # All runs share one fresh data directory, as a user restarting after a
 # crash would; it is left in /tmp for inspection. Exit status 1 on a loss.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 RUNS=${1:-50}
-STEPS=${2:-60}
+STEPS=${2:-100}
 if [ -z "${DISPLAY:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$RUNS" "$STEPS"
 fi
