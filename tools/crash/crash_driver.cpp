@@ -127,6 +127,18 @@ Snapshot readSnapshot(const std::string& strEtc) {
     return snap;
 }
 
+// A snapshot as journal lines, ended by "end".
+std::string snapshotText(const Snapshot& snap, int nStep) {
+    std::string str = "snapshot\t" + std::to_string(nStep);
+    for (const auto& [strTable, table] : snap)
+        for (const auto& [strRowID, row] : table) {
+            str += "\n row\t" + strTable + "\t" + strRowID;
+            for (const auto& [strCol, strVal] : row)
+                str += "\t" + strCol + "=" + esc(strVal);
+        }
+    return str + "\nend\t" + std::to_string(nStep);
+}
+
 // ---- Driving ----
 
 FILE* m_pfJournal = nullptr;
@@ -439,8 +451,6 @@ void step(int nStep, const std::string& strDb) {
     std::string strIntent = "intent\t" + std::to_string(nStep) + "\t" + pszTable + "\t" + strID;
     for (const Edit& e : lstEdits)
         strIntent += std::string("\t") + e.pszColumn + "=" + esc(e.strValue);
-    journal(strIntent);
-
     switchPage(nPage);
     const char* pszTree = nPage == 3   ? "ACTreeView"
                           : nPage == 4 ? "PilotTreeView"
@@ -455,8 +465,14 @@ void step(int nStep, const std::string& strDb) {
     else
         bSelected =
             selectCard(iCard) && (strcmp(pszTable, "Maintenance") != 0 || selectMaint(iRecord));
-    if (!bSelected)
-        journal("noselect\t" + std::to_string(nStep));
+    // Only a record actually open on its card is typed into; choosing the
+    // row has saved nothing new (the previous step saved it all).
+    if (!bSelected) {
+        journal("noselect\t" + std::to_string(nStep) + "\tactive aircraft " +
+                std::to_string(acdHasActiveAC()));
+        return;
+    }
+    journal(strIntent);
     for (std::size_t i = 0; i < lstEdits.size(); ++i) {
         const Edit& e = lstEdits[i];
         if (strcmp(e.pszWidget, "ACReg") == 0) {
@@ -483,14 +499,7 @@ void step(int nStep, const std::string& strDb) {
                 break;
     }
     journal("saved\t" + std::to_string(nStep));
-    std::string strSnap = "snapshot\t" + std::to_string(nStep);
-    for (const auto& [strTable, table] : readSnapshot(strDb))
-        for (const auto& [strRowID, row] : table) {
-            strSnap += "\n row\t" + strTable + "\t" + strRowID;
-            for (const auto& [strCol, strVal] : row)
-                strSnap += "\t" + strCol + "=" + esc(strVal);
-        }
-    journal(strSnap + "\nend\t" + std::to_string(nStep));
+    journal(snapshotText(readSnapshot(strDb), nStep));
 }
 
 int drive(const char* pszJournal, unsigned nSeed, int nSteps) {
@@ -511,15 +520,8 @@ int drive(const char* pszJournal, unsigned nSeed, int nSteps) {
     gtk_window_present(GTK_WINDOW(widget("avLedger")));
     drain();
     const std::string strDb = "../etc";
-    // What the file holds at start counts as saved.
-    std::string strSnap = "snapshot\t0";
-    for (const auto& [strTable, table] : readSnapshot(strDb))
-        for (const auto& [strRowID, row] : table) {
-            strSnap += "\n row\t" + strTable + "\t" + strRowID;
-            for (const auto& [strCol, strVal] : row)
-                strSnap += "\t" + strCol + "=" + esc(strVal);
-        }
-    journal(strSnap + "\nend\t0");
+    // What the files hold at start counts as saved.
+    journal(snapshotText(readSnapshot(strDb), 0));
     for (int i = 1; i <= nSteps; ++i)
         step(i, strDb);
     journal("finished");
@@ -556,8 +558,14 @@ bool columnHolds(const Row& row, const std::string& strCol, const std::string& s
     return it != row.end() && it->second == strValue;
 }
 
+// The state the previous check accepted is where this run started from,
+// also when the kill came before the run wrote anything.
 int check(const char* pszJournal, const std::string& strEtc) {
-    std::ifstream in(pszJournal);
+    const std::string strAccepted = strEtc + "/../accepted";
+    std::stringstream in;
+    for (const std::string& strFile : {strAccepted, std::string(pszJournal)})
+        if (std::ifstream file(strFile); file && file.peek() != EOF)
+            in << file.rdbuf();
     Snapshot saved, building;
     std::vector<std::pair<std::string, std::string>> lstIntentEdits;
     std::string strIntentTable, strIntentID, strLine;
@@ -681,7 +689,11 @@ int check(const char* pszJournal, const std::string& strEtc) {
     for (const auto& str : lstLoss)
         printf(" [%s]", str.c_str());
     printf("\n");
-    return lstLoss.empty() ? 0 : 1;
+    if (!lstLoss.empty())
+        return 1;
+    std::ofstream(strAccepted + ".tmp") << snapshotText(now, 0) << "\n";
+    std::rename((strAccepted + ".tmp").c_str(), strAccepted.c_str());
+    return 0;
 }
 
 } // namespace

@@ -37,7 +37,10 @@ for RUN in $(seq 1 "$RUNS"); do
     if kill -9 "$PID" 2>/dev/null; then KILLS=$((KILLS + 1)); else FINISHED=$((FINISHED + 1)); fi
     wait "$PID" 2>/dev/null || true
     LINE=$("$OUT/crash_driver" check "$J" "$DATA/etc") || true
-    echo "run $RUN: $LINE"
+    echo "run $RUN: $LINE (steps skipped, row not found: $(grep -c '^noselect' "$J" || true))" |
+        tee -a "$DATA/runs.log"
+    # A failed check keeps the files as the kill left them.
+    case $LINE in *losses=0*) ;; *) cp -r "$DATA/etc" "$DATA/etc-after-run-$RUN" ;; esac
     RECORDS=$((RECORDS + $(sed -n 's/.*records=\([0-9]*\).*/\1/p' <<<"$LINE")))
     N=$(sed -n 's/.*losses=\([0-9]*\).*/\1/p' <<<"$LINE")
     LOSSES=$((LOSSES + N))
