@@ -165,7 +165,7 @@ gboolean avStartUp(int argc, char** argv, int* pnStatus) {
     }
 
     errPostError("avLedger Started");
-    GtkWidget* pwinMain = GTK_WIDGET(gtk_builder_get_object(m_pBuilder, "avLedger"));
+    GtkWidget* pwinMain = mscGetWidget(m_pBuilder, "avLedger");
     gtk_widget_show(pwinMain);
     gtk_builder_connect_signals_full(m_pBuilder, connectHandler, nullptr);
 
@@ -192,7 +192,7 @@ gboolean avStartUp(int argc, char** argv, int* pnStatus) {
     }
     initPages(bCompEdit, pwinMain);
 
-    m_pwgtNB = GTK_WIDGET(gtk_builder_get_object(m_pBuilder, "MainNotebook"));
+    m_pwgtNB = mscGetWidget(m_pBuilder, "MainNotebook");
     g_signal_connect(m_pwgtNB, "switch-page", G_CALLBACK(on_avLedger_change_page), nullptr);
     ccdOnPageEnter();
     *pnStatus = 0;
