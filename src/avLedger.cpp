@@ -1,6 +1,7 @@
 #include "avLedger.h"
 
 #include "avErrLog.h"
+#include "avFltCSV.h"
 #include "avError.h"
 #include "avHelp.h"
 #include "avMenu.h"
@@ -132,6 +133,7 @@ void initPages(gboolean bCompEdit, GtkWidget* pwinMain) {
     acdInitialize(m_pBuilder);
     refInitialize(m_pBuilder, bCompEdit);
     hlpInitialize(m_pBuilder, GTK_WINDOW(pwinMain));
+    fcsvInitialize(m_pBuilder);
 }
 
 } // namespace

@@ -1197,3 +1197,7 @@ gboolean sqlUpdateSNoteRecord(rcdSNote* prcdSNote) {
                             flag(prcdSNote->bDelete), m_szSNoteUpdate, prcdSNote, m_lstSNoteRead,
                             &prcdSNote->bDirty);
 }
+
+sqlite3* sqlLogHandle() {
+    return m_hSQL;
+}

@@ -114,3 +114,9 @@ gboolean sqlLoadSNoteRecords(cbSNote* pcbSNote);
 gboolean sqlLoadSNoteRecord(cbSNote* pcbSNote, guint iSNoteID);
 // Clears bDirty on success.
 gboolean sqlUpdateSNoteRecord(rcdSNote* prcdSNote);
+
+// ---- Direct access for bulk work ----
+
+// The open log database, for work that must run as one transaction or
+// copy the file while it is open (flight import). Null before start-up.
+sqlite3* sqlLogHandle();
