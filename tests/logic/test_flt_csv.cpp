@@ -1,0 +1,332 @@
+// Flight CSV import and export on real log databases: reading files from
+// other programs, the refusals a user sees with their line numbers, the
+// import's all-or-nothing store, and an export that imports back unchanged.
+#include "avFltCSV.h"
+#include "harness.h"
+#include "modFLog.h"
+#include "pagAC.h"
+#include "sqlMLog.h"
+
+#include <sqlite3.h>
+
+#include <random>
+#include <sstream>
+
+namespace {
+
+using avt::utc;
+
+class FltCSV : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(sqlInitialize()) << sqlLastError();
+        fmodInitialize();
+    }
+    avt::fs::path db() const { return m_dirs.etcFile("avLedger.db"); }
+    guint addAircraft(const char* pszReg, guint nLogHours = 1500) {
+        avt::exec(db(), std::string("INSERT INTO Aircraft (strReg, nLogHours, bDelete) VALUES ('") +
+                            pszReg + "', " + std::to_string(nLogHours) + ", 0)");
+        return guint(std::stoul(*avt::query(db(), "SELECT MAX(iAircraftID) FROM Aircraft")[0][0]));
+    }
+    std::string sql(const std::string& strQuery) const {
+        std::string str;
+        for (const auto& row : avt::query(db(), strQuery)) {
+            for (const auto& val : row)
+                str += val.value_or("NULL") + (&val == &row.back() ? "\n" : "|");
+        }
+        return str;
+    }
+    // Reads the text, matches its columns and judges it for the aircraft.
+    fcsvPreview preview(const std::string& strText, guint iACID) {
+        fcsvTable table;
+        std::string strWhy;
+        EXPECT_TRUE(fcsvParseText(strText, &table, &strWhy)) << strWhy;
+        fcsvPreview prv;
+        EXPECT_TRUE(fcsvBuildPreview(table, fcsvMatchColumns(table.lstHeader), iACID, &prv));
+        return prv;
+    }
+    gboolean import(const fcsvPreview& prv, guint iACID, gboolean bAddPilots = FALSE) {
+        std::string strBackup, strWhy;
+        gboolean bOK = fcsvImport(prv, iACID, bAddPilots, &strBackup, &strWhy);
+        m_strWhy = strWhy;
+        EXPECT_TRUE(!bOK || avt::fs::exists(strBackup)) << "a backup copy before storing";
+        return bOK;
+    }
+    avt::TempDirs m_dirs;
+    std::string m_strWhy;
+};
+
+TEST(FltCSVRead, HeaderVariantsAndDelimiters) {
+    using C = fcsvCol_t;
+    const struct {
+        const char* pszText;
+        char cDelim;
+        std::vector<C> lstCol;
+    } cases[] = {
+        {"Date,Take-off,Landing,Flight time,From,To,Pilot,Student,Passengers,Night,IFR,"
+         "Cross-country,Dual,Remarks\n1",
+         ',',
+         {FCSV_COL_DATE, FCSV_COL_TAKEOFF, FCSV_COL_LANDING, FCSV_COL_ELAPSED, FCSV_COL_FROM,
+          FCSV_COL_TO, FCSV_COL_PILOT, FCSV_COL_STUDENT, FCSV_COL_PAX, FCSV_COL_NIGHT, FCSV_COL_IFR,
+          FCSV_COL_XC, FCSV_COL_DUAL, FCSV_COL_NOTES}},
+        {"\xEF\xBB\xBF"
+         "DATE;Departure;Destination;OUT;IN;Total;PIC;Notes\n1",
+         ';',
+         {FCSV_COL_DATE, FCSV_COL_FROM, FCSV_COL_TO, FCSV_COL_TAKEOFF, FCSV_COL_LANDING,
+          FCSV_COL_ELAPSED, FCSV_COL_PILOT, FCSV_COL_NOTES}},
+        {"flight date\tduration\tpax\tx-c\tsolo\tcomments\taircraft\n1",
+         '\t',
+         {FCSV_COL_DATE, FCSV_COL_ELAPSED, FCSV_COL_PAX, FCSV_COL_XC, FCSV_COL_SOLO, FCSV_COL_NOTES,
+          FCSV_COL_IGNORE}},
+        // A column already taken, and solo after dual, are not taken again.
+        {"\"Date, UTC\";Date;Dual;Solo;Time off;Time on\n1",
+         ';',
+         {FCSV_COL_IGNORE, FCSV_COL_DATE, FCSV_COL_DUAL, FCSV_COL_IGNORE, FCSV_COL_TAKEOFF,
+          FCSV_COL_LANDING}},
+    };
+    for (const auto& c : cases) {
+        fcsvTable table;
+        std::string strWhy;
+        ASSERT_TRUE(fcsvParseText(c.pszText, &table, &strWhy)) << c.pszText << strWhy;
+        EXPECT_EQ(table.cDelim, c.cDelim) << c.pszText;
+        EXPECT_EQ(fcsvMatchColumns(table.lstHeader), c.lstCol) << c.pszText;
+    }
+}
+
+TEST(FltCSVRead, QuotedFieldsAndLineNumbers) {
+    fcsvTable table;
+    std::string strWhy;
+    ASSERT_TRUE(fcsvParseText("Date,Remarks\r\n"
+                              "1-May-2010, plain words \r\n"
+                              "\r\n"
+                              "2-May-2010,\"said \"\"hi\"\", then left,\nwent\"\r\n"
+                              "3-May-2010,\" kept \",extra\n"
+                              "4-May-2010",
+                              &table, &strWhy))
+        << strWhy;
+    std::vector<std::pair<guint, std::vector<std::string>>> lstGot;
+    for (const auto& row : table.lstRow)
+        lstGot.push_back({row.nLine, row.lstField});
+    EXPECT_EQ(lstGot, (std::vector<std::pair<guint, std::vector<std::string>>>{
+                          {2, {"1-May-2010", "plain words"}},
+                          {4, {"2-May-2010", "said \"hi\", then left,\nwent"}},
+                          {6, {"3-May-2010", " kept ", "extra"}},
+                          {7, {"4-May-2010"}}}));
+}
+
+TEST_F(FltCSV, FilesThatAreNoFlightListAreRefusedWhole) {
+    const std::string strBig = m_dirs.etcFile("big.csv");
+    {
+        // 100 MB without writing them: the size alone refuses it.
+        avt::writeFile(strBig, "Date,Time\n");
+        avt::fs::resize_file(strBig, 100u * 1024 * 1024);
+    }
+    const struct {
+        std::string strText; // written to a file unless strPath is set
+        std::string strPath;
+        const char* pszWhy;
+    } cases[] = {
+        {"", "", "empty"},
+        {"\xEF\xBB\xBF \r\n\n", "", "empty"},
+        {"Date,Flight time\n\n", "", "no flights"},
+        {std::string("Date\n1-May-2010\0\x01\x02", 19), "", "not text in UTF-8"},
+        {"Date\n1-May-2010 \xFF\xFE\n", "", "not text in UTF-8"},
+        {"Date,Remarks\n1-May-2010,ok\n2-May-2010,\"never closed\n3-May-2010,x\n", "",
+         "begins on line 3 never ends"},
+        {"", strBig, "100 MB"},
+        {"", m_dirs.etcFile("missing.csv"), "cannot be read"},
+    };
+    for (const auto& c : cases) {
+        std::string strPath = c.strPath;
+        if (strPath.empty()) {
+            strPath = m_dirs.etcFile("in.csv");
+            avt::writeFile(strPath, c.strText);
+        }
+        fcsvTable table;
+        std::string strWhy;
+        EXPECT_FALSE(fcsvReadFile(strPath.c_str(), &table, &strWhy)) << c.pszWhy;
+        EXPECT_NE(strWhy.find(c.pszWhy), std::string::npos) << strWhy;
+    }
+}
+
+// One row per way a row can be refused, between rows that are stored.
+TEST_F(FltCSV, EachRefusalWithItsLineAndTheRestStored) {
+    guint iACID = addAircraft("ZK-HBC"), iOther = addAircraft("ZK-OTH");
+    avt::exec(db(), "INSERT INTO Flight (iCSID, tFltBegin, nElapsed, bDelete) VALUES (" +
+                        std::to_string(iACID) + "," + std::to_string(utc(2010, 5, 3, 9)) +
+                        ",10,0), (" + std::to_string(iOther) + "," +
+                        std::to_string(utc(2010, 5, 4, 9)) + ",10,0)");
+    const std::string strLongText(100, 'x');
+    fcsvPreview prv = preview("Date,Take-off,Landing,Flight time,To\n"
+                              "1-May-2010,10:00,11:00,,Taupo\n"       // 2 stored
+                              "yesterday,10:00,11:00,1.0,\n"          // 3
+                              "31/02/2010,10:00,,1.0,\n"              // 4
+                              "2-May-2010,10:00,,-1.0,\n"             // 5
+                              "2-May-2010,10:00,,,\n"                 // 6
+                              "2-May-2010,14:00,13:00,,\n"            // 7
+                              "3-May-2010,09:00,,1.2,\n"              // 8
+                              "4-May-2010,09:00,,1.2,other's start\n" // 9 stored
+                              "5-May-2010,25:00,,1.0,\n"              // 10
+                              "5-May-2010,10:00,,30.0,\n"             // 11
+                              "5-May-2010,10:00,,1.0," +
+                                  strLongText +
+                                  "\n" // 12
+                                  "5-May-2010,23:40,00:25,,Overnight\n",
+                              iACID); // 13 stored
+    std::vector<std::pair<guint, std::string>> lstRefused;
+    for (const auto& r : prv.lstRefused)
+        lstRefused.push_back({r.nLine, r.strWhy});
+    EXPECT_EQ(lstRefused, (std::vector<std::pair<guint, std::string>>{
+                              {3, "unreadable date \"yesterday\""},
+                              {4, "unreadable date \"31/02/2010\""},
+                              {5, "negative flight time \"-1.0\""},
+                              {6, "missing flight time"},
+                              {7, "landing before take-off"},
+                              {8, "a flight of this aircraft is already logged at this start"},
+                              {10, "unreadable take-off time \"25:00\""},
+                              {11, "flight time longer than 24 hours \"30.0\""},
+                              {12, "destination longer than 99 bytes"}}));
+    ASSERT_TRUE(import(prv, iACID)) << m_strWhy;
+    EXPECT_EQ(sql("SELECT tFltBegin - " + std::to_string(utc(2010, 5, 1)) +
+                  ", tFltEnd - tFltBegin, nElapsed, strTo FROM Flight WHERE iCSID = " +
+                  std::to_string(iACID) + " ORDER BY tFltBegin"),
+              "36000|3600|10|Taupo\n205200|NULL|10|NULL\n291600|4320|12|other's start\n"
+              "430800|2700|8|Overnight\n");
+}
+
+// Flight time and clock times in the forms logbooks write them, and what
+// the record gets when some are missing.
+TEST_F(FltCSV, TimesAsTheFlightPageKeepsThem) {
+    guint iACID = addAircraft("ZK-HBC");
+    const time_t tDay = utc(2010, 5, 1);
+    const struct {
+        const char *pszOff, *pszOn, *pszTime;
+        time_t tBegin, tEnd;
+        guint nElapsed;
+    } cases[] = {
+        {"10:00", "", "1.3", 36000, 36000 + 13 * 360, 13},
+        {"10:00", "", "1:18", 36000, 36000 + 13 * 360, 13}, // 78 min
+        {"1000", "", "1:20", 36000, 36000 + 13 * 360, 13},  // 80 min: 3 min rounds up
+        {"10.00", "", "1:21", 36000, 36000 + 14 * 360, 14}, // 81 min
+        {"10:00:15", "11:26:15", "", 36015, 41175, 14},     // 86 min
+        {"10:00", "11:27", "", 36000, 41220, 15},           // 87 min
+        {"10:00", "11:00", "1.5 h", 36000, 39600, 15},      // the time column wins
+        {"", "", "2,5", 0, 25 * 360, 25},                   // a bare duration
+        {"", "", "0", 0, 0, 0},
+    };
+    std::string strText = "Date,Take-off,Landing,Flight time\n";
+    for (const auto& c : cases)
+        strText +=
+            std::string("1-May-2010,") + c.pszOff + "," + c.pszOn + ",\"" + c.pszTime + "\"\n";
+    fcsvPreview prv = preview(strText, iACID);
+    ASSERT_EQ(prv.lstFlight.size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        const fcsvFlight& f = prv.lstFlight[i];
+        EXPECT_EQ(std::make_tuple(f.tFltBegin - tDay, f.tFltEnd - (f.tFltEnd > 360000 ? tDay : 0),
+                                  f.nElapsed),
+                  std::make_tuple(c.tBegin, c.tEnd, c.nElapsed))
+            << c.pszOff << " " << c.pszOn << " " << c.pszTime;
+    }
+}
+
+TEST_F(FltCSV, PilotsMatchedByNameAndAddedOnlyWhenAsked) {
+    guint iACID = addAircraft("ZK-HBC");
+    avt::exec(db(), "INSERT INTO Pilot (strFName, strLName, strSortKey, bDelete) VALUES "
+                    "('Anne', 'Smith', 'SMITHANNE', 0), ('José', 'Núñez', 'NEZJOS', 0)");
+    const std::string strText = "Date,Time,Pilot,Student,Dual/Solo\n"
+                                "1-May-2010,1.0,anne  SMITH,,solo\n"
+                                "2-May-2010,1.0,\"Núñez, José\",Bob Brown,dual\n"
+                                "3-May-2010,1.0,Bob Brown,,\n"
+                                "4-May-2010,1.0,Carl,,\n";
+    const std::string strQuery = "SELECT IFNULL(p.strFName || ' ' || p.strLName, '-'), "
+                                 "IFNULL(s.strLName, '-'), f.nFltType FROM Flight f LEFT JOIN "
+                                 "Pilot p ON p.iPilotID = f.iPilotID LEFT JOIN Pilot s ON "
+                                 "s.iPilotID = f.iStudentID ORDER BY f.tFltBegin";
+    for (gboolean bAdd : {0, 1}) {
+        fcsvPreview prv = preview(strText, iACID);
+        EXPECT_EQ(prv.lstUnknownPilot, (std::vector<std::string>{"Bob Brown", "Carl"}));
+        ASSERT_TRUE(import(prv, iACID, bAdd)) << m_strWhy;
+        EXPECT_EQ(sql(strQuery),
+                  bAdd ? "Anne Smith|-|0\nJosé Núñez|Brown|1\nBob Brown|-|0\n Carl|-|0\n"
+                       : "Anne Smith|-|0\nJosé Núñez|-|1\n-|-|0\n-|-|0\n");
+        EXPECT_EQ(sql("SELECT COUNT(*) FROM Pilot"), bAdd ? "4\n" : "2\n");
+        avt::exec(db(), "DELETE FROM Flight");
+    }
+}
+
+// A failure in the middle (the file refuses one row's write) takes back
+// the pilots and flights written before it; the backup copy is made first.
+TEST_F(FltCSV, AFailureMidwayStoresNothing) {
+    guint iACID = addAircraft("ZK-HBC");
+    avt::exec(db(), "CREATE TRIGGER NoRoom BEFORE INSERT ON Flight WHEN NEW.strTo = 'Fail' "
+                    "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;");
+    fcsvPreview prv = preview("Date,Time,To,Pilot\n1-May-2010,1.0,Taupo,New Pilot\n"
+                              "2-May-2010,1.0,Fail,\n3-May-2010,1.0,Napier,\n",
+                              iACID);
+    ASSERT_EQ(prv.lstFlight.size(), 3u);
+    EXPECT_FALSE(import(prv, iACID, TRUE));
+    EXPECT_NE(m_strWhy.find("disk is full"), std::string::npos) << m_strWhy;
+    EXPECT_EQ(sql("SELECT (SELECT COUNT(*) FROM Flight) + (SELECT COUNT(*) FROM Pilot)"), "0\n");
+    // The program goes on with the same database: the next import works.
+    avt::exec(db(), "DROP TRIGGER NoRoom");
+    ASSERT_TRUE(import(prv, iACID, TRUE)) << m_strWhy;
+    EXPECT_EQ(sql("SELECT COUNT(*) FROM Flight"), "3\n");
+    int nBackups = 0;
+    for (const auto& entry : avt::fs::directory_iterator(m_dirs.etc()))
+        nBackups += entry.path().extension() == ".bak";
+    EXPECT_EQ(nBackups, 2) << "one copy per import, none replaced";
+}
+
+// The benchmarks' 5,000-flight log, exported and imported into a fresh
+// aircraft: the same flights, texts and airframe hours at every date.
+TEST_F(FltCSV, ExportImportsBackUnchanged) {
+    guint iACID = addAircraft("ZK-BEN"), iFresh = addAircraft("ZK-NEW");
+    std::mt19937 rng(5000);
+    std::uniform_int_distribution<int> secondsDist(0, 20 * 365 * 86400);
+    std::uniform_int_distribution<int> elapsedDist(3, 25);
+    std::ostringstream ssSql;
+    ssSql << "BEGIN;";
+    std::vector<time_t> lstDate;
+    const char* lstText[] = {"Home",     "Away", "O'Neill's, \"the\" field", "Zürich\nline two",
+                             " spaced ", ""};
+    for (int i = 0; i < 5000; ++i) {
+        time_t tBegin = 1104537600 + secondsDist(rng);
+        int nElapsed = elapsedDist(rng);
+        const char* pszText = lstText[i % std::size(lstText)];
+        char* pszRow = sqlite3_mprintf(
+            "INSERT INTO Flight (iCSID, iPilotID, iStudentID, tFltBegin, tFltEnd, nElapsed, "
+            "nFltType, strFrom, strTo, strPaxList, strNotes, bDelete) VALUES "
+            "(%u,0,0,%lld,%lld,%d,%d,'Home',%Q,%Q,%Q,0);",
+            iACID, (long long)tBegin, (long long)(tBegin + nElapsed * 360), nElapsed, i % 16,
+            pszText, pszText, pszText);
+        ssSql << pszRow;
+        sqlite3_free(pszRow);
+        lstDate.insert(lstDate.end(), {tBegin - 1, tBegin, tBegin + 1});
+    }
+    ssSql << "COMMIT;";
+    avt::exec(db(), ssSql.str());
+
+    std::string strExport, strAgain;
+    ASSERT_TRUE(fcsvExportText(iACID, &strExport));
+    fcsvPreview prv = preview(strExport, iFresh);
+    EXPECT_TRUE(prv.lstRefused.empty())
+        << prv.lstRefused.front().nLine << " " << prv.lstRefused.front().strWhy;
+    ASSERT_TRUE(import(prv, iFresh)) << m_strWhy;
+    ASSERT_TRUE(fcsvExportText(iFresh, &strAgain));
+    EXPECT_EQ(strAgain, strExport);
+    const std::string strCols = "tFltBegin, tFltEnd, nElapsed, nFltType, strFrom, strTo, "
+                                "strPaxList, strNotes, iPilotID FROM Flight WHERE iCSID = ";
+    EXPECT_EQ(sql("SELECT " + strCols + std::to_string(iFresh) + " ORDER BY tFltBegin"),
+              sql("SELECT " + strCols + std::to_string(iACID) + " ORDER BY tFltBegin"));
+
+    std::vector<guint> lstHours[2];
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(acdLoadActiveAC(i ? iFresh : iACID));
+        for (time_t t : lstDate)
+            lstHours[i].push_back(fmodAFHoursAtDate(t));
+    }
+    EXPECT_EQ(lstHours[0], lstHours[1]);
+}
+
+} // namespace
