@@ -1,0 +1,288 @@
+// Flight import and export through the real menu, file chooser and preview
+// dialog: what the user sees before agreeing, and what reaches the file.
+#include "harness.h"
+
+#include "avFltCSV.h"
+#include "modFLog.h"
+
+#include <functional>
+
+namespace {
+
+using avt::utc;
+
+// Aircraft 1 (150.0 h at the start of its log) is active, with one flight
+// of 1.0 h on 1-May-2010 10:00; one pilot.
+class FltCSVDialog : public avt::AppTest {
+  protected:
+    void prepareData() override {
+        avt::exec(db(), "CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, strReg, "
+                        "nLogHours, bDelete); INSERT INTO Aircraft VALUES (1, 'ZK-HBC', 1500, 0);"
+                        "CREATE TABLE Pilot (iPilotID INTEGER PRIMARY KEY, strLName, strFName, "
+                        "strSortKey, bDelete); INSERT INTO Pilot VALUES (1, 'Smith', 'Anne', "
+                        "'SMITHANNE', 0); CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, iCSID, "
+                        "tFltBegin, tFltEnd, nElapsed, strTo, bDelete); INSERT INTO Flight VALUES "
+                        "(1, 1, " +
+                            std::to_string(utc(2010, 5, 1, 10)) + ", " +
+                            std::to_string(utc(2010, 5, 1, 11)) + ", 10, 'Taupo', 0);");
+        avt::writeFile(m_dirs->etcFile("avLedger.conf"), "[Aircraft]\nACID=1\n");
+    }
+    avt::fs::path db() const { return m_dirs->etcFile("avLedger.db"); }
+    std::string sql(const std::string& strQuery) const {
+        auto rows = avt::query(db(), strQuery);
+        return rows.empty() ? "<none>" : rows[0][0].value_or("NULL");
+    }
+    std::string file(const std::string& strText) const {
+        std::string strPath = m_dirs->etcFile("flights.csv");
+        avt::writeFile(strPath, strText);
+        return strPath;
+    }
+    int backups() const {
+        int n = 0;
+        for (const auto& entry : avt::fs::directory_iterator(m_dirs->etc()))
+            n += entry.path().extension() == ".bak";
+        return n;
+    }
+    std::string text(const char* pszLabel) const {
+        return gtk_label_get_text(GTK_LABEL(widget(pszLabel)));
+    }
+    std::string banner() const {
+        GtkWidget* pwgtBox =
+            gtk_notebook_get_action_widget(GTK_NOTEBOOK(widget("MainNotebook")), GTK_PACK_END);
+        GList* pChildren = gtk_container_get_children(GTK_CONTAINER(pwgtBox));
+        std::string str = gtk_label_get_text(GTK_LABEL(pChildren->data));
+        g_list_free(pChildren);
+        return str;
+    }
+    // "line: reason" of every refused row the preview lists.
+    std::vector<std::string> refusedShown() const {
+        std::vector<std::string> lst;
+        GtkTreeModel* pmod = gtk_tree_view_get_model(GTK_TREE_VIEW(widget("ImportRefused")));
+        GtkTreeIter iter;
+        for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iter); b;
+             b = gtk_tree_model_iter_next(pmod, &iter)) {
+            guint nLine = 0;
+            g_autofree gchar* pszWhy = nullptr;
+            gtk_tree_model_get(pmod, &iter, 0, &nLine, 1, &pszWhy, -1);
+            lst.push_back(std::to_string(nLine) + ": " + pszWhy);
+        }
+        return lst;
+    }
+    // The combo box that says what column i of the file holds.
+    GtkComboBox* columnChoice(guint i) const {
+        GList* pChildren = gtk_container_get_children(GTK_CONTAINER(widget("ImportColumns")));
+        GtkComboBox* pFound = nullptr;
+        for (GList* p = pChildren; p; p = p->next) {
+            guint nLeft = 0, nTop = 0;
+            gtk_container_child_get(GTK_CONTAINER(widget("ImportColumns")), GTK_WIDGET(p->data),
+                                    "left-attach", &nLeft, "top-attach", &nTop, nullptr);
+            if (nLeft == i && nTop == 1)
+                pFound = GTK_COMBO_BOX(p->data);
+        }
+        g_list_free(pChildren);
+        return pFound;
+    }
+
+    // Runs fnLook once in the shown dialog that fnIs picks, then answers it
+    // with nResponse until it closes (a file chooser may keep itself open
+    // while it takes a typed name in).
+    struct Answer {
+        std::function<bool(GtkWidget*)> fnIs;
+        std::function<void(GtkWidget*)> fnLook;
+        int nResponse;
+        bool bSeen = false;
+        int nTicks = 0;
+        guint idSource = 0;
+        void start() { idSource = g_timeout_add(20, lookAndAnswer, this); }
+        ~Answer() {
+            if (idSource)
+                g_source_remove(idSource);
+        }
+    };
+    static gboolean lookAndAnswer(gpointer pData) {
+        auto* pAnswer = static_cast<Answer*>(pData);
+        GList* pList = gtk_window_list_toplevels();
+        GtkWidget* pwgtFound = nullptr;
+        for (GList* p = pList; p; p = p->next)
+            if (gtk_widget_get_visible(GTK_WIDGET(p->data)) && pAnswer->fnIs(GTK_WIDGET(p->data)))
+                pwgtFound = GTK_WIDGET(p->data);
+        g_list_free(pList);
+        bool bGoOn = !pAnswer->bSeen;
+        if (pwgtFound) {
+            if (!pAnswer->bSeen)
+                pAnswer->fnLook(pwgtFound);
+            pAnswer->bSeen = true;
+            gtk_dialog_response(GTK_DIALOG(pwgtFound), pAnswer->nResponse);
+            bGoOn = ++pAnswer->nTicks < 50;
+        }
+        if (!bGoOn)
+            pAnswer->idSource = 0;
+        return bGoOn;
+    }
+    std::function<bool(GtkWidget*)> isPreview() const {
+        return [pwgt = widget("ImportDialog")](GtkWidget* pwgtFound) { return pwgtFound == pwgt; };
+    }
+    static bool isChooser(GtkWidget* pwgt) { return GTK_IS_FILE_CHOOSER_DIALOG(pwgt); }
+    // Imports a file, answering the preview after fnLook.
+    gboolean importFile(const std::string& strPath, std::function<void(GtkWidget*)> fnLook,
+                        int nResponse) {
+        Answer answer{isPreview(), std::move(fnLook), nResponse};
+        answer.start();
+        gboolean bStored = fcsvImportFile(strPath.c_str());
+        avt::drainEvents();
+        return bStored;
+    }
+};
+
+TEST_F(FltCSVDialog, PreviewThenImportAndEveryViewFollows) {
+    switchPage(2);
+    std::string strPath = file("Date;Take-off;Landing;Total;To;PIC\n"
+                               "1-May-2010;10:00;11:00;1.0;Taupo;\n"
+                               "2-May-2010;09:00;09:30;;Napier;Anne Smith\n"
+                               "3-May-2010;09:00;;1:30;Gisborne;Bob Brown\n"
+                               "4-May-2010;09:00;08:00;1.0;Nowhere;\n");
+    std::string strCount;
+    std::vector<std::string> lstRefused;
+    EXPECT_TRUE(importFile(
+        strPath,
+        [&](GtkWidget*) {
+            strCount = text("ImportCount");
+            lstRefused = refusedShown();
+            EXPECT_TRUE(gtk_widget_get_visible(widget("ImportAddPilots")));
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE);
+        },
+        GTK_RESPONSE_OK));
+    EXPECT_EQ(strCount, "2 flights to import, 2 rows refused (listed below).\n"
+                        "Not in the pilot list: Bob Brown");
+    EXPECT_EQ(lstRefused, (std::vector<std::string>{
+                              "2: a flight of this aircraft is already logged at this start",
+                              "5: landing before take-off"}));
+    EXPECT_EQ(sql("SELECT GROUP_CONCAT(strTo || '/' || nElapsed || '/' || IFNULL(p.strLName, ''), "
+                  "' ') FROM "
+                  "Flight f LEFT JOIN Pilot p USING (iPilotID) ORDER BY tFltBegin"),
+              "Taupo/10/ Napier/5/Smith Gisborne/15/Brown");
+    EXPECT_EQ(backups(), 1);
+    // The tree, the banner and the status bar show the new flights at once.
+    int nFlightRows = 0;
+    gtk_tree_model_foreach(
+        fmodGetModel(),
+        [](GtkTreeModel* pmod, GtkTreePath*, GtkTreeIter* piter, gpointer pn) -> gboolean {
+            guint nType = 0;
+            gtk_tree_model_get(pmod, piter, FLOG_ROW_TYPE, &nType, -1);
+            *static_cast<int*>(pn) += nType == FLOG_ROW_DATA;
+            return FALSE;
+        },
+        &nFlightRows);
+    EXPECT_EQ(nFlightRows, 3);
+    EXPECT_EQ(banner().substr(0, 24), "ZK-HBC  (153.0 A/F HRS)\n");
+    EXPECT_NE(gtk_statusbar_get_context_id(GTK_STATUSBAR(widget("MainStatus")), "flights csv"), 0u);
+}
+
+// Nothing reaches the file, and no backup is made, unless the user agrees
+// to a file that can be read.
+TEST_F(FltCSVDialog, CancelAndUnreadableFilesStoreNothing) {
+    const std::string strBefore = sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) "
+                                      "FROM Flight");
+    // Cancel after choosing to add the unknown pilot.
+    EXPECT_FALSE(importFile(
+        file("Date,Time,Pilot\n9-May-2010,1.0,New Pilot\n"),
+        [&](GtkWidget*) {
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE);
+        },
+        GTK_RESPONSE_CANCEL));
+    const struct {
+        std::string strText;
+        const char* pszWhy;
+    } cases[] = {
+        {"", "The file is empty."},
+        {"Date,Time\n", "The file has a header row but no flights under it."},
+        {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "The file is not text in UTF-8"},
+        {"Date,Notes\n9-May-2010,\"open\n" + std::string(200000, 'x'),
+         "A quoted text that begins on line 2 never ends"},
+    };
+    for (const auto& c : cases) {
+        avt::clearDialogsSeen();
+        avt::answerNextDialog(GTK_RESPONSE_OK);
+        EXPECT_FALSE(fcsvImportFile(file(c.strText).c_str()));
+        ASSERT_EQ(avt::dialogsSeen().size(), 1u) << c.pszWhy;
+        EXPECT_EQ(avt::dialogsSeen()[0].strText, "No flights were imported");
+        EXPECT_EQ(avt::dialogsSeen()[0].strSecondaryText.substr(0, strlen(c.pszWhy)), c.pszWhy);
+    }
+    EXPECT_EQ(sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) FROM Flight"), strBefore);
+    EXPECT_EQ(backups(), 0);
+}
+
+// A header the program does not know: nothing can be imported until the
+// user says which column holds the date.
+TEST_F(FltCSVDialog, AColumnChosenInThePreview) {
+    std::string strBefore, strAfter;
+    EXPECT_TRUE(importFile(
+        file("When,Hours,Where\n7-May-2010,1.2,Taupo\n8-May-2010,0.8,Napier\n"),
+        [&](GtkWidget*) {
+            strBefore = text("ImportCount");
+            EXPECT_FALSE(gtk_widget_is_sensitive(widget("ImportOK")));
+            gtk_combo_box_set_active(columnChoice(0), FCSV_COL_DATE);
+            gtk_combo_box_set_active(columnChoice(2), FCSV_COL_TO);
+            strAfter = text("ImportCount");
+            EXPECT_TRUE(gtk_widget_is_sensitive(widget("ImportOK")));
+        },
+        GTK_RESPONSE_OK));
+    EXPECT_EQ(strBefore, "No column is taken as the date: choose it above its column.");
+    EXPECT_EQ(strAfter, "2 flights to import, 0 rows refused (listed below).");
+    EXPECT_EQ(sql("SELECT GROUP_CONCAT(strTo, ' ') FROM Flight WHERE iFltID > 1"), "Taupo Napier");
+}
+
+// A write refused by the file halfway: the error dialog, and the log as it
+// was before.
+TEST_F(FltCSVDialog, AFailureMidwayIsShownAndStoresNothing) {
+    avt::exec(db(), "CREATE TRIGGER NoRoom BEFORE INSERT ON Flight WHEN NEW.strTo = 'Fail' "
+                    "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;");
+    avt::clearDialogsSeen();
+    // The error dialog is answered once the preview has been.
+    EXPECT_FALSE(importFile(
+        file("Date,Time,To\n7-May-2010,1.2,Taupo\n8-May-2010,0.8,Fail\n"),
+        [](GtkWidget*) { avt::answerNextDialog(GTK_RESPONSE_OK); }, GTK_RESPONSE_OK));
+    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
+    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("disk is full"), std::string::npos)
+        << avt::dialogsSeen()[0].strSecondaryText;
+    EXPECT_EQ(sql("SELECT COUNT(*) FROM Flight"), "1");
+    EXPECT_EQ(banner().substr(0, 24), "ZK-HBC  (151.0 A/F HRS)\n");
+}
+
+// An export read back into the same aircraft finds every flight logged.
+TEST_F(FltCSVDialog, AnExportReadBack) {
+    const std::string strPath = m_dirs->etcFile("out.csv");
+    std::string strWhy;
+    ASSERT_TRUE(fcsvExportFile(1, strPath.c_str(), &strWhy)) << strWhy;
+    EXPECT_EQ(avt::readFile(strPath),
+              "Date,Take-off,Landing,Flight time,From,To,Pilot,Student,Passengers,Night,IFR,"
+              "Cross-country,Dual,Remarks\r\n"
+              "01-May-2010,10:00,11:00,1.0,,Taupo,,,,no,no,no,no,\r\n");
+    EXPECT_FALSE(fcsvExportFile(1, m_dirs->etcFile("avLedger.db").c_str(), &strWhy))
+        << "the program's own files are never overwritten";
+    std::string strCount;
+    EXPECT_FALSE(importFile(
+        strPath, [&](GtkWidget*) { strCount = text("ImportCount"); }, GTK_RESPONSE_OK));
+    EXPECT_EQ(strCount, "0 flights to import, 1 rows refused (listed below).");
+    EXPECT_EQ(sql("SELECT COUNT(*) FROM Flight"), "1");
+}
+
+// The menu items reach the import and export; with no aircraft they say
+// why nothing can be done. (A file chooser is not opened here: it would
+// write to the desktop's list of recent files.)
+class FltCSVNoAircraft : public avt::AppTest {};
+
+TEST_F(FltCSVNoAircraft, MenusAskForAnAircraftFirst) {
+    for (const char* pszItem : {"MenuFileImportFlights", "MenuFileExportFlights"}) {
+        avt::clearDialogsSeen();
+        avt::answerNextDialog(GTK_RESPONSE_OK);
+        gtk_menu_item_activate(GTK_MENU_ITEM(widget(pszItem)));
+        avt::drainEvents();
+        ASSERT_EQ(avt::dialogsSeen().size(), 1u) << pszItem;
+        EXPECT_EQ(avt::dialogsSeen()[0].strSecondaryText,
+                  "Choose the aircraft on the aircraft page first: flights belong to the active "
+                  "aircraft.");
+    }
+}
+
+} // namespace
