@@ -45,73 +45,29 @@ constexpr std::array<const char*, FCSV_NUM_COLS> m_lstColName = {
     "Pilot",          "Student", "Passengers", "Night",   "IFR",         "Cross-country", "Dual",
     "Solo",           "Remarks"};
 
-// Header names as they are compared: ASCII letters and digits, lower case.
-struct HeaderName {
-    const char* pszName;
+// The header names of each column, as compared: ASCII letters and digits
+// only, lower case ("Take-off" is "takeoff").
+struct HeaderNames {
     fcsvCol_t nCol;
+    const char* pszNames; // separated by blanks
 };
-constexpr HeaderName m_lstHeaderName[] = {
-    {"date", FCSV_COL_DATE},
-    {"flightdate", FCSV_COL_DATE},
-    {"day", FCSV_COL_DATE},
-    {"takeoff", FCSV_COL_TAKEOFF},
-    {"takeofftime", FCSV_COL_TAKEOFF},
-    {"out", FCSV_COL_TAKEOFF},
-    {"off", FCSV_COL_TAKEOFF},
-    {"timeoff", FCSV_COL_TAKEOFF},
-    {"offblock", FCSV_COL_TAKEOFF},
-    {"departuretime", FCSV_COL_TAKEOFF},
-    {"deptime", FCSV_COL_TAKEOFF},
-    {"starttime", FCSV_COL_TAKEOFF},
-    {"landing", FCSV_COL_LANDING},
-    {"landingtime", FCSV_COL_LANDING},
-    {"in", FCSV_COL_LANDING},
-    {"on", FCSV_COL_LANDING},
-    {"timeon", FCSV_COL_LANDING},
-    {"onblock", FCSV_COL_LANDING},
-    {"arrivaltime", FCSV_COL_LANDING},
-    {"arrtime", FCSV_COL_LANDING},
-    {"flighttime", FCSV_COL_ELAPSED},
-    {"total", FCSV_COL_ELAPSED},
-    {"totaltime", FCSV_COL_ELAPSED},
-    {"totalflighttime", FCSV_COL_ELAPSED},
-    {"duration", FCSV_COL_ELAPSED},
-    {"time", FCSV_COL_ELAPSED},
-    {"hours", FCSV_COL_ELAPSED},
-    {"blocktime", FCSV_COL_ELAPSED},
-    {"from", FCSV_COL_FROM},
-    {"departure", FCSV_COL_FROM},
-    {"dep", FCSV_COL_FROM},
-    {"origin", FCSV_COL_FROM},
-    {"to", FCSV_COL_TO},
-    {"destination", FCSV_COL_TO},
-    {"dest", FCSV_COL_TO},
-    {"arrival", FCSV_COL_TO},
-    {"arr", FCSV_COL_TO},
-    {"pilot", FCSV_COL_PILOT},
-    {"pic", FCSV_COL_PILOT},
-    {"pilotincommand", FCSV_COL_PILOT},
-    {"captain", FCSV_COL_PILOT},
-    {"instructor", FCSV_COL_PILOT},
-    {"student", FCSV_COL_STUDENT},
-    {"passengers", FCSV_COL_PAX},
-    {"passenger", FCSV_COL_PAX},
-    {"pax", FCSV_COL_PAX},
-    {"night", FCSV_COL_NIGHT},
-    {"ifr", FCSV_COL_IFR},
-    {"instrument", FCSV_COL_IFR},
-    {"crosscountry", FCSV_COL_XC},
-    {"xc", FCSV_COL_XC},
-    {"xcountry", FCSV_COL_XC},
-    {"dual", FCSV_COL_DUAL},
-    {"dualsolo", FCSV_COL_DUAL},
-    {"solodual", FCSV_COL_DUAL},
-    {"solo", FCSV_COL_SOLO},
-    {"remarks", FCSV_COL_NOTES},
-    {"remark", FCSV_COL_NOTES},
-    {"notes", FCSV_COL_NOTES},
-    {"note", FCSV_COL_NOTES},
-    {"comments", FCSV_COL_NOTES},
+constexpr HeaderNames m_lstHeaderNames[] = {
+    {FCSV_COL_DATE, "date flightdate day"},
+    {FCSV_COL_TAKEOFF,
+     "takeoff takeofftime out off timeoff offblock departuretime deptime starttime"},
+    {FCSV_COL_LANDING, "landing landingtime in on timeon onblock arrivaltime arrtime"},
+    {FCSV_COL_ELAPSED, "flighttime total totaltime totalflighttime duration time hours blocktime"},
+    {FCSV_COL_FROM, "from departure dep origin"},
+    {FCSV_COL_TO, "to destination dest arrival arr"},
+    {FCSV_COL_PILOT, "pilot pic pilotincommand captain instructor"},
+    {FCSV_COL_STUDENT, "student"},
+    {FCSV_COL_PAX, "passengers passenger pax"},
+    {FCSV_COL_NIGHT, "night"},
+    {FCSV_COL_IFR, "ifr instrument"},
+    {FCSV_COL_XC, "crosscountry xc xcountry"},
+    {FCSV_COL_DUAL, "dual dualsolo solodual"},
+    {FCSV_COL_SOLO, "solo"},
+    {FCSV_COL_NOTES, "remarks remark notes note comments"},
 };
 
 bool isDigit(char c) {
@@ -297,11 +253,11 @@ std::vector<fcsvCol_t> fcsvMatchColumns(const std::vector<std::string>& lstHeade
     for (const auto& strHeader : lstHeader) {
         std::string strName = lowerAlnum(strHeader);
         fcsvCol_t nCol = FCSV_COL_IGNORE;
-        for (const auto& name : m_lstHeaderName)
-            if (strName == name.pszName) {
-                nCol = name.nCol;
-                break;
-            }
+        for (const auto& names : m_lstHeaderNames) {
+            std::string strNames = std::string(" ") + names.pszNames + " ";
+            if (!strName.empty() && strNames.find(" " + strName + " ") != std::string::npos)
+                nCol = names.nCol;
+        }
         // Dual and solo are one flag: the first column naming it wins.
         fcsvCol_t nFlag = nCol == FCSV_COL_SOLO ? FCSV_COL_DUAL : nCol;
         if (nCol != FCSV_COL_IGNORE && !setTaken.insert(nFlag).second)
