@@ -14,7 +14,7 @@ cmake --build build -j"$(nproc)" --target avLedger avCCD
 data="${AVLEDGER_DATA:-${XDG_DATA_HOME:-$HOME/.local/share}/avLedger}"
 mkdir -p "$data/bin" "$data/etc"
 cp etc/avLedger.ui "$data/etc/avLedger.ui"
-for f in build/etc/avCCD.db etc/*.png; do
+for f in build/etc/avCCD.db build/etc/*.png; do
     [ -e "$f" ] || continue
     [ -e "$data/etc/$(basename "$f")" ] || cp "$f" "$data/etc/"
 done

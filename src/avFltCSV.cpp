@@ -1,5 +1,6 @@
 #include "avFltCSV.h"
 
+#include "avBackup.h"
 #include "avCnv.h"
 #include "avError.h"
 #include "avLedger.h"
@@ -565,26 +566,6 @@ gboolean fcsvBuildPreview(const fcsvTable& table, const std::vector<fcsvCol_t>& 
 
 namespace {
 
-std::string timeStamp() {
-    time_t tNow = time(nullptr);
-    struct tm tmNow {};
-    gmtime_r(&tNow, &tmNow);
-    char sz[40];
-    strftime(sz, sizeof sz, "%Y-%m-%d-%H%M%S", &tmNow);
-    return sz;
-}
-
-// Runs one statement of transaction control on the log database.
-gboolean execLog(const char* pszSQL, std::string* pstrWhy) {
-    char* pszMessage = nullptr;
-    if (sqlite3_exec(sqlLogHandle(), pszSQL, nullptr, nullptr, &pszMessage) == SQLITE_OK)
-        return TRUE;
-    *pstrWhy = std::string("fcsvImport():sqlite3_exec(") + pszSQL + ")\n" +
-               (pszMessage ? pszMessage : sqlite3_errmsg(sqlLogHandle()));
-    sqlite3_free(pszMessage);
-    return FALSE;
-}
-
 // "Last, First" or "First Middle Last" into the record's two names.
 void splitName(const std::string& strName, rcdPilot* prcd) {
     std::string strFirst, strLast;
@@ -657,31 +638,15 @@ gboolean fcsvBackupLog(std::string* pstrBackup, std::string* pstrWhy) {
         *pstrWhy = "fcsvBackupLog():sqlite3_db_filename(main)\nthe log database is not open";
         return FALSE;
     }
-    std::string strBase = std::string(pszFile) + "." + timeStamp();
-    std::string strPath = strBase + ".bak";
-    for (int i = 2; g_file_test(strPath.c_str(), G_FILE_TEST_EXISTS); ++i)
-        strPath = strBase + "-" + std::to_string(i) + ".bak";
-
-    sqlite3* hCopy = nullptr;
-    int rc = sqlite3_open_v2(strPath.c_str(), &hCopy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                             nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_backup* pBackup = sqlite3_backup_init(hCopy, "main", hLog, "main");
-        if (pBackup) {
-            sqlite3_backup_step(pBackup, -1);
-            sqlite3_backup_finish(pBackup);
-        }
-        rc = sqlite3_errcode(hCopy);
-    }
-    if (rc != SQLITE_OK) {
-        *pstrWhy = "fcsvBackupLog():sqlite3_backup(" + strPath + ")\n" +
-                   (hCopy ? sqlite3_errmsg(hCopy) : "out of memory");
-        sqlite3_close(hCopy);
-        g_remove(strPath.c_str());
+    // No new copy is made when the newest one holds the same; a failure
+    // leaves no copy at all only on a log that was never copied.
+    bkpBackUp(hLog, "avLedger");
+    *pstrBackup = bkpNewest(pszFile, "avLedger");
+    if (pstrBackup->empty()) {
+        *pstrWhy = std::string("fcsvBackupLog():bkpBackUp(") + pszFile +
+                   ")\nno backup copy could be made (see the log file)";
         return FALSE;
     }
-    sqlite3_close(hCopy);
-    *pstrBackup = strPath;
     return TRUE;
 }
 
@@ -689,16 +654,14 @@ gboolean fcsvImport(const fcsvPreview& preview, guint iACID, gboolean bAddPilots
                     std::string* pstrBackup, std::string* pstrWhy) {
     if (!fcsvBackupLog(pstrBackup, pstrWhy))
         return FALSE;
-    if (!execLog("BEGIN IMMEDIATE", pstrWhy))
-        return FALSE;
-    if (!storeAll(preview, iACID, bAddPilots, pstrWhy)) {
-        std::string strIgnored;
-        execLog("ROLLBACK", &strIgnored);
+    if (!sqlBeginWrite(FALSE)) {
+        *pstrWhy = sqlLastError();
         return FALSE;
     }
-    if (!execLog("COMMIT", pstrWhy)) {
-        std::string strIgnored;
-        execLog("ROLLBACK", &strIgnored);
+    gboolean bStored = storeAll(preview, iACID, bAddPilots, pstrWhy);
+    if (!sqlEndWrite(FALSE, bStored)) {
+        if (bStored)
+            *pstrWhy = sqlLastError();
         return FALSE;
     }
     return TRUE;

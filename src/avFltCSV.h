@@ -97,9 +97,8 @@ struct fcsvPreview {
 gboolean fcsvBuildPreview(const fcsvTable& table, const std::vector<fcsvCol_t>& lstCol, guint iACID,
                           fcsvPreview* pPreview);
 
-// Copies the open log database to a new file beside it, named after the
-// moment ("avLedger.db.2026-12-06-1712.bak"); an existing file is never
-// replaced. FALSE with the reason in *pstrWhy.
+// Makes sure the backup folder holds a copy of the log database as it is
+// now; *pstrBackup names it. FALSE with the reason in *pstrWhy.
 gboolean fcsvBackupLog(std::string* pstrBackup, std::string* pstrWhy);
 
 // Stores the previewed flights into aircraft iACID in one transaction,
