@@ -216,9 +216,11 @@ TEST_F(FltCSV, TimesAsTheFlightPageKeepsThem) {
         {"", "", "0", 0, 0, 0},
     };
     std::string strText = "Date,Take-off,Landing,Flight time\n";
+    // The day in the forms the program reads dates in.
+    const char* lstDay[] = {"2010-05-01", "01/05/2010", "May 1, 2010"};
     for (const auto& c : cases)
-        strText +=
-            std::string("1-May-2010,") + c.pszOff + "," + c.pszOn + ",\"" + c.pszTime + "\"\n";
+        strText += std::string("\"") + lstDay[(&c - cases) % std::size(lstDay)] + "\"," + c.pszOff +
+                   "," + c.pszOn + ",\"" + c.pszTime + "\"\n";
     fcsvPreview prv = preview(strText, iACID);
     ASSERT_EQ(prv.lstFlight.size(), std::size(cases));
     for (std::size_t i = 0; i < std::size(cases); ++i) {
