@@ -9,6 +9,7 @@
 #include "modFLog.h"
 #include "modPilot.h"
 #include "pagAC.h"
+#include "pagComp.h"
 #include "pagFLog.h"
 #include "rcdAC.h"
 #include "rcdFLog.h"
@@ -968,19 +969,29 @@ void fillColumnChoice() {
 }
 
 // After an import everything that shows flights or hours is rebuilt from
-// the file: the pilot lists, the flight tree, the banner and the due marks.
-void refreshAfterImport() {
-    pmodLoadModel();
+// the file: the pilot lists, the flight tree, the banner and the due marks;
+// the page in view refreshes itself as when it is entered.
+void refreshAfterImport(gboolean bPilotsAdded) {
+    if (bPilotsAdded)
+        pmodLoadModel();
     GtkBuilder* pBuilder = avGetBuilder();
     GObject* pNB = pBuilder ? gtk_builder_get_object(pBuilder, "MainNotebook") : nullptr;
-    if (pNB && gtk_notebook_get_current_page(GTK_NOTEBOOK(pNB)) == 2) {
+    const gint nPage = pNB ? gtk_notebook_get_current_page(GTK_NOTEBOOK(pNB)) : -1;
+    if (nPage == 2) {
         fltOnPageEnter();
-    } else {
-        guint nHours = 0;
-        if (fmodLoadModel(-1, &nHours))
-            acdDisplayACReg(nHours);
+        return;
     }
-    cmodMarkDue();
+    {
+        // The flight page's handlers must not take the rebuild for a choice.
+        MscDisplayGuard guard;
+        guint64 nHours = 0;
+        if (fmodLoadModel(-1, &nHours))
+            acdDisplayACReg(gint64(nHours));
+    }
+    if (nPage == 0)
+        ccdOnPageEnter();
+    else
+        cmodMarkDue();
 }
 
 void clearImport() {
@@ -1130,8 +1141,9 @@ gboolean fcsvImportFile(const char* pszPath) {
             dlgError(strWhy.c_str(), "fcsvImport()", "avFltCSV");
         }
     }
+    const gboolean bPilotsAdded = bAddPilots && !m_prvImport.lstUnknownPilot.empty();
     clearImport();
     if (bStored)
-        refreshAfterImport();
+        refreshAfterImport(bPilotsAdded);
     return bStored;
 }

@@ -321,7 +321,7 @@ TEST_F(FltCSV, ExportImportsBackUnchanged) {
     EXPECT_EQ(sql("SELECT " + strCols + std::to_string(iFresh) + " ORDER BY tFltBegin"),
               sql("SELECT " + strCols + std::to_string(iACID) + " ORDER BY tFltBegin"));
 
-    std::vector<guint> lstHours[2];
+    std::vector<guint64> lstHours[2];
     for (int i = 0; i < 2; ++i) {
         ASSERT_TRUE(acdLoadActiveAC(i ? iFresh : iACID));
         for (time_t t : lstDate)
