@@ -241,15 +241,22 @@ TEST_F(FltCSVDialog, AFailureMidwayIsShownAndStoresNothing) {
     avt::exec(db(), "CREATE TRIGGER NoRoom BEFORE INSERT ON Flight WHEN NEW.strTo = 'Fail' "
                     "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;");
     avt::clearDialogsSeen();
-    // The error dialog is answered once the preview has been.
+    // The pilot is added first, then taken back with the flights. The error
+    // dialog is answered once the preview has been.
     EXPECT_FALSE(importFile(
-        file("Date,Time,To\n7-May-2010,1.2,Taupo\n8-May-2010,0.8,Fail\n"),
-        [](GtkWidget*) { avt::answerNextDialog(GTK_RESPONSE_OK); }, GTK_RESPONSE_OK));
+        file("Date,Time,To,Pilot\n7-May-2010,1.2,Taupo,New Pilot\n"
+             "8-May-2010,0.8,Fail,\n9-May-2010,0.8,Napier,\n"),
+        [&](GtkWidget*) {
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE);
+            avt::answerNextDialog(GTK_RESPONSE_OK);
+        },
+        GTK_RESPONSE_OK));
     ASSERT_EQ(avt::dialogsSeen().size(), 1u);
     EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("disk is full"), std::string::npos)
         << avt::dialogsSeen()[0].strSecondaryText;
-    EXPECT_EQ(sql("SELECT COUNT(*) FROM Flight"), "1");
+    EXPECT_EQ(sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) FROM Flight"), "1/1");
     EXPECT_EQ(banner().substr(0, 24), "ZK-HBC  (151.0 A/F HRS)\n");
+    EXPECT_EQ(flightsInBackup(), "1");
 }
 
 // An export read back into the same aircraft finds every flight logged.
