@@ -121,11 +121,16 @@ char findDelimiter(std::string_view sv) {
 }
 
 // Unquoted fields lose the blanks around them (a spreadsheet's "a, b");
-// quoted ones are kept exactly.
-void closeField(std::string& strField, bool bWasQuoted, std::vector<std::string>& lstField) {
-    if (!bWasQuoted)
-        strField = std::string(trimmed(strField));
-    lstField.push_back(std::move(strField));
+// quoted ones are kept exactly. Fields beyond FCSV_COLS_MAX have no column
+// to go to and are not kept: a line of nothing but delimiters must not
+// fill the memory.
+void closeField(std::string& strField, bool bWasQuoted, fcsvRow& row, bool& bWide) {
+    if (row.lstField.size() >= FCSV_COLS_MAX)
+        bWide = true;
+    else if (!bWasQuoted)
+        row.lstField.emplace_back(trimmed(strField));
+    else
+        row.lstField.push_back(std::move(strField));
     strField.clear();
 }
 
@@ -161,16 +166,32 @@ gboolean fcsvParseText(const std::string& strText, fcsvTable* pTable, std::strin
     std::vector<fcsvRow> lstRows;
     fcsvRow row{1, {}};
     std::string strField;
-    bool bQuoted = false, bWasQuoted = false;
+    bool bQuoted = false, bWasQuoted = false, bWide = false, bHeaderWide = false;
     guint nLine = 1, nQuoteLine = 0;
     auto endRow = [&] {
-        closeField(strField, bWasQuoted, row.lstField);
+        closeField(strField, bWasQuoted, row, bWide);
         bWasQuoted = false;
-        if (!isBlankRow(row.lstField))
+        if (!isBlankRow(row.lstField)) {
+            bHeaderWide = bHeaderWide || (lstRows.empty() && bWide);
             lstRows.push_back(std::move(row));
+        }
+        bWide = false;
         row = fcsvRow{nLine, {}};
     };
+    auto tooLarge = [&] {
+        if (bHeaderWide)
+            *pstrWhy = "The header row has more than " + std::to_string(FCSV_COLS_MAX) +
+                       " columns; that is no flight list.";
+        else if (lstRows.size() > FCSV_ROWS_MAX)
+            *pstrWhy = "The file has more than " + std::to_string(FCSV_ROWS_MAX) +
+                       " rows; that is no flight log of one helicopter.";
+        else
+            return false;
+        return true;
+    };
     for (std::size_t i = 0; i < sv.size(); ++i) {
+        if (tooLarge())
+            return FALSE;
         char c = sv[i];
         if (bQuoted) {
             if (c == '"' && i + 1 < sv.size() && sv[i + 1] == '"') {
@@ -190,7 +211,7 @@ gboolean fcsvParseText(const std::string& strText, fcsvTable* pTable, std::strin
             bQuoted = bWasQuoted = true;
             nQuoteLine = nLine;
         } else if (c == cDelim) {
-            closeField(strField, bWasQuoted, row.lstField);
+            closeField(strField, bWasQuoted, row, bWide);
             bWasQuoted = false;
         } else if (c == '\r' || c == '\n') {
             if (c == '\r' && i + 1 < sv.size() && sv[i + 1] == '\n')
@@ -207,7 +228,8 @@ gboolean fcsvParseText(const std::string& strText, fcsvTable* pTable, std::strin
         return FALSE;
     }
     endRow();
-
+    if (tooLarge())
+        return FALSE;
     if (lstRows.empty()) {
         *pstrWhy = "The file is empty.";
         return FALSE;

@@ -35,8 +35,11 @@ enum fcsvCol_t {
 // The column names the program writes, and shows in the preview's choice.
 const char* fcsvColName(fcsvCol_t nCol);
 
-// A file refused as a whole is larger than this.
+// A file refused as a whole is larger than this, has more rows or a
+// header of more columns.
 constexpr std::size_t FCSV_FILE_MAX = 16u * 1024u * 1024u;
+constexpr std::size_t FCSV_ROWS_MAX = 100000;
+constexpr std::size_t FCSV_COLS_MAX = 64;
 
 // One row of the file: its fields and the line it starts on (1 = header).
 struct fcsvRow {
@@ -55,7 +58,7 @@ struct fcsvTable {
 // byte-order mark is skipped; quoted fields may hold delimiters, doubled
 // quotes and line breaks). FALSE with a message for the user when the text
 // cannot be a flight list: empty, not UTF-8 text, a quote never closed, no
-// rows under the header.
+// rows under the header, too many rows or columns.
 gboolean fcsvParseText(const std::string& strText, fcsvTable* pTable, std::string* pstrWhy);
 // Reads and splits a file; files above FCSV_FILE_MAX are refused unread.
 gboolean fcsvReadFile(const char* pszPath, fcsvTable* pTable, std::string* pstrWhy);

@@ -134,6 +134,15 @@ TEST_F(FltCSV, FilesThatAreNoFlightListAreRefusedWhole) {
         {"Date,Remarks\n1-May-2010,ok\n2-May-2010,\"never closed\n3-May-2010,x\n", "",
          "begins on line 3 never ends"},
         {"", strBig, "100 MB"},
+        {"Date" + std::string(100000, ',') + "\n1-May-2010\n", "", "more than 64 columns"},
+        {"Date\n" + std::string(200000, '\n') +
+             [] {
+                 std::string str;
+                 for (int i = 0; i < 100001; ++i)
+                     str += "1\n";
+                 return str;
+             }(),
+         "", "more than 100000 rows"},
         {"", m_dirs.etcFile("missing.csv"), "cannot be read"},
     };
     for (const auto& c : cases) {
