@@ -3,6 +3,7 @@
 #include "harness.h"
 
 #include "avFltCSV.h"
+#include "modComp.h"
 #include "modFLog.h"
 
 #include <functional>
@@ -275,6 +276,54 @@ TEST_F(FltCSVDialog, AnExportReadBack) {
         strPath, [&](GtkWidget*) { strCount = text("ImportCount"); }, GTK_RESPONSE_OK));
     EXPECT_EQ(strCount, "0 flights to import, 1 rows refused (listed below).");
     EXPECT_EQ(sql("SELECT COUNT(*) FROM Flight"), "1");
+}
+
+// The component tree's due marks follow an import at once: one card with
+// an inspection every 25 hours, inspected at 100.0 airframe hours.
+class FltCSVDue : public FltCSVDialog {
+  protected:
+    void prepareData() override {
+        avt::copyCatalogue(*m_dirs);
+        avt::exec(m_dirs->etcFile("avCCD.db"), "UPDATE Component SET nInspect = 0, nRCO = 0;"
+                                               "UPDATE Component SET nInspect = 25 WHERE "
+                                               "iCompID = 101001;");
+        avt::exec(db(),
+                  "CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, strReg, "
+                  "bLogSinceNew, tManu, bDelete); INSERT INTO Aircraft VALUES (1, 'ZK-HBC', "
+                  "1, " +
+                      std::to_string(utc(2021, 1, 1)) +
+                      ", 0);"
+                      "CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, iCSID, tFltBegin, "
+                      "nElapsed, bDelete); INSERT INTO Flight VALUES (1, 1, " +
+                      std::to_string(utc(2021, 3, 1, 10)) +
+                      ", 1000, 0);"
+                      "CREATE TABLE Maintenance (iMaintID INTEGER PRIMARY KEY, iCompID, iACID, "
+                      "bFlags, tCompleted, bDelete); INSERT INTO Maintenance VALUES (1, 101001, "
+                      "1, 0, " +
+                      std::to_string(utc(2021, 4, 1)) + ", 0);");
+        avt::writeFile(m_dirs->etcFile("avLedger.conf"), "[Aircraft]\nACID=1\n");
+        cmodSetClock(utc(2021, 6, 1));
+    }
+    void TearDown() override {
+        FltCSVDialog::TearDown();
+        cmodSetClock(0);
+    }
+    std::string look() const {
+        GtkTreeIter iter;
+        EXPECT_TRUE(cmodFindCompID(101001, &iter));
+        g_autofree gchar* pszColour = nullptr;
+        gtk_tree_model_get(cmodGetModel(), &iter, CCD_COLOUR_COL, &pszColour, -1);
+        return pszColour ? pszColour : "";
+    }
+};
+
+TEST_F(FltCSVDue, DueMarksFollowAnImport) {
+    switchPage(0);
+    const std::string strBefore = look();
+    EXPECT_TRUE(importFile(
+        file("Date,Time\n1-May-2021,9.0\n2-May-2021,9.0\n3-May-2021,9.0\n"), [](GtkWidget*) {},
+        GTK_RESPONSE_OK));
+    EXPECT_EQ(strBefore + " -> " + look(), "black -> red") << "inspection overdue at 127.0 h";
 }
 
 // The menu items reach the import and export; with no aircraft they say
