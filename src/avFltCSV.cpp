@@ -444,6 +444,10 @@ std::string judgeRow(const RowReader& rd, const std::set<time_t>& setLogged, fcs
         return "no date";
     gchar szDate[100];
     mscCopyText(szDate, strDate.c_str());
+    // A moment written "2010-05-01T10:00" has its time after the "T".
+    for (gchar* p = szDate; *p; ++p)
+        if (*p == 'T' && p > szDate && g_ascii_isdigit(p[-1]) && g_ascii_isdigit(p[1]))
+            *p = ' ';
     struct tm tmDate {};
     const gchar* pszRest = strDate.size() < sizeof szDate ? cnvEncDate(&tmDate, szDate) : nullptr;
     struct tm tmTyped = tmDate;

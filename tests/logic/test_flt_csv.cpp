@@ -214,6 +214,7 @@ TEST_F(FltCSV, TimesAsTheFlightPageKeepsThem) {
         guint nElapsed;
     } cases[] = {
         {"10:00", "", "1.3", 36000, 36000 + 13 * 360, 13},
+        {"", "", "0.5", 36000, 36000 + 5 * 360, 5},         // "2010-05-01T10:00"
         {"10:00", "", "1:18", 36000, 36000 + 13 * 360, 13}, // 78 min
         {"1000", "", "1:20", 36000, 36000 + 13 * 360, 13},  // 80 min: 3 min rounds up
         {"10.00", "", "1:21", 36000, 36000 + 14 * 360, 14}, // 81 min
@@ -227,8 +228,10 @@ TEST_F(FltCSV, TimesAsTheFlightPageKeepsThem) {
     // The day in the forms the program reads dates in.
     const char* lstDay[] = {"2010-05-01", "01/05/2010", "May 1, 2010"};
     for (const auto& c : cases)
-        strText += std::string("\"") + lstDay[(&c - cases) % std::size(lstDay)] + "\"," + c.pszOff +
-                   "," + c.pszOn + ",\"" + c.pszTime + "\"\n";
+        strText +=
+            std::string("\"") +
+            (&c == &cases[1] ? "2010-05-01T10:00" : lstDay[(&c - cases) % std::size(lstDay)]) +
+            "\"," + c.pszOff + "," + c.pszOn + ",\"" + c.pszTime + "\"\n";
     fcsvPreview prv = preview(strText, iACID);
     ASSERT_EQ(prv.lstFlight.size(), std::size(cases));
     for (std::size_t i = 0; i < std::size(cases); ++i) {
