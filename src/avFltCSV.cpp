@@ -838,6 +838,7 @@ namespace {
 
 // Rows of the file shown in the preview; the count covers them all.
 constexpr guint FCSV_PREVIEW_ROWS = 200;
+constexpr std::ptrdiff_t FCSV_PREVIEW_REFUSED = 2000;
 
 enum {
     PRV_LINE,
@@ -929,6 +930,8 @@ void fillPreview() {
                            cellText(f.strNotes).c_str(), -1);
     }
     for (const fcsvRefusal& r : m_prvImport.lstRefused) {
+        if (&r - m_prvImport.lstRefused.data() == FCSV_PREVIEW_REFUSED)
+            break;
         GtkTreeIter iter;
         gtk_list_store_append(m_pstoRefused, &iter);
         gtk_list_store_set(m_pstoRefused, &iter, RFS_LINE, r.nLine, RFS_WHY, r.strWhy.c_str(), -1);
@@ -941,7 +944,10 @@ void fillPreview() {
         strCount = std::to_string(m_prvImport.lstFlight.size()) + " flights to import, " +
                    std::to_string(m_prvImport.lstRefused.size()) + " rows refused (listed below).";
         if (m_prvImport.lstFlight.size() > FCSV_PREVIEW_ROWS)
-            strCount += " The first " + std::to_string(FCSV_PREVIEW_ROWS) + " are shown.";
+            strCount += " The first " + std::to_string(FCSV_PREVIEW_ROWS) + " flights are shown.";
+        if (m_prvImport.lstRefused.size() > FCSV_PREVIEW_REFUSED)
+            strCount +=
+                " The first " + std::to_string(FCSV_PREVIEW_REFUSED) + " refusals are shown.";
     }
     if (!m_prvImport.lstUnknownPilot.empty()) {
         strCount += "\nNot in the pilot list:";
