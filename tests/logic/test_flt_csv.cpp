@@ -265,6 +265,18 @@ TEST_F(FltCSV, PilotsMatchedByNameAndAddedOnlyWhenAsked) {
                   bAdd ? "Anne Smith|-|0\nJosé Núñez|Brown|1\nBob Brown|-|0\n Carl|-|0\n"
                        : "Anne Smith|-|0\nJosé Núñez|-|1\n-|-|0\n-|-|0\n");
         EXPECT_EQ(sql("SELECT COUNT(*) FROM Pilot"), bAdd ? "4\n" : "2\n");
+        // The export names the pilots as the pilot list reads them.
+        std::string strExport;
+        ASSERT_TRUE(fcsvExportText(iACID, &strExport));
+        if (bAdd) {
+            EXPECT_EQ(strExport,
+                      "Date,Take-off,Landing,Flight time,From,To,Pilot,Student,Passengers,"
+                      "Night,IFR,Cross-country,Dual,Remarks\r\n"
+                      "01-May-2010,,,1.0,,,Anne Smith,,,no,no,no,no,\r\n"
+                      "02-May-2010,,,1.0,,,José Núñez,Bob Brown,,no,no,no,yes,\r\n"
+                      "03-May-2010,,,1.0,,,Bob Brown,,,no,no,no,no,\r\n"
+                      "04-May-2010,,,1.0,,,Carl,,,no,no,no,no,\r\n");
+        }
         avt::exec(db(), "DELETE FROM Flight");
     }
 }
@@ -298,8 +310,12 @@ TEST_F(FltCSV, ExportImportsBackUnchanged) {
     ssSql << "COMMIT;";
     avt::exec(db(), ssSql.str());
 
-    std::string strExport, strAgain;
+    std::string strExport, strAgain, strWhy;
+    const std::string strPath = m_dirs.etcFile("out.csv");
+    ASSERT_TRUE(fcsvExportFile(iACID, strPath.c_str(), &strWhy)) << strWhy;
+    EXPECT_FALSE(fcsvExportFile(iACID, db().c_str(), &strWhy)) << "never over the log itself";
     ASSERT_TRUE(fcsvExportText(iACID, &strExport));
+    EXPECT_EQ(avt::readFile(strPath), strExport);
     fcsvPreview prv = preview(strExport, iFresh);
     EXPECT_TRUE(prv.lstRefused.empty())
         << prv.lstRefused.front().nLine << " " << prv.lstRefused.front().strWhy;

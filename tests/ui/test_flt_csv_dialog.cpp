@@ -199,8 +199,6 @@ TEST_F(FltCSVDialog, CancelAndUnreadableFilesStoreNothing) {
         std::string strText;
         const char* pszWhy;
     } cases[] = {
-        {"", "The file is empty."},
-        {"Date,Time\n", "The file has a header row but no flights under it."},
         {std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "The file is not text in UTF-8"},
         {"Date,Notes\n9-May-2010,\"open\n" + std::string(200000, 'x'),
          "A quoted text that begins on line 2 never ends"},
@@ -258,24 +256,6 @@ TEST_F(FltCSVDialog, AFailureMidwayIsShownAndStoresNothing) {
     EXPECT_EQ(sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) FROM Flight"), "1/1");
     EXPECT_EQ(banner().substr(0, 24), "ZK-HBC  (151.0 A/F HRS)\n");
     EXPECT_EQ(flightsInBackup(), "1");
-}
-
-// An export read back into the same aircraft finds every flight logged.
-TEST_F(FltCSVDialog, AnExportReadBack) {
-    const std::string strPath = m_dirs->etcFile("out.csv");
-    std::string strWhy;
-    ASSERT_TRUE(fcsvExportFile(1, strPath.c_str(), &strWhy)) << strWhy;
-    EXPECT_EQ(avt::readFile(strPath),
-              "Date,Take-off,Landing,Flight time,From,To,Pilot,Student,Passengers,Night,IFR,"
-              "Cross-country,Dual,Remarks\r\n"
-              "01-May-2010,10:00,11:00,1.0,,Taupo,,,,no,no,no,no,\r\n");
-    EXPECT_FALSE(fcsvExportFile(1, m_dirs->etcFile("avLedger.db").c_str(), &strWhy))
-        << "the program's own files are never overwritten";
-    std::string strCount;
-    EXPECT_FALSE(importFile(
-        strPath, [&](GtkWidget*) { strCount = text("ImportCount"); }, GTK_RESPONSE_OK));
-    EXPECT_EQ(strCount, "0 flights to import, 1 rows refused (listed below).");
-    EXPECT_EQ(sql("SELECT COUNT(*) FROM Flight"), "1");
 }
 
 // The component tree's due marks follow an import at once: one card with
