@@ -547,6 +547,38 @@ std::string judgeRow(const RowReader& rd, const std::set<time_t>& setLogged, fcs
     return {};
 }
 
+// Whether the file's numeric dates are month before day: some have a second
+// number above 12 and none a first. Read day first, every date with a day
+// up to 12 would land in the wrong month without a word.
+bool isMonthFirst(const fcsvTable& table, int iDateCol) {
+    bool bSecondBig = false;
+    for (const fcsvRow& row : table.lstRow) {
+        if (std::size_t(iDateCol) >= row.lstField.size())
+            continue;
+        int lstNum[2] = {0, 0};
+        std::size_t nDigits[2] = {0, 0};
+        int nPart = 0;
+        for (char c : trimmed(row.lstField[iDateCol])) {
+            if (g_ascii_isdigit(c) && nPart < 2) {
+                lstNum[nPart] = lstNum[nPart] * 10 + (c - '0');
+                ++nDigits[nPart];
+            } else if (c == '/' || c == '.' || c == '-') {
+                if (++nPart == 2)
+                    break;
+            } else {
+                nPart = -1;
+                break;
+            }
+        }
+        if (nPart != 2 || nDigits[0] > 2 || nDigits[1] > 2)
+            continue; // a month name or year first: no doubt
+        if (lstNum[0] > 12)
+            return false;
+        bSecondBig = bSecondBig || lstNum[1] > 12;
+    }
+    return bSecondBig;
+}
+
 } // namespace
 
 gboolean fcsvBuildPreview(const fcsvTable& table, const std::vector<fcsvCol_t>& lstCol, guint iACID,
@@ -558,6 +590,12 @@ gboolean fcsvBuildPreview(const fcsvTable& table, const std::vector<fcsvCol_t>& 
             lstIndex[lstCol[i]] = int(i);
     if (lstIndex[FCSV_COL_DATE] < 0) {
         pPreview->strProblem = "No column is taken as the date: choose it above its column.";
+        return TRUE;
+    }
+    if (isMonthFirst(table, lstIndex[FCSV_COL_DATE])) {
+        pPreview->strProblem = "The dates are written month before day (as in 05/13/2010), but "
+                               "numeric dates are read day before month here. Save the file with "
+                               "dates such as 13-May-2010 or 2010-05-13 and import it again.";
         return TRUE;
     }
 

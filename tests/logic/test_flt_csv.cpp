@@ -203,6 +203,26 @@ TEST_F(FltCSV, EachRefusalWithItsLineAndTheRestStored) {
               "430800|2700|8|Overnight\n");
 }
 
+// Numeric dates month before day would be read as other days without a
+// word: such a file is refused whole; a day-first file with one slip is not.
+TEST_F(FltCSV, MonthFirstDatesRefusedWhole) {
+    guint iACID = addAircraft("ZK-HBC");
+    const struct {
+        const char* pszDates;
+        bool bRefused;
+    } cases[] = {
+        {"05/01/2010,1\n05/13/2010,1\n", true},
+        {"05/01/2010,1\n05/13/2010,1\n13/05/2010,1\n", false},
+        {"05/01/2010,1\n2010-05-13,1\n13-May-2010,1\n", false},
+    };
+    for (const auto& c : cases) {
+        fcsvPreview prv = preview(std::string("Date,Time\n") + c.pszDates, iACID);
+        EXPECT_EQ(prv.strProblem.find("month before day") != std::string::npos, c.bRefused)
+            << c.pszDates;
+        EXPECT_EQ(prv.lstFlight.empty(), c.bRefused) << c.pszDates;
+    }
+}
+
 // Flight time and clock times in the forms logbooks write them, and what
 // the record gets when some are missing.
 TEST_F(FltCSV, TimesAsTheFlightPageKeepsThem) {
