@@ -1,5 +1,5 @@
-// Flight import and export through the real menu, file chooser and preview
-// dialog: what the user sees before agreeing, and what reaches the file.
+// Flight import through the real menus and preview dialog: what the user
+// sees before agreeing, what reaches the file, and what the pages show.
 #include "harness.h"
 
 #include "avFltCSV.h"
@@ -88,52 +88,28 @@ class FltCSVDialog : public avt::AppTest {
         return pFound;
     }
 
-    // Runs fnLook once in the shown dialog that fnIs picks, then answers it
-    // with nResponse until it closes (a file chooser may keep itself open
-    // while it takes a typed name in).
-    struct Answer {
-        std::function<bool(GtkWidget*)> fnIs;
-        std::function<void(GtkWidget*)> fnLook;
-        int nResponse;
-        bool bSeen = false;
-        int nTicks = 0;
-        guint idSource = 0;
-        void start() { idSource = g_timeout_add(20, lookAndAnswer, this); }
-        ~Answer() {
-            if (idSource)
-                g_source_remove(idSource);
-        }
-    };
-    static gboolean lookAndAnswer(gpointer pData) {
-        auto* pAnswer = static_cast<Answer*>(pData);
-        GList* pList = gtk_window_list_toplevels();
-        GtkWidget* pwgtFound = nullptr;
-        for (GList* p = pList; p; p = p->next)
-            if (gtk_widget_get_visible(GTK_WIDGET(p->data)) && pAnswer->fnIs(GTK_WIDGET(p->data)))
-                pwgtFound = GTK_WIDGET(p->data);
-        g_list_free(pList);
-        bool bGoOn = !pAnswer->bSeen;
-        if (pwgtFound) {
-            if (!pAnswer->bSeen)
-                pAnswer->fnLook(pwgtFound);
+    // Imports a file; once the preview shows, fnLook runs in it and the
+    // preview is answered with nResponse.
+    gboolean importFile(const std::string& strPath, std::function<void()> fnLook, int nResponse) {
+        struct Answer {
+            std::function<void()> fnLook;
+            int nResponse;
+            GtkWidget* pwgtPreview;
+            bool bSeen = false;
+        } answer{std::move(fnLook), nResponse, widget("ImportDialog")};
+        auto look = [](gpointer pData) -> gboolean {
+            auto* pAnswer = static_cast<Answer*>(pData);
+            if (!gtk_widget_get_visible(pAnswer->pwgtPreview))
+                return TRUE;
             pAnswer->bSeen = true;
-            gtk_dialog_response(GTK_DIALOG(pwgtFound), pAnswer->nResponse);
-            bGoOn = ++pAnswer->nTicks < 50;
-        }
-        if (!bGoOn)
-            pAnswer->idSource = 0;
-        return bGoOn;
-    }
-    std::function<bool(GtkWidget*)> isPreview() const {
-        return [pwgt = widget("ImportDialog")](GtkWidget* pwgtFound) { return pwgtFound == pwgt; };
-    }
-    static bool isChooser(GtkWidget* pwgt) { return GTK_IS_FILE_CHOOSER_DIALOG(pwgt); }
-    // Imports a file, answering the preview after fnLook.
-    gboolean importFile(const std::string& strPath, std::function<void(GtkWidget*)> fnLook,
-                        int nResponse) {
-        Answer answer{isPreview(), std::move(fnLook), nResponse};
-        answer.start();
+            pAnswer->fnLook();
+            gtk_dialog_response(GTK_DIALOG(pAnswer->pwgtPreview), pAnswer->nResponse);
+            return FALSE;
+        };
+        guint idSource = g_timeout_add(20, look, &answer);
         gboolean bStored = fcsvImportFile(strPath.c_str());
+        if (!answer.bSeen)
+            g_source_remove(idSource);
         avt::drainEvents();
         return bStored;
     }
@@ -150,7 +126,7 @@ TEST_F(FltCSVDialog, PreviewThenImportAndEveryViewFollows) {
     std::vector<std::string> lstRefused;
     EXPECT_TRUE(importFile(
         strPath,
-        [&](GtkWidget*) {
+        [&] {
             strCount = text("ImportCount");
             lstRefused = refusedShown();
             EXPECT_TRUE(gtk_widget_get_visible(widget("ImportAddPilots")));
@@ -191,9 +167,7 @@ TEST_F(FltCSVDialog, CancelAndUnreadableFilesStoreNothing) {
     // Cancel after choosing to add the unknown pilot.
     EXPECT_FALSE(importFile(
         file("Date,Time,Pilot\n9-May-2010,1.0,New Pilot\n"),
-        [&](GtkWidget*) {
-            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE);
-        },
+        [&] { gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE); },
         GTK_RESPONSE_CANCEL));
     const struct {
         std::string strText;
@@ -220,7 +194,7 @@ TEST_F(FltCSVDialog, AColumnChosenInThePreview) {
     std::string strBefore, strAfter;
     EXPECT_TRUE(importFile(
         file("When,Hours,Where\n7-May-2010,1.2,Taupo\n8-May-2010,0.8,Napier\n"),
-        [&](GtkWidget*) {
+        [&] {
             strBefore = text("ImportCount");
             EXPECT_FALSE(gtk_widget_is_sensitive(widget("ImportOK")));
             gtk_combo_box_set_active(columnChoice(0), FCSV_COL_DATE);
@@ -245,7 +219,7 @@ TEST_F(FltCSVDialog, AFailureMidwayIsShownAndStoresNothing) {
     EXPECT_FALSE(importFile(
         file("Date,Time,To,Pilot\n7-May-2010,1.2,Taupo,New Pilot\n"
              "8-May-2010,0.8,Fail,\n9-May-2010,0.8,Napier,\n"),
-        [&](GtkWidget*) {
+        [&] {
             gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE);
             avt::answerNextDialog(GTK_RESPONSE_OK);
         },
@@ -301,7 +275,7 @@ TEST_F(FltCSVDue, DueMarksFollowAnImport) {
     switchPage(0);
     const std::string strBefore = look();
     EXPECT_TRUE(importFile(
-        file("Date,Time\n1-May-2021,9.0\n2-May-2021,9.0\n3-May-2021,9.0\n"), [](GtkWidget*) {},
+        file("Date,Time\n1-May-2021,9.0\n2-May-2021,9.0\n3-May-2021,9.0\n"), [] {},
         GTK_RESPONSE_OK));
     EXPECT_EQ(strBefore + " -> " + look(), "black -> red") << "inspection overdue at 127.0 h";
 }
