@@ -431,12 +431,6 @@ const char* readElapsed(std::string_view sv, guint* pnTenths) {
     return nullptr;
 }
 
-// Text for a fixed field: refused rather than cut, so nothing is lost
-// without the user seeing it.
-template <std::size_t N> bool fits(std::string_view sv, const char (&)[N]) {
-    return sv.size() < N;
-}
-
 // Judges one row; an empty result means it is stored as *pFlight.
 std::string judgeRow(const RowReader& rd, const std::set<time_t>& setLogged, fcsvFlight* pFlight) {
     const std::string strDate(trimmed(rd.text(FCSV_COL_DATE)));
@@ -502,6 +496,8 @@ std::string judgeRow(const RowReader& rd, const std::set<time_t>& setLogged, fcs
     if (setLogged.count(f.tFltBegin))
         return "a flight of this aircraft is already logged at this start";
 
+    // Text that does not fit its field is refused rather than cut, so that
+    // nothing is lost without the user seeing it.
     static constexpr rcdFLog rcdSize{};
     struct TextField {
         fcsvCol_t nCol;
