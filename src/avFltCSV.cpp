@@ -914,6 +914,14 @@ void showMessage(GtkMessageType nType, const char* pszTitle, const std::string& 
     gtk_widget_destroy(pwgt);
 }
 
+// A file name need not be UTF-8; what a label shows must be.
+std::string displayName(const std::string& strPath) {
+    gchar* psz = g_filename_display_name(strPath.c_str());
+    std::string str = psz;
+    g_free(psz);
+    return str;
+}
+
 void showStatus(const std::string& strText) {
     GtkBuilder* pBuilder = avGetBuilder();
     GObject* pStatus = pBuilder ? gtk_builder_get_object(pBuilder, "MainStatus") : nullptr;
@@ -1131,7 +1139,7 @@ void onExportActivate(GtkMenuItem*, gpointer) {
         return;
     std::string strWhy;
     if (fcsvExportFile(prcdAC->iACID, strPath.c_str(), &strWhy))
-        showStatus("Flights exported to " + strPath);
+        showStatus("Flights exported to " + displayName(strPath));
     else
         showMessage(GTK_MESSAGE_ERROR, "The flights were not exported", strWhy);
 }
@@ -1187,7 +1195,7 @@ gboolean fcsvImportFile(const char* pszPath) {
     }
     m_iImportACID = acdGetActiveAC()->iACID;
     m_lstImportCol = fcsvMatchColumns(m_tblImport.lstHeader);
-    gtk_label_set_text(GTK_LABEL(m_pwgtFile), pszPath);
+    gtk_label_set_text(GTK_LABEL(m_pwgtFile), displayName(pszPath).c_str());
     fillColumnChoice();
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_pwgtAddPilots), FALSE);
     if (!rebuildPreview())
@@ -1202,7 +1210,8 @@ gboolean fcsvImportFile(const char* pszPath) {
         if (fcsvImport(m_prvImport, m_iImportACID, bAddPilots, &strBackup, &strWhy)) {
             bStored = TRUE;
             showStatus(std::to_string(m_prvImport.lstFlight.size()) +
-                       " flights imported; the log before the import is kept in " + strBackup);
+                       " flights imported; the log before the import is kept in " +
+                       displayName(strBackup));
         } else {
             dlgError(strWhy.c_str(), "fcsvImport()", "avFltCSV");
         }
