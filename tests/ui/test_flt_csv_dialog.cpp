@@ -32,8 +32,8 @@ class FltCSVDialog : public avt::AppTest {
         auto rows = avt::query(db(), strQuery);
         return rows.empty() ? "<none>" : rows[0][0].value_or("NULL");
     }
-    std::string file(const std::string& strText) const {
-        std::string strPath = m_dirs->etcFile("flights.csv");
+    std::string file(const std::string& strText, const char* pszName = "flights.csv") const {
+        std::string strPath = m_dirs->etcFile(pszName);
         avt::writeFile(strPath, strText);
         return strPath;
     }
@@ -156,9 +156,10 @@ TEST_F(FltCSVDialog, PreviewThenImportAndEveryViewFollows) {
 TEST_F(FltCSVDialog, CancelAndUnreadableFilesStoreNothing) {
     const std::string strBefore = sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) "
                                       "FROM Flight");
-    // Cancel after choosing to add the unknown pilot.
+    // Cancel after choosing to add the unknown pilot; the file's name is
+    // Latin-1, not UTF-8.
     EXPECT_FALSE(importFile(
-        file("Date,Time,Pilot\n9-May-2010,1.0,New Pilot\n"),
+        file("Date,Time,Pilot\n9-May-2010,1.0,New Pilot\n", "Fl\xFCge.csv"),
         [&] { gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE); },
         GTK_RESPONSE_CANCEL));
     // A file that cannot be read: the reason, and nothing more.
