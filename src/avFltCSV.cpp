@@ -1084,6 +1084,7 @@ GtkFileFilter* csvFilter() {
     gtk_file_filter_add_pattern(pFilter, "*.csv");
     gtk_file_filter_add_pattern(pFilter, "*.CSV");
     gtk_file_filter_add_pattern(pFilter, "*.txt");
+    gtk_file_filter_add_pattern(pFilter, "*.tsv");
     return pFilter;
 }
 
@@ -1094,6 +1095,10 @@ std::string chooseFile(const char* pszTitle, GtkFileChooserAction nAction, const
         nAction == GTK_FILE_CHOOSER_ACTION_SAVE ? GTK_STOCK_SAVE : GTK_STOCK_OPEN,
         GTK_RESPONSE_ACCEPT, nullptr);
     gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(pwgt), csvFilter());
+    GtkFileFilter* pAll = gtk_file_filter_new();
+    gtk_file_filter_set_name(pAll, "All files");
+    gtk_file_filter_add_pattern(pAll, "*");
+    gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(pwgt), pAll);
     if (nAction == GTK_FILE_CHOOSER_ACTION_SAVE) {
         gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(pwgt), TRUE);
         gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(pwgt), pszName);
