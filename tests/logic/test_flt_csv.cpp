@@ -9,6 +9,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 
@@ -299,6 +300,47 @@ TEST_F(FltCSV, PilotsMatchedByNameAndAddedOnlyWhenAsked) {
         }
         avt::exec(db(), "DELETE FROM Flight");
     }
+}
+
+// Damaged files (stray quotes and delimiters, cut lines, bytes of any
+// value): never a crash, and every row is either stored or refused, under
+// a line the file has.
+TEST_F(FltCSV, DamagedFilesKeepEveryRowAccountedFor) {
+    guint iACID = addAircraft("ZK-HBC");
+    const std::string strGood = "Date;Take-off;Landing;Time;To;Remarks\n"
+                                "1-May-2010;10:00;11:00;1.0;Taupo;\"a; \"\"b\"\"\nc\"\n"
+                                "2010-05-02;09:00;;1:30;Zürich;plain\n"
+                                "03/05/2010;23:40;00:25;;Napier;\n";
+    const std::string strBits = "\";,\t\n\r:-/0 9\xC3\xBC\xFF";
+    std::mt19937 rng(20100501);
+    int nRead = 0;
+    for (int i = 0; i < 3000; ++i) {
+        std::string str = strGood;
+        for (int n = rng() % 4 + 1; n > 0; --n) {
+            std::size_t at = rng() % str.size();
+            char c = i % 5 ? strBits[rng() % strBits.size()] : char(rng());
+            if (rng() % 2)
+                str.insert(at, 1, c);
+            else
+                str[at] = c;
+        }
+        fcsvTable table;
+        fcsvPreview prv;
+        std::string strWhy;
+        if (!fcsvParseText(str, &table, &strWhy))
+            continue;
+        ++nRead;
+        ASSERT_TRUE(fcsvBuildPreview(table, fcsvMatchColumns(table.lstHeader), iACID, &prv));
+        const guint nLines = guint(std::count(str.begin(), str.end(), '\n') +
+                                   std::count(str.begin(), str.end(), '\r') + 1);
+        std::size_t nAccounted = prv.lstRefused.size();
+        for (const auto& f : prv.lstFlight)
+            nAccounted += f.nLine >= 2 && f.nLine <= nLines;
+        for (const auto& r : prv.lstRefused)
+            EXPECT_TRUE(r.nLine >= 2 && r.nLine <= nLines) << r.nLine << " in " << str;
+        EXPECT_EQ(nAccounted, prv.strProblem.empty() ? table.lstRow.size() : 0u) << str;
+    }
+    EXPECT_GT(nRead, 1000) << "most damaged files still read";
 }
 
 // The benchmarks' 5,000-flight log, exported and imported into a fresh
