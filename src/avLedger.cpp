@@ -2,6 +2,7 @@
 
 #include "avDue.h"
 #include "avErrLog.h"
+#include "avFltCSV.h"
 #include "avError.h"
 #include "avHelp.h"
 #include "avMenu.h"
@@ -136,6 +137,7 @@ void initPages(gboolean bCompEdit, GtkWidget* pwinMain) {
     acdInitialize(m_pBuilder);
     refInitialize(m_pBuilder, bCompEdit);
     hlpInitialize(m_pBuilder, GTK_WINDOW(pwinMain));
+    fcsvInitialize(m_pBuilder);
 }
 
 } // namespace
