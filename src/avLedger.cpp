@@ -3,6 +3,7 @@
 #include "avErrLog.h"
 #include "avError.h"
 #include "avHelp.h"
+#include "avLayout.h"
 #include "avMenu.h"
 #include "avMisc.h"
 #include "avParam.h"
@@ -163,6 +164,7 @@ gboolean avStartUp(int argc, char** argv, int* pnStatus) {
 
     prmLoadKeyFile();
     menuInitialize(m_pBuilder);
+    lytInitialize(m_pBuilder);
     mscInitialize(GTK_STATUSBAR(mscGetWidget(m_pBuilder, "MainStatus")));
 
     if (!sqlInitialize()) {
@@ -188,6 +190,7 @@ int avShutDown() {
     fmodCleanUp();
     refCleanUp();
     ccdCleanUp();
+    lytSave();
     prmWriteKeyFile();
     g_clear_object(&m_pBuilder);
     m_pwgtNB = nullptr;
