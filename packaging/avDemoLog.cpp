@@ -1,11 +1,12 @@
 // avDemoLog: writes a believable log for one helicopter, so that a new
 // user (and the README's pictures) can see the program with data in it.
 //
-//   avDemoLog DATA_DIR SOURCE_ETC   fill DATA_DIR/etc (made if needed) with
-//                                   the program files of SOURCE_ETC and a
-//                                   fresh demo log
-//   avDemoLog --open SOURCE_ETC     the same in a temporary directory, run
-//                                   the program there, then remove it
+//   avDemoLog DATA_DIR SOURCE...   fill DATA_DIR/etc (made if needed) with
+//                                  the program files found in the SOURCE
+//                                  directories (the first one wins) and a
+//                                  fresh demo log
+//   avDemoLog --open SOURCE...     the same in a temporary directory, run
+//                                  the program there, then remove it
 //
 // The log goes through the program's own record functions, so it always
 // has the schema the program expects. It never writes over an existing
@@ -87,21 +88,23 @@ bool sqlFail(const char* pszWhat) {
 }
 
 // Copies the program files the demo needs; what is there already stays.
-bool copyProgramFiles(const fs::path& src, const fs::path& etc) {
+bool copyProgramFiles(const std::vector<fs::path>& sources, const fs::path& etc) {
     std::error_code ec;
-    if (!fs::exists(src / "avCCD.db"))
-        return fail("no catalogue avCCD.db in " + src.string());
-    for (const auto& entry : fs::directory_iterator(src, ec)) {
-        const fs::path& from = entry.path();
-        std::string strName = from.filename().string();
-        bool bWanted =
-            strName == "avLedger.ui" || strName == "avCCD.db" || from.extension() == ".png";
-        if (!bWanted || fs::exists(etc / strName))
-            continue;
-        if (!fs::copy_file(from, etc / strName, ec))
-            return fail("cannot copy " + from.string() + ": " + ec.message());
+    for (const fs::path& src : sources) {
+        for (const auto& entry : fs::directory_iterator(src, ec)) {
+            const fs::path& from = entry.path();
+            std::string strName = from.filename().string();
+            bool bWanted =
+                strName == "avLedger.ui" || strName == "avCCD.db" || from.extension() == ".png";
+            if (!bWanted || fs::exists(etc / strName))
+                continue;
+            if (!fs::copy_file(from, etc / strName, ec))
+                return fail("cannot copy " + from.string() + ": " + ec.message());
+        }
+        if (ec)
+            return fail("cannot read " + src.string() + ": " + ec.message());
     }
-    return !ec || fail("cannot read " + src.string() + ": " + ec.message());
+    return fs::exists(etc / "avCCD.db") || fail("no catalogue avCCD.db to copy");
 }
 
 // Roughly a flight a fortnight, mostly at weekends, over two years.
@@ -384,7 +387,7 @@ bool writeMaintenance(const std::vector<Record>& recs, guint iACID) {
 
 // Writes the demo into dir/etc. The working directory becomes dir/bin, as
 // the program's own start-up expects.
-bool writeDemo(const fs::path& dirGiven, const fs::path& src) {
+bool writeDemo(const fs::path& dirGiven, const std::vector<fs::path>& sources) {
     std::error_code ec;
     const fs::path dir = fs::absolute(dirGiven);
     fs::path etc = dir / "etc";
@@ -395,7 +398,7 @@ bool writeDemo(const fs::path& dirGiven, const fs::path& src) {
     fs::create_directories(etc, ec);
     if (ec)
         return fail("cannot make " + etc.string() + ": " + ec.message());
-    if (!copyProgramFiles(fs::absolute(src), etc))
+    if (!copyProgramFiles(sources, etc))
         return false;
     if (chdir((dir / "bin").c_str()) != 0)
         return fail("cannot enter " + (dir / "bin").string());
@@ -443,8 +446,7 @@ bool writeDemo(const fs::path& dirGiven, const fs::path& src) {
 
 // Runs the program beside this tool on a demo log in a temporary directory,
 // which is removed when the program ends.
-int openDemo(const char* pszSource) {
-    fs::path src = fs::absolute(pszSource);
+int openDemo(const std::vector<fs::path>& sources) {
     GError* pError = nullptr;
     gchar* pszTmp = g_dir_make_tmp("avLedger-demo-XXXXXX", &pError);
     if (!pszTmp) {
@@ -455,7 +457,7 @@ int openDemo(const char* pszSource) {
     fs::path dir = pszTmp;
     g_free(pszTmp);
     int nStatus = 1;
-    if (writeDemo(dir, src)) {
+    if (writeDemo(dir, sources)) {
         gchar* pszSelf = g_file_read_link("/proc/self/exe", nullptr);
         fs::path program = fs::path(pszSelf ? pszSelf : "").parent_path() / "avLedger";
         g_free(pszSelf);
@@ -478,11 +480,14 @@ int openDemo(const char* pszSource) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && strcmp(argv[1], "--open") == 0)
-        return openDemo(argv[2]);
-    if (argc == 3 && argv[1][0] != '-')
-        return writeDemo(argv[1], argv[2]) ? 0 : 1;
-    fprintf(stderr, "usage: avDemoLog DATA_DIR SOURCE_ETC\n"
-                    "       avDemoLog --open SOURCE_ETC\n");
-    return 2;
+    bool bOpen = argc > 1 && strcmp(argv[1], "--open") == 0;
+    std::vector<fs::path> sources; // after "--open" or after DATA_DIR
+    for (int i = 2; i < argc; ++i)
+        sources.push_back(fs::absolute(argv[i]));
+    if (sources.empty() || (!bOpen && argv[1][0] == '-')) {
+        fprintf(stderr, "usage: avDemoLog DATA_DIR SOURCE_ETC...\n"
+                        "       avDemoLog --open SOURCE_ETC...\n");
+        return 2;
+    }
+    return bOpen ? openDemo(sources) : (writeDemo(argv[1], sources) ? 0 : 1);
 }
