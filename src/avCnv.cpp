@@ -61,6 +61,8 @@ template <std::size_t N> struct Fields {
     std::size_t n = 0;
     // Index of the separator that ended the last field taken, if any.
     std::size_t iEnd = std::string_view::npos;
+    // Index just past the last field taken (its whole run, however long).
+    std::size_t iAfter = 0;
 };
 
 template <std::size_t N> Fields<N> splitFields(std::string_view sv) {
@@ -75,6 +77,7 @@ template <std::size_t N> Fields<N> splitFields(std::string_view sv) {
         while (i < sv.size() && isAlnum(sv[i]))
             ++i;
         f.lst[f.n++] = sv.substr(iStart, std::min(i - iStart, FIELD_MAX));
+        f.iAfter = i;
         if (i < sv.size() && f.n == N)
             f.iEnd = i;
     }
@@ -95,69 +98,245 @@ void putWhole(gchar* psz, std::size_t nl, const char* pszText) {
 
 } // namespace
 
+namespace {
+
+bool isLeap(gint64 nYear) {
+    return (nYear % 4 == 0 && nYear % 100 != 0) || nYear % 400 == 0;
+}
+
+int daysInMonth(gint64 nYear, int iMonth) {
+    constexpr std::array<int, 12> lstDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return iMonth == 1 && isLeap(nYear) ? 29 : lstDays[std::size_t(iMonth)];
+}
+
+} // namespace
+
+namespace {
+
+constexpr std::array<const char*, 12> m_lstMonthName = {
+    "january", "february", "march",     "april",   "may",      "june",
+    "july",    "august",   "september", "october", "november", "december"};
+
+bool allDigits(std::string_view fld) {
+    return !fld.empty() && std::all_of(fld.begin(), fld.end(), isDigit);
+}
+
+// The month a word names: three letters or more of an English month name,
+// in any case ("Apr", "APRIL", "sept"). -1 for any other word.
+int monthOfWord(std::string_view fld) {
+    if (fld.size() < 3 || !std::all_of(fld.begin(), fld.end(), isAlpha))
+        return -1;
+    for (std::size_t m = 0; m < m_lstMonthName.size(); ++m) {
+        std::string_view svName = m_lstMonthName[m];
+        if (fld.size() <= svName.size() &&
+            std::equal(fld.begin(), fld.end(), svName.begin(),
+                       [](char a, char b) { return g_ascii_tolower(a) == b; }))
+            return static_cast<int>(m);
+    }
+    return -1;
+}
+
+// Which of the (up to) three fields of a date is the day, the month and the
+// year. Numeric dates are day month year, unless the first number has four
+// digits: then year month day. A month name may stand in any place.
+struct DateScan {
+    Fields<3> f;
+    int iDay = -1, iMonth = -1, iYear = -1;
+    bool bMonthName = false;
+    int nMonthName = 0; // 0-based, when bMonthName
+};
+
+DateScan scanDate(std::string_view sv) {
+    DateScan d;
+    d.f = splitFields<3>(sv);
+    for (std::size_t i = 0; i < d.f.n && !d.bMonthName; ++i) {
+        int m = monthOfWord(d.f.lst[i]);
+        if (m >= 0) {
+            d.bMonthName = true;
+            d.nMonthName = m;
+            d.iMonth = static_cast<int>(i);
+        }
+    }
+    auto free = [&](std::size_t i) {
+        return static_cast<int>(i) != d.iMonth && static_cast<int>(i) != d.iYear &&
+               static_cast<int>(i) != d.iDay;
+    };
+    auto takeNext = [&](int& iField) {
+        for (std::size_t i = 0; i < 3; ++i)
+            if (free(i)) {
+                iField = static_cast<int>(i);
+                return;
+            }
+    };
+    if (d.f.lst[0].size() == 4 && allDigits(d.f.lst[0])) {
+        d.iYear = 0;
+        if (!d.bMonthName)
+            takeNext(d.iMonth);
+        takeNext(d.iDay);
+        // "2010 19 4" reads only as day before month.
+        if (!d.bMonthName && leadingNumber(d.f.lst[std::size_t(d.iMonth)]) > 12 &&
+            leadingNumber(d.f.lst[std::size_t(d.iDay)]) <= 12)
+            std::swap(d.iMonth, d.iDay);
+        return d;
+    }
+    // Only a number from 1901 to 2049 is a year; "10" never is.
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (!free(i))
+            continue;
+        int n = leadingNumber(d.f.lst[i]);
+        if (n > 1900 && n <= 2049) {
+            d.iYear = static_cast<int>(i);
+            break;
+        }
+    }
+    takeNext(d.iDay);
+    if (!d.bMonthName)
+        takeNext(d.iMonth);
+    return d;
+}
+
+int fieldNumber(const DateScan& d, int iField) {
+    return leadingNumber(d.f.lst[std::size_t(iField)]);
+}
+
+// A day may carry its ordinal ("19th"); other numbers are digits only.
+bool isDayField(std::string_view fld) {
+    std::size_t i = 0;
+    while (i < fld.size() && isDigit(fld[i]))
+        ++i;
+    if (i == 0 || i > 2)
+        return false;
+    std::string_view svSuffix = fld.substr(i);
+    for (const char* psz : {"", "st", "nd", "rd", "th"})
+        if (svSuffix.size() == strlen(psz) &&
+            std::equal(svSuffix.begin(), svSuffix.end(), psz,
+                       [](char a, char b) { return g_ascii_tolower(a) == b; }))
+            return true;
+    return false;
+}
+
+const gchar* const WHY_DATE = "Not a date: type day, month and year (19-Apr-2010, 19/04/2010) "
+                              "or year-month-day (2010-04-19)";
+
+} // namespace
+
 const gchar* cnvEncDate(struct tm* ptmDate, const gchar* pszDate) {
     if (!ptmDate || !pszDate)
         return nullptr;
     std::string_view sv(pszDate);
     if (sv.size() <= 5)
         return nullptr;
-
-    const auto f = splitFields<3>(sv);
-    constexpr int NONE = -1;
-
-    // A month name in any place, in any case, from three letters on.
-    int iMonth = NONE;
-    for (std::size_t i = 0; i < 3 && iMonth == NONE; ++i) {
-        std::string_view fld = f.lst[i];
-        if (fld.empty() || !isAlpha(fld[0]) || fld.size() < 3)
-            continue;
-        char sz[4] = {g_ascii_tolower(fld[0]), g_ascii_tolower(fld[1]), g_ascii_tolower(fld[2]),
-                      '\0'};
-        for (std::size_t m = 0; m < m_lstMonthParse.size(); ++m) {
-            if (strcmp(sz, m_lstMonthParse[m]) == 0) {
-                ptmDate->tm_mon = static_cast<int>(m);
-                iMonth = static_cast<int>(i);
-                break;
-            }
-        }
+    const DateScan d = scanDate(sv);
+    if (d.bMonthName)
+        ptmDate->tm_mon = d.nMonthName;
+    if (d.iYear >= 0)
+        ptmDate->tm_year = fieldNumber(d, d.iYear) - 1900;
+    if (d.iDay >= 0)
+        ptmDate->tm_mday = fieldNumber(d, d.iDay);
+    if (!d.bMonthName && d.iMonth >= 0) {
+        int n = fieldNumber(d, d.iMonth);
+        ptmDate->tm_mon = n == INT_MIN ? INT_MIN : n - 1;
     }
-
-    // Only a four-digit number in range is a year; "10" never is.
-    int iYear = NONE;
-    for (std::size_t i = 0; i < 3; ++i) {
-        if (static_cast<int>(i) == iMonth)
-            continue;
-        int n = leadingNumber(f.lst[i]);
-        if (n > 1900 && n <= 2049) {
-            ptmDate->tm_year = n - 1900;
-            iYear = static_cast<int>(i);
-            break;
-        }
-    }
-
-    // Day before month whenever both are numbers.
-    int iDay = NONE;
-    for (std::size_t i = 0; i < 3; ++i) {
-        if (static_cast<int>(i) == iMonth || static_cast<int>(i) == iYear)
-            continue;
-        ptmDate->tm_mday = leadingNumber(f.lst[i]);
-        iDay = static_cast<int>(i);
-        break;
-    }
-
-    if (iMonth == NONE) {
-        for (std::size_t i = 0; i < 3; ++i) {
-            if (static_cast<int>(i) == iYear || static_cast<int>(i) == iDay)
-                continue;
-            int n = leadingNumber(f.lst[i]);
-            ptmDate->tm_mon = n == INT_MIN ? INT_MIN : n - 1;
-            break;
-        }
-    }
-
-    if (f.iEnd == std::string_view::npos)
+    if (d.f.iEnd == std::string_view::npos)
         return nullptr;
-    return pszDate + f.iEnd + 1;
+    return pszDate + d.f.iEnd + 1;
+}
+
+gboolean cnvReadDate(time_t* ptDate, const gchar* pszText, gboolean bWithTime,
+                     const gchar** ppszWhy) {
+    auto refuse = [&](const gchar* pszWhy) {
+        if (ppszWhy)
+            *ppszWhy = pszWhy;
+        return FALSE;
+    };
+    if (!ptDate || !pszText)
+        return refuse(WHY_DATE);
+    std::string_view sv(pszText);
+    const DateScan d = scanDate(sv);
+    if (d.f.n < 3 || d.iDay < 0 || d.iMonth < 0)
+        return refuse(WHY_DATE);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const int iField = static_cast<int>(i);
+        if (iField == d.iDay ? !isDayField(d.f.lst[i])
+                             : !(iField == d.iMonth && d.bMonthName) && !allDigits(d.f.lst[i]))
+            return refuse(WHY_DATE);
+    }
+    if (d.iYear < 0 || d.f.lst[std::size_t(d.iYear)].size() != 4)
+        return refuse("The year needs four digits (1970 to 2049)");
+    const int nYear = fieldNumber(d, d.iYear);
+    const int nMonth = d.bMonthName ? d.nMonthName + 1 : fieldNumber(d, d.iMonth);
+    const int nDay = fieldNumber(d, d.iDay);
+    if (nYear < 1970 || nYear > 2049)
+        return refuse("The year needs four digits (1970 to 2049)");
+    if (nMonth < 1 || nMonth > 12)
+        return refuse("There is no such month (1 to 12)");
+    if (nDay < 1 || nDay > daysInMonth(nYear, nMonth - 1))
+        return refuse("That month has no such day");
+
+    struct tm tmDate {};
+    tmDate.tm_year = nYear - 1900;
+    tmDate.tm_mon = nMonth - 1;
+    tmDate.tm_mday = nDay;
+
+    // What follows the date: a clock time where one is asked for, else
+    // nothing but separators.
+    std::size_t i = d.f.iAfter;
+    while (i < sv.size() && !isAlnum(sv[i]))
+        ++i;
+    if (i < sv.size()) {
+        if (!bWithTime)
+            return refuse(WHY_DATE);
+        int nHour = 0, nMin = 0;
+        const gchar* pszWhyTime = nullptr;
+        if (!cnvReadTime(&nHour, &nMin, pszText + i, &pszWhyTime))
+            return refuse(pszWhyTime);
+        tmDate.tm_hour = nHour;
+        tmDate.tm_min = nMin;
+    }
+    const time_t t = cnvMakeTime(&tmDate);
+    if (t == -1)
+        return refuse("The year needs four digits (1970 to 2049)");
+    *ptDate = t;
+    return TRUE;
+}
+
+gboolean cnvReadTime(int* pnHour, int* pnMin, const gchar* pszTime, const gchar** ppszWhy) {
+    const gchar* const pszWhy = "Not a clock time: type hours and minutes, 00:00 to 23:59";
+    auto refuse = [&]() {
+        if (ppszWhy)
+            *ppszWhy = pszWhy;
+        return FALSE;
+    };
+    if (!pnHour || !pnMin || !pszTime)
+        return refuse();
+    std::string_view sv(pszTime);
+    while (!sv.empty() && g_ascii_isspace(sv.front()))
+        sv.remove_prefix(1);
+    while (!sv.empty() && g_ascii_isspace(sv.back()))
+        sv.remove_suffix(1);
+    // One or two runs of digits, parted by one ':' or '.'.
+    std::string_view svHour, svMin;
+    const std::size_t iSep = sv.find_first_of(":.");
+    if (iSep == std::string_view::npos) {
+        if (!allDigits(sv) || sv.size() > 4)
+            return refuse();
+        // "1430", "930": the last two digits are the minutes.
+        const std::size_t nlHour = sv.size() > 2 ? sv.size() - 2 : 0;
+        svHour = sv.substr(0, nlHour);
+        svMin = sv.substr(nlHour);
+    } else {
+        svHour = sv.substr(0, iSep);
+        svMin = sv.substr(iSep + 1);
+        if (!allDigits(svHour) || !allDigits(svMin) || svHour.size() > 2 || svMin.size() > 2)
+            return refuse();
+    }
+    const int nHour = svHour.empty() ? 0 : leadingNumber(svHour);
+    const int nMin = leadingNumber(svMin);
+    if (nHour > 23 || nMin > 59)
+        return refuse();
+    *pnHour = nHour;
+    *pnMin = nMin;
+    return TRUE;
 }
 
 const gchar* cnvEncTime(struct tm* ptmTime, const gchar* pszTime) {
@@ -414,19 +593,6 @@ void cnvDcdHours(gchar* pszHours, guint nlHours, gint64 nTenths) {
              (unsigned long long)(n % 10));
     putWhole(pszHours, nlHours, szText);
 }
-
-namespace {
-
-bool isLeap(gint64 nYear) {
-    return (nYear % 4 == 0 && nYear % 100 != 0) || nYear % 400 == 0;
-}
-
-int daysInMonth(gint64 nYear, int iMonth) {
-    constexpr std::array<int, 12> lstDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return iMonth == 1 && isLeap(nYear) ? 29 : lstDays[std::size_t(iMonth)];
-}
-
-} // namespace
 
 time_t cnvAddCalendar(time_t tDate, guint nUnit, gint64 nCount) {
     if (tDate == -1)

@@ -34,19 +34,41 @@ constexpr guint CNV_FLIGHT_MAX = 240;
 constexpr guint CNV_DCD_WITH_TIME = 1u; // add the clock time to a date
 constexpr guint CNV_DCD_MIDNIGHT = 2u;  // show the time even when it is 00:00
 
-// Parses a date from the start of pszDate into tm_mday, tm_mon and tm_year
-// (fields the text does not give keep the caller's values). Numeric dates
-// are day before month; a month name may stand anywhere; only a number from
-// 1901 to 2049 is a year. Returns the text after the separator that ends the
-// date (for a following time), or NULL when the text is 5 characters or
-// shorter (nothing set) or nothing follows the date.
+// Reads a typed date as a whole, for every date field of the program.
+// Accepted: day month year with the month as a number or an English name
+// in any place ("19/04/2010", "19-4-2010", "19 Apr 2010", "Apr 19, 2010",
+// "2010 April 19"), and year-month-day when the first number has four
+// digits ("2010-04-19"; "2010 19 4", which reads only one way, too). The
+// year has four digits (1970 to 2049). A day or month out of range is
+// refused, never carried into the next month ("31-Feb-2024").
+// With bWithTime a clock time may follow the date after a blank
+// ("19/04/2010 14:30", read as cnvReadTime reads it); without it nothing
+// may follow. TRUE with *ptDate (UTC seconds) for a valid date; FALSE with
+// *ptDate untouched otherwise, and *ppszWhy (when given) says why in words
+// a user understands.
+gboolean cnvReadDate(time_t* ptDate, const gchar* pszText, gboolean bWithTime,
+                     const gchar** ppszWhy = nullptr);
+
+// Reads a typed clock time: "14:30", "9:5", "9.05", "1430", "930"; a lone
+// one- or two-digit number is minutes ("5" is 00:05). TRUE with hour
+// (0-23) and minute (0-59); FALSE, nothing written, for an empty or
+// unreadable text or a time that does not exist ("25:00", "14:75").
+gboolean cnvReadTime(int* pnHour, int* pnMin, const gchar* pszTime,
+                     const gchar** ppszWhy = nullptr);
+
+// The low-level parsers beneath cnvReadDate / cnvReadTime, for callers
+// that fill a struct tm field by field. cnvEncDate reads the fields as
+// cnvReadDate does but checks no range (mktime carries a day 45 into the
+// next month): pages use cnvReadDate. It returns the text after the
+// separator that ends the date (for a following time), or NULL when the
+// text is 5 characters or shorter (nothing set) or nothing follows.
 const gchar* cnvEncDate(struct tm* ptmDate, const gchar* pszDate);
 inline gchar* cnvEncDate(struct tm* ptmDate, gchar* pszDate) {
     return const_cast<gchar*>(cnvEncDate(ptmDate, static_cast<const gchar*>(pszDate)));
 }
 
 // Parses a clock time read from the end of pszTime into tm_hour and tm_min
-// ("14:30", "1430", "9:5", "5" = 00:05). An empty text sets nothing. Returns
+// without any check ("abc" is 00:00). An empty text sets nothing. Returns
 // the separator in front of the time, or pszTime when the time reaches the
 // start of the text.
 const gchar* cnvEncTime(struct tm* ptmTime, const gchar* pszTime);

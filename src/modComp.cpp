@@ -97,41 +97,12 @@ time_t nowTime() {
     return m_tClock ? m_tClock : time(nullptr);
 }
 
-// Adds a packed calendar span (sign +1) or takes it away (sign -1) in the
-// broken-down UTC fields; the calendar normalises overflowing fields.
-void addSpan(struct tm* ptm, guint nUnit, gint64 nCount) {
-    switch (nUnit) {
-    case INTV_DAY:
-        ptm->tm_mday += int(nCount);
-        break;
-    case INTV_WEEK:
-        ptm->tm_mday += int(7 * nCount);
-        break;
-    case INTV_MONTH:
-        ptm->tm_mon += int(nCount);
-        break;
-    case INTV_YEAR:
-        ptm->tm_year += int(nCount);
-        break;
-    default: // an unknown unit adds nothing
-        break;
-    }
-}
-
 // End of a calendar life: the fitting date plus the years limit, less the
-// age the part already had when fitted. An unknown fitting date gives 0, so
-// that the life counts as spent.
+// age the part already had when fitted. -1 when the fitting date is not
+// known: the life then counts as spent.
 time_t calendarLimit(time_t tRCOLast, guint nYears, guint nRCOAge) {
-    if (tRCOLast == -1)
-        return 0;
-    struct tm tmLimit;
-    if (!gmtime_r(&tRCOLast, &tmLimit))
-        return 0;
-    tmLimit.tm_year += int(nYears);
-    if (nRCOAge)
-        addSpan(&tmLimit, nRCOAge >> CNV_INTV_UNIT_SHIFT, -gint64(nRCOAge & CNV_INTV_COUNT_MASK));
-    time_t tLimit = timegm(&tmLimit);
-    return tLimit == -1 ? 0 : tLimit;
+    time_t tLimit = cnvAddCalendar(tRCOLast, INTV_YEAR, nYears);
+    return nRCOAge ? cnvAddInterval(tLimit, nRCOAge, -1) : tLimit;
 }
 
 gboolean isDefer(time_t tDeferLast, guint nDeferHours, guint nDeferDays, guint64 nMarkTgt,
@@ -150,42 +121,125 @@ struct cardDue {
     guint nDeferRCOHours, nDeferRCODays, nDeferInspHours, nDeferInspDays;
 };
 
-// The due decision of one card at the mark (airframe hours nAFHoursTgt,
-// date tMarkAgeTgt). Every "later" and "more" is strict: at exactly the due
-// hours or the limit date nothing is due yet. Hours arithmetic is signed
-// 64-bit, so a used part fitted with more hours than its limit is due at
-// once rather than wrapping round to "never".
-guint dueFlags(const cardDue& c, guint64 nAFHoursTgt, time_t tMarkAgeTgt) {
+// The moment a marking judges at: now and the airframe total, and the
+// look-ahead mark beyond them.
+struct dueMoment {
+    time_t tNow, tMark;
+    gint64 nAFTotal;
+    guint64 nAFHoursTgt;
+};
+
+dueMoment momentNow() {
+    dueMoment m;
+    m.tNow = nowTime();
+    m.tMark = cmodMarkDate();
+    m.nAFTotal = fmodAFHoursTotal();
+    m.nAFHoursTgt = guint64(m.nAFTotal) + m_nMarkHours;
+    return m;
+}
+
+// Days from tFrom to tTo, rounded down: a limit passed an hour ago is a
+// day overdue (-1), one an hour ahead has 0 days left.
+gint64 daysBetween(time_t tFrom, time_t tTo) {
+    gint64 nSecs = gint64(tTo) - gint64(tFrom);
+    return nSecs >= 0 ? nSecs / SECONDS_PER_DAY
+                      : -((-nSecs + SECONDS_PER_DAY - 1) / SECONDS_PER_DAY);
+}
+
+// The due figures and verdict of one card at a moment. Every "later" and
+// "more" is strict: at exactly the due hours or the limit date nothing is
+// due yet. Hours arithmetic is signed 64-bit, so a used part fitted with
+// more hours than its limit is due at once rather than wrapping round to
+// "never"; the due point shown never goes below 0.
+void dueFigures(const cardDue& c, const dueMoment& m, cmodDueFigure lst[CCD_LIMIT_NUM]) {
+    for (int i = 0; i < CCD_LIMIT_NUM; ++i) {
+        lst[i] = cmodDueFigure{};
+        lst[i].tLast = -1;
+        lst[i].tDue = -1;
+        lst[i].nDeferEndHours = -1;
+    }
+    const gint64 nInspLastHours = mmodAFHoursAt(time_t(c.tInspLast));
+    const gint64 nRCOLastHours = mmodAFHoursAt(time_t(c.tRCOLast));
+
+    cmodDueFigure& insp = lst[CCD_LIMIT_INSP_HOURS];
+    insp.bSet = c.nInspIntv != 0;
+    insp.tLast = time_t(c.tInspLast);
+    insp.nLastHours = nInspLastHours;
+    if (c.tDeferInspLast != 0 && (c.nDeferInspHours || c.nDeferInspDays)) {
+        insp.tDeferEnd = time_t(c.tDeferInspLast + SECONDS_PER_DAY * gint64(c.nDeferInspDays));
+        insp.nDeferEndHours = gint64(mmodAFHoursAt(time_t(c.tDeferInspLast))) + c.nDeferInspHours;
+    }
+    if (insp.bSet) {
+        insp.nDueHours = nInspLastHours + c.nInspIntv;
+        insp.nLeftHours = insp.nDueHours - m.nAFTotal;
+        if (gint64(m.nAFHoursTgt) > insp.nDueHours)
+            insp.nState = isDefer(time_t(c.tDeferInspLast), c.nDeferInspHours, c.nDeferInspDays,
+                                  m.nAFHoursTgt, m.tMark)
+                              ? CCD_DUESTAT_INSPDEFER
+                              : CCD_DUESTAT_INSPDUE;
+    }
+
+    const guint nHoursLimit = c.nRCOIntv & CNV_RCO_HOURS_MASK;
+    cmodDueFigure& rcoHours = lst[CCD_LIMIT_RCO_HOURS];
+    rcoHours.bSet = nHoursLimit != 0;
+    rcoHours.tLast = time_t(c.tRCOLast);
+    rcoHours.nLastHours = nRCOLastHours;
+    rcoHours.bUsedPart = c.nRCOHours != 0;
+    if (c.tDeferRCOLast != 0 && (c.nDeferRCOHours || c.nDeferRCODays)) {
+        rcoHours.tDeferEnd = time_t(c.tDeferRCOLast + SECONDS_PER_DAY * gint64(c.nDeferRCODays));
+        rcoHours.nDeferEndHours = gint64(mmodAFHoursAt(time_t(c.tDeferRCOLast))) + c.nDeferRCOHours;
+    }
+    if (rcoHours.bSet) {
+        const gint64 nDue = gint64(nHoursLimit) * 10 + nRCOLastHours - c.nRCOHours;
+        rcoHours.nDueHours = nDue < 0 ? 0 : nDue;
+        rcoHours.nLeftHours = nDue - m.nAFTotal;
+        if (gint64(m.nAFHoursTgt) > nDue)
+            rcoHours.nState = isDefer(time_t(c.tDeferRCOLast), c.nDeferRCOHours, c.nDeferRCODays,
+                                      m.nAFHoursTgt, m.tMark)
+                                  ? CCD_DUESTAT_RCODEFER
+                                  : CCD_DUESTAT_RCODUE;
+    }
+
+    const guint nYears = (c.nRCOIntv & CNV_RCO_YEARS_MASK) >> CNV_RCO_YEARS_SHIFT;
+    cmodDueFigure& rcoCal = lst[CCD_LIMIT_RCO_CAL];
+    rcoCal.bSet = nYears != 0;
+    rcoCal.tLast = time_t(c.tRCOLast);
+    rcoCal.nLastHours = nRCOLastHours;
+    rcoCal.bUsedPart = c.nRCOAge != 0;
+    // Only the days of a replacement deferral count against the calendar.
+    if (c.tDeferRCOLast != 0)
+        rcoCal.tDeferEnd = time_t(c.tDeferRCOLast + SECONDS_PER_DAY * gint64(c.nDeferRCODays));
+    if (rcoCal.bSet) {
+        rcoCal.tDue = calendarLimit(time_t(c.tRCOLast), nYears, c.nRCOAge);
+        // An unknown fitting date: the life counts as spent since 1970.
+        const time_t tLimit = rcoCal.tDue == -1 ? 0 : rcoCal.tDue;
+        rcoCal.nLeftDays = daysBetween(m.tNow, tLimit);
+        if (gint64(m.tMark) > gint64(tLimit))
+            rcoCal.nState = rcoCal.tDeferEnd != 0 && gint64(rcoCal.tDeferEnd) > gint64(m.tMark)
+                                ? CCD_DUESTAT_RCODEFER
+                                : CCD_DUESTAT_RCODUE;
+    }
+}
+
+// The due flags of a verdict.
+guint dueFlags(const cmodDueFigure lst[CCD_LIMIT_NUM]) {
+    struct flagRule {
+        int iLimit;
+        dueStat_t nState;
+        int nBit;
+    };
+    constexpr flagRule rules[] = {
+        {CCD_LIMIT_RCO_CAL, CCD_DUESTAT_RCODUE, CCD_RCOCAL_DUE},
+        {CCD_LIMIT_RCO_HOURS, CCD_DUESTAT_RCODUE, CCD_RCOHOURS_DUE},
+        {CCD_LIMIT_INSP_HOURS, CCD_DUESTAT_INSPDUE, CCD_INSPHOURS_DUE},
+        {CCD_LIMIT_RCO_CAL, CCD_DUESTAT_RCODEFER, CCD_RCOHOURS_DEFER},
+        {CCD_LIMIT_RCO_HOURS, CCD_DUESTAT_RCODEFER, CCD_RCOHOURS_DEFER},
+        {CCD_LIMIT_INSP_HOURS, CCD_DUESTAT_INSPDEFER, CCD_INSPHOURS_DEFER},
+    };
     guint bFlags = 0;
-    guint nYears = (c.nRCOIntv & CNV_RCO_YEARS_MASK) >> CNV_RCO_YEARS_SHIFT;
-    if (nYears) {
-        time_t tLimit = calendarLimit(time_t(c.tRCOLast), nYears, c.nRCOAge);
-        if (gint64(tMarkAgeTgt) > gint64(tLimit)) {
-            // Only the days of a replacement deferral count against the calendar.
-            bool bDefer =
-                c.tDeferRCOLast != 0 &&
-                c.tDeferRCOLast + SECONDS_PER_DAY * gint64(c.nDeferRCODays) > gint64(tMarkAgeTgt);
-            bFlags |= bDefer ? 1u << CCD_RCOHOURS_DEFER : 1u << CCD_RCOCAL_DUE;
-        }
-    }
-    guint nHoursLimit = c.nRCOIntv & CNV_RCO_HOURS_MASK;
-    if (nHoursLimit) {
-        gint64 nDueHours =
-            gint64(nHoursLimit) * 10 + mmodAFHoursAt(time_t(c.tRCOLast)) - c.nRCOHours;
-        if (gint64(nAFHoursTgt) > nDueHours)
-            bFlags |= isDefer(time_t(c.tDeferRCOLast), c.nDeferRCOHours, c.nDeferRCODays,
-                              nAFHoursTgt, tMarkAgeTgt)
-                          ? 1u << CCD_RCOHOURS_DEFER
-                          : 1u << CCD_RCOHOURS_DUE;
-    }
-    if (c.nInspIntv) {
-        gint64 nDueHours = gint64(c.nInspIntv) + mmodAFHoursAt(time_t(c.tInspLast));
-        if (gint64(nAFHoursTgt) > nDueHours)
-            bFlags |= isDefer(time_t(c.tDeferInspLast), c.nDeferInspHours, c.nDeferInspDays,
-                              nAFHoursTgt, tMarkAgeTgt)
-                          ? 1u << CCD_INSPHOURS_DEFER
-                          : 1u << CCD_INSPHOURS_DUE;
-    }
+    for (const flagRule& r : rules)
+        if (lst[r.iLimit].nState == r.nState)
+            bFlags |= 1u << r.nBit;
     return bFlags;
 }
 
@@ -201,7 +255,7 @@ dueStat_t stateOfFlags(guint bFlags) {
     return CCD_DUESTAT_NONE;
 }
 
-dueStat_t judgeRow(GtkTreeIter* piterComp, guint64 nAFHoursTgt, time_t tMarkAgeTgt) {
+cardDue readCard(GtkTreeIter* piterComp) {
     cardDue c{};
     gtk_tree_model_get(GTK_TREE_MODEL(m_pmodComp), piterComp, CCD_INSPLAST_COL, &c.tInspLast,
                        CCD_INSPINTV_COL, &c.nInspIntv, CCD_RCOLAST_COL, &c.tRCOLast,
@@ -210,7 +264,13 @@ dueStat_t judgeRow(GtkTreeIter* piterComp, guint64 nAFHoursTgt, time_t tMarkAgeT
                        &c.nDeferRCOHours, CCD_DEFERRCODAYS_COL, &c.nDeferRCODays,
                        CCD_DEFERINSPLAST_COL, &c.tDeferInspLast, CCD_DEFERINSPHOURS_COL,
                        &c.nDeferInspHours, CCD_DEFERINSPDAYS_COL, &c.nDeferInspDays, -1);
-    guint bFlags = dueFlags(c, nAFHoursTgt, tMarkAgeTgt);
+    return c;
+}
+
+dueStat_t judgeRow(GtkTreeIter* piterComp, const dueMoment& m) {
+    cmodDueFigure lst[CCD_LIMIT_NUM];
+    dueFigures(readCard(piterComp), m, lst);
+    guint bFlags = dueFlags(lst);
     gtk_tree_store_set(m_pmodComp, piterComp, CCD_DUEFLAGS_COL, bFlags, -1);
     return stateOfFlags(bFlags);
 }
@@ -228,7 +288,7 @@ void reportRowType(const char* pszText) {
 // Judges and colours the rows below the root (groups), a group (sub-groups
 // and group-level cards) or a sub-group (cards), and returns the worst state
 // among them; a row of a type that does not belong there is reported.
-dueStat_t markBelow(GtkTreeIter* piterParent, int nLevel, guint64 nAFHoursTgt, time_t tMark) {
+dueStat_t markBelow(GtkTreeIter* piterParent, int nLevel, const dueMoment& m) {
     struct levelRule {
         guint bTypes; // 1 << row type allowed at this level
         const char* pszReport;
@@ -246,17 +306,12 @@ dueStat_t markBelow(GtkTreeIter* piterParent, int nLevel, guint64 nAFHoursTgt, t
             reportRowType(rules[nLevel].pszReport);
             continue;
         }
-        dueStat_t nStat = nType == TYPE_COMP ? judgeRow(&iter, nAFHoursTgt, tMark)
-                                             : markBelow(&iter, nLevel + 1, nAFHoursTgt, tMark);
+        dueStat_t nStat = nType == TYPE_COMP ? judgeRow(&iter, m) : markBelow(&iter, nLevel + 1, m);
         cmodDueColours(&iter, nStat);
         if (nStat > nWorst)
             nWorst = nStat;
     }
     return nWorst;
-}
-
-guint64 markHoursTarget() {
-    return guint64(fmodAFHoursTotal()) + m_nMarkHours;
 }
 
 void appendGroupRow(GtkTreeIter* piter, GtkTreeIter* piterParent, guint iInx, guint nType,
@@ -451,36 +506,23 @@ gboolean cmodLoadSNoteModel() {
 
 time_t cmodMarkDate() {
     time_t tNow = nowTime();
-    struct tm tmMark;
-    if (!gmtime_r(&tNow, &tmMark))
-        return tNow;
-    addSpan(&tmMark, m_nMarkTime >> 24, gint64(m_nMarkTime & 0x00FFFFFFu));
-    time_t tMark = timegm(&tmMark);
+    time_t tMark = cnvAddInterval(tNow, m_nMarkTime);
     return tMark == -1 ? tNow : tMark;
 }
 
 dueStat_t cmodIsDue(GtkTreeIter* piterComp, guint) {
     // The total is asked of the flight log itself: a stale or zero total
     // from a caller must never make a component look not due.
-    return judgeRow(piterComp, markHoursTarget(), cmodMarkDate());
+    return judgeRow(piterComp, momentNow());
 }
 
-gboolean cmodIsDefer(time_t tDeferLast, guint nDeferHours, guint nDeferDays, guint nMarkTgt,
-                     time_t tMarkTgt) {
-    return isDefer(tDeferLast, nDeferHours, nDeferDays, nMarkTgt, tMarkTgt);
+void cmodDueFigures(GtkTreeIter* piterComp, cmodDueFigure lst[CCD_LIMIT_NUM]) {
+    dueFigures(readCard(piterComp), momentNow(), lst);
 }
 
 void cmodMarkDue() {
     if (m_pmodComp)
-        markBelow(nullptr, 0, markHoursTarget(), cmodMarkDate());
-}
-
-dueStat_t cmodMarkDueSubLoop(GtkTreeIter* piterGrp, guint) {
-    return markBelow(piterGrp, 1, markHoursTarget(), cmodMarkDate());
-}
-
-dueStat_t cmodMarkDueCompLoop(GtkTreeIter* piterSub, guint) {
-    return markBelow(piterSub, 2, markHoursTarget(), cmodMarkDate());
+        markBelow(nullptr, 0, momentNow());
 }
 
 void cmodDueColours(GtkTreeIter* piterComp, dueStat_t nDueStat) {

@@ -103,15 +103,38 @@ int cmodLoadSNoteCallback(rcdSNote* prcdSNote);
 // Judges one card row at the look-ahead mark, stores its due flags and
 // returns its state. The airframe total is taken from the flight log.
 dueStat_t cmodIsDue(GtkTreeIter* piterComp, guint nAFHours);
-// Whether a deferral recorded at tDeferLast for nDeferHours / nDeferDays
-// still holds at the mark (nMarkTgt airframe hours, tMarkTgt date).
-gboolean cmodIsDefer(time_t tDeferLast, guint nDeferHours, guint nDeferDays, guint nMarkTgt,
-                     time_t tMarkTgt);
+
+// The three limits a card can have.
+enum _dueLimit { CCD_LIMIT_INSP_HOURS, CCD_LIMIT_RCO_HOURS, CCD_LIMIT_RCO_CAL, CCD_LIMIT_NUM };
+
+// The figures behind one limit of a card, as the card and the due list show
+// them. Hours are airframe hours in tenths; "now" is the clock and the
+// airframe total, the state is judged at the look-ahead mark.
+struct cmodDueFigure {
+    gboolean bSet;         // the card has this limit
+    gint64 nLastHours;     // airframe hours at the last inspection / replacement
+    time_t tLast;          // its date (-1 unknown)
+    gint64 nDueHours;      // hours limits: airframe hours at which it falls due, never below 0
+    time_t tDue;           // calendar limit: the date it falls due (-1 unknown fitting date,
+                           // which counts as spent)
+    gboolean bUsedPart;    // a used part's hours (or, calendar, its age) brought it forward
+    dueStat_t nState;      // at the mark: due, deferred or CCD_DUESTAT_NONE; the same
+                           // verdict that colours the row
+    gint64 nLeftHours;     // hours limits: tenths from the airframe total to the due
+                           // point (negative: overdue); 0 for the calendar limit
+    gint64 nLeftDays;      // calendar limit: whole days from now to tDue, rounded down
+                           // (negative: overdue); 0 for the hours limits
+    time_t tDeferEnd;      // a deferral in force: the date it holds to (0 none)
+    gint64 nDeferEndHours; //   and the airframe hours it holds to (-1 none; hours
+                           //   do not count against the calendar limit)
+};
+// The due figures of a card row, by _dueLimit. The card's due entries and
+// the due list both take them from here, so they agree with the colour.
+void cmodDueFigures(GtkTreeIter* piterComp, cmodDueFigure lst[CCD_LIMIT_NUM]);
+
 // Judges and colours every row; groups and sub-groups take the worst state
 // beneath them (black when empty).
 void cmodMarkDue();
-dueStat_t cmodMarkDueSubLoop(GtkTreeIter* piterGrp, guint nAFHours);
-dueStat_t cmodMarkDueCompLoop(GtkTreeIter* piterSub, guint nAFHours);
 // Colour and weight of a due state on any row.
 void cmodDueColours(GtkTreeIter* piterComp, dueStat_t nDueStat);
 
