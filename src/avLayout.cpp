@@ -3,6 +3,7 @@
 #include "avMisc.h"
 #include "avParam.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@ struct PaneState {
     GtkPaned* pwgtPaned;
     std::string strID;
     gint nPosition; // last seen divider position; 0 until seen
+    gint nStored;   // remembered position still to be restored; 0 for none
 };
 
 GtkWindow* m_pwinMain = nullptr;
@@ -21,8 +23,35 @@ gboolean m_bMaximized = FALSE;
 // Off once the window is being destroyed: what its children report while
 // they are torn down is not the user's layout.
 gboolean m_bTracking = FALSE;
+// The restored size not yet reached; 0 once it is (or when none was restored).
+gint m_nTargetWidth = 0, m_nTargetHeight = 0;
 
-gboolean onConfigure(GtkWidget* pwgt, GdkEventConfigure*, gpointer) {
+// A pane shares a change of the window's width between its two sides, so
+// the remembered dividers are set once the window has its restored size.
+void restorePanes() {
+    for (PaneState& pane : m_lstPanes) {
+        if (pane.nStored > 0)
+            gtk_paned_set_position(pane.pwgtPaned, pane.nStored);
+        pane.nStored = 0;
+    }
+}
+
+// Restores the dividers once the window has its restored size; also run a
+// moment later in case a window manager gave it another size.
+guint m_nGeneration = 0;
+gboolean restorePanesLate(gpointer pGeneration) {
+    if (m_bTracking && GPOINTER_TO_UINT(pGeneration) == m_nGeneration && m_nTargetWidth) {
+        m_nTargetWidth = m_nTargetHeight = 0;
+        restorePanes();
+    }
+    return G_SOURCE_REMOVE;
+}
+
+gboolean onConfigure(GtkWidget* pwgt, GdkEventConfigure* pEvent, gpointer) {
+    // After the panes have been laid out at the new size (an idle of lower
+    // priority than GTK's resizing), not before.
+    if (m_nTargetWidth && pEvent->width == m_nTargetWidth && pEvent->height == m_nTargetHeight)
+        g_idle_add(restorePanesLate, GUINT_TO_POINTER(m_nGeneration));
     if (m_bTracking && !m_bMaximized)
         gtk_window_get_size(GTK_WINDOW(pwgt), &m_nWidth, &m_nHeight);
     return FALSE;
@@ -50,11 +79,24 @@ void restoreSize() {
     gint nWidth = prmGetKeyInteger(LYT_GROUP, "Width");
     gint nHeight = prmGetKeyInteger(LYT_GROUP, "Height");
     GdkScreen* pScreen = gtk_window_get_screen(m_pwinMain);
+    gint nNowWidth = 0, nNowHeight = 0;
+    gtk_window_get_size(m_pwinMain, &nNowWidth, &nNowHeight);
+    // The window never becomes smaller than its pages ask for.
+    GtkRequisition req;
+    gtk_widget_size_request(GTK_WIDGET(m_pwinMain), &req);
+    nWidth = std::max(nWidth, gint(req.width));
+    nHeight = std::max(nHeight, gint(req.height));
     if (nWidth >= LYT_MIN_WIDTH && nHeight >= LYT_MIN_HEIGHT &&
-        nWidth <= gdk_screen_get_width(pScreen) && nHeight <= gdk_screen_get_height(pScreen))
+        nWidth <= gdk_screen_get_width(pScreen) && nHeight <= gdk_screen_get_height(pScreen) &&
+        (nWidth != nNowWidth || nHeight != nNowHeight)) {
         gtk_window_resize(m_pwinMain, nWidth, nHeight);
-    if (prmGetKeyInteger(LYT_GROUP, "Maximized") == 1)
+        m_nTargetWidth = nWidth;
+        m_nTargetHeight = nHeight;
+    }
+    if (prmGetKeyInteger(LYT_GROUP, "Maximized") == 1) {
         gtk_window_maximize(m_pwinMain);
+        m_nTargetWidth = m_nTargetHeight = 0;
+    }
 }
 
 void saveIfChanged(const char* pszKey, gint nValue) {
@@ -71,11 +113,11 @@ void onDemoExit(GPid pid, gint, gpointer) {
 void lytInitialize(GtkBuilder* pBuilder) {
     m_lstPanes.clear();
     m_nWidth = m_nHeight = 0;
+    m_nTargetWidth = m_nTargetHeight = 0;
     m_bMaximized = FALSE;
     m_pwinMain = GTK_WINDOW(mscGetWidget(pBuilder, "avLedger"));
     if (!m_pwinMain)
         return;
-    restoreSize();
     g_signal_connect(m_pwinMain, "configure-event", G_CALLBACK(onConfigure), nullptr);
     g_signal_connect(m_pwinMain, "window-state-event", G_CALLBACK(onWindowState), nullptr);
     g_signal_connect(m_pwinMain, "destroy", G_CALLBACK(onMainDestroy), nullptr);
@@ -85,17 +127,21 @@ void lytInitialize(GtkBuilder* pBuilder) {
         if (!GTK_IS_PANED(p->data))
             continue;
         const gchar* pszID = gtk_buildable_get_name(GTK_BUILDABLE(p->data));
-        m_lstPanes.push_back({GTK_PANED(p->data), pszID ? pszID : "", 0});
+        m_lstPanes.push_back({GTK_PANED(p->data), pszID ? pszID : "", 0, 0});
     }
     g_slist_free(plstObjects);
     for (guint i = 0; i < m_lstPanes.size(); ++i) {
         PaneState& pane = m_lstPanes[i];
-        gint nPosition = prmGetKeyInteger(LYT_GROUP, pane.strID.c_str());
-        if (nPosition > 0)
-            gtk_paned_set_position(pane.pwgtPaned, nPosition);
+        pane.nStored = prmGetKeyInteger(LYT_GROUP, pane.strID.c_str());
         g_signal_connect(pane.pwgtPaned, "notify::position", G_CALLBACK(onPanePosition),
                          GUINT_TO_POINTER(i));
     }
+    ++m_nGeneration;
+    restoreSize();
+    if (!m_nTargetWidth)
+        restorePanes();
+    else
+        g_timeout_add(1000, restorePanesLate, GUINT_TO_POINTER(m_nGeneration));
 
     GtkWidget* pwgtDemo = mscGetWidget(pBuilder, "MenuHelpDemoLog");
     if (pwgtDemo)
