@@ -25,7 +25,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <random>
 #include <string>
 #include <sys/wait.h>
@@ -267,8 +266,7 @@ std::vector<Record> makeMaintenance(std::mt19937& rng, const std::vector<Flight>
                            [&](const Card& c) { return c.iCompID == iCompID; });
     };
 
-    std::vector<guint> lstStory;    // short-interval cards kept for the stories
-    std::map<guint, guint> mapLast; // card -> airframe tenths at its last inspection
+    std::vector<guint> lstStory; // 25-hour cards free for the stories below
     for (const Card& c : cards) {
         if (c.nInspHours == 0 || c.nInspHours > 25)
             continue;
@@ -292,9 +290,7 @@ std::vector<Record> makeMaintenance(std::mt19937& rng, const std::vector<Flight>
                      (bKind == REPLACE_NEW && tLast < tToday - 270 * DAY);
         if (bSoon && !flights.empty()) {
             recs.push_back({c.iCompID, bKind, after(flights.back())});
-            nLast = nTotal;
         }
-        mapLast[c.iCompID] = nLast;
         if (c.nInspHours == 25 && bKind == INSPECTED && c.iCompID != CARD_FUEL_FILTER &&
             c.iCompID != CARD_EXHAUST && c.iCompID != CARD_COOLANT)
             lstStory.push_back(c.iCompID);
@@ -320,7 +316,7 @@ std::vector<Record> makeMaintenance(std::mt19937& rng, const std::vector<Flight>
     auto story = [&](size_t i) -> guint {
         return lstStory.size() >= 5 ? lstStory[i * lstStory.size() / 5] : 0;
     };
-    guint nIntv = 250;
+    const guint nIntv = 250; // of the story cards, in tenths
     // Two cards due: inspected once, long ago in hours.
     for (size_t i : {0, 1})
         if (guint iComp = story(i); iComp && nTotal > nIntv + 20) {
