@@ -77,7 +77,7 @@ GeneratedLog& generatedLog() {
 
 // Asks every question once a pass, after before() has run.
 template <typename Before>
-void askAll(benchmark::State& state, guint (*pfnAsk)(time_t), Before before) {
+void askAll(benchmark::State& state, guint64 (*pfnAsk)(time_t), Before before) {
     const auto& questions = generatedLog().questions();
     for (auto _ : state) {
         before();

@@ -27,6 +27,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 #include <string_view>
 #include <unistd.h>
 
@@ -109,14 +110,16 @@ void printWorkingDirectory() {
 }
 
 // Loads the UI file from the local data directory, else the fixed one.
-// On failure the second attempt's error is returned.
-GtkBuilder* loadBuilder(GError** ppError) {
+// On failure the last attempt's error is returned and *pstrTried holds
+// every attempt's message, one a line.
+GtkBuilder* loadBuilder(GError** ppError, std::string* pstrTried) {
     for (const auto& path : pathCandidates("avLedger.ui")) {
         g_clear_error(ppError);
         GtkBuilder* pBuilder = gtk_builder_new();
         if (gtk_builder_add_from_file(pBuilder, path.c_str(), ppError))
             return pBuilder;
         g_object_unref(pBuilder);
+        *pstrTried += "\n" + path + ": " + (*ppError)->message;
     }
     return nullptr;
 }
@@ -146,12 +149,17 @@ gboolean avStartUp(int argc, char** argv, int* pnStatus) {
     m_nPageCur = 0;
     m_pwgtNB = nullptr;
     GError* pError = nullptr;
-    m_pBuilder = loadBuilder(&pError);
+    std::string strTried;
+    m_pBuilder = loadBuilder(&pError, &strTried);
     if (!m_pBuilder) {
         char szError[500];
-        g_snprintf(szError, sizeof szError, "gtk_builder_add_from_file() failed:\n%s",
-                   pError->message);
+        g_snprintf(szError, sizeof szError, "gtk_builder_add_from_file() failed:%s",
+                   strTried.c_str());
         errPostError(szError);
+        // Nothing can be shown without the UI file: say so where the user
+        // started the program.
+        fprintf(stderr, "avLedger cannot start: the user interface file could not be loaded.%s\n",
+                strTried.c_str());
         *pnStatus = pError->code;
         g_error_free(pError);
         return FALSE;
@@ -169,6 +177,14 @@ gboolean avStartUp(int argc, char** argv, int* pnStatus) {
 
     if (!sqlInitialize()) {
         dlgError(sqlLastError(), "main()", "avLedger");
+        *pnStatus = -1;
+        return FALSE;
+    }
+    // Copies of both files before this session's edits; a file that
+    // cannot be written is said now, once, not at the first lost edit.
+    sqlBackUp();
+    if (!sqlCheckWritable() &&
+        dlgError(sqlLastError(), "main()", "avLedger") == GTK_RESPONSE_CANCEL) {
         *pnStatus = -1;
         return FALSE;
     }
@@ -192,6 +208,7 @@ int avShutDown() {
     ccdCleanUp();
     lytSave();
     prmWriteKeyFile();
+    sqlClose();
     g_clear_object(&m_pBuilder);
     m_pwgtNB = nullptr;
     errPostError("avLedger Shutdown");

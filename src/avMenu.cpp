@@ -1,6 +1,7 @@
 #include "avMenu.h"
 
 #include <cairo.h>
+#include <gdk/gdkkeysyms.h>
 #include <glib/gprintf.h>
 #include <sqlite3.h>
 
@@ -12,8 +13,13 @@ void menuInitialize(GtkBuilder* pBuilder) {
     m_pwinMain = GTK_WIDGET(gtk_builder_get_object(pBuilder, "avLedger"));
     g_signal_connect(gtk_builder_get_object(pBuilder, "MenuHelpAbout"), "activate",
                      G_CALLBACK(menuAboutActivate), nullptr);
-    g_signal_connect_swapped(gtk_builder_get_object(pBuilder, "MenuFileQuit"), "activate",
-                             G_CALLBACK(gtk_widget_destroy), m_pwinMain);
+    GtkWidget* pwgtQuit = GTK_WIDGET(gtk_builder_get_object(pBuilder, "MenuFileQuit"));
+    g_signal_connect_swapped(pwgtQuit, "activate", G_CALLBACK(gtk_widget_destroy), m_pwinMain);
+    GtkAccelGroup* paccel = gtk_accel_group_new();
+    gtk_window_add_accel_group(GTK_WINDOW(m_pwinMain), paccel);
+    gtk_widget_add_accelerator(pwgtQuit, "activate", paccel, GDK_q, GDK_CONTROL_MASK,
+                               GTK_ACCEL_VISIBLE);
+    g_object_unref(paccel); // the window holds it
 }
 
 void menuAboutActivate(GtkMenuItem*, gpointer) {

@@ -1,5 +1,7 @@
 #include "avMisc.h"
 
+#include "avCnv.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -174,19 +176,34 @@ gboolean mscTextViewStore(GtkWidget* pwgtView, char* pszField, std::size_t nlFie
     return TRUE;
 }
 
-gboolean mscConfirmDelete(GtkWidget* pwgtNear, const char* pszTitle, const char* pszQuestion) {
+namespace {
+
+gboolean askOKCancel(GtkWidget* pwgtNear, GtkMessageType nType, const char* pszTitle,
+                     const char* pszQuestion) {
     GtkWidget* pwgtTop = pwgtNear ? gtk_widget_get_toplevel(pwgtNear) : nullptr;
     GtkWidget* pdlg = gtk_message_dialog_new(
         pwgtTop && GTK_IS_WINDOW(pwgtTop) ? GTK_WINDOW(pwgtTop) : nullptr,
-        static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-        GTK_MESSAGE_ERROR, GTK_BUTTONS_OK_CANCEL, nullptr);
+        static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), nType,
+        GTK_BUTTONS_OK_CANCEL, nullptr);
     // Set apart: the formatting constructors would escape the markup.
     gtk_message_dialog_set_markup(GTK_MESSAGE_DIALOG(pdlg), pszTitle);
     gtk_message_dialog_format_secondary_markup(GTK_MESSAGE_DIALOG(pdlg), "%s", pszQuestion);
     gtk_window_set_position(GTK_WINDOW(pdlg), GTK_WIN_POS_CENTER_ON_PARENT);
+    if (nType == GTK_MESSAGE_QUESTION)
+        gtk_dialog_set_default_response(GTK_DIALOG(pdlg), GTK_RESPONSE_OK);
     const gboolean bOK = gtk_dialog_run(GTK_DIALOG(pdlg)) == GTK_RESPONSE_OK;
     gtk_widget_destroy(pdlg);
     return bOK;
+}
+
+} // namespace
+
+gboolean mscConfirmDelete(GtkWidget* pwgtNear, const char* pszTitle, const char* pszQuestion) {
+    return askOKCancel(pwgtNear, GTK_MESSAGE_ERROR, pszTitle, pszQuestion);
+}
+
+gboolean mscConfirm(GtkWidget* pwgtNear, const char* pszTitle, const char* pszQuestion) {
+    return askOKCancel(pwgtNear, GTK_MESSAGE_QUESTION, pszTitle, pszQuestion);
 }
 
 void mscCommitEdits(GtkWidget* pwgtTree) {
@@ -359,7 +376,46 @@ void mscLimitText(GtkWidget* pwgtField, std::size_t nlField) {
     if (!GTK_IS_TEXT_VIEW(pwgtField))
         return;
     gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(pwgtField), GTK_WRAP_WORD_CHAR);
+    // A scroller that never scrolls sideways asks for the whole width of
+    // its text, wrapped or not: the window would still grow with it.
+    GtkWidget* pwgtParent = gtk_widget_get_parent(pwgtField);
+    if (GTK_IS_SCROLLED_WINDOW(pwgtParent)) {
+        GtkPolicyType nH = GTK_POLICY_AUTOMATIC, nV = GTK_POLICY_AUTOMATIC;
+        gtk_scrolled_window_get_policy(GTK_SCROLLED_WINDOW(pwgtParent), &nH, &nV);
+        if (nH == GTK_POLICY_NEVER)
+            gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(pwgtParent), GTK_POLICY_AUTOMATIC,
+                                           nV);
+    }
     g_object_set_data(G_OBJECT(pwgtField), LIMIT_KEY, GSIZE_TO_POINTER(nlField));
     g_signal_connect_object(gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgtField)), "insert-text",
                             G_CALLBACK(bufferInsertText), pwgtField, GConnectFlags(0));
+}
+
+gboolean mscEntryDateStore(GtkWidget* pwgtEntry, time_t* ptField) {
+    const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgtEntry));
+    gchar* pszTrim = g_strstrip(g_strdup(pszText));
+    gboolean bChanged = FALSE;
+    if (!*pszTrim) {
+        // 0 and -1 both mean "no date": leaving an empty field is no edit.
+        bChanged = *ptField > 0;
+        if (bChanged)
+            *ptField = -1;
+    } else {
+        time_t t = -1;
+        const gchar* pszWhy = nullptr;
+        if (!cnvReadDate(&t, pszTrim, FALSE, &pszWhy)) {
+            gchar* pszText = g_strdup_printf("%s The date stays as it was.",
+                                             pszWhy ? pszWhy : "This is not a date.");
+            mscRefuse(pwgtEntry, pszText);
+            g_free(pszText);
+        } else if (t != *ptField) {
+            *ptField = t;
+            bChanged = TRUE;
+        }
+    }
+    g_free(pszTrim);
+    gchar szDate[24];
+    cnvDcdDate(szDate, sizeof szDate, *ptField, 0);
+    gtk_entry_set_text(GTK_ENTRY(pwgtEntry), szDate);
+    return bChanged;
 }

@@ -5,6 +5,7 @@
 #include <gtk/gtk.h>
 
 #include <cstddef>
+#include <ctime>
 
 // Copies text into a fixed field of nlField bytes: at most nlField - 1
 // bytes and never half of a UTF-8 character. A null source gives "".
@@ -61,6 +62,9 @@ gboolean mscTextViewStore(GtkWidget* pwgtView, char* pszField, std::size_t nlFie
 // window that holds pwgtNear. Both texts are markup; the caller escapes
 // the user's text in them. TRUE for OK.
 gboolean mscConfirmDelete(GtkWidget* pwgtNear, const char* pszTitle, const char* pszQuestion);
+// The same OK/Cancel question for an input that looks like a mistake but
+// may be meant (a second pilot of the same name); OK is the default.
+gboolean mscConfirm(GtkWidget* pwgtNear, const char* pszTitle, const char* pszQuestion);
 
 // Before a list changes rows: moves the focus to the list and runs the
 // pending events, so the field being edited commits into the record that
@@ -113,6 +117,12 @@ template <std::size_t N> gboolean mscEntryStore(GtkWidget* pwgtEntry, char (&szF
 // what a fixed field of nlField bytes stores, so that the screen shows what
 // will be saved: an insert that would not fit is cut at a whole character,
 // with a beep and a refusal message. Also makes a text view wrap by
-// character where a word does not fit, so a long word never widens the
-// window.
+// character where a word does not fit, and lets its scroller scroll
+// sideways, so a long word never widens the window.
 void mscLimitText(GtkWidget* pwgtField, std::size_t nlField);
+
+// Takes the date typed into an entry into a record field. An emptied entry
+// clears the date (-1); a text that is no date is refused as every refusal
+// is, and the stored date stays. The entry then shows the stored date.
+// TRUE when the field changed.
+gboolean mscEntryDateStore(GtkWidget* pwgtEntry, time_t* ptField);

@@ -8,12 +8,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
 GKeyFile* m_pkeyFile = nullptr;
+// A settings file that exists but could not be read; it is moved aside
+// before the first write so that the user's file is never lost.
+std::string m_strUnreadable;
 
 void logFileError(const char* pszCall, int nErrno) {
     char szError[200];
@@ -54,22 +58,76 @@ bool writeAtomically(const std::string& strPath, const gchar* pszText, gsize nlT
     return true;
 }
 
+// Renames the unreadable settings file to "<name>.<stamp>.bad" and logs
+// where it went. FALSE while it cannot be moved: the settings are then
+// kept in memory only, rather than written over the user's file.
+bool keepUnreadable() {
+    static bool bLogged = false;
+    if (m_strUnreadable.empty())
+        return true;
+    char szStamp[32];
+    time_t tNow = time(nullptr);
+    struct tm tmNow;
+    gmtime_r(&tNow, &tmNow);
+    strftime(szStamp, sizeof szStamp, "%Y%m%d-%H%M%S", &tmNow);
+    std::string strKept = m_strUnreadable + "." + szStamp + ".bad";
+    char szError[300];
+    const bool bTaken = g_file_test(strKept.c_str(), G_FILE_TEST_EXISTS);
+    errno = EEXIST;
+    if (bTaken || rename(m_strUnreadable.c_str(), strKept.c_str()) != 0) {
+        if (!bLogged) {
+            g_snprintf(szError, sizeof szError, "prmWriteKeyFile()\nrename()\n%s: %s",
+                       m_strUnreadable.c_str(), strerror(errno));
+            errPostError(szError);
+        }
+        bLogged = true;
+        return false;
+    }
+    g_snprintf(szError, sizeof szError, "prmWriteKeyFile()\nunreadable settings kept as\n%s",
+               strKept.c_str());
+    errPostError(szError);
+    m_strUnreadable.clear();
+    bLogged = false;
+    return true;
+}
+
+// A date written by a build whose settings held 32 bits: -1 and all ones
+// mean no date; other negative values are dates after 2038 that wrapped
+// (no date before 1970 is ever stored).
+gint64 widenOldTime(gint64 n) {
+    if (n == -1 || n == 0xFFFFFFFFLL)
+        return -1;
+    if (n < -1 && n >= G_MININT32)
+        return n + 0x100000000LL;
+    return n;
+}
+
 } // namespace
 
 void prmLoadKeyFile() {
     if (m_pkeyFile)
         g_key_file_free(m_pkeyFile);
     m_pkeyFile = g_key_file_new();
-    GError* pError = nullptr;
+    m_strUnreadable.clear();
+    // The error worth reporting is the one of a file that is there but
+    // cannot be read, not the fallback path's "No such file".
+    std::string strError;
     for (const auto& path : pathCandidates("avLedger.conf")) {
-        g_clear_error(&pError);
+        GError* pError = nullptr;
         if (g_key_file_load_from_file(m_pkeyFile, path.c_str(), G_KEY_FILE_KEEP_COMMENTS, &pError))
             return;
+        const bool bAbsent = g_error_matches(pError, G_FILE_ERROR, G_FILE_ERROR_NOENT);
+        if (strError.empty() || !bAbsent)
+            strError = bAbsent ? pError->message : path + ": " + pError->message;
+        if (!bAbsent && m_strUnreadable.empty())
+            m_strUnreadable = path;
+        g_error_free(pError);
+        if (!bAbsent)
+            break;
     }
     char szError[200];
     g_snprintf(szError, sizeof szError, "prmLoadKeyFile()\ng_key_file_load_from_file()\n%s",
-               pError->message);
-    g_error_free(pError);
+               strError.c_str());
     errPostError(szError);
     // A failed load may leave partial content behind; start from nothing.
     g_key_file_free(m_pkeyFile);
@@ -78,6 +136,8 @@ void prmLoadKeyFile() {
 
 void prmWriteKeyFile() {
     if (!m_pkeyFile)
+        return;
+    if (!keepUnreadable())
         return;
     gsize nlText = 0;
     gchar* pszText = g_key_file_to_data(m_pkeyFile, &nlText, nullptr);
@@ -111,5 +171,24 @@ void prmSetKeyInteger(const gchar* pszGroup, const gchar* pszKey, gint nValue) {
     if (!m_pkeyFile)
         m_pkeyFile = g_key_file_new();
     g_key_file_set_integer(m_pkeyFile, pszGroup, pszKey, nValue);
+    prmWriteKeyFile();
+}
+
+time_t prmGetKeyTime(const gchar* pszGroup, const gchar* pszKey) {
+    if (!m_pkeyFile)
+        return 0;
+    GError* pError = nullptr;
+    gint64 nValue = g_key_file_get_int64(m_pkeyFile, pszGroup, pszKey, &pError);
+    if (pError) {
+        g_error_free(pError);
+        return 0;
+    }
+    return static_cast<time_t>(widenOldTime(nValue));
+}
+
+void prmSetKeyTime(const gchar* pszGroup, const gchar* pszKey, time_t tValue) {
+    if (!m_pkeyFile)
+        m_pkeyFile = g_key_file_new();
+    g_key_file_set_int64(m_pkeyFile, pszGroup, pszKey, static_cast<gint64>(tValue));
     prmWriteKeyFile();
 }

@@ -49,7 +49,7 @@ gboolean amodLoadModel(gulong iACID) {
 
     cbAC cb{&rcdScratch, amodLoadACCallback};
     if (!sqlLoadAircraftRecord(&cb, SQL_NEW_ID)) {
-        if (dlgError(sqlLastError(), "amodLoadModel()", "modAC") == GTK_RESPONSE_CANCEL)
+        if (dlgReport(sqlLastError(), "amodLoadModel()", "modAC") == GTK_RESPONSE_CANCEL)
             return FALSE;
     }
 

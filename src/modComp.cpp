@@ -92,6 +92,7 @@ char m_szDrawingName[100];
 guint m_nMarkHours = 0;
 guint m_nMarkTime = 0;
 time_t m_tClock = 0;
+guint m_nGeneration = 0;
 
 time_t nowTime() {
     return m_tClock ? m_tClock : time(nullptr);
@@ -374,7 +375,38 @@ gboolean cmodLoadModel(gulong iCompID) {
 }
 
 void cmodClearModel() {
+    // Rows the page remembers go with the clear; its selection handler must
+    // not take the emptying for a user's choice.
+    ++m_nGeneration;
+    MscDisplayGuard guard;
     mmodClearStore(m_pmodComp, &m_bSelComp);
+}
+
+guint cmodGetGeneration() {
+    return m_nGeneration;
+}
+
+namespace {
+gboolean findCard(GtkTreeModel* pModel, GtkTreeIter* piterParent, gulong iCompID,
+                  GtkTreeIter* piter) {
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, piterParent); b;
+         b = gtk_tree_model_iter_next(pModel, &iter)) {
+        guint nType = TYPE_GRP;
+        gulong iInx = 0;
+        gtk_tree_model_get(pModel, &iter, CCD_TYPE_COL, &nType, CCD_INX_COL, &iInx, -1);
+        if (nType == TYPE_COMP ? iInx == iCompID : findCard(pModel, &iter, iCompID, piter)) {
+            if (nType == TYPE_COMP)
+                *piter = iter;
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+} // namespace
+
+gboolean cmodFindCompID(gulong iCompID, GtkTreeIter* piterComp) {
+    return m_pmodComp && findCard(GTK_TREE_MODEL(m_pmodComp), nullptr, iCompID, piterComp);
 }
 
 GtkTreeModel* cmodGetModel() {

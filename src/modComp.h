@@ -73,6 +73,11 @@ gboolean cmodInitialize(gboolean bCompEdit);
 // FALSE when the user cancelled after a database error.
 gboolean cmodLoadModel(gulong iCompID);
 void cmodClearModel();
+// Counts the clears (every rebuild starts with one): a row remembered under
+// another count is gone.
+guint cmodGetGeneration();
+// The card row of iCompID anywhere in the tree; FALSE when the tree has none.
+gboolean cmodFindCompID(gulong iCompID, GtkTreeIter* piterComp);
 GtkTreeModel* cmodGetModel();
 GtkTreeModel* cmodSNoteModel();
 // The remembered card row, or NULL when the last rebuild did not meet it.

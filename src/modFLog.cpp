@@ -1,7 +1,9 @@
 #include "modFLog.h"
 
+#include "avCnv.h"
 #include "avError.h"
 #include "pagAC.h"
+#include "rcdAC.h"
 #include "sqlMLog.h"
 
 #include <glib/gprintf.h>
@@ -13,7 +15,10 @@
 namespace {
 
 GtkTreeStore* m_pstoFLog = nullptr;
-guint m_nHours = 0;
+// Running total of a load and of the accumulated column; hours at a date
+// are summed apart so that asking never disturbs it.
+guint64 m_nHours = 0;
+guint64 m_nHoursAtDate = 0;
 struct tm m_tmFLogLast;
 gboolean m_bHaveMonth = FALSE;
 GtkTreeIter m_iterYear;
@@ -41,7 +46,7 @@ constexpr const char* m_lstMonth[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun"
 // answer even if rows were edited out of order.
 struct HoursIndex {
     std::vector<guint> vtLatest;
-    std::vector<guint> vnAccum;
+    std::vector<guint64> vnAccum;
     bool bValid = false;
 } m_index;
 
@@ -53,9 +58,9 @@ void onStoreChanged() {
     invalidateIndex();
 }
 
-guint baseHours() {
+guint64 baseHours() {
     const rcdAC* prcdAC = acdGetActiveAC();
-    if (!prcdAC || prcdAC->bLogSinceNew)
+    if (!acdHasActiveAC() || prcdAC->bLogSinceNew)
         return 0;
     return prcdAC->nLogHours;
 }
@@ -64,6 +69,35 @@ guint rowType(GtkTreeIter* piter) {
     guint nType = FLOG_ROW_HEADER;
     gtk_tree_model_get(GTK_TREE_MODEL(m_pstoFLog), piter, FLOG_ROW_TYPE, &nType, -1);
     return nType;
+}
+
+// The hours a leaf adds to the airframe: a flight's own, unless it lies
+// before the log start (then the base holds it already).
+guint countedHours(GtkTreeIter* piter) {
+    guint nType = FLOG_ROW_HEADER, nHours = 0, nMark = 0;
+    gtk_tree_model_get(GTK_TREE_MODEL(m_pstoFLog), piter, FLOG_ROW_TYPE, &nType, FLOG_HOURS,
+                       &nHours, FLOG_MARK, &nMark, -1);
+    return nType == FLOG_ROW_DATA && !(nMark & FLOG_MARK_BEFORE_LOG) ? nHours : 0;
+}
+
+guint startMarks(time_t tStart) {
+    const rcdAC* prcdAC = acdGetActiveAC();
+    if (!acdHasActiveAC())
+        return 0;
+    guint nMark = 0;
+    if (!prcdAC->bLogSinceNew && prcdAC->tLogStart > 0 && tStart < prcdAC->tLogStart)
+        nMark |= FLOG_MARK_BEFORE_LOG;
+    if (prcdAC->tManu > 0 && tStart < prcdAC->tManu)
+        nMark |= FLOG_MARK_BEFORE_MANU;
+    return nMark;
+}
+
+const gchar* markText(guint nMark) {
+    if (nMark & FLOG_MARK_BEFORE_LOG)
+        return "Before the log start: already in the log-start hours, not counted again";
+    if (nMark & FLOG_MARK_BEFORE_MANU)
+        return "Before the date of manufacture";
+    return nullptr;
 }
 
 // Visits the leaves of the tree in order; rows with children are only
@@ -83,25 +117,20 @@ void rebuildIndex() {
     m_index.vtLatest.clear();
     m_index.vnAccum.assign(1, 0);
     guint tLatest = 0;
-    guint nAccum = 0;
+    guint64 nAccum = 0;
     GtkTreeModel* pmod = GTK_TREE_MODEL(m_pstoFLog);
     walkLeaves([&](GtkTreeIter* piter) {
-        guint nType = FLOG_ROW_HEADER, tDate = 0, nHours = 0;
-        gtk_tree_model_get(pmod, piter, FLOG_ROW_TYPE, &nType, FLOG_DATE, &tDate, FLOG_HOURS,
-                           &nHours, -1);
+        guint nType = FLOG_ROW_HEADER, tDate = 0;
+        gtk_tree_model_get(pmod, piter, FLOG_ROW_TYPE, &nType, FLOG_DATE, &tDate, -1);
         if (nType != FLOG_ROW_DATA)
             return FALSE;
         tLatest = std::max(tLatest, tDate);
-        nAccum += nHours; // wraps exactly as the walk's accumulator does
+        nAccum += countedHours(piter);
         m_index.vtLatest.push_back(tLatest);
         m_index.vnAccum.push_back(nAccum);
         return FALSE;
     });
     m_index.bValid = true;
-}
-
-void formatHours(gchar* psz, gsize nl, guint nHours) {
-    g_snprintf(psz, nl, "%u.%u", nHours / 10, nHours % 10);
 }
 
 void appendNewFlightRow() {
@@ -142,7 +171,8 @@ gboolean fmodInitialize() {
     if (!m_pstoFLog) {
         m_pstoFLog = gtk_tree_store_new(FLOG_NUM_COLS, G_TYPE_ULONG, G_TYPE_UINT, G_TYPE_STRING,
                                         G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_UINT,
-                                        G_TYPE_UINT, G_TYPE_UINT, G_TYPE_BOOLEAN);
+                                        G_TYPE_UINT, G_TYPE_UINT, G_TYPE_BOOLEAN, G_TYPE_UINT,
+                                        G_TYPE_STRING);
         // Any change of the rows (a load, a page's edit in place, a delete)
         // makes the hours index stale.
         for (const char* pszSignal :
@@ -208,19 +238,22 @@ int fmodLoadFLogCallback(rcdFLog* prcdFLog) {
         g_strlcpy(szStart, "???", sizeof szStart);
     }
 
-    m_nHours += prcdFLog->nElapsed;
-    gchar szElapsed[32], szAccum[32];
-    g_snprintf(szElapsed, sizeof szElapsed, "%01u.%01u", prcdFLog->nElapsed / 10,
-               prcdFLog->nElapsed % 10);
-    formatHours(szAccum, sizeof szAccum, m_nHours);
+    const guint nMark = startMarks(prcdFLog->tFltBegin);
+    gchar szElapsed[32], szAccum[32] = "";
+    cnvDcdHours(szElapsed, sizeof szElapsed, prcdFLog->nElapsed);
+    if (!(nMark & FLOG_MARK_BEFORE_LOG)) {
+        m_nHours += prcdFLog->nElapsed;
+        cnvDcdHours(szAccum, sizeof szAccum, gint64(m_nHours));
+    }
 
     gtk_tree_store_append(m_pstoFLog, &m_iterFlight, &m_iterMon);
-    gtk_tree_store_set(
-        m_pstoFLog, &m_iterFlight, FLOG_SQLID, static_cast<gulong>(prcdFLog->iFLogID),
-        FLOG_ROW_TYPE, static_cast<guint>(FLOG_ROW_DATA), FLOG_TIME_START, szStart, FLOG_TIME_ELPSD,
-        szElapsed, FLOG_DEST, prcdFLog->szTo, FLOG_AF_ACCUM, szAccum, FLOG_DATE,
-        static_cast<guint>(prcdFLog->tFltBegin), FLOG_HOURS, prcdFLog->nElapsed, FLOG_STYLE_COL,
-        static_cast<guint>(PANGO_STYLE_NORMAL), FLOG_FG_COL, FALSE, -1);
+    gtk_tree_store_set(m_pstoFLog, &m_iterFlight, FLOG_SQLID,
+                       static_cast<gulong>(prcdFLog->iFLogID), FLOG_ROW_TYPE,
+                       static_cast<guint>(FLOG_ROW_DATA), FLOG_TIME_START, szStart, FLOG_TIME_ELPSD,
+                       szElapsed, FLOG_DEST, prcdFLog->szTo, FLOG_AF_ACCUM, szAccum, FLOG_DATE,
+                       static_cast<guint>(prcdFLog->tFltBegin), FLOG_HOURS, prcdFLog->nElapsed,
+                       FLOG_STYLE_COL, static_cast<guint>(PANGO_STYLE_NORMAL), FLOG_FG_COL, FALSE,
+                       FLOG_MARK, nMark, FLOG_WARN, markText(nMark), -1);
     if (prcdFLog->iFLogID == m_iFLogID) {
         m_iterFLog = m_iterFlight;
         m_bSelFLog = TRUE;
@@ -228,18 +261,18 @@ int fmodLoadFLogCallback(rcdFLog* prcdFLog) {
     return 0;
 }
 
-gboolean fmodLoadModel(gint iFLogID, guint* pnAccumHours) {
+gboolean fmodLoadModel(gint iFLogID, guint64* pnAccumHours) {
     fmodClearModel();
     m_iFLogID = static_cast<guint>(iFLogID);
     memset(&m_tmFLogLast, 0, sizeof m_tmFLogLast);
     m_bHaveMonth = FALSE;
     m_nHours = baseHours();
 
-    const rcdAC* prcdAC = acdGetActiveAC();
     rcdFLog rcdScratch;
     memset(&rcdScratch, 0, sizeof rcdScratch);
     cbFLog cb{&rcdScratch, fmodLoadFLogCallback};
-    if (!sqlLoadFLogRecord(&cb, SQL_NEW_ID, prcdAC ? prcdAC->iACID : SQL_NEW_ID)) {
+    if (!sqlLoadFLogRecord(&cb, SQL_NEW_ID,
+                           acdHasActiveAC() ? acdGetActiveAC()->iACID : SQL_NEW_ID)) {
         dlgError(sqlLastError(), "fmodLoadModel()", "modFLog");
         return FALSE;
     }
@@ -250,28 +283,28 @@ gboolean fmodLoadModel(gint iFLogID, guint* pnAccumHours) {
 }
 
 gboolean fmodAFHours(gulong tDate, GtkTreeIter* piterFLog) {
-    guint nType = FLOG_ROW_HEADER, tStart = 0, nHours = 0;
+    guint nType = FLOG_ROW_HEADER, tStart = 0;
     gtk_tree_model_get(GTK_TREE_MODEL(m_pstoFLog), piterFLog, FLOG_ROW_TYPE, &nType, FLOG_DATE,
-                       &tStart, FLOG_HOURS, &nHours, -1);
+                       &tStart, -1);
     if (nType != FLOG_ROW_DATA)
         return FALSE;
     if (tStart > tDate)
         return TRUE;
-    m_nHours += nHours;
+    m_nHoursAtDate += countedHours(piterFLog);
     return FALSE;
 }
 
-guint fmodAFHoursByWalk(time_t tDate) {
+guint64 fmodAFHoursByWalk(time_t tDate) {
     if (tDate == 0)
         return 0;
     fmodGetModel();
-    m_nHours = baseHours();
+    m_nHoursAtDate = baseHours();
     const gulong tLimit = static_cast<gulong>(tDate);
     walkLeaves([tLimit](GtkTreeIter* piter) { return fmodAFHours(tLimit, piter); });
-    return m_nHours;
+    return m_nHoursAtDate;
 }
 
-guint fmodAFHoursAtDate(time_t tDate) {
+guint64 fmodAFHoursAtDate(time_t tDate) {
     if (tDate == 0)
         return 0;
     fmodGetModel();
@@ -282,26 +315,25 @@ guint fmodAFHoursAtDate(time_t tDate) {
     const auto& vt = m_index.vtLatest;
     auto it = std::upper_bound(vt.begin(), vt.end(), tLimit,
                                [](gulong t, guint tLatest) { return t < tLatest; });
-    m_nHours = baseHours() + m_index.vnAccum[static_cast<size_t>(it - vt.begin())];
-    return m_nHours;
+    return baseHours() + m_index.vnAccum[static_cast<size_t>(it - vt.begin())];
 }
 
-guint fmodAFHoursTotal() {
+guint64 fmodAFHoursTotal() {
     return fmodAFHoursAtDate(static_cast<time_t>(-1));
 }
 
 void fmodUpdateElapsed(GtkTreeIter* piterFLog) {
-    if (rowType(piterFLog) != FLOG_ROW_DATA)
+    guint nMark = 0;
+    gtk_tree_model_get(GTK_TREE_MODEL(m_pstoFLog), piterFLog, FLOG_MARK, &nMark, -1);
+    if (rowType(piterFLog) != FLOG_ROW_DATA || (nMark & FLOG_MARK_BEFORE_LOG))
         return;
-    guint nHours = 0;
-    gtk_tree_model_get(GTK_TREE_MODEL(m_pstoFLog), piterFLog, FLOG_HOURS, &nHours, -1);
-    m_nHours += nHours;
+    m_nHours += countedHours(piterFLog);
     gchar szAccum[32];
-    formatHours(szAccum, sizeof szAccum, m_nHours);
+    cnvDcdHours(szAccum, sizeof szAccum, gint64(m_nHours));
     gtk_tree_store_set(m_pstoFLog, piterFLog, FLOG_AF_ACCUM, szAccum, -1);
 }
 
-guint fmodCalcAFAccum() {
+guint64 fmodCalcAFAccum() {
     fmodGetModel();
     m_nHours = baseHours();
     walkLeaves([](GtkTreeIter* piter) {
@@ -321,4 +353,14 @@ void fmodResetNewFlightLabel() {
             return;
         }
     }
+}
+
+const gchar* fmodStartRefusal(time_t tStart) {
+    const guint nMark = startMarks(tStart);
+    if (nMark & FLOG_MARK_BEFORE_MANU)
+        return "This date is before the aircraft was built";
+    if (nMark & FLOG_MARK_BEFORE_LOG)
+        return "This date is before the aircraft's log start, whose hours already hold the "
+               "flights before it";
+    return nullptr;
 }

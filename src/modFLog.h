@@ -20,10 +20,20 @@ enum _colFLog {
     FLOG_HOURS,      // guint: elapsed, tenths of an hour
     FLOG_STYLE_COL,  // guint PangoStyle: italic on the new-flight row
     FLOG_FG_COL,     // gboolean: foreground set on the new-flight row
+    FLOG_MARK,       // guint: FLOG_MARK_* bits of a flight the owner should correct
+    FLOG_WARN,       // string: what is wrong with such a flight, in words; else unset
     FLOG_NUM_COLS
 };
 
 enum _rowTypeFLog { FLOG_ROW_HEADER = 0, FLOG_ROW_DATA = 1, FLOG_ROW_NEW = 2 };
+
+// Flights stored before the page refused such dates. One before the log
+// start is already in the log-start hours and is not counted again.
+enum _markFLog { FLOG_MARK_BEFORE_LOG = 1, FLOG_MARK_BEFORE_MANU = 2 };
+
+// Why a flight starting at tStart cannot belong to the active aircraft's
+// log (before its log start, or before it was built), or NULL when it can.
+const gchar* fmodStartRefusal(time_t tStart);
 
 // Creates the store; always TRUE.
 gboolean fmodInitialize();
@@ -32,7 +42,15 @@ void fmodCleanUp();
 // Rebuilds the tree for the active aircraft and remembers the row of
 // flight iFLogID (-1 for none). On success writes the aircraft's total
 // airframe hours (tenths) to *pnAccumHours.
-gboolean fmodLoadModel(gint iFLogID, guint* pnAccumHours);
+gboolean fmodLoadModel(gint iFLogID, guint64* pnAccumHours);
+// For callers holding 32 bits: a total beyond them is held at the largest.
+inline gboolean fmodLoadModel(gint iFLogID, guint* pnAccumHours) {
+    guint64 nHours = 0;
+    const gboolean bOK = fmodLoadModel(iFLogID, &nHours);
+    if (bOK && pnAccumHours)
+        *pnAccumHours = nHours > G_MAXUINT ? G_MAXUINT : guint(nHours);
+    return bOK;
+}
 // Loader callback: files one flight under its year and month; always 0.
 int fmodLoadFLogCallback(rcdFLog* prcdFLog);
 void fmodClearModel();
@@ -43,18 +61,19 @@ GtkTreeIter* fmodGetSelection();
 // Airframe hours (tenths) at tDate: the active aircraft's base hours plus
 // the whole elapsed time of every flight that started at or before tDate
 // (walking in tree order up to the first later flight). 0 for a date of 0.
-guint fmodAFHoursAtDate(time_t tDate);
+// Flights before the log start are in the base already and do not count.
+guint64 fmodAFHoursAtDate(time_t tDate);
 // Airframe hours after every flight in the tree.
-guint fmodAFHoursTotal();
+guint64 fmodAFHoursTotal();
 // One step of the hours walk on a leaf row; TRUE means stop.
 gboolean fmodAFHours(gulong tDate, GtkTreeIter* piterFLog);
 // The same answer as fmodAFHoursAtDate by walking the tree row by row,
 // without the index; kept as the reference the index must agree with.
-guint fmodAFHoursByWalk(time_t tDate);
+guint64 fmodAFHoursByWalk(time_t tDate);
 
 // Rewrites the accumulated column of every flight row (after an elapsed
 // time changed) and returns the new total.
-guint fmodCalcAFAccum();
+guint64 fmodCalcAFAccum();
 // One step of that: adds the row's hours and writes the running total.
 void fmodUpdateElapsed(GtkTreeIter* piterFLog);
 // Puts "<new flight>" back into the new-flight row's start text.

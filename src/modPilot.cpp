@@ -83,7 +83,7 @@ gboolean pmodLoadModel() {
     memset(&m_rcdLoad, 0, sizeof m_rcdLoad);
     cbPilot cb{&m_rcdLoad, pmodLoadPilotCallback};
     if (!sqlLoadPilotRecord(&cb, SQL_NEW_ID)) {
-        if (dlgError(sqlLastError(), "pmodLoadModel()", "modPilot") == GTK_RESPONSE_CANCEL)
+        if (dlgReport(sqlLastError(), "pmodLoadModel()", "modPilot") == GTK_RESPONSE_CANCEL)
             return FALSE;
     }
     appendNewPilotRow();
@@ -143,33 +143,19 @@ void pmodUpdateTreeDue(GtkTreeIter* piterPilot, const rcdPilot* prcdPilot) {
 time_t pltCalcDueDate(time_t tLast, guint nIntv, gboolean bEndMonth) {
     if (tLast == -1)
         return 0;
-    struct tm tmDue {};
-    if (!gmtime_r(&tLast, &tmDue))
-        return 0;
+    time_t tFrom = tLast;
     if (bEndMonth) {
-        tmDue.tm_mday = 1;
-        tmDue.tm_mon += 1;
+        // Counted from the first of the month after the last date.
+        struct tm tmFrom {};
+        if (!gmtime_r(&tLast, &tmFrom))
+            return 0;
+        tmFrom.tm_mday = 1;
+        tmFrom.tm_mon += 1;
+        tFrom = cnvMakeTime(&tmFrom);
     }
-    int nCount = static_cast<int>(nIntv & CNV_INTV_COUNT_MASK);
-    switch (nIntv >> CNV_INTV_UNIT_SHIFT) {
-    case INTV_DAY:
-        tmDue.tm_mday += nCount;
-        break;
-    case INTV_WEEK:
-        tmDue.tm_mday += 7 * nCount;
-        break;
-    case INTV_MONTH:
-        tmDue.tm_mon += nCount;
-        break;
-    case INTV_YEAR:
-        tmDue.tm_year += nCount;
-        break;
-    default:
-        break;
-    }
-    // Calendar fields in UTC whatever the process time zone.
-    tmDue.tm_isdst = 0;
-    time_t tDue = timegm(&tmDue);
+    // Month and year steps stop at the last day of a short month: the
+    // validity is never overstated.
+    const time_t tDue = cnvAddInterval(tFrom, nIntv);
     return tDue == -1 ? 0 : tDue;
 }
 

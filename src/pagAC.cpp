@@ -13,8 +13,8 @@
 #include <glib/gprintf.h>
 
 #include <array>
-#include <climits>
 #include <cstring>
+#include <initializer_list>
 
 // One entry of an option list: the code stored in the record, the label,
 // and whether the user may choose it (others are shown greyed).
@@ -32,6 +32,11 @@ rcdAC m_rcdAC = [] {
     rcdAC rcd;
     memset(&rcd, 0, sizeof rcd);
     rcd.iACID = SQL_NEW_ID;
+    for (gint rcdAC::*piOpt :
+         {&rcdAC::iHeliOpt, &rcdAC::iEngineOpt, &rcdAC::iMainDriveOpt, &rcdAC::iMainRotorOpt,
+          &rcdAC::iMRSystemOpt, &rcdAC::iClutchOpt, &rcdAC::iTRSliderOpt, &rcdAC::iTailDriveOpt,
+          &rcdAC::iTailRotorOpt})
+        rcd.*piOpt = -1;
     return rcd;
 }();
 
@@ -56,10 +61,6 @@ GtkWidget* m_pwgtACLogStartDate = nullptr;
 GtkWidget* m_pwgtACLogStartHours = nullptr;
 GtkWidget* m_pwgtACNotes = nullptr;
 GtkWidget* m_pwgtACRegLabel = nullptr; // the banner
-
-// While the card is being filled from the record, the edit handlers must
-// not treat the programmatic changes as the user's.
-gboolean m_bDisplaying = FALSE;
 
 constexpr gulong AC_NEW_ROW_ID = static_cast<gulong>(-1);
 
@@ -177,6 +178,13 @@ void clearRecord(guint iACID) {
     m_rcdAC.iACID = iACID;
 }
 
+// No stored aircraft is active: the one state every page and model reads
+// through acdHasActiveAC(). Option codes -1, since 0 is a real option to
+// the catalogue filter.
+void clearActiveAC() {
+    clearRecord(SQL_NEW_ID);
+}
+
 // Loads one stored aircraft into the working record; *pbFound tells
 // whether it exists. The loader leaves a field alone when its column is
 // NULL, so the record starts cleared. FALSE on a database failure.
@@ -189,7 +197,7 @@ gboolean loadRecord(guint iACID, gboolean* pbFound) {
     clearRecord(iACID);
     *pbFound = FALSE;
     if (!sqlLoadAircraftRecord(&cb, iACID))
-        return FALSE;
+        return sqlIsNoSuchRow(); // a remembered aircraft that is gone
     if (rcdLoad.iACID == iACID) {
         rcdLoad.bDelete = FALSE;
         rcdLoad.bDirty = FALSE;
@@ -215,34 +223,8 @@ void showDate(GtkWidget* pwgt, time_t t) {
 
 void showHours(GtkWidget* pwgt, guint nHours) {
     gchar szHours[20];
-    g_snprintf(szHours, sizeof szHours, "%01u.%01u", nHours / 10, nHours % 10);
+    cnvDcdHours(szHours, sizeof szHours, nHours);
     setEntryText(pwgt, szHours);
-}
-
-// Decimal hours to tenths, digit by digit so that one decimal place gives
-// exactly that many tenths (2.3 is 23, not 22.999...). Further decimals
-// are dropped. Text without a leading number gives 0. FALSE for a
-// negative number or one too large to hold: the stored value stays.
-gboolean parseHours(const gchar* psz, guint* pnTenths) {
-    while (g_ascii_isspace(*psz))
-        ++psz;
-    if (*psz == '-')
-        return FALSE;
-    if (*psz == '+')
-        ++psz;
-    guint64 nTenths = 0;
-    for (; g_ascii_isdigit(*psz); ++psz) {
-        nTenths = nTenths * 10 + static_cast<guint64>(*psz - '0');
-        if (nTenths > UINT_MAX)
-            return FALSE;
-    }
-    nTenths *= 10;
-    if (*psz == '.' && g_ascii_isdigit(psz[1]))
-        nTenths += static_cast<guint64>(psz[1] - '0');
-    if (nTenths > UINT_MAX)
-        return FALSE;
-    *pnTenths = static_cast<guint>(nTenths);
-    return TRUE;
 }
 
 void acdOptUpdate(GtkWidget* pwgtCombo, gint iOpt) {
@@ -279,7 +261,7 @@ void acdDisplaySensitive(gboolean bSensitive) {
 void acdDisplayUpdate() {
     if (!pageReady())
         return;
-    m_bDisplaying = TRUE;
+    MscDisplayGuard guard;
     setEntryText(m_pwgtACReg, m_rcdAC.szReg);
     setEntryText(m_pwgtACModel, m_rcdAC.szModel);
     setEntryText(m_pwgtACSerial, m_rcdAC.szSerial);
@@ -300,13 +282,12 @@ void acdDisplayUpdate() {
     gtk_widget_set_sensitive(m_pwgtACLogStartHours, !m_rcdAC.bLogSinceNew);
     gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtACNotes)),
                              m_rcdAC.szNotes, -1);
-    m_bDisplaying = FALSE;
 }
 
 void acdDisplayClear() {
     if (!pageReady())
         return;
-    m_bDisplaying = TRUE;
+    MscDisplayGuard guard;
     for (GtkWidget* pwgt :
          {m_pwgtACReg, m_pwgtACModel, m_pwgtACSerial, m_pwgtACManuDate, m_pwgtACBuilder,
           m_pwgtACOwner, m_pwgtACLogStartDate, m_pwgtACLogStartHours})
@@ -315,7 +296,6 @@ void acdDisplayClear() {
         gtk_combo_box_set_active(GTK_COMBO_BOX(*opt.ppwgt), -1);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_pwgtACLogSinceNew), FALSE);
     gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtACNotes)), "", -1);
-    m_bDisplaying = FALSE;
 }
 
 gboolean saveRecord(const gchar* pszFunction, const gchar* pszLocus) {
@@ -341,7 +321,7 @@ guint rebuildFlightLog() {
 // ---- handlers ----
 
 void acdOnOptChanged(GtkComboBox* pwgtCombo, gpointer pUser) {
-    if (m_bDisplaying)
+    if (mscDisplaying())
         return;
     gint* piOpt = static_cast<gint*>(pUser);
     GtkTreeIter iter;
@@ -355,36 +335,42 @@ void acdOnOptChanged(GtkComboBox* pwgtCombo, gpointer pUser) {
         return;
     if (!bSensitive) {
         // A greyed entry is never the user's choice: show the stored one.
-        m_bDisplaying = TRUE;
+        MscDisplayGuard guard;
         acdOptUpdate(GTK_WIDGET(pwgtCombo), *piOpt);
-        m_bDisplaying = FALSE;
         return;
     }
     *piOpt = iCode;
     m_rcdAC.bDirty = TRUE;
 }
 
-gboolean regrabReg(gpointer pData) {
-    GtkWidget* pwgt = static_cast<GtkWidget*>(pData);
-    if (pwgt == m_pwgtACReg && gtk_widget_get_mapped(pwgt))
-        gtk_widget_grab_focus(pwgt);
-    g_object_unref(pwgt);
-    return FALSE;
+// Saves the registration typed into the entry. A refused one is told and
+// the stored registration put back; the focus goes wherever the user
+// sends it, so nothing typed next lands in the registration. TRUE when
+// refused.
+gboolean saveRegFromEntry(GtkWidget* pwgt) {
+    const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
+    const gboolean bEmptied = !*pszText && m_rcdAC.szReg[0];
+    if (!bEmptied && !acdRegSave(pszText))
+        return FALSE;
+    gchar* pszWhy = bEmptied ? g_strdup("An aircraft needs a registration: it stays as it was.")
+                             : g_strdup_printf("Registration %s is already listed: it was not "
+                                               "saved.",
+                                               pszText);
+    setEntryText(pwgt, m_rcdAC.szReg);
+    mscRefuse(pwgt, pszWhy);
+    g_free(pszWhy);
+    return TRUE;
 }
 
 gboolean acdOnRegFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    if (acdRegSave(gtk_entry_get_text(GTK_ENTRY(pwgt)))) {
-        // The focus is still moving away while this runs; take it back
-        // once it has arrived.
-        g_idle_add(regrabReg, g_object_ref(pwgt));
-    }
+    saveRegFromEntry(pwgt);
     return FALSE;
 }
 
 gboolean acdOnACRegKeyPress(GtkWidget* pwgt, GdkEventKey* pevtKey, gpointer) {
     if (pevtKey->keyval != GDK_Return && pevtKey->keyval != GDK_Down)
         return FALSE;
-    if (acdRegSave(gtk_entry_get_text(GTK_ENTRY(pwgt))))
+    if (saveRegFromEntry(pwgt))
         return TRUE;
     // Without a saved registration there is no aircraft to fill in yet:
     // opening the card now would make a record without a name.
@@ -397,18 +383,15 @@ gboolean acdOnACRegKeyPress(GtkWidget* pwgt, GdkEventKey* pevtKey, gpointer) {
 }
 
 // Stores a text field when it changed; TRUE if it did.
-gboolean storeText(char* pszField, std::size_t nlField, const gchar* pszText) {
-    char szNew[1000];
-    mscCopyText(szNew, std::min(nlField, sizeof szNew), pszText);
-    if (strcmp(szNew, pszField) == 0)
+template <std::size_t N> gboolean storeText(GtkWidget* pwgt, char (&szField)[N]) {
+    if (!mscEntryStore(pwgt, szField))
         return FALSE;
-    memcpy(pszField, szNew, strlen(szNew) + 1);
     m_rcdAC.bDirty = TRUE;
     return TRUE;
 }
 
 gboolean acdOnModelFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    if (!storeText(m_rcdAC.szModel, sizeof m_rcdAC.szModel, gtk_entry_get_text(GTK_ENTRY(pwgt))))
+    if (!storeText(pwgt, m_rcdAC.szModel))
         return FALSE;
     GtkTreeModel* pmod = nullptr;
     GtkTreeIter iter;
@@ -420,32 +403,23 @@ gboolean acdOnModelFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
 }
 
 gboolean acdOnSerialFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    storeText(m_rcdAC.szSerial, sizeof m_rcdAC.szSerial, gtk_entry_get_text(GTK_ENTRY(pwgt)));
+    storeText(pwgt, m_rcdAC.szSerial);
     return FALSE;
 }
 
 gboolean acdOnBuilderFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    storeText(m_rcdAC.szBuilder, sizeof m_rcdAC.szBuilder, gtk_entry_get_text(GTK_ENTRY(pwgt)));
+    storeText(pwgt, m_rcdAC.szBuilder);
     return FALSE;
 }
 
 gboolean acdOnOwnerFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    storeText(m_rcdAC.szOwner, sizeof m_rcdAC.szOwner, gtk_entry_get_text(GTK_ENTRY(pwgt)));
+    storeText(pwgt, m_rcdAC.szOwner);
     return FALSE;
 }
 
-// A date that cannot be read (or an emptied entry) is stored as -1, which
-// shows as an empty entry.
 void dateFocusOut(GtkWidget* pwgt, time_t* ptField) {
-    struct tm tmDate;
-    memset(&tmDate, 0, sizeof tmDate);
-    cnvEncDate(&tmDate, gtk_entry_get_text(GTK_ENTRY(pwgt)));
-    time_t t = cnvMakeTime(&tmDate);
-    if (t != *ptField) {
-        *ptField = t;
+    if (mscEntryDateStore(pwgt, ptField))
         m_rcdAC.bDirty = TRUE;
-    }
-    showDate(pwgt, *ptField);
 }
 
 gboolean acdOnManuDateFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
@@ -460,7 +434,10 @@ gboolean acdOnLogStartDateFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
 
 gboolean acdOnLogStartHoursFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
     guint nTenths = 0;
-    if (parseHours(gtk_entry_get_text(GTK_ENTRY(pwgt)), &nTenths) && nTenths != m_rcdAC.nLogHours) {
+    if (!cnvEncHours(&nTenths, gtk_entry_get_text(GTK_ENTRY(pwgt)), CNV_HOURS_MAX)) {
+        mscRefuse(pwgt, "Log-start hours must be a number from 0 to 99999.9: they stay as they "
+                        "were.");
+    } else if (nTenths != m_rcdAC.nLogHours) {
         m_rcdAC.nLogHours = nTenths;
         m_rcdAC.bDirty = TRUE;
     }
@@ -477,7 +454,7 @@ gboolean acdOnACNotesFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
 }
 
 void acdOnLogSinceNew(GtkToggleButton* pwgt, gpointer) {
-    if (m_bDisplaying)
+    if (mscDisplaying())
         return;
     gboolean bActive = gtk_toggle_button_get_active(pwgt) ? TRUE : FALSE;
     if (bActive != (m_rcdAC.bLogSinceNew ? TRUE : FALSE)) {
@@ -518,7 +495,10 @@ void acdOnRowChanged(GtkTreeSelection* psel, gpointer) {
         acdDisplayACReg(rebuildFlightLog());
         prmSetKeyInteger("Aircraft", "ACID", static_cast<gint>(iACID));
     } else {
-        clearRecord(SQL_NEW_ID);
+        // Until its registration is saved no aircraft is active, and the
+        // settings say so: the next start makes the first listed one active.
+        clearActiveAC();
+        prmSetKeyInteger("Aircraft", "ACID", -1);
         rebuildFlightLog();
         acdClearACReg();
         acdDisplayClear();
@@ -540,11 +520,27 @@ gboolean activeRowSelected() {
     return iID != AC_NEW_ROW_ID && iID == m_rcdAC.iACID;
 }
 
+// "1 flight", "2 flights".
+gchar* countText(guint n, const char* pszOne, const char* pszMany) {
+    return g_strdup_printf("%u %s", n, n == 1 ? pszOne : pszMany);
+}
+
 void acdOnACDelete() {
+    guint nFlights = 0, nMaint = 0;
+    if (!sqlCountAircraftRecords(m_rcdAC.iACID, &nFlights, &nMaint)) {
+        // Without the counts the user cannot know what the delete hides.
+        dlgError(sqlLastError(), "acdOnACDelete()", "avAC");
+        return;
+    }
+    gchar* pszFlights = countText(nFlights, "flight", "flights");
+    gchar* pszMaint = countText(nMaint, "maintenance record", "maintenance records");
     gchar* pszQuestion = g_markup_printf_escaped(
-        "<span color='dark blue'>Helicopter Card for <b>'%s'</b> will be deleted.</span>\n\n"
+        "<span color='dark blue'>Helicopter Card for <b>'%s'</b> will be deleted.</span>\n"
+        "<span color='dark blue'>It carries %s and %s, which will no longer be shown.</span>\n\n"
         "<span color='blue'>Are you sure?</span>",
-        m_rcdAC.szReg);
+        m_rcdAC.szReg, pszFlights, pszMaint);
+    g_free(pszFlights);
+    g_free(pszMaint);
     const gboolean bOK = mscConfirmDelete(
         m_pwgtACTree, "<span color='red'><b>*** Delete Helicopter Card ***</b></span>",
         pszQuestion);
@@ -554,7 +550,8 @@ void acdOnACDelete() {
         if (saveRecord("acdOnACDelete()", "avAC")) {
             // The deleted aircraft must not stay active: other pages would
             // go on showing it and file new flights to it.
-            clearRecord(SQL_NEW_ID);
+            clearActiveAC();
+            prmSetKeyInteger("Aircraft", "ACID", -1);
             rebuildFlightLog();
         } else {
             m_rcdAC.bDelete = FALSE; // not deleted; a later save must not delete it
@@ -628,12 +625,19 @@ void acdInitACReg(GtkBuilder* pBuilder) {
 
 void acdLoadTree() {
     amodLoadModel(m_rcdAC.iACID);
+    GtkTreeIter iterFirst;
     GtkTreeIter* piter = amodGetSelection();
     if (!piter) {
-        // The remembered aircraft is gone (deleted, or never stored): no
-        // aircraft is active rather than one nobody can see.
-        m_rcdAC.iACID = SQL_NEW_ID;
-        return;
+        // The remembered aircraft is gone (deleted, or none remembered):
+        // the first listed one becomes active, if there is one.
+        clearActiveAC();
+        GtkTreeModel* pmod = amodGetModel();
+        gboolean bNew = TRUE;
+        if (gtk_tree_model_get_iter_first(pmod, &iterFirst))
+            gtk_tree_model_get(pmod, &iterFirst, AC_NEW_FLAG_COL, &bNew, -1);
+        if (bNew)
+            return;
+        piter = &iterFirst;
     }
     GtkTreePath* ppath = gtk_tree_model_get_path(amodGetModel(), piter);
     gtk_tree_view_expand_to_path(GTK_TREE_VIEW(m_pwgtACTree), ppath);
@@ -647,14 +651,10 @@ void forgetWidgets(GtkWidget*, gpointer) {
     m_pwgtACTree = nullptr;
 }
 
-GtkWidget* lookUp(GtkBuilder* pBuilder, const char* pszID) {
-    return GTK_WIDGET(gtk_builder_get_object(pBuilder, pszID));
-}
-
 } // namespace
 
 gboolean acdHasActiveAC() {
-    return m_rcdAC.iACID != SQL_NEW_ID && m_rcdAC.iACID != 0;
+    return m_rcdAC.iACID != SQL_NEW_ID;
 }
 
 rcdAC* acdGetActiveAC() {
@@ -666,7 +666,7 @@ gboolean acdLoadActiveAC(guint iACID) {
     if (!loadRecord(iACID, &bLoaded))
         dlgError(sqlLastError(), "acdLoadActiveAC()", "pagAC");
     if (!bLoaded)
-        clearRecord(SQL_NEW_ID);
+        clearActiveAC();
     guint nHours = rebuildFlightLog();
     if (pageReady()) {
         acdDisplaySensitive(bLoaded);
@@ -681,7 +681,7 @@ gboolean acdLoadActiveAC(guint iACID) {
     return bLoaded;
 }
 
-void acdDisplayACReg(guint nAFHours) {
+void acdDisplayACReg(gint64 nAFHours) {
     if (!m_pwgtACRegLabel)
         return;
     if (m_rcdAC.iACID == SQL_NEW_ID) {
@@ -690,10 +690,12 @@ void acdDisplayACReg(guint nAFHours) {
     }
     // Registration and model are the user's text: escaped, never cut
     // (a cut could split the markup).
+    gchar szHours[32];
+    cnvDcdHours(szHours, sizeof szHours, nAFHours);
     gchar* pszMarkup = g_markup_printf_escaped(
         "<span color='blue' size='large' style='italic' weight='bold'>%s</span>  "
-        "<span weight='bold'>(%u.%u A/F HRS)</span>\n<sup>%s</sup>  ",
-        m_rcdAC.szReg, nAFHours / 10, nAFHours % 10, m_rcdAC.szModel);
+        "<span weight='bold'>(%s A/F HRS)</span>\n<sup>%s</sup>  ",
+        m_rcdAC.szReg, szHours, m_rcdAC.szModel);
     gtk_label_set_markup(GTK_LABEL(m_pwgtACRegLabel), pszMarkup);
     g_free(pszMarkup);
 }
@@ -726,14 +728,21 @@ gboolean acdRegSave(const gchar* pszText) {
          b = gtk_tree_model_iter_next(pmod, &iter)) {
         gchar* pszReg = nullptr;
         gtk_tree_model_get(pmod, &iter, AC_REG_COL, &pszReg, -1);
+        gulong iRowID = SQL_NEW_ID;
+        gtk_tree_model_get(pmod, &iter, AC_ID_COL, &iRowID, -1);
         acdParseACReg(szRow, pszReg, sizeof szRow);
         g_free(pszReg);
-        if (strcmp(szRow, szNew) == 0)
+        // An aircraft is not its own duplicate: a change of case or
+        // punctuation of its registration is saved.
+        if (strcmp(szRow, szNew) == 0 && !(iRowID == m_rcdAC.iACID && acdHasActiveAC()))
             return TRUE;
     }
 
     mscCopyText(m_rcdAC.szReg, pszText);
-    saveRecord("acdSaveReg()", "pagAC");
+    const gboolean bNew = !acdHasActiveAC();
+    // A new aircraft is active from here on; the settings follow it.
+    if (saveRecord("acdSaveReg()", "pagAC") && bNew)
+        prmSetKeyInteger("Aircraft", "ACID", static_cast<gint>(m_rcdAC.iACID));
     if (m_pwgtACTree)
         gtk_widget_set_sensitive(m_pwgtACTree, TRUE);
     amodLoadModel(m_rcdAC.iACID);
@@ -742,19 +751,19 @@ gboolean acdRegSave(const gchar* pszText) {
 }
 
 void acdInitialize(GtkBuilder* pBuilder) {
-    m_pwgtACTree = lookUp(pBuilder, "ACTreeView");
-    m_pwgtACReg = lookUp(pBuilder, "ACReg");
-    m_pwgtACModel = lookUp(pBuilder, "ACModel");
-    m_pwgtACSerial = lookUp(pBuilder, "ACSerial");
-    m_pwgtACBuilder = lookUp(pBuilder, "ACBuilder");
-    m_pwgtACOwner = lookUp(pBuilder, "ACOwner");
+    m_pwgtACTree = mscGetWidget(pBuilder, "ACTreeView");
+    m_pwgtACReg = mscGetWidget(pBuilder, "ACReg");
+    m_pwgtACModel = mscGetWidget(pBuilder, "ACModel");
+    m_pwgtACSerial = mscGetWidget(pBuilder, "ACSerial");
+    m_pwgtACBuilder = mscGetWidget(pBuilder, "ACBuilder");
+    m_pwgtACOwner = mscGetWidget(pBuilder, "ACOwner");
     for (const auto& opt : m_lstOptCombos)
-        *opt.ppwgt = lookUp(pBuilder, opt.pszID);
-    m_pwgtACManuDate = lookUp(pBuilder, "ACManuDate");
-    m_pwgtACLogSinceNew = lookUp(pBuilder, "ACLogSinceNew");
-    m_pwgtACLogStartDate = lookUp(pBuilder, "ACLogStartDate");
-    m_pwgtACLogStartHours = lookUp(pBuilder, "ACLogStartHours");
-    m_pwgtACNotes = lookUp(pBuilder, "ACNotes");
+        *opt.ppwgt = mscGetWidget(pBuilder, opt.pszID);
+    m_pwgtACManuDate = mscGetWidget(pBuilder, "ACManuDate");
+    m_pwgtACLogSinceNew = mscGetWidget(pBuilder, "ACLogSinceNew");
+    m_pwgtACLogStartDate = mscGetWidget(pBuilder, "ACLogStartDate");
+    m_pwgtACLogStartHours = mscGetWidget(pBuilder, "ACLogStartHours");
+    m_pwgtACNotes = mscGetWidget(pBuilder, "ACNotes");
     g_signal_connect(m_pwgtACReg, "destroy", G_CALLBACK(forgetWidgets), nullptr);
 
     g_signal_connect(m_pwgtACTree, "key-press-event", G_CALLBACK(acdOnTreeKeyPress), nullptr);
@@ -771,14 +780,20 @@ void acdInitialize(GtkBuilder* pBuilder) {
     mscConnectField(m_pwgtACLogStartHours, m_lstACLUT, G_CALLBACK(acdOnLogStartHoursFocusOut));
     mscConnectField(m_pwgtACNotes, m_lstACLUT, G_CALLBACK(acdOnACNotesFocusOut));
     g_signal_connect(m_pwgtACLogSinceNew, "toggled", G_CALLBACK(acdOnLogSinceNew), nullptr);
+    // The screen shows what the record will hold.
+    mscLimitText(m_pwgtACReg, sizeof m_rcdAC.szReg);
+    mscLimitText(m_pwgtACModel, sizeof m_rcdAC.szModel);
+    mscLimitText(m_pwgtACSerial, sizeof m_rcdAC.szSerial);
+    mscLimitText(m_pwgtACBuilder, sizeof m_rcdAC.szBuilder);
+    mscLimitText(m_pwgtACOwner, sizeof m_rcdAC.szOwner);
+    mscLimitText(m_pwgtACNotes, sizeof m_rcdAC.szNotes);
 
     acdInitTree();
     acdInitOptions();
     acdInitACReg(pBuilder);
     acdDisplaySensitive(FALSE);
 
-    memset(&m_rcdAC, 0, sizeof m_rcdAC);
-    m_rcdAC.iACID = static_cast<guint>(prmGetKeyInteger("Aircraft", "ACID"));
+    clearRecord(static_cast<guint>(prmGetKeyInteger("Aircraft", "ACID")));
     acdLoadTree();
 }
 

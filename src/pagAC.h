@@ -22,7 +22,7 @@ gboolean acdLoadActiveAC(guint iACID);
 
 // The banner beside the notebook tabs: registration, airframe hours
 // (tenths) and model of the active aircraft.
-void acdDisplayACReg(guint nAFHours);
+void acdDisplayACReg(gint64 nAFHours);
 void acdClearACReg();
 
 void acdInitialize(GtkBuilder* pBuilder);

@@ -9,13 +9,17 @@
 #include "pagAC.h"
 #include "rcdAC.h"
 #include "rcdFLog.h"
+#include "rcdPilot.h"
 #include "sqlMLog.h"
 
-#include <glib/gprintf.h>
+#include <gdk/gdkkeysyms.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -30,12 +34,16 @@ constexpr time_t FLT_TENTH = 360;
 constexpr time_t FLT_DAY = 86400;
 // Times up to this value are bare durations, never clock times.
 constexpr time_t FLT_MAX_DURATION = 360000;
+// A landing earlier in the day than the take-off is the next day only for
+// a flight this class of helicopter can make; anything longer is a typing
+// error.
+constexpr time_t FLT_OVERNIGHT_MAX = 12 * 3600;
 
 rcdFLog m_rcdFLog{};
 guint m_iRowTypeLast = FLOG_ROW_HEADER;
-// Set while the card is filled by program, so that the combos' and radio
-// buttons' handlers do not take that for an edit.
-gboolean m_bDisplaying = FALSE;
+// The aircraft whose flights the tree showed last, so that its expansion is
+// kept only for the same aircraft.
+guint m_iACIDShown = SQL_NEW_ID;
 
 GtkWidget* m_pwgtFLogTree = nullptr;
 GtkWidget* m_pwgtFLogNoLog = nullptr;
@@ -59,6 +67,7 @@ GtkWidget* m_pwgtFLogTo = nullptr;
 GtkWidget* m_pwgtFLogPaxList = nullptr;
 GtkWidget* m_pwgtFLogPaxListLabel = nullptr;
 GtkWidget* m_pwgtFLogNotes = nullptr;
+GtkWidget* m_pwgtFLogCrewNote = nullptr;
 
 const wgtLUT m_lstFLogLUT[] = {
     {&m_pwgtFLogDate, fltDateLUTCB},
@@ -74,21 +83,12 @@ const wgtLUT m_lstFLogLUT[] = {
     {nullptr, nullptr},
 };
 
-GtkWidget* lookup(GtkBuilder* pBuilder, const char* pszID) {
-    GObject* pObject = gtk_builder_get_object(pBuilder, pszID);
-    if (!pObject)
-        g_warning("UI file has no object %s", pszID);
-    return GTK_WIDGET(pObject);
-}
-
-gboolean hasActiveAC() {
-    const rcdAC* prcdAC = acdGetActiveAC();
-    return prcdAC && prcdAC->iACID != 0 && prcdAC->iACID != SQL_NEW_ID;
-}
-
 guint activeACID() {
-    const rcdAC* prcdAC = acdGetActiveAC();
-    return prcdAC ? prcdAC->iACID : SQL_NEW_ID;
+    return acdHasActiveAC() ? acdGetActiveAC()->iACID : SQL_NEW_ID;
+}
+
+time_t dayOf(time_t t) {
+    return t - t % FLT_DAY;
 }
 
 // A take-off time is known when the start carries a time of day; a flight
@@ -108,36 +108,8 @@ gboolean entryIsBlank(GtkWidget* pwgtEntry) {
     return TRUE;
 }
 
-// The clock time typed into pwgtEntry on the day of tDay; 0 when it cannot
-// be converted.
-time_t timeOnDayOf(time_t tDay, GtkWidget* pwgtEntry) {
-    struct tm tmTime {};
-    if (!gmtime_r(&tDay, &tmTime))
-        return 0;
-    gchar szTime[40];
-    mscCopyText(szTime, gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
-    cnvEncTime(&tmTime, szTime);
-    tmTime.tm_sec = 0;
-    time_t t = cnvMakeTime(&tmTime);
-    return t == -1 ? 0 : t;
-}
-
-// Decimal hours as typed ("1.5", "12", ".7") to tenths: the first decimal
-// digit is taken exactly, further digits dropped. Anything that is not a
-// number gives 0.
-guint hoursToTenths(const gchar* psz) {
-    while (g_ascii_isspace(*psz))
-        ++psz;
-    guint64 nTenths = 0;
-    for (; g_ascii_isdigit(*psz); ++psz) {
-        nTenths = nTenths * 10 + guint(*psz - '0');
-        if (nTenths > G_MAXUINT / 100)
-            return 0; // not a flight time; refuse rather than wrap
-    }
-    nTenths *= 10;
-    if ((*psz == '.' || *psz == ',') && g_ascii_isdigit(psz[1]))
-        nTenths += guint(psz[1] - '0');
-    return guint(nTenths);
+gboolean entryShows(GtkWidget* pwgtEntry, const gchar* pszText) {
+    return strcmp(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)), pszText) == 0;
 }
 
 void showError(const char* pszFunction) {
@@ -154,7 +126,7 @@ gboolean saveRecord(const char* pszFunction) {
 }
 
 void refreshHours() {
-    acdDisplayACReg(fmodCalcAFAccum());
+    acdDisplayACReg(gint64(fmodCalcAFAccum()));
 }
 
 GtkTreeSelection* treeSelection() {
@@ -163,12 +135,27 @@ GtkTreeSelection* treeSelection() {
 
 void fltOnRowChanged(GtkTreeSelection* pSelection, gpointer);
 
-void setComboPilot(GtkWidget* pwgtCombo, guint iPilotID) {
+// The reading name of a pilot, also of one deleted since: flights keep
+// naming who flew them.
+std::string deletedPilotName(guint iPilotID) {
+    rcdPilot rcd{};
+    cbPilot cb{&rcd, nullptr};
+    if (iPilotID == 0 || iPilotID == SQL_NEW_ID || !sqlLoadPilotRecord(&cb, iPilotID) ||
+        rcd.iPilotID != iPilotID)
+        return "";
+    return std::string(rcd.szFName) + (*rcd.szFName ? " " : "") + rcd.szLName;
+}
+
+// Selects the pilot in the combo; a pilot no longer listed is named in the
+// crew note instead. Returns that name, or "".
+std::string setComboPilot(GtkWidget* pwgtCombo, guint iPilotID) {
     GtkTreeIter* piter = pmodFindPilotID(iPilotID);
-    if (piter)
+    if (piter) {
         gtk_combo_box_set_active_iter(GTK_COMBO_BOX(pwgtCombo), piter);
-    else
-        gtk_combo_box_set_active(GTK_COMBO_BOX(pwgtCombo), -1);
+        return "";
+    }
+    gtk_combo_box_set_active(GTK_COMBO_BOX(pwgtCombo), -1);
+    return deletedPilotName(iPilotID);
 }
 
 void setEntryText(GtkWidget* pwgtEntry, const gchar* pszText) {
@@ -184,46 +171,103 @@ void showDual(gboolean bDual) {
     gtk_widget_set_visible(m_pwgtFLogStudentLabel, bDual);
     gtk_widget_set_visible(m_pwgtFLogPaxList, !bDual);
     gtk_widget_set_visible(m_pwgtFLogPaxListLabel, !bDual);
-    gtk_label_set_text(GTK_LABEL(m_pwgtFLogPilotLabel), bDual ? "Instructor:" : "Pilot:");
+    gtk_label_set_text_with_mnemonic(GTK_LABEL(m_pwgtFLogPilotLabel),
+                                     bDual ? "_Instructor:" : "P_ilot:");
+}
+
+// The texts the four time fields show for the record.
+struct TimeTexts {
+    gchar szDate[40], szOff[20], szOn[20], szElapsed[32];
+};
+TimeTexts timeTexts() {
+    TimeTexts t;
+    cnvDcdDate(t.szDate, sizeof t.szDate, m_rcdFLog.tFltBegin, 0);
+    cnvDcdTime(t.szOff, sizeof t.szOff, m_rcdFLog.tFltBegin, 0);
+    cnvDcdTime(t.szOn, sizeof t.szOn, m_rcdFLog.tFltEnd, 0);
+    cnvDcdHours(t.szElapsed, sizeof t.szElapsed, m_rcdFLog.nElapsed);
+    return t;
+}
+
+void displayTimes() {
+    MscDisplayGuard guard;
+    const TimeTexts t = timeTexts();
+    setEntryText(m_pwgtFLogDate, t.szDate);
+    setEntryText(m_pwgtFLogTimeOff, t.szOff);
+    setEntryText(m_pwgtFLogTimeOn, t.szOn);
+    setEntryText(m_pwgtFLogElapsed, t.szElapsed);
+}
+
+// A refused entry shows the stored value again; the user is told why.
+gboolean refuse(GtkWidget* pwgtField, const gchar* pszWhy) {
+    displayTimes();
+    mscRefuse(pwgtField, pszWhy);
+    return FALSE;
+}
+
+// The landing at clock time tClock (seconds into the day) after a take-off
+// at tBegin: the same day, or the next when that gives a plausible flight.
+gboolean landingAfter(time_t tBegin, time_t tClock, time_t* ptEnd) {
+    time_t tEnd = dayOf(tBegin) + tClock;
+    if (tEnd < tBegin) {
+        tEnd += FLT_DAY;
+        if (tEnd - tBegin > FLT_OVERNIGHT_MAX)
+            return FALSE;
+    }
+    *ptEnd = tEnd;
+    return TRUE;
+}
+
+const gchar* const WHY_OVERNIGHT =
+    "A landing before the take-off would be after midnight, a flight of over 12 hours";
+
+// Whole minutes, then tenths rounded to the nearest (3 minutes round up).
+void calcElapsed(rcdFLog& rcd) {
+    const time_t tSpan = rcd.tFltEnd - rcd.tFltBegin;
+    rcd.nElapsed = tSpan < 0 ? 0 : guint((tSpan / 60 + 3) / 6);
+}
+
+// After an accepted change of the record: a new flight is stored now (the
+// user has entered something), and a flight whose start moved is filed
+// again in the tree; otherwise its row is brought up to date.
+void recordEdited(gboolean bStartMoved) {
+    m_rcdFLog.bDirty = TRUE;
+    if (m_rcdFLog.iFLogID == SQL_NEW_ID) {
+        if (!acdHasActiveAC())
+            return;
+        m_rcdFLog.iCSID = activeACID();
+        fltLoadTree();
+    } else if (bStartMoved) {
+        fltLoadTree();
+    } else {
+        fltTreeUpdate();
+    }
+    refreshHours();
 }
 
 // ---- Card field handlers ----
 
 gboolean fltOnDateFocusOut(GtkWidget* pwgtDate, GdkEventFocus*, gpointer) {
-    gchar szDate[100];
-    gchar szTime[40];
-    mscCopyText(szDate, gtk_entry_get_text(GTK_ENTRY(pwgtDate)));
-    mscCopyText(szTime, gtk_entry_get_text(GTK_ENTRY(m_pwgtFLogTimeOff)));
-    struct tm tmDate {};
-    cnvEncDate(&tmDate, szDate);
-    cnvEncTime(&tmDate, szTime);
-    time_t tDate = cnvMakeTime(&tmDate);
-
-    if (tDate == 0 || tDate == -1) {
-        // Leaving the field again without a change must not wrap the marks
-        // around the marks.
-        if (!(g_str_has_prefix(szDate, "?? ") && g_str_has_suffix(szDate, " ??"))) {
-            gchar szTyped[51];
-            mscCopyText(szTyped, szDate);
-            gchar szShown[60];
-            g_snprintf(szShown, sizeof szShown, "?? %s ??", szTyped);
-            gtk_entry_set_text(GTK_ENTRY(pwgtDate), szShown);
-        }
-        gtk_editable_select_region(GTK_EDITABLE(pwgtDate), 0, -1);
+    // Leaving the date as shown changes nothing: moving through the card
+    // of "<new flight>" stores no flight.
+    if (mscDisplaying() || entryShows(pwgtDate, timeTexts().szDate))
+        return FALSE;
+    time_t tDay = -1;
+    const gchar* pszWhy = nullptr;
+    if (!cnvReadDate(&tDay, gtk_entry_get_text(GTK_ENTRY(pwgtDate)), FALSE, &pszWhy))
+        return refuse(pwgtDate, pszWhy);
+    // The take-off keeps its clock time on the new day.
+    const time_t tStart = tDay + (m_rcdFLog.tFltBegin > 0 ? m_rcdFLog.tFltBegin % FLT_DAY : 0);
+    if (const gchar* pszStartWhy = fmodStartRefusal(tStart))
+        return refuse(pwgtDate, pszStartWhy);
+    if (!acdHasActiveAC() || tStart == m_rcdFLog.tFltBegin) {
+        displayTimes();
         return FALSE;
     }
-    // A new flight is stored with the date it was offered too: otherwise it
-    // would reach the file later, missing from the tree and its hours.
-    if (tDate == m_rcdFLog.tFltBegin && m_rcdFLog.iFLogID != SQL_NEW_ID)
-        return FALSE;
-    if (!hasActiveAC())
-        return FALSE;
-
     // The landing moves with the flight, so that the flight time stays what
     // it was and a later edit of either time measures on the right day.
     if (timeOnSet(m_rcdFLog) && m_rcdFLog.tFltBegin > 0)
-        m_rcdFLog.tFltEnd += tDate - m_rcdFLog.tFltBegin;
-    m_rcdFLog.tFltBegin = tDate;
+        m_rcdFLog.tFltEnd += tStart - m_rcdFLog.tFltBegin;
+    m_rcdFLog.tFltBegin = tStart;
     m_rcdFLog.iCSID = activeACID();
     m_rcdFLog.bDirty = TRUE;
     if (!saveRecord("fltOnDateEdited()"))
@@ -234,106 +278,142 @@ gboolean fltOnDateFocusOut(GtkWidget* pwgtDate, GdkEventFocus*, gpointer) {
     return FALSE;
 }
 
-// The frame the time fields share: nothing is taken while the card is being
-// filled; a changed value marks the record and fnApply brings the other
-// times, the tree and the banner in step.
-template <typename T, typename Apply> gboolean takeTime(T& field, T value, Apply fnApply) {
-    if (m_bDisplaying)
+// The clock time typed into an entry, in seconds into the day.
+gboolean readClock(GtkWidget* pwgtEntry, time_t* ptClock, const gchar** ppszWhy) {
+    int nHour = 0, nMin = 0;
+    if (!cnvReadTime(&nHour, &nMin, gtk_entry_get_text(GTK_ENTRY(pwgtEntry)), ppszWhy))
         return FALSE;
-    if (value != field) {
-        m_rcdFLog.bDirty = TRUE;
-        field = value;
-        fnApply();
-    }
-    fltDisplayUpdate();
-    return FALSE;
-}
-
-gboolean fltOnTimeOffFocusOut(GtkWidget* pwgtTimeOff, GdkEventFocus*, gpointer) {
-    return takeTime(m_rcdFLog.tFltBegin, timeOnDayOf(m_rcdFLog.tFltBegin, pwgtTimeOff), [] {
-        if (m_rcdFLog.tFltBegin == 0)
-            return;
-        if (timeOnSet(m_rcdFLog))
-            fltCalcElapsed(&m_rcdFLog);
-        else if (m_rcdFLog.nElapsed != 0)
-            m_rcdFLog.tFltEnd = m_rcdFLog.tFltBegin + time_t(m_rcdFLog.nElapsed) * FLT_TENTH;
-        // The start decides where the flight stands in the tree and which
-        // dates its hours count from: rebuild in every case.
-        fltLoadTree();
-        refreshHours();
-    });
-}
-
-gboolean fltOnTimeOnFocusOut(GtkWidget* pwgtTimeOn, GdkEventFocus*, gpointer) {
-    // An emptied landing field means the landing is not known; taken as a
-    // time it would read as 00:00 and move the take-off of a later flight
-    // time entry onto the day before.
-    time_t tOn = entryIsBlank(pwgtTimeOn) ? 0 : timeOnDayOf(m_rcdFLog.tFltBegin, pwgtTimeOn);
-    return takeTime(m_rcdFLog.tFltEnd, tOn, [] {
-        if (timeOnSet(m_rcdFLog) && timeOffSet(m_rcdFLog)) {
-            fltCalcElapsed(&m_rcdFLog);
-            fltTreeUpdate();
-            refreshHours();
-        }
-    });
-}
-
-gboolean fltOnElapsedFocusOut(GtkWidget* pwgtElapsed, GdkEventFocus*, gpointer) {
-    guint nElapsed = hoursToTenths(gtk_entry_get_text(GTK_ENTRY(pwgtElapsed)));
-    return takeTime(m_rcdFLog.nElapsed, nElapsed, [] {
-        time_t tSpan = time_t(m_rcdFLog.nElapsed) * FLT_TENTH;
-        if (timeOffSet(m_rcdFLog)) {
-            m_rcdFLog.tFltEnd = m_rcdFLog.tFltBegin + tSpan;
-        } else if (timeOnSet(m_rcdFLog)) {
-            m_rcdFLog.tFltBegin = m_rcdFLog.tFltEnd - tSpan;
-            // A new take-off may move the flight in the tree.
-            fltLoadTree();
-        } else {
-            m_rcdFLog.tFltEnd = tSpan;
-        }
-        fltTreeUpdate();
-        refreshHours();
-    });
-}
-
-// Copies an entry into a record field when it differs; TRUE when it did.
-template <std::size_t N> gboolean takeEntry(char (&szField)[N], GtkWidget* pwgtEntry) {
-    const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgtEntry));
-    if (strcmp(szField, pszText) == 0)
-        return FALSE;
-    mscCopyText(szField, pszText);
-    m_rcdFLog.bDirty = TRUE;
+    *ptClock = time_t(nHour) * 3600 + time_t(nMin) * 60;
     return TRUE;
 }
 
+// Take-off, landing and flight time follow one rule whichever is edited
+// last: the landing keeps its clock time and the flight time follows;
+// without a landing the flight time gives it.
+gboolean fltOnTimeOffFocusOut(GtkWidget* pwgtTimeOff, GdkEventFocus*, gpointer) {
+    if (mscDisplaying() || entryShows(pwgtTimeOff, timeTexts().szOff))
+        return FALSE;
+    time_t tClock = 0;
+    const gchar* pszWhy = nullptr;
+    if (!entryIsBlank(pwgtTimeOff) && !readClock(pwgtTimeOff, &tClock, &pszWhy))
+        return refuse(pwgtTimeOff, pszWhy);
+    rcdFLog rcd = m_rcdFLog;
+    rcd.tFltBegin = dayOf(m_rcdFLog.tFltBegin) + tClock;
+    if (timeOffSet(rcd)) {
+        if (timeOnSet(rcd)) {
+            if (!landingAfter(rcd.tFltBegin, rcd.tFltEnd % FLT_DAY, &rcd.tFltEnd))
+                return refuse(pwgtTimeOff, WHY_OVERNIGHT);
+        } else if (rcd.nElapsed != 0) {
+            rcd.tFltEnd = rcd.tFltBegin + time_t(rcd.nElapsed) * FLT_TENTH;
+        }
+    }
+    if (timeOffSet(rcd) && timeOnSet(rcd))
+        calcElapsed(rcd);
+    if (rcd.tFltBegin == m_rcdFLog.tFltBegin && rcd.tFltEnd == m_rcdFLog.tFltEnd &&
+        rcd.nElapsed == m_rcdFLog.nElapsed) {
+        displayTimes();
+        return FALSE;
+    }
+    m_rcdFLog = rcd;
+    // The start decides where the flight stands in the tree.
+    recordEdited(TRUE);
+    displayTimes();
+    return FALSE;
+}
+
+gboolean fltOnTimeOnFocusOut(GtkWidget* pwgtTimeOn, GdkEventFocus*, gpointer) {
+    if (mscDisplaying() || entryShows(pwgtTimeOn, timeTexts().szOn))
+        return FALSE;
+    gboolean bStartMoved = FALSE;
+    if (entryIsBlank(pwgtTimeOn)) {
+        // The landing is not known any more; the flight time stays.
+        m_rcdFLog.tFltEnd = 0;
+    } else {
+        time_t tClock = 0;
+        const gchar* pszWhy = nullptr;
+        if (!readClock(pwgtTimeOn, &tClock, &pszWhy))
+            return refuse(pwgtTimeOn, pszWhy);
+        time_t tEnd = 0;
+        if (timeOffSet(m_rcdFLog)) {
+            if (!landingAfter(m_rcdFLog.tFltBegin, tClock, &tEnd))
+                return refuse(pwgtTimeOn, WHY_OVERNIGHT);
+            m_rcdFLog.tFltEnd = tEnd;
+            calcElapsed(m_rcdFLog);
+        } else if (m_rcdFLog.nElapsed != 0) {
+            // Without a take-off the flight time gives it, on the day
+            // before when the landing was just after midnight.
+            tEnd = dayOf(m_rcdFLog.tFltBegin) + tClock;
+            const time_t tBegin = tEnd - time_t(m_rcdFLog.nElapsed) * FLT_TENTH;
+            if (const gchar* pszStartWhy = fmodStartRefusal(tBegin))
+                return refuse(pwgtTimeOn, pszStartWhy);
+            m_rcdFLog.tFltEnd = tEnd;
+            bStartMoved = tBegin != m_rcdFLog.tFltBegin;
+            m_rcdFLog.tFltBegin = tBegin;
+        } else {
+            m_rcdFLog.tFltEnd = dayOf(m_rcdFLog.tFltBegin) + tClock;
+        }
+    }
+    recordEdited(bStartMoved);
+    displayTimes();
+    return FALSE;
+}
+
+gboolean fltOnElapsedFocusOut(GtkWidget* pwgtElapsed, GdkEventFocus*, gpointer) {
+    if (mscDisplaying() || entryShows(pwgtElapsed, timeTexts().szElapsed))
+        return FALSE;
+    guint nElapsed = 0;
+    if (!entryIsBlank(pwgtElapsed) &&
+        !cnvEncHours(&nElapsed, gtk_entry_get_text(GTK_ENTRY(pwgtElapsed)), CNV_FLIGHT_MAX))
+        return refuse(pwgtElapsed, "Not a flight time: type hours and tenths, up to 24.0");
+    if (nElapsed == m_rcdFLog.nElapsed) {
+        displayTimes();
+        return FALSE;
+    }
+    const time_t tSpan = time_t(nElapsed) * FLT_TENTH;
+    gboolean bStartMoved = FALSE;
+    if (timeOffSet(m_rcdFLog)) {
+        m_rcdFLog.tFltEnd = m_rcdFLog.tFltBegin + tSpan;
+    } else if (timeOnSet(m_rcdFLog)) {
+        const time_t tBegin = m_rcdFLog.tFltEnd - tSpan;
+        if (const gchar* pszStartWhy = fmodStartRefusal(tBegin))
+            return refuse(pwgtElapsed, pszStartWhy);
+        bStartMoved = tBegin != m_rcdFLog.tFltBegin;
+        m_rcdFLog.tFltBegin = tBegin;
+    } else {
+        m_rcdFLog.tFltEnd = tSpan; // a bare duration until a clock time is known
+    }
+    m_rcdFLog.nElapsed = nElapsed;
+    recordEdited(bStartMoved);
+    displayTimes();
+    return FALSE;
+}
+
 gboolean fltOnDepartFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    takeEntry(m_rcdFLog.szFrom, pwgt);
-    fltDisplayUpdate();
+    if (!mscDisplaying() && mscEntryStore(pwgt, m_rcdFLog.szFrom))
+        recordEdited(FALSE);
     return FALSE;
 }
 
 gboolean fltOnArriveFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    if (takeEntry(m_rcdFLog.szTo, pwgt))
-        fltTreeUpdate();
-    fltDisplayUpdate();
+    if (!mscDisplaying() && mscEntryStore(pwgt, m_rcdFLog.szTo))
+        recordEdited(FALSE); // the tree shows the destination
     return FALSE;
 }
 
 gboolean fltOnPaxFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    takeEntry(m_rcdFLog.szPaxList, pwgt);
-    fltDisplayUpdate();
+    if (!mscDisplaying() && mscEntryStore(pwgt, m_rcdFLog.szPaxList))
+        recordEdited(FALSE);
     return FALSE;
 }
 
 gboolean fltOnNotesFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    if (mscTextViewStore(pwgt, m_rcdFLog.szNotes, sizeof m_rcdFLog.szNotes))
-        m_rcdFLog.bDirty = TRUE;
-    fltDisplayUpdate();
+    if (!mscDisplaying() && mscTextViewStore(pwgt, m_rcdFLog.szNotes, sizeof m_rcdFLog.szNotes))
+        recordEdited(FALSE);
     return FALSE;
 }
 
 void takePilot(GtkComboBox* pwgtCombo, guint* piPilotID) {
-    if (m_bDisplaying)
+    if (mscDisplaying())
         return;
     GtkTreeIter iter;
     if (!gtk_combo_box_get_active_iter(pwgtCombo, &iter))
@@ -341,7 +421,7 @@ void takePilot(GtkComboBox* pwgtCombo, guint* piPilotID) {
     guint iPilotID = pmodGetPilotID(&iter);
     if (iPilotID != *piPilotID) {
         *piPilotID = iPilotID;
-        m_rcdFLog.bDirty = TRUE;
+        recordEdited(FALSE);
     }
 }
 
@@ -358,7 +438,6 @@ gboolean setTypeBit(guint nBit, gboolean bSet) {
     if (nType == m_rcdFLog.nType)
         return FALSE;
     m_rcdFLog.nType = nType;
-    m_rcdFLog.bDirty = TRUE;
     return TRUE;
 }
 
@@ -366,28 +445,30 @@ gboolean isActive(GtkWidget* pwgtToggle) {
     return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgtToggle));
 }
 
-void fltOnSoloClicked(GtkButton*, gpointer) {
-    if (m_bDisplaying)
-        return;
-    setTypeBit(FLT_TYPE_DUAL, !isActive(m_pwgtFLogSolo));
+void typeEdited(gboolean bChanged) {
+    if (bChanged)
+        recordEdited(FALSE);
     fltDisplayUpdate();
 }
 
+void fltOnSoloClicked(GtkButton*, gpointer) {
+    if (!mscDisplaying())
+        typeEdited(setTypeBit(FLT_TYPE_DUAL, !isActive(m_pwgtFLogSolo)));
+}
+
 void fltOnLocalClicked(GtkButton*, gpointer) {
-    if (m_bDisplaying)
-        return;
-    setTypeBit(FLT_TYPE_XC, !isActive(m_pwgtFLogLocal));
-    fltDisplayUpdate();
+    if (!mscDisplaying())
+        typeEdited(setTypeBit(FLT_TYPE_XC, !isActive(m_pwgtFLogLocal)));
 }
 
 // Connected to all three buttons of the group: a change straight between
 // night and IFR does not involve the day button at all.
 void fltOnDayClicked(GtkButton*, gpointer) {
-    if (m_bDisplaying)
+    if (mscDisplaying())
         return;
-    setTypeBit(FLT_TYPE_NIGHT, isActive(m_pwgtFLogNight));
-    setTypeBit(FLT_TYPE_IFR, isActive(m_pwgtFLogIFR));
-    fltDisplayUpdate();
+    const gboolean bNight = setTypeBit(FLT_TYPE_NIGHT, isActive(m_pwgtFLogNight));
+    const gboolean bIFR = setTypeBit(FLT_TYPE_IFR, isActive(m_pwgtFLogIFR));
+    typeEdited(bNight || bIFR);
 }
 
 // ---- Tree ----
@@ -396,15 +477,72 @@ void startNewFlight() {
     m_rcdFLog = rcdFLog{};
     m_rcdFLog.iFLogID = SQL_NEW_ID;
     m_rcdFLog.iCSID = activeACID();
-    gint tLast = prmGetKeyInteger("FlightLog", "LastDate");
-    m_rcdFLog.tFltBegin = tLast > 0 ? time_t(tLast) : time(nullptr);
+    // The date offered is a day; the take-off is for the user to type.
+    const time_t tLast = prmGetKeyTime("FlightLog", "LastDate");
+    m_rcdFLog.tFltBegin = dayOf(tLast > 0 ? tLast : time(nullptr));
     fltDisplayUpdate();
     fltDisplaySensitive(FALSE);
     gtk_widget_set_sensitive(gtk_widget_get_parent(m_pwgtFLogDate), TRUE);
 }
 
+// A row by what it is: a flight by its ID, the new-flight row by its type,
+// a header by its text. Row paths do not survive a rebuild; these do.
+struct RowKey {
+    guint nType = FLOG_ROW_HEADER;
+    gulong iID = 0;
+    std::string strText;
+    bool operator==(const RowKey&) const = default;
+};
+
+RowKey rowKey(GtkTreeIter* piter) {
+    RowKey key;
+    gchar* psz = nullptr;
+    gtk_tree_model_get(fmodGetModel(), piter, FLOG_ROW_TYPE, &key.nType, FLOG_SQLID, &key.iID,
+                       FLOG_TIME_START, &psz, -1);
+    if (key.nType == FLOG_ROW_HEADER)
+        key.strText = psz ? psz : "";
+    g_free(psz);
+    return key;
+}
+
+gboolean selectedKey(RowKey* pKey) {
+    GtkTreeIter iter;
+    if (!gtk_tree_selection_get_selected(treeSelection(), nullptr, &iter))
+        return FALSE;
+    *pKey = rowKey(&iter);
+    return TRUE;
+}
+
+gboolean findRow(const RowKey& key, GtkTreeIter* piterFound, GtkTreeIter* piterParent = nullptr) {
+    GtkTreeModel* pmod = fmodGetModel();
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_iter_children(pmod, &iter, piterParent); b;
+         b = gtk_tree_model_iter_next(pmod, &iter)) {
+        if (rowKey(&iter) == key) {
+            *piterFound = iter;
+            return TRUE;
+        }
+        if (findRow(key, piterFound, &iter))
+            return TRUE;
+    }
+    return FALSE;
+}
+
 void fltOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
+    // A rebuild by the page itself selects the working flight again.
+    if (mscDisplaying())
+        return;
+    RowKey keyChosen, keyNow;
+    const gboolean bChosen = selectedKey(&keyChosen);
     mscCommitEdits(m_pwgtFLogTree);
+    // A field committed on the way may have rebuilt the tree and selected
+    // the flight being left: the row the user chose stays chosen.
+    GtkTreeIter iterChosen;
+    if (bChosen && (!selectedKey(&keyNow) || !(keyNow == keyChosen)) &&
+        findRow(keyChosen, &iterChosen)) {
+        MscDisplayGuard guard;
+        mscTreeRowSelect(GTK_TREE_VIEW(m_pwgtFLogTree), &iterChosen);
+    }
 
     GtkTreeModel* pModel = nullptr;
     GtkTreeIter iter;
@@ -431,15 +569,21 @@ void fltOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
     } else if (nRowType == FLOG_ROW_NEW) {
         startNewFlight();
     } else {
+        m_rcdFLog = rcdFLog{};
+        m_rcdFLog.iFLogID = SQL_NEW_ID;
         fltDisplayClear();
         fltDisplaySensitive(FALSE);
     }
 }
 
+// Delete asks before a stored flight goes; every other key is the tree's
+// own (moving, opening and closing years and months).
 gboolean fltOnTreeKeyPress(GtkWidget* pwgtTree, GdkEventKey* pevtKey, gpointer) {
     GtkTreeModel* pModel = nullptr;
     GtkTreeIter iter;
-    if (pevtKey->keyval != 0xFFFF || m_rcdFLog.iFLogID == SQL_NEW_ID ||
+    if (pevtKey->keyval != GDK_KEY_Delete)
+        return FALSE;
+    if (m_rcdFLog.iFLogID == SQL_NEW_ID ||
         !gtk_tree_selection_get_selected(treeSelection(), &pModel, &iter))
         return TRUE;
 
@@ -461,7 +605,7 @@ gboolean fltOnTreeKeyPress(GtkWidget* pwgtTree, GdkEventKey* pevtKey, gpointer) 
             m_rcdFLog.bDelete = FALSE;
         }
     }
-    return FALSE;
+    return TRUE;
 }
 
 void addColumn(const char* pszTitle, gint nTextCol, GtkCellRenderer* pRenderer) {
@@ -472,25 +616,28 @@ void addColumn(const char* pszTitle, gint nTextCol, GtkCellRenderer* pRenderer) 
 
 // Headers left, flights centred, the new-flight row right: the row type is
 // the alignment. The style column is an unsigned number, which GLib does
-// not turn into a PangoStyle by itself.
+// not turn into a PangoStyle by itself. A flight the owner should correct
+// is drawn red; its tooltip says why.
 void startCellData(GtkTreeViewColumn*, GtkCellRenderer* pRenderer, GtkTreeModel* pModel,
                    GtkTreeIter* piter, gpointer) {
     guint nRowType = FLOG_ROW_HEADER;
     guint nStyle = PANGO_STYLE_NORMAL;
-    gtk_tree_model_get(pModel, piter, FLOG_ROW_TYPE, &nRowType, FLOG_STYLE_COL, &nStyle, -1);
+    guint nMark = 0;
+    gboolean bNewRow = FALSE;
+    gtk_tree_model_get(pModel, piter, FLOG_ROW_TYPE, &nRowType, FLOG_STYLE_COL, &nStyle, FLOG_MARK,
+                       &nMark, FLOG_FG_COL, &bNewRow, -1);
     static constexpr gfloat lstXAlign[] = {0.0f, 0.5f, 1.0f};
     if (nRowType > FLOG_ROW_NEW)
         nRowType = FLOG_ROW_HEADER;
     g_object_set(pRenderer, "alignment", PangoAlignment(nRowType), "xalign", lstXAlign[nRowType],
-                 "style", PangoStyle(nStyle), nullptr);
+                 "style", PangoStyle(nStyle), "foreground", nMark ? "red" : "blue",
+                 "foreground-set", bNewRow || nMark, nullptr);
 }
 
 void initTree() {
     GtkCellRenderer* pRenderer = gtk_cell_renderer_text_new();
-    g_object_set(pRenderer, "foreground", "blue", nullptr);
     GtkTreeViewColumn* pColumn = gtk_tree_view_column_new_with_attributes(
-        "Flight Start\nTime", pRenderer, "text", FLOG_TIME_START, "foreground-set", FLOG_FG_COL,
-        nullptr);
+        "Flight Start\nTime", pRenderer, "text", FLOG_TIME_START, nullptr);
     gtk_tree_view_column_set_cell_data_func(pColumn, pRenderer, startCellData, nullptr, nullptr);
     gtk_tree_view_append_column(GTK_TREE_VIEW(m_pwgtFLogTree), pColumn);
 
@@ -503,6 +650,7 @@ void initTree() {
     addColumn("Airframe\nTime", FLOG_AF_ACCUM, pRenderer);
 
     gtk_tree_view_set_model(GTK_TREE_VIEW(m_pwgtFLogTree), fmodGetModel());
+    gtk_tree_view_set_tooltip_column(GTK_TREE_VIEW(m_pwgtFLogTree), FLOG_WARN);
     g_signal_connect(m_pwgtFLogTree, "key-press-event", G_CALLBACK(fltOnTreeKeyPress), nullptr);
     g_signal_connect_after(treeSelection(), "changed", G_CALLBACK(fltOnRowChanged), nullptr);
 }
@@ -516,35 +664,105 @@ void connectField(GtkWidget* pwgt, GCallback pfnFocusOut) {
     mscConnectField(pwgt, m_lstFLogLUT, pfnFocusOut);
 }
 
+// The year and month headers the user has opened, by their text: a rebuild
+// makes new rows, and the user's view should survive it.
+std::vector<std::string> expandedHeaders() {
+    std::vector<std::string> lst;
+    gtk_tree_view_map_expanded_rows(
+        GTK_TREE_VIEW(m_pwgtFLogTree),
+        [](GtkTreeView*, GtkTreePath* pPath, gpointer pList) {
+            GtkTreeIter iter;
+            gchar* psz = nullptr;
+            if (gtk_tree_model_get_iter(fmodGetModel(), &iter, pPath))
+                gtk_tree_model_get(fmodGetModel(), &iter, FLOG_TIME_START, &psz, -1);
+            static_cast<std::vector<std::string>*>(pList)->push_back(psz ? psz : "");
+            g_free(psz);
+        },
+        &lst);
+    return lst;
+}
+
+void expandHeaders(const std::vector<std::string>& lst, GtkTreeIter* piterParent = nullptr) {
+    GtkTreeModel* pmod = fmodGetModel();
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_iter_children(pmod, &iter, piterParent); b;
+         b = gtk_tree_model_iter_next(pmod, &iter)) {
+        gchar* psz = nullptr;
+        gtk_tree_model_get(pmod, &iter, FLOG_TIME_START, &psz, -1);
+        const bool bOpen = psz && std::find(lst.begin(), lst.end(), psz) != lst.end();
+        g_free(psz);
+        if (!bOpen)
+            continue;
+        GtkTreePath* pPath = gtk_tree_model_get_path(pmod, &iter);
+        gtk_tree_view_expand_row(GTK_TREE_VIEW(m_pwgtFLogTree), pPath, FALSE);
+        gtk_tree_path_free(pPath);
+        expandHeaders(lst, &iter);
+    }
+}
+
+// Rebuilds the tree for the active aircraft with the same headers open and
+// the working flight selected, without the row handler taking that for the
+// user's choice (it would reload the record and pull the focus away).
+void rebuildTree(guint iFLogID) {
+    const std::vector<std::string> lstOpen =
+        m_iACIDShown == activeACID() ? expandedHeaders() : std::vector<std::string>{};
+    MscDisplayGuard guard;
+    guint64 nHours = 0;
+    if (fmodLoadModel(gint(iFLogID), &nHours))
+        acdDisplayACReg(gint64(nHours));
+    m_iACIDShown = activeACID();
+    expandHeaders(lstOpen);
+    GtkTreeIter* piter = fmodGetSelection();
+    if (piter) {
+        mscTreeRowSelect(GTK_TREE_VIEW(m_pwgtFLogTree), piter);
+        // The keys move on from the selected flight.
+        GtkTreePath* pPath = gtk_tree_model_get_path(fmodGetModel(), piter);
+        gtk_tree_view_set_cursor(GTK_TREE_VIEW(m_pwgtFLogTree), pPath, nullptr, FALSE);
+        gtk_tree_path_free(pPath);
+        m_iRowTypeLast = FLOG_ROW_DATA;
+    } else {
+        m_iRowTypeLast = FLOG_ROW_HEADER;
+    }
+}
+
 } // namespace
 
 void fltInitialize(GtkBuilder* pBuilder) {
     m_rcdFLog = rcdFLog{};
     m_rcdFLog.iFLogID = SQL_NEW_ID;
     m_iRowTypeLast = FLOG_ROW_HEADER;
+    m_iACIDShown = SQL_NEW_ID;
 
-    m_pwgtFLogTree = lookup(pBuilder, "FLogTreeView");
-    m_pwgtFLogNoLog = lookup(pBuilder, "FLogNoLog");
-    m_pwgtFLogDate = lookup(pBuilder, "FLogCardDate");
-    m_pwgtFLogTimeOff = lookup(pBuilder, "FLogCardTimeOff");
-    m_pwgtFLogTimeOn = lookup(pBuilder, "FLogCardTimeOn");
-    m_pwgtFLogElapsed = lookup(pBuilder, "FLogCardElapsed");
-    m_pwgtFLogSolo = lookup(pBuilder, "FLogSolo");
-    m_pwgtFLogDual = lookup(pBuilder, "FLogDual");
-    m_pwgtFLogPilot = lookup(pBuilder, "FLogPilot");
-    m_pwgtFLogPilotLabel = lookup(pBuilder, "FLogPilotLabel");
-    m_pwgtFLogStudent = lookup(pBuilder, "FLogStudent");
-    m_pwgtFLogStudentLabel = lookup(pBuilder, "FLogStudentLabel");
-    m_pwgtFLogDay = lookup(pBuilder, "FLogDay");
-    m_pwgtFLogNight = lookup(pBuilder, "FLogNight");
-    m_pwgtFLogIFR = lookup(pBuilder, "FLogIFR");
-    m_pwgtFLogLocal = lookup(pBuilder, "FLogLocal");
-    m_pwgtFLogXC = lookup(pBuilder, "FLogXC");
-    m_pwgtFLogFrom = lookup(pBuilder, "FLogCardFrom");
-    m_pwgtFLogTo = lookup(pBuilder, "FLogCardTo");
-    m_pwgtFLogPaxList = lookup(pBuilder, "FLogPaxList");
-    m_pwgtFLogPaxListLabel = lookup(pBuilder, "FLogPaxListLabel");
-    m_pwgtFLogNotes = lookup(pBuilder, "FLogNotes");
+    const struct {
+        GtkWidget** ppwgt;
+        const char* pszID;
+    } lstWidgets[] = {
+        {&m_pwgtFLogTree, "FLogTreeView"},
+        {&m_pwgtFLogNoLog, "FLogNoLog"},
+        {&m_pwgtFLogDate, "FLogCardDate"},
+        {&m_pwgtFLogTimeOff, "FLogCardTimeOff"},
+        {&m_pwgtFLogTimeOn, "FLogCardTimeOn"},
+        {&m_pwgtFLogElapsed, "FLogCardElapsed"},
+        {&m_pwgtFLogSolo, "FLogSolo"},
+        {&m_pwgtFLogDual, "FLogDual"},
+        {&m_pwgtFLogPilot, "FLogPilot"},
+        {&m_pwgtFLogPilotLabel, "FLogPilotLabel"},
+        {&m_pwgtFLogStudent, "FLogStudent"},
+        {&m_pwgtFLogStudentLabel, "FLogStudentLabel"},
+        {&m_pwgtFLogDay, "FLogDay"},
+        {&m_pwgtFLogNight, "FLogNight"},
+        {&m_pwgtFLogIFR, "FLogIFR"},
+        {&m_pwgtFLogLocal, "FLogLocal"},
+        {&m_pwgtFLogXC, "FLogXC"},
+        {&m_pwgtFLogFrom, "FLogCardFrom"},
+        {&m_pwgtFLogTo, "FLogCardTo"},
+        {&m_pwgtFLogPaxList, "FLogPaxList"},
+        {&m_pwgtFLogPaxListLabel, "FLogPaxListLabel"},
+        {&m_pwgtFLogNotes, "FLogNotes"},
+        {&m_pwgtFLogCrewNote, "FLogCrewNote"},
+    };
+    for (const auto& w : lstWidgets)
+        *w.ppwgt = mscGetWidget(pBuilder, w.pszID);
 
     initTree();
     connectField(m_pwgtFLogDate, G_CALLBACK(fltOnDateFocusOut));
@@ -557,6 +775,19 @@ void fltInitialize(GtkBuilder* pBuilder) {
     connectField(m_pwgtFLogPilot, nullptr);
     connectField(m_pwgtFLogStudent, nullptr);
     connectField(m_pwgtFLogNotes, G_CALLBACK(fltOnNotesFocusOut));
+
+    // The screen shows what will be stored: input stops at each field's size.
+    mscLimitText(m_pwgtFLogFrom, sizeof m_rcdFLog.szFrom);
+    mscLimitText(m_pwgtFLogTo, sizeof m_rcdFLog.szTo);
+    mscLimitText(m_pwgtFLogPaxList, sizeof m_rcdFLog.szPaxList);
+    mscLimitText(m_pwgtFLogNotes, sizeof m_rcdFLog.szNotes);
+
+    // Student and passengers take turns in one row, which keeps its height:
+    // choosing Dual must not move the rest of the card.
+    GtkSizeGroup* pRow = gtk_size_group_new(GTK_SIZE_GROUP_VERTICAL);
+    for (GtkWidget* pwgt : {m_pwgtFLogStudent, m_pwgtFLogPaxList})
+        gtk_size_group_add_widget(pRow, pwgt);
+    g_object_unref(pRow);
 
     initPilotCombo(m_pwgtFLogPilot);
     initPilotCombo(m_pwgtFLogStudent);
@@ -573,15 +804,29 @@ void fltInitialize(GtkBuilder* pBuilder) {
 
 void fltOnPageEnter() {
     GtkWidget* pwgtScroll = gtk_widget_get_parent(m_pwgtFLogTree);
-    if (hasActiveAC()) {
-        guint nHours = 0;
-        if (fmodLoadModel(-1, &nHours))
-            acdDisplayACReg(nHours);
+    if (acdHasActiveAC()) {
+        // Coming back to the page keeps the open headers and the flight on
+        // the card, as long as the aircraft is the same.
+        const gboolean bSameFlight =
+            m_rcdFLog.iFLogID != SQL_NEW_ID && m_rcdFLog.iCSID == activeACID();
+        rebuildTree(bSameFlight ? m_rcdFLog.iFLogID : SQL_NEW_ID);
+        if (!fmodGetSelection()) {
+            m_rcdFLog = rcdFLog{};
+            m_rcdFLog.iFLogID = SQL_NEW_ID;
+            fltDisplayClear();
+            fltDisplaySensitive(FALSE);
+        }
         gtk_widget_show(m_pwgtFLogTree);
         gtk_widget_show(pwgtScroll);
         gtk_widget_hide(m_pwgtFLogNoLog);
     } else {
-        fmodClearModel();
+        {
+            MscDisplayGuard guard;
+            fmodClearModel();
+        }
+        m_iACIDShown = SQL_NEW_ID;
+        m_rcdFLog = rcdFLog{};
+        m_rcdFLog.iFLogID = SQL_NEW_ID;
         gtk_widget_hide(m_pwgtFLogTree);
         gtk_widget_hide(pwgtScroll);
         gtk_widget_show(m_pwgtFLogNoLog);
@@ -596,32 +841,18 @@ void fltOnPageLeave() {
 }
 
 void fltCalcElapsed(rcdFLog* prcdFLog) {
-    if (prcdFLog->tFltEnd < prcdFLog->tFltBegin)
+    // A landing earlier than the take-off lies on the next day, if that
+    // gives a flight this helicopter can make.
+    if (prcdFLog->tFltEnd < prcdFLog->tFltBegin &&
+        prcdFLog->tFltEnd + FLT_DAY - prcdFLog->tFltBegin <= FLT_OVERNIGHT_MAX)
         prcdFLog->tFltEnd += FLT_DAY;
-    time_t tSpan = prcdFLog->tFltEnd - prcdFLog->tFltBegin;
-    // A landing still before the take-off cannot give a flight time.
-    prcdFLog->nElapsed = tSpan < 0 ? 0 : guint((tSpan / 60 + 3) / 6);
+    calcElapsed(*prcdFLog);
 }
 
 void fltLoadTree() {
     if (m_rcdFLog.bDirty)
         saveRecord("fltOnRowChanged()");
-    // The working record is what the rebuilt tree will select: keep the
-    // row handler out, or it would reload the record and pull the focus
-    // away from the field the user is moving to.
-    GtkTreeSelection* pSelection = treeSelection();
-    g_signal_handlers_block_by_func(pSelection, gpointer(fltOnRowChanged), nullptr);
-    guint nHours = 0;
-    if (fmodLoadModel(gint(m_rcdFLog.iFLogID), &nHours))
-        acdDisplayACReg(nHours);
-    GtkTreeIter* piter = fmodGetSelection();
-    if (piter) {
-        mscTreeRowSelect(GTK_TREE_VIEW(m_pwgtFLogTree), piter);
-        m_iRowTypeLast = FLOG_ROW_DATA;
-    } else {
-        m_iRowTypeLast = FLOG_ROW_HEADER;
-    }
-    g_signal_handlers_unblock_by_func(pSelection, gpointer(fltOnRowChanged), nullptr);
+    rebuildTree(m_rcdFLog.iFLogID);
 }
 
 void fltTreeUpdate() {
@@ -634,30 +865,28 @@ void fltTreeUpdate() {
     gtk_tree_model_get(pModel, &iter, FLOG_SQLID, &iFLogID, FLOG_ROW_TYPE, &nRowType, -1);
     if (nRowType != FLOG_ROW_DATA || guint(iFLogID) != m_rcdFLog.iFLogID)
         return;
-    gchar szElapsed[30];
-    g_snprintf(szElapsed, sizeof szElapsed, "%u.%u", m_rcdFLog.nElapsed / 10,
-               m_rcdFLog.nElapsed % 10);
+    gchar szElapsed[32];
+    cnvDcdHours(szElapsed, sizeof szElapsed, m_rcdFLog.nElapsed);
     gtk_tree_store_set(GTK_TREE_STORE(pModel), &iter, FLOG_HOURS, m_rcdFLog.nElapsed,
                        FLOG_TIME_ELPSD, szElapsed, FLOG_DEST, m_rcdFLog.szTo, -1);
 }
 
 void fltDisplayUpdate() {
-    m_bDisplaying = TRUE;
+    MscDisplayGuard guard;
     fltDisplaySensitive(TRUE);
+    displayTimes();
 
-    gchar szText[40];
-    setEntryText(m_pwgtFLogDate, cnvDcdDate(szText, sizeof szText, m_rcdFLog.tFltBegin, 0));
-    cnvDcdTime(szText, sizeof szText, m_rcdFLog.tFltBegin, 0);
-    setEntryText(m_pwgtFLogTimeOff, szText);
-    cnvDcdTime(szText, sizeof szText, m_rcdFLog.tFltEnd, 0);
-    setEntryText(m_pwgtFLogTimeOn, szText);
-    g_snprintf(szText, sizeof szText, "%01u.%1u", m_rcdFLog.nElapsed / 10, m_rcdFLog.nElapsed % 10);
-    setEntryText(m_pwgtFLogElapsed, szText);
-
-    setComboPilot(m_pwgtFLogPilot, m_rcdFLog.iPilotID);
-    setComboPilot(m_pwgtFLogStudent, m_rcdFLog.iStudentID);
-
+    const std::string strPilot = setComboPilot(m_pwgtFLogPilot, m_rcdFLog.iPilotID);
+    const std::string strStudent = setComboPilot(m_pwgtFLogStudent, m_rcdFLog.iStudentID);
     gboolean bDual = (m_rcdFLog.nType & FLT_TYPE_DUAL) != 0;
+    std::string strNote;
+    if (!strPilot.empty())
+        strNote = (bDual ? "Instructor: " : "Pilot: ") + strPilot + " (deleted pilot)";
+    if (!strStudent.empty() && bDual)
+        strNote += (strNote.empty() ? "" : "\n") + ("Student: " + strStudent + " (deleted pilot)");
+    gtk_label_set_text(GTK_LABEL(m_pwgtFLogCrewNote), strNote.c_str());
+    gtk_widget_set_visible(m_pwgtFLogCrewNote, !strNote.empty());
+
     showDual(bDual);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(bDual ? m_pwgtFLogDual : m_pwgtFLogSolo), TRUE);
     GtkWidget* pwgtCond = (m_rcdFLog.nType & FLT_TYPE_NIGHT) ? m_pwgtFLogNight
@@ -671,18 +900,17 @@ void fltDisplayUpdate() {
     setEntryText(m_pwgtFLogTo, m_rcdFLog.szTo);
     setEntryText(m_pwgtFLogPaxList, m_rcdFLog.szPaxList);
     setNotesText(m_rcdFLog.szNotes);
-    m_bDisplaying = FALSE;
 }
 
 void fltDisplayClear() {
-    m_bDisplaying = TRUE;
+    MscDisplayGuard guard;
     for (GtkWidget* pwgt : {m_pwgtFLogDate, m_pwgtFLogTimeOff, m_pwgtFLogTimeOn, m_pwgtFLogElapsed,
                             m_pwgtFLogFrom, m_pwgtFLogTo, m_pwgtFLogPaxList})
         setEntryText(pwgt, "");
     setNotesText("");
     gtk_combo_box_set_active(GTK_COMBO_BOX(m_pwgtFLogPilot), -1);
     gtk_combo_box_set_active(GTK_COMBO_BOX(m_pwgtFLogStudent), -1);
-    m_bDisplaying = FALSE;
+    gtk_widget_hide(m_pwgtFLogCrewNote);
 }
 
 void fltDisplaySensitive(gboolean bSensitive) {

@@ -18,7 +18,8 @@ void fltOnPageLeave();
 
 // Flight time in tenths from take-off and landing, rounded to the nearest
 // tenth (3 minutes round up). A landing earlier in the day than the
-// take-off lies on the next day and is moved there in the record.
+// take-off lies on the next day and is moved there in the record, when
+// that gives a flight of up to 12 hours; otherwise the flight time is 0.
 void fltCalcElapsed(rcdFLog* prcdFLog);
 
 // Saves the working flight if changed, rebuilds the tree and selects the

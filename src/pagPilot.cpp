@@ -75,21 +75,41 @@ void savePilot(const char* pszFunction, const char* pszLocus) {
         dlgError(sqlLastError(), pszFunction, pszLocus);
 }
 
-// Text of an entry as a date; a text from which no date is read gives -1.
-time_t entryDate(GtkWidget* pwgtEntry) {
-    struct tm tmDate {};
-    cnvEncDate(&tmDate, gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
-    return cnvMakeTime(&tmDate);
+// Longest interval a medical or a flight review is given, in each unit:
+// a hundred years. More is a typing error.
+constexpr guint INTV_MAX[] = {36525, 5218, 1200, 100};
+
+// Reads a typed interval ("6 months", "2 yrs", "90" for days). An empty
+// text is no interval. FALSE for text that does not start with a count
+// (a sign, a word), a count beyond what is stored (4095), or an interval
+// beyond a hundred years.
+gboolean readInterval(const gchar* pszText, guint* pnIntv) {
+    while (g_ascii_isspace(*pszText))
+        ++pszText;
+    if (!*pszText) {
+        *pnIntv = 0;
+        return TRUE;
+    }
+    guint64 nCount = 0;
+    const gchar* psz = pszText;
+    for (; g_ascii_isdigit(*psz) && nCount <= G_MAXUINT; ++psz)
+        nCount = nCount * 10 + guint64(*psz - '0');
+    if (psz == pszText)
+        return FALSE;
+    guint nIntv = 0;
+    cnvEncInterval(&nIntv, pszText);
+    const guint nUnit = nIntv >> CNV_INTV_UNIT_SHIFT;
+    if (nUnit >= G_N_ELEMENTS(INTV_MAX) || nCount > INTV_MAX[nUnit] || nCount > CNV_INTV_COUNT_MASK)
+        return FALSE;
+    *pnIntv = nIntv;
+    return TRUE;
 }
 
-// Setting the check boxes for display must not run their handlers as
-// clicks: that would save the pilot, or store a blank new one.
-void setCheckQuietly(GtkWidget* pwgtCheck, gboolean bActive) {
-    g_signal_handlers_block_matched(pwgtCheck, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr,
-                                    &m_rcdPilot);
+// Showing a record sets the check boxes; their handlers must not take
+// that as a click, which would save the pilot or store a blank new one.
+void setCheck(GtkWidget* pwgtCheck, gboolean bActive) {
+    MscDisplayGuard guard;
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(pwgtCheck), bActive);
-    g_signal_handlers_unblock_matched(pwgtCheck, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr,
-                                      &m_rcdPilot);
 }
 
 void displayGroup(const DueGroup& grp, time_t tNow) {
@@ -101,7 +121,7 @@ void displayGroup(const DueGroup& grp, time_t tNow) {
     if (bAuto)
         cnvDcdInterval(szIntv, sizeof szIntv, m_rcdPilot.*grp.pnIntv);
     gtk_entry_set_text(GTK_ENTRY(*grp.ppwgtIntv), szIntv);
-    setCheckQuietly(*grp.ppwgtMonthEnd, bAuto && m_rcdPilot.*grp.pbMonthEnd);
+    setCheck(*grp.ppwgtMonthEnd, bAuto && m_rcdPilot.*grp.pbMonthEnd);
 
     static const GdkColor clrRed{0, 0xFFFF, 0, 0};
     const GdkColor* pclr = m_rcdPilot.*grp.ptNext < tNow ? &clrRed : nullptr;
@@ -124,14 +144,16 @@ gboolean onDueFocusOut(GtkWidget* pwgt, const DueGroup& grp, DueField nField) {
     gboolean bChanged = FALSE;
     if (nField == DUE_INTV) {
         guint nIntv = 0;
-        cnvEncInterval(&nIntv, gtk_entry_get_text(GTK_ENTRY(pwgt)));
-        bChanged = nIntv != m_rcdPilot.*grp.pnIntv;
-        m_rcdPilot.*grp.pnIntv = nIntv;
+        if (!readInterval(gtk_entry_get_text(GTK_ENTRY(pwgt)), &nIntv)) {
+            mscRefuse(pwgt, "Not an interval: type a count and a unit, such as 6 months or 2 "
+                            "years (at most 100 years). The interval stays as it was.");
+        } else {
+            bChanged = nIntv != m_rcdPilot.*grp.pnIntv;
+            m_rcdPilot.*grp.pnIntv = nIntv;
+        }
     } else {
-        time_t& tStored = m_rcdPilot.*(nField == DUE_LAST ? grp.ptLast : grp.ptNext);
-        time_t tDate = entryDate(pwgt);
-        bChanged = tDate != tStored;
-        tStored = tDate;
+        bChanged =
+            mscEntryDateStore(pwgt, &(m_rcdPilot.*(nField == DUE_LAST ? grp.ptLast : grp.ptNext)));
     }
     if (bChanged) {
         m_rcdPilot.bDirty = TRUE;
@@ -144,6 +166,8 @@ gboolean onDueFocusOut(GtkWidget* pwgt, const DueGroup& grp, DueField nField) {
 }
 
 void onAutoToggled(GtkToggleButton* pwgtCheck, const DueGroup& grp, const char* pszFunction) {
+    if (mscDisplaying())
+        return;
     m_rcdPilot.bDirty = TRUE;
     m_rcdPilot.*grp.pbAuto = gtk_toggle_button_get_active(pwgtCheck);
     if (m_rcdPilot.*grp.pbAuto)
@@ -154,10 +178,12 @@ void onAutoToggled(GtkToggleButton* pwgtCheck, const DueGroup& grp, const char* 
 }
 
 void onEndMonthToggled(GtkToggleButton* pwgtCheck, const DueGroup& grp, const char* pszFunction) {
+    if (mscDisplaying())
+        return;
     if (!(m_rcdPilot.*grp.pbAuto)) {
         // The flag only counts with Auto; keep the box showing it unticked.
         if (gtk_toggle_button_get_active(pwgtCheck))
-            setCheckQuietly(GTK_WIDGET(pwgtCheck), FALSE);
+            setCheck(GTK_WIDGET(pwgtCheck), FALSE);
         return;
     }
     m_rcdPilot.*grp.pbMonthEnd = gtk_toggle_button_get_active(pwgtCheck);
@@ -169,14 +195,53 @@ void onEndMonthToggled(GtkToggleButton* pwgtCheck, const DueGroup& grp, const ch
 
 // The name rule of both name entries. A changed sort key saves at once
 // (inserting a new pilot) and rebuilds the list around it.
+// The listed pilot other than the current one whose name gives this sort
+// key, as its list text; nullptr when there is none.
+gchar* namesakeOf(const char* pszSortKey) {
+    GtkTreeModel* pmod = pmodGetModel();
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iter); b;
+         b = gtk_tree_model_iter_next(pmod, &iter)) {
+        guint iID = PILOT_ID_NEW;
+        gchar* pszName = nullptr;
+        gtk_tree_model_get(pmod, &iter, PILOT_ID_COL, &iID, PILOT_NAME_COL, &pszName, -1);
+        if (iID != PILOT_ID_NEW && iID != m_rcdPilot.iPilotID) {
+            // The list shows "Last, First": its letters and digits are the key.
+            rcdPilot rcdRow{};
+            mscCopyText(rcdRow.szLName, pszName);
+            char szKey[sizeof rcdRow.szSortKey];
+            if (pltBuildSortKey(&rcdRow, szKey, sizeof szKey) && strcmp(szKey, pszSortKey) == 0)
+                return pszName;
+        }
+        g_free(pszName);
+    }
+    return nullptr;
+}
+
+// A second pilot of the same name is more often a slip than a namesake.
+gboolean namesakeAccepted(const char* pszSortKey) {
+    gchar* pszOther = namesakeOf(pszSortKey);
+    if (!pszOther)
+        return TRUE;
+    gchar* pszQuestion = g_markup_printf_escaped(
+        "<span color='dark blue'><b>'%s'</b> is already in the list of pilots.</span>\n\n"
+        "<span color='blue'>Keep a second pilot of this name?</span>",
+        pszOther);
+    const gboolean bOK = mscConfirm(
+        m_pwinMain, "<span color='red'><b>*** Same Pilot Name ***</b></span>", pszQuestion);
+    g_free(pszQuestion);
+    g_free(pszOther);
+    return bOK;
+}
+
 void onNameFocusOut(GtkWidget* pwgtEntry, char (&szName)[100], const char* pszFunction,
                     GtkWidget* pwgtNext) {
     char szOld[sizeof szName];
     memcpy(szOld, szName, sizeof szOld);
-    mscCopyText(szName, gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
+    mscEntryStore(pwgtEntry, szName);
 
     char szSortKey[sizeof m_rcdPilot.szSortKey];
-    if (!pltBuildSortKey(szSortKey, sizeof szSortKey)) {
+    if (!pltBuildSortKey(&m_rcdPilot, szSortKey, sizeof szSortKey)) {
         // A name without a letter or digit would leave a pilot that cannot
         // be found by name: keep the name it had.
         memcpy(szName, szOld, sizeof szOld);
@@ -190,6 +255,11 @@ void onNameFocusOut(GtkWidget* pwgtEntry, char (&szName)[100], const char* pszFu
             m_rcdPilot.bDirty = TRUE;
         return;
     }
+    if (!namesakeAccepted(szSortKey)) {
+        memcpy(szName, szOld, sizeof szOld);
+        gtk_entry_set_text(GTK_ENTRY(pwgtEntry), szName);
+        return;
+    }
     mscCopyText(m_rcdPilot.szSortKey, szSortKey);
     savePilot(pszFunction, "avPilot");
     pmodLoadModel();
@@ -201,15 +271,9 @@ void onNameFocusOut(GtkWidget* pwgtEntry, char (&szName)[100], const char* pszFu
 
 } // namespace
 
-gboolean pltBuildSortKey(gchar* pszSortKey, guint nlSortKey) {
-    return pltBuildSortKey(&m_rcdPilot, pszSortKey, nlSortKey);
-}
-
 void pltInitialize(GtkBuilder* pBuilder) {
     memset(&m_rcdPilot, 0, sizeof m_rcdPilot);
-    auto lookup = [pBuilder](const char* pszID) {
-        return GTK_WIDGET(gtk_builder_get_object(pBuilder, pszID));
-    };
+    auto lookup = [pBuilder](const char* pszID) { return mscGetWidget(pBuilder, pszID); };
     m_pwinMain = lookup("avLedger");
     m_pwgtPilotTree = lookup("PilotTreeView");
     m_pwgtPilotCard = lookup("PilotCardTable");
@@ -247,15 +311,15 @@ void pltInitialize(GtkBuilder* pBuilder) {
     };
     for (const auto& fo : lstFocusOut)
         mscConnectField(fo.pwgt, m_lutPilot, fo.pfn);
-    // The check boxes carry the record as user data so that display code
-    // can block exactly these handlers.
-    g_signal_connect(m_pwgtPilotMedAuto, "toggled", G_CALLBACK(pltMedAutoToggled), &m_rcdPilot);
-    g_signal_connect(m_pwgtPilotMedEndMonth, "toggled", G_CALLBACK(pltMedEndMonthToggled),
-                     &m_rcdPilot);
-    g_signal_connect(m_pwgtPilotFRAuto, "toggled", G_CALLBACK(pltFRAutoToggled), &m_rcdPilot);
-    g_signal_connect(m_pwgtPilotFREndMonth, "toggled", G_CALLBACK(pltFREndMonthToggled),
-                     &m_rcdPilot);
+    g_signal_connect(m_pwgtPilotMedAuto, "toggled", G_CALLBACK(pltMedAutoToggled), nullptr);
+    g_signal_connect(m_pwgtPilotMedEndMonth, "toggled", G_CALLBACK(pltMedEndMonthToggled), nullptr);
+    g_signal_connect(m_pwgtPilotFRAuto, "toggled", G_CALLBACK(pltFRAutoToggled), nullptr);
+    g_signal_connect(m_pwgtPilotFREndMonth, "toggled", G_CALLBACK(pltFREndMonthToggled), nullptr);
     mscConnectField(m_pwgtPilotNotes, m_lutPilot, G_CALLBACK(pltOnNotesFocusOut));
+    // The screen shows what the record will hold.
+    mscLimitText(m_pwgtPilotLName, sizeof m_rcdPilot.szLName);
+    mscLimitText(m_pwgtPilotFName, sizeof m_rcdPilot.szFName);
+    mscLimitText(m_pwgtPilotNotes, sizeof m_rcdPilot.szNotes);
 
     GtkTreeView* pTree = GTK_TREE_VIEW(m_pwgtPilotTree);
     struct Column {
@@ -307,17 +371,19 @@ void pltDisplaySensitive(gboolean bSensitive) {
 }
 
 void pltDisplayClear() {
+    MscDisplayGuard guard;
     for (GtkWidget* pwgt :
          {m_pwgtPilotLName, m_pwgtPilotFName, m_pwgtPilotLastMed, m_pwgtPilotMedIntv,
           m_pwgtPilotNextMed, m_pwgtPilotLastFR, m_pwgtPilotFRIntv, m_pwgtPilotNextFR})
         gtk_entry_set_text(GTK_ENTRY(pwgt), "");
     for (GtkWidget* pwgt :
          {m_pwgtPilotMedAuto, m_pwgtPilotMedEndMonth, m_pwgtPilotFRAuto, m_pwgtPilotFREndMonth})
-        setCheckQuietly(pwgt, FALSE);
+        setCheck(pwgt, FALSE);
     gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtPilotNotes)), "", -1);
 }
 
 void pltDisplayUpdate() {
+    MscDisplayGuard guard;
     gtk_entry_set_text(GTK_ENTRY(m_pwgtPilotFName), m_rcdPilot.szFName);
     gtk_entry_set_text(GTK_ENTRY(m_pwgtPilotLName), m_rcdPilot.szLName);
     setEntryDate(m_pwgtPilotLastMed, m_rcdPilot.tLastMed);
@@ -326,8 +392,8 @@ void pltDisplayUpdate() {
     setEntryDate(m_pwgtPilotNextFR, m_rcdPilot.tNextFR);
     gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtPilotNotes)),
                              m_rcdPilot.szNotes, -1);
-    setCheckQuietly(m_pwgtPilotMedAuto, m_rcdPilot.bMedAuto);
-    setCheckQuietly(m_pwgtPilotFRAuto, m_rcdPilot.bFRAuto);
+    setCheck(m_pwgtPilotMedAuto, m_rcdPilot.bMedAuto);
+    setCheck(m_pwgtPilotFRAuto, m_rcdPilot.bFRAuto);
     time_t tNow = time(nullptr);
     displayGroup(m_grpMed, tNow);
     displayGroup(m_grpFR, tNow);
@@ -390,12 +456,20 @@ void pltOnRowChanged(GtkTreeSelection* pselTree, gpointer) {
 gboolean pltOnTreeKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
     if (pevtKey->keyval != GDK_Delete || m_rcdPilot.iPilotID == PILOT_ID_NEW)
         return FALSE;
+    guint nFlights = 0;
+    if (!sqlCountPilotFlights(m_rcdPilot.iPilotID, &nFlights)) {
+        // Without the count the user cannot know what the delete touches.
+        dlgError(sqlLastError(), "pltOnTreeKeyPress()", "pagPilot");
+        return TRUE;
+    }
     // Names are the user's text: escaped, so that "&" or "<" in a name
     // shows as typed instead of breaking the markup.
     gchar* pszSecondary = g_markup_printf_escaped(
-        "<span color='dark blue'>Pilot Card for <b>'%s %s'</b> will be deleted.</span>\n\n"
+        "<span color='dark blue'>Pilot Card for <b>'%s %s'</b> will be deleted.</span>\n"
+        "<span color='dark blue'>%u %s this pilot; they keep the name.</span>\n\n"
         "<span color='blue'>Are you sure?</span>",
-        m_rcdPilot.szFName, m_rcdPilot.szLName);
+        m_rcdPilot.szFName, m_rcdPilot.szLName, nFlights,
+        nFlights == 1 ? "flight names" : "flights name");
     const gboolean bOK = mscConfirmDelete(
         m_pwinMain, "<span color='red'><b>*** Delete Pilot Card ***</b></span>", pszSecondary);
     g_free(pszSecondary);

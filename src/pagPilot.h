@@ -9,9 +9,6 @@ void pltInitialize(GtkBuilder* pBuilder);
 void pltOnPageEnter();
 void pltOnPageLeave();
 
-// Sort key of the page's current pilot record into the buffer.
-gboolean pltBuildSortKey(gchar* pszSortKey, guint nlSortKey);
-
 // Card display helpers.
 void pltDisplaySensitive(gboolean bSensitive);
 void pltDisplayClear();

@@ -1,10 +1,12 @@
 #include "sqlMLog.h"
 
+#include "avBackup.h"
 #include "avMisc.h"
 #include "avPath.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +24,8 @@ namespace {
 sqlite3* m_hSQL = nullptr; // the log database
 sqlite3* m_hCCD = nullptr; // the catalogue database
 char m_sqlError[2000] = "";
+// The last failure was a load or update that found no row with its ID.
+bool m_bNoSuchRow = false;
 
 tabledef m_lstTable[5];
 tabledef m_lstCCD[5];
@@ -213,6 +217,7 @@ void setError(const char* pszOp, const char* pszCall, std::string_view svWhat,
         strWhat = std::string(szCut) + "...";
     }
     mscCopyText(m_sqlError, (strHead + strWhat + strTail).c_str());
+    m_bNoSuchRow = false;
 }
 
 // ---- Statements ----
@@ -363,6 +368,33 @@ gboolean runSQL(const char* pszOp, sqlite3* h, const char* pszSQL, const Params&
 
 gboolean runExec(const char* pszOp, sqlite3* h, const char* pszSQL, const Params& params) {
     return runSQL(pszOp, h, pszSQL, params, [](sqlite3_stmt*) { return 0; });
+}
+
+// An update by ID that changed nothing names a row that is not there:
+// reported, so that an edit is never taken as saved when it went nowhere.
+gboolean runUpdate(const char* pszOp, sqlite3* h, const char* pszSQL, const Params& params) {
+    if (!runExec(pszOp, h, pszSQL, params))
+        return FALSE;
+    if (sqlite3_changes(h) > 0)
+        return TRUE;
+    setError(pszOp, "sqlite3_exec", expandSQL(pszSQL, params), "no such row");
+    m_bNoSuchRow = true;
+    return FALSE;
+}
+
+// Writes that belong together run inside a savepoint, which nests: an
+// outer group of writes still lands as one.
+gboolean beginWrite(const char* pszOp, sqlite3* h) {
+    return runExec(pszOp, h, "SAVEPOINT avWrite", {});
+}
+// Keeps (bCommit) or undoes everything since the matching beginWrite.
+// Undoing keeps the error text of the failure that caused it.
+gboolean endWrite(const char* pszOp, sqlite3* h, bool bCommit) {
+    if (bCommit && runExec(pszOp, h, "RELEASE avWrite", {}))
+        return TRUE;
+    sqlite3_exec(h, "ROLLBACK TO avWrite", nullptr, nullptr, nullptr);
+    sqlite3_exec(h, "RELEASE avWrite", nullptr, nullptr, nullptr);
+    return FALSE;
 }
 
 // ---- Reading a row: a NULL column leaves its field as it was ----
@@ -799,6 +831,65 @@ gboolean scanSchema(sqlite3* h, tabledef* plstTable) {
     return TRUE;
 }
 
+// SQLite's own check of the file's structure, before anything writes to
+// it: a damaged file is reported with the way back (its newest copy) and
+// left exactly as it is.
+gboolean checkDatabase(sqlite3* h, const char* pszName) {
+    std::string strProblem;
+    sqlite3_stmt* p = nullptr;
+    if (sqlite3_prepare_v2(h, "PRAGMA quick_check(1)", -1, &p, nullptr) != SQLITE_OK)
+        strProblem = sqlite3_errmsg(h);
+    else if (sqlite3_step(p) != SQLITE_ROW)
+        strProblem = sqlite3_errmsg(h);
+    else if (const char* psz = colText(p, 0); psz && strcmp(psz, "ok") != 0)
+        strProblem = psz;
+    sqlite3_finalize(p);
+    if (strProblem.empty())
+        return TRUE;
+    // The first problem only; the check's heading line says nothing.
+    if (strProblem.rfind("*** ", 0) == 0 && strProblem.find('\n') != std::string::npos)
+        strProblem.erase(0, strProblem.find('\n') + 1);
+    strProblem = strProblem.substr(0, std::min(strProblem.find('\n'), std::size_t(200)));
+
+    const char* pszPath = sqlite3_db_filename(h, "main");
+    const std::string strName = std::string(pszName).substr(0, strlen(pszName) - 3);
+    const std::string strNewest = bkpNewest(pszPath, strName.c_str());
+    std::string strWhat = strProblem + "\nThe file is damaged; it was left as it is. Quit, keep a "
+                                       "copy of it, and put its newest backup in its place:\n";
+    strWhat += strNewest.empty() ? "(there is no backup of it)" : strNewest;
+    setError("sqlInitialize", "PRAGMA quick_check", std::string("\"") + pszPath + "\"",
+             strWhat.c_str());
+    return FALSE;
+}
+
+// Whether a write to the file can succeed: a table made and undone, so
+// that a read-only file or folder is found before an edit is lost.
+bool canWrite(sqlite3* h, std::string& strWhy) {
+    if (sqlite3_db_readonly(h, "main") == 1) {
+        strWhy = "the file is read-only";
+        return false;
+    }
+    char* pszMessage = nullptr;
+    int rc = sqlite3_exec(h, "SAVEPOINT avProbe; CREATE TABLE avWriteProbe (x)", nullptr, nullptr,
+                          &pszMessage);
+    if (rc != SQLITE_OK)
+        strWhy = pszMessage ? pszMessage : sqlite3_errmsg(h);
+    sqlite3_free(pszMessage);
+    sqlite3_exec(h, "ROLLBACK TO avProbe; RELEASE avProbe", nullptr, nullptr, nullptr);
+    return rc == SQLITE_OK;
+}
+
+// The log: write-ahead log with a sync at every commit, so that a save that
+// returned is on disk even after a power cut, at about a quarter of the
+// cost of the rollback journal's syncs. Set only on a file that passed its
+// check (the mode is stored in the file); a file that cannot be written
+// keeps its own. The catalogue, edited rarely and copied as shipped data,
+// stays one self-contained file with the rollback journal.
+void setJournal(sqlite3* h) {
+    sqlite3_exec(h, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    sqlite3_exec(h, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
+}
+
 void closeDatabases() {
     dropCache();
     sqlite3_close_v2(m_hSQL);
@@ -834,7 +925,10 @@ gboolean sqlInitialize() {
     m_hSQL = openDatabase("avLedger.db");
     if (!m_hSQL)
         return FALSE;
-    if (!scanSchema(m_hSQL, m_lstTable) || !sqlBuildTables(m_hSQL, m_lstTable))
+    if (!scanSchema(m_hSQL, m_lstTable) || !checkDatabase(m_hSQL, "avLedger.db"))
+        return FALSE;
+    setJournal(m_hSQL);
+    if (!sqlBuildTables(m_hSQL, m_lstTable))
         return FALSE;
     // Every tree build asks for the records of each component in turn;
     // without an index each question scans the whole history. Only speed
@@ -846,13 +940,52 @@ gboolean sqlInitialize() {
     m_hCCD = openDatabase("avCCD.db");
     if (!m_hCCD)
         return FALSE;
-    if (!scanSchema(m_hCCD, m_lstCCD))
+    if (!scanSchema(m_hCCD, m_lstCCD) || !checkDatabase(m_hCCD, "avCCD.db"))
         return FALSE;
     return sqlBuildTables(m_hCCD, m_lstCCD);
 }
 
+void sqlBackUp() {
+    bkpBackUp(m_hSQL, "avLedger");
+    bkpBackUp(m_hCCD, "avCCD");
+}
+
+gboolean sqlCheckWritable() {
+    std::string strText;
+    for (auto [h, pszName] : {std::pair{m_hSQL, "avLedger.db"}, {m_hCCD, "avCCD.db"}}) {
+        std::string strWhy;
+        if (!h || canWrite(h, strWhy))
+            continue;
+        strText += std::string(strText.empty() ? "" : "\n") + sqlite3_db_filename(h, "main") +
+                   ": " + strWhy;
+    }
+    if (strText.empty())
+        return TRUE;
+    setError("sqlCheckWritable", "sqlite3_exec", "CREATE TABLE",
+             (strText + "\nChanges to this file cannot be saved. Quit, make the file and its "
+                        "folder writable, and start again.")
+                 .c_str());
+    return FALSE;
+}
+
 const char* sqlLastError() {
     return m_sqlError;
+}
+
+gboolean sqlIsNoSuchRow() {
+    return m_bNoSuchRow;
+}
+
+gboolean sqlBeginWrite(gboolean bCatalogue) {
+    return beginWrite("sqlBeginWrite", bCatalogue ? m_hCCD : m_hSQL);
+}
+
+gboolean sqlEndWrite(gboolean bCatalogue, gboolean bCommit) {
+    return endWrite("sqlEndWrite", bCatalogue ? m_hCCD : m_hSQL, bCommit);
+}
+
+void sqlClose() {
+    closeDatabases();
 }
 
 int tables_callback(void* pTable, int argc, char** argv, char**) {
@@ -966,16 +1099,19 @@ gboolean buildTables(sqlite3* hSQL, tabledef* plstTable);
 
 gboolean sqlBuildTables(sqlite3* hSQL, tabledef* plstTable) {
     // One transaction for the whole upgrade: a fresh database is created in
-    // one write instead of one per table. It is committed even after a
-    // failure, so what already ran stays in effect.
-    const bool bTransaction = sqlite3_exec(hSQL, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
-    gboolean bOK = buildTables(hSQL, plstTable);
-    if (bTransaction && sqlite3_exec(hSQL, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        if (bOK)
-            setError("sqlBuildTables", "sqlite3_exec", "COMMIT", sqlite3_errmsg(hSQL));
-        sqlite3_exec(hSQL, "ROLLBACK", nullptr, nullptr, nullptr);
+    // one write, and an upgrade that fails half-way leaves the file exactly
+    // as it was instead of half-upgraded.
+    if (sqlite3_exec(hSQL, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        setError("sqlBuildTables", "sqlite3_exec", "BEGIN", sqlite3_errmsg(hSQL));
         return FALSE;
     }
+    gboolean bOK = buildTables(hSQL, plstTable);
+    if (bOK && sqlite3_exec(hSQL, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        setError("sqlBuildTables", "sqlite3_exec", "COMMIT", sqlite3_errmsg(hSQL));
+        bOK = FALSE;
+    }
+    if (!bOK)
+        sqlite3_exec(hSQL, "ROLLBACK", nullptr, nullptr, nullptr);
     return bOK;
 }
 
@@ -1018,23 +1154,46 @@ gboolean buildTables(sqlite3* hSQL, tabledef* plstTable) {
 
 namespace {
 
-// Runs a load: each row is read into the record (cleared first where
-// bClear) and handed to the block's function, if any.
+// A record as a row with every column NULL reads: zeros, and for an
+// aircraft every option "not chosen", as the aircraft card starts a record.
+template <class Rec> void clearRecord(Rec* prcd) {
+    memset(prcd, 0, sizeof *prcd);
+}
+template <> void clearRecord(rcdAC* prcd) {
+    memset(prcd, 0, sizeof *prcd);
+    for (gint rcdAC::*piOpt : {&rcdAC::iHeliOpt, &rcdAC::iEngineOpt, &rcdAC::iMainDriveOpt,
+                               &rcdAC::iMainRotorOpt, &rcdAC::iMRSystemOpt, &rcdAC::iClutchOpt,
+                               &rcdAC::iTRSliderOpt, &rcdAC::iTailDriveOpt, &rcdAC::iTailRotorOpt})
+        prcd->*piOpt = -1;
+}
+
+// Runs a load: each row is read into a cleared record (a NULL column
+// never keeps the previous row's value) and handed to the block's
+// function, if any. A load by ID (bOne) that finds no row fails with
+// "no such row" and leaves the caller's record as it was.
 template <class Rec, class Call>
 gboolean loadRows(const char* pszOp, sqlite3* h, const char* pszSQL, const Params& params,
-                  Rec* prcd, std::span<const Field> lstFields, bool bClear, Call call) {
-    return runSQL(pszOp, h, pszSQL, params, [&](sqlite3_stmt* p) {
-        if (bClear)
-            memset(prcd, 0, sizeof *prcd);
-        readRow(p, prcd, lstFields);
-        return call();
-    });
+                  Rec* prcd, std::span<const Field> lstFields, bool bOne, Call call) {
+    bool bRow = false;
+    if (!runSQL(pszOp, h, pszSQL, params, [&](sqlite3_stmt* p) {
+            bRow = true;
+            clearRecord(prcd);
+            readRow(p, prcd, lstFields);
+            return call();
+        }))
+        return FALSE;
+    if (bOne && !bRow) {
+        setError(pszOp, "sqlite3_exec", expandSQL(pszSQL, params), "no such row");
+        m_bNoSuchRow = true;
+        return FALSE;
+    }
+    return TRUE;
 }
 
 template <class Rec>
 gboolean loadRows(const char* pszOp, sqlite3* h, const char* pszSQL, const Params& params,
-                  Rec* prcd, int (*pfunc)(Rec*), std::span<const Field> lstFields, bool bClear) {
-    return loadRows(pszOp, h, pszSQL, params, prcd, lstFields, bClear,
+                  Rec* prcd, int (*pfunc)(Rec*), std::span<const Field> lstFields, bool bOne) {
+    return loadRows(pszOp, h, pszSQL, params, prcd, lstFields, bOne,
                     [&] { return pfunc ? pfunc(prcd) : 0; });
 }
 
@@ -1043,31 +1202,44 @@ gboolean loadRows(const char* pszOp, sqlite3* h, const char* pszSQL, const Param
 gboolean saveLogRow(const char* pszOp, guint& iID, const char* pszInsert, const char* pszUpdate,
                     Params params, gboolean* pbDirty = nullptr) {
     const bool bNew = isAllOnes(iID);
-    if (!bNew)
-        params.push_back(unum(iID));
-    if (!runExec(pszOp, m_hSQL, bNew ? pszInsert : pszUpdate, params))
-        return FALSE;
-    if (bNew)
+    if (bNew) {
+        if (!runExec(pszOp, m_hSQL, pszInsert, params))
+            return FALSE;
         iID = lastRowID(m_hSQL);
+    } else {
+        params.push_back(unum(iID));
+        if (!runUpdate(pszOp, m_hSQL, pszUpdate, params))
+            return FALSE;
+    }
     if (pbDirty)
         *pbDirty = FALSE;
     return TRUE;
 }
 
 // Catalogue records: a new one gets a skeleton row first; then every
-// record is updated by its ID.
+// record is updated by its ID. Both steps land together or not at all:
+// a failed update leaves no empty row behind and the record still new.
 gboolean saveCatalogueRow(const char* pszOp, guint& iID, const char* pszSkeleton, Param skeleton,
                           const char* pszUpdate, const void* prcd, std::span<const Field> lstFields,
                           gboolean* pbDirty) {
-    if (isAllOnes(iID)) {
-        if (!runExec(pszOp, m_hCCD, pszSkeleton, {skeleton}))
-            return FALSE;
-        iID = lastRowID(m_hCCD);
-    }
-    Params params = paramsOf(prcd, lstFields);
-    params.push_back(unum(iID));
-    if (!runExec(pszOp, m_hCCD, pszUpdate, params))
+    const guint iOldID = iID;
+    if (!beginWrite(pszOp, m_hCCD))
         return FALSE;
+    bool bOK = true;
+    if (isAllOnes(iID)) {
+        bOK = runExec(pszOp, m_hCCD, pszSkeleton, {skeleton});
+        if (bOK)
+            iID = lastRowID(m_hCCD);
+    }
+    if (bOK) {
+        Params params = paramsOf(prcd, lstFields);
+        params.push_back(unum(iID));
+        bOK = runUpdate(pszOp, m_hCCD, pszUpdate, params);
+    }
+    if (!endWrite(pszOp, m_hCCD, bOK) || !bOK) {
+        iID = iOldID;
+        return FALSE;
+    }
     if (pbDirty)
         *pbDirty = FALSE;
     return TRUE;
@@ -1081,7 +1253,7 @@ gboolean sqlLoadAircraftRecord(cbAC* pcbAC, guint iACID) {
     const bool bAll = isAllOnes(iACID);
     return loadRows("sqlLoadAircraftRecord", m_hSQL, bAll ? m_szACAll : m_szACOne,
                     bAll ? Params{} : Params{unum(iACID)}, pcbAC->prcdAC, pcbAC->pfuncACCB,
-                    m_lstACRead, false);
+                    m_lstACRead, !bAll);
 }
 
 gboolean sqlUpdateAircraftRecord(rcdAC* prcdAC) {
@@ -1095,7 +1267,7 @@ gboolean sqlLoadPilotRecord(cbPilot* pcbPilot, guint iPilotID) {
     const bool bAll = isAllOnes(iPilotID);
     return loadRows("sqlLoadPilotRecord", m_hSQL, bAll ? m_szPilotAll : m_szPilotOne,
                     bAll ? Params{} : Params{unum(iPilotID)}, pcbPilot->prcdPilot,
-                    pcbPilot->pfuncPilotCB, m_lstPilotRead, false);
+                    pcbPilot->pfuncPilotCB, m_lstPilotRead, !bAll);
 }
 
 gboolean sqlUpdatePilotRecord(rcdPilot* prcdPilot) {
@@ -1107,7 +1279,7 @@ gboolean sqlLoadFLogRecord(cbFLog* pcbFLog, gulong iFLogID, gulong iCSID) {
     const bool bAll = isAllOnes(iFLogID);
     return loadRows("sqlLoadFlightLog", m_hSQL, bAll ? m_szFlightAll : m_szFlightOne,
                     {unum(static_cast<guint>(bAll ? iCSID : iFLogID))}, pcbFLog->prcdFLog,
-                    pcbFLog->pfuncFLogCB, m_lstFlightRead, true);
+                    pcbFLog->pfuncFLogCB, m_lstFlightRead, !bAll);
 }
 
 gboolean sqlUpdateFLogRecord(rcdFLog* prcdFLog) {
@@ -1122,7 +1294,7 @@ gboolean sqlLoadMaintRecords(cbMaint* pcbMaint, guint iCompID, guint iACID) {
 
 gboolean sqlLoadMaintRecord(rcdMaint* prcdMaint, guint iMaintID) {
     return loadRows<rcdMaint>("sqlLoadMaintRecord", m_hSQL, m_szMaintOne, {unum(iMaintID)},
-                              prcdMaint, nullptr, m_lstMaintRead, false);
+                              prcdMaint, nullptr, m_lstMaintRead, true);
 }
 
 gboolean sqlUpdateMaintRecord(rcdMaint* prcdMaint, guint iACID) {
@@ -1135,7 +1307,7 @@ gboolean sqlUpdateMaintRecord(rcdMaint* prcdMaint, guint iACID) {
 gboolean sqlLoadCompCard(cbComp* pcbComp, guint iCompID, guint iGroupID) {
     const bool bAll = isAllOnes(iCompID);
     return loadRows("sqlLoadCompCard", m_hCCD, bAll ? m_szCompAll : m_szCompOne,
-                    {unum(bAll ? iGroupID : iCompID)}, pcbComp->prcdComp, m_lstCompRead, true,
+                    {unum(bAll ? iGroupID : iCompID)}, pcbComp->prcdComp, m_lstCompRead, !bAll,
                     [pcbComp] {
                         return pcbComp->pfuncCompCB
                                    ? pcbComp->pfuncCompCB(pcbComp->prcdComp, pcbComp->piterSubGrp)
@@ -1152,7 +1324,7 @@ gboolean sqlUpdateCompCard(rcdComp* prcdComp) {
 
 gboolean sqlLoadRefRecords(cbRef* pcbRef, guint iCompID) {
     return loadRows("sqlLoadRefRecords", m_hCCD, m_szRefAll, {unum(iCompID)}, pcbRef->prcdRef,
-                    pcbRef->pfuncRefCB, m_lstRefRead, true);
+                    pcbRef->pfuncRefCB, m_lstRefRead, false);
 }
 
 gboolean sqlLoadRefRecord(cbRef* pcbRef, guint iRefID) {
@@ -1168,7 +1340,7 @@ gboolean sqlUpdateRefRecord(rcdRef* prcdRef) {
 
 gboolean sqlLoadTargetRecords(cbTarget* pcbTgt, guint iRefID) {
     return loadRows("sqlLoadTargetRecords", m_hCCD, m_szTgtAll, {unum(iRefID)}, pcbTgt->prcdTgt,
-                    pcbTgt->pfuncTgtCB, m_lstTgtRead, true);
+                    pcbTgt->pfuncTgtCB, m_lstTgtRead, false);
 }
 
 gboolean sqlLoadTargetRecord(cbTarget* pcbTgt, guint iTgtID) {
@@ -1184,7 +1356,7 @@ gboolean sqlUpdateTargetRecord(rcdTarget* prcdTgt) {
 
 gboolean sqlLoadSNoteRecords(cbSNote* pcbSNote) {
     return loadRows("sqlLoadSNoteRecords", m_hCCD, m_szSNoteAll, {}, pcbSNote->prcdSNote,
-                    pcbSNote->pfuncSNoteCB, m_lstSNoteRead, true);
+                    pcbSNote->pfuncSNoteCB, m_lstSNoteRead, false);
 }
 
 gboolean sqlLoadSNoteRecord(cbSNote* pcbSNote, guint iSNoteID) {
@@ -1196,4 +1368,36 @@ gboolean sqlUpdateSNoteRecord(rcdSNote* prcdSNote) {
     return saveCatalogueRow("sqlUpdateSNoteRecord", prcdSNote->iSNoteID, m_szSNoteInsert,
                             flag(prcdSNote->bDelete), m_szSNoteUpdate, prcdSNote, m_lstSNoteRead,
                             &prcdSNote->bDirty);
+}
+
+// ---- Counts asked before a delete ----
+
+namespace {
+
+gboolean countRows(const char* pszOp, const char* pszSQL, guint iID, guint* pnCount) {
+    *pnCount = 0;
+    return runSQL(pszOp, m_hSQL, pszSQL, {unum(iID)}, [pnCount](sqlite3_stmt* p) {
+        *pnCount = static_cast<guint>(sqlite3_column_int64(p, 0));
+        return 0;
+    });
+}
+
+} // namespace
+
+gboolean sqlCountPilotFlights(guint iPilotID, guint* pnFlights) {
+    return countRows("sqlCountPilotFlights",
+                     "SELECT COUNT(*) FROM Flight WHERE (bDelete IS NULL OR bDelete = 0) AND "
+                     "(iPilotID = ?1 OR iStudentID = ?1)",
+                     iPilotID, pnFlights);
+}
+
+gboolean sqlCountAircraftRecords(guint iACID, guint* pnFlights, guint* pnMaint) {
+    return countRows("sqlCountAircraftRecords",
+                     "SELECT COUNT(*) FROM Flight WHERE (bDelete IS NULL OR bDelete = 0) AND "
+                     "iCSID = ?",
+                     iACID, pnFlights) &&
+           countRows("sqlCountAircraftRecords",
+                     "SELECT COUNT(*) FROM Maintenance WHERE (bDelete IS NULL OR bDelete = 0) "
+                     "AND iACID = ?",
+                     iACID, pnMaint);
 }

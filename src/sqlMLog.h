@@ -5,6 +5,8 @@
 // Every operation returns TRUE on success; on failure it returns FALSE and
 // leaves a two-line text in sqlLastError(): the operation's name, "():",
 // the failing call with the statement in parentheses, then SQLite's message.
+// A load or update by ID whose row does not exist fails with "no such row";
+// a record is cleared before each row is read into it.
 #pragma once
 
 #include "rcdAC.h"
@@ -51,12 +53,32 @@ struct schema {
 // States of the stored-statement parser.
 enum _schstate { SCH_OPEN, SCH_COLWS, SCH_COL, SCH_TYPEWS, SCH_TYPE };
 
-// Opens both databases ("../etc/" first, then "/avLedger/etc/") and brings
-// them up to the declared schema. Safe to call again: open handles are
-// closed first.
+// Opens both databases ("../etc/" first, then "/avLedger/etc/"), checks
+// each file's structure and brings them up to the declared schema. A
+// damaged file fails the start with the path of its newest backup in the
+// error text, and nothing is written to it. Safe to call again: open
+// handles are closed first.
 gboolean sqlInitialize();
+// Copies each database into its backup folder when it changed since the
+// newest copy (see avBackup). Failures are only logged.
+void sqlBackUp();
+// FALSE, with the files and the reason in sqlLastError(), when a database
+// cannot be written (a read-only file or folder).
+gboolean sqlCheckWritable();
 // Text of the last database error (two lines); never cleared.
 const char* sqlLastError();
+// TRUE when the last failure was a load or update by ID that found no row
+// (its error text ends in "no such row"). Callers for which an absent row
+// is a normal answer test this instead of reporting the failure.
+gboolean sqlIsNoSuchRow();
+// Groups the writes of one action on one file (the catalogue when
+// bCatalogue) so that they land together or not at all; pairs nest.
+// sqlEndWrite keeps them (bCommit) or undoes them and returns FALSE.
+gboolean sqlBeginWrite(gboolean bCatalogue);
+gboolean sqlEndWrite(gboolean bCatalogue, gboolean bCommit);
+// Closes both databases; done at shutdown so that nothing is left in a
+// journal for the next start to recover.
+void sqlClose();
 
 // Brings one database up to one declared schema after the scan has set the
 // bTable/bCol flags: missing tables created, missing columns added in order.
@@ -114,3 +136,10 @@ gboolean sqlLoadSNoteRecords(cbSNote* pcbSNote);
 gboolean sqlLoadSNoteRecord(cbSNote* pcbSNote, guint iSNoteID);
 // Clears bDirty on success.
 gboolean sqlUpdateSNoteRecord(rcdSNote* prcdSNote);
+
+// ---- Counts asked before a delete ----
+
+// Undeleted flights that name the pilot, as pilot or as student.
+gboolean sqlCountPilotFlights(guint iPilotID, guint* pnFlights);
+// Undeleted flights and maintenance records filed to the aircraft.
+gboolean sqlCountAircraftRecords(guint iACID, guint* pnFlights, guint* pnMaint);

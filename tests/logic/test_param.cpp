@@ -3,7 +3,6 @@
 #include "avParam.h"
 #include "harness.h"
 
-
 namespace {
 
 using avt::TempDirs;
@@ -15,8 +14,10 @@ TEST(Settings, NoFileLogsOnceAndReadsZero) {
     ASSERT_EQ(log.size(), 4u); // three lines and the empty one
     EXPECT_EQ(log[0].substr(21), "prmLoadKeyFile()");
     EXPECT_EQ(log[1].substr(21), "g_key_file_load_from_file()");
-    for (auto [pszGroup, pszKey] : {std::pair{"Aircraft", "ACID"}, {"CompMark", "Hours"},
-                                    {"CompMark", "Time"}, {"MaintTree", "LastDate"},
+    for (auto [pszGroup, pszKey] : {std::pair{"Aircraft", "ACID"},
+                                    {"CompMark", "Hours"},
+                                    {"CompMark", "Time"},
+                                    {"MaintTree", "LastDate"},
                                     {"FlightLog", "LastDate"}})
         EXPECT_EQ(prmGetKeyInteger(pszGroup, pszKey), 0) << pszGroup << "/" << pszKey;
     EXPECT_FALSE(std::filesystem::exists(dirs.etcFile("avLedger.conf")));
@@ -46,13 +47,48 @@ TEST(Settings, CommentsSurviveAndValuesReadBack) {
     EXPECT_EQ(prmGetKeyInteger("CompMark", "Hours"), 50);
 }
 
-TEST(Settings, CorruptFileIsLoggedAndReadsZero) {
+// An unreadable file: the log gives its path and why (not the fallback's
+// "No such file"), and the first write moves it aside instead of over it.
+TEST(Settings, UnreadableFileIsReportedAndKept) {
     TempDirs dirs;
-    avt::writeFile(dirs.etcFile("avLedger.conf"), "[Aircraft\nACID=3\n\x01\x02garbage");
+    const std::string strBad = "# mine\n[Aircraft\nACID=3\n\x01\x02garbage";
+    avt::writeFile(dirs.etcFile("avLedger.conf"), strBad);
     prmLoadKeyFile();
     EXPECT_EQ(prmGetKeyInteger("Aircraft", "ACID"), 0);
-    auto log = avt::readFile(dirs.etcFile("avLedger.log"));
-    EXPECT_NE(log.find("prmLoadKeyFile()"), std::string::npos);
+    auto log = avt::splitLines(avt::readFile(dirs.etcFile("avLedger.log")));
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[0].substr(21), "prmLoadKeyFile()");
+    EXPECT_TRUE(g_str_has_prefix(log[2].c_str() + 21, "../etc/avLedger.conf: ")) << log[2];
+    EXPECT_EQ(log[2].find("No such file"), std::string::npos) << log[2];
+
+    prmSetKeyInteger("Aircraft", "ACID", 4);
+    EXPECT_EQ(avt::readFile(dirs.etcFile("avLedger.conf")), "[Aircraft]\nACID=4\n");
+    std::vector<std::string> lstKept;
+    for (const auto& entry : std::filesystem::directory_iterator(dirs.etc()))
+        if (entry.path().extension() == ".bad")
+            lstKept.push_back(avt::readFile(entry.path()));
+    EXPECT_EQ(lstKept, std::vector<std::string>{strBad});
+}
+
+// Dates in 64 bits; what 32-bit settings held reads as it was meant.
+TEST(Settings, DatesPast2038AndOld32BitValues) {
+    TempDirs dirs;
+    avt::writeFile(dirs.etcFile("avLedger.conf"),
+                   "[D]\nnone=-1\nones=4294967295\nwrapped=-2147483648\nold=1271635200\n"
+                   "word=x\n");
+    prmLoadKeyFile();
+    const std::pair<const char*, time_t> cases[] = {
+        {"none", -1},        {"ones", -1}, {"wrapped", 2147483648},
+        {"old", 1271635200}, {"word", 0},  {"missing", 0},
+    };
+    for (const auto& [pszKey, tWant] : cases)
+        EXPECT_EQ(prmGetKeyTime("D", pszKey), tWant) << pszKey;
+
+    prmSetKeyTime("MaintTree", "LastDate", 4102444800); // 1 Jan 2100
+    EXPECT_NE(avt::readFile(dirs.etcFile("avLedger.conf")).find("LastDate=4102444800"),
+              std::string::npos);
+    prmLoadKeyFile();
+    EXPECT_EQ(prmGetKeyTime("MaintTree", "LastDate"), 4102444800);
 }
 
 TEST(Settings, FailedWriteKeepsOldFileAndLogs) {

@@ -1,5 +1,6 @@
 // The shared pilot list on a real log database: order, names, next-date
 // texts, due flags, the "<new pilot>" row and finding rows by ID.
+#include "avError.h"
 #include "harness.h"
 #include "modPilot.h"
 #include "rcdPilot.h"
@@ -66,6 +67,25 @@ TEST(PilotModel, PilotsInKeyOrderWithNamesNextDatesAndDueFlagsThenTheNewRow) {
     rcd.tNextMed = utc(2036, 1, 10);
     pmodUpdateDueDates(&rcd);
     EXPECT_EQ(listRows()[2], "Smith, Anne|Anne Smith|10-Jan-2036||01");
+
+    // A failed load is reported through the models' reporter; Cancel stops
+    // it before the new-pilot row, any other answer keeps the row.
+    avt::exec(dirs.etcFile("avLedger.db"), "ALTER TABLE Pilot RENAME TO PilotAway");
+    static std::vector<std::string> s_lstReported;
+    static int s_nAnswer;
+    dlgReporter pfnOld =
+        dlgSetReporter([](const gchar*, const gchar* pszFunction, const gchar* pszLocus) {
+            s_lstReported.push_back(std::string(pszLocus) + "::" + pszFunction);
+            return s_nAnswer;
+        });
+    for (int nAnswer : {GTK_RESPONSE_CANCEL, GTK_RESPONSE_OK}) {
+        s_nAnswer = nAnswer;
+        EXPECT_EQ(pmodLoadModel(), nAnswer == GTK_RESPONSE_OK);
+        EXPECT_EQ(listRows().size(), nAnswer == GTK_RESPONSE_OK ? 1u : 0u);
+    }
+    dlgSetReporter(pfnOld);
+    EXPECT_EQ(s_lstReported,
+              (std::vector<std::string>{"modPilot::pmodLoadModel()", "modPilot::pmodLoadModel()"}));
 }
 
 } // namespace

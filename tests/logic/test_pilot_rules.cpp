@@ -23,9 +23,10 @@ TEST(PilotRules, DueDateCountsFromTheLastDateOrTheNextMonth) {
         {t15Mar10, intv(INTV_MONTH, 24), FALSE, utc(2012, 3, 15)},
         {t15Mar10, intv(INTV_DAY, 90), TRUE, utc(2010, 6, 30)},
         {t15Mar10, intv(INTV_DAY, 90), FALSE, utc(2010, 6, 13)},
-        {utc(2011, 1, 31), intv(INTV_MONTH, 1), FALSE, utc(2011, 3, 3)},
+        {utc(2011, 1, 31), intv(INTV_MONTH, 1), FALSE,
+         utc(2011, 2, 28)}, // never past a month's end
         {utc(2011, 1, 31), intv(INTV_MONTH, 1), TRUE, utc(2011, 3, 1)},
-        {utc(2008, 2, 29), intv(INTV_YEAR, 1), FALSE, utc(2009, 3, 1)},
+        {utc(2008, 2, 29), intv(INTV_YEAR, 1), FALSE, utc(2009, 2, 28)},
         {t15Mar10, 0, FALSE, t15Mar10},
         {t15Mar10, intv(4, 5), FALSE, t15Mar10}, // unit beyond years adds nothing
         {t15Mar10, intv(INTV_MONTH, 1) | 0xABC000, FALSE, utc(2010, 4, 15)}, // count: low 12 bits

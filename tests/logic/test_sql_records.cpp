@@ -216,7 +216,6 @@ TEST_F(SqlRecords, LoadAllSkipsDeletedRowsAndKeepsTheStatedOrder) {
         // Loading by ID does not look at bDelete (nor, for a flight, at the aircraft).
         {[] { return sqlLoadFLogRecord(rec<cbFLog, rcdFLog>(), 3, 99); }, {3}},
         {[] { return seen(P(loaded<rcdMaint>(3))) == 0; }, {3}},
-        {[] { return sqlLoadPilotRecord(rec<cbPilot, rcdPilot>(), 1000); }, {}},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         m_lstSeen.clear();
@@ -237,7 +236,9 @@ TEST_F(SqlRecords, StoredValuesReadAsTheUserExpects) {
                     "INSERT INTO Maintenance (iMaintID, bFlags, nCompHours) VALUES (1, 511, 'abc');"
                     "INSERT INTO Aircraft (iAircraftID, strReg) VALUES (1, 'G-ABCD');"
                     "INSERT INTO Pilot (iPilotID, strLName, strSortKey) VALUES "
-                    "(1, CAST(X'E974E9' AS TEXT), replace(hex(zeroblob(3000)), '00', 'é'))");
+                    "(1, CAST(X'E974E9' AS TEXT), replace(hex(zeroblob(3000)), '00', 'é'));"
+                    "INSERT INTO Pilot (iPilotID, strSortKey, tLastMed) VALUES (2, 'a', 5),"
+                    "(3, 'b', NULL)");
     exec(db(true), "INSERT INTO Component (iCompID, iGroupID) VALUES (1, 2147483671);"
                    "INSERT INTO Reference (iRefID, iCompID) VALUES (1, 12.7)");
     const std::vector<std::pair<std::function<std::string()>, std::string>> cases = {
@@ -254,11 +255,21 @@ TEST_F(SqlRecords, StoredValuesReadAsTheUserExpects) {
         {[] { return str(loaded<rcdMaint>(1).nCompHours); }, "0"},
         {[] { return std::string(loaded<rcdPilot>(1).szLName); }, "\uFFFDt\uFFFD"},
         {[] { return std::string(loaded<rcdPilot>(1).szSortKey); }, "éééééééééééééééééééééééé"},
-        // Aircraft, pilot and maintenance loads keep what a NULL column finds;
-        // flight and catalogue loads start every row from zeros.
-        {[] { return str(loaded<rcdAC>(1, 0x5A).nLogHours); }, "1515870810"},
+        // Every load starts each row from a cleared record: a NULL column
+        // never shows what the memory held (an aircraft's option: not chosen).
+        {[] { return str(loaded<rcdAC>(1, 0x5A).nLogHours); }, "0"},
+        {[] { return str(loaded<rcdAC>(1, 0x5A).iTRSliderOpt); }, "-1"},
         {[] { return std::string(loaded<rcdFLog>(5, 0x5A).szFrom); }, ""},
         {[] { return str(loaded<rcdRef>(1, 0x5A).nRotate); }, "0"},
+        {[] { return str(loaded<rcdMaint>(1, 0x5A).tComplete); }, "0"},
+        {[] { // nor the previous row's
+             static std::string strSeen;
+             rcdPilot r;
+             cbPilot cb{&r, [](rcdPilot* p) { return strSeen += str(p->tLastMed) + " ", 0; }};
+             sqlLoadPilotRecord(&cb, SQL_NEW_ID);
+             return strSeen;
+         },
+         "5 0 0 "},
     };
     for (std::size_t i = 0; i < cases.size(); ++i)
         EXPECT_EQ(cases[i].first(), cases[i].second) << "case " << i;
@@ -296,17 +307,82 @@ TEST_F(SqlRecords, AStoppedOrFailingStatementReportsTwoLines) {
                  "iTargetID = 7 )\nno such table: Target");
 
     // Catalogue records: the skeleton row, then the update that fails here;
-    // the record keeps its new ID and stays dirty.
+    // neither stays, and the record is still new and dirty.
     exec(db(true), "CREATE TRIGGER t UPDATE ON ServiceNote BEGIN SELECT RAISE(ABORT, 'no'); END");
     rcdSNote note{SQL_NEW_ID, "Bolts", "", TRUE, TRUE};
     EXPECT_FALSE(sqlUpdateSNoteRecord(&note));
-    const std::string strID = std::to_string(note.iSNoteID);
-    EXPECT_EQ(sqlLastError(),
-              "sqlUpdateSNoteRecord():sqlite3_exec(UPDATE ServiceNote SET iSNoteID=" + strID +
-                  ", strLabel='Bolts', strText='', bDelete=1 WHERE iSNoteID=" + strID + ")\nno");
+    EXPECT_EQ(sqlLastError(), std::string("sqlUpdateSNoteRecord():sqlite3_exec(UPDATE ServiceNote "
+                                          "SET iSNoteID=1, strLabel='Bolts', strText='', "
+                                          "bDelete=1 WHERE iSNoteID=1)\nno"));
+    EXPECT_FALSE(sqlIsNoSuchRow());
+    EXPECT_EQ(note.iSNoteID, SQL_NEW_ID);
     EXPECT_TRUE(note.bDirty);
-    EXPECT_EQ(query(db(true), "SELECT iSNoteID, strLabel, bDelete FROM ServiceNote"),
-              (std::vector<avt::Row>{{strID, std::nullopt, "1"}}));
+    EXPECT_TRUE(query(db(true), "SELECT * FROM ServiceNote").empty());
+}
+
+// A record whose row is not there: its load and its update fail with
+// "no such row", leave the record as it was and write nothing.
+template <class Rec>
+void expectNoSuchRow(gboolean (*update)(Rec*), const char* pszLoadOp, const char* pszUpdateOp,
+                     const std::filesystem::path& db, const char* pszTable) {
+    SCOPED_TRACE(pszTable);
+    Rec r, before;
+    memset(&r, 0x5A, sizeof r);
+    *reinterpret_cast<guint*>(&r) = 99;
+    before = r;
+    EXPECT_FALSE(ByID::get(&r, 99));
+    EXPECT_TRUE(sqlIsNoSuchRow());
+    EXPECT_EQ(std::string(sqlLastError()).rfind(std::string(pszLoadOp) + "():", 0), 0u);
+    EXPECT_TRUE(g_str_has_suffix(sqlLastError(), " = 99)\nno such row") ||
+                g_str_has_suffix(sqlLastError(), " = 99 )\nno such row"))
+        << sqlLastError();
+    EXPECT_EQ(memcmp(&r, &before, sizeof r), 0);
+
+    fill(r, "x", 0);
+    EXPECT_FALSE(update(&r));
+    EXPECT_TRUE(sqlIsNoSuchRow());
+    EXPECT_TRUE(g_str_has_prefix(sqlLastError(), pszUpdateOp)) << sqlLastError();
+    EXPECT_TRUE(g_str_has_suffix(sqlLastError(), "=99)\nno such row")) << sqlLastError();
+    EXPECT_EQ(*reinterpret_cast<guint*>(&r), 99u);
+    EXPECT_TRUE(query(db, std::string("SELECT * FROM ") + pszTable).empty());
+}
+
+TEST_F(SqlRecords, ARecordWhoseRowIsMissingIsAFailure) {
+    expectNoSuchRow<rcdAC>(sqlUpdateAircraftRecord, "sqlLoadAircraftRecord",
+                           "sqlUpdateAircraftRecord", db(false), "Aircraft");
+    expectNoSuchRow<rcdPilot>(sqlUpdatePilotRecord, "sqlLoadPilotRecord", "sqlUpdatePilotRecord",
+                              db(false), "Pilot");
+    expectNoSuchRow<rcdFLog>(sqlUpdateFLogRecord, "sqlLoadFlightLog", "sqlUpdateFLogRecord",
+                             db(false), "Flight");
+    expectNoSuchRow<rcdMaint>([](rcdMaint* p) { return sqlUpdateMaintRecord(p, 6); },
+                              "sqlLoadMaintRecord", "sqlUpdateMaintRecord", db(false),
+                              "Maintenance");
+    expectNoSuchRow<rcdComp>(sqlUpdateCompCard, "sqlLoadCompCard", "sqlUpdateCompCard", db(true),
+                             "Component");
+    expectNoSuchRow<rcdRef>(sqlUpdateRefRecord, "sqlLoadRefRecord", "sqlUpdateRefRecord", db(true),
+                            "Reference");
+    expectNoSuchRow<rcdTarget>(sqlUpdateTargetRecord, "sqlLoadTargetRecord",
+                               "sqlUpdateTargetRecord", db(true), "Target");
+    expectNoSuchRow<rcdSNote>(sqlUpdateSNoteRecord, "sqlLoadSNoteRecord", "sqlUpdateSNoteRecord",
+                              db(true), "ServiceNote");
+    // Load-all queries that find nothing are not failures.
+    EXPECT_TRUE(sqlLoadPilotRecord(rec<cbPilot, rcdPilot>(), SQL_NEW_ID));
+    EXPECT_TRUE(sqlLoadRefRecords(rec<cbRef, rcdRef>(), 99));
+}
+
+// Writes of one action grouped: undone together, kept together, nested.
+TEST_F(SqlRecords, GroupedWritesLandTogetherOrNotAtAll) {
+    rcdPilot a{}, b{};
+    for (bool bCommit : {false, true}) {
+        a.iPilotID = b.iPilotID = SQL_NEW_ID;
+        ASSERT_TRUE(sqlBeginWrite(FALSE));
+        ASSERT_TRUE(sqlBeginWrite(FALSE));
+        EXPECT_TRUE(sqlUpdatePilotRecord(&a));
+        EXPECT_TRUE(sqlEndWrite(FALSE, TRUE));
+        EXPECT_TRUE(sqlUpdatePilotRecord(&b));
+        EXPECT_EQ(sqlEndWrite(FALSE, bCommit), bCommit);
+        EXPECT_EQ(query(db(false), "SELECT COUNT(*) FROM Pilot")[0][0], bCommit ? "2" : "0");
+    }
 }
 
 } // namespace

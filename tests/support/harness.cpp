@@ -41,8 +41,12 @@ time_t utc(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec) {
     return timegm(&tmAt);
 }
 
-fs::path sourceFile(const char* pszRelative) { return fs::path(AVL_SOURCE_DIR) / pszRelative; }
-fs::path builtCatalogue() { return fs::path(AVL_BINARY_DIR) / "etc" / "avCCD.db"; }
+fs::path sourceFile(const char* pszRelative) {
+    return fs::path(AVL_SOURCE_DIR) / pszRelative;
+}
+fs::path builtCatalogue() {
+    return fs::path(AVL_BINARY_DIR) / "etc" / "avCCD.db";
+}
 
 void copyUiFile(const TempDirs& dirs) {
     fs::copy_file(sourceFile("etc/avLedger.ui"), dirs.etcFile("avLedger.ui"),
@@ -111,6 +115,112 @@ void drainEvents() {
         gtk_main_iteration();
 }
 
+void settle() {
+    // XTest events come back from the server a moment later.
+    for (int i = 0; i < 4; ++i) {
+        gdk_flush();
+        g_usleep(5000);
+        drainEvents();
+    }
+}
+
+void click(GtkWidget* pwgt) {
+    // Text widgets take clicks only in their text window.
+    GdkWindow* pgdkText = GTK_IS_TEXT_VIEW(pwgt)
+                              ? gtk_text_view_get_window(GTK_TEXT_VIEW(pwgt), GTK_TEXT_WINDOW_TEXT)
+                          : GTK_IS_ENTRY(pwgt) ? gtk_entry_get_text_window(GTK_ENTRY(pwgt))
+                                               : nullptr;
+    GdkWindow* pgdk = pgdkText ? pgdkText : gtk_widget_get_window(pwgt);
+    ASSERT_NE(pgdk, nullptr);
+    int x = 0, y = 0, nWidth = 0, nHeight = 0;
+    if (pgdkText || gtk_widget_get_has_window(pwgt)) {
+        nWidth = gdk_window_get_width(pgdk);
+        nHeight = gdk_window_get_height(pgdk);
+    } else {
+        GtkAllocation alloc;
+        gtk_widget_get_allocation(pwgt, &alloc);
+        x = alloc.x;
+        y = alloc.y;
+        nWidth = alloc.width;
+        nHeight = alloc.height;
+    }
+    x += nWidth / 2;
+    y += nHeight / 2;
+    gdk_test_simulate_button(pgdk, x, y, 1, GdkModifierType(0), GDK_BUTTON_PRESS);
+    gdk_test_simulate_button(pgdk, x, y, 1, GdkModifierType(0), GDK_BUTTON_RELEASE);
+    settle();
+}
+
+void pressKey(GtkWidget* pwgt, guint nKeyval, GdkModifierType nMods) {
+    GdkWindow* pgdk = gtk_widget_get_window(gtk_widget_get_toplevel(pwgt));
+    ASSERT_NE(pgdk, nullptr);
+    gdk_test_simulate_key(pgdk, -1, -1, nKeyval, nMods, GDK_KEY_PRESS);
+    gdk_test_simulate_key(pgdk, -1, -1, nKeyval, nMods, GDK_KEY_RELEASE);
+    settle();
+}
+
+void typeKeys(GtkWidget* pwgt, const char* pszText) {
+    GdkWindow* pgdk = gtk_widget_get_window(gtk_widget_get_toplevel(pwgt));
+    ASSERT_NE(pgdk, nullptr);
+    for (const char* p = pszText; *p; ++p) {
+        const guint nKeyval = gdk_unicode_to_keyval(static_cast<guchar>(*p));
+        // Capitals need Shift held, as on a keyboard.
+        const auto nMods = g_ascii_isupper(*p) ? GDK_SHIFT_MASK : GdkModifierType(0);
+        gdk_test_simulate_key(pgdk, -1, -1, nKeyval, nMods, GDK_KEY_PRESS);
+        gdk_test_simulate_key(pgdk, -1, -1, nKeyval, nMods, GDK_KEY_RELEASE);
+    }
+    settle();
+}
+
+std::string entryText(GtkWidget* pwgtEntry) {
+    return gtk_entry_get_text(GTK_ENTRY(pwgtEntry));
+}
+
+std::string viewText(GtkWidget* pwgtTextView) {
+    GtkTextBuffer* pbuf = gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgtTextView));
+    GtkTextIter iterStart, iterEnd;
+    gtk_text_buffer_get_bounds(pbuf, &iterStart, &iterEnd);
+    gchar* psz = gtk_text_buffer_get_text(pbuf, &iterStart, &iterEnd, FALSE);
+    std::string str = psz;
+    g_free(psz);
+    return str;
+}
+
+namespace {
+
+void appendRows(GtkTreeModel* pmod, GtkTreeSelection* psel, GtkTreeIter* piterParent, int iCol,
+                std::vector<std::string>* plst) {
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_iter_children(pmod, &iter, piterParent); b;
+         b = gtk_tree_model_iter_next(pmod, &iter)) {
+        gchar* psz = nullptr;
+        gtk_tree_model_get(pmod, &iter, iCol, &psz, -1);
+        plst->push_back((gtk_tree_selection_iter_is_selected(psel, &iter) ? "*" : "") +
+                        std::string(psz ? psz : ""));
+        g_free(psz);
+        appendRows(pmod, psel, &iter, iCol, plst);
+    }
+}
+
+} // namespace
+
+std::vector<std::string> treeRows(GtkWidget* pwgtTreeView, int iCol) {
+    std::vector<std::string> rows;
+    GtkTreeView* ptree = GTK_TREE_VIEW(pwgtTreeView);
+    appendRows(gtk_tree_view_get_model(ptree), gtk_tree_view_get_selection(ptree), nullptr, iCol,
+               &rows);
+    return rows;
+}
+
+std::string bannerText() {
+    GtkWidget* pwgtNB = GTK_WIDGET(gtk_builder_get_object(avGetBuilder(), "MainNotebook"));
+    GtkWidget* pwgtBox = gtk_notebook_get_action_widget(GTK_NOTEBOOK(pwgtNB), GTK_PACK_END);
+    GList* pChildren = gtk_container_get_children(GTK_CONTAINER(pwgtBox));
+    std::string str = gtk_label_get_text(GTK_LABEL(pChildren->data));
+    g_list_free(pChildren);
+    return str;
+}
+
 namespace {
 
 std::vector<DialogSeen> m_dialogsSeen;
@@ -119,6 +229,7 @@ std::vector<DialogSeen> m_dialogsSeen;
 struct PendingAnswer {
     int nResponse;
     guint idSource;
+    guint nKeyval = 0; // answered by this key instead, when set
 };
 std::list<PendingAnswer> m_lstPendingAnswers;
 
@@ -159,10 +270,28 @@ gboolean answerWhenShown(gpointer pData) {
     seen.strComments = stringProperty(pObject, "comments");
     seen.strProgramName = stringProperty(pObject, "program-name");
     seen.strVersion = stringProperty(pObject, "version");
+    GtkAllocation alloc;
+    gtk_widget_get_allocation(GTK_WIDGET(pDialog), &alloc);
+    seen.nWidth = alloc.width;
+    seen.nHeight = alloc.height;
     m_dialogsSeen.push_back(seen);
-    int nResponse = pAnswer->nResponse;
+    const int nResponse = pAnswer->nResponse;
+    const guint nKeyval = pAnswer->nKeyval;
     m_lstPendingAnswers.remove_if([&](const PendingAnswer& a) { return &a == pAnswer; });
-    gtk_dialog_response(pDialog, nResponse);
+    if (!nKeyval) {
+        gtk_dialog_response(pDialog, nResponse);
+        return FALSE;
+    }
+    g_object_ref(pDialog);
+    bool bAnswered = false;
+    const gulong idResponse = g_signal_connect_swapped(
+        pDialog, "response", G_CALLBACK(+[](bool* pb) { *pb = true; }), &bAnswered);
+    if (waitForActiveWindow(GTK_WINDOW(pDialog)))
+        pressKey(GTK_WIDGET(pDialog), nKeyval);
+    g_signal_handler_disconnect(pDialog, idResponse);
+    if (!bAnswered)
+        gtk_dialog_response(pDialog, GTK_RESPONSE_DELETE_EVENT);
+    g_object_unref(pDialog);
     return FALSE;
 }
 
@@ -183,6 +312,11 @@ void answerNextDialog(int nResponse) {
     answer.idSource = g_timeout_add(20, answerWhenShown, &answer);
 }
 
+void answerNextDialogByKey(guint nKeyval) {
+    PendingAnswer& answer = m_lstPendingAnswers.emplace_back(PendingAnswer{0, 0, nKeyval});
+    answer.idSource = g_timeout_add(20, answerWhenShown, &answer);
+}
+
 size_t cancelDialogAnswers() {
     size_t nPending = m_lstPendingAnswers.size();
     for (const auto& answer : m_lstPendingAnswers)
@@ -190,13 +324,19 @@ size_t cancelDialogAnswers() {
     m_lstPendingAnswers.clear();
     return nPending;
 }
-const std::vector<DialogSeen>& dialogsSeen() { return m_dialogsSeen; }
-void clearDialogsSeen() { m_dialogsSeen.clear(); }
+const std::vector<DialogSeen>& dialogsSeen() {
+    return m_dialogsSeen;
+}
+void clearDialogsSeen() {
+    m_dialogsSeen.clear();
+}
 
 DebugCapture::DebugCapture() {
     m_idHandler = g_log_set_handler("avLedger", G_LOG_LEVEL_DEBUG, captureDebug, this);
 }
-DebugCapture::~DebugCapture() { g_log_remove_handler("avLedger", m_idHandler); }
+DebugCapture::~DebugCapture() {
+    g_log_remove_handler("avLedger", m_idHandler);
+}
 
 bool startProgram(const std::vector<std::string>& args, int* pnStatus) {
     std::vector<char*> argv;
@@ -266,6 +406,25 @@ GtkWidget* AppTest::widget(const char* pszID) const {
     return pObject ? GTK_WIDGET(pObject) : nullptr;
 }
 
+void AppTest::focus(const char* pszID) {
+    gtk_widget_grab_focus(widget(pszID));
+    drainEvents();
+}
+
+void AppTest::enterText(const char* pszID, const char* pszText) {
+    focus(pszID);
+    gtk_entry_set_text(GTK_ENTRY(widget(pszID)), pszText);
+    focus("MainNotebook");
+}
+
+void AppTest::restartProgram() {
+    ASSERT_EQ(quitProgram(), 0);
+    destroyToplevels();
+    m_bRunning = startProgram(arguments(), &m_nStartStatus);
+    ASSERT_TRUE(m_bRunning) << "start-up failed with status " << m_nStartStatus;
+    ASSERT_TRUE(waitForActiveWindow(GTK_WINDOW(widget("avLedger"))));
+}
+
 void AppTest::switchPage(int nPage) {
     gtk_notebook_set_current_page(GTK_NOTEBOOK(widget("MainNotebook")), nPage);
     drainEvents();
@@ -280,7 +439,8 @@ std::vector<std::string> AppTest::logLines() const {
 namespace avt {
 
 void copyCatalogue(const TempDirs& dirs) {
-    ASSERT_TRUE(fs::exists(builtCatalogue())) << "the build made no catalogue at " << builtCatalogue();
+    ASSERT_TRUE(fs::exists(builtCatalogue()))
+        << "the build made no catalogue at " << builtCatalogue();
     fs::copy_file(builtCatalogue(), dirs.etcFile("avCCD.db"), fs::copy_options::overwrite_existing);
 }
 

@@ -55,6 +55,27 @@ void exec(const fs::path& db, const std::string& sql);
 // Runs the main loop until nothing is pending.
 void drainEvents();
 
+// ---- A user's hands: real X events through the server (XTest) ----
+
+// Lets the X server deliver what was sent and runs the handlers.
+void settle();
+// A left click in the middle of the widget (of a text view: its text).
+void click(GtkWidget* pwgt);
+// A key pressed and released in the window that holds pwgt.
+void pressKey(GtkWidget* pwgt, guint nKeyval, GdkModifierType nMods = GdkModifierType(0));
+// Types plain ASCII text, key by key.
+void typeKeys(GtkWidget* pwgt, const char* pszText);
+
+// ---- Reading what the user sees ----
+
+std::string entryText(GtkWidget* pwgtEntry);
+std::string viewText(GtkWidget* pwgtTextView);
+// Column iCol of every row of the view's model, depth-first; selected rows
+// are marked with a leading "*".
+std::vector<std::string> treeRows(GtkWidget* pwgtTreeView, int iCol);
+// The registration banner beside the notebook tabs, as plain text.
+std::string bannerText();
+
 // What a modal dialog showed and how it was answered.
 struct DialogSeen {
     std::string strType; // GType name
@@ -64,11 +85,15 @@ struct DialogSeen {
     std::string strComments;      // About box
     std::string strProgramName;   // About box
     std::string strVersion;       // About box
+    int nWidth = 0, nHeight = 0;  // size as shown
 };
 
 // Answers the next modal dialog that opens with nResponse; the dialogs
 // seen so far are in dialogsSeen(). Call before the action that opens it.
 void answerNextDialog(int nResponse);
+// Answers it with a real key press instead, as a user at the keyboard
+// does. Should the key not close it, it is closed as by the window manager.
+void answerNextDialogByKey(guint nKeyval);
 const std::vector<DialogSeen>& dialogsSeen();
 // Drops answerers whose dialog never opened and says how many there were
 // (done at the end of each AppTest).
@@ -101,6 +126,13 @@ class AppTest : public testing::Test {
     int quitProgram();
     GtkWidget* widget(const char* pszID) const;
     void switchPage(int nPage);
+    // Gives the focus to a field (by builder ID) and processes the events.
+    void focus(const char* pszID);
+    // Puts text into an entry as typed and leaves it for the notebook, so
+    // that its focus-out rule runs.
+    void enterText(const char* pszID, const char* pszText);
+    // Stops the program and starts it again on the same data directory.
+    void restartProgram();
     std::vector<std::string> logLines() const;
 
     std::unique_ptr<TempDirs> m_dirs;

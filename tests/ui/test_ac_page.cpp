@@ -1,10 +1,15 @@
 // The aircraft card page through the real UI file in a real X server:
 // new aircraft by registration, duplicate refusal, option lists, log-start
-// hours and the banner, the active aircraft across a restart, delete.
+// hours and the banner, the active aircraft across a restart, delete; and,
+// for the aircraft and pilot cards alike, refused input, long text, moving
+// through a form and the field mnemonics.
+#include "avMisc.h"
 #include "harness.h"
 #include "modAC.h"
 #include "modFLog.h"
+#include "modPilot.h"
 #include "pagAC.h"
+#include "rcdAC.h"
 #include "sqlMLog.h"
 
 #include <gdk/gdkkeysyms.h>
@@ -12,6 +17,7 @@
 namespace {
 
 constexpr int kPageAC = 3;
+constexpr int kPagePilot = 4;
 
 class ACPage : public avt::AppTest {
   protected:
@@ -21,71 +27,56 @@ class ACPage : public avt::AppTest {
     }
     avt::fs::path db() const { return m_dirs->etcFile("avLedger.db"); }
     std::vector<avt::Row> sql(const std::string& strSQL) const { return avt::query(db(), strSQL); }
-    void focus(const char* pszID) {
-        gtk_widget_grab_focus(widget(pszID));
-        avt::drainEvents();
+    std::string text(const char* pszID) const { return avt::entryText(widget(pszID)); }
+    std::vector<std::string> list() const {
+        return avt::treeRows(widget("ACTreeView"), AC_REG_COL);
     }
-    void key(const char* pszID, guint nKey) {
-        ASSERT_TRUE(gtk_widget_has_focus(widget(pszID))) << pszID;
-        gtk_test_widget_send_key(widget(pszID), nKey, GdkModifierType(0));
-        avt::drainEvents();
-    }
-    // Types into an entry and leaves it, so its focus-out rule runs.
-    void typeInto(const char* pszID, const char* pszText) {
-        focus(pszID);
-        gtk_entry_set_text(GTK_ENTRY(widget(pszID)), pszText);
-        focus("ACTreeView");
-    }
-    std::string text(const char* pszID) const {
-        return gtk_entry_get_text(GTK_ENTRY(widget(pszID)));
-    }
-    // The registrations listed, the selected one marked "*". With a
-    // registration named, selects that row first.
-    std::vector<std::string> list(const char* pszSelect = nullptr) {
-        std::vector<std::string> regs;
-        GtkTreeView* ptree = GTK_TREE_VIEW(widget("ACTreeView"));
-        GtkTreeModel* pmod = gtk_tree_view_get_model(ptree);
-        GtkTreeSelection* psel = gtk_tree_view_get_selection(ptree);
+    void selectRow(const char* pszReg) {
+        GtkTreeModel* pmod = amodGetModel();
         GtkTreeIter iter;
         for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iter); b;
              b = gtk_tree_model_iter_next(pmod, &iter)) {
-            gchar* psz = nullptr;
+            g_autofree gchar* psz = nullptr;
             gtk_tree_model_get(pmod, &iter, AC_REG_COL, &psz, -1);
-            regs.push_back((gtk_tree_selection_iter_is_selected(psel, &iter) ? "*" : "") +
-                           std::string(psz));
-            g_free(psz);
-            if (pszSelect && regs.back().ends_with(pszSelect)) {
-                gtk_tree_selection_select_iter(psel, &iter);
-                avt::drainEvents();
-                return list();
-            }
+            if (g_strcmp0(psz, pszReg) != 0)
+                continue;
+            gtk_tree_selection_select_iter(
+                gtk_tree_view_get_selection(GTK_TREE_VIEW(widget("ACTreeView"))), &iter);
+            avt::drainEvents();
+            return;
         }
-        if (pszSelect)
-            ADD_FAILURE() << "no list row " << pszSelect;
-        return regs;
+        ADD_FAILURE() << "no list row " << pszReg;
     }
-    void selectRow(const char* pszReg) { list(pszReg); }
     void newAircraft(const char* pszReg) {
         selectRow("<new heli>");
         gtk_entry_set_text(GTK_ENTRY(widget("ACReg")), pszReg);
-        key("ACReg", GDK_Return);
+        gtk_test_widget_send_key(widget("ACReg"), GDK_Return, GdkModifierType(0));
+        avt::drainEvents();
     }
-    // A flight of 1.2 hours for the active aircraft.
-    void addFlight() {
-        avt::exec(db(), "INSERT INTO Flight (iCSID, tFltBegin, nElapsed, bDelete) VALUES (" +
-                            std::to_string(acdGetActiveAC()->iACID) + ", 1272700800, 12, 0)");
+    void addFlights(int nFlights) {
+        for (int i = 0; i < nFlights; ++i)
+            avt::exec(db(), "INSERT INTO Flight (iCSID, tFltBegin, nElapsed, bDelete) VALUES (" +
+                                std::to_string(acdGetActiveAC()->iACID) + ", 1272700800, 12, 0)");
     }
-    std::string banner() const {
-        GtkWidget* pwgtBox =
-            gtk_notebook_get_action_widget(GTK_NOTEBOOK(widget("MainNotebook")), GTK_PACK_END);
-        GList* pChildren = gtk_container_get_children(GTK_CONTAINER(pwgtBox));
-        std::string str = gtk_label_get_text(GTK_LABEL(pChildren->data));
-        g_list_free(pChildren);
-        return str;
+    void selectPilot(guint iPilotID) {
+        gtk_tree_selection_select_iter(
+            gtk_tree_view_get_selection(GTK_TREE_VIEW(widget("PilotTreeView"))),
+            pmodFindPilotID(iPilotID));
+        avt::drainEvents();
+    }
+    // An aircraft "ZK-IN" and a pilot with a six-monthly medical.
+    void makeCards() {
+        newAircraft("ZK-IN");
+        enterText("ACLogStartHours", "2.3");
+        enterText("ACManuDate", "19 Apr 2010");
+        avt::exec(db(), "INSERT INTO Pilot (iPilotID, strLName, strSortKey, tLastMed, "
+                        "nMedInterval, bMedAuto) VALUES (7, 'Cole', 'COLE', "
+                        "strftime('%s', '2010-03-15'), 0x02000006, 1)");
+        ASSERT_TRUE(pmodLoadModel());
     }
 };
 
-TEST_F(ACPage, NewAircraftByReturnAndDuplicateRefused) {
+TEST_F(ACPage, NewAircraftByReturnDuplicateRefusedOwnSpellingSaved) {
     for (const char* pszReg : {"ZKHBC", "aa-1", "zk-abc"})
         newAircraft(pszReg);
     EXPECT_EQ(list(), (std::vector<std::string>{"aa-1", "*zk-abc", "ZKHBC", "<new heli>"}));
@@ -94,11 +85,153 @@ TEST_F(ACPage, NewAircraftByReturnAndDuplicateRefused) {
               (std::vector<avt::Row>{{"ZKHBC"}, {"aa-1"}, {"zk-abc"}}));
 
     newAircraft("zk-hbc");
-    EXPECT_TRUE(gtk_widget_has_focus(widget("ACReg")));
-    focus("ACTreeView"); // leaving it another way is refused as well
-    EXPECT_TRUE(gtk_widget_has_focus(widget("ACReg")));
+    EXPECT_EQ(text("ACReg"), "") << "the refused text is not left to be saved later";
+    EXPECT_NE(std::string(mscLastRefusal()).find("zk-hbc"), std::string::npos);
+    focus("ACTreeView");
+    EXPECT_TRUE(gtk_widget_has_focus(widget("ACTreeView"))) << "the focus is not trapped";
     EXPECT_EQ(sql("SELECT COUNT(*) FROM Aircraft")[0][0], "3");
-    EXPECT_EQ(list().back(), "*<new heli>");
+
+    // An aircraft is not its own duplicate.
+    selectRow("ZKHBC");
+    enterText("ACReg", "ZK-HBC");
+    EXPECT_EQ(sql("SELECT strReg FROM Aircraft WHERE iAircraftID = 1")[0][0], "ZK-HBC");
+}
+
+TEST_F(ACPage, AfterARefusedRegistrationTheNextClickAndTypingGoWhereTheUserPoints) {
+    newAircraft("ZK-AAA");
+    newAircraft("ZK-BBB");
+    avt::click(widget("ACReg"));
+    gtk_entry_set_text(GTK_ENTRY(widget("ACReg")), "");
+    avt::typeKeys(widget("ACReg"), "zk-aaa");
+    avt::click(widget("ACNotes"));
+    avt::typeKeys(widget("ACNotes"), "annual inspection");
+    EXPECT_TRUE(gtk_widget_has_focus(widget("ACNotes")));
+    EXPECT_EQ(text("ACReg"), "ZK-BBB");
+    EXPECT_EQ(avt::viewText(widget("ACNotes")), "annual inspection");
+    selectRow("ZK-AAA");
+    EXPECT_EQ(sql("SELECT strReg, strNotes FROM Aircraft ORDER BY iAircraftID"),
+              (std::vector<avt::Row>{{"ZK-AAA", ""}, {"ZK-BBB", "annual inspection"}}));
+}
+
+TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
+    makeCards();
+    const struct {
+        int nPage;
+        const char *pszField, *pszTyped, *pszShown;
+        bool bRefused;
+    } cases[] = {
+        {kPageAC, "ACLogStartHours", "abc", "2.3", true},
+        {kPageAC, "ACLogStartHours", "-5", "2.3", true},
+        {kPageAC, "ACLogStartHours", "100000", "2.3", true},
+        {kPageAC, "ACLogStartHours", "99999.9", "99999.9", false},
+        {kPageAC, "ACLogStartHours", "2.3", "2.3", false},
+        {kPageAC, "ACManuDate", "abc", "19-Apr-2010", true},
+        {kPageAC, "ACManuDate", "12 Jan 1960", "19-Apr-2010", true},
+        {kPageAC, "ACManuDate", "31-Feb-2024", "19-Apr-2010", true},
+        {kPageAC, "ACManuDate", "2024-02-10", "10-Feb-2024", false},
+        {kPagePilot, "PilotMedInterval", "abc", "6 Months", true},
+        {kPagePilot, "PilotMedInterval", "-3 months", "6 Months", true},
+        {kPagePilot, "PilotMedInterval", "101 years", "6 Months", true},
+        {kPagePilot, "PilotMedInterval", "5000 days", "6 Months", true},
+        {kPagePilot, "PilotMedInterval", "100 years", "100 Years", false},
+        {kPagePilot, "PilotMedInterval", "6 months", "6 Months", false},
+        {kPagePilot, "PilotLastMedDate", "abc", "15-Mar-2010", true},
+        {kPagePilot, "PilotLastMedDate", "2024-02-30", "15-Mar-2010", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pszField) + " " + c.pszTyped);
+        switchPage(c.nPage);
+        if (c.nPage == kPagePilot)
+            selectPilot(7);
+        mscRefuseClear();
+        enterText(c.pszField, c.pszTyped);
+        EXPECT_EQ(text(c.pszField), c.pszShown);
+        EXPECT_EQ(*mscLastRefusal() != '\0', c.bRefused) << mscLastRefusal();
+    }
+    switchPage(0);
+    EXPECT_EQ(sql("SELECT nLogHours, date(tManu, 'unixepoch') FROM Aircraft"),
+              (std::vector<avt::Row>{{"23", "2024-02-10"}}));
+    EXPECT_EQ(sql("SELECT nMedInterval, date(tLastMed, 'unixepoch') FROM Pilot"),
+              (std::vector<avt::Row>{{std::to_string(0x02000006), "2010-03-15"}}));
+}
+
+TEST_F(ACPage, LongTextStopsAtTheFieldsCapacityAndNeverWidensTheWindow) {
+    makeCards();
+    auto windowWidth = [this] {
+        GtkAllocation alloc;
+        gtk_widget_get_allocation(widget("avLedger"), &alloc);
+        return alloc.width;
+    };
+    const int nWidth = windowWidth();
+    const std::string strWord(50, 'x');
+    // Field, text inserted, how many times (typed piece by piece or pasted
+    // at once), characters that stay.
+    const struct {
+        int nPage;
+        const char* pszField;
+        std::string strText;
+        int nTimes;
+        glong nKept;
+    } cases[] = {
+        {kPageAC, "ACNotes", std::string(1200, 'n'), 1, 999},
+        {kPageAC, "ACReg", strWord, 1, 19},            // after "ZK-IN"
+        {kPagePilot, "PilotNotes", strWord, 100, 999}, // one word of 5,000 characters
+        {kPagePilot, "PilotLName", "é", 60, 51},       // two bytes each, after "Cole"
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszField);
+        switchPage(c.nPage);
+        if (c.nPage == kPagePilot)
+            selectPilot(7);
+        mscRefuseClear();
+        GtkWidget* pwgt = widget(c.pszField);
+        focus(c.pszField);
+        for (int i = 0; i < c.nTimes; ++i) {
+            if (GTK_IS_TEXT_VIEW(pwgt)) {
+                gtk_text_buffer_insert_interactive_at_cursor(
+                    gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgt)), c.strText.c_str(), -1, TRUE);
+            } else {
+                gint iPos = gtk_editable_get_position(GTK_EDITABLE(pwgt));
+                gtk_editable_insert_text(GTK_EDITABLE(pwgt), c.strText.c_str(), -1, &iPos);
+                gtk_editable_set_position(GTK_EDITABLE(pwgt), iPos);
+            }
+            avt::drainEvents();
+        }
+        const std::string strShown =
+            GTK_IS_TEXT_VIEW(pwgt) ? avt::viewText(pwgt) : avt::entryText(pwgt);
+        EXPECT_EQ(g_utf8_strlen(strShown.c_str(), -1), c.nKept);
+        EXPECT_NE(*mscLastRefusal(), '\0');
+        avt::settle();
+        EXPECT_EQ(windowWidth(), nWidth);
+    }
+    switchPage(0);
+    EXPECT_EQ(sql("SELECT length(strNotes) FROM Aircraft")[0][0], "999");
+    EXPECT_EQ(sql("SELECT length(strNotes), length(strLName) FROM Pilot"),
+              (std::vector<avt::Row>{{"999", "51"}}));
+}
+
+TEST_F(ACPage, MovingThroughANewCardWithTheKeyboardWritesNothing) {
+    newAircraft("ZK-NEW");
+    avt::exec(db(), R"(
+        CREATE TABLE Writes (n);
+        CREATE TRIGGER AcUpd AFTER UPDATE ON Aircraft BEGIN INSERT INTO Writes VALUES (1); END;
+        CREATE TRIGGER PilotIns AFTER INSERT ON Pilot BEGIN INSERT INTO Writes VALUES (2); END;
+        CREATE TRIGGER PilotUpd AFTER UPDATE ON Pilot BEGIN INSERT INTO Writes VALUES (3); END;
+    )");
+    ASSERT_TRUE(gtk_widget_has_focus(widget("ACModel")));
+    for (int i = 0; i < 17; ++i)
+        avt::pressKey(widget("ACModel"), GDK_Down);
+    EXPECT_TRUE(gtk_widget_has_focus(widget("ACNotes"))) << "went through every field";
+
+    switchPage(kPagePilot);
+    selectPilot(PILOT_ID_NEW);
+    avt::typeKeys(widget("PilotLName"), "Baker");
+    avt::pressKey(widget("PilotLName"), GDK_Return); // stores the new pilot
+    for (int i = 0; i < 8; ++i)
+        avt::pressKey(widget("PilotLName"), GDK_Down);
+    EXPECT_TRUE(gtk_widget_has_focus(widget("PilotNotes")));
+    switchPage(0);
+    EXPECT_EQ(sql("SELECT group_concat(n) FROM Writes")[0][0], "2");
 }
 
 TEST_F(ACPage, OptionCodesShowAndRoundTrip) {
@@ -110,14 +243,6 @@ TEST_F(ACPage, OptionCodesShowAndRoundTrip) {
         selectRow("ZK-OTHER"); // shown afresh when selected again
         selectRow("ZK-OPT");
     };
-    store("iOptEngine", 3);
-    GtkComboBox* pcomboEngine = GTK_COMBO_BOX(widget("ACEngineOpt"));
-    GtkTreeIter iter;
-    g_autofree gchar* pszLabel = nullptr;
-    ASSERT_TRUE(gtk_combo_box_get_active_iter(pcomboEngine, &iter));
-    gtk_tree_model_get(gtk_combo_box_get_model(pcomboEngine), &iter, 1, &pszLabel, -1);
-    EXPECT_STREQ(pszLabel, "162F N/A");
-
     const std::pair<const char*, std::string> combos[] = {
         {"ACHeliTypeOpt", "iOptHeli"},     {"ACEngineOpt", "iOptEngine"},
         {"ACClutchOpt", "iOptClutch"},     {"ACMainDriveOpt", "iOptMRDrive"},
@@ -131,6 +256,7 @@ TEST_F(ACPage, OptionCodesShowAndRoundTrip) {
             store(strCol, iCode);
             EXPECT_EQ(gtk_combo_box_get_active(pcombo), -1) << pszCombo << " " << iCode;
         }
+        GtkTreeIter iter;
         for (gint i = 0; gtk_tree_model_iter_nth_child(pmod, &iter, nullptr, i); ++i) {
             gint iCode = -1;
             gboolean bSensitive = FALSE;
@@ -152,88 +278,106 @@ TEST_F(ACPage, OptionCodesShowAndRoundTrip) {
 
 TEST_F(ACPage, LogStartHoursBannerAndTheActiveAircraftAfterARestart) {
     newAircraft("ZK-HRS");
-    addFlight();
+    addFlights(1);
     newAircraft("ZK-AAA");
     selectRow("ZK-HRS");
-    typeInto("ACModel", "Exec 162F");
-    focus("ACNotes");
-    gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(widget("ACNotes"))),
-                             "Rebuilt tail boom\nafter 2009", -1);
-    const struct {
-        const char *pszTyped, *pszShown, *pszStored, *pszBanner;
-    } cases[] = {
-        {"1234.56", "1234.5", "12345", "ZK-HRS  (1235.7 A/F HRS)\nExec 162F  "},
-        {"2.3", "2.3", "23", "ZK-HRS  (3.5 A/F HRS)\nExec 162F  "},
-        {"-5", "2.3", "23", "ZK-HRS  (3.5 A/F HRS)\nExec 162F  "}, // refused: the hours stay
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.pszTyped);
-        typeInto("ACLogStartHours", c.pszTyped);
-        EXPECT_EQ(text("ACLogStartHours"), c.pszShown);
-        EXPECT_EQ(banner(), c.pszBanner);
-        selectRow("ZK-AAA"); // leaving the row saves
-        selectRow("ZK-HRS");
-        EXPECT_EQ(sql("SELECT nLogHours FROM Aircraft WHERE strReg = 'ZK-HRS'")[0][0], c.pszStored);
-    }
+    enterText("ACModel", "Exec 162F");
+    enterText("ACLogStartHours", "1234.56");
+    EXPECT_EQ(text("ACLogStartHours"), "1234.5");
+    EXPECT_EQ(avt::bannerText(), "ZK-HRS  (1235.7 A/F HRS)\nExec 162F  ");
+    acdDisplayACReg(G_GINT64_CONSTANT(50000000001)); // sums beyond 32 bits
+    EXPECT_EQ(avt::bannerText(), "ZK-HRS  (5000000000.1 A/F HRS)\nExec 162F  ");
 
-    EXPECT_EQ(quitProgram(), 0);
-    m_bRunning = avt::startProgram(arguments(), &m_nStartStatus);
-    ASSERT_TRUE(m_bRunning);
-    avt::drainEvents();
-    EXPECT_EQ(fmodAFHoursTotal(), 35u) << "the flight log model was rebuilt for it";
-    EXPECT_EQ(banner(), "ZK-HRS  (3.5 A/F HRS)\nExec 162F  ");
+    restartProgram();
+    EXPECT_EQ(fmodAFHoursTotal(), 12357u) << "the flight log model was rebuilt for it";
+    EXPECT_EQ(avt::bannerText(), "ZK-HRS  (1235.7 A/F HRS)\nExec 162F  ");
     switchPage(kPageAC);
     EXPECT_EQ(list(), (std::vector<std::string>{"ZK-AAA", "*ZK-HRS", "<new heli>"}));
-    EXPECT_EQ(sql("SELECT strNotes FROM Aircraft WHERE strReg = 'ZK-HRS'")[0][0],
-              "Rebuilt tail boom\nafter 2009");
-
-    typeInto("ACLogStartDate", "19 apr 2010");
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ACLogSinceNew")), TRUE);
     avt::drainEvents();
     for (const char* pszID : {"ACLogStartDate", "ACLogStartHours"}) {
         EXPECT_EQ(text(pszID), "");
         EXPECT_FALSE(gtk_widget_is_sensitive(widget(pszID)));
     }
-    EXPECT_EQ(banner(), "ZK-HRS  (1.2 A/F HRS)\nExec 162F  ");
+    EXPECT_EQ(avt::bannerText(), "ZK-HRS  (1.2 A/F HRS)\nExec 162F  ");
 }
 
-TEST_F(ACPage, DeleteAsksThenMarksTheRowAndClearsTheActiveAircraft) {
+TEST_F(ACPage, DeleteSaysWhatTheAircraftCarriesAndTheNextStartTakesTheFirstListed) {
     newAircraft("ZK-KEEP");
     newAircraft("ZK-GONE");
-    addFlight();
+    addFlights(2);
+    avt::exec(db(), "INSERT INTO Maintenance (iCompID, iACID, bDelete) VALUES (5, " +
+                        std::to_string(acdGetActiveAC()->iACID) + ", 0)");
     selectRow("ZK-KEEP");
     selectRow("ZK-GONE");
-    ASSERT_EQ(fmodAFHoursTotal(), 12u);
+    ASSERT_EQ(fmodAFHoursTotal(), 24u);
 
     // Cancel: nothing is deleted, but the card is cleared.
     focus("ACTreeView");
     avt::answerNextDialog(GTK_RESPONSE_CANCEL);
-    key("ACTreeView", GDK_Delete);
+    avt::pressKey(widget("ACTreeView"), GDK_Delete);
     ASSERT_EQ(avt::dialogsSeen().size(), 1u);
     EXPECT_EQ(avt::dialogsSeen()[0].strText,
               "<span color='red'><b>*** Delete Helicopter Card ***</b></span>");
-    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("'ZK-GONE'"), std::string::npos);
+    const std::string& strAsked = avt::dialogsSeen()[0].strSecondaryText;
+    EXPECT_NE(strAsked.find("'ZK-GONE'"), std::string::npos);
+    EXPECT_NE(strAsked.find("2 flights and 1 maintenance record,"), std::string::npos) << strAsked;
     EXPECT_EQ(text("ACReg"), "");
     EXPECT_EQ(sql("SELECT bDelete FROM Aircraft WHERE strReg = 'ZK-GONE'")[0][0], "0");
 
-    // OK: marked deleted in the file, gone from the list, banner cleared,
-    // and no aircraft active any more.
+    // OK: marked deleted, gone from the list, and no aircraft active: not
+    // even through option codes, where 0 is a real option.
     avt::answerNextDialog(GTK_RESPONSE_OK);
-    key("ACTreeView", GDK_Delete);
+    avt::pressKey(widget("ACTreeView"), GDK_Delete);
     ASSERT_EQ(avt::dialogsSeen().size(), 2u);
     EXPECT_EQ(sql("SELECT bDelete FROM Aircraft WHERE strReg = 'ZK-GONE'")[0][0], "1");
     EXPECT_EQ(list(), (std::vector<std::string>{"ZK-KEEP", "<new heli>"}));
-    EXPECT_EQ(banner(), "");
-    EXPECT_EQ(acdGetActiveAC()->iACID, SQL_NEW_ID);
+    EXPECT_EQ(avt::bannerText(), "");
+    EXPECT_FALSE(acdHasActiveAC());
+    EXPECT_EQ(acdGetActiveAC()->iEngineOpt, -1);
+    EXPECT_EQ(acdGetActiveAC()->iTailRotorOpt, -1);
     EXPECT_EQ(fmodAFHoursTotal(), 0u) << "the deleted aircraft's flights no longer count";
 
     // Delete on the placeholder row asks nothing.
     selectRow("<new heli>");
     focus("ACTreeView");
     avt::answerNextDialog(GTK_RESPONSE_OK);
-    key("ACTreeView", GDK_Delete);
-    EXPECT_EQ(avt::cancelDialogAnswers(), 1u)
-        << "the answer is left unused: no dialog opened";
+    avt::pressKey(widget("ACTreeView"), GDK_Delete);
+    EXPECT_EQ(avt::cancelDialogAnswers(), 1u) << "the answer is left unused: no dialog opened";
+
+    restartProgram();
+    EXPECT_EQ(avt::bannerText(), "ZK-KEEP  (0.0 A/F HRS)\n  ");
+}
+
+TEST_F(ACPage, AltAndTheUnderlinedLetterOfALabelGoToItsField) {
+    makeCards();
+    const struct {
+        int nPage;
+        guint nKey;
+        const char* pszField;
+    } cases[] = {
+        {kPageAC, GDK_r, "ACReg"},
+        {kPageAC, GDK_m, "ACModel"},
+        {kPageAC, GDK_w, "ACOwner"},
+        {kPageAC, GDK_o, "ACLogStartHours"},
+        {kPageAC, GDK_g, "ACEngineOpt"},
+        {kPageAC, GDK_n, "ACNotes"},
+        {kPagePilot, GDK_l, "PilotLName"},
+        {kPagePilot, GDK_r, "PilotFName"},
+        {kPagePilot, GDK_i, "PilotMedInterval"},
+        {kPagePilot, GDK_n, "PilotNotes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszField);
+        switchPage(c.nPage);
+        if (c.nPage == kPagePilot)
+            selectPilot(7);
+        focus("MainNotebook");
+        avt::pressKey(widget("avLedger"), c.nKey, GDK_MOD1_MASK);
+        GtkWidget* pwgtFocus = gtk_window_get_focus(GTK_WINDOW(widget("avLedger")));
+        EXPECT_TRUE(pwgtFocus == widget(c.pszField) ||
+                    (pwgtFocus && gtk_widget_is_ancestor(pwgtFocus, widget(c.pszField))));
+    }
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The flight log page driven through the real UI file: entering, editing
-// and deleting flights, read back from the log database.
+// The flight log page driven through the real UI file: entering, editing,
+// refusing and deleting flights, read back from the log database.
 #include "harness.h"
 
 #include "avMisc.h"
@@ -7,7 +7,6 @@
 #include "modFLog.h"
 #include "modPilot.h"
 #include "pagFLog.h"
-#include "rcdFLog.h"
 
 #include <gdk/gdkkeysyms.h>
 
@@ -16,33 +15,38 @@ namespace {
 using avt::utc;
 using std::pair;
 
-constexpr guint kBase = 1500; // airframe hours before the log, in tenths
-
 // Flights 1 and 2 on 19-Apr-2010 (1.0 solo day local; 1.5 dual night
 // cross-country), 3 on 02-May (0.5, night with the IFR bit and a bit this
-// program does not use), 4 on 02-May 12:00 without landing or flight time.
-// The program adds the columns left out here when it opens the file.
+// program does not use, flown by a pilot deleted since), 4 on 02-May 12:00
+// without landing or flight time, 5 before the log start (01-Apr-2010),
+// already in the log-start hours. The aircraft was built in June 2009.
 class FlightPage : public avt::AppTest {
   protected:
+    virtual long long logHours() const { return 1500; }
     static std::string num(long long n) { return std::to_string(n); }
-    static std::string hoursText(guint n) { return num(n / 10) + "." + num(n % 10); }
+    static std::string hoursText(long long n) { return num(n / 10) + "." + num(n % 10); }
     void prepareData() override {
         avt::exec(m_dirs->etcFile("avLedger.db"),
-                  "CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, nLogHours, bDelete);"
-                  "CREATE TABLE Pilot (iPilotID INTEGER PRIMARY KEY, strLName, strFName, "
-                  "strSortKey, bDelete); CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, "
-                  "tFltBegin INTEGER, tFltEnd INTEGER, nElapsed, nFltType, iPilotID, iStudentID, "
-                  "iCSID, bDelete); INSERT INTO Aircraft VALUES (1, 1500, 0); INSERT INTO Pilot "
-                  "VALUES (1, 'Smith', 'Anne', 'SMITHANNE', 0), (2, 'Brown', 'Bob', 'BROWNBOB', 0);"
-                  "INSERT INTO Flight VALUES "
-                  "(1, '2010-04-19 10:00', '2010-04-19 11:00', 10, 0, 1, 0, 1, 0),"
-                  "(2, '2010-04-19 14:00', '2010-04-19 15:30', 15, 11, 1, 2, 1, 0),"
-                  "(3, '2010-05-02 09:00', '2010-05-02 09:30', 5, 22, 0, 0, 1, 0),"
-                  "(4, '2010-05-02 12:00', NULL, 0, 0, 0, 0, 1, 0); UPDATE Flight SET tFltBegin "
-                  "= strftime('%s', tFltBegin), tFltEnd = IFNULL(strftime('%s', tFltEnd), 0);"
-                  // Every write from now on is counted, so "writes nothing" shows.
-                  "CREATE TABLE Writes (n); CREATE TRIGGER Upd AFTER UPDATE ON Flight "
-                  "BEGIN INSERT INTO Writes VALUES (1); END;");
+                  "CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, nLogHours, tLogStart, "
+                  "tManu, bDelete); INSERT INTO Aircraft VALUES (1, " +
+                      num(logHours()) + ", " + num(utc(2010, 4, 1)) + ", " + num(utc(2009, 6, 1)) +
+                      ", 0); CREATE TABLE Pilot (iPilotID INTEGER PRIMARY KEY, strLName, strFName, "
+                      "strSortKey, bDelete); INSERT INTO Pilot VALUES (1, 'Smith', 'Anne', "
+                      "'SMITHANNE', 0), (2, 'Brown', 'Bob', 'BROWNBOB', 0), (3, 'Gone', 'Gary', "
+                      "'GONEGARY', 1); CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, tFltBegin "
+                      "INTEGER, tFltEnd INTEGER, nElapsed, nFltType, iPilotID, iStudentID, iCSID, "
+                      "bDelete); INSERT INTO Flight VALUES "
+                      "(1, '2010-04-19 10:00', '2010-04-19 11:00', 10, 0, 1, 0, 1, 0),"
+                      "(2, '2010-04-19 14:00', '2010-04-19 15:30', 15, 11, 1, 2, 1, 0),"
+                      "(3, '2010-05-02 09:00', '2010-05-02 09:30', 5, 22, 3, 0, 1, 0),"
+                      "(4, '2010-05-02 12:00', NULL, 0, 0, 0, 0, 1, 0),"
+                      "(5, '2010-03-20 10:00', '2010-03-20 10:42', 7, 0, 1, 0, 1, 0);"
+                      "UPDATE Flight SET tFltBegin = strftime('%s', tFltBegin), tFltEnd = "
+                      "IFNULL(strftime('%s', tFltEnd), 0);"
+                      // Every write from now on is counted, so "writes nothing" shows.
+                      "CREATE TABLE Writes (n); CREATE TRIGGER Upd AFTER UPDATE ON Flight "
+                      "BEGIN INSERT INTO Writes VALUES (1); END; CREATE TRIGGER Ins AFTER "
+                      "INSERT ON Flight BEGIN INSERT INTO Writes VALUES (1); END;");
         avt::writeFile(m_dirs->etcFile("avLedger.conf"),
                        "[Aircraft]\nACID=1\n[FlightLog]\nLastDate=" + num(utc(2010, 4, 19)) + "\n");
     }
@@ -59,11 +63,12 @@ class FlightPage : public avt::AppTest {
     std::string stored(long iID, const char* pszColumns) const {
         return sql(std::string("SELECT ") + pszColumns + " FROM Flight WHERE iFltID = " + num(iID));
     }
+    std::string writes() const { return sql("SELECT COUNT(*) FROM Writes"); }
 
     GtkTreeView* tree() const { return GTK_TREE_VIEW(widget("FLogTreeView")); }
     struct Row {
         GtkTreeIter iter;
-        guint nType = 0, nHours = 0;
+        guint nType = 0, nHours = 0, nMark = 0;
         gulong iID = 0;
         std::string strPath, strAccum; // "year/month/start"; airframe hours after it
     };
@@ -76,7 +81,7 @@ class FlightPage : public avt::AppTest {
             g_autofree gchar *pszStart = nullptr, *pszAccum = nullptr;
             gtk_tree_model_get(fmodGetModel(), &r.iter, FLOG_ROW_TYPE, &r.nType, FLOG_SQLID, &r.iID,
                                FLOG_HOURS, &r.nHours, FLOG_TIME_START, &pszStart, FLOG_AF_ACCUM,
-                               &pszAccum, -1);
+                               &pszAccum, FLOG_MARK, &r.nMark, -1);
             r.strPath = strUp + pszStart;
             r.strAccum = pszAccum ? pszAccum : "";
             lstRows.push_back(r);
@@ -99,31 +104,44 @@ class FlightPage : public avt::AppTest {
             s += r.nType == FLOG_ROW_DATA ? num(r.iID) + " " : "";
         return s;
     }
-    void select(long iID) {
-        Row r = row(iID);
-        mscTreeRowSelect(tree(), r.strPath.empty() ? nullptr : &r.iter);
+    void selectRow(Row r) {
+        GtkTreePath* pPath = gtk_tree_model_get_path(fmodGetModel(), &r.iter);
+        gtk_tree_view_expand_to_path(tree(), pPath);
+        gtk_tree_view_set_cursor(tree(), pPath, nullptr, FALSE);
+        gtk_tree_path_free(pPath);
         avt::drainEvents();
     }
-    long selected() const {
+    void select(long iID) { selectRow(row(iID)); }
+    // The selected row as its start text.
+    std::string selected() const {
+        for (Row r : rows())
+            if (gtk_tree_selection_iter_is_selected(gtk_tree_view_get_selection(tree()), &r.iter))
+                return r.strPath;
+        return "<none>";
+    }
+    long selectedID() const {
         for (Row r : rows())
             if (gtk_tree_selection_iter_is_selected(gtk_tree_view_get_selection(tree()), &r.iter))
                 return r.nType == FLOG_ROW_DATA ? long(r.iID) : -1;
         return -1;
     }
 
-    // Types into a field as a user does: focus in, text, focus out.
-    void enter(const char* pszID, const std::string& strText) {
+    // Types into a field as a user does: focus in, text, and (enter) out.
+    void type(const char* pszID, const std::string& strText) {
         ASSERT_TRUE(gtk_widget_is_sensitive(widget(pszID))) << pszID << " is not open";
         gtk_widget_grab_focus(widget(pszID));
         gtk_entry_set_text(GTK_ENTRY(widget(pszID)), strText.c_str());
+    }
+    void enter(const char* pszID, const std::string& strText) {
+        type(pszID, strText);
         gtk_widget_grab_focus(widget("MainNotebook"));
         avt::drainEvents();
     }
     std::string text(const char* psz) const { return gtk_entry_get_text(GTK_ENTRY(widget(psz))); }
-    // Take-off, landing and flight time as the card shows them.
+    // Date, take-off, landing and flight time as the card shows them.
     std::string card() const {
-        return text("FLogCardTimeOff") + "|" + text("FLogCardTimeOn") + "|" +
-               text("FLogCardElapsed");
+        return text("FLogCardDate") + "|" + text("FLogCardTimeOff") + "|" + text("FLogCardTimeOn") +
+               "|" + text("FLogCardElapsed");
     }
     bool open(const char* pszID) const { return gtk_widget_is_sensitive(widget(pszID)); }
     // The pilot label, the chosen buttons and the student or passenger field.
@@ -144,70 +162,180 @@ class FlightPage : public avt::AppTest {
             gtk_tree_model_get(pmodGetModel(), &iter, PILOT_RNAME_COL, &psz, -1);
         return psz ? psz : "<none>";
     }
-    // A key press delivered to the widget; TRUE when a handler consumed it.
-    gboolean sendKey(GtkWidget* pwgt, guint nKeyVal) {
-        GdkEventKey evtKey{};
-        evtKey.type = GDK_KEY_PRESS;
-        evtKey.window = gtk_widget_get_window(pwgt);
-        evtKey.keyval = nKeyVal;
-        gboolean bHandled = gtk_widget_event(pwgt, reinterpret_cast<GdkEvent*>(&evtKey));
-        avt::drainEvents();
-        return bHandled;
+    // A key pressed on the keyboard, through the X server to the focus.
+    void press(guint nKeyVal, GdkModifierType nMods = GdkModifierType(0)) {
+        GdkWindow* pwin = gtk_widget_get_window(widget("avLedger"));
+        gdk_test_simulate_key(pwin, -1, -1, nKeyVal, nMods, GDK_KEY_PRESS);
+        gdk_test_simulate_key(pwin, -1, -1, nKeyVal, nMods, GDK_KEY_RELEASE);
+        for (int i = 0; i < 5; ++i) {
+            gdk_display_sync(gdk_display_get_default());
+            avt::drainEvents();
+        }
     }
     // Leaving the page saves what it holds; coming back reloads the tree.
     void leaveAndReturn() {
         switchPage(3);
         switchPage(2);
     }
-
-    // Each flight row's running total is the base plus the flight times up
-    // to it; the model's total and the banner agree.
-    void expectHours(guint nExpected) {
-        guint nRunning = kBase;
-        for (const Row& r : rows())
-            if (r.nType == FLOG_ROW_DATA) {
-                EXPECT_EQ(r.strAccum, hoursText(nRunning += r.nHours)) << r.strPath;
-            }
-        EXPECT_EQ(nRunning, nExpected);
-        EXPECT_EQ(fmodAFHoursTotal(), nExpected);
+    std::string banner() const {
         GtkWidget* pwgtBox =
             gtk_notebook_get_action_widget(GTK_NOTEBOOK(widget("MainNotebook")), GTK_PACK_END);
         GList* pChildren = gtk_container_get_children(GTK_CONTAINER(pwgtBox));
-        std::string strBanner = gtk_label_get_text(GTK_LABEL(g_list_last(pChildren)->data));
+        std::string str = gtk_label_get_text(GTK_LABEL(g_list_last(pChildren)->data));
         g_list_free(pChildren);
-        EXPECT_NE(strBanner.find("(" + hoursText(nExpected) + " A/F HRS)"), std::string::npos)
-            << strBanner;
+        return str;
+    }
+
+    // Each counted flight row's running total is the base plus the flight
+    // times up to it; the model's total and the banner agree. A flight
+    // before the log start is marked and counted nowhere.
+    void expectHours(long long nExpected) {
+        long long nRunning = logHours();
+        for (const Row& r : rows()) {
+            if (r.nType != FLOG_ROW_DATA)
+                continue;
+            const bool bCounted = !(r.nMark & FLOG_MARK_BEFORE_LOG);
+            EXPECT_EQ(r.strAccum, bCounted ? hoursText(nRunning += r.nHours) : "") << r.strPath;
+        }
+        EXPECT_EQ(nRunning, nExpected);
+        EXPECT_EQ(fmodAFHoursTotal(), guint64(nExpected));
+        EXPECT_NE(banner().find("(" + hoursText(nExpected) + " A/F HRS)"), std::string::npos)
+            << banner();
     }
 };
 
-TEST_F(FlightPage, NewFlightIsOfferedByDateAndStoredOnceTheDateIsLeft) {
-    select(0);
-    EXPECT_EQ(text("FLogCardDate") + card(), "19-Apr-2010||0.0") << "the remembered date";
-    EXPECT_TRUE(open("FLogCardDate") && !open("FLogCardTimeOff") && !open("FLogNotes"));
-    enter("FLogCardDate", "yesterday");
-    enter("FLogCardDate", text("FLogCardDate")); // left again: still one pair of marks
-    EXPECT_EQ(text("FLogCardDate"), "?? yesterday ??");
-    gint nStart = -1, nEnd = -1;
-    gtk_editable_get_selection_bounds(GTK_EDITABLE(widget("FLogCardDate")), &nStart, &nEnd);
-    EXPECT_EQ(pair(nStart, nEnd), pair(0, 15));
-    EXPECT_EQ(sql("SELECT COUNT(*) FROM Flight"), "4") << "nothing stored without a date";
-    enter("FLogCardDate", "20 May 2011");
-    long iID = selected();
-    EXPECT_EQ(stored(iID, "tFltBegin || ' ' || iCSID"), num(utc(2011, 5, 20)) + " 1");
-    EXPECT_EQ(row(iID).strPath, "2011/May-2011/20-May 00:00");
-    // Down or Return in the date opens the rest of the card; the offered
-    // date is stored as well as a typed one.
-    for (auto [nKey, pszTyped] : {pair{GDK_Down, "3/6/2010"}, pair{GDK_Return, ""}}) {
-        select(0);
-        gtk_widget_grab_focus(widget("FLogCardDate"));
-        if (*pszTyped)
-            gtk_entry_set_text(GTK_ENTRY(widget("FLogCardDate")), pszTyped);
-        EXPECT_TRUE(sendKey(widget("FLogCardDate"), nKey));
-        EXPECT_TRUE(gtk_widget_has_focus(widget("FLogCardTimeOff")) && open("FLogNotes")) << nKey;
-        EXPECT_GT(selected(), iID) << "stored";
+TEST_F(FlightPage, BadInputIsRefusedAndTheStoredValueStays) {
+    // Field, text typed, a word of the reason. Flight 2: 19-Apr-2010 14:00
+    // to 15:30, 1.5 h; the log starts 01-Apr-2010, the aircraft was built
+    // in June 2009.
+    const struct {
+        const char *pszID, *pszText, *pszWhy;
+    } lst[] = {
+        {"FLogCardDate", "2024-02-30", "day"},
+        {"FLogCardDate", "31-Feb-2024", "day"},
+        {"FLogCardDate", "yesterday", "date"},
+        {"FLogCardDate", "19/04/10", "year"},
+        {"FLogCardDate", "15/03/2010", "log start"},
+        {"FLogCardDate", "2009-05-31", "built"},
+        {"FLogCardTimeOff", "abc", "clock"},
+        {"FLogCardTimeOff", "25:00", "clock"},
+        {"FLogCardTimeOff", "14:75", "clock"},
+        {"FLogCardTimeOn", "abc", "clock"},
+        {"FLogCardTimeOn", "13:50", "12 hours"},
+        {"FLogCardElapsed", "abc", "flight time"},
+        {"FLogCardElapsed", "-1", "flight time"},
+        {"FLogCardElapsed", "99999999", "flight time"},
+        {"FLogCardElapsed", "4000000", "flight time"},
+        {"FLogCardElapsed", "24.1", "flight time"},
+    };
+    select(2);
+    for (const auto& c : lst) {
+        mscRefuseClear();
+        enter(c.pszID, c.pszText);
+        EXPECT_EQ(card(), "19-Apr-2010|14:00|15:30|1.5") << c.pszID << " " << c.pszText;
+        EXPECT_NE(std::string(mscLastRefusal()).find(c.pszWhy), std::string::npos)
+            << c.pszText << ": " << mscLastRefusal();
     }
+    leaveAndReturn();
+    EXPECT_EQ(writes(), "0");
+    expectHours(1500 + 10 + 15 + 5);
+    EXPECT_EQ(row(5).nMark, guint(FLOG_MARK_BEFORE_LOG)) << "shown marked for the owner";
+}
 
-    // Nothing remembered: today is offered.
+TEST_F(FlightPage, TimesStayConsistentWhicheverIsEditedLast) {
+    // Edits in order on a new flight, then the card and the stored take-off
+    // and landing ("month-day hour:minute"). A flight time without clock
+    // times is kept as a bare duration after 1970-01-01.
+    using Edits = std::vector<pair<const char*, const char*>>;
+    const char *pszOff = "FLogCardTimeOff", *pszOn = "FLogCardTimeOn", *pszEl = "FLogCardElapsed";
+    const struct {
+        const char* pszDate;
+        Edits edits;
+        const char *pszCard, *pszStored;
+    } lst[] = {
+        {"1 Jun 2010",
+         {{pszOff, "23:30"}, {pszOn, "00:45"}, {pszOff, "00:15"}},
+         "01-Jun-2010|00:15|00:45|0.5",
+         "06-01 00:15 06-01 00:45"},
+        {"2010-06-02",
+         {{pszOn, "00:45"}, {pszOff, "23:30"}},
+         "02-Jun-2010|23:30|00:45|1.3",
+         "06-02 23:30 06-03 00:45"},
+        {"3 Jun 2010",
+         {{pszOff, "10:00"}, {pszOn, "11:26"}},
+         "03-Jun-2010|10:00|11:26|1.4",
+         "06-03 10:00 06-03 11:26"},
+        {"4 Jun 2010",
+         {{pszOff, "10:00"}, {pszEl, "1.5"}, {pszOn, "12:00"}},
+         "04-Jun-2010|10:00|12:00|2.0",
+         "06-04 10:00 06-04 12:00"},
+        {"5 Jun 2010",
+         {{pszOff, "10:00"}, {pszOn, "12:00"}, {pszEl, "1,0"}},
+         "05-Jun-2010|10:00|11:00|1.0",
+         "06-05 10:00 06-05 11:00"},
+        {"6 Jun 2010", {{pszEl, "1.5"}}, "06-Jun-2010|||1.5", "06-06 00:00 01-01 01:30"},
+        // A new date keeps the clock times; later edits measure on that day.
+        {"9 Jun 2010",
+         {{pszOff, "09:00"}, {pszOn, "10:00"}, {"FLogCardDate", "20-Jun-2010"}, {pszOn, "10:30"}},
+         "20-Jun-2010|09:00|10:30|1.5",
+         "06-20 09:00 06-20 10:30"},
+        // Landing just after midnight: the take-off was the evening before.
+        {"8 Jun 2010",
+         {{pszEl, "1.5"}, {pszOn, "00:30"}},
+         "07-Jun-2010|23:00|00:30|1.5",
+         "06-07 23:00 06-08 00:30"},
+    };
+    long long nHours = 1500 + 10 + 15 + 5;
+    for (const auto& c : lst) {
+        select(0);
+        enter("FLogCardDate", c.pszDate);
+        long iID = selectedID();
+        // The last edit is left straight for another flight.
+        for (size_t i = 0; i < c.edits.size(); ++i)
+            (i + 1 < c.edits.size() ? enter(c.edits[i].first, c.edits[i].second)
+                                    : type(c.edits[i].first, c.edits[i].second));
+        select(1);
+        EXPECT_EQ(selectedID(), 1) << "the flight chosen, not the one left";
+        std::string strRow = row(iID).strPath; // the row follows the take-off at once
+        leaveAndReturn();
+        EXPECT_EQ(row(iID).strPath, strRow) << c.pszDate;
+        select(iID);
+        EXPECT_EQ(card(), c.pszCard) << "read back from the file";
+        EXPECT_EQ(stored(iID, "strftime('%m-%d %H:%M', tFltBegin, 'unixepoch') || ' ' || "
+                              "strftime('%m-%d %H:%M', tFltEnd, 'unixepoch')"),
+                  c.pszStored);
+        nHours += row(iID).nHours;
+    }
+    expectHours(nHours);
+    EXPECT_EQ(nHours, 1500 + 30 + 5 + 13 + 14 + 20 + 10 + 15 + 15 + 15);
+}
+
+TEST_F(FlightPage, MovingThroughANewFlightStoresNothingUntilSomethingIsEntered) {
+    select(0);
+    EXPECT_EQ(card(), "19-Apr-2010|||0.0") << "the remembered date";
+    EXPECT_TRUE(open("FLogCardDate") && !open("FLogCardTimeOff") && !open("FLogNotes"));
+    gtk_widget_grab_focus(widget("FLogCardDate"));
+    for (guint nKey : {GDK_KEY_Down, GDK_KEY_Down, GDK_KEY_Down, GDK_KEY_Up})
+        press(nKey);
+    EXPECT_TRUE(gtk_widget_has_focus(widget("FLogCardTimeOn")) && open("FLogNotes"));
+    select(1);
+    select(0);
+    select(2);
+    EXPECT_EQ(writes() + " " + order(), "0 5 1 2 3 4 ");
+
+    select(0); // a destination is something: the flight is stored, once
+    gtk_widget_grab_focus(widget("FLogCardDate"));
+    press(GDK_KEY_Down);
+    enter("FLogCardTo", "Taupo");
+    select(1);
+    EXPECT_EQ(sql("SELECT COUNT(*) || ' ' || strTo || ' ' || tFltBegin FROM Flight WHERE iFltID > "
+                  "5"),
+              "1 Taupo " + num(utc(2010, 4, 19)));
+
+    // A typed date stores it; nothing remembered: today is offered.
+    select(0);
+    enter("FLogCardDate", "20 May 2011");
+    EXPECT_EQ(row(selectedID()).strPath, "2011/May-2011/20-May 00:00");
     prmSetKeyInteger("FlightLog", "LastDate", 0);
     select(0);
     time_t tNow = time(nullptr);
@@ -216,74 +344,45 @@ TEST_F(FlightPage, NewFlightIsOfferedByDateAndStoredOnceTheDateIsLeft) {
     EXPECT_EQ(text("FLogCardDate"), szToday);
 }
 
-TEST_F(FlightPage, ClockTimesAndFlightTimeKeepEachOtherInStep) {
-    // The stored take-off and landing as "month-day hour:minute"; a flight
-    // time without clock times is kept as a bare duration after 1970-01-01.
-    const struct {
-        const char *pszDate, *pszOff, *pszOn, *pszElapsed, *pszCard, *pszStored;
-    } cases[] = {
-        {"1 Jun 2010", "23:40", "00:25", "", "23:40|00:25|0.8", "06-01 23:40 06-02 00:25"},
-        {"2 Jun 2010", "10:00", "11:27", "", "10:00|11:27|1.5", "06-02 10:00 06-02 11:27"},
-        {"3 Jun 2010", "10:00", "11:26", "", "10:00|11:26|1.4", "06-03 10:00 06-03 11:26"},
-        {"4 Jun 2010", "10:00", "", "1.5", "10:00|11:30|1.5", "06-04 10:00 06-04 11:30"},
-        {"5 Jun 2010", "", "", "1.5", "||1.5", "06-05 00:00 01-01 01:30"},
-        // Landing just after midnight: the take-off was the evening before.
-        {"7 Jun 2010", "", "00:30", "1.5", "23:00|00:30|1.5", "06-06 23:00 06-07 00:30"},
-    };
-    for (const auto& c : cases) {
-        select(0);
-        enter("FLogCardDate", c.pszDate);
-        long iID = selected();
-        for (auto [pszID, psz] :
-             {pair{"FLogCardTimeOff", c.pszOff}, pair{"FLogCardTimeOn", c.pszOn},
-              pair{"FLogCardElapsed", c.pszElapsed}})
-            if (*psz)
-                enter(pszID, psz);
-        std::string strRow = row(iID).strPath; // the row follows the take-off at once
-        leaveAndReturn();
-        EXPECT_EQ(row(iID).strPath, strRow);
-        select(iID);
-        EXPECT_EQ(card(), c.pszCard) << "read back from the file";
-        EXPECT_EQ(stored(iID, "strftime('%m-%d %H:%M', tFltBegin, 'unixepoch') || ' ' || "
-                              "strftime('%m-%d %H:%M', tFltEnd, 'unixepoch')"),
-                  c.pszStored);
-    }
-    expectHours(kBase + 30 + 8 + 15 + 14 + 15 + 15 + 15);
-
-    rcdFLog rcd{}; // stale data: a landing days before the take-off gives no flight time
-    rcd.tFltBegin = utc(2010, 4, 25, 10);
-    rcd.tFltEnd = utc(2010, 4, 19, 11);
-    fltCalcElapsed(&rcd);
-    EXPECT_EQ(rcd.nElapsed, 0u);
-}
-
-TEST_F(FlightPage, TreeBannerAndModelAgreeAfterEveryKindOfEdit) {
+TEST_F(FlightPage, LongTextStopsAtTheFieldAndNeverWidensTheWindow) {
     select(2);
-    enter("FLogCardTimeOff", "09:00"); // 09:00 to 15:30, now before flight 1
-    EXPECT_EQ(order() + num(selected()), "2 1 3 4 2");
-    expectHours(kBase + 10 + 65 + 5);
-    enter("FLogCardTimeOn", "10:00");
-    expectHours(kBase + 10 + 10 + 5);
-
-    select(4); // no landing: an earlier take-off moves the flight too
-    enter("FLogCardTimeOff", "08:15");
-    EXPECT_EQ(order(), "2 1 4 3 ");
-    enter("FLogCardElapsed", "2.0");
-    expectHours(kBase + 10 + 10 + 20 + 5);
-    EXPECT_EQ(fmodAFHoursAtDate(utc(2010, 5, 2, 8, 30)), kBase + 10 + 10 + 20);
-
-    select(1);
-    avt::answerNextDialog(GTK_RESPONSE_OK);
-    sendKey(GTK_WIDGET(tree()), GDK_Delete);
-    expectHours(kBase + 10 + 20 + 5);
-
-    select(3); // a new date keeps the clock times; later edits measure on that day
-    enter("FLogCardDate", "20-Jun-2010");
-    enter("FLogCardTimeOn", "10:00");
-    EXPECT_EQ(card(), "09:00|10:00|1.0");
+    auto width = [this] {
+        GtkAllocation alloc;
+        gtk_widget_get_allocation(widget("avLedger"), &alloc);
+        return alloc.width;
+    };
+    avt::drainEvents();
+    const int nWidth = width();
+    // Field, text pasted, bytes kept: whole characters only.
+    const std::string strWord(5000, 'x');
+    std::string strE;
+    for (int i = 0; i < 60; ++i)
+        strE += "\xC3\xA9";
+    const struct {
+        const char* pszID;
+        std::string strText;
+        size_t nlKept;
+    } lst[] = {
+        {"FLogNotes", strWord, 499}, {"FLogCardTo", strWord, 99}, {"FLogCardFrom", strE, 98}};
+    for (const auto& c : lst) {
+        mscRefuseClear();
+        GtkWidget* pwgt = widget(c.pszID);
+        gtk_widget_grab_focus(pwgt);
+        if (GTK_IS_TEXT_VIEW(pwgt)) {
+            GtkTextBuffer* pBuf = gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgt));
+            gtk_text_buffer_insert_interactive_at_cursor(pBuf, c.strText.c_str(), -1, TRUE);
+        } else {
+            gint iPos = 0;
+            gtk_editable_insert_text(GTK_EDITABLE(pwgt), c.strText.c_str(), -1, &iPos);
+        }
+        avt::drainEvents();
+        EXPECT_STRNE(mscLastRefusal(), "") << c.pszID;
+        EXPECT_EQ(width(), nWidth) << c.pszID;
+    }
     leaveAndReturn();
-    EXPECT_EQ(order() + stored(3, "tFltEnd"), "2 4 3 " + num(utc(2010, 6, 20, 10)));
-    expectHours(kBase + 10 + 20 + 10);
+    EXPECT_EQ(stored(2, "length(CAST(strNotes AS BLOB)) || ' ' || length(CAST(strTo AS BLOB)) || "
+                        "' ' || length(CAST(strFrom AS BLOB))"),
+              "499 99 98");
 }
 
 TEST_F(FlightPage, SoloDualConditionsAndRouteAreShownAndStored) {
@@ -294,11 +393,19 @@ TEST_F(FlightPage, SoloDualConditionsAndRouteAreShownAndStored) {
     select(2); // cross-country after a local flight
     EXPECT_EQ(kinds(), "Instructor: Dual Night XC Student");
     leaveAndReturn();
-    EXPECT_EQ(sql("SELECT COUNT(*) FROM Writes"), "0") << "showing a flight is no edit";
+    EXPECT_EQ(writes(), "0") << "showing a flight is no edit";
 
     select(3);
+    auto notesY = [this] {
+        GtkAllocation alloc;
+        gtk_widget_get_allocation(widget("FLogNotesFrame"), &alloc);
+        return alloc.y;
+    };
+    const int nNotesY = notesY();
     gtk_button_clicked(GTK_BUTTON(widget("FLogDual")));
+    avt::drainEvents();
     EXPECT_EQ(kinds(), "Instructor: Dual Night Local Student");
+    EXPECT_EQ(notesY(), nNotesY) << "the card does not jump";
     // Night straight to IFR and back is a change the day button never sees;
     // the bit this program does not use (16) stays.
     for (auto [pszClick, nType] : {pair{"FLogIFR", 21}, pair{"FLogNight", 19}, pair{"FLogDay", 17},
@@ -311,13 +418,20 @@ TEST_F(FlightPage, SoloDualConditionsAndRouteAreShownAndStored) {
     }
 }
 
-TEST_F(FlightPage, PilotCombosListTheSharedPilotsAndFollowARename) {
+TEST_F(FlightPage, PilotsListedRenamedAndDeleted) {
     select(2);
     EXPECT_EQ(chosen("FLogPilot") + ", " + chosen("FLogStudent"), "Anne Smith, Bob Brown");
+    EXPECT_FALSE(gtk_widget_get_visible(widget("FLogCrewNote")));
+    select(3); // its pilot was deleted: still named, and kept when the flight is saved
+    EXPECT_EQ(chosen("FLogPilot") + " / " + gtk_label_get_text(GTK_LABEL(widget("FLogCrewNote"))),
+              "<none> / Pilot: Gary Gone (deleted pilot)");
+    enter("FLogCardTo", "Rotorua");
+    select(2);
+    EXPECT_EQ(stored(3, "iPilotID || strTo"), "3Rotorua");
+
     gtk_combo_box_set_active(GTK_COMBO_BOX(widget("FLogPilot")), 0);
     leaveAndReturn();
     EXPECT_EQ(stored(2, "iPilotID"), "2") << "Bob Brown, first in the list";
-
     switchPage(4); // Anne Smith renamed on the pilot page
     GtkTreePath* pPath = gtk_tree_path_new_from_string("1");
     gtk_tree_view_set_cursor(GTK_TREE_VIEW(widget("PilotTreeView")), pPath, nullptr, FALSE);
@@ -328,21 +442,80 @@ TEST_F(FlightPage, PilotCombosListTheSharedPilotsAndFollowARename) {
     EXPECT_EQ(chosen("FLogPilot"), "Anne Smithers");
 }
 
-TEST_F(FlightPage, DeleteAsksFirstAndTheTreeTakesNoOtherKeys) {
+TEST_F(FlightPage, KeyboardTreeAndLabelsWorkAsInEveryGtkProgram) {
+    // Key on the focused tree; the row selected after it.
+    select(1);
+    const pair<guint, const char*> lstKeys[] = {{GDK_KEY_Down, "2010/Apr-2010/19-Apr 14:00"},
+                                                {GDK_KEY_Up, "2010/Apr-2010/19-Apr 10:00"},
+                                                {GDK_KEY_Home, "2010"},
+                                                {GDK_KEY_KP_Subtract, "2010"},
+                                                {GDK_KEY_Down, "<new flight>"},
+                                                {GDK_KEY_Up, "2010"},
+                                                {GDK_KEY_KP_Add, "2010"},
+                                                {GDK_KEY_Down, "2010/Mar-2010"},
+                                                {GDK_KEY_End, "<new flight>"}};
+    gtk_widget_grab_focus(GTK_WIDGET(tree()));
+    for (auto [nKey, pszRow] : lstKeys) {
+        press(nKey);
+        EXPECT_EQ(selected(), pszRow) << gdk_keyval_name(nKey);
+    }
+
+    // Coming back to the page or editing a take-off keeps what is open and
+    // what is selected.
+    select(2);
+    enter("FLogCardTimeOff", "13:00");
+    leaveAndReturn();
+    Row rowMay = row(3);
+    GtkTreePath* pPath = gtk_tree_model_get_path(fmodGetModel(), &rowMay.iter);
+    EXPECT_EQ(std::to_string(selectedID()) + " " + card(), "2 19-Apr-2010|13:00|15:30|2.5");
+    EXPECT_FALSE(gtk_tree_view_row_expanded(tree(), pPath)) << "May stays closed";
+    gtk_tree_path_free(pPath);
+
+    // Alt and a label's letter goes to its field.
+    const pair<guint, const char*> lstMnemonics[] = {{GDK_KEY_d, "FLogCardDate"},
+                                                     {GDK_KEY_l, "FLogCardTimeOn"},
+                                                     {GDK_KEY_n, "FLogCardTo"},
+                                                     {GDK_KEY_o, "FLogNotes"},
+                                                     {GDK_KEY_i, "FLogPilot"}};
+    for (auto [nKey, pszID] : lstMnemonics) {
+        press(nKey, GDK_MOD1_MASK);
+        GtkWidget* pwgtFocus = gtk_window_get_focus(GTK_WINDOW(widget("avLedger")));
+        EXPECT_TRUE(pwgtFocus && (pwgtFocus == widget(pszID) ||
+                                  gtk_widget_is_ancestor(pwgtFocus, widget(pszID))))
+            << pszID;
+    }
+    EXPECT_EQ(writes(), "1") << "only the take-off was written";
+}
+
+TEST_F(FlightPage, DeleteAsksFirst) {
     for (auto [nResponse, bDeleted] : {pair{GTK_RESPONSE_CANCEL, 0}, pair{GTK_RESPONSE_OK, 1}}) {
         select(2);
         avt::answerNextDialog(nResponse);
-        sendKey(GTK_WIDGET(tree()), GDK_Delete);
-        EXPECT_EQ(order() + stored(2, "bDelete"), bDeleted ? "1 3 4 1" : "1 2 3 4 0");
-        EXPECT_EQ(card(), bDeleted ? "||" : "14:00|15:30|1.5") << "the card is cleared";
+        press(GDK_KEY_Delete);
+        EXPECT_EQ(order() + stored(2, "bDelete"), bDeleted ? "5 1 3 4 1" : "5 1 2 3 4 0");
+        EXPECT_EQ(card(), bDeleted ? "|||" : "19-Apr-2010|14:00|15:30|1.5") << "card cleared";
+        expectHours(1500 + 10 + 5 + (bDeleted ? 0 : 15));
     }
-    select(1);
-    for (guint nKey : {GDK_a, GDK_Down, GDK_Return, GDK_space})
-        EXPECT_TRUE(sendKey(GTK_WIDGET(tree()), nKey)) << nKey;
-    EXPECT_EQ(selected(), 1) << "the keys moved nothing";
+    // No question on the new-flight row, nor on a month once a flight was
+    // shown: the month is no flight.
     select(0);
-    EXPECT_TRUE(sendKey(GTK_WIDGET(tree()), GDK_Delete));
-    EXPECT_EQ(avt::dialogsSeen().size(), 2u) << "no question on the new-flight row";
+    press(GDK_KEY_Delete);
+    select(1);
+    selectRow(rows()[1]);
+    press(GDK_KEY_Delete);
+    EXPECT_EQ(avt::dialogsSeen().size(), 2u);
+    EXPECT_EQ(order(), "5 1 3 4 ");
+}
+
+// An old file's log-start hours near the top of 32 bits: the sums do not
+// wrap round to a few hours.
+class FlightPageHugeBase : public FlightPage {
+  protected:
+    long long logHours() const override { return 4294967290LL; }
+};
+
+TEST_F(FlightPageHugeBase, HoursAreSummedIn64Bits) {
+    expectHours(4294967290LL + 10 + 15 + 5);
 }
 
 } // namespace

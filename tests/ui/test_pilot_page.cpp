@@ -44,17 +44,9 @@ class PilotPage : public avt::AppTest {
         return avt::query(m_db, sql + std::to_string(iPilotID)).at(0).at(0).value_or("NULL");
     }
     std::string writes() { return *avt::query(m_db, "SELECT count(*) FROM Writes")[0][0]; }
+    // The list, the selected row marked "*".
     std::vector<std::string> listNames() {
-        std::vector<std::string> names;
-        GtkTreeIter iter;
-        for (gboolean b = gtk_tree_model_get_iter_first(pmodGetModel(), &iter); b;
-             b = gtk_tree_model_iter_next(pmodGetModel(), &iter)) {
-            gchar* psz = nullptr;
-            gtk_tree_model_get(pmodGetModel(), &iter, PILOT_NAME_COL, &psz, -1);
-            names.emplace_back(psz);
-            g_free(psz);
-        }
-        return names;
+        return avt::treeRows(widget("PilotTreeView"), PILOT_NAME_COL);
     }
     GtkTreeSelection* selection() {
         return gtk_tree_view_get_selection(GTK_TREE_VIEW(widget("PilotTreeView")));
@@ -81,7 +73,7 @@ class PilotPage : public avt::AppTest {
         gtk_test_widget_send_key(widget(pszID), GDK_Return, GdkModifierType(0));
         avt::drainEvents();
     }
-    std::string text(const char* pszID) { return gtk_entry_get_text(GTK_ENTRY(widget(pszID))); }
+    std::string text(const char* pszID) { return avt::entryText(widget(pszID)); }
 
     avt::fs::path m_db;
 };
@@ -91,12 +83,27 @@ TEST_F(PilotPage, LastNameOnTheNewRowInsertsThePilotButNeverANameWithoutLetters)
     type("PilotLName", "Baker");
     const guint iBaker = std::stoul(
         *avt::query(m_db, "SELECT iPilotID FROM Pilot WHERE strSortKey='BAKER'").at(0).at(0));
-    EXPECT_EQ(listNames(), (std::vector<std::string>{"Adams, Ann", "Baker", "Brown, Bob",
+    EXPECT_EQ(listNames(), (std::vector<std::string>{"Adams, Ann", "*Baker", "Brown, Bob",
                                                      "Jerry, Tom & <T>", "<new pilot>"}));
-    EXPECT_TRUE(gtk_tree_selection_iter_is_selected(selection(), pmodFindPilotID(iBaker)));
     EXPECT_TRUE(gtk_widget_has_focus(widget("PilotFName")));
     type("PilotLName", "-- '.");
     EXPECT_EQ(column("strLName || strSortKey", iBaker), "BakerBAKER");
+}
+
+TEST_F(PilotPage, ASecondPilotOfTheSameNameIsQuestioned) {
+    selectPilot(PILOT_ID_NEW);
+    type("PilotLName", "adams");
+    for (int nResponse : {GTK_RESPONSE_CANCEL, GTK_RESPONSE_OK}) {
+        SCOPED_TRACE(nResponse);
+        avt::answerNextDialog(nResponse);
+        type("PilotFName", "ann.");
+        ASSERT_EQ(avt::dialogsSeen().size(), 1u);
+        EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("'Adams, Ann'"), std::string::npos);
+        avt::clearDialogsSeen();
+        EXPECT_EQ(text("PilotFName"), nResponse == GTK_RESPONSE_OK ? "ann." : "");
+        EXPECT_EQ(*avt::query(m_db, "SELECT count(*) FROM Pilot WHERE strSortKey='ADAMSANN'")[0][0],
+                  nResponse == GTK_RESPONSE_OK ? "2" : "1");
+    }
 }
 
 TEST_F(PilotPage, ShowingPilotsEndOfMonthWithoutAutoAndKeyKeepingEditsWriteNothing) {
@@ -116,6 +123,16 @@ TEST_F(PilotPage, ShowingPilotsEndOfMonthWithoutAutoAndKeyKeepingEditsWriteNothi
     switchPage(0); // the spelling goes with the next save
     EXPECT_EQ(column("strLName || strFName || strSortKey || bMedMonthEnd", 2),
               "BROWNb.o.bBROWNBOB1");
+}
+
+TEST_F(PilotPage, DueDatesStopAtTheEndOfAShortMonth) {
+    selectPilot(3);
+    gtk_button_clicked(GTK_BUTTON(widget("PilotMedDateAuto")));
+    type("PilotLastMedDate", "31 Aug 2025");
+    type("PilotMedInterval", "6 months");
+    EXPECT_EQ(text("PilotNextMedDate"), "28-Feb-2026");
+    gtk_button_clicked(GTK_BUTTON(widget("PilotMedDateEndMonth")));
+    EXPECT_EQ(text("PilotNextMedDate"), "01-Mar-2026") << "counted from 1-Sep";
 }
 
 TEST_F(PilotPage, WithAutoTheComputedNextDateStands) {
@@ -140,7 +157,9 @@ TEST_F(PilotPage, WithAutoTheComputedNextDateStands) {
     EXPECT_EQ(column("date(tNextMed, 'unixepoch')", 1), "2012-03-15");
 }
 
-TEST_F(PilotPage, DeleteAsksAndOnlyOkMarksThePilotDeleted) {
+TEST_F(PilotPage, DeleteSaysHowManyFlightsNameThePilotAndOnlyOkMarksItDeleted) {
+    avt::exec(m_db, "INSERT INTO Flight (iCSID, iPilotID, iStudentID, bDelete) VALUES "
+                    "(1, 3, 1, 0), (1, 2, 3, NULL), (1, 3, 0, 0), (1, 3, 0, 1), (1, 1, 2, 0)");
     avt::answerNextDialog(GTK_RESPONSE_CANCEL); // for the first question asked
     selectPilot(PILOT_ID_NEW);
     pressDelete(); // not ours to handle: no question
@@ -149,6 +168,8 @@ TEST_F(PilotPage, DeleteAsksAndOnlyOkMarksThePilotDeleted) {
     EXPECT_TRUE(pressDelete());
     ASSERT_EQ(avt::dialogsSeen().size(), 1u);
     EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("'Tom &amp; &lt;T&gt; Jerry'"),
+              std::string::npos);
+    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("3 flights name this pilot"),
               std::string::npos);
     EXPECT_EQ(column("ifnull(bDelete, 0)", 3), "0");
     avt::answerNextDialog(GTK_RESPONSE_OK);

@@ -6,7 +6,10 @@
 #include "modComp.h"
 #include "pagAC.h"
 
-#include <sqlite3.h>
+#include <gdk/gdkkeysyms.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,8 +32,8 @@ std::vector<std::string> entries(const std::vector<std::string>& lines) {
 }
 
 TEST_F(AppTest, StartsAndQuitsThroughTheMenu) {
-    EXPECT_EQ(entries(logLines()), (std::vector<std::string>{"avLedger Started",
-                                                             "prmLoadKeyFile()"}));
+    EXPECT_EQ(entries(logLines()),
+              (std::vector<std::string>{"avLedger Started", "prmLoadKeyFile()"}));
     EXPECT_EQ(quitProgram(), 0);
     auto log = entries(logLines());
     ASSERT_GE(log.size(), 2u);
@@ -77,8 +80,7 @@ TEST_F(AppTest, PendingEditCommitsBeforeTheLeave) {
 
     avt::DebugCapture trace;
     switchPage(2);
-    EXPECT_EQ(trace.lines, (std::vector<std::string>{"focus-out", "page 0 leave",
-                                                     "page 2 enter"}));
+    EXPECT_EQ(trace.lines, (std::vector<std::string>{"focus-out", "page 0 leave", "page 2 enter"}));
 }
 
 TEST_F(AppTest, QuitLeavesCurrentPageExactlyOnce) {
@@ -88,37 +90,23 @@ TEST_F(AppTest, QuitLeavesCurrentPageExactlyOnce) {
     EXPECT_EQ(trace.lines, (std::vector<std::string>{"page 4 leave"}));
 }
 
-TEST_F(AppTest, AboutBoxNamesProgramAndLibraries) {
-    avt::answerNextDialog(GTK_RESPONSE_CLOSE);
-    gtk_menu_item_activate(GTK_MENU_ITEM(widget("MenuHelpAbout")));
-    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
-    const auto& about = avt::dialogsSeen()[0];
-    EXPECT_EQ(about.strType, "GtkAboutDialog");
-    EXPECT_EQ(about.strProgramName, "avLedger");
-    EXPECT_EQ(about.strVersion, "0.9");
-    EXPECT_EQ(about.strTitle, "Corvane Maintenance Log");
-    char szExpected[300];
-    g_snprintf(szExpected, sizeof szExpected,
-               "Aug-2009\n\nGLib %u.%u.%u\nGTK %u.%u.%u\nCairo %u.%u.%u\nSQLite %s",
-               GLIB_MAJOR_VERSION, GLIB_MINOR_VERSION, GLIB_MICRO_VERSION, gtk_major_version,
-               gtk_minor_version, gtk_micro_version, CAIRO_VERSION_MAJOR, CAIRO_VERSION_MINOR,
-               CAIRO_VERSION_MICRO, sqlite3_libversion());
-    EXPECT_EQ(about.strComments, szExpected);
-}
-
 TEST_F(AppTest, ErrorDialogShowsAndLogsEachResponse) {
     struct Case {
         int nResponse;
         const char* pszName;
     };
-    const Case cases[] = {{GTK_RESPONSE_OK, "GTK_RESPONSE_OK"},
+    // Return answers OK, so a user who presses it does not end the program.
+    const Case cases[] = {{0, "GTK_RESPONSE_OK"},
                           {GTK_RESPONSE_DELETE_EVENT, "GTK_RESPONSE_fffffffc"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszName);
         avt::clearDialogsSeen();
-        avt::answerNextDialog(c.nResponse);
+        if (c.nResponse == 0)
+            avt::answerNextDialogByKey(GDK_Return);
+        else
+            avt::answerNextDialog(c.nResponse);
         EXPECT_EQ(dlgError("bad <thing> & \"more\"\nsecond line", "sqlDoIt()", "avTest"),
-                  c.nResponse);
+                  c.nResponse ? c.nResponse : GTK_RESPONSE_OK);
         ASSERT_EQ(avt::dialogsSeen().size(), 1u);
         const auto& seen = avt::dialogsSeen()[0];
         EXPECT_EQ(seen.strText, "<span color='red'>*** Error ***</span>");
@@ -135,6 +123,36 @@ TEST_F(AppTest, ErrorDialogShowsAndLogsEachResponse) {
         EXPECT_EQ(textAfterStamp(it[4]), std::string("Response: ") + c.pszName);
         EXPECT_EQ(it[5], "");
     }
+}
+
+TEST_F(AppTest, ErrorDialogKeepsALongStatementWithinTheScreen) {
+    // A statement with a long value and no blank to break at.
+    const std::string strError = "sqlUpdateFLogRecord():sqlite3_exec(UPDATE Flight SET strNotes='" +
+                                 std::string(900, 'x') + "')\nattempt to write a readonly database";
+    avt::answerNextDialogByKey(GDK_Return);
+    EXPECT_EQ(dlgError(strError.c_str(), "fltSave()", "pagFLog"), GTK_RESPONSE_OK);
+    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
+    EXPECT_LT(avt::dialogsSeen()[0].nWidth, 800);
+    EXPECT_LT(avt::dialogsSeen()[0].nHeight, 700);
+    EXPECT_NE(avt::readFile(m_dirs->etcFile("avLedger.log")).find(std::string(900, 'x')),
+              std::string::npos)
+        << "the log keeps the whole text";
+}
+
+gboolean pressCtrlQ(gpointer pMain) {
+    avt::pressKey(GTK_WIDGET(pMain), GDK_q, GDK_CONTROL_MASK);
+    return FALSE;
+}
+
+TEST_F(AppTest, CtrlQQuitsThroughTheNormalShutdown) {
+    switchPage(4);
+    g_idle_add(pressCtrlQ, widget("avLedger"));
+    avt::DebugCapture trace;
+    gtk_main(); // returns once the window is gone
+    m_bRunning = false;
+    EXPECT_EQ(avShutDown(), 0);
+    EXPECT_EQ(trace.lines, (std::vector<std::string>{"page 4 leave"}));
+    EXPECT_EQ(entries(logLines()).back(), "avLedger Shutdown");
 }
 
 gboolean raiseErrorFromLoop(gpointer) {
@@ -161,7 +179,7 @@ struct FailedStart {
     std::vector<std::string> args;
 };
 
-TEST(StartUpFailure, UiFileMissingOrBroken) {
+TEST(StartUpFailure, UiFileMissingOrBrokenIsToldOnTheTerminalAndInTheLog) {
     const FailedStart cases[] = {
         {"missing", nullptr, {"avLedger"}},
         {"not xml", "this is not a UI file <<<", {"avLedger"}},
@@ -177,14 +195,31 @@ TEST(StartUpFailure, UiFileMissingOrBroken) {
         EXPECT_FALSE(gtk_builder_add_from_file(pBuilder, "/avLedger/etc/avLedger.ui", &pExpected));
         g_object_unref(pBuilder);
 
+        // Standard error into a file for the start.
+        fflush(stderr);
+        const int fdSaved = dup(2);
+        const auto pathErr = dirs.root() / "stderr.txt";
+        const int fdErr = open(pathErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(fdErr, 2);
         int nStatus = 12345;
-        EXPECT_FALSE(avt::startProgram(c.args, &nStatus));
+        const bool bStarted = avt::startProgram(c.args, &nStatus);
+        fflush(stderr);
+        dup2(fdSaved, 2);
+        close(fdSaved);
+        close(fdErr);
+
+        EXPECT_FALSE(bStarted);
         EXPECT_EQ(nStatus, pExpected->code);
+        const std::string strErr = avt::readFile(pathErr);
+        for (const char* pszPath : {"../etc/avLedger.ui", "/avLedger/etc/avLedger.ui"})
+            EXPECT_NE(strErr.find(pszPath), std::string::npos) << strErr;
         auto lines = avt::splitLines(avt::readFile(dirs.etcFile("avLedger.log")));
-        ASSERT_EQ(lines.size(), 3u);
+        ASSERT_EQ(lines.size(), 4u) << "one entry: the failure and each path's message";
         EXPECT_EQ(textAfterStamp(lines[0]), "gtk_builder_add_from_file() failed:");
-        EXPECT_EQ(lines[1], std::string(21, ' ') + pExpected->message);
-        EXPECT_EQ(lines[2], "");
+        EXPECT_NE(lines[1].find("../etc/avLedger.ui"), std::string::npos);
+        EXPECT_EQ(lines[2],
+                  std::string(21, ' ') + "/avLedger/etc/avLedger.ui: " + pExpected->message);
+        EXPECT_EQ(lines[3], "");
         g_error_free(pExpected);
     }
 }
@@ -215,7 +250,8 @@ void countCards(GtkTreeModel* pModel, GtkTreeIter* piterParent, CardCount* pCoun
     }
 }
 
-class EditSwitchTest : public AppTest, public testing::WithParamInterface<std::vector<std::string>> {
+class EditSwitchTest : public AppTest,
+                       public testing::WithParamInterface<std::vector<std::string>> {
   protected:
     void prepareData() override { avt::copyCatalogue(*m_dirs); }
     std::vector<std::string> arguments() const override { return GetParam(); }
@@ -230,8 +266,8 @@ TEST_P(EditSwitchTest, OnlyTheFirstArgumentInAnyCaseMakesTheCatalogueEditable) {
     countCards(cmodGetModel(), nullptr, &count);
     ASSERT_GT(count.nCards, 100);
     const auto& args = GetParam();
-    bool bEditExpected = args.size() > 1 && g_ascii_strcasecmp(args[1].c_str(),
-                                                               "--component-edit-enable") == 0;
+    bool bEditExpected =
+        args.size() > 1 && g_ascii_strcasecmp(args[1].c_str(), "--component-edit-enable") == 0;
     if (bEditExpected)
         EXPECT_GT(count.nItalic, 0) << "refused cards are shown in italics when editable";
     else
@@ -240,9 +276,7 @@ TEST_P(EditSwitchTest, OnlyTheFirstArgumentInAnyCaseMakesTheCatalogueEditable) {
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, EditSwitchTest,
-    testing::Values(std::vector<std::string>{"avLedger"},
-                    std::vector<std::string>{"avLedger", "--component-edit-enable"},
-                    std::vector<std::string>{"avLedger", "--COMPONENT-EDIT-ENABLE"},
+    testing::Values(std::vector<std::string>{"avLedger", "--COMPONENT-EDIT-ENABLE"},
                     std::vector<std::string>{"avLedger", "-x", "--component-edit-enable"}));
 
 } // namespace

@@ -1,0 +1,63 @@
+// Copies of the databases: made when the file changed since the newest
+// copy, the newest ten kept, failures only logged.
+#include "harness.h"
+#include "sqlMLog.h"
+
+#include <regex>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> copies(const avt::TempDirs& dirs, const char* pszName) {
+    std::vector<std::string> lst;
+    for (const auto& entry : fs::directory_iterator(dirs.etc() / "backup")) {
+        const std::string strFile = entry.path().filename().string();
+        if (strFile.rfind(pszName, 0) == 0)
+            lst.push_back(strFile);
+    }
+    std::sort(lst.begin(), lst.end());
+    return lst;
+}
+
+TEST(Backup, ACopyWhenChangedTheNewestTenKept) {
+    avt::TempDirs dirs;
+    ASSERT_TRUE(sqlInitialize()) << sqlLastError();
+    const fs::path dir = dirs.etc() / "backup", db = dirs.etcFile("avLedger.db");
+    avt::exec(db, "INSERT INTO Pilot (strLName) VALUES ('Ann')");
+    sqlBackUp();
+    sqlBackUp(); // nothing changed: no second copy
+    auto lstLog = copies(dirs, "avLedger");
+    ASSERT_EQ(lstLog.size(), 1u);
+    EXPECT_TRUE(std::regex_match(lstLog[0], std::regex(R"(avLedger-\d{8}-\d{6}\.db)")));
+    EXPECT_EQ(avt::query(dir / lstLog[0], "SELECT strLName FROM Pilot"),
+              (std::vector<avt::Row>{{"Ann"}}));
+    EXPECT_EQ(copies(dirs, "avCCD").size(), 1u) << "the catalogue likewise";
+
+    // Eleven older copies (the real one renamed among them), then a change.
+    fs::rename(dir / lstLog[0], dir / "avLedger-20200101-000011.db");
+    for (int i = 0; i < 11; ++i)
+        avt::writeFile(dir / ("avLedger-20200101-0000" + std::string(i < 10 ? "0" : "") +
+                              std::to_string(i) + ".db"),
+                       "old copy");
+    sqlBackUp();
+    EXPECT_EQ(copies(dirs, "avLedger").size(), 11u + 1) << "no change since the newest copy";
+    avt::exec(db, "UPDATE Pilot SET strLName = 'Bo'");
+    sqlBackUp();
+    lstLog = copies(dirs, "avLedger");
+    ASSERT_EQ(lstLog.size(), 10u);
+    EXPECT_EQ(lstLog[0], "avLedger-20200101-000003.db");
+    EXPECT_EQ(avt::query(dir / lstLog.back(), "SELECT strLName FROM Pilot"),
+              (std::vector<avt::Row>{{"Bo"}}));
+    EXPECT_EQ(copies(dirs, "avCCD").size(), 1u);
+
+    // No place for copies: logged, and the program goes on.
+    fs::remove_all(dir);
+    avt::writeFile(dir, "in the way");
+    sqlBackUp();
+    EXPECT_NE(avt::readFile(dirs.etcFile("avLedger.log")).find("bkpBackUp()"), std::string::npos);
+    EXPECT_EQ(avt::readFile(dir), "in the way");
+    sqlClose();
+}
+
+} // namespace

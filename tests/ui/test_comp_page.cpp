@@ -1,0 +1,558 @@
+// The component page with the real UI file, the shipped catalogue and a
+// generated log: what the card shows, recording maintenance through the
+// record panel, the catalogue editor, and nothing typed lost at quit.
+#include "../logic/test_comp_fixture.h"
+#include "avLedger.h"
+#include "avMisc.h"
+#include "pagComp.h"
+#include "rcdAC.h"
+
+#include <gdk/gdkkeysyms.h>
+
+#include <functional>
+
+namespace {
+
+using avct::ALL;
+using avt::utc;
+
+constexpr guint NEW = MNT_KIND_REPLACE_NEW, USED = MNT_KIND_REPLACE_USED, INSP = MNT_KIND_INSPECTED;
+
+// Shipped cards given the limits of the cases (every other card has none,
+// so that only these colour their groups).
+constexpr guint kInsp25 = 101001;  // Fuselage / Airframe: interval 25, inspected at 100.0 h
+constexpr guint kLimit = 101002;   // 500 HR or 5 yrs, replaced May 2021 at 200.0 h
+constexpr guint kOC = 101003;      // on condition only
+constexpr guint kInsp50 = 101004;  // interval 50, inspected at 200.0 h
+constexpr guint kRco150 = 204009;  // Engine / Oil System: 150 hours, never replaced
+constexpr guint kUsed = 326001;    // Drive Train / Main Drive: 300 hours, used part with 450 h
+constexpr guint kInsp100 = 511003; // Tail Rotor System / Tail Rotor: interval 100
+
+const time_t tClock = utc(2022, 6, 1);
+
+class CompPage : public avt::AppTest {
+  protected:
+    void prepareData() override {
+        avt::copyCatalogue(*m_dirs);
+        avt::exec(catDb(), "UPDATE Component SET nInspect = 0, nRCO = 0;"
+                           "UPDATE Component SET nInspect = 25 WHERE iCompID = 101001;"
+                           "UPDATE Component SET nRCO = 500 | (5 << 16) WHERE iCompID = 101002;"
+                           "UPDATE Component SET nRCO = 2147483648 WHERE iCompID = 101003;"
+                           "UPDATE Component SET nInspect = 50 WHERE iCompID = 101004;"
+                           "UPDATE Component SET nRCO = 150 WHERE iCompID = 204009;"
+                           "UPDATE Component SET nRCO = 300 WHERE iCompID = 326001;"
+                           "UPDATE Component SET nInspect = 100 WHERE iCompID = 511003;");
+        ASSERT_TRUE(sqlInitialize()) << sqlLastError();
+        m_iACID = addAircraft(0);
+        m_iACID2 = addAircraft(3);
+        for (auto [t, n] : {std::pair{utc(2021, 3, 1, 10), 1000u},
+                            {utc(2021, 4, 20, 10), 1000u},
+                            {utc(2021, 6, 1, 10), 26u}})
+            addFlight(t, n);
+        addRecord(kInsp25, INSP, utc(2021, 4, 1));
+        m_iLimitRecord = addRecord(kLimit, NEW, utc(2021, 5, 10));
+        addRecord(kInsp50, INSP, utc(2021, 5, 15));
+        addRecord(kUsed, USED, utc(2021, 3, 15), 4500);
+        avt::writeFile(m_dirs->etcFile("avLedger.conf"),
+                       "[Aircraft]\nACID=" + std::to_string(m_iACID) + "\n");
+        cmodSetClock(tClock);
+    }
+    void TearDown() override {
+        AppTest::TearDown();
+        cmodSetClock(0);
+    }
+
+    avt::fs::path logDb() const { return m_dirs->etcFile("avLedger.db"); }
+    avt::fs::path catDb() const { return m_dirs->etcFile("avCCD.db"); }
+    std::string sql1(const avt::fs::path& db, const std::string& strSQL) const {
+        auto rows = avt::query(db, strSQL);
+        return rows.empty() || rows[0].empty() ? "<none>" : rows[0][0].value_or("<null>");
+    }
+
+    guint addAircraft(gint iEngineOpt) {
+        rcdAC rcd{};
+        rcd.iACID = ALL;
+        rcd.tManu = utc(2021, 1, 1);
+        rcd.bLogSinceNew = TRUE;
+        rcd.iEngineOpt = iEngineOpt;
+        EXPECT_TRUE(sqlUpdateAircraftRecord(&rcd)) << sqlLastError();
+        return rcd.iACID;
+    }
+    void addFlight(time_t t, guint nTenths) {
+        rcdFLog rcd{};
+        rcd.iFLogID = ALL;
+        rcd.iCSID = m_iACID;
+        rcd.tFltBegin = t;
+        rcd.tFltEnd = t + 360 * nTenths;
+        rcd.nElapsed = nTenths;
+        EXPECT_TRUE(sqlUpdateFLogRecord(&rcd)) << sqlLastError();
+    }
+    guint addRecord(guint iCompID, guint bFlags, time_t t, guint nCompHours = 0) {
+        rcdMaint rcd{};
+        rcd.iMaintID = ALL;
+        rcd.iCompID = iCompID;
+        rcd.bFlags = guint8(bFlags);
+        rcd.tComplete = t;
+        rcd.nCompHours = nCompHours;
+        EXPECT_TRUE(sqlUpdateMaintRecord(&rcd, m_iACID)) << sqlLastError();
+        return rcd.iMaintID;
+    }
+
+    void drain() { avt::drainEvents(); }
+    void focus(const char* pszID) {
+        gtk_widget_grab_focus(widget(pszID));
+        drain();
+    }
+    // Types into an entry and leaves it for the tree.
+    void typeInto(const char* pszID, const char* pszText) {
+        focus(pszID);
+        gtk_entry_set_text(GTK_ENTRY(widget(pszID)), pszText);
+        focus("CompCardTreeView");
+        EXPECT_FALSE(gtk_widget_has_focus(widget(pszID))) << pszID << " not left";
+    }
+    std::string entry(const char* pszID) const {
+        return gtk_entry_get_text(GTK_ENTRY(widget(pszID)));
+    }
+    GtkTreeView* tree(const char* pszID) const { return GTK_TREE_VIEW(widget(pszID)); }
+
+    // Selects a row as a click does: the page's own handler runs.
+    void selectPath(const char* pszTree, GtkTreePath* pPath) {
+        gtk_tree_view_expand_to_path(tree(pszTree), pPath);
+        gtk_tree_selection_select_path(gtk_tree_view_get_selection(tree(pszTree)), pPath);
+        drain();
+    }
+    void selectCard(guint iCompID) {
+        GtkTreeIter iter;
+        ASSERT_TRUE(cmodFindCompID(iCompID, &iter)) << iCompID;
+        GtkTreePath* pPath = gtk_tree_model_get_path(cmodGetModel(), &iter);
+        selectPath("CompCardTreeView", pPath);
+        gtk_tree_path_free(pPath);
+    }
+    // The parent rows of a card: its sub-group (or group) first.
+    GtkTreePath* parentPath(guint iCompID) {
+        GtkTreeIter iter;
+        EXPECT_TRUE(cmodFindCompID(iCompID, &iter));
+        GtkTreePath* pPath = gtk_tree_model_get_path(cmodGetModel(), &iter);
+        gtk_tree_path_up(pPath);
+        return pPath;
+    }
+    // "colour weight" of a card, its sub-group and its group.
+    std::string look(guint iCompID) {
+        GtkTreeIter iter, iterUp;
+        EXPECT_TRUE(cmodFindCompID(iCompID, &iter));
+        std::string str;
+        for (bool b = true; b;
+             b = gtk_tree_model_iter_parent(cmodGetModel(), &iterUp, &iter), iter = iterUp) {
+            str += (str.empty() ? "" : " / ") + avct::text(&iter, CCD_COLOUR_COL) + " " +
+                   std::to_string(avct::col<guint>(&iter, CCD_WEIGHT_COL));
+        }
+        return str;
+    }
+    // Text colour of a due entry: "red", "blue" or "black".
+    std::string dueColour(const char* pszID) {
+        const GdkColor& c = gtk_widget_get_style(widget(pszID))->text[GTK_STATE_INSENSITIVE];
+        return c.red == 0xFFFF && !c.blue ? "red" : c.blue == 0xFFFF && !c.red ? "blue" : "black";
+    }
+    std::vector<std::string> maintDates() {
+        std::vector<std::string> dates;
+        GtkTreeIter iter;
+        for (gboolean b = gtk_tree_model_get_iter_first(mmodGetModel(), &iter); b;
+             b = gtk_tree_model_iter_next(mmodGetModel(), &iter))
+            dates.push_back(avct::text(&iter, MNT_STR_DATE_COL, mmodGetModel()));
+        return dates;
+    }
+    void selectMaint(int nRow) {
+        GtkTreePath* pPath = gtk_tree_path_new_from_indices(nRow, -1);
+        selectPath("MaintTree", pPath);
+        gtk_tree_path_free(pPath);
+    }
+    // Types a date into the new-record row's date cell and presses Enter.
+    void enterDate(const char* pszDate) {
+        int nLast = int(maintDates().size()) - 1;
+        selectMaint(nLast);
+        GtkTreePath* pPath = gtk_tree_path_new_from_indices(nLast, -1);
+        gtk_tree_view_set_cursor(tree("MaintTree"), pPath,
+                                 gtk_tree_view_get_column(tree("MaintTree"), 0), TRUE);
+        gtk_tree_path_free(pPath);
+        drain();
+        GList* pChildren = gtk_container_get_children(GTK_CONTAINER(widget("MaintTree")));
+        GtkWidget* pwgtEditor = nullptr;
+        for (GList* p = pChildren; p; p = p->next)
+            if (GTK_IS_ENTRY(p->data))
+                pwgtEditor = GTK_WIDGET(p->data);
+        g_list_free(pChildren);
+        ASSERT_NE(pwgtEditor, nullptr) << "no date editor";
+        m_strEditorStart = gtk_entry_get_text(GTK_ENTRY(pwgtEditor));
+        gtk_entry_set_text(GTK_ENTRY(pwgtEditor), pszDate);
+        gtk_widget_activate(pwgtEditor);
+        drain();
+    }
+    void click(const char* pszID) {
+        gtk_button_clicked(GTK_BUTTON(widget(pszID)));
+        drain();
+    }
+    std::string records(guint iCompID) {
+        std::string str;
+        for (const auto& r :
+             avt::query(logDb(), "SELECT tCompleted, bFlags, iACID, nDeferHours, nDeferDays, "
+                                 "nCompHours FROM Maintenance WHERE bDelete = 0 AND iCompID = " +
+                                     std::to_string(iCompID) + " ORDER BY tCompleted"))
+            for (size_t i = 0; i < r.size(); ++i)
+                str += r[i].value_or("NULL") + (i + 1 < r.size() ? "," : ";");
+        return str;
+    }
+
+    guint m_iACID = 0, m_iACID2 = 0, m_iLimitRecord = 0;
+    std::string m_strEditorStart;
+};
+
+TEST_F(CompPage, CardShowsWhereEachLimitFallsDueInTheColourOfItsRow) {
+    struct Case {
+        guint iCompID;
+        const char *pszInspLast, *pszInspDue, *pszInspColour;
+        const char *pszRCOLast, *pszRCODue, *pszRCOColour;
+        const char* pszLook; // card / sub-group / group
+    };
+    // clang-format off
+    const Case cases[] = {
+        {kInsp25, "100 A/F Hrs", "125 A/F Hrs", "red",   "",            "",                        "black", "red 400 / red 400 / red 400"},
+        {kLimit,  "200 A/F Hrs", "",            "black", "200 A/F Hrs", "700 A/F Hrs or May-2026", "black", "black 400 / red 400 / red 400"},
+        {kOC,     "0 A/F Hrs",   "",            "black", "",            "OC",                      "black", "black 400 / red 400 / red 400"},
+        // More hours on the used part than its life: due now, no wrapped figure.
+        {kUsed,   "100 A/F Hrs", "",            "black", "100 A/F Hrs", "0 A/F Hrs",               "red",   "red 700 / red 700 / red 700"},
+        {kRco150, "0 A/F Hrs",   "",            "black", "0 A/F Hrs",   "150 A/F Hrs",             "red",   "red 700 / red 700 / red 700"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.iCompID);
+        selectCard(c.iCompID);
+        EXPECT_EQ(entry("CompInspLast"), c.pszInspLast);
+        EXPECT_EQ(entry("CompInspDue"), c.pszInspDue);
+        EXPECT_EQ(dueColour("CompInspDue"), c.pszInspColour);
+        EXPECT_EQ(entry("CompRCOLast"), c.pszRCOLast);
+        EXPECT_EQ(entry("CompRCODue"), c.pszRCODue);
+        EXPECT_EQ(dueColour("CompRCODue"), c.pszRCOColour);
+        EXPECT_EQ(look(c.iCompID), c.pszLook);
+    }
+}
+
+TEST_F(CompPage, LookAheadKeepsTenthsAndColoursAtOnce) {
+    selectCard(kInsp50);
+    ASSERT_EQ(look(kInsp50), "black 400 / red 400 / red 400");
+    // Typed in either entry, the tenths stay through leaving the other.
+    for (const char* pszLeaveBy : {"CompMarkTime", "MaintTree"}) {
+        focus("CompMarkHours");
+        gtk_entry_set_text(GTK_ENTRY(widget("CompMarkHours")), "12.34");
+        focus("CompMarkTime");
+        focus(pszLeaveBy);
+        EXPECT_EQ(cmodGetMarkHours(), 123u);
+        EXPECT_EQ(entry("CompMarkHours"), "12.3");
+    }
+    EXPECT_EQ(look(kInsp50), "black 400 / red 400 / red 400");
+    // Due at 250.0, flown 202.6: due within a 48-hour look-ahead.
+    typeInto("CompMarkHours", "48");
+    EXPECT_EQ(look(kInsp50), "red 400 / red 400 / red 400");
+    EXPECT_EQ(dueColour("CompInspDue"), "red");
+    // Refused: the stored mark stays.
+    for (const char* pszBad : {"-5", "lots"}) {
+        typeInto("CompMarkHours", pszBad);
+        EXPECT_EQ(cmodGetMarkHours(), 480u) << pszBad;
+        EXPECT_EQ(entry("CompMarkHours"), "48.0");
+    }
+    typeInto("CompMarkTime", "-3 months");
+    EXPECT_EQ(cmodGetMarkTime(), 0u);
+    typeInto("CompMarkTime", "2 weeks");
+    EXPECT_EQ(cmodGetMarkTime(), guint(INTV_WEEK << 24 | 2));
+}
+
+TEST_F(CompPage, RecordingMaintenanceThroughThePanel) {
+    // A record typed with its time is stored at once and put in date order.
+    selectCard(kInsp25);
+    enterDate("19/04/2010 10:20");
+    EXPECT_EQ(records(kInsp25), "1271672400,0," + std::to_string(m_iACID) + ",0,0,0;" +
+                                    std::to_string(utc(2021, 4, 1)) + ",0," +
+                                    std::to_string(m_iACID) + ",0,0,0;");
+    EXPECT_EQ(maintDates(),
+              (std::vector<std::string>{"19-Apr-2010 10:20", "01-Apr-2021", "<new record>"}));
+    // The editor starts from the last date used.
+    enterDate("");
+    EXPECT_EQ(m_strEditorStart, "19-Apr-2010 10:20");
+
+    // Red for replacement; a record after the last flight, then "Replaced
+    // New": the row, sub-group and group turn black and the due point moves.
+    selectCard(kRco150);
+    EXPECT_EQ(look(kRco150), "red 700 / red 700 / red 700");
+    enterDate("2 Jun 2021");
+    EXPECT_EQ(look(kRco150), "red 700 / red 700 / red 700") << "an inspection replaces nothing";
+    click("MaintReplaceNew");
+    EXPECT_EQ(look(kRco150), "black 400 / black 400 / black 400");
+    EXPECT_EQ(entry("CompRCODue"), "352 A/F Hrs");
+    EXPECT_EQ(dueColour("CompRCODue"), "black");
+
+    // An inspection ends the red; a deferral instead turns it blue.
+    selectCard(kInsp100);
+    EXPECT_EQ(look(kInsp100), "red 400 / red 400 / red 400");
+    enterDate("2 Jun 2021");
+    EXPECT_EQ(look(kInsp100), "black 400 / black 400 / black 400");
+    click("MaintDeferInspect");
+    typeInto("MaintDeferHours", "10");
+    EXPECT_EQ(look(kInsp100), "blue 400 / blue 400 / blue 400");
+    EXPECT_EQ(dueColour("CompInspDue"), "blue");
+
+    // Invalid dates and negative figures store nothing and say why.
+    for (const char* pszBad : {"19/04/10 10:20", "19/04/2010 25:00", "31/02/2010", "someday"}) {
+        enterDate(pszBad);
+        EXPECT_NE(std::string(mscLastRefusal()), "") << pszBad;
+        selectMaint(0);
+    }
+    for (auto [pszID, pszBad] :
+         {std::pair{"MaintDeferHours", "-5"}, {"MaintDeferDays", "-5"}, {"MaintDeferDays", "3x"}}) {
+        typeInto(pszID, pszBad);
+        EXPECT_NE(std::string(mscLastRefusal()), "") << pszBad;
+    }
+    EXPECT_EQ(look(kInsp100), "blue 400 / blue 400 / blue 400");
+    selectCard(kInsp25); // saves what is pending
+    EXPECT_EQ(records(kInsp100),
+              std::to_string(utc(2021, 6, 2)) + ",4," + std::to_string(m_iACID) + ",100,0,0;");
+}
+
+TEST_F(CompPage, LeavingACardForItsSubGroupLeavesItsRecordAlone) {
+    const std::string strBefore = records(kLimit);
+    selectCard(kLimit);
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget("MaintReplaceNew"))));
+    GtkTreePath* pPath = parentPath(kLimit);
+    selectPath("CompCardTreeView", pPath);
+    gtk_tree_path_free(pPath);
+    EXPECT_FALSE(gtk_widget_is_sensitive(widget("MaintReplaceNew")));
+    selectCard(kOC);
+    switchPage(2);
+    EXPECT_EQ(records(kLimit), strBefore);
+    // Delete is offered only on a stored record shown: after Cancel the
+    // record stays, after OK it is gone and the card is judged without it.
+    switchPage(0);
+    selectCard(kLimit);
+    focus("MaintTree");
+    avt::answerNextDialog(GTK_RESPONSE_CANCEL);
+    gtk_test_widget_send_key(widget("MaintTree"), GDK_Delete, GdkModifierType(0));
+    drain();
+    EXPECT_EQ(records(kLimit), strBefore);
+    avt::answerNextDialog(GTK_RESPONSE_OK);
+    gtk_test_widget_send_key(widget("MaintTree"), GDK_Delete, GdkModifierType(0));
+    drain();
+    EXPECT_EQ(records(kLimit), "");
+    // Nothing to delete on the new-record row.
+    selectMaint(0);
+    focus("MaintTree");
+    gtk_test_widget_send_key(widget("MaintTree"), GDK_Delete, GdkModifierType(0));
+    drain();
+    EXPECT_EQ(avt::dialogsSeen().size(), 2u);
+    EXPECT_EQ(entry("CompRCOLast"), "0 A/F Hrs");
+}
+
+TEST_F(CompPage, TypingANameFindsACardInAClosedGroup) {
+    focus("CompCardTreeView");
+    // Real key presses through the X server: the search pops up its own entry.
+    GdkWindow* pWindow = gtk_widget_get_window(widget("CompCardTreeView"));
+    for (guint nKey : {GDK_S, GDK_p, GDK_r, GDK_a, GDK_g}) {
+        gdk_test_simulate_key(pWindow, -1, -1, nKey, GdkModifierType(0), GDK_KEY_PRESS);
+        gdk_test_simulate_key(pWindow, -1, -1, nKey, GdkModifierType(0), GDK_KEY_RELEASE);
+        gdk_flush();
+        g_usleep(20000);
+        drain();
+    }
+    GtkTreeModel* pModel = nullptr;
+    GtkTreeIter iter;
+    ASSERT_TRUE(gtk_tree_selection_get_selected(
+        gtk_tree_view_get_selection(tree("CompCardTreeView")), &pModel, &iter));
+    EXPECT_EQ(avct::text(&iter, CCD_COMP_COL), "Sprag clutch (freewheel unit)");
+    EXPECT_EQ(entry("CompPartNumber"), sql1(catDb(), "SELECT strPartNmbr FROM Component WHERE "
+                                                     "iCompID = 326005"));
+}
+
+TEST_F(CompPage, NoAircraftThenTheSameOneAgain) {
+    rcdAC* pAC = acdGetActiveAC();
+    selectCard(kInsp25);
+    switchPage(2);
+    const guint iACID = pAC->iACID;
+    pAC->iACID = ALL;
+    switchPage(0);
+    EXPECT_TRUE(gtk_widget_get_visible(widget("CompCardNoLog")));
+    EXPECT_FALSE(gtk_widget_get_visible(widget("CompHPaned")));
+    switchPage(2);
+    pAC->iACID = iACID;
+    switchPage(0);
+    EXPECT_FALSE(gtk_widget_get_visible(widget("CompCardNoLog")));
+    EXPECT_EQ(gtk_tree_model_iter_n_children(cmodGetModel(), nullptr), 8) << "tree built again";
+    // The aircraft page rebuilds the tree while this page is away: the
+    // card is found again and an edit reaches its row, not a stale one.
+    selectCard(kRco150);
+    switchPage(3);
+    ASSERT_TRUE(cmodLoadModel(ALL));
+    switchPage(0);
+    enterDate("2 Jun 2021");
+    click("MaintReplaceNew");
+    EXPECT_EQ(look(kRco150), "black 400 / black 400 / black 400");
+    // The due list's way in: the card shown and selected from another page.
+    switchPage(3);
+    EXPECT_TRUE(ccdSelectCompID(kUsed));
+    EXPECT_EQ(gtk_notebook_get_current_page(GTK_NOTEBOOK(widget("MainNotebook"))), 0);
+    EXPECT_EQ(entry("CompRCODue"), "0 A/F Hrs");
+    EXPECT_FALSE(ccdSelectCompID(999));
+}
+
+// Quitting right after an edit, with the focus still in the field.
+class CompPageQuit;
+struct QuitCase {
+    const char* pszName;
+    std::function<void(CompPageQuit*)> edit;
+    const char* pszQuery;
+    const char* pszExpect;
+    friend void PrintTo(const QuitCase& c, std::ostream* os) { *os << c.pszName; }
+};
+
+class CompPageQuit : public CompPage, public testing::WithParamInterface<QuitCase> {
+  public:
+    using CompPage::click;
+    using CompPage::focus;
+    using CompPage::selectCard;
+    void type(const char* pszID, const char* pszText) {
+        focus(pszID);
+        if (GTK_IS_ENTRY(widget(pszID)))
+            gtk_entry_set_text(GTK_ENTRY(widget(pszID)), pszText);
+        else
+            gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(widget(pszID))),
+                                     pszText, -1);
+    }
+};
+
+TEST_P(CompPageQuit, NothingTypedIsLost) {
+    GetParam().edit(this);
+    EXPECT_EQ(quitProgram(), 0);
+    EXPECT_EQ(sql1(logDb(), GetParam().pszQuery), GetParam().pszExpect);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edits, CompPageQuit,
+    testing::Values(
+        QuitCase{"Kind",
+                 [](CompPageQuit* p) {
+                     p->selectCard(kLimit);
+                     p->click("MaintDeferReplace");
+                 },
+                 "SELECT bFlags FROM Maintenance WHERE iCompID = 101002", "8"},
+        QuitCase{"DeferralDays",
+                 [](CompPageQuit* p) {
+                     p->selectCard(kLimit);
+                     p->click("MaintDeferReplace");
+                     p->type("MaintDeferDays", "30");
+                 },
+                 "SELECT nDeferDays || '/' || bFlags FROM Maintenance WHERE iCompID = 101002",
+                 "30/8"},
+        QuitCase{"UsedPartAge",
+                 [](CompPageQuit* p) {
+                     p->selectCard(kLimit);
+                     p->click("MaintReplaceUsed");
+                     p->type("MaintCompAge", "3 months");
+                 },
+                 "SELECT nCompAge FROM Maintenance WHERE iCompID = 101002",
+                 "33554435"}, // 3 months packed
+        QuitCase{"Notes",
+                 [](CompPageQuit* p) {
+                     p->selectCard(kLimit);
+                     p->type("MaintNotes", "Bolts re-torqued");
+                 },
+                 "SELECT strNotes FROM Maintenance WHERE iCompID = 101002", "Bolts re-torqued"}),
+    [](const auto& info) { return std::string(info.param.pszName); });
+
+// The catalogue editor.
+class CompEdit : public CompPage {
+  protected:
+    std::vector<std::string> arguments() const override {
+        return {"avLedger", "--component-edit-enable"};
+    }
+    std::string card(const char* pszCol, const std::string& strWhere) {
+        return sql1(catDb(), std::string("SELECT ") + pszCol + " FROM Component WHERE " + strWhere);
+    }
+};
+
+TEST_F(CompEdit, NewOptionsAndDeleteCards) {
+    EXPECT_TRUE(gtk_widget_get_visible(widget("CompPartDesc")));
+    EXPECT_FALSE(gtk_widget_is_sensitive(widget("CompNew"))) << "no group chosen yet";
+    // New under a chosen sub-group: stored with its description, shown selected.
+    GtkTreePath* pPath = parentPath(kInsp25);
+    selectPath("CompCardTreeView", pPath);
+    gtk_tree_path_free(pPath);
+    click("CompNew");
+    typeInto("CompPartNumber", "PN-77");
+    typeInto("CompPartDesc", "Seat belt <& harness>");
+    const std::string strID = card("iCompID", "strPartDesc = 'Seat belt <& harness>'");
+    EXPECT_EQ(card("iGroupID || '/' || strPartNmbr", "iCompID = " + strID), "1/PN-77");
+    GtkTreeIter iter;
+    ASSERT_TRUE(cmodFindCompID(std::stoul(strID), &iter));
+    EXPECT_TRUE(gtk_tree_selection_iter_is_selected(
+        gtk_tree_view_get_selection(tree("CompCardTreeView")), &iter));
+
+    // An engine box decides which aircraft see the card: the second one
+    // (engine code 3) sees it in italics only.
+    click("OptEngA600S");
+    selectCard(kInsp25);
+    EXPECT_EQ(card("bOptEngine", "iCompID = " + strID), "1");
+    ASSERT_TRUE(acdLoadActiveAC(m_iACID2));
+    switchPage(2);
+    switchPage(0);
+    ASSERT_TRUE(cmodFindCompID(std::stoul(strID), &iter));
+    EXPECT_EQ(avct::col<guint>(&iter, CCD_STYLE_COL), 2u);
+
+    // Delete: Cancel changes nothing, OK hides the card; the name goes into
+    // the question escaped, not taken for markup.
+    selectCard(std::stoul(strID));
+    avt::answerNextDialog(GTK_RESPONSE_CANCEL);
+    click("CompDelete");
+    EXPECT_EQ(card("bDelete", "iCompID = " + strID), "0");
+    avt::answerNextDialog(GTK_RESPONSE_OK);
+    click("CompDelete");
+    ASSERT_EQ(avt::dialogsSeen().size(), 2u);
+    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("\"Seat belt &lt;&amp; harness&gt;\""),
+              std::string::npos);
+    EXPECT_EQ(card("bDelete", "iCompID = " + strID), "1");
+    EXPECT_FALSE(cmodFindCompID(std::stoul(strID), &iter));
+}
+
+TEST_F(CompEdit, IntervalChangeRecoloursAndNotesSurviveQuit) {
+    selectCard(kInsp50);
+    EXPECT_EQ(look(kInsp50), "black 400 / red 400 / red 400");
+    typeInto("CompInspInterval", "2");
+    EXPECT_EQ(look(kInsp50), "red 400 / red 400 / red 400");
+    EXPECT_EQ(entry("CompInspDue"), "202 A/F Hrs");
+    // Slot 2 is chosen and written; the note is linked once it is stored.
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("CompSNote2")), TRUE);
+    drain();
+    typeInto("CompSNoteLabel", "SB-12");
+    GtkTextBuffer* pbfrNotes = gtk_text_view_get_buffer(GTK_TEXT_VIEW(widget("CompServiceNotes")));
+    focus("CompServiceNotes");
+    gtk_text_buffer_set_text(pbfrNotes, "Check", -1);
+    // Another card shows none of this card's notes; back again, they are there.
+    auto viewText = [pbfrNotes] {
+        GtkTextIter a, b;
+        gtk_text_buffer_get_bounds(pbfrNotes, &a, &b);
+        gchar* psz = gtk_text_buffer_get_text(pbfrNotes, &a, &b, FALSE);
+        std::string str = psz;
+        g_free(psz);
+        return str;
+    };
+    selectCard(kOC);
+    EXPECT_EQ(viewText(), "");
+    selectCard(kInsp50);
+    EXPECT_EQ(viewText(), "Check");
+    // Edited, then quit at once.
+    focus("CompServiceNotes");
+    gtk_text_buffer_set_text(pbfrNotes, "Check torque", -1);
+    EXPECT_EQ(quitProgram(), 0);
+    const std::string strNote = card("iSNote2ID", "iCompID = 101004");
+    EXPECT_EQ(sql1(catDb(), "SELECT strLabel || '|' || strText FROM ServiceNote WHERE iSNoteID = " +
+                                strNote),
+              "SB-12|Check torque");
+    EXPECT_EQ(card("nInspect || '/' || iSNote1ID", "iCompID = 101004"), "2/0");
+}
+
+} // namespace
