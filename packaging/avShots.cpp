@@ -206,6 +206,13 @@ int main(int argc, char** argv) {
     }
     settle(800);
 
+    // A card with a history worth showing: the demo's coolant (inspected,
+    // then its replacement deferred), else its used exhaust springs.
+    for (guint iCompID : {205002u, 208002u})
+        if (ccdSelectCompID(iCompID))
+            break;
+    settle();
+
     std::vector<guint> drawn = cardsWithDrawings();
     if (bEdit) {
         for (guint iCompID : drawn)
