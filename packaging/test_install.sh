@@ -77,6 +77,15 @@ wait_for_line() {
     done
     return 1
 }
+# Waits up to 30 s for a file that is not empty (the program logs its
+# start before it opens the databases).
+wait_for_file() {
+    for _ in $(seq 300); do
+        [ -s "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
 fresh="$tmp/fresh"
 export TMPDIR="$tmp/tmp"
 mkdir -p "$TMPDIR"
@@ -87,7 +96,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
 pids+=($!)
 if wait_for_line "$fresh/etc/avLedger.log" "avLedger Started"; then
     [ -s "$fresh/etc/avCCD.db" ] || fail "the launcher did not copy the catalogue"
-    [ -s "$fresh/etc/avLedger.db" ] || fail "the installed program made no log database"
+    wait_for_file "$fresh/etc/avLedger.db" || fail "the installed program made no log database"
 else
     fail "the installed program did not start on a fresh data directory"
 fi
