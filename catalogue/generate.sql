@@ -27,6 +27,36 @@ FROM (SELECT part, rco,
              instr(rco, 'OC') > 0 AS oc
       FROM Card);
 
+-- Sine and cosine (in thousandths) of the bearings an arrow may take.
+CREATE TEMP TABLE Bearing (deg INTEGER PRIMARY KEY, s INTEGER NOT NULL, c INTEGER NOT NULL);
+INSERT INTO Bearing VALUES (0, 0, 1000), (45, 707, 707), (90, 1000, 0), (135, 707, -707),
+    (180, 0, -1000), (225, -707, -707), (270, -1000, 0), (315, -707, 707);
+
+-- Each target as the program draws it, placed on its named part: a
+-- rectangle or circle with a margin round the part, or an arrow whose tip
+-- stops just short of the part and whose tail runs off along the bearing.
+-- With the extent of what is drawn, which must lie on the picture.
+CREATE TEMP VIEW CardTarget AS
+SELECT part, picture, spot, iShape, nX, nY, nWidth, nHeight, nLen, nAngle, pw, ph,
+       CASE iShape WHEN 3 THEN min(nX, nX + bs * nLen / 1000) ELSE nX - nWidth / 2 END AS x0,
+       CASE iShape WHEN 3 THEN max(nX, nX + bs * nLen / 1000) ELSE nX - nWidth / 2 + nWidth END AS x1,
+       CASE iShape WHEN 3 THEN min(nY, nY - bc * nLen / 1000)
+                   WHEN 2 THEN nY - nWidth / 2 ELSE nY - nHeight / 2 END AS y0,
+       CASE iShape WHEN 3 THEN max(nY, nY - bc * nLen / 1000)
+                   WHEN 2 THEN nY - nWidth / 2 + nWidth ELSE nY - nHeight / 2 + nHeight END AS y1
+FROM (SELECT d.part, d.picture, d.spot, p.width AS pw, p.height AS ph, b.s AS bs, b.c AS bc,
+             CASE d.shape WHEN 'Rect' THEN 1 WHEN 'Circle' THEN 2 ELSE 3 END AS iShape,
+             s.x + s.w / 2 + CASE d.shape WHEN 'Arrow' THEN b.s * (s.w / 2 + 12) / 1000 ELSE 0 END AS nX,
+             s.y + s.h / 2 - CASE d.shape WHEN 'Arrow' THEN b.c * (s.h / 2 + 12) / 1000 ELSE 0 END AS nY,
+             CASE d.shape WHEN 'Rect' THEN s.w + 30 WHEN 'Circle' THEN max(s.w, s.h) + 30 ELSE 0 END AS nWidth,
+             CASE d.shape WHEN 'Rect' THEN s.h + 30 ELSE 0 END AS nHeight,
+             CASE d.shape WHEN 'Arrow' THEN 150 ELSE 0 END AS nLen,
+             CASE d.shape WHEN 'Arrow' THEN d.bearing ELSE 0 END AS nAngle
+      FROM CardDrawing d JOIN Picture p ON p.file = d.picture
+           JOIN Spot s ON s.file = d.picture AND s.name = d.spot
+           LEFT JOIN Bearing b ON b.deg = d.bearing
+      WHERE d.shape IN ('Rect', 'Circle', 'Arrow'));
+
 CREATE TEMP VIEW Problem AS
 SELECT part || ': unknown parent "' || parent || '"' AS what
     FROM Card WHERE parent NOT IN (SELECT name FROM Parent)
@@ -68,7 +98,30 @@ SELECT 'service note ' || id || ': label empty or longer than 49 bytes'
     FROM Note WHERE label = '' OR length(CAST(label AS BLOB)) > 49
 UNION ALL
 SELECT 'service note ' || id || ': text longer than 4999 bytes'
-    FROM Note WHERE length(CAST(replace(body, '\t', char(9)) AS BLOB)) > 4999;
+    FROM Note WHERE length(CAST(replace(body, '\t', char(9)) AS BLOB)) > 4999
+UNION ALL
+SELECT part || ': drawing for an unknown card'
+    FROM CardDrawing WHERE part NOT IN (SELECT part FROM Card)
+UNION ALL
+SELECT part || ': picture "' || picture || '" does not ship'
+    FROM CardDrawing WHERE picture NOT IN (SELECT file FROM Picture)
+UNION ALL
+SELECT part || ': picture name "' || picture || '" reaches outside the data directory or is too long'
+    FROM CardDrawing WHERE instr(picture, '/') OR instr(picture, '..') OR picture = ''
+                           OR length(CAST(picture AS BLOB)) > 99
+UNION ALL
+SELECT part || ': "' || picture || '" has no part "' || spot || '"'
+    FROM CardDrawing d WHERE picture IN (SELECT file FROM Picture)
+                         AND NOT EXISTS (SELECT 1 FROM Spot s WHERE s.file = d.picture AND s.name = d.spot)
+UNION ALL
+SELECT part || ': unknown shape "' || shape || '"'
+    FROM CardDrawing WHERE shape NOT IN ('Rect', 'Circle', 'Arrow')
+UNION ALL
+SELECT part || ': arrow bearing ' || bearing || ' is not a multiple of 45 below 360'
+    FROM CardDrawing WHERE shape = 'Arrow' AND bearing NOT IN (SELECT deg FROM Bearing)
+UNION ALL
+SELECT part || ': target on "' || spot || '" lies outside ' || picture
+    FROM CardTarget WHERE x0 < 0 OR y0 < 0 OR x1 > pw OR y1 > ph;
 
 SELECT 'catalogue source: ' || what FROM Problem;
 CREATE TEMP TABLE Guard (what TEXT, CONSTRAINT catalogue_source_has_problems CHECK (what IS NULL));
@@ -114,3 +167,14 @@ SELECT p.grp * 100000 + p.sub * 1000 + CAST(substr(c.part, 10) AS INTEGER),
 FROM Card c JOIN Parent p ON p.name = c.parent JOIN CardLimit l ON l.part = c.part
      JOIN CardMask m ON m.part = c.part JOIN CardSlot s ON s.part = c.part
 ORDER BY 1;
+
+-- The drawings: one reference per card and picture, its targets under it.
+INSERT INTO Reference (iRefID, iCompID, strDrawing, nRotate, bDelete)
+SELECT row_number() OVER (ORDER BY c.iCompID, r.picture), c.iCompID, r.picture, 0, 0
+FROM (SELECT DISTINCT part, picture FROM CardDrawing) r JOIN Component c ON c.strPartNmbr = r.part;
+
+INSERT INTO Target (iRefID, nX, nY, nWidth, nHeight, nLen, nAngle, iShape, nWeight, nColour, bDelete)
+SELECT r.iRefID, t.nX, t.nY, t.nWidth, t.nHeight, t.nLen, t.nAngle, t.iShape, 0, 0, 0
+FROM CardTarget t JOIN Component c ON c.strPartNmbr = t.part
+     JOIN Reference r ON r.iCompID = c.iCompID AND r.strDrawing = t.picture
+ORDER BY r.iRefID, t.spot;

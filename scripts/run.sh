@@ -33,7 +33,7 @@ data="${AVLEDGER_DATA:-${XDG_DATA_HOME:-$HOME/.local/share}/avLedger}"
 mkdir -p "$data/bin" "$data/etc"
 cp etc/avLedger.ui "$data/etc/avLedger.ui.part.$$"
 mv -f "$data/etc/avLedger.ui.part.$$" "$data/etc/avLedger.ui"
-for f in build/etc/avCCD.db etc/*.png; do
+for f in "$build"/etc/avCCD.db "$build"/etc/*.png; do
     [ -e "$f" ] || continue
     [ -e "$data/etc/$(basename "$f")" ] || cp "$f" "$data/etc/"
 done

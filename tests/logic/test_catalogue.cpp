@@ -5,12 +5,12 @@
 #include "avCnv.h"
 #include "harness.h"
 #include "modComp.h"
+#include "pagRef.h"
 #include "sqlMLog.h"
 
 #include <array>
 #include <cstring>
 #include <map>
-#include <regex>
 #include <set>
 
 namespace {
@@ -73,24 +73,13 @@ TEST(Catalogue, StartUpKeepsAnEditedCopy) {
 TEST(Catalogue, PartNumbersLimitsAndMasksAreWhatTheProgramShows) {
     const auto all = cards();
     ASSERT_GE(all.size(), 150u);
-    // AVL-GGSS-NNN: group, sub-group (00 on the group itself), item; ID GGSSNNN.
-    const std::regex scheme("AVL-([0-9]{2})([0-9]{2})-([0-9]{3})");
-    std::set<std::string> seen;
-    std::set<std::pair<guint, guint>> places;
+    // Part number scheme, lengths and duplicates are the generator's checks.
     int nYears = 0, nOC = 0, nRestricted = 0;
     for (const Card& c : all) {
         SCOPED_TRACE(c.strPart + " " + c.strDesc);
-        EXPECT_LT(c.strDesc.size(), sizeof rcdComp::szPartDesc) << "cut on the card page";
-        EXPECT_TRUE(seen.insert(c.strPart).second) << "duplicate part number";
-        EXPECT_TRUE(places.insert({c.iGroupID, c.iSortOrder}).second) << "sort order taken";
-        std::smatch m;
-        ASSERT_TRUE(std::regex_match(c.strPart, m, scheme));
-        guint iGG = std::stoul(m[1]), iSS = std::stoul(m[2]), iNNN = std::stoul(m[3]);
-        EXPECT_EQ(c.iCompID, iGG * 100000 + iSS * 1000 + iNNN);
-        if (c.iGroupID & GROUP_LEVEL)
-            EXPECT_TRUE(iGG == (c.iGroupID & ~GROUP_LEVEL) && iSS == 0 && iGG >= 1 && iGG <= 8);
-        else
-            EXPECT_TRUE(iSS == c.iGroupID && m_subGroups.count(iSS) && m_subGroups.at(iSS) == iGG);
+        if (!(c.iGroupID & GROUP_LEVEL)) {
+            EXPECT_TRUE(m_subGroups.count(c.iGroupID)) << "a sub-group the tree does not have";
+        }
 
         // The card page shows interval and limit as text: unchanged text
         // must read back as the same value.
@@ -211,6 +200,53 @@ TEST(Catalogue, ServiceNotesAreWellFormedAndAttachedToTheirCards) {
                          "ServiceNote) UNION ALL SELECT iSNoteID FROM ServiceNote WHERE "
                          "iSNoteID NOT IN slot"),
               std::vector<avt::Row>{});
+}
+
+} // namespace
+
+namespace {
+
+// Every drawing the catalogue names ships beside it, and every target,
+// drawn as the viewer draws it, lies on its picture.
+TEST(Catalogue, DrawingsShipAndTheirTargetsLieOnThem) {
+    const avt::fs::path etc = avt::builtCatalogue().parent_path();
+    std::map<std::string, std::pair<int, int>> sizes;
+    std::set<std::string> cards;
+    for (const auto& r :
+         avt::query(avt::builtCatalogue(),
+                    "SELECT r.strDrawing, c.strPartNmbr, t.nX, t.nY, t.nWidth, "
+                    "t.nHeight, t.nLen, t.nAngle, t.iShape FROM Reference r "
+                    "JOIN Component c USING (iCompID) LEFT JOIN Target t "
+                    "ON t.iRefID = r.iRefID AND t.bDelete = 0 WHERE r.bDelete = 0")) {
+        const std::string strFile = *r[0];
+        SCOPED_TRACE(*r[1] + " " + strFile);
+        ASSERT_TRUE(refDrawingNameOk(strFile.c_str()));
+        if (!sizes.count(strFile)) {
+            cairo_surface_t* psrf = cairo_image_surface_create_from_png((etc / strFile).c_str());
+            ASSERT_EQ(cairo_surface_status(psrf), CAIRO_STATUS_SUCCESS) << "does not ship";
+            sizes[strFile] = {cairo_image_surface_get_width(psrf),
+                              cairo_image_surface_get_height(psrf)};
+            cairo_surface_destroy(psrf);
+        }
+        ASSERT_TRUE(r[2].has_value()) << "a drawing without a target";
+        auto n = [&](size_t i) { return guint(std::stoul(*r[i])); };
+        const rcdTarget tgt{0, 0, n(2), n(3), n(4), n(5), n(6), n(7), n(8), 0, 0, FALSE, FALSE};
+        EXPECT_NE(tgt.iShape, guint(REF_TGT_NONE));
+        auto [nW, nH] = sizes[strFile];
+        // Path extents do not depend on the surface: a small one will do.
+        cairo_surface_t* psrf = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+        cairo_t* pcr = cairo_create(psrf);
+        refTargetPath(pcr, tgt);
+        double x0, y0, x1, y1;
+        cairo_path_extents(pcr, &x0, &y0, &x1, &y1);
+        EXPECT_TRUE(x0 >= 0 && y0 >= 0 && x1 <= nW && y1 <= nH)
+            << "target " << x0 << "," << y0 << " - " << x1 << "," << y1;
+        cairo_destroy(pcr);
+        cairo_surface_destroy(psrf);
+        cards.insert(*r[1]);
+    }
+    EXPECT_GE(cards.size(), 40u) << "cards that open a drawing with a target";
+    EXPECT_GE(sizes.size(), 10u) << "pictures";
 }
 
 } // namespace

@@ -20,9 +20,12 @@ std::pair<bool, std::string> generate(const avt::TempDirs& dirs, const std::stri
     };
     add((dirs.root() / "avCCD.db").string());
     add("BEGIN");
-    for (std::string strFile : {"schema", "codes", "cards", "notes", "", "generate"}) {
-        auto path = strFile.empty() ? dirs.root() / "extra.sql"
-                                    : avt::sourceFile(("catalogue/" + strFile + ".sql").c_str());
+    const auto pictures = avt::fs::path(AVL_BINARY_DIR) / "drawings" / "pictures.sql";
+    for (std::string strFile :
+         {"schema", "codes", "cards", "notes", "*", "drawings", "", "generate"}) {
+        auto path = strFile.empty()  ? dirs.root() / "extra.sql"
+                    : strFile == "*" ? pictures
+                                     : avt::sourceFile(("catalogue/" + strFile + ".sql").c_str());
         add(".read \"" + path.string() + "\"");
     }
     add("COMMIT");
@@ -61,13 +64,30 @@ TEST(CatalogueSource, LimitsArePackedAsTheProgramReadsThem) {
     }
 }
 
+// A target on a named part of a shipped picture, for a shipped card.
+std::string drawing(const std::string& strPicture, const std::string& strSpot,
+                    const std::string& strShape, int nBearing = 0) {
+    return "INSERT INTO CardDrawing VALUES ('AVL-0101-001', '" + strPicture + "', '" + strSpot +
+           "', '" + strShape + "', " + std::to_string(nBearing) + ");\n";
+}
+
 TEST(CatalogueSource, SlipsInTheSourceStopTheBuild) {
+    // A part drawn close to the picture's right edge.
+    const std::string edge =
+        "INSERT INTO Spot VALUES ('rotor-hub.png', 'Edge', 1585, 600, 10, 10);\n";
     const std::vector<std::pair<std::string, std::string>> cases{
         {card("AVL-0101-099", "OC", "eng:162x"), "unknown option word \"eng:162x\""},
         {card("AVL-0102-099", "OC"), "AVL-0102-099: part number does not follow AVL-0101"},
         {card("AVL-0101-099", "100 HR or 5"), "limit \"100 HR or 5\" would show as \"100 HR or"},
         {"INSERT INTO CardNote VALUES ('AVL-0101-001', 2, 'No such note');\n",
          "unknown service note \"No such note\""},
+        {drawing("nowhere.png", "Hub bar", "Rect"), "picture \"nowhere.png\" does not ship"},
+        {drawing("../avLedger.db", "Hub bar", "Rect"), "reaches outside the data directory"},
+        {drawing("rotor-hub.png", "No such part", "Rect"), "has no part \"No such part\""},
+        {drawing("rotor-hub.png", "Hub bar", "Star"), "unknown shape \"Star\""},
+        {drawing("rotor-hub.png", "Hub bar", "Arrow", 30), "arrow bearing 30"},
+        {edge + drawing("rotor-hub.png", "Edge", "Rect"), "target on \"Edge\" lies outside"},
+        {edge + drawing("rotor-hub.png", "Edge", "Arrow", 90), "target on \"Edge\" lies outside"},
     };
     for (const auto& [strExtra, strExpected] : cases) {
         avt::TempDirs dirs;

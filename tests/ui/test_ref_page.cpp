@@ -1,0 +1,354 @@
+// The drawing page with the real UI file and the shipped catalogue and
+// pictures: shown per card, zoom and pan by wheel, keys and drag, pictures
+// that cannot be shown, and the setup editor in edit mode.
+#include "harness.h"
+#include "avMisc.h"
+#include "pagRef.h"
+
+#include <gdk/gdkkeysyms.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr guint CARD_TEETER_BOLT = 423001; // rotor-hub.png
+constexpr guint CARD_MAIN_SHAFT = 432001;  // main-shaft.png and rotor-hub.png
+constexpr guint CARD_NO_DRAWING = 100001;
+constexpr guint CARD_MISSING = 101001;
+constexpr guint CARD_BROKEN = 101002;
+constexpr guint CARD_TINY = 101003;
+
+class RefPage : public avt::AppTest {
+  protected:
+    void prepareData() override {
+        avt::copyCatalogue(*m_dirs);
+        const auto built = avt::builtCatalogue().parent_path();
+        for (const char* psz : {"rotor-hub.png", "main-shaft.png"})
+            avt::fs::copy_file(built / psz, m_dirs->etcFile(psz));
+        avt::writeFile(m_dirs->etcFile("broken.png"), "not a picture");
+        cairo_surface_t* psrf = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+        cairo_surface_write_to_png(psrf, m_dirs->etcFile("tiny.png").c_str());
+        cairo_surface_destroy(psrf);
+        avt::exec(m_dirs->etcFile("avCCD.db"),
+                  "INSERT INTO Reference (iCompID, strDrawing, nRotate, bDelete) VALUES "
+                  "(101001, 'missing.png', 0, 0), (101002, 'broken.png', 0, 0), "
+                  "(101003, 'tiny.png', 0, 0)");
+    }
+
+    // Chooses a card as the component page does and looks at the drawing.
+    void choose(guint iCompID) {
+        refLoadRecords(iCompID);
+        if (gtk_widget_get_visible(widget("PageRef")))
+            switchPage(1);
+        waitForComposition();
+    }
+    // The picture is composed at the first expose, which a newly shown page
+    // gets from the X server a little later.
+    void waitForComposition() {
+        avt::drainEvents();
+        for (int i = 0; i < 200 && (refViewState().iRefIDCur != refViewState().iRefIDReq ||
+                                    refViewState().bImageDirty);
+             ++i) {
+            g_usleep(10000);
+            avt::drainEvents();
+        }
+    }
+
+    void sendScroll(GdkScrollDirection nDir, double x, double y) {
+        GdkEvent* pevt = gdk_event_new(GDK_SCROLL);
+        pevt->scroll.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget("RefDrawing"))));
+        pevt->scroll.direction = nDir;
+        pevt->scroll.x = x;
+        pevt->scroll.y = y;
+        gtk_widget_event(widget("RefDrawing"), pevt);
+        gdk_event_free(pevt);
+    }
+    void sendButton(guint nButton, double x, double y) {
+        GdkEvent* pevt = gdk_event_new(GDK_BUTTON_PRESS);
+        pevt->button.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget("RefDrawing"))));
+        pevt->button.button = nButton;
+        pevt->button.x = x;
+        pevt->button.y = y;
+        gtk_widget_event(widget("RefDrawing"), pevt);
+        gdk_event_free(pevt);
+    }
+    void sendDrag(double x, double y) {
+        GdkEvent* pevt = gdk_event_new(GDK_MOTION_NOTIFY);
+        pevt->motion.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(widget("RefDrawing"))));
+        pevt->motion.x = x;
+        pevt->motion.y = y;
+        pevt->motion.state = GDK_BUTTON1_MASK;
+        gtk_widget_event(widget("RefDrawing"), pevt);
+        gdk_event_free(pevt);
+    }
+    // The picture pixel under a drawing pixel, as the page has laid it out.
+    std::pair<double, double> pictureAt(double x, double y) {
+        const objDrawing& obj = refViewState();
+        return {x / obj.nWinScale + obj.xWinOffset - obj.xImageOffset,
+                y / obj.nWinScale + obj.yWinOffset - obj.yImageOffset};
+    }
+    void key(guint nKey) {
+        gtk_test_widget_send_key(widget("RefDrawing"), nKey, GdkModifierType(0));
+        avt::drainEvents();
+    }
+    double zoomBar() { return gtk_range_get_value(GTK_RANGE(widget("RefZoom"))); }
+    std::string tabMarkup() { return gtk_label_get_label(GTK_LABEL(widget("RefTabLabel"))); }
+};
+
+TEST_F(RefPage, ShownForCardsWithADrawingAndEachComesBack) {
+    struct Step {
+        guint iCompID;
+        bool bShown, bLoaded;
+        int nDrawings;
+    };
+    // A -> no drawing -> A must show A again, not a blank area.
+    const Step steps[] = {{CARD_TEETER_BOLT, true, true, 1}, {CARD_NO_DRAWING, false, false, 0},
+                          {CARD_TEETER_BOLT, true, true, 1}, {CARD_MAIN_SHAFT, true, true, 2},
+                          {CARD_MISSING, true, false, 1},    {CARD_BROKEN, true, false, 1},
+                          {CARD_TEETER_BOLT, true, true, 1}};
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.iCompID);
+        choose(s.iCompID);
+        EXPECT_EQ(gtk_widget_get_visible(widget("PageRef")), s.bShown);
+        EXPECT_NE(tabMarkup().find(s.bShown ? "blue" : "gray"), std::string::npos);
+        EXPECT_EQ(bool(refViewState().bImageLoaded), s.bLoaded);
+        GtkComboBox* pwgtSel = GTK_COMBO_BOX(widget("RefDrawingSel"));
+        EXPECT_EQ(gtk_tree_model_iter_n_children(gtk_combo_box_get_model(pwgtSel), nullptr),
+                  s.nDrawings);
+        EXPECT_EQ(bool(gtk_widget_get_sensitive(GTK_WIDGET(pwgtSel))), s.nDrawings > 1);
+    }
+    EXPECT_TRUE(gtk_widget_get_visible(widget("PageRef")));
+
+    // The second drawing of a card is chosen in the selector.
+    choose(CARD_MAIN_SHAFT);
+    EXPECT_STREQ(refViewState().szDrawing, "main-shaft.png");
+    gtk_combo_box_set_active(GTK_COMBO_BOX(widget("RefDrawingSel")), 1);
+    waitForComposition();
+    EXPECT_STREQ(refViewState().szDrawing, "rotor-hub.png");
+    EXPECT_TRUE(refViewState().bImageLoaded);
+    EXPECT_FALSE(gtk_widget_get_visible(widget("RefSetup"))) << "the editor only in edit mode";
+}
+
+TEST_F(RefPage, WheelZoomsAtThePointerDragPansAndKeysZoomAtTheCentre) {
+    choose(CARD_TEETER_BOLT);
+    ASSERT_TRUE(refViewState().bImageLoaded);
+    ASSERT_GT(refViewState().nWinScale, 0);
+
+    // Each wheel step keeps the picture point under the pointer.
+    const double x = 250, y = 180;
+    const auto [px0, py0] = pictureAt(x, y);
+    for (int i = 0; i < 10; ++i) {
+        sendScroll(GDK_SCROLL_UP, x, y);
+        auto [px, py] = pictureAt(x, y);
+        EXPECT_NEAR(px, px0, 2 / refViewState().nWinScale + 1) << "step " << i;
+        EXPECT_NEAR(py, py0, 2 / refViewState().nWinScale + 1) << "step " << i;
+    }
+    EXPECT_NEAR(refViewState().nZoomReq, 0.7, 1e-9);
+    EXPECT_NEAR(zoomBar(), 70, 1e-6);
+
+    // A drag moves the view with the pointer and stops at the picture's edge.
+    const objDrawing before = refViewState();
+    sendButton(1, 300, 300);
+    sendDrag(280, 290);
+    EXPECT_EQ(refViewState().xWinOffset, before.xWinOffset + int(20 / before.nWinScale));
+    sendDrag(-20000, -20000);
+    EXPECT_EQ(refViewState().xWinOffset, refViewState().xWinOffsetMax);
+    EXPECT_EQ(refViewState().yWinOffset, refViewState().yWinOffsetMax);
+    GtkAdjustment* padj = gtk_range_get_adjustment(GTK_RANGE(widget("RefHScroll")));
+    EXPECT_NEAR(gtk_adjustment_get_value(padj) + gtk_adjustment_get_page_size(padj), 1.0, 0.01);
+    sendDrag(20000, 20000);
+    EXPECT_EQ(refViewState().xWinOffset, 0);
+
+    // Keys: ">" comes closer, "<" at the whole drawing does nothing more;
+    // Tab is not taken by the page.
+    gtk_widget_grab_focus(widget("RefDrawing"));
+    key(GDK_greater);
+    EXPECT_NEAR(refViewState().nZoomReq, 0.67, 1e-6);
+    const gint xPan = refViewState().xWinOffset;
+    key(GDK_Right);
+    EXPECT_GT(refViewState().xWinOffset, xPan) << "arrow keys pan";
+    for (int i = 0; i < 20; ++i)
+        key(GDK_less);
+    EXPECT_EQ(refViewState().nZoomReq, 1.0);
+    EXPECT_EQ(zoomBar(), 100);
+    key(GDK_Tab);
+    EXPECT_FALSE(gtk_widget_has_focus(widget("RefDrawing"))) << "Tab moves on";
+
+    // The bar's own values beyond its range come as at most the whole drawing.
+    gboolean bHandled = FALSE;
+    g_signal_emit_by_name(widget("RefZoom"), "change-value", GTK_SCROLL_JUMP, 140.0, &bHandled);
+    EXPECT_EQ(refViewState().nZoomReq, 1.0);
+    g_signal_emit_by_name(widget("RefZoom"), "change-value", GTK_SCROLL_JUMP, 50.0, &bHandled);
+    EXPECT_EQ(refViewState().nZoomReq, 0.5);
+
+    // Unticking "RefMark" composes again and shows the whole drawing.
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("RefMark")), FALSE);
+    waitForComposition();
+    EXPECT_EQ(refViewState().nZoomReq, 1.0);
+}
+
+TEST_F(RefPage, PicturesThatCannotBeShownLeaveTheAreaBlank) {
+    for (guint iCompID : {CARD_MISSING, CARD_BROKEN, CARD_TINY}) {
+        SCOPED_TRACE(iCompID);
+        choose(iCompID);
+        EXPECT_EQ(bool(refViewState().bImageLoaded), iCompID == CARD_TINY);
+        // Zoom, pan and keys on nothing, or on one pixel, must not divide by zero.
+        for (int i = 0; i < 30; ++i)
+            sendScroll(GDK_SCROLL_UP, 100, 100);
+        sendButton(1, 100, 100);
+        sendDrag(50, 50);
+        key(GDK_greater);
+        gtk_widget_queue_draw(widget("RefDrawing"));
+        avt::drainEvents();
+        EXPECT_TRUE(std::isfinite(refViewState().nWinScale));
+    }
+}
+
+// In edit mode: the editor beside the viewer.
+class RefEditor : public RefPage {
+  protected:
+    std::vector<std::string> arguments() const override {
+        return {"avLedger", "--component-edit-enable"};
+    }
+    GtkTreeModel* tree() {
+        return gtk_tree_view_get_model(GTK_TREE_VIEW(widget("RefSetupSelectTree")));
+    }
+    void selectFile(const char* pszName) {
+        GtkComboBox* pwgt = GTK_COMBO_BOX(widget("RefSetupFileName"));
+        GtkTreeModel* pmod = gtk_combo_box_get_model(pwgt);
+        GtkTreeIter iter;
+        for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iter); b;
+             b = gtk_tree_model_iter_next(pmod, &iter)) {
+            gchar* psz = nullptr;
+            gtk_tree_model_get(pmod, &iter, 1, &psz, -1);
+            const bool bMatch = g_strcmp0(psz, pszName) == 0;
+            g_free(psz);
+            if (bMatch) {
+                gtk_combo_box_set_active_iter(pwgt, &iter);
+                return;
+            }
+        }
+        ADD_FAILURE() << pszName << " is not offered";
+    }
+    void typeInto(const char* pszID, const char* pszText) {
+        gtk_widget_grab_focus(widget(pszID));
+        gtk_entry_set_text(GTK_ENTRY(widget(pszID)), pszText);
+        gtk_widget_grab_focus(widget("RefSetupSelectTree"));
+        avt::drainEvents();
+    }
+    avt::fs::path db() { return m_dirs->etcFile("avCCD.db"); }
+};
+
+TEST_F(RefEditor, NewDrawingAndTargetAreStoredUnderTheirParentsAndDrawn) {
+    choose(CARD_NO_DRAWING);
+    EXPECT_TRUE(gtk_widget_get_visible(widget("PageRef"))) << "shown for the editor";
+    EXPECT_TRUE(gtk_widget_get_visible(widget("RefSetup")));
+    // Without a stored drawing a target has nowhere to go.
+    gtk_button_clicked(GTK_BUTTON(widget("RefSetupNewTgt")));
+    EXPECT_EQ(avt::query(db(), "SELECT count(*) FROM Target WHERE iRefID = 0")[0][0], "0");
+
+    gtk_button_clicked(GTK_BUTTON(widget("RefSetupNewRef")));
+    avt::drainEvents();
+    const auto refs = avt::query(db(), "SELECT iRefID FROM Reference WHERE iCompID = " +
+                                           std::to_string(CARD_NO_DRAWING));
+    ASSERT_EQ(refs.size(), 1u);
+    const std::string strRefID = *refs[0][0];
+    EXPECT_TRUE(gtk_widget_get_sensitive(gtk_widget_get_parent(widget("RefSetupFileName"))));
+    selectFile("rotor-hub.png");
+    waitForComposition();
+    ASSERT_TRUE(refViewState().bImageLoaded) << "the chosen picture is shown";
+
+    gtk_button_clicked(GTK_BUTTON(widget("RefSetupNewTgt")));
+    avt::drainEvents();
+    EXPECT_EQ(avt::query(db(), "SELECT strDrawing FROM Reference WHERE iRefID = " + strRefID)[0][0],
+              "rotor-hub.png")
+        << "the drawing is saved before its target";
+    auto tgts = avt::query(db(), "SELECT iTargetID, iRefID FROM Target WHERE iRefID = " + strRefID);
+    ASSERT_EQ(tgts.size(), 1u);
+    const std::string strTgtID = *tgts[0][0];
+
+    // Shape and size, then a right click places it (and does not open the help).
+    gtk_button_clicked(GTK_BUTTON(widget("RefSetupShapeRect")));
+    typeInto("RefSetupWidth", "60.9");
+    typeInto("RefSetupHeight", "40");
+    typeInto("RefSetupAngle", "400");
+    EXPECT_NE(std::string(mscLastRefusal()).find("Angle"), std::string::npos);
+    EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(widget("RefSetupAngle"))), "0") << "put back";
+    const auto [px, py] = pictureAt(300, 200);
+    sendButton(3, 300, 200);
+    avt::drainEvents();
+    EXPECT_FALSE(gtk_widget_get_visible(widget("HelpContext")));
+    switchPage(0); // leaving the page saves
+    const auto row = avt::query(
+        db(),
+        "SELECT iRefID, nX, nY, nWidth, nHeight, iShape, nAngle FROM Target WHERE iTargetID = " +
+            strTgtID)[0];
+    EXPECT_EQ(row[0], strRefID);
+    EXPECT_NEAR(std::stod(*row[1]), px, 1);
+    EXPECT_NEAR(std::stod(*row[2]), py, 1);
+    EXPECT_EQ(row[3], "60");
+    EXPECT_EQ(row[4], "40");
+    EXPECT_EQ(row[5], "1");
+    EXPECT_EQ(row[6], "0");
+
+    // Drawn: red along the rectangle's left edge, where the click put it.
+    switchPage(1);
+    waitForComposition();
+    g_usleep(250000); // the quality redraw after the timer
+    avt::drainEvents();
+    const objDrawing& obj = refViewState();
+    const int xd =
+        int((std::stod(*row[1]) - 30 + obj.xImageOffset - obj.xWinOffset) * obj.nWinScale);
+    const int yd = int((std::stod(*row[2]) + obj.yImageOffset - obj.yWinOffset) * obj.nWinScale);
+    GdkPixbuf* ppix = gdk_pixbuf_get_from_drawable(
+        nullptr, gtk_widget_get_window(widget("RefDrawing")), nullptr, xd - 3, yd - 3, 0, 0, 7, 7);
+    ASSERT_NE(ppix, nullptr);
+    bool bRed = false;
+    for (int j = 0; j < 7; ++j)
+        for (int i = 0; i < 7; ++i) {
+            const guchar* p = gdk_pixbuf_get_pixels(ppix) + j * gdk_pixbuf_get_rowstride(ppix) +
+                              i * gdk_pixbuf_get_n_channels(ppix);
+            bRed |= p[0] > 150 && p[1] < 110 && p[2] < 110;
+        }
+    g_object_unref(ppix);
+    EXPECT_TRUE(bRed);
+
+    // A value typed and left by choosing another row reaches its own target.
+    gtk_widget_grab_focus(widget("RefSetupWidth"));
+    gtk_entry_set_text(GTK_ENTRY(widget("RefSetupWidth")), "70");
+    GtkTreeIter iterRef;
+    ASSERT_TRUE(gtk_tree_model_get_iter_first(tree(), &iterRef));
+    gtk_tree_selection_select_iter(
+        gtk_tree_view_get_selection(GTK_TREE_VIEW(widget("RefSetupSelectTree"))), &iterRef);
+    avt::drainEvents();
+    EXPECT_EQ(avt::query(db(), "SELECT nWidth FROM Target WHERE iTargetID = " + strTgtID)[0][0],
+              "70");
+    gchar* pszFile = nullptr;
+    gtk_tree_model_get(tree(), &iterRef, 2, &pszFile, -1);
+    EXPECT_STREQ(pszFile, "rotor-hub.png") << "the drawing's row keeps its own values";
+    g_free(pszFile);
+}
+
+TEST_F(RefEditor, DeletingADrawingTakesItsTargetsWithIt) {
+    choose(CARD_TEETER_BOLT);
+    GtkTreeIter iter;
+    ASSERT_TRUE(gtk_tree_model_get_iter_first(tree(), &iter));
+    guint iRefID = 0;
+    gtk_tree_model_get(tree(), &iter, 1, &iRefID, -1);
+    const std::string strRef = std::to_string(iRefID);
+    ASSERT_EQ(avt::query(db(), "SELECT count(*) FROM Target WHERE bDelete = 0 AND iRefID = " +
+                                   strRef)[0][0],
+              "1");
+    avt::answerNextDialog(GTK_RESPONSE_OK);
+    gtk_button_clicked(GTK_BUTTON(widget("RefSetupDelete")));
+    avt::drainEvents();
+    EXPECT_EQ(gtk_tree_model_iter_n_children(tree(), nullptr), 0);
+    EXPECT_EQ(avt::query(db(), "SELECT bDelete FROM Reference WHERE iRefID = " + strRef)[0][0],
+              "1");
+    EXPECT_EQ(avt::query(db(), "SELECT count(*) FROM Target WHERE bDelete = 0 AND iRefID = " +
+                                   strRef)[0][0],
+              "0");
+    EXPECT_FALSE(refViewState().bImageLoaded);
+}
+
+} // namespace
