@@ -238,7 +238,7 @@ int main(int argc, char** argv) {
                 gtk_range_set_value(
                     GTK_RANGE(pwgtZoom),
                     gtk_adjustment_get_lower(pAdj) +
-                        0.6 * (gtk_adjustment_get_upper(pAdj) - gtk_adjustment_get_lower(pAdj)));
+                        0.3 * (gtk_adjustment_get_upper(pAdj) - gtk_adjustment_get_lower(pAdj)));
                 settle();
                 save(widget("avLedger"), "drawing-zoom");
             } else {

@@ -81,14 +81,17 @@ void restoreSize() {
     GdkScreen* pScreen = gtk_window_get_screen(m_pwinMain);
     gint nNowWidth = 0, nNowHeight = 0;
     gtk_window_get_size(m_pwinMain, &nNowWidth, &nNowHeight);
-    // The window never becomes smaller than its pages ask for.
+    if (nWidth < LYT_MIN_WIDTH || nHeight < LYT_MIN_HEIGHT ||
+        nWidth > gdk_screen_get_width(pScreen) || nHeight > gdk_screen_get_height(pScreen))
+        nWidth = nHeight = 0;
+    // Nor smaller than its pages ask for.
     GtkRequisition req;
     gtk_widget_size_request(GTK_WIDGET(m_pwinMain), &req);
-    nWidth = std::max(nWidth, gint(req.width));
-    nHeight = std::max(nHeight, gint(req.height));
-    if (nWidth >= LYT_MIN_WIDTH && nHeight >= LYT_MIN_HEIGHT &&
-        nWidth <= gdk_screen_get_width(pScreen) && nHeight <= gdk_screen_get_height(pScreen) &&
-        (nWidth != nNowWidth || nHeight != nNowHeight)) {
+    if (nWidth) {
+        nWidth = std::max(nWidth, gint(req.width));
+        nHeight = std::max(nHeight, gint(req.height));
+    }
+    if (nWidth && (nWidth != nNowWidth || nHeight != nNowHeight)) {
         gtk_window_resize(m_pwinMain, nWidth, nHeight);
         m_nTargetWidth = nWidth;
         m_nTargetHeight = nHeight;
