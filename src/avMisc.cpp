@@ -207,7 +207,11 @@ gboolean mscConfirm(GtkWidget* pwgtNear, const char* pszTitle, const char* pszQu
 }
 
 void mscCommitEdits(GtkWidget* pwgtTree) {
-    gtk_widget_grab_focus(pwgtTree);
+    // A list that is not on screen has no field being edited beside it;
+    // taking the focus into a page never shown would leave the window's
+    // keys aimed at a widget that cannot receive them.
+    if (gtk_widget_get_mapped(pwgtTree))
+        gtk_widget_grab_focus(pwgtTree);
     while (gtk_events_pending())
         gtk_main_iteration();
 }
@@ -318,7 +322,8 @@ std::size_t fittingBytes(const gchar* pszText, gint nlText, std::size_t nlRoom) 
 
 void refuseTooLong(GtkWidget* pwgt, std::size_t nlField) {
     char szWhy[120];
-    g_snprintf(szWhy, sizeof szWhy, "The text is too long: this field holds %zu bytes.",
+    g_snprintf(szWhy, sizeof szWhy,
+               "The field is full: the text that did not fit was not taken (%zu bytes at most).",
                nlField - 1);
     mscRefuse(pwgt, szWhy);
 }

@@ -226,9 +226,10 @@ void calcElapsed(rcdFLog& rcd) {
     rcd.nElapsed = tSpan < 0 ? 0 : guint((tSpan / 60 + 3) / 6);
 }
 
-// After an accepted change of the record: a new flight is stored now (the
-// user has entered something), and a flight whose start moved is filed
-// again in the tree; otherwise its row is brought up to date.
+// After an accepted change of the record it is stored at once, so that
+// nothing entered is lost should the program end abruptly: a new flight
+// (the user has entered something) and one whose start moved are filed
+// again in the tree; otherwise the flight's row is brought up to date.
 void recordEdited(gboolean bStartMoved) {
     m_rcdFLog.bDirty = TRUE;
     if (m_rcdFLog.iFLogID == SQL_NEW_ID) {
@@ -239,6 +240,7 @@ void recordEdited(gboolean bStartMoved) {
     } else if (bStartMoved) {
         fltLoadTree();
     } else {
+        saveRecord("recordEdited()");
         fltTreeUpdate();
     }
     refreshHours();
@@ -576,11 +578,43 @@ void fltOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
     }
 }
 
+// Left and Right as in any tree: Left closes an open year or month, else
+// goes up to it; Right opens it, else goes down into it.
+void leftRight(GtkTreeView* pwgtTree, gboolean bRight) {
+    GtkTreePath* pPath = nullptr;
+    gtk_tree_view_get_cursor(pwgtTree, &pPath, nullptr);
+    GtkTreeIter iter;
+    if (!pPath || !gtk_tree_model_get_iter(fmodGetModel(), &iter, pPath)) {
+        gtk_tree_path_free(pPath);
+        return;
+    }
+    const gboolean bOpen = gtk_tree_view_row_expanded(pwgtTree, pPath);
+    const gboolean bParent = gtk_tree_model_iter_has_child(fmodGetModel(), &iter);
+    if (bParent && bOpen != bRight) {
+        if (bRight)
+            gtk_tree_view_expand_row(pwgtTree, pPath, FALSE);
+        else
+            gtk_tree_view_collapse_row(pwgtTree, pPath);
+    } else if (bRight ? bParent : gtk_tree_path_get_depth(pPath) > 1) {
+        if (bRight)
+            gtk_tree_path_down(pPath);
+        else
+            gtk_tree_path_up(pPath);
+        gtk_tree_view_set_cursor(pwgtTree, pPath, nullptr, FALSE);
+    }
+    gtk_tree_path_free(pPath);
+}
+
 // Delete asks before a stored flight goes; every other key is the tree's
 // own (moving, opening and closing years and months).
 gboolean fltOnTreeKeyPress(GtkWidget* pwgtTree, GdkEventKey* pevtKey, gpointer) {
     GtkTreeModel* pModel = nullptr;
     GtkTreeIter iter;
+    if ((pevtKey->keyval == GDK_KEY_Left || pevtKey->keyval == GDK_KEY_Right) &&
+        !(pevtKey->state & (GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK))) {
+        leftRight(GTK_TREE_VIEW(pwgtTree), pevtKey->keyval == GDK_KEY_Right);
+        return TRUE;
+    }
     if (pevtKey->keyval != GDK_KEY_Delete)
         return FALSE;
     if (m_rcdFLog.iFLogID == SQL_NEW_ID ||

@@ -112,19 +112,14 @@ class FlightPage : public avt::AppTest {
         avt::drainEvents();
     }
     void select(long iID) { selectRow(row(iID)); }
-    // The selected row as its start text.
-    std::string selected() const {
+    // The selected row; its path is "<none>" when there is none.
+    Row selection() const {
         for (Row r : rows())
             if (gtk_tree_selection_iter_is_selected(gtk_tree_view_get_selection(tree()), &r.iter))
-                return r.strPath;
-        return "<none>";
+                return r;
+        return Row{{}, 0, 0, 0, 0, "<none>", ""};
     }
-    long selectedID() const {
-        for (Row r : rows())
-            if (gtk_tree_selection_iter_is_selected(gtk_tree_view_get_selection(tree()), &r.iter))
-                return r.nType == FLOG_ROW_DATA ? long(r.iID) : -1;
-        return -1;
-    }
+    long selectedID() const { return long(selection().iID); }
 
     // Types into a field as a user does: focus in, text, and (enter) out.
     void type(const char* pszID, const std::string& strText) {
@@ -134,10 +129,9 @@ class FlightPage : public avt::AppTest {
     }
     void enter(const char* pszID, const std::string& strText) {
         type(pszID, strText);
-        gtk_widget_grab_focus(widget("MainNotebook"));
-        avt::drainEvents();
+        focus("MainNotebook");
     }
-    std::string text(const char* psz) const { return gtk_entry_get_text(GTK_ENTRY(widget(psz))); }
+    std::string text(const char* psz) const { return avt::entryText(widget(psz)); }
     // Date, take-off, landing and flight time as the card shows them.
     std::string card() const {
         return text("FLogCardDate") + "|" + text("FLogCardTimeOff") + "|" + text("FLogCardTimeOn") +
@@ -162,30 +156,22 @@ class FlightPage : public avt::AppTest {
             gtk_tree_model_get(pmodGetModel(), &iter, PILOT_RNAME_COL, &psz, -1);
         return psz ? psz : "<none>";
     }
+    // Where a widget is shown, once pending changes of the layout are done.
+    GtkAllocation place(const char* pszID) const {
+        avt::drainEvents();
+        GtkAllocation alloc;
+        gtk_widget_get_allocation(widget(pszID), &alloc);
+        return alloc;
+    }
     // A key pressed on the keyboard, through the X server to the focus.
-    void press(guint nKeyVal, GdkModifierType nMods = GdkModifierType(0)) {
-        GdkWindow* pwin = gtk_widget_get_window(widget("avLedger"));
-        gdk_test_simulate_key(pwin, -1, -1, nKeyVal, nMods, GDK_KEY_PRESS);
-        gdk_test_simulate_key(pwin, -1, -1, nKeyVal, nMods, GDK_KEY_RELEASE);
-        for (int i = 0; i < 5; ++i) {
-            gdk_display_sync(gdk_display_get_default());
-            avt::drainEvents();
-        }
+    void press(guint nKey, GdkModifierType nMods = GdkModifierType(0)) {
+        avt::pressKey(widget("avLedger"), nKey, nMods);
     }
     // Leaving the page saves what it holds; coming back reloads the tree.
     void leaveAndReturn() {
         switchPage(3);
         switchPage(2);
     }
-    std::string banner() const {
-        GtkWidget* pwgtBox =
-            gtk_notebook_get_action_widget(GTK_NOTEBOOK(widget("MainNotebook")), GTK_PACK_END);
-        GList* pChildren = gtk_container_get_children(GTK_CONTAINER(pwgtBox));
-        std::string str = gtk_label_get_text(GTK_LABEL(g_list_last(pChildren)->data));
-        g_list_free(pChildren);
-        return str;
-    }
-
     // Each counted flight row's running total is the base plus the flight
     // times up to it; the model's total and the banner agree. A flight
     // before the log start is marked and counted nowhere.
@@ -199,8 +185,9 @@ class FlightPage : public avt::AppTest {
         }
         EXPECT_EQ(nRunning, nExpected);
         EXPECT_EQ(fmodAFHoursTotal(), guint64(nExpected));
-        EXPECT_NE(banner().find("(" + hoursText(nExpected) + " A/F HRS)"), std::string::npos)
-            << banner();
+        EXPECT_NE(avt::bannerText().find("(" + hoursText(nExpected) + " A/F HRS)"),
+                  std::string::npos)
+            << avt::bannerText();
     }
 };
 
@@ -346,38 +333,28 @@ TEST_F(FlightPage, MovingThroughANewFlightStoresNothingUntilSomethingIsEntered) 
 
 TEST_F(FlightPage, LongTextStopsAtTheFieldAndNeverWidensTheWindow) {
     select(2);
-    auto width = [this] {
-        GtkAllocation alloc;
-        gtk_widget_get_allocation(widget("avLedger"), &alloc);
-        return alloc.width;
-    };
-    avt::drainEvents();
-    const int nWidth = width();
-    // Field, text pasted, bytes kept: whole characters only.
+    const int nWidth = place("avLedger").width;
+    // Field and text pasted; what is kept is cut at a whole character.
     const std::string strWord(5000, 'x');
     std::string strE;
     for (int i = 0; i < 60; ++i)
         strE += "\xC3\xA9";
-    const struct {
-        const char* pszID;
-        std::string strText;
-        size_t nlKept;
-    } lst[] = {
-        {"FLogNotes", strWord, 499}, {"FLogCardTo", strWord, 99}, {"FLogCardFrom", strE, 98}};
-    for (const auto& c : lst) {
+    const pair<const char*, std::string> lst[] = {
+        {"FLogNotes", strWord}, {"FLogCardTo", strWord}, {"FLogCardFrom", strE}};
+    for (const auto& [pszID, strText] : lst) {
         mscRefuseClear();
-        GtkWidget* pwgt = widget(c.pszID);
+        GtkWidget* pwgt = widget(pszID);
         gtk_widget_grab_focus(pwgt);
         if (GTK_IS_TEXT_VIEW(pwgt)) {
             GtkTextBuffer* pBuf = gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgt));
-            gtk_text_buffer_insert_interactive_at_cursor(pBuf, c.strText.c_str(), -1, TRUE);
+            gtk_text_buffer_insert_interactive_at_cursor(pBuf, strText.c_str(), -1, TRUE);
         } else {
             gint iPos = 0;
-            gtk_editable_insert_text(GTK_EDITABLE(pwgt), c.strText.c_str(), -1, &iPos);
+            gtk_editable_insert_text(GTK_EDITABLE(pwgt), strText.c_str(), -1, &iPos);
         }
         avt::drainEvents();
-        EXPECT_STRNE(mscLastRefusal(), "") << c.pszID;
-        EXPECT_EQ(width(), nWidth) << c.pszID;
+        EXPECT_STRNE(mscLastRefusal(), "") << pszID;
+        EXPECT_EQ(place("avLedger").width, nWidth) << pszID;
     }
     leaveAndReturn();
     EXPECT_EQ(stored(2, "length(CAST(strNotes AS BLOB)) || ' ' || length(CAST(strTo AS BLOB)) || "
@@ -396,16 +373,11 @@ TEST_F(FlightPage, SoloDualConditionsAndRouteAreShownAndStored) {
     EXPECT_EQ(writes(), "0") << "showing a flight is no edit";
 
     select(3);
-    auto notesY = [this] {
-        GtkAllocation alloc;
-        gtk_widget_get_allocation(widget("FLogNotesFrame"), &alloc);
-        return alloc.y;
-    };
-    const int nNotesY = notesY();
+    const int nNotesY = place("FLogNotesFrame").y;
     gtk_button_clicked(GTK_BUTTON(widget("FLogDual")));
     avt::drainEvents();
     EXPECT_EQ(kinds(), "Instructor: Dual Night Local Student");
-    EXPECT_EQ(notesY(), nNotesY) << "the card does not jump";
+    EXPECT_EQ(place("FLogNotesFrame").y, nNotesY) << "the card does not jump";
     // Night straight to IFR and back is a change the day button never sees;
     // the bit this program does not use (16) stays.
     for (auto [pszClick, nType] : {pair{"FLogIFR", 21}, pair{"FLogNight", 19}, pair{"FLogDay", 17},
@@ -426,8 +398,8 @@ TEST_F(FlightPage, PilotsListedRenamedAndDeleted) {
     EXPECT_EQ(chosen("FLogPilot") + " / " + gtk_label_get_text(GTK_LABEL(widget("FLogCrewNote"))),
               "<none> / Pilot: Gary Gone (deleted pilot)");
     enter("FLogCardTo", "Rotorua");
+    EXPECT_EQ(stored(3, "iPilotID || strTo"), "3Rotorua") << "stored as soon as it is left";
     select(2);
-    EXPECT_EQ(stored(3, "iPilotID || strTo"), "3Rotorua");
 
     gtk_combo_box_set_active(GTK_COMBO_BOX(widget("FLogPilot")), 0);
     leaveAndReturn();
@@ -447,6 +419,12 @@ TEST_F(FlightPage, KeyboardTreeAndLabelsWorkAsInEveryGtkProgram) {
     select(1);
     const pair<guint, const char*> lstKeys[] = {{GDK_KEY_Down, "2010/Apr-2010/19-Apr 14:00"},
                                                 {GDK_KEY_Up, "2010/Apr-2010/19-Apr 10:00"},
+                                                {GDK_KEY_Left, "2010/Apr-2010"},
+                                                {GDK_KEY_Left, "2010/Apr-2010"},
+                                                {GDK_KEY_Down, "2010/May-2010"},
+                                                {GDK_KEY_Up, "2010/Apr-2010"},
+                                                {GDK_KEY_Right, "2010/Apr-2010"},
+                                                {GDK_KEY_Right, "2010/Apr-2010/19-Apr 10:00"},
                                                 {GDK_KEY_Home, "2010"},
                                                 {GDK_KEY_KP_Subtract, "2010"},
                                                 {GDK_KEY_Down, "<new flight>"},
@@ -457,7 +435,7 @@ TEST_F(FlightPage, KeyboardTreeAndLabelsWorkAsInEveryGtkProgram) {
     gtk_widget_grab_focus(GTK_WIDGET(tree()));
     for (auto [nKey, pszRow] : lstKeys) {
         press(nKey);
-        EXPECT_EQ(selected(), pszRow) << gdk_keyval_name(nKey);
+        EXPECT_EQ(selection().strPath, pszRow) << gdk_keyval_name(nKey);
     }
 
     // Coming back to the page or editing a take-off keeps what is open and
