@@ -281,6 +281,8 @@ gboolean recordShown() {
 // aircraft the tree was built for), the service notes, then the card. A
 // note's ID goes onto the card only once the note is stored.
 void savePending(const char* pszFunction) {
+    if (!m_prcdComp)
+        return; // after the clean-up nothing is held
     if (m_rcdMaint.bDirty) {
         if ((recordShown() || m_rcdMaint.tComplete > 0) &&
             !sqlUpdateMaintRecord(&m_rcdMaint, m_iACIDCur))
@@ -456,7 +458,7 @@ void rebuildTree(gulong iCompID) {
 }
 
 void ccdOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
-    if (mscDisplaying())
+    if (mscDisplaying() || !m_prcdComp)
         return;
     const guint nCall = ++m_nRowChange;
     mscCommitEdits(m_pwgtCompTree);
@@ -906,7 +908,7 @@ void mntTakeRow(GtkTreeIter* piter) {
 }
 
 void mntOnRcdRowChanged(GtkTreeSelection* pSelection, gpointer) {
-    if (mscDisplaying())
+    if (mscDisplaying() || !m_prcdComp)
         return;
     GtkTreeIter iter;
     if (!gtk_tree_selection_get_selected(pSelection, nullptr, &iter))
@@ -922,6 +924,26 @@ void mntOnRcdRowChanged(GtkTreeSelection* pSelection, gpointer) {
     mntTakeRow(&iter);
 }
 
+void takeTypedDate(const gchar* pszPath, const gchar* pszText);
+
+// GTK drops what the date editor holds when it loses the focus; a date
+// typed and left (or the program quit) is taken as if Enter was pressed.
+gboolean mntOnDateEditorFocusOut(GtkWidget* pwgtEditor, GdkEventFocus*, gpointer) {
+    const auto* pszStart =
+        static_cast<const gchar*>(g_object_get_data(G_OBJECT(pwgtEditor), "avl-date-start"));
+    const auto* pszPath =
+        static_cast<const gchar*>(g_object_get_data(G_OBJECT(pwgtEditor), "avl-date-path"));
+    const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgtEditor));
+    if (pszStart && pszPath && strcmp(pszStart, pszText) != 0) {
+        gchar* pszTyped = g_strdup(pszText);
+        gchar* pszAt = g_strdup(pszPath);
+        takeTypedDate(pszAt, pszTyped);
+        g_free(pszTyped);
+        g_free(pszAt);
+    }
+    return FALSE;
+}
+
 void mntOnDateEditStart(GtkCellRenderer*, GtkCellEditable* pEditable, const gchar* pszPath,
                         gpointer) {
     if (!GTK_IS_ENTRY(pEditable))
@@ -931,19 +953,28 @@ void mntOnDateEditStart(GtkCellRenderer*, GtkCellEditable* pEditable, const gcha
     if (!gtk_tree_model_get_iter_from_string(mmodGetModel(), &iter, pszPath))
         return;
     gtk_tree_model_get(mmodGetModel(), &iter, MNT_ROWTYPE_COL, &nRowType, -1);
-    if (nRowType != MNT_ROW_NEW)
-        return; // a stored record's editor starts from its own date
-    // The last date entered, or today: records are mostly typed in a batch.
-    time_t t = m_tMaintLast;
-    if (t <= 0)
-        t = time(nullptr) / SECONDS_PER_DAY * SECONDS_PER_DAY;
-    gchar szDate[40];
-    cnvDcdDate(szDate, sizeof szDate, t, CNV_DCD_WITH_TIME);
-    gtk_entry_set_text(GTK_ENTRY(pEditable), szDate);
-    gtk_editable_select_region(GTK_EDITABLE(pEditable), 0, -1);
+    // A stored record's editor starts from its own date; the new record's
+    // from the last date entered, or today: records come in batches.
+    if (nRowType == MNT_ROW_NEW) {
+        time_t t = m_tMaintLast;
+        if (t <= 0)
+            t = time(nullptr) / SECONDS_PER_DAY * SECONDS_PER_DAY;
+        gchar szDate[40];
+        cnvDcdDate(szDate, sizeof szDate, t, CNV_DCD_WITH_TIME);
+        gtk_entry_set_text(GTK_ENTRY(pEditable), szDate);
+        gtk_editable_select_region(GTK_EDITABLE(pEditable), 0, -1);
+    }
+    g_object_set_data_full(G_OBJECT(pEditable), "avl-date-start",
+                           g_strdup(gtk_entry_get_text(GTK_ENTRY(pEditable))), g_free);
+    g_object_set_data_full(G_OBJECT(pEditable), "avl-date-path", g_strdup(pszPath), g_free);
+    g_signal_connect(pEditable, "focus-out-event", G_CALLBACK(mntOnDateEditorFocusOut), nullptr);
 }
 
 void mntOnDateEdited(GtkCellRendererText*, const gchar* pszPath, const gchar* pszText, gpointer) {
+    takeTypedDate(pszPath, pszText);
+}
+
+void takeTypedDate(const gchar* pszPath, const gchar* pszText) {
     GtkTreeIter iter;
     if (!selectedCardRow() || !gtk_tree_model_get_iter_from_string(mmodGetModel(), &iter, pszPath))
         return;
@@ -1151,12 +1182,13 @@ gboolean searchEqual(GtkTreeModel* pModel, gint nColumn, const gchar* pszKey, Gt
     return !bFound; // GTK asks whether the row does NOT match
 }
 
-// The search walks only open rows: open them all when the user starts typing.
+// The search walks only open rows: open them all when the user starts
+// typing a name (not on the tree's own +, - and * keys).
 gboolean ccdOnTreeKeyPress(GtkWidget* pwgt, GdkEventKey* pevtKey, gpointer) {
     if (pevtKey->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK))
         return FALSE;
     const gunichar c = gdk_keyval_to_unicode(pevtKey->keyval);
-    if (c && g_unichar_isgraph(c))
+    if (c && g_unichar_isalnum(c))
         gtk_tree_view_expand_all(GTK_TREE_VIEW(pwgt));
     return FALSE;
 }
@@ -1374,6 +1406,8 @@ void mntCompInitialize(GtkBuilder* pBuilder) {
     gtk_widget_show(grandParent(m_lstOpts[0].pwgt));
     m_prcdSNoteCur = m_prcdSNote1.get();
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_lstSlotButtons[0]), TRUE);
+    // The editor's card is longer: more room above the record panel.
+    gtk_paned_set_position(GTK_PANED(mscGetWidget(pBuilder, "CompRightPaned")), 440);
 }
 
 } // namespace
@@ -1430,6 +1464,15 @@ void ccdOnPageEnter() {
         return;
     if (selectedCardRow()) {
         ccdDisplayUpdate();
+        // Flights logged meanwhile change the records' airframe hours: list
+        // them again with the same record shown.
+        if (recordShown()) {
+            loadMaintList(m_prcdComp->iCompID, m_rcdMaint.iMaintID);
+            if (GtkTreeIter* piterMaint = mmodGetSel()) {
+                MscDisplayGuard guard;
+                mscTreeRowSelect(GTK_TREE_VIEW(m_pwgtMaintTree), piterMaint);
+            }
+        }
         return;
     }
     // Rebuilt while the page was away (the aircraft's options changed):
@@ -1484,6 +1527,8 @@ void ccdDisplayUpdate() {
         g_snprintf(sz, sizeof sz, "%u", m_prcdComp->iSortOrder);
         setEntry(m_pwgtSortOrder, sz);
         setEntry(m_pwgtSNoteLabel, m_prcdSNoteCur ? m_prcdSNoteCur->szLabel : "");
+        // The selector attaches a note; the label entry names the one attached.
+        gtk_combo_box_set_active(GTK_COMBO_BOX(m_pwgtSNoteLabelSel), -1);
         for (const optEntry& o : m_lstOpts)
             gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(o.pwgt),
                                          (m_prcdComp.get()->*(o.pMask) & o.bBit) != 0);

@@ -9,8 +9,6 @@
 
 #include <gdk/gdkkeysyms.h>
 
-#include <functional>
-
 namespace {
 
 using avct::ALL;
@@ -166,8 +164,9 @@ class CompPage : public avt::AppTest {
         selectPath("MaintTree", pPath);
         gtk_tree_path_free(pPath);
     }
-    // Types a date into the new-record row's date cell and presses Enter.
-    void enterDate(const char* pszDate) {
+    // Types a date into the new-record row's date cell and presses Enter
+    // (or, bLeave, clicks away).
+    void enterDate(const char* pszDate, bool bLeave = false) {
         int nLast = int(maintDates().size()) - 1;
         selectMaint(nLast);
         GtkTreePath* pPath = gtk_tree_path_new_from_indices(nLast, -1);
@@ -184,7 +183,10 @@ class CompPage : public avt::AppTest {
         ASSERT_NE(pwgtEditor, nullptr) << "no date editor";
         m_strEditorStart = gtk_entry_get_text(GTK_ENTRY(pwgtEditor));
         gtk_entry_set_text(GTK_ENTRY(pwgtEditor), pszDate);
-        gtk_widget_activate(pwgtEditor);
+        if (bLeave)
+            focus("CompMarkTime");
+        else
+            gtk_widget_activate(pwgtEditor);
         drain();
     }
     void click(const char* pszID) {
@@ -263,6 +265,23 @@ TEST_F(CompPage, LookAheadKeepsTenthsAndColoursAtOnce) {
     EXPECT_EQ(cmodGetMarkTime(), 0u);
     typeInto("CompMarkTime", "2 weeks");
     EXPECT_EQ(cmodGetMarkTime(), guint(INTV_WEEK << 24 | 2));
+}
+
+TEST_F(CompPage, FlightsLoggedMeanwhileCountOnReturn) {
+    selectCard(kInsp50);
+    avt::exec(logDb(),
+              "INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete) VALUES (" +
+                  std::to_string(m_iACID) + ", " + std::to_string(utc(2021, 5, 1)) +
+                  ", 0, 100, 0)");
+    switchPage(2);
+    switchPage(0);
+    GtkTreeIter iter;
+    ASSERT_TRUE(gtk_tree_model_get_iter_first(mmodGetModel(), &iter));
+    EXPECT_EQ(avct::text(&iter, MNT_STR_AF_HRS_COL, mmodGetModel()), "210");
+    EXPECT_TRUE(
+        gtk_tree_selection_iter_is_selected(gtk_tree_view_get_selection(tree("MaintTree")), &iter));
+    EXPECT_EQ(entry("CompInspLast"), "210 A/F Hrs");
+    EXPECT_EQ(entry("CompInspDue"), "260 A/F Hrs");
 }
 
 TEST_F(CompPage, RecordingMaintenanceThroughThePanel) {
@@ -400,69 +419,50 @@ TEST_F(CompPage, NoAircraftThenTheSameOneAgain) {
     EXPECT_FALSE(ccdSelectCompID(999));
 }
 
-// Quitting right after an edit, with the focus still in the field.
-class CompPageQuit;
+// Quitting right after an edit of the replacement record of kLimit, with
+// the focus still in the field: kind chosen, then a field typed into.
 struct QuitCase {
     const char* pszName;
-    std::function<void(CompPageQuit*)> edit;
-    const char* pszQuery;
+    const char* pszKind;  // toggle clicked first, or null
+    const char* pszField; // entry, text view or (null) the new row's date cell
+    const char* pszText;
+    const char* pszColumns; // of the record(s) of kLimit, as "a/b"
     const char* pszExpect;
     friend void PrintTo(const QuitCase& c, std::ostream* os) { *os << c.pszName; }
 };
 
-class CompPageQuit : public CompPage, public testing::WithParamInterface<QuitCase> {
-  public:
-    using CompPage::click;
-    using CompPage::focus;
-    using CompPage::selectCard;
-    void type(const char* pszID, const char* pszText) {
-        focus(pszID);
-        if (GTK_IS_ENTRY(widget(pszID)))
-            gtk_entry_set_text(GTK_ENTRY(widget(pszID)), pszText);
-        else
-            gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(widget(pszID))),
-                                     pszText, -1);
-    }
-};
+class CompPageQuit : public CompPage, public testing::WithParamInterface<QuitCase> {};
 
 TEST_P(CompPageQuit, NothingTypedIsLost) {
-    GetParam().edit(this);
+    const QuitCase& c = GetParam();
+    selectCard(kLimit);
+    if (c.pszKind)
+        click(c.pszKind);
+    if (!c.pszField) {
+        enterDate(c.pszText, true); // typed and clicked away, no Enter
+    } else if (c.pszText) {
+        focus(c.pszField);
+        if (GTK_IS_ENTRY(widget(c.pszField)))
+            gtk_entry_set_text(GTK_ENTRY(widget(c.pszField)), c.pszText);
+        else
+            gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(widget(c.pszField))),
+                                     c.pszText, -1);
+    }
     EXPECT_EQ(quitProgram(), 0);
-    EXPECT_EQ(sql1(logDb(), GetParam().pszQuery), GetParam().pszExpect);
+    EXPECT_EQ(sql1(logDb(), std::string("SELECT group_concat(") + c.pszColumns +
+                                ", ';') FROM Maintenance WHERE iCompID = 101002"),
+              c.pszExpect);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Edits, CompPageQuit,
-    testing::Values(
-        QuitCase{"Kind",
-                 [](CompPageQuit* p) {
-                     p->selectCard(kLimit);
-                     p->click("MaintDeferReplace");
-                 },
-                 "SELECT bFlags FROM Maintenance WHERE iCompID = 101002", "8"},
-        QuitCase{"DeferralDays",
-                 [](CompPageQuit* p) {
-                     p->selectCard(kLimit);
-                     p->click("MaintDeferReplace");
-                     p->type("MaintDeferDays", "30");
-                 },
-                 "SELECT nDeferDays || '/' || bFlags FROM Maintenance WHERE iCompID = 101002",
-                 "30/8"},
-        QuitCase{"UsedPartAge",
-                 [](CompPageQuit* p) {
-                     p->selectCard(kLimit);
-                     p->click("MaintReplaceUsed");
-                     p->type("MaintCompAge", "3 months");
-                 },
-                 "SELECT nCompAge FROM Maintenance WHERE iCompID = 101002",
-                 "33554435"}, // 3 months packed
-        QuitCase{"Notes",
-                 [](CompPageQuit* p) {
-                     p->selectCard(kLimit);
-                     p->type("MaintNotes", "Bolts re-torqued");
-                 },
-                 "SELECT strNotes FROM Maintenance WHERE iCompID = 101002", "Bolts re-torqued"}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Edits, CompPageQuit, testing::Values(
+    QuitCase{"Kind",         "MaintDeferReplace", "MaintDeferHours", nullptr,          "bFlags",                         "8"},
+    QuitCase{"DeferralDays", "MaintDeferReplace", "MaintDeferDays",  "30",             "nDeferDays || '/' || bFlags",    "30/8"},
+    QuitCase{"UsedPartAge",  "MaintReplaceUsed",  "MaintCompAge",    "3 months",       "nCompAge",                       "33554435"},
+    QuitCase{"Notes",        nullptr,             "MaintNotes",      "Bolts re-torqued", "strNotes",                     "Bolts re-torqued"},
+    QuitCase{"DateLeft",     nullptr,             nullptr,           "3 Mar 2022",     "tCompleted",                     "1620604800;1646265600"}),
     [](const auto& info) { return std::string(info.param.pszName); });
+// clang-format on
 
 // The catalogue editor.
 class CompEdit : public CompPage {
@@ -524,6 +524,16 @@ TEST_F(CompEdit, IntervalChangeRecoloursAndNotesSurviveQuit) {
     typeInto("CompInspInterval", "2");
     EXPECT_EQ(look(kInsp50), "red 400 / red 400 / red 400");
     EXPECT_EQ(entry("CompInspDue"), "202 A/F Hrs");
+    // A stored note attached by its label in slot 1, then detached again.
+    gtk_combo_box_set_active(GTK_COMBO_BOX(widget("CompSNoteLabelSel")), 2);
+    drain();
+    EXPECT_EQ(entry("CompSNoteLabel"), "Drive chain care");
+    selectCard(kOC);
+    EXPECT_EQ(card("iSNote1ID", "iCompID = 101004"), "3");
+    selectCard(kInsp50);
+    EXPECT_EQ(entry("CompSNoteLabel"), "Drive chain care");
+    click("CompSNoteDetach");
+    EXPECT_EQ(entry("CompSNoteLabel"), "");
     // Slot 2 is chosen and written; the note is linked once it is stored.
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("CompSNote2")), TRUE);
     drain();
@@ -553,6 +563,8 @@ TEST_F(CompEdit, IntervalChangeRecoloursAndNotesSurviveQuit) {
                                 strNote),
               "SB-12|Check torque");
     EXPECT_EQ(card("nInspect || '/' || iSNote1ID", "iCompID = 101004"), "2/0");
+    EXPECT_EQ(sql1(catDb(), "SELECT bDelete FROM ServiceNote WHERE iSNoteID = 3"), "0")
+        << "a detached note with a label stays in the catalogue";
 }
 
 } // namespace
