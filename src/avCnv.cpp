@@ -631,3 +631,38 @@ time_t cnvAddInterval(time_t tDate, guint nIntv, int nSign) {
     const gint64 nCount = gint64(nIntv & CNV_INTV_COUNT_MASK) * (nSign < 0 ? -1 : 1);
     return cnvAddCalendar(tDate, nIntv >> CNV_INTV_UNIT_SHIFT, nCount);
 }
+
+gboolean cnvReadInterval(guint* pnIntv, const gchar* pszText, const gchar** ppszWhy) {
+    // The longest interval anything is given, in each unit: a hundred years.
+    constexpr std::array<guint, 4> lstMax = {36525, 5218, 1200, 100};
+    auto refuse = [ppszWhy](const gchar* pszWhy) {
+        if (ppszWhy)
+            *ppszWhy = pszWhy;
+        return FALSE;
+    };
+    const gchar* psz = pszText ? pszText : "";
+    while (g_ascii_isspace(*psz))
+        ++psz;
+    if (!*psz) {
+        *pnIntv = 0;
+        return TRUE;
+    }
+    guint64 nCount = 0;
+    const gchar* pszCount = psz;
+    for (; g_ascii_isdigit(*psz) && nCount <= G_MAXUINT; ++psz)
+        nCount = nCount * 10 + guint64(*psz - '0');
+    if (psz == pszCount)
+        return refuse("An interval is a count and a unit, such as 6 months or 2 years.");
+    while (*psz && !g_ascii_isalpha(*psz))
+        ++psz;
+    if (*psz && !strchr("DdWwMmYy", *psz))
+        return refuse("An interval is counted in days, weeks, months or years.");
+    guint nIntv = 0;
+    cnvEncInterval(&nIntv, pszText);
+    const guint nUnit = nIntv >> CNV_INTV_UNIT_SHIFT;
+    if (nUnit >= lstMax.size() || nCount > lstMax[nUnit] || nCount > CNV_INTV_COUNT_MASK)
+        return refuse("An interval of more than a hundred years (or 4095 of a unit) is a "
+                      "typing error.");
+    *pnIntv = nIntv;
+    return TRUE;
+}

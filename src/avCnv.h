@@ -124,3 +124,12 @@ void cnvDcdHours(gchar* pszHours, guint nlHours, gint64 nTenths);
 time_t cnvAddCalendar(time_t tDate, guint nUnit, gint64 nCount);
 // Steps a date by a packed calendar interval (nSign -1 steps back).
 time_t cnvAddInterval(time_t tDate, guint nIntv, int nSign = 1);
+
+// Reads a typed calendar interval ("6 months", "2 yrs", "90" for days) as
+// cnvEncInterval does, but refuses what cnvEncInterval would bend: text
+// that does not start with a count (a sign, a word), a unit other than
+// days, weeks, months or years ("6 hours" is not six years), a count
+// beyond the stored 4095, or more than a hundred years. An empty text is
+// no interval (0). TRUE with *pnIntv set; FALSE with *pnIntv untouched,
+// and *ppszWhy (when given) says why.
+gboolean cnvReadInterval(guint* pnIntv, const gchar* pszText, const gchar** ppszWhy = nullptr);

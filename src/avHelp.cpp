@@ -1,5 +1,6 @@
 #include "avHelp.h"
 
+#include "avMisc.h"
 #include "txtView.h"
 
 namespace {
@@ -42,8 +43,8 @@ void hideHelp() {
 } // namespace
 
 void hlpInitialize(GtkBuilder* pBuilder, GtkWindow* pwinMain) {
-    m_pwinHelp = GTK_WINDOW(gtk_builder_get_object(pBuilder, "HelpContext"));
-    m_pwgtHelpMouse = GTK_WIDGET(gtk_builder_get_object(pBuilder, "HelpMouse"));
+    m_pwinHelp = GTK_WINDOW(mscGetWidget(pBuilder, "HelpContext"));
+    m_pwgtHelpMouse = mscGetWidget(pBuilder, "HelpMouse");
     g_signal_connect(m_pwgtHelpMouse, "motion-notify-event", G_CALLBACK(hlpOnHeaderButtonMotion),
                      nullptr);
     g_signal_connect(m_pwgtHelpMouse, "button-press-event", G_CALLBACK(hlpOnHeaderButtonPress),
@@ -53,8 +54,8 @@ void hlpInitialize(GtkBuilder* pBuilder, GtkWindow* pwinMain) {
     gtk_window_set_keep_above(m_pwinHelp, TRUE);
     gtk_window_set_position(m_pwinHelp, GTK_WIN_POS_CENTER_ON_PARENT);
 
-    m_pwgtHelpHeader = GTK_LABEL(gtk_builder_get_object(pBuilder, "HelpHeader"));
-    m_pwgtHelpTextView = GTK_TEXT_VIEW(gtk_builder_get_object(pBuilder, "HelpTextView"));
+    m_pwgtHelpHeader = GTK_LABEL(mscGetWidget(pBuilder, "HelpHeader"));
+    m_pwgtHelpTextView = GTK_TEXT_VIEW(mscGetWidget(pBuilder, "HelpTextView"));
     txvparam txvParam;
     txvInitialize(m_pwgtHelpTextView, &txvParam);
 

@@ -1,5 +1,6 @@
 #include "avLedger.h"
 
+#include "avDue.h"
 #include "avErrLog.h"
 #include "avError.h"
 #include "avHelp.h"
@@ -166,7 +167,7 @@ gboolean avStartUp(int argc, char** argv, int* pnStatus) {
     }
 
     errPostError("avLedger Started");
-    GtkWidget* pwinMain = GTK_WIDGET(gtk_builder_get_object(m_pBuilder, "avLedger"));
+    GtkWidget* pwinMain = mscGetWidget(m_pBuilder, "avLedger");
     gtk_widget_show(pwinMain);
     gtk_builder_connect_signals_full(m_pBuilder, connectHandler, nullptr);
 
@@ -193,8 +194,9 @@ gboolean avStartUp(int argc, char** argv, int* pnStatus) {
         return FALSE;
     }
     initPages(bCompEdit, pwinMain);
+    dueInitialize(m_pBuilder);
 
-    m_pwgtNB = GTK_WIDGET(gtk_builder_get_object(m_pBuilder, "MainNotebook"));
+    m_pwgtNB = mscGetWidget(m_pBuilder, "MainNotebook");
     g_signal_connect(m_pwgtNB, "switch-page", G_CALLBACK(on_avLedger_change_page), nullptr);
     ccdOnPageEnter();
     *pnStatus = 0;

@@ -1,5 +1,7 @@
 #include "avMenu.h"
 
+#include "avMisc.h"
+
 #include <cairo.h>
 #include <gdk/gdkkeysyms.h>
 #include <glib/gprintf.h>
@@ -10,10 +12,10 @@ GtkWidget* m_pwinMain = nullptr;
 } // namespace
 
 void menuInitialize(GtkBuilder* pBuilder) {
-    m_pwinMain = GTK_WIDGET(gtk_builder_get_object(pBuilder, "avLedger"));
-    g_signal_connect(gtk_builder_get_object(pBuilder, "MenuHelpAbout"), "activate",
+    m_pwinMain = mscGetWidget(pBuilder, "avLedger");
+    g_signal_connect(mscGetWidget(pBuilder, "MenuHelpAbout"), "activate",
                      G_CALLBACK(menuAboutActivate), nullptr);
-    GtkWidget* pwgtQuit = GTK_WIDGET(gtk_builder_get_object(pBuilder, "MenuFileQuit"));
+    GtkWidget* pwgtQuit = mscGetWidget(pBuilder, "MenuFileQuit");
     g_signal_connect_swapped(pwgtQuit, "activate", G_CALLBACK(gtk_widget_destroy), m_pwinMain);
     GtkAccelGroup* paccel = gtk_accel_group_new();
     gtk_window_add_accel_group(GTK_WINDOW(m_pwinMain), paccel);
@@ -29,8 +31,8 @@ void menuAboutActivate(GtkMenuItem*, gpointer) {
                gtk_micro_version);
     g_snprintf(szGLib, sizeof szGLib, "GLib %u.%u.%u", GLIB_MAJOR_VERSION, GLIB_MINOR_VERSION,
                GLIB_MICRO_VERSION);
-    g_snprintf(szCairo, sizeof szCairo, "Cairo %u.%u.%u", CAIRO_VERSION_MAJOR,
-               CAIRO_VERSION_MINOR, CAIRO_VERSION_MICRO);
+    g_snprintf(szCairo, sizeof szCairo, "Cairo %u.%u.%u", CAIRO_VERSION_MAJOR, CAIRO_VERSION_MINOR,
+               CAIRO_VERSION_MICRO);
     char szComments[1000];
     g_snprintf(szComments, sizeof szComments, "Aug-2009\n\n%s\n%s\n%s\nSQLite %s", szGLib, szGTK,
                szCairo, sqlite3_libversion());

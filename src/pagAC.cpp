@@ -32,10 +32,9 @@ rcdAC m_rcdAC = [] {
     rcdAC rcd;
     memset(&rcd, 0, sizeof rcd);
     rcd.iACID = SQL_NEW_ID;
-    for (gint rcdAC::*piOpt :
-         {&rcdAC::iHeliOpt, &rcdAC::iEngineOpt, &rcdAC::iMainDriveOpt, &rcdAC::iMainRotorOpt,
-          &rcdAC::iMRSystemOpt, &rcdAC::iClutchOpt, &rcdAC::iTRSliderOpt, &rcdAC::iTailDriveOpt,
-          &rcdAC::iTailRotorOpt})
+    for (gint rcdAC::*piOpt : {&rcdAC::iHeliOpt, &rcdAC::iEngineOpt, &rcdAC::iMainDriveOpt,
+                               &rcdAC::iMainRotorOpt, &rcdAC::iMRSystemOpt, &rcdAC::iClutchOpt,
+                               &rcdAC::iTRSliderOpt, &rcdAC::iTailDriveOpt, &rcdAC::iTailRotorOpt})
         rcd.*piOpt = -1;
     return rcd;
 }();
@@ -349,13 +348,17 @@ void acdOnOptChanged(GtkComboBox* pwgtCombo, gpointer pUser) {
 // refused.
 gboolean saveRegFromEntry(GtkWidget* pwgt) {
     const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
-    const gboolean bEmptied = !*pszText && m_rcdAC.szReg[0];
-    if (!bEmptied && !acdRegSave(pszText))
+    gchar szKey[40];
+    acdParseACReg(szKey, pszText, sizeof szKey);
+    // Without a letter or digit it could not be told from any other.
+    const gboolean bNoName = !szKey[0] && (*pszText || m_rcdAC.szReg[0]);
+    if (!bNoName && !acdRegSave(pszText))
         return FALSE;
-    gchar* pszWhy = bEmptied ? g_strdup("An aircraft needs a registration: it stays as it was.")
-                             : g_strdup_printf("Registration %s is already listed: it was not "
-                                               "saved.",
-                                               pszText);
+    gchar* pszWhy = bNoName ? g_strdup("A registration needs a letter or a digit: it stays as "
+                                       "it was.")
+                            : g_strdup_printf("Registration %s is already listed: it was not "
+                                              "saved.",
+                                              pszText);
     setEntryText(pwgt, m_rcdAC.szReg);
     mscRefuse(pwgt, pszWhy);
     g_free(pszWhy);
@@ -615,9 +618,18 @@ void acdInitOptions() {
 }
 
 void acdInitACReg(GtkBuilder* pBuilder) {
-    GtkWidget* pwgtNB = GTK_WIDGET(gtk_builder_get_object(pBuilder, "MainNotebook"));
+    GtkWidget* pwgtNB = mscGetWidget(pBuilder, "MainNotebook");
     GtkWidget* pwgtBox = gtk_hbox_new(FALSE, 10);
     m_pwgtACRegLabel = gtk_label_new(nullptr);
+    // As tall as a full banner whatever it shows: the tab row, and with it
+    // the page, must not jump when no aircraft or no model is shown.
+    gtk_label_set_markup(GTK_LABEL(m_pwgtACRegLabel),
+                         "<span size='large' style='italic' weight='bold'>Ag</span>  "
+                         "<span weight='bold'>(0.0 A/F HRS)</span>\n<sup>Ag</sup>  ");
+    GtkRequisition req;
+    gtk_widget_size_request(m_pwgtACRegLabel, &req);
+    gtk_widget_set_size_request(m_pwgtACRegLabel, -1, req.height);
+    gtk_label_set_markup(GTK_LABEL(m_pwgtACRegLabel), "");
     gtk_box_pack_start(GTK_BOX(pwgtBox), m_pwgtACRegLabel, TRUE, TRUE, 0);
     gtk_notebook_set_action_widget(GTK_NOTEBOOK(pwgtNB), pwgtBox, GTK_PACK_END);
     gtk_widget_show_all(pwgtBox);

@@ -32,6 +32,6 @@ void acdOnPageLeave();
 // only, upper-cased, at most nlDest - 1 characters, terminated.
 void acdParseACReg(gchar* pszDest, const gchar* pszSrc, guint nlDest);
 // Saves a changed registration. TRUE when the text is refused because it
-// matches a listed registration after normalising (the caller keeps the
-// focus in the entry); FALSE otherwise.
+// matches another listed registration after normalising (the caller puts
+// the stored one back and says why); FALSE otherwise.
 gboolean acdRegSave(const gchar* pszText);

@@ -75,36 +75,6 @@ void savePilot(const char* pszFunction, const char* pszLocus) {
         dlgError(sqlLastError(), pszFunction, pszLocus);
 }
 
-// Longest interval a medical or a flight review is given, in each unit:
-// a hundred years. More is a typing error.
-constexpr guint INTV_MAX[] = {36525, 5218, 1200, 100};
-
-// Reads a typed interval ("6 months", "2 yrs", "90" for days). An empty
-// text is no interval. FALSE for text that does not start with a count
-// (a sign, a word), a count beyond what is stored (4095), or an interval
-// beyond a hundred years.
-gboolean readInterval(const gchar* pszText, guint* pnIntv) {
-    while (g_ascii_isspace(*pszText))
-        ++pszText;
-    if (!*pszText) {
-        *pnIntv = 0;
-        return TRUE;
-    }
-    guint64 nCount = 0;
-    const gchar* psz = pszText;
-    for (; g_ascii_isdigit(*psz) && nCount <= G_MAXUINT; ++psz)
-        nCount = nCount * 10 + guint64(*psz - '0');
-    if (psz == pszText)
-        return FALSE;
-    guint nIntv = 0;
-    cnvEncInterval(&nIntv, pszText);
-    const guint nUnit = nIntv >> CNV_INTV_UNIT_SHIFT;
-    if (nUnit >= G_N_ELEMENTS(INTV_MAX) || nCount > INTV_MAX[nUnit] || nCount > CNV_INTV_COUNT_MASK)
-        return FALSE;
-    *pnIntv = nIntv;
-    return TRUE;
-}
-
 // Showing a record sets the check boxes; their handlers must not take
 // that as a click, which would save the pilot or store a blank new one.
 void setCheck(GtkWidget* pwgtCheck, gboolean bActive) {
@@ -144,9 +114,11 @@ gboolean onDueFocusOut(GtkWidget* pwgt, const DueGroup& grp, DueField nField) {
     gboolean bChanged = FALSE;
     if (nField == DUE_INTV) {
         guint nIntv = 0;
-        if (!readInterval(gtk_entry_get_text(GTK_ENTRY(pwgt)), &nIntv)) {
-            mscRefuse(pwgt, "Not an interval: type a count and a unit, such as 6 months or 2 "
-                            "years (at most 100 years). The interval stays as it was.");
+        const gchar* pszWhy = nullptr;
+        if (!cnvReadInterval(&nIntv, gtk_entry_get_text(GTK_ENTRY(pwgt)), &pszWhy)) {
+            gchar* pszText = g_strdup_printf("%s The interval stays as it was.", pszWhy);
+            mscRefuse(pwgt, pszText);
+            g_free(pszText);
         } else {
             bChanged = nIntv != m_rcdPilot.*grp.pnIntv;
             m_rcdPilot.*grp.pnIntv = nIntv;
@@ -193,8 +165,6 @@ void onEndMonthToggled(GtkToggleButton* pwgtCheck, const DueGroup& grp, const ch
     pmodUpdateDueDates(&m_rcdPilot);
 }
 
-// The name rule of both name entries. A changed sort key saves at once
-// (inserting a new pilot) and rebuilds the list around it.
 // The listed pilot other than the current one whose name gives this sort
 // key, as its list text; nullptr when there is none.
 gchar* namesakeOf(const char* pszSortKey) {
@@ -234,11 +204,13 @@ gboolean namesakeAccepted(const char* pszSortKey) {
     return bOK;
 }
 
+// The name rule of both name entries. A changed sort key saves at once
+// (inserting a new pilot) and rebuilds the list around it.
 void onNameFocusOut(GtkWidget* pwgtEntry, char (&szName)[100], const char* pszFunction,
                     GtkWidget* pwgtNext) {
     char szOld[sizeof szName];
     memcpy(szOld, szName, sizeof szOld);
-    mscEntryStore(pwgtEntry, szName);
+    const gboolean bEdited = mscEntryStore(pwgtEntry, szName);
 
     char szSortKey[sizeof m_rcdPilot.szSortKey];
     if (!pltBuildSortKey(&m_rcdPilot, szSortKey, sizeof szSortKey)) {
@@ -246,6 +218,8 @@ void onNameFocusOut(GtkWidget* pwgtEntry, char (&szName)[100], const char* pszFu
         // be found by name: keep the name it had.
         memcpy(szName, szOld, sizeof szOld);
         gtk_entry_set_text(GTK_ENTRY(pwgtEntry), szName);
+        if (bEdited)
+            mscRefuse(pwgtEntry, "A pilot's name needs a letter or a digit: it stays as it was.");
         return;
     }
     if (strcmp(szSortKey, m_rcdPilot.szSortKey) == 0) {

@@ -267,9 +267,6 @@ gboolean answerWhenShown(gpointer pData) {
     seen.strTitle = gtk_window_get_title(GTK_WINDOW(pDialog)) ?: "";
     seen.strText = stringProperty(pObject, "text");
     seen.strSecondaryText = stringProperty(pObject, "secondary-text");
-    seen.strComments = stringProperty(pObject, "comments");
-    seen.strProgramName = stringProperty(pObject, "program-name");
-    seen.strVersion = stringProperty(pObject, "version");
     GtkAllocation alloc;
     gtk_widget_get_allocation(GTK_WIDGET(pDialog), &alloc);
     seen.nWidth = alloc.width;

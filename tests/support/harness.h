@@ -82,9 +82,6 @@ struct DialogSeen {
     std::string strTitle;
     std::string strText;          // message dialog primary text
     std::string strSecondaryText; // message dialog secondary text
-    std::string strComments;      // About box
-    std::string strProgramName;   // About box
-    std::string strVersion;       // About box
     int nWidth = 0, nHeight = 0;  // size as shown
 };
 

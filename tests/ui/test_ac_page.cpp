@@ -58,6 +58,13 @@ class ACPage : public avt::AppTest {
             avt::exec(db(), "INSERT INTO Flight (iCSID, tFltBegin, nElapsed, bDelete) VALUES (" +
                                 std::to_string(acdGetActiveAC()->iACID) + ", 1272700800, 12, 0)");
     }
+    int bannerHeight() const {
+        GtkRequisition req;
+        gtk_widget_size_request(
+            gtk_notebook_get_action_widget(GTK_NOTEBOOK(widget("MainNotebook")), GTK_PACK_END),
+            &req);
+        return req.height;
+    }
     void selectPilot(guint iPilotID) {
         gtk_tree_selection_select_iter(
             gtk_tree_view_get_selection(GTK_TREE_VIEW(widget("PilotTreeView"))),
@@ -77,6 +84,11 @@ class ACPage : public avt::AppTest {
 };
 
 TEST_F(ACPage, NewAircraftByReturnDuplicateRefusedOwnSpellingSaved) {
+    // No aircraft yet: none is active, not even through option codes, where
+    // 0 is a real option to the catalogue filter.
+    EXPECT_FALSE(acdHasActiveAC());
+    EXPECT_EQ(acdGetActiveAC()->iHeliOpt, -1);
+    EXPECT_EQ(acdGetActiveAC()->iMainRotorOpt, -1);
     for (const char* pszReg : {"ZKHBC", "aa-1", "zk-abc"})
         newAircraft(pszReg);
     EXPECT_EQ(list(), (std::vector<std::string>{"aa-1", "*zk-abc", "ZKHBC", "<new heli>"}));
@@ -120,6 +132,9 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
         const char *pszField, *pszTyped, *pszShown;
         bool bRefused;
     } cases[] = {
+        {kPageAC, "ACReg", "", "ZK-IN", true},
+        {kPageAC, "ACReg", "-/-", "ZK-IN", true},
+        {kPageAC, "ACReg", "New Heli", "ZK-IN", true}, // the placeholder row's name
         {kPageAC, "ACLogStartHours", "abc", "2.3", true},
         {kPageAC, "ACLogStartHours", "-5", "2.3", true},
         {kPageAC, "ACLogStartHours", "100000", "2.3", true},
@@ -128,11 +143,13 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
         {kPageAC, "ACManuDate", "abc", "19-Apr-2010", true},
         {kPageAC, "ACManuDate", "12 Jan 1960", "19-Apr-2010", true},
         {kPageAC, "ACManuDate", "31-Feb-2024", "19-Apr-2010", true},
+        {kPageAC, "ACManuDate", "", "", false}, // emptied: no date
         {kPageAC, "ACManuDate", "2024-02-10", "10-Feb-2024", false},
         {kPagePilot, "PilotMedInterval", "abc", "6 Months", true},
         {kPagePilot, "PilotMedInterval", "-3 months", "6 Months", true},
         {kPagePilot, "PilotMedInterval", "101 years", "6 Months", true},
         {kPagePilot, "PilotMedInterval", "5000 days", "6 Months", true},
+        {kPagePilot, "PilotMedInterval", "6 hours", "6 Months", true},
         {kPagePilot, "PilotMedInterval", "100 years", "100 Years", false},
         {kPagePilot, "PilotMedInterval", "6 months", "6 Months", false},
         {kPagePilot, "PilotLastMedDate", "abc", "15-Mar-2010", true},
@@ -326,13 +343,16 @@ TEST_F(ACPage, DeleteSaysWhatTheAircraftCarriesAndTheNextStartTakesTheFirstListe
     EXPECT_EQ(sql("SELECT bDelete FROM Aircraft WHERE strReg = 'ZK-GONE'")[0][0], "0");
 
     // OK: marked deleted, gone from the list, and no aircraft active: not
-    // even through option codes, where 0 is a real option.
+    // even through option codes, where 0 is a real option. The blank banner
+    // keeps its height, so the page does not jump.
+    const int nBannerHeight = bannerHeight();
     avt::answerNextDialog(GTK_RESPONSE_OK);
     avt::pressKey(widget("ACTreeView"), GDK_Delete);
     ASSERT_EQ(avt::dialogsSeen().size(), 2u);
     EXPECT_EQ(sql("SELECT bDelete FROM Aircraft WHERE strReg = 'ZK-GONE'")[0][0], "1");
     EXPECT_EQ(list(), (std::vector<std::string>{"ZK-KEEP", "<new heli>"}));
     EXPECT_EQ(avt::bannerText(), "");
+    EXPECT_EQ(bannerHeight(), nBannerHeight);
     EXPECT_FALSE(acdHasActiveAC());
     EXPECT_EQ(acdGetActiveAC()->iEngineOpt, -1);
     EXPECT_EQ(acdGetActiveAC()->iTailRotorOpt, -1);
