@@ -11,6 +11,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -151,16 +152,17 @@ std::vector<guint> cardsWithDrawings() {
     return ids;
 }
 
-// A window the program opened besides the main and help windows.
-GtkWidget* newToplevel(GList* plstBefore) {
-    GtkWidget* pwgtFound = nullptr;
+// The top-level windows on screen now (the UI file's own windows exist,
+// hidden, from the start).
+std::vector<GtkWidget*> shownToplevels() {
+    std::vector<GtkWidget*> shown;
     GList* plst = gtk_window_list_toplevels();
     for (GList* p = plst; p; p = p->next)
-        if (!g_list_find(plstBefore, p->data) && gtk_widget_get_visible(GTK_WIDGET(p->data)) &&
+        if (gtk_widget_get_visible(GTK_WIDGET(p->data)) &&
             gtk_window_get_window_type(GTK_WINDOW(p->data)) == GTK_WINDOW_TOPLEVEL)
-            pwgtFound = GTK_WIDGET(p->data);
+            shown.push_back(GTK_WIDGET(p->data));
     g_list_free(plst);
-    return pwgtFound;
+    return shown;
 }
 
 // Activates a menu item and saves the window it opens, if it opens one.
@@ -171,17 +173,20 @@ void shootMenuWindow(const char* pszItem, const char* pszName) {
         printf("avShots: %s skipped: %s does nothing in this build\n", pszName, pszItem);
         return;
     }
-    GList* plstBefore = gtk_window_list_toplevels();
+    std::vector<GtkWidget*> before = shownToplevels();
     gtk_menu_item_activate(GTK_MENU_ITEM(pwgtItem));
     settle(800);
-    if (GtkWidget* pwgtWindow = newToplevel(plstBefore)) {
-        save(pwgtWindow, pszName);
-        gtk_widget_hide(pwgtWindow);
+    GtkWidget* pwgtOpened = nullptr;
+    for (GtkWidget* pwgt : shownToplevels())
+        if (std::find(before.begin(), before.end(), pwgt) == before.end())
+            pwgtOpened = pwgt;
+    if (pwgtOpened) {
+        save(pwgtOpened, pszName);
+        gtk_widget_hide(pwgtOpened);
         settle();
     } else {
         printf("avShots: %s skipped: %s opened no window\n", pszName, pszItem);
     }
-    g_list_free(plstBefore);
 }
 
 } // namespace
