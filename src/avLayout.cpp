@@ -121,6 +121,13 @@ void lytInitialize(GtkBuilder* pBuilder) {
     m_pwinMain = GTK_WINDOW(mscGetWidget(pBuilder, "avLedger"));
     if (!m_pwinMain)
         return;
+    // Installed, the program's windows carry its icon; run from the build
+    // tree there is none to find. The main window is already on screen,
+    // so it is given the icon itself; the default serves the others.
+    if (gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), LYT_ICON_NAME)) {
+        gtk_window_set_default_icon_name(LYT_ICON_NAME);
+        gtk_window_set_icon_name(m_pwinMain, LYT_ICON_NAME);
+    }
     g_signal_connect(m_pwinMain, "configure-event", G_CALLBACK(onConfigure), nullptr);
     g_signal_connect(m_pwinMain, "window-state-event", G_CALLBACK(onWindowState), nullptr);
     g_signal_connect(m_pwinMain, "destroy", G_CALLBACK(onMainDestroy), nullptr);

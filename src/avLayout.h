@@ -9,6 +9,9 @@
 // per pane named by its builder ID.
 inline constexpr const char* LYT_GROUP = "Layout";
 
+// The icon's name in the desktop's icon theme, as installed.
+inline constexpr const char* LYT_ICON_NAME = "org.avledger.avledger";
+
 // The smallest window the pages still fit in; a remembered size below it
 // (or above the screen) is not restored.
 inline constexpr gint LYT_MIN_WIDTH = 800;
