@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr gint64 SECONDS_PER_DAY = 86400;
-
 GtkWidget* m_pwgtWindow = nullptr;
 GtkWidget* m_pwgtTree = nullptr;
 GtkWidget* m_pwgtInfo = nullptr;
@@ -52,14 +50,6 @@ std::string daysText(gint64 nDays) {
 
 std::string leftHoursText(gint64 nTenths) {
     return hoursText(nTenths) + (nTenths < 0 ? " hrs overdue" : " hrs left");
-}
-
-// Whole days from now to t, rounded up, so that a date later today still
-// has a day to go.
-gint64 daysUntil(time_t t, time_t tNow) {
-    gint64 nSecs = gint64(t) - gint64(tNow);
-    return nSecs >= 0 ? (nSecs + SECONDS_PER_DAY - 1) / SECONDS_PER_DAY
-                      : -((-nSecs) / SECONDS_PER_DAY);
 }
 
 bool isCalendar(int iLimit) {
@@ -115,7 +105,7 @@ std::string deferralText(const cmodDueFigure& fig, int iLimit, gint64 nAFTotal, 
         gint64 nLeft = fig.nDeferEndHours - nAFTotal;
         str = nLeft > 0 ? hoursText(nLeft) + " hrs" : "";
     }
-    gint64 nDays = daysUntil(fig.tDeferEnd, tNow);
+    gint64 nDays = cnvDaysBetween(tNow, fig.tDeferEnd);
     if (nDays > 0)
         str +=
             (str.empty() ? "" : " and ") + std::to_string(nDays) + (nDays == 1 ? " day" : " days");
@@ -193,7 +183,7 @@ void addPilotDate(std::vector<dueLine>& lst, GtkTreeIter* piter, int nTextCol, i
     line.strState = bDue ? "Overdue" : "Due at the mark";
     line.strDuePoint = strDate;
     line.strDriver = driverText(DUE_BY_CALENDAR);
-    line.nSortLeft = daysUntil(tDate, tNow);
+    line.nSortLeft = cnvDaysBetween(tNow, tDate);
     // Run out today: the date is this day, nothing is left of it.
     line.strLeft = bDue && line.nSortLeft >= 0 ? "due today" : daysText(line.nSortLeft);
     line.strColour = bDue ? "red" : "black";

@@ -240,6 +240,8 @@ void avOnPageLeave() {
 
 void on_avLedger_change_page(GtkNotebook*, gpointer, guint nPage, gpointer) {
     avOnPageLeave();
+    // A refusal speaks of a field of the page being left.
+    mscRefuseClear();
     callPageOp(nPage, true);
     m_nPageCur = nPage;
 }

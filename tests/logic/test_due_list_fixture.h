@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace avdt {
@@ -45,14 +46,12 @@ class DueScenario : public CompTest {
         guint iDefer = addCard({.iGroupID = 12, .pszDesc = "Deferred Insp", .nInspIntv = 50});
         addRecord(iACID, iDefer, {MNT_KIND_DEFER_INSP, utc(2020, 3, 1), 0, 0, 1000, 0});
 
-        const time_t tDay = today();
-        avt::exec(logDb(),
-                  "INSERT INTO Pilot (strLName, strFName, strSortKey, tNextMed, tNextFR) "
-                  "VALUES ('Early', 'Ann', 'EARLYANN', " +
-                      std::to_string(tDay - 5 * 86400) + ", 0), ('Soon', 'Bob', 'SOONBOB', " +
-                      std::to_string(tDay + 10 * 86400) + ", " + std::to_string(tDay + 40 * 86400) +
-                      "), ('Later', 'Cy', 'LATERCY', " + std::to_string(tDay + 60 * 86400) +
-                      ", 0)");
+        avt::exec(logDb(), R"(
+            INSERT INTO Pilot (strLName, strFName, strSortKey, tNextMed, tNextFR) VALUES
+              ('Early', 'Ann', 'EARLYANN', strftime('%s', 'now', 'start of day', '-5 days'), 0),
+              ('Soon', 'Bob', 'SOONBOB', strftime('%s', 'now', 'start of day', '+10 days'),
+               strftime('%s', 'now', 'start of day', '+40 days')),
+              ('Later', 'Cy', 'LATERCY', strftime('%s', 'now', 'start of day', '+60 days'), 0))");
         ASSERT_TRUE(pmodInitialize());
         cmodSetMarkTime(kMarkHours, kMarkSpan);
         activate(iACID);
@@ -65,34 +64,23 @@ class DueScenario : public CompTest {
 
 // An RFC 4180 reader: quoted fields, doubled quotes, CRLF line ends.
 inline std::vector<std::vector<std::string>> parseCsv(const std::string& str) {
-    std::vector<std::vector<std::string>> rows(1);
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> row;
     std::string field;
     bool bQuoted = false;
     for (size_t i = 0; i < str.size(); ++i) {
-        char c = str[i];
-        if (bQuoted) {
-            if (c == '"' && i + 1 < str.size() && str[i + 1] == '"')
-                field += '"', ++i;
-            else if (c == '"')
-                bQuoted = false;
-            else
-                field += c;
-        } else if (c == '"') {
-            bQuoted = true;
-        } else if (c == ',') {
-            rows.back().push_back(field), field.clear();
-        } else if (c == '\r' && i + 1 < str.size() && str[i + 1] == '\n') {
-            rows.back().push_back(field), field.clear();
-            rows.emplace_back();
-            ++i;
-        } else {
-            field += c;
-        }
+        const bool bCRLF = str.compare(i, 2, "\r\n") == 0;
+        if (bQuoted && str.compare(i, 2, "\"\"") == 0)
+            field += '"', ++i;
+        else if (str[i] == '"')
+            bQuoted = !bQuoted;
+        else if (bQuoted || (str[i] != ',' && !bCRLF))
+            field += str[i];
+        else if (row.push_back(std::exchange(field, {})); bCRLF)
+            rows.push_back(std::exchange(row, {})), ++i;
     }
-    if (!rows.back().empty() || !field.empty())
-        rows.back().push_back(field);
-    else
-        rows.pop_back();
+    if (!row.empty() || !field.empty())
+        row.push_back(field), rows.push_back(row);
     return rows;
 }
 

@@ -5,6 +5,7 @@
 #include "test_due_list_fixture.h"
 
 #include <csignal>
+#include <tuple>
 #include <regex>
 #include <sys/resource.h>
 
@@ -129,17 +130,13 @@ TEST_F(ReportFiles, PdfPagesCarryRegistrationNumbersAndWholeRows) {
 // A write that fails must leave the directory as it was: no partial file,
 // no temporary file, an existing report untouched; the error names the file.
 TEST_F(ReportFiles, FailedWritesLeaveNothingBehind) {
-    struct Case {
-        const char* pszName;
-        const char* pszTarget; // under the temp root
-        bool bPdf;
-        bool bFullDisk; // file size limit: writes fail as on a full disk
-    };
-    const Case cases[] = {
-        {"MissingDirectory", "nodir/r.pdf", true, false},
-        {"TargetIsADirectory", "bin", false, false},
-        {"FullDiskPdf", "old.pdf", true, true},
-        {"FullDiskCsv", "old.csv", false, true},
+    // Target under the temporary root, PDF or CSV, a file size limit that
+    // makes writes fail as on a full disk.
+    const std::tuple<const char*, bool, bool> cases[] = {
+        {"nodir/r.pdf", true, false}, // no such directory
+        {"bin", false, false},        // a directory
+        {"old.pdf", true, true},
+        {"old.csv", false, true},
     };
     avt::writeFile(out("old.pdf"), "previous report");
     avt::writeFile(out("old.csv"), "previous,report\r\n");
@@ -147,21 +144,21 @@ TEST_F(ReportFiles, FailedWritesLeaveNothingBehind) {
     for (int i = 0; i < 3000; ++i) // enough CSV to pass the limit
         doc.lstCsv.push_back({"line " + std::to_string(i), std::string(40, 'x')});
     const auto before = entries(m_dirs.root());
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.pszName);
+    for (const auto& [pszTarget, bPdf, bFullDisk] : cases) {
+        SCOPED_TRACE(pszTarget);
         struct rlimit lim {
         }, limOld{};
         getrlimit(RLIMIT_FSIZE, &limOld);
         auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-        if (c.bFullDisk) {
+        if (bFullDisk) {
             lim = limOld;
             lim.rlim_cur = 20000;
             setrlimit(RLIMIT_FSIZE, &lim);
         }
         GError* pError = nullptr;
-        std::string strTarget = out(c.pszTarget).string();
-        gboolean bOK = c.bPdf ? rptWritePdf(doc, strTarget.c_str(), &pError)
-                              : rptWriteCsv(doc, strTarget.c_str(), &pError);
+        std::string strTarget = out(pszTarget).string();
+        gboolean bOK = bPdf ? rptWritePdf(doc, strTarget.c_str(), &pError)
+                            : rptWriteCsv(doc, strTarget.c_str(), &pError);
         setrlimit(RLIMIT_FSIZE, &limOld);
         signal(SIGXFSZ, oldHandler);
         EXPECT_FALSE(bOK);

@@ -23,56 +23,33 @@ class DueWindow : public avt::AppTest {
         AppTest::SetUp();
         if (HasFatalFailure())
             return;
-        fs::path log = m_dirs->etcFile("avLedger.db"), cat = m_dirs->etcFile("avCCD.db");
-        time_t tDay = time(nullptr) / 86400 * 86400;
-        avt::exec(
-            log,
-            "INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, iOptEngine, bDelete) "
-            "VALUES (1, 'ZK-WIN', " +
-                std::to_string(avt::utc(2020, 1, 1)) +
-                ", 1, 0, 0);"
-                "INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete) "
-                "VALUES (1, " +
-                std::to_string(avt::utc(2020, 2, 1)) + ", " +
-                std::to_string(avt::utc(2020, 2, 1) + 600 * 360) +
-                ", 600, 0);"
-                "INSERT INTO Pilot (strLName, strFName, strSortKey, tNextMed, tNextFR) "
-                "VALUES ('Soon', 'Bob', 'SOONBOB', " +
-                std::to_string(tDay + 10 * 86400) + ", 0);");
         // Hours Insp fits engine code 0 only (this aircraft's).
-        avt::exec(cat,
-                  "INSERT INTO Component (iCompID, iGroupID, iSortOrder, strPartDesc, "
-                  "nInspect, nRCO, bOptEngine, bDelete) VALUES "
-                  "(1, 1, 1, 'Hours Insp', 50, 0, 1, 0), (2, 1, 2, 'Within Mark', 65, 0, 0, 0)");
+        avt::exec(m_dirs->etcFile("avLedger.db"), R"(
+            INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, iOptEngine, bDelete)
+              VALUES (1, 'ZK-WIN', strftime('%s', '2020-01-01'), 1, 0, 0);
+            INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete) VALUES
+              (1, strftime('%s', '2020-02-01'), strftime('%s', '2020-02-01') + 216000, 600, 0);
+            INSERT INTO Pilot (strLName, strFName, strSortKey, tNextMed, tNextFR) VALUES
+              ('Soon', 'Bob', 'SOONBOB', strftime('%s', 'now', 'start of day', '+10 days'), 0))");
+        avt::exec(m_dirs->etcFile("avCCD.db"), R"(
+            INSERT INTO Component (iCompID, iGroupID, iSortOrder, strPartDesc, nInspect, nRCO,
+                                   bOptEngine, bDelete)
+              VALUES (1, 1, 1, 'Hours Insp', 50, 0, 1, 0), (2, 1, 2, 'Within Mark', 65, 0, 0, 0))");
         ASSERT_TRUE(acdLoadActiveAC(1));
         ASSERT_TRUE(pmodLoadModel());
         cmodSetMarkTime(0, 0);
         ASSERT_TRUE(cmodLoadModel(0xFFFFFFFFu));
     }
 
-    // The window's rows as "Section: name/state, ..." lines.
+    // The window's rows, sections and lines, as "name/state/colour".
     std::vector<std::string> shown() {
-        std::vector<std::string> lines;
-        GtkTreeModel* pModel = gtk_tree_view_get_model(GTK_TREE_VIEW(widget("DueListTreeView")));
-        GtkTreeIter iterSec, iter;
-        for (gboolean b = gtk_tree_model_get_iter_first(pModel, &iterSec); b;
-             b = gtk_tree_model_iter_next(pModel, &iterSec)) {
-            std::string str = cell(pModel, &iterSec, DUE_NAME_COL) + ":";
-            for (gboolean bRow = gtk_tree_model_iter_children(pModel, &iter, &iterSec); bRow;
-                 bRow = gtk_tree_model_iter_next(pModel, &iter))
-                str += " " + cell(pModel, &iter, DUE_NAME_COL) + "/" +
-                       cell(pModel, &iter, DUE_STATE_COL) + "/" +
-                       cell(pModel, &iter, DUE_COLOUR_COL);
-            lines.push_back(str);
-        }
-        return lines;
-    }
-    static std::string cell(GtkTreeModel* pModel, GtkTreeIter* piter, int nCol) {
-        gchar* psz = nullptr;
-        gtk_tree_model_get(pModel, piter, nCol, &psz, -1);
-        std::string str = psz ? psz : "";
-        g_free(psz);
-        return str;
+        GtkWidget* pwgt = widget("DueListTreeView");
+        std::vector<std::string> names = avt::treeRows(pwgt, DUE_NAME_COL),
+                                 states = avt::treeRows(pwgt, DUE_STATE_COL),
+                                 colours = avt::treeRows(pwgt, DUE_COLOUR_COL);
+        for (size_t i = 0; i < names.size(); ++i)
+            names[i] += "/" + states[i] + "/" + colours[i];
+        return names;
     }
 };
 
@@ -81,8 +58,10 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
     gtk_menu_item_activate(GTK_MENU_ITEM(widget("MenuViewDueList")));
     avt::drainEvents();
     ASSERT_TRUE(gtk_widget_get_visible(widget("DueListWindow")));
-    EXPECT_EQ(shown(),
-              (std::vector<std::string>{"Components (1): Hours Insp/Overdue/red", "Pilots (0):"}));
+    using Lines = std::vector<std::string>;
+    const std::string strHours = "Hours Insp/Overdue/red",
+                      strMark = "Within Mark/Due at the mark/red";
+    EXPECT_EQ(shown(), (Lines{"Components (1)//black", strHours, "Pilots (0)//black"}));
     std::string strInfo = gtk_label_get_text(GTK_LABEL(widget("DueListInfo")));
     EXPECT_NE(strInfo.find("ZK-WIN"), std::string::npos) << strInfo;
     EXPECT_NE(strInfo.find("60.0 A/F hrs"), std::string::npos) << strInfo;
@@ -91,9 +70,8 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
     cmodSetMarkTime(100, INTV_DAY << 24 | 30u);
     cmodMarkDue();
     avt::drainEvents();
-    EXPECT_EQ(shown(), (std::vector<std::string>{
-                           "Components (2): Hours Insp/Overdue/red Within Mark/Due at the mark/red",
-                           "Pilots (1): Bob Soon/Due at the mark/black"}));
+    EXPECT_EQ(shown(), (Lines{"Components (2)//black", strHours, strMark, "Pilots (1)//black",
+                              "Bob Soon/Due at the mark/black"}));
 
     // The pilot page moves the medical beyond the mark.
     rcdPilot rcd{};
@@ -101,29 +79,24 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
     rcd.tNextMed = time(nullptr) + 90 * 86400;
     pmodUpdateDueDates(&rcd);
     avt::drainEvents();
-    EXPECT_EQ(shown().back(), "Pilots (0):");
+    EXPECT_EQ(shown().back(), "Pilots (0)//black");
 
     // Another aircraft (engine code 3, as many hours) chosen on the aircraft
     // page, whose tree the component page has not built yet: the first
     // one's card that does not fit it must not show.
-    const std::string strFlight = std::to_string(avt::utc(2020, 2, 1));
-    avt::exec(
-        m_dirs->etcFile("avLedger.db"),
-        "INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, iOptEngine, bDelete) "
-        "VALUES (2, 'ZK-TWO', " +
-            std::to_string(avt::utc(2020, 1, 1)) +
-            ", 1, 3, 0);"
-            "INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete) VALUES (2, " +
-            strFlight + ", " + strFlight + " + 216000, 600, 0);");
+    avt::exec(m_dirs->etcFile("avLedger.db"), R"(
+        INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, iOptEngine, bDelete)
+          SELECT 2, 'ZK-TWO', tManu, 1, 3, 0 FROM Aircraft WHERE iAircraftID = 1;
+        INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete)
+          SELECT 2, tFltBegin, tFltEnd, nElapsed, 0 FROM Flight WHERE iCSID = 1)");
     ASSERT_TRUE(acdLoadActiveAC(2));
     dueRefresh();
-    EXPECT_EQ(shown().front(), "Components (1): Within Mark/Due at the mark/red");
+    EXPECT_EQ(shown(), (Lines{"Components (1)//black", strMark, "Pilots (0)//black"}));
     EXPECT_EQ(std::string(gtk_label_get_text(GTK_LABEL(widget("DueListInfo")))).rfind("ZK-TWO", 0),
               0u);
     ASSERT_TRUE(acdLoadActiveAC(1));
     dueRefresh();
-    EXPECT_EQ(shown().front(),
-              "Components (2): Hours Insp/Overdue/red Within Mark/Due at the mark/red");
+    EXPECT_EQ(shown(), (Lines{"Components (2)//black", strHours, strMark, "Pilots (0)//black"}));
 
     gtk_button_clicked(GTK_BUTTON(widget("DueListClose")));
     EXPECT_FALSE(gtk_widget_get_visible(widget("DueListWindow")));
