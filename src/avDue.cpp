@@ -127,14 +127,6 @@ const char* driverText(_dueDriver nDriver) {
     }
 }
 
-std::string columnText(GtkTreeModel* pModel, GtkTreeIter* piter, int nCol) {
-    gchar* psz = nullptr;
-    gtk_tree_model_get(pModel, piter, nCol, &psz, -1);
-    std::string str = psz ? psz : "";
-    g_free(psz);
-    return str;
-}
-
 void collectCards(GtkTreeModel* pModel, GtkTreeIter* piterParent, std::vector<dueLine>& lst) {
     GtkTreeIter iter;
     for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, piterParent); b;
@@ -159,7 +151,7 @@ void collectCards(GtkTreeModel* pModel, GtkTreeIter* piterParent, std::vector<du
 void addPilotDate(std::vector<dueLine>& lst, GtkTreeIter* piter, int nTextCol, int nDueCol,
                   const char* pszWhat, time_t tMark, time_t tNow) {
     GtkTreeModel* pModel = pmodGetModel();
-    std::string strDate = columnText(pModel, piter, nTextCol);
+    std::string strDate = mscTreeText(pModel, piter, nTextCol);
     gboolean bDue = FALSE;
     guint iPilotID = 0;
     gtk_tree_model_get(pModel, piter, nDueCol, &bDue, PILOT_ID_COL, &iPilotID, -1);
@@ -178,7 +170,7 @@ void addPilotDate(std::vector<dueLine>& lst, GtkTreeIter* piter, int nTextCol, i
     line.nState = bDue ? CCD_DUESTAT_RCODUE : CCD_DUESTAT_NONE;
     line.nDriver = DUE_BY_CALENDAR;
     line.bOverdue = bDue;
-    line.strName = columnText(pModel, piter, PILOT_RNAME_COL);
+    line.strName = mscTreeText(pModel, piter, PILOT_RNAME_COL);
     line.strWhat = pszWhat;
     line.strState = bDue ? "Overdue" : "Due at the mark";
     line.strDuePoint = strDate;
@@ -403,8 +395,8 @@ dueLine dueCompLine(GtkTreeIter* piterComp) {
     line.iID = guint(iCompID);
     line.strColour = pszColour ? pszColour : "black";
     g_free(pszColour);
-    line.strName = columnText(pModel, piterComp, CCD_COMP_COL);
-    line.strPart = columnText(pModel, piterComp, CCD_PART_COL);
+    line.strName = mscTreeText(pModel, piterComp, CCD_COMP_COL);
+    line.strPart = mscTreeText(pModel, piterComp, CCD_PART_COL);
 
     std::array<cmodDueFigure, CCD_LIMIT_NUM> figs{};
     cmodDueFigures(piterComp, figs.data());

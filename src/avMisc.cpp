@@ -130,6 +130,14 @@ gboolean mscTreeRowSelect(GtkTreeView* pwgtTree, GtkTreeIter* piterTree) {
     return TRUE;
 }
 
+std::string mscTreeText(GtkTreeModel* pModel, GtkTreeIter* piter, int nCol) {
+    gchar* psz = nullptr;
+    gtk_tree_model_get(pModel, piter, nCol, &psz, -1);
+    std::string str = psz ? psz : "";
+    g_free(psz);
+    return str;
+}
+
 gboolean mscGetIterFromID(GtkTreeIter* piterTree, GtkTreeModel* pmodTree, guint iColID, guint nID) {
     if (!piterTree || !pmodTree)
         return FALSE;

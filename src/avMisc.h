@@ -5,6 +5,7 @@
 #include <gtk/gtk.h>
 
 #include <cstddef>
+#include <string>
 #include <ctime>
 
 // Copies text into a fixed field of nlField bytes: at most nlField - 1
@@ -45,6 +46,9 @@ gboolean mscKeyPressUp(const wgtLUT* pwgtLUT, GtkWidget* pwgtCur);
 // Expands the tree down to the row, scrolls it into view at the bottom edge
 // and selects it. FALSE without an iterator.
 gboolean mscTreeRowSelect(GtkTreeView* pwgtTree, GtkTreeIter* piterTree);
+
+// The text of a string column of a row ("" for NULL).
+std::string mscTreeText(GtkTreeModel* pModel, GtkTreeIter* piter, int nCol);
 
 // Finds the first top-level row whose unsigned column iColID equals nID.
 gboolean mscGetIterFromID(GtkTreeIter* piterTree, GtkTreeModel* pmodTree, guint iColID, guint nID);

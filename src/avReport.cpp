@@ -630,14 +630,6 @@ std::string dateText(time_t t, guint nFlags = 0) {
     return sz;
 }
 
-std::string textCol(GtkTreeModel* pModel, GtkTreeIter* piter, int nCol) {
-    gchar* psz = nullptr;
-    gtk_tree_model_get(pModel, piter, nCol, &psz, -1);
-    std::string str = psz ? psz : "";
-    g_free(psz);
-    return str;
-}
-
 // What the card row says about the component besides its due line.
 struct cardFacts {
     std::string strInspIntv, strRCOIntv, strInspLast, strInspHours, strRCOLast, strRCOHours,
@@ -804,7 +796,7 @@ void addComponents(rptDoc* pDoc, gint64 nAFTotal, guint iACID) {
          b = gtk_tree_model_iter_next(pModel, &iterGrp)) {
         if (!hasCards(&iterGrp))
             continue;
-        std::string strGroup = textCol(pModel, &iterGrp, CCD_COMP_COL);
+        std::string strGroup = mscTreeText(pModel, &iterGrp, CCD_COMP_COL);
         pDoc->add(RPT_HEADING, strGroup);
         addCards(pDoc, &iterGrp, strGroup, "", nAFTotal, iACID);
         for (gboolean bSub = gtk_tree_model_iter_children(pModel, &iterSub, &iterGrp); bSub;
@@ -813,7 +805,7 @@ void addComponents(rptDoc* pDoc, gint64 nAFTotal, guint iACID) {
             gtk_tree_model_get(pModel, &iterSub, CCD_TYPE_COL, &nType, -1);
             if (nType != TYPE_SUB || !hasCards(&iterSub))
                 continue;
-            std::string strSub = textCol(pModel, &iterSub, CCD_COMP_COL);
+            std::string strSub = mscTreeText(pModel, &iterSub, CCD_COMP_COL);
             pDoc->add(RPT_SUBHEADING, strSub);
             addCards(pDoc, &iterSub, strGroup, strSub, nAFTotal, iACID);
         }
@@ -832,12 +824,12 @@ void addPilots(rptDoc* pDoc) {
                            PILOT_FR_DUE_COL, &bFRDue, -1);
         if (bNew)
             continue;
-        std::string strMed = textCol(pModel, &iter, PILOT_MED_NEXT_COL);
-        std::string strFR = textCol(pModel, &iter, PILOT_FR_NEXT_COL);
+        std::string strMed = mscTreeText(pModel, &iter, PILOT_MED_NEXT_COL);
+        std::string strFR = mscTreeText(pModel, &iter, PILOT_FR_NEXT_COL);
         // A pilot without a date is not overdue in anyone's eyes: nothing shows red.
         bool bMedOver = bMedDue && !strMed.empty(), bFROver = bFRDue && !strFR.empty();
-        tbl.addRow({textCol(pModel, &iter, PILOT_NAME_COL), strMed + (bMedOver ? " (overdue)" : ""),
-                    strFR + (bFROver ? " (overdue)" : "")},
+        tbl.addRow({mscTreeText(pModel, &iter, PILOT_NAME_COL),
+                    strMed + (bMedOver ? " (overdue)" : ""), strFR + (bFROver ? " (overdue)" : "")},
                    bMedOver || bFROver ? "red" : "");
     }
     if (tbl.lstRows.empty())
