@@ -2,6 +2,7 @@
 
 #include "avDue.h"
 #include "avErrLog.h"
+#include "avFltCSV.h"
 #include "avError.h"
 #include "avHelp.h"
 #include "avLayout.h"
@@ -137,6 +138,7 @@ void initPages(gboolean bCompEdit, GtkWidget* pwinMain) {
     acdInitialize(m_pBuilder);
     refInitialize(m_pBuilder, bCompEdit);
     hlpInitialize(m_pBuilder, GTK_WINDOW(pwinMain));
+    fcsvInitialize(m_pBuilder);
 }
 
 } // namespace

@@ -410,7 +410,7 @@ void takeCompRow(GtkTreeIter* piter) {
     }
     const guint iCompID = guint(iInx);
     cbComp cb{m_prcdComp.get(), nullptr, nullptr};
-    if (!sqlLoadCompCard(&cb, iCompID, 0))
+    if (!sqlLoadCompCard(&cb, iCompID, 0) && !sqlIsNoSuchRow())
         showError("ccdOnRowChanged()");
     if (m_prcdComp->iCompID != iCompID) { // not found: show nothing of another card
         *m_prcdComp = rcdComp{};
@@ -422,7 +422,7 @@ void takeCompRow(GtkTreeIter* piter) {
         const guint iSNoteID = *slotCardID(i);
         *prcd = rcdSNote{};
         cbSNote cbNote{prcd, nullptr};
-        if (iSNoteID != 0 && !sqlLoadSNoteRecord(&cbNote, iSNoteID))
+        if (iSNoteID != 0 && !sqlLoadSNoteRecord(&cbNote, iSNoteID) && !sqlIsNoSuchRow())
             showError("ccdOnRowChanged()");
         // A note that is not there must not carry another card's text.
         if (iSNoteID == 0 || prcd->iSNoteID != iSNoteID)
@@ -699,7 +699,7 @@ void ccdCompSNoteLabelSelChanged(GtkComboBox* pwgtCombo, gpointer) {
     }
     *m_prcdSNoteCur = rcdSNote{};
     cbSNote cb{m_prcdSNoteCur, nullptr};
-    if (!sqlLoadSNoteRecord(&cb, iSNoteID))
+    if (!sqlLoadSNoteRecord(&cb, iSNoteID) && !sqlIsNoSuchRow())
         showError("ccdCompSNoteLabelSelChanged()");
     if (m_prcdSNoteCur->iSNoteID != iSNoteID) {
         resetSlot(m_prcdSNoteCur);
@@ -928,7 +928,7 @@ void mntTakeRow(GtkTreeIter* piter) {
         return;
     }
     restoreNewRowLabel();
-    if (!sqlLoadMaintRecord(&m_rcdMaint, guint(iMaintID)))
+    if (!sqlLoadMaintRecord(&m_rcdMaint, guint(iMaintID)) && !sqlIsNoSuchRow())
         showError("mntOnRcdRowChanged()");
     if (m_rcdMaint.iMaintID != guint(iMaintID)) {
         m_rcdMaint = rcdMaint{};
@@ -1030,8 +1030,7 @@ void takeTypedDate(const gchar* pszPath, const gchar* pszText) {
     m_rcdMaint.tComplete = t;
     m_rcdMaint.iCompID = m_prcdComp->iCompID;
     m_tMaintLast = t;
-    if (t <= G_MAXINT)
-        prmSetKeyInteger("MaintTree", "LastDate", gint(t));
+    prmSetKeyTime("MaintTree", "LastDate", t);
     if (!sqlUpdateMaintRecord(&m_rcdMaint, m_iACIDCur)) {
         showError("mntOnDateEdited()");
         m_rcdMaint.bDirty = FALSE;
@@ -1334,8 +1333,8 @@ void mntMaintInitialize(GtkBuilder* pBuilder) {
     mscLimitText(m_pwgtMaintNotes, sizeof m_rcdMaint.szNotes);
 
     initMaintTree();
-    gint tLast = prmGetKeyInteger("MaintTree", "LastDate");
-    m_tMaintLast = tLast > 0 ? time_t(tLast) : 0;
+    const time_t tLast = prmGetKeyTime("MaintTree", "LastDate");
+    m_tMaintLast = tLast > 0 ? tLast : 0;
     m_bNewRcdDate = FALSE;
 }
 

@@ -962,6 +962,8 @@ void refOnSetupDelete(GtkButton*, gpointer) {
         return;
     commitEdits();
     if (bRef) {
+        // The drawing and its targets go together, also if the program dies half-way.
+        sqlBeginWrite(TRUE);
         if (m_rcdRef.iRefID != iID) {
             m_rcdRef = rcdRef{};
             cbRef cb{&m_rcdRef, nullptr};
@@ -979,6 +981,7 @@ void refOnSetupDelete(GtkButton*, gpointer) {
         m_rcdRef.bDelete = TRUE;
         m_rcdRef.bDirty = TRUE;
         saveRef("refOnSetupDelete()");
+        sqlEndWrite(TRUE, TRUE);
         m_rcdRef = rcdRef{};
     } else {
         saveTgt("refOnSetupDelete()");

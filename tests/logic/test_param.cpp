@@ -1,5 +1,6 @@
-// Settings: missing file, creation on first set, comments kept, values on
-// disk before the call returns, a failed write leaving the old file whole.
+// Settings: missing file, creation on first set, comments kept, 64-bit
+// dates, values on disk before the call returns, an unreadable file kept,
+// a failed write leaving the old file whole.
 #include "avParam.h"
 #include "harness.h"
 
@@ -26,25 +27,36 @@ TEST(Settings, NoFileLogsOnceAndReadsZero) {
     EXPECT_EQ(avt::readFile(dirs.etcFile("avLedger.conf")), "[Aircraft]\nACID=7\n");
 }
 
-TEST(Settings, CommentsSurviveAndValuesReadBack) {
+// Integers and dates read as written, a comment survives a write, and a
+// fresh load sees what the set wrote. Dates are 64-bit; what 32-bit
+// settings held reads as it was meant.
+TEST(Settings, ValuesDatesAndCommentsReadBack) {
     TempDirs dirs;
     avt::writeFile(dirs.etcFile("avLedger.conf"),
-                   "# kept by hand\n[CompMark]\nHours=25\nTime=-3\n[FlightLog]\nLastDate=x\n");
+                   "# kept by hand\n[CompMark]\nHours=25\nTime=-3\n[D]\nnone=-1\nones=4294967295\n"
+                   "wrapped=-2147483648\nold=1271635200\nword=x\n");
     prmLoadKeyFile();
-    EXPECT_EQ(prmGetKeyInteger("CompMark", "Hours"), 25);
-    EXPECT_EQ(prmGetKeyInteger("CompMark", "Time"), -3);
-    EXPECT_EQ(prmGetKeyInteger("FlightLog", "LastDate"), 0) << "not an integer reads 0";
-    EXPECT_EQ(prmGetKeyInteger("Nope", "Hours"), 0);
+    const std::tuple<const char*, const char*, gint64> cases[] = {{"CompMark", "Hours", 25},
+                                                                  {"CompMark", "Time", -3},
+                                                                  {"D", "word", 0},
+                                                                  {"Nope", "Hours", 0}};
+    for (const auto& [pszGroup, pszKey, nWant] : cases)
+        EXPECT_EQ(prmGetKeyInteger(pszGroup, pszKey), nWant) << pszKey;
+    const std::pair<const char*, time_t> dates[] = {
+        {"none", -1},        {"ones", -1}, {"wrapped", 2147483648},
+        {"old", 1271635200}, {"word", 0},  {"missing", 0}};
+    for (const auto& [pszKey, tWant] : dates)
+        EXPECT_EQ(prmGetKeyTime("D", pszKey), tWant) << pszKey;
 
     prmSetKeyInteger("CompMark", "Hours", 50);
-    std::string strOnDisk = avt::readFile(dirs.etcFile("avLedger.conf"));
-    EXPECT_NE(strOnDisk.find("# kept by hand"), std::string::npos);
-    EXPECT_NE(strOnDisk.find("Hours=50"), std::string::npos);
+    prmSetKeyTime("MaintTree", "LastDate", 4102444800); // 1 Jan 2100
+    const std::string strOnDisk = avt::readFile(dirs.etcFile("avLedger.conf"));
+    for (const char* psz : {"# kept by hand", "Hours=50", "LastDate=4102444800"})
+        EXPECT_NE(strOnDisk.find(psz), std::string::npos) << psz;
     EXPECT_FALSE(std::filesystem::exists(dirs.etcFile("avLedger.conf.tmp")));
-
-    // A fresh load sees what the set wrote.
     prmLoadKeyFile();
     EXPECT_EQ(prmGetKeyInteger("CompMark", "Hours"), 50);
+    EXPECT_EQ(prmGetKeyTime("MaintTree", "LastDate"), 4102444800);
 }
 
 // An unreadable file: the log gives its path and why (not the fallback's
@@ -68,27 +80,6 @@ TEST(Settings, UnreadableFileIsReportedAndKept) {
         if (entry.path().extension() == ".bad")
             lstKept.push_back(avt::readFile(entry.path()));
     EXPECT_EQ(lstKept, std::vector<std::string>{strBad});
-}
-
-// Dates in 64 bits; what 32-bit settings held reads as it was meant.
-TEST(Settings, DatesPast2038AndOld32BitValues) {
-    TempDirs dirs;
-    avt::writeFile(dirs.etcFile("avLedger.conf"),
-                   "[D]\nnone=-1\nones=4294967295\nwrapped=-2147483648\nold=1271635200\n"
-                   "word=x\n");
-    prmLoadKeyFile();
-    const std::pair<const char*, time_t> cases[] = {
-        {"none", -1},        {"ones", -1}, {"wrapped", 2147483648},
-        {"old", 1271635200}, {"word", 0},  {"missing", 0},
-    };
-    for (const auto& [pszKey, tWant] : cases)
-        EXPECT_EQ(prmGetKeyTime("D", pszKey), tWant) << pszKey;
-
-    prmSetKeyTime("MaintTree", "LastDate", 4102444800); // 1 Jan 2100
-    EXPECT_NE(avt::readFile(dirs.etcFile("avLedger.conf")).find("LastDate=4102444800"),
-              std::string::npos);
-    prmLoadKeyFile();
-    EXPECT_EQ(prmGetKeyTime("MaintTree", "LastDate"), 4102444800);
 }
 
 TEST(Settings, FailedWriteKeepsOldFileAndLogs) {
