@@ -435,6 +435,8 @@ bool writeDemo(const fs::path& dirGiven, const std::vector<fs::path>& sources) {
     prmSetKeyInteger("CompMark", "Time", gint(MARK_TIME));
     if (!recs.empty())
         prmSetKeyInteger("MaintTree", "LastDate", gint(recs.back().tComplete));
+    // Closed, so that the log is complete in avLedger.db alone.
+    sqlClose();
     printf("avDemoLog: %zu flights (%u.%u h), 2 pilots, %zu maintenance records in %s\n",
            flights.size(), TOTAL_TENTHS / 10, TOTAL_TENTHS % 10, recs.size(), etc.c_str());
     return true;
