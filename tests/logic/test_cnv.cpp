@@ -51,6 +51,8 @@ TEST(Cnv, DatesReadOneWayOrAreRefused) {
         {"19/04/10", -1},
         {"1/1/2050", -1},
         {"31/12/1969", -1},
+        {"1-1-1970", -1}, // the moment that means "no date"
+        {"1-1-1970 00:01", 60},
         {"yesterday", -1},
         {"19 Foo 2010", -1},
         {"19/04/2010 ", d()},
