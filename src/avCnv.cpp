@@ -670,3 +670,12 @@ gboolean cnvReadInterval(guint* pnIntv, const gchar* pszText, const gchar** ppsz
     *pnIntv = nIntv;
     return TRUE;
 }
+
+gint64 cnvDaysBetween(time_t tFrom, time_t tTo) {
+    constexpr gint64 SECONDS_PER_DAY = 86400;
+    auto day = [](time_t t) {
+        const gint64 n = gint64(t);
+        return n >= 0 ? n / SECONDS_PER_DAY : -((-n + SECONDS_PER_DAY - 1) / SECONDS_PER_DAY);
+    };
+    return day(tTo) - day(tFrom);
+}

@@ -122,6 +122,10 @@ void cnvDcdHours(gchar* pszHours, guint nlHours, gint64 nTenths);
 // never passes the last day of the target month (31-Aug plus 6 months is
 // 28-Feb or 29-Feb). -1 for no valid date in or out.
 time_t cnvAddCalendar(time_t tDate, guint nUnit, gint64 nCount);
+// Whole calendar days (UTC) from the day of tFrom to the day of tTo: a
+// limit falling today has 0 days left, one that fell yesterday is 1 day
+// overdue (-1), whatever the hour.
+gint64 cnvDaysBetween(time_t tFrom, time_t tTo);
 // Steps a date by a packed calendar interval (nSign -1 steps back).
 time_t cnvAddInterval(time_t tDate, guint nIntv, int nSign = 1);
 

@@ -1,6 +1,8 @@
 #include "avLedger.h"
 
+#include "avDue.h"
 #include "avErrLog.h"
+#include "avFltCSV.h"
 #include "avError.h"
 #include "avHelp.h"
 #include "avMenu.h"
@@ -135,6 +137,7 @@ void initPages(gboolean bCompEdit, GtkWidget* pwinMain) {
     acdInitialize(m_pBuilder);
     refInitialize(m_pBuilder, bCompEdit);
     hlpInitialize(m_pBuilder, GTK_WINDOW(pwinMain));
+    fcsvInitialize(m_pBuilder);
 }
 
 } // namespace
@@ -191,6 +194,7 @@ gboolean avStartUp(int argc, char** argv, int* pnStatus) {
         return FALSE;
     }
     initPages(bCompEdit, pwinMain);
+    dueInitialize(m_pBuilder);
 
     m_pwgtNB = mscGetWidget(m_pBuilder, "MainNotebook");
     g_signal_connect(m_pwgtNB, "switch-page", G_CALLBACK(on_avLedger_change_page), nullptr);
@@ -235,6 +239,8 @@ void avOnPageLeave() {
 
 void on_avLedger_change_page(GtkNotebook*, gpointer, guint nPage, gpointer) {
     avOnPageLeave();
+    // A refusal speaks of a field of the page being left.
+    mscRefuseClear();
     callPageOp(nPage, true);
     m_nPageCur = nPage;
 }

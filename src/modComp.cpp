@@ -139,14 +139,6 @@ dueMoment momentNow() {
     return m;
 }
 
-// Days from tFrom to tTo, rounded down: a limit passed an hour ago is a
-// day overdue (-1), one an hour ahead has 0 days left.
-gint64 daysBetween(time_t tFrom, time_t tTo) {
-    gint64 nSecs = gint64(tTo) - gint64(tFrom);
-    return nSecs >= 0 ? nSecs / SECONDS_PER_DAY
-                      : -((-nSecs + SECONDS_PER_DAY - 1) / SECONDS_PER_DAY);
-}
-
 // The due figures and verdict of one card at a moment. Every "later" and
 // "more" is strict: at exactly the due hours or the limit date nothing is
 // due yet. Hours arithmetic is signed 64-bit, so a used part fitted with
@@ -214,7 +206,7 @@ void dueFigures(const cardDue& c, const dueMoment& m, cmodDueFigure lst[CCD_LIMI
         rcoCal.tDue = calendarLimit(time_t(c.tRCOLast), nYears, c.nRCOAge);
         // An unknown fitting date: the life counts as spent since 1970.
         const time_t tLimit = rcoCal.tDue == -1 ? 0 : rcoCal.tDue;
-        rcoCal.nLeftDays = daysBetween(m.tNow, tLimit);
+        rcoCal.nLeftDays = cnvDaysBetween(m.tNow, tLimit);
         if (gint64(m.tMark) > gint64(tLimit))
             rcoCal.nState = rcoCal.tDeferEnd != 0 && gint64(rcoCal.tDeferEnd) > gint64(m.tMark)
                                 ? CCD_DUESTAT_RCODEFER

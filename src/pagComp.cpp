@@ -382,6 +382,15 @@ void monthText(gchar* psz, gsize nl, time_t t) {
 
 // ---- the page's row handling ----
 
+// The fields beside a list store their edits when they lose the focus. When
+// the list holds the focus already, that has happened; running the main loop
+// then would handle the user's next keys (a name typed to search, a held
+// arrow) inside this handler and out of their order.
+void commitEditsFor(GtkWidget* pwgtTree) {
+    if (!gtk_widget_is_focus(pwgtTree))
+        mscCommitEdits(pwgtTree);
+}
+
 // Shows a card row, group or sub-group row just selected. Pending edits are
 // saved by the caller.
 void takeCompRow(GtkTreeIter* piter) {
@@ -451,17 +460,29 @@ void selectCompRow(GtkTreeIter* piter) {
     takeCompRow(piter);
 }
 
+// GTK keeps a column as wide as the widest row it has shown: without this
+// the names of closed groups or of another aircraft's tree would keep the
+// part numbers out of sight behind a scroll bar.
+void fitCompColumns() {
+    gtk_tree_view_columns_autosize(GTK_TREE_VIEW(m_pwgtCompTree));
+}
+
+void ccdOnTreeRowCollapsed(GtkTreeView*, GtkTreeIter*, GtkTreePath*, gpointer) {
+    fitCompColumns();
+}
+
 void rebuildTree(gulong iCompID) {
     MscDisplayGuard guard;
     m_bCompSel = FALSE;
     cmodLoadModel(iCompID);
+    fitCompColumns();
 }
 
 void ccdOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
     if (mscDisplaying() || !m_prcdComp)
         return;
     const guint nCall = ++m_nRowChange;
-    mscCommitEdits(m_pwgtCompTree);
+    commitEditsFor(m_pwgtCompTree);
     if (nCall != m_nRowChange)
         return; // a change made meanwhile has been dealt with
     GtkTreeModel* pModel = nullptr;
@@ -511,14 +532,15 @@ gboolean ccdOnMarkFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
             return FALSE;
         }
     } else {
-        if (strchr(pszText, '-')) {
+        const gchar* pszWhy = nullptr;
+        nTime = 0;
+        if (!isBlank(pszText) && !cnvReadInterval(&nTime, pszText, &pszWhy)) {
             ccdMarkUpdate();
-            mscRefuse(pwgt, "Look-ahead calendar time cannot be negative");
+            gchar* pszMsg = g_strdup_printf("%s The look-ahead stays as it was.", pszWhy);
+            mscRefuse(pwgt, pszMsg);
+            g_free(pszMsg);
             return FALSE;
         }
-        nTime = 0;
-        if (!isBlank(pszText))
-            cnvEncInterval(&nTime, pszText);
     }
     if (nHours != cmodGetMarkHours() || nTime != cmodGetMarkTime()) {
         cmodSetMarkTime(nHours, nTime);
@@ -582,8 +604,19 @@ gboolean ccdDescNoteFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
 void takeInterval(GtkWidget* pwgt, guint* pnField, gboolean bHoursOnly) {
     if (mscDisplaying())
         return;
+    const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
     guint n = 0;
-    cnvEncRCO(&n, gtk_entry_get_text(GTK_ENTRY(pwgt)), bHoursOnly);
+    cnvEncRCO(&n, pszText, bHoursOnly);
+    // The reader drops a sign ("-5" would be 5 hours) and reads text without
+    // a figure as no limit at all: both are typing errors, not a new value.
+    const bool bNoFigure = n == 0 && !isBlank(pszText) && !strpbrk(pszText, "0123456789");
+    if (strchr(pszText, '-') || bNoFigure) {
+        ccdDisplayUpdate();
+        mscRefuse(pwgt, bHoursOnly ? "Inspection interval: type whole hours such as 25"
+                                   : "Replacement limit: type it as 500 HR, 5 yrs, "
+                                     "500 HR or 5 yrs, or OC");
+        return;
+    }
     if (n != *pnField) {
         *pnField = n;
         m_prcdComp->bDirty = TRUE;
@@ -913,7 +946,7 @@ void mntOnRcdRowChanged(GtkTreeSelection* pSelection, gpointer) {
     GtkTreeIter iter;
     if (!gtk_tree_selection_get_selected(pSelection, nullptr, &iter))
         return;
-    mscCommitEdits(m_pwgtMaintTree);
+    commitEditsFor(m_pwgtMaintTree);
     if (!gtk_tree_selection_get_selected(pSelection, nullptr, &iter))
         return;
     if (m_rcdMaint.bDirty) {
@@ -1078,13 +1111,14 @@ gboolean mntCompAgeFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
     if (mscDisplaying() || !recordShown())
         return FALSE;
     const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
-    if (strchr(pszText, '-')) {
-        refuseFigure(pwgt, "Age of the part cannot be negative");
+    guint n = 0;
+    const gchar* pszWhy = nullptr;
+    if (!isBlank(pszText) && !cnvReadInterval(&n, pszText, &pszWhy)) {
+        gchar* pszMsg = g_strdup_printf("%s The age stays as it was.", pszWhy);
+        refuseFigure(pwgt, pszMsg);
+        g_free(pszMsg);
         return FALSE;
     }
-    guint n = 0;
-    if (!isBlank(pszText))
-        cnvEncInterval(&n, pszText);
     takeFigure(&m_rcdMaint.nCompAge, n, TRUE);
     return FALSE;
 }
@@ -1220,6 +1254,7 @@ void initCompTree() {
     gtk_tree_view_set_search_column(pTree, CCD_COMP_COL);
     gtk_tree_view_set_search_equal_func(pTree, searchEqual, nullptr, nullptr);
     g_signal_connect(pTree, "key-press-event", G_CALLBACK(ccdOnTreeKeyPress), nullptr);
+    g_signal_connect(pTree, "row-collapsed", G_CALLBACK(ccdOnTreeRowCollapsed), nullptr);
     connectHelp(m_pwgtCompTree, m_pszColourHelp);
     g_signal_connect(gtk_tree_view_get_selection(pTree), "changed", G_CALLBACK(ccdOnRowChanged),
                      nullptr);
@@ -1244,13 +1279,20 @@ void initMaintTree() {
         gint nChars;
     } const lstCols[] = {{"Comp\nHRS", MNT_COMP_HRS_COL, 1.0f, -1},
                          {"A/F\nHRS", MNT_STR_AF_HRS_COL, 1.0f, -1},
-                         {"", MNT_STR_TYPE_COL, 0.0f, 17}};
+                         {"", MNT_STR_TYPE_COL, 0.0f, 8}};
     for (const auto& c : lstCols) {
         pRenderer = gtk_cell_renderer_text_new();
         g_object_set(pRenderer, "xalign", c.xAlign, "width-chars", c.nChars, nullptr);
-        gtk_tree_view_append_column(pTree, gtk_tree_view_column_new_with_attributes(
-                                               c.pszTitle, pRenderer, "text", c.nCol, nullptr));
+        pColumn = gtk_tree_view_column_new_with_attributes(c.pszTitle, pRenderer, "text", c.nCol,
+                                                           nullptr);
+        gtk_tree_view_append_column(pTree, pColumn);
     }
+    // The kind is shown by the buttons beside the list as well: on a narrow
+    // screen it takes the room that is left, shortened, rather than hiding
+    // behind a scroll bar. The list is flat, so no room for expanders.
+    g_object_set(pRenderer, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
+    gtk_tree_view_column_set_expand(pColumn, TRUE);
+    gtk_tree_view_set_show_expanders(pTree, FALSE);
     gtk_tree_view_set_model(pTree, mmodGetModel());
     g_signal_connect(pTree, "key-press-event", G_CALLBACK(mntOnTreeKeyPress), nullptr);
     g_signal_connect(gtk_tree_view_get_selection(pTree), "changed", G_CALLBACK(mntOnRcdRowChanged),

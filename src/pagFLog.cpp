@@ -427,11 +427,31 @@ void takePilot(GtkComboBox* pwgtCombo, guint* piPilotID) {
     }
 }
 
+// One person in both seats of a dual flight is more likely a slip of the
+// list than meant: asked, and the stored choice kept unless confirmed.
+void takeCrew(GtkComboBox* pwgtCombo, guint* piSeat, guint iOtherSeat) {
+    if (mscDisplaying())
+        return;
+    GtkTreeIter iter;
+    if (!gtk_combo_box_get_active_iter(pwgtCombo, &iter))
+        return;
+    const guint iPilotID = pmodGetPilotID(&iter);
+    const bool bDual = gtk_widget_get_visible(m_pwgtFLogStudent);
+    if (bDual && iPilotID != *piSeat && iPilotID != 0 && iPilotID != SQL_NEW_ID &&
+        iPilotID == iOtherSeat &&
+        !mscConfirm(GTK_WIDGET(pwgtCombo), "<b>The same pilot in both seats?</b>",
+                    "The instructor and the student of this flight would be the same person.")) {
+        MscDisplayGuard guard;
+        setComboPilot(GTK_WIDGET(pwgtCombo), *piSeat);
+        return;
+    }
+    takePilot(pwgtCombo, piSeat);
+}
 void fltOnPilotChanged(GtkComboBox* pwgtCombo, gpointer) {
-    takePilot(pwgtCombo, &m_rcdFLog.iPilotID);
+    takeCrew(pwgtCombo, &m_rcdFLog.iPilotID, m_rcdFLog.iStudentID);
 }
 void fltOnStudentChanged(GtkComboBox* pwgtCombo, gpointer) {
-    takePilot(pwgtCombo, &m_rcdFLog.iStudentID);
+    takeCrew(pwgtCombo, &m_rcdFLog.iStudentID, m_rcdFLog.iPilotID);
 }
 
 // Sets or clears one nType bit; TRUE when that changed the record.

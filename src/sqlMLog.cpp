@@ -1401,3 +1401,7 @@ gboolean sqlCountAircraftRecords(guint iACID, guint* pnFlights, guint* pnMaint) 
                      "AND iACID = ?",
                      iACID, pnMaint);
 }
+
+sqlite3* sqlLogHandle() {
+    return m_hSQL;
+}

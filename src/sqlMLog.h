@@ -143,3 +143,9 @@ gboolean sqlUpdateSNoteRecord(rcdSNote* prcdSNote);
 gboolean sqlCountPilotFlights(guint iPilotID, guint* pnFlights);
 // Undeleted flights and maintenance records filed to the aircraft.
 gboolean sqlCountAircraftRecords(guint iACID, guint* pnFlights, guint* pnMaint);
+
+// ---- Direct access for bulk work ----
+
+// The open log database, for a backup copy made right before a bulk
+// change (flight import). Null before start-up.
+sqlite3* sqlLogHandle();

@@ -1,7 +1,7 @@
 // The shipped catalogue as the build generates it: start-up keeps it as it
-// is, every place in the tree has cards for every variant, part numbers,
-// intervals and limits read back as shown, option masks stay within the
-// option lists, and the service notes are well formed.
+// is, every place in the tree has cards for every variant, limits read back
+// as shown, the service notes are well formed and the drawings' targets lie
+// on their pictures. What the generator refuses is tested with its source.
 #include "avCnv.h"
 #include "harness.h"
 #include "modComp.h"
@@ -25,28 +25,25 @@ using Options = std::array<int, 9>;
 constexpr Options m_defaults{0, 3, 0, 0, 0, 0, 0, 0, 0};
 constexpr Options m_unset{-1, -1, -1, -1, -1, -1, -1, -1, -1}; // chosen later
 
-// Each sub-group of the tree with its group; groups 7 and 8 have none.
-const std::map<guint, guint> m_subGroups{
-    {1, 1},  {25, 1}, {2, 1},  {3, 1},  {20, 1}, {21, 1}, {24, 1}, {4, 2},  {5, 2},  {6, 2},
-    {8, 2},  {9, 2},  {18, 2}, {22, 2}, {10, 3}, {26, 3}, {30, 3}, {17, 4}, {23, 4}, {31, 4},
-    {32, 4}, {11, 5}, {27, 5}, {28, 5}, {29, 5}, {12, 6}, {13, 6}, {14, 6}, {15, 6}};
+// The tree's sub-groups; groups 7 and 8 have none.
+const std::set<guint> m_subGroups{1,  25, 2,  3,  20, 21, 24, 4,  5,  6,  8,  9,  18, 22, 10,
+                                  26, 30, 17, 23, 31, 32, 11, 27, 28, 29, 12, 13, 14, 15};
 
 struct Card {
-    guint iCompID, iGroupID, iSortOrder, nInspect, nRCO;
+    guint iGroupID, nInspect, nRCO;
     std::array<guint, 9> bOpt;
     std::string strPart, strDesc;
 };
 
 std::vector<Card> cards() {
     std::vector<Card> v;
-    for (const auto& r : avt::query(
-             avt::builtCatalogue(),
-             "SELECT iCompID, iGroupID, iSortOrder, nInspect, nRCO, bOptHeli, bOptEngine, "
-             "bOptMainDrive, "
-             "bOptMainRotor, bOptMRSystem, bOptClutch, bOptTRSlider, bOptTailDrive, bOptTailRotor, "
-             "strPartNmbr, strPartDesc FROM Component")) {
+    for (const auto& r : avt::query(avt::builtCatalogue(),
+                                    "SELECT strPartNmbr, strPartDesc, iGroupID, nInspect, nRCO, "
+                                    "bOptHeli, bOptEngine, bOptMainDrive, bOptMainRotor, "
+                                    "bOptMRSystem, bOptClutch, bOptTRSlider, bOptTailDrive, "
+                                    "bOptTailRotor FROM Component")) {
         auto n = [&](size_t i) { return guint(std::stoul(r.at(i).value_or("0"))); };
-        v.push_back({n(0), n(1), n(2), n(3), n(4), {}, *r[14], *r[15]});
+        v.push_back({n(2), n(3), n(4), {}, *r[0], *r[1]});
         for (size_t i = 0; i < 9; ++i)
             v.back().bOpt[i] = n(5 + i);
     }
@@ -70,45 +67,29 @@ TEST(Catalogue, StartUpKeepsAnEditedCopy) {
     EXPECT_TRUE(avt::readFile(dirs.etcFile("avCCD.db")) == strBefore) << "start-up changed it";
 }
 
-TEST(Catalogue, PartNumbersLimitsAndMasksAreWhatTheProgramShows) {
-    const auto all = cards();
-    ASSERT_GE(all.size(), 150u);
-    // Part number scheme, lengths and duplicates are the generator's checks.
-    int nYears = 0, nOC = 0, nRestricted = 0;
-    for (const Card& c : all) {
-        SCOPED_TRACE(c.strPart + " " + c.strDesc);
-        if (!(c.iGroupID & GROUP_LEVEL)) {
-            EXPECT_TRUE(m_subGroups.count(c.iGroupID)) << "a sub-group the tree does not have";
-        }
-
-        // The card page shows interval and limit as text: unchanged text
-        // must read back as the same value.
-        gchar szText[64];
-        guint nBack = 0;
-        cnvDcdRCO(szText, sizeof szText, c.nRCO);
-        cnvEncRCO(&nBack, szText, FALSE);
-        EXPECT_EQ(nBack, c.nRCO) << "limit shown as \"" << szText << "\"";
-        cnvDcdRCO(szText, sizeof szText, c.nInspect);
-        cnvEncRCO(&nBack, szText, TRUE);
-        EXPECT_EQ(nBack, c.nInspect) << "interval shown as \"" << szText << "\"";
-        EXPECT_TRUE((std::set<guint>{0, 10, 25, 50, 100}.count(c.nInspect)));
-        // The tree keeps tenths of the limit's hours in 16 bits.
-        EXPECT_LE(c.nRCO & 0xFFFF, 6553u);
-        EXPECT_TRUE(c.nInspect || c.nRCO || c.iGroupID & GROUP_LEVEL) << "never falls due";
-        nYears += (c.nRCO >> 16 & 0x7FFF) != 0;
-        nOC += c.nRCO >> 31;
-
-        for (size_t i = 0; i < 9; ++i)
-            EXPECT_EQ(c.bOpt[i] >> m_nCodes[i], 0u) << "unknown option code in mask " << i;
-        nRestricted += !fits(c, m_unset);
-    }
-    EXPECT_TRUE(nYears >= 10 && nOC >= 100) << nYears << " calendar limits, " << nOC << " OC";
-    EXPECT_GE(nRestricted, 40) << "variant items carry masks";
-    EXPECT_GE(all.size() - nRestricted, 100u) << "common items keep mask 0";
-}
-
 TEST(Catalogue, EveryAircraftSeesAFullTreeAndOnlyItsVariantItems) {
     const auto all = cards();
+    ASSERT_GE(all.size(), 150u);
+    // What the card page shows of a limit and an interval reads back as
+    // the same value; the tree keeps tenths of the hours in 16 bits; every
+    // card falls due somehow and sits where the tree has a place; masks
+    // name only codes the lists define.
+    for (const Card& c : all) {
+        SCOPED_TRACE(c.strPart + " " + c.strDesc);
+        gchar sz[64];
+        guint nRCO = 0, nInspect = 0;
+        cnvDcdRCO(sz, sizeof sz, c.nRCO);
+        cnvEncRCO(&nRCO, sz, FALSE);
+        cnvDcdRCO(sz, sizeof sz, c.nInspect);
+        cnvEncRCO(&nInspect, sz, TRUE);
+        EXPECT_EQ(std::pair(nRCO, nInspect), std::pair(c.nRCO, c.nInspect));
+        EXPECT_LE(c.nRCO & 0xFFFF, 6553u);
+        EXPECT_TRUE(c.nInspect || c.nRCO || c.iGroupID & GROUP_LEVEL) << "never falls due";
+        EXPECT_TRUE(c.iGroupID & GROUP_LEVEL || m_subGroups.count(c.iGroupID))
+            << "unknown sub-group";
+        for (size_t i = 0; i < 9; ++i)
+            EXPECT_EQ(c.bOpt[i] >> m_nCodes[i], 0u) << "unknown option code in mask " << i;
+    }
     std::vector<Options> aircraft{m_defaults, m_unset};
     for (size_t iCat = 0; iCat < 9; ++iCat)
         for (int iCode = 0; iCode < m_nCodes[iCat]; ++iCode) {
@@ -121,7 +102,7 @@ TEST(Catalogue, EveryAircraftSeesAFullTreeAndOnlyItsVariantItems) {
             n[c.iGroupID] += fits(c, opt);
         for (guint iPlace : {7 | GROUP_LEVEL, 8 | GROUP_LEVEL})
             EXPECT_GE(n[iPlace], 5) << "group " << (iPlace & 0xFF) << ", engine " << opt[ENGINE];
-        for (auto [iSub, iGroup] : m_subGroups)
+        for (guint iSub : m_subGroups)
             EXPECT_GT(n[iSub], 0) << "sub-group " << iSub << " of aircraft " << &opt - &aircraft[0];
     }
 
@@ -180,10 +161,6 @@ bool markupOk(const std::string& strText) {
 }
 
 TEST(Catalogue, ServiceNotesAreWellFormedAndAttachedToTheirCards) {
-    EXPECT_TRUE(markupOk("~U~BHead~b~u\nBolt\t~CR25 ft-lb~c"));
-    for (const char* psz : {"~BBold", "~b", "~B~Bx~b~b", "~Cxcolour~c", "tilde~"})
-        EXPECT_FALSE(markupOk(psz)) << psz;
-
     auto notes = avt::query(avt::builtCatalogue(), "SELECT iSNoteID, strText FROM ServiceNote");
     ASSERT_GE(notes.size(), 10u);
     int nTables = 0;
@@ -202,10 +179,6 @@ TEST(Catalogue, ServiceNotesAreWellFormedAndAttachedToTheirCards) {
               std::vector<avt::Row>{});
 }
 
-} // namespace
-
-namespace {
-
 // Every drawing the catalogue names ships beside it, and every target,
 // drawn as the viewer draws it, lies on its picture.
 TEST(Catalogue, DrawingsShipAndTheirTargetsLieOnThem) {
@@ -220,7 +193,6 @@ TEST(Catalogue, DrawingsShipAndTheirTargetsLieOnThem) {
                     "ON t.iRefID = r.iRefID AND t.bDelete = 0 WHERE r.bDelete = 0")) {
         const std::string strFile = *r[0];
         SCOPED_TRACE(*r[1] + " " + strFile);
-        ASSERT_TRUE(refDrawingNameOk(strFile.c_str()));
         if (!sizes.count(strFile)) {
             cairo_surface_t* psrf = cairo_image_surface_create_from_png((etc / strFile).c_str());
             ASSERT_EQ(cairo_surface_status(psrf), CAIRO_STATUS_SUCCESS) << "does not ship";
@@ -231,7 +203,6 @@ TEST(Catalogue, DrawingsShipAndTheirTargetsLieOnThem) {
         ASSERT_TRUE(r[2].has_value()) << "a drawing without a target";
         auto n = [&](size_t i) { return guint(std::stoul(*r[i])); };
         const rcdTarget tgt{0, 0, n(2), n(3), n(4), n(5), n(6), n(7), n(8), 0, 0, FALSE, FALSE};
-        EXPECT_NE(tgt.iShape, guint(REF_TGT_NONE));
         auto [nW, nH] = sizes[strFile];
         // Path extents do not depend on the surface: a small one will do.
         cairo_surface_t* psrf = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);

@@ -1,12 +1,17 @@
-// Typed dates, clock times, intervals and replacement limits: what the
-// user types, what is stored, and what is shown again.
+// Typed dates, clock times, intervals, limits and hours: what the user
+// types, what is stored, what is shown again, and hostile input.
 #include "avCnv.h"
 #include "harness.h"
 
+#include <climits>
 #include <clocale>
 #include <cstdlib>
+#include <cstring>
+#include <random>
+#include <span>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -27,43 +32,24 @@ std::string show(time_t t, guint nFlags, gint nl = 30) {
 }
 
 TEST(Cnv, DatesReadOneWayOrAreRefused) {
-    const auto d = [](int nHour = 0, int nMin = 0) { return utc(2010, 4, 19, nHour, nMin); };
-    // Text; the moment (-1: refused). Day before month, unless the first
-    // number has four digits; nothing is carried into another month.
+    // Day before month, unless the first number has four digits.
+    for (const char* psz : {"19/04/2010", "19 Apr 2010", "Apr 19, 2010", "19th APRIL 2010",
+                            "2010 april 19", "19-4-2010", "2010/04/19", "2010 19 4", "19/04/2010 "})
+        EXPECT_EQ(parse(psz), utc(2010, 4, 19)) << psz;
+    // Nothing is carried into another month; no year, a two-digit year,
+    // a time that is no clock time or a date out of range is refused.
+    for (const char* psz : {"31-Feb-2024", "2024-02-30", "29/02/2023", "19/13/2010", "0/04/2010",
+                            "Apr 2010", "1 Apr", "19/04/10", "1/1/2050", "31/12/1969", "1-1-1970",
+                            "yesterday", "19 Foo 2010", "19/04/2010 25:00", "19/04/2010 14:75",
+                            "19/04/2010 abc", "19/04/2010 14:30:15", "2010-04-19T14:30"})
+        EXPECT_EQ(parse(psz), -1) << psz;
     const std::tuple<const char*, time_t> lst[] = {
-        {"19/04/2010", d()},
-        {"19 Apr 2010", d()},
-        {"Apr 19, 2010", d()},
-        {"19th APRIL 2010", d()},
-        {"2010 april 19", d()},
-        {"19-4-2010", d()},
-        {"2010/04/19", d()},
-        {"2010 19 4", d()},
         {"2024-02-10", utc(2024, 2, 10)},
         {"29-Feb-2024", utc(2024, 2, 29)},
-        {"31-Feb-2024", -1},
-        {"2024-02-30", -1},
-        {"29/02/2023", -1},
-        {"19/13/2010", -1},
-        {"0/04/2010", -1},
-        {"Apr 2010", -1},
-        {"1 Apr", -1},
-        {"19/04/10", -1},
-        {"1/1/2050", -1},
-        {"31/12/1969", -1},
-        {"1-1-1970", -1}, // the moment that means "no date"
-        {"1-1-1970 00:01", 60},
-        {"yesterday", -1},
-        {"19 Foo 2010", -1},
-        {"19/04/2010 ", d()},
-        {"19/04/2010 14:30", d(14, 30)},
-        {"19/04/2010 1430", d(14, 30)},
-        {"19/04/2010 9.05", d(9, 5)},
-        {"19/04/2010 25:00", -1},
-        {"19/04/2010 14:75", -1},
-        {"19/04/2010 abc", -1},
-        {"19/04/2010 14:30:15", -1},
-        {"2010-04-19T14:30", -1},
+        {"19/04/2010 14:30", utc(2010, 4, 19, 14, 30)},
+        {"19/04/2010 1430", utc(2010, 4, 19, 14, 30)},
+        {"19/04/2010 9.05", utc(2010, 4, 19, 9, 5)},
+        {"1-1-1970 00:01", 60}, // the moment before it means "no date"
         {"19/01/2038 03:15", utc(2038, 1, 19, 3, 15)},
         {"31-Dec-2049 23:59", utc(2049, 12, 31, 23, 59)}};
     for (auto [pszText, tExpected] : lst)
@@ -137,53 +123,53 @@ TEST(Cnv, EnglishMonthsUnderAGermanLocale) {
 }
 
 TEST(Cnv, IntervalsAndReplacementLimits) {
-    // I: interval, R: limit, H: limit in hours-only mode. Text (nullptr:
-    // only shown), stored value, text shown (nullptr: not shown). Counts,
-    // hours and years beyond their bits are held at the largest, not
-    // wrapped (4096 days would be none); a years-only limit reads back.
-    const std::tuple<char, const char*, guint, const char*> lst[] = {
-        {'I', "6 months", 0x02000006, "6 Months"},
-        {'I', "6 mo", 0x02000006, "6 Months"},
-        {'I', "6M", 0x02000006, "6 Months"},
-        {'I', "1 Year", 0x03000001, "1 Year"},
-        {'I', "1 yr", 0x03000001, "1 Year"},
-        {'I', "1 annual", 0x03000001, "1 Year"},
-        {'I', "2 Years", 0x03000002, "2 Years"},
-        {'I', "1 month", 0x02000001, "1 Month"},
-        {'I', "30", 30, "30 Days"},
-        {'I', "14 Days", 14, "14 Days"},
-        {'I', "2 wks", 0x01000002, "2 Weeks"},
-        {'I', "0 weeks", 0x01000000, "0 Weeks"},
-        {'I', "", 0, ""},
-        {'I', nullptr, 0x09000002, "2 Years"},
-        {'I', "4097 days", 4095, "4095 Days"},
-        {'I', "-6 months", 0x02000000, "0 Months"},
-        {'R', "100 HR or 5 yrs", 0x00050064, "100 HR or 5 yrs"},
-        {'R', "100 HR/OC", 0x80000064, "100 HR/OC"},
-        {'R', "OC or 5 yrs", 0x80050000, "OC or 5 yrs"},
-        {'R', "OC", 0x80000000, "OC"},
-        {'R', "100 HR/OC or 5 yrs", 0x80050064, "100 HR/OC or 5 yrs"},
-        {'R', "100HR", 100, "100 HR"},
-        {'R', "", 0, ""},
-        {'R', "5 yrs", 0x00050000, "5 yrs"},
-        {'R', "70000 HR", 0xFFFF, "65535 HR"},
-        {'H', "250 HR", 250, nullptr}};
-    for (auto [cKind, pszText, nStored, pszShown] : lst) {
-        guint n = 0xDEADBEEF;
-        char sz[40];
-        if (cKind == 'I' && pszText)
-            cnvEncInterval(&n, pszText);
-        else if (cKind != 'I')
-            cnvEncRCO(&n, pszText, cKind == 'H');
-        (cKind == 'I' ? cnvDcdInterval : cnvDcdRCO)(sz, sizeof sz, nStored);
-        EXPECT_EQ(pszText ? n : nStored, nStored) << pszText;
-        EXPECT_STREQ(pszShown ? sz : nullptr, pszShown) << pszText;
-    }
+    // Text typed, value stored, text shown again. Counts, hours and years
+    // beyond their bits are held at the largest, not wrapped (4096 days
+    // would be none); a years-only limit reads back.
+    using Case = std::tuple<const char*, guint, const char*>;
+    const Case lstIntervals[] = {{"6 months", 0x02000006, "6 Months"},
+                                 {"6 mo", 0x02000006, "6 Months"},
+                                 {"6M", 0x02000006, "6 Months"},
+                                 {"1 Year", 0x03000001, "1 Year"},
+                                 {"1 yr", 0x03000001, "1 Year"},
+                                 {"1 annual", 0x03000001, "1 Year"},
+                                 {"2 Years", 0x03000002, "2 Years"},
+                                 {"1 month", 0x02000001, "1 Month"},
+                                 {"30", 30, "30 Days"},
+                                 {"14 Days", 14, "14 Days"},
+                                 {"2 wks", 0x01000002, "2 Weeks"},
+                                 {"0 weeks", 0x01000000, "0 Weeks"},
+                                 {"", 0, ""},
+                                 {"4097 days", 4095, "4095 Days"},
+                                 {"-6 months", 0x02000000, "0 Months"}};
+    const Case lstLimits[] = {{"100 HR or 5 yrs", 0x00050064, "100 HR or 5 yrs"},
+                              {"100 HR/OC", 0x80000064, "100 HR/OC"},
+                              {"OC or 5 yrs", 0x80050000, "OC or 5 yrs"},
+                              {"OC", 0x80000000, "OC"},
+                              {"100 HR/OC or 5 yrs", 0x80050064, "100 HR/OC or 5 yrs"},
+                              {"100HR", 100, "100 HR"},
+                              {"", 0, ""},
+                              {"5 yrs", 0x00050000, "5 yrs"},
+                              {"70000 HR", 0xFFFF, "65535 HR"}};
+    for (bool bLimit : {false, true})
+        for (auto [pszText, nStored, pszShown] :
+             bLimit ? std::span<const Case>(lstLimits) : std::span<const Case>(lstIntervals)) {
+            guint n = 0xDEADBEEF;
+            char sz[40];
+            bLimit ? cnvEncRCO(&n, pszText, FALSE) : cnvEncInterval(&n, pszText);
+            (bLimit ? cnvDcdRCO : cnvDcdInterval)(sz, sizeof sz, nStored);
+            EXPECT_EQ(n, nStored) << pszText;
+            EXPECT_STREQ(sz, pszShown) << pszText;
+        }
+    // A unit code beyond the known ones shows as years; hours-only mode
+    // takes the hours alone.
+    char sz[40];
+    cnvDcdInterval(sz, sizeof sz, 0x09000002);
+    EXPECT_STREQ(sz, "2 Years");
+    guint n = 0;
+    cnvEncRCO(&n, "250 HR", TRUE);
+    EXPECT_EQ(n, 250u);
 }
-
-} // namespace
-
-namespace {
 
 TEST(Cnv, HoursTypedAreReadExactlyOrRefused) {
     // Text, limit, tenths (-1: refused, the old value stays).
@@ -222,6 +208,81 @@ TEST(Cnv, CalendarStepsClampToTheMonthsLastDay) {
         EXPECT_EQ(tWant, cnvAddCalendar(tFrom, nUnit, nCount)) << tFrom << " " << nCount;
     EXPECT_EQ(utc(2026, 2, 28),
               cnvAddInterval(utc(2025, 8, 31), 6 | INTV_MONTH << CNV_INTV_UNIT_SHIFT));
+    // Days left count calendar days: due today is 0 whatever the hour.
+    EXPECT_EQ(0, cnvDaysBetween(utc(2026, 12, 6, 23, 0), utc(2026, 12, 6, 1, 0)));
+    EXPECT_EQ(-364, cnvDaysBetween(utc(2026, 12, 6, 15, 0), utc(2025, 12, 7)));
+    EXPECT_EQ(1, cnvDaysBetween(utc(2026, 12, 31, 23, 59), utc(2027, 1, 1)));
+}
+
+// The parsers and writers on hostile input: whatever is typed or stored,
+// they stay inside their buffers and give values that can be stored. The
+// sanitizer build catches any access out of bounds.
+TEST(ParseRobust, ParsersAndWritersStayInBounds) {
+    std::vector<std::string> lst = {"", "19/04/2010 \xE2\x82", "-2147483648/-2147483648/2010",
+                                    "99999999999 HR or 99999999999 yrs"};
+    for (char c : {'A', '9', '/', '~', '\x80'})
+        lst.emplace_back(10000, c);
+    // Random texts of what dates and limits are made of, tildes, non-ASCII
+    // and invalid bytes; every third of any byte at all.
+    const std::string strAlphabet = "0123456789/-.:, ~AaPpRrMyOCcHhYWwDd\t\xC3\xBC\xE2\x82\xAC\xFF";
+    std::mt19937_64 rng(20100419);
+    for (int i = 0; i < 20000; ++i) {
+        std::string str(rng() % (i % 100 == 0 ? 400 : 30), ' ');
+        for (char& c : str)
+            c = i % 3 ? strAlphabet[rng() % strAlphabet.size()] : char(rng() % 255 + 1);
+        lst.push_back(str);
+    }
+    const time_t lstEdge[] = {LLONG_MIN, LLONG_MAX, -1, 253402300799};
+    for (std::size_t i = 0; i < lst.size(); ++i) {
+        // A heap copy of exactly its size, so a read past the end is caught.
+        std::vector<char> v(lst[i].c_str(), lst[i].c_str() + lst[i].size() + 1);
+        const char* psz = v.data();
+        struct tm tmDate = {}, tmTime = {};
+        const gchar* pszRest = cnvEncDate(&tmDate, psz);
+        ASSERT_TRUE(!pszRest || (pszRest > psz && pszRest <= psz + lst[i].size())) << lst[i];
+        if (pszRest)
+            cnvEncTime(&tmDate, pszRest);
+        const time_t t = cnvMakeTime(&tmDate);
+        cnvEncTime(&tmTime, psz);
+        ASSERT_TRUE(tmTime.tm_hour >= 0 && tmTime.tm_hour <= 99 && tmTime.tm_min <= 99) << lst[i];
+        // Whatever a date or time field accepts is a real moment.
+        time_t tRead = -1;
+        int nHour = 0, nMin = 0;
+        char szShown[30];
+        const bool bDate = cnvReadDate(&tRead, psz, TRUE);
+        ASSERT_TRUE(!bDate || *cnvDcdDate(szShown, sizeof szShown, tRead, 0)) << lst[i];
+        const bool bTime = cnvReadTime(&nHour, &nMin, psz);
+        ASSERT_TRUE(!bTime || (nHour >= 0 && nHour <= 23 && nMin >= 0 && nMin <= 59)) << lst[i];
+
+        guint nIntv = 0, nRCO = 0, nBack = 0, nHours = 0;
+        char sz[40];
+        cnvEncInterval(&nIntv, psz);
+        ASSERT_TRUE((nIntv & 0x00FFF000u) == 0 && nIntv >> 24 <= INTV_YEAR) << lst[i];
+        cnvDcdInterval(sz, sizeof sz, nIntv);
+        cnvEncInterval(&nBack, sz);
+        ASSERT_EQ(nBack, nIntv) << lst[i] << " shown as " << sz;
+        cnvEncRCO(&nRCO, psz, FALSE);
+        cnvDcdRCO(sz, sizeof sz, nRCO);
+        cnvEncRCO(&nBack, sz, FALSE);
+        ASSERT_EQ(nBack, nRCO) << lst[i] << " shown as " << sz;
+        cnvEncRCO(&nHours, psz, TRUE);
+
+        // The writers, on what was parsed and on any stored value, into a
+        // buffer of any size: never past it, always terminated.
+        const time_t tAny = i < 4 ? lstEdge[i] : static_cast<time_t>(rng() >> i % 40);
+        const auto nAny = static_cast<guint>(rng()), nFlags = static_cast<guint>(i / 33 % 4);
+        const auto nl = static_cast<std::size_t>(i % 33);
+        for (int k = 0; k < 8; ++k) {
+            memset(sz, 'Z', sizeof sz);
+            if (k < 4)
+                k < 2 ? (void)cnvDcdDate(sz, static_cast<gint>(nl), k % 2 ? tAny : t, nFlags)
+                      : cnvDcdTime(sz, static_cast<gint>(nl), k % 2 ? tAny : t, nFlags);
+            else
+                (k < 6 ? cnvDcdInterval : cnvDcdRCO)(sz, nl, k % 2 ? nAny : k < 6 ? nIntv : nRCO);
+            ASSERT_TRUE(nl == 0 || memchr(sz, '\0', nl)) << "no terminator: " << k;
+            ASSERT_EQ(std::string(sz + nl, sizeof sz - nl), std::string(sizeof sz - nl, 'Z')) << k;
+        }
+    }
 }
 
 } // namespace

@@ -206,8 +206,8 @@ TEST_F(DueFigures, WhereEachLimitFallsDue) {
         {"UsedPartAge", {}, {{USED, tRepl, 0, span(INTV_YEAR, 2)}}, 0, years(3), utc(2021, 5, 15, 9, 0),
          "-", "-", ("last 0@" + std::to_string(tRepl) + " due 0/" + std::to_string(utc(2021, 5, 15, 10)) +
                     " left 0/0 used state 0 defer 0/-1")},
-        // An hour past the limit is a day overdue; the replacement deferral holds by days only.
-        {"CalendarOverdueDeferred", {}, {{NEW, tRepl}, {DEFR, tLimit, 0, 0, 50, 10}}, 0, years(3), tLimit + 3600,
+        // The day after the limit is a day overdue, whatever the hour; the replacement deferral holds by days only.
+        {"CalendarOverdueDeferred", {}, {{NEW, tRepl}, {DEFR, tLimit, 0, 0, 50, 10}}, 0, years(3), tLimit + 86400 + 12 * 3600,
          "-", "-", ("last 0@" + std::to_string(tRepl) + " due 0/" + std::to_string(tLimit) + " left 0/-1 state 2 defer " +
                     std::to_string(tLimit + 864000) + "/-1")},
         // An inspection deferral of 5.0 h and 3 days, recorded at 100.0 h.

@@ -1,5 +1,8 @@
 // The shared pilot list on a real log database: order, names, next-date
-// texts, due flags, the "<new pilot>" row and finding rows by ID.
+// texts, due flags, the "<new pilot>" row and finding rows by ID; and the
+// two rules applied to a pilot record: when the next medical or flight
+// review falls due, and where the pilot sorts in the list.
+#include "avCnv.h"
 #include "avError.h"
 #include "harness.h"
 #include "modPilot.h"
@@ -8,6 +11,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -26,10 +30,10 @@ std::vector<std::string> listRows() {
         gtk_tree_model_get(pmod, &iter, PILOT_NAME_COL, &pszName, PILOT_RNAME_COL, &pszRName,
                            PILOT_MED_NEXT_COL, &pszMed, PILOT_FR_NEXT_COL, &pszFR,
                            PILOT_MED_DUE_COL, &bMedDue, PILOT_FR_DUE_COL, &bFRDue, -1);
-        gchar* psz =
+        g_autofree gchar* psz =
             g_strdup_printf("%s|%s|%s|%s|%d%d", pszName, pszRName, pszMed, pszFR, bMedDue, bFRDue);
         rows.emplace_back(psz);
-        for (gchar* p : {psz, pszName, pszRName, pszMed, pszFR})
+        for (gchar* p : {pszName, pszRName, pszMed, pszFR})
             g_free(p);
     }
     return rows;
@@ -40,8 +44,6 @@ TEST(PilotModel, PilotsInKeyOrderWithNamesNextDatesAndDueFlagsThenTheNewRow) {
     ASSERT_TRUE(sqlInitialize()) << sqlLastError();
     ASSERT_TRUE(pmodInitialize());
     EXPECT_EQ(listRows(), std::vector<std::string>{"<new pilot>||(null)|(null)|00"});
-    ASSERT_NE(pmodFindPilotID(0xFFFFFFFF), nullptr);
-    EXPECT_EQ(pmodGetPilotID(pmodFindPilotID(0xFFFFFFFF)), PILOT_ID_NEW);
 
     // 1268611200 is 15-Mar-2010, 2083536000 is 10-Jan-2036.
     avt::exec(dirs.etcFile("avLedger.db"), R"(
@@ -86,6 +88,41 @@ TEST(PilotModel, PilotsInKeyOrderWithNamesNextDatesAndDueFlagsThenTheNewRow) {
     dlgSetReporter(pfnOld);
     EXPECT_EQ(s_lstReported,
               (std::vector<std::string>{"modPilot::pmodLoadModel()", "modPilot::pmodLoadModel()"}));
+}
+
+constexpr auto intv = [](guint nUnit, guint n) { return nUnit << CNV_INTV_UNIT_SHIFT | n; };
+
+TEST(PilotRules, DueDateCountsFromTheLastDateOrTheNextMonth) {
+    const time_t t15Mar10 = utc(2010, 3, 15);
+    // Last date, interval as stored, end of month, due date.
+    const std::tuple<time_t, guint, gboolean, time_t> cases[] = {
+        {t15Mar10, intv(INTV_MONTH, 24), TRUE, utc(2012, 4, 1)},
+        {t15Mar10, intv(INTV_DAY, 90), TRUE, utc(2010, 6, 30)},
+        {t15Mar10, intv(4, 5), FALSE, t15Mar10}, // unit beyond years adds nothing
+        {t15Mar10, intv(INTV_MONTH, 1) | 0xABC000, FALSE, utc(2010, 4, 15)}, // count: low 12 bits
+        {-1, intv(INTV_YEAR, 2), TRUE, 0}, // no last date, no due date
+    };
+    for (auto [tLast, nIntv, bEndMonth, tDue] : cases)
+        EXPECT_EQ(pltCalcDueDate(tLast, nIntv, bEndMonth), tDue) << tLast << " + " << nIntv;
+}
+
+TEST(PilotRules, SortKeyIsTheLettersAndDigitsOfLastThenFirstName) {
+    const std::string str60(60, 'a'), str48(48, 'A');
+    // Last name, first name, key, result.
+    const std::tuple<const char*, const char*, const char*, gboolean> cases[] = {
+        {"O'Brien", "Mary Ann", "OBRIENMARYANN", TRUE},
+        {"'-.", ", ;", "", FALSE},
+        {str60.c_str(), "Anne", str48.c_str(), TRUE},
+    };
+    for (auto [pszLName, pszFName, pszKey, bResult] : cases) {
+        rcdPilot rcd{};
+        strcpy(rcd.szLName, pszLName);
+        strcpy(rcd.szFName, pszFName);
+        char szKey[50];
+        memset(szKey, 'x', sizeof szKey); // what was there before must go
+        EXPECT_EQ(pltBuildSortKey(&rcd, szKey, sizeof szKey), bResult) << pszLName;
+        EXPECT_STREQ(szKey, pszKey) << pszLName;
+    }
 }
 
 } // namespace

@@ -265,6 +265,12 @@ TEST_F(CompPage, LookAheadKeepsTenthsAndColoursAtOnce) {
     EXPECT_EQ(cmodGetMarkTime(), 0u);
     typeInto("CompMarkTime", "2 weeks");
     EXPECT_EQ(cmodGetMarkTime(), guint(INTV_WEEK << 24 | 2));
+    // Not a calendar unit, or no count: refused, not read as years or none.
+    for (const char* pszBad : {"6 hours", "soon"}) {
+        typeInto("CompMarkTime", pszBad);
+        EXPECT_EQ(cmodGetMarkTime(), guint(INTV_WEEK << 24 | 2)) << pszBad;
+        EXPECT_EQ(entry("CompMarkTime"), "2 Weeks") << pszBad;
+    }
 }
 
 TEST_F(CompPage, FlightsLoggedMeanwhileCountOnReturn) {
@@ -369,16 +375,12 @@ TEST_F(CompPage, LeavingACardForItsSubGroupLeavesItsRecordAlone) {
 }
 
 TEST_F(CompPage, TypingANameFindsACardInAClosedGroup) {
+    // Typed at a user's pace, each key queued before the last is handled:
+    // the search must see the letters in order and leave the card shown.
+    selectCard(kInsp25);
     focus("CompCardTreeView");
-    // Real key presses through the X server: the search pops up its own entry.
-    GdkWindow* pWindow = gtk_widget_get_window(widget("CompCardTreeView"));
-    for (guint nKey : {GDK_S, GDK_p, GDK_r, GDK_a, GDK_g}) {
-        gdk_test_simulate_key(pWindow, -1, -1, nKey, GdkModifierType(0), GDK_KEY_PRESS);
-        gdk_test_simulate_key(pWindow, -1, -1, nKey, GdkModifierType(0), GDK_KEY_RELEASE);
-        gdk_flush();
-        g_usleep(20000);
-        drain();
-    }
+    avt::typeKeys(widget("CompCardTreeView"), "Sprag clutch");
+    avt::pressKey(widget("CompCardTreeView"), GDK_Return);
     GtkTreeModel* pModel = nullptr;
     GtkTreeIter iter;
     ASSERT_TRUE(gtk_tree_selection_get_selected(
@@ -386,6 +388,27 @@ TEST_F(CompPage, TypingANameFindsACardInAClosedGroup) {
     EXPECT_EQ(avct::text(&iter, CCD_COMP_COL), "Sprag clutch (freewheel unit)");
     EXPECT_EQ(entry("CompPartNumber"), sql1(catDb(), "SELECT strPartNmbr FROM Component WHERE "
                                                      "iCompID = 326005"));
+}
+
+TEST_F(CompPage, ClosedGroupsAndAnotherAircraftGiveBackTheWidth) {
+    // Open groups make the tree wider than its pane; closing them again, or
+    // a tree built for another aircraft, needs no horizontal scroll bar.
+    GtkTreeView* pTree = tree("CompCardTreeView");
+    GtkAdjustment* padj = gtk_tree_view_get_hadjustment(pTree);
+    auto overflow = [&] {
+        drain();
+        return gtk_adjustment_get_upper(padj) - gtk_adjustment_get_page_size(padj);
+    };
+    ASSERT_LE(overflow(), 0);
+    gtk_tree_view_expand_all(pTree);
+    ASSERT_GT(overflow(), 0) << "the open tree fits its pane: nothing to check";
+    gtk_tree_view_collapse_all(pTree);
+    EXPECT_LE(overflow(), 0) << "after closing the groups";
+    gtk_tree_view_expand_all(pTree);
+    ASSERT_TRUE(acdLoadActiveAC(m_iACID2));
+    switchPage(2);
+    switchPage(0);
+    EXPECT_LE(overflow(), 0) << "in the tree of another aircraft";
 }
 
 TEST_F(CompPage, NoAircraftThenTheSameOneAgain) {
@@ -459,6 +482,7 @@ INSTANTIATE_TEST_SUITE_P(Edits, CompPageQuit, testing::Values(
     QuitCase{"Kind",         "MaintDeferReplace", "MaintDeferHours", nullptr,          "bFlags",                         "8"},
     QuitCase{"DeferralDays", "MaintDeferReplace", "MaintDeferDays",  "30",             "nDeferDays || '/' || bFlags",    "30/8"},
     QuitCase{"UsedPartAge",  "MaintReplaceUsed",  "MaintCompAge",    "3 months",       "nCompAge",                       "33554435"},
+    QuitCase{"AgeInHours",   "MaintReplaceUsed",  "MaintCompAge",    "6 hours",        "nCompAge || '/' || bFlags",      "0/2"},
     QuitCase{"Notes",        nullptr,             "MaintNotes",      "Bolts re-torqued", "strNotes",                     "Bolts re-torqued"},
     QuitCase{"DateLeft",     nullptr,             nullptr,           "3 Mar 2022",     "tCompleted",                     "1620604800;1646265600"}),
     [](const auto& info) { return std::string(info.param.pszName); });
@@ -565,6 +589,39 @@ TEST_F(CompEdit, IntervalChangeRecoloursAndNotesSurviveQuit) {
     EXPECT_EQ(card("nInspect || '/' || iSNote1ID", "iCompID = 101004"), "2/0");
     EXPECT_EQ(sql1(catDb(), "SELECT bDelete FROM ServiceNote WHERE iSNoteID = 3"), "0")
         << "a detached note with a label stays in the catalogue";
+}
+
+TEST_F(CompEdit, MistypedIntervalsKeepTheStoredOnes) {
+    // A sign or text without a figure is refused with the reason and the
+    // stored value shown again; a blank clears, "OC" is a limit.
+    struct {
+        guint iCompID;
+        const char* pszField;
+        const char* pszText;
+        bool bRefused;
+        const char* pszColumn;
+        const char* pszStored; // after another card is chosen
+    } const lstCases[] = {
+        {kInsp50, "CompInspInterval", "-5", true, "nInspect", "50"},
+        {kInsp50, "CompInspInterval", "often", true, "nInspect", "50"},
+        {kLimit, "CompRCOInterval", "-500 HR", true, "nRCO", "328180"},
+        {kLimit, "CompRCOInterval", "when worn", true, "nRCO", "328180"},
+        {kLimit, "CompRCOInterval", "OC", false, "nRCO", "2147483648"},
+        {kInsp50, "CompInspInterval", "", false, "nInspect", "0"},
+    };
+    for (const auto& c : lstCases) {
+        SCOPED_TRACE(std::string(c.pszField) + " '" + c.pszText + "'");
+        selectCard(c.iCompID);
+        const std::string strBefore = entry(c.pszField);
+        mscRefuseClear();
+        typeInto(c.pszField, c.pszText);
+        EXPECT_EQ(std::string(mscLastRefusal()).empty(), !c.bRefused);
+        if (c.bRefused) {
+            EXPECT_EQ(entry(c.pszField), strBefore);
+        }
+        selectCard(kOC);
+        EXPECT_EQ(card(c.pszColumn, "iCompID = " + std::to_string(c.iCompID)), c.pszStored);
+    }
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The frame: start-up and shutdown, the page protocol, the About box and
-// the error dialog, with the real UI file in a real X server.
+// The frame: start-up and shutdown, the page protocol, the error dialog and
+// the catalogue edit switch, with the real UI file in a real X server.
 #include "avError.h"
 #include "avLedger.h"
 #include "harness.h"
@@ -31,93 +31,79 @@ std::vector<std::string> entries(const std::vector<std::string>& lines) {
     return firstLines;
 }
 
-TEST_F(AppTest, PageSwitchLeavesOldPageThenEntersNew) {
-    struct Step {
-        int nTo;
-        std::vector<std::string> expected;
-    };
-    const Step steps[] = {
-        {2, {"page 0 leave", "page 2 enter"}},
-        {3, {"page 2 leave"}}, // the aircraft page has nothing to enter
-        {2, {"page 3 leave", "page 2 enter"}},
-        {4, {"page 2 leave", "page 4 enter"}},
-        {1, {"page 4 leave", "page 1 enter"}},
-        {0, {"page 1 leave", "page 0 enter"}},
-    };
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.nTo);
-        avt::DebugCapture trace;
-        switchPage(step.nTo);
-        EXPECT_EQ(trace.lines, step.expected);
-    }
-}
-
 gboolean onTestFocusOut(GtkWidget*, GdkEventFocus*, gpointer) {
     g_debug("focus-out");
     return FALSE;
 }
 
-TEST_F(AppTest, PendingEditCommitsBeforeTheLeave) {
+TEST_F(AppTest, PageSwitchCommitsThePendingEditLeavesTheOldPageThenEntersTheNew) {
     GtkWidget* pwgtEntry = gtk_entry_new();
     gtk_box_pack_start(GTK_BOX(widget("PageComp")), pwgtEntry, FALSE, FALSE, 0);
     gtk_widget_show(pwgtEntry);
     g_signal_connect(pwgtEntry, "focus-out-event", G_CALLBACK(onTestFocusOut), nullptr);
     gtk_widget_grab_focus(pwgtEntry);
     avt::drainEvents();
-    ASSERT_TRUE(gtk_widget_has_focus(pwgtEntry));
-
-    avt::DebugCapture trace;
-    switchPage(2);
-    EXPECT_EQ(trace.lines, (std::vector<std::string>{"focus-out", "page 0 leave", "page 2 enter"}));
+    const std::pair<int, std::vector<std::string>> steps[] = {
+        {2, {"focus-out", "page 0 leave", "page 2 enter"}},
+        {3, {"page 2 leave"}}, // the aircraft page has nothing to enter
+        {2, {"page 3 leave", "page 2 enter"}},
+        {4, {"page 2 leave", "page 4 enter"}},
+        {1, {"page 4 leave", "page 1 enter"}},
+        {0, {"page 1 leave", "page 0 enter"}},
+    };
+    for (const auto& [nTo, expected] : steps) {
+        avt::DebugCapture trace;
+        switchPage(nTo);
+        EXPECT_EQ(trace.lines, expected) << "to page " << nTo;
+    }
 }
 
-TEST_F(AppTest, ErrorDialogShowsAndLogsEachResponse) {
-    struct Case {
-        int nResponse;
+// Return answers OK, so a user who presses it does not end the program; a
+// long statement without a blank stays within the screen, whole in the log.
+TEST_F(AppTest, ErrorDialogShowsLogsEachResponseAndStaysOnTheScreen) {
+    const std::string strLong(900, 'x');
+    const struct {
+        std::string strError, strShown; // the start of what the dialog shows
+        int nResponse;                  // 0: Return pressed
         const char* pszName;
+    } cases[] = {
+        {"bad <thing> & \"more\"\nsecond line",
+         "bad &lt;thing&gt; &amp; &quot;more&quot;\nsecond line</span>", 0, "GTK_RESPONSE_OK"},
+        {"bad\nsecond line", "bad\nsecond line</span>", GTK_RESPONSE_DELETE_EVENT,
+         "GTK_RESPONSE_fffffffc"},
+        {"UPDATE Flight SET strNotes='" + strLong + "'\nsecond line",
+         "UPDATE Flight SET strNotes=&apos;xxxx", 0, "GTK_RESPONSE_OK"}, // shortened
     };
-    // Return answers OK, so a user who presses it does not end the program.
-    const Case cases[] = {{0, "GTK_RESPONSE_OK"},
-                          {GTK_RESPONSE_DELETE_EVENT, "GTK_RESPONSE_fffffffc"}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.pszName);
+        SCOPED_TRACE(c.strError.substr(0, 30));
         avt::clearDialogsSeen();
         if (c.nResponse == 0)
             avt::answerNextDialogByKey(GDK_Return);
         else
             avt::answerNextDialog(c.nResponse);
-        EXPECT_EQ(dlgError("bad <thing> & \"more\"\nsecond line", "sqlDoIt()", "avTest"),
+        EXPECT_EQ(dlgError(c.strError.c_str(), "sqlDoIt()", "avTest"),
                   c.nResponse ? c.nResponse : GTK_RESPONSE_OK);
         ASSERT_EQ(avt::dialogsSeen().size(), 1u);
         const auto& seen = avt::dialogsSeen()[0];
         EXPECT_EQ(seen.strText, "<span color='red'>*** Error ***</span>");
-        EXPECT_EQ(seen.strSecondaryText,
-                  "<span color='dark blue'>avTest::sqlDoIt()</span>\n\n<span color='blue'>bad "
-                  "&lt;thing&gt; &amp; &quot;more&quot;\nsecond line</span>");
+        EXPECT_EQ(seen.strSecondaryText.rfind("<span color='dark blue'>avTest::sqlDoIt()</span>\n\n"
+                                              "<span color='blue'>" +
+                                                  c.strShown,
+                                              0),
+                  0u)
+            << seen.strSecondaryText;
+        EXPECT_LT(seen.nWidth, 800);
+        EXPECT_LT(seen.nHeight, 700);
         auto lines = logLines();
         ASSERT_GE(lines.size(), 6u);
-        auto it = lines.end() - 6;
-        EXPECT_EQ(textAfterStamp(it[0]), "Locus: avTest");
-        EXPECT_EQ(textAfterStamp(it[1]), "Function: sqlDoIt()");
-        EXPECT_EQ(textAfterStamp(it[2]), "Error: bad <thing> & \"more\"");
-        EXPECT_EQ(textAfterStamp(it[3]), "second line");
-        EXPECT_EQ(textAfterStamp(it[4]), std::string("Response: ") + c.pszName);
-        EXPECT_EQ(it[5], "");
+        std::vector<std::string> tail;
+        for (auto it = lines.end() - 6; it != lines.end(); ++it)
+            tail.push_back(textAfterStamp(*it));
+        EXPECT_EQ(tail, (std::vector<std::string>{
+                            "Locus: avTest", "Function: sqlDoIt()",
+                            "Error: " + c.strError.substr(0, c.strError.find('\n')), "second line",
+                            std::string("Response: ") + c.pszName, ""}));
     }
-}
-
-TEST_F(AppTest, ErrorDialogKeepsALongStatementWithinTheScreen) {
-    // A statement with a long value and no blank to break at.
-    const std::string strError = "sqlUpdateFLogRecord():sqlite3_exec(UPDATE Flight SET strNotes='" +
-                                 std::string(900, 'x') + "')\nattempt to write a readonly database";
-    avt::answerNextDialogByKey(GDK_Return);
-    EXPECT_EQ(dlgError(strError.c_str(), "fltSave()", "pagFLog"), GTK_RESPONSE_OK);
-    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
-    EXPECT_LT(avt::dialogsSeen()[0].nWidth, 800);
-    EXPECT_LT(avt::dialogsSeen()[0].nHeight, 700);
-    EXPECT_NE(avt::readFile(m_dirs->etcFile("avLedger.log")).find(std::string(900, 'x')),
-              std::string::npos)
-        << "the log keeps the whole text";
 }
 
 gboolean pressCtrlQ(gpointer pMain) {
@@ -131,15 +117,27 @@ gboolean quitByMenu(gpointer pbUsed) {
     return FALSE;
 }
 
-TEST_F(AppTest, CtrlQQuitsThroughTheNormalShutdownLeavingThePageOnce) {
+gboolean raiseErrorFromLoop(gpointer) {
+    dlgError("disk on fire", "fltSave()", "avFLog");
+    return FALSE;
+}
+
+// Ctrl+Q, and Cancel in the error dialog, end the program through the
+// normal shutdown: the page is left once and the settings are written.
+class Ending : public AppTest, public testing::WithParamInterface<bool> {};
+
+TEST_P(Ending, GoesThroughTheNormalShutdown) {
+    const bool bCancel = GetParam();
     EXPECT_EQ(entries(logLines()),
               (std::vector<std::string>{"avLedger Started", "prmLoadKeyFile()"}));
     switchPage(4);
-    g_idle_add(pressCtrlQ, widget("avLedger"));
-    bool bMenuUsed = false; // the key did nothing: quit anyway, as a failure
+    if (bCancel)
+        avt::answerNextDialog(GTK_RESPONSE_CANCEL);
+    g_idle_add(bCancel ? raiseErrorFromLoop : pressCtrlQ, widget("avLedger"));
+    bool bMenuUsed = false; // nothing ended the loop: quit anyway, as a failure
     const guint idFallback = g_timeout_add(3000, quitByMenu, &bMenuUsed);
     avt::DebugCapture trace;
-    gtk_main(); // returns once the window is gone
+    gtk_main();
     if (!bMenuUsed)
         g_source_remove(idFallback);
     EXPECT_FALSE(bMenuUsed);
@@ -148,46 +146,20 @@ TEST_F(AppTest, CtrlQQuitsThroughTheNormalShutdownLeavingThePageOnce) {
     EXPECT_EQ(trace.lines, (std::vector<std::string>{"page 4 leave"}));
     auto log = entries(logLines());
     ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log[log.size() - 2], "on_avLedger_destroy_event()");
+    EXPECT_EQ(log[log.size() - 2], bCancel ? "Locus: avFLog" : "on_avLedger_destroy_event()");
     EXPECT_EQ(log.back(), "avLedger Shutdown");
-    EXPECT_TRUE(std::filesystem::exists(m_dirs->etcFile("avLedger.conf")))
-        << "settings are written at shutdown";
+    EXPECT_TRUE(std::filesystem::exists(m_dirs->etcFile("avLedger.conf")));
 }
 
-gboolean raiseErrorFromLoop(gpointer) {
-    dlgError("disk on fire", "fltSave()", "avFLog");
-    return FALSE;
-}
+INSTANTIATE_TEST_SUITE_P(CtrlQOrCancel, Ending, testing::Bool());
 
-TEST_F(AppTest, CancelInErrorDialogEndsTheProgramNormally) {
-    avt::answerNextDialog(GTK_RESPONSE_CANCEL);
-    g_idle_add(raiseErrorFromLoop, nullptr);
-    gtk_main(); // returns because Cancel quits the loop
-    m_bRunning = false;
-    EXPECT_EQ(avShutDown(), 0);
-    auto log = entries(logLines());
-    EXPECT_EQ(log.back(), "avLedger Shutdown");
-    EXPECT_NE(avt::readFile(m_dirs->etcFile("avLedger.log")).find("Response: GTK_RESPONSE_CANCEL"),
-              std::string::npos);
-}
-
-// Start-ups that do not reach the main loop.
-struct FailedStart {
-    const char* pszName;
-    const char* pszUiContent; // nullptr: no UI file at all
-    std::vector<std::string> args;
-};
-
+// A missing UI file, and one that is not one.
 TEST(StartUpFailure, UiFileMissingOrBrokenIsToldOnTheTerminalAndInTheLog) {
-    const FailedStart cases[] = {
-        {"missing", nullptr, {"avLedger"}},
-        {"not xml", "this is not a UI file <<<", {"avLedger"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.pszName);
+    for (const char* pszUiContent : {(const char*)nullptr, "this is not a UI file <<<"}) {
+        SCOPED_TRACE(pszUiContent ? pszUiContent : "missing");
         TempDirs dirs;
-        if (c.pszUiContent)
-            avt::writeFile(dirs.etcFile("avLedger.ui"), c.pszUiContent);
+        if (pszUiContent)
+            avt::writeFile(dirs.etcFile("avLedger.ui"), pszUiContent);
         // The builder's own code for the same failure.
         GError* pExpected = nullptr;
         GtkBuilder* pBuilder = gtk_builder_new();
@@ -201,7 +173,7 @@ TEST(StartUpFailure, UiFileMissingOrBrokenIsToldOnTheTerminalAndInTheLog) {
         const int fdErr = open(pathErr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(fdErr, 2);
         int nStatus = 12345;
-        const bool bStarted = avt::startProgram(c.args, &nStatus);
+        const bool bStarted = avt::startProgram({"avLedger"}, &nStatus);
         fflush(stderr);
         dup2(fdSaved, 2);
         close(fdSaved);
@@ -223,30 +195,23 @@ TEST(StartUpFailure, UiFileMissingOrBrokenIsToldOnTheTerminalAndInTheLog) {
     }
 }
 
-} // namespace
-
-namespace {
-
 // Component cards of the active aircraft's tree, and how many of them are
 // shown in italics (cards the aircraft's options refuse, shown only when the
 // catalogue is editable).
-struct CardCount {
-    int nCards = 0;
-    int nItalic = 0;
-};
-
-void countCards(GtkTreeModel* pModel, GtkTreeIter* piterParent, CardCount* pCount) {
-    GtkTreeIter iter;
-    for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, piterParent); b;
-         b = gtk_tree_model_iter_next(pModel, &iter)) {
-        guint nType = 0, nStyle = 0;
-        gtk_tree_model_get(pModel, &iter, CCD_TYPE_COL, &nType, CCD_STYLE_COL, &nStyle, -1);
-        if (nType == TYPE_COMP) {
-            ++pCount->nCards;
-            pCount->nItalic += nStyle == PANGO_STYLE_ITALIC;
-        }
-        countCards(pModel, &iter, pCount);
-    }
+std::pair<int, int> countCards() {
+    std::pair<int, int> count;
+    gtk_tree_model_foreach(
+        cmodGetModel(),
+        [](GtkTreeModel* pModel, GtkTreePath*, GtkTreeIter* piter, gpointer p) -> gboolean {
+            guint nType = 0, nStyle = 0;
+            gtk_tree_model_get(pModel, piter, CCD_TYPE_COL, &nType, CCD_STYLE_COL, &nStyle, -1);
+            static_cast<std::pair<int, int>*>(p)->first += nType == TYPE_COMP;
+            static_cast<std::pair<int, int>*>(p)->second +=
+                nType == TYPE_COMP && nStyle == PANGO_STYLE_ITALIC;
+            return FALSE;
+        },
+        &count);
+    return count;
 }
 
 class EditSwitchTest : public AppTest,
@@ -261,16 +226,11 @@ TEST_P(EditSwitchTest, OnlyTheFirstArgumentInAnyCaseMakesTheCatalogueEditable) {
               "INSERT INTO Aircraft (iAircraftID, strReg, tManu) VALUES (1, 'ZK-HBC', 0)");
     ASSERT_TRUE(acdLoadActiveAC(1));
     ASSERT_TRUE(cmodLoadModel(-1));
-    CardCount count;
-    countCards(cmodGetModel(), nullptr, &count);
-    ASSERT_GT(count.nCards, 100);
-    const auto& args = GetParam();
-    bool bEditExpected =
-        args.size() > 1 && g_ascii_strcasecmp(args[1].c_str(), "--component-edit-enable") == 0;
-    if (bEditExpected)
-        EXPECT_GT(count.nItalic, 0) << "refused cards are shown in italics when editable";
-    else
-        EXPECT_EQ(count.nItalic, 0) << "refused cards are left out when not editable";
+    const auto [nCards, nItalic] = countCards();
+    ASSERT_GT(nCards, 100);
+    // Refused cards are shown in italics when editable, left out otherwise.
+    EXPECT_EQ(nItalic > 0,
+              g_ascii_strcasecmp(GetParam()[1].c_str(), "--component-edit-enable") == 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,14 +1,16 @@
-// The aircraft card page through the real UI file in a real X server:
-// new aircraft by registration, duplicate refusal, option lists, log-start
-// hours and the banner, the active aircraft across a restart, delete; and,
-// for the aircraft and pilot cards alike, refused input, long text, moving
-// through a form and the field mnemonics.
+// The aircraft and pilot card pages through the real UI file in a real X
+// server. Aircraft: new by registration, duplicate refusal, option lists,
+// log-start hours and the banner, the active aircraft across a restart,
+// delete. Pilots: entering, renaming and deleting, the due-date groups.
+// Both cards alike: refused input, long text, moving through a form and the
+// field mnemonics; and what reaches the log database.
 #include "avMisc.h"
 #include "harness.h"
 #include "modAC.h"
 #include "modFLog.h"
 #include "modPilot.h"
 #include "pagAC.h"
+#include "pagPilot.h"
 #include "rcdAC.h"
 #include "sqlMLog.h"
 
@@ -19,11 +21,39 @@ namespace {
 constexpr int kPageAC = 3;
 constexpr int kPagePilot = 4;
 
+// Adams, Ann: medical with Auto and End of month, 24 months from 15-Mar-2010
+// (the stored next date is a day off, so any recomputing save shows).
+// Brown, Bob: medical without Auto but with a stored interval and End-of-month
+// flag. Jerry, Tom & <T>: a name that is not markup.
 class ACPage : public avt::AppTest {
   protected:
     void SetUp() override {
         AppTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        // Every write is counted: "writes nothing" must hold even where the
+        // values would not change.
+        avt::exec(db(), R"(
+            INSERT INTO Pilot (iPilotID, strLName, strFName, strSortKey, tLastMed, tNextMed,
+                               nMedInterval, bMedAuto, bMedMonthEnd) VALUES
+              (1, 'Adams', 'Ann', 'ADAMSANN', strftime('%s', '2010-03-15'),
+               strftime('%s', '2012-04-02'), 0x02000018, 1, 1),
+              (2, 'Brown', 'Bob', 'BROWNBOB', strftime('%s', '2035-06-01'),
+               strftime('%s', '2036-06-01'), 0x0200000C, 0, 1),
+              (3, 'Jerry', 'Tom & <T>', 'JERRYTOMT', 0, 0, 0, 0, 0);
+            CREATE TABLE Writes (n);
+            CREATE TRIGGER AcUpd AFTER UPDATE ON Aircraft
+              BEGIN INSERT INTO Writes VALUES ('aircraft changed'); END;
+            CREATE TRIGGER PilotIns AFTER INSERT ON Pilot
+              BEGIN INSERT INTO Writes VALUES ('pilot added'); END;
+            CREATE TRIGGER PilotUpd AFTER UPDATE ON Pilot
+              BEGIN INSERT INTO Writes VALUES ('pilot changed'); END;
+        )");
+        ASSERT_TRUE(pmodLoadModel());
         switchPage(kPageAC);
+    }
+    std::string writes() const {
+        return sql("SELECT group_concat(n) FROM Writes")[0][0].value_or("");
     }
     avt::fs::path db() const { return m_dirs->etcFile("avLedger.db"); }
     std::vector<avt::Row> sql(const std::string& strSQL) const { return avt::query(db(), strSQL); }
@@ -47,11 +77,16 @@ class ACPage : public avt::AppTest {
         }
         ADD_FAILURE() << "no list row " << pszReg;
     }
+    // Types into a field as a user does and moves on with Return.
+    void type(const char* pszID, const char* pszText) {
+        focus(pszID);
+        gtk_entry_set_text(GTK_ENTRY(widget(pszID)), pszText);
+        gtk_test_widget_send_key(widget(pszID), GDK_Return, GdkModifierType(0));
+        avt::drainEvents();
+    }
     void newAircraft(const char* pszReg) {
         selectRow("<new heli>");
-        gtk_entry_set_text(GTK_ENTRY(widget("ACReg")), pszReg);
-        gtk_test_widget_send_key(widget("ACReg"), GDK_Return, GdkModifierType(0));
-        avt::drainEvents();
+        type("ACReg", pszReg);
     }
     void addFlights(int nFlights) {
         for (int i = 0; i < nFlights; ++i)
@@ -71,15 +106,17 @@ class ACPage : public avt::AppTest {
             pmodFindPilotID(iPilotID));
         avt::drainEvents();
     }
-    // An aircraft "ZK-IN" and a pilot with a six-monthly medical.
+    // The page with the card of makeCards() open.
+    void openCard(int nPage) {
+        switchPage(nPage);
+        if (nPage == kPagePilot)
+            selectPilot(1);
+    }
+    // An aircraft "ZK-IN" beside the pilots.
     void makeCards() {
         newAircraft("ZK-IN");
         enterText("ACLogStartHours", "2.3");
         enterText("ACManuDate", "19 Apr 2010");
-        avt::exec(db(), "INSERT INTO Pilot (iPilotID, strLName, strSortKey, tLastMed, "
-                        "nMedInterval, bMedAuto) VALUES (7, 'Cole', 'COLE', "
-                        "strftime('%s', '2010-03-15'), 0x02000006, 1)");
-        ASSERT_TRUE(pmodLoadModel());
     }
 };
 
@@ -93,20 +130,16 @@ TEST_F(ACPage, NewAircraftByReturnDuplicateRefusedOwnSpellingSaved) {
         newAircraft(pszReg);
     EXPECT_EQ(list(), (std::vector<std::string>{"aa-1", "*zk-abc", "ZKHBC", "<new heli>"}));
     EXPECT_TRUE(gtk_widget_has_focus(widget("ACModel"))) << "the card is open";
-    EXPECT_EQ(sql("SELECT strReg FROM Aircraft ORDER BY iAircraftID"),
-              (std::vector<avt::Row>{{"ZKHBC"}, {"aa-1"}, {"zk-abc"}}));
 
     newAircraft("zk-hbc");
     EXPECT_EQ(text("ACReg"), "") << "the refused text is not left to be saved later";
     EXPECT_NE(std::string(mscLastRefusal()).find("zk-hbc"), std::string::npos);
-    focus("ACTreeView");
-    EXPECT_TRUE(gtk_widget_has_focus(widget("ACTreeView"))) << "the focus is not trapped";
-    EXPECT_EQ(sql("SELECT COUNT(*) FROM Aircraft")[0][0], "3");
 
     // An aircraft is not its own duplicate.
     selectRow("ZKHBC");
     enterText("ACReg", "ZK-HBC");
-    EXPECT_EQ(sql("SELECT strReg FROM Aircraft WHERE iAircraftID = 1")[0][0], "ZK-HBC");
+    EXPECT_EQ(sql("SELECT strReg FROM Aircraft ORDER BY iAircraftID"),
+              (std::vector<avt::Row>{{"ZK-HBC"}, {"aa-1"}, {"zk-abc"}}));
 }
 
 TEST_F(ACPage, AfterARefusedRegistrationTheNextClickAndTypingGoWhereTheUserPoints) {
@@ -145,11 +178,11 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
         {kPageAC, "ACManuDate", "31-Feb-2024", "19-Apr-2010", true},
         {kPageAC, "ACManuDate", "", "", false}, // emptied: no date
         {kPageAC, "ACManuDate", "2024-02-10", "10-Feb-2024", false},
-        {kPagePilot, "PilotMedInterval", "abc", "6 Months", true},
-        {kPagePilot, "PilotMedInterval", "-3 months", "6 Months", true},
-        {kPagePilot, "PilotMedInterval", "101 years", "6 Months", true},
-        {kPagePilot, "PilotMedInterval", "5000 days", "6 Months", true},
-        {kPagePilot, "PilotMedInterval", "6 hours", "6 Months", true},
+        {kPagePilot, "PilotMedInterval", "abc", "24 Months", true},
+        {kPagePilot, "PilotMedInterval", "-3 months", "24 Months", true},
+        {kPagePilot, "PilotMedInterval", "101 years", "24 Months", true},
+        {kPagePilot, "PilotMedInterval", "5000 days", "24 Months", true},
+        {kPagePilot, "PilotMedInterval", "6 hours", "24 Months", true},
         {kPagePilot, "PilotMedInterval", "100 years", "100 Years", false},
         {kPagePilot, "PilotMedInterval", "6 months", "6 Months", false},
         {kPagePilot, "PilotLastMedDate", "abc", "15-Mar-2010", true},
@@ -157,9 +190,7 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.pszField) + " " + c.pszTyped);
-        switchPage(c.nPage);
-        if (c.nPage == kPagePilot)
-            selectPilot(7);
+        openCard(c.nPage);
         mscRefuseClear();
         enterText(c.pszField, c.pszTyped);
         EXPECT_EQ(text(c.pszField), c.pszShown);
@@ -168,7 +199,7 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
     switchPage(0);
     EXPECT_EQ(sql("SELECT nLogHours, date(tManu, 'unixepoch') FROM Aircraft"),
               (std::vector<avt::Row>{{"23", "2024-02-10"}}));
-    EXPECT_EQ(sql("SELECT nMedInterval, date(tLastMed, 'unixepoch') FROM Pilot"),
+    EXPECT_EQ(sql("SELECT nMedInterval, date(tLastMed, 'unixepoch') FROM Pilot WHERE iPilotID = 1"),
               (std::vector<avt::Row>{{std::to_string(0x02000006), "2010-03-15"}}));
 }
 
@@ -193,13 +224,11 @@ TEST_F(ACPage, LongTextStopsAtTheFieldsCapacityAndNeverWidensTheWindow) {
         {kPageAC, "ACNotes", std::string(1200, 'n'), 1, 999},
         {kPageAC, "ACReg", strWord, 1, 19},            // after "ZK-IN"
         {kPagePilot, "PilotNotes", strWord, 100, 999}, // one word of 5,000 characters
-        {kPagePilot, "PilotLName", "é", 60, 51},       // two bytes each, after "Cole"
+        {kPagePilot, "PilotLName", "é", 60, 52},       // two bytes each, after "Adams"
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszField);
-        switchPage(c.nPage);
-        if (c.nPage == kPagePilot)
-            selectPilot(7);
+        openCard(c.nPage);
         mscRefuseClear();
         GtkWidget* pwgt = widget(c.pszField);
         focus(c.pszField);
@@ -223,18 +252,13 @@ TEST_F(ACPage, LongTextStopsAtTheFieldsCapacityAndNeverWidensTheWindow) {
     }
     switchPage(0);
     EXPECT_EQ(sql("SELECT length(strNotes) FROM Aircraft")[0][0], "999");
-    EXPECT_EQ(sql("SELECT length(strNotes), length(strLName) FROM Pilot"),
-              (std::vector<avt::Row>{{"999", "51"}}));
+    EXPECT_EQ(sql("SELECT length(strNotes), length(strLName) FROM Pilot WHERE iPilotID = 1"),
+              (std::vector<avt::Row>{{"999", "52"}}));
 }
 
 TEST_F(ACPage, MovingThroughANewCardWithTheKeyboardWritesNothing) {
     newAircraft("ZK-NEW");
-    avt::exec(db(), R"(
-        CREATE TABLE Writes (n);
-        CREATE TRIGGER AcUpd AFTER UPDATE ON Aircraft BEGIN INSERT INTO Writes VALUES (1); END;
-        CREATE TRIGGER PilotIns AFTER INSERT ON Pilot BEGIN INSERT INTO Writes VALUES (2); END;
-        CREATE TRIGGER PilotUpd AFTER UPDATE ON Pilot BEGIN INSERT INTO Writes VALUES (3); END;
-    )");
+    avt::exec(db(), "DELETE FROM Writes");
     ASSERT_TRUE(gtk_widget_has_focus(widget("ACModel")));
     for (int i = 0; i < 17; ++i)
         avt::pressKey(widget("ACModel"), GDK_Down);
@@ -248,7 +272,7 @@ TEST_F(ACPage, MovingThroughANewCardWithTheKeyboardWritesNothing) {
         avt::pressKey(widget("PilotLName"), GDK_Down);
     EXPECT_TRUE(gtk_widget_has_focus(widget("PilotNotes")));
     switchPage(0);
-    EXPECT_EQ(sql("SELECT group_concat(n) FROM Writes")[0][0], "2");
+    EXPECT_EQ(writes(), "pilot added");
 }
 
 TEST_F(ACPage, OptionCodesShowAndRoundTrip) {
@@ -389,15 +413,150 @@ TEST_F(ACPage, AltAndTheUnderlinedLetterOfALabelGoToItsField) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszField);
-        switchPage(c.nPage);
-        if (c.nPage == kPagePilot)
-            selectPilot(7);
+        openCard(c.nPage);
         focus("MainNotebook");
         avt::pressKey(widget("avLedger"), c.nKey, GDK_MOD1_MASK);
         GtkWidget* pwgtFocus = gtk_window_get_focus(GTK_WINDOW(widget("avLedger")));
         EXPECT_TRUE(pwgtFocus == widget(c.pszField) ||
                     (pwgtFocus && gtk_widget_is_ancestor(pwgtFocus, widget(c.pszField))));
     }
+}
+
+// The pilot page open, as a user reaches it.
+class PilotPage : public ACPage {
+  protected:
+    void SetUp() override {
+        ACPage::SetUp();
+        switchPage(kPagePilot);
+    }
+    std::string column(const char* pszColumn, guint iPilotID) const {
+        return sql(std::string("SELECT ") + pszColumn +
+                   " FROM Pilot WHERE iPilotID=" + std::to_string(iPilotID))
+            .at(0)
+            .at(0)
+            .value_or("NULL");
+    }
+    // The list, the selected row marked "*".
+    std::vector<std::string> listNames() const {
+        return avt::treeRows(widget("PilotTreeView"), PILOT_NAME_COL);
+    }
+    // A Delete key press on the list, with the list focused as a user has it.
+    void pressDelete() {
+        focus("PilotTreeView");
+        avt::pressKey(widget("PilotTreeView"), GDK_Delete);
+    }
+};
+
+TEST_F(PilotPage, LastNameOnTheNewRowInsertsThePilotButNeverANameWithoutLetters) {
+    selectPilot(PILOT_ID_NEW);
+    type("PilotLName", "Baker");
+    const guint iBaker = std::stoul(
+        *avt::query(db(), "SELECT iPilotID FROM Pilot WHERE strSortKey='BAKER'").at(0).at(0));
+    EXPECT_EQ(listNames(), (std::vector<std::string>{"Adams, Ann", "*Baker", "Brown, Bob",
+                                                     "Jerry, Tom & <T>", "<new pilot>"}));
+    EXPECT_TRUE(gtk_widget_has_focus(widget("PilotFName")));
+    mscRefuseClear();
+    type("PilotLName", "-- '.");
+    EXPECT_EQ(text("PilotLName"), "Baker");
+    EXPECT_NE(*mscLastRefusal(), '\0');
+    EXPECT_EQ(column("strLName || strSortKey", iBaker), "BakerBAKER");
+}
+
+TEST_F(PilotPage, ASecondPilotOfTheSameNameIsQuestioned) {
+    selectPilot(PILOT_ID_NEW);
+    type("PilotLName", "adams");
+    for (int nResponse : {GTK_RESPONSE_CANCEL, GTK_RESPONSE_OK}) {
+        SCOPED_TRACE(nResponse);
+        avt::answerNextDialog(nResponse);
+        type("PilotFName", "ann.");
+        ASSERT_EQ(avt::dialogsSeen().size(), 1u);
+        EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("'Adams, Ann'"), std::string::npos);
+        avt::clearDialogsSeen();
+        EXPECT_EQ(text("PilotFName"), nResponse == GTK_RESPONSE_OK ? "ann." : "");
+        EXPECT_EQ(*avt::query(db(), "SELECT count(*) FROM Pilot WHERE strSortKey='ADAMSANN'")[0][0],
+                  nResponse == GTK_RESPONSE_OK ? "2" : "1");
+    }
+}
+
+TEST_F(PilotPage, ShowingPilotsEndOfMonthWithoutAutoAndKeyKeepingEditsWriteNothing) {
+    for (guint iID : {1u, 2u, 1u, 3u, PILOT_ID_NEW, 1u, PILOT_ID_NEW})
+        selectPilot(iID);
+    switchPage(0);
+    switchPage(4);
+    selectPilot(2);
+    auto* pEndMonth = GTK_TOGGLE_BUTTON(widget("PilotMedDateEndMonth"));
+    EXPECT_FALSE(gtk_toggle_button_get_active(pEndMonth)) << "the stored flag is not shown";
+    gtk_toggle_button_set_active(pEndMonth, TRUE);
+    EXPECT_FALSE(gtk_toggle_button_get_active(pEndMonth));
+    type("PilotLName", "BROWN");
+    type("PilotFName", "b.o.b");
+    EXPECT_EQ(writes(), "");
+    EXPECT_EQ(listNames().size(), 4u) << "no nameless pilot";
+    switchPage(0); // the spelling goes with the next save
+    EXPECT_EQ(column("strLName || strFName || strSortKey || bMedMonthEnd", 2),
+              "BROWNb.o.bBROWNBOB1");
+}
+
+TEST_F(PilotPage, WithAutoTheComputedNextDateStandsAndNeverPassesAShortMonthsEnd) {
+    selectPilot(2);
+    type("PilotNextMedDate", "3 Jan 2030");
+    gtk_button_clicked(GTK_BUTTON(widget("PilotMedDateAuto")));
+    // 01-Jun-2035 + 12 months, from the first of the next month; saved at once.
+    EXPECT_EQ(text("PilotNextMedDate"), "01-Jul-2036");
+    EXPECT_EQ(column("bMedAuto || date(tNextMed, 'unixepoch')", 2), "12036-07-01");
+    gtk_entry_set_text(GTK_ENTRY(widget("PilotNextMedDate")), "5 May 2031");
+    pltOnNextMedFocusOut(widget("PilotNextMedDate"), nullptr, nullptr);
+    EXPECT_EQ(text("PilotNextMedDate"), "01-Jul-2036");
+    // Other fields are saved on a change of row.
+    type("PilotMedInterval", "6 months");
+    selectPilot(1);
+    EXPECT_EQ(column("date(tNextMed, 'unixepoch')", 2), "2036-01-01");
+    // A next date that has passed is red in the card.
+    EXPECT_EQ(gtk_widget_get_style(widget("PilotNextMedDate"))->text[GTK_STATE_INSENSITIVE].red,
+              0xFFFF);
+    // With Auto, End of month counts and is saved at once.
+    gtk_button_clicked(GTK_BUTTON(widget("PilotMedDateEndMonth")));
+    EXPECT_EQ(column("date(tNextMed, 'unixepoch')", 1), "2012-03-15");
+    // Six months from 31-Aug are up on 28-Feb, not in March.
+    selectPilot(3);
+    gtk_button_clicked(GTK_BUTTON(widget("PilotMedDateAuto")));
+    type("PilotLastMedDate", "31 Aug 2025");
+    type("PilotMedInterval", "6 months");
+    EXPECT_EQ(text("PilotNextMedDate"), "28-Feb-2026");
+    gtk_button_clicked(GTK_BUTTON(widget("PilotMedDateEndMonth")));
+    EXPECT_EQ(text("PilotNextMedDate"), "01-Mar-2026") << "counted from 1-Sep";
+}
+
+TEST_F(PilotPage, DeleteSaysHowManyFlightsNameThePilotAndOnlyOkMarksItDeleted) {
+    avt::exec(db(), "INSERT INTO Flight (iCSID, iPilotID, iStudentID, bDelete) VALUES "
+                    "(1, 3, 1, 0), (1, 2, 3, NULL), (1, 3, 0, 0), (1, 3, 0, 1), (1, 1, 2, 0)");
+    avt::answerNextDialog(GTK_RESPONSE_CANCEL); // for the first question asked
+    selectPilot(PILOT_ID_NEW);
+    pressDelete(); // not ours to handle: no question
+    ASSERT_TRUE(avt::dialogsSeen().empty());
+    selectPilot(3);
+    pressDelete();
+    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
+    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("'Tom &amp; &lt;T&gt; Jerry'"),
+              std::string::npos);
+    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("3 flights name this pilot"),
+              std::string::npos);
+    EXPECT_EQ(column("ifnull(bDelete, 0)", 3), "0");
+    avt::answerNextDialog(GTK_RESPONSE_OK);
+    pressDelete();
+    EXPECT_EQ(column("bDelete", 3), "1");
+    EXPECT_EQ(listNames(), (std::vector<std::string>{"Adams, Ann", "Brown, Bob", "<new pilot>"}));
+}
+
+TEST_F(PilotPage, PilotThatCannotBeReadLeavesTheCardClosed) {
+    avt::exec(db(), "ALTER TABLE Pilot RENAME TO PilotAway");
+    avt::answerNextDialog(GTK_RESPONSE_OK);
+    selectPilot(2);
+    EXPECT_EQ(avt::dialogsSeen().size(), 1u);
+    EXPECT_FALSE(gtk_widget_is_sensitive(widget("PilotLastMedDate")));
+    avt::exec(db(), "ALTER TABLE PilotAway RENAME TO Pilot");
+    switchPage(0);
+    EXPECT_EQ(writes(), "");
 }
 
 } // namespace

@@ -1,0 +1,538 @@
+#include "avDue.h"
+
+#include "avCnv.h"
+#include "avMisc.h"
+#include "avReport.h"
+#include "modFLog.h"
+#include "modPilot.h"
+#include "pagAC.h"
+#include "pagComp.h"
+#include "rcdAC.h"
+
+#include <glib/gprintf.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace {
+
+GtkWidget* m_pwgtWindow = nullptr;
+GtkWidget* m_pwgtTree = nullptr;
+GtkWidget* m_pwgtInfo = nullptr;
+GtkTreeStore* m_pstoDue = nullptr;
+guint m_idIdle = 0;
+// The aircraft whose cards the component tree was last filled with; 0 while
+// not known (the tree was built before this module followed it).
+guint m_iTreeACID = 0;
+
+std::string hoursText(gint64 nTenths) {
+    char sz[40];
+    cnvDcdHours(sz, sizeof sz, nTenths < 0 ? -nTenths : nTenths);
+    return sz;
+}
+
+std::string dateText(time_t t) {
+    if (t <= 0)
+        return "date unknown";
+    char sz[40];
+    cnvDcdDate(sz, sizeof sz, t, 0);
+    return sz;
+}
+
+std::string daysText(gint64 nDays) {
+    gint64 nAbs = nDays < 0 ? -nDays : nDays;
+    char sz[60];
+    g_snprintf(sz, sizeof sz, "%" G_GINT64_FORMAT " %s %s", nAbs, nAbs == 1 ? "day" : "days",
+               nDays < 0 ? "overdue" : "left");
+    return sz;
+}
+
+std::string leftHoursText(gint64 nTenths) {
+    return hoursText(nTenths) + (nTenths < 0 ? " hrs overdue" : " hrs left");
+}
+
+bool isCalendar(int iLimit) {
+    return iLimit == CCD_LIMIT_RCO_CAL;
+}
+
+bool figureOverdue(const cmodDueFigure& fig, int iLimit) {
+    return isCalendar(iLimit) ? fig.nLeftDays < 0 : fig.nLeftHours < 0;
+}
+
+gint64 figureLeft(const cmodDueFigure& fig, int iLimit) {
+    return isCalendar(iLimit) ? fig.nLeftDays : fig.nLeftHours;
+}
+
+// The limit that drives a card: the worst state; among equals one that has
+// run out already, then the hours limits before the calendar. When nothing
+// is due, the nearest due point.
+int drivingLimit(const std::array<cmodDueFigure, CCD_LIMIT_NUM>& figs) {
+    int iBest = -1;
+    for (int i = 0; i < CCD_LIMIT_NUM; ++i) {
+        if (!figs[i].bSet)
+            continue;
+        if (iBest < 0) {
+            iBest = i;
+            continue;
+        }
+        const cmodDueFigure& a = figs[i];
+        const cmodDueFigure& b = figs[iBest];
+        if (a.nState != b.nState) {
+            if (a.nState > b.nState)
+                iBest = i;
+            continue;
+        }
+        bool bOverA = figureOverdue(a, i), bOverB = figureOverdue(b, iBest);
+        if (bOverA != bOverB) {
+            if (bOverA)
+                iBest = i;
+            continue;
+        }
+        // Both hours limits: the fewer hours left wins; else keep the hours limit.
+        if (!isCalendar(i) && !isCalendar(iBest) && a.nLeftHours < b.nLeftHours)
+            iBest = i;
+    }
+    return iBest;
+}
+
+std::string deferralText(const cmodDueFigure& fig, int iLimit, gint64 nAFTotal, time_t tNow) {
+    if (fig.tDeferEnd <= 0)
+        return "";
+    std::string str;
+    // A calendar life is held off by the deferral's days only.
+    if (!isCalendar(iLimit) && fig.nDeferEndHours > 0) {
+        gint64 nLeft = fig.nDeferEndHours - nAFTotal;
+        str = nLeft > 0 ? hoursText(nLeft) + " hrs" : "";
+    }
+    gint64 nDays = cnvDaysBetween(tNow, fig.tDeferEnd);
+    if (nDays > 0)
+        str +=
+            (str.empty() ? "" : " and ") + std::to_string(nDays) + (nDays == 1 ? " day" : " days");
+    return str.empty() ? "ended" : str + " left";
+}
+
+const char* driverText(_dueDriver nDriver) {
+    switch (nDriver) {
+    case DUE_BY_HOURS:
+        return "Hours";
+    case DUE_BY_CALENDAR:
+        return "Calendar";
+    case DUE_BY_USED_HOURS:
+        return "Used part's hours";
+    case DUE_BY_DEFERRAL:
+        return "Deferral";
+    default:
+        return "";
+    }
+}
+
+std::string columnText(GtkTreeModel* pModel, GtkTreeIter* piter, int nCol) {
+    gchar* psz = nullptr;
+    gtk_tree_model_get(pModel, piter, nCol, &psz, -1);
+    std::string str = psz ? psz : "";
+    g_free(psz);
+    return str;
+}
+
+void collectCards(GtkTreeModel* pModel, GtkTreeIter* piterParent, std::vector<dueLine>& lst) {
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, piterParent); b;
+         b = gtk_tree_model_iter_next(pModel, &iter)) {
+        guint nType = TYPE_GRP, nStyle = 0;
+        gtk_tree_model_get(pModel, &iter, CCD_TYPE_COL, &nType, CCD_STYLE_COL, &nStyle, -1);
+        if (nType != TYPE_COMP) {
+            collectCards(pModel, &iter, lst);
+            continue;
+        }
+        // Cards shown only for editing the catalogue do not fit this aircraft.
+        if (nStyle == 2)
+            continue;
+        dueLine line = dueCompLine(&iter);
+        if (line.nState != CCD_DUESTAT_NONE)
+            lst.push_back(std::move(line));
+    }
+}
+
+// A pilot's medical or flight review, when its date has run out or runs
+// out by the mark's date.
+void addPilotDate(std::vector<dueLine>& lst, GtkTreeIter* piter, int nTextCol, int nDueCol,
+                  const char* pszWhat, time_t tMark, time_t tNow) {
+    GtkTreeModel* pModel = pmodGetModel();
+    std::string strDate = columnText(pModel, piter, nTextCol);
+    gboolean bDue = FALSE;
+    guint iPilotID = 0;
+    gtk_tree_model_get(pModel, piter, nDueCol, &bDue, PILOT_ID_COL, &iPilotID, -1);
+    if (strDate.empty())
+        return; // no date: nothing to tell
+    struct tm tmDate {};
+    gchar szDate[40];
+    mscCopyText(szDate, strDate.c_str());
+    cnvEncDate(&tmDate, szDate);
+    time_t tDate = cnvMakeTime(&tmDate);
+    if (tDate == -1 || (!bDue && tDate > tMark))
+        return;
+    dueLine line{};
+    line.bPilot = TRUE;
+    line.iID = iPilotID;
+    line.nState = bDue ? CCD_DUESTAT_RCODUE : CCD_DUESTAT_NONE;
+    line.nDriver = DUE_BY_CALENDAR;
+    line.bOverdue = bDue;
+    line.strName = columnText(pModel, piter, PILOT_RNAME_COL);
+    line.strWhat = pszWhat;
+    line.strState = bDue ? "Overdue" : "Due at the mark";
+    line.strDuePoint = strDate;
+    line.strDriver = driverText(DUE_BY_CALENDAR);
+    line.nSortLeft = cnvDaysBetween(tNow, tDate);
+    // Run out today: the date is this day, nothing is left of it.
+    line.strLeft = bDue && line.nSortLeft >= 0 ? "due today" : daysText(line.nSortLeft);
+    line.strColour = bDue ? "red" : "black";
+    line.nWeight = 400;
+    lst.push_back(std::move(line));
+}
+
+bool worseFirst(const dueLine& a, const dueLine& b) {
+    if (a.bPilot != b.bPilot)
+        return !a.bPilot;
+    if (a.nState != b.nState)
+        return a.nState > b.nState;
+    if (a.bOverdue != b.bOverdue)
+        return a.bOverdue;
+    if (a.nSortLeft != b.nSortLeft)
+        return a.nSortLeft < b.nSortLeft;
+    return a.strName < b.strName;
+}
+
+// ---- the window ----
+
+void appendLine(GtkTreeIter* piterSection, const dueLine& line) {
+    GtkTreeIter iter;
+    gtk_tree_store_append(m_pstoDue, &iter, piterSection);
+    gtk_tree_store_set(m_pstoDue, &iter, DUE_ID_COL, line.iID, DUE_KIND_COL,
+                       guint(line.bPilot ? DUE_ROW_PILOT : DUE_ROW_COMP), DUE_NAME_COL,
+                       line.strName.c_str(), DUE_PART_COL, line.strPart.c_str(), DUE_WHAT_COL,
+                       line.strWhat.c_str(), DUE_STATE_COL, line.strState.c_str(), DUE_POINT_COL,
+                       line.strDuePoint.c_str(), DUE_DRIVER_COL, line.strDriver.c_str(),
+                       DUE_LEFT_COL, line.strLeft.c_str(), DUE_DEFER_COL, line.strDefer.c_str(),
+                       DUE_COLOUR_COL, line.strColour.c_str(), DUE_WEIGHT_COL, line.nWeight, -1);
+}
+
+void appendSection(GtkTreeIter* piter, const char* pszTitle, size_t nLines) {
+    char sz[100];
+    g_snprintf(sz, sizeof sz, "%s (%zu)", pszTitle, nLines);
+    gtk_tree_store_append(m_pstoDue, piter, nullptr);
+    gtk_tree_store_set(m_pstoDue, piter, DUE_ID_COL, 0u, DUE_KIND_COL, guint(DUE_ROW_SECTION),
+                       DUE_NAME_COL, sz, DUE_COLOUR_COL, "black", DUE_WEIGHT_COL, 700u, -1);
+}
+
+void showInfo() {
+    if (!m_pwgtInfo)
+        return;
+    const rcdAC* pAC = acdGetActiveAC();
+    char szHours[40], szMark[40], szSpan[40], szInfo[300];
+    cnvDcdHours(szHours, sizeof szHours, fmodAFHoursTotal());
+    cnvDcdHours(szMark, sizeof szMark, cmodGetMarkHours());
+    cnvDcdInterval(szSpan, sizeof szSpan, cmodGetMarkTime());
+    if (!acdHasActiveAC())
+        g_snprintf(szInfo, sizeof szInfo, "No aircraft is active.");
+    else
+        g_snprintf(szInfo, sizeof szInfo, "%s  —  %s A/F hrs  —  look-ahead %s hrs%s%s", pAC->szReg,
+                   szHours, szMark, szSpan[0] ? " and " : "", szSpan);
+    gtk_label_set_text(GTK_LABEL(m_pwgtInfo), szInfo);
+    char szTitle[60];
+    g_snprintf(szTitle, sizeof szTitle, "Due List%s%s", acdHasActiveAC() ? " — " : "",
+               acdHasActiveAC() ? pAC->szReg : "");
+    if (m_pwgtWindow)
+        gtk_window_set_title(GTK_WINDOW(m_pwgtWindow), szTitle);
+}
+
+// The selected line, so that a refill keeps it selected.
+bool selectedLine(guint* pnKind, guint* piID) {
+    GtkTreeModel* pModel = nullptr;
+    GtkTreeIter iter;
+    if (!gtk_tree_selection_get_selected(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtTree)),
+                                         &pModel, &iter))
+        return false;
+    gtk_tree_model_get(pModel, &iter, DUE_KIND_COL, pnKind, DUE_ID_COL, piID, -1);
+    return true;
+}
+
+void reselect(guint nKind, guint iID) {
+    GtkTreeModel* pModel = GTK_TREE_MODEL(m_pstoDue);
+    GtkTreeIter iterSec, iter;
+    for (gboolean bSec = gtk_tree_model_get_iter_first(pModel, &iterSec); bSec;
+         bSec = gtk_tree_model_iter_next(pModel, &iterSec))
+        for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, &iterSec); b;
+             b = gtk_tree_model_iter_next(pModel, &iter)) {
+            guint nK = 0, i = 0;
+            gtk_tree_model_get(pModel, &iter, DUE_KIND_COL, &nK, DUE_ID_COL, &i, -1);
+            if (nK == nKind && i == iID) {
+                gtk_tree_selection_select_iter(
+                    gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtTree)), &iter);
+                return;
+            }
+        }
+}
+
+void fillStore() {
+    guint nKind = 0, iID = 0;
+    bool bSel = m_pwgtTree && selectedLine(&nKind, &iID);
+    std::vector<dueLine> lst = dueCollect();
+    auto itPilots = std::find_if(lst.begin(), lst.end(), [](const dueLine& l) { return l.bPilot; });
+    gtk_tree_store_clear(m_pstoDue);
+    GtkTreeIter iterComp, iterPilot;
+    appendSection(&iterComp, "Components", size_t(itPilots - lst.begin()));
+    appendSection(&iterPilot, "Pilots", size_t(lst.end() - itPilots));
+    for (const dueLine& line : lst)
+        appendLine(line.bPilot ? &iterPilot : &iterComp, line);
+    if (m_pwgtTree) {
+        gtk_tree_view_expand_all(GTK_TREE_VIEW(m_pwgtTree));
+        if (bSel)
+            reselect(nKind, iID);
+    }
+    showInfo();
+}
+
+gboolean refreshWhenIdle(gpointer) {
+    m_idIdle = 0;
+    if (m_pwgtWindow && gtk_widget_get_visible(m_pwgtWindow))
+        fillStore();
+    return FALSE;
+}
+
+// Any change of the component tree, the pilots or the flights: refill once
+// the change is complete (a re-marking changes every row of the tree).
+void onModelChanged() {
+    if (!m_idIdle && m_pwgtWindow && gtk_widget_get_visible(m_pwgtWindow))
+        m_idIdle = g_idle_add(refreshWhenIdle, nullptr);
+}
+
+void onCompRowInserted() {
+    m_iTreeACID = acdHasActiveAC() ? acdGetActiveAC()->iACID : 0;
+}
+
+// The component tree is rebuilt when its page is entered; after another
+// aircraft was chosen on the aircraft page it still holds the cards of the
+// one before. The list must never show those under the new registration.
+void ensureTreeOfActiveAC() {
+    if (acdHasActiveAC() && m_iTreeACID != 0 && m_iTreeACID != acdGetActiveAC()->iACID)
+        cmodLoadModel(0xFFFFFFFFu);
+}
+
+void followModel(GtkTreeModel* pModel) {
+    // Connected once, however often the program is started in one process.
+    if (!pModel || g_object_get_data(G_OBJECT(pModel), "avDueFollows"))
+        return;
+    g_object_set_data(G_OBJECT(pModel), "avDueFollows", GINT_TO_POINTER(1));
+    for (const char* pszSignal : {"row-changed", "row-inserted", "row-deleted", "rows-reordered"})
+        g_signal_connect_swapped(pModel, pszSignal, G_CALLBACK(onModelChanged), nullptr);
+}
+
+void onRowActivated(GtkTreeView* pwgtTree, GtkTreePath* pPath, GtkTreeViewColumn*, gpointer) {
+    GtkTreeModel* pModel = gtk_tree_view_get_model(pwgtTree);
+    GtkTreeIter iter;
+    if (!gtk_tree_model_get_iter(pModel, &iter, pPath))
+        return;
+    guint nKind = 0, iID = 0;
+    gtk_tree_model_get(pModel, &iter, DUE_KIND_COL, &nKind, DUE_ID_COL, &iID, -1);
+    if (nKind == DUE_ROW_COMP)
+        ccdSelectCompID(iID);
+}
+
+gboolean onDeleteEvent(GtkWidget* pwgt, GdkEvent*, gpointer) {
+    gtk_widget_hide(pwgt);
+    return TRUE; // kept for the next time it is asked for
+}
+
+void onWindowDestroyed() {
+    if (m_idIdle)
+        g_source_remove(m_idIdle);
+    m_idIdle = 0;
+    m_pwgtWindow = m_pwgtTree = m_pwgtInfo = nullptr;
+}
+
+GtkTreeStore* newStore() {
+    return gtk_tree_store_new(DUE_NUM_COLS, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_STRING, G_TYPE_STRING,
+                              G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING,
+                              G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_UINT);
+}
+
+void setUpColumns() {
+    struct colDef {
+        const char* pszTitle;
+        int nCol;
+    };
+    const std::array<colDef, 8> cols{{{"Item", DUE_NAME_COL},
+                                      {"Part No.", DUE_PART_COL},
+                                      {"Due", DUE_WHAT_COL},
+                                      {"State", DUE_STATE_COL},
+                                      {"Due at", DUE_POINT_COL},
+                                      {"Driven by", DUE_DRIVER_COL},
+                                      {"Left", DUE_LEFT_COL},
+                                      {"Deferral left", DUE_DEFER_COL}}};
+    for (const colDef& c : cols) {
+        GtkCellRenderer* pRenderer = gtk_cell_renderer_text_new();
+        GtkTreeViewColumn* pColumn = gtk_tree_view_column_new_with_attributes(
+            c.pszTitle, pRenderer, "text", c.nCol, "foreground", DUE_COLOUR_COL, "weight",
+            DUE_WEIGHT_COL, nullptr);
+        gtk_tree_view_column_set_resizable(pColumn, TRUE);
+        gtk_tree_view_append_column(GTK_TREE_VIEW(m_pwgtTree), pColumn);
+    }
+}
+
+} // namespace
+
+const std::vector<std::string>& dueHeadings() {
+    static const std::vector<std::string> lst{"Item",   "Part No.",  "Due",  "State",
+                                              "Due at", "Driven by", "Left", "Deferral left"};
+    return lst;
+}
+
+std::vector<std::string> dueRowCells(const dueLine& line) {
+    return {line.strName,     line.strPart,   line.strWhat, line.strState,
+            line.strDuePoint, line.strDriver, line.strLeft, line.strDefer};
+}
+
+dueLine dueCompLine(GtkTreeIter* piterComp) {
+    GtkTreeModel* pModel = cmodGetModel();
+    dueLine line{};
+    gulong iCompID = 0;
+    gchar* pszColour = nullptr;
+    gtk_tree_model_get(pModel, piterComp, CCD_INX_COL, &iCompID, CCD_COLOUR_COL, &pszColour,
+                       CCD_WEIGHT_COL, &line.nWeight, -1);
+    line.iID = guint(iCompID);
+    line.strColour = pszColour ? pszColour : "black";
+    g_free(pszColour);
+    line.strName = columnText(pModel, piterComp, CCD_COMP_COL);
+    line.strPart = columnText(pModel, piterComp, CCD_PART_COL);
+
+    std::array<cmodDueFigure, CCD_LIMIT_NUM> figs{};
+    cmodDueFigures(piterComp, figs.data());
+    int iLimit = drivingLimit(figs);
+    if (iLimit < 0)
+        return line; // no limit on this card
+    const cmodDueFigure& fig = figs[size_t(iLimit)];
+    line.nState = fig.nState;
+    line.strWhat = iLimit == CCD_LIMIT_INSP_HOURS ? "Inspection" : "Replacement";
+    if (fig.nState == CCD_DUESTAT_INSPDEFER || fig.nState == CCD_DUESTAT_RCODEFER)
+        line.nDriver = DUE_BY_DEFERRAL;
+    else if (fig.nState == CCD_DUESTAT_NONE)
+        line.nDriver = DUE_BY_NONE;
+    else if (isCalendar(iLimit))
+        line.nDriver = DUE_BY_CALENDAR;
+    else
+        line.nDriver = fig.bUsedPart ? DUE_BY_USED_HOURS : DUE_BY_HOURS;
+    line.strDriver = driverText(line.nDriver);
+    line.bOverdue = figureOverdue(fig, iLimit);
+    line.nSortLeft = figureLeft(fig, iLimit);
+    line.strLeft = isCalendar(iLimit) ? daysText(fig.nLeftDays) : leftHoursText(fig.nLeftHours);
+
+    // The due point names every limit of the kind: hours and calendar life
+    // of a replacement both show, whichever drives it.
+    std::string strHours, strDate;
+    for (int i = 0; i < CCD_LIMIT_NUM; ++i) {
+        bool bSameKind = (i == CCD_LIMIT_INSP_HOURS) == (iLimit == CCD_LIMIT_INSP_HOURS);
+        if (!figs[size_t(i)].bSet || !bSameKind)
+            continue;
+        if (isCalendar(i))
+            strDate = dateText(figs[size_t(i)].tDue);
+        else
+            strHours = hoursText(figs[size_t(i)].nDueHours) + " A/F hrs";
+    }
+    line.strDuePoint = strHours + (strHours.empty() || strDate.empty() ? "" : " or ") + strDate;
+
+    switch (line.nState) {
+    case CCD_DUESTAT_NONE:
+        break;
+    case CCD_DUESTAT_INSPDEFER:
+    case CCD_DUESTAT_RCODEFER:
+        line.strState = "Deferred";
+        line.strDefer = deferralText(fig, iLimit, fmodAFHoursTotal(), time(nullptr));
+        break;
+    default:
+        line.strState = line.bOverdue ? "Overdue" : "Due at the mark";
+        break;
+    }
+    return line;
+}
+
+std::vector<dueLine> dueCollect() {
+    std::vector<dueLine> lst;
+    if (!acdHasActiveAC())
+        return lst;
+    ensureTreeOfActiveAC();
+    if (GtkTreeModel* pModel = cmodGetModel())
+        collectCards(pModel, nullptr, lst);
+    if (GtkTreeModel* pModel = pmodGetModel()) {
+        time_t tMark = cmodMarkDate(), tNow = time(nullptr);
+        GtkTreeIter iter;
+        for (gboolean b = gtk_tree_model_get_iter_first(pModel, &iter); b;
+             b = gtk_tree_model_iter_next(pModel, &iter)) {
+            gboolean bNew = FALSE;
+            gtk_tree_model_get(pModel, &iter, PILOT_NEW_COL, &bNew, -1);
+            if (bNew)
+                continue;
+            addPilotDate(lst, &iter, PILOT_MED_NEXT_COL, PILOT_MED_DUE_COL, "Medical", tMark, tNow);
+            addPilotDate(lst, &iter, PILOT_FR_NEXT_COL, PILOT_FR_DUE_COL, "Flight review", tMark,
+                         tNow);
+        }
+    }
+    std::stable_sort(lst.begin(), lst.end(), worseFirst);
+    return lst;
+}
+
+void dueInitialize(GtkBuilder* pBuilder) {
+    if (!m_pstoDue)
+        m_pstoDue = newStore();
+    m_pwgtWindow = mscGetWidget(pBuilder, "DueListWindow");
+    m_pwgtTree = mscGetWidget(pBuilder, "DueListTreeView");
+    m_pwgtInfo = mscGetWidget(pBuilder, "DueListInfo");
+    if (!m_pwgtWindow || !m_pwgtTree)
+        return;
+    gtk_tree_view_set_model(GTK_TREE_VIEW(m_pwgtTree), GTK_TREE_MODEL(m_pstoDue));
+    setUpColumns();
+    g_signal_connect(m_pwgtTree, "row-activated", G_CALLBACK(onRowActivated), nullptr);
+    g_signal_connect(m_pwgtWindow, "delete-event", G_CALLBACK(onDeleteEvent), nullptr);
+    g_signal_connect(m_pwgtWindow, "destroy", G_CALLBACK(onWindowDestroyed), nullptr);
+    g_signal_connect_swapped(mscGetWidget(pBuilder, "DueListClose"), "clicked", G_CALLBACK(dueHide),
+                             nullptr);
+    g_signal_connect(mscGetWidget(pBuilder, "DueListExport"), "clicked",
+                     G_CALLBACK(rptOnExportActivate), nullptr);
+    g_signal_connect_swapped(mscGetWidget(pBuilder, "MenuViewDueList"), "activate",
+                             G_CALLBACK(dueShow), nullptr);
+    // The component page's button arrives with that page.
+    if (GObject* pButton = gtk_builder_get_object(pBuilder, "CompDueListButton"))
+        g_signal_connect_swapped(pButton, "clicked", G_CALLBACK(dueShow), nullptr);
+    rptInitialize(pBuilder);
+    GtkTreeModel* pmodComp = cmodGetModel();
+    if (pmodComp && !g_object_get_data(G_OBJECT(pmodComp), "avDueFollows"))
+        g_signal_connect_swapped(pmodComp, "row-inserted", G_CALLBACK(onCompRowInserted), nullptr);
+    followModel(pmodComp);
+    followModel(pmodGetModel());
+    followModel(fmodGetModel());
+}
+
+void dueShow() {
+    if (!m_pwgtWindow)
+        return;
+    fillStore();
+    gtk_window_present(GTK_WINDOW(m_pwgtWindow));
+}
+
+void dueHide() {
+    if (m_pwgtWindow)
+        gtk_widget_hide(m_pwgtWindow);
+}
+
+void dueRefresh() {
+    if (!m_pstoDue)
+        m_pstoDue = newStore();
+    if (m_idIdle)
+        g_source_remove(m_idIdle);
+    m_idIdle = 0;
+    fillStore();
+}
+
+GtkTreeModel* dueGetModel() {
+    return GTK_TREE_MODEL(m_pstoDue);
+}

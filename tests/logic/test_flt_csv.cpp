@@ -1,0 +1,401 @@
+// Flight CSV import and export on real log databases: reading files from
+// other programs, the refusals a user sees with their line numbers, the
+// import's all-or-nothing store, and an export that imports back unchanged.
+#include "avFltCSV.h"
+#include "harness.h"
+#include "modFLog.h"
+#include "pagAC.h"
+#include "sqlMLog.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <random>
+#include <sstream>
+
+namespace {
+
+using avt::utc;
+
+class FltCSV : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(sqlInitialize()) << sqlLastError();
+        fmodInitialize();
+    }
+    avt::fs::path db() const { return m_dirs.etcFile("avLedger.db"); }
+    guint addAircraft(const char* pszReg, guint nLogHours = 1500) {
+        avt::exec(db(), std::string("INSERT INTO Aircraft (strReg, nLogHours, bDelete) VALUES ('") +
+                            pszReg + "', " + std::to_string(nLogHours) + ", 0)");
+        return guint(std::stoul(*avt::query(db(), "SELECT MAX(iAircraftID) FROM Aircraft")[0][0]));
+    }
+    std::string sql(const std::string& strQuery) const {
+        std::string str;
+        for (const auto& row : avt::query(db(), strQuery)) {
+            for (const auto& val : row)
+                str += val.value_or("NULL") + (&val == &row.back() ? "\n" : "|");
+        }
+        return str;
+    }
+    // Reads the text, matches its columns and judges it for the aircraft.
+    fcsvPreview preview(const std::string& strText, guint iACID) {
+        fcsvTable table;
+        std::string strWhy;
+        EXPECT_TRUE(fcsvParseText(strText, &table, &strWhy)) << strWhy;
+        fcsvPreview prv;
+        EXPECT_TRUE(fcsvBuildPreview(table, fcsvMatchColumns(table.lstHeader), iACID, &prv));
+        return prv;
+    }
+    gboolean import(const fcsvPreview& prv, guint iACID, gboolean bAddPilots = FALSE) {
+        std::string strBackup, strWhy;
+        gboolean bOK = fcsvImport(prv, iACID, bAddPilots, &strBackup, &strWhy);
+        m_strWhy = strWhy;
+        EXPECT_TRUE(!bOK || avt::fs::exists(strBackup)) << "a backup copy before storing";
+        return bOK;
+    }
+    avt::TempDirs m_dirs;
+    std::string m_strWhy;
+};
+
+TEST(FltCSVRead, HeaderVariantsAndDelimiters) {
+    using C = fcsvCol_t;
+    const struct {
+        const char* pszText;
+        char cDelim;
+        std::vector<C> lstCol;
+    } cases[] = {
+        {"Date,Take-off,Landing,Flight time,From,To,Pilot,Student,Passengers,Night,IFR,"
+         "Cross-country,Dual,Remarks\n1",
+         ',',
+         {FCSV_COL_DATE, FCSV_COL_TAKEOFF, FCSV_COL_LANDING, FCSV_COL_ELAPSED, FCSV_COL_FROM,
+          FCSV_COL_TO, FCSV_COL_PILOT, FCSV_COL_STUDENT, FCSV_COL_PAX, FCSV_COL_NIGHT, FCSV_COL_IFR,
+          FCSV_COL_XC, FCSV_COL_DUAL, FCSV_COL_NOTES}},
+        {"\xEF\xBB\xBF"
+         "DATE;Departure;Destination;OUT;IN;Total;PIC;Notes\n1",
+         ';',
+         {FCSV_COL_DATE, FCSV_COL_FROM, FCSV_COL_TO, FCSV_COL_TAKEOFF, FCSV_COL_LANDING,
+          FCSV_COL_ELAPSED, FCSV_COL_PILOT, FCSV_COL_NOTES}},
+        {"flight date\tduration\tpax\tx-c\tsolo\tcomments\taircraft\n1",
+         '\t',
+         {FCSV_COL_DATE, FCSV_COL_ELAPSED, FCSV_COL_PAX, FCSV_COL_XC, FCSV_COL_SOLO, FCSV_COL_NOTES,
+          FCSV_COL_IGNORE}},
+        // A column already taken, and solo after dual, are not taken again.
+        {"\"Date, UTC\";Date;Dual;Solo;Time off;Time on\n1",
+         ';',
+         {FCSV_COL_IGNORE, FCSV_COL_DATE, FCSV_COL_DUAL, FCSV_COL_IGNORE, FCSV_COL_TAKEOFF,
+          FCSV_COL_LANDING}},
+    };
+    for (const auto& c : cases) {
+        fcsvTable table;
+        std::string strWhy;
+        ASSERT_TRUE(fcsvParseText(c.pszText, &table, &strWhy)) << c.pszText << strWhy;
+        EXPECT_EQ(table.cDelim, c.cDelim) << c.pszText;
+        EXPECT_EQ(fcsvMatchColumns(table.lstHeader), c.lstCol) << c.pszText;
+    }
+}
+
+TEST(FltCSVRead, QuotedFieldsAndLineNumbers) {
+    fcsvTable table;
+    std::string strWhy;
+    ASSERT_TRUE(fcsvParseText("Date,Remarks\r\n"
+                              "1-May-2010, plain words \r\n"
+                              "\r\n"
+                              "2-May-2010,\"said \"\"hi\"\", then left,\nwent\"\r\n"
+                              "3-May-2010,\" kept \",extra\n"
+                              "4-May-2010",
+                              &table, &strWhy))
+        << strWhy;
+    std::vector<std::pair<guint, std::vector<std::string>>> lstGot;
+    for (const auto& row : table.lstRow)
+        lstGot.push_back({row.nLine, row.lstField});
+    EXPECT_EQ(lstGot, (std::vector<std::pair<guint, std::vector<std::string>>>{
+                          {2, {"1-May-2010", "plain words"}},
+                          {4, {"2-May-2010", "said \"hi\", then left,\nwent"}},
+                          {6, {"3-May-2010", " kept ", "extra"}},
+                          {7, {"4-May-2010"}}}));
+}
+
+TEST_F(FltCSV, FilesThatAreNoFlightListAreRefusedWhole) {
+    const std::string strBig = m_dirs.etcFile("big.csv");
+    {
+        // 100 MB without writing them: the size alone refuses it.
+        avt::writeFile(strBig, "Date,Time\n");
+        avt::fs::resize_file(strBig, 100u * 1024 * 1024);
+    }
+    const struct {
+        std::string strText; // written to a file unless strPath is set
+        std::string strPath;
+        const char* pszWhy;
+    } cases[] = {
+        {"", "", "empty"},
+        {"\xEF\xBB\xBF \r\n\n", "", "empty"},
+        {"Date,Flight time\n\n", "", "no flights"},
+        {std::string("Date\n1-May-2010\0\x01\x02", 19), "", "not text in UTF-8"},
+        {"Date\n1-May-2010 \xFF\xFE\n", "", "not text in UTF-8"},
+        {"Date,Remarks\n1-May-2010,ok\n2-May-2010,\"never closed\n3-May-2010,x\n", "",
+         "begins on line 3 never ends"},
+        {"", strBig, "100 MB"},
+        {"Date" + std::string(100000, ',') + "\n1-May-2010\n", "", "more than 64 columns"},
+        {"Date\n" + std::string(200000, '\n') +
+             [] {
+                 std::string str;
+                 for (int i = 0; i < 100001; ++i)
+                     str += "1\n";
+                 return str;
+             }(),
+         "", "more than 100000 rows"},
+        {"", m_dirs.etcFile("missing.csv"), "cannot be read"},
+    };
+    for (const auto& c : cases) {
+        std::string strPath = c.strPath;
+        if (strPath.empty()) {
+            strPath = m_dirs.etcFile("in.csv");
+            avt::writeFile(strPath, c.strText);
+        }
+        fcsvTable table;
+        std::string strWhy;
+        EXPECT_FALSE(fcsvReadFile(strPath.c_str(), &table, &strWhy)) << c.pszWhy;
+        EXPECT_NE(strWhy.find(c.pszWhy), std::string::npos) << strWhy;
+    }
+}
+
+// One row per way a row can be refused, between rows that are stored.
+TEST_F(FltCSV, EachRefusalWithItsLineAndTheRestStored) {
+    guint iACID = addAircraft("ZK-HBC"), iOther = addAircraft("ZK-OTH");
+    avt::exec(db(), "INSERT INTO Flight (iCSID, tFltBegin, nElapsed, bDelete) VALUES (" +
+                        std::to_string(iACID) + "," + std::to_string(utc(2010, 5, 3, 9)) +
+                        ",10,0), (" + std::to_string(iOther) + "," +
+                        std::to_string(utc(2010, 5, 4, 9)) + ",10,0)");
+    const std::string strLongText(100, 'x');
+    fcsvPreview prv = preview("Date,Take-off,Landing,Flight time,To\n"
+                              "1-May-2010,10:00,11:00,,Taupo\n"       // 2 stored
+                              "yesterday,10:00,11:00,1.0,\n"          // 3
+                              "31/02/2010,10:00,,1.0,\n"              // 4
+                              "2-May-2010,10:00,,-1.0,\n"             // 5
+                              "2-May-2010,10:00,,,\n"                 // 6
+                              "2-May-2010,14:00,13:00,,\n"            // 7
+                              "3-May-2010,09:00,,1.2,\n"              // 8
+                              "4-May-2010,09:00,,1.2,other's start\n" // 9 stored
+                              "5-May-2010,25:00,,1.0,\n"              // 10
+                              "5-May-2010,10:00,,30.0,\n"             // 11
+                              "5-May-2010,10:00,,1.0," +
+                                  strLongText +
+                                  "\n" // 12
+                                  "5-May-2010,23:40,00:25,,Overnight\n",
+                              iACID); // 13 stored
+    std::vector<std::pair<guint, std::string>> lstRefused;
+    for (const auto& r : prv.lstRefused)
+        lstRefused.push_back({r.nLine, r.strWhy});
+    EXPECT_EQ(lstRefused, (std::vector<std::pair<guint, std::string>>{
+                              {3, "unreadable date \"yesterday\""},
+                              {4, "unreadable date \"31/02/2010\""},
+                              {5, "negative flight time \"-1.0\""},
+                              {6, "missing flight time"},
+                              {7, "landing before take-off"},
+                              {8, "a flight of this aircraft is already logged at this start"},
+                              {10, "unreadable take-off time \"25:00\""},
+                              {11, "flight time longer than 24 hours \"30.0\""},
+                              {12, "destination longer than 99 bytes"}}));
+    ASSERT_TRUE(import(prv, iACID)) << m_strWhy;
+    EXPECT_EQ(sql("SELECT tFltBegin - " + std::to_string(utc(2010, 5, 1)) +
+                  ", tFltEnd - tFltBegin, nElapsed, strTo FROM Flight WHERE iCSID = " +
+                  std::to_string(iACID) + " ORDER BY tFltBegin"),
+              "36000|3600|10|Taupo\n205200|NULL|10|NULL\n291600|4320|12|other's start\n"
+              "430800|2700|8|Overnight\n");
+}
+
+// Numeric dates month before day would be read as other days without a
+// word: such a file is refused whole; a day-first file with one slip is not.
+TEST_F(FltCSV, MonthFirstDatesRefusedWhole) {
+    guint iACID = addAircraft("ZK-HBC");
+    const struct {
+        const char* pszDates;
+        bool bRefused;
+    } cases[] = {
+        {"05/01/2010,1\n05/13/2010,1\n", true},
+        {"05/01/2010,1\n05/13/2010,1\n13/05/2010,1\n", false},
+        {"05/01/2010,1\n2010-05-13,1\n13-May-2010,1\n", false},
+    };
+    for (const auto& c : cases) {
+        fcsvPreview prv = preview(std::string("Date,Time\n") + c.pszDates, iACID);
+        EXPECT_EQ(prv.strProblem.find("month before day") != std::string::npos, c.bRefused)
+            << c.pszDates;
+        EXPECT_EQ(prv.lstFlight.empty(), c.bRefused) << c.pszDates;
+    }
+}
+
+// Flight time and clock times in the forms logbooks write them, and what
+// the record gets when some are missing.
+TEST_F(FltCSV, TimesAsTheFlightPageKeepsThem) {
+    guint iACID = addAircraft("ZK-HBC");
+    const time_t tDay = utc(2010, 5, 1);
+    const struct {
+        const char *pszOff, *pszOn, *pszTime;
+        time_t tBegin, tEnd;
+        guint nElapsed;
+    } cases[] = {
+        {"10:00", "", "1.3", 36000, 36000 + 13 * 360, 13},
+        {"", "", "0.5", 36000, 36000 + 5 * 360, 5},         // "2010-05-01T10:00"
+        {"10:00", "", "1:18", 36000, 36000 + 13 * 360, 13}, // 78 min
+        {"1000", "", "1:20", 36000, 36000 + 13 * 360, 13},  // 80 min: 3 min rounds up
+        {"10.00", "", "1:21", 36000, 36000 + 14 * 360, 14}, // 81 min
+        {"10:00:15", "11:26:15", "", 36015, 41175, 14},     // 86 min
+        {"10:00", "11:27", "", 36000, 41220, 15},           // 87 min
+        {"10:00", "11:00", "1.5 h", 36000, 39600, 15},      // the time column wins
+        {"", "", "2,5", 0, 25 * 360, 25},                   // a bare duration
+        {"", "", "0", 0, 0, 0},
+    };
+    std::string strText = "Date,Take-off,Landing,Flight time\n";
+    // The day in the forms the program reads dates in.
+    const char* lstDay[] = {"2010-05-01", "01/05/2010", "May 1, 2010"};
+    for (const auto& c : cases)
+        strText +=
+            std::string("\"") +
+            (&c == &cases[1] ? "2010-05-01T10:00" : lstDay[(&c - cases) % std::size(lstDay)]) +
+            "\"," + c.pszOff + "," + c.pszOn + ",\"" + c.pszTime + "\"\n";
+    fcsvPreview prv = preview(strText, iACID);
+    ASSERT_EQ(prv.lstFlight.size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        const fcsvFlight& f = prv.lstFlight[i];
+        EXPECT_EQ(std::make_tuple(f.tFltBegin - tDay, f.tFltEnd - (f.tFltEnd > 360000 ? tDay : 0),
+                                  f.nElapsed),
+                  std::make_tuple(c.tBegin, c.tEnd, c.nElapsed))
+            << c.pszOff << " " << c.pszOn << " " << c.pszTime;
+    }
+}
+
+TEST_F(FltCSV, PilotsMatchedByNameAndAddedOnlyWhenAsked) {
+    guint iACID = addAircraft("ZK-HBC");
+    avt::exec(db(), "INSERT INTO Pilot (strFName, strLName, strSortKey, bDelete) VALUES "
+                    "('Anne', 'Smith', 'SMITHANNE', 0), ('José', 'Núñez', 'NEZJOS', 0)");
+    const std::string strText = "Date,Time,Pilot,Student,Dual/Solo\n"
+                                "1-May-2010,1.0,anne  SMITH,,solo\n"
+                                "2-May-2010,1.0,\"Núñez, José\",Bob Brown,dual\n"
+                                "3-May-2010,1.0,Bob Brown,,\n"
+                                "4-May-2010,1.0,Carl,,\n";
+    const std::string strQuery = "SELECT IFNULL(p.strFName || ' ' || p.strLName, '-'), "
+                                 "IFNULL(s.strLName, '-'), f.nFltType FROM Flight f LEFT JOIN "
+                                 "Pilot p ON p.iPilotID = f.iPilotID LEFT JOIN Pilot s ON "
+                                 "s.iPilotID = f.iStudentID ORDER BY f.tFltBegin";
+    for (gboolean bAdd : {0, 1}) {
+        fcsvPreview prv = preview(strText, iACID);
+        EXPECT_EQ(prv.lstUnknownPilot, (std::vector<std::string>{"Bob Brown", "Carl"}));
+        ASSERT_TRUE(import(prv, iACID, bAdd)) << m_strWhy;
+        EXPECT_EQ(sql(strQuery),
+                  bAdd ? "Anne Smith|-|0\nJosé Núñez|Brown|1\nBob Brown|-|0\n Carl|-|0\n"
+                       : "Anne Smith|-|0\nJosé Núñez|-|1\n-|-|0\n-|-|0\n");
+        EXPECT_EQ(sql("SELECT COUNT(*) FROM Pilot"), bAdd ? "4\n" : "2\n");
+        // The export names the pilots as the pilot list reads them.
+        std::string strExport;
+        ASSERT_TRUE(fcsvExportText(iACID, &strExport));
+        if (bAdd) {
+            EXPECT_EQ(strExport,
+                      "Date,Take-off,Landing,Flight time,From,To,Pilot,Student,Passengers,"
+                      "Night,IFR,Cross-country,Dual,Remarks\r\n"
+                      "01-May-2010,,,1.0,,,Anne Smith,,,no,no,no,no,\r\n"
+                      "02-May-2010,,,1.0,,,José Núñez,Bob Brown,,no,no,no,yes,\r\n"
+                      "03-May-2010,,,1.0,,,Bob Brown,,,no,no,no,no,\r\n"
+                      "04-May-2010,,,1.0,,,Carl,,,no,no,no,no,\r\n");
+        }
+        avt::exec(db(), "DELETE FROM Flight");
+    }
+}
+
+// Damaged files (stray quotes and delimiters, cut lines, bytes of any
+// value): never a crash, and every row is either stored or refused, under
+// a line the file has.
+TEST_F(FltCSV, DamagedFilesKeepEveryRowAccountedFor) {
+    guint iACID = addAircraft("ZK-HBC");
+    const std::string strGood = "Date;Take-off;Landing;Time;To;Remarks\n"
+                                "1-May-2010;10:00;11:00;1.0;Taupo;\"a; \"\"b\"\"\nc\"\n"
+                                "2010-05-02;09:00;;1:30;Zürich;plain\n"
+                                "03/05/2010;23:40;00:25;;Napier;\n";
+    const std::string strBits = "\";,\t\n\r:-/0 9\xC3\xBC\xFF";
+    std::mt19937 rng(20100501);
+    int nRead = 0;
+    for (int i = 0; i < 3000; ++i) {
+        std::string str = strGood;
+        for (int n = rng() % 4 + 1; n > 0; --n) {
+            std::size_t at = rng() % str.size();
+            char c = i % 5 ? strBits[rng() % strBits.size()] : char(rng());
+            if (rng() % 2)
+                str.insert(at, 1, c);
+            else
+                str[at] = c;
+        }
+        fcsvTable table;
+        fcsvPreview prv;
+        std::string strWhy;
+        if (!fcsvParseText(str, &table, &strWhy))
+            continue;
+        ++nRead;
+        ASSERT_TRUE(fcsvBuildPreview(table, fcsvMatchColumns(table.lstHeader), iACID, &prv));
+        const guint nLines = guint(std::count(str.begin(), str.end(), '\n') +
+                                   std::count(str.begin(), str.end(), '\r') + 1);
+        std::size_t nAccounted = prv.lstRefused.size();
+        for (const auto& f : prv.lstFlight)
+            nAccounted += f.nLine >= 2 && f.nLine <= nLines;
+        for (const auto& r : prv.lstRefused)
+            EXPECT_TRUE(r.nLine >= 2 && r.nLine <= nLines) << r.nLine << " in " << str;
+        EXPECT_EQ(nAccounted, prv.strProblem.empty() ? table.lstRow.size() : 0u) << str;
+    }
+    EXPECT_GT(nRead, 1000) << "most damaged files still read";
+}
+
+// The benchmarks' 5,000-flight log, exported and imported into a fresh
+// aircraft: the same flights, texts and airframe hours at every date.
+TEST_F(FltCSV, ExportImportsBackUnchanged) {
+    guint iACID = addAircraft("ZK-BEN"), iFresh = addAircraft("ZK-NEW");
+    std::mt19937 rng(5000);
+    std::uniform_int_distribution<int> secondsDist(0, 20 * 365 * 86400);
+    std::uniform_int_distribution<int> elapsedDist(3, 25);
+    std::ostringstream ssSql;
+    ssSql << "BEGIN;";
+    std::vector<time_t> lstDate;
+    const char* lstText[] = {"Home",     "Away", "O'Neill's, \"the\" field", "Zürich\nline two",
+                             " spaced ", ""};
+    for (int i = 0; i < 5000; ++i) {
+        time_t tBegin = 1104537600 + secondsDist(rng);
+        int nElapsed = elapsedDist(rng);
+        const char* pszText = lstText[i % std::size(lstText)];
+        char* pszRow = sqlite3_mprintf(
+            "INSERT INTO Flight (iCSID, iPilotID, iStudentID, tFltBegin, tFltEnd, nElapsed, "
+            "nFltType, strFrom, strTo, strPaxList, strNotes, bDelete) VALUES "
+            "(%u,0,0,%lld,%lld,%d,%d,'Home',%Q,%Q,%Q,0);",
+            iACID, (long long)tBegin, (long long)(tBegin + nElapsed * 360), nElapsed, i % 16,
+            pszText, pszText, pszText);
+        ssSql << pszRow;
+        sqlite3_free(pszRow);
+        lstDate.insert(lstDate.end(), {tBegin - 1, tBegin, tBegin + 1});
+    }
+    ssSql << "COMMIT;";
+    avt::exec(db(), ssSql.str());
+
+    std::string strExport, strAgain, strWhy;
+    const std::string strPath = m_dirs.etcFile("out.csv");
+    ASSERT_TRUE(fcsvExportFile(iACID, strPath.c_str(), &strWhy)) << strWhy;
+    EXPECT_FALSE(fcsvExportFile(iACID, db().c_str(), &strWhy)) << "never over the log itself";
+    ASSERT_TRUE(fcsvExportText(iACID, &strExport));
+    EXPECT_EQ(avt::readFile(strPath), strExport);
+    fcsvPreview prv = preview(strExport, iFresh);
+    EXPECT_TRUE(prv.lstRefused.empty())
+        << prv.lstRefused.front().nLine << " " << prv.lstRefused.front().strWhy;
+    ASSERT_TRUE(import(prv, iFresh)) << m_strWhy;
+    ASSERT_TRUE(fcsvExportText(iFresh, &strAgain));
+    EXPECT_EQ(strAgain, strExport);
+    const std::string strCols = "tFltBegin, tFltEnd, nElapsed, nFltType, strFrom, strTo, "
+                                "strPaxList, strNotes, iPilotID FROM Flight WHERE iCSID = ";
+    EXPECT_EQ(sql("SELECT " + strCols + std::to_string(iFresh) + " ORDER BY tFltBegin"),
+              sql("SELECT " + strCols + std::to_string(iACID) + " ORDER BY tFltBegin"));
+
+    std::vector<guint64> lstHours[2];
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(acdLoadActiveAC(i ? iFresh : iACID));
+        for (time_t t : lstDate)
+            lstHours[i].push_back(fmodAFHoursAtDate(t));
+    }
+    EXPECT_EQ(lstHours[0], lstHours[1]);
+}
+
+} // namespace

@@ -1,0 +1,175 @@
+// The report files as a reader gets them: the CSV parsed back field by
+// field, the PDF's text as pdftotext extracts it page by page, and what a
+// failed write leaves behind.
+#include "avReport.h"
+#include "test_due_list_fixture.h"
+
+#include <csignal>
+#include <tuple>
+#include <regex>
+#include <sys/resource.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using avdt::parseCsv;
+using avdt::run;
+
+// Fields that trip a careless writer, and markup that must not be read.
+const std::vector<std::string> kTricky{
+    "plain",       "comma, inside",    "say \"hi\"",        "two\nlines",
+    "crlf\r\nend", "Müller Ødegård ✈", "<b>bold</b> & <i>", ""};
+
+// The text of each page of a PDF (pdftotext separates pages by form feeds).
+std::vector<std::string> pdfPages(const fs::path& pdf) {
+    std::string strText = avdt::pdfText(pdf.string());
+    std::vector<std::string> pages;
+    size_t nStart = 0;
+    for (size_t n; (n = strText.find('\f', nStart)) != std::string::npos; nStart = n + 1)
+        pages.push_back(strText.substr(nStart, n - nStart));
+    return pages;
+}
+
+std::vector<std::string> entries(const fs::path& dir) {
+    std::vector<std::string> lst;
+    for (const auto& e : fs::directory_iterator(dir))
+        lst.push_back(e.path().filename().string());
+    std::sort(lst.begin(), lst.end());
+    return lst;
+}
+
+// A document with a long table: every row a numbered line with notes long
+// enough to wrap, so rows differ in height and fall across page breaks.
+rptDoc longDoc(int nRows) {
+    rptDoc doc;
+    doc.strReg = "ZK-H<&>";
+    doc.strTitle = "Maintenance report";
+    doc.add(RPT_HEADING, "Due list");
+    rptTable& tbl = doc.addTable({"Item", "State", "Notes"}, {2, 1, 4});
+    for (int i = 0; i < nRows; ++i) {
+        std::string strNote = "note " + std::to_string(i);
+        for (int j = 0; j < i % 7; ++j)
+            strNote += " with several more words to wrap";
+        tbl.addRow({"row" + std::to_string(i) + "end", i % 3 ? "Deferred" : "Overdue", strNote},
+                   i % 3 ? "blue" : "red", i % 2);
+    }
+    doc.add(RPT_HEADING, "Pilots");
+    doc.add(RPT_TEXT, kTricky[5] + " " + kTricky[6]);
+    doc.lstCsv = {{"Item", "Notes"}};
+    for (const std::string& str : kTricky)
+        doc.lstCsv.push_back({str, "x" + str});
+    return doc;
+}
+
+class ReportFiles : public testing::Test {
+  protected:
+    avt::TempDirs m_dirs;
+    fs::path out(const char* psz) const { return m_dirs.root() / psz; }
+};
+
+TEST_F(ReportFiles, CsvReadsBackExactly) {
+    rptDoc doc = longDoc(1);
+    GError* pError = nullptr;
+    ASSERT_TRUE(rptWriteCsv(doc, out("r.csv").c_str(), &pError)) << pError->message;
+    std::string strFile = avt::readFile(out("r.csv"));
+    EXPECT_EQ(parseCsv(strFile), doc.lstCsv);
+    // Every record ends in CRLF; a bare LF appears only inside quotes.
+    EXPECT_EQ(strFile.substr(strFile.size() - 2), "\r\n");
+    EXPECT_EQ(strFile.substr(0, 12), "Item,Notes\r\n");
+    EXPECT_EQ(entries(m_dirs.root()), (std::vector<std::string>{"bin", "etc", "r.csv"}));
+}
+
+TEST_F(ReportFiles, PdfPagesCarryRegistrationNumbersAndWholeRows) {
+    const int nRows = 160;
+    rptDoc doc = longDoc(nRows);
+    GError* pError = nullptr;
+    ASSERT_TRUE(rptWritePdf(doc, out("r.pdf").c_str(), &pError)) << pError->message;
+    std::vector<std::string> pages = pdfPages(out("r.pdf"));
+    ASSERT_GE(pages.size(), 3u) << "160 rows fill several pages";
+
+    int nNext = 0; // rows must come once each, in order, never cut between pages
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const std::string& strPage = pages[i];
+        SCOPED_TRACE("page " + std::to_string(i + 1));
+        EXPECT_NE(strPage.find("ZK-H<&>"), std::string::npos);
+        std::string strNumber =
+            "Page " + std::to_string(i + 1) + " of " + std::to_string(pages.size());
+        EXPECT_NE(strPage.find(strNumber), std::string::npos);
+        std::smatch m;
+        std::string strRest = strPage;
+        bool bFirstOnPage = true;
+        while (std::regex_search(strRest, m, std::regex("row(\\d+)end"))) {
+            int nRow = std::stoi(m[1]);
+            EXPECT_EQ(nRow, nNext);
+            // A table going on over a break repeats its headings above its first row.
+            if (bFirstOnPage && i > 0) {
+                std::string strBefore = m.prefix();
+                EXPECT_NE(strBefore.find("Notes"), std::string::npos);
+            }
+            // The row's notes are on the same page as its name.
+            EXPECT_NE(strPage.find("note " + std::to_string(nRow)), std::string::npos);
+            bFirstOnPage = false;
+            nNext = nRow + 1;
+            strRest = m.suffix();
+        }
+    }
+    EXPECT_EQ(nNext, nRows);
+    EXPECT_NE(pages.back().find(kTricky[5]), std::string::npos);
+    EXPECT_NE(pages.back().find(kTricky[6]), std::string::npos);
+
+    // The page is the locale's default paper.
+    double dW = 0, dH = 0;
+    rptPaperSize(&dW, &dH);
+    std::string strInfo = run("pdfinfo '" + out("r.pdf").string() + "'");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(strInfo, m, std::regex("Page size: +([0-9.]+) x ([0-9.]+)")));
+    EXPECT_NEAR(std::stod(m[1]), dW, 0.5);
+    EXPECT_NEAR(std::stod(m[2]), dH, 0.5);
+}
+
+// A write that fails must leave the directory as it was: no partial file,
+// no temporary file, an existing report untouched; the error names the file.
+TEST_F(ReportFiles, FailedWritesLeaveNothingBehind) {
+    // Target under the temporary root, PDF or CSV, a file size limit that
+    // makes writes fail as on a full disk.
+    const std::tuple<const char*, bool, bool> cases[] = {
+        {"nodir/r.pdf", true, false}, // no such directory
+        {"bin", false, false},        // a directory
+        {"old.pdf", true, true},
+        {"old.csv", false, true},
+    };
+    avt::writeFile(out("old.pdf"), "previous report");
+    avt::writeFile(out("old.csv"), "previous,report\r\n");
+    rptDoc doc = longDoc(400);
+    for (int i = 0; i < 3000; ++i) // enough CSV to pass the limit
+        doc.lstCsv.push_back({"line " + std::to_string(i), std::string(40, 'x')});
+    const auto before = entries(m_dirs.root());
+    for (const auto& [pszTarget, bPdf, bFullDisk] : cases) {
+        SCOPED_TRACE(pszTarget);
+        struct rlimit lim {
+        }, limOld{};
+        getrlimit(RLIMIT_FSIZE, &limOld);
+        auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+        if (bFullDisk) {
+            lim = limOld;
+            lim.rlim_cur = 20000;
+            setrlimit(RLIMIT_FSIZE, &lim);
+        }
+        GError* pError = nullptr;
+        std::string strTarget = out(pszTarget).string();
+        gboolean bOK = bPdf ? rptWritePdf(doc, strTarget.c_str(), &pError)
+                            : rptWriteCsv(doc, strTarget.c_str(), &pError);
+        setrlimit(RLIMIT_FSIZE, &limOld);
+        signal(SIGXFSZ, oldHandler);
+        EXPECT_FALSE(bOK);
+        ASSERT_NE(pError, nullptr);
+        EXPECT_NE(std::string(pError->message).find(strTarget), std::string::npos)
+            << pError->message;
+        g_clear_error(&pError);
+        EXPECT_EQ(entries(m_dirs.root()), before);
+        EXPECT_EQ(avt::readFile(out("old.pdf")), "previous report");
+        EXPECT_EQ(avt::readFile(out("old.csv")), "previous,report\r\n");
+    }
+}
+
+} // namespace

@@ -1,0 +1,175 @@
+// The due list window and the report export with the real UI file: the
+// window follows the models while open, and the export writes what the
+// file chooser was told, or nothing.
+#include "avCnv.h"
+#include "avDue.h"
+#include "avReport.h"
+#include "harness.h"
+#include "modComp.h"
+#include "modPilot.h"
+#include "pagAC.h"
+#include "rcdPilot.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class DueWindow : public avt::AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        // Hours Insp fits engine code 0 only (this aircraft's).
+        avt::exec(m_dirs->etcFile("avLedger.db"), R"(
+            INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, iOptEngine, bDelete)
+              VALUES (1, 'ZK-WIN', strftime('%s', '2020-01-01'), 1, 0, 0);
+            INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete) VALUES
+              (1, strftime('%s', '2020-02-01'), strftime('%s', '2020-02-01') + 216000, 600, 0);
+            INSERT INTO Pilot (strLName, strFName, strSortKey, tNextMed, tNextFR) VALUES
+              ('Soon', 'Bob', 'SOONBOB', strftime('%s', 'now', 'start of day', '+10 days'), 0))");
+        avt::exec(m_dirs->etcFile("avCCD.db"), R"(
+            INSERT INTO Component (iCompID, iGroupID, iSortOrder, strPartDesc, nInspect, nRCO,
+                                   bOptEngine, bDelete)
+              VALUES (1, 1, 1, 'Hours Insp', 50, 0, 1, 0), (2, 1, 2, 'Within Mark', 65, 0, 0, 0))");
+        ASSERT_TRUE(acdLoadActiveAC(1));
+        ASSERT_TRUE(pmodLoadModel());
+        cmodSetMarkTime(0, 0);
+        ASSERT_TRUE(cmodLoadModel(0xFFFFFFFFu));
+    }
+
+    // The window's rows, sections and lines, as "name/state/colour".
+    std::vector<std::string> shown() {
+        GtkWidget* pwgt = widget("DueListTreeView");
+        std::vector<std::string> names = avt::treeRows(pwgt, DUE_NAME_COL),
+                                 states = avt::treeRows(pwgt, DUE_STATE_COL),
+                                 colours = avt::treeRows(pwgt, DUE_COLOUR_COL);
+        for (size_t i = 0; i < names.size(); ++i)
+            names[i] += "/" + states[i] + "/" + colours[i];
+        return names;
+    }
+};
+
+TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
+    ASSERT_FALSE(gtk_widget_get_visible(widget("DueListWindow")));
+    gtk_menu_item_activate(GTK_MENU_ITEM(widget("MenuViewDueList")));
+    avt::drainEvents();
+    ASSERT_TRUE(gtk_widget_get_visible(widget("DueListWindow")));
+    using Lines = std::vector<std::string>;
+    const std::string strHours = "Hours Insp/Overdue/red",
+                      strMark = "Within Mark/Due at the mark/red";
+    EXPECT_EQ(shown(), (Lines{"Components (1)//black", strHours, "Pilots (0)//black"}));
+    std::string strInfo = gtk_label_get_text(GTK_LABEL(widget("DueListInfo")));
+    EXPECT_NE(strInfo.find("ZK-WIN"), std::string::npos) << strInfo;
+    EXPECT_NE(strInfo.find("60.0 A/F hrs"), std::string::npos) << strInfo;
+
+    // The component page sets a look-ahead mark and re-marks the tree.
+    cmodSetMarkTime(100, INTV_DAY << 24 | 30u);
+    cmodMarkDue();
+    avt::drainEvents();
+    EXPECT_EQ(shown(), (Lines{"Components (2)//black", strHours, strMark, "Pilots (1)//black",
+                              "Bob Soon/Due at the mark/black"}));
+
+    // The pilot page moves the medical beyond the mark.
+    rcdPilot rcd{};
+    rcd.iPilotID = pmodGetPilotID(pmodFindPilotID(1));
+    rcd.tNextMed = time(nullptr) + 90 * 86400;
+    pmodUpdateDueDates(&rcd);
+    avt::drainEvents();
+    EXPECT_EQ(shown().back(), "Pilots (0)//black");
+
+    // Another aircraft (engine code 3, as many hours) chosen on the aircraft
+    // page, whose tree the component page has not built yet: the first
+    // one's card that does not fit it must not show.
+    avt::exec(m_dirs->etcFile("avLedger.db"), R"(
+        INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, iOptEngine, bDelete)
+          SELECT 2, 'ZK-TWO', tManu, 1, 3, 0 FROM Aircraft WHERE iAircraftID = 1;
+        INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete)
+          SELECT 2, tFltBegin, tFltEnd, nElapsed, 0 FROM Flight WHERE iCSID = 1)");
+    ASSERT_TRUE(acdLoadActiveAC(2));
+    dueRefresh();
+    EXPECT_EQ(shown(), (Lines{"Components (1)//black", strMark, "Pilots (0)//black"}));
+    EXPECT_EQ(std::string(gtk_label_get_text(GTK_LABEL(widget("DueListInfo")))).rfind("ZK-TWO", 0),
+              0u);
+    ASSERT_TRUE(acdLoadActiveAC(1));
+    dueRefresh();
+    EXPECT_EQ(shown(), (Lines{"Components (2)//black", strHours, strMark, "Pilots (0)//black"}));
+
+    gtk_button_clicked(GTK_BUTTON(widget("DueListClose")));
+    EXPECT_FALSE(gtk_widget_get_visible(widget("DueListWindow")));
+
+    // The component page's button opens it again; activating a line
+    // selects that card on the component page.
+    gtk_button_clicked(GTK_BUTTON(widget("CompDueListButton")));
+    avt::drainEvents();
+    ASSERT_TRUE(gtk_widget_get_visible(widget("DueListWindow")));
+    GtkTreePath* pPath = gtk_tree_path_new_from_string("0:1"); // Within Mark
+    gtk_tree_view_row_activated(
+        GTK_TREE_VIEW(widget("DueListTreeView")), pPath,
+        gtk_tree_view_get_column(GTK_TREE_VIEW(widget("DueListTreeView")), 0));
+    gtk_tree_path_free(pPath);
+    avt::drainEvents();
+    GtkTreeModel* pModel = nullptr;
+    GtkTreeIter iter;
+    ASSERT_TRUE(gtk_tree_selection_get_selected(
+        gtk_tree_view_get_selection(GTK_TREE_VIEW(widget("CompCardTreeView"))), &pModel, &iter));
+    gulong iCompID = 0;
+    gtk_tree_model_get(pModel, &iter, CCD_INX_COL, &iCompID, -1);
+    EXPECT_EQ(iCompID, 2u);
+}
+
+// What the file chooser's answer leads to. (The chooser itself is GTK's:
+// opening it under test would write the recent-files list of the user
+// running the tests.)
+TEST_F(DueWindow, ExportWritesTheChosenFileOrNothing) {
+    fs::path dir = m_dirs->root() / "out";
+    fs::create_directory(dir);
+
+    struct Case {
+        const char* pszName;
+        std::string strChosen;
+        gboolean bCsvType;
+        int nAnswer;            // a dialog to answer, 0 for none
+        const char* pszWritten; // the file afterwards, "" for none
+        const char* pszStart;   // its first bytes
+    };
+    avt::writeFile(dir / "old.pdf", "old report");
+    const Case cases[] = {
+        {"CsvByExtension", (dir / "r.CSV").string(), FALSE, 0, "r.CSV", "Group,"},
+        {"TypeFromTheChooser", (dir / "plain").string(), TRUE, 0, "plain.csv", "Group,"},
+        {"PdfOtherwise", (dir / "r").string(), FALSE, 0, "r.pdf", "%PDF"},
+        {"AddedExtensionAsksFirst", (dir / "old").string(), FALSE, GTK_RESPONSE_CANCEL, "old.pdf",
+         "old report"},
+        {"Unwritable", (m_dirs->root() / "gone" / "x.pdf").string(), FALSE, GTK_RESPONSE_OK, "",
+         ""},
+    };
+    size_t nFiles = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        avt::clearDialogsSeen();
+        if (c.nAnswer)
+            avt::answerNextDialog(c.nAnswer);
+        bool bOK = rptExportChosen(c.strChosen.c_str(), c.bCsvType);
+        EXPECT_EQ(bOK, !c.nAnswer);
+        EXPECT_EQ(avt::dialogsSeen().size(), c.nAnswer ? 1u : 0u);
+        if (*c.pszWritten) {
+            EXPECT_EQ(avt::readFile(dir / c.pszWritten).rfind(c.pszStart, 0), 0u);
+        }
+        if (c.nAnswer == GTK_RESPONSE_OK && !avt::dialogsSeen().empty()) {
+            // The error names the file, here and in the log.
+            EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find(c.strChosen), std::string::npos)
+                << avt::dialogsSeen()[0].strSecondaryText;
+            EXPECT_NE(avt::readFile(m_dirs->etcFile("avLedger.log")).find(c.strChosen),
+                      std::string::npos);
+        }
+        nFiles += *c.pszWritten && !c.nAnswer ? 1 : 0;
+        EXPECT_EQ(size_t(std::distance(fs::directory_iterator(dir), fs::directory_iterator())),
+                  nFiles)
+            << "only the chosen file, no temporary left";
+    }
+}
+
+} // namespace

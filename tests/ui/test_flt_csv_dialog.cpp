@@ -1,0 +1,288 @@
+// Flight import through the real menus and preview dialog: what the user
+// sees before agreeing, what reaches the file, and what the pages show.
+#include "harness.h"
+
+#include "avFltCSV.h"
+#include "modComp.h"
+
+#include <functional>
+
+namespace {
+
+using avt::utc;
+
+// Aircraft 1 (150.0 h at the start of its log) is active, with one flight
+// of 1.0 h on 1-May-2010 10:00; one pilot.
+class FltCSVDialog : public avt::AppTest {
+  protected:
+    void prepareData() override {
+        avt::exec(db(), "CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, strReg, "
+                        "nLogHours, bDelete); INSERT INTO Aircraft VALUES (1, 'ZK-HBC', 1500, 0);"
+                        "CREATE TABLE Pilot (iPilotID INTEGER PRIMARY KEY, strLName, strFName, "
+                        "strSortKey, bDelete); INSERT INTO Pilot VALUES (1, 'Smith', 'Anne', "
+                        "'SMITHANNE', 0); CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, iCSID, "
+                        "tFltBegin, tFltEnd, nElapsed, strTo, bDelete); INSERT INTO Flight VALUES "
+                        "(1, 1, " +
+                            std::to_string(utc(2010, 5, 1, 10)) + ", " +
+                            std::to_string(utc(2010, 5, 1, 11)) + ", 10, 'Taupo', 0);");
+        avt::writeFile(m_dirs->etcFile("avLedger.conf"), "[Aircraft]\nACID=1\n");
+    }
+    avt::fs::path db() const { return m_dirs->etcFile("avLedger.db"); }
+    std::string sql(const std::string& strQuery) const {
+        auto rows = avt::query(db(), strQuery);
+        return rows.empty() ? "<none>" : rows[0][0].value_or("NULL");
+    }
+    std::string file(const std::string& strText, const char* pszName = "flights.csv") const {
+        std::string strPath = m_dirs->etcFile(pszName);
+        avt::writeFile(strPath, strText);
+        return strPath;
+    }
+    // Flights in the newest backup copy of the log.
+    std::string flightsInBackup() const {
+        std::string strNewest;
+        for (const auto& entry : avt::fs::directory_iterator(m_dirs->etc() / "backup"))
+            if (entry.path().filename().string().starts_with("avLedger-"))
+                strNewest = std::max(strNewest, entry.path().string());
+        return strNewest.empty()
+                   ? "<no copy>"
+                   : avt::query(strNewest, "SELECT COUNT(*) FROM Flight")[0][0].value_or("");
+    }
+    std::string text(const char* pszLabel) const {
+        return gtk_label_get_text(GTK_LABEL(widget(pszLabel)));
+    }
+    std::string banner() const {
+        GtkWidget* pwgtBox =
+            gtk_notebook_get_action_widget(GTK_NOTEBOOK(widget("MainNotebook")), GTK_PACK_END);
+        GList* pChildren = gtk_container_get_children(GTK_CONTAINER(pwgtBox));
+        std::string str = gtk_label_get_text(GTK_LABEL(pChildren->data));
+        g_list_free(pChildren);
+        return str;
+    }
+    // "line: reason" of every refused row the preview lists.
+    std::vector<std::string> refusedShown() const {
+        std::vector<std::string> lst;
+        GtkTreeModel* pmod = gtk_tree_view_get_model(GTK_TREE_VIEW(widget("ImportRefused")));
+        GtkTreeIter iter;
+        for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iter); b;
+             b = gtk_tree_model_iter_next(pmod, &iter)) {
+            guint nLine = 0;
+            g_autofree gchar* pszWhy = nullptr;
+            gtk_tree_model_get(pmod, &iter, 0, &nLine, 1, &pszWhy, -1);
+            lst.push_back(std::to_string(nLine) + ": " + pszWhy);
+        }
+        return lst;
+    }
+    // The combo box that says what column i of the file holds.
+    GtkComboBox* columnChoice(guint i) const {
+        GList* pChildren = gtk_container_get_children(GTK_CONTAINER(widget("ImportColumns")));
+        GtkComboBox* pFound = nullptr;
+        for (GList* p = pChildren; p; p = p->next) {
+            guint nLeft = 0, nTop = 0;
+            gtk_container_child_get(GTK_CONTAINER(widget("ImportColumns")), GTK_WIDGET(p->data),
+                                    "left-attach", &nLeft, "top-attach", &nTop, nullptr);
+            if (nLeft == i && nTop == 1)
+                pFound = GTK_COMBO_BOX(p->data);
+        }
+        g_list_free(pChildren);
+        return pFound;
+    }
+
+    // Imports a file; once the preview shows, fnLook runs in it and the
+    // preview is answered with nResponse.
+    gboolean importFile(const std::string& strPath, std::function<void()> fnLook, int nResponse) {
+        struct Answer {
+            std::function<void()> fnLook;
+            int nResponse;
+            GtkWidget* pwgtPreview;
+            bool bSeen = false;
+        } answer{std::move(fnLook), nResponse, widget("ImportDialog")};
+        auto look = [](gpointer pData) -> gboolean {
+            auto* pAnswer = static_cast<Answer*>(pData);
+            if (!gtk_widget_get_visible(pAnswer->pwgtPreview))
+                return TRUE;
+            pAnswer->bSeen = true;
+            pAnswer->fnLook();
+            gtk_dialog_response(GTK_DIALOG(pAnswer->pwgtPreview), pAnswer->nResponse);
+            return FALSE;
+        };
+        guint idSource = g_timeout_add(20, look, &answer);
+        gboolean bStored = fcsvImportFile(strPath.c_str());
+        if (!answer.bSeen)
+            g_source_remove(idSource);
+        avt::drainEvents();
+        return bStored;
+    }
+};
+
+TEST_F(FltCSVDialog, PreviewThenImportAndEveryViewFollows) {
+    switchPage(2);
+    std::string strPath = file("Date;Take-off;Landing;Total;To;PIC\n"
+                               "1-May-2010;10:00;11:00;1.0;Taupo;\n"
+                               "2-May-2010;09:00;09:30;;Napier;Anne Smith\n"
+                               "3-May-2010;09:00;;1:30;Gisborne;Bob Brown\n"
+                               "4-May-2010;09:00;08:00;1.0;Nowhere;\n");
+    std::string strCount;
+    std::vector<std::string> lstRefused;
+    EXPECT_TRUE(importFile(
+        strPath,
+        [&] {
+            strCount = text("ImportCount");
+            lstRefused = refusedShown();
+            EXPECT_TRUE(gtk_widget_get_visible(widget("ImportAddPilots")));
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE);
+        },
+        GTK_RESPONSE_OK));
+    EXPECT_EQ(strCount, "2 flights to import, 2 rows refused (listed below).\n"
+                        "Not in the pilot list: Bob Brown");
+    EXPECT_EQ(lstRefused, (std::vector<std::string>{
+                              "2: a flight of this aircraft is already logged at this start",
+                              "5: landing before take-off"}));
+    EXPECT_EQ(sql("SELECT GROUP_CONCAT(strTo || '/' || nElapsed || '/' || IFNULL(p.strLName, ''), "
+                  "' ') FROM "
+                  "Flight f LEFT JOIN Pilot p USING (iPilotID) ORDER BY tFltBegin"),
+              "Taupo/10/ Napier/5/Smith Gisborne/15/Brown");
+    EXPECT_EQ(flightsInBackup(), "1") << "a copy of the log as it was before";
+    // The tree, the banner and the status bar show the new flights at once.
+    EXPECT_EQ(banner().substr(0, 24), "ZK-HBC  (153.0 A/F HRS)\n");
+    GList* pStatus = gtk_container_get_children(
+        GTK_CONTAINER(gtk_statusbar_get_message_area(GTK_STATUSBAR(widget("MainStatus")))));
+    const std::string strStatus = gtk_label_get_text(GTK_LABEL(pStatus->data));
+    g_list_free(pStatus);
+    EXPECT_EQ(strStatus.substr(0, 57), "2 flights imported; the log before the import is kept in ");
+}
+
+// Nothing reaches the file unless the user agrees to a file that can be
+// read.
+TEST_F(FltCSVDialog, CancelAndUnreadableFilesStoreNothing) {
+    const std::string strBefore = sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) "
+                                      "FROM Flight");
+    // Cancel after choosing to add the unknown pilot; the file's name is
+    // Latin-1, not UTF-8.
+    EXPECT_FALSE(importFile(
+        file("Date,Time,Pilot\n9-May-2010,1.0,New Pilot\n", "Fl\xFCge.csv"),
+        [&] { gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE); },
+        GTK_RESPONSE_CANCEL));
+    // A file that cannot be read: the reason, and nothing more.
+    avt::clearDialogsSeen();
+    avt::answerNextDialog(GTK_RESPONSE_OK);
+    EXPECT_FALSE(
+        fcsvImportFile(file("Date,Notes\n9-May-2010,\"open\n" + std::string(9999, 'x')).c_str()));
+    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
+    EXPECT_EQ(avt::dialogsSeen()[0].strText, "No flights were imported");
+    EXPECT_EQ(avt::dialogsSeen()[0].strSecondaryText,
+              "A quoted text that begins on line 2 never ends, so the rows after it cannot be "
+              "told apart.");
+    EXPECT_EQ(sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) FROM Flight"), strBefore);
+}
+
+// A header the program does not know: nothing can be imported until the
+// user says which column holds the date.
+TEST_F(FltCSVDialog, AColumnChosenInThePreview) {
+    std::string strBefore, strAfter;
+    EXPECT_TRUE(importFile(
+        file("When,Hours,Where\n7-May-2010,1.2,Taupo\n8-May-2010,0.8,Napier\n"),
+        [&] {
+            strBefore = text("ImportCount");
+            EXPECT_FALSE(gtk_widget_is_sensitive(widget("ImportOK")));
+            gtk_combo_box_set_active(columnChoice(0), FCSV_COL_DATE);
+            gtk_combo_box_set_active(columnChoice(2), FCSV_COL_TO);
+            strAfter = text("ImportCount");
+            EXPECT_TRUE(gtk_widget_is_sensitive(widget("ImportOK")));
+        },
+        GTK_RESPONSE_OK));
+    EXPECT_EQ(strBefore, "No column is taken as the date: choose it above its column.");
+    EXPECT_EQ(strAfter, "2 flights to import, 0 rows refused (listed below).");
+    EXPECT_EQ(sql("SELECT GROUP_CONCAT(strTo, ' ') FROM Flight WHERE iFltID > 1"), "Taupo Napier");
+}
+
+// A write refused by the file halfway: the error dialog, and the log as it
+// was before.
+TEST_F(FltCSVDialog, AFailureMidwayIsShownAndStoresNothing) {
+    avt::exec(db(), "CREATE TRIGGER NoRoom BEFORE INSERT ON Flight WHEN NEW.strTo = 'Fail' "
+                    "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;");
+    avt::clearDialogsSeen();
+    // The pilot is added first, then taken back with the flights. The error
+    // dialog is answered once the preview has been.
+    EXPECT_FALSE(importFile(
+        file("Date,Time,To,Pilot\n7-May-2010,1.2,Taupo,New Pilot\n"
+             "8-May-2010,0.8,Fail,\n9-May-2010,0.8,Napier,\n"),
+        [&] {
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE);
+            avt::answerNextDialog(GTK_RESPONSE_OK);
+        },
+        GTK_RESPONSE_OK));
+    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
+    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("disk is full"), std::string::npos)
+        << avt::dialogsSeen()[0].strSecondaryText;
+    EXPECT_EQ(sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) FROM Flight"), "1/1");
+    EXPECT_EQ(banner().substr(0, 24), "ZK-HBC  (151.0 A/F HRS)\n");
+    EXPECT_EQ(flightsInBackup(), "1");
+}
+
+// The component tree's due marks follow an import at once: one card with
+// an inspection every 25 hours, inspected at 100.0 airframe hours.
+class FltCSVDue : public FltCSVDialog {
+  protected:
+    void prepareData() override {
+        avt::copyCatalogue(*m_dirs);
+        avt::exec(m_dirs->etcFile("avCCD.db"), "UPDATE Component SET nInspect = 0, nRCO = 0;"
+                                               "UPDATE Component SET nInspect = 25 WHERE "
+                                               "iCompID = 101001;");
+        avt::exec(db(),
+                  "CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, strReg, "
+                  "bLogSinceNew, tManu, bDelete); INSERT INTO Aircraft VALUES (1, 'ZK-HBC', "
+                  "1, " +
+                      std::to_string(utc(2021, 1, 1)) +
+                      ", 0);"
+                      "CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, iCSID, tFltBegin, "
+                      "nElapsed, bDelete); INSERT INTO Flight VALUES (1, 1, " +
+                      std::to_string(utc(2021, 3, 1, 10)) +
+                      ", 1000, 0);"
+                      "CREATE TABLE Maintenance (iMaintID INTEGER PRIMARY KEY, iCompID, iACID, "
+                      "bFlags, tCompleted, bDelete); INSERT INTO Maintenance VALUES (1, 101001, "
+                      "1, 0, " +
+                      std::to_string(utc(2021, 4, 1)) + ", 0);");
+        avt::writeFile(m_dirs->etcFile("avLedger.conf"), "[Aircraft]\nACID=1\n");
+        cmodSetClock(utc(2021, 6, 1));
+    }
+    void TearDown() override {
+        FltCSVDialog::TearDown();
+        cmodSetClock(0);
+    }
+    std::string look() const {
+        GtkTreeIter iter;
+        EXPECT_TRUE(cmodFindCompID(101001, &iter));
+        g_autofree gchar* pszColour = nullptr;
+        gtk_tree_model_get(cmodGetModel(), &iter, CCD_COLOUR_COL, &pszColour, -1);
+        return pszColour ? pszColour : "";
+    }
+};
+
+TEST_F(FltCSVDue, DueMarksFollowAnImport) {
+    switchPage(0);
+    const std::string strBefore = look();
+    EXPECT_TRUE(importFile(
+        file("Date,Time\n1-May-2021,9.0\n2-May-2021,9.0\n3-May-2021,9.0\n"), [] {},
+        GTK_RESPONSE_OK));
+    EXPECT_EQ(strBefore + " -> " + look(), "black -> red") << "inspection overdue at 127.0 h";
+}
+
+// The menu items reach the import and export; with no aircraft they say
+// why nothing can be done. (A file chooser is not opened here: it would
+// write to the desktop's list of recent files.)
+class FltCSVNoAircraft : public avt::AppTest {};
+
+TEST_F(FltCSVNoAircraft, MenusAskForAnAircraftFirst) {
+    for (const char* pszItem : {"MenuFileImportFlights", "MenuFileExportFlights"}) {
+        avt::clearDialogsSeen();
+        avt::answerNextDialog(GTK_RESPONSE_OK);
+        gtk_menu_item_activate(GTK_MENU_ITEM(widget(pszItem)));
+        avt::drainEvents();
+        ASSERT_EQ(avt::dialogsSeen().size(), 1u) << pszItem;
+        EXPECT_EQ(avt::dialogsSeen()[0].strSecondaryText,
+                  "Choose the aircraft on the aircraft page first: flights belong to the active "
+                  "aircraft.");
+    }
+}
+
+} // namespace
