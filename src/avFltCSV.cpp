@@ -27,21 +27,6 @@
 
 namespace {
 
-// nType bits, as the flight page sets them.
-constexpr guint FLT_TYPE_DUAL = 1;
-constexpr guint FLT_TYPE_NIGHT = 2;
-constexpr guint FLT_TYPE_IFR = 4;
-constexpr guint FLT_TYPE_XC = 8;
-
-constexpr time_t FLT_TENTH = 360;
-constexpr time_t FLT_DAY = 86400;
-// Landings up to this value are bare durations, never clock times.
-constexpr time_t FLT_MAX_DURATION = 360000;
-// A landing written earlier in the day than the take-off is taken as the
-// next day only when that makes a flight of at most half a day; otherwise
-// it is a typing error.
-constexpr time_t FLT_OVERNIGHT_MAX = FLT_DAY / 2;
-
 constexpr std::array<const char*, FCSV_NUM_COLS> m_lstColName = {
     "(not imported)", "Date",    "Take-off",   "Landing", "Flight time", "From",          "To",
     "Pilot",          "Student", "Passengers", "Night",   "IFR",         "Cross-country", "Dual",
@@ -480,14 +465,11 @@ std::string judgeRow(const RowReader& rd, const std::set<time_t>& setLogged, fcs
     f.tFltEnd = 0;
     if (bOn) {
         f.tFltEnd = tDay + tOn;
-        if (bOff && f.tFltEnd < f.tFltBegin) {
-            if (f.tFltEnd + FLT_DAY - f.tFltBegin > FLT_OVERNIGHT_MAX)
-                return "landing before take-off";
-            f.tFltEnd += FLT_DAY; // after midnight UTC
-        }
+        if (bOff && !fmodLandingAfter(f.tFltBegin, tOn, &f.tFltEnd))
+            return "landing before take-off";
     }
     if (!bTime)
-        nElapsed = guint(((f.tFltEnd - f.tFltBegin) / 60 + 3) / 6);
+        nElapsed = fmodElapsedTenths(f.tFltBegin, f.tFltEnd);
     // Without a landing the flight page keeps what the flight time gives:
     // take-off plus the time, or the bare duration.
     if (!bOn && nElapsed > 0)

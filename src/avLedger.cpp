@@ -5,6 +5,7 @@
 #include "avFltCSV.h"
 #include "avError.h"
 #include "avHelp.h"
+#include "avLayout.h"
 #include "avMenu.h"
 #include "avMisc.h"
 #include "avParam.h"
@@ -174,6 +175,7 @@ gboolean avStartUp(int argc, char** argv, int* pnStatus) {
 
     prmLoadKeyFile();
     menuInitialize(m_pBuilder);
+    lytInitialize(m_pBuilder);
     mscInitialize(GTK_STATUSBAR(mscGetWidget(m_pBuilder, "MainStatus")));
 
     if (!sqlInitialize()) {
@@ -208,6 +210,7 @@ int avShutDown() {
     fmodCleanUp();
     refCleanUp();
     ccdCleanUp();
+    lytSave();
     prmWriteKeyFile();
     sqlClose();
     g_clear_object(&m_pBuilder);

@@ -364,3 +364,19 @@ const gchar* fmodStartRefusal(time_t tStart) {
                "flights before it";
     return nullptr;
 }
+
+gboolean fmodLandingAfter(time_t tBegin, time_t tClock, time_t* ptEnd) {
+    time_t tEnd = tBegin - tBegin % FLT_DAY + tClock;
+    if (tEnd < tBegin) {
+        tEnd += FLT_DAY;
+        if (tEnd - tBegin > FLT_OVERNIGHT_MAX)
+            return FALSE;
+    }
+    *ptEnd = tEnd;
+    return TRUE;
+}
+
+guint fmodElapsedTenths(time_t tBegin, time_t tEnd) {
+    const time_t tSpan = tEnd - tBegin;
+    return tSpan < 0 ? 0 : guint((tSpan / 60 + 3) / 6);
+}

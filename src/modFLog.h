@@ -78,3 +78,11 @@ guint64 fmodCalcAFAccum();
 void fmodUpdateElapsed(GtkTreeIter* piterFLog);
 // Puts "<new flight>" back into the new-flight row's start text.
 void fmodResetNewFlightLabel();
+
+// The landing at clock time tClock (seconds into the day) after a take-off
+// at tBegin: the same day, or the next when that gives a plausible flight.
+// FALSE for a landing before the take-off that no flight can explain.
+gboolean fmodLandingAfter(time_t tBegin, time_t tClock, time_t* ptEnd);
+// Flight time in tenths between take-off and landing: whole minutes, then
+// tenths rounded to the nearest (3 minutes round up); 0 when reversed.
+guint fmodElapsedTenths(time_t tBegin, time_t tEnd);

@@ -23,22 +23,6 @@
 
 namespace {
 
-// nType bits.
-constexpr guint FLT_TYPE_DUAL = 1;
-constexpr guint FLT_TYPE_NIGHT = 2;
-constexpr guint FLT_TYPE_IFR = 4;
-constexpr guint FLT_TYPE_XC = 8;
-
-// Seconds of one tenth of flight time, and of one day.
-constexpr time_t FLT_TENTH = 360;
-constexpr time_t FLT_DAY = 86400;
-// Times up to this value are bare durations, never clock times.
-constexpr time_t FLT_MAX_DURATION = 360000;
-// A landing earlier in the day than the take-off is the next day only for
-// a flight this class of helicopter can make; anything longer is a typing
-// error.
-constexpr time_t FLT_OVERNIGHT_MAX = 12 * 3600;
-
 rcdFLog m_rcdFLog{};
 guint m_iRowTypeLast = FLOG_ROW_HEADER;
 // The aircraft whose flights the tree showed last, so that its expansion is
@@ -204,26 +188,11 @@ gboolean refuse(GtkWidget* pwgtField, const gchar* pszWhy) {
     return FALSE;
 }
 
-// The landing at clock time tClock (seconds into the day) after a take-off
-// at tBegin: the same day, or the next when that gives a plausible flight.
-gboolean landingAfter(time_t tBegin, time_t tClock, time_t* ptEnd) {
-    time_t tEnd = dayOf(tBegin) + tClock;
-    if (tEnd < tBegin) {
-        tEnd += FLT_DAY;
-        if (tEnd - tBegin > FLT_OVERNIGHT_MAX)
-            return FALSE;
-    }
-    *ptEnd = tEnd;
-    return TRUE;
-}
-
 const gchar* const WHY_OVERNIGHT =
     "A landing before the take-off would be after midnight, a flight of over 12 hours";
 
-// Whole minutes, then tenths rounded to the nearest (3 minutes round up).
 void calcElapsed(rcdFLog& rcd) {
-    const time_t tSpan = rcd.tFltEnd - rcd.tFltBegin;
-    rcd.nElapsed = tSpan < 0 ? 0 : guint((tSpan / 60 + 3) / 6);
+    rcd.nElapsed = fmodElapsedTenths(rcd.tFltBegin, rcd.tFltEnd);
 }
 
 // After an accepted change of the record it is stored at once, so that
@@ -303,7 +272,7 @@ gboolean fltOnTimeOffFocusOut(GtkWidget* pwgtTimeOff, GdkEventFocus*, gpointer) 
     rcd.tFltBegin = dayOf(m_rcdFLog.tFltBegin) + tClock;
     if (timeOffSet(rcd)) {
         if (timeOnSet(rcd)) {
-            if (!landingAfter(rcd.tFltBegin, rcd.tFltEnd % FLT_DAY, &rcd.tFltEnd))
+            if (!fmodLandingAfter(rcd.tFltBegin, rcd.tFltEnd % FLT_DAY, &rcd.tFltEnd))
                 return refuse(pwgtTimeOff, WHY_OVERNIGHT);
         } else if (rcd.nElapsed != 0) {
             rcd.tFltEnd = rcd.tFltBegin + time_t(rcd.nElapsed) * FLT_TENTH;
@@ -337,7 +306,7 @@ gboolean fltOnTimeOnFocusOut(GtkWidget* pwgtTimeOn, GdkEventFocus*, gpointer) {
             return refuse(pwgtTimeOn, pszWhy);
         time_t tEnd = 0;
         if (timeOffSet(m_rcdFLog)) {
-            if (!landingAfter(m_rcdFLog.tFltBegin, tClock, &tEnd))
+            if (!fmodLandingAfter(m_rcdFLog.tFltBegin, tClock, &tEnd))
                 return refuse(pwgtTimeOn, WHY_OVERNIGHT);
             m_rcdFLog.tFltEnd = tEnd;
             calcElapsed(m_rcdFLog);

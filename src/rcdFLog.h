@@ -5,6 +5,22 @@
 
 #include <ctime>
 
+// Bits of nType.
+constexpr guint FLT_TYPE_DUAL = 1;
+constexpr guint FLT_TYPE_NIGHT = 2;
+constexpr guint FLT_TYPE_IFR = 4;
+constexpr guint FLT_TYPE_XC = 8;
+
+// Seconds of one tenth of flight time, and of one day.
+constexpr time_t FLT_TENTH = 360;
+constexpr time_t FLT_DAY = 86400;
+// Times up to this value are bare durations, never clock times.
+constexpr time_t FLT_MAX_DURATION = 360000;
+// A landing earlier in the day than the take-off is the next day only for
+// a flight this class of helicopter can make; anything longer is a typing
+// error.
+constexpr time_t FLT_OVERNIGHT_MAX = 12 * 3600;
+
 struct rcdFLog {
     guint iFLogID; // row ID; all ones for a record not yet stored
     guint iCSID;   // aircraft flown

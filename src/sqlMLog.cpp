@@ -862,20 +862,22 @@ gboolean checkDatabase(sqlite3* h, const char* pszName) {
     return FALSE;
 }
 
-// Whether a write to the file can succeed: a table made and undone, so
-// that a read-only file or folder is found before an edit is lost.
+// Whether a write to the file can succeed: a table made and rolled back
+// whole, so that a read-only file or folder is found before an edit is
+// lost. A savepoint released after its undo would still commit and change
+// the file's bytes; a rollback leaves the file exactly as it was.
 bool canWrite(sqlite3* h, std::string& strWhy) {
     if (sqlite3_db_readonly(h, "main") == 1) {
         strWhy = "the file is read-only";
         return false;
     }
     char* pszMessage = nullptr;
-    int rc = sqlite3_exec(h, "SAVEPOINT avProbe; CREATE TABLE avWriteProbe (x)", nullptr, nullptr,
-                          &pszMessage);
+    int rc = sqlite3_exec(h, "BEGIN; CREATE TABLE avWriteProbe (x)", nullptr, nullptr, &pszMessage);
     if (rc != SQLITE_OK)
         strWhy = pszMessage ? pszMessage : sqlite3_errmsg(h);
     sqlite3_free(pszMessage);
-    sqlite3_exec(h, "ROLLBACK TO avProbe; RELEASE avProbe", nullptr, nullptr, nullptr);
+    if (!sqlite3_get_autocommit(h))
+        sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
     return rc == SQLITE_OK;
 }
 

@@ -194,3 +194,19 @@ TEST_F(Restore, ABackupPutInPlaceOpensAsTheLogWas) {
 }
 
 } // namespace
+
+namespace {
+
+// The shipped catalogue is only read on an ordinary start and quit: its
+// bytes stay those that were copied, so that a later copy or comparison
+// (backups, the launcher) never takes it for an edited one.
+class ShippedCatalogue : public avt::AppTest {
+    void prepareData() override { avt::copyCatalogue(*m_dirs); }
+};
+
+TEST_F(ShippedCatalogue, PassesThroughStartAndQuitByteForByte) {
+    ASSERT_EQ(quitProgram(), 0);
+    EXPECT_EQ(avt::readFile(m_dirs->etcFile("avCCD.db")), avt::readFile(avt::builtCatalogue()));
+}
+
+} // namespace
