@@ -296,6 +296,10 @@ gboolean cnvReadDate(time_t* ptDate, const gchar* pszText, gboolean bWithTime,
     const time_t t = cnvMakeTime(&tmDate);
     if (t == -1)
         return refuse("The year needs four digits (1970 to 2049)");
+    // The very first moment, 0, is what every record stores for "no date":
+    // taken, the date would vanish from the field.
+    if (t == 0)
+        return refuse("The first moment of 1970 means no date: give a later time");
     *ptDate = t;
     return TRUE;
 }

@@ -38,10 +38,10 @@ TEST(Cnv, DatesReadOneWayOrAreRefused) {
         EXPECT_EQ(parse(psz), utc(2010, 4, 19)) << psz;
     // Nothing is carried into another month; no year, a two-digit year,
     // a time that is no clock time or a date out of range is refused.
-    for (const char* psz :
-         {"31-Feb-2024", "2024-02-30", "29/02/2023", "19/13/2010", "0/04/2010", "Apr 2010", "1 Apr",
-          "19/04/10", "1/1/2050", "31/12/1969", "yesterday", "19 Foo 2010", "19/04/2010 25:00",
-          "19/04/2010 14:75", "19/04/2010 abc", "19/04/2010 14:30:15", "2010-04-19T14:30"})
+    for (const char* psz : {"31-Feb-2024", "2024-02-30", "29/02/2023", "19/13/2010", "0/04/2010",
+                            "Apr 2010", "1 Apr", "19/04/10", "1/1/2050", "31/12/1969", "1-1-1970",
+                            "yesterday", "19 Foo 2010", "19/04/2010 25:00", "19/04/2010 14:75",
+                            "19/04/2010 abc", "19/04/2010 14:30:15", "2010-04-19T14:30"})
         EXPECT_EQ(parse(psz), -1) << psz;
     const std::tuple<const char*, time_t> lst[] = {
         {"2024-02-10", utc(2024, 2, 10)},
@@ -49,6 +49,7 @@ TEST(Cnv, DatesReadOneWayOrAreRefused) {
         {"19/04/2010 14:30", utc(2010, 4, 19, 14, 30)},
         {"19/04/2010 1430", utc(2010, 4, 19, 14, 30)},
         {"19/04/2010 9.05", utc(2010, 4, 19, 9, 5)},
+        {"1-1-1970 00:01", 60}, // the moment before it means "no date"
         {"19/01/2038 03:15", utc(2038, 1, 19, 3, 15)},
         {"31-Dec-2049 23:59", utc(2049, 12, 31, 23, 59)}};
     for (auto [pszText, tExpected] : lst)

@@ -237,6 +237,12 @@ bool selectRow(const char* pszTree, int nIDCol, int nTypeCol, gulong iID) {
         }
         return false;
     };
+    // As a user clicks elsewhere and back: the page reloads the card even
+    // where the row is still selected from before.
+    if (iID != G_MAXULONG) {
+        gtk_tree_selection_unselect_all(gtk_tree_view_get_selection(ptree));
+        drain();
+    }
     bFound = walk(nullptr);
     drain();
     return bFound;
@@ -472,6 +478,12 @@ void step(int nStep, const std::string& strDb) {
                 std::to_string(acdHasActiveAC()));
         return;
     }
+    // The card must be open for the first field (the others open as it is filled).
+    if (const Edit& e = lstEdits.front();
+        e.pszWidget[0] != '#' && !gtk_widget_is_sensitive(widget(e.pszWidget))) {
+        journal("noselect\t" + std::to_string(nStep) + "\t" + e.pszWidget + " locked");
+        return;
+    }
     journal(strIntent);
     for (std::size_t i = 0; i < lstEdits.size(); ++i) {
         const Edit& e = lstEdits[i];
@@ -487,9 +499,10 @@ void step(int nStep, const std::string& strDb) {
         }
         journal("typed\t" + std::to_string(nStep) + "\t" + std::to_string(i + 1));
     }
-    // The save: another row of the same list, or leaving the page.
+    // The save: another row of the same list, or leaving the page for one
+    // a user can choose (the drawing page hides itself without a drawing).
     if (!bRowChange)
-        switchPage(1);
+        switchPage(nPage == 4 ? 2 : 4);
     else if (nPage != 0)
         selectRow(pszTree, nIDCol, nTypeCol, G_MAXULONG);
     else {

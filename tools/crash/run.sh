@@ -40,7 +40,8 @@ for RUN in $(seq 1 "$RUNS"); do
     echo "run $RUN: $LINE (steps skipped, row not found: $(grep -c '^noselect' "$J" || true))" |
         tee -a "$DATA/runs.log"
     # A failed check keeps the files as the kill left them.
-    case $LINE in *losses=0*) ;; *) cp -r "$DATA/etc" "$DATA/etc-after-run-$RUN" ;; esac
+    # A passed run's journal (a snapshot per step) is not needed again.
+    case $LINE in *losses=0*) rm -f "$J" ;; *) cp -r "$DATA/etc" "$DATA/etc-after-run-$RUN" ;; esac
     RECORDS=$((RECORDS + $(sed -n 's/.*records=\([0-9]*\).*/\1/p' <<<"$LINE")))
     N=$(sed -n 's/.*losses=\([0-9]*\).*/\1/p' <<<"$LINE")
     LOSSES=$((LOSSES + N))
