@@ -148,21 +148,17 @@ void collectCards(GtkTreeModel* pModel, GtkTreeIter* piterParent, std::vector<du
 
 // A pilot's medical or flight review, when its date has run out or runs
 // out by the mark's date.
-void addPilotDate(std::vector<dueLine>& lst, GtkTreeIter* piter, int nTextCol, int nDueCol,
+void addPilotDate(std::vector<dueLine>& lst, GtkTreeIter* piter, int nDateCol, int nDueCol,
                   const char* pszWhat, time_t tMark, time_t tNow) {
     GtkTreeModel* pModel = pmodGetModel();
-    std::string strDate = mscTreeText(pModel, piter, nTextCol);
+    gint64 tDate = 0;
     gboolean bDue = FALSE;
     guint iPilotID = 0;
-    gtk_tree_model_get(pModel, piter, nDueCol, &bDue, PILOT_ID_COL, &iPilotID, -1);
-    if (strDate.empty())
+    gtk_tree_model_get(pModel, piter, nDateCol, &tDate, nDueCol, &bDue, PILOT_ID_COL, &iPilotID,
+                       -1);
+    if (tDate <= 0)
         return; // no date: nothing to tell
-    struct tm tmDate {};
-    gchar szDate[40];
-    mscCopyText(szDate, strDate.c_str());
-    cnvEncDate(&tmDate, szDate);
-    time_t tDate = cnvMakeTime(&tmDate);
-    if (tDate == -1 || (!bDue && tDate > tMark))
+    if (!bDue && tDate > gint64(tMark))
         return;
     dueLine line{};
     line.bPilot = TRUE;
@@ -173,9 +169,9 @@ void addPilotDate(std::vector<dueLine>& lst, GtkTreeIter* piter, int nTextCol, i
     line.strName = mscTreeText(pModel, piter, PILOT_RNAME_COL);
     line.strWhat = pszWhat;
     line.strState = bDue ? "Overdue" : "Due at the mark";
-    line.strDuePoint = strDate;
+    line.strDuePoint = dateText(time_t(tDate));
     line.strDriver = driverText(DUE_BY_CALENDAR);
-    line.nSortLeft = cnvDaysBetween(tNow, tDate);
+    line.nSortLeft = cnvDaysBetween(tNow, time_t(tDate));
     // Run out today: the date is this day, nothing is left of it.
     line.strLeft = bDue && line.nSortLeft >= 0 ? "due today" : daysText(line.nSortLeft);
     line.strColour = bDue ? "red" : "black";
@@ -464,8 +460,9 @@ std::vector<dueLine> dueCollect() {
             gtk_tree_model_get(pModel, &iter, PILOT_NEW_COL, &bNew, -1);
             if (bNew)
                 continue;
-            addPilotDate(lst, &iter, PILOT_MED_NEXT_COL, PILOT_MED_DUE_COL, "Medical", tMark, tNow);
-            addPilotDate(lst, &iter, PILOT_FR_NEXT_COL, PILOT_FR_DUE_COL, "Flight review", tMark,
+            addPilotDate(lst, &iter, PILOT_MED_NEXT_T_COL, PILOT_MED_DUE_COL, "Medical", tMark,
+                         tNow);
+            addPilotDate(lst, &iter, PILOT_FR_NEXT_T_COL, PILOT_FR_DUE_COL, "Flight review", tMark,
                          tNow);
         }
     }

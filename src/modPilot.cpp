@@ -51,7 +51,9 @@ void setNextDateTexts(GtkTreeIter* piter, const rcdPilot* prcd) {
     char szFR[20];
     cnvDcdDate(szMed, sizeof szMed, prcd->tNextMed, 0);
     cnvDcdDate(szFR, sizeof szFR, prcd->tNextFR, 0);
-    gtk_tree_store_set(m_pmodPilot, piter, PILOT_MED_NEXT_COL, szMed, PILOT_FR_NEXT_COL, szFR, -1);
+    gtk_tree_store_set(m_pmodPilot, piter, PILOT_MED_NEXT_COL, szMed, PILOT_FR_NEXT_COL, szFR,
+                       PILOT_MED_NEXT_T_COL, gint64(prcd->tNextMed), PILOT_FR_NEXT_T_COL,
+                       gint64(prcd->tNextFR), -1);
 }
 
 // Appends the letters and digits of a name, upper-cased, until the key
@@ -72,9 +74,10 @@ gboolean appendKeyChars(gchar* pszKey, guint& nlKey, guint nlMax, const char* ps
 
 gboolean pmodInitialize() {
     if (!m_pmodPilot)
-        m_pmodPilot = gtk_tree_store_new(
-            PILOT_NUM_COLS, G_TYPE_UINT, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING,
-            G_TYPE_BOOLEAN, G_TYPE_BOOLEAN, G_TYPE_UINT, G_TYPE_BOOLEAN, G_TYPE_BOOLEAN);
+        m_pmodPilot = gtk_tree_store_new(PILOT_NUM_COLS, G_TYPE_UINT, G_TYPE_STRING, G_TYPE_STRING,
+                                         G_TYPE_STRING, G_TYPE_STRING, G_TYPE_BOOLEAN,
+                                         G_TYPE_BOOLEAN, G_TYPE_UINT, G_TYPE_BOOLEAN,
+                                         G_TYPE_BOOLEAN, G_TYPE_INT64, G_TYPE_INT64);
     return pmodLoadModel();
 }
 

@@ -11,16 +11,18 @@ struct rcdPilot;
 
 // Columns of the pilot store, in order.
 enum {
-    PILOT_ID_COL,       // guint: pilot ID; 0xFFFFFFFF on the new-pilot row
-    PILOT_NAME_COL,     // string: sort name "Last, First"
-    PILOT_RNAME_COL,    // string: reading name "First Last"
-    PILOT_MED_NEXT_COL, // string: next medical date as text
-    PILOT_FR_NEXT_COL,  // string: next flight review date as text
-    PILOT_MED_DUE_COL,  // boolean: the medical is due
-    PILOT_FR_DUE_COL,   // boolean: the flight review is due
-    PILOT_STYLE_COL,    // guint: PangoStyle of the name (0 normal, 2 italic)
-    PILOT_FG_COL,       // boolean: the name is drawn in the renderer's colour
-    PILOT_NEW_COL,      // boolean: this is the new-pilot row
+    PILOT_ID_COL,         // guint: pilot ID; 0xFFFFFFFF on the new-pilot row
+    PILOT_NAME_COL,       // string: sort name "Last, First"
+    PILOT_RNAME_COL,      // string: reading name "First Last"
+    PILOT_MED_NEXT_COL,   // string: next medical date as text
+    PILOT_FR_NEXT_COL,    // string: next flight review date as text
+    PILOT_MED_DUE_COL,    // boolean: the medical is due
+    PILOT_FR_DUE_COL,     // boolean: the flight review is due
+    PILOT_STYLE_COL,      // guint: PangoStyle of the name (0 normal, 2 italic)
+    PILOT_FG_COL,         // boolean: the name is drawn in the renderer's colour
+    PILOT_NEW_COL,        // boolean: this is the new-pilot row
+    PILOT_MED_NEXT_T_COL, // gint64: next medical date (UTC seconds; 0 or -1 none)
+    PILOT_FR_NEXT_T_COL,  // gint64: next flight review date
     PILOT_NUM_COLS
 };
 
