@@ -427,23 +427,19 @@ std::string judgeRow(const RowReader& rd, const std::set<time_t>& setLogged, fcs
     for (gchar* p = szDate; *p; ++p)
         if (*p == 'T' && p > szDate && g_ascii_isdigit(p[-1]) && g_ascii_isdigit(p[1]))
             *p = ' ';
-    struct tm tmDate {};
-    const gchar* pszRest = strDate.size() < sizeof szDate ? cnvEncDate(&tmDate, szDate) : nullptr;
-    struct tm tmTyped = tmDate;
-    time_t tDay = strDate.size() < sizeof szDate ? cnvMakeTime(&tmDate) : -1;
-    // A day or month out of range is refused, never carried into the next
-    // month.
-    if (tDay <= 0 || tmDate.tm_mday != tmTyped.tm_mday || tmDate.tm_mon != tmTyped.tm_mon ||
-        tmDate.tm_year != tmTyped.tm_year)
+    // The date reader refuses a day or month out of range instead of
+    // carrying it into the next month; a clock time may follow the date.
+    time_t tMoment = 0;
+    if (strDate.size() >= sizeof szDate || !cnvReadDate(&tMoment, szDate, TRUE))
         return "unreadable date " + quoted(strDate);
-    tDay -= tDay % FLT_DAY;
+    const time_t tDay = tMoment - tMoment % FLT_DAY;
+    const bool bTimeInDate = tMoment != tDay || strchr(szDate, ':') != nullptr;
 
     // The take-off from its own column, else from a time after the date.
-    std::string_view svOff = rd.has(FCSV_COL_TAKEOFF) ? trimmed(rd.text(FCSV_COL_TAKEOFF))
-                             : pszRest                ? trimmed(pszRest)
-                                                      : std::string_view();
-    const bool bOff = !svOff.empty();
-    time_t tOff = bOff ? clockSeconds(svOff) : 0;
+    std::string_view svOff =
+        rd.has(FCSV_COL_TAKEOFF) ? trimmed(rd.text(FCSV_COL_TAKEOFF)) : std::string_view();
+    const bool bOff = !svOff.empty() || (!rd.has(FCSV_COL_TAKEOFF) && bTimeInDate);
+    time_t tOff = !svOff.empty() ? clockSeconds(svOff) : tMoment - tDay;
     if (tOff < 0)
         return "unreadable take-off time " + quoted(svOff);
     const bool bOn = rd.has(FCSV_COL_LANDING);
