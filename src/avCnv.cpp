@@ -679,3 +679,7 @@ gint64 cnvDaysBetween(time_t tFrom, time_t tTo) {
     };
     return day(tTo) - day(tFrom);
 }
+
+gboolean cnvIsFuture(time_t tDate, time_t tNow) {
+    return tDate != time_t(-1) && cnvDaysBetween(tNow, tDate) > 0;
+}

@@ -126,6 +126,9 @@ time_t cnvAddCalendar(time_t tDate, guint nUnit, gint64 nCount);
 // limit falling today has 0 days left, one that fell yesterday is 1 day
 // overdue (-1), whatever the hour.
 gint64 cnvDaysBetween(time_t tFrom, time_t tTo);
+// TRUE when the date falls on a day after today's (UTC, as dates are
+// kept): a typo of 2039 for 2029 must not count as done work unasked.
+gboolean cnvIsFuture(time_t tDate, time_t tNow);
 // Steps a date by a packed calendar interval (nSign -1 steps back).
 time_t cnvAddInterval(time_t tDate, guint nIntv, int nSign = 1);
 

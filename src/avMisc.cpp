@@ -214,6 +214,17 @@ gboolean mscConfirm(GtkWidget* pwgtNear, const char* pszTitle, const char* pszQu
     return askOKCancel(pwgtNear, GTK_MESSAGE_QUESTION, pszTitle, pszQuestion);
 }
 
+gboolean mscKeepFutureDate(GtkWidget* pwgtNear, time_t tDate, const char* pszWhat) {
+    if (!cnvIsFuture(tDate, time(nullptr)))
+        return TRUE;
+    gchar szDate[32];
+    cnvDcdDate(szDate, sizeof szDate, tDate, 0);
+    gchar* pszQuestion = g_markup_printf_escaped("%s dated %s is in the future. Keep it?", pszWhat, szDate);
+    const gboolean bKeep = mscConfirm(pwgtNear, "Date in the future", pszQuestion);
+    g_free(pszQuestion);
+    return bKeep;
+}
+
 void mscCommitEdits(GtkWidget* pwgtTree) {
     // A list that is not on screen has no field being edited beside it;
     // taking the focus into a page never shown would leave the window's

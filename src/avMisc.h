@@ -70,6 +70,12 @@ gboolean mscConfirmDelete(GtkWidget* pwgtNear, const char* pszTitle, const char*
 // may be meant (a second pilot of the same name); OK is the default.
 gboolean mscConfirm(GtkWidget* pwgtNear, const char* pszTitle, const char* pszQuestion);
 
+// Before a date after today is stored: asks "<what> dated <date> is in the
+// future. Keep it?" (pszWhat is plain text, e.g. "The flight"). TRUE when
+// the date is not in the future or the user keeps it; FALSE keeps the old
+// value.
+gboolean mscKeepFutureDate(GtkWidget* pwgtNear, time_t tDate, const char* pszWhat);
+
 // Before a list changes rows: moves the focus to the list and runs the
 // pending events, so the field being edited commits into the record that
 // is being left.

@@ -212,6 +212,10 @@ TEST(Cnv, CalendarStepsClampToTheMonthsLastDay) {
     EXPECT_EQ(0, cnvDaysBetween(utc(2026, 12, 6, 23, 0), utc(2026, 12, 6, 1, 0)));
     EXPECT_EQ(-364, cnvDaysBetween(utc(2026, 12, 6, 15, 0), utc(2025, 12, 7)));
     EXPECT_EQ(1, cnvDaysBetween(utc(2026, 12, 31, 23, 59), utc(2027, 1, 1)));
+    // Only a day after today is in the future; later today is not.
+    EXPECT_FALSE(cnvIsFuture(utc(2026, 12, 6, 23, 59), utc(2026, 12, 6, 0, 1)));
+    EXPECT_TRUE(cnvIsFuture(utc(2026, 12, 7), utc(2026, 12, 6, 23, 59)));
+    EXPECT_FALSE(cnvIsFuture(-1, utc(2026, 12, 6)));
 }
 
 // The parsers and writers on hostile input: whatever is typed or stored,
