@@ -64,6 +64,8 @@ std::vector<DueCase> dueCases() {
         {"UnknownReplDateHoursFromZero",         {{tFeb, 1001}},                   {{NEW, -1}},                                      0, 100,             t2021,                       0, 0,                    F_RCOHRS,       RDUE},
         {"TenDayDeferralHolds",                  {},                               deferAtLimit,                                     0, years(3),        tLimit + 1,                  0, 0,                    F_DEFR,         RDEF},
         {"TenDayDeferralLastSecond",             {},                               deferAtLimit,                                     0, years(3),        tLimit + 863999,             0, 0,                    F_DEFR,         RDEF},
+        // A deferral holding today but not at the mark's date: due within the mark.
+        {"TenDayDeferralRunsOutWithinTheMark",   {},                               deferAtLimit,                                     0, years(3),        tLimit + 1,                  0, span(INTV_DAY, 30),   F_RCOCAL,       RDUE},
         {"TenDayDeferralRunsOutHoursIgnored",    {},                               deferAtLimit,                                     0, years(3),        tLimit + 864000,             0, 0,                    F_RCOCAL,       RDUE},
         {"HoursOnlyDeferralLeavesCalendarDue",   {},                               {{NEW, tRepl}, {DEFR, tLimit, 0, 0, 500, 0}},     0, years(3),        tLimit + 1,                  0, 0,                    F_RCOCAL,       RDUE},
         {"FiveHourDeferralHoldsBelow",           {{tFeb, 600}, {tMar + 86400, 49}}, defer5h,                                         50, 0,              t2021,                       0, 0,                    F_DEFI,         IDEF},
@@ -93,6 +95,8 @@ std::vector<DueCase> dueCases() {
         {"UsedPartBeyondItsLifeDueAtOnce",       {},                               {{USED, tMar, 3500}},                             0, 300,             t2021,                       0, 0,                    F_RCOHRS,       RDUE},
         {"UsedPartAgeShortensCalendarExactly",   {},                               {{USED, tRepl, 0, span(INTV_YEAR, 2)}},           0, years(3),        utc(2021, 5, 15, 10, 0, 0),  0, 0,                    0,              NONE},
         {"UsedPartAgeShortensCalendarLife",      {},                               {{USED, tRepl, 0, span(INTV_YEAR, 2)}},           0, years(3),        utc(2021, 5, 15, 10, 0, 1),  0, 0,                    F_RCOCAL,       RDUE},
+        // A new part is new, whatever age the record kept from an earlier choice.
+        {"NewPartIgnoresAStoredAge",             {},                               {{NEW, tRepl, 0, span(INTV_YEAR, 2)}},            0, years(3),        utc(2021, 5, 15, 10, 0, 1),  0, 0,                    0,              NONE},
         {"SevenThousandHourLimitNotYet",         {{tFeb, 70000}},                  {{NEW, utc(2020, 1, 15)}},                        0, 7000,            t2021,                       0, 0,                    0,              NONE},
         {"SevenThousandHourLimitDue",            {{tFeb, 70001}},                  {{NEW, utc(2020, 1, 15)}},                        0, 7000,            t2021,                       0, 0,                    F_RCOHRS,       RDUE},
         {"OnConditionAloneIsNeverDue",           {{tFeb, 90000}},                  {},                                               0, 0x80000000u,     utc(2060, 1, 1),             0, 0,                    0,              NONE},
@@ -181,6 +185,7 @@ struct FigureCase {
     std::string strInsp; // CCD_LIMIT_INSP_HOURS
     std::string strRCOHours;
     std::string strRCOCal;
+    guint nMarkTime = 0; // packed span
 };
 
 using DueFigures = CompTest;
@@ -206,6 +211,10 @@ TEST_F(DueFigures, WhereEachLimitFallsDue) {
         {"UsedPartAge", {}, {{USED, tRepl, 0, span(INTV_YEAR, 2)}}, 0, years(3), utc(2021, 5, 15, 9, 0),
          "-", "-", ("last 0@" + std::to_string(tRepl) + " due 0/" + std::to_string(utc(2021, 5, 15, 10)) +
                     " left 0/0 used state 0 defer 0/-1")},
+        // Days left count from today, not from the look-ahead mark's date.
+        {"DaysLeftFromTodayNotTheMark", to200, {{NEW, tMay21}}, 0, years(5), utc(2022, 5, 10),
+         "-", "-", ("last 2000@" + sMay21 + " due 0/" + sMay26 + " left 0/1461 state 0 defer 0/-1"),
+         span(INTV_MONTH, 1)},
         // The day after the limit is a day overdue, whatever the hour; the replacement deferral holds by days only.
         {"CalendarOverdueDeferred", {}, {{NEW, tRepl}, {DEFR, tLimit, 0, 0, 50, 10}}, 0, years(3), tLimit + 86400 + 12 * 3600,
          "-", "-", ("last 0@" + std::to_string(tRepl) + " due 0/" + std::to_string(tLimit) + " left 0/-1 state 2 defer " +
@@ -232,6 +241,7 @@ TEST_F(DueFigures, WhereEachLimitFallsDue) {
         }
         activate(iACID);
         cmodSetClock(c.tNow);
+        cmodSetMarkTime(0, c.nMarkTime);
         ASSERT_TRUE(cmodLoadModel(iCompID));
         cmodDueFigure lst[CCD_LIMIT_NUM];
         cmodDueFigures(cmodGetCompSel(), lst);
