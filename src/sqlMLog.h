@@ -18,6 +18,9 @@
 
 #include <glib.h>
 
+#include <utility>
+#include <vector>
+
 struct sqlite3;
 
 // Row ID of a record that is not yet stored: the update inserts it and
@@ -143,6 +146,9 @@ gboolean sqlUpdateSNoteRecord(rcdSNote* prcdSNote);
 gboolean sqlCountPilotFlights(guint iPilotID, guint* pnFlights);
 // Undeleted flights and maintenance records filed to the aircraft.
 gboolean sqlCountAircraftRecords(guint iACID, guint* pnFlights, guint* pnMaint);
+// Undeleted maintenance records filed to the aircraft, counted per card:
+// (card ID, count) by card ID. Also finds the records of deleted cards.
+gboolean sqlCountMaintByCard(guint iACID, std::vector<std::pair<guint, guint>>* plst);
 
 // ---- Direct access for bulk work ----
 
