@@ -32,14 +32,6 @@ std::string hoursText(gint64 nTenths) {
     return sz;
 }
 
-std::string dateText(time_t t) {
-    if (t <= 0)
-        return "date unknown";
-    char sz[40];
-    cnvDcdDate(sz, sizeof sz, t, 0);
-    return sz;
-}
-
 std::string daysText(gint64 nDays) {
     gint64 nAbs = nDays < 0 ? -nDays : nDays;
     char sz[60];
@@ -131,15 +123,12 @@ void collectCards(GtkTreeModel* pModel, GtkTreeIter* piterParent, std::vector<du
     GtkTreeIter iter;
     for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, piterParent); b;
          b = gtk_tree_model_iter_next(pModel, &iter)) {
-        guint nType = TYPE_GRP, nStyle = 0;
-        gtk_tree_model_get(pModel, &iter, CCD_TYPE_COL, &nType, CCD_STYLE_COL, &nStyle, -1);
+        guint nType = TYPE_GRP;
+        gtk_tree_model_get(pModel, &iter, CCD_TYPE_COL, &nType, -1);
         if (nType != TYPE_COMP) {
             collectCards(pModel, &iter, lst);
             continue;
         }
-        // Cards shown only for editing the catalogue do not fit this aircraft.
-        if (nStyle == 2)
-            continue;
         dueLine line = dueCompLine(&iter);
         if (line.nState != CCD_DUESTAT_NONE)
             lst.push_back(std::move(line));
@@ -169,7 +158,7 @@ void addPilotDate(std::vector<dueLine>& lst, GtkTreeIter* piter, int nDateCol, i
     line.strName = mscTreeText(pModel, piter, PILOT_RNAME_COL);
     line.strWhat = pszWhat;
     line.strState = bDue ? "Overdue" : "Due at the mark";
-    line.strDuePoint = dateText(time_t(tDate));
+    line.strDuePoint = dueDateText(time_t(tDate));
     line.strDriver = driverText(DUE_BY_CALENDAR);
     line.nSortLeft = cnvDaysBetween(tNow, time_t(tDate));
     // Run out today: the date is this day, nothing is left of it.
@@ -381,16 +370,41 @@ std::vector<std::string> dueRowCells(const dueLine& line) {
             line.strDuePoint, line.strDriver, line.strLeft, line.strDefer};
 }
 
+std::string dueHoursText(gint64 nTenths) {
+    return hoursText(nTenths) + " A/F hrs";
+}
+
+std::string dueDateText(time_t t) {
+    if (t <= 0)
+        return "date unknown";
+    char sz[40];
+    cnvDcdDate(sz, sizeof sz, t, 0);
+    return sz;
+}
+
+std::string duePointText(const cmodDueFigure figs[CCD_LIMIT_NUM], bool bInspection) {
+    // Every limit of the kind: hours and calendar life of a replacement
+    // both show, whichever drives it.
+    std::string strHours, strDate;
+    for (int i = 0; i < CCD_LIMIT_NUM; ++i) {
+        if (!figs[i].bSet || (i == CCD_LIMIT_INSP_HOURS) != bInspection)
+            continue;
+        if (isCalendar(i))
+            strDate = dueDateText(figs[i].tDue);
+        else
+            strHours = dueHoursText(figs[i].nDueHours);
+    }
+    return strHours + (strHours.empty() || strDate.empty() ? "" : " or ") + strDate;
+}
+
 dueLine dueCompLine(GtkTreeIter* piterComp) {
     GtkTreeModel* pModel = cmodGetModel();
     dueLine line{};
     gulong iCompID = 0;
-    gchar* pszColour = nullptr;
-    gtk_tree_model_get(pModel, piterComp, CCD_INX_COL, &iCompID, CCD_COLOUR_COL, &pszColour,
-                       CCD_WEIGHT_COL, &line.nWeight, -1);
+    gtk_tree_model_get(pModel, piterComp, CCD_INX_COL, &iCompID, -1);
     line.iID = guint(iCompID);
-    line.strColour = pszColour ? pszColour : "black";
-    g_free(pszColour);
+    line.strColour = cmodDueLook(CCD_DUESTAT_NONE).pszColour;
+    line.nWeight = cmodDueLook(CCD_DUESTAT_NONE).nWeight;
     line.strName = mscTreeText(pModel, piterComp, CCD_COMP_COL);
     line.strPart = mscTreeText(pModel, piterComp, CCD_PART_COL);
 
@@ -401,6 +415,9 @@ dueLine dueCompLine(GtkTreeIter* piterComp) {
         return line; // no limit on this card
     const cmodDueFigure& fig = figs[size_t(iLimit)];
     line.nState = fig.nState;
+    // The line's own verdict, fresh: the tree's colours wait for its page.
+    line.strColour = cmodDueLook(line.nState).pszColour;
+    line.nWeight = cmodDueLook(line.nState).nWeight;
     line.strWhat = iLimit == CCD_LIMIT_INSP_HOURS ? "Inspection" : "Replacement";
     if (fig.nState == CCD_DUESTAT_INSPDEFER || fig.nState == CCD_DUESTAT_RCODEFER)
         line.nDriver = DUE_BY_DEFERRAL;
@@ -415,19 +432,7 @@ dueLine dueCompLine(GtkTreeIter* piterComp) {
     line.nSortLeft = figureLeft(fig, iLimit);
     line.strLeft = isCalendar(iLimit) ? daysText(fig.nLeftDays) : leftHoursText(fig.nLeftHours);
 
-    // The due point names every limit of the kind: hours and calendar life
-    // of a replacement both show, whichever drives it.
-    std::string strHours, strDate;
-    for (int i = 0; i < CCD_LIMIT_NUM; ++i) {
-        bool bSameKind = (i == CCD_LIMIT_INSP_HOURS) == (iLimit == CCD_LIMIT_INSP_HOURS);
-        if (!figs[size_t(i)].bSet || !bSameKind)
-            continue;
-        if (isCalendar(i))
-            strDate = dateText(figs[size_t(i)].tDue);
-        else
-            strHours = hoursText(figs[size_t(i)].nDueHours) + " A/F hrs";
-    }
-    line.strDuePoint = strHours + (strHours.empty() || strDate.empty() ? "" : " or ") + strDate;
+    line.strDuePoint = duePointText(figs.data(), iLimit == CCD_LIMIT_INSP_HOURS);
 
     switch (line.nState) {
     case CCD_DUESTAT_NONE:

@@ -37,8 +37,8 @@ struct dueLine {
     std::string strDriver;   // "Hours", "Calendar", "Used part's hours", "Deferral"
     std::string strLeft;     // "12.3 hrs left", "2.0 hrs overdue", "30 days left" ...
     std::string strDefer;    // a deferral's remaining hours and days
-    std::string strColour;   // the tree's colour ("black", "blue", "red")
-    guint nWeight;           // the tree's font weight
+    std::string strColour;   // colour of nState as the tree shows it ("black", "blue", "red")
+    guint nWeight;           // and its font weight
     gint64 nSortLeft;        // tenths of an hour or days left; negative overdue
 };
 
@@ -46,6 +46,15 @@ struct dueLine {
 const std::vector<std::string>& dueHeadings();
 // The texts of a line in the column order of dueHeadings.
 std::vector<std::string> dueRowCells(const dueLine& line);
+
+// The texts of a due figure, the same on the card, in the list and in the
+// report: airframe hours in tenths ("33.8 A/F hrs") and the whole date
+// ("13-Nov-2026"; "date unknown").
+std::string dueHoursText(gint64 nTenths);
+std::string dueDateText(time_t t);
+// Where a card's inspection (bInspection) or replacement falls due: its
+// hours and calendar limits joined by " or "; empty without either.
+std::string duePointText(const cmodDueFigure figs[CCD_LIMIT_NUM], bool bInspection);
 
 // The line of one card row of the component tree (also when not due: then
 // it names the nearest due point and its driver is DUE_BY_NONE).

@@ -1,6 +1,7 @@
 #include "modComp.h"
 
 #include "avCnv.h"
+#include "avErrLog.h"
 #include "avError.h"
 #include "avMisc.h"
 #include "avParam.h"
@@ -15,12 +16,15 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
 constexpr guint ALL_ONES = 0xFFFFFFFFu;
 constexpr guint GROUP_LEVEL_BIT = 0x80000000u;
 constexpr gint64 SECONDS_PER_DAY = 86400;
+constexpr guint STYLE_NOT_FITTING = 2; // PANGO_STYLE_ITALIC
 
 struct grpEntry {
     guint iGCompID;
@@ -74,12 +78,8 @@ constexpr std::array<subEntry, 29> subComp{{{1, 1, "Airframe", 0, 0, 0},
                                             {31, 4, "Swash Plate Assembly", 1, 0, 0},
                                             {32, 4, "Main Rotor Shaft Assembly", 1, 0, 0}}};
 
-struct dueLook {
-    const char* pszColour;
-    guint nWeight;
-};
 // Indexed by dueStat_t.
-constexpr std::array<dueLook, 5> dueLooks{
+constexpr std::array<cmodLook, 5> dueLooks{
     {{"black", 400}, {"blue", 400}, {"blue", 700}, {"red", 400}, {"red", 700}}};
 
 GtkTreeStore* m_pmodComp = nullptr;
@@ -120,6 +120,7 @@ struct cardDue {
     gint64 tInspLast, tRCOLast, tDeferRCOLast, tDeferInspLast;
     guint nInspIntv, nRCOHours, nRCOAge, nRCOIntv;
     guint nDeferRCOHours, nDeferRCODays, nDeferInspHours, nDeferInspDays;
+    guint nStyle; // italic: shown for editing the catalogue, not on this aircraft
 };
 
 // The moment a marking judges at: now and the airframe total, and the
@@ -256,13 +257,24 @@ cardDue readCard(GtkTreeIter* piterComp) {
                        &c.nRCOIntv, CCD_DEFERRCOLAST_COL, &c.tDeferRCOLast, CCD_DEFERRCOHOURS_COL,
                        &c.nDeferRCOHours, CCD_DEFERRCODAYS_COL, &c.nDeferRCODays,
                        CCD_DEFERINSPLAST_COL, &c.tDeferInspLast, CCD_DEFERINSPHOURS_COL,
-                       &c.nDeferInspHours, CCD_DEFERINSPDAYS_COL, &c.nDeferInspDays, -1);
+                       &c.nDeferInspHours, CCD_DEFERINSPDAYS_COL, &c.nDeferInspDays,
+                       CCD_STYLE_COL, &c.nStyle, -1);
     return c;
+}
+
+// The figures of a row. A card the aircraft does not have (edit mode shows
+// it in italics) is due for nothing: it must not colour its group.
+void rowFigures(GtkTreeIter* piterComp, const dueMoment& m, cmodDueFigure lst[CCD_LIMIT_NUM]) {
+    const cardDue c = readCard(piterComp);
+    dueFigures(c, m, lst);
+    if (c.nStyle == STYLE_NOT_FITTING)
+        for (int i = 0; i < CCD_LIMIT_NUM; ++i)
+            lst[i].nState = CCD_DUESTAT_NONE;
 }
 
 dueStat_t judgeRow(GtkTreeIter* piterComp, const dueMoment& m) {
     cmodDueFigure lst[CCD_LIMIT_NUM];
-    dueFigures(readCard(piterComp), m, lst);
+    rowFigures(piterComp, m, lst);
     guint bFlags = dueFlags(lst);
     gtk_tree_store_set(m_pmodComp, piterComp, CCD_DUEFLAGS_COL, bFlags, -1);
     return stateOfFlags(bFlags);
@@ -275,7 +287,7 @@ guint rowType(GtkTreeIter* piter) {
 }
 
 void reportRowType(const char* pszText) {
-    dlgError(pszText, "cmodMarkModel()", "modComp");
+    dlgReport(pszText, "cmodMarkModel()", "modComp");
 }
 
 // Judges and colours the rows below the root (groups), a group (sub-groups
@@ -314,13 +326,71 @@ void appendGroupRow(GtkTreeIter* piter, GtkTreeIter* piterParent, guint iInx, gu
                        CCD_TYPE_COL, nType, CCD_COLOUR_COL, nullptr, -1);
 }
 
+// One failure, one dialog: a table that cannot be read fails once for every
+// card of a rebuild. Within one action each kind of failure (where it
+// happened) is shown once; the repeats take its answer and are counted in
+// the log.
+struct reportOnceState {
+    dlgReporter pfnOuter = nullptr;
+    std::vector<std::string> lstSeen;
+    int nAnswer = GTK_RESPONSE_OK;
+    guint nRepeats = 0;
+};
+reportOnceState m_reportOnce;
+
+int reportOnce(const gchar* pszError, const gchar* pszFunction, const gchar* pszLocus) {
+    reportOnceState& r = m_reportOnce;
+    std::string strWhere = std::string(pszLocus) + "::" + pszFunction;
+    for (const std::string& str : r.lstSeen)
+        if (str == strWhere) {
+            ++r.nRepeats;
+            return r.nAnswer;
+        }
+    r.lstSeen.push_back(strWhere);
+    const int nAnswer = r.pfnOuter(pszError, pszFunction, pszLocus);
+    if (r.nAnswer != GTK_RESPONSE_CANCEL)
+        r.nAnswer = nAnswer;
+    return r.nAnswer;
+}
+
+// Holds the once-per-action reporting for its lifetime; an action inside
+// another (the marking inside a rebuild) belongs to the outer one.
+class ReportOncePerAction {
+  public:
+    ReportOncePerAction() {
+        dlgReporter pfnOld = dlgSetReporter(reportOnce);
+        m_bOwner = pfnOld != reportOnce;
+        if (m_bOwner) {
+            m_reportOnce = reportOnceState{};
+            m_reportOnce.pfnOuter = pfnOld;
+        }
+    }
+    ~ReportOncePerAction() {
+        if (!m_bOwner)
+            return;
+        dlgSetReporter(m_reportOnce.pfnOuter);
+        if (m_reportOnce.nRepeats) {
+            gchar* psz = g_strdup_printf("%u more failures like the ones above in the same action "
+                                         "on the component tree were not shown again.",
+                                         m_reportOnce.nRepeats);
+            errPostError(psz);
+            g_free(psz);
+        }
+    }
+    ReportOncePerAction(const ReportOncePerAction&) = delete;
+    ReportOncePerAction& operator=(const ReportOncePerAction&) = delete;
+
+  private:
+    bool m_bOwner;
+};
+
 // Loads the cards of one stored group value under a row. FALSE when the
 // user cancelled after a load failure.
 gboolean loadCards(rcdComp* prcdComp, GtkTreeIter* piterParent, guint iGroupValue) {
     cbComp cb{prcdComp, piterParent, cmodLoadCompCallback};
     if (sqlLoadCompCard(&cb, ALL_ONES, iGroupValue))
         return TRUE;
-    return dlgError(sqlLastError(), "cmodLoadModel()", "modComp") != GTK_RESPONSE_CANCEL;
+    return dlgReport(sqlLastError(), "cmodLoadModel()", "modComp") != GTK_RESPONSE_CANCEL;
 }
 
 } // namespace
@@ -343,6 +413,7 @@ gboolean cmodInitialize(gboolean bCompEdit) {
 }
 
 gboolean cmodLoadModel(gulong iCompID) {
+    ReportOncePerAction reportOnce;
     m_iCompID = iCompID;
     m_bSelComp = FALSE;
     auto prcdComp = std::make_unique<rcdComp>();
@@ -485,13 +556,13 @@ int cmodLoadCompCallback(rcdComp* prcdComp, GtkTreeIter* piterSubGrp) {
     if (!cmodAcceptCompCard(prcdComp)) {
         if (!m_bCompModEdit)
             return 0;
-        nStyle = 2; // PANGO_STYLE_ITALIC
+        nStyle = STYLE_NOT_FITTING;
     }
     m_szDrawingName[0] = '\0';
     rcdRef rcd{};
     cbRef cb{&rcd, cmodLoadRefCallback};
     if (!sqlLoadRefRecords(&cb, prcdComp->iCompID) &&
-        dlgError(sqlLastError(), "cmodLoadCompCallback()", "modComp") == GTK_RESPONSE_CANCEL)
+        dlgReport(sqlLastError(), "cmodLoadCompCallback()", "modComp") == GTK_RESPONSE_CANCEL)
         return 0;
     mntState* pS = mmodGetState(prcdComp->iCompID);
 
@@ -523,7 +594,7 @@ gboolean cmodLoadSNoteModel() {
     auto prcdSNote = std::make_unique<rcdSNote>();
     cbSNote cb{prcdSNote.get(), cmodLoadSNoteCallback};
     if (!sqlLoadSNoteRecords(&cb) &&
-        dlgError(sqlLastError(), "cmodLoadSNoteModel()", "modComp") == GTK_RESPONSE_CANCEL)
+        dlgReport(sqlLastError(), "cmodLoadSNoteModel()", "modComp") == GTK_RESPONSE_CANCEL)
         return FALSE;
     return TRUE;
 }
@@ -541,18 +612,23 @@ dueStat_t cmodIsDue(GtkTreeIter* piterComp, guint) {
 }
 
 void cmodDueFigures(GtkTreeIter* piterComp, cmodDueFigure lst[CCD_LIMIT_NUM]) {
-    dueFigures(readCard(piterComp), momentNow(), lst);
+    rowFigures(piterComp, momentNow(), lst);
 }
 
 void cmodMarkDue() {
+    ReportOncePerAction reportOnce;
     if (m_pmodComp)
         markBelow(nullptr, 0, momentNow());
 }
 
+cmodLook cmodDueLook(dueStat_t nDueStat) {
+    return dueLooks[guint(nDueStat) < dueLooks.size() ? guint(nDueStat) : guint(CCD_DUESTAT_RCODUE)];
+}
+
 void cmodDueColours(GtkTreeIter* piterComp, dueStat_t nDueStat) {
-    guint i = guint(nDueStat) < dueLooks.size() ? guint(nDueStat) : guint(CCD_DUESTAT_RCODUE);
-    gtk_tree_store_set(m_pmodComp, piterComp, CCD_COLOUR_COL, dueLooks[i].pszColour, CCD_WEIGHT_COL,
-                       dueLooks[i].nWeight, -1);
+    const cmodLook look = cmodDueLook(nDueStat);
+    gtk_tree_store_set(m_pmodComp, piterComp, CCD_COLOUR_COL, look.pszColour, CCD_WEIGHT_COL,
+                       look.nWeight, -1);
 }
 
 void cmodSetMarkTime(guint nHours, guint nTime) {

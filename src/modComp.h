@@ -140,6 +140,13 @@ void cmodDueFigures(GtkTreeIter* piterComp, cmodDueFigure lst[CCD_LIMIT_NUM]);
 // Judges and colours every row; groups and sub-groups take the worst state
 // beneath them (black when empty).
 void cmodMarkDue();
+// Colour name and Pango weight of a due state: the tree, the card and the
+// due list all show a state so.
+struct cmodLook {
+    const char* pszColour;
+    guint nWeight;
+};
+cmodLook cmodDueLook(dueStat_t nDueStat);
 // Colour and weight of a due state on any row.
 void cmodDueColours(GtkTreeIter* piterComp, dueStat_t nDueStat);
 

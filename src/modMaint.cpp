@@ -178,7 +178,7 @@ mntState* mmodGetState(guint iCompID) {
     rcdMaint rcd{};
     cbMaint cb{&rcd, mmodStateCallback};
     if (!sqlLoadMaintRecords(&cb, iCompID, activeACID()))
-        dlgError(sqlLastError(), "mmodGetState()", "modMaint");
+        dlgReport(sqlLastError(), "mmodGetState()", "modMaint");
     return &m_mntState;
 }
 

@@ -1,10 +1,12 @@
 #include "pagComp.h"
 
 #include "avCnv.h"
+#include "avDue.h"
 #include "avError.h"
 #include "avHelp.h"
 #include "avMisc.h"
 #include "avParam.h"
+#include "modAC.h"
 #include "modComp.h"
 #include "modMaint.h"
 #include "pagAC.h"
@@ -23,6 +25,8 @@
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -365,19 +369,6 @@ void setDueColour(GtkWidget* pwgt, dueStat_t nState) {
     else if (nState == CCD_DUESTAT_RCODEFER || nState == CCD_DUESTAT_INSPDEFER)
         pclr = &clrBlue;
     gtk_widget_modify_text(pwgt, GTK_STATE_INSENSITIVE, pclr);
-}
-
-// Whole airframe hours, as the card shows them.
-void hoursText(gchar* psz, gsize nl, gint64 nTenths) {
-    g_snprintf(psz, nl, "%lld A/F Hrs", (long long)(nTenths / 10));
-}
-
-// "May-2026" of a date.
-void monthText(gchar* psz, gsize nl, time_t t) {
-    gchar szDate[30];
-    cnvDcdDate(szDate, sizeof szDate, t, 0);
-    const gchar* pszDash = strchr(szDate, '-');
-    g_strlcpy(psz, pszDash ? pszDash + 1 : szDate, nl);
 }
 
 // ---- the page's row handling ----
@@ -1609,45 +1600,29 @@ void ccdDisplaySensitive(gboolean bSensitive) {
 }
 
 void ccdDueUpdate(GtkTreeIter* piterComp) {
+    // The figures and texts of the due list, so that both read alike.
     cmodDueFigure lst[CCD_LIMIT_NUM];
     cmodDueFigures(piterComp, lst);
     const cmodDueFigure& insp = lst[CCD_LIMIT_INSP_HOURS];
     const cmodDueFigure& rcoHours = lst[CCD_LIMIT_RCO_HOURS];
     const cmodDueFigure& rcoCal = lst[CCD_LIMIT_RCO_CAL];
-    gchar sz[80];
 
-    hoursText(sz, sizeof sz, insp.nLastHours);
-    setEntry(m_pwgtInspLast, sz);
+    setEntry(m_pwgtInspLast, dueHoursText(insp.nLastHours).c_str());
     // A card without an interval is never due for inspection: no due figure.
-    sz[0] = '\0';
-    if (insp.bSet)
-        hoursText(sz, sizeof sz, insp.nDueHours);
-    setEntry(m_pwgtInspDue, sz);
+    setEntry(m_pwgtInspDue, duePointText(lst, true).c_str());
     setDueColour(m_pwgtInspDue, insp.nState);
 
-    sz[0] = '\0';
+    std::string str;
     if (rcoHours.bSet)
-        hoursText(sz, sizeof sz, rcoHours.nLastHours);
+        str = dueHoursText(rcoHours.nLastHours);
     else if (rcoCal.bSet && rcoCal.tLast != -1)
-        cnvDcdDate(sz, sizeof sz, rcoCal.tLast, 0);
-    setEntry(m_pwgtRCOLast, sz);
+        str = dueDateText(rcoCal.tLast);
+    setEntry(m_pwgtRCOLast, str.c_str());
 
-    gchar szHours[40] = "", szCal[40] = "";
-    if (rcoHours.bSet)
-        hoursText(szHours, sizeof szHours, rcoHours.nDueHours);
-    if (rcoCal.bSet) {
-        if (rcoCal.tDue == -1)
-            g_strlcpy(szCal, "?????", sizeof szCal);
-        else
-            monthText(szCal, sizeof szCal, rcoCal.tDue);
-    }
-    if (szHours[0] && szCal[0])
-        g_snprintf(sz, sizeof sz, "%s or %s", szHours, szCal);
-    else if (szHours[0] || szCal[0])
-        g_strlcpy(sz, szHours[0] ? szHours : szCal, sizeof sz);
-    else
-        g_strlcpy(sz, (m_prcdComp->nRCOIntv & CNV_RCO_OC) ? "OC" : "", sizeof sz);
-    setEntry(m_pwgtRCODue, sz);
+    str = duePointText(lst, false);
+    if (str.empty() && (m_prcdComp->nRCOIntv & CNV_RCO_OC))
+        str = "OC";
+    setEntry(m_pwgtRCODue, str.c_str());
     setDueColour(m_pwgtRCODue, std::max(rcoHours.nState, rcoCal.nState));
 }
 

@@ -58,30 +58,47 @@ TEST_F(CompTree, ShapeOrderDrawingsMarking) {
     EXPECT_EQ(cmodSCompID(29), ALL);
 }
 
-// Which cards an aircraft sees, and how edit mode shows the others.
+// Which cards an aircraft sees, and how edit mode shows the others: in
+// italics and due for nothing, so that they colour neither themselves nor
+// their group (Eng23 is due for inspection where it fits).
 TEST_F(CompTree, OptionFilter) {
     addCard({.iGroupID = 4, .pszDesc = "Any", .nSort = 0});
-    guint iEng23 = addCard({.iGroupID = 4, .pszDesc = "Eng23", .nSort = 1, .bOptEng = 0xC});
+    guint iEng23 =
+        addCard({.iGroupID = 4, .pszDesc = "Eng23", .nSort = 1, .nInspIntv = 50, .bOptEng = 0xC});
     addCard({.iGroupID = 4, .pszDesc = "Heli04", .nSort = 2, .bOptHeli = 0x11});
     guint iGone = addCard({.iGroupID = 4, .pszDesc = "Deleted", .nSort = 3});
     avt::exec(catDb(), "UPDATE Component SET bDelete=1 WHERE iCompID=" + std::to_string(iGone));
     // engine option, other options, edit mode, cards seen in "Oil System"
-    const std::tuple<gint, gint, gboolean, const char*> cases[] = {
-        {2, 0, FALSE, "*Any,*Eng23,*Heli04"},  {3, 0, FALSE, "*Any,*Eng23,*Heli04"},
-        {34, 0, FALSE, "*Any,*Eng23,*Heli04"}, {99, 0, FALSE, "*Any,*Eng23,*Heli04"},
-        {4, 0, FALSE, "*Any,*Heli04"},         {0, 0, FALSE, "*Any,*Heli04"},
-        {4, 0, TRUE, "*Any,*Eng23/i,*Heli04"}, {100, 0, FALSE, "*Any,*Heli04"},
-        {-1, 0, FALSE, "*Any,*Heli04"},        {2, 100, FALSE, "*Any,*Eng23"},
-        {2, -1, FALSE, "*Any,*Eng23"},         {2, 100, TRUE, "*Any,*Eng23,*Heli04/i"},
+    const char* pszEng23 = "*Eng23(red 400)";
+    const std::tuple<gint, gint, gboolean, std::string> cases[] = {
+        {2, 0, FALSE, std::string("*Any,") + pszEng23 + ",*Heli04"},
+        {3, 0, FALSE, std::string("*Any,") + pszEng23 + ",*Heli04"},
+        {34, 0, FALSE, std::string("*Any,") + pszEng23 + ",*Heli04"},
+        {99, 0, FALSE, std::string("*Any,") + pszEng23 + ",*Heli04"},
+        {4, 0, FALSE, "*Any,*Heli04"},
+        {0, 0, FALSE, "*Any,*Heli04"},
+        {4, 0, TRUE, "*Any,*Eng23/i,*Heli04"},
+        {100, 0, FALSE, "*Any,*Heli04"},
+        {-1, 0, FALSE, "*Any,*Heli04"},
+        {2, 100, FALSE, std::string("*Any,") + pszEng23},
+        {2, -1, FALSE, std::string("*Any,") + pszEng23},
+        {2, 100, TRUE, std::string("*Any,") + pszEng23 + ",*Heli04/i"},
     };
-    for (auto [iEngineOpt, iOtherOpt, bEdit, pszOilSystem] : cases) {
-        activate(addAircraft(utc(2020, 1, 1), iEngineOpt, iOtherOpt));
+    for (const auto& [iEngineOpt, iOtherOpt, bEdit, strOilSystem] : cases) {
+        guint iACID = addAircraft(utc(2020, 1, 1), iEngineOpt, iOtherOpt);
+        addFlights(iACID, {{utc(2020, 2, 1), 600}});
+        activate(iACID);
         cmodInitialize(bEdit);
         ASSERT_TRUE(cmodLoadModel(iEng23));
-        GtkTreeIter iterOil;
+        GtkTreeIter iterOil, iterEngine;
         ASSERT_TRUE(gtk_tree_model_get_iter_from_string(cmodGetModel(), &iterOil, "1:0"));
-        EXPECT_EQ(outline(&iterOil), pszOilSystem) << iEngineOpt << "/" << iOtherOpt;
-        EXPECT_EQ(cmodGetCompSel() != nullptr, strstr(pszOilSystem, "Eng23") != nullptr);
+        ASSERT_TRUE(gtk_tree_model_get_iter_from_string(cmodGetModel(), &iterEngine, "1"));
+        EXPECT_EQ(outline(&iterOil), strOilSystem) << iEngineOpt << "/" << iOtherOpt;
+        // The group is as red as the worst card that fits.
+        const bool bRed = strOilSystem.find("(red") != std::string::npos;
+        EXPECT_EQ(text(&iterEngine, CCD_COLOUR_COL), bRed ? "red" : "black")
+            << iEngineOpt << "/" << iOtherOpt;
+        EXPECT_EQ(cmodGetCompSel() != nullptr, strOilSystem.find("Eng23") != std::string::npos);
     }
 }
 

@@ -67,6 +67,17 @@ TEST_F(DueList, LinesSayWhatDrivesEachAndMatchTheTree) {
         names.push_back(l.strName);
     EXPECT_EQ(names, (std::vector<std::string>{"Calendar Life", "Used Part", "Hours Insp",
                                                "Deferred Insp", "Ann Early"}));
+
+    // A flight logged while another page shows: the tree waits for its page
+    // to be marked again, but each line's colour follows its own verdict.
+    const guint iACID = acdGetActiveAC()->iACID;
+    addFlights(iACID, {{utc(2020, 5, 1), 100}});
+    activate(iACID);
+    std::string strWithin = "not listed";
+    for (const dueLine& l : dueCollect())
+        if (l.strName == "Within Mark")
+            strWithin = l.strState + " " + l.strColour + " " + std::to_string(l.nWeight);
+    EXPECT_EQ(strWithin, "Overdue red 400");
 }
 
 // The report's CSV and PDF of the same aircraft.

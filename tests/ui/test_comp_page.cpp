@@ -2,7 +2,9 @@
 // generated log: what the card shows, recording maintenance through the
 // record panel, the catalogue editor, and nothing typed lost at quit.
 #include "../logic/test_comp_fixture.h"
+#include "avDue.h"
 #include "avLedger.h"
+#include "avReport.h"
 #include "avMisc.h"
 #include "pagComp.h"
 #include "rcdAC.h"
@@ -217,12 +219,12 @@ TEST_F(CompPage, CardShowsWhereEachLimitFallsDueInTheColourOfItsRow) {
     };
     // clang-format off
     const Case cases[] = {
-        {kInsp25, "100 A/F Hrs", "125 A/F Hrs", "red",   "",            "",                        "black", "red 400 / red 400 / red 400"},
-        {kLimit,  "200 A/F Hrs", "",            "black", "200 A/F Hrs", "700 A/F Hrs or May-2026", "black", "black 400 / red 400 / red 400"},
-        {kOC,     "0 A/F Hrs",   "",            "black", "",            "OC",                      "black", "black 400 / red 400 / red 400"},
+        {kInsp25, "100.0 A/F hrs", "125.0 A/F hrs", "red",   "",              "",                              "black", "red 400 / red 400 / red 400"},
+        {kLimit,  "200.0 A/F hrs", "",              "black", "200.0 A/F hrs", "700.0 A/F hrs or 10-May-2026", "black", "black 400 / red 400 / red 400"},
+        {kOC,     "0.0 A/F hrs",   "",              "black", "",              "OC",                            "black", "black 400 / red 400 / red 400"},
         // More hours on the used part than its life: due now, no wrapped figure.
-        {kUsed,   "100 A/F Hrs", "",            "black", "100 A/F Hrs", "0 A/F Hrs",               "red",   "red 700 / red 700 / red 700"},
-        {kRco150, "0 A/F Hrs",   "",            "black", "0 A/F Hrs",   "150 A/F Hrs",             "red",   "red 700 / red 700 / red 700"},
+        {kUsed,   "100.0 A/F hrs", "",              "black", "100.0 A/F hrs", "0.0 A/F hrs",                   "red",   "red 700 / red 700 / red 700"},
+        {kRco150, "0.0 A/F hrs",   "",              "black", "0.0 A/F hrs",   "150.0 A/F hrs",                 "red",   "red 700 / red 700 / red 700"},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -235,6 +237,12 @@ TEST_F(CompPage, CardShowsWhereEachLimitFallsDueInTheColourOfItsRow) {
         EXPECT_EQ(entry("CompRCODue"), c.pszRCODue);
         EXPECT_EQ(dueColour("CompRCODue"), c.pszRCOColour);
         EXPECT_EQ(look(c.iCompID), c.pszLook);
+        // Word for word what the due list says of the card.
+        GtkTreeIter iter;
+        ASSERT_TRUE(cmodFindCompID(c.iCompID, &iter));
+        const dueLine line = dueCompLine(&iter);
+        EXPECT_EQ(entry(line.strWhat == "Inspection" ? "CompInspDue" : "CompRCODue"),
+                  line.strWhat.empty() ? c.pszRCODue : line.strDuePoint);
     }
 }
 
@@ -286,8 +294,8 @@ TEST_F(CompPage, FlightsLoggedMeanwhileCountOnReturn) {
     EXPECT_EQ(avct::text(&iter, MNT_STR_AF_HRS_COL, mmodGetModel()), "210");
     EXPECT_TRUE(
         gtk_tree_selection_iter_is_selected(gtk_tree_view_get_selection(tree("MaintTree")), &iter));
-    EXPECT_EQ(entry("CompInspLast"), "210 A/F Hrs");
-    EXPECT_EQ(entry("CompInspDue"), "260 A/F Hrs");
+    EXPECT_EQ(entry("CompInspLast"), "210.0 A/F hrs");
+    EXPECT_EQ(entry("CompInspDue"), "260.0 A/F hrs");
 }
 
 TEST_F(CompPage, RecordingMaintenanceThroughThePanel) {
@@ -311,7 +319,7 @@ TEST_F(CompPage, RecordingMaintenanceThroughThePanel) {
     EXPECT_EQ(look(kRco150), "red 700 / red 700 / red 700") << "an inspection replaces nothing";
     click("MaintReplaceNew");
     EXPECT_EQ(look(kRco150), "black 400 / black 400 / black 400");
-    EXPECT_EQ(entry("CompRCODue"), "352 A/F Hrs");
+    EXPECT_EQ(entry("CompRCODue"), "352.6 A/F hrs") << "tenths, as the due list shows them";
     EXPECT_EQ(dueColour("CompRCODue"), "black");
 
     // An inspection ends the red; a deferral instead turns it blue.
@@ -371,7 +379,7 @@ TEST_F(CompPage, LeavingACardForItsSubGroupLeavesItsRecordAlone) {
     gtk_test_widget_send_key(widget("MaintTree"), GDK_Delete, GdkModifierType(0));
     drain();
     EXPECT_EQ(avt::dialogsSeen().size(), 2u);
-    EXPECT_EQ(entry("CompRCOLast"), "0 A/F Hrs");
+    EXPECT_EQ(entry("CompRCOLast"), "0.0 A/F hrs");
 }
 
 TEST_F(CompPage, TypingANameFindsACardInAClosedGroup) {
@@ -438,7 +446,7 @@ TEST_F(CompPage, NoAircraftThenTheSameOneAgain) {
     switchPage(3);
     EXPECT_TRUE(ccdSelectCompID(kUsed));
     EXPECT_EQ(gtk_notebook_get_current_page(GTK_NOTEBOOK(widget("MainNotebook"))), 0);
-    EXPECT_EQ(entry("CompRCODue"), "0 A/F Hrs");
+    EXPECT_EQ(entry("CompRCODue"), "0.0 A/F hrs");
     EXPECT_FALSE(ccdSelectCompID(999));
 }
 
@@ -547,7 +555,7 @@ TEST_F(CompEdit, IntervalChangeRecoloursAndNotesSurviveQuit) {
     EXPECT_EQ(look(kInsp50), "black 400 / red 400 / red 400");
     typeInto("CompInspInterval", "2");
     EXPECT_EQ(look(kInsp50), "red 400 / red 400 / red 400");
-    EXPECT_EQ(entry("CompInspDue"), "202 A/F Hrs");
+    EXPECT_EQ(entry("CompInspDue"), "202.0 A/F hrs");
     // A stored note attached by its label in slot 1, then detached again.
     gtk_combo_box_set_active(GTK_COMBO_BOX(widget("CompSNoteLabelSel")), 2);
     drain();
