@@ -550,6 +550,62 @@ void cnvDcdRCO(gchar* pszRCO, guint nlRCO, guint nRCO) {
     g_snprintf(pszRCO, nlRCO, "%s%s%s", szHours, pszOC, szYears);
 }
 
+gboolean cnvReadRCO(guint* pnRCO, const gchar* pszText, gboolean bHoursOnly,
+                    const gchar** ppszWhy) {
+    auto refuse = [ppszWhy](const gchar* pszWhy) {
+        if (ppszWhy)
+            *ppszWhy = pszWhy;
+        return FALSE;
+    };
+    const gchar* pszForm = bHoursOnly ? "type whole hours, such as 25."
+                                      : "type it as 500 HR, 5 yrs, 500 HR or 5 yrs, or OC.";
+    const std::string_view sv(pszText ? pszText : "");
+    // Read word by word what cnvEncRCO would bend: a sign, a fraction, a
+    // word that is no unit ("5 months" would be five hours), a third figure.
+    int nNumbers = 0;
+    bool bOC = false;
+    for (std::size_t i = 0; i < sv.size();) {
+        const char c = sv[i];
+        if (c == '-' || ((c == '.' || c == ',') && i + 1 < sv.size() && isDigit(sv[i + 1])))
+            return refuse(pszForm);
+        if (!isDigit(c) && !isAlpha(c)) {
+            ++i;
+            continue;
+        }
+        std::size_t nDigits = 0;
+        for (; i < sv.size() && isDigit(sv[i]); ++i)
+            ++nDigits;
+        std::size_t iWord = i;
+        for (; i < sv.size() && isAlpha(sv[i]); ++i) {
+        }
+        if (nDigits > 9)
+            return refuse(bHoursOnly ? "no inspection interval is that long." : "no part lasts that long.");
+        nNumbers += nDigits > 0;
+        const std::string_view word = sv.substr(iWord, i - iWord);
+        if (word.empty())
+            continue;
+        const char cUnit = g_ascii_toupper(word[0]);
+        const bool bWordOC = word.size() == 2 && cUnit == 'O' && g_ascii_toupper(word[1]) == 'C';
+        const bool bWordOr = word.size() == 2 && cUnit == 'O' && g_ascii_toupper(word[1]) == 'R';
+        bOC |= bWordOC;
+        if (cUnit != 'H' && (bHoursOnly || (cUnit != 'Y' && !bWordOC && !bWordOr)))
+            return refuse(pszForm);
+    }
+    const bool bBlank = std::all_of(sv.begin(), sv.end(), [](char c) { return c == ' ' || c == '\t'; });
+    if (nNumbers > (bHoursOnly ? 1 : 2) || (nNumbers == 0 && !bOC && !bBlank))
+        return refuse(pszForm);
+    guint nRCO = 0;
+    cnvEncRCO(&nRCO, pszText, bHoursOnly);
+    const guint nHours = bHoursOnly ? nRCO : nRCO & CNV_RCO_HOURS_MASK;
+    if (nHours > CNV_RCO_HOURS_MAX || (bHoursOnly && nRCO > CNV_RCO_HOURS_MAX))
+        return refuse(bHoursOnly ? "more than 20000 hours between inspections is a typing error."
+                                 : "a life of more than 20000 hours is a typing error.");
+    if (!bHoursOnly && (nRCO & CNV_RCO_YEARS_MASK) >> CNV_RCO_YEARS_SHIFT > CNV_RCO_YEARS_MAX)
+        return refuse("a calendar life of more than 50 years is a typing error.");
+    *pnRCO = nRCO;
+    return TRUE;
+}
+
 gboolean cnvEncHours(guint* pnTenths, const gchar* pszHours, guint nMaxTenths) {
     if (!pnTenths || !pszHours)
         return FALSE;

@@ -109,6 +109,20 @@ void cnvEncRCO(guint* pnRCO, const gchar* pszRCO, gboolean bHoursOnly);
 // text for 0.
 void cnvDcdRCO(gchar* pszRCO, guint nlRCO, guint nRCO);
 
+// The largest limits anyone gives a light helicopter's parts; more is a
+// typing error (and 65536 hours could not even be stored).
+constexpr guint CNV_RCO_HOURS_MAX = 20000;
+constexpr guint CNV_RCO_YEARS_MAX = 50;
+// Reads a typed limit (bHoursOnly: an inspection interval in hours) as
+// cnvEncRCO does, but refuses what cnvEncRCO would bend or clamp: a sign, a
+// fraction, a word that is not HR, yrs, OC or "or", more figures than the
+// form has, more than CNV_RCO_HOURS_MAX hours or CNV_RCO_YEARS_MAX years.
+// A blank text is no limit (0). TRUE with *pnRCO set; FALSE with *pnRCO
+// untouched and *ppszWhy (when given) saying why, as the end of a sentence
+// naming the field.
+gboolean cnvReadRCO(guint* pnRCO, const gchar* pszText, gboolean bHoursOnly,
+                    const gchar** ppszWhy = nullptr);
+
 // Parses decimal hours ("12.3", "12,3", " 7 ", "7 h") into tenths: one
 // decimal place gives exactly that many tenths, further decimals are
 // dropped. FALSE, with *pnTenths untouched, for empty or unreadable text,

@@ -592,20 +592,22 @@ gboolean ccdDescNoteFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
 }
 
 // An interval or limit changes when the card falls due: judge it again.
+// What cannot be stored or no light helicopter has is refused, never
+// clamped: the stored value stays and the message says why.
 void takeInterval(GtkWidget* pwgt, guint* pnField, gboolean bHoursOnly) {
     if (mscDisplaying())
         return;
-    const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
     guint n = 0;
-    cnvEncRCO(&n, pszText, bHoursOnly);
-    // The reader drops a sign ("-5" would be 5 hours) and reads text without
-    // a figure as no limit at all: both are typing errors, not a new value.
-    const bool bNoFigure = n == 0 && !isBlank(pszText) && !strpbrk(pszText, "0123456789");
-    if (strchr(pszText, '-') || bNoFigure) {
+    const gchar* pszWhy = nullptr;
+    if (!cnvReadRCO(&n, gtk_entry_get_text(GTK_ENTRY(pwgt)), bHoursOnly, &pszWhy)) {
+        gchar szOld[60];
+        cnvDcdRCO(szOld, sizeof szOld, *pnField);
+        gchar* pszMsg = g_strdup_printf("%s: %s It stays %s.",
+                                        bHoursOnly ? "Inspection interval" : "Replacement limit",
+                                        pszWhy, szOld[0] ? szOld : "none");
         ccdDisplayUpdate();
-        mscRefuse(pwgt, bHoursOnly ? "Inspection interval: type whole hours such as 25"
-                                   : "Replacement limit: type it as 500 HR, 5 yrs, "
-                                     "500 HR or 5 yrs, or OC");
+        mscRefuse(pwgt, pszMsg);
+        g_free(pszMsg);
         return;
     }
     if (n != *pnField) {

@@ -614,6 +614,13 @@ TEST_F(CompEdit, MistypedIntervalsKeepTheStoredOnes) {
         {kInsp50, "CompInspInterval", "often", true, "nInspect", "50"},
         {kLimit, "CompRCOInterval", "-500 HR", true, "nRCO", "328180"},
         {kLimit, "CompRCOInterval", "when worn", true, "nRCO", "328180"},
+        // What cannot be stored or no light helicopter has: refused, not clamped.
+        {kInsp50, "CompInspInterval", "99999999", true, "nInspect", "50"},
+        {kInsp50, "CompInspInterval", "12.5", true, "nInspect", "50"},
+        {kLimit, "CompRCOInterval", "70000 HR", true, "nRCO", "328180"},
+        {kLimit, "CompRCOInterval", "500 HR or 60 yrs", true, "nRCO", "328180"},
+        {kLimit, "CompRCOInterval", "6 months", true, "nRCO", "328180"},
+        {kLimit, "CompRCOInterval", "2000 HR or 12 yrs", false, "nRCO", "788432"},
         {kLimit, "CompRCOInterval", "OC", false, "nRCO", "2147483648"},
         {kInsp50, "CompInspInterval", "", false, "nInspect", "0"},
     };
@@ -626,6 +633,9 @@ TEST_F(CompEdit, MistypedIntervalsKeepTheStoredOnes) {
         EXPECT_EQ(std::string(mscLastRefusal()).empty(), !c.bRefused);
         if (c.bRefused) {
             EXPECT_EQ(entry(c.pszField), strBefore);
+            EXPECT_NE(std::string(mscLastRefusal()).find("It stays " + strBefore),
+                      std::string::npos)
+                << mscLastRefusal();
         }
         selectCard(kOC);
         EXPECT_EQ(card(c.pszColumn, "iCompID = " + std::to_string(c.iCompID)), c.pszStored);
