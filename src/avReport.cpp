@@ -812,6 +812,42 @@ void addComponents(rptDoc* pDoc, gint64 nAFTotal, guint iACID) {
     }
 }
 
+// Records filed under cards deleted from the catalogue. The card's row is
+// only marked deleted, never removed, so its name is read from there; a
+// card missing altogether (another catalogue) is named by its number.
+void addDeletedCards(rptDoc* pDoc, guint iACID) {
+    std::vector<std::pair<guint, guint>> lstCards;
+    const gboolean bCounted = sqlCountMaintByCard(iACID, &lstCards);
+    bool bHeading = false;
+    auto heading = [&] {
+        if (!bHeading)
+            pDoc->add(RPT_HEADING, "Deleted cards");
+        bHeading = true;
+    };
+    if (!bCounted) {
+        heading();
+        pDoc->add(RPT_TEXT, "The records of deleted cards could not be read.");
+        return;
+    }
+    for (auto [iCompID, nRecords] : lstCards) {
+        rcdComp rcd{};
+        cbComp cb{&rcd, nullptr, nullptr};
+        const bool bFound = sqlLoadCompCard(&cb, iCompID, 0) && rcd.iCompID == iCompID;
+        if (bFound && !rcd.bDelete)
+            continue; // a card of the catalogue: listed with its group when it fits
+        heading();
+        const std::string strName =
+            bFound ? std::string(rcd.szPartDesc) : "Card " + std::to_string(iCompID);
+        const std::string strPart = bFound ? rcd.szPartNmbr : "";
+        pDoc->add(RPT_ITEM,
+                  strName + (strPart.empty() ? "" : "   " + strPart) + "   (deleted card)");
+        std::vector<std::string> lstCsv{"Deleted cards", "", strName + " (deleted card)", strPart};
+        lstCsv.resize(pDoc->lstCsv.empty() ? lstCsv.size() : pDoc->lstCsv[0].size());
+        pDoc->lstCsv.push_back(std::move(lstCsv));
+        addHistory(pDoc, loadHistory(iCompID, iACID));
+    }
+}
+
 void addPilots(rptDoc* pDoc) {
     pDoc->add(RPT_HEADING, "Pilots");
     GtkTreeModel* pModel = pmodGetModel();
@@ -873,6 +909,7 @@ void rptBuild(rptDoc* pDoc) {
     }
     pDoc->lstCsv.push_back(csvHeadings());
     addComponents(pDoc, nAFTotal, pAC->iACID);
+    addDeletedCards(pDoc, pAC->iACID);
     addPilots(pDoc);
 }
 

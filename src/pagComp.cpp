@@ -783,15 +783,50 @@ void ccdOnCompEditNew(GtkButton*, gpointer) {
     setEditButtons(TRUE, FALSE);
 }
 
+// What a card carries on every aircraft: "3 maintenance records (ZK-ABC 2,
+// ZK-XYZ 1)". Deleting the card keeps them; the owner must know they exist.
+std::string cardRecordsText(guint iCompID) {
+    GtkTreeModel* pModel = amodGetModel();
+    std::string strEach;
+    guint nAll = 0;
+    GtkTreeIter iter;
+    for (gboolean b = pModel && gtk_tree_model_get_iter_first(pModel, &iter); b;
+         b = gtk_tree_model_iter_next(pModel, &iter)) {
+        gulong iACID = 0;
+        gboolean bNew = FALSE;
+        gtk_tree_model_get(pModel, &iter, AC_ID_COL, &iACID, AC_NEW_FLAG_COL, &bNew, -1);
+        if (bNew)
+            continue;
+        std::vector<std::pair<guint, guint>> lst;
+        if (!sqlCountMaintByCard(guint(iACID), &lst)) {
+            showError("ccdOnCompEditDelete()");
+            return "maintenance records that could not be counted";
+        }
+        for (auto [iCard, nCount] : lst)
+            if (iCard == iCompID) {
+                nAll += nCount;
+                strEach += (strEach.empty() ? "" : ", ") + mscTreeText(pModel, &iter, AC_REG_COL) +
+                           " " + std::to_string(nCount);
+            }
+    }
+    if (nAll == 0)
+        return "no maintenance records";
+    return std::to_string(nAll) + (nAll == 1 ? " maintenance record (" : " maintenance records (") +
+           strEach + ")";
+}
+
 void ccdOnCompEditDelete(GtkButton*, gpointer) {
     GtkTreeIter* piter = selectedCardRow();
     if (!piter || m_prcdComp->iCompID == ALL_ONES || m_prcdComp->iCompID == 0)
         return;
     gchar* pszDesc = g_markup_escape_text(m_prcdComp->szPartDesc, -1);
-    gchar* pszQuestion =
-        g_strdup_printf("<span color='dark blue'>\"%s\" will be deleted.</span>\n\n"
-                        "<span color='blue'>Are you sure?</span>",
-                        pszDesc);
+    gchar* pszRecords = g_markup_escape_text(cardRecordsText(m_prcdComp->iCompID).c_str(), -1);
+    gchar* pszQuestion = g_strdup_printf(
+        "<span color='dark blue'>\"%s\" will be deleted.</span>\n\nIt carries %s. Records are "
+        "kept: the report lists them under this name, marked as a deleted card.\n\n"
+        "<span color='blue'>Are you sure?</span>",
+        pszDesc, pszRecords);
+    g_free(pszRecords);
     const gboolean bOK = mscConfirmDelete(
         m_pwgtCompTree, "<span color='red'><b>*** Delete Component Card ***</b></span>",
         pszQuestion);

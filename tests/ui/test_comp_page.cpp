@@ -73,6 +73,7 @@ class CompPage : public avt::AppTest {
         rcdAC rcd{};
         rcd.iACID = ALL;
         rcd.tManu = utc(2021, 1, 1);
+        g_strlcpy(rcd.szReg, iEngineOpt ? "ZK-TWO" : "ZK-ONE", sizeof rcd.szReg);
         rcd.bLogSinceNew = TRUE;
         rcd.iEngineOpt = iEngineOpt;
         EXPECT_TRUE(sqlUpdateAircraftRecord(&rcd)) << sqlLastError();
@@ -548,6 +549,33 @@ TEST_F(CompEdit, NewOptionsAndDeleteCards) {
               std::string::npos);
     EXPECT_EQ(card("bDelete", "iCompID = " + strID), "1");
     EXPECT_FALSE(cmodFindCompID(std::stoul(strID), &iter));
+
+    // A card with records: the question counts them on each aircraft; they
+    // stay, and the report lists them under the card's name.
+    ASSERT_TRUE(acdLoadActiveAC(m_iACID));
+    switchPage(2);
+    switchPage(0);
+    const std::string strRecords = records(kLimit);
+    selectCard(kLimit);
+    avt::answerNextDialog(GTK_RESPONSE_OK);
+    click("CompDelete");
+    ASSERT_EQ(avt::dialogsSeen().size(), 3u);
+    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("It carries no maintenance records."),
+              std::string::npos);
+    EXPECT_NE(avt::dialogsSeen()[2].strSecondaryText.find(
+                  "It carries 1 maintenance record (ZK-ONE 1)."),
+              std::string::npos)
+        << avt::dialogsSeen()[2].strSecondaryText;
+    EXPECT_EQ(records(kLimit), strRecords);
+    rptDoc doc;
+    rptBuild(&doc);
+    std::string strDeleted;
+    for (size_t i = 0; i + 1 < doc.lstBlocks.size(); ++i)
+        if (doc.lstBlocks[i].strText.find("(deleted card)") != std::string::npos)
+            strDeleted += doc.lstBlocks[i].strText + " / " +
+                          std::to_string(doc.lstBlocks[i + 1].tbl.lstRows.size()) + " rows\n";
+    EXPECT_EQ(strDeleted, card("strPartDesc || '   ' || strPartNmbr", "iCompID = 101002") +
+                              "   (deleted card) / 1 rows\n");
 }
 
 TEST_F(CompEdit, IntervalChangeRecoloursAndNotesSurviveQuit) {
