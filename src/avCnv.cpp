@@ -579,7 +579,8 @@ gboolean cnvReadRCO(guint* pnRCO, const gchar* pszText, gboolean bHoursOnly,
         for (; i < sv.size() && isAlpha(sv[i]); ++i) {
         }
         if (nDigits > 9)
-            return refuse(bHoursOnly ? "no inspection interval is that long." : "no part lasts that long.");
+            return refuse(bHoursOnly ? "no inspection interval is that long."
+                                     : "no part lasts that long.");
         nNumbers += nDigits > 0;
         const std::string_view word = sv.substr(iWord, i - iWord);
         if (word.empty())
@@ -591,7 +592,8 @@ gboolean cnvReadRCO(guint* pnRCO, const gchar* pszText, gboolean bHoursOnly,
         if (cUnit != 'H' && (bHoursOnly || (cUnit != 'Y' && !bWordOC && !bWordOr)))
             return refuse(pszForm);
     }
-    const bool bBlank = std::all_of(sv.begin(), sv.end(), [](char c) { return c == ' ' || c == '\t'; });
+    const bool bBlank =
+        std::all_of(sv.begin(), sv.end(), [](char c) { return c == ' ' || c == '\t'; });
     if (nNumbers > (bHoursOnly ? 1 : 2) || (nNumbers == 0 && !bOC && !bBlank))
         return refuse(pszForm);
     guint nRCO = 0;

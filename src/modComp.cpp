@@ -251,14 +251,13 @@ dueStat_t stateOfFlags(guint bFlags) {
 
 cardDue readCard(GtkTreeIter* piterComp) {
     cardDue c{};
-    gtk_tree_model_get(GTK_TREE_MODEL(m_pmodComp), piterComp, CCD_INSPLAST_COL, &c.tInspLast,
-                       CCD_INSPINTV_COL, &c.nInspIntv, CCD_RCOLAST_COL, &c.tRCOLast,
-                       CCD_RCOHOURS_COL, &c.nRCOHours, CCD_RCOAGE_COL, &c.nRCOAge, CCD_RCOINTV_COL,
-                       &c.nRCOIntv, CCD_DEFERRCOLAST_COL, &c.tDeferRCOLast, CCD_DEFERRCOHOURS_COL,
-                       &c.nDeferRCOHours, CCD_DEFERRCODAYS_COL, &c.nDeferRCODays,
-                       CCD_DEFERINSPLAST_COL, &c.tDeferInspLast, CCD_DEFERINSPHOURS_COL,
-                       &c.nDeferInspHours, CCD_DEFERINSPDAYS_COL, &c.nDeferInspDays,
-                       CCD_STYLE_COL, &c.nStyle, -1);
+    gtk_tree_model_get(
+        GTK_TREE_MODEL(m_pmodComp), piterComp, CCD_INSPLAST_COL, &c.tInspLast, CCD_INSPINTV_COL,
+        &c.nInspIntv, CCD_RCOLAST_COL, &c.tRCOLast, CCD_RCOHOURS_COL, &c.nRCOHours, CCD_RCOAGE_COL,
+        &c.nRCOAge, CCD_RCOINTV_COL, &c.nRCOIntv, CCD_DEFERRCOLAST_COL, &c.tDeferRCOLast,
+        CCD_DEFERRCOHOURS_COL, &c.nDeferRCOHours, CCD_DEFERRCODAYS_COL, &c.nDeferRCODays,
+        CCD_DEFERINSPLAST_COL, &c.tDeferInspLast, CCD_DEFERINSPHOURS_COL, &c.nDeferInspHours,
+        CCD_DEFERINSPDAYS_COL, &c.nDeferInspDays, CCD_STYLE_COL, &c.nStyle, -1);
     return c;
 }
 
@@ -622,7 +621,8 @@ void cmodMarkDue() {
 }
 
 cmodLook cmodDueLook(dueStat_t nDueStat) {
-    return dueLooks[guint(nDueStat) < dueLooks.size() ? guint(nDueStat) : guint(CCD_DUESTAT_RCODUE)];
+    return dueLooks[guint(nDueStat) < dueLooks.size() ? guint(nDueStat)
+                                                      : guint(CCD_DUESTAT_RCODUE)];
 }
 
 void cmodDueColours(GtkTreeIter* piterComp, dueStat_t nDueStat) {

@@ -1406,14 +1406,15 @@ gboolean sqlCountAircraftRecords(guint iACID, guint* pnFlights, guint* pnMaint) 
 
 gboolean sqlCountMaintByCard(guint iACID, std::vector<std::pair<guint, guint>>* plst) {
     plst->clear();
-    return runSQL("sqlCountMaintByCard", m_hSQL,
-                  "SELECT iCompID, COUNT(*) FROM Maintenance WHERE (bDelete IS NULL OR bDelete = 0) "
-                  "AND iACID = ? GROUP BY iCompID ORDER BY iCompID",
-                  {unum(iACID)}, [plst](sqlite3_stmt* p) {
-                      plst->emplace_back(guint(sqlite3_column_int64(p, 0)),
-                                         guint(sqlite3_column_int64(p, 1)));
-                      return 0;
-                  });
+    return runSQL(
+        "sqlCountMaintByCard", m_hSQL,
+        "SELECT iCompID, COUNT(*) FROM Maintenance WHERE (bDelete IS NULL OR bDelete = 0) "
+        "AND iACID = ? GROUP BY iCompID ORDER BY iCompID",
+        {unum(iACID)}, [plst](sqlite3_stmt* p) {
+            plst->emplace_back(guint(sqlite3_column_int64(p, 0)),
+                               guint(sqlite3_column_int64(p, 1)));
+            return 0;
+        });
 }
 
 sqlite3* sqlLogHandle() {

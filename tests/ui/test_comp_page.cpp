@@ -562,9 +562,9 @@ TEST_F(CompEdit, NewOptionsAndDeleteCards) {
     ASSERT_EQ(avt::dialogsSeen().size(), 3u);
     EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("It carries no maintenance records."),
               std::string::npos);
-    EXPECT_NE(avt::dialogsSeen()[2].strSecondaryText.find(
-                  "It carries 1 maintenance record (ZK-ONE 1)."),
-              std::string::npos)
+    EXPECT_NE(
+        avt::dialogsSeen()[2].strSecondaryText.find("It carries 1 maintenance record (ZK-ONE 1)."),
+        std::string::npos)
         << avt::dialogsSeen()[2].strSecondaryText;
     EXPECT_EQ(records(kLimit), strRecords);
     rptDoc doc;
