@@ -63,10 +63,10 @@ void refResize(objDrawing* pobj, gint nPicWidth, gint nPicHeight, gint nAllocWid
     // The picture point at the centre of the view, from the old layout
     // (none yet: the whole drawing is shown, so any anchor will do).
     const bool bLaidOut = pobj->nAllocWidth > 0 && pobj->nWinScale > 0;
-    const gdouble xPic = pobj->nAllocWidth / 2.0 / pobj->nWinScale + pobj->xWinOffset -
-                         pobj->xImageOffset;
-    const gdouble yPic = pobj->nAllocHeight / 2.0 / pobj->nWinScale + pobj->yWinOffset -
-                         pobj->yImageOffset;
+    const gdouble xPic =
+        pobj->nAllocWidth / 2.0 / pobj->nWinScale + pobj->xWinOffset - pobj->xImageOffset;
+    const gdouble yPic =
+        pobj->nAllocHeight / 2.0 / pobj->nWinScale + pobj->yWinOffset - pobj->yImageOffset;
     pobj->nAllocWidth = nAllocWidth;
     pobj->nAllocHeight = nAllocHeight;
     pobj->xDrawZoomPoint = nAllocWidth / 2;

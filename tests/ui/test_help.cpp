@@ -55,9 +55,9 @@ using HelpWindow = avt::AppTest;
 TEST_F(HelpWindow, ShowsReplacesRaisesMovesAndCloses) {
     GtkWidget* lstHelp[2];
     for (int i = 0; i < 2; ++i) { // a "?" button and a field's context help on a page
-        lstHelp[i] = GTK_WIDGET(g_object_new(i ? GTK_TYPE_EVENT_BOX : GTK_TYPE_BUTTON, "visible",
-                                             TRUE, "width-request", 40, "height-request", 30,
-                                             nullptr));
+        lstHelp[i] =
+            GTK_WIDGET(g_object_new(i ? GTK_TYPE_EVENT_BOX : GTK_TYPE_BUTTON, "visible", TRUE,
+                                    "width-request", 40, "height-request", 30, nullptr));
         gtk_box_pack_start(GTK_BOX(widget("PageComp")), lstHelp[i], FALSE, FALSE, 0);
         g_signal_connect(lstHelp[i], "button-press-event", G_CALLBACK(hlpOnCHelpButtonPress),
                          gpointer(m_lstHelpTexts[i]));

@@ -97,14 +97,11 @@ TEST_F(RefPage, ShownForCardsWithADrawingAndEachComesBack) {
                                    "in the data directory.";
     const char* const pszBroken = "The drawing \"broken.png\" cannot be shown: the file is not a "
                                   "readable PNG picture (damaged or cut short).";
-    const Step steps[] = {{CARD_TEETER_BOLT, true, true, 1, nullptr},
-                          {CARD_NO_DRAWING, false, false, 0, nullptr},
-                          {CARD_TEETER_BOLT, true, true, 1, nullptr},
-                          {CARD_MAIN_SHAFT, true, true, 2, nullptr},
-                          {CARD_MISSING, true, false, 1, pszMissing},
-                          {CARD_BROKEN, true, false, 1, pszBroken},
-                          {CARD_TINY, true, true, 1, nullptr},
-                          {CARD_TEETER_BOLT, true, true, 1, nullptr}};
+    const Step steps[] = {
+        {CARD_TEETER_BOLT, true, true, 1, nullptr}, {CARD_NO_DRAWING, false, false, 0, nullptr},
+        {CARD_TEETER_BOLT, true, true, 1, nullptr}, {CARD_MAIN_SHAFT, true, true, 2, nullptr},
+        {CARD_MISSING, true, false, 1, pszMissing}, {CARD_BROKEN, true, false, 1, pszBroken},
+        {CARD_TINY, true, true, 1, nullptr},        {CARD_TEETER_BOLT, true, true, 1, nullptr}};
     for (const Step& s : steps) {
         SCOPED_TRACE(s.iCompID);
         choose(s.iCompID);
