@@ -75,17 +75,6 @@ TEST(RefGeometry, ZoomAndPanStayInRangeWhateverTheInput) {
     refPan(&obj, 50, 50);
     EXPECT_EQ(std::pair(obj.xWinOffset, obj.xDrawOffset), std::pair(0, 200));
 
-    // A resize keeps the picture point at the centre of the view where the pan put it.
-    for (auto [nAw, nAh] : {std::pair(800, 300), {600, 450}, {1200, 300}, {300, 900}}) {
-        objDrawing objPanned = layout(400, 300, 800, 300, 0.5);
-        refPan(&objPanned, -120, 40);
-        guint x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-        refPicturePoint(objPanned, 400, 150, 400, 300, &x0, &y0);
-        refResize(&objPanned, 400, 300, nAw, nAh);
-        refPicturePoint(objPanned, nAw / 2, nAh / 2, 400, 300, &x1, &y1);
-        EXPECT_EQ(std::pair(x1, y1), std::pair(x0, y0)) << nAw << "x" << nAh;
-    }
-
     // No picture or no area yet: no scale, and a pan or a click does nothing.
     objDrawing objNone{};
     objNone.nZoomReq = 1.0;

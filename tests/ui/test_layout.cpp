@@ -74,7 +74,6 @@ class LayoutWithAircraft : public AppTest {
         ASSERT_TRUE(sqlInitialize()) << sqlLastError();
         rcdAC rcd{};
         rcd.iACID = G_MAXUINT32;
-        rcd.tManu = avt::utc(2021, 1, 1);
         ASSERT_TRUE(sqlUpdateAircraftRecord(&rcd)) << sqlLastError();
         avt::writeFile(m_dirs->etcFile("avLedger.conf"),
                        "[Aircraft]\nACID=" + std::to_string(rcd.iACID) + "\n");
@@ -88,8 +87,7 @@ class LayoutWithAircraft : public AppTest {
 
 // Every page fits an 800 x 600 screen: the window never asks for more,
 // whichever page is showing; a card scrolls instead, to the field the
-// keyboard reaches. A wide window gives the component tree room for all
-// its columns.
+// keyboard reaches. A wide window gives the component tree more room.
 TEST_F(LayoutWithAircraft, EveryPageFitsASmallScreenAndTheTreeGrowsOnALargeOne) {
     GtkWidget* pwgtMain = widget("avLedger");
     for (int nPage = 0; nPage < 5; ++nPage) {

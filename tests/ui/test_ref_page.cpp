@@ -87,36 +87,37 @@ class RefPage : public avt::AppTest {
 TEST_F(RefPage, ShownForCardsWithADrawingAndEachComesBack) {
     struct Step {
         guint iCompID;
-        bool bShown, bLoaded;
+        bool bShown;
         int nDrawings;
-        const char* pszNote; // why nothing is shown, on the page and in the log
+        const char* pszNote = nullptr; // why nothing is shown, on the page and in the log
     };
     // A -> no drawing -> A must show A again, not a blank area. Missing and
     // cut-short pictures leave it blank and say why; one pixel is a dot.
-    const char* const pszMissing = "The drawing \"missing.png\" cannot be shown: the file is not "
-                                   "in the data directory.";
-    const char* const pszBroken = "The drawing \"broken.png\" cannot be shown: the file is not a "
-                                  "readable PNG picture (damaged or cut short).";
     const Step steps[] = {
-        {CARD_TEETER_BOLT, true, true, 1, nullptr}, {CARD_NO_DRAWING, false, false, 0, nullptr},
-        {CARD_TEETER_BOLT, true, true, 1, nullptr}, {CARD_MAIN_SHAFT, true, true, 2, nullptr},
-        {CARD_MISSING, true, false, 1, pszMissing}, {CARD_BROKEN, true, false, 1, pszBroken},
-        {CARD_TINY, true, true, 1, nullptr},        {CARD_TEETER_BOLT, true, true, 1, nullptr}};
+        {CARD_TEETER_BOLT, true, 1},
+        {CARD_NO_DRAWING, false, 0},
+        {CARD_TEETER_BOLT, true, 1},
+        {CARD_MAIN_SHAFT, true, 2},
+        {CARD_MISSING, true, 1,
+         "The drawing \"missing.png\" cannot be shown: the file is not in the data directory."},
+        {CARD_BROKEN, true, 1,
+         "The drawing \"broken.png\" cannot be shown: the file is not a readable PNG picture "
+         "(damaged or cut short)."},
+        {CARD_TINY, true, 1},
+        {CARD_TEETER_BOLT, true, 1}};
     for (const Step& s : steps) {
         SCOPED_TRACE(s.iCompID);
         choose(s.iCompID);
         EXPECT_EQ(gtk_widget_get_visible(widget("RefPage")), s.bShown);
+        EXPECT_EQ(bool(refViewState().bImageLoaded), s.bShown && !s.pszNote);
         GtkWidget* pwgtNote = widget("RefDrawingNote");
-        EXPECT_EQ(gtk_widget_get_visible(pwgtNote), s.pszNote != nullptr);
+        EXPECT_EQ(gtk_widget_get_visible(pwgtNote) ? gtk_label_get_text(GTK_LABEL(pwgtNote)) : "",
+                  std::string(s.pszNote ? s.pszNote : ""));
         if (s.pszNote) {
-            EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(pwgtNote)), s.pszNote);
-            const auto lstLog = logLines();
-            EXPECT_TRUE(std::any_of(lstLog.begin(), lstLog.end(), [&](const std::string& str) {
-                return str.ends_with(s.pszNote);
-            }));
+            EXPECT_NE(avt::readFile(m_dirs->etcFile("avLedger.log")).find(s.pszNote),
+                      std::string::npos);
         }
         EXPECT_NE(tabMarkup().find(s.bShown ? "blue" : "gray"), std::string::npos);
-        EXPECT_EQ(bool(refViewState().bImageLoaded), s.bLoaded);
         GtkComboBox* pwgtSel = GTK_COMBO_BOX(widget("RefDrawingSel"));
         EXPECT_EQ(gtk_tree_model_iter_n_children(gtk_combo_box_get_model(pwgtSel), nullptr),
                   s.nDrawings);
@@ -186,15 +187,11 @@ TEST_F(RefPage, WheelZoomsAtThePointerDragPansAndKeysZoomAtTheCentre) {
     avt::click(widget("RefDrawing"));
     avt::pressKey(widget("RefDrawing"), GDK_greater);
     EXPECT_NEAR(refViewState().nZoomReq, 0.67, 1e-6);
-    const auto sign = [](gint n) { return (n > 0) - (n < 0); };
-    for (auto [nKey, dx, dy] : {std::tuple(GDK_Right, 1, 0), {GDK_Down, 0, 1}, {GDK_Left, -1, 0}}) {
-        const objDrawing was = refViewState();
-        avt::pressKey(widget("RefDrawing"), nKey);
-        EXPECT_EQ(std::pair(sign(refViewState().xWinOffset - was.xWinOffset),
-                            sign(refViewState().yWinOffset - was.yWinOffset)),
-                  std::pair(dx, dy))
-            << "arrow key " << nKey;
-    }
+    const objDrawing was = refViewState();
+    avt::pressKey(widget("RefDrawing"), GDK_Right);
+    avt::pressKey(widget("RefDrawing"), GDK_Down);
+    EXPECT_GT(refViewState().xWinOffset, was.xWinOffset) << "arrow keys pan";
+    EXPECT_GT(refViewState().yWinOffset, was.yWinOffset);
     // A smaller window keeps the picture point at the centre of the view.
     const objDrawing& obj = refViewState();
     const auto [xc, yc] = pictureAt(obj.nAllocWidth / 2, obj.nAllocHeight / 2);
