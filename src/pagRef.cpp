@@ -192,18 +192,18 @@ struct SurfaceRef {
 
 GdkPixbuf* refComposePicture(const char* pszPath, std::span<const rcdTarget> lstTgt,
                              const char** ppszWhy) {
-    const char* pszWhy = nullptr;
-    const char*& why = ppszWhy ? *ppszWhy : pszWhy;
-    why = "the file is not a readable PNG picture (damaged or cut short)";
+    const char* pszIgnored = nullptr;
+    const char*& pszWhy = ppszWhy ? *ppszWhy : pszIgnored;
+    pszWhy = "the file is not a readable PNG picture (damaged or cut short)";
     SurfaceRef png{cairo_image_surface_create_from_png(pszPath)};
     if (cairo_surface_status(png.p) != CAIRO_STATUS_SUCCESS)
         return nullptr;
     const gint nW = cairo_image_surface_get_width(png.p),
                nH = cairo_image_surface_get_height(png.p);
-    why = "the picture is too large to show";
+    pszWhy = "the picture is too large to show";
     if (nW < 1 || nH < 1 || nW > REF_PICTURE_MAX || nH > REF_PICTURE_MAX)
         return nullptr;
-    why = "there is not enough memory for it";
+    pszWhy = "there is not enough memory for it";
     // An opaque picture takes the targets as it is; one with transparency
     // is first laid on white paper, so transparent areas do not come out black.
     const bool bOpaque = cairo_image_surface_get_format(png.p) == CAIRO_FORMAT_RGB24;
@@ -239,7 +239,7 @@ GdkPixbuf* refComposePicture(const char* pszPath, std::span<const rcdTarget> lst
             pOut[2] = guchar(px);
         }
     }
-    why = nullptr;
+    pszWhy = nullptr;
     return ppix;
 }
 
