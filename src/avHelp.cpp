@@ -86,8 +86,12 @@ void hlpMessage(const gchar*, const gchar* pszText) {
     gtk_window_present(m_pwinHelp);
 }
 
-gboolean hlpOnCHelpButtonPress(GtkWidget*, GdkEventButton* pevtCHelp, const gchar* pszHelp) {
-    if (pevtCHelp->button != 3)
+gboolean hlpOnCHelpButtonPress(GtkWidget* pwgtCHelp, GdkEventButton* pevtCHelp,
+                               const gchar* pszHelp) {
+    // A "?" button (a plain button) has nothing else to do on a left click;
+    // on fields, lists and the drawing the left button keeps its own work.
+    const bool bHelpButton = G_OBJECT_TYPE(pwgtCHelp) == GTK_TYPE_BUTTON;
+    if (pevtCHelp->button != 3 && !(pevtCHelp->button == 1 && bHelpButton))
         return FALSE;
     hlpMessage("", pszHelp);
     return TRUE;

@@ -12,7 +12,8 @@ void hlpMessage(const gchar* pszTitle, const gchar* pszText);
 
 // "button-press-event" handler for a page's context-help widget; the user
 // data is that widget's help text (a constant string owned by the page).
-// Only the right button shows it.
+// The right button shows it; on a "?" button (a plain GtkButton) the left
+// button too.
 gboolean hlpOnCHelpButtonPress(GtkWidget* pwgtCHelp, GdkEventButton* pevtCHelp,
                                const gchar* pszHelp);
 

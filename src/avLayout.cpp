@@ -107,6 +107,18 @@ void saveIfChanged(const char* pszKey, gint nValue) {
         prmSetKeyInteger(LYT_GROUP, pszKey, nValue);
 }
 
+// A card that scrolls on a small screen brings the field the keyboard
+// reaches into view.
+void followFocus(GtkViewport* pwgtViewport) {
+    GtkWidget* pwgtCard = gtk_bin_get_child(GTK_BIN(pwgtViewport));
+    if (!GTK_IS_CONTAINER(pwgtCard))
+        return;
+    gtk_container_set_focus_hadjustment(GTK_CONTAINER(pwgtCard),
+                                        gtk_viewport_get_hadjustment(pwgtViewport));
+    gtk_container_set_focus_vadjustment(GTK_CONTAINER(pwgtCard),
+                                        gtk_viewport_get_vadjustment(pwgtViewport));
+}
+
 void onDemoExit(GPid pid, gint, gpointer) {
     g_spawn_close_pid(pid);
 }
@@ -134,6 +146,8 @@ void lytInitialize(GtkBuilder* pBuilder) {
 
     GSList* plstObjects = gtk_builder_get_objects(pBuilder);
     for (GSList* p = plstObjects; p; p = p->next) {
+        if (GTK_IS_VIEWPORT(p->data))
+            followFocus(GTK_VIEWPORT(p->data));
         if (!GTK_IS_PANED(p->data))
             continue;
         const gchar* pszID = gtk_buildable_get_name(GTK_BUILDABLE(p->data));

@@ -12,10 +12,10 @@ inline constexpr const char* LYT_GROUP = "Layout";
 // The icon's name in the desktop's icon theme, as installed.
 inline constexpr const char* LYT_ICON_NAME = "org.avledger.avledger";
 
-// The smallest window the pages still fit in; a remembered size below it
-// (or above the screen) is not restored.
+// The smallest window the pages still fit in (an 800 x 600 screen less a
+// title bar); a remembered size below it (or above the screen) is not restored.
 inline constexpr gint LYT_MIN_WIDTH = 800;
-inline constexpr gint LYT_MIN_HEIGHT = 560;
+inline constexpr gint LYT_MIN_HEIGHT = 570;
 
 // Restores the remembered size and dividers and starts following the
 // user's changes. Called once the settings are loaded.

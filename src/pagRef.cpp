@@ -1,5 +1,6 @@
 #include "pagRef.h"
 
+#include "avErrLog.h"
 #include "avError.h"
 #include "avHelp.h"
 #include "avMisc.h"
@@ -55,6 +56,28 @@ void refScaleUpdate(objDrawing* pobj, gint nPicWidth, gint nPicHeight) {
     pobj->yWinOffset =
         pobj->yImageZoomPoint - gint(std::trunc(pobj->yDrawZoomPoint / pobj->nWinScale));
     refCalcDrawOffsets(pobj);
+}
+
+void refResize(objDrawing* pobj, gint nPicWidth, gint nPicHeight, gint nAllocWidth,
+               gint nAllocHeight) {
+    // The picture point at the centre of the view, from the old layout
+    // (none yet: the whole drawing is shown, so any anchor will do).
+    const bool bLaidOut = pobj->nAllocWidth > 0 && pobj->nWinScale > 0;
+    const gdouble xPic =
+        pobj->nAllocWidth / 2.0 / pobj->nWinScale + pobj->xWinOffset - pobj->xImageOffset;
+    const gdouble yPic =
+        pobj->nAllocHeight / 2.0 / pobj->nWinScale + pobj->yWinOffset - pobj->yImageOffset;
+    pobj->nAllocWidth = nAllocWidth;
+    pobj->nAllocHeight = nAllocHeight;
+    pobj->xDrawZoomPoint = nAllocWidth / 2;
+    pobj->yDrawZoomPoint = nAllocHeight / 2;
+    refScaleUpdate(pobj, nPicWidth, nPicHeight); // the new image space
+    if (!bLaidOut || pobj->nWinScale <= 0)
+        return;
+    // Stays at the centre of the new view, as far as the pan range allows.
+    pobj->xImageZoomPoint = gint(std::lround(xPic + pobj->xImageOffset));
+    pobj->yImageZoomPoint = gint(std::lround(yPic + pobj->yImageOffset));
+    refScaleUpdate(pobj, nPicWidth, nPicHeight);
 }
 
 void refZoomAnchor(objDrawing* pobj, gint xDraw, gint yDraw) {
@@ -167,14 +190,20 @@ struct SurfaceRef {
 
 } // namespace
 
-GdkPixbuf* refComposePicture(const char* pszPath, std::span<const rcdTarget> lstTgt) {
+GdkPixbuf* refComposePicture(const char* pszPath, std::span<const rcdTarget> lstTgt,
+                             const char** ppszWhy) {
+    const char* pszIgnored = nullptr;
+    const char*& pszWhy = ppszWhy ? *ppszWhy : pszIgnored;
+    pszWhy = "the file is not a readable PNG picture (damaged or cut short)";
     SurfaceRef png{cairo_image_surface_create_from_png(pszPath)};
     if (cairo_surface_status(png.p) != CAIRO_STATUS_SUCCESS)
         return nullptr;
     const gint nW = cairo_image_surface_get_width(png.p),
                nH = cairo_image_surface_get_height(png.p);
+    pszWhy = "the picture is too large to show";
     if (nW < 1 || nH < 1 || nW > REF_PICTURE_MAX || nH > REF_PICTURE_MAX)
         return nullptr;
+    pszWhy = "there is not enough memory for it";
     // An opaque picture takes the targets as it is; one with transparency
     // is first laid on white paper, so transparent areas do not come out black.
     const bool bOpaque = cairo_image_surface_get_format(png.p) == CAIRO_FORMAT_RGB24;
@@ -210,6 +239,7 @@ GdkPixbuf* refComposePicture(const char* pszPath, std::span<const rcdTarget> lst
             pOut[2] = guchar(px);
         }
     }
+    pszWhy = nullptr;
     return ppix;
 }
 
@@ -350,6 +380,7 @@ GtkWidget* m_pwgtDrawing = nullptr;
 GtkWidget* m_pwgtMark = nullptr;
 GtkWidget* m_pwgtZoom = nullptr;
 GtkWidget* m_pwgtDrawingSel = nullptr;
+GtkWidget* m_pwgtNote = nullptr; // why the drawing is not shown
 
 // The setup editor (edit mode only).
 rcdRef m_rcdRef;
@@ -500,21 +531,40 @@ void refImageBuild() {
     g_free(pszFile);
 }
 
+// A drawing that cannot be shown would leave a blank area: the page says
+// why, and so does the log file. Null hides the note.
+void showNote(const char* pszWhy) {
+    if (!pszWhy) {
+        gtk_widget_hide(m_pwgtNote);
+        return;
+    }
+    gchar* pszText =
+        g_strdup_printf("The drawing \"%s\" cannot be shown: %s.", m_objDrawing.szDrawing, pszWhy);
+    errPostError(pszText);
+    gchar* pszMarkup = g_markup_printf_escaped("<span color='red'>%s</span>", pszText);
+    gtk_label_set_markup(GTK_LABEL(m_pwgtNote), pszMarkup);
+    gtk_widget_show(m_pwgtNote);
+    g_free(pszMarkup);
+    g_free(pszText);
+}
+
 void refImageLoad() {
     if (m_objDrawing.iRefIDReq == m_objDrawing.iRefIDCur && !m_objDrawing.bImageDirty)
         return;
     dropPicture();
     m_objDrawing.iRefIDCur = m_objDrawing.iRefIDReq;
     m_objDrawing.bImageDirty = FALSE;
+    showNote(nullptr);
     if (!m_objDrawing.iRefIDReq)
         return;
     const std::string strPath = picturePath(m_objDrawing.szDrawing);
-    if (strPath.empty())
+    const char* pszWhy = "the file is not in the data directory";
+    if (!strPath.empty())
+        m_ppixImage = refComposePicture(strPath.c_str(), shownTargets(), &pszWhy);
+    if (!m_ppixImage) {
+        showNote(pszWhy);
         return;
-    const auto lstTgt = shownTargets();
-    m_ppixImage = refComposePicture(strPath.c_str(), lstTgt);
-    if (!m_ppixImage)
-        return;
+    }
     m_objDrawing.nZoomReq = m_objDrawing.nZoomCur = 1.0;
     setZoomBar(1.0);
     m_objDrawing.nAllocWidth = m_objDrawing.nAllocHeight = 0;
@@ -1105,9 +1155,8 @@ gboolean refOnDrawingExpose(GtkWidget* pwgt, GdkEventExpose*, gpointer) {
     GtkAllocation alloc;
     gtk_widget_get_allocation(pwgt, &alloc);
     if (alloc.width != m_objDrawing.nAllocWidth || alloc.height != m_objDrawing.nAllocHeight) {
-        m_objDrawing.nAllocWidth = alloc.width;
-        m_objDrawing.nAllocHeight = alloc.height;
-        scaleUpdate();
+        refResize(&m_objDrawing, pictureWidth(), pictureHeight(), alloc.width, alloc.height);
+        setScrollBars(true);
     }
     GdkPixbuf* ppixView = refViewPixbuf(
         m_ppixImage, m_objDrawing, m_nRefScaleCount ? GDK_INTERP_NEAREST : GDK_INTERP_BILINEAR);
@@ -1163,7 +1212,9 @@ gboolean panByKey(guint nKey) {
 }
 
 gboolean refOnRefPageKeyPress(GtkWidget*, GdkEventKey* pevt, gpointer) {
-    if (gtk_widget_has_focus(m_pwgtDrawing) && viewReady() &&
+    // The window's focus widget, whether or not the window counts as
+    // focused: its keys arrive here either way, as the zoom keys do.
+    if (gtk_widget_is_focus(m_pwgtDrawing) && viewReady() &&
         !(pevt->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) && panByKey(pevt->keyval))
         return TRUE;
     gdouble nStep = 0;
@@ -1269,12 +1320,13 @@ const objDrawing& refViewState() {
 
 void refInitialize(GtkBuilder* pBuilder, gboolean bCompEdit) {
     m_bCompEdit = bCompEdit;
-    m_pwgtPage = mscGetWidget(pBuilder, "PageRef");
+    m_pwgtPage = mscGetWidget(pBuilder, "RefPage");
     m_pwgtTabLabel = mscGetWidget(pBuilder, "RefTabLabel");
     m_pwgtDrawing = mscGetWidget(pBuilder, "RefDrawing");
     m_pwgtMark = mscGetWidget(pBuilder, "RefMark");
     m_pwgtZoom = mscGetWidget(pBuilder, "RefZoom");
     m_pwgtDrawingSel = mscGetWidget(pBuilder, "RefDrawingSel");
+    m_pwgtNote = mscGetWidget(pBuilder, "RefDrawingNote");
 
     g_signal_connect(m_pwgtPage, "key-press-event", G_CALLBACK(refOnRefPageKeyPress), nullptr);
     g_signal_connect(m_pwgtDrawing, "expose-event", G_CALLBACK(refOnDrawingExpose), nullptr);
@@ -1361,6 +1413,7 @@ void refLoadRecords(guint iCompID) {
     } else {
         // No drawing: forget the last one, so coming back to it composes it again.
         dropPicture();
+        showNote(nullptr);
         m_objDrawing.iRefIDReq = 0;
         m_objDrawing.szDrawing[0] = '\0';
         if (m_bCompEdit) {
@@ -1412,7 +1465,7 @@ void refCleanUp() {
     g_clear_pointer(&m_prefRowRef, gtk_tree_row_reference_free);
     g_clear_pointer(&m_prefRowTgt, gtk_tree_row_reference_free);
     m_pwgtPage = m_pwgtTabLabel = m_pwgtDrawing = m_pwgtMark = m_pwgtZoom = nullptr;
-    m_pwgtDrawingSel = m_pwgtSetup = m_pwgtSetupFileName = m_pwgtSetupSame = nullptr;
+    m_pwgtDrawingSel = m_pwgtNote = m_pwgtSetup = m_pwgtSetupFileName = m_pwgtSetupSame = nullptr;
     m_pwgtSetupTree = nullptr;
     for (SetupEntry& e : m_lstSetupEntries)
         e.pwgt = nullptr;

@@ -69,6 +69,10 @@ gdouble refZoomLimit(gdouble nZoom);
 void refScaleUpdate(objDrawing* pobj, gint nPicWidth, gint nPicHeight);
 // Clamps the pan to its range and computes where the picture is drawn.
 void refCalcDrawOffsets(objDrawing* pobj);
+// Lays the picture out in a drawing area of a new size, keeping the picture
+// point at the centre of the view there (the pan survives a resize).
+void refResize(objDrawing* pobj, gint nPicWidth, gint nPicHeight, gint nAllocWidth,
+               gint nAllocHeight);
 // Takes the zoom anchor at a drawing pixel, with the scale and pan in force.
 void refZoomAnchor(objDrawing* pobj, gint xDraw, gint yDraw);
 // A drag step by (dx, dy) drawing pixels the pointer moved back.
@@ -104,8 +108,10 @@ gboolean refDrawingNameOk(const char* pszName);
 // Largest picture side accepted, so a broken file cannot ask for gigabytes.
 inline constexpr gint REF_PICTURE_MAX = 8000;
 // Reads a PNG, paints it over white (transparent areas come out white) and
-// draws the targets on it. Null when the file is not a usable PNG.
-GdkPixbuf* refComposePicture(const char* pszPath, std::span<const rcdTarget> lstTgt);
+// draws the targets on it. Null when the file is not a usable PNG, with the
+// reason (a phrase for a sentence) in *ppszWhy.
+GdkPixbuf* refComposePicture(const char* pszPath, std::span<const rcdTarget> lstTgt,
+                             const char** ppszWhy = nullptr);
 // The drawing area's view of a composed picture: the picture scaled and
 // placed as the geometry says, the margins grey.
 GdkPixbuf* refViewPixbuf(const GdkPixbuf* ppixImage, const objDrawing& obj, GdkInterpType nInterp);

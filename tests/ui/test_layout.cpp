@@ -1,6 +1,9 @@
 // The main window on a small screen, and the size and dividers the user
 // left it with, restored at the next start.
+#include "avLayout.h"
 #include "harness.h"
+#include "rcdAC.h"
+#include "sqlMLog.h"
 
 #include <glib.h>
 
@@ -63,17 +66,51 @@ TEST_F(AppTest, SizeAndDividersTheUserSetAreWrittenAtShutdown) {
     g_key_file_free(pKeys);
 }
 
-// Every page fits a 1024 x 768 screen: the window never asks for more than
-// its usual size, whichever page is showing.
-TEST_F(AppTest, EveryPageFitsTheSmallestScreen) {
+// An aircraft, so that the component page shows its tree, card and records.
+class LayoutWithAircraft : public AppTest {
+  protected:
+    void prepareData() override {
+        avt::copyCatalogue(*m_dirs);
+        ASSERT_TRUE(sqlInitialize()) << sqlLastError();
+        rcdAC rcd{};
+        rcd.iACID = G_MAXUINT32;
+        ASSERT_TRUE(sqlUpdateAircraftRecord(&rcd)) << sqlLastError();
+        avt::writeFile(m_dirs->etcFile("avLedger.conf"),
+                       "[Aircraft]\nACID=" + std::to_string(rcd.iACID) + "\n");
+    }
+    void resizeTo(gint nWidth, gint nHeight) {
+        gtk_window_resize(GTK_WINDOW(widget("avLedger")), nWidth, nHeight);
+        for (int i = 0; i < 3; ++i)
+            avt::settle();
+    }
+};
+
+// Every page fits an 800 x 600 screen: the window never asks for more,
+// whichever page is showing; a card scrolls instead, to the field the
+// keyboard reaches. A wide window gives the component tree more room.
+TEST_F(LayoutWithAircraft, EveryPageFitsASmallScreenAndTheTreeGrowsOnALargeOne) {
     GtkWidget* pwgtMain = widget("avLedger");
     for (int nPage = 0; nPage < 5; ++nPage) {
         switchPage(nPage);
         GtkRequisition req;
         gtk_widget_size_request(pwgtMain, &req);
-        EXPECT_LE(req.width, 1024) << "page " << nPage;
-        EXPECT_LE(req.height, 740) << "page " << nPage;
+        EXPECT_LE(req.width, LYT_MIN_WIDTH) << "page " << nPage;
+        EXPECT_LE(req.height, LYT_MIN_HEIGHT) << "page " << nPage;
     }
+    resizeTo(LYT_MIN_WIDTH, LYT_MIN_HEIGHT);
+    switchPage(3);
+    gtk_widget_grab_focus(widget("ACManuDate"));
+    avt::settle();
+    GtkAdjustment* padj =
+        gtk_scrolled_window_get_hadjustment(GTK_SCROLLED_WINDOW(widget("ACCardScroll")));
+    EXPECT_GT(gtk_adjustment_get_value(padj), 0) << "scrolled to the date of manufacture";
+
+    // Back at the usual size, then wide: the tree takes its share of the width.
+    switchPage(0);
+    resizeTo(1024, 740);
+    const gint nTreeWas = widget("CompTreeScroll")->allocation.width;
+    resizeTo(1900, 1000);
+    EXPECT_GE(widget("CompTreeScroll")->allocation.width, nTreeWas * 3 / 2);
 }
 
 } // namespace

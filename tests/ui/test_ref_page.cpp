@@ -25,7 +25,9 @@ class RefPage : public avt::AppTest {
         const auto built = avt::builtCatalogue().parent_path();
         for (const char* psz : {"rotor-hub.png", "main-shaft.png"})
             avt::fs::copy_file(built / psz, m_dirs->etcFile(psz));
-        avt::writeFile(m_dirs->etcFile("broken.png"), "not a picture");
+        // A picture cut short, as by a copy that did not finish.
+        const std::string strPng = avt::readFile(built / "rotor-hub.png");
+        avt::writeFile(m_dirs->etcFile("broken.png"), strPng.substr(0, strPng.size() / 2));
         cairo_surface_t* psrf = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
         cairo_surface_write_to_png(psrf, m_dirs->etcFile("tiny.png").c_str());
         cairo_surface_destroy(psrf);
@@ -38,7 +40,7 @@ class RefPage : public avt::AppTest {
     // Chooses a card as the component page does and looks at the drawing.
     void choose(guint iCompID) {
         refLoadRecords(iCompID);
-        if (gtk_widget_get_visible(widget("PageRef")))
+        if (gtk_widget_get_visible(widget("RefPage")))
             switchPage(1);
         waitForComposition();
     }
@@ -85,21 +87,37 @@ class RefPage : public avt::AppTest {
 TEST_F(RefPage, ShownForCardsWithADrawingAndEachComesBack) {
     struct Step {
         guint iCompID;
-        bool bShown, bLoaded;
+        bool bShown;
         int nDrawings;
+        const char* pszNote = nullptr; // why nothing is shown, on the page and in the log
     };
-    // A -> no drawing -> A must show A again, not a blank area. Missing,
-    // broken and one-pixel pictures leave it blank (or a dot).
-    const Step steps[] = {{CARD_TEETER_BOLT, true, true, 1}, {CARD_NO_DRAWING, false, false, 0},
-                          {CARD_TEETER_BOLT, true, true, 1}, {CARD_MAIN_SHAFT, true, true, 2},
-                          {CARD_MISSING, true, false, 1},    {CARD_BROKEN, true, false, 1},
-                          {CARD_TINY, true, true, 1},        {CARD_TEETER_BOLT, true, true, 1}};
+    // A -> no drawing -> A must show A again, not a blank area. Missing and
+    // cut-short pictures leave it blank and say why; one pixel is a dot.
+    const Step steps[] = {
+        {CARD_TEETER_BOLT, true, 1},
+        {CARD_NO_DRAWING, false, 0},
+        {CARD_TEETER_BOLT, true, 1},
+        {CARD_MAIN_SHAFT, true, 2},
+        {CARD_MISSING, true, 1,
+         "The drawing \"missing.png\" cannot be shown: the file is not in the data directory."},
+        {CARD_BROKEN, true, 1,
+         "The drawing \"broken.png\" cannot be shown: the file is not a readable PNG picture "
+         "(damaged or cut short)."},
+        {CARD_TINY, true, 1},
+        {CARD_TEETER_BOLT, true, 1}};
     for (const Step& s : steps) {
         SCOPED_TRACE(s.iCompID);
         choose(s.iCompID);
-        EXPECT_EQ(gtk_widget_get_visible(widget("PageRef")), s.bShown);
+        EXPECT_EQ(gtk_widget_get_visible(widget("RefPage")), s.bShown);
+        EXPECT_EQ(bool(refViewState().bImageLoaded), s.bShown && !s.pszNote);
+        GtkWidget* pwgtNote = widget("RefDrawingNote");
+        EXPECT_EQ(gtk_widget_get_visible(pwgtNote) ? gtk_label_get_text(GTK_LABEL(pwgtNote)) : "",
+                  std::string(s.pszNote ? s.pszNote : ""));
+        if (s.pszNote) {
+            EXPECT_NE(avt::readFile(m_dirs->etcFile("avLedger.log")).find(s.pszNote),
+                      std::string::npos);
+        }
         EXPECT_NE(tabMarkup().find(s.bShown ? "blue" : "gray"), std::string::npos);
-        EXPECT_EQ(bool(refViewState().bImageLoaded), s.bLoaded);
         GtkComboBox* pwgtSel = GTK_COMBO_BOX(widget("RefDrawingSel"));
         EXPECT_EQ(gtk_tree_model_iter_n_children(gtk_combo_box_get_model(pwgtSel), nullptr),
                   s.nDrawings);
@@ -116,7 +134,7 @@ TEST_F(RefPage, ShownForCardsWithADrawingAndEachComesBack) {
         avt::drainEvents();
         EXPECT_TRUE(std::isfinite(refViewState().nWinScale));
     }
-    EXPECT_TRUE(gtk_widget_get_visible(widget("PageRef")));
+    EXPECT_TRUE(gtk_widget_get_visible(widget("RefPage")));
 
     // The second drawing of a card is chosen in the selector.
     choose(CARD_MAIN_SHAFT);
@@ -158,14 +176,33 @@ TEST_F(RefPage, WheelZoomsAtThePointerDragPansAndKeysZoomAtTheCentre) {
     send(GDK_MOTION_NOTIFY, 20000, 20000);
     EXPECT_EQ(refViewState().xWinOffset, 0);
 
-    // Keys: ">" comes closer, "<" at the whole drawing does nothing more;
-    // Tab is not taken by the page.
-    gtk_widget_grab_focus(widget("RefDrawing"));
-    key(GDK_greater);
+    // Keys after a click on the drawing: ">" comes closer, the arrows pan,
+    // "<" at the whole drawing does nothing more; Tab is not taken by the page.
+    // The window's keys may arrive while GTK does not count it as focused
+    // (focus that follows the pointer): they pan all the same.
+    GdkEvent* pevtFocus = gdk_event_new(GDK_FOCUS_CHANGE);
+    pevtFocus->focus_change.window = GDK_WINDOW(g_object_ref(widget("avLedger")->window));
+    gtk_main_do_event(pevtFocus);
+    gdk_event_free(pevtFocus);
+    avt::click(widget("RefDrawing"));
+    avt::pressKey(widget("RefDrawing"), GDK_greater);
     EXPECT_NEAR(refViewState().nZoomReq, 0.67, 1e-6);
-    const gint xPan = refViewState().xWinOffset;
-    key(GDK_Right);
-    EXPECT_GT(refViewState().xWinOffset, xPan) << "arrow keys pan";
+    const objDrawing was = refViewState();
+    avt::pressKey(widget("RefDrawing"), GDK_Right);
+    avt::pressKey(widget("RefDrawing"), GDK_Down);
+    EXPECT_GT(refViewState().xWinOffset, was.xWinOffset) << "arrow keys pan";
+    EXPECT_GT(refViewState().yWinOffset, was.yWinOffset);
+    // A smaller window keeps the picture point at the centre of the view.
+    const objDrawing& obj = refViewState();
+    const auto [xc, yc] = pictureAt(obj.nAllocWidth / 2, obj.nAllocHeight / 2);
+    const gint nWidthWas = obj.nAllocWidth;
+    gtk_window_resize(GTK_WINDOW(widget("avLedger")), 900, 650);
+    for (int i = 0; i < 100 && obj.nAllocWidth == nWidthWas; ++i)
+        avt::settle();
+    ASSERT_NE(obj.nAllocWidth, nWidthWas);
+    const auto [xr, yr] = pictureAt(obj.nAllocWidth / 2, obj.nAllocHeight / 2);
+    EXPECT_NEAR(xr, xc, 2.5); // whole pixels of pan at another scale
+    EXPECT_NEAR(yr, yc, 2.5);
     for (int i = 0; i < 20; ++i)
         key(GDK_less);
     EXPECT_EQ(refViewState().nZoomReq, 1.0);
@@ -212,7 +249,7 @@ class RefEditor : public RefPage {
 
 TEST_F(RefEditor, NewDrawingAndTargetAreStoredDrawnAndDeletedTogether) {
     choose(CARD_NO_DRAWING);
-    EXPECT_TRUE(gtk_widget_get_visible(widget("PageRef"))) << "shown for the editor";
+    EXPECT_TRUE(gtk_widget_get_visible(widget("RefPage"))) << "shown for the editor";
     EXPECT_TRUE(gtk_widget_get_visible(widget("RefSetup")));
     // Without a stored drawing a target has nowhere to go.
     gtk_button_clicked(GTK_BUTTON(widget("RefSetupNewTgt")));
