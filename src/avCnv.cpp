@@ -172,11 +172,8 @@ DateScan scanDate(std::string_view sv) {
         d.iYear = 0;
         if (!d.bMonthName)
             takeNext(d.iMonth);
+        // Year-month-day only: "2026-13-01" is no month, not 13-Jan-2026.
         takeNext(d.iDay);
-        // "2010 19 4" reads only as day before month.
-        if (!d.bMonthName && leadingNumber(d.f.lst[std::size_t(d.iMonth)]) > 12 &&
-            leadingNumber(d.f.lst[std::size_t(d.iDay)]) <= 12)
-            std::swap(d.iMonth, d.iDay);
         return d;
     }
     // Only a number from 1901 to 2049 is a year; "10" never is.

@@ -38,7 +38,7 @@ constexpr guint CNV_DCD_MIDNIGHT = 2u;  // show the time even when it is 00:00
 // Accepted: day month year with the month as a number or an English name
 // in any place ("19/04/2010", "19-4-2010", "19 Apr 2010", "Apr 19, 2010",
 // "2010 April 19"), and year-month-day when the first number has four
-// digits ("2010-04-19"; "2010 19 4", which reads only one way, too). The
+// digits ("2010-04-19", never year-day-month: "2026-13-01" is refused). The
 // year has four digits (1970 to 2049). A day or month out of range is
 // refused, never carried into the next month ("31-Feb-2024").
 // With bWithTime a clock time may follow the date after a blank

@@ -26,12 +26,23 @@ gboolean m_bTracking = FALSE;
 // The restored size not yet reached; 0 once it is (or when none was restored).
 gint m_nTargetWidth = 0, m_nTargetHeight = 0;
 
+// A divider closer than this to either edge hides a pane: one very long
+// pilot name once left a flight list 55 pixels wide, and it was remembered.
+constexpr gint LYT_PANE_MIN = 150;
+
 // A pane shares a change of the window's width between its two sides, so
-// the remembered dividers are set once the window has its restored size.
+// the remembered dividers are set once the window has its restored size;
+// neither side is left narrower than the minimum.
 void restorePanes() {
     for (PaneState& pane : m_lstPanes) {
-        if (pane.nStored > 0)
-            gtk_paned_set_position(pane.pwgtPaned, pane.nStored);
+        if (pane.nStored > 0) {
+            gint nMax = 0;
+            g_object_get(pane.pwgtPaned, "max-position", &nMax, nullptr);
+            gint nPosition = std::max(pane.nStored, LYT_PANE_MIN);
+            if (nMax > 2 * LYT_PANE_MIN)
+                nPosition = std::min(nPosition, nMax - LYT_PANE_MIN);
+            gtk_paned_set_position(pane.pwgtPaned, nPosition);
+        }
         pane.nStored = 0;
     }
 }

@@ -22,6 +22,7 @@
 #include "pagRef.h"
 #include "sqlMLog.h"
 
+#include <gdk/gdkkeysyms.h>
 #include <glib/gprintf.h>
 
 #include <array>
@@ -131,6 +132,35 @@ gboolean initModels(gboolean bCompEdit) {
            pmodInitialize();
 }
 
+// The page keys, taken by the window before the focused widget sees them:
+// lists and text views use Ctrl+Page Up/Down themselves, and a page key
+// must never end up editing whatever has the focus.
+gboolean onMainKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
+    if (!m_pwgtNB)
+        return FALSE;
+    const guint nMods = pevtKey->state & gtk_accelerator_get_default_mod_mask();
+    const guint nKey = pevtKey->keyval;
+    if (nMods == GDK_CONTROL_MASK && (nKey == GDK_KEY_Page_Up || nKey == GDK_KEY_Page_Down ||
+                                      nKey == GDK_KEY_KP_Page_Up || nKey == GDK_KEY_KP_Page_Down)) {
+        // The notebook's own stepping: hidden pages are passed over.
+        gboolean bDone = FALSE;
+        g_signal_emit_by_name(m_pwgtNB, "change-current-page",
+                              nKey == GDK_KEY_Page_Up || nKey == GDK_KEY_KP_Page_Up ? -1 : 1,
+                              &bDone);
+        return TRUE;
+    }
+    if (nMods == GDK_MOD1_MASK && nKey >= GDK_KEY_1 && nKey < GDK_KEY_1 + m_lstPages.size()) {
+        GtkWidget* pwgtPage =
+            gtk_notebook_get_nth_page(GTK_NOTEBOOK(m_pwgtNB), gint(nKey - GDK_KEY_1));
+        if (pwgtPage && gtk_widget_get_visible(pwgtPage))
+            gtk_notebook_set_current_page(GTK_NOTEBOOK(m_pwgtNB), gint(nKey - GDK_KEY_1));
+        else
+            gtk_widget_error_bell(m_pwgtNB);
+        return TRUE;
+    }
+    return FALSE;
+}
+
 void initPages(gboolean bCompEdit, GtkWidget* pwinMain) {
     fltInitialize(m_pBuilder);
     ccdInitialize(m_pBuilder, bCompEdit);
@@ -200,6 +230,7 @@ gboolean avStartUp(int argc, char** argv, int* pnStatus) {
 
     m_pwgtNB = mscGetWidget(m_pBuilder, "MainNotebook");
     g_signal_connect(m_pwgtNB, "switch-page", G_CALLBACK(on_avLedger_change_page), nullptr);
+    g_signal_connect(pwinMain, "key-press-event", G_CALLBACK(onMainKeyPress), nullptr);
     ccdOnPageEnter();
     *pnStatus = 0;
     return TRUE;

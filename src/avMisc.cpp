@@ -158,6 +158,45 @@ gboolean mscGetIterFromID(GtkTreeIter* piterTree, GtkTreeModel* pmodTree, guint 
     return FALSE;
 }
 
+namespace {
+
+// Counts refusals, so that a field can tell whether its own edit was refused.
+guint m_nRefusals = 0;
+constexpr const char* TEXT_IN_KEY = "avl-text-at-focus-in";
+constexpr const char* REFUSALS_IN_KEY = "avl-refusals-at-focus-in";
+
+gchar* fieldText(GtkWidget* pwgt) {
+    if (GTK_IS_ENTRY(pwgt))
+        return g_strdup(gtk_entry_get_text(GTK_ENTRY(pwgt)));
+    if (!GTK_IS_TEXT_VIEW(pwgt))
+        return nullptr;
+    GtkTextBuffer* pbuf = gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgt));
+    GtkTextIter iterStart, iterEnd;
+    gtk_text_buffer_get_bounds(pbuf, &iterStart, &iterEnd);
+    return gtk_text_buffer_get_text(pbuf, &iterStart, &iterEnd, FALSE);
+}
+
+gboolean watchFocusIn(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    g_object_set_data_full(G_OBJECT(pwgt), TEXT_IN_KEY, fieldText(pwgt), g_free);
+    g_object_set_data(G_OBJECT(pwgt), REFUSALS_IN_KEY, GUINT_TO_POINTER(m_nRefusals));
+    return FALSE;
+}
+
+// Runs after the field's own focus-out rule: an edit it took without a
+// refusal replaces whatever was refused before, and the status bar must
+// not go on saying otherwise.
+gboolean watchFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    const auto* pszIn = static_cast<const gchar*>(g_object_get_data(G_OBJECT(pwgt), TEXT_IN_KEY));
+    gchar* pszOut = fieldText(pwgt);
+    if (pszIn && pszOut && strcmp(pszIn, pszOut) != 0 &&
+        GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(pwgt), REFUSALS_IN_KEY)) == m_nRefusals)
+        mscRefuseClear();
+    g_free(pszOut);
+    return FALSE;
+}
+
+} // namespace
+
 void mscConnectField(GtkWidget* pwgtField, const wgtLUT* pwgtLUT, GCallback pfnFocusOut) {
     gpointer pLUT = const_cast<wgtLUT*>(pwgtLUT);
     if (GTK_IS_TEXT_VIEW(pwgtField))
@@ -166,6 +205,8 @@ void mscConnectField(GtkWidget* pwgtField, const wgtLUT* pwgtLUT, GCallback pfnF
         g_signal_connect(pwgtField, "key-press-event", G_CALLBACK(mscKeyPressLUT), pLUT);
     if (pfnFocusOut)
         g_signal_connect(pwgtField, "focus-out-event", pfnFocusOut, nullptr);
+    g_signal_connect(pwgtField, "focus-in-event", G_CALLBACK(watchFocusIn), nullptr);
+    g_signal_connect_after(pwgtField, "focus-out-event", G_CALLBACK(watchFocusOut), nullptr);
 }
 
 gboolean mscTextViewStore(GtkWidget* pwgtView, char* pszField, std::size_t nlField) {
@@ -219,10 +260,35 @@ gboolean mscKeepFutureDate(GtkWidget* pwgtNear, time_t tDate, const char* pszWha
         return TRUE;
     gchar szDate[32];
     cnvDcdDate(szDate, sizeof szDate, tDate, 0);
-    gchar* pszQuestion = g_markup_printf_escaped("%s dated %s is in the future. Keep it?", pszWhat, szDate);
+    gchar* pszQuestion =
+        g_markup_printf_escaped("%s dated %s is in the future. Keep it?", pszWhat, szDate);
     const gboolean bKeep = mscConfirm(pwgtNear, "Date in the future", pszQuestion);
     g_free(pszQuestion);
     return bKeep;
+}
+
+namespace {
+
+constexpr const char* FOCUS_AFTER_KEY = "avl-focus-after-list";
+
+gboolean focusAfterList(gpointer pList) {
+    GtkWidget* pwgtList = GTK_WIDGET(pList);
+    auto* pwgt = static_cast<GtkWidget*>(g_object_steal_data(G_OBJECT(pwgtList), FOCUS_AFTER_KEY));
+    // Only if the list still has it: a user (or the page) who moved the
+    // focus on meanwhile keeps it where it went.
+    if (pwgt && gtk_widget_has_focus(pwgtList) && gtk_widget_is_sensitive(pwgt) &&
+        gtk_widget_get_mapped(pwgt))
+        gtk_widget_grab_focus(pwgt);
+    g_object_unref(pwgtList);
+    return G_SOURCE_REMOVE;
+}
+
+} // namespace
+
+void mscFocusAfterList(GtkWidget* pwgtField, GtkWidget* pwgtList) {
+    gtk_widget_grab_focus(pwgtField);
+    g_object_set_data(G_OBJECT(pwgtList), FOCUS_AFTER_KEY, pwgtField);
+    g_idle_add(focusAfterList, g_object_ref(pwgtList));
 }
 
 void mscCommitEdits(GtkWidget* pwgtTree) {
@@ -235,10 +301,11 @@ void mscCommitEdits(GtkWidget* pwgtTree) {
         gtk_main_iteration();
 }
 
-void mscComboShowText(GtkWidget* pwgtCombo, gint iTextCol, gint iSensitiveCol) {
+void mscComboShowText(GtkWidget* pwgtCombo, gint iTextCol, gint iSensitiveCol, gint nWidthChars) {
     GtkCellLayout* playout = GTK_CELL_LAYOUT(pwgtCombo);
     gtk_cell_layout_clear(playout);
     GtkCellRenderer* prend = gtk_cell_renderer_text_new();
+    mscEllipsize(prend, nWidthChars);
     gtk_cell_layout_pack_start(playout, prend, TRUE);
     gtk_cell_layout_add_attribute(playout, prend, "text", iTextCol);
     if (iSensitiveCol >= 0)
@@ -272,6 +339,7 @@ void mscInitialize(GtkStatusbar* pwgtStatus) {
 }
 
 void mscRefuse(GtkWidget* pwgtField, const gchar* pszWhy) {
+    ++m_nRefusals;
     m_strLastRefusal = pszWhy ? pszWhy : "";
     g_debug("refused: %s", m_strLastRefusal.c_str());
     if (pwgtField && gtk_widget_get_realized(pwgtField))
@@ -442,4 +510,10 @@ gboolean mscEntryDateStore(GtkWidget* pwgtEntry, time_t* ptField) {
     cnvDcdDate(szDate, sizeof szDate, *ptField, 0);
     gtk_entry_set_text(GTK_ENTRY(pwgtEntry), szDate);
     return bChanged;
+}
+
+void mscEllipsize(GtkCellRenderer* pRenderer, gint nWidthChars) {
+    if (nWidthChars > 0)
+        g_object_set(pRenderer, "ellipsize", PANGO_ELLIPSIZE_END, "width-chars", nWidthChars,
+                     nullptr);
 }

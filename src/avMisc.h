@@ -55,7 +55,8 @@ gboolean mscGetIterFromID(GtkTreeIter* piterTree, GtkTreeModel* pmodTree, guint 
 
 // Connects a field of a form: keyboard navigation through the table (Up/
 // Down/Return in entries and combos, leaving the ends of a text view) and,
-// when given, the field's focus-out handler.
+// when given, the field's focus-out handler. A changed text the handler
+// takes without a refusal clears a refusal still shown in the status bar.
 void mscConnectField(GtkWidget* pwgtField, const wgtLUT* pwgtLUT, GCallback pfnFocusOut);
 
 // Copies the whole text of a text view into a fixed field of nlField bytes.
@@ -76,14 +77,26 @@ gboolean mscConfirm(GtkWidget* pwgtNear, const char* pszTitle, const char* pszQu
 // value.
 gboolean mscKeepFutureDate(GtkWidget* pwgtNear, time_t tDate, const char* pszWhat);
 
+// Puts the focus into a field when a list row was chosen, and again once
+// the event that chose it is done: a tree view that was clicked takes the
+// focus back after its selection handlers ran, and the user's typing would
+// go into the list.
+void mscFocusAfterList(GtkWidget* pwgtField, GtkWidget* pwgtList);
+
 // Before a list changes rows: moves the focus to the list and runs the
 // pending events, so the field being edited commits into the record that
 // is being left.
 void mscCommitEdits(GtkWidget* pwgtTree);
 
 // Shows column iTextCol of the combo's model as text; iSensitiveCol >= 0
-// greys the rows where that boolean column is FALSE.
-void mscComboShowText(GtkWidget* pwgtCombo, gint iTextCol, gint iSensitiveCol);
+// greys the rows where that boolean column is FALSE. With nWidthChars the
+// texts are the user's (names): the combo asks for that many characters
+// and a longer text ends in "…", so one long name cannot widen the page.
+void mscComboShowText(GtkWidget* pwgtCombo, gint iTextCol, gint iSensitiveCol,
+                      gint nWidthChars = -1);
+// Lets a text cell of a list or combo ask for nWidthChars characters and
+// end a longer text in "…" (nothing for 0 or less).
+void mscEllipsize(GtkCellRenderer* pRenderer, gint nWidthChars);
 
 // ---- one way for every page to refuse an input and to show a record ----
 

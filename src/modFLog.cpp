@@ -81,10 +81,10 @@ guint countedHours(GtkTreeIter* piter) {
 }
 
 guint startMarks(time_t tStart) {
+    guint nMark = cnvIsFuture(tStart, time(nullptr)) ? FLOG_MARK_FUTURE : 0;
     const rcdAC* prcdAC = acdGetActiveAC();
     if (!acdHasActiveAC())
-        return 0;
-    guint nMark = 0;
+        return nMark;
     if (!prcdAC->bLogSinceNew && prcdAC->tLogStart > 0 && tStart < prcdAC->tLogStart)
         nMark |= FLOG_MARK_BEFORE_LOG;
     if (prcdAC->tManu > 0 && tStart < prcdAC->tManu)
@@ -97,6 +97,8 @@ const gchar* markText(guint nMark) {
         return "Before the log start: already in the log-start hours, not counted again";
     if (nMark & FLOG_MARK_BEFORE_MANU)
         return "Before the date of manufacture";
+    if (nMark & FLOG_MARK_FUTURE)
+        return "After today: check the date";
     return nullptr;
 }
 

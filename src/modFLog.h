@@ -28,8 +28,9 @@ enum _colFLog {
 enum _rowTypeFLog { FLOG_ROW_HEADER = 0, FLOG_ROW_DATA = 1, FLOG_ROW_NEW = 2 };
 
 // Flights stored before the page refused such dates. One before the log
-// start is already in the log-start hours and is not counted again.
-enum _markFLog { FLOG_MARK_BEFORE_LOG = 1, FLOG_MARK_BEFORE_MANU = 2 };
+// start is already in the log-start hours and is not counted again. One
+// dated after today was kept when asked, and stays in sight until its day.
+enum _markFLog { FLOG_MARK_BEFORE_LOG = 1, FLOG_MARK_BEFORE_MANU = 2, FLOG_MARK_FUTURE = 4 };
 
 // Why a flight starting at tStart cannot belong to the active aircraft's
 // log (before its log start, or before it was built), or NULL when it can.

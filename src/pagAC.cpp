@@ -106,8 +106,8 @@ constexpr _lstCombo m_lstMainDriveOpt[] = {
     {1, "ProDrive Cog", FALSE}, {100, "Other", TRUE},
 };
 constexpr _lstCombo m_lstMainRotorOpt[] = {
-    {0, "Factory Asymetric", TRUE},
-    {1, "Factory Symetric", FALSE},
+    {0, "Factory Asymmetric", TRUE},
+    {1, "Factory Symmetric", FALSE},
     {2, "Waitman", FALSE},
     {100, "Other", TRUE},
 };
@@ -507,7 +507,7 @@ void acdOnRowChanged(GtkTreeSelection* psel, gpointer) {
         acdDisplayClear();
         acdDisplaySensitive(FALSE);
         gtk_widget_set_sensitive(m_pwgtACReg, TRUE);
-        gtk_widget_grab_focus(m_pwgtACReg);
+        mscFocusAfterList(m_pwgtACReg, m_pwgtACTree);
     }
 }
 

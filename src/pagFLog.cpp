@@ -53,6 +53,10 @@ GtkWidget* m_pwgtFLogPaxListLabel = nullptr;
 GtkWidget* m_pwgtFLogNotes = nullptr;
 GtkWidget* m_pwgtFLogCrewNote = nullptr;
 
+// Pilots' names and destinations are shown this wide; longer ones end in
+// "…" instead of pushing the flight list aside.
+constexpr gint NAME_CHARS = 16;
+
 const wgtLUT m_lstFLogLUT[] = {
     {&m_pwgtFLogDate, fltDateLUTCB},
     {&m_pwgtFLogTimeOff, nullptr},
@@ -75,10 +79,18 @@ time_t dayOf(time_t t) {
     return t - t % FLT_DAY;
 }
 
-// A take-off time is known when the start carries a time of day; a flight
-// entered by its date alone starts at 00:00, which shows as no time.
 gboolean timeOffSet(const rcdFLog& rcd) {
-    return rcd.tFltBegin > 0 && rcd.tFltBegin % FLT_DAY != 0;
+    return fltTakeOffKnown(rcd.tFltBegin, rcd.nType);
+}
+
+// A start set from a clock time (typed, or worked out from the landing) is
+// a real take-off, also at 00:00; a start from the date alone is not.
+void setStart(rcdFLog& rcd, time_t tStart, bool bClock) {
+    rcd.tFltBegin = tStart;
+    if (bClock && tStart % FLT_DAY == 0)
+        rcd.nType |= FLT_TAKEOFF_MIDNIGHT;
+    else
+        rcd.nType &= ~FLT_TAKEOFF_MIDNIGHT;
 }
 // A landing is a clock time only above the bare-duration range.
 gboolean timeOnSet(const rcdFLog& rcd) {
@@ -166,7 +178,8 @@ struct TimeTexts {
 TimeTexts timeTexts() {
     TimeTexts t;
     cnvDcdDate(t.szDate, sizeof t.szDate, m_rcdFLog.tFltBegin, 0);
-    cnvDcdTime(t.szOff, sizeof t.szOff, m_rcdFLog.tFltBegin, 0);
+    cnvDcdTime(t.szOff, sizeof t.szOff, m_rcdFLog.tFltBegin,
+               timeOffSet(m_rcdFLog) ? CNV_DCD_MIDNIGHT : 0);
     cnvDcdTime(t.szOn, sizeof t.szOn, m_rcdFLog.tFltEnd, 0);
     cnvDcdHours(t.szElapsed, sizeof t.szElapsed, m_rcdFLog.nElapsed);
     return t;
@@ -230,7 +243,8 @@ gboolean fltOnDateFocusOut(GtkWidget* pwgtDate, GdkEventFocus*, gpointer) {
     const time_t tStart = tDay + (m_rcdFLog.tFltBegin > 0 ? m_rcdFLog.tFltBegin % FLT_DAY : 0);
     if (const gchar* pszStartWhy = fmodStartRefusal(tStart))
         return refuse(pwgtDate, pszStartWhy);
-    if (!acdHasActiveAC() || tStart == m_rcdFLog.tFltBegin) {
+    if (!acdHasActiveAC() || tStart == m_rcdFLog.tFltBegin ||
+        !mscKeepFutureDate(pwgtDate, tStart, "The flight")) {
         displayTimes();
         return FALSE;
     }
@@ -269,7 +283,7 @@ gboolean fltOnTimeOffFocusOut(GtkWidget* pwgtTimeOff, GdkEventFocus*, gpointer) 
     if (!entryIsBlank(pwgtTimeOff) && !readClock(pwgtTimeOff, &tClock, &pszWhy))
         return refuse(pwgtTimeOff, pszWhy);
     rcdFLog rcd = m_rcdFLog;
-    rcd.tFltBegin = dayOf(m_rcdFLog.tFltBegin) + tClock;
+    setStart(rcd, dayOf(m_rcdFLog.tFltBegin) + tClock, !entryIsBlank(pwgtTimeOff));
     if (timeOffSet(rcd)) {
         if (timeOnSet(rcd)) {
             if (!fmodLandingAfter(rcd.tFltBegin, rcd.tFltEnd % FLT_DAY, &rcd.tFltEnd))
@@ -281,7 +295,7 @@ gboolean fltOnTimeOffFocusOut(GtkWidget* pwgtTimeOff, GdkEventFocus*, gpointer) 
     if (timeOffSet(rcd) && timeOnSet(rcd))
         calcElapsed(rcd);
     if (rcd.tFltBegin == m_rcdFLog.tFltBegin && rcd.tFltEnd == m_rcdFLog.tFltEnd &&
-        rcd.nElapsed == m_rcdFLog.nElapsed) {
+        rcd.nElapsed == m_rcdFLog.nElapsed && rcd.nType == m_rcdFLog.nType) {
         displayTimes();
         return FALSE;
     }
@@ -319,7 +333,7 @@ gboolean fltOnTimeOnFocusOut(GtkWidget* pwgtTimeOn, GdkEventFocus*, gpointer) {
                 return refuse(pwgtTimeOn, pszStartWhy);
             m_rcdFLog.tFltEnd = tEnd;
             bStartMoved = tBegin != m_rcdFLog.tFltBegin;
-            m_rcdFLog.tFltBegin = tBegin;
+            setStart(m_rcdFLog, tBegin, true);
         } else {
             m_rcdFLog.tFltEnd = dayOf(m_rcdFLog.tFltBegin) + tClock;
         }
@@ -349,7 +363,7 @@ gboolean fltOnElapsedFocusOut(GtkWidget* pwgtElapsed, GdkEventFocus*, gpointer) 
         if (const gchar* pszStartWhy = fmodStartRefusal(tBegin))
             return refuse(pwgtElapsed, pszStartWhy);
         bStartMoved = tBegin != m_rcdFLog.tFltBegin;
-        m_rcdFLog.tFltBegin = tBegin;
+        setStart(m_rcdFLog, tBegin, true);
     } else {
         m_rcdFLog.tFltEnd = tSpan; // a bare duration until a clock time is known
     }
@@ -594,6 +608,25 @@ void leftRight(GtkTreeView* pwgtTree, gboolean bRight) {
     gtk_tree_path_free(pPath);
 }
 
+// The flight a delete would take, as the card shows it: "19-Apr-2010 14:00
+// to 15:30, 1.5 h".
+std::string deleteQuestion() {
+    const TimeTexts t = timeTexts();
+    std::string strFlight = t.szDate;
+    if (*t.szOff)
+        strFlight += std::string(" ") + t.szOff;
+    if (*t.szOn)
+        strFlight += std::string(*t.szOff ? " to " : ", landing ") + t.szOn;
+    strFlight += std::string(", ") + t.szElapsed + " h";
+    gchar* psz =
+        g_markup_printf_escaped("<span color='dark blue'>The flight of <b>%s</b> will be "
+                                "deleted.</span>\n\n<span color='blue'>Are you sure?</span>",
+                                strFlight.c_str());
+    std::string str = psz;
+    g_free(psz);
+    return str;
+}
+
 // Delete asks before a stored flight goes; every other key is the tree's
 // own (moving, opening and closing years and months).
 gboolean fltOnTreeKeyPress(GtkWidget* pwgtTree, GdkEventKey* pevtKey, gpointer) {
@@ -611,8 +644,7 @@ gboolean fltOnTreeKeyPress(GtkWidget* pwgtTree, GdkEventKey* pevtKey, gpointer) 
         return TRUE;
 
     if (mscConfirmDelete(pwgtTree, "<span color='red'><b>*** Delete Flight Record ***</b></span>",
-                         "<span color='dark blue'>This Flight will be deleted.</span>\n\n"
-                         "<span color='blue'>Are you sure?</span>")) {
+                         deleteQuestion().c_str())) {
         m_rcdFLog.bDelete = TRUE;
         m_rcdFLog.bDirty = TRUE;
         if (saveRecord("fltOnTreeKeyPress()")) {
@@ -667,7 +699,11 @@ void initTree() {
     pRenderer = gtk_cell_renderer_text_new();
     g_object_set(pRenderer, "xalign", 1.0f, nullptr);
     addColumn("Flight\nTime", FLOG_TIME_ELPSD, pRenderer);
-    addColumn("\nDestination", FLOG_DEST, gtk_cell_renderer_text_new());
+    pRenderer = gtk_cell_renderer_text_new();
+    mscEllipsize(pRenderer, NAME_CHARS);
+    addColumn("\nDestination", FLOG_DEST, pRenderer);
+    gtk_tree_view_column_set_expand(gtk_tree_view_get_column(GTK_TREE_VIEW(m_pwgtFLogTree), 2),
+                                    TRUE);
     pRenderer = gtk_cell_renderer_text_new();
     g_object_set(pRenderer, "xalign", 1.0f, nullptr);
     addColumn("Airframe\nTime", FLOG_AF_ACCUM, pRenderer);
@@ -680,7 +716,7 @@ void initTree() {
 
 void initPilotCombo(GtkWidget* pwgtCombo) {
     gtk_combo_box_set_model(GTK_COMBO_BOX(pwgtCombo), pmodGetModel());
-    mscComboShowText(pwgtCombo, PILOT_RNAME_COL, -1);
+    mscComboShowText(pwgtCombo, PILOT_RNAME_COL, -1, NAME_CHARS);
 }
 
 void connectField(GtkWidget* pwgt, GCallback pfnFocusOut) {

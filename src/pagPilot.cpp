@@ -107,6 +107,26 @@ void setEntryDate(GtkWidget* pwgtEntry, time_t tDate) {
 
 enum DueField { DUE_LAST, DUE_INTV, DUE_NEXT };
 
+// A count, then at most a unit word ("6 months", "2y", "30"). "25:61" or
+// "10:00" is a clock time or a slip, which would otherwise be read as days.
+bool isCountAndUnit(const gchar* psz) {
+    auto skip = [&psz](gboolean (*pfnIs)(gchar)) {
+        while (*psz && pfnIs(*psz))
+            ++psz;
+    };
+    auto isSpace = [](gchar c) -> gboolean { return g_ascii_isspace(c); };
+    skip(isSpace);
+    if (!*psz)
+        return true; // no interval
+    if (!g_ascii_isdigit(*psz))
+        return true; // the interval reader says what is wrong
+    skip([](gchar c) -> gboolean { return g_ascii_isdigit(c); });
+    skip(isSpace);
+    skip([](gchar c) -> gboolean { return g_ascii_isalpha(c); });
+    skip(isSpace);
+    return !*psz;
+}
+
 // Focus leaving a date or interval entry of a group. A changed value waits
 // for the next save; with Auto the next date is computed, so a typed one
 // gives way. The interval entry only takes the focus with Auto.
@@ -114,8 +134,12 @@ gboolean onDueFocusOut(GtkWidget* pwgt, const DueGroup& grp, DueField nField) {
     gboolean bChanged = FALSE;
     if (nField == DUE_INTV) {
         guint nIntv = 0;
-        const gchar* pszWhy = nullptr;
-        if (!cnvReadInterval(&nIntv, gtk_entry_get_text(GTK_ENTRY(pwgt)), &pszWhy)) {
+        const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
+        const gchar* pszWhy =
+            isCountAndUnit(pszText)
+                ? nullptr
+                : "An interval is a count and a unit, such as 6 months or 2 years.";
+        if (pszWhy || !cnvReadInterval(&nIntv, pszText, &pszWhy)) {
             gchar* pszText = g_strdup_printf("%s The interval stays as it was.", pszWhy);
             mscRefuse(pwgt, pszText);
             g_free(pszText);
@@ -314,6 +338,8 @@ void pltInitialize(GtkBuilder* pBuilder) {
             gtk_tree_view_column_new_with_attributes(col.pszHeader, pRenderer, "text", col.nTextCol,
                                                      "foreground-set", col.nColourSetCol, nullptr);
         if (col.nTextCol == PILOT_NAME_COL) {
+            // A very long name ends in "…" and leaves room for the due dates.
+            mscEllipsize(pRenderer, 16);
             gtk_tree_view_column_add_attribute(pColumn, pRenderer, "style", PILOT_STYLE_COL);
             gtk_tree_view_column_set_expand(pColumn, TRUE);
         }
@@ -409,7 +435,7 @@ void pltOnRowChanged(GtkTreeSelection* pselTree, gpointer) {
         for (GtkWidget* pwgt :
              {m_pwgtPilotLName, m_pwgtPilotLNameLabel, m_pwgtPilotFName, m_pwgtPilotFNameLabel})
             gtk_widget_set_sensitive(pwgt, TRUE);
-        gtk_widget_grab_focus(m_pwgtPilotLName);
+        mscFocusAfterList(m_pwgtPilotLName, m_pwgtPilotTree);
         return;
     }
     cbPilot cb{&m_rcdPilot, nullptr};

@@ -10,6 +10,9 @@ constexpr guint FLT_TYPE_DUAL = 1;
 constexpr guint FLT_TYPE_NIGHT = 2;
 constexpr guint FLT_TYPE_IFR = 4;
 constexpr guint FLT_TYPE_XC = 8;
+// A start at exactly 00:00 has always meant a flight entered by its date
+// alone; this bit says the take-off was typed as 00:00 and is a real time.
+constexpr guint FLT_TAKEOFF_MIDNIGHT = 0x100;
 
 // Seconds of one tenth of flight time, and of one day.
 constexpr time_t FLT_TENTH = 360;
@@ -43,6 +46,12 @@ struct rcdFLog {
     gboolean bDelete;
     gboolean bDirty;
 };
+
+// A take-off time is known when the start carries a time of day, or when
+// 00:00 itself was typed.
+inline bool fltTakeOffKnown(time_t tFltBegin, guint nType) {
+    return tFltBegin > 0 && (tFltBegin % FLT_DAY != 0 || (nType & FLT_TAKEOFF_MIDNIGHT));
+}
 
 struct cbFLog {
     rcdFLog* prcdFLog;

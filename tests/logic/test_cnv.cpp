@@ -34,7 +34,7 @@ std::string show(time_t t, guint nFlags, gint nl = 30) {
 TEST(Cnv, DatesReadOneWayOrAreRefused) {
     // Day before month, unless the first number has four digits.
     for (const char* psz : {"19/04/2010", "19 Apr 2010", "Apr 19, 2010", "19th APRIL 2010",
-                            "2010 april 19", "19-4-2010", "2010/04/19", "2010 19 4", "19/04/2010 "})
+                            "2010 april 19", "19-4-2010", "2010/04/19", "19/04/2010 "})
         EXPECT_EQ(parse(psz), utc(2010, 4, 19)) << psz;
     // Nothing is carried into another month; no year, a two-digit year,
     // a time that is no clock time or a date out of range is refused.
@@ -42,6 +42,10 @@ TEST(Cnv, DatesReadOneWayOrAreRefused) {
                             "Apr 2010", "1 Apr", "19/04/10", "1/1/2050", "31/12/1969", "1-1-1970",
                             "yesterday", "19 Foo 2010", "19/04/2010 25:00", "19/04/2010 14:75",
                             "19/04/2010 abc", "19/04/2010 14:30:15", "2010-04-19T14:30"})
+        EXPECT_EQ(parse(psz), -1) << psz;
+    // A four-digit first number is a year, then month and day, and nothing
+    // else: a month out of range is not read as a day.
+    for (const char* psz : {"2026-13-01", "2026-25-12", "2010 19 4", "2050-01-01"})
         EXPECT_EQ(parse(psz), -1) << psz;
     const std::tuple<const char*, time_t> lst[] = {
         {"2024-02-10", utc(2024, 2, 10)},
@@ -69,7 +73,7 @@ TEST(Cnv, ClockTimesReadOrAreRefused) {
         {"9.05", 9, 5},    {"5", 0, 5},        {"00:00", 0, 0},   {"23:59", 23, 59},
         {"", -1, -1},      {"abc", -1, -1},    {"--", -1, -1},    {"25:00", -1, -1},
         {"14:75", -1, -1}, {"-1:00", -1, -1},  {"12345", -1, -1}, {"14:30:15", -1, -1},
-        {"14h30", -1, -1}};
+        {"14h30", -1, -1}, {"24:30", -1, -1},  {"24:00", -1, -1}};
     for (auto [pszText, nHour, nMin] : lst) {
         int nH = -1, nM = -1;
         cnvReadTime(&nH, &nM, pszText);
@@ -180,6 +184,7 @@ TEST(Cnv, HoursTypedAreReadExactlyOrRefused) {
         {"-1", CNV_HOURS_MAX, -1},     {"abc", CNV_HOURS_MAX, -1},
         {"", CNV_HOURS_MAX, -1},       {"1.2.3", CNV_HOURS_MAX, -1},
         {"24.1", CNV_FLIGHT_MAX, -1},  {".5", CNV_FLIGHT_MAX, 5},
+        {"24.0", CNV_FLIGHT_MAX, 240},
     };
     for (const auto& [pszText, nMax, nWant] : lst) {
         guint nTenths = 4242;

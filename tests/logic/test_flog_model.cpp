@@ -8,6 +8,7 @@
 
 #include <random>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -44,10 +45,11 @@ std::string row(const std::string& strID, time_t t, guint n, const char* pszTo =
 
 TEST_F(FLogModel, HoursAtADateAroundTwoFlights) {
     // Log start 01-May-2010 with 150.0 h: a flight in April is in those
-    // hours already; a flight without a start has none.
+    // hours already, one at the very moment of the log start is not; a
+    // flight without a start has none.
     std::string strID = addAircraft(1500);
     avt::exec(db(), "UPDATE Aircraft SET tLogStart = " + std::to_string(utc(2010, 5, 1)));
-    const time_t tFirst = utc(2010, 5, 1, 9, 30), tSecond = utc(2011, 1, 3, 14, 5);
+    const time_t tFirst = utc(2010, 5, 1), tSecond = utc(2011, 1, 3, 14, 5);
     addFlights(row(strID, tFirst, 12) + "," + row(strID, tSecond, 8) + "," +
                row(strID, utc(2010, 4, 20), 30) + "," + row(strID, 0, 99));
     EXPECT_EQ(activate(strID), 1520u);
@@ -72,6 +74,24 @@ TEST_F(FLogModel, HoursAtADateAroundTwoFlights) {
     for (int bSinceNew : {0, 1}) {
         EXPECT_EQ(activate(addAircraft(734, bSinceNew)), bSinceNew ? 0u : 734u);
         EXPECT_EQ(fmodAFHoursAtDate(tSecond), bSinceNew ? 0u : 734u);
+    }
+}
+
+TEST_F(FLogModel, ALandingBeforeTheTakeOffIsNextDayOnlyWithin12Hours) {
+    // Take-off, landing clock time (seconds into the day), landing (-1:
+    // refused) and flight time in tenths.
+    const time_t tDay = utc(2010, 6, 1);
+    const std::tuple<time_t, time_t, time_t, guint> lst[] = {
+        {tDay + 20 * 3600, 8 * 3600, tDay + 32 * 3600, 120},
+        {tDay + 20 * 3600, 8 * 3600 + 60, -1, 0},
+        {tDay + 10 * 3600, 10 * 3600 + 180, tDay + 10 * 3600 + 180, 1}, // 3 minutes round up
+        {tDay + 10 * 3600, 10 * 3600 + 120, tDay + 10 * 3600 + 120, 0},
+    };
+    for (const auto& [tBegin, tClock, tWant, nTenths] : lst) {
+        time_t tEnd = -1;
+        fmodLandingAfter(tBegin, tClock, &tEnd);
+        EXPECT_EQ(tEnd, tWant) << tClock;
+        EXPECT_EQ(tWant < 0 ? 0 : fmodElapsedTenths(tBegin, tEnd), nTenths) << tClock;
     }
 }
 

@@ -183,15 +183,18 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
         {kPagePilot, "PilotMedInterval", "101 years", "24 Months", true},
         {kPagePilot, "PilotMedInterval", "5000 days", "24 Months", true},
         {kPagePilot, "PilotMedInterval", "6 hours", "24 Months", true},
+        {kPagePilot, "PilotMedInterval", "25:61", "24 Months", true},
+        {kPagePilot, "PilotMedInterval", "10:00", "24 Months", true},
         {kPagePilot, "PilotMedInterval", "100 years", "100 Years", false},
         {kPagePilot, "PilotMedInterval", "6 months", "6 Months", false},
         {kPagePilot, "PilotLastMedDate", "abc", "15-Mar-2010", true},
         {kPagePilot, "PilotLastMedDate", "2024-02-30", "15-Mar-2010", true},
+        {kPagePilot, "PilotLastMedDate", "2026-13-01", "15-Mar-2010", true},
     };
+    // An accepted entry after a refused one clears the refusal shown.
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.pszField) + " " + c.pszTyped);
         openCard(c.nPage);
-        mscRefuseClear();
         enterText(c.pszField, c.pszTyped);
         EXPECT_EQ(text(c.pszField), c.pszShown);
         EXPECT_EQ(*mscLastRefusal() != '\0', c.bRefused) << mscLastRefusal();
@@ -273,6 +276,49 @@ TEST_F(ACPage, MovingThroughANewCardWithTheKeyboardWritesNothing) {
     EXPECT_TRUE(gtk_widget_has_focus(widget("PilotNotes")));
     switchPage(0);
     EXPECT_EQ(writes(), "pilot added");
+}
+
+TEST_F(ACPage, NewRowsTakeTheKeyboardWhetherClickedOrReachedWithDown) {
+    newAircraft("ZK-AAA");
+    // Page, list, clicked (else Down from the row above), typed, entry.
+    const struct {
+        int nPage;
+        const char* pszList;
+        bool bClick;
+        const char *pszTyped, *pszEntry;
+    } cases[] = {
+        {kPageAC, "ACTreeView", true, "zkb", "ACReg"},
+        {kPageAC, "ACTreeView", false, "zkc", "ACReg"},
+        {kPagePilot, "PilotTreeView", true, "baker", "PilotLName"},
+        {kPagePilot, "PilotTreeView", false, "carter", "PilotLName"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pszList) + (c.bClick ? " click" : " Down"));
+        switchPage(c.nPage);
+        GtkTreeView* pTree = GTK_TREE_VIEW(widget(c.pszList));
+        GtkTreeModel* pmod = gtk_tree_view_get_model(pTree);
+        const int nRows = gtk_tree_model_iter_n_children(pmod, nullptr);
+        GtkTreePath* pPath = gtk_tree_path_new_from_indices(nRows - 2, -1);
+        gtk_tree_view_set_cursor(pTree, pPath, nullptr, FALSE);
+        focus(c.pszList);
+        if (c.bClick) {
+            GdkRectangle rc;
+            gtk_tree_path_next(pPath);
+            gtk_tree_view_get_cell_area(pTree, pPath, gtk_tree_view_get_column(pTree, 0), &rc);
+            GdkWindow* pgdk = gtk_tree_view_get_bin_window(pTree);
+            for (GdkEventType nType : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE})
+                gdk_test_simulate_button(pgdk, rc.x + rc.width / 2, rc.y + rc.height / 2, 1,
+                                         GdkModifierType(0), nType);
+            avt::settle();
+        } else {
+            avt::pressKey(GTK_WIDGET(pTree), GDK_Down);
+        }
+        gtk_tree_path_free(pPath);
+        avt::typeKeys(GTK_WIDGET(pTree), c.pszTyped);
+        EXPECT_EQ(text(c.pszEntry), c.pszTyped);
+        avt::pressKey(GTK_WIDGET(pTree), GDK_Return); // stored: the next case starts afresh
+    }
+    EXPECT_EQ(list(), (std::vector<std::string>{"ZK-AAA", "zkb", "*zkc", "<new heli>"}));
 }
 
 TEST_F(ACPage, OptionCodesShowAndRoundTrip) {

@@ -198,7 +198,8 @@ TEST_F(FlightPage, BadInputIsRefusedAndTheStoredValueStays) {
         {"FLogCardDate", "2009-05-31", "built"},    {"FLogCardTimeOff", "abc", "clock"},
         {"FLogCardTimeOn", "abc", "clock"},         {"FLogCardTimeOn", "13:50", "12 hours"},
         {"FLogCardElapsed", "abc", "flight time"},  {"FLogCardElapsed", "-1", "flight time"},
-        {"FLogCardElapsed", "24.1", "flight time"},
+        {"FLogCardElapsed", "24.1", "flight time"}, {"FLogCardDate", "2026-13-01", "month"},
+        {"FLogCardTimeOff", "24:30", "clock"},
     };
     select(2);
     for (const auto& c : lst) {
@@ -252,6 +253,11 @@ TEST_F(FlightPage, TimesStayConsistentWhicheverIsEditedLast) {
          {{pszEl, "1.5"}, {pszOn, "00:30"}},
          "07-Jun-2010|23:00|00:30|1.5",
          "06-07 23:00 06-08 00:30"},
+        // A take-off at midnight is a time (a date alone still shows none).
+        {"10 Jun 2010",
+         {{pszOff, "00:00"}, {pszOn, "01:30"}},
+         "10-Jun-2010|00:00|01:30|1.5",
+         "06-10 00:00 06-10 01:30"},
     };
     long long nHours = 1500 + 10 + 15 + 5;
     for (const auto& c : lst) {
@@ -275,7 +281,7 @@ TEST_F(FlightPage, TimesStayConsistentWhicheverIsEditedLast) {
         nHours += row(iID).nHours;
     }
     expectHours(nHours);
-    EXPECT_EQ(nHours, 1500 + 30 + 5 + 13 + 20 + 10 + 15 + 15 + 15);
+    EXPECT_EQ(nHours, 1500 + 30 + 5 + 13 + 20 + 10 + 15 + 15 + 15 + 15);
 }
 
 TEST_F(FlightPage, MovingThroughANewFlightStoresNothingUntilSomethingIsEntered) {
@@ -458,6 +464,10 @@ TEST_F(FlightPage, DeleteAsksFirst) {
         select(2);
         avt::answerNextDialog(nResponse);
         press(GDK_KEY_Delete);
+        EXPECT_NE(avt::dialogsSeen().back().strSecondaryText.find(
+                      "<b>19-Apr-2010 14:00 to 15:30, 1.5 h</b>"),
+                  std::string::npos)
+            << "names the flight";
         EXPECT_EQ(order() + stored(2, "bDelete"), bDeleted ? "5 1 3 4 1" : "5 1 2 3 4 0");
         EXPECT_EQ(card(), bDeleted ? "|||" : "19-Apr-2010|14:00|15:30|1.5") << "card cleared";
         expectHours(1500 + 10 + 5 + (bDeleted ? 0 : 15));
@@ -471,6 +481,59 @@ TEST_F(FlightPage, DeleteAsksFirst) {
     press(GDK_KEY_Delete);
     EXPECT_EQ(avt::dialogsSeen().size(), 2u);
     EXPECT_EQ(order(), "5 1 3 4 ");
+}
+
+TEST_F(FlightPage, ADateAfterTodayIsAskedAboutAndKeptMarked) {
+    // Today is not asked about; a later day is, Cancel keeps the old date.
+    const time_t tNow = time(nullptr), tLater = tNow + 2 * 86400;
+    char szToday[20], szLater[20];
+    strftime(szToday, sizeof szToday, "%d-%b-%Y", gmtime(&tNow));
+    strftime(szLater, sizeof szLater, "%d-%b-%Y", gmtime(&tLater));
+    const struct {
+        const char* pszTyped;
+        int nAnswer; // 0: no question
+        const char* pszShown;
+        guint nMark;
+    } lst[] = {{szLater, GTK_RESPONSE_CANCEL, "19-Apr-2010", 0},
+               {szToday, 0, szToday, 0},
+               {szLater, GTK_RESPONSE_OK, szLater, FLOG_MARK_FUTURE}};
+    for (const auto& c : lst) {
+        select(2);
+        const size_t nAsked = avt::dialogsSeen().size();
+        if (c.nAnswer)
+            avt::answerNextDialog(c.nAnswer);
+        enterText("FLogCardDate", c.pszTyped);
+        EXPECT_EQ(avt::dialogsSeen().size(), nAsked + (c.nAnswer ? 1 : 0)) << c.pszTyped;
+        if (c.nAnswer) {
+            EXPECT_NE(avt::dialogsSeen().back().strSecondaryText.find("is in the future. Keep it?"),
+                      std::string::npos);
+        }
+        EXPECT_EQ(text("FLogCardDate"), c.pszShown);
+        EXPECT_EQ(row(2).nMark, c.nMark);
+    }
+    leaveAndReturn();
+    EXPECT_EQ(row(2).nMark, guint(FLOG_MARK_FUTURE)) << "read back from the file";
+}
+
+TEST_F(FlightPage, ALongPilotNameIsCutShortInsteadOfPushingTheListsAside) {
+    select(1);
+    const int nTree = place("FLogTreeView").width;
+    avt::exec(m_dirs->etcFile("avLedger.db"),
+              "INSERT INTO Pilot (iPilotID, strLName, strFName, strSortKey, "
+              "bDelete) VALUES (4, '" +
+                  std::string(99, 'W') + "', 'Wanda', '" + std::string(49, 'W') + "', 0)");
+    ASSERT_TRUE(pmodLoadModel());
+    EXPECT_EQ(place("FLogTreeView").width, nTree);
+    // The pilot list keeps the due dates in sight.
+    switchPage(4);
+    avt::drainEvents();
+    GtkTreeView* pTree = GTK_TREE_VIEW(widget("PilotTreeView"));
+    GdkRectangle rcShown, rcDue;
+    gtk_tree_view_get_visible_rect(pTree, &rcShown);
+    GtkTreePath* pPath = gtk_tree_path_new_first();
+    gtk_tree_view_get_cell_area(pTree, pPath, gtk_tree_view_get_column(pTree, 2), &rcDue);
+    gtk_tree_path_free(pPath);
+    EXPECT_LE(rcDue.x + rcDue.width, rcShown.width);
 }
 
 // An old file's log-start hours near the top of 32 bits: the sums do not

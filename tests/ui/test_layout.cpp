@@ -40,6 +40,7 @@ TEST_P(LayoutRestore, SizeAndDividerComeBack) {
 INSTANTIATE_TEST_SUITE_P(
     Layout, LayoutRestore,
     testing::Values(Stored{"[Layout]\nWidth=1000\nHeight=700\nFLogPaned=320\n", 1000, 700, 320},
+                    Stored{"[Layout]\nWidth=1000\nHeight=700\nFLogPaned=55\n", 1000, 700, 150},
                     Stored{"[Layout]\nWidth=5000\nHeight=4000\n", 1024, 740, 0},
                     Stored{"[Layout]\nWidth=200\nHeight=100\nFLogPaned=-4\n", 1024, 740, 0},
                     Stored{"", 1024, 740, 0}));
