@@ -7,6 +7,7 @@
 #include "avLedger.h"
 #include "bench_data.h"
 #include "harness.h"
+#include "pagAC.h"
 #include "sqlMLog.h"
 
 #include <benchmark/benchmark.h>
@@ -49,13 +50,16 @@ class CsvLog {
         if (!fcsvExportText(iACID, &m_strCSV))
             throw std::runtime_error(sqlLastError());
     }
-    // Each import goes into an aircraft of its own, so nothing is refused
-    // as already logged; the previous import's flights are dropped first,
-    // so that every import meets a log of the same size.
+    // Each import goes into an aircraft of its own, made active, so nothing
+    // is refused as already logged; the previous import's flights are
+    // dropped first, so that every import meets a log of the same size.
     guint freshAircraft() {
         sqlite3_exec(sqlLogHandle(), "DELETE FROM Flight WHERE iCSID <> 1", nullptr, nullptr,
                      nullptr);
-        return newAircraft();
+        const guint iACID = newAircraft();
+        if (!acdLoadActiveAC(iACID))
+            throw std::runtime_error(sqlLastError());
+        return iACID;
     }
     guint newAircraft() {
         rcdAC rcd{};
@@ -86,7 +90,7 @@ void BM_ImportWithPreview(benchmark::State& state) {
         fcsvPreview preview;
         std::string strWhy, strBackup;
         if (!fcsvParseText(log.csv(), &table, &strWhy) ||
-            !fcsvBuildPreview(table, fcsvMatchColumns(table.lstHeader), iACID, &preview) ||
+            !fcsvBuildPreview(table, fcsvMatchColumns(table), {}, &preview) ||
             preview.lstFlight.size() != kFlights ||
             !fcsvImport(preview, iACID, FALSE, &strBackup, &strWhy)) {
             state.SkipWithError("import failed");
@@ -103,8 +107,9 @@ void BM_PlainStore(benchmark::State& state) {
     fcsvTable table;
     fcsvPreview preview;
     std::string strWhy;
+    log.freshAircraft();
     if (!fcsvParseText(log.csv(), &table, &strWhy) ||
-        !fcsvBuildPreview(table, fcsvMatchColumns(table.lstHeader), SQL_NEW_ID - 1, &preview)) {
+        !fcsvBuildPreview(table, fcsvMatchColumns(table), {}, &preview)) {
         state.SkipWithError("preview failed");
         return;
     }

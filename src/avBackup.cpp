@@ -7,6 +7,7 @@
 #include <glib/gstdio.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -54,11 +55,12 @@ std::vector<std::string> copiesIn(const std::string& strDir, const char* pszName
     return lstCopies;
 }
 
-void logFailure(const char* pszCall, const std::string& strWhat, const char* pszWhy) {
-    char szError[600];
-    g_snprintf(szError, sizeof szError, "bkpBackUp()\n%s(%s)\n%s", pszCall, strWhat.c_str(),
-               pszWhy);
-    errPostError(szError);
+std::string failureText(const char* pszCall, const std::string& strWhat, const char* pszWhy) {
+    return std::string(pszCall) + "(" + strWhat + ")\n" + pszWhy;
+}
+
+void logFailure(const std::string& strFailure) {
+    errPostError(("bkpBackUp()\n" + strFailure).c_str());
 }
 
 // Whether two copies hold the same pages. The header's change counter
@@ -79,8 +81,8 @@ bool sameContent(const std::string& strA, const std::string& strB) {
     return bSame;
 }
 
-// Copies the open database into a new file at strPath.
-bool copyTo(sqlite3* h, const std::string& strPath) {
+// Copies the open database into a new file at strPath; "" or the failure.
+std::string copyTo(sqlite3* h, const std::string& strPath) {
     sqlite3* hCopy = nullptr;
     int rc = sqlite3_open_v2(strPath.c_str(), &hCopy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                              nullptr);
@@ -95,57 +97,106 @@ bool copyTo(sqlite3* h, const std::string& strPath) {
         if (rc == SQLITE_OK)
             rc = sqlite3_exec(hCopy, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
     }
+    std::string strFailure;
     if (rc != SQLITE_OK)
-        logFailure("sqlite3_backup_step", strPath, hCopy ? sqlite3_errmsg(hCopy) : "out of memory");
+        strFailure = failureText("sqlite3_backup_step", strPath,
+                                 hCopy ? sqlite3_errmsg(hCopy) : "out of memory");
     sqlite3_close(hCopy);
-    return rc == SQLITE_OK;
+    return strFailure;
 }
 
-} // namespace
+// The name of a new copy: stamped with this second, or just after the
+// newest copy when that one has this second already (two copies within a
+// second, a clock set back), so that the newest copy always sorts last.
+std::string newCopyName(const std::string& strDir, const char* pszName,
+                        const std::vector<std::string>& lstCopies) {
+    time_t tStamp = time(nullptr);
+    if (!lstCopies.empty()) {
+        const std::string& strNewest = lstCopies.back();
+        struct tm tmNewest {};
+        if (sscanf(strNewest.c_str() + strNewest.size() - 3 - NL_STAMP, "%4d%2d%2d-%2d%2d%2d",
+                   &tmNewest.tm_year, &tmNewest.tm_mon, &tmNewest.tm_mday, &tmNewest.tm_hour,
+                   &tmNewest.tm_min, &tmNewest.tm_sec) == 6) {
+            tmNewest.tm_year -= 1900;
+            tmNewest.tm_mon -= 1;
+            tStamp = std::max(tStamp, timegm(&tmNewest) + 1);
+        }
+    }
+    char szStamp[NL_STAMP + 1];
+    struct tm tmStamp;
+    gmtime_r(&tStamp, &tmStamp);
+    strftime(szStamp, sizeof szStamp, "%Y%m%d-%H%M%S", &tmStamp);
+    return strDir + G_DIR_SEPARATOR_S + pszName + "-" + szStamp + ".db";
+}
 
-gboolean bkpBackUp(sqlite3* h, const char* pszName) {
+enum class Copy { MADE, SAME, FAILED };
+
+// Copies the open database unless the newest copy holds the same. MADE and
+// SAME name in *pstrCopy the copy that holds the database as it is now;
+// FAILED says why in *pstrWhy.
+Copy makeCopy(sqlite3* h, const char* pszName, std::string* pstrCopy, std::string* pstrWhy) {
     const char* pszDb = h ? sqlite3_db_filename(h, "main") : nullptr;
-    if (!pszDb || !*pszDb)
-        return FALSE;
+    if (!pszDb || !*pszDb) {
+        *pstrWhy = "sqlite3_db_filename(main)\nthe database is not open";
+        return Copy::FAILED;
+    }
     const std::string strDir = backupDir(pszDb);
     if (g_mkdir_with_parents(strDir.c_str(), 0700) != 0) {
-        logFailure("g_mkdir_with_parents", strDir, g_strerror(errno));
-        return FALSE;
+        *pstrWhy = failureText("g_mkdir_with_parents", strDir, g_strerror(errno));
+        return Copy::FAILED;
     }
     // A copy is complete before it gets its name: a copy interrupted by a
     // crash is never taken for a backup.
     const std::string strTmp = strDir + G_DIR_SEPARATOR_S + pszName + ".tmp";
     g_remove(strTmp.c_str());
-    if (!copyTo(h, strTmp)) {
+    *pstrWhy = copyTo(h, strTmp);
+    if (!pstrWhy->empty()) {
         g_remove(strTmp.c_str());
-        return FALSE;
+        return Copy::FAILED;
     }
     std::vector<std::string> lstCopies = copiesIn(strDir, pszName);
     if (!lstCopies.empty() && sameContent(strTmp, lstCopies.back())) {
         g_remove(strTmp.c_str());
-        return FALSE;
+        *pstrCopy = lstCopies.back();
+        return Copy::SAME;
     }
-    char szStamp[NL_STAMP + 1];
-    time_t tNow = time(nullptr);
-    struct tm tmNow;
-    gmtime_r(&tNow, &tmNow);
-    strftime(szStamp, sizeof szStamp, "%Y%m%d-%H%M%S", &tmNow);
-    const std::string strCopy = strDir + G_DIR_SEPARATOR_S + pszName + "-" + szStamp + ".db";
-    // Two starts within one second: the earlier copy stays.
-    if (g_file_test(strCopy.c_str(), G_FILE_TEST_EXISTS) ||
-        g_rename(strTmp.c_str(), strCopy.c_str()) != 0) {
-        logFailure("g_rename", strCopy,
-                   g_file_test(strCopy.c_str(), G_FILE_TEST_EXISTS) ? "a copy of this second exists"
-                                                                    : g_strerror(errno));
+    const std::string strCopy = newCopyName(strDir, pszName, lstCopies);
+    if (g_rename(strTmp.c_str(), strCopy.c_str()) != 0) {
+        *pstrWhy = failureText("g_rename", strCopy, g_strerror(errno));
         g_remove(strTmp.c_str());
-        return FALSE;
+        return Copy::FAILED;
     }
+    *pstrCopy = strCopy;
     lstCopies = copiesIn(strDir, pszName);
     for (std::size_t i = 0; i + BKP_KEEP < lstCopies.size(); ++i) {
         if (g_remove(lstCopies[i].c_str()) != 0)
-            logFailure("g_remove", lstCopies[i], g_strerror(errno));
+            logFailure(failureText("g_remove", lstCopies[i], g_strerror(errno)));
     }
-    return TRUE;
+    return Copy::MADE;
+}
+
+} // namespace
+
+gboolean bkpBackUp(sqlite3* h, const char* pszName) {
+    // A database without a file (in memory) has nothing to copy.
+    const char* pszDb = h ? sqlite3_db_filename(h, "main") : nullptr;
+    if (!pszDb || !*pszDb)
+        return FALSE;
+    std::string strCopy, strWhy;
+    const Copy nCopy = makeCopy(h, pszName, &strCopy, &strWhy);
+    if (nCopy == Copy::FAILED)
+        logFailure(strWhy);
+    return nCopy == Copy::MADE;
+}
+
+gboolean bkpFreshCopy(sqlite3* h, const char* pszName, std::string* pstrCopy,
+                      std::string* pstrWhy) {
+    pstrCopy->clear();
+    if (makeCopy(h, pszName, pstrCopy, pstrWhy) != Copy::FAILED)
+        return TRUE;
+    pstrCopy->clear();
+    logFailure(*pstrWhy);
+    return FALSE;
 }
 
 std::string bkpNewest(const char* pszDbPath, const char* pszName) {

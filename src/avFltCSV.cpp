@@ -28,9 +28,9 @@
 namespace {
 
 constexpr std::array<const char*, FCSV_NUM_COLS> m_lstColName = {
-    "(not imported)", "Date",    "Take-off",   "Landing", "Flight time", "From",          "To",
-    "Pilot",          "Student", "Passengers", "Night",   "IFR",         "Cross-country", "Dual",
-    "Solo",           "Remarks"};
+    "(not imported)", "Date",    "Take-off",    "Landing", "Flight time", "From",          "To",
+    "Pilot",          "Student", "Passengers",  "Night",   "IFR",         "Cross-country", "Dual",
+    "Solo",           "Remarks", "Registration"};
 
 // The header names of each column, as compared: ASCII letters and digits
 // only, lower case ("Take-off" is "takeoff").
@@ -41,20 +41,22 @@ struct HeaderNames {
 constexpr HeaderNames m_lstHeaderNames[] = {
     {FCSV_COL_DATE, "date flightdate day"},
     {FCSV_COL_TAKEOFF,
-     "takeoff takeofftime out off timeoff offblock departuretime deptime starttime"},
-    {FCSV_COL_LANDING, "landing landingtime in on timeon onblock arrivaltime arrtime"},
+     "takeoff takeofftime out off timeoff timeout offblock departuretime deptime starttime"},
+    {FCSV_COL_LANDING, "landing landingtime in on timeon timein onblock arrivaltime arrtime"},
     {FCSV_COL_ELAPSED, "flighttime total totaltime totalflighttime duration time hours blocktime"},
     {FCSV_COL_FROM, "from departure dep origin"},
     {FCSV_COL_TO, "to destination dest arrival arr"},
     {FCSV_COL_PILOT, "pilot pic pilotincommand captain instructor"},
     {FCSV_COL_STUDENT, "student"},
     {FCSV_COL_PAX, "passengers passenger pax"},
-    {FCSV_COL_NIGHT, "night"},
+    {FCSV_COL_NIGHT, "night nighttime"},
     {FCSV_COL_IFR, "ifr instrument"},
     {FCSV_COL_XC, "crosscountry xc xcountry"},
-    {FCSV_COL_DUAL, "dual dualsolo solodual"},
+    {FCSV_COL_DUAL, "dual dualsolo solodual dualreceived dualrcvd"},
     {FCSV_COL_SOLO, "solo"},
     {FCSV_COL_NOTES, "remarks remark notes note comments"},
+    {FCSV_COL_REG,
+     "registration reg aircraftid aircraftreg aircraftregistration acreg tail tailnumber ident"},
 };
 
 bool isDigit(char c) {
@@ -110,13 +112,123 @@ char findDelimiter(std::string_view sv) {
 // to go to and are not kept: a line of nothing but delimiters must not
 // fill the memory.
 void closeField(std::string& strField, bool bWasQuoted, fcsvRow& row, bool& bWide) {
-    if (row.lstField.size() >= FCSV_COLS_MAX)
+    if (row.lstField.size() >= FCSV_COLS_MAX) {
         bWide = true;
-    else if (!bWasQuoted)
+        row.bWide = row.bWide || !trimmed(strField).empty();
+    } else if (!bWasQuoted)
         row.lstField.emplace_back(trimmed(strField));
     else
         row.lstField.push_back(std::move(strField));
     strField.clear();
+}
+
+// The column a header names, FCSV_COL_IGNORE when none.
+fcsvCol_t headerCol(std::string_view svHeader) {
+    const std::string strName = lowerAlnum(svHeader);
+    if (strName.empty())
+        return FCSV_COL_IGNORE;
+    for (const auto& names : m_lstHeaderNames) {
+        std::string_view svNames = names.pszNames;
+        for (std::size_t i = 0; i < svNames.size();) {
+            std::size_t nEnd = std::min(svNames.find(' ', i), svNames.size());
+            if (svNames.substr(i, nEnd - i) == strName)
+                return names.nCol;
+            i = nEnd + 1;
+        }
+    }
+    return FCSV_COL_IGNORE;
+}
+
+// Calls fn(line number, line) for each physical line until it returns true.
+template <typename Fn> void forEachLine(std::string_view sv, Fn fn) {
+    guint nLine = 1;
+    for (std::size_t i = 0; i <= sv.size(); ++nLine) {
+        const std::size_t nEnd = std::min(sv.find_first_of("\r\n", i), sv.size());
+        if (fn(nLine, sv.substr(i, nEnd - i)))
+            return;
+        i = nEnd + (sv.substr(nEnd, 2) == "\r\n" ? 2 : 1);
+    }
+}
+
+// How well a line split at cDelim heads a flight list: the number of
+// columns it names when a date and a flight time or take-off are among
+// them, else 0.
+std::size_t headerScore(std::string_view svLine, char cDelim) {
+    std::size_t nNamed = 0;
+    bool bDate = false, bTime = false;
+    bool bQuoted = false;
+    std::string strField;
+    auto close = [&] {
+        const fcsvCol_t nCol = headerCol(strField);
+        nNamed += nCol != FCSV_COL_IGNORE;
+        bDate = bDate || nCol == FCSV_COL_DATE;
+        bTime = bTime || nCol == FCSV_COL_ELAPSED || nCol == FCSV_COL_TAKEOFF;
+        strField.clear();
+    };
+    for (char c : svLine) {
+        if (c == '"')
+            bQuoted = !bQuoted;
+        else if (c == cDelim && !bQuoted)
+            close();
+        else
+            strField += c;
+    }
+    close();
+    return bDate && bTime ? nNamed : 0;
+}
+
+struct HeaderAt {
+    guint nLine;
+    char cDelim;
+};
+
+// The flights table's header: the line asked for, else the first line that
+// heads a flight list (a logbook's export starts with a title block and an
+// aircraft table), else the first line; and the delimiter it is split at.
+HeaderAt findHeader(std::string_view sv, guint nAsked) {
+    HeaderAt at{0, ','};
+    forEachLine(sv, [&](guint nLine, std::string_view svLine) {
+        if (nAsked) {
+            if (nLine == nAsked)
+                at = {nLine, findDelimiter(svLine)};
+            return nLine >= nAsked;
+        }
+        std::size_t nBest = 0;
+        for (char c : {',', ';', '\t'}) {
+            const std::size_t n = headerScore(svLine, c);
+            if (n > nBest) {
+                nBest = n;
+                at = {nLine, c};
+            }
+        }
+        return nBest > 0 || nLine >= FCSV_HEADER_SEARCH;
+    });
+    if (at.nLine == 0)
+        at = {nAsked ? nAsked : 1, findDelimiter(sv)};
+    return at;
+}
+
+// A number as logbooks write hours: "1.3", "1,3", "0", "1:18".
+bool isNumber(std::string_view sv) {
+    sv = trimmed(sv);
+    const std::size_t nMarks = std::count_if(
+        sv.begin(), sv.end(), [](char c) { return c == '.' || c == ',' || c == ':'; });
+    return std::any_of(sv.begin(), sv.end(), isDigit) && nMarks <= 1 &&
+           std::all_of(sv.begin(), sv.end(),
+                       [](char c) { return isDigit(c) || c == '.' || c == ',' || c == ':'; });
+}
+
+// Whether every cell of column i that holds anything is a number.
+bool isNumberColumn(const fcsvTable& table, std::size_t i) {
+    bool bAny = false;
+    for (const fcsvRow& row : table.lstRow) {
+        if (i >= row.lstField.size() || trimmed(row.lstField[i]).empty())
+            continue;
+        if (!isNumber(row.lstField[i]))
+            return false;
+        bAny = true;
+    }
+    return bAny;
 }
 
 bool isBlankRow(const std::vector<std::string>& lstField) {
@@ -130,7 +242,8 @@ const char* fcsvColName(fcsvCol_t nCol) {
     return nCol < FCSV_NUM_COLS ? m_lstColName[nCol] : m_lstColName[0];
 }
 
-gboolean fcsvParseText(const std::string& strText, fcsvTable* pTable, std::string* pstrWhy) {
+gboolean fcsvParseText(const std::string& strText, fcsvTable* pTable, std::string* pstrWhy,
+                       guint nHeaderLine) {
     *pTable = fcsvTable{};
     std::string_view sv(strText);
     if (sv.substr(0, 3) == "\xEF\xBB\xBF")
@@ -145,7 +258,8 @@ gboolean fcsvParseText(const std::string& strText, fcsvTable* pTable, std::strin
                    "choose that file.";
         return FALSE;
     }
-    const char cDelim = findDelimiter(sv);
+    const HeaderAt header = findHeader(sv, nHeaderLine);
+    const char cDelim = header.cDelim;
     pTable->cDelim = cDelim;
 
     std::vector<fcsvRow> lstRows;
@@ -156,7 +270,8 @@ gboolean fcsvParseText(const std::string& strText, fcsvTable* pTable, std::strin
     auto endRow = [&] {
         closeField(strField, bWasQuoted, row, bWide);
         bWasQuoted = false;
-        if (!isBlankRow(row.lstField)) {
+        // Rows above the header are the export's title block.
+        if (!isBlankRow(row.lstField) && row.nLine >= header.nLine) {
             bHeaderWide = bHeaderWide || (lstRows.empty() && bWide);
             lstRows.push_back(std::move(row));
         }
@@ -167,7 +282,7 @@ gboolean fcsvParseText(const std::string& strText, fcsvTable* pTable, std::strin
         if (bHeaderWide)
             *pstrWhy = "The header row has more than " + std::to_string(FCSV_COLS_MAX) +
                        " columns; that is no flight list.";
-        else if (lstRows.size() > FCSV_ROWS_MAX)
+        else if (lstRows.size() > FCSV_ROWS_MAX + 1) // the header and the flights
             *pstrWhy = "The file has more than " + std::to_string(FCSV_ROWS_MAX) +
                        " rows; that is no flight log of one helicopter.";
         else
@@ -219,6 +334,7 @@ gboolean fcsvParseText(const std::string& strText, fcsvTable* pTable, std::strin
         *pstrWhy = "The file is empty.";
         return FALSE;
     }
+    pTable->nHeaderLine = lstRows.front().nLine;
     pTable->lstHeader = std::move(lstRows.front().lstField);
     lstRows.erase(lstRows.begin());
     if (lstRows.empty()) {
@@ -229,7 +345,8 @@ gboolean fcsvParseText(const std::string& strText, fcsvTable* pTable, std::strin
     return TRUE;
 }
 
-gboolean fcsvReadFile(const char* pszPath, fcsvTable* pTable, std::string* pstrWhy) {
+gboolean fcsvReadFile(const char* pszPath, fcsvTable* pTable, std::string* pstrWhy,
+                      guint nHeaderLine) {
     GStatBuf st;
     if (g_stat(pszPath, &st) != 0 || !S_ISREG(st.st_mode)) {
         *pstrWhy = "The file cannot be read.";
@@ -253,26 +370,25 @@ gboolean fcsvReadFile(const char* pszPath, fcsvTable* pTable, std::string* pstrW
     }
     std::string strText(pszText, nlText);
     g_free(pszText);
-    return fcsvParseText(strText, pTable, pstrWhy);
+    return fcsvParseText(strText, pTable, pstrWhy, nHeaderLine);
 }
 
-std::vector<fcsvCol_t> fcsvMatchColumns(const std::vector<std::string>& lstHeader) {
+std::vector<fcsvCol_t> fcsvMatchColumns(const fcsvTable& table) {
     std::vector<fcsvCol_t> lstCol;
     std::set<fcsvCol_t> setTaken;
-    for (const auto& strHeader : lstHeader) {
-        std::string strName = lowerAlnum(strHeader);
-        fcsvCol_t nCol = FCSV_COL_IGNORE;
-        for (const auto& names : m_lstHeaderNames) {
-            std::string strNames = std::string(" ") + names.pszNames + " ";
-            if (!strName.empty() && strNames.find(" " + strName + " ") != std::string::npos)
-                nCol = names.nCol;
-        }
-        // Dual and solo are one flag: the first column naming it wins.
-        fcsvCol_t nFlag = nCol == FCSV_COL_SOLO ? FCSV_COL_DUAL : nCol;
-        if (nCol != FCSV_COL_IGNORE && !setTaken.insert(nFlag).second)
+    for (std::size_t i = 0; i < table.lstHeader.size(); ++i) {
+        fcsvCol_t nCol = headerCol(table.lstHeader[i]);
+        // A column of hours is never a list of names.
+        if ((nCol == FCSV_COL_PILOT || nCol == FCSV_COL_STUDENT) && isNumberColumn(table, i))
+            nCol = FCSV_COL_IGNORE;
+        if (nCol != FCSV_COL_IGNORE && !setTaken.insert(nCol).second)
             nCol = FCSV_COL_IGNORE;
         lstCol.push_back(nCol);
     }
+    // Dual and solo are one flag: a dual column says it ("Dual received"
+    // hours are exactly that); solo hours say nothing of dual.
+    if (setTaken.count(FCSV_COL_DUAL))
+        std::replace(lstCol.begin(), lstCol.end(), FCSV_COL_SOLO, FCSV_COL_IGNORE);
     return lstCol;
 }
 
@@ -360,24 +476,51 @@ time_t clockSeconds(std::string_view sv) {
     return time_t(nHour) * 3600 + nMin * 60 + nSec;
 }
 
-// A yes/no column: empty, "0", "no", "false" and the like are no; a
-// number of hours other than zero (a night-time column) is yes.
-bool isYes(std::string_view sv) {
-    std::string str = lowerAlnum(sv);
-    static constexpr const char* lstNo[] = {"", "0", "00", "000", "no", "n", "false", "f", "none"};
-    return std::none_of(std::begin(lstNo), std::end(lstNo),
-                        [&](const char* psz) { return str == psz; });
+// A yes/no cell: empty, "no", "false" and the like are no; "yes", "true",
+// "x" and the like are yes; hours (a logbook's night or dual column) are
+// yes when above zero. FALSE for anything else: a word not known here is
+// never taken for either.
+bool readFlag(std::string_view sv, bool* pbYes) {
+    sv = trimmed(sv);
+    if (isNumber(sv)) {
+        *pbYes = std::any_of(sv.begin(), sv.end(), [](char c) { return c >= '1' && c <= '9'; });
+        return true;
+    }
+    static constexpr std::string_view lstNo[] = {"", "-", "no", "n", "false", "f", "none"};
+    static constexpr std::string_view lstYes[] = {"yes", "y", "true", "t", "x"};
+    std::string str(sv);
+    for (char& c : str)
+        c = g_ascii_tolower(c);
+    auto in = [&](const auto& lst) {
+        return std::find(std::begin(lst), std::end(lst), str) != std::end(lst);
+    };
+    *pbYes = in(lstYes);
+    return *pbYes || in(lstNo);
+}
+
+// A pilot's name has a letter in it; "1.3" from an hours column has none.
+bool readsAsName(const std::string& str) {
+    for (const gchar* p = str.c_str(); *p; p = g_utf8_next_char(p))
+        if (g_unichar_isalpha(g_utf8_get_char(p)))
+            return true;
+    return false;
 }
 
 struct RowReader {
     const fcsvRow& row;
     const std::vector<int>& lstIndex; // column index per fcsvCol_t, -1 when none
+    const std::vector<std::string>& lstHeader;
     std::string_view text(fcsvCol_t nCol) const {
         int i = lstIndex[nCol];
         return i >= 0 && std::size_t(i) < row.lstField.size() ? std::string_view(row.lstField[i])
                                                               : std::string_view();
     }
     bool has(fcsvCol_t nCol) const { return !trimmed(text(nCol)).empty(); }
+    bool chosen(fcsvCol_t nCol) const { return lstIndex[nCol] >= 0; }
+    // The file's own name of the column, as the user sees it in the file.
+    const std::string& header(fcsvCol_t nCol) const {
+        return lstHeader[std::size_t(lstIndex[nCol])];
+    }
 };
 
 std::string quoted(std::string_view sv) {
@@ -386,8 +529,22 @@ std::string quoted(std::string_view sv) {
     return std::string("\"") + szCut + (sv.size() >= sizeof szCut ? "…\"" : "\"");
 }
 
-// The flight time column: decimal hours or hours:minutes (rounded to the
-// nearest tenth as the flight page rounds). Empty text is no time.
+// The export writes a text that a spreadsheet would take for a formula
+// with an apostrophe before it; on reading, that one apostrophe goes.
+bool looksLikeFormula(std::string_view sv) {
+    while (!sv.empty() && sv.front() == '\'')
+        sv.remove_prefix(1);
+    return !sv.empty() && std::string_view("=+-@").find(sv.front()) != std::string_view::npos;
+}
+std::string fromSheet(std::string_view sv) {
+    if (!sv.empty() && sv.front() == '\'' && looksLikeFormula(sv))
+        sv.remove_prefix(1);
+    return std::string(sv);
+}
+
+// The flight time column: decimal hours or hours:minutes, rounded to the
+// nearest tenth as the flight page rounds (1.25 and 0:57 are 1.3 and
+// 1.0). Empty text is no time.
 const char* readElapsed(std::string_view sv, guint* pnTenths) {
     sv = trimmed(sv);
     if (!sv.empty() && sv.front() == '-')
@@ -408,7 +565,10 @@ const char* readElapsed(std::string_view sv, guint* pnTenths) {
         guint nRead = 0;
         if (!cnvEncHours(&nRead, str.c_str(), G_MAXUINT))
             return "unreadable flight time";
-        nTenths = nRead;
+        // The reader keeps the first decimal; the second rounds it.
+        const std::size_t nPoint = str.find_first_of(".,");
+        nTenths = guint64(nRead) + (nPoint != std::string::npos && nPoint + 2 < str.size() &&
+                                    str[nPoint + 2] >= '5' && str[nPoint + 2] <= '9');
     }
     if (nTenths > CNV_FLIGHT_MAX)
         return "flight time longer than 24 hours";
@@ -416,12 +576,41 @@ const char* readElapsed(std::string_view sv, guint* pnTenths) {
     return nullptr;
 }
 
-// Judges one row; an empty result means it is stored as *pFlight.
-std::string judgeRow(const RowReader& rd, const std::set<time_t>& setLogged, fcsvFlight* pFlight) {
-    const std::string strDate(trimmed(rd.text(FCSV_COL_DATE)));
-    if (strDate.empty())
-        return "no date";
+// The two leading numbers of a numeric date ("02/03/2025", "2.3.25") and
+// where the second ends; FALSE for a date with a month name or the year
+// first.
+bool leadingNumbers(std::string_view sv, int* pnFirst, int* pnSecond, std::size_t* pnEnd) {
+    int lstNum[2] = {0, 0};
+    std::size_t i = 0;
+    for (int nPart = 0; nPart < 2; ++nPart) {
+        const std::size_t nFrom = i;
+        for (; i < sv.size() && isDigit(sv[i]); ++i)
+            lstNum[nPart] = lstNum[nPart] * 10 + (sv[i] - '0');
+        if (i == nFrom || i - nFrom > 2 || i >= sv.size() ||
+            std::string_view("/.-").find(sv[i]) == std::string_view::npos)
+            return false;
+        if (nPart == 0)
+            ++i;
+    }
+    *pnFirst = lstNum[0];
+    *pnSecond = lstNum[1];
+    *pnEnd = i;
+    return true;
+}
+
+// The date (and a clock time after it) of a date cell, numeric dates read
+// in the order given; FALSE when it is no date.
+bool readMoment(std::string strDate, fcsvDates_t nDates, time_t* ptMoment) {
+    int nFirst = 0, nSecond = 0;
+    std::size_t nEnd = 0;
+    if (nDates == FCSV_DATES_MONTH_FIRST && leadingNumbers(strDate, &nFirst, &nSecond, &nEnd)) {
+        const std::size_t nSep = strDate.find_first_of("/.-");
+        strDate = strDate.substr(nSep + 1, nEnd - nSep - 1) + strDate[nSep] +
+                  strDate.substr(0, nSep) + strDate.substr(nEnd);
+    }
     gchar szDate[100];
+    if (strDate.size() >= sizeof szDate)
+        return false;
     mscCopyText(szDate, strDate.c_str());
     // A moment written "2010-05-01T10:00" has its time after the "T".
     for (gchar* p = szDate; *p; ++p)
@@ -429,11 +618,74 @@ std::string judgeRow(const RowReader& rd, const std::set<time_t>& setLogged, fcs
             *p = ' ';
     // The date reader refuses a day or month out of range instead of
     // carrying it into the next month; a clock time may follow the date.
+    return cnvReadDate(ptMoment, szDate, TRUE);
+}
+
+// What a row is judged against: the order of numeric dates, the starts
+// logged already, and the starts of the rows accepted before it.
+struct Judge {
+    fcsvDates_t nDates;
+    const std::set<time_t>& setLogged;
+    std::map<time_t, guint>& mapInFile;
+};
+
+// Reads the flags of a row into f.nType; a reason when a cell is neither
+// yes nor no.
+std::string readFlags(const RowReader& rd, fcsvFlight& f) {
+    static constexpr std::pair<fcsvCol_t, guint> lstFlag[] = {
+        {FCSV_COL_NIGHT, FLT_TYPE_NIGHT}, {FCSV_COL_IFR, FLT_TYPE_IFR}, {FCSV_COL_XC, FLT_TYPE_XC}};
+    auto unknown = [&](fcsvCol_t nCol) {
+        return rd.header(nCol) + " " + quoted(trimmed(rd.text(nCol))) + " is neither yes nor no";
+    };
+    f.nType = 0;
+    bool bYes = false;
+    for (const auto& [nCol, nBit] : lstFlag) {
+        if (!rd.chosen(nCol))
+            continue;
+        if (!readFlag(rd.text(nCol), &bYes))
+            return unknown(nCol);
+        f.nType |= bYes ? nBit : 0;
+    }
+    // A "Dual/Solo" column says which; a plain "Dual" or "Solo" column
+    // says yes or no. Hours of solo say nothing about dual, nor does an
+    // empty solo cell.
+    const fcsvCol_t nCol = rd.chosen(FCSV_COL_DUAL) ? FCSV_COL_DUAL : FCSV_COL_SOLO;
+    if (!rd.chosen(nCol))
+        return {};
+    const std::string_view sv = trimmed(rd.text(nCol));
+    const std::string strWord = lowerAlnum(sv);
+    bool bDual = strWord == "dual";
+    if (strWord != "dual" && strWord != "solo") {
+        if (!readFlag(sv, &bYes))
+            return unknown(nCol);
+        bDual = nCol == FCSV_COL_DUAL ? bYes : !bYes && !sv.empty() && !isNumber(sv);
+    }
+    f.nType |= bDual ? FLT_TYPE_DUAL : 0;
+    return {};
+}
+
+// Whether a row has text beyond the header's columns: a delimiter inside
+// a text without quotes moves the rest of the row one column on, so
+// nothing of it can be trusted.
+bool tooManyFields(const RowReader& rd) {
+    const auto& lstField = rd.row.lstField;
+    const std::size_t nCols = std::min(lstField.size(), rd.lstHeader.size());
+    return rd.row.bWide || std::any_of(lstField.begin() + std::ptrdiff_t(nCols), lstField.end(),
+                                       [](const std::string& s) { return !trimmed(s).empty(); });
+}
+
+// Judges one row; an empty result means it is stored as *pFlight.
+std::string judgeRow(const RowReader& rd, const Judge& judge, fcsvFlight* pFlight) {
+    if (tooManyFields(rd))
+        return "more fields than the header has columns (a delimiter in a text without quotes?)";
+    const std::string strDate(trimmed(rd.text(FCSV_COL_DATE)));
+    if (strDate.empty())
+        return "no date";
     time_t tMoment = 0;
-    if (strDate.size() >= sizeof szDate || !cnvReadDate(&tMoment, szDate, TRUE))
+    if (!readMoment(strDate, judge.nDates, &tMoment))
         return "unreadable date " + quoted(strDate);
     const time_t tDay = tMoment - tMoment % FLT_DAY;
-    const bool bTimeInDate = tMoment != tDay || strchr(szDate, ':') != nullptr;
+    const bool bTimeInDate = tMoment != tDay || strDate.find(':') != std::string::npos;
 
     // The take-off from its own column, else from a time after the date.
     std::string_view svOff =
@@ -471,8 +723,14 @@ std::string judgeRow(const RowReader& rd, const std::set<time_t>& setLogged, fcs
     if (!bOn && nElapsed > 0)
         f.tFltEnd = (bOff ? f.tFltBegin : 0) + time_t(nElapsed) * FLT_TENTH;
     f.nElapsed = nElapsed;
-    if (setLogged.count(f.tFltBegin))
+    // The flight page's own rule: nothing before the aircraft was built or
+    // inside the hours its log starts with.
+    if (const gchar* pszWhy = fmodStartRefusal(f.tFltBegin))
+        return pszWhy;
+    if (judge.setLogged.count(f.tFltBegin))
         return "a flight of this aircraft is already logged at this start";
+    if (auto it = judge.mapInFile.find(f.tFltBegin); it != judge.mapInFile.end())
+        return "the same start as the flight on line " + std::to_string(it->second);
 
     // Text that does not fit its field is refused rather than cut, so that
     // nothing is lost without the user seeing it.
@@ -494,82 +752,129 @@ std::string judgeRow(const RowReader& rd, const std::set<time_t>& setLogged, fcs
         if (sv.size() >= field.nlMax)
             return std::string(field.pszName) + " longer than " + std::to_string(field.nlMax - 1) +
                    " bytes";
-        *field.pstr = std::string(sv);
+        *field.pstr = fromSheet(sv);
     }
-    f.strPilot = std::string(trimmed(rd.text(FCSV_COL_PILOT)));
-    f.strStudent = std::string(trimmed(rd.text(FCSV_COL_STUDENT)));
-    for (const std::string* pstr : {&f.strPilot, &f.strStudent})
+    f.strPilot = fromSheet(trimmed(rd.text(FCSV_COL_PILOT)));
+    f.strStudent = fromSheet(trimmed(rd.text(FCSV_COL_STUDENT)));
+    for (const std::string* pstr : {&f.strPilot, &f.strStudent}) {
         if (pstr->size() >= sizeof rcdPilot{}.szLName)
             return "pilot name longer than 99 bytes";
+        // Only a name becomes a pilot: hours taken for the pilot are none.
+        if (!pstr->empty() && !readsAsName(*pstr))
+            return "pilot " + quoted(*pstr) + " is not a name";
+    }
 
-    f.nType = 0;
-    if (isYes(rd.text(FCSV_COL_NIGHT)))
-        f.nType |= FLT_TYPE_NIGHT;
-    if (isYes(rd.text(FCSV_COL_IFR)))
-        f.nType |= FLT_TYPE_IFR;
-    if (isYes(rd.text(FCSV_COL_XC)))
-        f.nType |= FLT_TYPE_XC;
-    // A "Dual/Solo" column says which; a plain "Dual" or "Solo" column
-    // says yes or no.
-    std::string strDual = lowerAlnum(rd.text(FCSV_COL_DUAL));
-    std::string strSolo = lowerAlnum(rd.text(FCSV_COL_SOLO));
-    bool bDual = strDual == "dual" || strSolo == "dual" ||
-                 (strDual != "solo" && rd.lstIndex[FCSV_COL_DUAL] >= 0 && isYes(strDual)) ||
-                 (strSolo != "solo" && rd.lstIndex[FCSV_COL_SOLO] >= 0 && !isYes(strSolo));
-    if (bDual)
-        f.nType |= FLT_TYPE_DUAL;
+    if (std::string strWhy = readFlags(rd, f); !strWhy.empty())
+        return strWhy;
+    judge.mapInFile.emplace(f.tFltBegin, f.nLine);
     return {};
 }
 
-// Whether the file's numeric dates are month before day: some have a second
-// number above 12 and none a first. Read day first, every date with a day
-// up to 12 would land in the wrong month without a word.
-bool isMonthFirst(const fcsvTable& table, int iDateCol) {
-    bool bSecondBig = false;
+// How the file's numeric dates are to be read: day first when one has a
+// first number above 12, month first when one has a second number above
+// 12 (and none the first); FCSV_DATES_ASK when all can be read either way.
+fcsvDates_t dateOrder(const fcsvTable& table, int iDateCol) {
+    bool bAny = false, bSecondBig = false;
+    for (const fcsvRow& row : table.lstRow) {
+        int nFirst = 0, nSecond = 0;
+        std::size_t nEnd = 0;
+        if (std::size_t(iDateCol) >= row.lstField.size() ||
+            !leadingNumbers(trimmed(row.lstField[iDateCol]), &nFirst, &nSecond, &nEnd))
+            continue;
+        if (nFirst > 12)
+            return FCSV_DATES_DAY_FIRST;
+        bAny = true;
+        bSecondBig = bSecondBig || nSecond > 12;
+    }
+    return bSecondBig ? FCSV_DATES_MONTH_FIRST : bAny ? FCSV_DATES_ASK : FCSV_DATES_DAY_FIRST;
+}
+
+// The first numeric dates of the file read in one order, for the question.
+std::string dateSamples(const fcsvTable& table, int iDateCol, fcsvDates_t nDates) {
+    std::string strSamples;
+    int nShown = 0;
     for (const fcsvRow& row : table.lstRow) {
         if (std::size_t(iDateCol) >= row.lstField.size())
             continue;
-        int lstNum[2] = {0, 0};
-        std::size_t nDigits[2] = {0, 0};
-        int nPart = 0;
-        for (char c : trimmed(row.lstField[iDateCol])) {
-            if (g_ascii_isdigit(c) && nPart < 2) {
-                lstNum[nPart] = lstNum[nPart] * 10 + (c - '0');
-                ++nDigits[nPart];
-            } else if (c == '/' || c == '.' || c == '-') {
-                if (++nPart == 2)
-                    break;
-            } else {
-                nPart = -1;
-                break;
-            }
-        }
-        if (nPart != 2 || nDigits[0] > 2 || nDigits[1] > 2)
-            continue; // a month name or year first: no doubt
-        if (lstNum[0] > 12)
-            return false;
-        bSecondBig = bSecondBig || lstNum[1] > 12;
+        const std::string strDate(trimmed(row.lstField[iDateCol]));
+        int nFirst = 0, nSecond = 0;
+        std::size_t nEnd = 0;
+        time_t tMoment = 0;
+        if (!leadingNumbers(strDate, &nFirst, &nSecond, &nEnd) ||
+            !readMoment(strDate, nDates, &tMoment))
+            continue;
+        gchar szDate[30];
+        cnvDcdDate(szDate, sizeof szDate, tMoment, 0);
+        strSamples += (nShown ? ", " : "") + std::string(szDate);
+        if (++nShown == 3)
+            break;
     }
-    return bSecondBig;
+    return strSamples;
+}
+
+// A registration as registrations are compared: letters and digits, upper case.
+std::string regKey(std::string_view sv) {
+    gchar szKey[64];
+    acdParseACReg(szKey, std::string(sv.substr(0, 60)).c_str(), sizeof szKey);
+    return szKey;
+}
+
+// The registrations the file names, with their rows; each row's key.
+void countRegs(const fcsvTable& table, int iReg, fcsvPreview* pPreview,
+               std::vector<std::string>* plstKey) {
+    std::map<std::string, std::size_t> mapReg;
+    for (const fcsvRow& row : table.lstRow) {
+        const std::string_view sv =
+            std::size_t(iReg) < row.lstField.size() ? trimmed(row.lstField[iReg]) : "";
+        plstKey->push_back(regKey(sv));
+        if (plstKey->back().empty())
+            continue;
+        auto [it, bNew] = mapReg.emplace(plstKey->back(), pPreview->lstReg.size());
+        if (bNew)
+            pPreview->lstReg.push_back({std::string(sv), 0});
+        ++pPreview->lstReg[it->second].nRows;
+    }
 }
 
 } // namespace
 
-gboolean fcsvBuildPreview(const fcsvTable& table, const std::vector<fcsvCol_t>& lstCol, guint iACID,
-                          fcsvPreview* pPreview) {
+gboolean fcsvBuildPreview(const fcsvTable& table, const std::vector<fcsvCol_t>& lstCol,
+                          const fcsvChoice& choice, fcsvPreview* pPreview) {
     *pPreview = fcsvPreview{};
     std::vector<int> lstIndex(FCSV_NUM_COLS, -1);
-    for (std::size_t i = 0; i < lstCol.size(); ++i)
+    for (std::size_t i = 0; i < lstCol.size() && i < table.lstHeader.size(); ++i)
         if (lstCol[i] != FCSV_COL_IGNORE && lstIndex[lstCol[i]] < 0)
             lstIndex[lstCol[i]] = int(i);
-    if (lstIndex[FCSV_COL_DATE] < 0) {
+    const int iDate = lstIndex[FCSV_COL_DATE], iReg = lstIndex[FCSV_COL_REG];
+    if (iDate < 0) {
         pPreview->strProblem = "No column is taken as the date: choose it above its column.";
         return TRUE;
     }
-    if (isMonthFirst(table, lstIndex[FCSV_COL_DATE])) {
-        pPreview->strProblem = "The dates are written month before day (as in 05/13/2010), but "
-                               "numeric dates are read day before month here. Save the file with "
-                               "dates such as 13-May-2010 or 2010-05-13 and import it again.";
+    // Asked anew for every file: the next may come from another program.
+    fcsvDates_t nDates = dateOrder(table, iDate);
+    if (nDates == FCSV_DATES_ASK) {
+        pPreview->bAskDates = true;
+        pPreview->strDayFirst = dateSamples(table, iDate, FCSV_DATES_DAY_FIRST);
+        pPreview->strMonthFirst = dateSamples(table, iDate, FCSV_DATES_MONTH_FIRST);
+        nDates = choice.nDates;
+    }
+    // The rows of this aircraft: its own registration, or the one the user
+    // says is this aircraft in the file.
+    const rcdAC* prcdAC = acdGetActiveAC();
+    const std::string strTarget = regKey(choice.strReg.empty() ? prcdAC->szReg : choice.strReg);
+    std::vector<std::string> lstRegKey;
+    if (iReg >= 0) {
+        countRegs(table, iReg, pPreview, &lstRegKey);
+        if (std::find(lstRegKey.begin(), lstRegKey.end(), strTarget) == lstRegKey.end()) {
+            pPreview->strProblem = std::string("No row of the file is for ") + prcdAC->szReg +
+                                   ": choose which registration in the file is this aircraft.";
+            return TRUE;
+        }
+    }
+    if (nDates == FCSV_DATES_ASK) {
+        pPreview->strProblem = "The dates can be read day before month (" + pPreview->strDayFirst +
+                               ") or month before day (" + pPreview->strMonthFirst +
+                               "): choose how they are written.";
         return TRUE;
     }
 
@@ -577,17 +882,27 @@ gboolean fcsvBuildPreview(const fcsvTable& table, const std::vector<fcsvCol_t>& 
     rcdFLog rcd{};
     cbFLog cb{&rcd, addStart};
     m_psetStart = &setLogged;
-    gboolean bOK = sqlLoadFLogRecord(&cb, SQL_NEW_ID, iACID);
+    gboolean bOK = sqlLoadFLogRecord(&cb, SQL_NEW_ID, prcdAC->iACID);
     m_psetStart = nullptr;
     std::map<std::string, guint> mapPilot;
     if (!bOK || !loadPilotKeys(&mapPilot))
         return FALSE;
 
+    std::map<time_t, guint> mapInFile;
+    const Judge judge{nDates, setLogged, mapInFile};
     std::set<std::string> setUnknown;
-    for (const fcsvRow& row : table.lstRow) {
+    for (std::size_t iRow = 0; iRow < table.lstRow.size(); ++iRow) {
+        const fcsvRow& row = table.lstRow[iRow];
+        const bool bNoReg = iReg >= 0 && lstRegKey[iRow].empty();
+        if (iReg >= 0 && !bNoReg && lstRegKey[iRow] != strTarget) {
+            ++pPreview->nOtherReg;
+            continue;
+        }
         fcsvFlight flight{};
         flight.nLine = row.nLine;
-        std::string strWhy = judgeRow(RowReader{row, lstIndex}, setLogged, &flight);
+        std::string strWhy =
+            bNoReg ? "no registration"
+                   : judgeRow(RowReader{row, lstIndex, table.lstHeader}, judge, &flight);
         if (!strWhy.empty()) {
             pPreview->lstRefused.push_back({row.nLine, strWhy});
             continue;
@@ -677,20 +992,21 @@ gboolean fcsvBackupLog(std::string* pstrBackup, std::string* pstrWhy) {
         *pstrWhy = "fcsvBackupLog():sqlite3_db_filename(main)\nthe log database is not open";
         return FALSE;
     }
-    // No new copy is made when the newest one holds the same; a failure
-    // leaves no copy at all only on a log that was never copied.
-    bkpBackUp(hLog, "avLedger");
-    *pstrBackup = bkpNewest(pszFile, "avLedger");
-    if (pstrBackup->empty()) {
-        *pstrWhy = std::string("fcsvBackupLog():bkpBackUp(") + pszFile +
-                   ")\nno backup copy could be made (see the log file)";
-        return FALSE;
-    }
-    return TRUE;
+    // An older copy lacks what was logged since: only a copy of the log as
+    // it is now may be named as the way back.
+    std::string strFailure;
+    if (bkpFreshCopy(hLog, "avLedger", pstrBackup, &strFailure))
+        return TRUE;
+    *pstrWhy = "No copy of the log as it is now could be made, so nothing was imported (" +
+               strFailure.substr(strFailure.find('\n') + 1) +
+               "). Make room on the disk or make the folder \"backup\" beside the log writable, "
+               "then import again.";
+    return FALSE;
 }
 
 gboolean fcsvImport(const fcsvPreview& preview, guint iACID, gboolean bAddPilots,
                     std::string* pstrBackup, std::string* pstrWhy) {
+    pstrBackup->clear();
     if (!fcsvBackupLog(pstrBackup, pstrWhy))
         return FALSE;
     if (!sqlBeginWrite(FALSE)) {
@@ -723,8 +1039,12 @@ int addName(rcdPilot* prcd) {
 }
 
 // A field goes in quotes when it holds what the reader would take apart or
-// trim; quotes inside are doubled.
-void appendField(std::string& strOut, std::string_view sv) {
+// trim; quotes inside are doubled. A text a spreadsheet would run as a
+// formula gets an apostrophe before it, so that it shows as text; the
+// import takes it off again.
+void appendField(std::string& strOut, std::string_view svText) {
+    const std::string str = (looksLikeFormula(svText) ? "'" : "") + std::string(svText);
+    const std::string_view sv(str);
     bool bQuote = sv.find_first_of(",;\t\"\r\n") != std::string_view::npos ||
                   (!sv.empty() && (g_ascii_isspace(sv.front()) || g_ascii_isspace(sv.back())));
     if (!bQuote) {
@@ -875,12 +1195,21 @@ GtkWidget* m_pwgtPreview = nullptr;
 GtkWidget* m_pwgtRefused = nullptr;
 GtkWidget* m_pwgtAddPilots = nullptr;
 GtkWidget* m_pwgtOK = nullptr;
+GtkWidget* m_pwgtHeaderLine = nullptr;
+GtkWidget* m_pwgtReg = nullptr;
+GtkWidget* m_pwgtRegLabel = nullptr;
+GtkWidget* m_pwgtDates = nullptr;
+GtkWidget* m_pwgtDatesLabel = nullptr;
+// The choices' handlers, blocked while the program fills them.
+gulong m_idHeaderLine = 0, m_idReg = 0, m_idDates = 0;
 GtkListStore* m_pstoPreview = nullptr;
 GtkListStore* m_pstoRefused = nullptr;
 
-// The file being previewed, its column choice and the judgement.
+// The file being previewed, its column and other choices, the judgement.
+std::string m_strImportPath;
 fcsvTable m_tblImport;
 std::vector<fcsvCol_t> m_lstImportCol;
+fcsvChoice m_choice;
 fcsvPreview m_prvImport;
 guint m_iImportACID = SQL_NEW_ID;
 
@@ -929,6 +1258,46 @@ std::string cellText(const std::string& str) {
     return strCell.size() < str.size() ? strCell + "…" : strCell;
 }
 
+// Empties a text combo box and fills it; -1 leaves none chosen.
+void fillCombo(GtkWidget* pwgt, const std::vector<std::string>& lstText, gint iActive) {
+    gtk_list_store_clear(GTK_LIST_STORE(gtk_combo_box_get_model(GTK_COMBO_BOX(pwgt))));
+    for (const auto& str : lstText)
+        gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(pwgt), str.c_str());
+    gtk_combo_box_set_active(GTK_COMBO_BOX(pwgt), iActive);
+}
+
+// The header line, this aircraft's registration in the file and the order
+// of its dates, each shown only when the file raises the question.
+void fillChoices() {
+    g_signal_handler_block(m_pwgtHeaderLine, m_idHeaderLine);
+    g_signal_handler_block(m_pwgtReg, m_idReg);
+    g_signal_handler_block(m_pwgtDates, m_idDates);
+    gtk_spin_button_set_value(GTK_SPIN_BUTTON(m_pwgtHeaderLine), m_tblImport.nHeaderLine);
+
+    const std::string strThis =
+        regKey(m_choice.strReg.empty() ? acdGetActiveAC()->szReg : m_choice.strReg);
+    std::vector<std::string> lstReg;
+    gint iReg = -1;
+    for (const fcsvReg& reg : m_prvImport.lstReg) {
+        if (regKey(reg.strReg) == strThis)
+            iReg = gint(lstReg.size());
+        lstReg.push_back(reg.strReg + " (" + std::to_string(reg.nRows) + " rows)");
+    }
+    fillCombo(m_pwgtReg, lstReg, iReg);
+    for (GtkWidget* pwgt : {m_pwgtReg, m_pwgtRegLabel})
+        gtk_widget_set_visible(pwgt, !lstReg.empty());
+
+    fillCombo(m_pwgtDates,
+              {"Day before month: " + m_prvImport.strDayFirst + ", …",
+               "Month before day: " + m_prvImport.strMonthFirst + ", …"},
+              m_choice.nDates == FCSV_DATES_ASK ? -1 : gint(m_choice.nDates) - 1);
+    for (GtkWidget* pwgt : {m_pwgtDates, m_pwgtDatesLabel})
+        gtk_widget_set_visible(pwgt, m_prvImport.bAskDates);
+    g_signal_handler_unblock(m_pwgtHeaderLine, m_idHeaderLine);
+    g_signal_handler_unblock(m_pwgtReg, m_idReg);
+    g_signal_handler_unblock(m_pwgtDates, m_idDates);
+}
+
 void fillPreview() {
     gtk_list_store_clear(m_pstoPreview);
     gtk_list_store_clear(m_pstoRefused);
@@ -968,6 +1337,9 @@ void fillPreview() {
         if (m_prvImport.lstRefused.size() > FCSV_PREVIEW_REFUSED)
             strCount +=
                 " The first " + std::to_string(FCSV_PREVIEW_REFUSED) + " refusals are shown.";
+        if (m_prvImport.nOtherReg > 0)
+            strCount += "\n" + std::to_string(m_prvImport.nOtherReg) +
+                        " rows of other aircraft are left out.";
     }
     if (!m_prvImport.lstUnknownPilot.empty()) {
         strCount += "\nNot in the pilot list:";
@@ -975,12 +1347,13 @@ void fillPreview() {
             strCount += (&strName == &m_prvImport.lstUnknownPilot.front() ? " " : ", ") + strName;
     }
     gtk_label_set_text(GTK_LABEL(m_pwgtCount), strCount.c_str());
+    fillChoices();
     gtk_widget_set_visible(m_pwgtAddPilots, !m_prvImport.lstUnknownPilot.empty());
     gtk_widget_set_sensitive(m_pwgtOK, !m_prvImport.lstFlight.empty());
 }
 
 gboolean rebuildPreview() {
-    if (!fcsvBuildPreview(m_tblImport, m_lstImportCol, m_iImportACID, &m_prvImport)) {
+    if (!fcsvBuildPreview(m_tblImport, m_lstImportCol, m_choice, &m_prvImport)) {
         dlgError(sqlLastError(), "fcsvBuildPreview()", "avFltCSV");
         return FALSE;
     }
@@ -994,6 +1367,41 @@ void onColumnChanged(GtkComboBox* pwgtCombo, gpointer pIndex) {
     if (i >= m_lstImportCol.size() || nActive < 0)
         return;
     m_lstImportCol[i] = fcsvCol_t(nActive);
+    rebuildPreview();
+}
+
+void onRegChanged(GtkComboBox* pwgtCombo, gpointer) {
+    const gint i = gtk_combo_box_get_active(pwgtCombo);
+    if (i < 0 || std::size_t(i) >= m_prvImport.lstReg.size())
+        return;
+    m_choice.strReg = m_prvImport.lstReg[std::size_t(i)].strReg;
+    rebuildPreview();
+}
+
+void onDatesChanged(GtkComboBox* pwgtCombo, gpointer) {
+    const gint i = gtk_combo_box_get_active(pwgtCombo);
+    if (i < 0)
+        return;
+    m_choice.nDates = i == 0 ? FCSV_DATES_DAY_FIRST : FCSV_DATES_MONTH_FIRST;
+    rebuildPreview();
+}
+
+void fillColumnChoice();
+
+// Reads the file again with the header on the line the user names; a file
+// that cannot be read so keeps what was shown.
+void onHeaderLineChanged(GtkSpinButton* pwgtSpin, gpointer) {
+    const guint nLine = guint(gtk_spin_button_get_value_as_int(pwgtSpin));
+    fcsvTable table;
+    std::string strWhy;
+    if (!fcsvReadFile(m_strImportPath.c_str(), &table, &strWhy, nLine)) {
+        gtk_label_set_text(GTK_LABEL(m_pwgtCount), strWhy.c_str());
+        gtk_widget_set_sensitive(m_pwgtOK, FALSE);
+        return;
+    }
+    m_tblImport = std::move(table);
+    m_lstImportCol = fcsvMatchColumns(m_tblImport);
+    fillColumnChoice();
     rebuildPreview();
 }
 
@@ -1049,6 +1457,7 @@ void refreshAfterImport(gboolean bPilotsAdded) {
 void clearImport() {
     m_tblImport = fcsvTable{};
     m_lstImportCol.clear();
+    m_choice = fcsvChoice{};
     m_prvImport = fcsvPreview{};
     if (m_pstoPreview)
         gtk_list_store_clear(m_pstoPreview);
@@ -1139,6 +1548,15 @@ void fcsvInitialize(GtkBuilder* pBuilder) {
     m_pwgtRefused = mscGetWidget(pBuilder, "ImportRefused");
     m_pwgtAddPilots = mscGetWidget(pBuilder, "ImportAddPilots");
     m_pwgtOK = mscGetWidget(pBuilder, "ImportOK");
+    m_pwgtHeaderLine = mscGetWidget(pBuilder, "ImportHeaderLine");
+    m_pwgtReg = mscGetWidget(pBuilder, "ImportReg");
+    m_pwgtRegLabel = mscGetWidget(pBuilder, "ImportRegLabel");
+    m_pwgtDates = mscGetWidget(pBuilder, "ImportDates");
+    m_pwgtDatesLabel = mscGetWidget(pBuilder, "ImportDatesLabel");
+    m_idHeaderLine = g_signal_connect(m_pwgtHeaderLine, "value-changed",
+                                      G_CALLBACK(onHeaderLineChanged), nullptr);
+    m_idReg = g_signal_connect(m_pwgtReg, "changed", G_CALLBACK(onRegChanged), nullptr);
+    m_idDates = g_signal_connect(m_pwgtDates, "changed", G_CALLBACK(onDatesChanged), nullptr);
     clearImport();
 
     if (m_pstoPreview)
@@ -1176,8 +1594,9 @@ gboolean fcsvImportFile(const char* pszPath) {
         showMessage(GTK_MESSAGE_ERROR, "No flights were imported", strWhy);
         return FALSE;
     }
+    m_strImportPath = pszPath;
     m_iImportACID = acdGetActiveAC()->iACID;
-    m_lstImportCol = fcsvMatchColumns(m_tblImport.lstHeader);
+    m_lstImportCol = fcsvMatchColumns(m_tblImport);
     gtk_label_set_text(GTK_LABEL(m_pwgtFile), displayName(pszPath).c_str());
     fillColumnChoice();
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_pwgtAddPilots), FALSE);
@@ -1195,6 +1614,8 @@ gboolean fcsvImportFile(const char* pszPath) {
             showStatus(std::to_string(m_prvImport.lstFlight.size()) +
                        " flights imported; the log before the import is kept in " +
                        displayName(strBackup));
+        } else if (strBackup.empty()) {
+            showMessage(GTK_MESSAGE_ERROR, "No flights were imported", strWhy);
         } else {
             dlgError(strWhy.c_str(), "fcsvImport()", "avFltCSV");
         }

@@ -57,15 +57,26 @@ void setNextDateTexts(GtkTreeIter* piter, const rcdPilot* prcd) {
 }
 
 // Appends the letters and digits of a name, upper-cased, until the key
-// holds nlMax characters. Returns FALSE when the key became full.
+// holds nlMax bytes. Accented and other non-ASCII letters are kept whole
+// (never cut in half). Returns FALSE when the key became full.
 gboolean appendKeyChars(gchar* pszKey, guint& nlKey, guint nlMax, const char* pszName,
                         std::size_t nlName) {
-    for (std::size_t i = 0; i < nlName && pszName[i]; ++i) {
+    const char* pszEnd = pszName + strnlen(pszName, nlName);
+    for (const char* p = pszName; p < pszEnd;) {
         if (nlKey >= nlMax)
             return FALSE;
-        unsigned char c = static_cast<unsigned char>(pszName[i]);
-        if (g_ascii_isalnum(c))
-            pszKey[nlKey++] = g_ascii_toupper(c);
+        const gunichar c = g_utf8_get_char_validated(p, pszEnd - p);
+        const bool bValid = c != gunichar(-1) && c != gunichar(-2);
+        const char* pNext = bValid ? g_utf8_next_char(p) : p + 1;
+        if (bValid && g_unichar_isalnum(c)) {
+            gchar szChar[6];
+            const guint nlChar = guint(g_unichar_to_utf8(g_unichar_toupper(c), szChar));
+            if (nlKey + nlChar > nlMax)
+                return FALSE;
+            memcpy(pszKey + nlKey, szChar, nlChar);
+            nlKey += nlChar;
+        }
+        p = pNext;
     }
     return nlKey < nlMax;
 }

@@ -1,5 +1,6 @@
 // Copies of the databases: made when the file changed since the newest
 // copy, the newest ten kept, failures only logged.
+#include "avFltCSV.h"
 #include "harness.h"
 #include "sqlMLog.h"
 
@@ -57,6 +58,45 @@ TEST(Backup, ACopyWhenChangedTheNewestTenKept) {
     sqlBackUp();
     EXPECT_NE(avt::readFile(dirs.etcFile("avLedger.log")).find("bkpBackUp()"), std::string::npos);
     EXPECT_EQ(avt::readFile(dir), "in the way");
+    sqlClose();
+}
+
+// Before an import: a copy of the log exactly as it is now, or none named
+// at all; an older copy lacks what was logged since.
+TEST(Backup, BeforeAnImportOnlyAFreshCopyIsNamed) {
+    avt::TempDirs dirs;
+    ASSERT_TRUE(sqlInitialize()) << sqlLastError();
+    const fs::path dir = dirs.etc() / "backup", db = dirs.etcFile("avLedger.db");
+    const struct {
+        const char* pszName;   // the pilot's name in the log now
+        bool bBlockCopy;       // a copy cannot be written
+        const char* pszInCopy; // what the named copy holds; "" for none named
+        std::size_t nCopies;
+    } cases[] = {
+        {"Ann", false, "Ann", 2}, // changed within the second of the copy before
+        {"Ann", false, "Ann", 2}, // unchanged: the newest copy is named
+        {"Bo", true, "", 2},      // no room: refused, the older copy not named
+        {"Bo", false, "Bo", 3},
+    };
+    sqlBackUp();
+    for (const auto& c : cases) {
+        avt::exec(db, std::string("DELETE FROM Pilot; INSERT INTO Pilot (strLName) VALUES ('") +
+                          c.pszName + "')");
+        if (c.bBlockCopy) {
+            fs::create_directories(dir / "avLedger.tmp");
+            avt::writeFile(dir / "avLedger.tmp" / "in the way", "x");
+        }
+        std::string strCopy = "unset", strWhy;
+        EXPECT_EQ(fcsvBackupLog(&strCopy, &strWhy), c.pszInCopy[0] != 0) << strWhy;
+        if (c.pszInCopy[0])
+            EXPECT_EQ(avt::query(strCopy, "SELECT strLName FROM Pilot"),
+                      (std::vector<avt::Row>{{c.pszInCopy}}));
+        else
+            EXPECT_EQ(strCopy, "") << "no copy named";
+        EXPECT_EQ(copies(dirs, "avLedger-").size(), c.nCopies) << c.pszName;
+        fs::remove_all(dir / "avLedger.tmp");
+    }
+    EXPECT_NE(avt::readFile(dirs.etcFile("avLedger.log")).find("bkpBackUp()"), std::string::npos);
     sqlClose();
 }
 

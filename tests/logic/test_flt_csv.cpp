@@ -37,13 +37,15 @@ class FltCSV : public testing::Test {
         }
         return str;
     }
-    // Reads the text, matches its columns and judges it for the aircraft.
-    fcsvPreview preview(const std::string& strText, guint iACID) {
+    // Reads the text, matches its columns and judges it for the aircraft,
+    // made active as the import dialog finds it.
+    fcsvPreview preview(const std::string& strText, guint iACID, const fcsvChoice& choice = {}) {
         fcsvTable table;
         std::string strWhy;
         EXPECT_TRUE(fcsvParseText(strText, &table, &strWhy)) << strWhy;
         fcsvPreview prv;
-        EXPECT_TRUE(fcsvBuildPreview(table, fcsvMatchColumns(table.lstHeader), iACID, &prv));
+        EXPECT_TRUE(acdLoadActiveAC(iACID));
+        EXPECT_TRUE(fcsvBuildPreview(table, fcsvMatchColumns(table), choice, &prv));
         return prv;
     }
     gboolean import(const fcsvPreview& prv, guint iACID, gboolean bAddPilots = FALSE) {
@@ -79,18 +81,25 @@ TEST(FltCSVRead, HeaderVariantsAndDelimiters) {
          '\t',
          {FCSV_COL_DATE, FCSV_COL_ELAPSED, FCSV_COL_PAX, FCSV_COL_XC, FCSV_COL_SOLO, FCSV_COL_NOTES,
           FCSV_COL_IGNORE}},
-        // A column already taken, and solo after dual, are not taken again.
+        // A column already taken, and solo beside dual, are not taken again.
         {"\"Date, UTC\";Date;Dual;Solo;Time off;Time on\n1",
          ';',
          {FCSV_COL_IGNORE, FCSV_COL_DATE, FCSV_COL_DUAL, FCSV_COL_IGNORE, FCSV_COL_TAKEOFF,
           FCSV_COL_LANDING}},
+        // A logbook's hour columns: hours are never names, and the dual
+        // hours say dual even after a solo column.
+        {"Date,AircraftID,TotalTime,PIC,SIC,Solo,Dual received,Night,Pilot\n"
+         "1-May-2010,ZK-HBC,1.3,1.3,0,0,1.3,0,Anne\n2-May-2010,ZK-HBC,1.0,,,,,,",
+         ',',
+         {FCSV_COL_DATE, FCSV_COL_REG, FCSV_COL_ELAPSED, FCSV_COL_IGNORE, FCSV_COL_IGNORE,
+          FCSV_COL_IGNORE, FCSV_COL_DUAL, FCSV_COL_NIGHT, FCSV_COL_PILOT}},
     };
     for (const auto& c : cases) {
         fcsvTable table;
         std::string strWhy;
         ASSERT_TRUE(fcsvParseText(c.pszText, &table, &strWhy)) << c.pszText << strWhy;
         EXPECT_EQ(table.cDelim, c.cDelim) << c.pszText;
-        EXPECT_EQ(fcsvMatchColumns(table.lstHeader), c.lstCol) << c.pszText;
+        EXPECT_EQ(fcsvMatchColumns(table), c.lstCol) << c.pszText;
     }
 }
 
@@ -146,6 +155,13 @@ TEST_F(FltCSV, FilesThatAreNoFlightListAreRefusedWhole) {
          "", "more than 100000 rows"},
         {"", m_dirs.etcFile("missing.csv"), "cannot be read"},
     };
+    std::string strMost = "Date\n";
+    for (std::size_t i = 0; i < FCSV_ROWS_MAX; ++i)
+        strMost += "1\n";
+    fcsvTable tblMost;
+    std::string strWhyMost;
+    EXPECT_TRUE(fcsvParseText(strMost, &tblMost, &strWhyMost))
+        << "exactly the most: " << strWhyMost;
     for (const auto& c : cases) {
         std::string strPath = c.strPath;
         if (strPath.empty()) {
@@ -204,23 +220,175 @@ TEST_F(FltCSV, EachRefusalWithItsLineAndTheRestStored) {
               "430800|2700|8|Overnight\n");
 }
 
-// Numeric dates month before day would be read as other days without a
-// word: such a file is refused whole; a day-first file with one slip is not.
-TEST_F(FltCSV, MonthFirstDatesRefusedWhole) {
-    guint iACID = addAircraft("ZK-HBC");
+// Files in the shapes pilots' logbooks and spreadsheets export: what is
+// asked, left out, refused and stored for the active aircraft.
+TEST_F(FltCSV, LogbookExportsAsTheyCome) {
+    const std::string strBuilt = std::to_string(utc(2021, 1, 1));
     const struct {
-        const char* pszDates;
-        bool bRefused;
+        const char* pszFile;     // under tests/data/import
+        const char* pszReg;      // of the active aircraft
+        std::string strAircraft; // its other fields, as SQL
+        fcsvChoice choice;
+        const char* pszProblem;
+        std::vector<std::string> lstRefused; // "line: why"
+        guint nOtherReg;
+        std::vector<std::string> lstUnknownPilot;
+        const char* pszStored; // start|tenths|type bits of each flight stored
     } cases[] = {
-        {"05/01/2010,1\n05/13/2010,1\n", true},
-        {"05/01/2010,1\n05/13/2010,1\n13/05/2010,1\n", false},
-        {"05/01/2010,1\n2010-05-13,1\n13-May-2010,1\n", false},
+        // A title block and an aircraft table above the flights; rows of
+        // other aircraft, hour columns, a second decimal rounded.
+        {"logbook_export.csv",
+         "ZK-HBC",
+         "tManu = " + strBuilt,
+         {},
+         "",
+         {"15: no registration"},
+         2,
+         {},
+         "2021-07-01 10:00:00|13|1\n2021-07-02 09:00:00|13|2\n2021-07-04 00:00:00|8|0\n"},
+        {"logbook_export.csv",
+         "ZK-XYZ",
+         "",
+         {},
+         "No row of the file is for ZK-XYZ: choose which "
+         "registration in the file is this aircraft.",
+         {},
+         0,
+         {},
+         ""},
+        {"logbook_export.csv",
+         "ZK-XYZ",
+         "",
+         {FCSV_DATES_ASK, "zk hbc"},
+         "",
+         {"15: no registration"},
+         2,
+         {},
+         "2021-07-01 10:00:00|13|1\n2021-07-02 09:00:00|13|2\n2021-07-04 00:00:00|8|0\n"},
+        {"hour_columns.csv",
+         "ZK-HBC",
+         "",
+         {},
+         "",
+         {},
+         0,
+         {"Anne Smith"},
+         "2021-08-01 00:00:00|13|0\n2021-08-02 00:00:00|10|0\n2021-08-03 00:00:00|9|2\n"},
+        {"ambiguous_dates.csv",
+         "ZK-HBC",
+         "",
+         {},
+         "The dates can be read day before month "
+         "(02-Mar-2025, 05-Apr-2025) or month before day (03-Feb-2025, 04-May-2025): choose how "
+         "they are written.",
+         {},
+         0,
+         {},
+         ""},
+        {"ambiguous_dates.csv",
+         "ZK-HBC",
+         "",
+         {FCSV_DATES_MONTH_FIRST, ""},
+         "",
+         {},
+         0,
+         {},
+         "2025-02-03 00:00:00|10|0\n2025-05-04 00:00:00|10|0\n"},
+        {"ambiguous_dates.csv",
+         "ZK-HBC",
+         "",
+         {FCSV_DATES_DAY_FIRST, ""},
+         "",
+         {},
+         0,
+         {},
+         "2025-03-02 00:00:00|10|0\n2025-04-05 00:00:00|10|0\n"},
+        {"month_first_dates.csv",
+         "ZK-HBC",
+         "",
+         {},
+         "",
+         {},
+         0,
+         {},
+         "2025-02-03 00:00:00|10|0\n2025-02-13 00:00:00|10|0\n"},
+        {"decimal_times.csv",
+         "ZK-HBC",
+         "",
+         {},
+         "",
+         {},
+         0,
+         {},
+         "2025-03-01 00:00:00|13|0\n2025-03-02 00:00:00|10|0\n2025-03-03 00:00:00|13|0\n"
+         "2025-03-04 00:00:00|10|0\n2025-03-05 00:00:00|12|0\n"},
+        {"yes_no_words.csv",
+         "ZK-HBC",
+         "",
+         {},
+         "",
+         {"3: Night \"nein\" is neither yes nor no", "5: IFR \"ja\" is neither yes nor no"},
+         0,
+         {},
+         "2025-03-01 00:00:00|10|2\n2025-03-03 00:00:00|10|3\n"},
+        {"extra_fields.csv",
+         "ZK-HBC",
+         "",
+         {},
+         "",
+         {"3: more fields than the header has columns (a delimiter in a text without quotes?)"},
+         0,
+         {},
+         "2025-03-01 00:00:00|10|0\n2025-03-03 00:00:00|10|0\n2025-03-04 00:00:00|10|0\n"},
+        {"duplicates.csv",
+         "ZK-HBC",
+         "",
+         {},
+         "",
+         {"4: the same start as the flight on line 2"},
+         0,
+         {},
+         "2025-03-01 10:00:00|10|0\n2025-03-01 14:00:00|2|0\n2025-03-02 00:00:00|5|0\n"},
+        {"start_dates.csv",
+         "ZK-HBC",
+         "tManu = " + strBuilt +
+             ", bLogSinceNew = 0, tLogStart = " + std::to_string(utc(2022, 1, 1)),
+         {},
+         "",
+         {"2: This date is before the aircraft was built",
+          "3: This date is before the aircraft's log start, whose hours already hold the "
+          "flights before it"},
+         0,
+         {},
+         "2022-01-01 00:00:00|10|0\n"},
     };
     for (const auto& c : cases) {
-        fcsvPreview prv = preview(std::string("Date,Time\n") + c.pszDates, iACID);
-        EXPECT_EQ(prv.strProblem.find("month before day") != std::string::npos, c.bRefused)
-            << c.pszDates;
-        EXPECT_EQ(prv.lstFlight.empty(), c.bRefused) << c.pszDates;
+        const guint iACID = addAircraft(c.pszReg);
+        if (!c.strAircraft.empty())
+            avt::exec(db(), "UPDATE Aircraft SET " + c.strAircraft +
+                                " WHERE iAircraftID = " + std::to_string(iACID));
+        const std::string strFile = std::string(AVL_SOURCE_DIR) + "/tests/data/import/" + c.pszFile;
+        fcsvTable table;
+        std::string strWhy;
+        ASSERT_TRUE(fcsvReadFile(strFile.c_str(), &table, &strWhy)) << c.pszFile << strWhy;
+        ASSERT_TRUE(acdLoadActiveAC(iACID));
+        fcsvPreview prv;
+        ASSERT_TRUE(fcsvBuildPreview(table, fcsvMatchColumns(table), c.choice, &prv));
+        std::vector<std::string> lstRefused;
+        for (const auto& r : prv.lstRefused)
+            lstRefused.push_back(std::to_string(r.nLine) + ": " + r.strWhy);
+        EXPECT_EQ(prv.strProblem, c.pszProblem) << c.pszFile;
+        EXPECT_EQ(lstRefused, c.lstRefused) << c.pszFile;
+        EXPECT_EQ(prv.nOtherReg, c.nOtherReg) << c.pszFile;
+        EXPECT_EQ(prv.lstUnknownPilot, c.lstUnknownPilot) << c.pszFile;
+        if (!prv.lstFlight.empty()) {
+            ASSERT_TRUE(import(prv, iACID)) << m_strWhy;
+        }
+        EXPECT_EQ(sql("SELECT datetime(tFltBegin, 'unixepoch'), nElapsed, nFltType FROM Flight "
+                      "WHERE iCSID = " +
+                      std::to_string(iACID) + " ORDER BY tFltBegin"),
+                  c.pszStored)
+            << c.pszFile;
     }
 }
 
@@ -228,14 +396,13 @@ TEST_F(FltCSV, MonthFirstDatesRefusedWhole) {
 // the record gets when some are missing.
 TEST_F(FltCSV, TimesAsTheFlightPageKeepsThem) {
     guint iACID = addAircraft("ZK-HBC");
-    const time_t tDay = utc(2010, 5, 1);
     const struct {
         const char *pszOff, *pszOn, *pszTime;
         time_t tBegin, tEnd;
         guint nElapsed;
     } cases[] = {
         {"10:00", "", "1.3", 36000, 36000 + 13 * 360, 13},
-        {"", "", "0.5", 36000, 36000 + 5 * 360, 5},         // "2010-05-01T10:00"
+        {"", "", "0.5", 36000, 36000 + 5 * 360, 5},         // "2010-05-02T10:00"
         {"10:00", "", "1:18", 36000, 36000 + 13 * 360, 13}, // 78 min
         {"1000", "", "1:20", 36000, 36000 + 13 * 360, 13},  // 80 min: 3 min rounds up
         {"10.00", "", "1:21", 36000, 36000 + 14 * 360, 14}, // 81 min
@@ -246,18 +413,20 @@ TEST_F(FltCSV, TimesAsTheFlightPageKeepsThem) {
         {"", "", "0", 0, 0, 0},
     };
     std::string strText = "Date,Take-off,Landing,Flight time\n";
-    // The day in the forms the program reads dates in.
-    const char* lstDay[] = {"2010-05-01", "01/05/2010", "May 1, 2010"};
-    for (const auto& c : cases)
-        strText +=
-            std::string("\"") +
-            (&c == &cases[1] ? "2010-05-01T10:00" : lstDay[(&c - cases) % std::size(lstDay)]) +
-            "\"," + c.pszOff + "," + c.pszOn + ",\"" + c.pszTime + "\"\n";
-    fcsvPreview prv = preview(strText, iACID);
+    // Row i on (i + 1)-May, in the forms the program reads dates in.
+    const char* lstDay[] = {"2010-05-%02d", "%02d/05/2010", "May %d, 2010"};
+    for (const auto& c : cases) {
+        const int i = int(&c - cases);
+        g_autofree gchar* pszDay = g_strdup_printf(lstDay[i % std::size(lstDay)], i + 1);
+        strText += std::string("\"") + (i == 1 ? "2010-05-02T10:00" : pszDay) + "\"," + c.pszOff +
+                   "," + c.pszOn + ",\"" + c.pszTime + "\"\n";
+    }
+    fcsvPreview prv = preview(strText, iACID, {FCSV_DATES_DAY_FIRST, ""});
     ASSERT_EQ(prv.lstFlight.size(), std::size(cases));
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
         const fcsvFlight& f = prv.lstFlight[i];
+        const time_t tDay = utc(2010, 5, int(i) + 1);
         EXPECT_EQ(std::make_tuple(f.tFltBegin - tDay, f.tFltEnd - (f.tFltEnd > 360000 ? tDay : 0),
                                   f.nElapsed),
                   std::make_tuple(c.tBegin, c.tEnd, c.nElapsed))
@@ -273,19 +442,25 @@ TEST_F(FltCSV, PilotsMatchedByNameAndAddedOnlyWhenAsked) {
                                 "1-May-2010,1.0,anne  SMITH,,solo\n"
                                 "2-May-2010,1.0,\"Núñez, José\",Bob Brown,dual\n"
                                 "3-May-2010,1.0,Bob Brown,,\n"
-                                "4-May-2010,1.0,Carl,,\n";
+                                "4-May-2010,1.0,Åsa,,\n"
+                                "5-May-2010,1.0,1.3,,\n";
     const std::string strQuery = "SELECT IFNULL(p.strFName || ' ' || p.strLName, '-'), "
                                  "IFNULL(s.strLName, '-'), f.nFltType FROM Flight f LEFT JOIN "
                                  "Pilot p ON p.iPilotID = f.iPilotID LEFT JOIN Pilot s ON "
                                  "s.iPilotID = f.iStudentID ORDER BY f.tFltBegin";
     for (gboolean bAdd : {0, 1}) {
         fcsvPreview prv = preview(strText, iACID);
-        EXPECT_EQ(prv.lstUnknownPilot, (std::vector<std::string>{"Bob Brown", "Carl"}));
+        EXPECT_EQ(prv.lstUnknownPilot, (std::vector<std::string>{"Bob Brown", "Åsa"}));
+        ASSERT_EQ(prv.lstRefused.size(), 1u);
+        EXPECT_EQ(prv.lstRefused[0].strWhy, "pilot \"1.3\" is not a name");
         ASSERT_TRUE(import(prv, iACID, bAdd)) << m_strWhy;
         EXPECT_EQ(sql(strQuery),
-                  bAdd ? "Anne Smith|-|0\nJosé Núñez|Brown|1\nBob Brown|-|0\n Carl|-|0\n"
+                  bAdd ? "Anne Smith|-|0\nJosé Núñez|Brown|1\nBob Brown|-|0\n Åsa|-|0\n"
                        : "Anne Smith|-|0\nJosé Núñez|-|1\n-|-|0\n-|-|0\n");
         EXPECT_EQ(sql("SELECT COUNT(*) FROM Pilot"), bAdd ? "4\n" : "2\n");
+        // Sort keys as the pilot page makes them, accented letters kept.
+        EXPECT_EQ(sql("SELECT GROUP_CONCAT(strSortKey, ' ') FROM Pilot WHERE iPilotID > 2"),
+                  bAdd ? "BROWNBOB ÅSA\n" : "NULL\n");
         // The export names the pilots as the pilot list reads them.
         std::string strExport;
         ASSERT_TRUE(fcsvExportText(iACID, &strExport));
@@ -296,7 +471,7 @@ TEST_F(FltCSV, PilotsMatchedByNameAndAddedOnlyWhenAsked) {
                       "01-May-2010,,,1.0,,,Anne Smith,,,no,no,no,no,\r\n"
                       "02-May-2010,,,1.0,,,José Núñez,Bob Brown,,no,no,no,yes,\r\n"
                       "03-May-2010,,,1.0,,,Bob Brown,,,no,no,no,no,\r\n"
-                      "04-May-2010,,,1.0,,,Carl,,,no,no,no,no,\r\n");
+                      "04-May-2010,,,1.0,,,Åsa,,,no,no,no,no,\r\n");
         }
         avt::exec(db(), "DELETE FROM Flight");
     }
@@ -306,7 +481,7 @@ TEST_F(FltCSV, PilotsMatchedByNameAndAddedOnlyWhenAsked) {
 // value): never a crash, and every row is either stored or refused, under
 // a line the file has.
 TEST_F(FltCSV, DamagedFilesKeepEveryRowAccountedFor) {
-    guint iACID = addAircraft("ZK-HBC");
+    ASSERT_TRUE(acdLoadActiveAC(addAircraft("ZK-HBC")));
     const std::string strGood = "Date;Take-off;Landing;Time;To;Remarks\n"
                                 "1-May-2010;10:00;11:00;1.0;Taupo;\"a; \"\"b\"\"\nc\"\n"
                                 "2010-05-02;09:00;;1:30;Zürich;plain\n"
@@ -330,7 +505,8 @@ TEST_F(FltCSV, DamagedFilesKeepEveryRowAccountedFor) {
         if (!fcsvParseText(str, &table, &strWhy))
             continue;
         ++nRead;
-        ASSERT_TRUE(fcsvBuildPreview(table, fcsvMatchColumns(table.lstHeader), iACID, &prv));
+        ASSERT_TRUE(
+            fcsvBuildPreview(table, fcsvMatchColumns(table), {FCSV_DATES_DAY_FIRST, ""}, &prv));
         const guint nLines = guint(std::count(str.begin(), str.end(), '\n') +
                                    std::count(str.begin(), str.end(), '\r') + 1);
         std::size_t nAccounted = prv.lstRefused.size();
@@ -353,8 +529,17 @@ TEST_F(FltCSV, ExportImportsBackUnchanged) {
     std::ostringstream ssSql;
     ssSql << "BEGIN;";
     std::vector<time_t> lstDate;
-    const char* lstText[] = {"Home",     "Away", "O'Neill's, \"the\" field", "Zürich\nline two",
-                             " spaced ", ""};
+    // Texts a spreadsheet would run as formulas come back as they were.
+    const char* lstText[] = {"Home",
+                             "Away",
+                             "O'Neill's, \"the\" field",
+                             "Zürich\nline two",
+                             " spaced ",
+                             "",
+                             "=HYPERLINK(\"x\")",
+                             "-oil, +filter",
+                             "@home",
+                             "'=already quoted"};
     for (int i = 0; i < 5000; ++i) {
         time_t tBegin = 1104537600 + secondsDist(rng);
         int nElapsed = elapsedDist(rng);
@@ -378,6 +563,9 @@ TEST_F(FltCSV, ExportImportsBackUnchanged) {
     EXPECT_FALSE(fcsvExportFile(iACID, db().c_str(), &strWhy)) << "never over the log itself";
     ASSERT_TRUE(fcsvExportText(iACID, &strExport));
     EXPECT_EQ(avt::readFile(strPath), strExport);
+    for (const char* pszCell : {",\"'=HYPERLINK(\"\"x\"\")\",", ",\"'-oil, +filter\",", ",'@home,",
+                                ",''=already quoted,"})
+        EXPECT_NE(strExport.find(pszCell), std::string::npos) << pszCell << " shown as text";
     fcsvPreview prv = preview(strExport, iFresh);
     EXPECT_TRUE(prv.lstRefused.empty())
         << prv.lstRefused.front().nLine << " " << prv.lstRefused.front().strWhy;

@@ -195,28 +195,99 @@ TEST_F(FltCSVDialog, AColumnChosenInThePreview) {
     EXPECT_EQ(sql("SELECT GROUP_CONCAT(strTo, ' ') FROM Flight WHERE iFltID > 1"), "Taupo Napier");
 }
 
-// A write refused by the file halfway: the error dialog, and the log as it
-// was before.
-TEST_F(FltCSVDialog, AFailureMidwayIsShownAndStoresNothing) {
-    avt::exec(db(), "CREATE TRIGGER NoRoom BEFORE INSERT ON Flight WHEN NEW.strTo = 'Fail' "
-                    "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END;");
-    avt::clearDialogsSeen();
-    // The pilot is added first, then taken back with the flights. The error
-    // dialog is answered once the preview has been.
-    EXPECT_FALSE(importFile(
-        file("Date,Time,To,Pilot\n7-May-2010,1.2,Taupo,New Pilot\n"
-             "8-May-2010,0.8,Fail,\n9-May-2010,0.8,Napier,\n"),
-        [&] {
-            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE);
-            avt::answerNextDialog(GTK_RESPONSE_OK);
-        },
-        GTK_RESPONSE_OK));
-    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
-    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("disk is full"), std::string::npos)
-        << avt::dialogsSeen()[0].strSecondaryText;
-    EXPECT_EQ(sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) FROM Flight"), "1/1");
-    EXPECT_EQ(banner().substr(0, 24), "ZK-HBC  (151.0 A/F HRS)\n");
-    EXPECT_EQ(flightsInBackup(), "1");
+// A write refused halfway, or no fresh copy of the log to go back to: the
+// reason, and the log as it was. An older copy is never named.
+TEST_F(FltCSVDialog, AFailureIsShownAndStoresNothing) {
+    const struct {
+        const char* pszTrigger; // SQL that makes the store fail, or "" to block the copy
+        const char* pszDialog;
+        const char* pszWhy;
+    } cases[] = {
+        {"CREATE TRIGGER NoRoom BEFORE INSERT ON Flight WHEN NEW.strTo = 'Fail' BEGIN SELECT "
+         "RAISE(ABORT, 'database or disk is full'); END;",
+         "*** Error ***", "disk is full"},
+        {"", "No flights were imported", "No copy of the log as it is now could be made"},
+    };
+    for (const auto& c : cases) {
+        const avt::fs::path pathTmp = m_dirs->etc() / "backup" / "avLedger.tmp";
+        if (c.pszTrigger[0]) {
+            avt::exec(db(), c.pszTrigger);
+        } else {
+            avt::exec(db(), "DROP TRIGGER NoRoom");
+            avt::fs::create_directories(pathTmp);
+            avt::writeFile(pathTmp / "in the way", "x");
+        }
+        avt::clearDialogsSeen();
+        // The pilot is added first, then taken back with the flights. The
+        // dialog is answered once the preview has been.
+        EXPECT_FALSE(importFile(
+            file("Date,Time,To,Pilot\n7-May-2010,1.2,Taupo,New Pilot\n"
+                 "8-May-2010,0.8,Fail,\n9-May-2010,0.8,Napier,\n"),
+            [&] {
+                gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE);
+                avt::answerNextDialog(GTK_RESPONSE_OK);
+            },
+            GTK_RESPONSE_OK));
+        ASSERT_EQ(avt::dialogsSeen().size(), 1u) << c.pszWhy;
+        EXPECT_NE(avt::dialogsSeen()[0].strText.find(c.pszDialog), std::string::npos)
+            << avt::dialogsSeen()[0].strText;
+        EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find(c.pszWhy), std::string::npos)
+            << avt::dialogsSeen()[0].strSecondaryText;
+        EXPECT_EQ(sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) FROM Flight"), "1/1");
+        EXPECT_EQ(banner().substr(0, 24), "ZK-HBC  (151.0 A/F HRS)\n");
+        EXPECT_EQ(flightsInBackup(), "1");
+    }
+}
+
+// What the file leaves open is asked in the preview: where its table
+// starts, which registration is this aircraft, how its dates are written.
+TEST_F(FltCSVDialog, QuestionsOfTheFileAnsweredInThePreview) {
+    const struct {
+        const char* pszText;
+        std::function<void()> fnAnswer;
+        const char* pszBefore;
+        const char* pszAfter;
+        const char* pszStored; // dates and destinations of the new flights
+    } cases[] = {
+        {"Flights of A. Smith\nWhen,Hours,Where\n7-May-2010,1.2,Taupo\n",
+         [this] {
+             gtk_spin_button_set_value(GTK_SPIN_BUTTON(widget("ImportHeaderLine")), 2);
+             gtk_combo_box_set_active(columnChoice(0), FCSV_COL_DATE);
+             gtk_combo_box_set_active(columnChoice(2), FCSV_COL_TO);
+         },
+         "No column is taken as the date: choose it above its column.",
+         "1 flights to import, 0 rows refused (listed below).", "2010-05-07 Taupo"},
+        {"Date,Aircraft ID,Time,To\n7-May-2010,ZK-ABC,1.2,Taupo\n8-May-2010,N123,1.0,Napier\n",
+         [this] { gtk_combo_box_set_active(GTK_COMBO_BOX(widget("ImportReg")), 0); },
+         "No row of the file is for ZK-HBC: choose which registration in the file is this "
+         "aircraft.",
+         "1 flights to import, 0 rows refused (listed below).\n1 rows of other aircraft are left "
+         "out.",
+         "2010-05-07 Taupo"},
+        {"Date,Time,To\n5/2/2010,1.2,Taupo\n",
+         [this] { gtk_combo_box_set_active(GTK_COMBO_BOX(widget("ImportDates")), 1); },
+         "The dates can be read day before month (05-Feb-2010) or month before day "
+         "(02-May-2010): choose how they are written.",
+         "1 flights to import, 0 rows refused (listed below).", "2010-05-02 Taupo"},
+    };
+    for (const auto& c : cases) {
+        std::string strBefore, strAfter;
+        EXPECT_TRUE(importFile(
+            file(c.pszText),
+            [&] {
+                strBefore = text("ImportCount");
+                EXPECT_FALSE(gtk_widget_is_sensitive(widget("ImportOK")));
+                c.fnAnswer();
+                strAfter = text("ImportCount");
+            },
+            GTK_RESPONSE_OK));
+        EXPECT_EQ(strBefore, c.pszBefore);
+        EXPECT_EQ(strAfter, c.pszAfter);
+        EXPECT_EQ(sql("SELECT GROUP_CONCAT(date(tFltBegin, 'unixepoch') || ' ' || strTo, ', ') "
+                      "FROM Flight WHERE iFltID > 1"),
+                  c.pszStored);
+        avt::exec(db(), "DELETE FROM Flight WHERE iFltID > 1");
+    }
 }
 
 // The component tree's due marks follow an import at once: one card with
