@@ -625,9 +625,13 @@ gboolean cnvEncHours(guint* pnTenths, const gchar* pszHours, guint nMaxTenths) {
     guint64 nTenths = nWhole * 10;
     if (i < sv.size() && (sv[i] == '.' || sv[i] == ',')) {
         ++i;
-        if (i < sv.size() && isDigit(sv[i]))
-            nTenths += guint64(sv[i] - '0');
-        for (; i < sv.size() && isDigit(sv[i]); ++i, ++nDigits) {
+        // Kept to the nearest tenth, as a flight time in minutes is: 1.25
+        // is 1.3, 0.95 is 1.0 (cutting would lose hours at every entry).
+        for (std::size_t nPlace = 0; i < sv.size() && isDigit(sv[i]); ++i, ++nDigits, ++nPlace) {
+            if (nPlace == 0)
+                nTenths += guint64(sv[i] - '0');
+            else if (nPlace == 1 && sv[i] >= '5')
+                ++nTenths;
         }
     }
     skipBlanks();

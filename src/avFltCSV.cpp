@@ -437,9 +437,28 @@ gboolean loadPilotKeys(std::map<std::string, guint>* pmap) {
     return bOK;
 }
 
-std::set<time_t>* m_psetStart = nullptr;
+// The starts of flights, to find one logged twice. A flight with a
+// take-off time clashes with any other at that moment; flights entered by
+// their date alone all start at midnight, and several a day are common, so
+// only one of the same length is the same flight.
+struct Start {
+    guint nElapsed;
+    bool bTimed;
+    guint nLine;
+};
+using Starts = std::multimap<time_t, Start>;
+
+const Start* findClash(const Starts& map, time_t tBegin, guint nElapsed, bool bTimed) {
+    auto [itFrom, itTo] = map.equal_range(tBegin);
+    for (auto it = itFrom; it != itTo; ++it)
+        if (bTimed || it->second.bTimed || it->second.nElapsed == nElapsed)
+            return &it->second;
+    return nullptr;
+}
+
+Starts* m_pmapStart = nullptr;
 int addStart(rcdFLog* prcd) {
-    m_psetStart->insert(prcd->tFltBegin);
+    m_pmapStart->emplace(prcd->tFltBegin, Start{prcd->nElapsed, fltTakeOffKnown(prcd->tFltBegin, prcd->nType), 0});
     return 0;
 }
 
@@ -565,10 +584,7 @@ const char* readElapsed(std::string_view sv, guint* pnTenths) {
         guint nRead = 0;
         if (!cnvEncHours(&nRead, str.c_str(), G_MAXUINT))
             return "unreadable flight time";
-        // The reader keeps the first decimal; the second rounds it.
-        const std::size_t nPoint = str.find_first_of(".,");
-        nTenths = guint64(nRead) + (nPoint != std::string::npos && nPoint + 2 < str.size() &&
-                                    str[nPoint + 2] >= '5' && str[nPoint + 2] <= '9');
+        nTenths = nRead;
     }
     if (nTenths > CNV_FLIGHT_MAX)
         return "flight time longer than 24 hours";
@@ -625,8 +641,8 @@ bool readMoment(std::string strDate, fcsvDates_t nDates, time_t* ptMoment) {
 // logged already, and the starts of the rows accepted before it.
 struct Judge {
     fcsvDates_t nDates;
-    const std::set<time_t>& setLogged;
-    std::map<time_t, guint>& mapInFile;
+    const Starts& mapLogged;
+    Starts& mapInFile;
 };
 
 // Reads the flags of a row into f.nType; a reason when a cell is neither
@@ -727,10 +743,10 @@ std::string judgeRow(const RowReader& rd, const Judge& judge, fcsvFlight* pFligh
     // inside the hours its log starts with.
     if (const gchar* pszWhy = fmodStartRefusal(f.tFltBegin))
         return pszWhy;
-    if (judge.setLogged.count(f.tFltBegin))
+    if (findClash(judge.mapLogged, f.tFltBegin, nElapsed, bOff))
         return "a flight of this aircraft is already logged at this start";
-    if (auto it = judge.mapInFile.find(f.tFltBegin); it != judge.mapInFile.end())
-        return "the same start as the flight on line " + std::to_string(it->second);
+    if (const Start* pClash = findClash(judge.mapInFile, f.tFltBegin, nElapsed, bOff))
+        return "the same start as the flight on line " + std::to_string(pClash->nLine);
 
     // Text that does not fit its field is refused rather than cut, so that
     // nothing is lost without the user seeing it.
@@ -766,7 +782,10 @@ std::string judgeRow(const RowReader& rd, const Judge& judge, fcsvFlight* pFligh
 
     if (std::string strWhy = readFlags(rd, f); !strWhy.empty())
         return strWhy;
-    judge.mapInFile.emplace(f.tFltBegin, f.nLine);
+    // A take-off written as 00:00 is a real time, not a flight by its date.
+    if (bOff && tOff == 0)
+        f.nType |= FLT_TAKEOFF_MIDNIGHT;
+    judge.mapInFile.emplace(f.tFltBegin, Start{f.nElapsed, bOff, f.nLine});
     return {};
 }
 
@@ -878,18 +897,18 @@ gboolean fcsvBuildPreview(const fcsvTable& table, const std::vector<fcsvCol_t>& 
         return TRUE;
     }
 
-    std::set<time_t> setLogged;
+    Starts mapLogged;
     rcdFLog rcd{};
     cbFLog cb{&rcd, addStart};
-    m_psetStart = &setLogged;
+    m_pmapStart = &mapLogged;
     gboolean bOK = sqlLoadFLogRecord(&cb, SQL_NEW_ID, prcdAC->iACID);
-    m_psetStart = nullptr;
+    m_pmapStart = nullptr;
     std::map<std::string, guint> mapPilot;
     if (!bOK || !loadPilotKeys(&mapPilot))
         return FALSE;
 
-    std::map<time_t, guint> mapInFile;
-    const Judge judge{nDates, setLogged, mapInFile};
+    Starts mapInFile;
+    const Judge judge{nDates, mapLogged, mapInFile};
     std::set<std::string> setUnknown;
     for (std::size_t iRow = 0; iRow < table.lstRow.size(); ++iRow) {
         const fcsvRow& row = table.lstRow[iRow];
@@ -1115,7 +1134,7 @@ gboolean fcsvExportText(guint iACID, std::string* pstrText) {
         cnvDcdHours(szHours, sizeof szHours, f.nElapsed);
         const std::string lstValue[] = {
             szDate,
-            f.tFltBegin > 0 && f.tFltBegin % FLT_DAY ? clockText(f.tFltBegin) : "",
+            fltTakeOffKnown(f.tFltBegin, f.nType) ? clockText(f.tFltBegin) : "",
             f.tFltEnd > FLT_MAX_DURATION ? clockText(f.tFltEnd) : "",
             szHours,
             f.szFrom,

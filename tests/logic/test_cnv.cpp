@@ -176,7 +176,7 @@ TEST(Cnv, IntervalsAndReplacementLimits) {
 }
 
 TEST(Cnv, HoursTypedAreReadExactlyOrRefused) {
-    // Text, limit, tenths (-1: refused, the old value stays).
+    // Text, limit, tenths to the nearest (-1: refused, the old value stays).
     const std::tuple<const char*, guint, gint64> lst[] = {
         {"2.3", CNV_HOURS_MAX, 23},    {" 12,34 ", CNV_HOURS_MAX, 123},
         {"7 hrs", CNV_HOURS_MAX, 70},  {"99999.9", CNV_HOURS_MAX, 999999},
@@ -184,7 +184,9 @@ TEST(Cnv, HoursTypedAreReadExactlyOrRefused) {
         {"-1", CNV_HOURS_MAX, -1},     {"abc", CNV_HOURS_MAX, -1},
         {"", CNV_HOURS_MAX, -1},       {"1.2.3", CNV_HOURS_MAX, -1},
         {"24.1", CNV_FLIGHT_MAX, -1},  {".5", CNV_FLIGHT_MAX, 5},
-        {"24.0", CNV_FLIGHT_MAX, 240},
+        {"24.0", CNV_FLIGHT_MAX, 240}, {"1.25", CNV_FLIGHT_MAX, 13},
+        {"0.95", CNV_FLIGHT_MAX, 10},  {"4.649", CNV_FLIGHT_MAX, 46},
+        {"24.05", CNV_FLIGHT_MAX, -1}, {"99999.95", CNV_HOURS_MAX, -1},
     };
     for (const auto& [pszText, nMax, nWant] : lst) {
         guint nTenths = 4242;

@@ -345,10 +345,11 @@ TEST_F(FltCSV, LogbookExportsAsTheyCome) {
          "",
          {},
          "",
-         {"4: the same start as the flight on line 2"},
+         {"4: the same start as the flight on line 2", "7: the same start as the flight on line 5"},
          0,
          {},
-         "2025-03-01 10:00:00|10|0\n2025-03-01 14:00:00|2|0\n2025-03-02 00:00:00|5|0\n"},
+         "2025-03-01 10:00:00|10|0\n2025-03-01 14:00:00|2|0\n2025-03-02 00:00:00|5|0\n"
+         "2025-03-02 00:00:00|12|0\n2025-03-03 00:00:00|15|256\n"},
         {"start_dates.csv",
          "ZK-HBC",
          "tManu = " + strBuilt +
