@@ -370,14 +370,14 @@ TEST_F(ACPage, LogStartHoursBannerAndTheActiveAircraftAfterARestart) {
     selectRow("ZK-HRS");
     enterText("ACModel", "Exec 162F");
     enterText("ACLogStartHours", "1234.56");
-    EXPECT_EQ(text("ACLogStartHours"), "1234.5");
-    EXPECT_EQ(avt::bannerText(), "ZK-HRS  (1235.7 A/F HRS)\nExec 162F  ");
+    EXPECT_EQ(text("ACLogStartHours"), "1234.6");
+    EXPECT_EQ(avt::bannerText(), "ZK-HRS  (1235.8 A/F HRS)\nExec 162F  ");
     acdDisplayACReg(G_GINT64_CONSTANT(50000000001)); // sums beyond 32 bits
     EXPECT_EQ(avt::bannerText(), "ZK-HRS  (5000000000.1 A/F HRS)\nExec 162F  ");
 
     restartProgram();
-    EXPECT_EQ(fmodAFHoursTotal(), 12357u) << "the flight log model was rebuilt for it";
-    EXPECT_EQ(avt::bannerText(), "ZK-HRS  (1235.7 A/F HRS)\nExec 162F  ");
+    EXPECT_EQ(fmodAFHoursTotal(), 12358u) << "the flight log model was rebuilt for it";
+    EXPECT_EQ(avt::bannerText(), "ZK-HRS  (1235.8 A/F HRS)\nExec 162F  ");
     switchPage(kPageAC);
     EXPECT_EQ(list(), (std::vector<std::string>{"ZK-AAA", "*ZK-HRS", "<new heli>"}));
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ACLogSinceNew")), TRUE);
