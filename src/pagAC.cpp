@@ -781,8 +781,9 @@ void acdInitialize(GtkBuilder* pBuilder) {
     g_signal_connect(m_pwgtACTree, "key-press-event", G_CALLBACK(acdOnTreeKeyPress), nullptr);
     g_signal_connect(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtACTree)), "changed",
                      G_CALLBACK(acdOnRowChanged), nullptr);
-    g_signal_connect(m_pwgtACReg, "focus-out-event", G_CALLBACK(acdOnRegFocusOut), nullptr);
+    // The registration's Return and Down open the card: its own keys, no table.
     g_signal_connect(m_pwgtACReg, "key-press-event", G_CALLBACK(acdOnACRegKeyPress), nullptr);
+    mscConnectField(m_pwgtACReg, nullptr, G_CALLBACK(acdOnRegFocusOut));
     mscConnectField(m_pwgtACModel, m_lstACLUT, G_CALLBACK(acdOnModelFocusOut));
     mscConnectField(m_pwgtACSerial, m_lstACLUT, G_CALLBACK(acdOnSerialFocusOut));
     mscConnectField(m_pwgtACManuDate, m_lstACLUT, G_CALLBACK(acdOnManuDateFocusOut));

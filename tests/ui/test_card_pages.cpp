@@ -168,6 +168,7 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
         {kPageAC, "ACReg", "", "ZK-IN", true},
         {kPageAC, "ACReg", "-/-", "ZK-IN", true},
         {kPageAC, "ACReg", "New Heli", "ZK-IN", true}, // the placeholder row's name
+        {kPageAC, "ACReg", "ZK-INN", "ZK-INN", false},
         {kPageAC, "ACLogStartHours", "abc", "2.3", true},
         {kPageAC, "ACLogStartHours", "-5", "2.3", true},
         {kPageAC, "ACLogStartHours", "100000", "2.3", true},
