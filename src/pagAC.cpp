@@ -62,6 +62,8 @@ GtkWidget* m_pwgtACNotes = nullptr;
 GtkWidget* m_pwgtACRegLabel = nullptr; // the banner
 
 constexpr gulong AC_NEW_ROW_ID = static_cast<gulong>(-1);
+// Characters the list's model column asks for.
+constexpr gint MODEL_CHARS = 16;
 
 const wgtLUT m_lstACLUT[] = {
     {&m_pwgtACReg, nullptr},
@@ -588,6 +590,8 @@ void acdInitTree() {
         AC_STYLE_COL, nullptr);
     gtk_tree_view_append_column(ptree, pcol);
     prend = gtk_cell_renderer_text_new();
+    // The owner's text: a long model ends in "…" and leaves room for the card.
+    mscEllipsize(prend, MODEL_CHARS);
     pcol = gtk_tree_view_column_new_with_attributes("Model", prend, "text", AC_MODEL_COL, nullptr);
     gtk_tree_view_append_column(ptree, pcol);
     gtk_tree_view_set_model(ptree, amodGetModel());
