@@ -847,8 +847,7 @@ void addDeletedCards(rptDoc* pDoc, guint iACID) {
         const char* pszMark = !bFound || rcd.bDelete
                                   ? "(deleted card)"
                                   : "(not fitted to the aircraft as now equipped)";
-        pDoc->add(RPT_ITEM,
-                  strName + (strPart.empty() ? "" : "   " + strPart) + "   " + pszMark);
+        pDoc->add(RPT_ITEM, strName + (strPart.empty() ? "" : "   " + strPart) + "   " + pszMark);
         std::vector<std::string> lstCsv{pszHeading, "", strName + " " + pszMark, strPart};
         lstCsv.resize(pDoc->lstCsv.empty() ? lstCsv.size() : pDoc->lstCsv[0].size());
         pDoc->lstCsv.push_back(std::move(lstCsv));

@@ -214,14 +214,6 @@ TEST_F(ACPage, LongTextStopsAtTheFieldsCapacityAndNeverWidensTheWindowOrAList) {
         gtk_widget_get_allocation(widget("avLedger"), &alloc);
         return alloc.width;
     };
-    // A list's columns fit its box: nothing hides behind a scroll bar.
-    auto listOverflow = [this](const char* pszList) {
-        GtkRequisition req;
-        gtk_widget_size_request(widget(pszList), &req);
-        GtkAllocation alloc;
-        gtk_widget_get_allocation(gtk_widget_get_parent(widget(pszList)), &alloc);
-        return std::max(0, req.width - alloc.width);
-    };
     const int nWidth = windowWidth();
     const std::string strWord(50, 'x');
     // Field, text inserted, how many times (typed piece by piece or pasted
@@ -236,8 +228,8 @@ TEST_F(ACPage, LongTextStopsAtTheFieldsCapacityAndNeverWidensTheWindowOrAList) {
     } cases[] = {
         {kPageAC, "ACNotes", std::string(1200, 'n'), 1, 999, nullptr},
         {kPageAC, "ACModel", strWord, 2, 99, "ACTreeView"},
-        {kPageAC, "ACReg", strWord, 1, 19, nullptr},            // after "ZK-IN"
-        {kPagePilot, "PilotNotes", strWord, 100, 999, nullptr}, // one word of 5,000 characters
+        {kPageAC, "ACReg", strWord, 1, 19, nullptr},              // after "ZK-IN"
+        {kPagePilot, "PilotNotes", strWord, 100, 999, nullptr},   // one word of 5,000 characters
         {kPagePilot, "PilotLName", "é", 60, 52, "PilotTreeView"}, // two bytes, after "Adams"
     };
     for (const auto& c : cases) {
@@ -264,8 +256,10 @@ TEST_F(ACPage, LongTextStopsAtTheFieldsCapacityAndNeverWidensTheWindowOrAList) {
         focus(c.nPage == kPageAC ? "ACTreeView" : "PilotTreeView"); // the list takes it
         avt::settle();
         EXPECT_EQ(windowWidth(), nWidth);
-        if (c.pszList) {
-            EXPECT_EQ(listOverflow(c.pszList), 0);
+        if (c.pszList) { // its columns fit its box: nothing hides behind a scroll bar
+            GtkRequisition req;
+            gtk_widget_size_request(widget(c.pszList), &req);
+            EXPECT_LE(req.width, gtk_widget_get_parent(widget(c.pszList))->allocation.width);
         }
     }
     switchPage(0);

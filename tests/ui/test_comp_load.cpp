@@ -105,14 +105,13 @@ TEST_F(CompLoadFailure, MaintenanceLoadFailureIsReportedAndTheCardStillJudged) {
     EXPECT_EQ(text(cmodGetCompSel(), CCD_COLOUR_COL), "red");
     // Through the models' reporter, not a dialog of its own.
     static std::string s_strReported;
-    dlgReporter pfnOld = dlgSetReporter([](const gchar*, const gchar* pszFunction,
-                                           const gchar* pszLocus) {
-        s_strReported += std::string(pszLocus) + "::" + pszFunction;
+    dlgReporter pfnOld = dlgSetReporter([](const gchar*, const gchar* pszFunction, const gchar*) {
+        s_strReported += pszFunction;
         return int(GTK_RESPONSE_OK);
     });
     mmodLoadModel(iCard, ALL);
     dlgSetReporter(pfnOld);
-    EXPECT_EQ(s_strReported, "modMaint::mmodLoadModel()");
+    EXPECT_EQ(s_strReported, "mmodLoadModel()");
     EXPECT_EQ(gtk_tree_model_iter_n_children(mmodGetModel(), nullptr), 1) << "new-record row";
 }
 

@@ -71,7 +71,8 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
     cmodMarkDue();
     avt::drainEvents();
     EXPECT_EQ(shown(), (Lines{"Components (2)//black", strHours, strMark, "Pilots (1)//black",
-                              "Bob Alexander Montgomery-Featherstonehaugh Cholmondeley-Marjoribanks Soon/Due at the mark/black"}));
+                              "Bob Alexander Montgomery-Featherstonehaugh "
+                              "Cholmondeley-Marjoribanks Soon/Due at the mark/black"}));
     // The long name ends in "…" and leaves the due columns in view.
     GtkRequisition req;
     gtk_widget_size_request(widget("DueListTreeView"), &req);
