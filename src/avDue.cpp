@@ -25,6 +25,8 @@ guint m_idIdle = 0;
 // The aircraft whose cards the component tree was last filled with; 0 while
 // not known (the tree was built before this module followed it).
 guint m_iTreeACID = 0;
+// Characters a pilot's name asks for in the list.
+constexpr gint PILOT_NAME_CHARS = 24;
 
 std::string hoursText(gint64 nTenths) {
     char sz[40];
@@ -334,6 +336,17 @@ GtkTreeStore* newStore() {
                               G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_UINT);
 }
 
+// Pilot names are the user's and may be of any length: they end in "…"
+// rather than widen the window. Card names are the catalogue's, kept whole.
+void nameCellData(GtkTreeViewColumn*, GtkCellRenderer* pRenderer, GtkTreeModel* pModel,
+                  GtkTreeIter* piter, gpointer) {
+    guint nKind = DUE_ROW_SECTION;
+    gtk_tree_model_get(pModel, piter, DUE_KIND_COL, &nKind, -1);
+    g_object_set(pRenderer, "ellipsize", PANGO_ELLIPSIZE_NONE, "width-chars", -1, nullptr);
+    if (nKind == DUE_ROW_PILOT)
+        mscEllipsize(pRenderer, PILOT_NAME_CHARS);
+}
+
 void setUpColumns() {
     struct colDef {
         const char* pszTitle;
@@ -352,6 +365,9 @@ void setUpColumns() {
         GtkTreeViewColumn* pColumn = gtk_tree_view_column_new_with_attributes(
             c.pszTitle, pRenderer, "text", c.nCol, "foreground", DUE_COLOUR_COL, "weight",
             DUE_WEIGHT_COL, nullptr);
+        if (c.nCol == DUE_NAME_COL)
+            gtk_tree_view_column_set_cell_data_func(pColumn, pRenderer, nameCellData, nullptr,
+                                                    nullptr);
         gtk_tree_view_column_set_resizable(pColumn, TRUE);
         gtk_tree_view_append_column(GTK_TREE_VIEW(m_pwgtTree), pColumn);
     }

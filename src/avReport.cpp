@@ -812,36 +812,43 @@ void addComponents(rptDoc* pDoc, gint64 nAFTotal, guint iACID) {
     }
 }
 
-// Records filed under cards deleted from the catalogue. The card's row is
-// only marked deleted, never removed, so its name is read from there; a
-// card missing altogether (another catalogue) is named by its number.
+// Records filed under cards the component list no longer shows: cards
+// deleted from the catalogue, and cards whose options no longer fit the
+// aircraft. Their history still counts for an inspector. A deleted card's
+// row is only marked deleted, never removed, so its name is read from
+// there; a card missing altogether (another catalogue) is named by its
+// number.
 void addDeletedCards(rptDoc* pDoc, guint iACID) {
+    constexpr const char* pszHeading = "Deleted and unfitted cards";
     std::vector<std::pair<guint, guint>> lstCards;
     const gboolean bCounted = sqlCountMaintByCard(iACID, &lstCards);
     bool bHeading = false;
     auto heading = [&] {
         if (!bHeading)
-            pDoc->add(RPT_HEADING, "Deleted cards");
+            pDoc->add(RPT_HEADING, pszHeading);
         bHeading = true;
     };
     if (!bCounted) {
         heading();
-        pDoc->add(RPT_TEXT, "The records of deleted cards could not be read.");
+        pDoc->add(RPT_TEXT, "The records of deleted and unfitted cards could not be read.");
         return;
     }
     for (auto [iCompID, nRecords] : lstCards) {
         rcdComp rcd{};
         cbComp cb{&rcd, nullptr, nullptr};
         const bool bFound = sqlLoadCompCard(&cb, iCompID, 0) && rcd.iCompID == iCompID;
-        if (bFound && !rcd.bDelete)
-            continue; // a card of the catalogue: listed with its group when it fits
+        const bool bFits = bFound && cmodAcceptCompCard(&rcd);
+        if (bFound && !rcd.bDelete && bFits)
+            continue; // listed with its group
         heading();
         const std::string strName =
             bFound ? std::string(rcd.szPartDesc) : "Card " + std::to_string(iCompID);
         const std::string strPart = bFound ? rcd.szPartNmbr : "";
-        pDoc->add(RPT_ITEM,
-                  strName + (strPart.empty() ? "" : "   " + strPart) + "   (deleted card)");
-        std::vector<std::string> lstCsv{"Deleted cards", "", strName + " (deleted card)", strPart};
+        const char* pszMark = !bFound || rcd.bDelete
+                                  ? "(deleted card)"
+                                  : "(not fitted to the aircraft as now equipped)";
+        pDoc->add(RPT_ITEM, strName + (strPart.empty() ? "" : "   " + strPart) + "   " + pszMark);
+        std::vector<std::string> lstCsv{pszHeading, "", strName + " " + pszMark, strPart};
         lstCsv.resize(pDoc->lstCsv.empty() ? lstCsv.size() : pDoc->lstCsv[0].size());
         pDoc->lstCsv.push_back(std::move(lstCsv));
         addHistory(pDoc, loadHistory(iCompID, iACID));

@@ -140,7 +140,7 @@ void mmodLoadModel(guint iCompID, guint iMaintID) {
 
     cbMaint cb{&m_rcdMaint, mmodLoadCallback};
     if (!sqlLoadMaintRecords(&cb, iCompID, activeACID()))
-        dlgError(sqlLastError(), "mntLoadMaintRecords()", "avMaint");
+        dlgReport(sqlLastError(), "mmodLoadModel()", "modMaint");
 
     GtkTreeIter iter;
     gtk_tree_store_append(m_pstoMaint, &iter, nullptr);

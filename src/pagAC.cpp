@@ -62,6 +62,8 @@ GtkWidget* m_pwgtACNotes = nullptr;
 GtkWidget* m_pwgtACRegLabel = nullptr; // the banner
 
 constexpr gulong AC_NEW_ROW_ID = static_cast<gulong>(-1);
+// Characters the list's model column asks for.
+constexpr gint MODEL_CHARS = 16;
 
 const wgtLUT m_lstACLUT[] = {
     {&m_pwgtACReg, nullptr},
@@ -588,6 +590,8 @@ void acdInitTree() {
         AC_STYLE_COL, nullptr);
     gtk_tree_view_append_column(ptree, pcol);
     prend = gtk_cell_renderer_text_new();
+    // The owner's text: a long model ends in "…" and leaves room for the card.
+    mscEllipsize(prend, MODEL_CHARS);
     pcol = gtk_tree_view_column_new_with_attributes("Model", prend, "text", AC_MODEL_COL, nullptr);
     gtk_tree_view_append_column(ptree, pcol);
     gtk_tree_view_set_model(ptree, amodGetModel());
@@ -781,8 +785,9 @@ void acdInitialize(GtkBuilder* pBuilder) {
     g_signal_connect(m_pwgtACTree, "key-press-event", G_CALLBACK(acdOnTreeKeyPress), nullptr);
     g_signal_connect(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtACTree)), "changed",
                      G_CALLBACK(acdOnRowChanged), nullptr);
-    g_signal_connect(m_pwgtACReg, "focus-out-event", G_CALLBACK(acdOnRegFocusOut), nullptr);
+    // The registration's Return and Down open the card: its own keys, no table.
     g_signal_connect(m_pwgtACReg, "key-press-event", G_CALLBACK(acdOnACRegKeyPress), nullptr);
+    mscConnectField(m_pwgtACReg, nullptr, G_CALLBACK(acdOnRegFocusOut));
     mscConnectField(m_pwgtACModel, m_lstACLUT, G_CALLBACK(acdOnModelFocusOut));
     mscConnectField(m_pwgtACSerial, m_lstACLUT, G_CALLBACK(acdOnSerialFocusOut));
     mscConnectField(m_pwgtACManuDate, m_lstACLUT, G_CALLBACK(acdOnManuDateFocusOut));

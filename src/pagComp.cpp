@@ -1404,9 +1404,11 @@ void mntCompInitialize(GtkBuilder* pBuilder) {
                             m_pwgtPartNumber, m_pwgtPartRef})
         gtk_widget_modify_text(pwgt, GTK_STATE_INSENSITIVE, &clrBlack);
 
+    // The marks, sort order and note label are outside the card's key
+    // table: Return in a mark goes to the other mark.
     for (GtkWidget* pwgt : {m_pwgtMarkHours, m_pwgtMarkTime}) {
-        g_signal_connect(pwgt, "focus-out-event", G_CALLBACK(ccdOnMarkFocusOut), nullptr);
         g_signal_connect(pwgt, "key-press-event", G_CALLBACK(ccdOnMarkKeyPress), nullptr);
+        mscConnectField(pwgt, nullptr, G_CALLBACK(ccdOnMarkFocusOut));
         connectHelp(pwgt, m_pszMarkHelp);
         mscLimitText(pwgt, 20);
     }
@@ -1442,10 +1444,8 @@ void mntCompInitialize(GtkBuilder* pBuilder) {
     mscConnectField(m_pwgtInspIntv, m_lstCardLUT, G_CALLBACK(ccdInspIntvFocusOut));
     mscConnectField(m_pwgtRCOIntv, m_lstCardLUT, G_CALLBACK(ccdRCOIntvFocusOut));
     mscConnectField(m_pwgtSvcNotes, m_lstCardLUT, nullptr);
-    g_signal_connect(m_pwgtSortOrder, "focus-out-event", G_CALLBACK(ccdOnSortOrderFocusOut),
-                     nullptr);
-    g_signal_connect(m_pwgtSNoteLabel, "focus-out-event", G_CALLBACK(ccdCompSNoteLabelFocusOut),
-                     nullptr);
+    mscConnectField(m_pwgtSortOrder, nullptr, G_CALLBACK(ccdOnSortOrderFocusOut));
+    mscConnectField(m_pwgtSNoteLabel, nullptr, G_CALLBACK(ccdCompSNoteLabelFocusOut));
     g_signal_connect(m_pwgtSNoteLabelSel, "changed", G_CALLBACK(ccdCompSNoteLabelSelChanged),
                      nullptr);
     g_signal_connect(m_pwgtSNoteDetach, "clicked", G_CALLBACK(ccdOnCompSNoteDetach), nullptr);

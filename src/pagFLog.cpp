@@ -899,15 +899,6 @@ void fltOnPageLeave() {
         showError("fltOnPageLeave()");
 }
 
-void fltCalcElapsed(rcdFLog* prcdFLog) {
-    // A landing earlier than the take-off lies on the next day, if that
-    // gives a flight this helicopter can make.
-    if (prcdFLog->tFltEnd < prcdFLog->tFltBegin &&
-        prcdFLog->tFltEnd + FLT_DAY - prcdFLog->tFltBegin <= FLT_OVERNIGHT_MAX)
-        prcdFLog->tFltEnd += FLT_DAY;
-    calcElapsed(*prcdFLog);
-}
-
 void fltLoadTree() {
     if (m_rcdFLog.bDirty)
         saveRecord("fltOnRowChanged()");

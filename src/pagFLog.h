@@ -4,8 +4,6 @@
 
 #include <gtk/gtk.h>
 
-struct rcdFLog;
-
 // Looks up the page's widgets, connects them, puts the shared pilot store
 // into both pilot combos and the flight log store into the tree, and makes
 // the card insensitive. Once at start-up, before the aircraft page.
@@ -15,12 +13,6 @@ void fltInitialize(GtkBuilder* pBuilder);
 void fltOnPageEnter();
 // Saves the working flight when it was changed (bDirty stays set).
 void fltOnPageLeave();
-
-// Flight time in tenths from take-off and landing, rounded to the nearest
-// tenth (3 minutes round up). A landing earlier in the day than the
-// take-off lies on the next day and is moved there in the record, when
-// that gives a flight of up to 12 hours; otherwise the flight time is 0.
-void fltCalcElapsed(rcdFLog* prcdFLog);
 
 // Saves the working flight if changed, rebuilds the tree and selects the
 // working flight again.

@@ -859,8 +859,10 @@ void applyTarget() {
     invalidateDrawing();
 }
 
-gboolean refOnSetupEntryFocusOut(GtkWidget* pwgt, GdkEventFocus*, SetupEntry* pe) {
-    if (mscDisplaying() || !pe->bTyped || !targetCurrent())
+gboolean refOnSetupEntryFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    const auto pe = std::find_if(m_lstSetupEntries.begin(), m_lstSetupEntries.end(),
+                                 [pwgt](const SetupEntry& e) { return e.pwgt == pwgt; });
+    if (mscDisplaying() || pe == m_lstSetupEntries.end() || !pe->bTyped || !targetCurrent())
         return FALSE;
     guint nValue = 0;
     const char* pszWhy = "";
@@ -1115,7 +1117,7 @@ void initEditor(GtkBuilder* pBuilder) {
 
     for (SetupEntry& e : m_lstSetupEntries) {
         e.pwgt = mscGetWidget(pBuilder, e.pszID);
-        g_signal_connect(e.pwgt, "focus-out-event", G_CALLBACK(refOnSetupEntryFocusOut), &e);
+        mscConnectField(e.pwgt, nullptr, G_CALLBACK(refOnSetupEntryFocusOut));
     }
     constexpr std::array<const char*, REF_TGT_NUM> lstRadioIDs{
         "RefSetupShapeNone", "RefSetupShapeRect", "RefSetupShapeCircle", "RefSetupShapeArrow"};

@@ -168,6 +168,7 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
         {kPageAC, "ACReg", "", "ZK-IN", true},
         {kPageAC, "ACReg", "-/-", "ZK-IN", true},
         {kPageAC, "ACReg", "New Heli", "ZK-IN", true}, // the placeholder row's name
+        {kPageAC, "ACReg", "ZK-INN", "ZK-INN", false},
         {kPageAC, "ACLogStartHours", "abc", "2.3", true},
         {kPageAC, "ACLogStartHours", "-5", "2.3", true},
         {kPageAC, "ACLogStartHours", "100000", "2.3", true},
@@ -206,7 +207,7 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
               (std::vector<avt::Row>{{std::to_string(0x02000006), "2010-03-15"}}));
 }
 
-TEST_F(ACPage, LongTextStopsAtTheFieldsCapacityAndNeverWidensTheWindow) {
+TEST_F(ACPage, LongTextStopsAtTheFieldsCapacityAndNeverWidensTheWindowOrAList) {
     makeCards();
     auto windowWidth = [this] {
         GtkAllocation alloc;
@@ -216,18 +217,20 @@ TEST_F(ACPage, LongTextStopsAtTheFieldsCapacityAndNeverWidensTheWindow) {
     const int nWidth = windowWidth();
     const std::string strWord(50, 'x');
     // Field, text inserted, how many times (typed piece by piece or pasted
-    // at once), characters that stay.
+    // at once), characters that stay, the list that shows the text.
     const struct {
         int nPage;
         const char* pszField;
         std::string strText;
         int nTimes;
         glong nKept;
+        const char* pszList;
     } cases[] = {
-        {kPageAC, "ACNotes", std::string(1200, 'n'), 1, 999},
-        {kPageAC, "ACReg", strWord, 1, 19},            // after "ZK-IN"
-        {kPagePilot, "PilotNotes", strWord, 100, 999}, // one word of 5,000 characters
-        {kPagePilot, "PilotLName", "é", 60, 52},       // two bytes each, after "Adams"
+        {kPageAC, "ACNotes", std::string(1200, 'n'), 1, 999, nullptr},
+        {kPageAC, "ACModel", strWord, 2, 99, "ACTreeView"},
+        {kPageAC, "ACReg", strWord, 1, 19, nullptr},              // after "ZK-IN"
+        {kPagePilot, "PilotNotes", strWord, 100, 999, nullptr},   // one word of 5,000 characters
+        {kPagePilot, "PilotLName", "é", 60, 52, "PilotTreeView"}, // two bytes, after "Adams"
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszField);
@@ -250,8 +253,14 @@ TEST_F(ACPage, LongTextStopsAtTheFieldsCapacityAndNeverWidensTheWindow) {
             GTK_IS_TEXT_VIEW(pwgt) ? avt::viewText(pwgt) : avt::entryText(pwgt);
         EXPECT_EQ(g_utf8_strlen(strShown.c_str(), -1), c.nKept);
         EXPECT_NE(*mscLastRefusal(), '\0');
+        focus(c.nPage == kPageAC ? "ACTreeView" : "PilotTreeView"); // the list takes it
         avt::settle();
         EXPECT_EQ(windowWidth(), nWidth);
+        if (c.pszList) { // its columns fit its box: nothing hides behind a scroll bar
+            GtkRequisition req;
+            gtk_widget_size_request(widget(c.pszList), &req);
+            EXPECT_LE(req.width, gtk_widget_get_parent(widget(c.pszList))->allocation.width);
+        }
     }
     switchPage(0);
     EXPECT_EQ(sql("SELECT length(strNotes) FROM Aircraft")[0][0], "999");

@@ -30,7 +30,7 @@ class DueWindow : public avt::AppTest {
             INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete) VALUES
               (1, strftime('%s', '2020-02-01'), strftime('%s', '2020-02-01') + 216000, 600, 0);
             INSERT INTO Pilot (strLName, strFName, strSortKey, tNextMed, tNextFR) VALUES
-              ('Soon', 'Bob', 'SOONBOB', strftime('%s', 'now', 'start of day', '+10 days'), 0))");
+              ('Soon', 'Bob Alexander Montgomery-Featherstonehaugh Cholmondeley-Marjoribanks', 'SOONBOB', strftime('%s', 'now', 'start of day', '+10 days'), 0))");
         avt::exec(m_dirs->etcFile("avCCD.db"), R"(
             INSERT INTO Component (iCompID, iGroupID, iSortOrder, strPartDesc, nInspect, nRCO,
                                    bOptEngine, bDelete)
@@ -71,7 +71,12 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
     cmodMarkDue();
     avt::drainEvents();
     EXPECT_EQ(shown(), (Lines{"Components (2)//black", strHours, strMark, "Pilots (1)//black",
-                              "Bob Soon/Due at the mark/black"}));
+                              "Bob Alexander Montgomery-Featherstonehaugh "
+                              "Cholmondeley-Marjoribanks Soon/Due at the mark/black"}));
+    // The long name ends in "…" and leaves the due columns in view.
+    GtkRequisition req;
+    gtk_widget_size_request(widget("DueListTreeView"), &req);
+    EXPECT_LE(req.width, widget("DueListScroll")->allocation.width);
 
     // The pilot page moves the medical beyond the mark.
     rcdPilot rcd{};

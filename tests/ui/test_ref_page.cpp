@@ -277,11 +277,12 @@ TEST_F(RefEditor, NewDrawingAndTargetAreStoredDrawnAndDeletedTogether) {
 
     // Shape and size, then a right click places it (and does not open the help).
     gtk_button_clicked(GTK_BUTTON(widget("RefSetupShapeRect")));
-    enterText("RefSetupWidth", "60.9");
-    enterText("RefSetupHeight", "40");
     enterText("RefSetupAngle", "400");
     EXPECT_NE(std::string(mscLastRefusal()).find("Angle"), std::string::npos);
     EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(widget("RefSetupAngle"))), "0") << "put back";
+    enterText("RefSetupWidth", "60.9");
+    EXPECT_STREQ(mscLastRefusal(), "") << "a good entry clears the refusal";
+    enterText("RefSetupHeight", "40");
     const auto [px, py] = pictureAt(300, 200);
     send(GDK_BUTTON_PRESS, 300, 200, 3);
     avt::drainEvents();
