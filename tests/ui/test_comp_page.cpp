@@ -8,6 +8,9 @@
 #include "rcdAC.h"
 
 #include <gdk/gdkkeysyms.h>
+#include <sys/wait.h>
+
+#include <csignal>
 
 namespace {
 
@@ -193,6 +196,31 @@ class CompPage : public avt::AppTest {
         gtk_button_clicked(GTK_BUTTON(widget(pszID)));
         drain();
     }
+    // A real click on the date cell of a record row.
+    void clickDate(int nRow) {
+        GtkTreeView* pTree = tree("MaintTree");
+        GtkTreePath* pPath = gtk_tree_path_new_from_indices(nRow, -1);
+        GdkRectangle rect;
+        gtk_tree_view_get_cell_area(pTree, pPath, gtk_tree_view_get_column(pTree, 0), &rect);
+        gtk_tree_path_free(pPath);
+        // Simulated clicks all carry the time 0: two in a row would make
+        // a double click.
+        GtkSettings* pSettings = gtk_settings_get_default();
+        gint nDoubleClick = 0;
+        g_object_get(pSettings, "gtk-double-click-time", &nDoubleClick, nullptr);
+        g_object_set(pSettings, "gtk-double-click-time", 0, nullptr);
+        GdkWindow* pgdk = gtk_tree_view_get_bin_window(pTree);
+        for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE})
+            gdk_test_simulate_button(pgdk, rect.x + 10, rect.y + rect.height / 2, 1,
+                                     GdkModifierType(0), type);
+        avt::settle();
+        g_object_set(pSettings, "gtk-double-click-time", nDoubleClick, nullptr);
+    }
+    std::string maintCol(int nRow, int nCol) {
+        GtkTreeIter iter;
+        EXPECT_TRUE(gtk_tree_model_iter_nth_child(mmodGetModel(), &iter, nullptr, nRow));
+        return avct::text(&iter, nCol, mmodGetModel());
+    }
     std::string records(guint iCompID) {
         std::string str;
         for (const auto& r :
@@ -293,15 +321,19 @@ TEST_F(CompPage, FlightsLoggedMeanwhileCountOnReturn) {
 TEST_F(CompPage, RecordingMaintenanceThroughThePanel) {
     // A record typed with its time is stored at once and put in date order.
     selectCard(kInsp25);
-    enterDate("19/04/2010 10:20");
-    EXPECT_EQ(records(kInsp25), "1271672400,0," + std::to_string(m_iACID) + ",0,0,0;" +
+    // Stored as an entry still open until the record is left.
+    enterDate("19/03/2021 10:20");
+    EXPECT_EQ(records(kInsp25), std::to_string(utc(2021, 3, 19, 10, 20)) + ",128," +
+                                    std::to_string(m_iACID) + ",0,0,0;" +
                                     std::to_string(utc(2021, 4, 1)) + ",0," +
                                     std::to_string(m_iACID) + ",0,0,0;");
     EXPECT_EQ(maintDates(),
-              (std::vector<std::string>{"19-Apr-2010 10:20", "01-Apr-2021", "<new record>"}));
+              (std::vector<std::string>{"19-Mar-2021 10:20", "01-Apr-2021", "<new record>"}));
     // The editor starts from the last date used.
     enterDate("");
-    EXPECT_EQ(m_strEditorStart, "19-Apr-2010 10:20");
+    EXPECT_EQ(m_strEditorStart, "19-Mar-2021 10:20");
+    const std::string strFinished = std::to_string(utc(2021, 3, 19, 10, 20)) + ",0,";
+    EXPECT_EQ(records(kInsp25).substr(0, strFinished.size()), strFinished);
 
     // Red for replacement; a record after the last flight, then "Replaced
     // New": the row, sub-group and group turn black and the due point moves.
@@ -325,7 +357,8 @@ TEST_F(CompPage, RecordingMaintenanceThroughThePanel) {
     EXPECT_EQ(dueColour("CompInspDue"), "blue");
 
     // Invalid dates and negative figures store nothing and say why.
-    for (const char* pszBad : {"19/04/10 10:20", "19/04/2010 25:00", "31/02/2010", "someday"}) {
+    for (const char* pszBad :
+         {"19/04/10 10:20", "19/04/2021 25:00", "31/02/2021", "someday", "31/12/2020"}) {
         enterDate(pszBad);
         EXPECT_NE(std::string(mscLastRefusal()), "") << pszBad;
         selectMaint(0);
@@ -339,6 +372,147 @@ TEST_F(CompPage, RecordingMaintenanceThroughThePanel) {
     selectCard(kInsp25); // saves what is pending
     EXPECT_EQ(records(kInsp100),
               std::to_string(utc(2021, 6, 2)) + ",4," + std::to_string(m_iACID) + ",100,0,0;");
+
+    // A date after today is asked about: Cancel stores nothing, OK stores it
+    // marked in the list.
+    gchar szFuture[40];
+    cnvDcdDate(szFuture, sizeof szFuture, time(nullptr) + 400 * 86400, 0);
+    for (int nAnswer : {GTK_RESPONSE_CANCEL, GTK_RESPONSE_OK}) {
+        avt::answerNextDialog(nAnswer);
+        enterDate(szFuture);
+    }
+    EXPECT_EQ(maintDates(), (std::vector<std::string>{"19-Mar-2021 10:20", "01-Apr-2021", szFuture,
+                                                      "<new record>"}));
+    EXPECT_EQ(maintCol(2, MNT_WARN_COL), "Dated in the future");
+    EXPECT_EQ(maintCol(1, MNT_WARN_COL), "<null>");
+}
+
+// However the date editor of "<new record>" is opened, with the keyboard
+// cursor on the row but the row not selected, the date typed is stored.
+TEST_F(CompPage, EveryWayIntoTheNewRecordStoresTheDate) {
+    const struct {
+        const char* pszName;
+        guint nKey; // opens the editor; 0: two clicks; typing: the date's first digit
+        int nDay;   // of December 2025
+    } lstOpeners[] = {{"space", GDK_space, 1},
+                      {"Return", GDK_Return, 2},
+                      {"F2", GDK_F2, 3},
+                      {"typing", GDK_0, 4},
+                      {"mouse", 0, 5}};
+    GtkWidget* pwgtTree = widget("MaintTree");
+    selectCard(kInsp25);
+    for (const auto& o : lstOpeners) {
+        SCOPED_TRACE(o.pszName);
+        selectMaint(0);
+        focus("MaintTree");
+        avt::pressKey(pwgtTree, GDK_End, GDK_CONTROL_MASK);
+        const int nNewRow = int(maintDates().size()) - 1;
+        if (o.nKey) {
+            avt::pressKey(pwgtTree, o.nKey);
+        } else {
+            clickDate(nNewRow);
+            clickDate(nNewRow);
+        }
+        const std::string strDate = "0" + std::to_string(o.nDay) + "/12/2025";
+        avt::typeKeys(pwgtTree, strDate.c_str() + (o.nKey == GDK_0 ? 1 : 0));
+        avt::pressKey(pwgtTree, GDK_Return);
+        EXPECT_EQ(sql1(logDb(), "SELECT count(*) FROM Maintenance WHERE tCompleted = " +
+                                    std::to_string(utc(2025, 12, o.nDay))),
+                  "1");
+    }
+}
+
+// A used part past the card's limit is asked about; Cancel keeps the
+// figure stored before.
+TEST_F(CompPage, UsedPartPastItsLimitIsAskedAbout) {
+    const struct {
+        guint iCompID;
+        const char* pszField;
+        const char* pszText;
+        int nAnswer; // 0: no question
+        const char* pszStored;
+    } lstCases[] = {
+        {kUsed, "MaintCompHours", "460", GTK_RESPONSE_CANCEL, "4500/0"},
+        {kUsed, "MaintCompHours", "460", GTK_RESPONSE_OK, "4600/0"},
+        {kUsed, "MaintCompHours", "200", 0, "2000/0"},
+        {kLimit, "MaintCompAge", "6 years", GTK_RESPONSE_CANCEL, "0/0"},
+        {kLimit, "MaintCompAge", "4 years", 0, "0/50331652"},
+    };
+    for (const auto& c : lstCases) {
+        SCOPED_TRACE(std::string(c.pszField) + " " + c.pszText);
+        avt::clearDialogsSeen();
+        selectCard(c.iCompID);
+        click("MaintReplaceUsed");
+        if (c.nAnswer)
+            avt::answerNextDialog(c.nAnswer);
+        typeInto(c.pszField, c.pszText);
+        EXPECT_EQ(avt::dialogsSeen().size(), c.nAnswer ? 1u : 0u);
+        selectCard(kOC);
+        EXPECT_EQ(sql1(logDb(), "SELECT nCompHours || '/' || nCompAge FROM Maintenance WHERE "
+                                "iCompID = " +
+                                    std::to_string(c.iCompID)),
+                  c.pszStored);
+    }
+}
+
+// A kill in the middle of an entry. The program runs in a child process
+// (this same test, told so by its environment) that enters a record,
+// chooses "Replaced Used", types the part's hours and is killed before it
+// leaves the record; its files are then opened as the next start would.
+TEST_F(CompPage, AnEntryCutShortByAKillCountsForNothing) {
+    const std::string strAC = "," + std::to_string(m_iACID) + ",";
+    const std::string strDate = std::to_string(utc(2021, 6, 2));
+    if (const char* pszReport = g_getenv("AVL_KILLED_CHILD")) {
+        avt::writeFile(pszReport, m_dirs->root().string());
+        selectCard(kInsp100);
+        enterDate("2 Jun 2021");
+        click("MaintReplaceUsed");
+        typeInto("MaintCompHours", "12");
+        focus("MaintNotes");
+        raise(SIGKILL);
+    }
+    const std::string strReport = (m_dirs->root() / "child").string();
+    const std::string strFilter = std::string("--gtest_filter=") +
+                                  testing::UnitTest::GetInstance()->current_test_suite()->name() +
+                                  "." +
+                                  testing::UnitTest::GetInstance()->current_test_info()->name();
+    const gchar* lstArgs[] = {"/proc/self/exe", strFilter.c_str(), nullptr};
+    gchar** lstEnv = g_environ_setenv(g_get_environ(), "AVL_KILLED_CHILD", strReport.c_str(), TRUE);
+    gint nStatus = 0;
+    ASSERT_TRUE(g_spawn_sync(nullptr, const_cast<gchar**>(lstArgs), lstEnv,
+                             GSpawnFlags(G_SPAWN_STDOUT_TO_DEV_NULL), nullptr, nullptr, nullptr,
+                             nullptr, &nStatus, nullptr));
+    g_strfreev(lstEnv);
+    ASSERT_TRUE(WIFSIGNALED(nStatus) && WTERMSIG(nStatus) == SIGKILL) << nStatus;
+    const avt::fs::path child = avt::readFile(strReport);
+    ASSERT_EQ(quitProgram(), 0);
+    avt::destroyToplevels();
+    for (const char* pszFile : {"avLedger.db", "avLedger.db-wal", "avLedger.db-shm"}) {
+        avt::fs::remove(m_dirs->etcFile(pszFile));
+        if (avt::fs::exists(child / "etc" / pszFile))
+            avt::fs::copy_file(child / "etc" / pszFile, m_dirs->etcFile(pszFile));
+    }
+    avt::fs::remove_all(child);
+    m_bRunning = avt::startProgram(arguments(), &m_nStartStatus);
+    ASSERT_TRUE(m_bRunning && avt::waitForActiveWindow(GTK_WINDOW(widget("avLedger"))));
+
+    // Kept as far as it got, but stating no work: the inspection stays due.
+    EXPECT_EQ(records(kInsp100), strDate + ",130" + strAC + "0,0,120;");
+    EXPECT_EQ(look(kInsp100), "red 400 / red 400 / red 400");
+    selectCard(kInsp100);
+    EXPECT_EQ(maintCol(0, MNT_STR_TYPE_COL), "Unfinished entry");
+    EXPECT_NE(maintCol(0, MNT_WARN_COL), "<null>");
+    // Looked at and left, it stays unfinished; the kind chosen again completes it.
+    selectMaint(0);
+    EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget("MaintReplaceUsed"))));
+    selectCard(kInsp25);
+    EXPECT_EQ(records(kInsp100), strDate + ",130" + strAC + "0,0,120;");
+    selectCard(kInsp100);
+    selectMaint(0);
+    click("MaintReplaceUsed");
+    EXPECT_EQ(look(kInsp100), "black 400 / black 400 / black 400");
+    selectCard(kInsp25);
+    EXPECT_EQ(records(kInsp100), strDate + ",2" + strAC + "0,0,120;");
 }
 
 TEST_F(CompPage, LeavingACardForItsSubGroupLeavesItsRecordAlone) {
@@ -354,16 +528,23 @@ TEST_F(CompPage, LeavingACardForItsSubGroupLeavesItsRecordAlone) {
     EXPECT_EQ(records(kLimit), strBefore);
     // Delete is offered only on a stored record shown: after Cancel the
     // record stays, after OK it is gone and the card is judged without it.
+    // A click on the record shown (the list without the focus) and Delete
+    // ask about that record, named, instead of editing its date.
     switchPage(0);
     selectCard(kLimit);
-    focus("MaintTree");
+    focus("CompMarkTime");
+    clickDate(0);
     avt::answerNextDialog(GTK_RESPONSE_CANCEL);
-    gtk_test_widget_send_key(widget("MaintTree"), GDK_Delete, GdkModifierType(0));
-    drain();
+    avt::pressKey(widget("MaintTree"), GDK_Delete);
     EXPECT_EQ(records(kLimit), strBefore);
+    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
+    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find(
+                  "10-May-2021, Replace New, \"" +
+                  sql1(catDb(), "SELECT strPartDesc FROM Component WHERE iCompID = 101002") + "\""),
+              std::string::npos)
+        << avt::dialogsSeen()[0].strSecondaryText;
     avt::answerNextDialog(GTK_RESPONSE_OK);
-    gtk_test_widget_send_key(widget("MaintTree"), GDK_Delete, GdkModifierType(0));
-    drain();
+    avt::pressKey(widget("MaintTree"), GDK_Delete);
     EXPECT_EQ(records(kLimit), "");
     // Nothing to delete on the new-record row.
     selectMaint(0);
