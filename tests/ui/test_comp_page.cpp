@@ -392,13 +392,13 @@ TEST_F(CompPage, RecordingMaintenanceThroughThePanel) {
 TEST_F(CompPage, EveryWayIntoTheNewRecordStoresTheDate) {
     const struct {
         const char* pszName;
-        guint nKey; // opens the editor; 0: two clicks; typing: the date's first digit
-        int nDay;   // of December 2025
-    } lstOpeners[] = {{"space", GDK_space, 1},
-                      {"Return", GDK_Return, 2},
-                      {"F2", GDK_F2, 3},
-                      {"typing", GDK_0, 4},
-                      {"mouse", 0, 5}};
+        guint nKey;           // opens the editor; 0: two clicks
+        const char* pszTyped; // then typed, and Return
+        int nDay, nCount;     // records on that day of December 2025 afterwards
+    } lstOpeners[] = {
+        {"space", GDK_space, "01/12/2025", 1, 1}, {"Return", GDK_Return, "02/12/2025", 2, 1},
+        {"F2", GDK_F2, "03/12/2025", 3, 1},       {"typing", GDK_0, "4/12/2025", 4, 1},
+        {"mouse", 0, "05/12/2025", 5, 1},         {"date offered", GDK_space, "", 5, 2}};
     GtkWidget* pwgtTree = widget("MaintTree");
     selectCard(kInsp25);
     for (const auto& o : lstOpeners) {
@@ -413,12 +413,11 @@ TEST_F(CompPage, EveryWayIntoTheNewRecordStoresTheDate) {
             clickDate(nNewRow);
             clickDate(nNewRow);
         }
-        const std::string strDate = "0" + std::to_string(o.nDay) + "/12/2025";
-        avt::typeKeys(pwgtTree, strDate.c_str() + (o.nKey == GDK_0 ? 1 : 0));
+        avt::typeKeys(pwgtTree, o.pszTyped);
         avt::pressKey(pwgtTree, GDK_Return);
         EXPECT_EQ(sql1(logDb(), "SELECT count(*) FROM Maintenance WHERE tCompleted = " +
                                     std::to_string(utc(2025, 12, o.nDay))),
-                  "1");
+                  std::to_string(o.nCount));
     }
 }
 
