@@ -373,8 +373,6 @@ const MaintKind m_lstMaintKinds[] = {
     {"MaintDeferInspect", "4", "MaintDeferHours", "nDeferHours/tenths"},
     {"MaintDeferReplace", "8", "MaintDeferHours", "nDeferHours/tenths"},
 };
-// The flag beside the kind of an entry cut short.
-constexpr unsigned MAINT_UNFINISHED = 0x80;
 
 std::vector<std::string> ids(const Snapshot& snap, const char* pszTable) {
     std::vector<std::string> lst;
@@ -604,7 +602,7 @@ bool columnHolds(const Row& row, const std::string& strCol, const std::string& s
             return false;
         const long long nIs = std::stoll(it->second);
         return strCol.ends_with("/kind")
-                   ? (nIs & ~(long long)MAINT_UNFINISHED) == std::stoll(strValue)
+                   ? (nIs & ~(long long)MNT_FLAG_UNFINISHED) == std::stoll(strValue)
                    : nIs == std::llround(std::stod(strValue) * 10);
     }
     if (strCol.ends_with("/day")) {
@@ -735,7 +733,7 @@ int check(const char* pszJournal, const std::string& strEtc) {
             // A record that counts states what the owner chose: its kind and
             // figures, all of them, or it is marked unfinished.
             if (strcmp(pszTable, "Maintenance") == 0 && row.count("bFlags") &&
-                !(std::stoul(row.at("bFlags")) & MAINT_UNFINISHED))
+                !(std::stoul(row.at("bFlags")) & MNT_FLAG_UNFINISHED))
                 for (const auto& [strCol, strValue] : lstIntentEdits)
                     if ((strCol.ends_with("/kind") || strCol.ends_with("/tenths")) &&
                         !columnHolds(row, strCol, strValue)) {
