@@ -684,6 +684,8 @@ gboolean loadHistory(guint iCompID, guint iACID) {
 void markUnrecorded(cardFacts* pF) {
     bool bInspected = false, bReplaced = false;
     for (const rcdMaint& r : m_lstHistory) {
+        if (r.bFlags & MNT_FLAG_UNFINISHED)
+            continue; // states no work
         bool bRepl = r.bFlags & (MNT_KIND_REPLACE_NEW | MNT_KIND_REPLACE_USED);
         bReplaced |= bRepl;
         bInspected |= bRepl || !(r.bFlags & (MNT_KIND_DEFER_INSP | MNT_KIND_DEFER_RCO));

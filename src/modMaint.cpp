@@ -53,6 +53,8 @@ void mmodStartState(mntState* pS, time_t tManu) {
 // for the part that came off.
 void mmodApplyRecord(mntState* pS, guint bFlags, time_t tComplete, guint nCompHours, guint nCompAge,
                      guint nDeferHours, guint nDeferDays) {
+    if (bFlags & MNT_FLAG_UNFINISHED)
+        return;
     if (bFlags & (MNT_KIND_REPLACE_NEW | MNT_KIND_REPLACE_USED)) {
         bool bUsed = !(bFlags & MNT_KIND_REPLACE_NEW);
         pS->tRCOLast = tComplete;
@@ -82,6 +84,8 @@ void mmodApplyRecord(mntState* pS, guint bFlags, time_t tComplete, guint nCompHo
 }
 
 const gchar* mmodKindText(guint bFlags) {
+    if (bFlags & MNT_FLAG_UNFINISHED)
+        return "Unfinished entry";
     if (bFlags & MNT_KIND_REPLACE_NEW)
         return "Replace New";
     if (bFlags & MNT_KIND_REPLACE_USED)
@@ -98,10 +102,23 @@ gboolean mmodInitialize() {
         m_pstoMaint = gtk_tree_store_new(MNT_NUM_COLS, G_TYPE_ULONG, G_TYPE_UINT, G_TYPE_STRING,
                                          G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_INT64,
                                          G_TYPE_UINT, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_UINT,
-                                         G_TYPE_UINT, G_TYPE_UINT, G_TYPE_UINT);
+                                         G_TYPE_UINT, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_STRING);
     mmodStartState(&m_mntState, 0);
     return TRUE;
 }
+
+namespace {
+
+// Why a record needs the owner's eye, or null.
+const gchar* rowWarning(const rcdMaint* prcdMaint) {
+    if (prcdMaint->bFlags & MNT_FLAG_UNFINISHED)
+        return "Unfinished: counts for nothing until completed or deleted";
+    if (cnvIsFuture(prcdMaint->tComplete, time(nullptr)))
+        return "Dated in the future";
+    return nullptr;
+}
+
+} // namespace
 
 void mmodUpdateRow(GtkTreeIter* piterMaint, rcdMaint* prcdMaint) {
     gchar szDate[30];
@@ -109,13 +126,13 @@ void mmodUpdateRow(GtkTreeIter* piterMaint, rcdMaint* prcdMaint) {
     guint nAFHours = mmodAFHoursAt(prcdMaint->tComplete);
     gchar szAFHours[20];
     g_snprintf(szAFHours, sizeof szAFHours, "%01u", nAFHours / 10);
-    gtk_tree_store_set(m_pstoMaint, piterMaint, MNT_ID_COL, gulong(prcdMaint->iMaintID),
-                       MNT_ROWTYPE_COL, guint(MNT_ROW_DATA), MNT_STR_DATE_COL, szDate,
-                       MNT_STR_AF_HRS_COL, szAFHours, MNT_TDATE_COL, gint64(prcdMaint->tComplete),
-                       MNT_AFHOURS_COL, nAFHours, MNT_COMPHOURS_COL, prcdMaint->nCompHours,
-                       MNT_COMPAGE_COL, prcdMaint->nCompAge, MNT_DEFERHRS_COL,
-                       prcdMaint->nDeferHours, MNT_DEFERDAYS_COL, prcdMaint->nDeferDays,
-                       MNT_FLAGS_COL, guint(prcdMaint->bFlags), MNT_STYLE_COL, 0u, -1);
+    gtk_tree_store_set(
+        m_pstoMaint, piterMaint, MNT_ID_COL, gulong(prcdMaint->iMaintID), MNT_ROWTYPE_COL,
+        guint(MNT_ROW_DATA), MNT_STR_DATE_COL, szDate, MNT_STR_AF_HRS_COL, szAFHours, MNT_TDATE_COL,
+        gint64(prcdMaint->tComplete), MNT_AFHOURS_COL, nAFHours, MNT_COMPHOURS_COL,
+        prcdMaint->nCompHours, MNT_COMPAGE_COL, prcdMaint->nCompAge, MNT_DEFERHRS_COL,
+        prcdMaint->nDeferHours, MNT_DEFERDAYS_COL, prcdMaint->nDeferDays, MNT_FLAGS_COL,
+        guint(prcdMaint->bFlags), MNT_STYLE_COL, 0u, MNT_WARN_COL, rowWarning(prcdMaint), -1);
 }
 
 int mmodLoadCallback(rcdMaint* prcdMaint) {
@@ -203,9 +220,11 @@ mntState* mmodCalcCompTimes() {
         mmodApplyRecord(&m_mntState, bFlags, time_t(tComplete), nRecCompHours, nCompAge,
                         nDeferHours, nDeferDays);
 
-        if (bFlags & MNT_KIND_REPLACE_NEW)
+        // An unfinished entry fits no part: the hours run on through it.
+        const guint bKind = bFlags & MNT_FLAG_UNFINISHED ? 0 : bFlags;
+        if (bKind & MNT_KIND_REPLACE_NEW)
             nCompHours = 0;
-        else if (bFlags & MNT_KIND_REPLACE_USED)
+        else if (bKind & MNT_KIND_REPLACE_USED)
             nCompHours = nRecCompHours;
         else if (nAFHours > nAFHoursPrev) // a row out of date order adds nothing
             nCompHours += nAFHours - nAFHoursPrev;

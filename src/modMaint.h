@@ -18,6 +18,10 @@ enum _mntKind {
     MNT_KIND_DEFER_INSP = 4,
     MNT_KIND_DEFER_RCO = 8
 };
+// Beside the kind: an entry begun but never finished (the program died
+// while the owner was still choosing its kind and figures). It states no
+// work and counts for no due rule until the owner completes or deletes it.
+constexpr guint MNT_FLAG_UNFINISHED = 0x80;
 
 // Summary of a component's history. Times are UTC seconds (64-bit; -1 is
 // an unknown date), hours are tenths of an hour.
@@ -50,6 +54,7 @@ enum _colMaint {
     MNT_DEFERDAYS_COL,  // guint: nDeferDays
     MNT_FLAGS_COL,      // guint: bFlags
     MNT_STYLE_COL,      // guint PangoStyle: 2 (italic) on the new-record row
+    MNT_WARN_COL,       // string: why the row is marked (unfinished, dated ahead); null if not
     MNT_NUM_COLS
 };
 
@@ -92,5 +97,5 @@ guint mmodAFHoursAt(time_t t);
 void mmodStartState(mntState* pS, time_t tManu);
 void mmodApplyRecord(mntState* pS, guint bFlags, time_t tComplete, guint nCompHours, guint nCompAge,
                      guint nDeferHours, guint nDeferDays);
-// Kind text of a flag byte, as shown in the list.
+// Kind text of a flag byte, as shown in the list and the report.
 const gchar* mmodKindText(guint bFlags);

@@ -26,6 +26,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -89,6 +90,7 @@ guint m_nRowChange = 0;
 
 gboolean m_bNewRcdDate = FALSE;
 GtkTreeIter m_iterNewRcdDate;
+gboolean m_bEntryOpen = FALSE; // the record shown is stored marked unfinished
 time_t m_tMaintLast = 0;
 
 // ---- widgets ----
@@ -281,6 +283,23 @@ gboolean recordShown() {
 
 // ---- saving and forgetting ----
 
+// Writes the record shown. While its entry is open it goes in marked
+// unfinished, so that a kill in the middle leaves no record stating work
+// the owner has not yet stated; the write on leaving the record finishes it.
+gboolean storeMaint(const char* pszFunction, gboolean bFinish) {
+    rcdMaint rcd = m_rcdMaint;
+    if (m_bEntryOpen && !bFinish)
+        rcd.bFlags |= MNT_FLAG_UNFINISHED;
+    if (!sqlUpdateMaintRecord(&rcd, m_iACIDCur)) {
+        showError(pszFunction);
+        return FALSE;
+    }
+    m_rcdMaint.iMaintID = rcd.iMaintID;
+    if (bFinish)
+        m_bEntryOpen = FALSE;
+    return TRUE;
+}
+
 // Writes whatever is changed: the maintenance record (always under the
 // aircraft the tree was built for), the service notes, then the card. A
 // note's ID goes onto the card only once the note is stored.
@@ -288,9 +307,8 @@ void savePending(const char* pszFunction) {
     if (!m_prcdComp)
         return; // after the clean-up nothing is held
     if (m_rcdMaint.bDirty) {
-        if ((recordShown() || m_rcdMaint.tComplete > 0) &&
-            !sqlUpdateMaintRecord(&m_rcdMaint, m_iACIDCur))
-            showError(pszFunction);
+        if (recordShown() || m_rcdMaint.tComplete > 0)
+            storeMaint(pszFunction, TRUE);
         m_rcdMaint.bDirty = FALSE;
         m_rcdMaint.bDateDirty = FALSE;
     }
@@ -322,6 +340,7 @@ void forgetRecords() {
     for (int i = 0; i < 3; ++i)
         resetSlot(slotRecord(i));
     m_rcdMaint = rcdMaint{};
+    m_bEntryOpen = FALSE;
     m_bCompSel = FALSE;
     m_bNewRcdDate = FALSE;
 }
@@ -330,6 +349,13 @@ void loadMaintList(guint iCompID, guint iMaintID) {
     MscDisplayGuard guard;
     mmodLoadModel(iCompID, iMaintID);
     m_bNewRcdDate = FALSE;
+    // The entry in hand is in the file marked unfinished; on screen it
+    // counts as far as the owner has got with it.
+    GtkTreeIter* piter = mmodGetSel();
+    if (m_bEntryOpen && m_rcdMaint.bDirty && piter && iMaintID == m_rcdMaint.iMaintID) {
+        mmodUpdateRow(piter, &m_rcdMaint);
+        mmodCalcCompTimes();
+    }
 }
 
 void clearMaintList() {
@@ -943,6 +969,7 @@ void mntTakeRow(GtkTreeIter* piter) {
     gtk_tree_model_get(mmodGetModel(), piter, MNT_ID_COL, &iMaintID, MNT_ROWTYPE_COL, &nRowType,
                        -1);
     m_rcdMaint = rcdMaint{};
+    m_bEntryOpen = FALSE;
     if (nRowType == MNT_ROW_NEW) {
         m_rcdMaint.iMaintID = ALL_ONES;
         m_rcdMaint.iCompID = m_prcdComp->iCompID;
@@ -965,6 +992,10 @@ void mntTakeRow(GtkTreeIter* piter) {
         return;
     }
     m_rcdMaint.bDirty = FALSE;
+    // Left unfinished by a program that died: shown as it got, completed by
+    // the owner's next change to it.
+    m_bEntryOpen = (m_rcdMaint.bFlags & MNT_FLAG_UNFINISHED) != 0;
+    m_rcdMaint.bFlags &= guint8(~MNT_FLAG_UNFINISHED);
     mntRcdDisplayUpdate();
 }
 
@@ -978,14 +1009,42 @@ void mntOnRcdRowChanged(GtkTreeSelection* pSelection, gpointer) {
     if (!gtk_tree_selection_get_selected(pSelection, nullptr, &iter))
         return;
     if (m_rcdMaint.bDirty) {
-        if (recordShown() && !sqlUpdateMaintRecord(&m_rcdMaint, m_iACIDCur))
-            showError("mntOnRcdRowChanged()");
+        if (recordShown())
+            storeMaint("mntOnRcdRowChanged()", TRUE);
         m_rcdMaint.bDirty = FALSE;
     }
     mntTakeRow(&iter);
 }
 
 void takeTypedDate(const gchar* pszPath, const gchar* pszText);
+
+// A date typed is taken once the editor is gone: taking it may ask a
+// question, and a dialog inside the editor's own focus change would leave
+// GTK's focus bookkeeping half done. Enter and leaving the editor both
+// queue it; the later one wins.
+gchar* m_pszQueuedPath = nullptr;
+gchar* m_pszQueuedDate = nullptr;
+guint m_idQueuedDate = 0;
+
+gboolean takeQueuedDate(gpointer) {
+    m_idQueuedDate = 0;
+    gchar* pszPath = std::exchange(m_pszQueuedPath, nullptr);
+    gchar* pszDate = std::exchange(m_pszQueuedDate, nullptr);
+    if (m_prcdComp && pszPath)
+        takeTypedDate(pszPath, pszDate);
+    g_free(pszPath);
+    g_free(pszDate);
+    return FALSE;
+}
+
+void queueTypedDate(const gchar* pszPath, const gchar* pszText) {
+    g_free(m_pszQueuedPath);
+    g_free(m_pszQueuedDate);
+    m_pszQueuedPath = g_strdup(pszPath);
+    m_pszQueuedDate = g_strdup(pszText);
+    if (!m_idQueuedDate)
+        m_idQueuedDate = g_idle_add(takeQueuedDate, nullptr);
+}
 
 // GTK drops what the date editor holds when it loses the focus; a date
 // typed and left (or the program quit) is taken as if Enter was pressed.
@@ -995,13 +1054,8 @@ gboolean mntOnDateEditorFocusOut(GtkWidget* pwgtEditor, GdkEventFocus*, gpointer
     const auto* pszPath =
         static_cast<const gchar*>(g_object_get_data(G_OBJECT(pwgtEditor), "avl-date-path"));
     const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgtEditor));
-    if (pszStart && pszPath && strcmp(pszStart, pszText) != 0) {
-        gchar* pszTyped = g_strdup(pszText);
-        gchar* pszAt = g_strdup(pszPath);
-        takeTypedDate(pszAt, pszTyped);
-        g_free(pszTyped);
-        g_free(pszAt);
-    }
+    if (pszStart && pszPath && strcmp(pszStart, pszText) != 0)
+        queueTypedDate(pszPath, pszText);
     return FALSE;
 }
 
@@ -1014,6 +1068,12 @@ void mntOnDateEditStart(GtkCellRenderer*, GtkCellEditable* pEditable, const gcha
     if (!gtk_tree_model_get_iter_from_string(mmodGetModel(), &iter, pszPath))
         return;
     gtk_tree_model_get(mmodGetModel(), &iter, MNT_ROWTYPE_COL, &nRowType, -1);
+    // Space and Return open the editor on the row under the keyboard
+    // cursor, which need not be the selected one: the row edited becomes
+    // the row shown, so that the date goes to the record the user sees.
+    GtkTreeSelection* pSel = gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtMaintTree));
+    if (!gtk_tree_selection_iter_is_selected(pSel, &iter))
+        gtk_tree_selection_select_iter(pSel, &iter);
     // A stored record's editor starts from its own date; the new record's
     // from the last date entered, or today: records come in batches.
     if (nRowType == MNT_ROW_NEW) {
@@ -1032,7 +1092,7 @@ void mntOnDateEditStart(GtkCellRenderer*, GtkCellEditable* pEditable, const gcha
 }
 
 void mntOnDateEdited(GtkCellRendererText*, const gchar* pszPath, const gchar* pszText, gpointer) {
-    takeTypedDate(pszPath, pszText);
+    queueTypedDate(pszPath, pszText);
 }
 
 void takeTypedDate(const gchar* pszPath, const gchar* pszText) {
@@ -1055,16 +1115,28 @@ void takeTypedDate(const gchar* pszPath, const gchar* pszText) {
     }
     if (t == m_rcdMaint.tComplete)
         return;
+    const rcdAC* prcdAC = acdGetActiveAC();
+    if (prcdAC && prcdAC->tManu > 0 && t < prcdAC->tManu) {
+        mscRefuse(m_pwgtMaintTree, "This date is before the aircraft was built");
+        return;
+    }
+    if (!mscKeepFutureDate(m_pwgtMaintTree, t, "The maintenance record"))
+        return;
+    const gboolean bNew = m_rcdMaint.iMaintID == ALL_ONES;
     m_rcdMaint.tComplete = t;
     m_rcdMaint.iCompID = m_prcdComp->iCompID;
     m_tMaintLast = t;
     prmSetKeyTime("MaintTree", "LastDate", t);
-    if (!sqlUpdateMaintRecord(&m_rcdMaint, m_iACIDCur)) {
-        showError("mntOnDateEdited()");
+    // A new record is stored at once, but as an open entry: the kind and
+    // figures the owner is about to give are not known yet.
+    m_bEntryOpen = m_bEntryOpen || bNew;
+    if (!storeMaint("mntOnDateEdited()", !m_bEntryOpen)) {
+        m_bEntryOpen = m_bEntryOpen && !bNew;
         m_rcdMaint.bDirty = FALSE;
         return;
     }
-    m_rcdMaint.bDirty = FALSE;
+    // An open entry stays changed: leaving it finishes it.
+    m_rcdMaint.bDirty = m_bEntryOpen;
     m_rcdMaint.bDateDirty = FALSE;
     mscRefuseClear();
     // Reloaded so that the record moves to its place by date.
@@ -1077,14 +1149,24 @@ void takeTypedDate(const gchar* pszPath, const gchar* pszText) {
     mntRcdDisplayUpdate();
 }
 
-void mntOnKindToggled(GtkToggleButton* pwgt, gpointer pData) {
-    if (mscDisplaying() || !gtk_toggle_button_get_active(pwgt) || !recordShown())
+// An open entry goes to the file as it grows, still unfinished, so that a
+// kill loses as little of it as it can.
+void keepEntry() {
+    if (m_bEntryOpen)
+        storeMaint("mntKeepEntry()", FALSE);
+}
+
+// On "clicked", not "toggled": choosing again the kind an unfinished entry
+// shows is how the owner confirms it.
+void mntOnKindClicked(GtkButton* pwgt, gpointer pData) {
+    if (mscDisplaying() || !gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgt)) || !recordShown())
         return;
     const kindEntry* pKind = static_cast<const kindEntry*>(pData);
-    if (m_rcdMaint.bFlags == pKind->bFlags)
+    if (m_rcdMaint.bFlags == pKind->bFlags && (m_rcdMaint.bDirty || !m_bEntryOpen))
         return;
     m_rcdMaint.bFlags = guint8(pKind->bFlags);
     m_rcdMaint.bDirty = TRUE;
+    keepEntry();
     mntRcdDisplayUpdate();
     updateMaintRow();
     ccdDueTimesUpdate();
@@ -1101,6 +1183,7 @@ void takeFigure(guint* pnField, guint n, gboolean bDateDirty) {
         m_rcdMaint.bDirty = TRUE;
         if (bDateDirty)
             m_rcdMaint.bDateDirty = TRUE;
+        keepEntry();
         updateMaintRow();
         ccdDueTimesUpdate();
     }
@@ -1112,7 +1195,42 @@ void refuseFigure(GtkWidget* pwgt, const gchar* pszWhy) {
     mscRefuse(pwgt, pszWhy);
 }
 
-gboolean takeHoursField(GtkWidget* pwgt, guint* pnField, gboolean bDateDirty, const gchar* pszWhy) {
+// The question before a used part past the card's limit is fitted, or
+// null: such a part is far more often a typing error than a part fitted
+// to be flown off on a deferral. The caller frees it.
+gchar* usedPartQuestion(guint nHours, guint nAge) {
+    const guint nRCO = m_prcdComp->nRCOIntv;
+    const guint nLimitHours = nRCO & CNV_RCO_HOURS_MASK;
+    const guint nYears = (nRCO & CNV_RCO_YEARS_MASK) >> CNV_RCO_YEARS_SHIFT;
+    gchar sz[40];
+    if (nLimitHours && nHours > nLimitHours * 10) {
+        cnvDcdHours(sz, sizeof sz, nHours);
+        return g_markup_printf_escaped(
+            "The used part has %s hours, more than its limit of %u hours. Keep it?", sz,
+            nLimitHours);
+    }
+    const time_t tFitted = m_rcdMaint.tComplete > 0 ? m_rcdMaint.tComplete : time(nullptr);
+    if (nYears && nAge &&
+        cnvAddCalendar(cnvAddInterval(tFitted, nAge, -1), INTV_YEAR, nYears) < tFitted) {
+        cnvDcdInterval(sz, sizeof sz, nAge);
+        return g_markup_printf_escaped(
+            "The used part is %s old, older than its life of %u years. Keep it?", sz, nYears);
+    }
+    return nullptr;
+}
+
+// TRUE unless the figure makes the used part past its limit and the owner
+// answers Cancel.
+gboolean keepUsedPart(GtkWidget* pwgt, guint nHours, guint nAge) {
+    gchar* pszQuestion = usedPartQuestion(nHours, nAge);
+    if (!pszQuestion)
+        return TRUE;
+    const gboolean bKeep = mscConfirm(pwgt, "Used part past its limit", pszQuestion);
+    g_free(pszQuestion);
+    return bKeep;
+}
+
+gboolean takeHoursField(GtkWidget* pwgt, guint* pnField, gboolean bUsedPart, const gchar* pszWhy) {
     if (mscDisplaying() || !recordShown())
         return FALSE;
     const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
@@ -1121,7 +1239,11 @@ gboolean takeHoursField(GtkWidget* pwgt, guint* pnField, gboolean bDateDirty, co
         refuseFigure(pwgt, pszWhy);
         return FALSE;
     }
-    takeFigure(pnField, n, bDateDirty);
+    if (bUsedPart && n != *pnField && !keepUsedPart(pwgt, n, 0)) {
+        mntRcdDisplayUpdate();
+        return FALSE;
+    }
+    takeFigure(pnField, n, bUsedPart);
     return FALSE;
 }
 
@@ -1147,6 +1269,10 @@ gboolean mntCompAgeFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
         g_free(pszMsg);
         return FALSE;
     }
+    if (n != m_rcdMaint.nCompAge && !keepUsedPart(pwgt, 0, n)) {
+        mntRcdDisplayUpdate();
+        return FALSE;
+    }
     takeFigure(&m_rcdMaint.nCompAge, n, TRUE);
     return FALSE;
 }
@@ -1166,14 +1292,77 @@ gboolean mntDeferDaysFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
 
 gboolean mntNotesFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
     if (!mscDisplaying() && recordShown() &&
-        mscTextViewStore(pwgt, m_rcdMaint.szNotes, sizeof m_rcdMaint.szNotes))
+        mscTextViewStore(pwgt, m_rcdMaint.szNotes, sizeof m_rcdMaint.szNotes)) {
         m_rcdMaint.bDirty = TRUE;
+        keepEntry();
+    }
     return FALSE;
+}
+
+// The entry the tree edits a date in, while it does.
+GtkWidget* dateEditor() {
+    GtkWidget* pwgtEditor = nullptr;
+    GList* pChildren = gtk_container_get_children(GTK_CONTAINER(m_pwgtMaintTree));
+    for (GList* p = pChildren; p; p = p->next)
+        if (GTK_IS_ENTRY(p->data))
+            pwgtEditor = GTK_WIDGET(p->data);
+    g_list_free(pChildren);
+    return pwgtEditor;
+}
+
+// F2 opens the date editor of the row under the keyboard cursor; on the
+// new-record row typing opens it too, starting with what was typed.
+gboolean startDateEditByKey(const GdkEventKey* pevtKey) {
+    if (pevtKey->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK))
+        return FALSE;
+    const gunichar c = gdk_keyval_to_unicode(pevtKey->keyval);
+    const gboolean bF2 = pevtKey->keyval == GDK_F2;
+    if (!bF2 && !(c && g_unichar_isalnum(c)))
+        return FALSE;
+    GtkTreeView* pTree = GTK_TREE_VIEW(m_pwgtMaintTree);
+    GtkTreePath* pPath = nullptr;
+    gtk_tree_view_get_cursor(pTree, &pPath, nullptr);
+    GtkTreeIter iter;
+    guint nRowType = MNT_ROW_DATA;
+    if (pPath && gtk_tree_model_get_iter(mmodGetModel(), &iter, pPath))
+        gtk_tree_model_get(mmodGetModel(), &iter, MNT_ROWTYPE_COL, &nRowType, -1);
+    const gboolean bOpen = pPath && (bF2 || nRowType == MNT_ROW_NEW);
+    if (bOpen)
+        gtk_tree_view_set_cursor(pTree, pPath, gtk_tree_view_get_column(pTree, 0), TRUE);
+    gtk_tree_path_free(pPath);
+    GtkWidget* pwgtEditor = bOpen && !bF2 ? dateEditor() : nullptr;
+    if (pwgtEditor) {
+        gchar szChar[8];
+        const gint nl = g_unichar_to_utf8(c, szChar);
+        gtk_editable_delete_selection(GTK_EDITABLE(pwgtEditor));
+        gint nPos = gtk_editable_get_position(GTK_EDITABLE(pwgtEditor));
+        gtk_editable_insert_text(GTK_EDITABLE(pwgtEditor), szChar, nl, &nPos);
+        gtk_editable_set_position(GTK_EDITABLE(pwgtEditor), nPos);
+    }
+    return bOpen;
+}
+
+// A click that brings the focus into the list only selects the row; the
+// date editor opens on a further click on the selected row's date. So a
+// click on a record and Delete deletes the record, not the text of its date.
+gboolean mntOnTreeButtonPress(GtkWidget* pwgt, GdkEventButton* pevt, gpointer) {
+    GtkTreeView* pTree = GTK_TREE_VIEW(pwgt);
+    if (pevt->type != GDK_BUTTON_PRESS || pevt->button != 1 || gtk_widget_has_focus(pwgt) ||
+        pevt->window != gtk_tree_view_get_bin_window(pTree))
+        return FALSE;
+    GtkTreePath* pPath = nullptr;
+    if (!gtk_tree_view_get_path_at_pos(pTree, gint(pevt->x), gint(pevt->y), &pPath, nullptr,
+                                       nullptr, nullptr))
+        return FALSE;
+    gtk_widget_grab_focus(pwgt);
+    gtk_tree_view_set_cursor(pTree, pPath, nullptr, FALSE);
+    gtk_tree_path_free(pPath);
+    return TRUE;
 }
 
 gboolean mntOnTreeKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
     if (pevtKey->keyval != GDK_Delete && pevtKey->keyval != GDK_KP_Delete)
-        return FALSE;
+        return startDateEditByKey(pevtKey);
     GtkTreeIter iter;
     gulong iMaintID = 0;
     if (!selectedMaintRow(&iter) || !recordShown())
@@ -1181,10 +1370,18 @@ gboolean mntOnTreeKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
     gtk_tree_model_get(mmodGetModel(), &iter, MNT_ID_COL, &iMaintID, -1);
     if (guint(iMaintID) != m_rcdMaint.iMaintID)
         return FALSE;
-    if (mscConfirmDelete(
-            m_pwgtMaintTree, "<span color='red'><b>*** Delete Maintenance Record ***</b></span>",
-            "<span color='dark blue'>This Maintenance Record will be deleted.</span>\n\n"
-            "<span color='blue'>Are you sure?</span>")) {
+    gchar szDate[40];
+    cnvDcdDate(szDate, sizeof szDate, m_rcdMaint.tComplete, CNV_DCD_WITH_TIME);
+    const gchar* pszKind = mmodKindText(m_rcdMaint.bFlags);
+    gchar* pszQuestion = g_markup_printf_escaped(
+        "<span color='dark blue'>This Maintenance Record will be deleted: %s, %s, \"%s\".</span>"
+        "\n\n<span color='blue'>Are you sure?</span>",
+        szDate, *pszKind ? pszKind : "Inspected", m_prcdComp->szPartDesc);
+    const gboolean bDelete = mscConfirmDelete(
+        m_pwgtMaintTree, "<span color='red'><b>*** Delete Maintenance Record ***</b></span>",
+        pszQuestion);
+    g_free(pszQuestion);
+    if (bDelete) {
         m_rcdMaint.bDelete = TRUE;
         if (!sqlUpdateMaintRecord(&m_rcdMaint, m_iACIDCur)) {
             showError("mntOnTreeKeyPress()");
@@ -1192,6 +1389,7 @@ gboolean mntOnTreeKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
             return TRUE;
         }
         m_rcdMaint = rcdMaint{};
+        m_bEntryOpen = FALSE;
         loadMaintList(m_prcdComp->iCompID, ALL_ONES);
         ccdDueTimesUpdate();
         mntDisplayClear();
@@ -1219,11 +1417,17 @@ void compCellData(GtkTreeViewColumn*, GtkCellRenderer* pRenderer, GtkTreeModel* 
                      nullptr);
 }
 
+// The new-record row is blue; a record that needs the owner's eye (its
+// tooltip says why) red.
 void maintCellData(GtkTreeViewColumn*, GtkCellRenderer* pRenderer, GtkTreeModel* pModel,
                    GtkTreeIter* piter, gpointer) {
-    guint nStyle = 0;
-    gtk_tree_model_get(pModel, piter, MNT_STYLE_COL, &nStyle, -1);
-    g_object_set(pRenderer, "style", PangoStyle(nStyle), nullptr);
+    guint nStyle = 0, nRowType = MNT_ROW_DATA;
+    gchar* pszWarn = nullptr;
+    gtk_tree_model_get(pModel, piter, MNT_STYLE_COL, &nStyle, MNT_ROWTYPE_COL, &nRowType,
+                       MNT_WARN_COL, &pszWarn, -1);
+    g_object_set(pRenderer, "style", PangoStyle(nStyle), "foreground", pszWarn ? "red" : "blue",
+                 "foreground-set", pszWarn || nRowType == MNT_ROW_NEW, nullptr);
+    g_free(pszWarn);
 }
 
 // Finds a name anywhere in it, whatever the case: "bolt" finds "Hub Bolt".
@@ -1291,10 +1495,9 @@ void initCompTree() {
 void initMaintTree() {
     GtkTreeView* pTree = GTK_TREE_VIEW(m_pwgtMaintTree);
     GtkCellRenderer* pRenderer = gtk_cell_renderer_text_new();
-    g_object_set(pRenderer, "editable", TRUE, "foreground", "blue", nullptr);
+    g_object_set(pRenderer, "editable", TRUE, nullptr);
     GtkTreeViewColumn* pColumn = gtk_tree_view_column_new_with_attributes(
-        "Maintenance\nDate", pRenderer, "text", MNT_STR_DATE_COL, "foreground-set", MNT_ROWTYPE_COL,
-        nullptr);
+        "Maintenance\nDate", pRenderer, "text", MNT_STR_DATE_COL, nullptr);
     gtk_tree_view_column_set_cell_data_func(pColumn, pRenderer, maintCellData, nullptr, nullptr);
     gtk_tree_view_append_column(pTree, pColumn);
     g_signal_connect(pRenderer, "edited", G_CALLBACK(mntOnDateEdited), nullptr);
@@ -1322,7 +1525,9 @@ void initMaintTree() {
     gtk_tree_view_column_set_expand(pColumn, TRUE);
     gtk_tree_view_set_show_expanders(pTree, FALSE);
     gtk_tree_view_set_model(pTree, mmodGetModel());
+    gtk_tree_view_set_tooltip_column(pTree, MNT_WARN_COL);
     g_signal_connect(pTree, "key-press-event", G_CALLBACK(mntOnTreeKeyPress), nullptr);
+    g_signal_connect(pTree, "button-press-event", G_CALLBACK(mntOnTreeButtonPress), nullptr);
     g_signal_connect(gtk_tree_view_get_selection(pTree), "changed", G_CALLBACK(mntOnRcdRowChanged),
                      nullptr);
 }
@@ -1337,7 +1542,7 @@ void mntMaintInitialize(GtkBuilder* pBuilder) {
     m_pwgtMaintDeferDays = mscGetWidget(pBuilder, "MaintDeferDays");
     for (kindEntry& k : m_lstKinds) {
         k.pwgt = mscGetWidget(pBuilder, k.pszID);
-        g_signal_connect(k.pwgt, "toggled", G_CALLBACK(mntOnKindToggled), &k);
+        g_signal_connect(k.pwgt, "clicked", G_CALLBACK(mntOnKindClicked), &k);
         connectHelp(k.pwgt, m_pszRcdTypeHelp);
     }
     m_pwgtMaintInspect = m_lstKinds[0].pwgt;

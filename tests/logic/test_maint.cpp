@@ -7,7 +7,8 @@ namespace {
 
 using namespace avct;
 
-// The list as "date|component hours|airframe hours|kind|row type|style".
+// The list as "date|component hours|airframe hours|kind|row type|style",
+// then "|why" on a row marked for the owner's eye.
 std::vector<std::string> listRows() {
     std::vector<std::string> rows;
     GtkTreeModel* pModel = mmodGetModel();
@@ -19,6 +20,8 @@ std::vector<std::string> listRows() {
             str += text(&iter, nCol, pModel) + "|";
         str += std::to_string(col<guint>(&iter, MNT_ROWTYPE_COL, pModel)) + "|" +
                std::to_string(col<guint>(&iter, MNT_STYLE_COL, pModel));
+        if (const std::string strWarn = text(&iter, MNT_WARN_COL, pModel); strWarn != "<null>")
+            str += "|" + strWarn;
         rows.push_back(str);
     }
     return rows;
@@ -42,6 +45,8 @@ TEST_F(MaintList, RowsSelectionAndAnEdit) {
     guint iInsp = addRecord(iACID, iCard, {MNT_KIND_INSPECTED, utc(2020, 3, 15, 14, 30)});
     addRecord(iACID, iCard, {MNT_KIND_DEFER_INSP, utc(2020, 4, 15), 0, 0, 20, 3});
     addRecord(iACID, iCard, {MNT_KIND_REPLACE_USED, utc(2020, 6, 15), 250, 0x03000001});
+    // Left by a kill before the owner finished it: it fits no part.
+    addRecord(iACID, iCard, {MNT_FLAG_UNFINISHED | MNT_KIND_REPLACE_NEW, utc(2020, 6, 20)});
     // Not this list: another aircraft, a deleted record.
     addRecord(addAircraft(utc(2020, 1, 1)), iCard, {MNT_KIND_INSPECTED, utc(2020, 6, 2)});
     guint iGone = addRecord(iACID, iCard, {MNT_KIND_INSPECTED, utc(2020, 6, 3)});
@@ -55,19 +60,21 @@ TEST_F(MaintList, RowsSelectionAndAnEdit) {
                               "15-Apr-2020|60|160|Defer Inspection|0|0",
                               "15-May-2020|70|170||0|0",
                               "15-Jun-2020|25|170|Replace Used|0|0",
+                              "20-Jun-2020|25|170|Unfinished entry|0|0|Unfinished: counts for "
+                              "nothing until completed or deleted",
                               "15-Jul-2020|28|173|Defer Replacement|0|0",
                               "<new record>|<null>|<null>|<null>|1|2",
                           }));
     GtkTreeIter iterNew;
-    ASSERT_TRUE(gtk_tree_model_iter_nth_child(mmodGetModel(), &iterNew, nullptr, 6));
+    ASSERT_TRUE(gtk_tree_model_iter_nth_child(mmodGetModel(), &iterNew, nullptr, 7));
     EXPECT_EQ(guint(col<gulong>(&iterNew, MNT_ID_COL, mmodGetModel())), ALL);
 
     // The remembered selection: component, record asked for, record
     // selected (0: none), rows.
-    const std::tuple<guint, guint, guint, size_t> cases[] = {{iCard, ALL, iLast, 7},
-                                                             {iCard, 999999, 0, 7},
+    const std::tuple<guint, guint, guint, size_t> cases[] = {{iCard, ALL, iLast, 8},
+                                                             {iCard, 999999, 0, 8},
                                                              {iEmpty, ALL, 0, 1},
-                                                             {iCard, iInsp, iInsp, 7}};
+                                                             {iCard, iInsp, iInsp, 8}};
     for (auto [iComp, iMaint, iExpect, nRows] : cases) {
         mmodLoadModel(iComp, iMaint);
         EXPECT_EQ(listRows().size(), nRows);
@@ -85,6 +92,12 @@ TEST_F(MaintList, RowsSelectionAndAnEdit) {
     EXPECT_EQ(listRows()[1], "15-Mar-2020 14:30|12|150|Replace Used|0|0");
     EXPECT_EQ(listRows()[3], "15-May-2020|31|170||0|0");
     EXPECT_EQ(pS->nRCOHours, 250u);
+    // Moved after the rows below it without a reload: they add no hours
+    // rather than wrap the running count below zero.
+    rcd.tComplete = utc(2020, 7, 20);
+    mmodUpdateRow(mmodGetSel(), &rcd);
+    mmodCalcCompTimes();
+    EXPECT_EQ(listRows()[2], "15-Apr-2020|12|160|Defer Inspection|0|0");
     mmodClearModel();
     EXPECT_TRUE(listRows().empty());
     EXPECT_EQ(mmodGetSel(), nullptr);

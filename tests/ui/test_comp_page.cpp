@@ -10,6 +10,9 @@
 #include "rcdAC.h"
 
 #include <gdk/gdkkeysyms.h>
+#include <sys/wait.h>
+
+#include <csignal>
 
 namespace {
 
@@ -196,6 +199,23 @@ class CompPage : public avt::AppTest {
         gtk_button_clicked(GTK_BUTTON(widget(pszID)));
         drain();
     }
+    // A real click on the date cell of a record row.
+    void clickDate(int nRow) {
+        GtkTreeView* pTree = tree("MaintTree");
+        GtkTreePath* pPath = gtk_tree_path_new_from_indices(nRow, -1);
+        GdkRectangle rect;
+        gtk_tree_view_get_cell_area(pTree, pPath, gtk_tree_view_get_column(pTree, 0), &rect);
+        gtk_tree_path_free(pPath);
+        for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE})
+            gdk_test_simulate_button(gtk_tree_view_get_bin_window(pTree), rect.x + 10,
+                                     rect.y + rect.height / 2, 1, GdkModifierType(0), type);
+        avt::settle();
+    }
+    std::string maintCol(int nRow, int nCol) {
+        GtkTreeIter iter;
+        EXPECT_TRUE(gtk_tree_model_iter_nth_child(mmodGetModel(), &iter, nullptr, nRow));
+        return avct::text(&iter, nCol, mmodGetModel());
+    }
     std::string records(guint iCompID) {
         std::string str;
         for (const auto& r :
@@ -302,15 +322,19 @@ TEST_F(CompPage, FlightsLoggedMeanwhileCountOnReturn) {
 TEST_F(CompPage, RecordingMaintenanceThroughThePanel) {
     // A record typed with its time is stored at once and put in date order.
     selectCard(kInsp25);
-    enterDate("19/04/2010 10:20");
-    EXPECT_EQ(records(kInsp25), "1271672400,0," + std::to_string(m_iACID) + ",0,0,0;" +
+    // Stored as an entry still open until the record is left.
+    enterDate("19/03/2021 10:20");
+    EXPECT_EQ(records(kInsp25), std::to_string(utc(2021, 3, 19, 10, 20)) + ",128," +
+                                    std::to_string(m_iACID) + ",0,0,0;" +
                                     std::to_string(utc(2021, 4, 1)) + ",0," +
                                     std::to_string(m_iACID) + ",0,0,0;");
     EXPECT_EQ(maintDates(),
-              (std::vector<std::string>{"19-Apr-2010 10:20", "01-Apr-2021", "<new record>"}));
+              (std::vector<std::string>{"19-Mar-2021 10:20", "01-Apr-2021", "<new record>"}));
     // The editor starts from the last date used.
     enterDate("");
-    EXPECT_EQ(m_strEditorStart, "19-Apr-2010 10:20");
+    EXPECT_EQ(m_strEditorStart, "19-Mar-2021 10:20");
+    const std::string strFinished = std::to_string(utc(2021, 3, 19, 10, 20)) + ",0,";
+    EXPECT_EQ(records(kInsp25).substr(0, strFinished.size()), strFinished);
 
     // Red for replacement; a record after the last flight, then "Replaced
     // New": the row, sub-group and group turn black and the due point moves.
@@ -334,7 +358,8 @@ TEST_F(CompPage, RecordingMaintenanceThroughThePanel) {
     EXPECT_EQ(dueColour("CompInspDue"), "blue");
 
     // Invalid dates and negative figures store nothing and say why.
-    for (const char* pszBad : {"19/04/10 10:20", "19/04/2010 25:00", "31/02/2010", "someday"}) {
+    for (const char* pszBad :
+         {"19/04/10 10:20", "19/04/2021 25:00", "31/02/2021", "someday", "31/12/2020"}) {
         enterDate(pszBad);
         EXPECT_NE(std::string(mscLastRefusal()), "") << pszBad;
         selectMaint(0);
@@ -348,6 +373,107 @@ TEST_F(CompPage, RecordingMaintenanceThroughThePanel) {
     selectCard(kInsp25); // saves what is pending
     EXPECT_EQ(records(kInsp100),
               std::to_string(utc(2021, 6, 2)) + ",4," + std::to_string(m_iACID) + ",100,0,0;");
+
+    // A date after today is asked about: Cancel stores nothing, OK stores it
+    // marked in the list.
+    gchar szFuture[40];
+    cnvDcdDate(szFuture, sizeof szFuture, time(nullptr) + 400 * 86400, 0);
+    for (int nAnswer : {GTK_RESPONSE_CANCEL, GTK_RESPONSE_OK}) {
+        avt::answerNextDialog(nAnswer);
+        enterDate(szFuture);
+    }
+    EXPECT_EQ(maintDates(), (std::vector<std::string>{"19-Mar-2021 10:20", "01-Apr-2021", szFuture,
+                                                      "<new record>"}));
+    EXPECT_EQ(maintCol(2, MNT_WARN_COL), "Dated in the future");
+}
+
+// However the date editor of "<new record>" is opened, with the keyboard
+// cursor on the row but the row not selected, the date typed is stored.
+TEST_F(CompPage, EveryWayIntoTheNewRecordStoresTheDate) {
+    const struct {
+        const char* pszName;
+        guint nKey;           // opens the editor; 0: a click on the row, then on its date
+        const char* pszTyped; // then typed, and Return
+        int nDay, nCount;     // records on that day of December 2025 afterwards
+    } lstOpeners[] = {
+        {"space", GDK_space, "01/12/2025", 1, 1}, {"Return", GDK_Return, "02/12/2025", 2, 1},
+        {"F2", GDK_F2, "03/12/2025", 3, 1},       {"typing", GDK_0, "4/12/2025", 4, 1},
+        {"mouse", 0, "05/12/2025", 5, 1},         {"date offered", GDK_space, "", 5, 2}};
+    GtkWidget* pwgtTree = widget("MaintTree");
+    selectCard(kInsp25);
+    for (const auto& o : lstOpeners) {
+        SCOPED_TRACE(o.pszName);
+        selectMaint(0);
+        focus("MaintTree");
+        avt::pressKey(pwgtTree, GDK_End, GDK_CONTROL_MASK);
+        const int nNewRow = int(maintDates().size()) - 1;
+        if (o.nKey) {
+            avt::pressKey(pwgtTree, o.nKey);
+        } else {
+            selectMaint(nNewRow); // a second real click would be a double click
+            clickDate(nNewRow);
+        }
+        avt::typeKeys(pwgtTree, o.pszTyped);
+        avt::pressKey(pwgtTree, GDK_Return);
+        EXPECT_EQ(sql1(logDb(), "SELECT count(*) FROM Maintenance WHERE tCompleted = " +
+                                    std::to_string(utc(2025, 12, o.nDay))),
+                  std::to_string(o.nCount));
+    }
+}
+
+// A kill in the middle of an entry. The program runs in a child process
+// (this same test, told so by its environment) that enters a record,
+// chooses "Replaced Used", types the part's hours and is killed before it
+// leaves the record; its files are then opened as the next start would.
+TEST_F(CompPage, AnEntryCutShortByAKillCountsForNothing) {
+    if (const char* pszReport = g_getenv("AVL_KILLED_CHILD")) {
+        avt::writeFile(pszReport, m_dirs->root().string());
+        selectCard(kInsp100);
+        enterDate("2 Jun 2021");
+        click("MaintReplaceUsed");
+        typeInto("MaintCompHours", "12");
+        raise(SIGKILL);
+    }
+    const std::string strReport = (m_dirs->root() / "child").string();
+    const auto* pTest = testing::UnitTest::GetInstance()->current_test_info();
+    const std::string strFilter =
+        std::string("--gtest_filter=") + pTest->test_suite_name() + "." + pTest->name();
+    const gchar* lstArgs[] = {"/proc/self/exe", strFilter.c_str(), nullptr};
+    gchar** lstEnv = g_environ_setenv(g_get_environ(), "AVL_KILLED_CHILD", strReport.c_str(), TRUE);
+    gint nStatus = 0;
+    ASSERT_TRUE(g_spawn_sync(nullptr, const_cast<gchar**>(lstArgs), lstEnv,
+                             G_SPAWN_STDOUT_TO_DEV_NULL, nullptr, nullptr, nullptr, nullptr,
+                             &nStatus, nullptr));
+    g_strfreev(lstEnv);
+    ASSERT_TRUE(WIFSIGNALED(nStatus) && WTERMSIG(nStatus) == SIGKILL) << nStatus;
+    ASSERT_EQ(quitProgram(), 0);
+    const avt::fs::path child = avt::readFile(strReport);
+    avt::fs::remove_all(m_dirs->etc());
+    avt::fs::rename(child / "etc", m_dirs->etc());
+    avt::fs::remove_all(child);
+    avt::destroyToplevels();
+    m_bRunning = avt::startProgram(arguments(), &m_nStartStatus);
+    ASSERT_TRUE(m_bRunning && avt::waitForActiveWindow(GTK_WINDOW(widget("avLedger"))));
+
+    // Kept as far as it got, but stating no work: the inspection stays due,
+    // also after a look at the entry, until the owner completes it
+    // (choosing its kind again does).
+    auto record = [&](guint bFlags) {
+        return std::to_string(utc(2021, 6, 2)) + "," + std::to_string(bFlags) + "," +
+               std::to_string(m_iACID) + ",0,0,120;";
+    };
+    for (const char* pszKind : {"", "MaintReplaceUsed"}) {
+        EXPECT_EQ(records(kInsp100), record(MNT_FLAG_UNFINISHED | USED));
+        EXPECT_EQ(look(kInsp100), "red 400 / red 400 / red 400");
+        selectCard(kInsp100);
+        EXPECT_EQ(maintCol(0, MNT_STR_TYPE_COL), "Unfinished entry");
+        selectMaint(0);
+        if (*pszKind)
+            click(pszKind);
+        selectCard(kInsp25);
+    }
+    EXPECT_EQ(records(kInsp100), record(USED));
+    EXPECT_EQ(look(kInsp100), "black 400 / black 400 / black 400");
 }
 
 TEST_F(CompPage, LeavingACardForItsSubGroupLeavesItsRecordAlone) {
@@ -363,16 +489,23 @@ TEST_F(CompPage, LeavingACardForItsSubGroupLeavesItsRecordAlone) {
     EXPECT_EQ(records(kLimit), strBefore);
     // Delete is offered only on a stored record shown: after Cancel the
     // record stays, after OK it is gone and the card is judged without it.
+    // A click on the record shown (the list without the focus) and Delete
+    // ask about that record, named, instead of editing its date.
     switchPage(0);
     selectCard(kLimit);
-    focus("MaintTree");
+    focus("CompMarkTime");
+    clickDate(0);
     avt::answerNextDialog(GTK_RESPONSE_CANCEL);
-    gtk_test_widget_send_key(widget("MaintTree"), GDK_Delete, GdkModifierType(0));
-    drain();
+    avt::pressKey(widget("MaintTree"), GDK_Delete);
     EXPECT_EQ(records(kLimit), strBefore);
+    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
+    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find(
+                  "10-May-2021, Replace New, \"" +
+                  sql1(catDb(), "SELECT strPartDesc FROM Component WHERE iCompID = 101002") + "\""),
+              std::string::npos)
+        << avt::dialogsSeen()[0].strSecondaryText;
     avt::answerNextDialog(GTK_RESPONSE_OK);
-    gtk_test_widget_send_key(widget("MaintTree"), GDK_Delete, GdkModifierType(0));
-    drain();
+    avt::pressKey(widget("MaintTree"), GDK_Delete);
     EXPECT_EQ(records(kLimit), "");
     // Nothing to delete on the new-record row.
     selectMaint(0);
@@ -460,6 +593,7 @@ struct QuitCase {
     const char* pszText;
     const char* pszColumns; // of the record(s) of kLimit, as "a/b"
     const char* pszExpect;
+    int nAnswer = 0; // to the one question the field asks; 0: none asked
     friend void PrintTo(const QuitCase& c, std::ostream* os) { *os << c.pszName; }
 };
 
@@ -467,6 +601,8 @@ class CompPageQuit : public CompPage, public testing::WithParamInterface<QuitCas
 
 TEST_P(CompPageQuit, NothingTypedIsLost) {
     const QuitCase& c = GetParam();
+    if (c.nAnswer)
+        avt::answerNextDialog(c.nAnswer);
     selectCard(kLimit);
     if (c.pszKind)
         click(c.pszKind);
@@ -484,6 +620,7 @@ TEST_P(CompPageQuit, NothingTypedIsLost) {
     EXPECT_EQ(sql1(logDb(), std::string("SELECT group_concat(") + c.pszColumns +
                                 ", ';') FROM Maintenance WHERE iCompID = 101002"),
               c.pszExpect);
+    EXPECT_EQ(avt::dialogsSeen().size(), c.nAnswer ? 1u : 0u);
 }
 
 // clang-format off
@@ -492,6 +629,9 @@ INSTANTIATE_TEST_SUITE_P(Edits, CompPageQuit, testing::Values(
     QuitCase{"DeferralDays", "MaintDeferReplace", "MaintDeferDays",  "30",             "nDeferDays || '/' || bFlags",    "30/8"},
     QuitCase{"UsedPartAge",  "MaintReplaceUsed",  "MaintCompAge",    "3 months",       "nCompAge",                       "33554435"},
     QuitCase{"AgeInHours",   "MaintReplaceUsed",  "MaintCompAge",    "6 hours",        "nCompAge || '/' || bFlags",      "0/2"},
+    // A used part past the card's 500 hours or 5 years is asked about.
+    QuitCase{"PastItsHours", "MaintReplaceUsed",  "MaintCompHours",  "600",            "nCompHours",                     "0", GTK_RESPONSE_CANCEL},
+    QuitCase{"PastItsLife",  "MaintReplaceUsed",  "MaintCompAge",    "6 years",        "nCompAge",                       "50331654", GTK_RESPONSE_OK},
     QuitCase{"Notes",        nullptr,             "MaintNotes",      "Bolts re-torqued", "strNotes",                     "Bolts re-torqued"},
     QuitCase{"DateLeft",     nullptr,             nullptr,           "3 Mar 2022",     "tCompleted",                     "1620604800;1646265600"}),
     [](const auto& info) { return std::string(info.param.pszName); });

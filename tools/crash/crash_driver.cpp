@@ -15,7 +15,10 @@
 //     completed step is there unchanged; a row that differs is the record
 //     the interrupted step was editing, holding its typed values in typing
 //     order up to some field and the old values after it (never a mix);
-//     nothing else is new. Prints one summary line; exit status 1 on a loss.
+//     nothing else is new; a maintenance record not marked unfinished states
+//     the kind and figures the owner chose, never others (an entry cut short
+//     must not count as work). Prints one summary line; exit status 1 on a
+//     loss.
 #include "avLedger.h"
 #include "avMisc.h"
 #include "modComp.h"
@@ -31,6 +34,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -354,6 +358,22 @@ std::string value(int nStep, const char* pszTag) {
            "-" + std::to_string(m_rng() % 1000) + lstExtra[m_rng() % std::size(lstExtra)];
 }
 
+// What the owner does to a new maintenance record after its date: the
+// kind and, where it has one, the figure the kind opens.
+struct MaintKind {
+    const char* pszToggle;
+    const char* pszFlags;
+    const char* pszField; // null: none
+    const char* pszColumn;
+};
+const MaintKind m_lstMaintKinds[] = {
+    {"MaintInspect", "0", nullptr, nullptr},
+    {"MaintReplaceNew", "1", nullptr, nullptr},
+    {"MaintReplaceUsed", "2", "MaintCompHours", "nCompHours/tenths"},
+    {"MaintDeferInspect", "4", "MaintDeferHours", "nDeferHours/tenths"},
+    {"MaintDeferReplace", "8", "MaintDeferHours", "nDeferHours/tenths"},
+};
+
 std::vector<std::string> ids(const Snapshot& snap, const char* pszTable) {
     std::vector<std::string> lst;
     auto it = snap.find(pszTable);
@@ -433,10 +453,17 @@ void step(int nStep, const std::string& strDb) {
                 if (snap["Maintenance"][id]["iACID"] == strAC &&
                     snap["Maintenance"][id]["iCompID"] == std::to_string(iCard))
                     lstRecords.push_back(id);
-            if (nKind == 7 && !lstRecords.empty())
+            if (nKind == 7 && !lstRecords.empty()) {
                 strID = lstRecords[m_rng() % lstRecords.size()];
-            else
+            } else {
                 lstEdits.push_back({"#date", "tCompleted/day", dayText(nStep)});
+                const MaintKind& k = m_lstMaintKinds[m_rng() % std::size(m_lstMaintKinds)];
+                lstEdits.push_back({k.pszToggle, "bFlags/kind", k.pszFlags});
+                if (k.pszField)
+                    lstEdits.push_back(
+                        {k.pszField, k.pszColumn,
+                         std::to_string(1 + m_rng() % 400) + "." + std::to_string(m_rng() % 10)});
+            }
             lstEdits.push_back({"MaintNotes", "strNotes", value(nStep, "work")});
         }
     } else { // flights of the active aircraft
@@ -494,10 +521,17 @@ void step(int nStep, const std::string& strDb) {
             drain();
         } else if (strcmp(e.pszWidget, "#date") == 0) {
             enterMaintDate(e.strValue);
+        } else if (GTK_IS_TOGGLE_BUTTON(widget(e.pszWidget))) {
+            gtk_button_clicked(GTK_BUTTON(widget(e.pszWidget)));
+            drain();
         } else {
             type(e.pszWidget, e.strValue, pszTree);
         }
         journal("typed\t" + std::to_string(nStep) + "\t" + std::to_string(i + 1));
+        // The owner takes a moment between the fields of a maintenance
+        // record: a kill must find entries half given, not only done.
+        if (strcmp(pszTable, "Maintenance") == 0)
+            g_usleep(1000 * (50 + m_rng() % 250));
     }
     // The save: another row of the same list, or leaving the page for one
     // a user can choose (the drawing page hides itself without a drawing).
@@ -558,7 +592,19 @@ std::string integrity(const std::string& strDb) {
     return str;
 }
 
+// A column named "x/day" holds the day of a date typed, "x/kind" a kind
+// (the unfinished flag aside), "x/tenths" hours typed with one decimal.
 bool columnHolds(const Row& row, const std::string& strCol, const std::string& strValue) {
+    const auto n = strCol.find('/');
+    if (n != std::string::npos && !strCol.ends_with("/day")) {
+        auto it = row.find(strCol.substr(0, n));
+        if (it == row.end() || it->second == "\x01")
+            return false;
+        const long long nIs = std::stoll(it->second);
+        return strCol.ends_with("/kind")
+                   ? (nIs & ~(long long)MNT_FLAG_UNFINISHED) == std::stoll(strValue)
+                   : nIs == std::llround(std::stod(strValue) * 10);
+    }
     if (strCol.ends_with("/day")) {
         auto it = row.find(strCol.substr(0, strCol.size() - 4));
         if (it == row.end() || it->second == "\x01")
@@ -639,7 +685,7 @@ int check(const char* pszJournal, const std::string& strEtc) {
             lstLoss.push_back(std::string(pszFile) + " integrity: " + str);
     }
     const Snapshot now = readSnapshot(strEtc);
-    int nRecords = 0, nLostChars = 0;
+    int nRecords = 0, nLostChars = 0, nUnentered = 0;
     bool bIntentRowSeen = false;
     for (const Watched& w : m_lstWatched) {
         const char* pszTable = w.pszTable;
@@ -684,6 +730,18 @@ int check(const char* pszJournal, const std::string& strEtc) {
             }
             for (std::size_t i = nDone; i < std::size_t(nTyped) && i < lstIntentEdits.size(); ++i)
                 nLostChars += int(g_utf8_strlen(lstIntentEdits[i].second.c_str(), -1));
+            // A record that counts states what the owner chose: its kind and
+            // figures, all of them, or it is marked unfinished.
+            if (strcmp(pszTable, "Maintenance") == 0 && row.count("bFlags") &&
+                !(std::stoul(row.at("bFlags")) & MNT_FLAG_UNFINISHED))
+                for (const auto& [strCol, strValue] : lstIntentEdits)
+                    if ((strCol.ends_with("/kind") || strCol.ends_with("/tenths")) &&
+                        !columnHolds(row, strCol, strValue)) {
+                        lstLoss.push_back("Maintenance " + strID + " states work not entered (" +
+                                          strCol + ")");
+                        ++nUnentered;
+                        break;
+                    }
         }
     }
     // Typed but not in the file, where the interrupted step left no row.
@@ -697,8 +755,8 @@ int check(const char* pszJournal, const std::string& strEtc) {
             if (!bThere)
                 nLostChars += int(g_utf8_strlen(strValue.c_str(), -1));
         }
-    printf("steps=%d verified=%d records=%d lost_typed_chars=%d losses=%zu", nSteps, nStepsVerified,
-           nRecords, nLostChars, lstLoss.size());
+    printf("steps=%d verified=%d records=%d lost_typed_chars=%d unentered_work=%d losses=%zu",
+           nSteps, nStepsVerified, nRecords, nLostChars, nUnentered, lstLoss.size());
     for (const auto& str : lstLoss)
         printf(" [%s]", str.c_str());
     printf("\n");

@@ -2,7 +2,9 @@
 # Kill harness: runs the program (in-process, under its own Xvfb) through
 # scripted edits on the aircraft, flight, pilot and component pages (with
 # maintenance records and catalogue edits), kills it with
-# SIGKILL at a random moment, and checks the files after every kill.
+# SIGKILL at a random moment, and checks the files after every kill. A
+# maintenance record that states work the owner did not enter (an entry cut
+# short, yet counting) is a loss of its own kind.
 #   bash tools/crash/run.sh [runs, default 50] [steps per run, default 100]
 # All runs share one fresh data directory, as a user restarting after a
 # crash would; it is left in /tmp for inspection. Exit status 1 on a loss.
@@ -26,7 +28,7 @@ mkdir -p "$DATA/bin" "$DATA/etc"
 cp etc/avLedger.ui "$DATA/etc/"
 [ -f build/etc/avCCD.db ] && cp build/etc/avCCD.db "$DATA/etc/"
 
-KILLS=0 RECORDS=0 LOSSES=0 LOST_MAX=0 FINISHED=0
+KILLS=0 RECORDS=0 LOSSES=0 LOST_MAX=0 FINISHED=0 UNENTERED=0
 for RUN in $(seq 1 "$RUNS"); do
     J="$DATA/journal-$RUN"
     (cd "$DATA/bin" && exec "$DRIVER" drive "$J" "$RUN$RANDOM" "$STEPS" \
@@ -45,8 +47,9 @@ for RUN in $(seq 1 "$RUNS"); do
     RECORDS=$((RECORDS + $(sed -n 's/.*records=\([0-9]*\).*/\1/p' <<<"$LINE")))
     N=$(sed -n 's/.*losses=\([0-9]*\).*/\1/p' <<<"$LINE")
     LOSSES=$((LOSSES + N))
+    UNENTERED=$((UNENTERED + $(sed -n 's/.*unentered_work=\([0-9]*\).*/\1/p' <<<"$LINE")))
     C=$(sed -n 's/.*lost_typed_chars=\([0-9]*\).*/\1/p' <<<"$LINE")
     [ "$C" -gt "$LOST_MAX" ] && LOST_MAX=$C
 done
-echo "summary: runs=$RUNS kills=$KILLS finished=$FINISHED records_checked=$RECORDS losses=$LOSSES most_typed_chars_lost=$LOST_MAX data=$DATA"
+echo "summary: runs=$RUNS kills=$KILLS finished=$FINISHED records_checked=$RECORDS losses=$LOSSES records_stating_unentered_work=$UNENTERED most_typed_chars_lost=$LOST_MAX data=$DATA"
 [ "$LOSSES" -eq 0 ]
