@@ -340,12 +340,16 @@ void mscInitialize(GtkStatusbar* pwgtStatus) {
 
 void mscRefuse(GtkWidget* pwgtField, const gchar* pszWhy) {
     ++m_nRefusals;
-    m_strLastRefusal = pszWhy ? pszWhy : "";
-    g_debug("refused: %s", m_strLastRefusal.c_str());
+    g_debug("refused: %s", pszWhy ? pszWhy : "");
     if (pwgtField && gtk_widget_get_realized(pwgtField))
         gtk_widget_error_bell(pwgtField);
     else
         gdk_beep();
+    mscNotice(pszWhy);
+}
+
+void mscNotice(const gchar* pszText) {
+    m_strLastRefusal = pszText ? pszText : "";
     if (m_pwgtStatus) {
         gtk_statusbar_remove_all(m_pwgtStatus, m_idStatusContext);
         gtk_statusbar_push(m_pwgtStatus, m_idStatusContext, m_strLastRefusal.c_str());

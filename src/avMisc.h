@@ -110,6 +110,9 @@ void mscInitialize(GtkStatusbar* pwgtStatus);
 void mscRefuse(GtkWidget* pwgtField, const gchar* pszWhy);
 // The reason last shown, "" when the status bar was cleared since.
 const gchar* mscLastRefusal();
+// Shows a notice in the status bar, without a beep; it goes as a refusal
+// does (a good entry, leaving the page).
+void mscNotice(const gchar* pszText);
 // Clears the status bar, e.g. when the refused field was put right.
 void mscRefuseClear();
 

@@ -83,6 +83,7 @@ constexpr std::array<cmodLook, 5> dueLooks{
     {{"black", 400}, {"blue", 400}, {"blue", 700}, {"red", 400}, {"red", 700}}};
 
 GtkTreeStore* m_pmodComp = nullptr;
+std::vector<std::string> m_lstUnfinished; // cards with an entry cut short
 GtkTreeStore* m_pstoSNote = nullptr;
 gulong m_iCompID = ALL_ONES;
 gboolean m_bSelComp = FALSE;
@@ -413,6 +414,7 @@ gboolean cmodInitialize(gboolean bCompEdit) {
 
 gboolean cmodLoadModel(gulong iCompID) {
     ReportOncePerAction reportOnce;
+    m_lstUnfinished.clear();
     m_iCompID = iCompID;
     m_bSelComp = FALSE;
     auto prcdComp = std::make_unique<rcdComp>();
@@ -564,6 +566,8 @@ int cmodLoadCompCallback(rcdComp* prcdComp, GtkTreeIter* piterSubGrp) {
         dlgReport(sqlLastError(), "cmodLoadCompCallback()", "modComp") == GTK_RESPONSE_CANCEL)
         return 0;
     mntState* pS = mmodGetState(prcdComp->iCompID);
+    if (pS->nUnfinished)
+        m_lstUnfinished.emplace_back(prcdComp->szPartDesc);
 
     GtkTreeIter iter;
     gtk_tree_store_append(m_pmodComp, &iter, piterSubGrp);
@@ -618,6 +622,10 @@ void cmodMarkDue() {
     ReportOncePerAction reportOnce;
     if (m_pmodComp)
         markBelow(nullptr, 0, momentNow());
+}
+
+const std::vector<std::string>& cmodUnfinishedCards() {
+    return m_lstUnfinished;
 }
 
 cmodLook cmodDueLook(dueStat_t nDueStat) {

@@ -5,6 +5,9 @@
 
 #include <gtk/gtk.h>
 
+#include <string>
+#include <vector>
+
 #include <ctime>
 
 struct rcdComp;
@@ -72,6 +75,9 @@ gboolean cmodInitialize(gboolean bCompEdit);
 // row of card iCompID (all ones: none) becomes the remembered selection.
 // FALSE when the user cancelled after a database error.
 gboolean cmodLoadModel(gulong iCompID);
+// The names of the cards whose history holds an entry cut short (the
+// program ended while it was being made), as of the last rebuild.
+const std::vector<std::string>& cmodUnfinishedCards();
 void cmodClearModel();
 // Counts the clears (every rebuild starts with one): a row remembered under
 // another count is gone.

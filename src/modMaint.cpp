@@ -53,8 +53,10 @@ void mmodStartState(mntState* pS, time_t tManu) {
 // for the part that came off.
 void mmodApplyRecord(mntState* pS, guint bFlags, time_t tComplete, guint nCompHours, guint nCompAge,
                      guint nDeferHours, guint nDeferDays) {
-    if (bFlags & MNT_FLAG_UNFINISHED)
+    if (bFlags & MNT_FLAG_UNFINISHED) {
+        ++pS->nUnfinished;
         return;
+    }
     if (bFlags & (MNT_KIND_REPLACE_NEW | MNT_KIND_REPLACE_USED)) {
         bool bUsed = !(bFlags & MNT_KIND_REPLACE_NEW);
         pS->tRCOLast = tComplete;

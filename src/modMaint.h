@@ -36,6 +36,7 @@ struct mntState {
     time_t tDeferInspLast; // inspection deferral in force; 0 for none
     guint nDeferInspHours;
     guint nDeferInspDays;
+    guint nUnfinished; // entries cut short, which count for nothing
 };
 
 // Columns of the maintenance list store.

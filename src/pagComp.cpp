@@ -488,11 +488,25 @@ void ccdOnTreeRowCollapsed(GtkTreeView*, GtkTreeIter*, GtkTreePath*, gpointer) {
     fitCompColumns();
 }
 
+// An entry the program could not finish counts for nothing, so a part may
+// look due that the owner has seen to: point at it until it is completed
+// or deleted.
+void tellUnfinished() {
+    const std::vector<std::string>& lst = cmodUnfinishedCards();
+    if (lst.empty())
+        return;
+    std::string str = "Unfinished maintenance entries count for nothing until completed or deleted: ";
+    for (std::size_t i = 0; i < lst.size(); ++i)
+        str += (i ? ", " : "") + lst[i];
+    mscNotice(str.c_str());
+}
+
 void rebuildTree(gulong iCompID) {
     MscDisplayGuard guard;
     m_bCompSel = FALSE;
     cmodLoadModel(iCompID);
     fitCompColumns();
+    tellUnfinished();
 }
 
 void ccdOnRowChanged(GtkTreeSelection* pSelection, gpointer) {

@@ -462,6 +462,9 @@ TEST_F(CompPage, AnEntryCutShortByAKillCountsForNothing) {
         return std::to_string(utc(2021, 6, 2)) + "," + std::to_string(bFlags) + "," +
                std::to_string(m_iACID) + ",0,0,120;";
     };
+    // The start points at it: the owner may never open that card.
+    EXPECT_EQ(std::string(mscLastRefusal()).rfind("Unfinished maintenance entries count", 0), 0u)
+        << mscLastRefusal();
     for (const char* pszKind : {"", "MaintReplaceUsed"}) {
         EXPECT_EQ(records(kInsp100), record(MNT_FLAG_UNFINISHED | USED));
         EXPECT_EQ(look(kInsp100), "red 400 / red 400 / red 400");
