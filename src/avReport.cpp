@@ -170,9 +170,10 @@ constexpr double CELL_PAD = 2.5;
 // over a page break repeats its headings; a heading stays with what follows.
 class PdfLayout {
   public:
-    PdfLayout(const rptDoc& doc, cairo_t* pcr, double dWidth, double dHeight)
+    PdfLayout(const rptDoc& doc, cairo_t* pcr, double dWidth, double dHeight,
+              const rptProgress& fnProgress)
         : m_doc(doc), m_pcr(pcr), m_dWidth(dWidth), m_dHeight(dHeight),
-          m_pLayout(pango_cairo_create_layout(pcr)) {
+          m_pLayout(pango_cairo_create_layout(pcr)), m_fnProgress(fnProgress) {
         // A point on the page is a point of type: Pango's default assumes
         // a 96 dpi screen and would set 8 pt text at 10.7 pt.
         pango_cairo_context_set_resolution(pango_layout_get_context(m_pLayout), 72);
@@ -193,10 +194,14 @@ class PdfLayout {
     PdfLayout(const PdfLayout&) = delete;
     PdfLayout& operator=(const PdfLayout&) = delete;
 
-    void run() {
+    // FALSE when the progress function asked to stop.
+    bool run() {
         measure();
-        paginate();
-        draw();
+        if (!m_bCancelled)
+            paginate();
+        if (!m_bCancelled)
+            draw();
+        return !m_bCancelled;
     }
 
   private:
@@ -245,14 +250,46 @@ class PdfLayout {
     }
 
     // Sets the layout to a text in a width; returns its height in points.
-    double setText(const std::string& str, const PangoFontDescription* pFont, double dWidth) {
+    // In a table cell (bKeepWords) a line breaks only between words: a part
+    // number or a date is never split at its hyphens. Only a word wider
+    // than the cell itself may still be cut.
+    double setText(const std::string& str, const PangoFontDescription* pFont, double dWidth,
+                   bool bKeepWords = false) {
         std::string strValid = validText(str);
+        PangoAttrList* pAttrs = nullptr; // first: measuring a word uses the layout
+        if (bKeepWords && dWidth > 0) {
+            pAttrs = pango_attr_list_new();
+            forEachWord(strValid, [&](size_t nStart, size_t nEnd) {
+                if (lineWidth(strValid.substr(nStart, nEnd - nStart), pFont) > dWidth)
+                    return;
+                PangoAttribute* pAttr = pango_attr_allow_breaks_new(FALSE);
+                pAttr->start_index = guint(nStart);
+                pAttr->end_index = guint(nEnd);
+                pango_attr_list_insert(pAttrs, pAttr);
+            });
+        }
         pango_layout_set_font_description(m_pLayout, pFont);
         pango_layout_set_width(m_pLayout, dWidth < 0 ? -1 : int(dWidth * PANGO_SCALE));
+        pango_layout_set_attributes(m_pLayout, pAttrs);
+        if (pAttrs)
+            pango_attr_list_unref(pAttrs);
         pango_layout_set_text(m_pLayout, strValid.data(), int(strValid.size()));
         int nW = 0, nH = 0;
         pango_layout_get_size(m_pLayout, &nW, &nH);
         return double(nH) / PANGO_SCALE;
+    }
+
+    // Calls fn(start, end) with the byte range of every run of characters
+    // between blanks and line ends.
+    template <class Fn> static void forEachWord(const std::string& str, Fn fn) {
+        size_t nStart = 0;
+        for (size_t i = 0; i <= str.size(); ++i) {
+            if (i < str.size() && str[i] != ' ' && str[i] != '\n')
+                continue;
+            if (i > nStart)
+                fn(nStart, i);
+            nStart = i + 1;
+        }
     }
 
     // Widths of the printable ASCII characters and the height of one line
@@ -290,6 +327,24 @@ class PdfLayout {
             dSum += m.lstAdvance[c];
         }
         return dSum <= dWidth * 0.97;
+    }
+
+    // The width a text needs on one line, with the room fitsOneLine keeps:
+    // advances for ASCII, Pango's own measure for anything else.
+    double lineWidth(const std::string& str, const PangoFontDescription* pFont) {
+        const FontMetrics& m = metricsOf(pFont);
+        double dSum = 0;
+        for (unsigned char c : str) {
+            if (c < 0x20 || c >= 0x7F) {
+                setText(str, pFont, -1);
+                int nW = 0, nH = 0;
+                pango_layout_get_size(m_pLayout, &nW, &nH);
+                dSum = double(nW) / PANGO_SCALE;
+                break;
+            }
+            dSum += m.lstAdvance[c];
+        }
+        return dSum / 0.97;
     }
 
     // Lines of an ASCII text wrapped at spaces into a slightly narrower
@@ -340,22 +395,76 @@ class PdfLayout {
             return 0;
         const FontMetrics& m = metricsOf(pFont);
         int nLines = estimateLines(str, m, dWidth);
-        return nLines > 0 ? nLines * m.dLine : setText(str, pFont, dWidth);
+        return nLines > 0 ? nLines * m.dLine : setText(str, pFont, dWidth, true);
     }
 
-    std::vector<double> columnWidths(const rptTable& tbl) const {
-        double dSum = 0;
-        for (size_t i = 0; i < tbl.lstHead.size(); ++i)
-            dSum += i < tbl.lstWidth.size() ? tbl.lstWidth[i] : 1.0;
-        std::vector<double> lst;
-        for (size_t i = 0; i < tbl.lstHead.size(); ++i)
-            lst.push_back(bodyWidth() * (i < tbl.lstWidth.size() ? tbl.lstWidth[i] : 1.0) / dSum);
-        return lst;
+    // Columns sized to their content: each at least as wide as its widest
+    // word (so no word or date is split), each as wide as its longest line
+    // when the page has room, the room left shared by the table's weights.
+    // A word wider than a share of the page may break: keeping it whole
+    // would squeeze every other column.
+    std::vector<double> fitColumns(const rptTable& tbl) {
+        const size_t nCols = tbl.lstHead.size();
+        const double dBody = bodyWidth();
+        std::vector<double> lstMin(nCols, 2 * CELL_PAD), lstNat(nCols, 2 * CELL_PAD);
+        auto take = [&](const std::vector<std::string>& lstCells, const PangoFontDescription* pFont) {
+            for (size_t i = 0; i < nCols && i < lstCells.size(); ++i) {
+                const std::string& str = lstCells[i];
+                forEachWord(str, [&](size_t nStart, size_t nEnd) {
+                    double dW = lineWidth(str.substr(nStart, nEnd - nStart), pFont) + 2 * CELL_PAD;
+                    lstMin[i] = std::max(lstMin[i], std::min(dW, dBody * 0.4));
+                });
+                for (size_t nStart = 0; nStart <= str.size();) {
+                    size_t nEnd = std::min(str.find('\n', nStart), str.size());
+                    double dW = lineWidth(str.substr(nStart, nEnd - nStart), pFont) + 2 * CELL_PAD;
+                    lstNat[i] = std::max(lstNat[i], dW);
+                    nStart = nEnd + 1;
+                }
+            }
+        };
+        take(tbl.lstHead, m_fntBold.p);
+        for (size_t iRow = 0; iRow < tbl.lstRows.size(); ++iRow)
+            take(tbl.lstRows[iRow], iRow < tbl.lstBold.size() && tbl.lstBold[iRow] ? m_fntBold.p
+                                                                                   : m_fntBody.p);
+        double dSumMin = 0, dSumNat = 0, dSumWeight = 0;
+        for (size_t i = 0; i < nCols; ++i) {
+            lstNat[i] = std::max(lstNat[i], lstMin[i]);
+            dSumMin += lstMin[i];
+            dSumNat += lstNat[i];
+            dSumWeight += i < tbl.lstWidth.size() ? tbl.lstWidth[i] : 1.0;
+        }
+        std::vector<double> lstW(nCols);
+        if (dSumNat <= dBody) {
+            for (size_t i = 0; i < nCols; ++i)
+                lstW[i] = lstNat[i] + (dBody - dSumNat) *
+                                          (i < tbl.lstWidth.size() ? tbl.lstWidth[i] : 1.0) /
+                                          dSumWeight;
+        } else if (dSumMin <= dBody) {
+            // Too wide: the longest columns are cut down to one width times
+            // their weight (never below their widest word), so that the
+            // short ones stay whole and only the long texts wrap.
+            auto widthAt = [&](double dCap, size_t i) {
+                double dWeight = i < tbl.lstWidth.size() ? tbl.lstWidth[i] : 1.0;
+                return std::max(lstMin[i], std::min(lstNat[i], dCap * dWeight));
+            };
+            double dLow = 0, dHigh = dBody * 100;
+            for (int n = 0; n < 40; ++n) {
+                double dCap = (dLow + dHigh) / 2, dSum = 0;
+                for (size_t i = 0; i < nCols; ++i)
+                    dSum += widthAt(dCap, i);
+                (dSum <= dBody ? dLow : dHigh) = dCap;
+            }
+            for (size_t i = 0; i < nCols; ++i)
+                lstW[i] = widthAt(dLow, i);
+        } else {
+            for (size_t i = 0; i < nCols; ++i)
+                lstW[i] = dBody * lstMin[i] / dSumMin;
+        }
+        return lstW;
     }
 
-    double rowHeight(const rptTable& tbl, const std::vector<std::string>& lstCells,
+    double rowHeight(const std::vector<double>& lstW, const std::vector<std::string>& lstCells,
                      const PangoFontDescription* pFont) {
-        std::vector<double> lstW = columnWidths(tbl);
         double dMax = 0;
         for (size_t i = 0; i < lstW.size() && i < lstCells.size(); ++i)
             dMax = std::max(dMax, textHeight(lstCells[i], pFont, lstW[i] - 2 * CELL_PAD));
@@ -365,7 +474,10 @@ class PdfLayout {
     }
 
     void measure() {
-        for (size_t iBlock = 0; iBlock < m_doc.lstBlocks.size(); ++iBlock) {
+        m_lstColW.resize(m_doc.lstBlocks.size());
+        for (size_t iBlock = 0; iBlock < m_doc.lstBlocks.size() && !m_bCancelled; ++iBlock) {
+            if (!(iBlock % 64))
+                report(0.5 * double(iBlock) / double(m_doc.lstBlocks.size()));
             const rptBlock& blk = m_doc.lstBlocks[iBlock];
             if (blk.nKind != RPT_TABLE) {
                 double dH = setText(blk.strText, fontOf(blk.nKind), bodyWidth());
@@ -376,14 +488,15 @@ class PdfLayout {
                 m_lstPieces.push_back({iBlock, -1, gapAbove(blk.nKind) + dH, bKeep});
                 continue;
             }
+            const std::vector<double>& lstW = m_lstColW[iBlock] = fitColumns(blk.tbl);
             m_lstPieces.push_back(
-                {iBlock, -1, gapAbove(RPT_TABLE) + rowHeight(blk.tbl, blk.tbl.lstHead, m_fntBold.p),
+                {iBlock, -1, gapAbove(RPT_TABLE) + rowHeight(lstW, blk.tbl.lstHead, m_fntBold.p),
                  true});
             for (size_t iRow = 0; iRow < blk.tbl.lstRows.size(); ++iRow) {
                 bool bBold = iRow < blk.tbl.lstBold.size() && blk.tbl.lstBold[iRow];
                 m_lstPieces.push_back(
                     {iBlock, int(iRow),
-                     rowHeight(blk.tbl, blk.tbl.lstRows[iRow], bBold ? m_fntBold.p : m_fntBody.p),
+                     rowHeight(lstW, blk.tbl.lstRows[iRow], bBold ? m_fntBold.p : m_fntBody.p),
                      false});
             }
         }
@@ -453,10 +566,9 @@ class PdfLayout {
         cairo_stroke(m_pcr);
     }
 
-    void drawRow(const rptTable& tbl, const std::vector<std::string>& lstCells, double dY,
-                 double dHeight, const PangoFontDescription* pFont, bool bHeadings,
+    void drawRow(const std::vector<double>& lstW, const std::vector<std::string>& lstCells,
+                 double dY, double dHeight, const PangoFontDescription* pFont, bool bHeadings,
                  const std::string& strColour) {
-        std::vector<double> lstW = columnWidths(tbl);
         if (bHeadings) {
             cairo_set_source_rgb(m_pcr, 0.88, 0.88, 0.88);
             cairo_rectangle(m_pcr, MARGIN, dY, bodyWidth(), dHeight);
@@ -480,7 +592,7 @@ class PdfLayout {
                 strLine += strCell;
                 continue;
             }
-            setText(strCell, pFont, lstW[i] - 2 * CELL_PAD);
+            setText(strCell, pFont, lstW[i] - 2 * CELL_PAD, true);
             showText(dX + CELL_PAD, dY + CELL_PAD);
         }
         if (strLine.find_first_not_of('\t') != std::string::npos) {
@@ -514,20 +626,29 @@ class PdfLayout {
             return;
         }
         const rptTable& tbl = blk.tbl;
+        const std::vector<double>& lstW = m_lstColW[piece.iBlock];
         if (piece.iRow < 0) {
             double dGap = gapAbove(RPT_TABLE);
-            drawRow(tbl, tbl.lstHead, dY + dGap, piece.dHeight - dGap, m_fntBold.p, true, "");
+            drawRow(lstW, tbl.lstHead, dY + dGap, piece.dHeight - dGap, m_fntBold.p, true, "");
             return;
         }
         size_t iRow = size_t(piece.iRow);
         bool bBold = iRow < tbl.lstBold.size() && tbl.lstBold[iRow];
-        drawRow(tbl, tbl.lstRows[iRow], dY, piece.dHeight, bBold ? m_fntBold.p : m_fntBody.p, false,
+        drawRow(lstW, tbl.lstRows[iRow], dY, piece.dHeight, bBold ? m_fntBold.p : m_fntBody.p, false,
                 iRow < tbl.lstColour.size() ? tbl.lstColour[iRow] : "");
+    }
+
+    void report(double dFraction) {
+        if (m_fnProgress && !m_fnProgress(dFraction))
+            m_bCancelled = true;
     }
 
     void draw() {
         int nPage = -1;
-        for (const Place& place : m_lstPlaces) {
+        for (size_t iPlace = 0; iPlace < m_lstPlaces.size() && !m_bCancelled; ++iPlace) {
+            const Place& place = m_lstPlaces[iPlace];
+            if (!(iPlace % 64))
+                report(0.5 + 0.5 * double(iPlace) / double(m_lstPlaces.size()));
             while (nPage < place.nPage) {
                 if (nPage >= 0)
                     cairo_show_page(m_pcr);
@@ -552,6 +673,9 @@ class PdfLayout {
     FontHolder m_fntHeading{"Sans Bold 15"};
     FontHolder m_fntSub{"Sans Bold 11"};
     std::vector<std::pair<const PangoFontDescription*, FontMetrics>> m_lstMetrics;
+    const rptProgress& m_fnProgress;
+    bool m_bCancelled = false;
+    std::vector<std::vector<double>> m_lstColW; // of each table block
     std::vector<Piece> m_lstPieces;
     std::vector<Place> m_lstPlaces;
     int m_nPages = 1;
@@ -571,12 +695,30 @@ void rptPaperSize(double* pdWidth, double* pdHeight) {
     gtk_paper_size_free(pPaper);
 }
 
-gboolean rptWriteCsv(const rptDoc& doc, const char* pszFile, GError** ppError) {
+namespace {
+
+void setCancelled(GError** ppError, const char* pszFile) {
+    g_set_error(ppError, G_IO_ERROR, G_IO_ERROR_CANCELLED, "%s\nThe export was cancelled.",
+                pszFile);
+}
+
+} // namespace
+
+gboolean rptWriteCsv(const rptDoc& doc, const char* pszFile, GError** ppError,
+                     const rptProgress& fnProgress) {
     AtomicFile file(pszFile);
     if (!file.open(ppError))
         return FALSE;
-    std::string strLine;
-    for (const auto& lstRow : doc.lstCsv) {
+    // The byte-order mark tells spreadsheet programs that the file is
+    // UTF-8; without it they read "ø" in the local code page.
+    std::string strLine = "\xEF\xBB\xBF";
+    file.write(strLine.data(), strLine.size());
+    for (size_t iRow = 0; iRow < doc.lstCsv.size(); ++iRow) {
+        if (fnProgress && !(iRow % 256) && !fnProgress(double(iRow) / double(doc.lstCsv.size()))) {
+            setCancelled(ppError, pszFile);
+            return FALSE;
+        }
+        const auto& lstRow = doc.lstCsv[iRow];
         strLine.clear();
         for (size_t i = 0; i < lstRow.size(); ++i) {
             if (i)
@@ -590,7 +732,8 @@ gboolean rptWriteCsv(const rptDoc& doc, const char* pszFile, GError** ppError) {
     return file.commit(ppError);
 }
 
-gboolean rptWritePdf(const rptDoc& doc, const char* pszFile, GError** ppError) {
+gboolean rptWritePdf(const rptDoc& doc, const char* pszFile, GError** ppError,
+                     const rptProgress& fnProgress) {
     AtomicFile file(pszFile);
     if (!file.open(ppError))
         return FALSE;
@@ -602,15 +745,16 @@ gboolean rptWritePdf(const rptDoc& doc, const char* pszFile, GError** ppError) {
                                    validText(doc.strTitle + " " + doc.strReg).c_str());
     cairo_pdf_surface_set_metadata(pSurface, CAIRO_PDF_METADATA_CREATOR, "avLedger");
     cairo_t* pcr = cairo_create(pSurface);
-    {
-        PdfLayout layout(doc, pcr, dWidth, dHeight);
-        layout.run();
-    }
+    bool bDone = PdfLayout(doc, pcr, dWidth, dHeight, fnProgress).run();
     cairo_destroy(pcr);
     cairo_surface_finish(pSurface);
     if (cairo_surface_status(pSurface) != CAIRO_STATUS_SUCCESS)
         file.noteError(0);
     cairo_surface_destroy(pSurface);
+    if (!bDone) {
+        setCancelled(ppError, pszFile);
+        return FALSE; // the temporary file goes with `file`
+    }
     return file.commit(ppError);
 }
 
@@ -634,7 +778,32 @@ std::string dateText(time_t t, guint nFlags = 0) {
 struct cardFacts {
     std::string strInspIntv, strRCOIntv, strInspLast, strInspHours, strRCOLast, strRCOHours,
         strCompHours;
+    // Where every limit of the card next falls due, due or not ("" when the
+    // card has no such limit).
+    std::string strNextInsp, strNextRCOHours, strNextRCODate;
 };
+
+// The next due point of each limit, as the card's due entries work it out.
+void addNextDue(cardFacts* pF, GtkTreeIter* piterComp) {
+    std::array<cmodDueFigure, CCD_LIMIT_NUM> figs{};
+    cmodDueFigures(piterComp, figs.data());
+    auto hoursAt = [&](int iLimit) {
+        return figs[size_t(iLimit)].bSet ? hoursText(figs[size_t(iLimit)].nDueHours) : "";
+    };
+    pF->strNextInsp = hoursAt(CCD_LIMIT_INSP_HOURS);
+    pF->strNextRCOHours = hoursAt(CCD_LIMIT_RCO_HOURS);
+    const cmodDueFigure& cal = figs[CCD_LIMIT_RCO_CAL];
+    // An unknown fitting date counts as spent: the due rules call it due now.
+    pF->strNextRCODate = !cal.bSet ? "" : cal.tDue == -1 ? "unknown" : dateText(cal.tDue);
+}
+
+// "at 123.4 A/F hrs or on 01-Jan-2027"; "none" for a card without the limit.
+std::string nextDueText(const std::string& strHours, const std::string& strDate) {
+    std::string str = strHours.empty() ? "" : "at " + strHours + " A/F hrs";
+    if (!strDate.empty())
+        str += (str.empty() ? "on " : " or on ") + strDate;
+    return str.empty() ? "none" : str;
+}
 
 cardFacts factsOf(GtkTreeIter* piterComp, gint64 nAFTotal) {
     GtkTreeModel* pModel = cmodGetModel();
@@ -660,6 +829,7 @@ cardFacts factsOf(GtkTreeIter* piterComp, gint64 nAFTotal) {
     // Hours on the part: what it had when fitted plus what the airframe
     // has flown since.
     f.strCompHours = hoursText(gint64(nRCOHours) + nAFTotal - nAtRCO);
+    addNextDue(&f, piterComp);
     return f;
 }
 
@@ -698,6 +868,13 @@ void markUnrecorded(cardFacts* pF) {
     }
 }
 
+// A used part as fitted: "used, 80.0 hrs, 2 Years old".
+std::string usedPartText(guint nHours, guint nAge) {
+    char szAge[40];
+    cnvDcdInterval(szAge, sizeof szAge, nAge);
+    return "used, " + hoursText(nHours) + " hrs" + (szAge[0] ? std::string(", ") + szAge + " old" : "");
+}
+
 void addHistory(rptDoc* pDoc, gboolean bLoaded) {
     if (!bLoaded) {
         pDoc->add(RPT_TEXT, "The maintenance history could not be read.");
@@ -707,15 +884,15 @@ void addHistory(rptDoc* pDoc, gboolean bLoaded) {
         pDoc->add(RPT_TEXT, "No maintenance recorded.");
         return;
     }
-    rptTable& tbl = pDoc->addTable({"Date", "A/F hrs", "Work", "Part hrs", "Deferral", "Notes"},
-                                   {1.5, 0.8, 1.9, 0.8, 1.3, 3.7});
+    rptTable& tbl = pDoc->addTable({"Date", "A/F hrs", "Work", "Part fitted", "Deferral", "Notes"},
+                                   {1.5, 0.8, 1.9, 1.2, 1.3, 3.7});
     for (const rcdMaint& r : m_lstHistory) {
         const gchar* pszKind = mmodKindText(r.bFlags);
         std::string strPart, strDefer;
         if (r.bFlags & MNT_KIND_REPLACE_NEW)
             strPart = "new";
         else if (r.bFlags & MNT_KIND_REPLACE_USED)
-            strPart = hoursText(r.nCompHours);
+            strPart = usedPartText(r.nCompHours, r.nCompAge);
         else if (r.bFlags & (MNT_KIND_DEFER_INSP | MNT_KIND_DEFER_RCO))
             strDefer = hoursText(r.nDeferHours) + " hrs, " + std::to_string(r.nDeferDays) +
                        (r.nDeferDays == 1 ? " day" : " days");
@@ -728,9 +905,11 @@ std::vector<std::string> csvHeadings() {
     std::vector<std::string> lst{"Group", "Sub-group"};
     for (const std::string& str : dueHeadings())
         lst.push_back(str == "Item" ? "Component" : str);
-    for (const char* psz : {"Inspection interval", "Replacement limit", "Last inspection",
-                            "A/F hrs at last inspection", "Last replacement",
-                            "A/F hrs at last replacement", "Component hours"})
+    for (const char* psz :
+         {"Inspection interval", "Replacement limit", "Last inspection",
+          "A/F hrs at last inspection", "Last replacement", "A/F hrs at last replacement",
+          "Component hours", "Next inspection at A/F hrs", "Next replacement at A/F hrs",
+          "Next replacement on"})
         lst.emplace_back(psz);
     return lst;
 }
@@ -754,8 +933,10 @@ void addCards(rptDoc* pDoc, GtkTreeIter* piterParent, const std::string& strGrou
         std::vector<std::string> lstCsv{strGroup, strSub};
         for (std::string& str : dueRowCells(line))
             lstCsv.push_back(std::move(str));
-        for (const std::string* p : {&f.strInspIntv, &f.strRCOIntv, &f.strInspLast, &f.strInspHours,
-                                     &f.strRCOLast, &f.strRCOHours, &f.strCompHours})
+        for (const std::string* p :
+             {&f.strInspIntv, &f.strRCOIntv, &f.strInspLast, &f.strInspHours, &f.strRCOLast,
+              &f.strRCOHours, &f.strCompHours, &f.strNextInsp, &f.strNextRCOHours,
+              &f.strNextRCODate})
             lstCsv.push_back(*p);
         pDoc->lstCsv.push_back(std::move(lstCsv));
 
@@ -766,7 +947,9 @@ void addCards(rptDoc* pDoc, GtkTreeIter* piterParent, const std::string& strGrou
             "     Component hours " + f.strCompHours + "\nLast inspection " + f.strInspLast +
             (f.strInspHours.empty() ? "" : " at " + f.strInspHours + " A/F hrs") +
             "     Last replacement " + f.strRCOLast +
-            (f.strRCOHours.empty() ? "" : " at " + f.strRCOHours + " A/F hrs");
+            (f.strRCOHours.empty() ? "" : " at " + f.strRCOHours + " A/F hrs") +
+            "\nNext inspection " + nextDueText(f.strNextInsp, "") + "     Next replacement " +
+            nextDueText(f.strNextRCOHours, f.strNextRCODate);
         if (line.nState != CCD_DUESTAT_NONE)
             strFacts += "\n" + line.strWhat + ": " + line.strState + ", due at " +
                         line.strDuePoint + ", " + line.strLeft +
@@ -876,14 +1059,92 @@ void rptBuild(rptDoc* pDoc) {
     addPilots(pDoc);
 }
 
+namespace {
+
+// A modal window with a progress bar and Cancel, shown when an export takes
+// long enough to be noticed. Between steps it lets the main loop run, so
+// that the program's windows are drawn; their input waits for the export.
+class ExportProgress {
+  public:
+    ExportProgress(const char* pszFile) : m_strFile(pszFile), m_nStart(g_get_monotonic_time()) {}
+    ~ExportProgress() {
+        if (m_pwgtDlg)
+            gtk_widget_destroy(m_pwgtDlg);
+    }
+    ExportProgress(const ExportProgress&) = delete;
+    ExportProgress& operator=(const ExportProgress&) = delete;
+
+    bool step(double dFraction) {
+        const gint64 nNow = g_get_monotonic_time();
+        if (nNow - m_nLast < 50000)
+            return !m_bCancelled;
+        m_nLast = nNow;
+        if (!m_pwgtDlg && !m_bCancelled && nNow - m_nStart > 200000)
+            create();
+        // Events wait until the modal window is up: a click elsewhere must
+        // not start a second export or change what is being written.
+        if (!m_pwgtDlg)
+            return !m_bCancelled;
+        gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(m_pwgtBar), std::clamp(dFraction, 0.0, 1.0));
+        while (gtk_events_pending())
+            gtk_main_iteration();
+        return !m_bCancelled;
+    }
+    bool cancelled() const { return m_bCancelled; }
+
+  private:
+    void create() {
+        m_pwgtDlg = gtk_dialog_new_with_buttons(
+            "Exporting Maintenance Report", m_pwinMain ? GTK_WINDOW(m_pwinMain) : nullptr,
+            GTK_DIALOG_MODAL, GTK_STOCK_CANCEL, GTK_RESPONSE_CANCEL, nullptr);
+        GtkWidget* pwgtBox = gtk_dialog_get_content_area(GTK_DIALOG(m_pwgtDlg));
+        gtk_container_set_border_width(GTK_CONTAINER(pwgtBox), 8);
+        gchar* pszText = g_strdup_printf("Writing %s", m_strFile.c_str());
+        GtkWidget* pwgtLabel = gtk_label_new(pszText);
+        g_free(pszText);
+        gtk_misc_set_alignment(GTK_MISC(pwgtLabel), 0, 0.5);
+        m_pwgtBar = gtk_progress_bar_new();
+        gtk_box_pack_start(GTK_BOX(pwgtBox), pwgtLabel, FALSE, FALSE, 4);
+        gtk_box_pack_start(GTK_BOX(pwgtBox), m_pwgtBar, FALSE, FALSE, 4);
+        gtk_window_set_default_size(GTK_WINDOW(m_pwgtDlg), 420, -1);
+        // Cancel, Escape and closing the window all stop the export; the
+        // program's end takes the window with it.
+        g_signal_connect(m_pwgtDlg, "response", G_CALLBACK(onResponse), this);
+        g_signal_connect(m_pwgtDlg, "destroy", G_CALLBACK(onDestroy), this);
+        gtk_widget_show_all(m_pwgtDlg);
+    }
+    static void onResponse(GtkDialog*, gint, gpointer pThis) {
+        static_cast<ExportProgress*>(pThis)->m_bCancelled = true;
+    }
+    static void onDestroy(GtkWidget*, gpointer pThis) {
+        auto* p = static_cast<ExportProgress*>(pThis);
+        p->m_bCancelled = true;
+        p->m_pwgtDlg = p->m_pwgtBar = nullptr;
+    }
+
+    std::string m_strFile;
+    gint64 m_nStart, m_nLast = 0;
+    bool m_bCancelled = false;
+    GtkWidget* m_pwgtDlg = nullptr;
+    GtkWidget* m_pwgtBar = nullptr;
+};
+
+} // namespace
+
 gboolean rptExport(const char* pszFile) {
+    ExportProgress progress(pszFile);
+    rptProgress fnProgress = [&](double dFraction) { return progress.step(dFraction); };
     rptDoc doc;
     rptBuild(&doc);
     GError* pError = nullptr;
-    gboolean bOK = endsWith(pszFile, ".csv") ? rptWriteCsv(doc, pszFile, &pError)
-                                             : rptWritePdf(doc, pszFile, &pError);
+    gboolean bOK = endsWith(pszFile, ".csv") ? rptWriteCsv(doc, pszFile, &pError, fnProgress)
+                                             : rptWritePdf(doc, pszFile, &pError, fnProgress);
     if (bOK)
         return TRUE;
+    if (g_error_matches(pError, G_IO_ERROR, G_IO_ERROR_CANCELLED)) {
+        g_error_free(pError);
+        return FALSE;
+    }
     std::string strText = std::string("The maintenance report could not be written to ") + pszFile +
                           ":\n" + (pError ? pError->message : "");
     g_clear_error(&pError);

@@ -138,8 +138,8 @@ TEST_F(DueWindow, ExportWritesTheChosenFileOrNothing) {
     };
     avt::writeFile(dir / "old.pdf", "old report");
     const Case cases[] = {
-        {"CsvByExtension", (dir / "r.CSV").string(), FALSE, 0, "r.CSV", "Group,"},
-        {"TypeFromTheChooser", (dir / "plain").string(), TRUE, 0, "plain.csv", "Group,"},
+        {"CsvByExtension", (dir / "r.CSV").string(), FALSE, 0, "r.CSV", "\xEF\xBB\xBFGroup,"},
+        {"TypeFromTheChooser", (dir / "plain").string(), TRUE, 0, "plain.csv", "\xEF\xBB\xBFGroup,"},
         {"PdfOtherwise", (dir / "r").string(), FALSE, 0, "r.pdf", "%PDF"},
         {"AddedExtensionAsksFirst", (dir / "old").string(), FALSE, GTK_RESPONSE_CANCEL, "old.pdf",
          "old report"},
