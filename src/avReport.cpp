@@ -188,6 +188,9 @@ class PdfLayout {
         m_pRowLayout = pango_layout_new(pango_layout_get_context(m_pLayout));
     }
     ~PdfLayout() {
+        for (PangoLayout* p : m_lstFrame)
+            if (p)
+                g_object_unref(p);
         g_object_unref(m_pRowLayout);
         g_object_unref(m_pLayout);
     }
@@ -347,55 +350,57 @@ class PdfLayout {
         return dSum / 0.97;
     }
 
-    // Lines of an ASCII text wrapped at spaces into a slightly narrower
-    // width than Pango gets, so that the count is never short of Pango's
-    // (which may also break after hyphens); 0 when not plain ASCII.
-    int estimateLines(const std::string& str, const FontMetrics& m, double dWidth) {
+    // An ASCII text broken at blanks into lines that fit a width a little
+    // narrower than Pango's, so that Pango never needs a break of its own;
+    // empty when the text is not plain ASCII or holds a word wider than the
+    // line: Pango lays such a text out itself.
+    std::vector<std::string> wrapLines(const std::string& str, const FontMetrics& m,
+                                       double dWidth) {
         const double dW = dWidth * 0.97;
-        int nLines = 1;
-        double dLine = 0, dWord = 0;
-        bool bWordInLine = false;
-        auto endWord = [&]() {
-            if (dWord <= 0)
-                return;
-            double dNeed = dLine + (bWordInLine ? m.lstAdvance[' '] : 0) + dWord;
-            if (bWordInLine && dNeed > dW) {
-                ++nLines;
-                dLine = 0;
-                bWordInLine = false;
+        for (unsigned char c : str)
+            if (c != '\n' && (c < 0x20 || c >= 0x7F))
+                return {};
+        std::vector<std::string> lst;
+        for (size_t nPara = 0; nPara <= str.size();) {
+            const size_t nEnd = std::min(str.find('\n', nPara), str.size());
+            std::string strLine;
+            double dLine = 0;
+            for (size_t i = nPara; i < nEnd;) {
+                if (str[i] == ' ') {
+                    ++i;
+                    continue;
+                }
+                const size_t j = std::min(str.find(' ', i), nEnd);
+                double dWord = 0;
+                for (size_t k = i; k < j; ++k)
+                    dWord += m.lstAdvance[size_t(str[k])];
+                if (dWord > dW)
+                    return {};
+                if (!strLine.empty() && dLine + m.lstAdvance[' '] + dWord > dW) {
+                    lst.push_back(std::move(strLine));
+                    strLine.clear();
+                    dLine = 0;
+                }
+                if (!strLine.empty()) {
+                    strLine += ' ';
+                    dLine += m.lstAdvance[' '];
+                }
+                strLine.append(str, i, j - i);
+                dLine += dWord;
+                i = j;
             }
-            dLine += (bWordInLine ? m.lstAdvance[' '] : 0) + dWord;
-            while (dLine > dW) { // a word longer than the line is cut
-                ++nLines;
-                dLine -= dW;
-            }
-            bWordInLine = true;
-            dWord = 0;
-        };
-        for (unsigned char c : str) {
-            if (c == '\n') {
-                endWord();
-                ++nLines;
-                dLine = 0;
-                bWordInLine = false;
-            } else if (c == ' ') {
-                endWord();
-            } else if (c < 0x20 || c >= 0x7F) {
-                return 0;
-            } else {
-                dWord += m.lstAdvance[c];
-            }
+            lst.push_back(std::move(strLine));
+            nPara = nEnd + 1;
         }
-        endWord();
-        return nLines;
+        return lst;
     }
 
     double textHeight(const std::string& str, const PangoFontDescription* pFont, double dWidth) {
         if (str.empty())
             return 0;
         const FontMetrics& m = metricsOf(pFont);
-        int nLines = estimateLines(str, m, dWidth);
-        return nLines > 0 ? nLines * m.dLine : setText(str, pFont, dWidth, true);
+        size_t nLines = wrapLines(str, m, dWidth).size();
+        return nLines > 0 ? double(nLines) * m.dLine : setText(str, pFont, dWidth, true);
     }
 
     // Columns sized to their content: each at least as wide as its widest
@@ -407,7 +412,8 @@ class PdfLayout {
         const size_t nCols = tbl.lstHead.size();
         const double dBody = bodyWidth();
         std::vector<double> lstMin(nCols, 2 * CELL_PAD), lstNat(nCols, 2 * CELL_PAD);
-        auto take = [&](const std::vector<std::string>& lstCells, const PangoFontDescription* pFont) {
+        auto take = [&](const std::vector<std::string>& lstCells,
+                        const PangoFontDescription* pFont) {
             for (size_t i = 0; i < nCols && i < lstCells.size(); ++i) {
                 const std::string& str = lstCells[i];
                 forEachWord(str, [&](size_t nStart, size_t nEnd) {
@@ -424,8 +430,8 @@ class PdfLayout {
         };
         take(tbl.lstHead, m_fntBold.p);
         for (size_t iRow = 0; iRow < tbl.lstRows.size(); ++iRow)
-            take(tbl.lstRows[iRow], iRow < tbl.lstBold.size() && tbl.lstBold[iRow] ? m_fntBold.p
-                                                                                   : m_fntBody.p);
+            take(tbl.lstRows[iRow],
+                 iRow < tbl.lstBold.size() && tbl.lstBold[iRow] ? m_fntBold.p : m_fntBody.p);
         double dSumMin = 0, dSumNat = 0, dSumWeight = 0;
         for (size_t i = 0; i < nCols; ++i) {
             lstNat[i] = std::max(lstNat[i], lstMin[i]);
@@ -440,27 +446,51 @@ class PdfLayout {
                                           (i < tbl.lstWidth.size() ? tbl.lstWidth[i] : 1.0) /
                                           dSumWeight;
         } else if (dSumMin <= dBody) {
-            // Too wide: the longest columns are cut down to one width times
-            // their weight (never below their widest word), so that the
-            // short ones stay whole and only the long texts wrap.
-            auto widthAt = [&](double dCap, size_t i) {
-                double dWeight = i < tbl.lstWidth.size() ? tbl.lstWidth[i] : 1.0;
-                return std::max(lstMin[i], std::min(lstNat[i], dCap * dWeight));
-            };
-            double dLow = 0, dHigh = dBody * 100;
-            for (int n = 0; n < 40; ++n) {
-                double dCap = (dLow + dHigh) / 2, dSum = 0;
+            // Too wide: the longest columns are cut down to one width (never
+            // below their widest word), so that the short ones stay whole and
+            // only the long texts wrap; once with that width alike for all,
+            // once scaled by the columns' weights. Whichever takes fewer
+            // lines is used, the weighted one when they tie.
+            auto cutDown = [&](bool bWeighted) {
+                auto widthAt = [&](double dCap, size_t i) {
+                    double dWeight = !bWeighted || i >= tbl.lstWidth.size() ? 1.0 : tbl.lstWidth[i];
+                    return std::max(lstMin[i], std::min(lstNat[i], dCap * dWeight));
+                };
+                double dLow = 0, dHigh = dBody * 100;
+                for (int n = 0; n < 40; ++n) {
+                    double dCap = (dLow + dHigh) / 2, dSum = 0;
+                    for (size_t i = 0; i < nCols; ++i)
+                        dSum += widthAt(dCap, i);
+                    (dSum <= dBody ? dLow : dHigh) = dCap;
+                }
+                std::vector<double> lst(nCols);
                 for (size_t i = 0; i < nCols; ++i)
-                    dSum += widthAt(dCap, i);
-                (dSum <= dBody ? dLow : dHigh) = dCap;
-            }
-            for (size_t i = 0; i < nCols; ++i)
-                lstW[i] = widthAt(dLow, i);
+                    lst[i] = widthAt(dLow, i);
+                return lst;
+            };
+            std::vector<double> lstAlike = cutDown(false), lstWeighted = cutDown(true);
+            lstW = lineCount(tbl, lstAlike) < lineCount(tbl, lstWeighted) ? lstAlike : lstWeighted;
         } else {
             for (size_t i = 0; i < nCols; ++i)
                 lstW[i] = dBody * lstMin[i] / dSumMin;
         }
         return lstW;
+    }
+
+    // The lines a table's rows take in columns of these widths (plain
+    // ASCII cells as they will be broken; others counted as one line).
+    size_t lineCount(const rptTable& tbl, const std::vector<double>& lstW) {
+        size_t nSum = 0;
+        for (size_t iRow = 0; iRow < tbl.lstRows.size(); ++iRow) {
+            const FontMetrics& m = metricsOf(
+                iRow < tbl.lstBold.size() && tbl.lstBold[iRow] ? m_fntBold.p : m_fntBody.p);
+            size_t nMax = 1;
+            for (size_t i = 0; i < lstW.size() && i < tbl.lstRows[iRow].size(); ++i)
+                nMax = std::max(nMax,
+                                wrapLines(tbl.lstRows[iRow][i], m, lstW[i] - 2 * CELL_PAD).size());
+            nSum += nMax;
+        }
+        return nSum;
     }
 
     double rowHeight(const std::vector<double>& lstW, const std::vector<std::string>& lstCells,
@@ -544,20 +574,34 @@ class PdfLayout {
         pango_cairo_show_layout(m_pcr, m_pLayout);
     }
 
+    // A line of the frame, laid out once and shown on every page.
+    PangoLayout* frameLine(const std::string& str, const PangoFontDescription* pFont,
+                           PangoAlignment nAlign) {
+        PangoLayout* p = pango_layout_new(pango_layout_get_context(m_pLayout));
+        std::string strValid = validText(str);
+        pango_layout_set_font_description(p, pFont);
+        pango_layout_set_width(p, int(bodyWidth() * PANGO_SCALE));
+        pango_layout_set_alignment(p, nAlign);
+        pango_layout_set_text(p, strValid.data(), int(strValid.size()));
+        return p;
+    }
+
     void drawFrame(int nPage) {
+        if (!m_lstFrame[0])
+            m_lstFrame = {frameLine(m_doc.strTitle, m_fntSmall.p, PANGO_ALIGN_LEFT),
+                          frameLine(m_doc.strReg, m_fntBold.p, PANGO_ALIGN_RIGHT),
+                          frameLine(m_doc.strReg, m_fntSmall.p, PANGO_ALIGN_LEFT)};
         cairo_set_source_rgb(m_pcr, 0, 0, 0);
-        setText(m_doc.strTitle, m_fntSmall.p, bodyWidth());
-        showText(MARGIN, MARGIN);
-        setText(m_doc.strReg, m_fntBold.p, bodyWidth());
-        pango_layout_set_alignment(m_pLayout, PANGO_ALIGN_RIGHT);
-        showText(MARGIN, MARGIN);
+        for (size_t i = 0; i < m_lstFrame.size(); ++i) {
+            cairo_move_to(m_pcr, MARGIN, i < 2 ? MARGIN : m_dHeight - MARGIN - 10);
+            pango_cairo_show_layout(m_pcr, m_lstFrame[i]);
+        }
         char szPage[60];
         g_snprintf(szPage, sizeof szPage, "Page %d of %d", nPage + 1, m_nPages);
         setText(szPage, m_fntSmall.p, bodyWidth());
+        pango_layout_set_alignment(m_pLayout, PANGO_ALIGN_RIGHT);
         showText(MARGIN, m_dHeight - MARGIN - 10);
-        setText(m_doc.strReg, m_fntSmall.p, bodyWidth());
         pango_layout_set_alignment(m_pLayout, PANGO_ALIGN_LEFT);
-        showText(MARGIN, m_dHeight - MARGIN - 10);
         cairo_set_line_width(m_pcr, 0.6);
         cairo_move_to(m_pcr, MARGIN, MARGIN + HEAD_BAND - 8);
         cairo_line_to(m_pcr, m_dWidth - MARGIN, MARGIN + HEAD_BAND - 8);
@@ -575,39 +619,65 @@ class PdfLayout {
             cairo_fill(m_pcr);
         }
         setColour(strColour);
-        // The cells that fit on one line are set as one line with tab stops
-        // at the columns; the others are laid out in their own width.
-        std::string strLine;
+        // The cells are set as one layout with tab stops at the columns,
+        // broken into lines here; only a cell that is not plain ASCII or has
+        // a word wider than its column is laid out by Pango on its own.
+        std::vector<std::vector<std::string>> lstLines(lstW.size());
+        size_t nLines = 0;
         PangoTabArray* pTabs = pango_tab_array_new(int(lstW.size()), FALSE);
         double dX = MARGIN;
         for (size_t i = 0; i < lstW.size(); dX += lstW[i], ++i) {
             pango_tab_array_set_tab(pTabs, gint(i), PANGO_TAB_LEFT,
                                     int((dX - MARGIN) * PANGO_SCALE));
             const std::string& strCell = i < lstCells.size() ? lstCells[i] : std::string();
-            if (i)
-                strLine += '\t';
+            const double dInner = lstW[i] - 2 * CELL_PAD;
             if (strCell.empty())
                 continue;
-            if (fitsOneLine(strCell, pFont, lstW[i] - 2 * CELL_PAD)) {
-                strLine += strCell;
-                continue;
+            if (fitsOneLine(strCell, pFont, dInner))
+                lstLines[i] = {strCell};
+            else
+                lstLines[i] = wrapLines(strCell, metricsOf(pFont), dInner);
+            if (lstLines[i].empty()) {
+                setText(strCell, pFont, dInner, true);
+                showText(dX + CELL_PAD, dY + CELL_PAD);
             }
-            setText(strCell, pFont, lstW[i] - 2 * CELL_PAD, true);
-            showText(dX + CELL_PAD, dY + CELL_PAD);
+            nLines = std::max(nLines, lstLines[i].size());
         }
-        if (strLine.find_first_not_of('\t') != std::string::npos) {
+        std::string strText;
+        for (size_t k = 0; k < nLines; ++k) {
+            if (k)
+                strText += '\n';
+            for (size_t i = 0; i < lstLines.size(); ++i) {
+                if (i)
+                    strText += '\t';
+                if (k < lstLines[i].size())
+                    strText += lstLines[i][k];
+            }
+        }
+        if (nLines) {
             pango_layout_set_font_description(m_pRowLayout, pFont);
             pango_layout_set_tabs(m_pRowLayout, pTabs);
-            pango_layout_set_text(m_pRowLayout, strLine.data(), int(strLine.size()));
+            pango_layout_set_text(m_pRowLayout, strText.data(), int(strText.size()));
             cairo_move_to(m_pcr, MARGIN + CELL_PAD, dY + CELL_PAD);
             pango_cairo_show_layout(m_pcr, m_pRowLayout);
         }
         pango_tab_array_free(pTabs);
+        m_lstRules.push_back(dY + dHeight);
+    }
+
+    // The rules under the rows of a page, drawn as one path: one stroke
+    // instead of one per row keeps the page's content short.
+    void drawRules() {
+        if (m_lstRules.empty())
+            return;
         cairo_set_source_rgb(m_pcr, 0.7, 0.7, 0.7);
         cairo_set_line_width(m_pcr, 0.4);
-        cairo_move_to(m_pcr, MARGIN, dY + dHeight);
-        cairo_line_to(m_pcr, MARGIN + bodyWidth(), dY + dHeight);
+        for (double dY : m_lstRules) {
+            cairo_move_to(m_pcr, MARGIN, dY);
+            cairo_line_to(m_pcr, MARGIN + bodyWidth(), dY);
+        }
         cairo_stroke(m_pcr);
+        m_lstRules.clear();
     }
 
     void drawPiece(const Piece& piece, double dY) {
@@ -634,8 +704,8 @@ class PdfLayout {
         }
         size_t iRow = size_t(piece.iRow);
         bool bBold = iRow < tbl.lstBold.size() && tbl.lstBold[iRow];
-        drawRow(lstW, tbl.lstRows[iRow], dY, piece.dHeight, bBold ? m_fntBold.p : m_fntBody.p, false,
-                iRow < tbl.lstColour.size() ? tbl.lstColour[iRow] : "");
+        drawRow(lstW, tbl.lstRows[iRow], dY, piece.dHeight, bBold ? m_fntBold.p : m_fntBody.p,
+                false, iRow < tbl.lstColour.size() ? tbl.lstColour[iRow] : "");
     }
 
     void report(double dFraction) {
@@ -650,8 +720,10 @@ class PdfLayout {
             if (!(iPlace % 64))
                 report(0.5 + 0.5 * double(iPlace) / double(m_lstPlaces.size()));
             while (nPage < place.nPage) {
-                if (nPage >= 0)
+                if (nPage >= 0) {
+                    drawRules();
                     cairo_show_page(m_pcr);
+                }
                 ++nPage;
                 drawFrame(nPage);
             }
@@ -659,6 +731,7 @@ class PdfLayout {
         }
         if (nPage < 0)
             drawFrame(0);
+        drawRules();
         cairo_show_page(m_pcr);
     }
 
@@ -676,6 +749,8 @@ class PdfLayout {
     const rptProgress& m_fnProgress;
     bool m_bCancelled = false;
     std::vector<std::vector<double>> m_lstColW; // of each table block
+    std::array<PangoLayout*, 3> m_lstFrame{};   // title, registration twice
+    std::vector<double> m_lstRules;             // under the rows of the page
     std::vector<Piece> m_lstPieces;
     std::vector<Place> m_lstPlaces;
     int m_nPages = 1;
@@ -872,7 +947,8 @@ void markUnrecorded(cardFacts* pF) {
 std::string usedPartText(guint nHours, guint nAge) {
     char szAge[40];
     cnvDcdInterval(szAge, sizeof szAge, nAge);
-    return "used, " + hoursText(nHours) + " hrs" + (szAge[0] ? std::string(", ") + szAge + " old" : "");
+    return "used, " + hoursText(nHours) + " hrs" +
+           (szAge[0] ? std::string(", ") + szAge + " old" : "");
 }
 
 void addHistory(rptDoc* pDoc, gboolean bLoaded) {
@@ -933,10 +1009,9 @@ void addCards(rptDoc* pDoc, GtkTreeIter* piterParent, const std::string& strGrou
         std::vector<std::string> lstCsv{strGroup, strSub};
         for (std::string& str : dueRowCells(line))
             lstCsv.push_back(std::move(str));
-        for (const std::string* p :
-             {&f.strInspIntv, &f.strRCOIntv, &f.strInspLast, &f.strInspHours, &f.strRCOLast,
-              &f.strRCOHours, &f.strCompHours, &f.strNextInsp, &f.strNextRCOHours,
-              &f.strNextRCODate})
+        for (const std::string* p : {&f.strInspIntv, &f.strRCOIntv, &f.strInspLast, &f.strInspHours,
+                                     &f.strRCOLast, &f.strRCOHours, &f.strCompHours, &f.strNextInsp,
+                                     &f.strNextRCOHours, &f.strNextRCODate})
             lstCsv.push_back(*p);
         pDoc->lstCsv.push_back(std::move(lstCsv));
 
