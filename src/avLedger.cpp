@@ -152,8 +152,7 @@ void markDemoWindow(GtkWidget* pwinMain) {
     gchar* pszTitle = g_strdup_printf("avLedger — %s", DEMO_TEXT);
     gtk_window_set_title(GTK_WINDOW(pwinMain), pszTitle);
     g_free(pszTitle);
-    GtkWidget* pwgtBanner =
-        gtk_notebook_get_action_widget(GTK_NOTEBOOK(m_pwgtNB), GTK_PACK_END);
+    GtkWidget* pwgtBanner = gtk_notebook_get_action_widget(GTK_NOTEBOOK(m_pwgtNB), GTK_PACK_END);
     if (pwgtBanner && GTK_IS_BOX(pwgtBanner)) {
         GtkWidget* pwgtDemo = gtk_label_new(nullptr);
         gchar* pszMarkup =

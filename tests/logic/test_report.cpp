@@ -159,8 +159,8 @@ class ReportContent : public avdt::DueScenario {};
 
 TEST_F(ReportContent, EveryCardNamesTheNextDuePointOfEachLimit) {
     // The used part was two years old when fitted.
-    avt::exec(logDb(), "UPDATE Maintenance SET nCompAge = " +
-                           std::to_string(INTV_YEAR << 24 | 2u) + " WHERE nCompHours = 800");
+    avt::exec(logDb(), "UPDATE Maintenance SET nCompAge = " + std::to_string(INTV_YEAR << 24 | 2u) +
+                           " WHERE nCompHours = 800");
     ASSERT_TRUE(cmodLoadModel(avct::ALL));
     rptDoc doc;
     rptBuild(&doc);
@@ -218,10 +218,8 @@ TEST_F(ReportFiles, FailedWritesLeaveNothingBehind) {
     const std::tuple<const char*, bool, bool, bool> cases[] = {
         {"nodir/r.pdf", true, false, false}, // no such directory
         {"bin", false, false, false},        // a directory
-        {"old.pdf", true, true, false},
-        {"old.csv", false, true, false},
-        {"old.pdf", true, false, true},
-        {"old.csv", false, false, true},
+        {"old.pdf", true, true, false},      {"old.csv", false, true, false},
+        {"old.pdf", true, false, true},      {"old.csv", false, false, true},
     };
     avt::writeFile(out("old.pdf"), "previous report");
     avt::writeFile(out("old.csv"), "previous,report\r\n");

@@ -171,10 +171,10 @@ TEST_F(Schema, AnUnusableDataDirectoryIsReportedAndLeftAlone) {
 // nothing is made in it.
 TEST_F(Schema, AFolderTheUserCannotWriteIsNamedInPlainWords) {
     const std::string strEtc = fs::canonical(m_dirs.etc()).string();
-    fs::permissions(m_dirs.root(), fs::perms::owner_all | fs::perms::others_read |
-                                       fs::perms::others_exec);
-    fs::permissions(m_dirs.etc(), fs::perms::owner_all | fs::perms::others_read |
-                                      fs::perms::others_exec);
+    fs::permissions(m_dirs.root(),
+                    fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(m_dirs.etc(),
+                    fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     const pid_t pid = fork();
@@ -202,10 +202,13 @@ TEST_F(Schema, AFolderTheUserCannotWriteIsNamedInPlainWords) {
     chmod(m_dirs.etc().c_str(), 0755);
     ASSERT_TRUE(WIFEXITED(nStatus));
     EXPECT_EQ(WEXITSTATUS(nStatus), 0) << "the start must fail";
-    EXPECT_EQ(strError, "sqlInitialize():access(\"" + strEtc + "\")\navLedger cannot write to its "
-                        "data folder " + strEtc + ", so it cannot keep your log there.\nMake that "
-                        "folder writable for your user (or start avLedger on a folder you can "
-                        "write), then start again.");
+    EXPECT_EQ(strError, "sqlInitialize():access(\"" + strEtc +
+                            "\")\navLedger cannot write to its "
+                            "data folder " +
+                            strEtc +
+                            ", so it cannot keep your log there.\nMake that "
+                            "folder writable for your user (or start avLedger on a folder you can "
+                            "write), then start again.");
     EXPECT_TRUE(fs::is_empty(m_dirs.etc()));
 }
 
@@ -244,7 +247,8 @@ TEST_F(Schema, TheLogCarriesItsVersionAndALaterOneIsNeverWritten) {
                       .find(fs::canonical(logDb()).string() +
                             ": it was written by a newer avLedger (log version " +
                             std::to_string(nLater) + "; this one knows version " +
-                            std::to_string(SQL_LOG_VERSION) + ").\nIt is shown as it is and "
+                            std::to_string(SQL_LOG_VERSION) +
+                            ").\nIt is shown as it is and "
                             "nothing is saved to it"),
                   std::string::npos)
             << sqlLastError();

@@ -69,12 +69,10 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
     GtkWidget* pwgtScroll = widget("DueListScroll");
     EXPECT_FALSE(gtk_widget_get_visible(
         gtk_scrolled_window_get_hscrollbar(GTK_SCROLLED_WINDOW(pwgtScroll))));
-    EXPECT_EQ(gtk_window_get_focus(GTK_WINDOW(widget("DueListWindow"))),
-              widget("DueListTreeView"));
+    EXPECT_EQ(gtk_window_get_focus(GTK_WINDOW(widget("DueListWindow"))), widget("DueListTreeView"));
     gint nStart = 0, nEnd = 0;
     EXPECT_FALSE(gtk_label_get_selection_bounds(GTK_LABEL(widget("DueListInfo")), &nStart, &nEnd));
-    GtkTreeSelection* pSel =
-        gtk_tree_view_get_selection(GTK_TREE_VIEW(widget("DueListTreeView")));
+    GtkTreeSelection* pSel = gtk_tree_view_get_selection(GTK_TREE_VIEW(widget("DueListTreeView")));
     EXPECT_EQ(gtk_tree_selection_count_selected_rows(pSel), 0);
     GtkTreePath* pFirst = gtk_tree_path_new_first();
     gtk_tree_selection_select_path(pSel, pFirst);
@@ -157,7 +155,8 @@ TEST_F(DueWindow, ExportWritesTheChosenFileOrNothing) {
     avt::writeFile(dir / "old.pdf", "old report");
     const Case cases[] = {
         {"CsvByExtension", (dir / "r.CSV").string(), FALSE, 0, "r.CSV", "\xEF\xBB\xBFGroup,"},
-        {"TypeFromTheChooser", (dir / "plain").string(), TRUE, 0, "plain.csv", "\xEF\xBB\xBFGroup,"},
+        {"TypeFromTheChooser", (dir / "plain").string(), TRUE, 0, "plain.csv",
+         "\xEF\xBB\xBFGroup,"},
         {"PdfOtherwise", (dir / "r").string(), FALSE, 0, "r.pdf", "%PDF"},
         {"AddedExtensionAsksFirst", (dir / "old").string(), FALSE, GTK_RESPONSE_CANCEL, "old.pdf",
          "old report"},

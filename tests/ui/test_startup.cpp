@@ -244,8 +244,7 @@ TEST_P(DemoStart, TitleBannerAndPlaceSayWhichLogItIs) {
     gtk_menu_item_activate(GTK_MENU_ITEM(widget("MenuHelpDemoLog")));
     avt::drainEvents();
     gtk_window_get_position(pwin, &nX, &nY);
-    EXPECT_STREQ(g_getenv(AV_DEMO_AT_ENV),
-                 (std::to_string(nX) + "," + std::to_string(nY)).c_str());
+    EXPECT_STREQ(g_getenv(AV_DEMO_AT_ENV), (std::to_string(nX) + "," + std::to_string(nY)).c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(DemoOrOwn, DemoStart, testing::Bool());
