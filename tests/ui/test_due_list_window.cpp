@@ -189,4 +189,27 @@ TEST_F(DueWindow, ExportWritesTheChosenFileOrNothing) {
     }
 }
 
+// A long export shows its progress in a window of its own; Cancel there
+// stops it and leaves nothing behind, without an error.
+TEST_F(DueWindow, ALongExportShowsItsProgressAndCanBeCancelled) {
+    avt::exec(m_dirs->etcFile("avCCD.db"), R"(
+        WITH RECURSIVE n(i) AS (SELECT 3 UNION ALL SELECT i + 1 FROM n WHERE i < 400)
+        INSERT INTO Component (iCompID, iGroupID, iSortOrder, strPartDesc, nInspect, bDelete)
+          SELECT i, 1, i, 'Card ' || i, 500, 0 FROM n)");
+    avt::exec(m_dirs->etcFile("avLedger.db"), R"(
+        WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 12000)
+        INSERT INTO Maintenance (iCompID, iACID, bFlags, tCompleted, strNotes, bDelete)
+          SELECT 3 + i % 398, 1, 0, strftime('%s', '2020-01-02') + i * 600,
+                 'Checked, safety-wired and torqued to the figure on the card.', 0 FROM n)");
+    ASSERT_TRUE(cmodLoadModel(0xFFFFFFFFu));
+    const fs::path dir = m_dirs->root() / "out";
+    fs::create_directory(dir);
+    avt::clearDialogsSeen();
+    avt::answerNextDialog(GTK_RESPONSE_CANCEL);
+    EXPECT_FALSE(rptExportChosen((dir / "long.pdf").c_str(), FALSE));
+    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
+    EXPECT_EQ(avt::dialogsSeen()[0].strTitle, "Exporting Maintenance Report");
+    EXPECT_TRUE(fs::is_empty(dir));
+}
+
 } // namespace
