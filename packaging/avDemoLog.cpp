@@ -461,6 +461,8 @@ int openDemo(const std::vector<fs::path>& sources) {
         g_free(pszSelf);
         std::string strProgram = program.string();
         gchar* argv[] = {strProgram.data(), nullptr};
+        // The program then says that this is a demo, not the user's log.
+        g_setenv(AV_DEMO_ENV, "1", TRUE);
         std::string strBin = (dir / "bin").string();
         if (g_spawn_sync(strBin.c_str(), argv, nullptr, G_SPAWN_CHILD_INHERITS_STDIN, nullptr,
                          nullptr, nullptr, nullptr, &nStatus, &pError)) {

@@ -18,15 +18,14 @@ prefix=$(cd "$here/.." && pwd)
 libdir="$prefix/lib/avledger"
 share="$prefix/share/avledger"
 
-need_display() {
-    [ -n "${DISPLAY:-}" ] && return 0
+# Said before anything is copied into the data directory.
+if [ -z "${DISPLAY:-}" ]; then
     echo "avledger: no display (DISPLAY is not set); start it on a desktop," >&2
     echo "          or under  xvfb-run -a avledger  without one." >&2
     exit 1
-}
+fi
 
 if [ "${1:-}" = "--demo" ]; then
-    need_display
     exec "$libdir/avDemoLog" --open "$share"
 fi
 
@@ -52,6 +51,5 @@ for f in "$share/avCCD.db" "$share"/*.png; do
     put "$f" "$data/etc/${f##*/}" keep
 done
 
-need_display
 cd "$data/bin"
 exec "$libdir/avLedger" "$@"

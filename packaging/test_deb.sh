@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package: run by ctest as  test_deb.sh BUILD_DIR.
 # Builds it with cpack into a temporary directory, checks that it depends on
-# the libraries the program needs and holds every installed file, then
+# the libraries the program needs, holds every installed file and passes
+# lintian, then
 # unpacks it (no root, nothing installed on this machine) and starts the
 # program through the packaged launcher under Xvfb.
 set -euo pipefail
@@ -37,6 +38,16 @@ for png in "$build"/etc/*.png; do
     [ -e "$png" ] || continue
     grep -qx "./usr/share/avledger/${png##*/}" <<<"$files" || fail "the package lacks the drawing ${png##*/}"
 done
+
+# Debian's own checker: no error, no warning, and the hardening it reports
+# only as information (bind-now, fortify) is there too.
+if command -v lintian >/dev/null; then
+    report=$(lintian --display-info --fail-on error,warning "$deb" 2>&1) ||
+        fail "lintian finds errors or warnings: $report"
+    ! grep -q 'hardening-' <<<"$report" || fail "lintian: the program is not hardened: $report"
+else
+    fail "lintian is not installed (scripts/install-deps.sh installs it)"
+fi
 
 dpkg-deb -x "$deb" "$tmp/root"
 data="$tmp/data"

@@ -54,19 +54,25 @@ prefix="$tmp/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 check_untouched "cmake --install"
 
-status=0
-env -u DISPLAY AVLEDGER_DATA="$data" "$prefix/bin/avledger" 2>/dev/null || status=$?
-[ "$status" -eq 1 ] || fail "the launcher without a display ended with $status, not 1"
-check_untouched "the launcher"
-cmp -s "$data/etc/avLedger.ui" "$src/etc/avLedger.ui" || fail "the launcher did not refresh the UI file"
-
-printf 'an old UI file' >"$data/etc/avLedger.ui"
-status=0
-env -u DISPLAY AVLEDGER_DATA="$data" AVLEDGER_BUILD="$build" AVLEDGER_NO_BUILD=1 \
-    bash "$src/scripts/run.sh" 2>/dev/null || status=$?
-[ "$status" -eq 1 ] || fail "run.sh without a display ended with $status, not 1"
-check_untouched "scripts/run.sh"
-cmp -s "$data/etc/avLedger.ui" "$src/etc/avLedger.ui" || fail "run.sh did not refresh the UI file"
+# Without a display the launcher and run.sh say so before they copy
+# anything: the UI file too stays as it was, and no data directory is made.
+snapshot_all() { snapshot; sha256sum "$data/etc/avLedger.ui"; }
+before=$(snapshot_all)
+for how in launcher run.sh; do
+    for dir in "$data" "$tmp/none"; do
+        status=0
+        if [ "$how" = launcher ]; then
+            env -u DISPLAY AVLEDGER_DATA="$dir" "$prefix/bin/avledger" 2>/dev/null || status=$?
+        else
+            env -u DISPLAY AVLEDGER_DATA="$dir" AVLEDGER_BUILD="$build" AVLEDGER_NO_BUILD=1 \
+                bash "$src/scripts/run.sh" 2>/dev/null || status=$?
+        fi
+        [ "$status" -eq 1 ] || fail "the $how without a display ended with $status, not 1"
+    done
+    [ "$(snapshot_all)" = "$before" ] || fail "the $how without a display changed the data directory"
+    [ ! -e "$tmp/none" ] || fail "the $how without a display made a data directory"
+done
+before=$(snapshot)
 
 # --- the installed program starts -------------------------------------------
 # Waits up to 30 s for a line in a log file.

@@ -4,7 +4,7 @@ set -euo pipefail
 pkgs=(build-essential cmake pkg-config libgtk2.0-dev libsqlite3-dev sqlite3
       libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth
       imagemagick fonts-dejavu-core locales poppler-utils
-      desktop-file-utils appstream)
+      desktop-file-utils appstream lintian)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -12,20 +12,21 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 repo="$(pwd)"
 build="${AVLEDGER_BUILD:-build}"
+
+# Said before anything is built or copied: without a display nothing here
+# would be of use.
+if [ -z "${DISPLAY:-}" ]; then
+    echo "avLedger: no display (DISPLAY is not set). Run it on a desktop, or under" >&2
+    echo "          xvfb-run -a bash scripts/run.sh   to start it without one." >&2
+    exit 1
+fi
 if [ -z "${AVLEDGER_NO_BUILD:-}" ]; then
     bash scripts/install-deps.sh
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build "$build" -j"$(nproc)" --target avLedger avCCD avDemoLog
 fi
 
-no_display() {
-    echo "avLedger: no display (DISPLAY is not set). Run it on a desktop, or under" >&2
-    echo "          xvfb-run -a bash scripts/run.sh   to start it without one." >&2
-    exit 1
-}
-
 if [ "${1:-}" = "--demo" ]; then
-    [ -n "${DISPLAY:-}" ] || no_display
     exec "$build/src/avDemoLog" --open etc "$build/etc"
 fi
 
@@ -38,7 +39,6 @@ for f in "$build"/etc/avCCD.db "$build"/etc/*.png; do
     [ -e "$data/etc/$(basename "$f")" ] || cp "$f" "$data/etc/"
 done
 
-[ -n "${DISPLAY:-}" ] || no_display
 echo "avLedger: data directory $data/etc"
 cd "$data/bin"
 exec "$(cd "$repo" && readlink -f "$build")/src/avLedger" "$@"

@@ -318,6 +318,32 @@ void onRowActivated(GtkTreeView* pwgtTree, GtkTreePath* pPath, GtkTreeViewColumn
         ccdSelectCompID(iID);
 }
 
+// A section row ("Components (3)") is a title, never a selection: neither
+// the focus nor a click shows it selected.
+gboolean selectOnlyLines(GtkTreeSelection*, GtkTreeModel* pModel, GtkTreePath* pPath, gboolean,
+                         gpointer) {
+    GtkTreeIter iter;
+    guint nKind = DUE_ROW_SECTION;
+    if (gtk_tree_model_get_iter(pModel, &iter, pPath))
+        gtk_tree_model_get(pModel, &iter, DUE_KIND_COL, &nKind, -1);
+    return nKind != DUE_ROW_SECTION;
+}
+
+// Wide enough for every column as filled, within the screen; a width the
+// user chose that is wider stays.
+void fitWidth() {
+    gint nWidth = 0, nHeight = 0;
+    gtk_window_get_size(GTK_WINDOW(m_pwgtWindow), &nWidth, &nHeight);
+    const gint nScreen = gdk_screen_get_width(gtk_widget_get_screen(m_pwgtWindow));
+    // The scrolled window asks for no width of its own: the tree's, plus
+    // the frame, the scroll bar and the borders.
+    GtkRequisition req;
+    gtk_widget_size_request(m_pwgtTree, &req);
+    const gint nWant = std::min(req.width + 60, nScreen - 40);
+    if (nWant > nWidth)
+        gtk_window_resize(GTK_WINDOW(m_pwgtWindow), nWant, nHeight);
+}
+
 gboolean onDeleteEvent(GtkWidget* pwgt, GdkEvent*, gpointer) {
     gtk_widget_hide(pwgt);
     return TRUE; // kept for the next time it is asked for
@@ -500,6 +526,8 @@ void dueInitialize(GtkBuilder* pBuilder) {
     if (!m_pwgtWindow || !m_pwgtTree)
         return;
     gtk_tree_view_set_model(GTK_TREE_VIEW(m_pwgtTree), GTK_TREE_MODEL(m_pstoDue));
+    gtk_tree_selection_set_select_function(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtTree)),
+                                           selectOnlyLines, nullptr, nullptr);
     setUpColumns();
     g_signal_connect(m_pwgtTree, "row-activated", G_CALLBACK(onRowActivated), nullptr);
     g_signal_connect(m_pwgtWindow, "delete-event", G_CALLBACK(onDeleteEvent), nullptr);
@@ -526,6 +554,11 @@ void dueShow() {
     if (!m_pwgtWindow)
         return;
     fillStore();
+    if (!gtk_widget_get_visible(m_pwgtWindow)) {
+        fitWidth();
+        // The list, not the line above it, takes the keyboard first.
+        gtk_window_set_focus(GTK_WINDOW(m_pwgtWindow), m_pwgtTree);
+    }
     gtk_window_present(GTK_WINDOW(m_pwgtWindow));
 }
 

@@ -161,6 +161,44 @@ gboolean onMainKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
     return FALSE;
 }
 
+// A demo log runs in a second copy of the program (started by avDemoLog,
+// which sets AV_DEMO_ENV). It must not be taken for the user's own log:
+// its title and banner say what it is, and it opens offset from the window
+// that asked for it, whose position that window leaves in AV_DEMO_AT_ENV.
+constexpr const char* DEMO_TEXT = "Demo log — changes are not kept";
+constexpr int DEMO_OFFSET = 48;
+
+void rememberPositionForDemo(GtkMenuItem*, gpointer pwinMain) {
+    gint nX = 0, nY = 0;
+    gtk_window_get_position(GTK_WINDOW(pwinMain), &nX, &nY);
+    char szAt[40];
+    g_snprintf(szAt, sizeof szAt, "%d,%d", nX, nY);
+    g_setenv(AV_DEMO_AT_ENV, szAt, TRUE);
+}
+
+void markDemoWindow(GtkWidget* pwinMain) {
+    if (!g_getenv(AV_DEMO_ENV))
+        return;
+    gchar* pszTitle = g_strdup_printf("avLedger — %s", DEMO_TEXT);
+    gtk_window_set_title(GTK_WINDOW(pwinMain), pszTitle);
+    g_free(pszTitle);
+    GtkWidget* pwgtBanner = gtk_notebook_get_action_widget(GTK_NOTEBOOK(m_pwgtNB), GTK_PACK_END);
+    if (pwgtBanner && GTK_IS_BOX(pwgtBanner)) {
+        GtkWidget* pwgtDemo = gtk_label_new(nullptr);
+        gchar* pszMarkup =
+            g_markup_printf_escaped("<span weight='bold' color='red'>%s</span>", DEMO_TEXT);
+        gtk_label_set_markup(GTK_LABEL(pwgtDemo), pszMarkup);
+        g_free(pszMarkup);
+        gtk_box_pack_start(GTK_BOX(pwgtBanner), pwgtDemo, FALSE, FALSE, 0);
+        gtk_box_reorder_child(GTK_BOX(pwgtBanner), pwgtDemo, 0);
+        gtk_widget_show(pwgtDemo);
+    }
+    gint nX = 0, nY = 0;
+    const gchar* pszAt = g_getenv(AV_DEMO_AT_ENV);
+    if (pszAt && sscanf(pszAt, "%d,%d", &nX, &nY) == 2)
+        gtk_window_move(GTK_WINDOW(pwinMain), nX + DEMO_OFFSET, nY + DEMO_OFFSET);
+}
+
 void initPages(gboolean bCompEdit, GtkWidget* pwinMain) {
     fltInitialize(m_pBuilder);
     ccdInitialize(m_pBuilder, bCompEdit);
@@ -205,6 +243,9 @@ gboolean avStartUp(int argc, char** argv, int* pnStatus) {
 
     prmLoadKeyFile();
     menuInitialize(m_pBuilder);
+    // Before the layout's own handler of the item, which starts the demo.
+    if (GtkWidget* pwgtDemo = mscGetWidget(m_pBuilder, "MenuHelpDemoLog"))
+        g_signal_connect(pwgtDemo, "activate", G_CALLBACK(rememberPositionForDemo), pwinMain);
     lytInitialize(m_pBuilder);
     mscInitialize(GTK_STATUSBAR(mscGetWidget(m_pBuilder, "MainStatus")));
 
@@ -229,6 +270,7 @@ gboolean avStartUp(int argc, char** argv, int* pnStatus) {
     dueInitialize(m_pBuilder);
 
     m_pwgtNB = mscGetWidget(m_pBuilder, "MainNotebook");
+    markDemoWindow(pwinMain);
     g_signal_connect(m_pwgtNB, "switch-page", G_CALLBACK(on_avLedger_change_page), nullptr);
     g_signal_connect(pwinMain, "key-press-event", G_CALLBACK(onMainKeyPress), nullptr);
     ccdOnPageEnter();

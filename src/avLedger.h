@@ -3,6 +3,11 @@
 
 #include <gtk/gtk.h>
 
+// Set for a copy of the program that runs on a demo log, and the position
+// ("x,y") of the window that asked for the demo.
+inline constexpr const char* AV_DEMO_ENV = "AVLEDGER_DEMO";
+inline constexpr const char* AV_DEMO_AT_ENV = "AVLEDGER_DEMO_AT";
+
 // The whole program: start-up, main loop, shutdown; returns the exit status.
 int avMain(int argc, char** argv);
 

@@ -170,9 +170,10 @@ constexpr double CELL_PAD = 2.5;
 // over a page break repeats its headings; a heading stays with what follows.
 class PdfLayout {
   public:
-    PdfLayout(const rptDoc& doc, cairo_t* pcr, double dWidth, double dHeight)
+    PdfLayout(const rptDoc& doc, cairo_t* pcr, double dWidth, double dHeight,
+              const rptProgress& fnProgress)
         : m_doc(doc), m_pcr(pcr), m_dWidth(dWidth), m_dHeight(dHeight),
-          m_pLayout(pango_cairo_create_layout(pcr)) {
+          m_pLayout(pango_cairo_create_layout(pcr)), m_fnProgress(fnProgress) {
         // A point on the page is a point of type: Pango's default assumes
         // a 96 dpi screen and would set 8 pt text at 10.7 pt.
         pango_cairo_context_set_resolution(pango_layout_get_context(m_pLayout), 72);
@@ -187,16 +188,23 @@ class PdfLayout {
         m_pRowLayout = pango_layout_new(pango_layout_get_context(m_pLayout));
     }
     ~PdfLayout() {
+        for (PangoLayout* p : m_lstFrame)
+            if (p)
+                g_object_unref(p);
         g_object_unref(m_pRowLayout);
         g_object_unref(m_pLayout);
     }
     PdfLayout(const PdfLayout&) = delete;
     PdfLayout& operator=(const PdfLayout&) = delete;
 
-    void run() {
+    // FALSE when the progress function asked to stop.
+    bool run() {
         measure();
-        paginate();
-        draw();
+        if (!m_bCancelled)
+            paginate();
+        if (!m_bCancelled)
+            draw();
+        return !m_bCancelled;
     }
 
   private:
@@ -245,14 +253,46 @@ class PdfLayout {
     }
 
     // Sets the layout to a text in a width; returns its height in points.
-    double setText(const std::string& str, const PangoFontDescription* pFont, double dWidth) {
+    // In a table cell (bKeepWords) a line breaks only between words: a part
+    // number or a date is never split at its hyphens. Only a word wider
+    // than the cell itself may still be cut.
+    double setText(const std::string& str, const PangoFontDescription* pFont, double dWidth,
+                   bool bKeepWords = false) {
         std::string strValid = validText(str);
+        PangoAttrList* pAttrs = nullptr; // first: measuring a word uses the layout
+        if (bKeepWords && dWidth > 0) {
+            pAttrs = pango_attr_list_new();
+            forEachWord(strValid, [&](size_t nStart, size_t nEnd) {
+                if (lineWidth(strValid.substr(nStart, nEnd - nStart), pFont) > dWidth)
+                    return;
+                PangoAttribute* pAttr = pango_attr_allow_breaks_new(FALSE);
+                pAttr->start_index = guint(nStart);
+                pAttr->end_index = guint(nEnd);
+                pango_attr_list_insert(pAttrs, pAttr);
+            });
+        }
         pango_layout_set_font_description(m_pLayout, pFont);
         pango_layout_set_width(m_pLayout, dWidth < 0 ? -1 : int(dWidth * PANGO_SCALE));
+        pango_layout_set_attributes(m_pLayout, pAttrs);
+        if (pAttrs)
+            pango_attr_list_unref(pAttrs);
         pango_layout_set_text(m_pLayout, strValid.data(), int(strValid.size()));
         int nW = 0, nH = 0;
         pango_layout_get_size(m_pLayout, &nW, &nH);
         return double(nH) / PANGO_SCALE;
+    }
+
+    // Calls fn(start, end) with the byte range of every run of characters
+    // between blanks and line ends.
+    template <class Fn> static void forEachWord(const std::string& str, Fn fn) {
+        size_t nStart = 0;
+        for (size_t i = 0; i <= str.size(); ++i) {
+            if (i < str.size() && str[i] != ' ' && str[i] != '\n')
+                continue;
+            if (i > nStart)
+                fn(nStart, i);
+            nStart = i + 1;
+        }
     }
 
     // Widths of the printable ASCII characters and the height of one line
@@ -292,70 +332,169 @@ class PdfLayout {
         return dSum <= dWidth * 0.97;
     }
 
-    // Lines of an ASCII text wrapped at spaces into a slightly narrower
-    // width than Pango gets, so that the count is never short of Pango's
-    // (which may also break after hyphens); 0 when not plain ASCII.
-    int estimateLines(const std::string& str, const FontMetrics& m, double dWidth) {
-        const double dW = dWidth * 0.97;
-        int nLines = 1;
-        double dLine = 0, dWord = 0;
-        bool bWordInLine = false;
-        auto endWord = [&]() {
-            if (dWord <= 0)
-                return;
-            double dNeed = dLine + (bWordInLine ? m.lstAdvance[' '] : 0) + dWord;
-            if (bWordInLine && dNeed > dW) {
-                ++nLines;
-                dLine = 0;
-                bWordInLine = false;
-            }
-            dLine += (bWordInLine ? m.lstAdvance[' '] : 0) + dWord;
-            while (dLine > dW) { // a word longer than the line is cut
-                ++nLines;
-                dLine -= dW;
-            }
-            bWordInLine = true;
-            dWord = 0;
-        };
+    // The width a text needs on one line, with the room fitsOneLine keeps:
+    // advances for ASCII, Pango's own measure for anything else.
+    double lineWidth(const std::string& str, const PangoFontDescription* pFont) {
+        const FontMetrics& m = metricsOf(pFont);
+        double dSum = 0;
         for (unsigned char c : str) {
-            if (c == '\n') {
-                endWord();
-                ++nLines;
-                dLine = 0;
-                bWordInLine = false;
-            } else if (c == ' ') {
-                endWord();
-            } else if (c < 0x20 || c >= 0x7F) {
-                return 0;
-            } else {
-                dWord += m.lstAdvance[c];
+            if (c < 0x20 || c >= 0x7F) {
+                setText(str, pFont, -1);
+                int nW = 0, nH = 0;
+                pango_layout_get_size(m_pLayout, &nW, &nH);
+                dSum = double(nW) / PANGO_SCALE;
+                break;
             }
+            dSum += m.lstAdvance[c];
         }
-        endWord();
-        return nLines;
+        return dSum / 0.97;
+    }
+
+    // An ASCII text broken at blanks into lines that fit a width a little
+    // narrower than Pango's, so that Pango never needs a break of its own;
+    // empty when the text is not plain ASCII or holds a word wider than the
+    // line: Pango lays such a text out itself.
+    std::vector<std::string> wrapLines(const std::string& str, const FontMetrics& m,
+                                       double dWidth) {
+        const double dW = dWidth * 0.97;
+        for (unsigned char c : str)
+            if (c != '\n' && (c < 0x20 || c >= 0x7F))
+                return {};
+        std::vector<std::string> lst;
+        for (size_t nPara = 0; nPara <= str.size();) {
+            const size_t nEnd = std::min(str.find('\n', nPara), str.size());
+            std::string strLine;
+            double dLine = 0;
+            for (size_t i = nPara; i < nEnd;) {
+                if (str[i] == ' ') {
+                    ++i;
+                    continue;
+                }
+                const size_t j = std::min(str.find(' ', i), nEnd);
+                double dWord = 0;
+                for (size_t k = i; k < j; ++k)
+                    dWord += m.lstAdvance[size_t(str[k])];
+                if (dWord > dW)
+                    return {};
+                if (!strLine.empty() && dLine + m.lstAdvance[' '] + dWord > dW) {
+                    lst.push_back(std::move(strLine));
+                    strLine.clear();
+                    dLine = 0;
+                }
+                if (!strLine.empty()) {
+                    strLine += ' ';
+                    dLine += m.lstAdvance[' '];
+                }
+                strLine.append(str, i, j - i);
+                dLine += dWord;
+                i = j;
+            }
+            lst.push_back(std::move(strLine));
+            nPara = nEnd + 1;
+        }
+        return lst;
     }
 
     double textHeight(const std::string& str, const PangoFontDescription* pFont, double dWidth) {
         if (str.empty())
             return 0;
         const FontMetrics& m = metricsOf(pFont);
-        int nLines = estimateLines(str, m, dWidth);
-        return nLines > 0 ? nLines * m.dLine : setText(str, pFont, dWidth);
+        size_t nLines = wrapLines(str, m, dWidth).size();
+        return nLines > 0 ? double(nLines) * m.dLine : setText(str, pFont, dWidth, true);
     }
 
-    std::vector<double> columnWidths(const rptTable& tbl) const {
-        double dSum = 0;
-        for (size_t i = 0; i < tbl.lstHead.size(); ++i)
-            dSum += i < tbl.lstWidth.size() ? tbl.lstWidth[i] : 1.0;
-        std::vector<double> lst;
-        for (size_t i = 0; i < tbl.lstHead.size(); ++i)
-            lst.push_back(bodyWidth() * (i < tbl.lstWidth.size() ? tbl.lstWidth[i] : 1.0) / dSum);
-        return lst;
+    // Columns sized to their content: each at least as wide as its widest
+    // word (so no word or date is split), each as wide as its longest line
+    // when the page has room, the room left shared by the table's weights.
+    // A word wider than a share of the page may break: keeping it whole
+    // would squeeze every other column.
+    std::vector<double> fitColumns(const rptTable& tbl) {
+        const size_t nCols = tbl.lstHead.size();
+        const double dBody = bodyWidth();
+        std::vector<double> lstMin(nCols, 2 * CELL_PAD), lstNat(nCols, 2 * CELL_PAD);
+        auto take = [&](const std::vector<std::string>& lstCells,
+                        const PangoFontDescription* pFont) {
+            for (size_t i = 0; i < nCols && i < lstCells.size(); ++i) {
+                const std::string& str = lstCells[i];
+                forEachWord(str, [&](size_t nStart, size_t nEnd) {
+                    double dW = lineWidth(str.substr(nStart, nEnd - nStart), pFont) + 2 * CELL_PAD;
+                    lstMin[i] = std::max(lstMin[i], std::min(dW, dBody * 0.4));
+                });
+                for (size_t nStart = 0; nStart <= str.size();) {
+                    size_t nEnd = std::min(str.find('\n', nStart), str.size());
+                    double dW = lineWidth(str.substr(nStart, nEnd - nStart), pFont) + 2 * CELL_PAD;
+                    lstNat[i] = std::max(lstNat[i], dW);
+                    nStart = nEnd + 1;
+                }
+            }
+        };
+        take(tbl.lstHead, m_fntBold.p);
+        for (size_t iRow = 0; iRow < tbl.lstRows.size(); ++iRow)
+            take(tbl.lstRows[iRow],
+                 iRow < tbl.lstBold.size() && tbl.lstBold[iRow] ? m_fntBold.p : m_fntBody.p);
+        double dSumMin = 0, dSumNat = 0, dSumWeight = 0;
+        for (size_t i = 0; i < nCols; ++i) {
+            lstNat[i] = std::max(lstNat[i], lstMin[i]);
+            dSumMin += lstMin[i];
+            dSumNat += lstNat[i];
+            dSumWeight += i < tbl.lstWidth.size() ? tbl.lstWidth[i] : 1.0;
+        }
+        std::vector<double> lstW(nCols);
+        if (dSumNat <= dBody) {
+            for (size_t i = 0; i < nCols; ++i)
+                lstW[i] = lstNat[i] + (dBody - dSumNat) *
+                                          (i < tbl.lstWidth.size() ? tbl.lstWidth[i] : 1.0) /
+                                          dSumWeight;
+        } else if (dSumMin <= dBody) {
+            // Too wide: the longest columns are cut down to one width (never
+            // below their widest word), so that the short ones stay whole and
+            // only the long texts wrap; once with that width alike for all,
+            // once scaled by the columns' weights. Whichever takes fewer
+            // lines is used, the weighted one when they tie.
+            auto cutDown = [&](bool bWeighted) {
+                auto widthAt = [&](double dCap, size_t i) {
+                    double dWeight = !bWeighted || i >= tbl.lstWidth.size() ? 1.0 : tbl.lstWidth[i];
+                    return std::max(lstMin[i], std::min(lstNat[i], dCap * dWeight));
+                };
+                double dLow = 0, dHigh = dBody * 100;
+                for (int n = 0; n < 40; ++n) {
+                    double dCap = (dLow + dHigh) / 2, dSum = 0;
+                    for (size_t i = 0; i < nCols; ++i)
+                        dSum += widthAt(dCap, i);
+                    (dSum <= dBody ? dLow : dHigh) = dCap;
+                }
+                std::vector<double> lst(nCols);
+                for (size_t i = 0; i < nCols; ++i)
+                    lst[i] = widthAt(dLow, i);
+                return lst;
+            };
+            std::vector<double> lstAlike = cutDown(false), lstWeighted = cutDown(true);
+            lstW = lineCount(tbl, lstAlike) < lineCount(tbl, lstWeighted) ? lstAlike : lstWeighted;
+        } else {
+            for (size_t i = 0; i < nCols; ++i)
+                lstW[i] = dBody * lstMin[i] / dSumMin;
+        }
+        return lstW;
     }
 
-    double rowHeight(const rptTable& tbl, const std::vector<std::string>& lstCells,
+    // The lines a table's rows take in columns of these widths (plain
+    // ASCII cells as they will be broken; others counted as one line).
+    size_t lineCount(const rptTable& tbl, const std::vector<double>& lstW) {
+        size_t nSum = 0;
+        for (size_t iRow = 0; iRow < tbl.lstRows.size(); ++iRow) {
+            const FontMetrics& m = metricsOf(
+                iRow < tbl.lstBold.size() && tbl.lstBold[iRow] ? m_fntBold.p : m_fntBody.p);
+            size_t nMax = 1;
+            for (size_t i = 0; i < lstW.size() && i < tbl.lstRows[iRow].size(); ++i)
+                nMax = std::max(nMax,
+                                wrapLines(tbl.lstRows[iRow][i], m, lstW[i] - 2 * CELL_PAD).size());
+            nSum += nMax;
+        }
+        return nSum;
+    }
+
+    double rowHeight(const std::vector<double>& lstW, const std::vector<std::string>& lstCells,
                      const PangoFontDescription* pFont) {
-        std::vector<double> lstW = columnWidths(tbl);
         double dMax = 0;
         for (size_t i = 0; i < lstW.size() && i < lstCells.size(); ++i)
             dMax = std::max(dMax, textHeight(lstCells[i], pFont, lstW[i] - 2 * CELL_PAD));
@@ -365,7 +504,10 @@ class PdfLayout {
     }
 
     void measure() {
-        for (size_t iBlock = 0; iBlock < m_doc.lstBlocks.size(); ++iBlock) {
+        m_lstColW.resize(m_doc.lstBlocks.size());
+        for (size_t iBlock = 0; iBlock < m_doc.lstBlocks.size() && !m_bCancelled; ++iBlock) {
+            if (!(iBlock % 64))
+                report(0.5 * double(iBlock) / double(m_doc.lstBlocks.size()));
             const rptBlock& blk = m_doc.lstBlocks[iBlock];
             if (blk.nKind != RPT_TABLE) {
                 double dH = setText(blk.strText, fontOf(blk.nKind), bodyWidth());
@@ -376,14 +518,15 @@ class PdfLayout {
                 m_lstPieces.push_back({iBlock, -1, gapAbove(blk.nKind) + dH, bKeep});
                 continue;
             }
+            const std::vector<double>& lstW = m_lstColW[iBlock] = fitColumns(blk.tbl);
             m_lstPieces.push_back(
-                {iBlock, -1, gapAbove(RPT_TABLE) + rowHeight(blk.tbl, blk.tbl.lstHead, m_fntBold.p),
+                {iBlock, -1, gapAbove(RPT_TABLE) + rowHeight(lstW, blk.tbl.lstHead, m_fntBold.p),
                  true});
             for (size_t iRow = 0; iRow < blk.tbl.lstRows.size(); ++iRow) {
                 bool bBold = iRow < blk.tbl.lstBold.size() && blk.tbl.lstBold[iRow];
                 m_lstPieces.push_back(
                     {iBlock, int(iRow),
-                     rowHeight(blk.tbl, blk.tbl.lstRows[iRow], bBold ? m_fntBold.p : m_fntBody.p),
+                     rowHeight(lstW, blk.tbl.lstRows[iRow], bBold ? m_fntBold.p : m_fntBody.p),
                      false});
             }
         }
@@ -431,20 +574,34 @@ class PdfLayout {
         pango_cairo_show_layout(m_pcr, m_pLayout);
     }
 
+    // A line of the frame, laid out once and shown on every page.
+    PangoLayout* frameLine(const std::string& str, const PangoFontDescription* pFont,
+                           PangoAlignment nAlign) {
+        PangoLayout* p = pango_layout_new(pango_layout_get_context(m_pLayout));
+        std::string strValid = validText(str);
+        pango_layout_set_font_description(p, pFont);
+        pango_layout_set_width(p, int(bodyWidth() * PANGO_SCALE));
+        pango_layout_set_alignment(p, nAlign);
+        pango_layout_set_text(p, strValid.data(), int(strValid.size()));
+        return p;
+    }
+
     void drawFrame(int nPage) {
+        if (!m_lstFrame[0])
+            m_lstFrame = {frameLine(m_doc.strTitle, m_fntSmall.p, PANGO_ALIGN_LEFT),
+                          frameLine(m_doc.strReg, m_fntBold.p, PANGO_ALIGN_RIGHT),
+                          frameLine(m_doc.strReg, m_fntSmall.p, PANGO_ALIGN_LEFT)};
         cairo_set_source_rgb(m_pcr, 0, 0, 0);
-        setText(m_doc.strTitle, m_fntSmall.p, bodyWidth());
-        showText(MARGIN, MARGIN);
-        setText(m_doc.strReg, m_fntBold.p, bodyWidth());
-        pango_layout_set_alignment(m_pLayout, PANGO_ALIGN_RIGHT);
-        showText(MARGIN, MARGIN);
+        for (size_t i = 0; i < m_lstFrame.size(); ++i) {
+            cairo_move_to(m_pcr, MARGIN, i < 2 ? MARGIN : m_dHeight - MARGIN - 10);
+            pango_cairo_show_layout(m_pcr, m_lstFrame[i]);
+        }
         char szPage[60];
         g_snprintf(szPage, sizeof szPage, "Page %d of %d", nPage + 1, m_nPages);
         setText(szPage, m_fntSmall.p, bodyWidth());
+        pango_layout_set_alignment(m_pLayout, PANGO_ALIGN_RIGHT);
         showText(MARGIN, m_dHeight - MARGIN - 10);
-        setText(m_doc.strReg, m_fntSmall.p, bodyWidth());
         pango_layout_set_alignment(m_pLayout, PANGO_ALIGN_LEFT);
-        showText(MARGIN, m_dHeight - MARGIN - 10);
         cairo_set_line_width(m_pcr, 0.6);
         cairo_move_to(m_pcr, MARGIN, MARGIN + HEAD_BAND - 8);
         cairo_line_to(m_pcr, m_dWidth - MARGIN, MARGIN + HEAD_BAND - 8);
@@ -453,49 +610,74 @@ class PdfLayout {
         cairo_stroke(m_pcr);
     }
 
-    void drawRow(const rptTable& tbl, const std::vector<std::string>& lstCells, double dY,
-                 double dHeight, const PangoFontDescription* pFont, bool bHeadings,
+    void drawRow(const std::vector<double>& lstW, const std::vector<std::string>& lstCells,
+                 double dY, double dHeight, const PangoFontDescription* pFont, bool bHeadings,
                  const std::string& strColour) {
-        std::vector<double> lstW = columnWidths(tbl);
         if (bHeadings) {
             cairo_set_source_rgb(m_pcr, 0.88, 0.88, 0.88);
             cairo_rectangle(m_pcr, MARGIN, dY, bodyWidth(), dHeight);
             cairo_fill(m_pcr);
         }
         setColour(strColour);
-        // The cells that fit on one line are set as one line with tab stops
-        // at the columns; the others are laid out in their own width.
-        std::string strLine;
+        // The cells are set as one layout with tab stops at the columns,
+        // broken into lines here; only a cell that is not plain ASCII or has
+        // a word wider than its column is laid out by Pango on its own.
+        std::vector<std::vector<std::string>> lstLines(lstW.size());
+        size_t nLines = 0;
         PangoTabArray* pTabs = pango_tab_array_new(int(lstW.size()), FALSE);
         double dX = MARGIN;
         for (size_t i = 0; i < lstW.size(); dX += lstW[i], ++i) {
             pango_tab_array_set_tab(pTabs, gint(i), PANGO_TAB_LEFT,
                                     int((dX - MARGIN) * PANGO_SCALE));
             const std::string& strCell = i < lstCells.size() ? lstCells[i] : std::string();
-            if (i)
-                strLine += '\t';
+            const double dInner = lstW[i] - 2 * CELL_PAD;
             if (strCell.empty())
                 continue;
-            if (fitsOneLine(strCell, pFont, lstW[i] - 2 * CELL_PAD)) {
-                strLine += strCell;
-                continue;
+            if (fitsOneLine(strCell, pFont, dInner))
+                lstLines[i] = {strCell};
+            else
+                lstLines[i] = wrapLines(strCell, metricsOf(pFont), dInner);
+            if (lstLines[i].empty()) {
+                setText(strCell, pFont, dInner, true);
+                showText(dX + CELL_PAD, dY + CELL_PAD);
             }
-            setText(strCell, pFont, lstW[i] - 2 * CELL_PAD);
-            showText(dX + CELL_PAD, dY + CELL_PAD);
+            nLines = std::max(nLines, lstLines[i].size());
         }
-        if (strLine.find_first_not_of('\t') != std::string::npos) {
+        std::string strText;
+        for (size_t k = 0; k < nLines; ++k) {
+            if (k)
+                strText += '\n';
+            for (size_t i = 0; i < lstLines.size(); ++i) {
+                if (i)
+                    strText += '\t';
+                if (k < lstLines[i].size())
+                    strText += lstLines[i][k];
+            }
+        }
+        if (nLines) {
             pango_layout_set_font_description(m_pRowLayout, pFont);
             pango_layout_set_tabs(m_pRowLayout, pTabs);
-            pango_layout_set_text(m_pRowLayout, strLine.data(), int(strLine.size()));
+            pango_layout_set_text(m_pRowLayout, strText.data(), int(strText.size()));
             cairo_move_to(m_pcr, MARGIN + CELL_PAD, dY + CELL_PAD);
             pango_cairo_show_layout(m_pcr, m_pRowLayout);
         }
         pango_tab_array_free(pTabs);
+        m_lstRules.push_back(dY + dHeight);
+    }
+
+    // The rules under the rows of a page, drawn as one path: one stroke
+    // instead of one per row keeps the page's content short.
+    void drawRules() {
+        if (m_lstRules.empty())
+            return;
         cairo_set_source_rgb(m_pcr, 0.7, 0.7, 0.7);
         cairo_set_line_width(m_pcr, 0.4);
-        cairo_move_to(m_pcr, MARGIN, dY + dHeight);
-        cairo_line_to(m_pcr, MARGIN + bodyWidth(), dY + dHeight);
+        for (double dY : m_lstRules) {
+            cairo_move_to(m_pcr, MARGIN, dY);
+            cairo_line_to(m_pcr, MARGIN + bodyWidth(), dY);
+        }
         cairo_stroke(m_pcr);
+        m_lstRules.clear();
     }
 
     void drawPiece(const Piece& piece, double dY) {
@@ -514,23 +696,34 @@ class PdfLayout {
             return;
         }
         const rptTable& tbl = blk.tbl;
+        const std::vector<double>& lstW = m_lstColW[piece.iBlock];
         if (piece.iRow < 0) {
             double dGap = gapAbove(RPT_TABLE);
-            drawRow(tbl, tbl.lstHead, dY + dGap, piece.dHeight - dGap, m_fntBold.p, true, "");
+            drawRow(lstW, tbl.lstHead, dY + dGap, piece.dHeight - dGap, m_fntBold.p, true, "");
             return;
         }
         size_t iRow = size_t(piece.iRow);
         bool bBold = iRow < tbl.lstBold.size() && tbl.lstBold[iRow];
-        drawRow(tbl, tbl.lstRows[iRow], dY, piece.dHeight, bBold ? m_fntBold.p : m_fntBody.p, false,
-                iRow < tbl.lstColour.size() ? tbl.lstColour[iRow] : "");
+        drawRow(lstW, tbl.lstRows[iRow], dY, piece.dHeight, bBold ? m_fntBold.p : m_fntBody.p,
+                false, iRow < tbl.lstColour.size() ? tbl.lstColour[iRow] : "");
+    }
+
+    void report(double dFraction) {
+        if (m_fnProgress && !m_fnProgress(dFraction))
+            m_bCancelled = true;
     }
 
     void draw() {
         int nPage = -1;
-        for (const Place& place : m_lstPlaces) {
+        for (size_t iPlace = 0; iPlace < m_lstPlaces.size() && !m_bCancelled; ++iPlace) {
+            const Place& place = m_lstPlaces[iPlace];
+            if (!(iPlace % 64))
+                report(0.5 + 0.5 * double(iPlace) / double(m_lstPlaces.size()));
             while (nPage < place.nPage) {
-                if (nPage >= 0)
+                if (nPage >= 0) {
+                    drawRules();
                     cairo_show_page(m_pcr);
+                }
                 ++nPage;
                 drawFrame(nPage);
             }
@@ -538,6 +731,7 @@ class PdfLayout {
         }
         if (nPage < 0)
             drawFrame(0);
+        drawRules();
         cairo_show_page(m_pcr);
     }
 
@@ -552,6 +746,11 @@ class PdfLayout {
     FontHolder m_fntHeading{"Sans Bold 15"};
     FontHolder m_fntSub{"Sans Bold 11"};
     std::vector<std::pair<const PangoFontDescription*, FontMetrics>> m_lstMetrics;
+    const rptProgress& m_fnProgress;
+    bool m_bCancelled = false;
+    std::vector<std::vector<double>> m_lstColW; // of each table block
+    std::array<PangoLayout*, 3> m_lstFrame{};   // title, registration twice
+    std::vector<double> m_lstRules;             // under the rows of the page
     std::vector<Piece> m_lstPieces;
     std::vector<Place> m_lstPlaces;
     int m_nPages = 1;
@@ -571,12 +770,30 @@ void rptPaperSize(double* pdWidth, double* pdHeight) {
     gtk_paper_size_free(pPaper);
 }
 
-gboolean rptWriteCsv(const rptDoc& doc, const char* pszFile, GError** ppError) {
+namespace {
+
+void setCancelled(GError** ppError, const char* pszFile) {
+    g_set_error(ppError, G_IO_ERROR, G_IO_ERROR_CANCELLED, "%s\nThe export was cancelled.",
+                pszFile);
+}
+
+} // namespace
+
+gboolean rptWriteCsv(const rptDoc& doc, const char* pszFile, GError** ppError,
+                     const rptProgress& fnProgress) {
     AtomicFile file(pszFile);
     if (!file.open(ppError))
         return FALSE;
-    std::string strLine;
-    for (const auto& lstRow : doc.lstCsv) {
+    // The byte-order mark tells spreadsheet programs that the file is
+    // UTF-8; without it they read "ø" in the local code page.
+    std::string strLine = "\xEF\xBB\xBF";
+    file.write(strLine.data(), strLine.size());
+    for (size_t iRow = 0; iRow < doc.lstCsv.size(); ++iRow) {
+        if (fnProgress && !(iRow % 256) && !fnProgress(double(iRow) / double(doc.lstCsv.size()))) {
+            setCancelled(ppError, pszFile);
+            return FALSE;
+        }
+        const auto& lstRow = doc.lstCsv[iRow];
         strLine.clear();
         for (size_t i = 0; i < lstRow.size(); ++i) {
             if (i)
@@ -590,7 +807,8 @@ gboolean rptWriteCsv(const rptDoc& doc, const char* pszFile, GError** ppError) {
     return file.commit(ppError);
 }
 
-gboolean rptWritePdf(const rptDoc& doc, const char* pszFile, GError** ppError) {
+gboolean rptWritePdf(const rptDoc& doc, const char* pszFile, GError** ppError,
+                     const rptProgress& fnProgress) {
     AtomicFile file(pszFile);
     if (!file.open(ppError))
         return FALSE;
@@ -602,15 +820,16 @@ gboolean rptWritePdf(const rptDoc& doc, const char* pszFile, GError** ppError) {
                                    validText(doc.strTitle + " " + doc.strReg).c_str());
     cairo_pdf_surface_set_metadata(pSurface, CAIRO_PDF_METADATA_CREATOR, "avLedger");
     cairo_t* pcr = cairo_create(pSurface);
-    {
-        PdfLayout layout(doc, pcr, dWidth, dHeight);
-        layout.run();
-    }
+    bool bDone = PdfLayout(doc, pcr, dWidth, dHeight, fnProgress).run();
     cairo_destroy(pcr);
     cairo_surface_finish(pSurface);
     if (cairo_surface_status(pSurface) != CAIRO_STATUS_SUCCESS)
         file.noteError(0);
     cairo_surface_destroy(pSurface);
+    if (!bDone) {
+        setCancelled(ppError, pszFile);
+        return FALSE; // the temporary file goes with `file`
+    }
     return file.commit(ppError);
 }
 
@@ -634,7 +853,32 @@ std::string dateText(time_t t, guint nFlags = 0) {
 struct cardFacts {
     std::string strInspIntv, strRCOIntv, strInspLast, strInspHours, strRCOLast, strRCOHours,
         strCompHours;
+    // Where every limit of the card next falls due, due or not ("" when the
+    // card has no such limit).
+    std::string strNextInsp, strNextRCOHours, strNextRCODate;
 };
+
+// The next due point of each limit, as the card's due entries work it out.
+void addNextDue(cardFacts* pF, GtkTreeIter* piterComp) {
+    std::array<cmodDueFigure, CCD_LIMIT_NUM> figs{};
+    cmodDueFigures(piterComp, figs.data());
+    auto hoursAt = [&](int iLimit) {
+        return figs[size_t(iLimit)].bSet ? hoursText(figs[size_t(iLimit)].nDueHours) : "";
+    };
+    pF->strNextInsp = hoursAt(CCD_LIMIT_INSP_HOURS);
+    pF->strNextRCOHours = hoursAt(CCD_LIMIT_RCO_HOURS);
+    const cmodDueFigure& cal = figs[CCD_LIMIT_RCO_CAL];
+    // An unknown fitting date counts as spent: the due rules call it due now.
+    pF->strNextRCODate = !cal.bSet ? "" : cal.tDue == -1 ? "unknown" : dateText(cal.tDue);
+}
+
+// "at 123.4 A/F hrs or on 01-Jan-2027"; "none" for a card without the limit.
+std::string nextDueText(const std::string& strHours, const std::string& strDate) {
+    std::string str = strHours.empty() ? "" : "at " + strHours + " A/F hrs";
+    if (!strDate.empty())
+        str += (str.empty() ? "on " : " or on ") + strDate;
+    return str.empty() ? "none" : str;
+}
 
 cardFacts factsOf(GtkTreeIter* piterComp, gint64 nAFTotal) {
     GtkTreeModel* pModel = cmodGetModel();
@@ -660,6 +904,7 @@ cardFacts factsOf(GtkTreeIter* piterComp, gint64 nAFTotal) {
     // Hours on the part: what it had when fitted plus what the airframe
     // has flown since.
     f.strCompHours = hoursText(gint64(nRCOHours) + nAFTotal - nAtRCO);
+    addNextDue(&f, piterComp);
     return f;
 }
 
@@ -700,6 +945,14 @@ void markUnrecorded(cardFacts* pF) {
     }
 }
 
+// A used part as fitted: "used, 80.0 hrs, 2 Years old".
+std::string usedPartText(guint nHours, guint nAge) {
+    char szAge[40];
+    cnvDcdInterval(szAge, sizeof szAge, nAge);
+    return "used, " + hoursText(nHours) + " hrs" +
+           (szAge[0] ? std::string(", ") + szAge + " old" : "");
+}
+
 void addHistory(rptDoc* pDoc, gboolean bLoaded) {
     if (!bLoaded) {
         pDoc->add(RPT_TEXT, "The maintenance history could not be read.");
@@ -709,15 +962,15 @@ void addHistory(rptDoc* pDoc, gboolean bLoaded) {
         pDoc->add(RPT_TEXT, "No maintenance recorded.");
         return;
     }
-    rptTable& tbl = pDoc->addTable({"Date", "A/F hrs", "Work", "Part hrs", "Deferral", "Notes"},
-                                   {1.5, 0.8, 1.9, 0.8, 1.3, 3.7});
+    rptTable& tbl = pDoc->addTable({"Date", "A/F hrs", "Work", "Part fitted", "Deferral", "Notes"},
+                                   {1.5, 0.8, 1.9, 1.2, 1.3, 3.7});
     for (const rcdMaint& r : m_lstHistory) {
         const gchar* pszKind = mmodKindText(r.bFlags);
         std::string strPart, strDefer;
         if (r.bFlags & MNT_KIND_REPLACE_NEW)
             strPart = "new";
         else if (r.bFlags & MNT_KIND_REPLACE_USED)
-            strPart = hoursText(r.nCompHours);
+            strPart = usedPartText(r.nCompHours, r.nCompAge);
         else if (r.bFlags & (MNT_KIND_DEFER_INSP | MNT_KIND_DEFER_RCO))
             strDefer = hoursText(r.nDeferHours) + " hrs, " + std::to_string(r.nDeferDays) +
                        (r.nDeferDays == 1 ? " day" : " days");
@@ -730,9 +983,11 @@ std::vector<std::string> csvHeadings() {
     std::vector<std::string> lst{"Group", "Sub-group"};
     for (const std::string& str : dueHeadings())
         lst.push_back(str == "Item" ? "Component" : str);
-    for (const char* psz : {"Inspection interval", "Replacement limit", "Last inspection",
-                            "A/F hrs at last inspection", "Last replacement",
-                            "A/F hrs at last replacement", "Component hours"})
+    for (const char* psz :
+         {"Inspection interval", "Replacement limit", "Last inspection",
+          "A/F hrs at last inspection", "Last replacement", "A/F hrs at last replacement",
+          "Component hours", "Next inspection at A/F hrs", "Next replacement at A/F hrs",
+          "Next replacement on"})
         lst.emplace_back(psz);
     return lst;
 }
@@ -757,7 +1012,8 @@ void addCards(rptDoc* pDoc, GtkTreeIter* piterParent, const std::string& strGrou
         for (std::string& str : dueRowCells(line))
             lstCsv.push_back(std::move(str));
         for (const std::string* p : {&f.strInspIntv, &f.strRCOIntv, &f.strInspLast, &f.strInspHours,
-                                     &f.strRCOLast, &f.strRCOHours, &f.strCompHours})
+                                     &f.strRCOLast, &f.strRCOHours, &f.strCompHours, &f.strNextInsp,
+                                     &f.strNextRCOHours, &f.strNextRCODate})
             lstCsv.push_back(*p);
         pDoc->lstCsv.push_back(std::move(lstCsv));
 
@@ -768,7 +1024,9 @@ void addCards(rptDoc* pDoc, GtkTreeIter* piterParent, const std::string& strGrou
             "     Component hours " + f.strCompHours + "\nLast inspection " + f.strInspLast +
             (f.strInspHours.empty() ? "" : " at " + f.strInspHours + " A/F hrs") +
             "     Last replacement " + f.strRCOLast +
-            (f.strRCOHours.empty() ? "" : " at " + f.strRCOHours + " A/F hrs");
+            (f.strRCOHours.empty() ? "" : " at " + f.strRCOHours + " A/F hrs") +
+            "\nNext inspection " + nextDueText(f.strNextInsp, "") + "     Next replacement " +
+            nextDueText(f.strNextRCOHours, f.strNextRCODate);
         if (line.nState != CCD_DUESTAT_NONE)
             strFacts += "\n" + line.strWhat + ": " + line.strState + ", due at " +
                         line.strDuePoint + ", " + line.strLeft +
@@ -922,14 +1180,92 @@ void rptBuild(rptDoc* pDoc) {
     addPilots(pDoc);
 }
 
+namespace {
+
+// A modal window with a progress bar and Cancel, shown when an export takes
+// long enough to be noticed. Between steps it lets the main loop run, so
+// that the program's windows are drawn; their input waits for the export.
+class ExportProgress {
+  public:
+    ExportProgress(const char* pszFile) : m_strFile(pszFile), m_nStart(g_get_monotonic_time()) {}
+    ~ExportProgress() {
+        if (m_pwgtDlg)
+            gtk_widget_destroy(m_pwgtDlg);
+    }
+    ExportProgress(const ExportProgress&) = delete;
+    ExportProgress& operator=(const ExportProgress&) = delete;
+
+    bool step(double dFraction) {
+        const gint64 nNow = g_get_monotonic_time();
+        if (nNow - m_nLast < 50000)
+            return !m_bCancelled;
+        m_nLast = nNow;
+        if (!m_pwgtDlg && !m_bCancelled && nNow - m_nStart > 200000)
+            create();
+        // Events wait until the modal window is up: a click elsewhere must
+        // not start a second export or change what is being written.
+        if (!m_pwgtDlg)
+            return !m_bCancelled;
+        gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(m_pwgtBar), std::clamp(dFraction, 0.0, 1.0));
+        while (gtk_events_pending())
+            gtk_main_iteration();
+        return !m_bCancelled;
+    }
+    bool cancelled() const { return m_bCancelled; }
+
+  private:
+    void create() {
+        m_pwgtDlg = gtk_dialog_new_with_buttons(
+            "Exporting Maintenance Report", m_pwinMain ? GTK_WINDOW(m_pwinMain) : nullptr,
+            GTK_DIALOG_MODAL, GTK_STOCK_CANCEL, GTK_RESPONSE_CANCEL, nullptr);
+        GtkWidget* pwgtBox = gtk_dialog_get_content_area(GTK_DIALOG(m_pwgtDlg));
+        gtk_container_set_border_width(GTK_CONTAINER(pwgtBox), 8);
+        gchar* pszText = g_strdup_printf("Writing %s", m_strFile.c_str());
+        GtkWidget* pwgtLabel = gtk_label_new(pszText);
+        g_free(pszText);
+        gtk_misc_set_alignment(GTK_MISC(pwgtLabel), 0, 0.5);
+        m_pwgtBar = gtk_progress_bar_new();
+        gtk_box_pack_start(GTK_BOX(pwgtBox), pwgtLabel, FALSE, FALSE, 4);
+        gtk_box_pack_start(GTK_BOX(pwgtBox), m_pwgtBar, FALSE, FALSE, 4);
+        gtk_window_set_default_size(GTK_WINDOW(m_pwgtDlg), 420, -1);
+        // Cancel, Escape and closing the window all stop the export; the
+        // program's end takes the window with it.
+        g_signal_connect(m_pwgtDlg, "response", G_CALLBACK(onResponse), this);
+        g_signal_connect(m_pwgtDlg, "destroy", G_CALLBACK(onDestroy), this);
+        gtk_widget_show_all(m_pwgtDlg);
+    }
+    static void onResponse(GtkDialog*, gint, gpointer pThis) {
+        static_cast<ExportProgress*>(pThis)->m_bCancelled = true;
+    }
+    static void onDestroy(GtkWidget*, gpointer pThis) {
+        auto* p = static_cast<ExportProgress*>(pThis);
+        p->m_bCancelled = true;
+        p->m_pwgtDlg = p->m_pwgtBar = nullptr;
+    }
+
+    std::string m_strFile;
+    gint64 m_nStart, m_nLast = 0;
+    bool m_bCancelled = false;
+    GtkWidget* m_pwgtDlg = nullptr;
+    GtkWidget* m_pwgtBar = nullptr;
+};
+
+} // namespace
+
 gboolean rptExport(const char* pszFile) {
+    ExportProgress progress(pszFile);
+    rptProgress fnProgress = [&](double dFraction) { return progress.step(dFraction); };
     rptDoc doc;
     rptBuild(&doc);
     GError* pError = nullptr;
-    gboolean bOK = endsWith(pszFile, ".csv") ? rptWriteCsv(doc, pszFile, &pError)
-                                             : rptWritePdf(doc, pszFile, &pError);
+    gboolean bOK = endsWith(pszFile, ".csv") ? rptWriteCsv(doc, pszFile, &pError, fnProgress)
+                                             : rptWritePdf(doc, pszFile, &pError, fnProgress);
     if (bOK)
         return TRUE;
+    if (g_error_matches(pError, G_IO_ERROR, G_IO_ERROR_CANCELLED)) {
+        g_error_free(pError);
+        return FALSE;
+    }
     std::string strText = std::string("The maintenance report could not be written to ") + pszFile +
                           ":\n" + (pError ? pError->message : "");
     g_clear_error(&pError);

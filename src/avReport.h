@@ -4,6 +4,7 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,17 +61,25 @@ struct rptDoc {
 // the pilots.
 void rptBuild(rptDoc* pDoc);
 
+// Told how far a long write has come (0 to 1) now and then; answers FALSE
+// to stop it.
+using rptProgress = std::function<bool(double dFraction)>;
+
 // Write the document to pszFile through a temporary file in the same
 // directory that is renamed over the target only when complete: a failure
-// leaves neither a partial file nor a changed target. FALSE with *ppError
-// set on failure.
-gboolean rptWritePdf(const rptDoc& doc, const char* pszFile, GError** ppError);
-gboolean rptWriteCsv(const rptDoc& doc, const char* pszFile, GError** ppError);
+// or a stop leaves neither a partial file nor a changed target. FALSE with
+// *ppError set on failure (G_IO_ERROR_CANCELLED when stopped).
+gboolean rptWritePdf(const rptDoc& doc, const char* pszFile, GError** ppError,
+                     const rptProgress& fnProgress = {});
+gboolean rptWriteCsv(const rptDoc& doc, const char* pszFile, GError** ppError,
+                     const rptProgress& fnProgress = {});
 // The page size of the PDF in points: the default paper of the locale.
 void rptPaperSize(double* pdWidth, double* pdHeight);
 
 // Builds the report and writes it to pszFile, as CSV when the name ends in
-// ".csv", else as PDF. A failure shows the error dialog naming the file.
+// ".csv", else as PDF, showing its progress with a Cancel button; the
+// window stays responsive meanwhile. A failure shows the error dialog
+// naming the file; a cancelled export leaves nothing and says nothing.
 gboolean rptExport(const char* pszFile);
 
 // What the file chooser's answer writes: a name that does not end in

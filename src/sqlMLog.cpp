@@ -18,6 +18,7 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+#include <unistd.h>
 
 namespace {
 
@@ -26,6 +27,8 @@ sqlite3* m_hCCD = nullptr; // the catalogue database
 char m_sqlError[2000] = "";
 // The last failure was a load or update that found no row with its ID.
 bool m_bNoSuchRow = false;
+// The log's version when it is later than SQL_LOG_VERSION (then read-only).
+int m_nNewerLog = 0;
 
 tabledef m_lstTable[5];
 tabledef m_lstCCD[5];
@@ -862,6 +865,50 @@ gboolean checkDatabase(sqlite3* h, const char* pszName) {
     return FALSE;
 }
 
+// The folder the log lives in must take new files (the log itself when it
+// is new, and beside it the write-ahead log and the backups): said in plain
+// words before SQLite fails at its first write with "readonly database".
+gboolean checkDataFolder() {
+    for (const auto& path : pathCandidates("")) {
+        if (!g_file_test(path.c_str(), G_FILE_TEST_IS_DIR))
+            continue;
+        if (access(path.c_str(), W_OK | X_OK) == 0)
+            return TRUE;
+        gchar* pszFolder = g_canonicalize_filename(path.c_str(), nullptr);
+        std::string strFolder = pszFolder;
+        g_free(pszFolder);
+        std::string strWhat = "avLedger cannot write to its data folder " + strFolder +
+                              ", so it cannot keep your log there.\nMake that folder writable "
+                              "for your user (or start avLedger on a folder you can write), "
+                              "then start again.";
+        setError("sqlInitialize", "access", "\"" + strFolder + "\"", strWhat.c_str());
+        return FALSE;
+    }
+    return TRUE; // no folder at all: the open says so
+}
+
+int userVersion(sqlite3* h) {
+    sqlite3_stmt* p = nullptr;
+    int nVersion = 0;
+    if (sqlite3_prepare_v2(h, "PRAGMA user_version", -1, &p, nullptr) == SQLITE_OK &&
+        sqlite3_step(p) == SQLITE_ROW)
+        nVersion = sqlite3_column_int(p, 0);
+    sqlite3_finalize(p);
+    return nVersion;
+}
+
+// A log of a later version is shown, never written: opened again read-only.
+gboolean reopenReadOnly(sqlite3** ph) {
+    std::string strPath = sqlite3_db_filename(*ph, "main");
+    sqlite3_close_v2(*ph);
+    *ph = nullptr;
+    if (sqlite3_open_v2(strPath.c_str(), ph, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+        return TRUE;
+    setError("sqlInitialize", "sqlite3_open_v2", "\"" + strPath + "\"",
+             *ph ? sqlite3_errmsg(*ph) : "out of memory");
+    return FALSE;
+}
+
 // Whether a write to the file can succeed: a table made and rolled back
 // whole, so that a read-only file or folder is found before an edit is
 // lost. A savepoint released after its undo would still commit and change
@@ -924,20 +971,35 @@ gboolean sqlInitialize() {
     fillTables(m_lstTable, m_lstLogDecl);
     fillTables(m_lstCCD, m_lstCCDDecl);
 
+    if (!checkDataFolder())
+        return FALSE;
     m_hSQL = openDatabase("avLedger.db");
     if (!m_hSQL)
         return FALSE;
     if (!scanSchema(m_hSQL, m_lstTable) || !checkDatabase(m_hSQL, "avLedger.db"))
         return FALSE;
-    setJournal(m_hSQL);
-    if (!sqlBuildTables(m_hSQL, m_lstTable))
-        return FALSE;
-    // Every tree build asks for the records of each component in turn;
-    // without an index each question scans the whole history. Only speed
-    // depends on it, so a file that refuses it is used as it is.
-    sqlite3_exec(m_hSQL,
-                 "CREATE INDEX IF NOT EXISTS ixMaintenanceComp ON Maintenance (iCompID, iACID)",
-                 nullptr, nullptr, nullptr);
+    const int nVersion = userVersion(m_hSQL);
+    m_nNewerLog = nVersion > SQL_LOG_VERSION ? nVersion : 0;
+    if (m_nNewerLog) {
+        if (!reopenReadOnly(&m_hSQL))
+            return FALSE;
+    } else {
+        setJournal(m_hSQL);
+        if (!sqlBuildTables(m_hSQL, m_lstTable))
+            return FALSE;
+        // A file that cannot take it is said by sqlCheckWritable.
+        if (nVersion < SQL_LOG_VERSION) {
+            char szVersion[40];
+            g_snprintf(szVersion, sizeof szVersion, "PRAGMA user_version = %d", SQL_LOG_VERSION);
+            sqlite3_exec(m_hSQL, szVersion, nullptr, nullptr, nullptr);
+        }
+        // Every tree build asks for the records of each component in turn;
+        // without an index each question scans the whole history. Only speed
+        // depends on it, so a file that refuses it is used as it is.
+        sqlite3_exec(m_hSQL,
+                     "CREATE INDEX IF NOT EXISTS ixMaintenanceComp ON Maintenance (iCompID, iACID)",
+                     nullptr, nullptr, nullptr);
+    }
 
     m_hCCD = openDatabase("avCCD.db");
     if (!m_hCCD)
@@ -954,19 +1016,30 @@ void sqlBackUp() {
 
 gboolean sqlCheckWritable() {
     std::string strText;
-    for (auto [h, pszName] : {std::pair{m_hSQL, "avLedger.db"}, {m_hCCD, "avCCD.db"}}) {
+    for (sqlite3* h : {m_hSQL, m_hCCD}) {
         std::string strWhy;
-        if (!h || canWrite(h, strWhy))
+        if (!h)
             continue;
+        if (h == m_hSQL && m_nNewerLog) {
+            char szWhy[300];
+            g_snprintf(szWhy, sizeof szWhy,
+                       "it was written by a newer avLedger (log version %d; this one knows "
+                       "version %d).\nIt is shown as it is and nothing is saved to it: use the "
+                       "newer avLedger to change it.",
+                       m_nNewerLog, SQL_LOG_VERSION);
+            strWhy = szWhy;
+        } else if (canWrite(h, strWhy)) {
+            continue;
+        } else {
+            strWhy += "\nChanges to this file cannot be saved. Quit, make the file and its "
+                      "folder writable, and start again.";
+        }
         strText += std::string(strText.empty() ? "" : "\n") + sqlite3_db_filename(h, "main") +
                    ": " + strWhy;
     }
     if (strText.empty())
         return TRUE;
-    setError("sqlCheckWritable", "sqlite3_exec", "CREATE TABLE",
-             (strText + "\nChanges to this file cannot be saved. Quit, make the file and its "
-                        "folder writable, and start again.")
-                 .c_str());
+    setError("sqlCheckWritable", "sqlite3_exec", "CREATE TABLE", strText.c_str());
     return FALSE;
 }
 

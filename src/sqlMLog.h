@@ -56,17 +56,23 @@ struct schema {
 // States of the stored-statement parser.
 enum _schstate { SCH_OPEN, SCH_COLWS, SCH_COL, SCH_TYPEWS, SCH_TYPE };
 
+// The log's format version, kept in the file's header (PRAGMA user_version)
+// and set at every start. A log of a later version may hold what this
+// program does not know: it is opened read-only and never written.
+constexpr int SQL_LOG_VERSION = 1;
+
 // Opens both databases ("../etc/" first, then "/avLedger/etc/"), checks
 // each file's structure and brings them up to the declared schema. A
 // damaged file fails the start with the path of its newest backup in the
-// error text, and nothing is written to it. Safe to call again: open
+// error text, and nothing is written to it; so does a data folder that
+// cannot be written, named in plain words. Safe to call again: open
 // handles are closed first.
 gboolean sqlInitialize();
 // Copies each database into its backup folder when it changed since the
 // newest copy (see avBackup). Failures are only logged.
 void sqlBackUp();
 // FALSE, with the files and the reason in sqlLastError(), when a database
-// cannot be written (a read-only file or folder).
+// cannot be written (a read-only file or folder, a log of a later version).
 gboolean sqlCheckWritable();
 // Text of the last database error (two lines); never cleared.
 const char* sqlLastError();

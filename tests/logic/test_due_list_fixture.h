@@ -68,7 +68,8 @@ inline std::vector<std::vector<std::string>> parseCsv(const std::string& str) {
     std::vector<std::string> row;
     std::string field;
     bool bQuoted = false;
-    for (size_t i = 0; i < str.size(); ++i) {
+    // A leading byte-order mark is the encoding's, not the first field's.
+    for (size_t i = str.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0; i < str.size(); ++i) {
         const bool bCRLF = str.compare(i, 2, "\r\n") == 0;
         if (bQuoted && str.compare(i, 2, "\"\"") == 0)
             field += '"', ++i;

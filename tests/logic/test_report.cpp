@@ -4,6 +4,7 @@
 #include "avReport.h"
 #include "test_due_list_fixture.h"
 
+#include <array>
 #include <csignal>
 #include <tuple>
 #include <regex>
@@ -75,7 +76,8 @@ TEST_F(ReportFiles, CsvReadsBackExactly) {
     EXPECT_EQ(parseCsv(strFile), doc.lstCsv);
     // Every record ends in CRLF; a bare LF appears only inside quotes.
     EXPECT_EQ(strFile.substr(strFile.size() - 2), "\r\n");
-    EXPECT_EQ(strFile.substr(0, 12), "Item,Notes\r\n");
+    // Marked as UTF-8 for spreadsheet programs.
+    EXPECT_EQ(strFile.substr(0, 15), "\xEF\xBB\xBFItem,Notes\r\n");
     EXPECT_EQ(entries(m_dirs.root()), (std::vector<std::string>{"bin", "etc", "r.csv"}));
 }
 
@@ -127,16 +129,97 @@ TEST_F(ReportFiles, PdfPagesCarryRegistrationNumbersAndWholeRows) {
     EXPECT_NEAR(std::stod(m[2]), dH, 0.5);
 }
 
+// A due table as the report fills it: however narrow a column's share,
+// no part number, date or figure is split over two lines.
+TEST_F(ReportFiles, PdfTableColumnsFitTheirWords) {
+    rptDoc doc;
+    doc.strReg = "ZK-HXX";
+    doc.strTitle = "Maintenance report";
+    rptTable& tbl = doc.addTable(dueHeadings(), {2.3, 1.0, 1.9, 1.6, 2.0, 1.6, 1.5, 1.4});
+    for (int i = 10; i < 22; ++i)
+        tbl.addRow({"Main rotor blade retention bolt " + std::to_string(i),
+                    "AVL-0208-0" + std::to_string(i), "Replacement", "Due at the mark",
+                    std::to_string(1200 + i) + ".5 A/F hrs or " + std::to_string(i) + "-Dec-2026",
+                    "Used part's hours", "12.3 hrs left", "10.0 hrs, 30 days"});
+    GError* pError = nullptr;
+    ASSERT_TRUE(rptWritePdf(doc, out("r.pdf").c_str(), &pError)) << pError->message;
+    const std::string strText = avdt::pdfText(out("r.pdf").string());
+    for (const auto& lstRow : tbl.lstRows)
+        for (const std::string& strCell : lstRow)
+            for (size_t n = 0, nEnd; n < strCell.size(); n = nEnd + 1) {
+                nEnd = std::min(strCell.find(' ', n), strCell.size());
+                const std::string strWord = strCell.substr(n, nEnd - n);
+                EXPECT_NE(strText.find(strWord), std::string::npos) << strWord << " split";
+            }
+}
+
+// Every card, due or not, names where each of its limits next falls due,
+// in the CSV and in the PDF; the history shows a used part as fitted.
+class ReportContent : public avdt::DueScenario {};
+
+TEST_F(ReportContent, EveryCardNamesTheNextDuePointOfEachLimit) {
+    // The used part was two years old when fitted.
+    avt::exec(logDb(), "UPDATE Maintenance SET nCompAge = " + std::to_string(INTV_YEAR << 24 | 2u) +
+                           " WHERE nCompHours = 800");
+    ASSERT_TRUE(cmodLoadModel(avct::ALL));
+    rptDoc doc;
+    rptBuild(&doc);
+    const fs::path csv = m_dirs->root() / "r.csv", pdf = m_dirs->root() / "r.pdf";
+    GError* pError = nullptr;
+    ASSERT_TRUE(rptWriteCsv(doc, csv.c_str(), &pError));
+    ASSERT_TRUE(rptWritePdf(doc, pdf.c_str(), &pError));
+
+    char szCal[40];
+    cnvDcdDate(szCal, sizeof szCal, m_tCalendarDue, 0);
+    // Component, then the next inspection, replacement by hours and by date
+    // as the CSV has them and as the PDF says them.
+    const std::vector<std::array<std::string, 5>> want{
+        {"Hours Insp", "50.0", "", "", "Next inspection at 50.0 A/F hrs Next replacement none"},
+        {"Within Mark", "65.0", "", "", "Next inspection at 65.0 A/F hrs"},
+        {"Not Due <Seal> & \"ring\", ø", "500.0", "", "", "Next inspection at 500.0 A/F hrs"},
+        {"Calendar Life", "", "", szCal,
+         std::string("Next inspection none Next replacement on ") + szCal},
+        {"Used Part", "", "50.0", "", "Next replacement at 50.0 A/F hrs"},
+        {"Deferred Insp", "50.0", "", "", "Next inspection at 50.0 A/F hrs"},
+    };
+    const auto rows = parseCsv(avt::readFile(csv));
+    ASSERT_FALSE(rows.empty());
+    auto col = [&](const char* pszHead) {
+        return size_t(std::find(rows[0].begin(), rows[0].end(), pszHead) - rows[0].begin());
+    };
+    std::vector<std::array<std::string, 4>> got;
+    for (size_t i = 1; i < rows.size(); ++i) {
+        std::array<std::string, 4> a;
+        size_t k = 0;
+        for (const char* psz : {"Component", "Next inspection at A/F hrs",
+                                "Next replacement at A/F hrs", "Next replacement on"})
+            a[k++] = col(psz) < rows[i].size() ? rows[i][col(psz)] : "<no column>";
+        got.push_back(a);
+    }
+    std::vector<std::array<std::string, 4>> wantCsv;
+    for (const auto& w : want)
+        wantCsv.push_back({w[0], w[1], w[2], w[3]});
+    std::sort(got.begin(), got.end());
+    std::sort(wantCsv.begin(), wantCsv.end());
+    EXPECT_EQ(got, wantCsv);
+
+    // The PDF's text with runs of blanks as one.
+    std::string strText = std::regex_replace(avdt::pdfText(pdf.string()), std::regex(" +"), " ");
+    for (const auto& w : want)
+        EXPECT_NE(strText.find(w[4]), std::string::npos) << w[0];
+    EXPECT_NE(strText.find("used, 80.0 hrs, 2 Years old"), std::string::npos);
+}
+
 // A write that fails must leave the directory as it was: no partial file,
 // no temporary file, an existing report untouched; the error names the file.
 TEST_F(ReportFiles, FailedWritesLeaveNothingBehind) {
     // Target under the temporary root, PDF or CSV, a file size limit that
-    // makes writes fail as on a full disk.
-    const std::tuple<const char*, bool, bool> cases[] = {
-        {"nodir/r.pdf", true, false}, // no such directory
-        {"bin", false, false},        // a directory
-        {"old.pdf", true, true},
-        {"old.csv", false, true},
+    // makes writes fail as on a full disk, the export stopped half-way.
+    const std::tuple<const char*, bool, bool, bool> cases[] = {
+        {"nodir/r.pdf", true, false, false}, // no such directory
+        {"bin", false, false, false},        // a directory
+        {"old.pdf", true, true, false},      {"old.csv", false, true, false},
+        {"old.pdf", true, false, true},      {"old.csv", false, false, true},
     };
     avt::writeFile(out("old.pdf"), "previous report");
     avt::writeFile(out("old.csv"), "previous,report\r\n");
@@ -144,7 +227,7 @@ TEST_F(ReportFiles, FailedWritesLeaveNothingBehind) {
     for (int i = 0; i < 3000; ++i) // enough CSV to pass the limit
         doc.lstCsv.push_back({"line " + std::to_string(i), std::string(40, 'x')});
     const auto before = entries(m_dirs.root());
-    for (const auto& [pszTarget, bPdf, bFullDisk] : cases) {
+    for (const auto& [pszTarget, bPdf, bFullDisk, bStop] : cases) {
         SCOPED_TRACE(pszTarget);
         struct rlimit lim {
         }, limOld{};
@@ -157,14 +240,23 @@ TEST_F(ReportFiles, FailedWritesLeaveNothingBehind) {
         }
         GError* pError = nullptr;
         std::string strTarget = out(pszTarget).string();
-        gboolean bOK = bPdf ? rptWritePdf(doc, strTarget.c_str(), &pError)
-                            : rptWriteCsv(doc, strTarget.c_str(), &pError);
+        // Told its progress in order; asked to stop once half-way.
+        double dLast = 0;
+        rptProgress fnProgress = [&](double d) {
+            EXPECT_GE(d, dLast);
+            EXPECT_LE(d, 1.0);
+            dLast = d;
+            return !(bStop && d >= 0.5);
+        };
+        gboolean bOK = bPdf ? rptWritePdf(doc, strTarget.c_str(), &pError, fnProgress)
+                            : rptWriteCsv(doc, strTarget.c_str(), &pError, fnProgress);
         setrlimit(RLIMIT_FSIZE, &limOld);
         signal(SIGXFSZ, oldHandler);
         EXPECT_FALSE(bOK);
         ASSERT_NE(pError, nullptr);
         EXPECT_NE(std::string(pError->message).find(strTarget), std::string::npos)
             << pError->message;
+        EXPECT_EQ(g_error_matches(pError, G_IO_ERROR, G_IO_ERROR_CANCELLED), bStop);
         g_clear_error(&pError);
         EXPECT_EQ(entries(m_dirs.root()), before);
         EXPECT_EQ(avt::readFile(out("old.pdf")), "previous report");

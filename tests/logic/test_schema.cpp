@@ -1,9 +1,13 @@
 // Opening the two database files and bringing them up to the declared
 // schema: fresh files, older or hand-written tables, unusable directories.
 #include "harness.h"
+#include "avMisc.h"
 #include "sqlMLog.h"
 
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -160,6 +164,97 @@ TEST_F(Schema, AnUnusableDataDirectoryIsReportedAndLeftAlone) {
     EXPECT_FALSE(sqlInitialize());
     EXPECT_EQ(sqlLastError(), strNoOpen) << "a plain file";
     EXPECT_EQ(avt::readFile(m_dirs.etc()), "not a directory");
+}
+
+// A data folder the user may not write (tried as an ordinary user: root
+// writes anywhere): the start fails naming the folder and what to do, and
+// nothing is made in it.
+TEST_F(Schema, AFolderTheUserCannotWriteIsNamedInPlainWords) {
+    const std::string strEtc = fs::canonical(m_dirs.etc()).string();
+    fs::permissions(m_dirs.root(),
+                    fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(m_dirs.etc(),
+                    fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) { // nobody, if run as root; the user running the tests otherwise
+        close(fds[0]);
+        if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(2);
+        if (getuid() != 0)
+            chmod("../etc", 0555);
+        const gboolean bOK = sqlInitialize();
+        const std::string str = sqlLastError();
+        if (write(fds[1], str.data(), str.size()) < 0)
+            _exit(3);
+        _exit(bOK ? 1 : 0);
+    }
+    close(fds[1]);
+    std::string strError;
+    char buf[512];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;)
+        strError.append(buf, size_t(n));
+    close(fds[0]);
+    int nStatus = 0;
+    waitpid(pid, &nStatus, 0);
+    chmod(m_dirs.etc().c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(nStatus));
+    EXPECT_EQ(WEXITSTATUS(nStatus), 0) << "the start must fail";
+    EXPECT_EQ(strError, "sqlInitialize():access(\"" + strEtc +
+                            "\")\navLedger cannot write to its "
+                            "data folder " +
+                            strEtc +
+                            ", so it cannot keep your log there.\nMake that "
+                            "folder writable for your user (or start avLedger on a folder you can "
+                            "write), then start again.");
+    EXPECT_TRUE(fs::is_empty(m_dirs.etc()));
+}
+
+// The log carries its format version. An older log is upgraded and marked;
+// one from a later avLedger is shown but never written, and said so once.
+TEST_F(Schema, TheLogCarriesItsVersionAndALaterOneIsNeverWritten) {
+    const int nLater = SQL_LOG_VERSION + 1;
+    const std::tuple<int, int, bool> cases[] = {
+        {-1, SQL_LOG_VERSION, true}, // no file yet
+        {0, SQL_LOG_VERSION, true},  // written before the version was kept
+        {SQL_LOG_VERSION, SQL_LOG_VERSION, true},
+        {nLater, nLater, false},
+    };
+    for (const auto& [nStored, nAfter, bWritable] : cases) {
+        SCOPED_TRACE(nStored);
+        fs::remove(logDb());
+        if (nStored >= 0)
+            exec(logDb(), "CREATE TABLE Pilot (iPilotID INTEGER PRIMARY KEY, strLName TEXT);"
+                          "INSERT INTO Pilot VALUES (1, 'Kept'); PRAGMA user_version = " +
+                              std::to_string(nStored));
+        const std::string strBefore = nStored >= 0 ? avt::readFile(logDb()) : "";
+        ASSERT_TRUE(sqlInitialize()) << sqlLastError();
+        EXPECT_EQ(sqlCheckWritable(), bWritable);
+        rcdPilot pilot{};
+        pilot.iPilotID = SQL_NEW_ID;
+        mscCopyText(pilot.szLName, sizeof pilot.szLName, "New");
+        EXPECT_EQ(sqlUpdatePilotRecord(&pilot), bWritable);
+        sqlClose();
+        EXPECT_EQ(*query(logDb(), "PRAGMA user_version")[0][0], std::to_string(nAfter));
+        if (bWritable)
+            continue;
+        EXPECT_EQ(avt::readFile(logDb()), strBefore) << "not a byte written";
+        EXPECT_EQ(sqlInitialize(), TRUE);
+        EXPECT_FALSE(sqlCheckWritable());
+        EXPECT_NE(std::string(sqlLastError())
+                      .find(fs::canonical(logDb()).string() +
+                            ": it was written by a newer avLedger (log version " +
+                            std::to_string(nLater) + "; this one knows version " +
+                            std::to_string(SQL_LOG_VERSION) +
+                            ").\nIt is shown as it is and "
+                            "nothing is saved to it"),
+                  std::string::npos)
+            << sqlLastError();
+        EXPECT_EQ(query(logDb(), "SELECT strLName FROM Pilot"), (std::vector<avt::Row>{{"Kept"}}));
+        sqlClose();
+    }
 }
 
 } // namespace

@@ -32,9 +32,11 @@ class DueWindow : public avt::AppTest {
             INSERT INTO Pilot (strLName, strFName, strSortKey, tNextMed, tNextFR) VALUES
               ('Soon', 'Bob Alexander Montgomery-Featherstonehaugh Cholmondeley-Marjoribanks', 'SOONBOB', strftime('%s', 'now', 'start of day', '+10 days'), 0))");
         avt::exec(m_dirs->etcFile("avCCD.db"), R"(
-            INSERT INTO Component (iCompID, iGroupID, iSortOrder, strPartDesc, nInspect, nRCO,
-                                   bOptEngine, bDelete)
-              VALUES (1, 1, 1, 'Hours Insp', 50, 0, 1, 0), (2, 1, 2, 'Within Mark', 65, 0, 0, 0))");
+            INSERT INTO Component (iCompID, iGroupID, iSortOrder, strPartDesc, strPartNmbr,
+                                   nInspect, nRCO, bOptEngine, bDelete)
+              VALUES (1, 1, 1, 'Hours Insp: tail rotor pitch links and rod ends',
+                      'AVL-0208-002 rev C, pitch link assembly', 50, 0, 1, 0),
+                     (2, 1, 2, 'Within Mark', '', 65, 0, 0, 0))");
         ASSERT_TRUE(acdLoadActiveAC(1));
         ASSERT_TRUE(pmodLoadModel());
         cmodSetMarkTime(0, 0);
@@ -59,9 +61,23 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
     avt::drainEvents();
     ASSERT_TRUE(gtk_widget_get_visible(widget("DueListWindow")));
     using Lines = std::vector<std::string>;
-    const std::string strHours = "Hours Insp/Overdue/red",
+    const std::string strHours = "Hours Insp: tail rotor pitch links and rod ends/Overdue/red",
                       strMark = "Within Mark/Due at the mark/red";
     EXPECT_EQ(shown(), (Lines{"Components (1)//black", strHours, "Pilots (0)//black"}));
+    // Every column in sight; the list has the keyboard, and neither the
+    // line above it nor a section's title shows selected.
+    GtkWidget* pwgtScroll = widget("DueListScroll");
+    EXPECT_FALSE(gtk_widget_get_visible(
+        gtk_scrolled_window_get_hscrollbar(GTK_SCROLLED_WINDOW(pwgtScroll))));
+    EXPECT_EQ(gtk_window_get_focus(GTK_WINDOW(widget("DueListWindow"))), widget("DueListTreeView"));
+    gint nStart = 0, nEnd = 0;
+    EXPECT_FALSE(gtk_label_get_selection_bounds(GTK_LABEL(widget("DueListInfo")), &nStart, &nEnd));
+    GtkTreeSelection* pSel = gtk_tree_view_get_selection(GTK_TREE_VIEW(widget("DueListTreeView")));
+    EXPECT_EQ(gtk_tree_selection_count_selected_rows(pSel), 0);
+    GtkTreePath* pFirst = gtk_tree_path_new_first();
+    gtk_tree_selection_select_path(pSel, pFirst);
+    gtk_tree_path_free(pFirst);
+    EXPECT_EQ(gtk_tree_selection_count_selected_rows(pSel), 0) << "a title is not a line";
     std::string strInfo = gtk_label_get_text(GTK_LABEL(widget("DueListInfo")));
     EXPECT_NE(strInfo.find("ZK-WIN"), std::string::npos) << strInfo;
     EXPECT_NE(strInfo.find("60.0 A/F hrs"), std::string::npos) << strInfo;
@@ -143,8 +159,9 @@ TEST_F(DueWindow, ExportWritesTheChosenFileOrNothing) {
     };
     avt::writeFile(dir / "old.pdf", "old report");
     const Case cases[] = {
-        {"CsvByExtension", (dir / "r.CSV").string(), FALSE, 0, "r.CSV", "Group,"},
-        {"TypeFromTheChooser", (dir / "plain").string(), TRUE, 0, "plain.csv", "Group,"},
+        {"CsvByExtension", (dir / "r.CSV").string(), FALSE, 0, "r.CSV", "\xEF\xBB\xBFGroup,"},
+        {"TypeFromTheChooser", (dir / "plain").string(), TRUE, 0, "plain.csv",
+         "\xEF\xBB\xBFGroup,"},
         {"PdfOtherwise", (dir / "r").string(), FALSE, 0, "r.pdf", "%PDF"},
         {"AddedExtensionAsksFirst", (dir / "old").string(), FALSE, GTK_RESPONSE_CANCEL, "old.pdf",
          "old report"},
@@ -175,6 +192,29 @@ TEST_F(DueWindow, ExportWritesTheChosenFileOrNothing) {
                   nFiles)
             << "only the chosen file, no temporary left";
     }
+}
+
+// A long export shows its progress in a window of its own; Cancel there
+// stops it and leaves nothing behind, without an error.
+TEST_F(DueWindow, ALongExportShowsItsProgressAndCanBeCancelled) {
+    avt::exec(m_dirs->etcFile("avCCD.db"), R"(
+        WITH RECURSIVE n(i) AS (SELECT 3 UNION ALL SELECT i + 1 FROM n WHERE i < 400)
+        INSERT INTO Component (iCompID, iGroupID, iSortOrder, strPartDesc, nInspect, bDelete)
+          SELECT i, 1, i, 'Card ' || i, 500, 0 FROM n)");
+    avt::exec(m_dirs->etcFile("avLedger.db"), R"(
+        WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 12000)
+        INSERT INTO Maintenance (iCompID, iACID, bFlags, tCompleted, strNotes, bDelete)
+          SELECT 3 + i % 398, 1, 0, strftime('%s', '2020-01-02') + i * 600,
+                 'Checked, safety-wired and torqued to the figure on the card.', 0 FROM n)");
+    ASSERT_TRUE(cmodLoadModel(0xFFFFFFFFu));
+    const fs::path dir = m_dirs->root() / "out";
+    fs::create_directory(dir);
+    avt::clearDialogsSeen();
+    avt::answerNextDialog(GTK_RESPONSE_CANCEL);
+    EXPECT_FALSE(rptExportChosen((dir / "long.pdf").c_str(), FALSE));
+    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
+    EXPECT_EQ(avt::dialogsSeen()[0].strTitle, "Exporting Maintenance Report");
+    EXPECT_TRUE(fs::is_empty(dir));
 }
 
 } // namespace

@@ -195,6 +195,60 @@ TEST(StartUpFailure, UiFileMissingOrBrokenIsToldOnTheTerminalAndInTheLog) {
     }
 }
 
+// The texts of the labels in the banner beside the notebook's tabs.
+std::vector<std::string> bannerLabels(GtkWidget* pwgtNB) {
+    std::vector<std::string> lst;
+    GtkWidget* pwgtBox = gtk_notebook_get_action_widget(GTK_NOTEBOOK(pwgtNB), GTK_PACK_END);
+    GList* plst = gtk_container_get_children(GTK_CONTAINER(pwgtBox));
+    for (GList* p = plst; p; p = p->next)
+        if (GTK_IS_LABEL(p->data) && gtk_widget_get_visible(GTK_WIDGET(p->data)))
+            lst.emplace_back(gtk_label_get_text(GTK_LABEL(p->data)));
+    g_list_free(plst);
+    return lst;
+}
+
+// A copy of the program on a demo log (as avDemoLog starts it) says so in
+// its title and banner, and opens offset from the window that asked for
+// it; that window leaves its position for the demo when asked.
+class DemoStart : public AppTest, public testing::WithParamInterface<bool> {
+  protected:
+    void prepareData() override {
+        if (GetParam()) {
+            g_setenv(AV_DEMO_ENV, "1", TRUE);
+            g_setenv(AV_DEMO_AT_ENV, "100,80", TRUE);
+        }
+    }
+    void TearDown() override {
+        g_unsetenv(AV_DEMO_ENV);
+        g_unsetenv(AV_DEMO_AT_ENV);
+        AppTest::TearDown();
+    }
+};
+
+TEST_P(DemoStart, TitleBannerAndPlaceSayWhichLogItIs) {
+    const bool bDemo = GetParam();
+    const std::string strDemo = "Demo log — changes are not kept";
+    GtkWindow* pwin = GTK_WINDOW(widget("avLedger"));
+    EXPECT_EQ(gtk_window_get_title(pwin),
+              bDemo ? "avLedger — " + strDemo : std::string("avLedger"));
+    const auto lstBanner = bannerLabels(widget("MainNotebook"));
+    EXPECT_EQ(std::count(lstBanner.begin(), lstBanner.end(), strDemo), bDemo ? 1 : 0);
+    gint nX = -1, nY = -1;
+    avt::drainEvents();
+    gtk_window_get_position(pwin, &nX, &nY);
+    if (bDemo) {
+        EXPECT_EQ(std::make_pair(nX, nY), std::make_pair(148, 128));
+    }
+
+    g_unsetenv(AV_DEMO_AT_ENV);
+    gtk_menu_item_activate(GTK_MENU_ITEM(widget("MenuHelpDemoLog")));
+    avt::drainEvents();
+    gtk_window_get_position(pwin, &nX, &nY);
+    EXPECT_STREQ(g_getenv(AV_DEMO_AT_ENV), (std::to_string(nX) + "," + std::to_string(nY)).c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(DemoOrOwn, DemoStart, testing::Bool());
+
 // Component cards of the active aircraft's tree, and how many of them are
 // shown in italics (cards the aircraft's options refuse, shown only when the
 // catalogue is editable).
