@@ -272,10 +272,27 @@ void fillStore() {
     showInfo();
 }
 
+// Wide enough for every column as filled, within the screen; a width the
+// user chose that is wider stays.
+void fitWidth() {
+    gint nWidth = 0, nHeight = 0;
+    gtk_window_get_size(GTK_WINDOW(m_pwgtWindow), &nWidth, &nHeight);
+    const gint nScreen = gdk_screen_get_width(gtk_widget_get_screen(m_pwgtWindow));
+    // The scrolled window asks for no width of its own: the tree's, plus
+    // the frame, the scroll bar and the borders.
+    GtkRequisition req;
+    gtk_widget_size_request(m_pwgtTree, &req);
+    const gint nWant = std::min(req.width + 60, nScreen - 40);
+    if (nWant > nWidth)
+        gtk_window_resize(GTK_WINDOW(m_pwgtWindow), nWant, nHeight);
+}
+
 gboolean refreshWhenIdle(gpointer) {
     m_idIdle = 0;
-    if (m_pwgtWindow && gtk_widget_get_visible(m_pwgtWindow))
+    if (m_pwgtWindow && gtk_widget_get_visible(m_pwgtWindow)) {
         fillStore();
+        fitWidth(); // a line that came since may be wider
+    }
     return FALSE;
 }
 
@@ -327,21 +344,6 @@ gboolean selectOnlyLines(GtkTreeSelection*, GtkTreeModel* pModel, GtkTreePath* p
     if (gtk_tree_model_get_iter(pModel, &iter, pPath))
         gtk_tree_model_get(pModel, &iter, DUE_KIND_COL, &nKind, -1);
     return nKind != DUE_ROW_SECTION;
-}
-
-// Wide enough for every column as filled, within the screen; a width the
-// user chose that is wider stays.
-void fitWidth() {
-    gint nWidth = 0, nHeight = 0;
-    gtk_window_get_size(GTK_WINDOW(m_pwgtWindow), &nWidth, &nHeight);
-    const gint nScreen = gdk_screen_get_width(gtk_widget_get_screen(m_pwgtWindow));
-    // The scrolled window asks for no width of its own: the tree's, plus
-    // the frame, the scroll bar and the borders.
-    GtkRequisition req;
-    gtk_widget_size_request(m_pwgtTree, &req);
-    const gint nWant = std::min(req.width + 60, nScreen - 40);
-    if (nWant > nWidth)
-        gtk_window_resize(GTK_WINDOW(m_pwgtWindow), nWant, nHeight);
 }
 
 gboolean onDeleteEvent(GtkWidget* pwgt, GdkEvent*, gpointer) {
