@@ -371,6 +371,15 @@ bool waitForActiveWindow(GtkWindow* pwin) {
     return gtk_window_is_active(pwin);
 }
 
+bool waitUntil(const std::function<bool()>& bDone) {
+    for (int i = 0; i < 200 && !bDone(); ++i) {
+        gdk_flush();
+        g_usleep(10000);
+        drainEvents();
+    }
+    return bDone();
+}
+
 void AppTest::SetUp() {
     m_dirs = std::make_unique<TempDirs>();
     copyUiFile(*m_dirs);

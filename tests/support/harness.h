@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -141,6 +142,9 @@ class AppTest : public testing::Test {
 bool startProgram(const std::vector<std::string>& args, int* pnStatus);
 // Presents the window and waits until it has the keyboard focus.
 bool waitForActiveWindow(GtkWindow* pwin);
+// Runs the events until bDone() holds (a resize the X server has yet to
+// confirm, say), for at most two seconds; the last bDone().
+bool waitUntil(const std::function<bool()>& bDone);
 // Destroys windows left over from a failed start so the next test begins clean.
 void destroyToplevels();
 

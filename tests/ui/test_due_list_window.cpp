@@ -67,8 +67,12 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
     // Every column in sight; the list has the keyboard, and neither the
     // line above it nor a section's title shows selected.
     GtkWidget* pwgtScroll = widget("DueListScroll");
-    EXPECT_FALSE(gtk_widget_get_visible(
-        gtk_scrolled_window_get_hscrollbar(GTK_SCROLLED_WINDOW(pwgtScroll))));
+    EXPECT_TRUE(avt::waitUntil([&] {
+        return !gtk_widget_get_visible(
+            gtk_scrolled_window_get_hscrollbar(GTK_SCROLLED_WINDOW(pwgtScroll)));
+    })) << "a column out of sight";
+    GtkTreeViewColumn* pItem = gtk_tree_view_get_column(GTK_TREE_VIEW(widget("DueListTreeView")), 0);
+    const gint nItemWidth = gtk_tree_view_column_get_width(pItem);
     EXPECT_EQ(gtk_window_get_focus(GTK_WINDOW(widget("DueListWindow"))), widget("DueListTreeView"));
     gint nStart = 0, nEnd = 0;
     EXPECT_FALSE(gtk_label_get_selection_bounds(GTK_LABEL(widget("DueListInfo")), &nStart, &nEnd));
@@ -89,10 +93,14 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
     EXPECT_EQ(shown(), (Lines{"Components (2)//black", strHours, strMark, "Pilots (1)//black",
                               "Bob Alexander Montgomery-Featherstonehaugh "
                               "Cholmondeley-Marjoribanks Soon/Due at the mark/black"}));
-    // The long name ends in "…" and leaves the due columns in view.
-    GtkRequisition req;
-    gtk_widget_size_request(widget("DueListTreeView"), &req);
-    EXPECT_LE(req.width, widget("DueListScroll")->allocation.width);
+    // The long name ends in "…": the card names still set the column's
+    // width, and every column stays in view.
+    EXPECT_TRUE(avt::waitUntil([&] {
+        GtkRequisition req;
+        gtk_widget_size_request(widget("DueListTreeView"), &req);
+        return req.width <= widget("DueListScroll")->allocation.width;
+    })) << "the list is wider than its window";
+    EXPECT_EQ(gtk_tree_view_column_get_width(pItem), nItemWidth);
 
     // The pilot page moves the medical beyond the mark.
     rcdPilot rcd{};
