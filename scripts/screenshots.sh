@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Pictures for the README: writes a fresh demo log into a temporary
-# directory, starts the program on it under Xvfb (1024x768, the smallest
-# screen it is made for) and saves every page into docs/screenshots/, once
+# directory, starts the program on it under Xvfb (1024x768, a common
+# small screen) and saves every page into docs/screenshots/, once
 # as it starts and once with the catalogue editable. Pages and windows the
 # current build does not have are skipped with a note.
 #   bash scripts/screenshots.sh
