@@ -3,6 +3,7 @@
 #include "avPath.h"
 
 #include <glib.h>
+#include <gtk/gtk.h>
 
 #include <cstdio>
 #include <cstring>
@@ -25,6 +26,18 @@ FilePtr openLog() {
     }
     return nullptr;
 }
+
+// Before the program installs its dialog: the log keeps the report.
+int logOnly(const char* pszError, const char* pszFunction, const char* pszLocus) {
+    gchar* pszLog = g_strdup_printf("Locus: %s\nFunction: %s\nError: %s", pszLocus, pszFunction,
+                                    pszError ? pszError : "");
+    errPostError(pszLog);
+    g_free(pszLog);
+    return GTK_RESPONSE_OK;
+}
+
+dlgReporter m_pfnDefault = logOnly;
+dlgReporter m_pfnReporter = nullptr; // null: the default
 
 } // namespace
 
@@ -56,4 +69,18 @@ void errPostError(const char* pszError) {
     }
     g_strfreev(ppszPieces);
     fputc('\n', pf.get());
+}
+
+void dlgSetDefaultReporter(dlgReporter pfnReporter) {
+    m_pfnDefault = pfnReporter ? pfnReporter : logOnly;
+}
+
+dlgReporter dlgSetReporter(dlgReporter pfnReporter) {
+    dlgReporter pfnOld = m_pfnReporter ? m_pfnReporter : m_pfnDefault;
+    m_pfnReporter = pfnReporter;
+    return pfnOld;
+}
+
+int dlgReport(const char* pszError, const char* pszFunction, const char* pszLocus) {
+    return (m_pfnReporter ? m_pfnReporter : m_pfnDefault)(pszError, pszFunction, pszLocus);
 }

@@ -1,6 +1,6 @@
 #include "modAC.h"
 
-#include "avError.h"
+#include "avErrLog.h"
 #include "sqlMLog.h"
 
 #include <cstring>

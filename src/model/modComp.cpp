@@ -2,7 +2,6 @@
 
 #include "avCnv.h"
 #include "avErrLog.h"
-#include "avError.h"
 #include "avMisc.h"
 #include "avParam.h"
 #include "modFLog.h"

@@ -1,7 +1,7 @@
 #include "modFLog.h"
 
 #include "avCnv.h"
-#include "avError.h"
+#include "avErrLog.h"
 #include "pagAC.h"
 #include "rcdAC.h"
 #include "sqlMLog.h"
@@ -275,7 +275,7 @@ gboolean fmodLoadModel(gint iFLogID, guint64* pnAccumHours) {
     cbFLog cb{&rcdScratch, fmodLoadFLogCallback};
     if (!sqlLoadFLogRecord(&cb, SQL_NEW_ID,
                            acdHasActiveAC() ? acdGetActiveAC()->iACID : SQL_NEW_ID)) {
-        dlgError(sqlLastError(), "fmodLoadModel()", "modFLog");
+        dlgReport(sqlLastError(), "fmodLoadModel()", "modFLog");
         return FALSE;
     }
     appendNewFlightRow();

@@ -1,7 +1,7 @@
 #include "modMaint.h"
 
 #include "avCnv.h"
-#include "avError.h"
+#include "avErrLog.h"
 #include "modFLog.h"
 #include "pagAC.h"
 #include "rcdAC.h"

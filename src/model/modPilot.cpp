@@ -1,7 +1,7 @@
 #include "modPilot.h"
 
 #include "avCnv.h"
-#include "avError.h"
+#include "avErrLog.h"
 #include "avMisc.h"
 #include "rcdPilot.h"
 #include "sqlMLog.h"

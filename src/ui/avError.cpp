@@ -12,8 +12,6 @@ namespace {
 constexpr int DLG_TEXT_WIDTH = 520;
 constexpr glong DLG_TEXT_SHOWN = 600;
 
-dlgReporter m_pfnReporter = dlgError;
-
 // Wraps the dialog's texts at the fixed width, also inside a long word.
 void boundLabels(GtkWidget* pwgtDlg) {
     GtkWidget* pwgtArea = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(pwgtDlg));
@@ -74,14 +72,4 @@ int dlgError(const gchar* pszError, const gchar* pszFunction, const gchar* pszLo
     if (nResponse == GTK_RESPONSE_CANCEL && gtk_main_level() > 0)
         gtk_main_quit();
     return nResponse;
-}
-
-dlgReporter dlgSetReporter(dlgReporter pfnReporter) {
-    dlgReporter pfnOld = m_pfnReporter;
-    m_pfnReporter = pfnReporter ? pfnReporter : dlgError;
-    return pfnOld;
-}
-
-int dlgReport(const gchar* pszError, const gchar* pszFunction, const gchar* pszLocus) {
-    return m_pfnReporter(pszError, pszFunction, pszLocus);
 }

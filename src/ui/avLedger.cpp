@@ -213,6 +213,7 @@ void initPages(gboolean bCompEdit, GtkWidget* pwinMain) {
 
 gboolean avStartUp(int argc, char** argv, int* pnStatus) {
     gtk_init(&argc, &argv);
+    dlgSetDefaultReporter(dlgError);
     avPrepareEnvironment();
     gboolean bCompEdit = editSwitchGiven(argc, argv);
     printWorkingDirectory();
