@@ -4,6 +4,7 @@
 
 #include <glib.h>
 
+#include <cstddef>
 #include <ctime>
 
 // Unit of a packed calendar interval, held in bits 24 to 31; bits 0 to 11
@@ -154,3 +155,11 @@ time_t cnvAddInterval(time_t tDate, guint nIntv, int nSign = 1);
 // no interval (0). TRUE with *pnIntv set; FALSE with *pnIntv untouched,
 // and *ppszWhy (when given) says why.
 gboolean cnvReadInterval(guint* pnIntv, const gchar* pszText, const gchar** ppszWhy = nullptr);
+
+// Copies text into a fixed field of nlField bytes: at most nlField - 1
+// bytes and never half of a UTF-8 character. A null source gives "".
+void mscCopyText(char* pszField, std::size_t nlField, const char* pszSource);
+
+template <std::size_t N> void mscCopyText(char (&szField)[N], const char* pszSource) {
+    mscCopyText(szField, N, pszSource);
+}

@@ -2,7 +2,7 @@
 
 #include "avCnv.h"
 #include "avErrLog.h"
-#include "avMisc.h"
+#include "avTree.h"
 #include "rcdPilot.h"
 #include "sqlMLog.h"
 

@@ -1,7 +1,7 @@
 #include "sqlMLog.h"
 
 #include "avBackup.h"
-#include "avMisc.h"
+#include "avCnv.h"
 #include "avPath.h"
 
 #include <sqlite3.h>

@@ -6,24 +6,6 @@
 #include <string>
 #include <vector>
 
-void mscCopyText(char* pszField, std::size_t nlField, const char* pszSource) {
-    if (nlField == 0)
-        return;
-    if (!pszSource)
-        pszSource = "";
-    std::size_t nl = strnlen(pszSource, nlField);
-    if (nl >= nlField) {
-        // Cut at nlField - 1, then step back over continuation bytes so a
-        // multi-byte character is dropped whole.
-        nl = nlField - 1;
-        auto isContinuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
-        while (nl > 0 && isContinuation(static_cast<unsigned char>(pszSource[nl])))
-            --nl;
-    }
-    memcpy(pszField, pszSource, nl);
-    pszField[nl] = '\0';
-}
-
 namespace {
 
 constexpr guint KEY_UP = 0xFF52;
@@ -128,34 +110,6 @@ gboolean mscTreeRowSelect(GtkTreeView* pwgtTree, GtkTreeIter* piterTree) {
     gtk_tree_selection_select_iter(gtk_tree_view_get_selection(pwgtTree), piterTree);
     gtk_tree_path_free(path);
     return TRUE;
-}
-
-std::string mscTreeText(GtkTreeModel* pModel, GtkTreeIter* piter, int nCol) {
-    gchar* psz = nullptr;
-    gtk_tree_model_get(pModel, piter, nCol, &psz, -1);
-    std::string str = psz ? psz : "";
-    g_free(psz);
-    return str;
-}
-
-gboolean mscGetIterFromID(GtkTreeIter* piterTree, GtkTreeModel* pmodTree, guint iColID, guint nID) {
-    if (!piterTree || !pmodTree)
-        return FALSE;
-    // Reading another column type into a guint would write past it.
-    if (iColID >= static_cast<guint>(gtk_tree_model_get_n_columns(pmodTree)))
-        return FALSE;
-    const GType nType = gtk_tree_model_get_column_type(pmodTree, static_cast<gint>(iColID));
-    if (nType != G_TYPE_UINT && nType != G_TYPE_INT)
-        return FALSE;
-    if (!gtk_tree_model_get_iter_first(pmodTree, piterTree))
-        return FALSE;
-    do {
-        guint nRowID = 0;
-        gtk_tree_model_get(pmodTree, piterTree, iColID, &nRowID, -1);
-        if (nRowID == nID)
-            return TRUE;
-    } while (gtk_tree_model_iter_next(pmodTree, piterTree));
-    return FALSE;
 }
 
 namespace {

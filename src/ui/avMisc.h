@@ -2,19 +2,14 @@
 // keyboard navigation through a form, tree view row helpers.
 #pragma once
 
+#include "avCnv.h"
+#include "avTree.h"
+
 #include <gtk/gtk.h>
 
 #include <cstddef>
 #include <string>
 #include <ctime>
-
-// Copies text into a fixed field of nlField bytes: at most nlField - 1
-// bytes and never half of a UTF-8 character. A null source gives "".
-void mscCopyText(char* pszField, std::size_t nlField, const char* pszSource);
-
-template <std::size_t N> void mscCopyText(char (&szField)[N], const char* pszSource) {
-    mscCopyText(szField, N, pszSource);
-}
 
 // Called when the user leaves a field of a navigation table by the
 // keyboard, with that field and GTK_DIR_UP or GTK_DIR_DOWN. The result is
@@ -46,12 +41,6 @@ gboolean mscKeyPressUp(const wgtLUT* pwgtLUT, GtkWidget* pwgtCur);
 // Expands the tree down to the row, scrolls it into view at the bottom edge
 // and selects it. FALSE without an iterator.
 gboolean mscTreeRowSelect(GtkTreeView* pwgtTree, GtkTreeIter* piterTree);
-
-// The text of a string column of a row ("" for NULL).
-std::string mscTreeText(GtkTreeModel* pModel, GtkTreeIter* piter, int nCol);
-
-// Finds the first top-level row whose unsigned column iColID equals nID.
-gboolean mscGetIterFromID(GtkTreeIter* piterTree, GtkTreeModel* pmodTree, guint iColID, guint nID);
 
 // Connects a field of a form: keyboard navigation through the table (Up/
 // Down/Return in entries and combos, leaving the ends of a text view) and,
