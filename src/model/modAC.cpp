@@ -1,6 +1,7 @@
 #include "modAC.h"
 
 #include "avErrLog.h"
+#include "rcdAC.h"
 #include "sqlMLog.h"
 
 #include <cstring>
@@ -15,7 +16,47 @@ gboolean m_bSelAC = FALSE;
 // The placeholder row's ID: all bits of the column set.
 constexpr gulong AC_NEW_ID = static_cast<gulong>(-1);
 
+constexpr gint rcdAC::*m_lstOptFields[] = {
+    &rcdAC::iHeliOpt,      &rcdAC::iEngineOpt,    &rcdAC::iMainDriveOpt,
+    &rcdAC::iMainRotorOpt, &rcdAC::iMRSystemOpt,  &rcdAC::iClutchOpt,
+    &rcdAC::iTRSliderOpt,  &rcdAC::iTailDriveOpt, &rcdAC::iTailRotorOpt};
+
+rcdAC clearedAC(guint iACID) {
+    rcdAC rcd;
+    memset(&rcd, 0, sizeof rcd);
+    for (gint rcdAC::*piOpt : m_lstOptFields)
+        rcd.*piOpt = -1;
+    rcd.iACID = iACID;
+    return rcd;
+}
+
+// Until the aircraft page has run, no stored aircraft is active.
+rcdAC m_rcdActiveAC = clearedAC(SQL_NEW_ID);
+
 } // namespace
+
+rcdAC* acdGetActiveAC() {
+    return &m_rcdActiveAC;
+}
+
+gboolean acdHasActiveAC() {
+    return m_rcdActiveAC.iACID != SQL_NEW_ID;
+}
+
+void amodClearAC(rcdAC* prcdAC, guint iACID) {
+    *prcdAC = clearedAC(iACID);
+}
+
+void acdParseACReg(gchar* pszDest, const gchar* pszSrc, guint nlDest) {
+    if (nlDest == 0)
+        return;
+    guint n = 0;
+    for (; pszSrc && *pszSrc && n + 1 < nlDest; ++pszSrc) {
+        if (g_ascii_isalnum(*pszSrc))
+            pszDest[n++] = g_ascii_toupper(*pszSrc);
+    }
+    pszDest[n] = '\0';
+}
 
 gboolean amodInitialize() {
     if (!m_pmodAC)

@@ -16,6 +16,21 @@ enum {
     AC_NUM_COLS
 };
 
+// The active aircraft: one working record, which the aircraft page edits
+// in place (the pointer is no copy). Valid from program start; iACID is
+// all ones while no stored aircraft is active.
+rcdAC* acdGetActiveAC();
+// TRUE while a stored aircraft is active: the one test of "no active
+// aircraft" that every model and page uses.
+gboolean acdHasActiveAC();
+// Clears a record to no text, no dates and every option unset (-1, since
+// 0 is a real option to the catalogue filter), with row ID iACID.
+void amodClearAC(rcdAC* prcdAC, guint iACID);
+
+// Normalises a registration for comparison: ASCII letters and digits
+// only, upper-cased, at most nlDest - 1 characters, terminated.
+void acdParseACReg(gchar* pszDest, const gchar* pszSrc, guint nlDest);
+
 // Creates the store; always TRUE.
 gboolean amodInitialize();
 // Rebuilds the store from the database and remembers the row of iACID.

@@ -4,9 +4,9 @@
 #include "avErrLog.h"
 #include "avMisc.h"
 #include "avParam.h"
+#include "modAC.h"
 #include "modFLog.h"
 #include "modMaint.h"
-#include "pagAC.h"
 #include "rcdAC.h"
 #include "sqlMLog.h"
 

@@ -2,7 +2,7 @@
 
 #include "avCnv.h"
 #include "avErrLog.h"
-#include "pagAC.h"
+#include "modAC.h"
 #include "rcdAC.h"
 #include "sqlMLog.h"
 

@@ -2,8 +2,8 @@
 
 #include "avCnv.h"
 #include "avErrLog.h"
+#include "modAC.h"
 #include "modFLog.h"
-#include "pagAC.h"
 #include "rcdAC.h"
 #include "sqlMLog.h"
 

@@ -26,18 +26,8 @@ struct _lstCombo {
 
 namespace {
 
-// The active aircraft. Until the page has run, no stored aircraft is
-// active.
-rcdAC m_rcdAC = [] {
-    rcdAC rcd;
-    memset(&rcd, 0, sizeof rcd);
-    rcd.iACID = SQL_NEW_ID;
-    for (gint rcdAC::*piOpt : {&rcdAC::iHeliOpt, &rcdAC::iEngineOpt, &rcdAC::iMainDriveOpt,
-                               &rcdAC::iMainRotorOpt, &rcdAC::iMRSystemOpt, &rcdAC::iClutchOpt,
-                               &rcdAC::iTRSliderOpt, &rcdAC::iTailDriveOpt, &rcdAC::iTailRotorOpt})
-        rcd.*piOpt = -1;
-    return rcd;
-}();
+// The active aircraft, which the page edits in place.
+rcdAC& m_rcdAC = *acdGetActiveAC();
 
 GtkWidget* m_pwgtACTree = nullptr;
 GtkWidget* m_pwgtACReg = nullptr;
@@ -167,21 +157,12 @@ const std::array<OptCombo, 9> m_lstOptCombos{{
      &rcdAC::iTailRotorOpt},
 }};
 
-void setOptionsUnset(rcdAC* prcd) {
-    for (const auto& opt : m_lstOptCombos)
-        prcd->*opt.piField = -1;
-}
-
-// The working record cleared: no text, no dates, every option unset.
 void clearRecord(guint iACID) {
-    memset(&m_rcdAC, 0, sizeof m_rcdAC);
-    setOptionsUnset(&m_rcdAC);
-    m_rcdAC.iACID = iACID;
+    amodClearAC(&m_rcdAC, iACID);
 }
 
 // No stored aircraft is active: the one state every page and model reads
-// through acdHasActiveAC(). Option codes -1, since 0 is a real option to
-// the catalogue filter.
+// through acdHasActiveAC().
 void clearActiveAC() {
     clearRecord(SQL_NEW_ID);
 }
@@ -191,9 +172,7 @@ void clearActiveAC() {
 // NULL, so the record starts cleared. FALSE on a database failure.
 gboolean loadRecord(guint iACID, gboolean* pbFound) {
     rcdAC rcdLoad;
-    memset(&rcdLoad, 0, sizeof rcdLoad);
-    setOptionsUnset(&rcdLoad);
-    rcdLoad.iACID = SQL_NEW_ID;
+    amodClearAC(&rcdLoad, SQL_NEW_ID);
     cbAC cb{&rcdLoad, nullptr};
     clearRecord(iACID);
     *pbFound = FALSE;
@@ -669,14 +648,6 @@ void forgetWidgets(GtkWidget*, gpointer) {
 
 } // namespace
 
-gboolean acdHasActiveAC() {
-    return m_rcdAC.iACID != SQL_NEW_ID;
-}
-
-rcdAC* acdGetActiveAC() {
-    return &m_rcdAC;
-}
-
 gboolean acdLoadActiveAC(guint iACID) {
     gboolean bLoaded = FALSE;
     if (!loadRecord(iACID, &bLoaded))
@@ -719,17 +690,6 @@ void acdDisplayACReg(gint64 nAFHours) {
 void acdClearACReg() {
     if (m_pwgtACRegLabel)
         gtk_label_set_markup(GTK_LABEL(m_pwgtACRegLabel), "");
-}
-
-void acdParseACReg(gchar* pszDest, const gchar* pszSrc, guint nlDest) {
-    if (nlDest == 0)
-        return;
-    guint n = 0;
-    for (; pszSrc && *pszSrc && n + 1 < nlDest; ++pszSrc) {
-        if (g_ascii_isalnum(*pszSrc))
-            pszDest[n++] = g_ascii_toupper(*pszSrc);
-    }
-    pszDest[n] = '\0';
 }
 
 gboolean acdRegSave(const gchar* pszText) {
