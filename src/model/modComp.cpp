@@ -2,7 +2,6 @@
 
 #include "avCnv.h"
 #include "avErrLog.h"
-#include "avMisc.h"
 #include "avParam.h"
 #include "modAC.h"
 #include "modFLog.h"
@@ -93,6 +92,7 @@ guint m_nMarkHours = 0;
 guint m_nMarkTime = 0;
 time_t m_tClock = 0;
 guint m_nGeneration = 0;
+gboolean m_bClearing = FALSE;
 
 time_t nowTime() {
     return m_tClock ? m_tClock : time(nullptr);
@@ -438,11 +438,15 @@ gboolean cmodLoadModel(gulong iCompID) {
 }
 
 void cmodClearModel() {
-    // Rows the page remembers go with the clear; its selection handler must
-    // not take the emptying for a user's choice.
+    // Rows the page remembers go with the clear.
     ++m_nGeneration;
-    MscDisplayGuard guard;
+    m_bClearing = TRUE;
     mmodClearStore(m_pmodComp, &m_bSelComp);
+    m_bClearing = FALSE;
+}
+
+gboolean cmodClearing() {
+    return m_bClearing;
 }
 
 guint cmodGetGeneration() {

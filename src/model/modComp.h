@@ -79,6 +79,9 @@ gboolean cmodLoadModel(gulong iCompID);
 // program ended while it was being made), as of the last rebuild.
 const std::vector<std::string>& cmodUnfinishedCards();
 void cmodClearModel();
+// TRUE while the tree is being emptied: a view's selection changes then,
+// and its handler must not take that for the user's choice.
+gboolean cmodClearing();
 // Counts the clears (every rebuild starts with one): a row remembered under
 // another count is gone.
 guint cmodGetGeneration();

@@ -1,6 +1,7 @@
 #include "avMisc.h"
 
 #include "avCnv.h"
+#include "modComp.h"
 
 #include <cstring>
 #include <string>
@@ -327,7 +328,8 @@ MscDisplayGuard::~MscDisplayGuard() {
     --m_nDisplaying;
 }
 gboolean mscDisplaying() {
-    return m_nDisplaying > 0;
+    // The component model empties its tree without a guard of ours.
+    return m_nDisplaying > 0 || cmodClearing();
 }
 
 GtkWidget* mscGetWidget(GtkBuilder* pBuilder, const char* pszID) {
