@@ -1,6 +1,6 @@
 // Flights in and out as CSV: reading a file from a spreadsheet or another
-// logbook, matching its columns, judging each row, the preview dialog and
-// the import in one transaction; and the export of the active aircraft's
+// logbook, matching its columns, judging each row and the import in one
+// transaction (its preview dialog is fltImportDlg); and the export of the active aircraft's
 // flights in the same columns, so that an export imports back unchanged.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <array>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What a column of the file holds. FCSV_COL_IGNORE: not imported.
@@ -35,6 +36,9 @@ enum fcsvCol_t {
 
 // The column names the program writes, and shows in the preview's choice.
 const char* fcsvColName(fcsvCol_t nCol);
+
+// A registration as registrations are compared: letters and digits, upper case.
+std::string fcsvRegKey(std::string_view sv);
 
 // A file refused as a whole is larger than this, has more rows or a
 // header of more columns.
@@ -158,11 +162,3 @@ gboolean fcsvExportText(guint iACID, std::string* pstrText);
 // Writes them to a file through a temporary file and a rename, so a failed
 // write leaves whatever was there.
 gboolean fcsvExportFile(guint iACID, const char* pszPath, std::string* pstrWhy);
-
-// Connects "File → Import Flights…" and "File → Export Flights…" and
-// looks up the preview dialog. Once at start-up.
-void fcsvInitialize(GtkBuilder* pBuilder);
-// Reads the file, shows the preview and imports on the user's word; the
-// pages, the banner and the due marks follow. TRUE when flights were
-// stored. The menu item calls it after its file chooser.
-gboolean fcsvImportFile(const char* pszPath);

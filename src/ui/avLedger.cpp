@@ -2,7 +2,6 @@
 
 #include "avDue.h"
 #include "avErrLog.h"
-#include "avFltCSV.h"
 #include "avError.h"
 #include "avHelp.h"
 #include "avLayout.h"
@@ -10,6 +9,7 @@
 #include "avMisc.h"
 #include "avParam.h"
 #include "avPath.h"
+#include "fltImportDlg.h"
 #include "modAC.h"
 #include "modComp.h"
 #include "modFLog.h"
@@ -206,7 +206,7 @@ void initPages(gboolean bCompEdit, GtkWidget* pwinMain) {
     acdInitialize(m_pBuilder);
     refInitialize(m_pBuilder, bCompEdit);
     hlpInitialize(m_pBuilder, GTK_WINDOW(pwinMain));
-    fcsvInitialize(m_pBuilder);
+    fcsvInitialize(m_pBuilder, avOnPageLeave);
 }
 
 } // namespace
