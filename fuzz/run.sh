@@ -16,17 +16,18 @@ OUT=build-fuzz
 CXX=${FUZZ_CXX:-clang++-14}
 FLAGS="-std=c++20 -g -O1 -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=undefined"
 PKG="$(pkg-config --cflags gtk+-2.0 sqlite3)"
+INC="-Isrc/base -Isrc/store -Isrc/model -Isrc/exchange -Isrc/ui"
 LIBS="$(pkg-config --libs gtk+-2.0 sqlite3) -lm"
 mkdir -p "$OUT/obj"
 
 # The program's sources, instrumented for coverage, compiled once.
 OBJS=()
-for SRC in src/*.cpp; do
+for SRC in src/*/*.cpp; do
     [ "$(basename "$SRC")" = main.cpp ] && continue
     OBJ="$OUT/obj/$(basename "$SRC" .cpp).o"
     if [ ! -f "$OBJ" ] || [ "$SRC" -nt "$OBJ" ]; then
         nice $CXX $FLAGS -fsanitize=fuzzer-no-link -Wno-deprecated-declarations \
-            -DG_LOG_DOMAIN='"avLedger"' -Isrc $PKG -c "$SRC" -o "$OBJ"
+            -DG_LOG_DOMAIN='"avLedger"' $INC $PKG -c "$SRC" -o "$OBJ"
     fi
     OBJS+=("$OBJ")
 done
@@ -60,7 +61,7 @@ for T in $TARGETS; do
     *) echo "unknown target $T" >&2; exit 2 ;;
     esac
     BIN="$OUT/fuzz_$T"
-    nice $CXX $FLAGS -fsanitize=fuzzer $DEF -Wno-deprecated-declarations -Isrc $PKG \
+    nice $CXX $FLAGS -fsanitize=fuzzer $DEF -Wno-deprecated-declarations $INC $PKG \
         "$SRC" "${OBJS[@]}" $LIBS -o "$BIN"
     TESTS=$(ls $TESTS 2>/dev/null || true)
     seed "$T" $TESTS

@@ -3,7 +3,7 @@
 // file chooser was told, or nothing.
 #include "avCnv.h"
 #include "avDue.h"
-#include "avReport.h"
+#include "avReportDlg.h"
 #include "harness.h"
 #include "modComp.h"
 #include "modPilot.h"

@@ -2,7 +2,7 @@
 // sees before agreeing, what reaches the file, and what the pages show.
 #include "harness.h"
 
-#include "avFltCSV.h"
+#include "fltImportDlg.h"
 #include "modComp.h"
 
 #include <functional>

@@ -18,7 +18,8 @@ fi
 OUT=build/crash
 mkdir -p "$OUT"
 nice cmake --build build --target avledger_core >/dev/null
-nice g++ -std=c++20 -O1 -g -Wall -Wextra -Wno-deprecated-declarations -Isrc \
+nice g++ -std=c++20 -O1 -g -Wall -Wextra -Wno-deprecated-declarations \
+    -Isrc/base -Isrc/store -Isrc/model -Isrc/exchange -Isrc/ui \
     $(pkg-config --cflags gtk+-2.0 sqlite3) tools/crash/crash_driver.cpp \
     build/src/libavledger_core.a $(pkg-config --libs gtk+-2.0 sqlite3) -lm -o "$OUT/crash_driver"
 

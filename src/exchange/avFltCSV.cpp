@@ -1,0 +1,1178 @@
+#include "avFltCSV.h"
+
+#include "avBackup.h"
+#include "avCnv.h"
+#include "modAC.h"
+#include "modComp.h"
+#include "modFLog.h"
+#include "modPilot.h"
+#include "rcdAC.h"
+#include "rcdFLog.h"
+#include "rcdPilot.h"
+#include "sqlMLog.h"
+
+#include <glib/gstdio.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string_view>
+
+namespace {
+
+constexpr std::array<const char*, FCSV_NUM_COLS> m_lstColName = {
+    "(not imported)", "Date",    "Take-off",    "Landing", "Flight time", "From",          "To",
+    "Pilot",          "Student", "Passengers",  "Night",   "IFR",         "Cross-country", "Dual",
+    "Solo",           "Remarks", "Registration"};
+
+// The header names of each column, as compared: ASCII letters and digits
+// only, lower case ("Take-off" is "takeoff").
+struct HeaderNames {
+    fcsvCol_t nCol;
+    const char* pszNames; // separated by blanks
+};
+constexpr HeaderNames m_lstHeaderNames[] = {
+    {FCSV_COL_DATE, "date flightdate day"},
+    {FCSV_COL_TAKEOFF,
+     "takeoff takeofftime out off timeoff timeout offblock departuretime deptime starttime"},
+    {FCSV_COL_LANDING, "landing landingtime in on timeon timein onblock arrivaltime arrtime"},
+    {FCSV_COL_ELAPSED, "flighttime total totaltime totalflighttime duration time hours blocktime"},
+    {FCSV_COL_FROM, "from departure dep origin"},
+    {FCSV_COL_TO, "to destination dest arrival arr"},
+    {FCSV_COL_PILOT, "pilot pic pilotincommand captain instructor"},
+    {FCSV_COL_STUDENT, "student"},
+    {FCSV_COL_PAX, "passengers passenger pax"},
+    {FCSV_COL_NIGHT, "night nighttime"},
+    {FCSV_COL_IFR, "ifr instrument"},
+    {FCSV_COL_XC, "crosscountry xc xcountry"},
+    {FCSV_COL_DUAL, "dual dualsolo solodual dualreceived dualrcvd"},
+    {FCSV_COL_SOLO, "solo"},
+    {FCSV_COL_NOTES, "remarks remark notes note comments"},
+    {FCSV_COL_REG,
+     "registration reg aircraftid aircraftreg aircraftregistration acreg tail tailnumber ident"},
+};
+
+bool isDigit(char c) {
+    return g_ascii_isdigit(c);
+}
+
+std::string_view trimmed(std::string_view sv) {
+    while (!sv.empty() && g_ascii_isspace(sv.front()))
+        sv.remove_prefix(1);
+    while (!sv.empty() && g_ascii_isspace(sv.back()))
+        sv.remove_suffix(1);
+    return sv;
+}
+
+std::string lowerAlnum(std::string_view sv) {
+    std::string str;
+    for (char c : sv)
+        if (g_ascii_isalnum(c))
+            str += g_ascii_tolower(c);
+    return str;
+}
+
+// ---- splitting the text ----
+
+// The delimiter of the file: whichever of comma, semicolon and tab the
+// header row holds most of, outside quotes (comma on a tie).
+char findDelimiter(std::string_view sv) {
+    std::size_t nComma = 0, nSemi = 0, nTab = 0;
+    bool bQuoted = false;
+    for (char c : sv) {
+        if (c == '"')
+            bQuoted = !bQuoted;
+        else if (bQuoted)
+            continue;
+        else if (c == '\n' || c == '\r')
+            break;
+        else if (c == ',')
+            ++nComma;
+        else if (c == ';')
+            ++nSemi;
+        else if (c == '\t')
+            ++nTab;
+    }
+    if (nSemi > nComma && nSemi >= nTab)
+        return ';';
+    if (nTab > nComma && nTab > nSemi)
+        return '\t';
+    return ',';
+}
+
+// Unquoted fields lose the blanks around them (a spreadsheet's "a, b");
+// quoted ones are kept exactly. Fields beyond FCSV_COLS_MAX have no column
+// to go to and are not kept: a line of nothing but delimiters must not
+// fill the memory.
+void closeField(std::string& strField, bool bWasQuoted, fcsvRow& row, bool& bWide) {
+    if (row.lstField.size() >= FCSV_COLS_MAX) {
+        bWide = true;
+        row.bWide = row.bWide || !trimmed(strField).empty();
+    } else if (!bWasQuoted)
+        row.lstField.emplace_back(trimmed(strField));
+    else
+        row.lstField.push_back(std::move(strField));
+    strField.clear();
+}
+
+// The column a header names, FCSV_COL_IGNORE when none.
+fcsvCol_t headerCol(std::string_view svHeader) {
+    const std::string strName = lowerAlnum(svHeader);
+    if (strName.empty())
+        return FCSV_COL_IGNORE;
+    for (const auto& names : m_lstHeaderNames) {
+        std::string_view svNames = names.pszNames;
+        for (std::size_t i = 0; i < svNames.size();) {
+            std::size_t nEnd = std::min(svNames.find(' ', i), svNames.size());
+            if (svNames.substr(i, nEnd - i) == strName)
+                return names.nCol;
+            i = nEnd + 1;
+        }
+    }
+    return FCSV_COL_IGNORE;
+}
+
+// Calls fn(line number, line) for each physical line until it returns true.
+template <typename Fn> void forEachLine(std::string_view sv, Fn fn) {
+    guint nLine = 1;
+    for (std::size_t i = 0; i <= sv.size(); ++nLine) {
+        const std::size_t nEnd = std::min(sv.find_first_of("\r\n", i), sv.size());
+        if (fn(nLine, sv.substr(i, nEnd - i)))
+            return;
+        i = nEnd + (sv.substr(nEnd, 2) == "\r\n" ? 2 : 1);
+    }
+}
+
+// How well a line split at cDelim heads a flight list: the number of
+// columns it names when a date and a flight time or take-off are among
+// them, else 0.
+std::size_t headerScore(std::string_view svLine, char cDelim) {
+    std::size_t nNamed = 0;
+    bool bDate = false, bTime = false;
+    bool bQuoted = false;
+    std::string strField;
+    auto close = [&] {
+        const fcsvCol_t nCol = headerCol(strField);
+        nNamed += nCol != FCSV_COL_IGNORE;
+        bDate = bDate || nCol == FCSV_COL_DATE;
+        bTime = bTime || nCol == FCSV_COL_ELAPSED || nCol == FCSV_COL_TAKEOFF;
+        strField.clear();
+    };
+    for (char c : svLine) {
+        if (c == '"')
+            bQuoted = !bQuoted;
+        else if (c == cDelim && !bQuoted)
+            close();
+        else
+            strField += c;
+    }
+    close();
+    return bDate && bTime ? nNamed : 0;
+}
+
+struct HeaderAt {
+    guint nLine;
+    char cDelim;
+};
+
+// The flights table's header: the line asked for, else the first line that
+// heads a flight list (a logbook's export starts with a title block and an
+// aircraft table), else the first line; and the delimiter it is split at.
+HeaderAt findHeader(std::string_view sv, guint nAsked) {
+    HeaderAt at{0, ','};
+    forEachLine(sv, [&](guint nLine, std::string_view svLine) {
+        if (nAsked) {
+            if (nLine == nAsked)
+                at = {nLine, findDelimiter(svLine)};
+            return nLine >= nAsked;
+        }
+        std::size_t nBest = 0;
+        for (char c : {',', ';', '\t'}) {
+            const std::size_t n = headerScore(svLine, c);
+            if (n > nBest) {
+                nBest = n;
+                at = {nLine, c};
+            }
+        }
+        return nBest > 0 || nLine >= FCSV_HEADER_SEARCH;
+    });
+    if (at.nLine == 0)
+        at = {nAsked ? nAsked : 1, findDelimiter(sv)};
+    return at;
+}
+
+// A number as logbooks write hours: "1.3", "1,3", "0", "1:18".
+bool isNumber(std::string_view sv) {
+    sv = trimmed(sv);
+    const std::size_t nMarks = std::count_if(
+        sv.begin(), sv.end(), [](char c) { return c == '.' || c == ',' || c == ':'; });
+    return std::any_of(sv.begin(), sv.end(), isDigit) && nMarks <= 1 &&
+           std::all_of(sv.begin(), sv.end(),
+                       [](char c) { return isDigit(c) || c == '.' || c == ',' || c == ':'; });
+}
+
+// Whether every cell of column i that holds anything is a number.
+bool isNumberColumn(const fcsvTable& table, std::size_t i) {
+    bool bAny = false;
+    for (const fcsvRow& row : table.lstRow) {
+        if (i >= row.lstField.size() || trimmed(row.lstField[i]).empty())
+            continue;
+        if (!isNumber(row.lstField[i]))
+            return false;
+        bAny = true;
+    }
+    return bAny;
+}
+
+bool isBlankRow(const std::vector<std::string>& lstField) {
+    return std::all_of(lstField.begin(), lstField.end(),
+                       [](const std::string& s) { return s.empty(); });
+}
+
+} // namespace
+
+std::string fcsvRegKey(std::string_view sv) {
+    gchar szKey[64];
+    acdParseACReg(szKey, std::string(sv.substr(0, 60)).c_str(), sizeof szKey);
+    return szKey;
+}
+
+const char* fcsvColName(fcsvCol_t nCol) {
+    return nCol < FCSV_NUM_COLS ? m_lstColName[nCol] : m_lstColName[0];
+}
+
+gboolean fcsvParseText(const std::string& strText, fcsvTable* pTable, std::string* pstrWhy,
+                       guint nHeaderLine) {
+    *pTable = fcsvTable{};
+    std::string_view sv(strText);
+    if (sv.substr(0, 3) == "\xEF\xBB\xBF")
+        sv.remove_prefix(3);
+    if (trimmed(sv).empty()) {
+        *pstrWhy = "The file is empty.";
+        return FALSE;
+    }
+    if (sv.find('\0') != std::string_view::npos ||
+        !g_utf8_validate(sv.data(), gssize(sv.size()), nullptr)) {
+        *pstrWhy = "The file is not text in UTF-8. Save the spreadsheet as CSV (UTF-8) and "
+                   "choose that file.";
+        return FALSE;
+    }
+    const HeaderAt header = findHeader(sv, nHeaderLine);
+    const char cDelim = header.cDelim;
+    pTable->cDelim = cDelim;
+
+    std::vector<fcsvRow> lstRows;
+    fcsvRow row{1, {}};
+    std::string strField;
+    bool bQuoted = false, bWasQuoted = false, bWide = false, bHeaderWide = false;
+    guint nLine = 1, nQuoteLine = 0;
+    auto endRow = [&] {
+        closeField(strField, bWasQuoted, row, bWide);
+        bWasQuoted = false;
+        // Rows above the header are the export's title block.
+        if (!isBlankRow(row.lstField) && row.nLine >= header.nLine) {
+            bHeaderWide = bHeaderWide || (lstRows.empty() && bWide);
+            lstRows.push_back(std::move(row));
+        }
+        bWide = false;
+        row = fcsvRow{nLine, {}};
+    };
+    auto tooLarge = [&] {
+        if (bHeaderWide)
+            *pstrWhy = "The header row has more than " + std::to_string(FCSV_COLS_MAX) +
+                       " columns; that is no flight list.";
+        else if (lstRows.size() > FCSV_ROWS_MAX + 1) // the header and the flights
+            *pstrWhy = "The file has more than " + std::to_string(FCSV_ROWS_MAX) +
+                       " rows; that is no flight log of one helicopter.";
+        else
+            return false;
+        return true;
+    };
+    for (std::size_t i = 0; i < sv.size(); ++i) {
+        if (tooLarge())
+            return FALSE;
+        char c = sv[i];
+        if (bQuoted) {
+            if (c == '"' && i + 1 < sv.size() && sv[i + 1] == '"') {
+                strField += '"';
+                ++i;
+            } else if (c == '"') {
+                bQuoted = false;
+            } else {
+                if (c == '\n')
+                    ++nLine;
+                strField += c;
+            }
+            continue;
+        }
+        if (c == '"' && trimmed(strField).empty() && !bWasQuoted) {
+            strField.clear();
+            bQuoted = bWasQuoted = true;
+            nQuoteLine = nLine;
+        } else if (c == cDelim) {
+            closeField(strField, bWasQuoted, row, bWide);
+            bWasQuoted = false;
+        } else if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < sv.size() && sv[i + 1] == '\n')
+                ++i;
+            ++nLine;
+            endRow();
+        } else {
+            strField += c;
+        }
+    }
+    if (bQuoted) {
+        *pstrWhy = "A quoted text that begins on line " + std::to_string(nQuoteLine) +
+                   " never ends, so the rows after it cannot be told apart.";
+        return FALSE;
+    }
+    endRow();
+    if (tooLarge())
+        return FALSE;
+    if (lstRows.empty()) {
+        *pstrWhy = "The file is empty.";
+        return FALSE;
+    }
+    pTable->nHeaderLine = lstRows.front().nLine;
+    pTable->lstHeader = std::move(lstRows.front().lstField);
+    lstRows.erase(lstRows.begin());
+    if (lstRows.empty()) {
+        *pstrWhy = "The file has a header row but no flights under it.";
+        return FALSE;
+    }
+    pTable->lstRow = std::move(lstRows);
+    return TRUE;
+}
+
+gboolean fcsvReadFile(const char* pszPath, fcsvTable* pTable, std::string* pstrWhy,
+                      guint nHeaderLine) {
+    GStatBuf st;
+    if (g_stat(pszPath, &st) != 0 || !S_ISREG(st.st_mode)) {
+        *pstrWhy = "The file cannot be read.";
+        return FALSE;
+    }
+    // A lifetime of flights is well under a megabyte; a file this large is
+    // not a flight log and is not read into memory at all.
+    if (std::size_t(st.st_size) > FCSV_FILE_MAX) {
+        *pstrWhy = "The file holds " + std::to_string(st.st_size / (1024 * 1024)) +
+                   " MB; a flight list is far smaller (at most " +
+                   std::to_string(FCSV_FILE_MAX / (1024 * 1024)) + " MB is read).";
+        return FALSE;
+    }
+    gchar* pszText = nullptr;
+    gsize nlText = 0;
+    GError* pError = nullptr;
+    if (!g_file_get_contents(pszPath, &pszText, &nlText, &pError)) {
+        *pstrWhy = std::string("The file cannot be read: ") + pError->message;
+        g_error_free(pError);
+        return FALSE;
+    }
+    std::string strText(pszText, nlText);
+    g_free(pszText);
+    return fcsvParseText(strText, pTable, pstrWhy, nHeaderLine);
+}
+
+std::vector<fcsvCol_t> fcsvMatchColumns(const fcsvTable& table) {
+    std::vector<fcsvCol_t> lstCol;
+    std::set<fcsvCol_t> setTaken;
+    for (std::size_t i = 0; i < table.lstHeader.size(); ++i) {
+        fcsvCol_t nCol = headerCol(table.lstHeader[i]);
+        // A column of hours is never a list of names.
+        if ((nCol == FCSV_COL_PILOT || nCol == FCSV_COL_STUDENT) && isNumberColumn(table, i))
+            nCol = FCSV_COL_IGNORE;
+        if (nCol != FCSV_COL_IGNORE && !setTaken.insert(nCol).second)
+            nCol = FCSV_COL_IGNORE;
+        lstCol.push_back(nCol);
+    }
+    // Dual and solo are one flag: a dual column says it ("Dual received"
+    // hours are exactly that); solo hours say nothing of dual.
+    if (setTaken.count(FCSV_COL_DUAL))
+        std::replace(lstCol.begin(), lstCol.end(), FCSV_COL_SOLO, FCSV_COL_IGNORE);
+    return lstCol;
+}
+
+namespace {
+
+// ---- judging a row ----
+
+// A pilot's name as compared: case folded, blanks collapsed, no commas.
+std::string nameKey(std::string_view sv) {
+    std::string strWords;
+    for (char c : sv) {
+        if (c == ',' || g_ascii_isspace(c)) {
+            if (!strWords.empty() && strWords.back() != ' ')
+                strWords += ' ';
+        } else {
+            strWords += c;
+        }
+    }
+    if (!strWords.empty() && strWords.back() == ' ')
+        strWords.pop_back();
+    gchar* pszFold = g_utf8_casefold(strWords.c_str(), -1);
+    std::string strKey = pszFold ? pszFold : "";
+    g_free(pszFold);
+    return strKey;
+}
+
+std::string readingName(const rcdPilot& rcd) {
+    return std::string(trimmed(std::string(rcd.szFName) + " " + rcd.szLName));
+}
+
+// Pilots by name: "First Last", "Last First" and "Last, First" all match.
+std::map<std::string, guint>* m_pmapPilot = nullptr;
+int addPilotKeys(rcdPilot* prcd) {
+    std::string strFirst(prcd->szFName), strLast(prcd->szLName);
+    for (const auto& str : {strFirst + " " + strLast, strLast + " " + strFirst})
+        m_pmapPilot->emplace(nameKey(str), prcd->iPilotID);
+    return 0;
+}
+
+gboolean loadPilotKeys(std::map<std::string, guint>* pmap) {
+    rcdPilot rcd{};
+    cbPilot cb{&rcd, addPilotKeys};
+    m_pmapPilot = pmap;
+    gboolean bOK = sqlLoadPilotRecord(&cb, SQL_NEW_ID);
+    m_pmapPilot = nullptr;
+    return bOK;
+}
+
+// The starts of flights, to find one logged twice. A flight with a
+// take-off time clashes with any other at that moment; flights entered by
+// their date alone all start at midnight, and several a day are common, so
+// only one of the same length is the same flight.
+struct Start {
+    guint nElapsed;
+    bool bTimed;
+    guint nLine;
+};
+using Starts = std::multimap<time_t, Start>;
+
+const Start* findClash(const Starts& map, time_t tBegin, guint nElapsed, bool bTimed) {
+    auto [itFrom, itTo] = map.equal_range(tBegin);
+    for (auto it = itFrom; it != itTo; ++it)
+        if (bTimed || it->second.bTimed || it->second.nElapsed == nElapsed)
+            return &it->second;
+    return nullptr;
+}
+
+Starts* m_pmapStart = nullptr;
+int addStart(rcdFLog* prcd) {
+    m_pmapStart->emplace(prcd->tFltBegin, Start{prcd->nElapsed, fltTakeOffKnown(prcd->tFltBegin, prcd->nType), 0});
+    return 0;
+}
+
+// A clock time "14:30", "14:30:15", "1430" or "9.05" as seconds into the
+// day; -1 when it is not one.
+time_t clockSeconds(std::string_view sv) {
+    int lstPart[3] = {0, 0, 0};
+    int nParts = 0, nDigits = 0;
+    for (char c : sv) {
+        if (g_ascii_isdigit(c)) {
+            if (nParts == 0)
+                nParts = 1;
+            if (++nDigits > 4)
+                return -1;
+            lstPart[nParts - 1] = lstPart[nParts - 1] * 10 + (c - '0');
+        } else if ((c == ':' || c == '.') && nParts > 0 && nParts < 3 && nDigits > 0) {
+            ++nParts;
+            nDigits = 0;
+        } else {
+            return -1;
+        }
+    }
+    if (nParts == 0 || nDigits == 0)
+        return -1;
+    int nHour = lstPart[0], nMin = lstPart[1], nSec = lstPart[2];
+    if (nParts == 1) {
+        if (nDigits < 3)
+            return -1;
+        nHour = lstPart[0] / 100;
+        nMin = lstPart[0] % 100;
+    }
+    if (nHour > 23 || nMin > 59 || nSec > 59)
+        return -1;
+    return time_t(nHour) * 3600 + nMin * 60 + nSec;
+}
+
+// A yes/no cell: empty, "no", "false" and the like are no; "yes", "true",
+// "x" and the like are yes; hours (a logbook's night or dual column) are
+// yes when above zero. FALSE for anything else: a word not known here is
+// never taken for either.
+bool readFlag(std::string_view sv, bool* pbYes) {
+    sv = trimmed(sv);
+    if (isNumber(sv)) {
+        *pbYes = std::any_of(sv.begin(), sv.end(), [](char c) { return c >= '1' && c <= '9'; });
+        return true;
+    }
+    static constexpr std::string_view lstNo[] = {"", "-", "no", "n", "false", "f", "none"};
+    static constexpr std::string_view lstYes[] = {"yes", "y", "true", "t", "x"};
+    std::string str(sv);
+    for (char& c : str)
+        c = g_ascii_tolower(c);
+    auto in = [&](const auto& lst) {
+        return std::find(std::begin(lst), std::end(lst), str) != std::end(lst);
+    };
+    *pbYes = in(lstYes);
+    return *pbYes || in(lstNo);
+}
+
+// A pilot's name has a letter in it; "1.3" from an hours column has none.
+bool readsAsName(const std::string& str) {
+    for (const gchar* p = str.c_str(); *p; p = g_utf8_next_char(p))
+        if (g_unichar_isalpha(g_utf8_get_char(p)))
+            return true;
+    return false;
+}
+
+struct RowReader {
+    const fcsvRow& row;
+    const std::vector<int>& lstIndex; // column index per fcsvCol_t, -1 when none
+    const std::vector<std::string>& lstHeader;
+    std::string_view text(fcsvCol_t nCol) const {
+        int i = lstIndex[nCol];
+        return i >= 0 && std::size_t(i) < row.lstField.size() ? std::string_view(row.lstField[i])
+                                                              : std::string_view();
+    }
+    bool has(fcsvCol_t nCol) const { return !trimmed(text(nCol)).empty(); }
+    bool chosen(fcsvCol_t nCol) const { return lstIndex[nCol] >= 0; }
+    // The file's own name of the column, as the user sees it in the file.
+    const std::string& header(fcsvCol_t nCol) const {
+        return lstHeader[std::size_t(lstIndex[nCol])];
+    }
+};
+
+std::string quoted(std::string_view sv) {
+    gchar szCut[41];
+    mscCopyText(szCut, std::string(sv).c_str());
+    return std::string("\"") + szCut + (sv.size() >= sizeof szCut ? "…\"" : "\"");
+}
+
+// The export writes a text that a spreadsheet would take for a formula
+// with an apostrophe before it; on reading, that one apostrophe goes.
+bool looksLikeFormula(std::string_view sv) {
+    while (!sv.empty() && sv.front() == '\'')
+        sv.remove_prefix(1);
+    return !sv.empty() && std::string_view("=+-@").find(sv.front()) != std::string_view::npos;
+}
+std::string fromSheet(std::string_view sv) {
+    if (!sv.empty() && sv.front() == '\'' && looksLikeFormula(sv))
+        sv.remove_prefix(1);
+    return std::string(sv);
+}
+
+// The flight time column: decimal hours or hours:minutes, rounded to the
+// nearest tenth as the flight page rounds (1.25 and 0:57 are 1.3 and
+// 1.0). Empty text is no time.
+const char* readElapsed(std::string_view sv, guint* pnTenths) {
+    sv = trimmed(sv);
+    if (!sv.empty() && sv.front() == '-')
+        return "negative flight time";
+    std::string str(sv);
+    std::size_t nColon = str.find(':');
+    guint64 nTenths = 0;
+    if (nColon != std::string::npos) {
+        std::string_view svHours = std::string_view(str).substr(0, nColon);
+        std::string_view svMin = std::string_view(str).substr(nColon + 1);
+        if (svHours.empty() || svMin.size() != 2 || svHours.size() > 4 ||
+            !std::all_of(svHours.begin(), svHours.end(), isDigit) ||
+            !std::all_of(svMin.begin(), svMin.end(), isDigit) || svMin > "59")
+            return "unreadable flight time";
+        guint64 nMinutes = std::stoull(std::string(svHours)) * 60 + std::stoull(std::string(svMin));
+        nTenths = (nMinutes + 3) / 6;
+    } else {
+        guint nRead = 0;
+        if (!cnvEncHours(&nRead, str.c_str(), G_MAXUINT))
+            return "unreadable flight time";
+        nTenths = nRead;
+    }
+    if (nTenths > CNV_FLIGHT_MAX)
+        return "flight time longer than 24 hours";
+    *pnTenths = guint(nTenths);
+    return nullptr;
+}
+
+// The two leading numbers of a numeric date ("02/03/2025", "2.3.25") and
+// where the second ends; FALSE for a date with a month name or the year
+// first.
+bool leadingNumbers(std::string_view sv, int* pnFirst, int* pnSecond, std::size_t* pnEnd) {
+    int lstNum[2] = {0, 0};
+    std::size_t i = 0;
+    for (int nPart = 0; nPart < 2; ++nPart) {
+        const std::size_t nFrom = i;
+        for (; i < sv.size() && isDigit(sv[i]); ++i)
+            lstNum[nPart] = lstNum[nPart] * 10 + (sv[i] - '0');
+        if (i == nFrom || i - nFrom > 2 || i >= sv.size() ||
+            std::string_view("/.-").find(sv[i]) == std::string_view::npos)
+            return false;
+        if (nPart == 0)
+            ++i;
+    }
+    *pnFirst = lstNum[0];
+    *pnSecond = lstNum[1];
+    *pnEnd = i;
+    return true;
+}
+
+// The date (and a clock time after it) of a date cell, numeric dates read
+// in the order given; FALSE when it is no date.
+bool readMoment(std::string strDate, fcsvDates_t nDates, time_t* ptMoment) {
+    int nFirst = 0, nSecond = 0;
+    std::size_t nEnd = 0;
+    if (nDates == FCSV_DATES_MONTH_FIRST && leadingNumbers(strDate, &nFirst, &nSecond, &nEnd)) {
+        const std::size_t nSep = strDate.find_first_of("/.-");
+        strDate = strDate.substr(nSep + 1, nEnd - nSep - 1) + strDate[nSep] +
+                  strDate.substr(0, nSep) + strDate.substr(nEnd);
+    }
+    gchar szDate[100];
+    if (strDate.size() >= sizeof szDate)
+        return false;
+    mscCopyText(szDate, strDate.c_str());
+    // A moment written "2010-05-01T10:00" has its time after the "T".
+    for (gchar* p = szDate; *p; ++p)
+        if (*p == 'T' && p > szDate && g_ascii_isdigit(p[-1]) && g_ascii_isdigit(p[1]))
+            *p = ' ';
+    // The date reader refuses a day or month out of range instead of
+    // carrying it into the next month; a clock time may follow the date.
+    return cnvReadDate(ptMoment, szDate, TRUE);
+}
+
+// What a row is judged against: the order of numeric dates, the starts
+// logged already, and the starts of the rows accepted before it.
+struct Judge {
+    fcsvDates_t nDates;
+    const Starts& mapLogged;
+    Starts& mapInFile;
+};
+
+// Reads the flags of a row into f.nType; a reason when a cell is neither
+// yes nor no.
+std::string readFlags(const RowReader& rd, fcsvFlight& f) {
+    static constexpr std::pair<fcsvCol_t, guint> lstFlag[] = {
+        {FCSV_COL_NIGHT, FLT_TYPE_NIGHT}, {FCSV_COL_IFR, FLT_TYPE_IFR}, {FCSV_COL_XC, FLT_TYPE_XC}};
+    auto unknown = [&](fcsvCol_t nCol) {
+        return rd.header(nCol) + " " + quoted(trimmed(rd.text(nCol))) + " is neither yes nor no";
+    };
+    f.nType = 0;
+    bool bYes = false;
+    for (const auto& [nCol, nBit] : lstFlag) {
+        if (!rd.chosen(nCol))
+            continue;
+        if (!readFlag(rd.text(nCol), &bYes))
+            return unknown(nCol);
+        f.nType |= bYes ? nBit : 0;
+    }
+    // A "Dual/Solo" column says which; a plain "Dual" or "Solo" column
+    // says yes or no. Hours of solo say nothing about dual, nor does an
+    // empty solo cell.
+    const fcsvCol_t nCol = rd.chosen(FCSV_COL_DUAL) ? FCSV_COL_DUAL : FCSV_COL_SOLO;
+    if (!rd.chosen(nCol))
+        return {};
+    const std::string_view sv = trimmed(rd.text(nCol));
+    const std::string strWord = lowerAlnum(sv);
+    bool bDual = strWord == "dual";
+    if (strWord != "dual" && strWord != "solo") {
+        if (!readFlag(sv, &bYes))
+            return unknown(nCol);
+        bDual = nCol == FCSV_COL_DUAL ? bYes : !bYes && !sv.empty() && !isNumber(sv);
+    }
+    f.nType |= bDual ? FLT_TYPE_DUAL : 0;
+    return {};
+}
+
+// Whether a row has text beyond the header's columns: a delimiter inside
+// a text without quotes moves the rest of the row one column on, so
+// nothing of it can be trusted.
+bool tooManyFields(const RowReader& rd) {
+    const auto& lstField = rd.row.lstField;
+    const std::size_t nCols = std::min(lstField.size(), rd.lstHeader.size());
+    return rd.row.bWide || std::any_of(lstField.begin() + std::ptrdiff_t(nCols), lstField.end(),
+                                       [](const std::string& s) { return !trimmed(s).empty(); });
+}
+
+// Judges one row; an empty result means it is stored as *pFlight.
+std::string judgeRow(const RowReader& rd, const Judge& judge, fcsvFlight* pFlight) {
+    if (tooManyFields(rd))
+        return "more fields than the header has columns (a delimiter in a text without quotes?)";
+    const std::string strDate(trimmed(rd.text(FCSV_COL_DATE)));
+    if (strDate.empty())
+        return "no date";
+    time_t tMoment = 0;
+    if (!readMoment(strDate, judge.nDates, &tMoment))
+        return "unreadable date " + quoted(strDate);
+    const time_t tDay = tMoment - tMoment % FLT_DAY;
+    const bool bTimeInDate = tMoment != tDay || strDate.find(':') != std::string::npos;
+
+    // The take-off from its own column, else from a time after the date.
+    std::string_view svOff =
+        rd.has(FCSV_COL_TAKEOFF) ? trimmed(rd.text(FCSV_COL_TAKEOFF)) : std::string_view();
+    const bool bOff = !svOff.empty() || (!rd.has(FCSV_COL_TAKEOFF) && bTimeInDate);
+    time_t tOff = !svOff.empty() ? clockSeconds(svOff) : tMoment - tDay;
+    if (tOff < 0)
+        return "unreadable take-off time " + quoted(svOff);
+    const bool bOn = rd.has(FCSV_COL_LANDING);
+    time_t tOn = bOn ? clockSeconds(trimmed(rd.text(FCSV_COL_LANDING))) : 0;
+    if (tOn < 0)
+        return "unreadable landing time " + quoted(trimmed(rd.text(FCSV_COL_LANDING)));
+
+    const bool bTime = rd.has(FCSV_COL_ELAPSED);
+    guint nElapsed = 0;
+    if (bTime) {
+        if (const char* pszWhy = readElapsed(rd.text(FCSV_COL_ELAPSED), &nElapsed))
+            return std::string(pszWhy) + " " + quoted(trimmed(rd.text(FCSV_COL_ELAPSED)));
+    } else if (!(bOff && bOn)) {
+        return "missing flight time";
+    }
+
+    fcsvFlight& f = *pFlight;
+    f.tFltBegin = tDay + tOff;
+    f.tFltEnd = 0;
+    if (bOn) {
+        f.tFltEnd = tDay + tOn;
+        if (bOff && !fmodLandingAfter(f.tFltBegin, tOn, &f.tFltEnd))
+            return "landing before take-off";
+    }
+    if (!bTime)
+        nElapsed = fmodElapsedTenths(f.tFltBegin, f.tFltEnd);
+    // Without a landing the flight page keeps what the flight time gives:
+    // take-off plus the time, or the bare duration.
+    if (!bOn && nElapsed > 0)
+        f.tFltEnd = (bOff ? f.tFltBegin : 0) + time_t(nElapsed) * FLT_TENTH;
+    f.nElapsed = nElapsed;
+    // The flight page's own rule: nothing before the aircraft was built or
+    // inside the hours its log starts with.
+    if (const gchar* pszWhy = fmodStartRefusal(f.tFltBegin))
+        return pszWhy;
+    if (findClash(judge.mapLogged, f.tFltBegin, nElapsed, bOff))
+        return "a flight of this aircraft is already logged at this start";
+    if (const Start* pClash = findClash(judge.mapInFile, f.tFltBegin, nElapsed, bOff))
+        return "the same start as the flight on line " + std::to_string(pClash->nLine);
+
+    // Text that does not fit its field is refused rather than cut, so that
+    // nothing is lost without the user seeing it.
+    static constexpr rcdFLog rcdSize{};
+    struct TextField {
+        fcsvCol_t nCol;
+        std::string* pstr;
+        std::size_t nlMax;
+        const char* pszName;
+    };
+    const TextField lstText[] = {
+        {FCSV_COL_FROM, &f.strFrom, sizeof rcdSize.szFrom, "departure"},
+        {FCSV_COL_TO, &f.strTo, sizeof rcdSize.szTo, "destination"},
+        {FCSV_COL_PAX, &f.strPax, sizeof rcdSize.szPaxList, "passengers"},
+        {FCSV_COL_NOTES, &f.strNotes, sizeof rcdSize.szNotes, "remarks"},
+    };
+    for (const auto& field : lstText) {
+        std::string_view sv = rd.text(field.nCol);
+        if (sv.size() >= field.nlMax)
+            return std::string(field.pszName) + " longer than " + std::to_string(field.nlMax - 1) +
+                   " bytes";
+        *field.pstr = fromSheet(sv);
+    }
+    f.strPilot = fromSheet(trimmed(rd.text(FCSV_COL_PILOT)));
+    f.strStudent = fromSheet(trimmed(rd.text(FCSV_COL_STUDENT)));
+    for (const std::string* pstr : {&f.strPilot, &f.strStudent}) {
+        if (pstr->size() >= sizeof rcdPilot{}.szLName)
+            return "pilot name longer than 99 bytes";
+        // Only a name becomes a pilot: hours taken for the pilot are none.
+        if (!pstr->empty() && !readsAsName(*pstr))
+            return "pilot " + quoted(*pstr) + " is not a name";
+    }
+
+    if (std::string strWhy = readFlags(rd, f); !strWhy.empty())
+        return strWhy;
+    // A take-off written as 00:00 is a real time, not a flight by its date.
+    if (bOff && tOff == 0)
+        f.nType |= FLT_TAKEOFF_MIDNIGHT;
+    judge.mapInFile.emplace(f.tFltBegin, Start{f.nElapsed, bOff, f.nLine});
+    return {};
+}
+
+// How the file's numeric dates are to be read: day first when one has a
+// first number above 12, month first when one has a second number above
+// 12 (and none the first); FCSV_DATES_ASK when all can be read either way.
+fcsvDates_t dateOrder(const fcsvTable& table, int iDateCol) {
+    bool bAny = false, bSecondBig = false;
+    for (const fcsvRow& row : table.lstRow) {
+        int nFirst = 0, nSecond = 0;
+        std::size_t nEnd = 0;
+        if (std::size_t(iDateCol) >= row.lstField.size() ||
+            !leadingNumbers(trimmed(row.lstField[iDateCol]), &nFirst, &nSecond, &nEnd))
+            continue;
+        if (nFirst > 12)
+            return FCSV_DATES_DAY_FIRST;
+        bAny = true;
+        bSecondBig = bSecondBig || nSecond > 12;
+    }
+    return bSecondBig ? FCSV_DATES_MONTH_FIRST : bAny ? FCSV_DATES_ASK : FCSV_DATES_DAY_FIRST;
+}
+
+// The first numeric dates of the file read in one order, for the question.
+std::string dateSamples(const fcsvTable& table, int iDateCol, fcsvDates_t nDates) {
+    std::string strSamples;
+    int nShown = 0;
+    for (const fcsvRow& row : table.lstRow) {
+        if (std::size_t(iDateCol) >= row.lstField.size())
+            continue;
+        const std::string strDate(trimmed(row.lstField[iDateCol]));
+        int nFirst = 0, nSecond = 0;
+        std::size_t nEnd = 0;
+        time_t tMoment = 0;
+        if (!leadingNumbers(strDate, &nFirst, &nSecond, &nEnd) ||
+            !readMoment(strDate, nDates, &tMoment))
+            continue;
+        gchar szDate[30];
+        cnvDcdDate(szDate, sizeof szDate, tMoment, 0);
+        strSamples += (nShown ? ", " : "") + std::string(szDate);
+        if (++nShown == 3)
+            break;
+    }
+    return strSamples;
+}
+
+// The registrations the file names, with their rows; each row's key.
+void countRegs(const fcsvTable& table, int iReg, fcsvPreview* pPreview,
+               std::vector<std::string>* plstKey) {
+    std::map<std::string, std::size_t> mapReg;
+    for (const fcsvRow& row : table.lstRow) {
+        const std::string_view sv =
+            std::size_t(iReg) < row.lstField.size() ? trimmed(row.lstField[iReg]) : "";
+        plstKey->push_back(fcsvRegKey(sv));
+        if (plstKey->back().empty())
+            continue;
+        auto [it, bNew] = mapReg.emplace(plstKey->back(), pPreview->lstReg.size());
+        if (bNew)
+            pPreview->lstReg.push_back({std::string(sv), 0});
+        ++pPreview->lstReg[it->second].nRows;
+    }
+}
+
+} // namespace
+
+gboolean fcsvBuildPreview(const fcsvTable& table, const std::vector<fcsvCol_t>& lstCol,
+                          const fcsvChoice& choice, fcsvPreview* pPreview) {
+    *pPreview = fcsvPreview{};
+    std::vector<int> lstIndex(FCSV_NUM_COLS, -1);
+    for (std::size_t i = 0; i < lstCol.size() && i < table.lstHeader.size(); ++i)
+        if (lstCol[i] != FCSV_COL_IGNORE && lstIndex[lstCol[i]] < 0)
+            lstIndex[lstCol[i]] = int(i);
+    const int iDate = lstIndex[FCSV_COL_DATE], iReg = lstIndex[FCSV_COL_REG];
+    if (iDate < 0) {
+        pPreview->strProblem = "No column is taken as the date: choose it above its column.";
+        return TRUE;
+    }
+    // Asked anew for every file: the next may come from another program.
+    fcsvDates_t nDates = dateOrder(table, iDate);
+    if (nDates == FCSV_DATES_ASK) {
+        pPreview->bAskDates = true;
+        pPreview->strDayFirst = dateSamples(table, iDate, FCSV_DATES_DAY_FIRST);
+        pPreview->strMonthFirst = dateSamples(table, iDate, FCSV_DATES_MONTH_FIRST);
+        nDates = choice.nDates;
+    }
+    // The rows of this aircraft: its own registration, or the one the user
+    // says is this aircraft in the file.
+    const rcdAC* prcdAC = acdGetActiveAC();
+    const std::string strTarget = fcsvRegKey(choice.strReg.empty() ? prcdAC->szReg : choice.strReg);
+    std::vector<std::string> lstRegKey;
+    if (iReg >= 0) {
+        countRegs(table, iReg, pPreview, &lstRegKey);
+        if (std::find(lstRegKey.begin(), lstRegKey.end(), strTarget) == lstRegKey.end()) {
+            pPreview->strProblem = std::string("No row of the file is for ") + prcdAC->szReg +
+                                   ": choose which registration in the file is this aircraft.";
+            return TRUE;
+        }
+    }
+    if (nDates == FCSV_DATES_ASK) {
+        pPreview->strProblem = "The dates can be read day before month (" + pPreview->strDayFirst +
+                               ") or month before day (" + pPreview->strMonthFirst +
+                               "): choose how they are written.";
+        return TRUE;
+    }
+
+    Starts mapLogged;
+    rcdFLog rcd{};
+    cbFLog cb{&rcd, addStart};
+    m_pmapStart = &mapLogged;
+    gboolean bOK = sqlLoadFLogRecord(&cb, SQL_NEW_ID, prcdAC->iACID);
+    m_pmapStart = nullptr;
+    std::map<std::string, guint> mapPilot;
+    if (!bOK || !loadPilotKeys(&mapPilot))
+        return FALSE;
+
+    Starts mapInFile;
+    const Judge judge{nDates, mapLogged, mapInFile};
+    std::set<std::string> setUnknown;
+    for (std::size_t iRow = 0; iRow < table.lstRow.size(); ++iRow) {
+        const fcsvRow& row = table.lstRow[iRow];
+        const bool bNoReg = iReg >= 0 && lstRegKey[iRow].empty();
+        if (iReg >= 0 && !bNoReg && lstRegKey[iRow] != strTarget) {
+            ++pPreview->nOtherReg;
+            continue;
+        }
+        fcsvFlight flight{};
+        flight.nLine = row.nLine;
+        std::string strWhy =
+            bNoReg ? "no registration"
+                   : judgeRow(RowReader{row, lstIndex, table.lstHeader}, judge, &flight);
+        if (!strWhy.empty()) {
+            pPreview->lstRefused.push_back({row.nLine, strWhy});
+            continue;
+        }
+        for (const std::string* pstr : {&flight.strPilot, &flight.strStudent})
+            if (!pstr->empty() && !mapPilot.count(nameKey(*pstr)) &&
+                setUnknown.insert(nameKey(*pstr)).second)
+                pPreview->lstUnknownPilot.push_back(*pstr);
+        pPreview->lstFlight.push_back(std::move(flight));
+    }
+    return TRUE;
+}
+
+// ---- storing ----
+
+namespace {
+
+// "Last, First" or "First Middle Last" into the record's two names.
+void splitName(const std::string& strName, rcdPilot* prcd) {
+    std::string strFirst, strLast;
+    std::size_t nComma = strName.find(',');
+    std::size_t nSpace = strName.rfind(' ');
+    if (nComma != std::string::npos) {
+        strLast = trimmed(std::string_view(strName).substr(0, nComma));
+        strFirst = trimmed(std::string_view(strName).substr(nComma + 1));
+    } else if (nSpace != std::string::npos) {
+        strFirst = trimmed(std::string_view(strName).substr(0, nSpace));
+        strLast = trimmed(std::string_view(strName).substr(nSpace + 1));
+    } else {
+        strLast = strName;
+    }
+    mscCopyText(prcd->szFName, strFirst.c_str());
+    mscCopyText(prcd->szLName, strLast.c_str());
+}
+
+gboolean storeAll(const fcsvPreview& preview, guint iACID, gboolean bAddPilots,
+                  std::string* pstrWhy) {
+    if (bAddPilots) {
+        for (const auto& strName : preview.lstUnknownPilot) {
+            rcdPilot rcd{};
+            rcd.iPilotID = SQL_NEW_ID;
+            splitName(strName, &rcd);
+            pltBuildSortKey(&rcd, rcd.szSortKey, sizeof rcd.szSortKey);
+            if (!sqlUpdatePilotRecord(&rcd)) {
+                *pstrWhy = sqlLastError();
+                return FALSE;
+            }
+        }
+    }
+    std::map<std::string, guint> mapPilot;
+    if (!loadPilotKeys(&mapPilot)) {
+        *pstrWhy = sqlLastError();
+        return FALSE;
+    }
+    auto pilotID = [&](const std::string& strName) -> guint {
+        auto it = strName.empty() ? mapPilot.end() : mapPilot.find(nameKey(strName));
+        return it == mapPilot.end() ? 0 : it->second;
+    };
+    for (const fcsvFlight& f : preview.lstFlight) {
+        rcdFLog rcd{};
+        rcd.iFLogID = SQL_NEW_ID;
+        rcd.iCSID = iACID;
+        rcd.iPilotID = pilotID(f.strPilot);
+        rcd.iStudentID = pilotID(f.strStudent);
+        rcd.tFltBegin = f.tFltBegin;
+        rcd.tFltEnd = f.tFltEnd;
+        rcd.nElapsed = f.nElapsed;
+        rcd.nType = f.nType;
+        mscCopyText(rcd.szFrom, f.strFrom.c_str());
+        mscCopyText(rcd.szTo, f.strTo.c_str());
+        mscCopyText(rcd.szPaxList, f.strPax.c_str());
+        mscCopyText(rcd.szNotes, f.strNotes.c_str());
+        if (!sqlUpdateFLogRecord(&rcd)) {
+            *pstrWhy = sqlLastError();
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+} // namespace
+
+gboolean fcsvBackupLog(std::string* pstrBackup, std::string* pstrWhy) {
+    sqlite3* hLog = sqlLogHandle();
+    const char* pszFile = hLog ? sqlite3_db_filename(hLog, "main") : nullptr;
+    if (!pszFile || !*pszFile) {
+        *pstrWhy = "fcsvBackupLog():sqlite3_db_filename(main)\nthe log database is not open";
+        return FALSE;
+    }
+    // An older copy lacks what was logged since: only a copy of the log as
+    // it is now may be named as the way back.
+    std::string strFailure;
+    if (bkpFreshCopy(hLog, "avLedger", pstrBackup, &strFailure))
+        return TRUE;
+    *pstrWhy = "No copy of the log as it is now could be made, so nothing was imported (" +
+               strFailure.substr(strFailure.find('\n') + 1) +
+               "). Make room on the disk or make the folder \"backup\" beside the log writable, "
+               "then import again.";
+    return FALSE;
+}
+
+gboolean fcsvImport(const fcsvPreview& preview, guint iACID, gboolean bAddPilots,
+                    std::string* pstrBackup, std::string* pstrWhy) {
+    pstrBackup->clear();
+    if (!fcsvBackupLog(pstrBackup, pstrWhy))
+        return FALSE;
+    if (!sqlBeginWrite(FALSE)) {
+        *pstrWhy = sqlLastError();
+        return FALSE;
+    }
+    gboolean bStored = storeAll(preview, iACID, bAddPilots, pstrWhy);
+    if (!sqlEndWrite(FALSE, bStored)) {
+        if (bStored)
+            *pstrWhy = sqlLastError();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// ---- export ----
+
+namespace {
+
+std::vector<rcdFLog>* m_plstExport = nullptr;
+int addExport(rcdFLog* prcd) {
+    m_plstExport->push_back(*prcd);
+    return 0;
+}
+
+std::map<guint, std::string>* m_pmapNames = nullptr;
+int addName(rcdPilot* prcd) {
+    (*m_pmapNames)[prcd->iPilotID] = readingName(*prcd);
+    return 0;
+}
+
+// A field goes in quotes when it holds what the reader would take apart or
+// trim; quotes inside are doubled. A text a spreadsheet would run as a
+// formula gets an apostrophe before it, so that it shows as text; the
+// import takes it off again.
+void appendField(std::string& strOut, std::string_view svText) {
+    const std::string str = (looksLikeFormula(svText) ? "'" : "") + std::string(svText);
+    const std::string_view sv(str);
+    bool bQuote = sv.find_first_of(",;\t\"\r\n") != std::string_view::npos ||
+                  (!sv.empty() && (g_ascii_isspace(sv.front()) || g_ascii_isspace(sv.back())));
+    if (!bQuote) {
+        strOut += sv;
+        return;
+    }
+    strOut += '"';
+    for (char c : sv) {
+        if (c == '"')
+            strOut += '"';
+        strOut += c;
+    }
+    strOut += '"';
+}
+
+// "14:30", or "14:30:15" when the moment has seconds, so that a stored
+// time comes back to the second.
+std::string clockText(time_t t) {
+    struct tm tmAt {};
+    if (!gmtime_r(&t, &tmAt))
+        return {};
+    char sz[20];
+    if (tmAt.tm_sec)
+        g_snprintf(sz, sizeof sz, "%02d:%02d:%02d", tmAt.tm_hour, tmAt.tm_min, tmAt.tm_sec);
+    else
+        g_snprintf(sz, sizeof sz, "%02d:%02d", tmAt.tm_hour, tmAt.tm_min);
+    return sz;
+}
+
+} // namespace
+
+gboolean fcsvExportText(guint iACID, std::string* pstrText) {
+    std::vector<rcdFLog> lstFlight;
+    rcdFLog rcd{};
+    cbFLog cb{&rcd, addExport};
+    m_plstExport = &lstFlight;
+    gboolean bOK = sqlLoadFLogRecord(&cb, SQL_NEW_ID, iACID);
+    m_plstExport = nullptr;
+    std::map<guint, std::string> mapName;
+    rcdPilot rcdP{};
+    cbPilot cbP{&rcdP, addName};
+    m_pmapNames = &mapName;
+    bOK = bOK && sqlLoadPilotRecord(&cbP, SQL_NEW_ID);
+    m_pmapNames = nullptr;
+    if (!bOK)
+        return FALSE;
+
+    static constexpr fcsvCol_t lstOut[] = {
+        FCSV_COL_DATE, FCSV_COL_TAKEOFF, FCSV_COL_LANDING, FCSV_COL_ELAPSED, FCSV_COL_FROM,
+        FCSV_COL_TO,   FCSV_COL_PILOT,   FCSV_COL_STUDENT, FCSV_COL_PAX,     FCSV_COL_NIGHT,
+        FCSV_COL_IFR,  FCSV_COL_XC,      FCSV_COL_DUAL,    FCSV_COL_NOTES};
+    std::string& strOut = *pstrText;
+    strOut.clear();
+    for (fcsvCol_t nCol : lstOut) {
+        if (nCol != lstOut[0])
+            strOut += ',';
+        strOut += fcsvColName(nCol);
+    }
+    strOut += "\r\n";
+    auto name = [&](guint iID) {
+        auto it = mapName.find(iID);
+        return it == mapName.end() ? std::string() : it->second;
+    };
+    auto yes = [](guint nType, guint nBit) { return (nType & nBit) ? "yes" : "no"; };
+    for (const rcdFLog& f : lstFlight) {
+        gchar szDate[30], szHours[30];
+        cnvDcdDate(szDate, sizeof szDate, f.tFltBegin, 0);
+        cnvDcdHours(szHours, sizeof szHours, f.nElapsed);
+        const std::string lstValue[] = {
+            szDate,
+            fltTakeOffKnown(f.tFltBegin, f.nType) ? clockText(f.tFltBegin) : "",
+            f.tFltEnd > FLT_MAX_DURATION ? clockText(f.tFltEnd) : "",
+            szHours,
+            f.szFrom,
+            f.szTo,
+            name(f.iPilotID),
+            name(f.iStudentID),
+            f.szPaxList,
+            yes(f.nType, FLT_TYPE_NIGHT),
+            yes(f.nType, FLT_TYPE_IFR),
+            yes(f.nType, FLT_TYPE_XC),
+            yes(f.nType, FLT_TYPE_DUAL),
+            f.szNotes,
+        };
+        for (const auto& str : lstValue) {
+            if (&str != &lstValue[0])
+                strOut += ',';
+            appendField(strOut, str);
+        }
+        strOut += "\r\n";
+    }
+    return TRUE;
+}
+
+gboolean fcsvExportFile(guint iACID, const char* pszPath, std::string* pstrWhy) {
+    // The program's own files are never the target of an export.
+    gchar* pszBase = g_path_get_basename(pszPath);
+    std::string strBase = pszBase;
+    g_free(pszBase);
+    for (const char* pszOwn : {"avLedger.db", "avLedger.conf", "avLedger.log", "avCCD.db"})
+        if (g_ascii_strcasecmp(strBase.c_str(), pszOwn) == 0) {
+            *pstrWhy = strBase + " is one of the program's own files; choose another name.";
+            return FALSE;
+        }
+    std::string strText;
+    if (!fcsvExportText(iACID, &strText)) {
+        *pstrWhy = sqlLastError();
+        return FALSE;
+    }
+    GError* pError = nullptr;
+    // g_file_set_contents writes a temporary file and renames it.
+    if (!g_file_set_contents(pszPath, strText.data(), gssize(strText.size()), &pError)) {
+        *pstrWhy = pError->message;
+        g_error_free(pError);
+        return FALSE;
+    }
+    return TRUE;
+}

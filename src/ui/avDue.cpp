@@ -1,0 +1,296 @@
+#include "avDue.h"
+
+#include "avCnv.h"
+#include "avMisc.h"
+#include "avReportDlg.h"
+#include "modAC.h"
+#include "modFLog.h"
+#include "modPilot.h"
+#include "pagComp.h"
+#include "rcdAC.h"
+
+#include <glib/gprintf.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace {
+
+GtkWidget* m_pwgtWindow = nullptr;
+GtkWidget* m_pwgtTree = nullptr;
+GtkWidget* m_pwgtInfo = nullptr;
+GtkTreeStore* m_pstoDue = nullptr;
+guint m_idIdle = 0;
+// Characters a pilot's name asks for in the list.
+constexpr gint PILOT_NAME_CHARS = 24;
+
+// ---- the window ----
+
+void appendLine(GtkTreeIter* piterSection, const dueLine& line) {
+    GtkTreeIter iter;
+    gtk_tree_store_append(m_pstoDue, &iter, piterSection);
+    gtk_tree_store_set(m_pstoDue, &iter, DUE_ID_COL, line.iID, DUE_KIND_COL,
+                       guint(line.bPilot ? DUE_ROW_PILOT : DUE_ROW_COMP), DUE_NAME_COL,
+                       line.strName.c_str(), DUE_PART_COL, line.strPart.c_str(), DUE_WHAT_COL,
+                       line.strWhat.c_str(), DUE_STATE_COL, line.strState.c_str(), DUE_POINT_COL,
+                       line.strDuePoint.c_str(), DUE_DRIVER_COL, line.strDriver.c_str(),
+                       DUE_LEFT_COL, line.strLeft.c_str(), DUE_DEFER_COL, line.strDefer.c_str(),
+                       DUE_COLOUR_COL, line.strColour.c_str(), DUE_WEIGHT_COL, line.nWeight, -1);
+}
+
+void appendSection(GtkTreeIter* piter, const char* pszTitle, size_t nLines) {
+    char sz[100];
+    g_snprintf(sz, sizeof sz, "%s (%zu)", pszTitle, nLines);
+    gtk_tree_store_append(m_pstoDue, piter, nullptr);
+    gtk_tree_store_set(m_pstoDue, piter, DUE_ID_COL, 0u, DUE_KIND_COL, guint(DUE_ROW_SECTION),
+                       DUE_NAME_COL, sz, DUE_COLOUR_COL, "black", DUE_WEIGHT_COL, 700u, -1);
+}
+
+void showInfo() {
+    if (!m_pwgtInfo)
+        return;
+    const rcdAC* pAC = acdGetActiveAC();
+    char szHours[40], szMark[40], szSpan[40], szInfo[300];
+    cnvDcdHours(szHours, sizeof szHours, fmodAFHoursTotal());
+    cnvDcdHours(szMark, sizeof szMark, cmodGetMarkHours());
+    cnvDcdInterval(szSpan, sizeof szSpan, cmodGetMarkTime());
+    if (!acdHasActiveAC())
+        g_snprintf(szInfo, sizeof szInfo, "No aircraft is active.");
+    else
+        g_snprintf(szInfo, sizeof szInfo, "%s  —  %s A/F hrs  —  look-ahead %s hrs%s%s", pAC->szReg,
+                   szHours, szMark, szSpan[0] ? " and " : "", szSpan);
+    gtk_label_set_text(GTK_LABEL(m_pwgtInfo), szInfo);
+    char szTitle[60];
+    g_snprintf(szTitle, sizeof szTitle, "Due List%s%s", acdHasActiveAC() ? " — " : "",
+               acdHasActiveAC() ? pAC->szReg : "");
+    if (m_pwgtWindow)
+        gtk_window_set_title(GTK_WINDOW(m_pwgtWindow), szTitle);
+}
+
+// The selected line, so that a refill keeps it selected.
+bool selectedLine(guint* pnKind, guint* piID) {
+    GtkTreeModel* pModel = nullptr;
+    GtkTreeIter iter;
+    if (!gtk_tree_selection_get_selected(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtTree)),
+                                         &pModel, &iter))
+        return false;
+    gtk_tree_model_get(pModel, &iter, DUE_KIND_COL, pnKind, DUE_ID_COL, piID, -1);
+    return true;
+}
+
+void reselect(guint nKind, guint iID) {
+    GtkTreeModel* pModel = GTK_TREE_MODEL(m_pstoDue);
+    GtkTreeIter iterSec, iter;
+    for (gboolean bSec = gtk_tree_model_get_iter_first(pModel, &iterSec); bSec;
+         bSec = gtk_tree_model_iter_next(pModel, &iterSec))
+        for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, &iterSec); b;
+             b = gtk_tree_model_iter_next(pModel, &iter)) {
+            guint nK = 0, i = 0;
+            gtk_tree_model_get(pModel, &iter, DUE_KIND_COL, &nK, DUE_ID_COL, &i, -1);
+            if (nK == nKind && i == iID) {
+                gtk_tree_selection_select_iter(
+                    gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtTree)), &iter);
+                return;
+            }
+        }
+}
+
+void fillStore() {
+    guint nKind = 0, iID = 0;
+    bool bSel = m_pwgtTree && selectedLine(&nKind, &iID);
+    std::vector<dueLine> lst = dueCollect();
+    auto itPilots = std::find_if(lst.begin(), lst.end(), [](const dueLine& l) { return l.bPilot; });
+    gtk_tree_store_clear(m_pstoDue);
+    GtkTreeIter iterComp, iterPilot;
+    appendSection(&iterComp, "Components", size_t(itPilots - lst.begin()));
+    appendSection(&iterPilot, "Pilots", size_t(lst.end() - itPilots));
+    for (const dueLine& line : lst)
+        appendLine(line.bPilot ? &iterPilot : &iterComp, line);
+    if (m_pwgtTree) {
+        gtk_tree_view_expand_all(GTK_TREE_VIEW(m_pwgtTree));
+        if (bSel)
+            reselect(nKind, iID);
+    }
+    showInfo();
+}
+
+// Wide enough for every column as filled, within the screen; a width the
+// user chose that is wider stays.
+void fitWidth() {
+    gint nWidth = 0, nHeight = 0;
+    gtk_window_get_size(GTK_WINDOW(m_pwgtWindow), &nWidth, &nHeight);
+    const gint nScreen = gdk_screen_get_width(gtk_widget_get_screen(m_pwgtWindow));
+    // The scrolled window asks for no width of its own: the tree's, plus
+    // the frame, the scroll bar and the borders.
+    GtkRequisition req;
+    gtk_widget_size_request(m_pwgtTree, &req);
+    const gint nWant = std::min(req.width + 60, nScreen - 40);
+    if (nWant > nWidth)
+        gtk_window_resize(GTK_WINDOW(m_pwgtWindow), nWant, nHeight);
+}
+
+gboolean refreshWhenIdle(gpointer) {
+    m_idIdle = 0;
+    if (m_pwgtWindow && gtk_widget_get_visible(m_pwgtWindow)) {
+        fillStore();
+        fitWidth(); // a line that came since may be wider
+    }
+    return FALSE;
+}
+
+// Any change of the component tree, the pilots or the flights: refill once
+// the change is complete (a re-marking changes every row of the tree).
+void onModelChanged() {
+    if (!m_idIdle && m_pwgtWindow && gtk_widget_get_visible(m_pwgtWindow))
+        m_idIdle = g_idle_add(refreshWhenIdle, nullptr);
+}
+
+void followModel(GtkTreeModel* pModel) {
+    // Connected once, however often the program is started in one process.
+    if (!pModel || g_object_get_data(G_OBJECT(pModel), "avDueFollows"))
+        return;
+    g_object_set_data(G_OBJECT(pModel), "avDueFollows", GINT_TO_POINTER(1));
+    for (const char* pszSignal : {"row-changed", "row-inserted", "row-deleted", "rows-reordered"})
+        g_signal_connect_swapped(pModel, pszSignal, G_CALLBACK(onModelChanged), nullptr);
+}
+
+void onRowActivated(GtkTreeView* pwgtTree, GtkTreePath* pPath, GtkTreeViewColumn*, gpointer) {
+    GtkTreeModel* pModel = gtk_tree_view_get_model(pwgtTree);
+    GtkTreeIter iter;
+    if (!gtk_tree_model_get_iter(pModel, &iter, pPath))
+        return;
+    guint nKind = 0, iID = 0;
+    gtk_tree_model_get(pModel, &iter, DUE_KIND_COL, &nKind, DUE_ID_COL, &iID, -1);
+    if (nKind == DUE_ROW_COMP)
+        ccdSelectCompID(iID);
+}
+
+// A section row ("Components (3)") is a title, never a selection: neither
+// the focus nor a click shows it selected.
+gboolean selectOnlyLines(GtkTreeSelection*, GtkTreeModel* pModel, GtkTreePath* pPath, gboolean,
+                         gpointer) {
+    GtkTreeIter iter;
+    guint nKind = DUE_ROW_SECTION;
+    if (gtk_tree_model_get_iter(pModel, &iter, pPath))
+        gtk_tree_model_get(pModel, &iter, DUE_KIND_COL, &nKind, -1);
+    return nKind != DUE_ROW_SECTION;
+}
+
+gboolean onDeleteEvent(GtkWidget* pwgt, GdkEvent*, gpointer) {
+    gtk_widget_hide(pwgt);
+    return TRUE; // kept for the next time it is asked for
+}
+
+void onWindowDestroyed() {
+    if (m_idIdle)
+        g_source_remove(m_idIdle);
+    m_idIdle = 0;
+    m_pwgtWindow = m_pwgtTree = m_pwgtInfo = nullptr;
+}
+
+GtkTreeStore* newStore() {
+    return gtk_tree_store_new(DUE_NUM_COLS, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_STRING, G_TYPE_STRING,
+                              G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING,
+                              G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_UINT);
+}
+
+// Pilot names are the user's and may be of any length: they end in "…"
+// rather than widen the window. Card names are the catalogue's, kept whole.
+void nameCellData(GtkTreeViewColumn*, GtkCellRenderer* pRenderer, GtkTreeModel* pModel,
+                  GtkTreeIter* piter, gpointer) {
+    guint nKind = DUE_ROW_SECTION;
+    gtk_tree_model_get(pModel, piter, DUE_KIND_COL, &nKind, -1);
+    g_object_set(pRenderer, "ellipsize", PANGO_ELLIPSIZE_NONE, "width-chars", -1, nullptr);
+    if (nKind == DUE_ROW_PILOT)
+        mscEllipsize(pRenderer, PILOT_NAME_CHARS);
+}
+
+void setUpColumns() {
+    struct colDef {
+        const char* pszTitle;
+        int nCol;
+    };
+    const std::array<colDef, 8> cols{{{"Item", DUE_NAME_COL},
+                                      {"Part No.", DUE_PART_COL},
+                                      {"Due", DUE_WHAT_COL},
+                                      {"State", DUE_STATE_COL},
+                                      {"Due at", DUE_POINT_COL},
+                                      {"Driven by", DUE_DRIVER_COL},
+                                      {"Left", DUE_LEFT_COL},
+                                      {"Deferral left", DUE_DEFER_COL}}};
+    for (const colDef& c : cols) {
+        GtkCellRenderer* pRenderer = gtk_cell_renderer_text_new();
+        GtkTreeViewColumn* pColumn = gtk_tree_view_column_new_with_attributes(
+            c.pszTitle, pRenderer, "text", c.nCol, "foreground", DUE_COLOUR_COL, "weight",
+            DUE_WEIGHT_COL, nullptr);
+        if (c.nCol == DUE_NAME_COL)
+            gtk_tree_view_column_set_cell_data_func(pColumn, pRenderer, nameCellData, nullptr,
+                                                    nullptr);
+        gtk_tree_view_column_set_resizable(pColumn, TRUE);
+        gtk_tree_view_append_column(GTK_TREE_VIEW(m_pwgtTree), pColumn);
+    }
+}
+
+} // namespace
+
+void dueInitialize(GtkBuilder* pBuilder) {
+    if (!m_pstoDue)
+        m_pstoDue = newStore();
+    m_pwgtWindow = mscGetWidget(pBuilder, "DueListWindow");
+    m_pwgtTree = mscGetWidget(pBuilder, "DueListTreeView");
+    m_pwgtInfo = mscGetWidget(pBuilder, "DueListInfo");
+    if (!m_pwgtWindow || !m_pwgtTree)
+        return;
+    gtk_tree_view_set_model(GTK_TREE_VIEW(m_pwgtTree), GTK_TREE_MODEL(m_pstoDue));
+    gtk_tree_selection_set_select_function(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtTree)),
+                                           selectOnlyLines, nullptr, nullptr);
+    setUpColumns();
+    g_signal_connect(m_pwgtTree, "row-activated", G_CALLBACK(onRowActivated), nullptr);
+    g_signal_connect(m_pwgtWindow, "delete-event", G_CALLBACK(onDeleteEvent), nullptr);
+    g_signal_connect(m_pwgtWindow, "destroy", G_CALLBACK(onWindowDestroyed), nullptr);
+    g_signal_connect_swapped(mscGetWidget(pBuilder, "DueListClose"), "clicked", G_CALLBACK(dueHide),
+                             nullptr);
+    g_signal_connect(mscGetWidget(pBuilder, "DueListExport"), "clicked",
+                     G_CALLBACK(rptOnExportActivate), nullptr);
+    g_signal_connect_swapped(mscGetWidget(pBuilder, "MenuViewDueList"), "activate",
+                             G_CALLBACK(dueShow), nullptr);
+    // The component page's button arrives with that page.
+    if (GObject* pButton = gtk_builder_get_object(pBuilder, "CompDueListButton"))
+        g_signal_connect_swapped(pButton, "clicked", G_CALLBACK(dueShow), nullptr);
+    rptInitialize(pBuilder);
+    dueFollowCompTree();
+    followModel(cmodGetModel());
+    followModel(pmodGetModel());
+    followModel(fmodGetModel());
+}
+
+void dueShow() {
+    if (!m_pwgtWindow)
+        return;
+    fillStore();
+    if (!gtk_widget_get_visible(m_pwgtWindow)) {
+        fitWidth();
+        // The list, not the line above it, takes the keyboard first.
+        gtk_window_set_focus(GTK_WINDOW(m_pwgtWindow), m_pwgtTree);
+    }
+    gtk_window_present(GTK_WINDOW(m_pwgtWindow));
+}
+
+void dueHide() {
+    if (m_pwgtWindow)
+        gtk_widget_hide(m_pwgtWindow);
+}
+
+void dueRefresh() {
+    if (!m_pstoDue)
+        m_pstoDue = newStore();
+    if (m_idIdle)
+        g_source_remove(m_idIdle);
+    m_idIdle = 0;
+    fillStore();
+}
+
+GtkTreeModel* dueGetModel() {
+    return GTK_TREE_MODEL(m_pstoDue);
+}
