@@ -4,7 +4,7 @@
 // pixels; the composition (read the PNG, draw 10 targets) against reading
 // the PNG alone.
 #include "harness.h"
-#include "pagRef.h"
+#include "refGeom.h"
 
 #include <benchmark/benchmark.h>
 

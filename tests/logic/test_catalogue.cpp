@@ -5,7 +5,7 @@
 #include "avCnv.h"
 #include "harness.h"
 #include "modComp.h"
-#include "pagRef.h"
+#include "refGeom.h"
 #include "sqlMLog.h"
 
 #include <array>

@@ -2,7 +2,7 @@
 // zoom and pan, what the target shapes put on the picture, how a picture
 // file is read, and how the setup editor reads its entries.
 #include "harness.h"
-#include "pagRef.h"
+#include "refGeom.h"
 
 #include <cmath>
 #include <sstream>
