@@ -1,5 +1,5 @@
-// Reference drawing page: the drawing viewer and, in component edit mode,
-// the reference setup editor that attaches drawings and targets to a card.
+// Reference drawing page: the drawing viewer. In component edit mode it
+// holds the reference setup editor (pagRefEdit) below the drawing.
 #pragma once
 
 #include "refGeom.h"
