@@ -10,10 +10,6 @@
 
 #include <gdk/gdkkeysyms.h>
 
-#include <algorithm>
-#include <array>
-#include <cmath>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -136,13 +132,7 @@ std::vector<rcdTarget> shownTargets() {
         return lst;
     for (gboolean b = gtk_tree_model_iter_children(pmod, &iterTgt, &iterRef); b;
          b = gtk_tree_model_iter_next(pmod, &iterTgt)) {
-        rcdTarget tgt{};
-        gtk_tree_model_get(pmod, &iterTgt, REF_COL_ID, &tgt.iTargetID, REF_COL_X, &tgt.nX,
-                           REF_COL_Y, &tgt.nY, REF_COL_WIDTH, &tgt.nWidth, REF_COL_HEIGHT,
-                           &tgt.nHeight, REF_COL_LEN, &tgt.nLen, REF_COL_ANGLE, &tgt.nAngle,
-                           REF_COL_SHAPE, &tgt.iShape, REF_COL_WEIGHT, &tgt.nWeight, REF_COL_COLOUR,
-                           &tgt.nColour, -1);
-        lst.push_back(tgt);
+        lst.push_back(refTargetRowGet(pmod, &iterTgt));
     }
     return lst;
 }
@@ -217,16 +207,9 @@ void refImageLoad() {
 // ---- loading a component's references
 
 int refLoadTargetCallback(rcdTarget* prcdTgt) {
-    if (prcdTgt->iShape >= REF_TGT_NUM)
-        prcdTgt->iShape = REF_TGT_NONE;
     GtkTreeIter iter;
     gtk_tree_store_append(m_pstoRef, &iter, &m_iterRef);
-    gtk_tree_store_set(m_pstoRef, &iter, REF_COL_KIND, REF_ROW_TGT, REF_COL_ID, prcdTgt->iTargetID,
-                       REF_COL_X, prcdTgt->nX, REF_COL_Y, prcdTgt->nY, REF_COL_WIDTH,
-                       prcdTgt->nWidth, REF_COL_HEIGHT, prcdTgt->nHeight, REF_COL_LEN,
-                       prcdTgt->nLen, REF_COL_ANGLE, prcdTgt->nAngle, REF_COL_SHAPE_NAME,
-                       REF_SHAPE_NAMES[prcdTgt->iShape], REF_COL_SHAPE, prcdTgt->iShape,
-                       REF_COL_WEIGHT, prcdTgt->nWeight, REF_COL_COLOUR, prcdTgt->nColour, -1);
+    refTargetRowSet(m_pstoRef, &iter, *prcdTgt);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "sqlMLog.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@
 namespace {
 
 enum { REF_FILEID_COL, REF_FILENAME_COL, REF_NUM_COL };
+
+constexpr std::array<const char*, REF_TGT_NUM> m_lstShapeNames{"None", "Rect", "Circle", "Arrow"};
 
 GtkTreeStore* m_pstoRef = nullptr; // the page's, which keeps it
 RefViewOps m_opsView{};
@@ -162,12 +165,7 @@ void refModelRowUpdate() {
                            m_rcdRef.szDrawing, -1);
     if (!rowOf(m_prefRowTgt, &iter))
         return;
-    const guint iShape = m_rcdTgt.iShape < REF_TGT_NUM ? m_rcdTgt.iShape : guint(REF_TGT_NONE);
-    gtk_tree_store_set(m_pstoRef, &iter, REF_COL_ID, m_rcdTgt.iTargetID, REF_COL_X, m_rcdTgt.nX,
-                       REF_COL_Y, m_rcdTgt.nY, REF_COL_WIDTH, m_rcdTgt.nWidth, REF_COL_HEIGHT,
-                       m_rcdTgt.nHeight, REF_COL_LEN, m_rcdTgt.nLen, REF_COL_ANGLE, m_rcdTgt.nAngle,
-                       REF_COL_SHAPE_NAME, REF_SHAPE_NAMES[iShape], REF_COL_SHAPE, iShape,
-                       REF_COL_WEIGHT, m_rcdTgt.nWeight, REF_COL_COLOUR, m_rcdTgt.nColour, -1);
+    refTargetRowSet(m_pstoRef, &iter, m_rcdTgt);
     m_opsView.pfuncRedraw();
 }
 
@@ -427,10 +425,6 @@ void refOnSetupDelete(GtkButton*, gpointer) {
     m_opsView.pfuncDrawingsChanged();
 }
 
-void refOnSetupSameToggled(GtkToggleButton*, gpointer) {
-    // Read when the next target is made.
-}
-
 // The picture files the editor offers: the names in the data directory
 // that contain ".png" and fit the field, sorted.
 void fillFileList() {
@@ -471,6 +465,24 @@ void addTextColumn(GtkTreeView* pwgtTree, const char* pszTitle, gint iCol) {
 
 } // namespace
 
+void refTargetRowSet(GtkTreeStore* psto, GtkTreeIter* piter, const rcdTarget& tgt) {
+    const guint iShape = tgt.iShape < REF_TGT_NUM ? tgt.iShape : guint(REF_TGT_NONE);
+    gtk_tree_store_set(psto, piter, REF_COL_KIND, REF_ROW_TGT, REF_COL_ID, tgt.iTargetID, REF_COL_X,
+                       tgt.nX, REF_COL_Y, tgt.nY, REF_COL_WIDTH, tgt.nWidth, REF_COL_HEIGHT,
+                       tgt.nHeight, REF_COL_LEN, tgt.nLen, REF_COL_ANGLE, tgt.nAngle,
+                       REF_COL_SHAPE_NAME, m_lstShapeNames[iShape], REF_COL_SHAPE, iShape,
+                       REF_COL_WEIGHT, tgt.nWeight, REF_COL_COLOUR, tgt.nColour, -1);
+}
+
+rcdTarget refTargetRowGet(GtkTreeModel* pmod, GtkTreeIter* piter) {
+    rcdTarget tgt{};
+    gtk_tree_model_get(pmod, piter, REF_COL_ID, &tgt.iTargetID, REF_COL_X, &tgt.nX, REF_COL_Y,
+                       &tgt.nY, REF_COL_WIDTH, &tgt.nWidth, REF_COL_HEIGHT, &tgt.nHeight,
+                       REF_COL_LEN, &tgt.nLen, REF_COL_ANGLE, &tgt.nAngle, REF_COL_SHAPE,
+                       &tgt.iShape, REF_COL_WEIGHT, &tgt.nWeight, REF_COL_COLOUR, &tgt.nColour, -1);
+    return tgt;
+}
+
 void refEditInitialize(GtkBuilder* pBuilder, GtkTreeStore* pstoRef, const RefViewOps& ops) {
     m_pstoRef = pstoRef;
     m_opsView = ops;
@@ -500,7 +512,6 @@ void refEditInitialize(GtkBuilder* pBuilder, GtkTreeStore* pstoRef, const RefVie
         g_signal_connect(m_lstShapeRadio[i], "toggled", G_CALLBACK(refOnSetupShapeToggled),
                          GUINT_TO_POINTER(i));
     }
-    g_signal_connect(m_pwgtSetupSame, "toggled", G_CALLBACK(refOnSetupSameToggled), nullptr);
     g_signal_connect(mscGetWidget(pBuilder, "RefSetupNewRef"), "clicked",
                      G_CALLBACK(refOnSetupNewRef), nullptr);
     g_signal_connect(mscGetWidget(pBuilder, "RefSetupNewTgt"), "clicked",

@@ -7,8 +7,6 @@
 
 #include <gtk/gtk.h>
 
-#include <array>
-
 // The page's tree: a top-level row per drawing, a child row per target.
 inline constexpr guint REF_ID_NONE = 0xFFFFFFFF;
 enum {
@@ -29,8 +27,9 @@ enum {
     REF_COL_NUM
 };
 enum { REF_ROW_REF = 0, REF_ROW_TGT = 1 };
-inline constexpr std::array<const char*, REF_TGT_NUM> REF_SHAPE_NAMES{"None", "Rect", "Circle",
-                                                                      "Arrow"};
+// A target's row, written from its record (an unknown shape as None) and read back.
+void refTargetRowSet(GtkTreeStore* psto, GtkTreeIter* piter, const rcdTarget& tgt);
+rcdTarget refTargetRowGet(GtkTreeModel* pmod, GtkTreeIter* piter);
 
 // What the editor asks of the viewer it sits in.
 struct RefViewOps {
