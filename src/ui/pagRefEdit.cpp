@@ -352,7 +352,7 @@ void refOnSetupNewTgt(GtkButton*, gpointer) {
     m_rcdTgt.iTargetID = REF_ID_NONE;
     m_rcdTgt.bDirty = TRUE;
     if (!sqlUpdateTargetRecord(&m_rcdTgt)) {
-        dlgError(sqlLastError(), "refOnSetupNewTgtup()", "pagRef");
+        dlgError(sqlLastError(), "refOnSetupNewTgt()", "pagRef");
         m_rcdTgt = rcdTarget{};
         return;
     }
