@@ -9,6 +9,7 @@
 #include "modDue.h"
 #include "modMaint.h"
 #include "pagAC.h"
+#include "pagCompEdit.h"
 #include "pagMaint.h"
 #include "pagRef.h"
 #include "rcdAC.h"
@@ -51,7 +52,6 @@ const gchar* const m_pszMarkHelp =
 GtkBuilder* m_pBuilder = nullptr;
 std::unique_ptr<rcdComp> m_prcdComp;
 std::unique_ptr<rcdSNote> m_prcdSNote1, m_prcdSNote2, m_prcdSNote3;
-rcdSNote* m_prcdSNoteCur = nullptr; // the slot being edited; null: all three shown
 GtkTreeIter m_iterCompSel;
 gboolean m_bCompSel = FALSE; // m_iterCompSel holds the selected card row
 guint m_nCompSelGeneration = 0;
@@ -84,11 +84,7 @@ GtkWidget* m_pwgtRCODue = nullptr;
 GtkWidget* m_pwgtSvcNotes = nullptr;
 GtkWidget* m_pwgtPartDesc = nullptr;
 GtkWidget* m_pwgtSortOrder = nullptr;
-GtkWidget* m_pwgtSNoteLabelSel = nullptr;
 GtkWidget* m_pwgtSNoteLabel = nullptr;
-GtkWidget* m_pwgtSNoteDetach = nullptr;
-GtkWidget* m_pwgtCompNew = nullptr;
-GtkWidget* m_pwgtCompDelete = nullptr;
 
 const wgtLUT m_lstCardLUT[] = {
     {&m_pwgtPartNumber, nullptr}, {&m_pwgtPartDesc, nullptr}, {&m_pwgtDescNote, nullptr},
@@ -96,66 +92,10 @@ const wgtLUT m_lstCardLUT[] = {
     {&m_pwgtSvcNotes, nullptr},   {nullptr, nullptr},
 };
 
-// Option check boxes: the mask of the card each one sets a bit in.
-struct optEntry {
-    const char* pszID;
-    guint rcdComp::*pMask;
-    guint bBit;
-    GtkWidget* pwgt;
-};
-std::array<optEntry, 39> m_lstOpts{{
-    {"OptFrameTalon", &rcdComp::bOptHeli, 0x40, nullptr},
-    {"OptFrame162F", &rcdComp::bOptHeli, 0x01, nullptr},
-    {"OptFrameElete", &rcdComp::bOptHeli, 0x02, nullptr},
-    {"OptFrameExec90", &rcdComp::bOptHeli, 0x04, nullptr},
-    {"OptFrameExec", &rcdComp::bOptHeli, 0x08, nullptr},
-    {"OptFrameSc2", &rcdComp::bOptHeli, 0x10, nullptr},
-    {"OptFrameSc1", &rcdComp::bOptHeli, 0x20, nullptr},
-    {"OptEngA600S", &rcdComp::bOptEng, 0x001, nullptr},
-    {"OptEngA600", &rcdComp::bOptEng, 0x002, nullptr},
-    {"OptEng162FS", &rcdComp::bOptEng, 0x004, nullptr},
-    {"OptEng162F", &rcdComp::bOptEng, 0x008, nullptr},
-    {"OptEng162", &rcdComp::bOptEng, 0x010, nullptr},
-    {"OptEng152", &rcdComp::bOptEng, 0x020, nullptr},
-    {"OptEng145", &rcdComp::bOptEng, 0x040, nullptr},
-    {"OptEng133", &rcdComp::bOptEng, 0x080, nullptr},
-    {"OptEngEvin", &rcdComp::bOptEng, 0x100, nullptr},
-    {"OptEngT62", &rcdComp::bOptEng, 0x200, nullptr},
-    {"OptClutchFact", &rcdComp::bOptClutch, 0x1, nullptr},
-    {"OptClutchElec", &rcdComp::bOptClutch, 0x2, nullptr},
-    {"OptClutchHyd", &rcdComp::bOptClutch, 0x4, nullptr},
-    {"OptMDChain", &rcdComp::bOptMainDrive, 0x1, nullptr},
-    {"OptMDPro", &rcdComp::bOptMainDrive, 0x2, nullptr},
-    {"OptMDAP", &rcdComp::bOptMainDrive, 0x4, nullptr},
-    {"OptMDFactCog", &rcdComp::bOptMainDrive, 0x8, nullptr},
-    {"OptMRFactAsymet", &rcdComp::bOptMainRotor, 0x1, nullptr},
-    {"OptMRFactSymet", &rcdComp::bOptMainRotor, 0x2, nullptr},
-    {"OptMRWaitman", &rcdComp::bOptMainRotor, 0x4, nullptr},
-    {"OptMRS175", &rcdComp::bOptMRSystem, 0x1, nullptr},
-    {"OptMRS150", &rcdComp::bOptMRSystem, 0x2, nullptr},
-    {"OptMRSCable", &rcdComp::bOptMRSystem, 0x4, nullptr},
-    {"OptTDBelt", &rcdComp::bOptTailDrive, 0x1, nullptr},
-    {"OptTDKShaft", &rcdComp::bOptTailDrive, 0x4, nullptr},
-    {"OptTDFShaft", &rcdComp::bOptTailDrive, 0x2, nullptr},
-    {"OptTRFact", &rcdComp::bOptTailRotor, 0x1, nullptr},
-    {"OptTRPro", &rcdComp::bOptTailRotor, 0x2, nullptr},
-    {"OptTRSFactOld", &rcdComp::bOptTRSlider, 0x1, nullptr},
-    {"OptTRSFactNew", &rcdComp::bOptTRSlider, 0x2, nullptr},
-    {"OptTRSAP", &rcdComp::bOptTRSlider, 0x4, nullptr},
-    {"OptTRSPro", &rcdComp::bOptTRSlider, 0x8, nullptr},
-}};
-
-// The note slot radio buttons; the last shows all three, editing none.
-std::array<GtkWidget*, 4> m_lstSlotButtons{};
-
 // ---- small helpers ----
 
 void showError(const char* pszFunction) {
     dlgError(sqlLastError(), pszFunction, "pagComp");
-}
-
-GtkWidget* grandParent(GtkWidget* pwgt) {
-    return gtk_widget_get_parent(gtk_widget_get_parent(pwgt));
 }
 
 void setEntry(GtkWidget* pwgt, const gchar* pszText) {
@@ -173,23 +113,6 @@ gboolean isBlank(const gchar* psz) {
     return TRUE;
 }
 
-// A whole number as typed, nothing else around it; FALSE for anything else.
-gboolean parseCount(const gchar* pszText, guint nMax, guint* pn) {
-    while (g_ascii_isspace(*pszText))
-        ++pszText;
-    guint64 n = 0;
-    const gchar* psz = pszText;
-    for (; g_ascii_isdigit(*psz); ++psz) {
-        n = n * 10 + guint(*psz - '0');
-        if (n > nMax)
-            return FALSE;
-    }
-    if (psz == pszText || !isBlank(psz))
-        return FALSE;
-    *pn = guint(n);
-    return TRUE;
-}
-
 rcdSNote* slotRecord(int i) {
     rcdSNote* lst[] = {m_prcdSNote1.get(), m_prcdSNote2.get(), m_prcdSNote3.get()};
     return lst[i];
@@ -197,12 +120,6 @@ rcdSNote* slotRecord(int i) {
 guint* slotCardID(int i) {
     guint* lst[] = {&m_prcdComp->iSNote1ID, &m_prcdComp->iSNote2ID, &m_prcdComp->iSNote3ID};
     return lst[i];
-}
-int slotIndex(const rcdSNote* prcd) {
-    for (int i = 0; i < 3; ++i)
-        if (slotRecord(i) == prcd)
-            return i;
-    return -1;
 }
 void resetSlot(rcdSNote* prcd) {
     *prcd = rcdSNote{};
@@ -262,13 +179,6 @@ void clearCardAndPanel() {
     mntClear();
 }
 
-void setEditButtons(gboolean bNew, gboolean bDelete) {
-    if (!m_bCompEdit)
-        return;
-    gtk_widget_set_sensitive(m_pwgtCompNew, bNew);
-    gtk_widget_set_sensitive(m_pwgtCompDelete, bDelete);
-}
-
 // ---- due entries ----
 
 void setDueColour(GtkWidget* pwgt, dueStat_t nState) {
@@ -306,7 +216,7 @@ void takeCompRow(GtkTreeIter* piter) {
         m_iGroupID = nType == TYPE_SUB ? cmodSCompID(guint(iInx)) : cmodGCompID(guint(iInx));
         m_iGroupLevel = nType == TYPE_SUB ? 0 : 1;
         m_bGroupChosen = m_iGroupID != ALL_ONES;
-        setEditButtons(m_bGroupChosen, FALSE);
+        cedSetButtons(m_bGroupChosen, FALSE);
         return;
     }
     const guint iCompID = guint(iInx);
@@ -337,7 +247,7 @@ void takeCompRow(GtkTreeIter* piter) {
 
     mntShowCard(iCompID);
     refLoadRecords(iCompID);
-    setEditButtons(FALSE, TRUE);
+    cedSetButtons(FALSE, TRUE);
 }
 
 // Selects a row for the user without running the selection handler (the
@@ -410,8 +320,8 @@ void ccdOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
 void showServiceNotes() {
     GtkTextBuffer* pbfr = gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtSvcNotes));
     gtk_text_buffer_set_text(pbfr, "", 0);
-    if (m_prcdSNoteCur) {
-        txvDecodeText(pbfr, m_prcdSNoteCur->szText, FALSE);
+    if (const rcdSNote* prcdCur = cedNoteInEdit()) {
+        txvDecodeText(pbfr, prcdCur->szText, FALSE);
         return;
     }
     for (int i = 0; i < 3; ++i)
@@ -461,312 +371,6 @@ gboolean ccdOnMarkKeyPress(GtkWidget* pwgt, GdkEventKey* pevtKey, gpointer) {
         return FALSE;
     gtk_widget_grab_focus(pwgt == m_pwgtMarkHours ? m_pwgtMarkTime : m_pwgtMarkHours);
     return TRUE;
-}
-
-// ---- card edits (edit mode) ----
-
-gboolean ccdOnPartNmbrFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    if (!mscDisplaying() && mscEntryStore(pwgt, m_prcdComp->szPartNmbr))
-        m_prcdComp->bDirty = TRUE;
-    return FALSE;
-}
-
-gboolean ccdOnPartRefFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    if (!mscDisplaying() && mscEntryStore(pwgt, m_prcdComp->szPartRef))
-        m_prcdComp->bDirty = TRUE;
-    return FALSE;
-}
-
-gboolean ccdOnSortOrderFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    if (mscDisplaying())
-        return FALSE;
-    guint n = 0;
-    if (!parseCount(gtk_entry_get_text(GTK_ENTRY(pwgt)), G_MAXINT, &n)) {
-        ccdDisplayUpdate();
-        mscRefuse(pwgt, "Sort order: type a whole number, 0 or more");
-        return FALSE;
-    }
-    if (n != m_prcdComp->iSortOrder) {
-        m_prcdComp->iSortOrder = n;
-        m_prcdComp->bDirty = TRUE;
-    }
-    ccdDisplayUpdate();
-    return FALSE;
-}
-
-gboolean ccdDescNoteFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    if (mscDisplaying())
-        return FALSE;
-    if (mscTextViewStore(pwgt, m_prcdComp->szDescNotes, sizeof m_prcdComp->szDescNotes)) {
-        m_prcdComp->bDirty = TRUE;
-        ccdDisplayUpdate();
-    }
-    return FALSE;
-}
-
-// An interval or limit changes when the card falls due: judge it again.
-// What cannot be stored or no light helicopter has is refused, never
-// clamped: the stored value stays and the message says why.
-void takeInterval(GtkWidget* pwgt, guint* pnField, gboolean bHoursOnly) {
-    if (mscDisplaying())
-        return;
-    guint n = 0;
-    const gchar* pszWhy = nullptr;
-    if (!cnvReadRCO(&n, gtk_entry_get_text(GTK_ENTRY(pwgt)), bHoursOnly, &pszWhy)) {
-        gchar szOld[60];
-        cnvDcdRCO(szOld, sizeof szOld, *pnField);
-        gchar* pszMsg = g_strdup_printf("%s: %s It stays %s.",
-                                        bHoursOnly ? "Inspection interval" : "Replacement limit",
-                                        pszWhy, szOld[0] ? szOld : "none");
-        ccdDisplayUpdate();
-        mscRefuse(pwgt, pszMsg);
-        g_free(pszMsg);
-        return;
-    }
-    if (n != *pnField) {
-        *pnField = n;
-        m_prcdComp->bDirty = TRUE;
-        ccdDueTimesUpdate();
-    }
-    ccdDisplayUpdate();
-}
-
-gboolean ccdInspIntvFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    takeInterval(pwgt, &m_prcdComp->nInspIntv, TRUE);
-    return FALSE;
-}
-
-gboolean ccdRCOIntvFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    takeInterval(pwgt, &m_prcdComp->nRCOIntv, FALSE);
-    return FALSE;
-}
-
-gboolean ccdOnPartDescFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    if (mscDisplaying() || !mscEntryStore(pwgt, m_prcdComp->szPartDesc))
-        return FALSE;
-    if (m_prcdComp->iCompID == 0)
-        return FALSE; // no card is being entered or shown
-    const gboolean bNew = m_prcdComp->iCompID == ALL_ONES;
-    m_prcdComp->bDirty = TRUE;
-    if (!sqlUpdateCompCard(m_prcdComp.get())) {
-        showError("ccdOnPartDescFocusOut()");
-        m_prcdComp->bDirty = FALSE;
-        return FALSE;
-    }
-    m_prcdComp->bDirty = FALSE;
-    if (!bNew) {
-        if (GtkTreeIter* piter = selectedCardRow())
-            gtk_tree_store_set(GTK_TREE_STORE(cmodGetModel()), piter, CCD_COMP_COL,
-                               m_prcdComp->szPartDesc, -1);
-        return FALSE;
-    }
-    // The new card has its place in the tree now: show it there.
-    savePending("ccdOnPartDescFocusOut()");
-    const guint iCompID = m_prcdComp->iCompID;
-    rebuildTree(iCompID);
-    if (GtkTreeIter* piter = cmodGetCompSel()) {
-        GtkTreeIter iter = *piter;
-        selectCompRow(&iter);
-    }
-    return FALSE;
-}
-
-void ccdOnOptToggled(GtkToggleButton* pwgt, gpointer pData) {
-    if (mscDisplaying())
-        return;
-    const optEntry* pOpt = static_cast<const optEntry*>(pData);
-    guint& bMask = m_prcdComp.get()->*(pOpt->pMask);
-    const guint bNew =
-        gtk_toggle_button_get_active(pwgt) ? (bMask | pOpt->bBit) : (bMask & ~pOpt->bBit);
-    if (bNew != bMask) {
-        bMask = bNew;
-        m_prcdComp->bDirty = TRUE;
-    }
-}
-
-// ---- service notes (edit mode) ----
-
-void ccdCompSNoteLabelSelChanged(GtkComboBox* pwgtCombo, gpointer) {
-    if (mscDisplaying() || !m_prcdSNoteCur)
-        return;
-    GtkTreeIter iter;
-    if (!gtk_combo_box_get_active_iter(pwgtCombo, &iter))
-        return;
-    guint iSNoteID = 0;
-    gtk_tree_model_get(cmodSNoteModel(), &iter, SNOTE_ID_COL, &iSNoteID, -1);
-    const int iSlot = slotIndex(m_prcdSNoteCur);
-    if (iSlot < 0)
-        return;
-    // A stored note left without a label could never be chosen again.
-    if (m_prcdSNoteCur->iSNoteID != ALL_ONES && m_prcdSNoteCur->szLabel[0] == '\0') {
-        m_prcdSNoteCur->bDelete = TRUE;
-        if (!sqlUpdateSNoteRecord(m_prcdSNoteCur))
-            showError("ccdCompSNoteLabelSelChanged()");
-    }
-    *m_prcdSNoteCur = rcdSNote{};
-    cbSNote cb{m_prcdSNoteCur, nullptr};
-    if (!sqlLoadSNoteRecord(&cb, iSNoteID) && !sqlIsNoSuchRow())
-        showError("ccdCompSNoteLabelSelChanged()");
-    if (m_prcdSNoteCur->iSNoteID != iSNoteID) {
-        resetSlot(m_prcdSNoteCur);
-    } else {
-        *slotCardID(iSlot) = iSNoteID;
-        m_prcdComp->bDirty = TRUE;
-    }
-    m_prcdSNoteCur->bDirty = FALSE;
-    ccdDisplayUpdate();
-}
-
-gboolean ccdCompSNoteLabelFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    if (!mscDisplaying() && m_prcdSNoteCur && mscEntryStore(pwgt, m_prcdSNoteCur->szLabel))
-        m_prcdSNoteCur->bDirty = TRUE;
-    return FALSE;
-}
-
-gboolean ccdOnSvcNotesFocusOut(GtkWidget*, GdkEventFocus*, gpointer) {
-    if (mscDisplaying() || !m_prcdSNoteCur)
-        return FALSE;
-    gchar szText[sizeof m_prcdSNoteCur->szText];
-    txvEncodeText(szText, sizeof szText, gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtSvcNotes)));
-    if (strcmp(szText, m_prcdSNoteCur->szText) != 0) {
-        mscCopyText(m_prcdSNoteCur->szText, szText);
-        m_prcdSNoteCur->bDirty = TRUE;
-        ccdDisplayUpdate();
-    }
-    return FALSE;
-}
-
-void ccdOnCompSNoteDetach(GtkButton*, gpointer) {
-    const int iSlot = slotIndex(m_prcdSNoteCur);
-    if (iSlot < 0) {
-        g_print("ccdOnCompSNoteDetach(): invalid m_prcdSNoteCur\n");
-        return;
-    }
-    *slotCardID(iSlot) = 0;
-    m_prcdComp->bDirty = TRUE;
-    if (m_prcdSNoteCur->szLabel[0] == '\0') {
-        if (m_prcdSNoteCur->iSNoteID != ALL_ONES) {
-            m_prcdSNoteCur->bDelete = TRUE;
-            if (!sqlUpdateSNoteRecord(m_prcdSNoteCur))
-                showError("ccdOnCompSNoteDetach()");
-        }
-        resetSlot(m_prcdSNoteCur);
-    } else {
-        // Detached but kept in the catalogue: unsaved edits of it still count.
-        if (m_prcdSNoteCur->bDirty && !sqlUpdateSNoteRecord(m_prcdSNoteCur))
-            showError("ccdOnCompSNoteDetach()");
-        resetSlot(m_prcdSNoteCur);
-    }
-    ccdDisplayUpdate();
-}
-
-void ccdOnSNoteSlotToggled(GtkToggleButton* pwgt, gpointer pData) {
-    if (mscDisplaying() || !gtk_toggle_button_get_active(pwgt))
-        return;
-    const int iSlot = GPOINTER_TO_INT(pData);
-    m_prcdSNoteCur = iSlot < 3 ? slotRecord(iSlot) : nullptr;
-    const gboolean bSlot = m_prcdSNoteCur != nullptr;
-    gtk_text_view_set_editable(GTK_TEXT_VIEW(m_pwgtSvcNotes), bSlot);
-    gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(m_pwgtSvcNotes), bSlot);
-    for (GtkWidget* pwgt2 : {m_pwgtSNoteLabelSel, m_pwgtSNoteLabel, m_pwgtSNoteDetach})
-        gtk_widget_set_sensitive(pwgt2, bSlot);
-    ccdDisplayUpdate();
-}
-
-// ---- new and delete card (edit mode) ----
-
-void ccdOnCompEditNew(GtkButton*, gpointer) {
-    if (!m_bGroupChosen)
-        return;
-    mscCommitEdits(m_pwgtCompTree);
-    savePending("ccdOnCompEditNew()");
-    forgetRecords();
-    m_prcdComp->iCompID = ALL_ONES;
-    m_prcdComp->iGroupID = m_iGroupID;
-    m_prcdComp->iGroupLevel = m_iGroupLevel;
-    m_iCompRowType = TYPE_COMP;
-    clearCardAndPanel();
-    refPageShow(FALSE);
-    {
-        MscDisplayGuard guard;
-        gtk_tree_selection_unselect_all(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtCompTree)));
-    }
-    ccdDisplaySensitive(TRUE);
-    gtk_widget_grab_focus(m_pwgtPartNumber);
-    setEditButtons(TRUE, FALSE);
-}
-
-// What a card carries on every aircraft: "3 maintenance records (ZK-ABC 2,
-// ZK-XYZ 1)". Deleting the card keeps them; the owner must know they exist.
-std::string cardRecordsText(guint iCompID) {
-    GtkTreeModel* pModel = amodGetModel();
-    std::string strEach;
-    guint nAll = 0;
-    GtkTreeIter iter;
-    for (gboolean b = pModel && gtk_tree_model_get_iter_first(pModel, &iter); b;
-         b = gtk_tree_model_iter_next(pModel, &iter)) {
-        gulong iACID = 0;
-        gboolean bNew = FALSE;
-        gtk_tree_model_get(pModel, &iter, AC_ID_COL, &iACID, AC_NEW_FLAG_COL, &bNew, -1);
-        if (bNew)
-            continue;
-        std::vector<std::pair<guint, guint>> lst;
-        if (!sqlCountMaintByCard(guint(iACID), &lst)) {
-            showError("ccdOnCompEditDelete()");
-            return "maintenance records that could not be counted";
-        }
-        for (auto [iCard, nCount] : lst)
-            if (iCard == iCompID) {
-                nAll += nCount;
-                strEach += (strEach.empty() ? "" : ", ") + mscTreeText(pModel, &iter, AC_REG_COL) +
-                           " " + std::to_string(nCount);
-            }
-    }
-    if (nAll == 0)
-        return "no maintenance records";
-    return std::to_string(nAll) + (nAll == 1 ? " maintenance record (" : " maintenance records (") +
-           strEach + ")";
-}
-
-void ccdOnCompEditDelete(GtkButton*, gpointer) {
-    GtkTreeIter* piter = selectedCardRow();
-    if (!piter || m_prcdComp->iCompID == ALL_ONES || m_prcdComp->iCompID == 0)
-        return;
-    gchar* pszDesc = g_markup_escape_text(m_prcdComp->szPartDesc, -1);
-    gchar* pszRecords = g_markup_escape_text(cardRecordsText(m_prcdComp->iCompID).c_str(), -1);
-    gchar* pszQuestion = g_strdup_printf(
-        "<span color='dark blue'>\"%s\" will be deleted.</span>\n\nIt carries %s. Records are "
-        "kept: the report lists them under this name, marked as a deleted card.\n\n"
-        "<span color='blue'>Are you sure?</span>",
-        pszDesc, pszRecords);
-    g_free(pszRecords);
-    const gboolean bOK = mscConfirmDelete(
-        m_pwgtCompTree, "<span color='red'><b>*** Delete Component Card ***</b></span>",
-        pszQuestion);
-    g_free(pszQuestion);
-    g_free(pszDesc);
-    if (!bOK)
-        return;
-    m_prcdComp->bDelete = TRUE;
-    m_prcdComp->bDirty = TRUE;
-    if (!sqlUpdateCompCard(m_prcdComp.get())) {
-        showError("ccdOnCompEditDelete()");
-        m_prcdComp->bDelete = FALSE;
-        m_prcdComp->bDirty = FALSE;
-        return;
-    }
-    GtkTreePath* pPath = gtk_tree_model_get_path(cmodGetModel(), piter);
-    savePending("ccdOnCompEditDelete()");
-    forgetRecords();
-    rebuildTree(0);
-    // Back to where the card was: its group stays open.
-    if (gtk_tree_path_up(pPath) && gtk_tree_path_get_depth(pPath) > 0)
-        gtk_tree_view_expand_to_path(GTK_TREE_VIEW(m_pwgtCompTree), pPath);
-    gtk_tree_path_free(pPath);
-    m_iCompRowType = TYPE_GRP;
-    clearCardAndPanel();
-    refPageShow(FALSE);
-    setEditButtons(m_bGroupChosen, FALSE);
 }
 
 // ---- set-up ----
@@ -868,16 +472,7 @@ void mntCompInitialize(GtkBuilder* pBuilder) {
     m_pwgtSvcNotes = mscGetWidget(pBuilder, "CompServiceNotes");
     m_pwgtPartDesc = mscGetWidget(pBuilder, "CompPartDesc");
     m_pwgtSortOrder = mscGetWidget(pBuilder, "CompSortOrder");
-    m_pwgtSNoteLabelSel = mscGetWidget(pBuilder, "CompSNoteLabelSel");
     m_pwgtSNoteLabel = mscGetWidget(pBuilder, "CompSNoteLabel");
-    m_pwgtSNoteDetach = mscGetWidget(pBuilder, "CompSNoteDetach");
-    m_pwgtCompNew = mscGetWidget(pBuilder, "CompNew");
-    m_pwgtCompDelete = mscGetWidget(pBuilder, "CompDelete");
-    const char* lstSlotIDs[] = {"CompSNote1", "CompSNote2", "CompSNote3", "CompSNoteAll"};
-    for (int i = 0; i < 4; ++i)
-        m_lstSlotButtons[i] = mscGetWidget(pBuilder, lstSlotIDs[i]);
-    for (optEntry& o : m_lstOpts)
-        o.pwgt = mscGetWidget(pBuilder, o.pszID);
 
     initCompTree();
     txvInitialize(GTK_TEXT_VIEW(m_pwgtSvcNotes), &m_txvParam);
@@ -897,7 +492,6 @@ void mntCompInitialize(GtkBuilder* pBuilder) {
         mscLimitText(pwgt, 20);
     }
     connectHelp(mscGetWidget(pBuilder, "CompMarkCHelp"), m_pszMarkHelp);
-    g_signal_connect(m_pwgtSvcNotes, "focus-out-event", G_CALLBACK(ccdOnSvcNotesFocusOut), nullptr);
 
     const std::pair<GtkWidget*, std::size_t> lstLimits[] = {
         {m_pwgtPartNumber, sizeof m_prcdComp->szPartNmbr},
@@ -913,54 +507,61 @@ void mntCompInitialize(GtkBuilder* pBuilder) {
     for (auto [pwgt, nl] : lstLimits)
         mscLimitText(pwgt, nl);
 
-    if (!m_bCompEdit) {
+    if (!m_bCompEdit)
         for (GtkWidget* pwgt : {m_pwgtPartNumber, m_pwgtPartRef, m_pwgtInspIntv, m_pwgtRCOIntv,
                                 m_pwgtDescNote, m_pwgtSvcNotes})
             mscConnectField(pwgt, m_lstCardLUT, nullptr);
-        return;
+}
+
+// ---- what the catalogue editor asks of the page ----
+
+// A new card in the group or sub-group chosen: nothing selected, the card
+// empty and open for typing. FALSE when no group is chosen.
+gboolean startNewCard() {
+    if (!m_bGroupChosen)
+        return FALSE;
+    mscCommitEdits(m_pwgtCompTree);
+    savePending("ccdOnCompEditNew()");
+    forgetRecords();
+    m_prcdComp->iCompID = ALL_ONES;
+    m_prcdComp->iGroupID = m_iGroupID;
+    m_prcdComp->iGroupLevel = m_iGroupLevel;
+    m_iCompRowType = TYPE_COMP;
+    clearCardAndPanel();
+    refPageShow(FALSE);
+    {
+        MscDisplayGuard guard;
+        gtk_tree_selection_unselect_all(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtCompTree)));
     }
+    ccdDisplaySensitive(TRUE);
+    gtk_widget_grab_focus(m_pwgtPartNumber);
+    return TRUE;
+}
 
-    // The catalogue editor.
-    mscConnectField(m_pwgtPartNumber, m_lstCardLUT, G_CALLBACK(ccdOnPartNmbrFocusOut));
-    mscConnectField(m_pwgtPartRef, m_lstCardLUT, G_CALLBACK(ccdOnPartRefFocusOut));
-    mscConnectField(m_pwgtPartDesc, m_lstCardLUT, G_CALLBACK(ccdOnPartDescFocusOut));
-    mscConnectField(m_pwgtDescNote, m_lstCardLUT, G_CALLBACK(ccdDescNoteFocusOut));
-    mscConnectField(m_pwgtInspIntv, m_lstCardLUT, G_CALLBACK(ccdInspIntvFocusOut));
-    mscConnectField(m_pwgtRCOIntv, m_lstCardLUT, G_CALLBACK(ccdRCOIntvFocusOut));
-    mscConnectField(m_pwgtSvcNotes, m_lstCardLUT, nullptr);
-    mscConnectField(m_pwgtSortOrder, nullptr, G_CALLBACK(ccdOnSortOrderFocusOut));
-    mscConnectField(m_pwgtSNoteLabel, nullptr, G_CALLBACK(ccdCompSNoteLabelFocusOut));
-    g_signal_connect(m_pwgtSNoteLabelSel, "changed", G_CALLBACK(ccdCompSNoteLabelSelChanged),
-                     nullptr);
-    g_signal_connect(m_pwgtSNoteDetach, "clicked", G_CALLBACK(ccdOnCompSNoteDetach), nullptr);
-    g_signal_connect(m_pwgtCompNew, "clicked", G_CALLBACK(ccdOnCompEditNew), nullptr);
-    g_signal_connect(m_pwgtCompDelete, "clicked", G_CALLBACK(ccdOnCompEditDelete), nullptr);
-    for (int i = 0; i < 4; ++i)
-        g_signal_connect(m_lstSlotButtons[i], "toggled", G_CALLBACK(ccdOnSNoteSlotToggled),
-                         GINT_TO_POINTER(i));
-    for (optEntry& o : m_lstOpts)
-        g_signal_connect(o.pwgt, "toggled", G_CALLBACK(ccdOnOptToggled), &o);
-
-    gtk_combo_box_set_model(GTK_COMBO_BOX(m_pwgtSNoteLabelSel), cmodSNoteModel());
-    mscComboShowText(m_pwgtSNoteLabelSel, SNOTE_LABEL_COL, -1);
-    cmodLoadSNoteModel();
-
-    for (GtkWidget* pwgt : {m_pwgtInspIntv, m_pwgtRCOIntv, m_pwgtPartNumber, m_pwgtPartRef})
-        gtk_editable_set_editable(GTK_EDITABLE(pwgt), TRUE);
-    for (GtkWidget* pwgt : {m_pwgtDescNote, m_pwgtSvcNotes}) {
-        gtk_text_view_set_editable(GTK_TEXT_VIEW(pwgt), TRUE);
-        gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(pwgt), TRUE);
+// The new card has its place in the tree now: show it there.
+void showNewCard() {
+    savePending("ccdOnPartDescFocusOut()");
+    const guint iCompID = m_prcdComp->iCompID;
+    rebuildTree(iCompID);
+    if (GtkTreeIter* piter = cmodGetCompSel()) {
+        GtkTreeIter iter = *piter;
+        selectCompRow(&iter);
     }
-    for (const char* pszID :
-         {"CompPartDesc", "CompPartDescLabel", "CompSortOrder", "CompSortLabel"})
-        gtk_widget_show(mscGetWidget(pBuilder, pszID));
-    gtk_widget_show(gtk_widget_get_parent(m_pwgtSNoteLabelSel));
-    gtk_widget_show(grandParent(m_pwgtCompNew));
-    gtk_widget_show(grandParent(m_lstOpts[0].pwgt));
-    m_prcdSNoteCur = m_prcdSNote1.get();
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_lstSlotButtons[0]), TRUE);
-    // The editor's card is longer: more room above the record panel.
-    gtk_paned_set_position(GTK_PANED(mscGetWidget(pBuilder, "CompRightPaned")), 440);
+}
+
+void cardDeleted() {
+    GtkTreePath* pPath = gtk_tree_model_get_path(cmodGetModel(), selectedCardRow());
+    savePending("ccdOnCompEditDelete()");
+    forgetRecords();
+    rebuildTree(0);
+    // Back to where the card was: its group stays open.
+    if (gtk_tree_path_up(pPath) && gtk_tree_path_get_depth(pPath) > 0)
+        gtk_tree_view_expand_to_path(GTK_TREE_VIEW(m_pwgtCompTree), pPath);
+    gtk_tree_path_free(pPath);
+    m_iCompRowType = TYPE_GRP;
+    clearCardAndPanel();
+    refPageShow(FALSE);
+    cedSetButtons(m_bGroupChosen, FALSE);
 }
 
 } // namespace
@@ -974,7 +575,6 @@ void ccdInitialize(GtkBuilder* pBuilder, gboolean bCompEdit) {
     m_prcdSNote2 = std::make_unique<rcdSNote>();
     m_prcdSNote3 = std::make_unique<rcdSNote>();
     forgetRecords();
-    m_prcdSNoteCur = nullptr;
     m_iACIDCur = 0;
     m_iCompRowType = TYPE_GRP;
     m_bGroupChosen = FALSE;
@@ -982,14 +582,26 @@ void ccdInitialize(GtkBuilder* pBuilder, gboolean bCompEdit) {
     m_pwgtCompPage = mscGetWidget(pBuilder, "CompPage");
 
     static const mntCardOps ops{
-        [] { return static_cast<const rcdComp*>(m_prcdComp.get()); },
-        [] { return gboolean(selectedCardRow() != nullptr); },
-        [] { return m_iACIDCur; },
-        ccdDueTimesUpdate,
+        .pfnCard = [] { return static_cast<const rcdComp*>(m_prcdComp.get()); },
+        .pfnCardInTree = [] { return gboolean(selectedCardRow() != nullptr); },
+        .pfnACID = [] { return m_iACIDCur; },
+        .pfnDueChanged = ccdDueTimesUpdate,
     };
     mntInitialize(pBuilder, &ops);
     mntCompInitialize(pBuilder);
-    setEditButtons(FALSE, FALSE);
+    static const cedCardOps opsEdit{
+        .plstCardLUT = m_lstCardLUT,
+        .pfnCard = [] { return m_prcdComp.get(); },
+        .pfnNote = slotRecord,
+        .pfnCardRow = selectedCardRow,
+        .pfnShow = ccdDisplayUpdate,
+        .pfnDueChanged = ccdDueTimesUpdate,
+        .pfnStartNewCard = startNewCard,
+        .pfnShowNewCard = showNewCard,
+        .pfnCardDeleted = cardDeleted,
+    };
+    cedInitialize(pBuilder, bCompEdit ? &opsEdit : nullptr);
+    cedSetButtons(FALSE, FALSE);
     clearCardAndPanel();
     ccdMarkUpdate();
 }
@@ -1012,7 +624,7 @@ void ccdOnPageEnter() {
         m_bGroupChosen = FALSE;
         clearCardAndPanel();
         refPageShow(FALSE);
-        setEditButtons(FALSE, FALSE);
+        cedSetButtons(FALSE, FALSE);
         m_iACIDCur = iACID;
         rebuildTree(ALL_ONES);
         gtk_widget_set_sensitive(m_pwgtCompPage, TRUE);
@@ -1047,7 +659,7 @@ void ccdCleanUp() {
     m_prcdSNote1.reset();
     m_prcdSNote2.reset();
     m_prcdSNote3.reset();
-    m_prcdSNoteCur = nullptr;
+    cedCleanUp();
 }
 
 void ccdClearCompPage() {
@@ -1059,7 +671,7 @@ void ccdClearCompPage() {
     m_iACIDCur = 0;
     cmodClearModel();
     clearCardAndPanel();
-    setEditButtons(FALSE, FALSE);
+    cedSetButtons(FALSE, FALSE);
 }
 
 void ccdDisplayUpdate() {
@@ -1073,17 +685,7 @@ void ccdDisplayUpdate() {
     setEntry(m_pwgtInspIntv, sz);
     cnvDcdRCO(sz, sizeof sz, m_prcdComp->nRCOIntv);
     setEntry(m_pwgtRCOIntv, sz);
-    if (m_bCompEdit) {
-        setEntry(m_pwgtPartDesc, m_prcdComp->szPartDesc);
-        g_snprintf(sz, sizeof sz, "%u", m_prcdComp->iSortOrder);
-        setEntry(m_pwgtSortOrder, sz);
-        setEntry(m_pwgtSNoteLabel, m_prcdSNoteCur ? m_prcdSNoteCur->szLabel : "");
-        // The selector attaches a note; the label entry names the one attached.
-        gtk_combo_box_set_active(GTK_COMBO_BOX(m_pwgtSNoteLabelSel), -1);
-        for (const optEntry& o : m_lstOpts)
-            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(o.pwgt),
-                                         (m_prcdComp.get()->*(o.pMask) & o.bBit) != 0);
-    }
+    cedDisplayUpdate();
     ccdDisplaySensitive(TRUE);
     if (GtkTreeIter* piter = selectedCardRow())
         ccdDueUpdate(piter);
@@ -1099,9 +701,7 @@ void ccdDisplayClear() {
     setViewText(m_pwgtSvcNotes, "");
     for (GtkWidget* pwgt : {m_pwgtInspDue, m_pwgtRCODue})
         setDueColour(pwgt, CCD_DUESTAT_NONE);
-    if (m_bCompEdit)
-        for (const optEntry& o : m_lstOpts)
-            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(o.pwgt), FALSE);
+    cedDisplayClear();
 }
 
 void ccdDisplaySensitive(gboolean bSensitive) {
@@ -1112,10 +712,7 @@ void ccdDisplaySensitive(gboolean bSensitive) {
         gtk_widget_set_sensitive(pwgt, bSensitive && m_bCompEdit);
     for (GtkWidget* pwgt : {m_pwgtDescNote, m_pwgtSvcNotes})
         gtk_widget_set_sensitive(pwgt, bSensitive);
-    if (m_bCompEdit) {
-        gtk_widget_set_sensitive(gtk_widget_get_parent(m_pwgtSNoteLabelSel), bSensitive);
-        gtk_widget_set_sensitive(grandParent(m_lstOpts[0].pwgt), bSensitive);
-    }
+    cedDisplaySensitive(bSensitive);
 }
 
 void ccdDueUpdate(GtkTreeIter* piterComp) {

@@ -398,7 +398,8 @@ void mntOnDateEdited(GtkCellRendererText*, const gchar* pszPath, const gchar* ps
 
 void takeTypedDate(const gchar* pszPath, const gchar* pszText) {
     GtkTreeIter iter;
-    if (!m_pOps->pfnCardInTree() || !gtk_tree_model_get_iter_from_string(mmodGetModel(), &iter, pszPath))
+    if (!m_pOps->pfnCardInTree() ||
+        !gtk_tree_model_get_iter_from_string(mmodGetModel(), &iter, pszPath))
         return;
     gulong iMaintID = 0;
     guint nRowType = MNT_ROW_DATA;
