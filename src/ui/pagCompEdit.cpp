@@ -499,7 +499,6 @@ void cedInitialize(GtkBuilder* pBuilder, const cedCardOps* pOps) {
 }
 
 void cedCleanUp() {
-    m_pOps = nullptr;
     m_prcdSNoteCur = nullptr;
 }
 

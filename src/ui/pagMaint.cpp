@@ -168,6 +168,17 @@ void loadMaintList(guint iCompID, guint iMaintID) {
     }
 }
 
+// Marks in the list the row the list model has selected, without running
+// the list's own handler.
+GtkTreeIter* selectListedRow() {
+    GtkTreeIter* piter = mmodGetSel();
+    if (piter) {
+        MscDisplayGuard guard;
+        mscTreeRowSelect(GTK_TREE_VIEW(m_pwgtMaintTree), piter);
+    }
+    return piter;
+}
+
 void clearMaintList() {
     MscDisplayGuard guard;
     mmodClearModel();
@@ -444,10 +455,7 @@ void takeTypedDate(const gchar* pszPath, const gchar* pszText) {
     // Reloaded so that the record moves to its place by date.
     loadMaintList(m_pOps->pfnCard()->iCompID, m_rcdMaint.iMaintID);
     m_pOps->pfnDueChanged();
-    if (GtkTreeIter* piterSel = mmodGetSel()) {
-        MscDisplayGuard guard;
-        mscTreeRowSelect(GTK_TREE_VIEW(m_pwgtMaintTree), piterSel);
-    }
+    selectListedRow();
     mntRcdDisplayUpdate();
 }
 
@@ -807,11 +815,7 @@ void mntInitialize(GtkBuilder* pBuilder, const mntCardOps* pOps) {
 void mntShowCard(guint iCompID) {
     loadMaintList(iCompID, ALL_ONES);
     gtk_widget_set_sensitive(m_pwgtMaintTree, TRUE);
-    if (GtkTreeIter* piterMaint = mmodGetSel()) {
-        {
-            MscDisplayGuard guard;
-            mscTreeRowSelect(GTK_TREE_VIEW(m_pwgtMaintTree), piterMaint);
-        }
+    if (GtkTreeIter* piterMaint = selectListedRow()) {
         mntTakeRow(piterMaint);
     } else {
         mntDisplayClear();
@@ -823,10 +827,7 @@ void mntRefreshList(guint iCompID) {
     if (!recordShown())
         return;
     loadMaintList(iCompID, m_rcdMaint.iMaintID);
-    if (GtkTreeIter* piterMaint = mmodGetSel()) {
-        MscDisplayGuard guard;
-        mscTreeRowSelect(GTK_TREE_VIEW(m_pwgtMaintTree), piterMaint);
-    }
+    selectListedRow();
 }
 
 void mntClear() {
