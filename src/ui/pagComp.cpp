@@ -8,21 +8,17 @@
 #include "modComp.h"
 #include "modDue.h"
 #include "modMaint.h"
-#include "pagAC.h"
 #include "pagCompEdit.h"
 #include "pagMaint.h"
 #include "pagRef.h"
 #include "rcdAC.h"
 #include "rcdComp.h"
-#include "rcdMaint.h"
 #include "sqlMLog.h"
 #include "txtView.h"
 
 #include <gdk/gdkkeysyms.h>
-#include <glib/gprintf.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
@@ -454,7 +450,7 @@ void initCompTree() {
                      nullptr);
 }
 
-void mntCompInitialize(GtkBuilder* pBuilder) {
+void initCardPage(GtkBuilder* pBuilder) {
     m_pwgtCompContent = mscGetWidget(pBuilder, "CompHPaned");
     m_pwgtCompNoLog = mscGetWidget(pBuilder, "CompCardNoLog");
     m_pwgtCompTree = mscGetWidget(pBuilder, "CompCardTreeView");
@@ -588,7 +584,7 @@ void ccdInitialize(GtkBuilder* pBuilder, gboolean bCompEdit) {
         .pfnDueChanged = ccdDueTimesUpdate,
     };
     mntInitialize(pBuilder, &ops);
-    mntCompInitialize(pBuilder);
+    initCardPage(pBuilder);
     static const cedCardOps opsEdit{
         .plstCardLUT = m_lstCardLUT,
         .pfnCard = [] { return m_prcdComp.get(); },

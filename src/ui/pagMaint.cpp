@@ -13,7 +13,6 @@
 #include "sqlMLog.h"
 
 #include <gdk/gdkkeysyms.h>
-#include <glib/gprintf.h>
 
 #include <array>
 #include <cstring>
