@@ -133,6 +133,11 @@ gboolean parseCount(const gchar* pszText, guint nMax, guint* pn) {
     return TRUE;
 }
 
+// The card the records belong to; null once the page has let go of it.
+const rcdComp* card() {
+    return m_pOps->pfnCard();
+}
+
 gboolean recordShown() {
     return m_rcdMaint.iMaintID != ALL_ONES && m_rcdMaint.iMaintID != 0;
 }
@@ -283,7 +288,7 @@ void mntTakeRow(GtkTreeIter* piter) {
     m_bEntryOpen = FALSE;
     if (nRowType == MNT_ROW_NEW) {
         m_rcdMaint.iMaintID = ALL_ONES;
-        m_rcdMaint.iCompID = m_pOps->pfnCard()->iCompID;
+        m_rcdMaint.iCompID = card()->iCompID;
         mntDisplayClear();
         mntDisplaySensitive(FALSE);
         restoreNewRowLabel();
@@ -311,7 +316,7 @@ void mntTakeRow(GtkTreeIter* piter) {
 }
 
 void mntOnRcdRowChanged(GtkTreeSelection* pSelection, gpointer) {
-    if (mscDisplaying() || !m_pOps->pfnCard())
+    if (mscDisplaying() || !card())
         return;
     GtkTreeIter iter;
     if (!gtk_tree_selection_get_selected(pSelection, nullptr, &iter))
@@ -341,7 +346,7 @@ gboolean takeQueuedDate(gpointer) {
     m_idQueuedDate = 0;
     gchar* pszPath = std::exchange(m_pszQueuedPath, nullptr);
     gchar* pszDate = std::exchange(m_pszQueuedDate, nullptr);
-    if (m_pOps->pfnCard() && pszPath)
+    if (card() && pszPath)
         takeTypedDate(pszPath, pszDate);
     g_free(pszPath);
     g_free(pszDate);
@@ -436,7 +441,7 @@ void takeTypedDate(const gchar* pszPath, const gchar* pszText) {
         return;
     const gboolean bNew = m_rcdMaint.iMaintID == ALL_ONES;
     m_rcdMaint.tComplete = t;
-    m_rcdMaint.iCompID = m_pOps->pfnCard()->iCompID;
+    m_rcdMaint.iCompID = card()->iCompID;
     m_tMaintLast = t;
     prmSetKeyTime("MaintTree", "LastDate", t);
     // A new record is stored at once, but as an open entry: the kind and
@@ -452,7 +457,7 @@ void takeTypedDate(const gchar* pszPath, const gchar* pszText) {
     m_rcdMaint.bDateDirty = FALSE;
     mscRefuseClear();
     // Reloaded so that the record moves to its place by date.
-    loadMaintList(m_pOps->pfnCard()->iCompID, m_rcdMaint.iMaintID);
+    loadMaintList(card()->iCompID, m_rcdMaint.iMaintID);
     m_pOps->pfnDueChanged();
     selectListedRow();
     mntRcdDisplayUpdate();
@@ -508,7 +513,7 @@ void refuseFigure(GtkWidget* pwgt, const gchar* pszWhy) {
 // null: such a part is far more often a typing error than a part fitted
 // to be flown off on a deferral. The caller frees it.
 gchar* usedPartQuestion(guint nHours, guint nAge) {
-    const guint nRCO = m_pOps->pfnCard()->nRCOIntv;
+    const guint nRCO = card()->nRCOIntv;
     const guint nLimitHours = nRCO & CNV_RCO_HOURS_MASK;
     const guint nYears = (nRCO & CNV_RCO_YEARS_MASK) >> CNV_RCO_YEARS_SHIFT;
     gchar sz[40];
@@ -685,7 +690,7 @@ gboolean mntOnTreeKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
     gchar* pszQuestion = g_markup_printf_escaped(
         "<span color='dark blue'>This Maintenance Record will be deleted: %s, %s, \"%s\".</span>"
         "\n\n<span color='blue'>Are you sure?</span>",
-        szDate, *pszKind ? pszKind : "Inspected", m_pOps->pfnCard()->szPartDesc);
+        szDate, *pszKind ? pszKind : "Inspected", card()->szPartDesc);
     const gboolean bDelete = mscConfirmDelete(
         m_pwgtMaintTree, "<span color='red'><b>*** Delete Maintenance Record ***</b></span>",
         pszQuestion);
@@ -699,7 +704,7 @@ gboolean mntOnTreeKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
         }
         m_rcdMaint = rcdMaint{};
         m_bEntryOpen = FALSE;
-        loadMaintList(m_pOps->pfnCard()->iCompID, ALL_ONES);
+        loadMaintList(card()->iCompID, ALL_ONES);
         m_pOps->pfnDueChanged();
         mntDisplayClear();
         mntDisplaySensitive(FALSE);
