@@ -28,7 +28,6 @@ rcdSNote* m_prcdSNoteCur = nullptr; // the slot being edited; null: all three sh
 // ---- widgets ----
 
 GtkWidget* m_pwgtCompTree = nullptr;
-GtkWidget* m_pwgtPartNumber = nullptr;
 GtkWidget* m_pwgtPartDesc = nullptr;
 GtkWidget* m_pwgtSortOrder = nullptr;
 GtkWidget* m_pwgtSvcNotes = nullptr;
@@ -436,7 +435,6 @@ void cedInitialize(GtkBuilder* pBuilder, const cedCardOps* pOps) {
     if (!pOps)
         return;
     m_pwgtCompTree = mscGetWidget(pBuilder, "CompCardTreeView");
-    m_pwgtPartNumber = mscGetWidget(pBuilder, "CompPartNumber");
     m_pwgtPartDesc = mscGetWidget(pBuilder, "CompPartDesc");
     m_pwgtSortOrder = mscGetWidget(pBuilder, "CompSortOrder");
     m_pwgtSvcNotes = mscGetWidget(pBuilder, "CompServiceNotes");
@@ -450,13 +448,14 @@ void cedInitialize(GtkBuilder* pBuilder, const cedCardOps* pOps) {
         m_lstSlotButtons[i] = mscGetWidget(pBuilder, lstSlotIDs[i]);
     for (optEntry& o : m_lstOpts)
         o.pwgt = mscGetWidget(pBuilder, o.pszID);
+    GtkWidget* pwgtPartNumber = mscGetWidget(pBuilder, "CompPartNumber");
     GtkWidget* pwgtPartRef = mscGetWidget(pBuilder, "CompPartRef");
     GtkWidget* pwgtDescNote = mscGetWidget(pBuilder, "CompDescNote");
     GtkWidget* pwgtInspIntv = mscGetWidget(pBuilder, "CompInspInterval");
     GtkWidget* pwgtRCOIntv = mscGetWidget(pBuilder, "CompRCOInterval");
 
     g_signal_connect(m_pwgtSvcNotes, "focus-out-event", G_CALLBACK(ccdOnSvcNotesFocusOut), nullptr);
-    mscConnectField(m_pwgtPartNumber, m_pOps->plstCardLUT, G_CALLBACK(ccdOnPartNmbrFocusOut));
+    mscConnectField(pwgtPartNumber, m_pOps->plstCardLUT, G_CALLBACK(ccdOnPartNmbrFocusOut));
     mscConnectField(pwgtPartRef, m_pOps->plstCardLUT, G_CALLBACK(ccdOnPartRefFocusOut));
     mscConnectField(m_pwgtPartDesc, m_pOps->plstCardLUT, G_CALLBACK(ccdOnPartDescFocusOut));
     mscConnectField(pwgtDescNote, m_pOps->plstCardLUT, G_CALLBACK(ccdDescNoteFocusOut));
@@ -480,7 +479,7 @@ void cedInitialize(GtkBuilder* pBuilder, const cedCardOps* pOps) {
     mscComboShowText(m_pwgtSNoteLabelSel, SNOTE_LABEL_COL, -1);
     cmodLoadSNoteModel();
 
-    for (GtkWidget* pwgt : {pwgtInspIntv, pwgtRCOIntv, m_pwgtPartNumber, pwgtPartRef})
+    for (GtkWidget* pwgt : {pwgtInspIntv, pwgtRCOIntv, pwgtPartNumber, pwgtPartRef})
         gtk_editable_set_editable(GTK_EDITABLE(pwgt), TRUE);
     for (GtkWidget* pwgt : {pwgtDescNote, m_pwgtSvcNotes}) {
         gtk_text_view_set_editable(GTK_TEXT_VIEW(pwgt), TRUE);
