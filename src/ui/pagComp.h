@@ -1,7 +1,7 @@
 // Component card page: the component tree with its due colours, the card
-// of the selected component with its due figures, the look-ahead mark, the
-// maintenance record panel, and (in component edit mode) the catalogue
-// editor.
+// of the selected component with its due figures and the look-ahead mark.
+// Beside the card it drives the maintenance record panel (pagMaint) and, in
+// component edit mode, the catalogue editor (pagCompEdit).
 #pragma once
 
 #include <gtk/gtk.h>
