@@ -132,3 +132,8 @@ gboolean hlpOnButtonPress(GtkWidget*, GdkEventButton* pevtTextView, gpointer) {
     hideHelp();
     return TRUE;
 }
+
+void hlpConnect(GtkWidget* pwgt, const gchar* pszHelp) {
+    g_signal_connect(pwgt, "button-press-event", G_CALLBACK(hlpOnCHelpButtonPress),
+                     const_cast<gchar*>(pszHelp));
+}

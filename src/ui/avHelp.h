@@ -16,6 +16,8 @@ void hlpMessage(const gchar* pszTitle, const gchar* pszText);
 // button too.
 gboolean hlpOnCHelpButtonPress(GtkWidget* pwgtCHelp, GdkEventButton* pevtCHelp,
                                const gchar* pszHelp);
+// Connects that handler to a widget with its help text.
+void hlpConnect(GtkWidget* pwgt, const gchar* pszHelp);
 
 // The window's own handlers: dragging by the header, closing by a click.
 gboolean hlpOnHeaderButtonPress(GtkWidget* pwgtButton, GdkEventButton* pEvt, gpointer pUser);

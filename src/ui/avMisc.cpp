@@ -256,6 +256,42 @@ void mscCommitEdits(GtkWidget* pwgtTree) {
         gtk_main_iteration();
 }
 
+void mscCommitEditsFor(GtkWidget* pwgtTree) {
+    if (!gtk_widget_is_focus(pwgtTree))
+        mscCommitEdits(pwgtTree);
+}
+
+void mscSetEntry(GtkWidget* pwgt, const gchar* pszText) {
+    gtk_entry_set_text(GTK_ENTRY(pwgt), pszText ? pszText : "");
+}
+
+void mscSetViewText(GtkWidget* pwgt, const gchar* pszText) {
+    gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgt)), pszText, -1);
+}
+
+gboolean mscIsBlank(const gchar* psz) {
+    for (; *psz; ++psz)
+        if (!g_ascii_isspace(*psz))
+            return FALSE;
+    return TRUE;
+}
+
+gboolean mscReadCount(const gchar* pszText, guint nMax, guint* pn) {
+    while (g_ascii_isspace(*pszText))
+        ++pszText;
+    guint64 n = 0;
+    const gchar* psz = pszText;
+    for (; g_ascii_isdigit(*psz); ++psz) {
+        n = n * 10 + guint(*psz - '0');
+        if (n > nMax)
+            return FALSE;
+    }
+    if (psz == pszText || !mscIsBlank(psz))
+        return FALSE;
+    *pn = guint(n);
+    return TRUE;
+}
+
 void mscComboShowText(GtkWidget* pwgtCombo, gint iTextCol, gint iSensitiveCol, gint nWidthChars) {
     GtkCellLayout* playout = GTK_CELL_LAYOUT(pwgtCombo);
     gtk_cell_layout_clear(playout);

@@ -72,10 +72,23 @@ gboolean mscKeepFutureDate(GtkWidget* pwgtNear, time_t tDate, const char* pszWha
 // go into the list.
 void mscFocusAfterList(GtkWidget* pwgtField, GtkWidget* pwgtList);
 
+// Shows text in an entry (null as empty) or a text view.
+void mscSetEntry(GtkWidget* pwgt, const gchar* pszText);
+void mscSetViewText(GtkWidget* pwgt, const gchar* pszText);
+// TRUE when the text holds nothing but blanks.
+gboolean mscIsBlank(const gchar* psz);
+// A whole number as typed, nothing else around it, at most nMax; FALSE for
+// anything else (*pn untouched).
+gboolean mscReadCount(const gchar* pszText, guint nMax, guint* pn);
+
 // Before a list changes rows: moves the focus to the list and runs the
 // pending events, so the field being edited commits into the record that
 // is being left.
 void mscCommitEdits(GtkWidget* pwgtTree);
+// The same from a list's own handler: when the list holds the focus
+// already the edits are stored, and running the main loop would take the
+// user's next keys (a name typed to search, a held arrow) out of order.
+void mscCommitEditsFor(GtkWidget* pwgtTree);
 
 // Shows column iTextCol of the combo's model as text; iSensitiveCol >= 0
 // greys the rows where that boolean column is FALSE. With nWidthChars the

@@ -94,21 +94,6 @@ void showError(const char* pszFunction) {
     dlgError(sqlLastError(), pszFunction, "pagComp");
 }
 
-void setEntry(GtkWidget* pwgt, const gchar* pszText) {
-    gtk_entry_set_text(GTK_ENTRY(pwgt), pszText ? pszText : "");
-}
-
-void setViewText(GtkWidget* pwgt, const gchar* pszText) {
-    gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgt)), pszText, -1);
-}
-
-gboolean isBlank(const gchar* psz) {
-    for (; *psz; ++psz)
-        if (!g_ascii_isspace(*psz))
-            return FALSE;
-    return TRUE;
-}
-
 rcdSNote* slotRecord(int i) {
     rcdSNote* lst[] = {m_prcdSNote1.get(), m_prcdSNote2.get(), m_prcdSNote3.get()};
     return lst[i];
@@ -188,15 +173,6 @@ void setDueColour(GtkWidget* pwgt, dueStat_t nState) {
 }
 
 // ---- the page's row handling ----
-
-// The fields beside a list store their edits when they lose the focus. When
-// the list holds the focus already, that has happened; running the main loop
-// then would handle the user's next keys (a name typed to search, a held
-// arrow) inside this handler and out of their order.
-void commitEditsFor(GtkWidget* pwgtTree) {
-    if (!gtk_widget_is_focus(pwgtTree))
-        mscCommitEdits(pwgtTree);
-}
 
 // Shows a card row, group or sub-group row just selected. Pending edits are
 // saved by the caller.
@@ -292,7 +268,7 @@ void ccdOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
     if (mscDisplaying() || !m_prcdComp)
         return;
     const guint nCall = ++m_nRowChange;
-    commitEditsFor(m_pwgtCompTree);
+    mscCommitEditsFor(m_pwgtCompTree);
     if (nCall != m_nRowChange)
         return; // a change made meanwhile has been dealt with
     GtkTreeModel* pModel = nullptr;
@@ -334,7 +310,7 @@ gboolean ccdOnMarkFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
     const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
     // Only the field left is read: the other one shows the stored value.
     if (pwgt == m_pwgtMarkHours) {
-        if (isBlank(pszText)) {
+        if (mscIsBlank(pszText)) {
             nHours = 0;
         } else if (!cnvEncHours(&nHours, pszText, CNV_HOURS_MAX)) {
             ccdMarkUpdate();
@@ -344,7 +320,7 @@ gboolean ccdOnMarkFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
     } else {
         const gchar* pszWhy = nullptr;
         nTime = 0;
-        if (!isBlank(pszText) && !cnvReadInterval(&nTime, pszText, &pszWhy)) {
+        if (!mscIsBlank(pszText) && !cnvReadInterval(&nTime, pszText, &pszWhy)) {
             ccdMarkUpdate();
             gchar* pszMsg = g_strdup_printf("%s The look-ahead stays as it was.", pszWhy);
             mscRefuse(pwgt, pszMsg);
@@ -370,11 +346,6 @@ gboolean ccdOnMarkKeyPress(GtkWidget* pwgt, GdkEventKey* pevtKey, gpointer) {
 }
 
 // ---- set-up ----
-
-void connectHelp(GtkWidget* pwgt, const gchar* pszHelp) {
-    g_signal_connect(pwgt, "button-press-event", G_CALLBACK(hlpOnCHelpButtonPress),
-                     const_cast<gchar*>(pszHelp));
-}
 
 // The row's style and weight columns hold plain numbers, which GLib does
 // not turn into Pango's enumerations by itself.
@@ -445,7 +416,7 @@ void initCompTree() {
     gtk_tree_view_set_search_equal_func(pTree, searchEqual, nullptr, nullptr);
     g_signal_connect(pTree, "key-press-event", G_CALLBACK(ccdOnTreeKeyPress), nullptr);
     g_signal_connect(pTree, "row-collapsed", G_CALLBACK(ccdOnTreeRowCollapsed), nullptr);
-    connectHelp(m_pwgtCompTree, m_pszColourHelp);
+    hlpConnect(m_pwgtCompTree, m_pszColourHelp);
     g_signal_connect(gtk_tree_view_get_selection(pTree), "changed", G_CALLBACK(ccdOnRowChanged),
                      nullptr);
 }
@@ -484,10 +455,10 @@ void initCardPage(GtkBuilder* pBuilder) {
     for (GtkWidget* pwgt : {m_pwgtMarkHours, m_pwgtMarkTime}) {
         g_signal_connect(pwgt, "key-press-event", G_CALLBACK(ccdOnMarkKeyPress), nullptr);
         mscConnectField(pwgt, nullptr, G_CALLBACK(ccdOnMarkFocusOut));
-        connectHelp(pwgt, m_pszMarkHelp);
+        hlpConnect(pwgt, m_pszMarkHelp);
         mscLimitText(pwgt, 20);
     }
-    connectHelp(mscGetWidget(pBuilder, "CompMarkCHelp"), m_pszMarkHelp);
+    hlpConnect(mscGetWidget(pBuilder, "CompMarkCHelp"), m_pszMarkHelp);
 
     const std::pair<GtkWidget*, std::size_t> lstLimits[] = {
         {m_pwgtPartNumber, sizeof m_prcdComp->szPartNmbr},
@@ -672,15 +643,15 @@ void ccdClearCompPage() {
 
 void ccdDisplayUpdate() {
     MscDisplayGuard guard;
-    setEntry(m_pwgtPartNumber, m_prcdComp->szPartNmbr);
-    setViewText(m_pwgtDescNote, m_prcdComp->szDescNotes);
-    setEntry(m_pwgtPartRef, m_prcdComp->szPartRef);
+    mscSetEntry(m_pwgtPartNumber, m_prcdComp->szPartNmbr);
+    mscSetViewText(m_pwgtDescNote, m_prcdComp->szDescNotes);
+    mscSetEntry(m_pwgtPartRef, m_prcdComp->szPartRef);
     showServiceNotes();
     gchar sz[60];
     cnvDcdRCO(sz, sizeof sz, m_prcdComp->nInspIntv);
-    setEntry(m_pwgtInspIntv, sz);
+    mscSetEntry(m_pwgtInspIntv, sz);
     cnvDcdRCO(sz, sizeof sz, m_prcdComp->nRCOIntv);
-    setEntry(m_pwgtRCOIntv, sz);
+    mscSetEntry(m_pwgtRCOIntv, sz);
     cedDisplayUpdate();
     ccdDisplaySensitive(TRUE);
     if (GtkTreeIter* piter = selectedCardRow())
@@ -692,9 +663,9 @@ void ccdDisplayClear() {
     for (GtkWidget* pwgt : {m_pwgtPartNumber, m_pwgtPartRef, m_pwgtInspIntv, m_pwgtInspLast,
                             m_pwgtInspDue, m_pwgtRCOIntv, m_pwgtRCOLast, m_pwgtRCODue,
                             m_pwgtPartDesc, m_pwgtSortOrder, m_pwgtSNoteLabel})
-        setEntry(pwgt, "");
-    setViewText(m_pwgtDescNote, "");
-    setViewText(m_pwgtSvcNotes, "");
+        mscSetEntry(pwgt, "");
+    mscSetViewText(m_pwgtDescNote, "");
+    mscSetViewText(m_pwgtSvcNotes, "");
     for (GtkWidget* pwgt : {m_pwgtInspDue, m_pwgtRCODue})
         setDueColour(pwgt, CCD_DUESTAT_NONE);
     cedDisplayClear();
@@ -719,9 +690,9 @@ void ccdDueUpdate(GtkTreeIter* piterComp) {
     const cmodDueFigure& rcoHours = lst[CCD_LIMIT_RCO_HOURS];
     const cmodDueFigure& rcoCal = lst[CCD_LIMIT_RCO_CAL];
 
-    setEntry(m_pwgtInspLast, dueHoursText(insp.nLastHours).c_str());
+    mscSetEntry(m_pwgtInspLast, dueHoursText(insp.nLastHours).c_str());
     // A card without an interval is never due for inspection: no due figure.
-    setEntry(m_pwgtInspDue, duePointText(lst, true).c_str());
+    mscSetEntry(m_pwgtInspDue, duePointText(lst, true).c_str());
     setDueColour(m_pwgtInspDue, insp.nState);
 
     std::string str;
@@ -729,12 +700,12 @@ void ccdDueUpdate(GtkTreeIter* piterComp) {
         str = dueHoursText(rcoHours.nLastHours);
     else if (rcoCal.bSet && rcoCal.tLast != -1)
         str = dueDateText(rcoCal.tLast);
-    setEntry(m_pwgtRCOLast, str.c_str());
+    mscSetEntry(m_pwgtRCOLast, str.c_str());
 
     str = duePointText(lst, false);
     if (str.empty() && (m_prcdComp->nRCOIntv & CNV_RCO_OC))
         str = "OC";
-    setEntry(m_pwgtRCODue, str.c_str());
+    mscSetEntry(m_pwgtRCODue, str.c_str());
     setDueColour(m_pwgtRCODue, std::max(rcoHours.nState, rcoCal.nState));
 }
 
@@ -742,9 +713,9 @@ void ccdMarkUpdate() {
     MscDisplayGuard guard;
     gchar sz[40];
     cnvDcdHours(sz, sizeof sz, cmodGetMarkHours());
-    setEntry(m_pwgtMarkHours, sz);
+    mscSetEntry(m_pwgtMarkHours, sz);
     cnvDcdInterval(sz, sizeof sz, cmodGetMarkTime());
-    setEntry(m_pwgtMarkTime, sz);
+    mscSetEntry(m_pwgtMarkTime, sz);
 }
 
 void ccdDueTimesUpdate() {

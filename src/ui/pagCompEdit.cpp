@@ -99,34 +99,6 @@ GtkWidget* grandParent(GtkWidget* pwgt) {
     return gtk_widget_get_parent(gtk_widget_get_parent(pwgt));
 }
 
-void setEntry(GtkWidget* pwgt, const gchar* pszText) {
-    gtk_entry_set_text(GTK_ENTRY(pwgt), pszText ? pszText : "");
-}
-
-gboolean isBlank(const gchar* psz) {
-    for (; *psz; ++psz)
-        if (!g_ascii_isspace(*psz))
-            return FALSE;
-    return TRUE;
-}
-
-// A whole number as typed, nothing else around it; FALSE for anything else.
-gboolean parseCount(const gchar* pszText, guint nMax, guint* pn) {
-    while (g_ascii_isspace(*pszText))
-        ++pszText;
-    guint64 n = 0;
-    const gchar* psz = pszText;
-    for (; g_ascii_isdigit(*psz); ++psz) {
-        n = n * 10 + guint(*psz - '0');
-        if (n > nMax)
-            return FALSE;
-    }
-    if (psz == pszText || !isBlank(psz))
-        return FALSE;
-    *pn = guint(n);
-    return TRUE;
-}
-
 rcdComp* card() {
     return m_pOps->pfnCard();
 }
@@ -171,7 +143,7 @@ gboolean ccdOnSortOrderFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
     if (mscDisplaying())
         return FALSE;
     guint n = 0;
-    if (!parseCount(gtk_entry_get_text(GTK_ENTRY(pwgt)), G_MAXINT, &n)) {
+    if (!mscReadCount(gtk_entry_get_text(GTK_ENTRY(pwgt)), G_MAXINT, &n)) {
         m_pOps->pfnShow();
         mscRefuse(pwgt, "Sort order: type a whole number, 0 or more");
         return FALSE;
@@ -515,10 +487,10 @@ void cedDisplayUpdate() {
         return;
     MscDisplayGuard guard;
     gchar sz[20];
-    setEntry(m_pwgtPartDesc, card()->szPartDesc);
+    mscSetEntry(m_pwgtPartDesc, card()->szPartDesc);
     g_snprintf(sz, sizeof sz, "%u", card()->iSortOrder);
-    setEntry(m_pwgtSortOrder, sz);
-    setEntry(m_pwgtSNoteLabel, m_prcdSNoteCur ? m_prcdSNoteCur->szLabel : "");
+    mscSetEntry(m_pwgtSortOrder, sz);
+    mscSetEntry(m_pwgtSNoteLabel, m_prcdSNoteCur ? m_prcdSNoteCur->szLabel : "");
     // The selector attaches a note; the label entry names the one attached.
     gtk_combo_box_set_active(GTK_COMBO_BOX(m_pwgtSNoteLabelSel), -1);
     for (const optEntry& o : m_lstOpts)

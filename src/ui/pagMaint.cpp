@@ -101,38 +101,6 @@ GtkWidget* grandParent(GtkWidget* pwgt) {
     return gtk_widget_get_parent(gtk_widget_get_parent(pwgt));
 }
 
-void setEntry(GtkWidget* pwgt, const gchar* pszText) {
-    gtk_entry_set_text(GTK_ENTRY(pwgt), pszText ? pszText : "");
-}
-
-void setViewText(GtkWidget* pwgt, const gchar* pszText) {
-    gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgt)), pszText, -1);
-}
-
-gboolean isBlank(const gchar* psz) {
-    for (; *psz; ++psz)
-        if (!g_ascii_isspace(*psz))
-            return FALSE;
-    return TRUE;
-}
-
-// A whole number as typed, nothing else around it; FALSE for anything else.
-gboolean parseCount(const gchar* pszText, guint nMax, guint* pn) {
-    while (g_ascii_isspace(*pszText))
-        ++pszText;
-    guint64 n = 0;
-    const gchar* psz = pszText;
-    for (; g_ascii_isdigit(*psz); ++psz) {
-        n = n * 10 + guint(*psz - '0');
-        if (n > nMax)
-            return FALSE;
-    }
-    if (psz == pszText || !isBlank(psz))
-        return FALSE;
-    *pn = guint(n);
-    return TRUE;
-}
-
 // The card the records belong to; null once the page has let go of it.
 const rcdComp* card() {
     return m_pOps->pfnCard();
@@ -189,15 +157,6 @@ void clearMaintList() {
     m_bNewRcdDate = FALSE;
 }
 
-// The fields beside a list store their edits when they lose the focus. When
-// the list holds the focus already, that has happened; running the main loop
-// then would handle the user's next keys (a name typed to search, a held
-// arrow) inside this handler and out of their order.
-void commitEditsFor(GtkWidget* pwgtTree) {
-    if (!gtk_widget_is_focus(pwgtTree))
-        mscCommitEdits(pwgtTree);
-}
-
 // ---- maintenance panel ----
 
 GtkTreeIter* selectedMaintRow(GtkTreeIter* piter) {
@@ -232,8 +191,8 @@ void mntDisplayClear() {
     MscDisplayGuard guard;
     for (GtkWidget* pwgt :
          {m_pwgtMaintCompHours, m_pwgtMaintCompAge, m_pwgtMaintDeferHours, m_pwgtMaintDeferDays})
-        setEntry(pwgt, "");
-    setViewText(m_pwgtMaintNotes, "");
+        mscSetEntry(pwgt, "");
+    mscSetViewText(m_pwgtMaintNotes, "");
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_pwgtMaintInspect), TRUE);
     gtk_label_set_text(GTK_LABEL(m_pwgtMaintNotesLabel), m_lstKinds[0].pszNotesLabel);
     gtk_widget_set_sensitive(gtk_widget_get_parent(m_pwgtMaintCompHours), FALSE);
@@ -257,14 +216,14 @@ void mntRcdDisplayUpdate() {
     gtk_label_set_text(GTK_LABEL(m_pwgtMaintNotesLabel), k.pszNotesLabel);
     gchar sz[40];
     cnvDcdHours(sz, sizeof sz, m_rcdMaint.nCompHours);
-    setEntry(m_pwgtMaintCompHours, sz);
+    mscSetEntry(m_pwgtMaintCompHours, sz);
     cnvDcdInterval(sz, sizeof sz, m_rcdMaint.nCompAge);
-    setEntry(m_pwgtMaintCompAge, sz);
+    mscSetEntry(m_pwgtMaintCompAge, sz);
     cnvDcdHours(sz, sizeof sz, m_rcdMaint.nDeferHours);
-    setEntry(m_pwgtMaintDeferHours, sz);
+    mscSetEntry(m_pwgtMaintDeferHours, sz);
     g_snprintf(sz, sizeof sz, "%u", m_rcdMaint.nDeferDays);
-    setEntry(m_pwgtMaintDeferDays, sz);
-    setViewText(m_pwgtMaintNotes, m_rcdMaint.szNotes);
+    mscSetEntry(m_pwgtMaintDeferDays, sz);
+    mscSetViewText(m_pwgtMaintNotes, m_rcdMaint.szNotes);
     mntDisplaySensitive(TRUE);
     gtk_widget_set_sensitive(gtk_widget_get_parent(m_pwgtMaintCompHours), k.bUsedBox);
     gtk_widget_set_sensitive(gtk_widget_get_parent(m_pwgtMaintDeferHours), k.bDeferBox);
@@ -321,7 +280,7 @@ void mntOnRcdRowChanged(GtkTreeSelection* pSelection, gpointer) {
     GtkTreeIter iter;
     if (!gtk_tree_selection_get_selected(pSelection, nullptr, &iter))
         return;
-    commitEditsFor(m_pwgtMaintTree);
+    mscCommitEditsFor(m_pwgtMaintTree);
     if (!gtk_tree_selection_get_selected(pSelection, nullptr, &iter))
         return;
     if (m_rcdMaint.bDirty) {
@@ -549,7 +508,7 @@ gboolean takeHoursField(GtkWidget* pwgt, guint* pnField, gboolean bUsedPart, con
         return FALSE;
     const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
     guint n = 0;
-    if (!isBlank(pszText) && !cnvEncHours(&n, pszText, CNV_HOURS_MAX)) {
+    if (!mscIsBlank(pszText) && !cnvEncHours(&n, pszText, CNV_HOURS_MAX)) {
         refuseFigure(pwgt, pszWhy);
         return FALSE;
     }
@@ -577,7 +536,7 @@ gboolean mntCompAgeFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
     const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
     guint n = 0;
     const gchar* pszWhy = nullptr;
-    if (!isBlank(pszText) && !cnvReadInterval(&n, pszText, &pszWhy)) {
+    if (!mscIsBlank(pszText) && !cnvReadInterval(&n, pszText, &pszWhy)) {
         gchar* pszMsg = g_strdup_printf("%s The age stays as it was.", pszWhy);
         refuseFigure(pwgt, pszMsg);
         g_free(pszMsg);
@@ -596,7 +555,7 @@ gboolean mntDeferDaysFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
         return FALSE;
     const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
     guint n = 0;
-    if (!isBlank(pszText) && !parseCount(pszText, DEFER_DAYS_MAX, &n)) {
+    if (!mscIsBlank(pszText) && !mscReadCount(pszText, DEFER_DAYS_MAX, &n)) {
         refuseFigure(pwgt, "Deferral days: type a whole number of days, 0 or more");
         return FALSE;
     }
@@ -714,11 +673,6 @@ gboolean mntOnTreeKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
 
 // ---- set-up ----
 
-void connectHelp(GtkWidget* pwgt, const gchar* pszHelp) {
-    g_signal_connect(pwgt, "button-press-event", G_CALLBACK(hlpOnCHelpButtonPress),
-                     const_cast<gchar*>(pszHelp));
-}
-
 // The new-record row is blue; a record that needs the owner's eye (its
 // tooltip says why) red.
 void maintCellData(GtkTreeViewColumn*, GtkCellRenderer* pRenderer, GtkTreeModel* pModel,
@@ -788,12 +742,12 @@ void mntInitialize(GtkBuilder* pBuilder, const mntCardOps* pOps) {
     for (kindEntry& k : m_lstKinds) {
         k.pwgt = mscGetWidget(pBuilder, k.pszID);
         g_signal_connect(k.pwgt, "clicked", G_CALLBACK(mntOnKindClicked), &k);
-        connectHelp(k.pwgt, m_pszRcdTypeHelp);
+        hlpConnect(k.pwgt, m_pszRcdTypeHelp);
     }
     m_pwgtMaintInspect = m_lstKinds[0].pwgt;
-    connectHelp(mscGetWidget(pBuilder, "MaintInspectCHelp"), m_pszRcdTypeHelp);
-    connectHelp(mscGetWidget(pBuilder, "MaintFrame"), m_pszRcdEntryHelp);
-    connectHelp(m_pwgtMaintTree, m_pszRcdEntryHelp);
+    hlpConnect(mscGetWidget(pBuilder, "MaintInspectCHelp"), m_pszRcdTypeHelp);
+    hlpConnect(mscGetWidget(pBuilder, "MaintFrame"), m_pszRcdEntryHelp);
+    hlpConnect(m_pwgtMaintTree, m_pszRcdEntryHelp);
 
     mscConnectField(m_pwgtMaintCompHours, m_lstMaintLUT, G_CALLBACK(mntCompHoursFocusOut));
     mscConnectField(m_pwgtMaintCompAge, m_lstMaintLUT, G_CALLBACK(mntCompAgeFocusOut));
@@ -801,10 +755,10 @@ void mntInitialize(GtkBuilder* pBuilder, const mntCardOps* pOps) {
     mscConnectField(m_pwgtMaintDeferDays, m_lstMaintLUT, G_CALLBACK(mntDeferDaysFocusOut));
     mscConnectField(m_pwgtMaintNotes, m_lstMaintLUT, G_CALLBACK(mntNotesFocusOut));
     for (GtkWidget* pwgt : {m_pwgtMaintCompHours, m_pwgtMaintCompAge})
-        connectHelp(pwgt, m_pszUsedHelp);
+        hlpConnect(pwgt, m_pszUsedHelp);
     for (GtkWidget* pwgt : {m_pwgtMaintDeferHours, m_pwgtMaintDeferDays})
-        connectHelp(pwgt, m_pszDeferHelp);
-    connectHelp(m_pwgtMaintNotes, m_pszNotesHelp);
+        hlpConnect(pwgt, m_pszDeferHelp);
+    hlpConnect(m_pwgtMaintNotes, m_pszNotesHelp);
     for (GtkWidget* pwgt :
          {m_pwgtMaintCompHours, m_pwgtMaintCompAge, m_pwgtMaintDeferHours, m_pwgtMaintDeferDays})
         mscLimitText(pwgt, 20);

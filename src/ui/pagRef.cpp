@@ -523,8 +523,7 @@ void refInitialize(GtkBuilder* pBuilder, gboolean bCompEdit) {
     if (bCompEdit)
         g_signal_connect(m_pwgtDrawing, "button-press-event", G_CALLBACK(refEditOnDrawingClick),
                          nullptr);
-    g_signal_connect(m_pwgtDrawing, "button-press-event", G_CALLBACK(hlpOnCHelpButtonPress),
-                     const_cast<char*>(m_pszHelp));
+    hlpConnect(m_pwgtDrawing, m_pszHelp);
     g_signal_connect(m_pwgtDrawing, "scroll-event", G_CALLBACK(refOnDrawingScrollZoom), nullptr);
     g_signal_connect(m_pwgtMark, "toggled", G_CALLBACK(refOnShowTargetToggled), nullptr);
 
