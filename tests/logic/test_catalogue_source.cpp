@@ -98,7 +98,7 @@ TEST(CatalogueSource, SlipsInTheSourceStopTheBuild) {
         {note("~Bbold"), "service note 99: mark-up not well formed"},
         {note("~Bx~b~b"), "service note 99: mark-up not well formed"},
         {note("~Cxred~c"), "service note 99: mark-up not well formed"},
-        {note("~Bx~B"), "service note 99: mark-up not well formed"},
+        {note("~Bx~By~b"), "service note 99: mark-up not well formed"},
         {drawing("nowhere.png", "Hub bar", "Rect"), "picture \"nowhere.png\" does not ship"},
         {drawing("../avLedger.db", "Hub bar", "Rect"), "reaches outside the data directory"},
         {drawing("rotor-hub.png", "No such part", "Rect"), "has no part \"No such part\""},
