@@ -99,4 +99,17 @@ TEST(Catalogue, MasksNameOnlyListedCodesAndVariantItemsShowForTheirVariantAlone)
     }
 }
 
+// The notes reach the catalogue with their tab-laid tables, every note slot
+// names a note and every note is on some card.
+TEST(Catalogue, NotesKeepTheirTabsAndSitInTheirSlots) {
+    EXPECT_EQ(avt::query(avt::builtCatalogue(),
+                         "WITH slot (id) AS (SELECT iSNote1ID FROM Component UNION SELECT "
+                         "iSNote2ID FROM Component UNION SELECT iSNote3ID FROM Component) "
+                         "SELECT id FROM slot WHERE id <> 0 AND id NOT IN (SELECT iSNoteID FROM "
+                         "ServiceNote) UNION ALL SELECT iSNoteID FROM ServiceNote WHERE "
+                         "iSNoteID NOT IN slot UNION ALL SELECT 'no tabs' WHERE NOT EXISTS "
+                         "(SELECT 1 FROM ServiceNote WHERE instr(strText, char(9)))"),
+              std::vector<avt::Row>{});
+}
+
 } // namespace
