@@ -16,7 +16,8 @@ CREATE TEMP VIEW CardBit AS
 SELECT DISTINCT w.part, o.cat, o.code FROM CardWord w JOIN OptionCode o ON o.token = w.word;
 
 -- The places of the tree that show cards of their own: every sub-group, and
--- a group that has none.
+-- a group that has none. Each needs a card for every aircraft, so that
+-- none, not even one whose options are not chosen yet, sees it empty.
 CREATE TEMP VIEW Place AS
 SELECT name FROM Parent p
 WHERE sub <> 0 OR NOT EXISTS (SELECT 1 FROM Parent q WHERE q.grp = p.grp AND q.sub <> 0);
@@ -116,12 +117,8 @@ SELECT part || ': never falls due'
     FROM Card c JOIN CardLimit l USING (part)
     WHERE c.insp = 0 AND l.packed = 0 AND c.parent IN (SELECT name FROM Parent WHERE sub <> 0)
 UNION ALL
-SELECT '"' || p.name || '" has no card for ' || o.cat || ' option ' || o.code
-    FROM Place p, (SELECT DISTINCT cat, code FROM OptionCode) o
-    WHERE NOT EXISTS (SELECT 1 FROM Card c WHERE c.parent = p.name AND (
-        NOT EXISTS (SELECT 1 FROM CardBit b WHERE b.part = c.part AND b.cat = o.cat)
-        OR EXISTS (SELECT 1 FROM CardBit b
-                   WHERE b.part = c.part AND b.cat = o.cat AND b.code = o.code)))
+SELECT '"' || name || '" has no card that every aircraft has'
+    FROM Place WHERE name NOT IN (SELECT parent FROM Card WHERE part NOT IN (SELECT part FROM CardBit))
 UNION ALL
 SELECT part || ': inspection interval ' || insp || ' is not a number of hours'
     FROM Card WHERE typeof(insp) <> 'integer' OR insp < 0 OR insp > 65535

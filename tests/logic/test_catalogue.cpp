@@ -1,7 +1,7 @@
 // The shipped catalogue as the build generates it: start-up keeps it as it
 // is, its masks name only the codes the aircraft card offers, and each
 // variant's items show for that variant alone. The generator itself refuses
-// a card that never falls due, a place without cards for some variant, bad
+// a card that never falls due, a place without a card for every aircraft, bad
 // mark-up in a note and a target off its picture (tested with its source).
 #include "harness.h"
 #include "modComp.h"

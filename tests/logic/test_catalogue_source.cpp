@@ -91,7 +91,7 @@ TEST(CatalogueSource, SlipsInTheSourceStopTheBuild) {
         {"INSERT INTO Card VALUES ('AVL-0101-099', 'Airframe', 9099, 'Test', 0, '', '', '', '');\n",
          "AVL-0101-099: never falls due"},
         {"UPDATE Card SET applies = 'md:chain' WHERE parent = 'Doors';\n",
-         "\"Doors\" has no card for md option 1"},
+         "\"Doors\" has no card that every aircraft has"},
         {"INSERT INTO Note VALUES (99, 'Unused', 'plain');\n", "service note 99: on no card"},
         {"INSERT INTO CardNote VALUES ('AVL-0101-001', 2, 'No such note');\n",
          "unknown service note \"No such note\""},
