@@ -10,6 +10,43 @@ WITH RECURSIVE split (part, word, rest) AS (
     FROM split WHERE rest <> '')
 SELECT part, word FROM split WHERE word <> '';
 
+-- The option codes each card's words stand for, one row per list and code.
+-- A card with no word for a list is for every code of that list.
+CREATE TEMP VIEW CardBit AS
+SELECT DISTINCT w.part, o.cat, o.code FROM CardWord w JOIN OptionCode o ON o.token = w.word;
+
+-- The places of the tree that show cards of their own: every sub-group, and
+-- a group that has none. Each needs a card for every aircraft, so that
+-- none, not even one whose options are not chosen yet, sees it empty.
+CREATE TEMP VIEW Place AS
+SELECT name FROM Parent p
+WHERE sub <> 0 OR NOT EXISTS (SELECT 1 FROM Parent q WHERE q.grp = p.grp AND q.sub <> 0);
+
+-- Each note's tilde mark-up, code by code: the two characters after each
+-- tilde, and the spans open after it. A code is wrong when it is unknown,
+-- opens a span already open, closes one not open, or is a colour without
+-- its colour letter.
+CREATE TEMP VIEW NoteCode AS
+WITH RECURSIVE code (id, n, mark, rest) AS (
+    SELECT id, 0, '', body FROM Note
+    UNION ALL
+    SELECT id, n + 1, substr(rest, instr(rest, '~') + 1, 2), substr(rest, instr(rest, '~') + 1)
+    FROM code WHERE instr(rest, '~') > 0),
+span (id, n, open, bad) AS (
+    SELECT id, 0, '', 0 FROM Note
+    UNION ALL
+    SELECT s.id, c.n,
+           CASE WHEN c.mark GLOB '[A-Z]*' THEN s.open || substr(c.mark, 1, 1)
+                ELSE replace(s.open, upper(substr(c.mark, 1, 1)), '') END,
+           c.mark = '' OR instr('BIUCDWH', upper(substr(c.mark, 1, 1))) = 0
+           OR CASE WHEN c.mark GLOB '[A-Z]*'
+                   THEN instr(s.open, substr(c.mark, 1, 1)) > 0
+                        OR (c.mark GLOB 'C*' AND NOT c.mark GLOB 'C[rRbB]')
+                   ELSE instr(s.open, upper(substr(c.mark, 1, 1))) = 0 END
+    FROM span s JOIN code c ON c.id = s.id AND c.n = s.n + 1 WHERE NOT s.bad)
+SELECT s.id, s.open, s.bad, NOT EXISTS (SELECT 1 FROM code c WHERE c.id = s.id AND c.n = s.n + 1) AS last
+FROM span s;
+
 -- The replacement limit of each card, read from its text, packed (hours in
 -- bits 0-15, years in bits 16-30, on condition in bit 31) and written back
 -- the way the program shows it.
@@ -71,7 +108,17 @@ SELECT part || ': unknown option word "' || word || '"'
     FROM CardWord WHERE word NOT IN (SELECT token FROM OptionCode)
 UNION ALL
 SELECT part || ': limit "' || rco || '" would show as "' || shown || '"'
-    FROM CardLimit WHERE shown <> rco OR hr > 65535 OR yr > 32767
+    FROM CardLimit WHERE shown <> rco OR yr > 32767
+UNION ALL
+SELECT part || ': limit of ' || hr || ' hours is more than the tree holds (6553)'
+    FROM CardLimit WHERE hr > 6553
+UNION ALL
+SELECT part || ': never falls due'
+    FROM Card c JOIN CardLimit l USING (part)
+    WHERE c.insp = 0 AND l.packed = 0 AND c.parent IN (SELECT name FROM Parent WHERE sub <> 0)
+UNION ALL
+SELECT '"' || name || '" has no card that every aircraft has'
+    FROM Place WHERE name NOT IN (SELECT parent FROM Card WHERE part NOT IN (SELECT part FROM CardBit))
 UNION ALL
 SELECT part || ': inspection interval ' || insp || ' is not a number of hours'
     FROM Card WHERE typeof(insp) <> 'integer' OR insp < 0 OR insp > 65535
@@ -99,6 +146,12 @@ SELECT 'service note ' || id || ': label empty or longer than 49 bytes'
 UNION ALL
 SELECT 'service note ' || id || ': text longer than 4999 bytes'
     FROM Note WHERE length(CAST(replace(body, '\t', char(9)) AS BLOB)) > 4999
+UNION ALL
+SELECT 'service note ' || id || ': mark-up not well formed'
+    FROM NoteCode WHERE bad OR (last AND open <> '')
+UNION ALL
+SELECT 'service note ' || id || ': on no card'
+    FROM Note WHERE label NOT IN (SELECT label FROM CardNote)
 UNION ALL
 SELECT part || ': drawing for an unknown card'
     FROM CardDrawing WHERE part NOT IN (SELECT part FROM Card)
@@ -133,8 +186,6 @@ SELECT id, label, replace(body, '\t', char(9)), 0 FROM Note ORDER BY id;
 -- Each card's masks, one per option list: a bit per option code that one
 -- of the card's words stands for. And the note in each of its three slots.
 CREATE TEMP VIEW CardMask AS
-WITH bit (part, cat, code) AS (
-    SELECT DISTINCT w.part, o.cat, o.code FROM CardWord w JOIN OptionCode o ON o.token = w.word)
 SELECT c.part,
        sum(CASE b.cat WHEN 'heli' THEN 1 << b.code ELSE 0 END) AS heli,
        sum(CASE b.cat WHEN 'eng' THEN 1 << b.code ELSE 0 END) AS eng,
@@ -145,7 +196,7 @@ SELECT c.part,
        sum(CASE b.cat WHEN 'trs' THEN 1 << b.code ELSE 0 END) AS trs,
        sum(CASE b.cat WHEN 'td' THEN 1 << b.code ELSE 0 END) AS td,
        sum(CASE b.cat WHEN 'tr' THEN 1 << b.code ELSE 0 END) AS tr
-FROM Card c LEFT JOIN bit b ON b.part = c.part
+FROM Card c LEFT JOIN CardBit b ON b.part = c.part
 GROUP BY c.part;
 
 CREATE TEMP VIEW CardSlot AS

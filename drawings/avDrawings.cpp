@@ -632,8 +632,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "avDrawings: cannot write %s/%s\n", argv[1], d.pszFile);
             return 1;
         }
-        out << "INSERT INTO Picture VALUES ('" << d.pszFile << "', " << sheet::WIDTH << ", "
-            << sheet::HEIGHT << ");\n";
+        out << "INSERT INTO Picture VALUES ('" << d.pszFile << "', " << s.width() << ", "
+            << s.height() << ");\n";
         for (const auto& spot : s.spots())
             out << "INSERT INTO Spot VALUES ('" << d.pszFile << "', '" << spot.strName << "', "
                 << int(spot.x) << ", " << int(spot.y) << ", " << int(spot.w) << ", " << int(spot.h)

@@ -66,6 +66,9 @@ class Sheet {
     void spot(const char* pszName, double x, double y, double w, double h);
 
     const std::string& file() const { return m_strFile; }
+    // The size of the picture as it is saved.
+    int width() const { return cairo_image_surface_get_width(m_psrf); }
+    int height() const { return cairo_image_surface_get_height(m_psrf); }
     const std::vector<Spot>& spots() const { return m_lstSpots; }
     // Writes the PNG (under a temporary name, renamed when complete).
     bool save(const std::string& strDir) const;

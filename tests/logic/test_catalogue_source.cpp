@@ -71,16 +71,34 @@ std::string drawing(const std::string& strPicture, const std::string& strSpot,
            "', '" + strShape + "', " + std::to_string(nBearing) + ");\n";
 }
 
+// A service note on a shipped card.
+std::string note(const std::string& strBody) {
+    return "INSERT INTO Note VALUES (99, 'Test', '" + strBody +
+           "');\nINSERT INTO CardNote VALUES ('AVL-0101-001', 3, 'Test');\n";
+}
+
 TEST(CatalogueSource, SlipsInTheSourceStopTheBuild) {
-    // A part drawn close to the picture's right edge.
+    // Parts drawn close to the picture's right edge and to its top: an arrow
+    // pointing down at the top one has its tail off the picture.
     const std::string edge =
-        "INSERT INTO Spot VALUES ('rotor-hub.png', 'Edge', 1585, 600, 10, 10);\n";
+        "INSERT INTO Spot VALUES ('rotor-hub.png', 'Edge', 1585, 600, 10, 10), "
+        "('rotor-hub.png', 'Top', 600, 100, 10, 10);\n";
     const std::vector<std::pair<std::string, std::string>> cases{
         {card("AVL-0101-099", "OC", "eng:162x"), "unknown option word \"eng:162x\""},
         {card("AVL-0102-099", "OC"), "AVL-0102-099: part number does not follow AVL-0101"},
         {card("AVL-0101-099", "100 HR or 5"), "limit \"100 HR or 5\" would show as \"100 HR or"},
+        {card("AVL-0101-099", "7000 HR"), "limit of 7000 hours is more than the tree holds"},
+        {"INSERT INTO Card VALUES ('AVL-0101-099', 'Airframe', 9099, 'Test', 0, '', '', '', '');\n",
+         "AVL-0101-099: never falls due"},
+        {"UPDATE Card SET applies = 'md:chain' WHERE parent = 'Doors';\n",
+         "\"Doors\" has no card that every aircraft has"},
+        {"INSERT INTO Note VALUES (99, 'Unused', 'plain');\n", "service note 99: on no card"},
         {"INSERT INTO CardNote VALUES ('AVL-0101-001', 2, 'No such note');\n",
          "unknown service note \"No such note\""},
+        {note("~Bbold"), "service note 99: mark-up not well formed"},
+        {note("~Bx~b~b"), "service note 99: mark-up not well formed"},
+        {note("~Cxred~c"), "service note 99: mark-up not well formed"},
+        {note("~Bx~By~b"), "service note 99: mark-up not well formed"},
         {drawing("nowhere.png", "Hub bar", "Rect"), "picture \"nowhere.png\" does not ship"},
         {drawing("../avLedger.db", "Hub bar", "Rect"), "reaches outside the data directory"},
         {drawing("rotor-hub.png", "No such part", "Rect"), "has no part \"No such part\""},
@@ -88,6 +106,7 @@ TEST(CatalogueSource, SlipsInTheSourceStopTheBuild) {
         {drawing("rotor-hub.png", "Hub bar", "Arrow", 30), "arrow bearing 30"},
         {edge + drawing("rotor-hub.png", "Edge", "Rect"), "target on \"Edge\" lies outside"},
         {edge + drawing("rotor-hub.png", "Edge", "Arrow", 90), "target on \"Edge\" lies outside"},
+        {edge + drawing("rotor-hub.png", "Top", "Arrow", 0), "target on \"Top\" lies outside"},
     };
     for (const auto& [strExtra, strExpected] : cases) {
         avt::TempDirs dirs;

@@ -10,7 +10,6 @@
 
 namespace {
 
-using avt::fs::path;
 
 // Runs avDemoLog with the given arguments; gives its exit status.
 int runDemoTool(const std::vector<std::string>& args) {
@@ -58,35 +57,10 @@ class DemoLog : public testing::Test {
     std::unique_ptr<avt::TempDirs> m_dirs;
 };
 
-TEST_F(DemoLog, TwoYearsOfFlyingByTwoPilotsWithAThirdOfTheCardsMaintained) {
-    path db = m_dirs->etcFile("avLedger.db");
-    auto rows = avt::query(db, "SELECT (MAX(tFltBegin) - MIN(tFltBegin)) / 86400, "
-                               "COUNT(DISTINCT iPilotID), COUNT(*) FROM Flight");
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_GE(std::stoi(*rows[0][0]), 700) << "days between the first and last flight";
-    EXPECT_EQ(*rows[0][1], "2") << "pilots who flew";
-    EXPECT_GE(std::stoi(*rows[0][2]), 40) << "flights";
-    EXPECT_EQ(*avt::query(db, "SELECT COUNT(*) FROM Pilot")[0][0], "2");
-
-    prmLoadKeyFile();
-    ASSERT_TRUE(sqlInitialize()) << sqlLastError();
-    fmodInitialize();
-    mmodInitialize();
-    ASSERT_TRUE(acdLoadActiveAC(guint(prmGetKeyInteger("Aircraft", "ACID"))));
-    ASSERT_TRUE(cmodInitialize(FALSE));
-    ASSERT_TRUE(cmodLoadModel(avct::ALL));
-    int nCards = 0;
-    for (const auto& [strLook, n] : cardLooks())
-        nCards += n;
-    int nMaintained =
-        std::stoi(*avt::query(db, "SELECT COUNT(DISTINCT iCompID) FROM Maintenance")[0][0]);
-    EXPECT_GT(nMaintained * 4, nCards) << nMaintained << " of " << nCards;
-    EXPECT_LT(nMaintained * 5, nCards * 2) << nMaintained << " of " << nCards;
-}
-
-// With the demo's own look-ahead mark the tree shows every kind of due
-// state a few times; without the mark some of them are not due yet.
-TEST_F(DemoLog, AFewCardsDueDeferredAndWithinTheMark) {
+// Opened through the program's models, with the demo's own look-ahead mark
+// the tree shows every kind of due state; without the mark some of them
+// are not due yet.
+TEST_F(DemoLog, EveryKindOfDueStateShowsAndTheMarkBringsSomeForward) {
     prmLoadKeyFile();
     ASSERT_TRUE(sqlInitialize()) << sqlLastError();
     fmodInitialize();
@@ -100,19 +74,9 @@ TEST_F(DemoLog, AFewCardsDueDeferredAndWithinTheMark) {
     cmodMarkDue();
     std::map<std::string, int> withoutMark = cardLooks();
 
-    struct {
-        const char* pszLook;
-        int nMinWithMark, nMaxWithMark;
-    } const cases[] = {
-        {"red 400", 3, 8},  // inspection due
-        {"red 700", 2, 5},  // replacement due
-        {"blue 400", 1, 3}, // inspection deferred
-        {"blue 700", 1, 3}, // replacement deferred
-    };
-    for (const auto& c : cases) {
-        EXPECT_GE(withMark[c.pszLook], c.nMinWithMark) << c.pszLook;
-        EXPECT_LE(withMark[c.pszLook], c.nMaxWithMark) << c.pszLook;
-    }
+    // Inspection and replacement, each due and deferred.
+    for (const char* pszLook : {"red 400", "red 700", "blue 400", "blue 700"})
+        EXPECT_GE(withMark[pszLook], 1) << pszLook;
     EXPECT_LT(withoutMark["red 400"], withMark["red 400"]) << "inspections due within the mark";
     EXPECT_LT(withoutMark["red 700"], withMark["red 700"]) << "a limit reached within the mark";
     EXPECT_GE(withoutMark["red 400"], 1) << "inspections due now";
