@@ -396,10 +396,9 @@ gboolean loadCards(rcdComp* prcdComp, GtkTreeIter* piterParent, guint iGroupValu
 
 gboolean cmodInitialize(gboolean bCompEdit) {
     m_bCompModEdit = bCompEdit;
-    // A hand-edited negative hours mark would wrap to an enormous look-ahead.
-    gint nHours = prmGetKeyInteger("CompMark", "Hours");
-    m_nMarkHours = nHours > 0 ? guint(nHours) : 0;
-    m_nMarkTime = guint(prmGetKeyInteger("CompMark", "Time"));
+    // The settings' bounds keep both marks from being negative.
+    m_nMarkHours = guint(prmGetKeyInteger(PRM_MARK_HOURS));
+    m_nMarkTime = guint(prmGetKeyInteger(PRM_MARK_TIME));
     if (!m_pmodComp)
         m_pmodComp = gtk_tree_store_new(
             CCD_NUM_COLS, G_TYPE_ULONG, G_TYPE_UINT, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING,
@@ -645,8 +644,8 @@ void cmodDueColours(GtkTreeIter* piterComp, dueStat_t nDueStat) {
 void cmodSetMarkTime(guint nHours, guint nTime) {
     m_nMarkHours = nHours;
     m_nMarkTime = nTime;
-    prmSetKeyInteger("CompMark", "Hours", gint(nHours));
-    prmSetKeyInteger("CompMark", "Time", gint(nTime));
+    prmSetKeyInteger(PRM_MARK_HOURS, gint(nHours));
+    prmSetKeyInteger(PRM_MARK_TIME, gint(nTime));
 }
 
 guint cmodGetMarkHours() {

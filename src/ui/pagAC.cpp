@@ -477,12 +477,12 @@ void acdOnRowChanged(GtkTreeSelection* psel, gpointer) {
         acdDisplaySensitive(TRUE);
         acdDisplayUpdate();
         acdDisplayACReg(rebuildFlightLog());
-        prmSetKeyInteger("Aircraft", "ACID", static_cast<gint>(iACID));
+        prmSetKeyInteger(PRM_ACTIVE_AC, static_cast<gint>(iACID));
     } else {
         // Until its registration is saved no aircraft is active, and the
         // settings say so: the next start makes the first listed one active.
         clearActiveAC();
-        prmSetKeyInteger("Aircraft", "ACID", -1);
+        prmSetKeyInteger(PRM_ACTIVE_AC, -1);
         rebuildFlightLog();
         acdClearACReg();
         acdDisplayClear();
@@ -535,7 +535,7 @@ void acdOnACDelete() {
             // The deleted aircraft must not stay active: other pages would
             // go on showing it and file new flights to it.
             clearActiveAC();
-            prmSetKeyInteger("Aircraft", "ACID", -1);
+            prmSetKeyInteger(PRM_ACTIVE_AC, -1);
             rebuildFlightLog();
         } else {
             m_rcdAC.bDelete = FALSE; // not deleted; a later save must not delete it
@@ -718,7 +718,7 @@ gboolean acdRegSave(const gchar* pszText) {
     const gboolean bNew = !acdHasActiveAC();
     // A new aircraft is active from here on; the settings follow it.
     if (saveRecord("acdSaveReg()", "pagAC") && bNew)
-        prmSetKeyInteger("Aircraft", "ACID", static_cast<gint>(m_rcdAC.iACID));
+        prmSetKeyInteger(PRM_ACTIVE_AC, static_cast<gint>(m_rcdAC.iACID));
     if (m_pwgtACTree)
         gtk_widget_set_sensitive(m_pwgtACTree, TRUE);
     amodLoadModel(m_rcdAC.iACID);
@@ -770,7 +770,7 @@ void acdInitialize(GtkBuilder* pBuilder) {
     acdInitACReg(pBuilder);
     acdDisplaySensitive(FALSE);
 
-    clearRecord(static_cast<guint>(prmGetKeyInteger("Aircraft", "ACID")));
+    clearRecord(static_cast<guint>(prmGetKeyInteger(PRM_ACTIVE_AC)));
     acdLoadTree();
 }
 

@@ -483,7 +483,7 @@ void startNewFlight() {
     m_rcdFLog.iFLogID = SQL_NEW_ID;
     m_rcdFLog.iCSID = activeACID();
     // The date offered is a day; the take-off is for the user to type.
-    const time_t tLast = prmGetKeyTime("FlightLog", "LastDate");
+    const time_t tLast = prmGetKeyTime(PRM_FLIGHT_LAST_DATE);
     m_rcdFLog.tFltBegin = dayOf(tLast > 0 ? tLast : time(nullptr));
     fltDisplayUpdate();
     fltDisplaySensitive(FALSE);

@@ -72,7 +72,7 @@ TEST_F(DemoLog, TwoYearsOfFlyingByTwoPilotsWithAThirdOfTheCardsMaintained) {
     ASSERT_TRUE(sqlInitialize()) << sqlLastError();
     fmodInitialize();
     mmodInitialize();
-    ASSERT_TRUE(acdLoadActiveAC(guint(prmGetKeyInteger("Aircraft", "ACID"))));
+    ASSERT_TRUE(acdLoadActiveAC(guint(prmGetKeyInteger(PRM_ACTIVE_AC))));
     ASSERT_TRUE(cmodInitialize(FALSE));
     ASSERT_TRUE(cmodLoadModel(avct::ALL));
     int nCards = 0;
@@ -91,7 +91,7 @@ TEST_F(DemoLog, AFewCardsDueDeferredAndWithinTheMark) {
     ASSERT_TRUE(sqlInitialize()) << sqlLastError();
     fmodInitialize();
     mmodInitialize();
-    ASSERT_TRUE(acdLoadActiveAC(guint(prmGetKeyInteger("Aircraft", "ACID"))));
+    ASSERT_TRUE(acdLoadActiveAC(guint(prmGetKeyInteger(PRM_ACTIVE_AC))));
     ASSERT_TRUE(cmodInitialize(FALSE));
     ASSERT_GT(cmodGetMarkHours(), 0u) << "the demo starts with a look-ahead mark";
     ASSERT_TRUE(cmodLoadModel(avct::ALL));
