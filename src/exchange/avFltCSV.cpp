@@ -463,39 +463,6 @@ int addStart(rcdFLog* prcd) {
     return 0;
 }
 
-// A clock time "14:30", "14:30:15", "1430" or "9.05" as seconds into the
-// day; -1 when it is not one.
-time_t clockSeconds(std::string_view sv) {
-    int lstPart[3] = {0, 0, 0};
-    int nParts = 0, nDigits = 0;
-    for (char c : sv) {
-        if (g_ascii_isdigit(c)) {
-            if (nParts == 0)
-                nParts = 1;
-            if (++nDigits > 4)
-                return -1;
-            lstPart[nParts - 1] = lstPart[nParts - 1] * 10 + (c - '0');
-        } else if ((c == ':' || c == '.') && nParts > 0 && nParts < 3 && nDigits > 0) {
-            ++nParts;
-            nDigits = 0;
-        } else {
-            return -1;
-        }
-    }
-    if (nParts == 0 || nDigits == 0)
-        return -1;
-    int nHour = lstPart[0], nMin = lstPart[1], nSec = lstPart[2];
-    if (nParts == 1) {
-        if (nDigits < 3)
-            return -1;
-        nHour = lstPart[0] / 100;
-        nMin = lstPart[0] % 100;
-    }
-    if (nHour > 23 || nMin > 59 || nSec > 59)
-        return -1;
-    return time_t(nHour) * 3600 + nMin * 60 + nSec;
-}
-
 // A yes/no cell: empty, "no", "false" and the like are no; "yes", "true",
 // "x" and the like are yes; hours (a logbook's night or dual column) are
 // yes when above zero. FALSE for anything else: a word not known here is
@@ -701,18 +668,18 @@ std::string judgeRow(const RowReader& rd, const Judge& judge, fcsvFlight* pFligh
     time_t tMoment = 0;
     if (!readMoment(strDate, judge.nDates, &tMoment))
         return "unreadable date " + quoted(strDate);
-    const time_t tDay = tMoment - tMoment % FLT_DAY;
+    const time_t tDay = tMoment - tMoment % SECONDS_PER_DAY;
     const bool bTimeInDate = tMoment != tDay || strDate.find(':') != std::string::npos;
 
     // The take-off from its own column, else from a time after the date.
     std::string_view svOff =
         rd.has(FCSV_COL_TAKEOFF) ? trimmed(rd.text(FCSV_COL_TAKEOFF)) : std::string_view();
     const bool bOff = !svOff.empty() || (!rd.has(FCSV_COL_TAKEOFF) && bTimeInDate);
-    time_t tOff = !svOff.empty() ? clockSeconds(svOff) : tMoment - tDay;
+    time_t tOff = !svOff.empty() ? cnvReadClock(svOff, TRUE) : tMoment - tDay;
     if (tOff < 0)
         return "unreadable take-off time " + quoted(svOff);
     const bool bOn = rd.has(FCSV_COL_LANDING);
-    time_t tOn = bOn ? clockSeconds(trimmed(rd.text(FCSV_COL_LANDING))) : 0;
+    time_t tOn = bOn ? cnvReadClock(trimmed(rd.text(FCSV_COL_LANDING)), TRUE) : 0;
     if (tOn < 0)
         return "unreadable landing time " + quoted(trimmed(rd.text(FCSV_COL_LANDING)));
 

@@ -21,7 +21,6 @@ namespace {
 
 constexpr guint ALL_ONES = 0xFFFFFFFFu;
 constexpr guint GROUP_LEVEL_BIT = 0x80000000u;
-constexpr gint64 SECONDS_PER_DAY = 86400;
 constexpr guint STYLE_NOT_FITTING = 2; // PANGO_STYLE_ITALIC
 
 struct grpEntry {

@@ -32,7 +32,6 @@
 namespace {
 
 constexpr guint ALL_ONES = 0xFFFFFFFFu;
-constexpr time_t SECONDS_PER_DAY = 86400;
 // Longest deferral in days anyone means; more is a typing error.
 constexpr guint DEFER_DAYS_MAX = 99999;
 
