@@ -516,26 +516,8 @@ gboolean cmodAcceptCompOpt(guint iACOpt, guint bCompOpt) {
 
 gboolean cmodAcceptCompCard(rcdComp* prcdComp) {
     const rcdAC* pAC = acdGetActiveAC();
-    const rcdAC rcdNone = [] {
-        rcdAC r{};
-        r.iHeliOpt = r.iEngineOpt = r.iClutchOpt = r.iMainDriveOpt = r.iMRSystemOpt =
-            r.iMainRotorOpt = r.iTailRotorOpt = r.iTailDriveOpt = r.iTRSliderOpt = -1;
-        return r;
-    }();
-    if (!pAC)
-        pAC = &rcdNone;
-    const std::array<std::pair<gint, guint>, 9> pairs{
-        {{pAC->iHeliOpt, prcdComp->bOptHeli},
-         {pAC->iEngineOpt, prcdComp->bOptEng},
-         {pAC->iClutchOpt, prcdComp->bOptClutch},
-         {pAC->iMainDriveOpt, prcdComp->bOptMainDrive},
-         {pAC->iMRSystemOpt, prcdComp->bOptMRSystem},
-         {pAC->iMainRotorOpt, prcdComp->bOptMainRotor},
-         {pAC->iTailRotorOpt, prcdComp->bOptTailRotor},
-         {pAC->iTailDriveOpt, prcdComp->bOptTailDrive},
-         {pAC->iTRSliderOpt, prcdComp->bOptTRSlider}}};
-    for (auto [iACOpt, bCompOpt] : pairs)
-        if (!cmodAcceptCompOpt(guint(iACOpt), bCompOpt))
+    for (const amodOptList& lst : amodOptLists())
+        if (!cmodAcceptCompOpt(guint(pAC->*lst.piField), prcdComp->*lst.pMask))
             return FALSE;
     return TRUE;
 }

@@ -4,9 +4,13 @@
 // on their pictures. What the generator refuses is tested with its source.
 #include "avCnv.h"
 #include "harness.h"
+#include "modAC.h"
 #include "modComp.h"
 #include "pagRef.h"
+#include "rcdComp.h"
 #include "sqlMLog.h"
+
+#include <sqlite3.h>
 
 #include <array>
 #include <cstring>
@@ -19,15 +23,49 @@ constexpr guint GROUP_LEVEL = 1u << 31;
 // The mask columns in the order read below, and the number of option codes
 // (0 .. n-1) that each list of the aircraft card defines.
 constexpr size_t ENGINE = 1, MAIN_DRIVE = 2, HUB = 4, TAIL_DRIVE = 7;
-constexpr std::array<int, 9> m_nCodes{7, 10, 4, 3, 3, 3, 4, 3, 2};
+const std::array<int, 9> m_nCodes = [] {
+    constexpr std::array<guint rcdComp::*, 9> lstMask{
+        &rcdComp::bOptHeli,     &rcdComp::bOptEng,      &rcdComp::bOptMainDrive,
+        &rcdComp::bOptMainRotor, &rcdComp::bOptMRSystem, &rcdComp::bOptClutch,
+        &rcdComp::bOptTRSlider, &rcdComp::bOptTailDrive, &rcdComp::bOptTailRotor};
+    std::array<int, 9> a{};
+    for (size_t i = 0; i < 9; ++i)
+        for (const amodOptList& lst : amodOptLists())
+            if (lst.pMask == lstMask[i])
+                for (const amodOption& opt : lst.lstOpt)
+                    a[i] += opt.pszCheckID != nullptr;
+    return a;
+}();
 using Options = std::array<int, 9>;
 // A new builder's choice: Exec 162F, 162F N/A, chain drive, the rest factory.
 constexpr Options m_defaults{0, 3, 0, 0, 0, 0, 0, 0, 0};
 constexpr Options m_unset{-1, -1, -1, -1, -1, -1, -1, -1, -1}; // chosen later
 
-// The tree's sub-groups; groups 7 and 8 have none.
-const std::set<guint> m_subGroups{1,  25, 2,  3,  20, 21, 24, 4,  5,  6,  8,  9,  18, 22, 10,
-                                  26, 30, 17, 23, 31, 32, 11, 27, 28, 29, 12, 13, 14, 15};
+// The IDs of the tree's groups or sub-groups, as the model builds it.
+std::set<guint> treeIDs(guint (*pfuncID)(guint)) {
+    std::set<guint> set;
+    for (guint i = 0; pfuncID(i) != G_MAXUINT; ++i)
+        set.insert(pfuncID(i));
+    return set;
+}
+const std::set<guint> m_subGroups = treeIDs(cmodSCompID);
+
+// Rows of a query on the catalogue's source of codes (its temporary tables).
+std::vector<std::pair<std::string, guint>> sourceCodes(const char* pszSQL) {
+    sqlite3* db = nullptr;
+    sqlite3_open(":memory:", &db);
+    const std::string strCodes = avt::readFile(avt::sourceFile("catalogue/codes.sql"));
+    EXPECT_EQ(sqlite3_exec(db, strCodes.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    std::vector<std::pair<std::string, guint>> lst;
+    sqlite3_stmt* pstmt = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db, pszSQL, -1, &pstmt, nullptr), SQLITE_OK);
+    while (pstmt && sqlite3_step(pstmt) == SQLITE_ROW)
+        lst.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(pstmt, 0)),
+                         guint(sqlite3_column_int(pstmt, 1)));
+    sqlite3_finalize(pstmt);
+    sqlite3_close(db);
+    return lst;
+}
 
 struct Card {
     guint iGroupID, nInspect, nRCO;
@@ -55,6 +93,32 @@ bool fits(const Card& c, const Options& opt) {
         if (!cmodAcceptCompOpt(guint(opt[i]), c.bOpt[i]))
             return false;
     return true;
+}
+
+// The catalogue's source names the program's tree and option codes: its
+// places are the model's groups and sub-groups, its option words set
+// exactly the codes the aircraft card's lists offer.
+TEST(Catalogue, SourceAgreesWithTheTreeAndTheOptionLists) {
+    std::set<guint> groups, subs;
+    for (const auto& [strLevel, iID] : sourceCodes(
+             "SELECT CASE sub WHEN 0 THEN 'group' ELSE 'sub' END, "
+             "CASE sub WHEN 0 THEN grp ELSE sub END FROM Parent"))
+        (strLevel == "group" ? groups : subs).insert(iID);
+    EXPECT_EQ(groups, treeIDs(cmodGCompID));
+    EXPECT_EQ(subs, m_subGroups);
+
+    std::map<std::string, std::set<guint>> mapSource;
+    for (const auto& [strCat, iCode] : sourceCodes("SELECT cat, code FROM OptionCode"))
+        mapSource[strCat].insert(iCode);
+    const char* const lstCat[] = {"heli", "eng", "clutch", "md", "mr", "hub", "trs", "td", "tr"};
+    ASSERT_EQ(std::size(lstCat), amodOptLists().size());
+    for (size_t i = 0; i < std::size(lstCat); ++i) {
+        std::set<guint> setCodes;
+        for (const amodOption& opt : amodOptLists()[i].lstOpt)
+            if (opt.pszCheckID)
+                setCodes.insert(guint(opt.iCode));
+        EXPECT_EQ(mapSource[lstCat[i]], setCodes) << lstCat[i];
+    }
 }
 
 TEST(Catalogue, StartUpKeepsAnEditedCopy) {
