@@ -397,23 +397,32 @@ namespace {
 
 // ---- judging a row ----
 
-// A pilot's name as compared: case folded, blanks collapsed, no commas.
-std::string nameKey(std::string_view sv) {
-    std::string strWords;
-    for (char c : sv) {
-        if (c == ',' || g_ascii_isspace(c)) {
-            if (!strWords.empty() && strWords.back() != ' ')
-                strWords += ' ';
-        } else {
-            strWords += c;
-        }
+// "Last, First" or "First Middle Last" into the record's two names.
+void splitName(const std::string& strName, rcdPilot* prcd) {
+    std::string strFirst, strLast;
+    std::size_t nComma = strName.find(',');
+    std::size_t nSpace = strName.rfind(' ');
+    if (nComma != std::string::npos) {
+        strLast = trimmed(std::string_view(strName).substr(0, nComma));
+        strFirst = trimmed(std::string_view(strName).substr(nComma + 1));
+    } else if (nSpace != std::string::npos) {
+        strFirst = trimmed(std::string_view(strName).substr(0, nSpace));
+        strLast = trimmed(std::string_view(strName).substr(nSpace + 1));
+    } else {
+        strLast = strName;
     }
-    if (!strWords.empty() && strWords.back() == ' ')
-        strWords.pop_back();
-    gchar* pszFold = g_utf8_casefold(strWords.c_str(), -1);
-    std::string strKey = pszFold ? pszFold : "";
-    g_free(pszFold);
-    return strKey;
+    mscCopyText(prcd->szFName, strFirst.c_str());
+    mscCopyText(prcd->szLName, strLast.c_str());
+}
+
+// A pilot's name as the pilot page tells pilots apart: the sort key of
+// the name read as "Last, First" or "First Middle Last".
+std::string nameKey(std::string_view sv) {
+    rcdPilot rcd{};
+    splitName(std::string(sv), &rcd);
+    char szKey[sizeof rcd.szSortKey];
+    pltBuildSortKey(&rcd, szKey, sizeof szKey);
+    return szKey;
 }
 
 std::string readingName(const rcdPilot& rcd) {
@@ -423,9 +432,14 @@ std::string readingName(const rcdPilot& rcd) {
 // Pilots by name: "First Last", "Last First" and "Last, First" all match.
 std::map<std::string, guint>* m_pmapPilot = nullptr;
 int addPilotKeys(rcdPilot* prcd) {
-    std::string strFirst(prcd->szFName), strLast(prcd->szLName);
-    for (const auto& str : {strFirst + " " + strLast, strLast + " " + strFirst})
-        m_pmapPilot->emplace(nameKey(str), prcd->iPilotID);
+    rcdPilot rcdSwapped{};
+    mscCopyText(rcdSwapped.szLName, prcd->szFName);
+    mscCopyText(rcdSwapped.szFName, prcd->szLName);
+    for (const rcdPilot* p : {prcd, &rcdSwapped}) {
+        char szKey[sizeof p->szSortKey];
+        if (pltBuildSortKey(p, szKey, sizeof szKey))
+            m_pmapPilot->emplace(szKey, prcd->iPilotID);
+    }
     return 0;
 }
 
@@ -899,24 +913,6 @@ gboolean fcsvBuildPreview(const fcsvTable& table, const std::vector<fcsvCol_t>& 
 // ---- storing ----
 
 namespace {
-
-// "Last, First" or "First Middle Last" into the record's two names.
-void splitName(const std::string& strName, rcdPilot* prcd) {
-    std::string strFirst, strLast;
-    std::size_t nComma = strName.find(',');
-    std::size_t nSpace = strName.rfind(' ');
-    if (nComma != std::string::npos) {
-        strLast = trimmed(std::string_view(strName).substr(0, nComma));
-        strFirst = trimmed(std::string_view(strName).substr(nComma + 1));
-    } else if (nSpace != std::string::npos) {
-        strFirst = trimmed(std::string_view(strName).substr(0, nSpace));
-        strLast = trimmed(std::string_view(strName).substr(nSpace + 1));
-    } else {
-        strLast = strName;
-    }
-    mscCopyText(prcd->szFName, strFirst.c_str());
-    mscCopyText(prcd->szLName, strLast.c_str());
-}
 
 gboolean storeAll(const fcsvPreview& preview, guint iACID, gboolean bAddPilots,
                   std::string* pstrWhy) {
