@@ -99,13 +99,47 @@ bool fits(const Card& c, const Options& opt) {
 // places are the model's groups and sub-groups, its option words set
 // exactly the codes the aircraft card's lists offer.
 TEST(Catalogue, SourceAgreesWithTheTreeAndTheOptionLists) {
-    std::set<guint> groups, subs;
-    for (const auto& [strLevel, iID] : sourceCodes(
-             "SELECT CASE sub WHEN 0 THEN 'group' ELSE 'sub' END, "
-             "CASE sub WHEN 0 THEN grp ELSE sub END FROM Parent"))
-        (strLevel == "group" ? groups : subs).insert(iID);
-    EXPECT_EQ(groups, treeIDs(cmodGCompID));
-    EXPECT_EQ(subs, m_subGroups);
+    // Each place as "group[/sub-group] name", from the source and the tree.
+    std::set<std::string> setSource, setTree;
+    for (const auto& [strPlace, n] : sourceCodes(
+             "SELECT grp || CASE sub WHEN 0 THEN '' ELSE '/' || sub END || ' ' || name, 0 "
+             "FROM Parent"))
+        setSource.insert(strPlace);
+    avt::TempDirs dirs;
+    avt::copyCatalogue(dirs);
+    ASSERT_TRUE(sqlInitialize()) << sqlLastError();
+    cmodInitialize(FALSE);
+    ASSERT_TRUE(cmodLoadModel(G_MAXUINT));
+    GtkTreeModel* pmod = cmodGetModel();
+    // A group or sub-group row's ID, and its place as written above.
+    auto place = [pmod](GtkTreeIter* piter, guint (*pfuncID)(guint), std::string* pstr) {
+        gchar* pszName = nullptr;
+        gulong iInx = 0;
+        gtk_tree_model_get(pmod, piter, CCD_COMP_COL, &pszName, CCD_INX_COL, &iInx, -1);
+        const guint iID = pfuncID(guint(iInx));
+        *pstr += std::to_string(iID) + " " + pszName;
+        g_free(pszName);
+        return iID;
+    };
+    GtkTreeIter iterGrp, iterSub;
+    for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iterGrp); b;
+         b = gtk_tree_model_iter_next(pmod, &iterGrp)) {
+        std::string strGroup;
+        const guint iGroup = place(&iterGrp, cmodGCompID, &strGroup);
+        setTree.insert(strGroup);
+        for (gboolean bSub = gtk_tree_model_iter_children(pmod, &iterSub, &iterGrp); bSub;
+             bSub = gtk_tree_model_iter_next(pmod, &iterSub)) {
+            guint nType = 0;
+            gtk_tree_model_get(pmod, &iterSub, CCD_TYPE_COL, &nType, -1);
+            std::string strSub = std::to_string(iGroup) + "/";
+            if (nType == TYPE_SUB) {
+                place(&iterSub, cmodSCompID, &strSub);
+                setTree.insert(strSub);
+            }
+        }
+    }
+    cmodClearModel();
+    EXPECT_EQ(setSource, setTree);
 
     std::map<std::string, std::set<guint>> mapSource;
     for (const auto& [strCat, iCode] : sourceCodes("SELECT cat, code FROM OptionCode"))
