@@ -50,21 +50,44 @@ std::set<guint> treeIDs(guint (*pfuncID)(guint)) {
 }
 const std::set<guint> m_subGroups = treeIDs(cmodSCompID);
 
-// Rows of a query on the catalogue's source of codes (its temporary tables).
-std::vector<std::pair<std::string, guint>> sourceCodes(const char* pszSQL) {
+// The first column of a query on the catalogue's source of codes (its
+// temporary tables).
+std::set<std::string> sourceRows(const char* pszSQL) {
     sqlite3* db = nullptr;
     sqlite3_open(":memory:", &db);
     const std::string strCodes = avt::readFile(avt::sourceFile("catalogue/codes.sql"));
     EXPECT_EQ(sqlite3_exec(db, strCodes.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-    std::vector<std::pair<std::string, guint>> lst;
+    std::set<std::string> set;
     sqlite3_stmt* pstmt = nullptr;
     EXPECT_EQ(sqlite3_prepare_v2(db, pszSQL, -1, &pstmt, nullptr), SQLITE_OK);
     while (pstmt && sqlite3_step(pstmt) == SQLITE_ROW)
-        lst.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(pstmt, 0)),
-                         guint(sqlite3_column_int(pstmt, 1)));
+        set.insert(reinterpret_cast<const char*>(sqlite3_column_text(pstmt, 0)));
     sqlite3_finalize(pstmt);
     sqlite3_close(db);
-    return lst;
+    return set;
+}
+
+// The tree's places below a row as "group[/sub-group] name".
+void treePlaces(GtkTreeIter* piterParent, const std::string& strGroup,
+                std::set<std::string>* pset) {
+    GtkTreeModel* pmod = cmodGetModel();
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_iter_children(pmod, &iter, piterParent); b;
+         b = gtk_tree_model_iter_next(pmod, &iter)) {
+        gchar* pszName = nullptr;
+        gulong iInx = 0;
+        guint nType = TYPE_COMP;
+        gtk_tree_model_get(pmod, &iter, CCD_COMP_COL, &pszName, CCD_INX_COL, &iInx, CCD_TYPE_COL,
+                           &nType, -1);
+        const std::string strID = nType == TYPE_GRP
+                                      ? std::to_string(cmodGCompID(guint(iInx)))
+                                      : strGroup + "/" + std::to_string(cmodSCompID(guint(iInx)));
+        if (nType != TYPE_COMP)
+            pset->insert(strID + " " + pszName);
+        if (nType == TYPE_GRP)
+            treePlaces(&iter, strID, pset);
+        g_free(pszName);
+    }
 }
 
 struct Card {
@@ -99,60 +122,26 @@ bool fits(const Card& c, const Options& opt) {
 // places are the model's groups and sub-groups, its option words set
 // exactly the codes the aircraft card's lists offer.
 TEST(Catalogue, SourceAgreesWithTheTreeAndTheOptionLists) {
-    // Each place as "group[/sub-group] name", from the source and the tree.
-    std::set<std::string> setSource, setTree;
-    for (const auto& [strPlace, n] : sourceCodes(
-             "SELECT grp || CASE sub WHEN 0 THEN '' ELSE '/' || sub END || ' ' || name, 0 "
-             "FROM Parent"))
-        setSource.insert(strPlace);
     avt::TempDirs dirs;
     avt::copyCatalogue(dirs);
     ASSERT_TRUE(sqlInitialize()) << sqlLastError();
     cmodInitialize(FALSE);
     ASSERT_TRUE(cmodLoadModel(G_MAXUINT));
-    GtkTreeModel* pmod = cmodGetModel();
-    // A group or sub-group row's ID, and its place as written above.
-    auto place = [pmod](GtkTreeIter* piter, guint (*pfuncID)(guint), std::string* pstr) {
-        gchar* pszName = nullptr;
-        gulong iInx = 0;
-        gtk_tree_model_get(pmod, piter, CCD_COMP_COL, &pszName, CCD_INX_COL, &iInx, -1);
-        const guint iID = pfuncID(guint(iInx));
-        *pstr += std::to_string(iID) + " " + pszName;
-        g_free(pszName);
-        return iID;
-    };
-    GtkTreeIter iterGrp, iterSub;
-    for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iterGrp); b;
-         b = gtk_tree_model_iter_next(pmod, &iterGrp)) {
-        std::string strGroup;
-        const guint iGroup = place(&iterGrp, cmodGCompID, &strGroup);
-        setTree.insert(strGroup);
-        for (gboolean bSub = gtk_tree_model_iter_children(pmod, &iterSub, &iterGrp); bSub;
-             bSub = gtk_tree_model_iter_next(pmod, &iterSub)) {
-            guint nType = 0;
-            gtk_tree_model_get(pmod, &iterSub, CCD_TYPE_COL, &nType, -1);
-            std::string strSub = std::to_string(iGroup) + "/";
-            if (nType == TYPE_SUB) {
-                place(&iterSub, cmodSCompID, &strSub);
-                setTree.insert(strSub);
-            }
-        }
-    }
+    std::set<std::string> setTree;
+    treePlaces(nullptr, "", &setTree);
     cmodClearModel();
-    EXPECT_EQ(setSource, setTree);
+    EXPECT_EQ(sourceRows("SELECT grp || CASE sub WHEN 0 THEN '' ELSE '/' || sub END || ' ' || "
+                         "name FROM Parent"),
+              setTree);
 
-    std::map<std::string, std::set<guint>> mapSource;
-    for (const auto& [strCat, iCode] : sourceCodes("SELECT cat, code FROM OptionCode"))
-        mapSource[strCat].insert(iCode);
     const char* const lstCat[] = {"heli", "eng", "clutch", "md", "mr", "hub", "trs", "td", "tr"};
     ASSERT_EQ(std::size(lstCat), amodOptLists().size());
-    for (size_t i = 0; i < std::size(lstCat); ++i) {
-        std::set<guint> setCodes;
+    std::set<std::string> setCodes;
+    for (size_t i = 0; i < std::size(lstCat); ++i)
         for (const amodOption& opt : amodOptLists()[i].lstOpt)
             if (opt.pszCheckID)
-                setCodes.insert(guint(opt.iCode));
-        EXPECT_EQ(mapSource[lstCat[i]], setCodes) << lstCat[i];
-    }
+                setCodes.insert(std::string(lstCat[i]) + " " + std::to_string(opt.iCode));
+    EXPECT_EQ(sourceRows("SELECT cat || ' ' || code FROM OptionCode"), setCodes);
 }
 
 TEST(Catalogue, StartUpKeepsAnEditedCopy) {
