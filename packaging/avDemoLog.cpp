@@ -430,11 +430,11 @@ bool writeDemo(const fs::path& dirGiven, const std::vector<fs::path>& sources) {
     if (!writeMaintenance(recs, iACID))
         return false;
 
-    prmSetKeyInteger("Aircraft", "ACID", gint(iACID));
-    prmSetKeyInteger("CompMark", "Hours", gint(MARK_HOURS));
-    prmSetKeyInteger("CompMark", "Time", gint(MARK_TIME));
+    prmSetKeyInteger(PRM_ACTIVE_AC, gint(iACID));
+    prmSetKeyInteger(PRM_MARK_HOURS, gint(MARK_HOURS));
+    prmSetKeyInteger(PRM_MARK_TIME, gint(MARK_TIME));
     if (!recs.empty())
-        prmSetKeyInteger("MaintTree", "LastDate", gint(recs.back().tComplete));
+        prmSetKeyTime(PRM_MAINT_LAST_DATE, recs.back().tComplete);
     // Closed, so that the log is complete in avLedger.db alone.
     sqlClose();
     printf("avDemoLog: %zu flights (%u.%u h), 2 pilots, %zu maintenance records in %s\n",

@@ -136,6 +136,15 @@ int monthOfWord(std::string_view fld) {
     return -1;
 }
 
+// The years a typed date may name: no stored date lies before 1970, and a
+// year past 2049 is a typing error.
+constexpr int YEAR_FIRST = 1970, YEAR_LAST = 2049;
+const gchar* const WHY_YEAR = "The year needs four digits (1970 to 2049)";
+
+bool inYearWindow(int nYear) {
+    return nYear >= YEAR_FIRST && nYear <= YEAR_LAST;
+}
+
 // Which of the (up to) three fields of a date is the day, the month and the
 // year. Numeric dates are day month year, unless the first number has four
 // digits: then year month day. A month name may stand in any place.
@@ -176,12 +185,12 @@ DateScan scanDate(std::string_view sv) {
         takeNext(d.iDay);
         return d;
     }
-    // Only a number from 1901 to 2049 is a year; "10" never is.
+    // Only a number within the years' window is a year; "10" never is.
     for (std::size_t i = 0; i < 3; ++i) {
         if (!free(i))
             continue;
         int n = leadingNumber(d.f.lst[i]);
-        if (n > 1900 && n <= 2049) {
+        if (inYearWindow(n)) {
             d.iYear = static_cast<int>(i);
             break;
         }
@@ -259,12 +268,12 @@ gboolean cnvReadDate(time_t* ptDate, const gchar* pszText, gboolean bWithTime,
             return refuse(WHY_DATE);
     }
     if (d.iYear < 0 || d.f.lst[std::size_t(d.iYear)].size() != 4)
-        return refuse("The year needs four digits (1970 to 2049)");
+        return refuse(WHY_YEAR);
     const int nYear = fieldNumber(d, d.iYear);
     const int nMonth = d.bMonthName ? d.nMonthName + 1 : fieldNumber(d, d.iMonth);
     const int nDay = fieldNumber(d, d.iDay);
-    if (nYear < 1970 || nYear > 2049)
-        return refuse("The year needs four digits (1970 to 2049)");
+    if (!inYearWindow(nYear))
+        return refuse(WHY_YEAR);
     if (nMonth < 1 || nMonth > 12)
         return refuse("There is no such month (1 to 12)");
     if (nDay < 1 || nDay > daysInMonth(nYear, nMonth - 1))
@@ -292,7 +301,7 @@ gboolean cnvReadDate(time_t* ptDate, const gchar* pszText, gboolean bWithTime,
     }
     const time_t t = cnvMakeTime(&tmDate);
     if (t == -1)
-        return refuse("The year needs four digits (1970 to 2049)");
+        return refuse(WHY_YEAR);
     // The very first moment, 0, is what every record stores for "no date":
     // taken, the date would vanish from the field.
     if (t == 0)
@@ -301,42 +310,48 @@ gboolean cnvReadDate(time_t* ptDate, const gchar* pszText, gboolean bWithTime,
     return TRUE;
 }
 
-gboolean cnvReadTime(int* pnHour, int* pnMin, const gchar* pszTime, const gchar** ppszWhy) {
-    const gchar* const pszWhy = "Not a clock time: type hours and minutes, 00:00 to 23:59";
-    auto refuse = [&]() {
-        if (ppszWhy)
-            *ppszWhy = pszWhy;
-        return FALSE;
-    };
-    if (!pnHour || !pnMin || !pszTime)
-        return refuse();
-    std::string_view sv(pszTime);
+time_t cnvReadClock(std::string_view sv, gboolean bSeconds) {
     while (!sv.empty() && g_ascii_isspace(sv.front()))
         sv.remove_prefix(1);
     while (!sv.empty() && g_ascii_isspace(sv.back()))
         sv.remove_suffix(1);
-    // One or two runs of digits, parted by one ':' or '.'.
-    std::string_view svHour, svMin;
-    const std::size_t iSep = sv.find_first_of(":.");
-    if (iSep == std::string_view::npos) {
-        if (!allDigits(sv) || sv.size() > 4)
-            return refuse();
-        // "1430", "930": the last two digits are the minutes.
-        const std::size_t nlHour = sv.size() > 2 ? sv.size() - 2 : 0;
-        svHour = sv.substr(0, nlHour);
-        svMin = sv.substr(nlHour);
-    } else {
-        svHour = sv.substr(0, iSep);
-        svMin = sv.substr(iSep + 1);
-        if (!allDigits(svHour) || !allDigits(svMin) || svHour.size() > 2 || svMin.size() > 2)
-            return refuse();
+    // Up to three runs of digits, parted by ':' or '.'.
+    std::array<std::string_view, 3> lstPart;
+    std::size_t nParts = 0;
+    for (bool bMore = true; bMore; ++nParts) {
+        if (nParts == (bSeconds ? 3u : 2u))
+            return -1;
+        const std::size_t iSep = sv.find_first_of(":.");
+        bMore = iSep != std::string_view::npos;
+        lstPart[nParts] = sv.substr(0, iSep);
+        sv.remove_prefix(bMore ? iSep + 1 : sv.size());
     }
-    const int nHour = svHour.empty() ? 0 : leadingNumber(svHour);
-    const int nMin = leadingNumber(svMin);
-    if (nHour > 23 || nMin > 59)
-        return refuse();
-    *pnHour = nHour;
-    *pnMin = nMin;
+    for (std::size_t i = 0; i < nParts; ++i)
+        if (!allDigits(lstPart[i]) || lstPart[i].size() > (nParts == 1 ? 4u : 2u))
+            return -1;
+    if (nParts == 1) {
+        // "1430", "930": the last two digits are the minutes.
+        const std::string_view svAll = lstPart[0];
+        const std::size_t nlHour = svAll.size() > 2 ? svAll.size() - 2 : 0;
+        lstPart = {svAll.substr(0, nlHour), svAll.substr(nlHour), {}};
+    }
+    const int nHour = lstPart[0].empty() ? 0 : leadingNumber(lstPart[0]);
+    const int nMin = leadingNumber(lstPart[1]);
+    const int nSec = lstPart[2].empty() ? 0 : leadingNumber(lstPart[2]);
+    if (nHour > 23 || nMin > 59 || nSec > 59)
+        return -1;
+    return time_t(nHour) * 3600 + nMin * 60 + nSec;
+}
+
+gboolean cnvReadTime(int* pnHour, int* pnMin, const gchar* pszTime, const gchar** ppszWhy) {
+    const time_t t = pszTime ? cnvReadClock(pszTime, FALSE) : -1;
+    if (t < 0 || !pnHour || !pnMin) {
+        if (ppszWhy)
+            *ppszWhy = "Not a clock time: type hours and minutes, 00:00 to 23:59";
+        return FALSE;
+    }
+    *pnHour = int(t / 3600);
+    *pnMin = int(t / 60 % 60);
     return TRUE;
 }
 
@@ -672,7 +687,7 @@ time_t cnvAddCalendar(time_t tDate, guint nUnit, gint64 nCount) {
     case INTV_DAY:
     case INTV_WEEK: {
         const gint64 nDays = nUnit == INTV_WEEK ? 7 * nCount : nCount;
-        const gint64 t = gint64(tDate) + nDays * 86400;
+        const gint64 t = gint64(tDate) + nDays * SECONDS_PER_DAY;
         return t < 0 ? -1 : time_t(t);
     }
     case INTV_MONTH:
@@ -731,7 +746,6 @@ gboolean cnvReadInterval(guint* pnIntv, const gchar* pszText, const gchar** ppsz
 }
 
 gint64 cnvDaysBetween(time_t tFrom, time_t tTo) {
-    constexpr gint64 SECONDS_PER_DAY = 86400;
     auto day = [](time_t t) {
         const gint64 n = gint64(t);
         return n >= 0 ? n / SECONDS_PER_DAY : -((-n + SECONDS_PER_DAY - 1) / SECONDS_PER_DAY);

@@ -6,6 +6,10 @@
 
 #include <cstddef>
 #include <ctime>
+#include <string_view>
+
+// Seconds of one day: every stored date is a UTC day plus a clock time.
+inline constexpr time_t SECONDS_PER_DAY = 86400;
 
 // Unit of a packed calendar interval, held in bits 24 to 31; bits 0 to 11
 // hold the count. 0 means no interval.
@@ -56,6 +60,11 @@ gboolean cnvReadDate(time_t* ptDate, const gchar* pszText, gboolean bWithTime,
 // unreadable text or a time that does not exist ("25:00", "14:75").
 gboolean cnvReadTime(int* pnHour, int* pnMin, const gchar* pszTime,
                      const gchar** ppszWhy = nullptr);
+// The one clock-time rule beneath cnvReadTime, for the flight import too:
+// the same texts, and with bSeconds a third part for seconds ("14:30:15",
+// as logbook exports write it). The seconds into the day, or -1 when the
+// text is not a clock time.
+time_t cnvReadClock(std::string_view svTime, gboolean bSeconds);
 
 // The low-level parsers beneath cnvReadDate / cnvReadTime, for callers
 // that fill a struct tm field by field. cnvEncDate reads the fields as

@@ -91,6 +91,35 @@ bool keepUnreadable() {
     return true;
 }
 
+enum class prmType { Integer, Time };
+
+struct prmDecl {
+    const gchar* pszGroup;
+    const gchar* pszKey;
+    prmType nType;
+    gint64 nDefault, nMin, nMax;
+};
+
+constexpr gint64 PRM_INT_MAX = G_MAXINT;
+constexpr gint64 PRM_TIME_MAX = G_MAXINT64;
+
+// Indexed by prmKey_t. A hand-edited value out of bounds reads as the
+// default: a negative look-ahead would wrap to an enormous one.
+constexpr prmDecl m_lstDecl[PRM_NUM_KEYS] = {
+    {"Aircraft", "ACID", prmType::Integer, 0, -1, PRM_INT_MAX},
+    {"CompMark", "Hours", prmType::Integer, 0, 0, PRM_INT_MAX},
+    {"CompMark", "Time", prmType::Integer, 0, 0, PRM_INT_MAX},
+    {"MaintTree", "LastDate", prmType::Time, 0, -1, PRM_TIME_MAX},
+    {"FlightLog", "LastDate", prmType::Time, 0, -1, PRM_TIME_MAX},
+    {"Layout", "Width", prmType::Integer, 0, 0, PRM_INT_MAX},
+    {"Layout", "Height", prmType::Integer, 0, 0, PRM_INT_MAX},
+    {"Layout", "Maximized", prmType::Integer, 0, 0, 1},
+};
+// The pane dividers share the layout's group; their keys are builder IDs.
+constexpr prmDecl m_declPane = {"Layout", nullptr, prmType::Integer, 0, 0, PRM_INT_MAX};
+
+gint64 m_lstValue[PRM_NUM_KEYS];
+
 // A date written by a build whose settings held 32 bits: -1 and all ones
 // mean no date; other negative values are dates after 2038 that wrapped
 // (no date before 1970 is ever stored).
@@ -100,6 +129,43 @@ gint64 widenOldTime(gint64 n) {
     if (n < -1 && n >= G_MININT32)
         return n + 0x100000000LL;
     return n;
+}
+
+// The key's value as the declaration reads it: a date widened from 32
+// bits, anything missing, non-numeric or out of bounds as the default.
+gint64 readDecl(const prmDecl& decl, const gchar* pszKey) {
+    GError* pError = nullptr;
+    gint64 n = m_pkeyFile ? g_key_file_get_int64(m_pkeyFile, decl.pszGroup, pszKey, &pError)
+                          : decl.nDefault;
+    if (pError) {
+        g_error_free(pError);
+        return decl.nDefault;
+    }
+    if (decl.nType == prmType::Time)
+        n = widenOldTime(n);
+    return n >= decl.nMin && n <= decl.nMax ? n : decl.nDefault;
+}
+
+void loadValues() {
+    for (guint i = 0; i < PRM_NUM_KEYS; ++i)
+        m_lstValue[i] = readDecl(m_lstDecl[i], m_lstDecl[i].pszKey);
+}
+
+void writeDecl(const prmDecl& decl, const gchar* pszKey, gint64 nValue) {
+    if (!m_pkeyFile)
+        m_pkeyFile = g_key_file_new();
+    if (decl.nType == prmType::Time)
+        g_key_file_set_int64(m_pkeyFile, decl.pszGroup, pszKey, nValue);
+    else
+        g_key_file_set_integer(m_pkeyFile, decl.pszGroup, pszKey, gint(nValue));
+    prmWriteKeyFile();
+}
+
+void setValue(prmKey_t nKey, prmType nType, gint64 nValue) {
+    const prmDecl& decl = m_lstDecl[nKey];
+    g_return_if_fail(decl.nType == nType && nValue >= decl.nMin && nValue <= decl.nMax);
+    m_lstValue[nKey] = nValue;
+    writeDecl(decl, decl.pszKey, nValue);
 }
 
 } // namespace
@@ -114,8 +180,10 @@ void prmLoadKeyFile() {
     std::string strError;
     for (const auto& path : pathCandidates("avLedger.conf")) {
         GError* pError = nullptr;
-        if (g_key_file_load_from_file(m_pkeyFile, path.c_str(), G_KEY_FILE_KEEP_COMMENTS, &pError))
+        if (g_key_file_load_from_file(m_pkeyFile, path.c_str(), G_KEY_FILE_KEEP_COMMENTS, &pError)) {
+            loadValues();
             return;
+        }
         const bool bAbsent = g_error_matches(pError, G_FILE_ERROR, G_FILE_ERROR_NOENT);
         if (strError.empty() || !bAbsent)
             strError = bAbsent ? pError->message : path + ": " + pError->message;
@@ -132,6 +200,7 @@ void prmLoadKeyFile() {
     // A failed load may leave partial content behind; start from nothing.
     g_key_file_free(m_pkeyFile);
     m_pkeyFile = g_key_file_new();
+    loadValues();
 }
 
 void prmWriteKeyFile() {
@@ -155,40 +224,29 @@ void prmWriteKeyFile() {
     g_free(pszText);
 }
 
-gint prmGetKeyInteger(const gchar* pszGroup, const gchar* pszKey) {
-    if (!m_pkeyFile)
-        return 0;
-    GError* pError = nullptr;
-    gint nValue = g_key_file_get_integer(m_pkeyFile, pszGroup, pszKey, &pError);
-    if (pError) {
-        g_error_free(pError);
-        return 0;
-    }
-    return nValue;
+gint prmGetKeyInteger(prmKey_t nKey) {
+    g_return_val_if_fail(m_lstDecl[nKey].nType == prmType::Integer, 0);
+    return gint(m_lstValue[nKey]);
 }
 
-void prmSetKeyInteger(const gchar* pszGroup, const gchar* pszKey, gint nValue) {
-    if (!m_pkeyFile)
-        m_pkeyFile = g_key_file_new();
-    g_key_file_set_integer(m_pkeyFile, pszGroup, pszKey, nValue);
-    prmWriteKeyFile();
+void prmSetKeyInteger(prmKey_t nKey, gint nValue) {
+    setValue(nKey, prmType::Integer, nValue);
 }
 
-time_t prmGetKeyTime(const gchar* pszGroup, const gchar* pszKey) {
-    if (!m_pkeyFile)
-        return 0;
-    GError* pError = nullptr;
-    gint64 nValue = g_key_file_get_int64(m_pkeyFile, pszGroup, pszKey, &pError);
-    if (pError) {
-        g_error_free(pError);
-        return 0;
-    }
-    return static_cast<time_t>(widenOldTime(nValue));
+time_t prmGetKeyTime(prmKey_t nKey) {
+    g_return_val_if_fail(m_lstDecl[nKey].nType == prmType::Time, 0);
+    return time_t(m_lstValue[nKey]);
 }
 
-void prmSetKeyTime(const gchar* pszGroup, const gchar* pszKey, time_t tValue) {
-    if (!m_pkeyFile)
-        m_pkeyFile = g_key_file_new();
-    g_key_file_set_int64(m_pkeyFile, pszGroup, pszKey, static_cast<gint64>(tValue));
-    prmWriteKeyFile();
+void prmSetKeyTime(prmKey_t nKey, time_t tValue) {
+    setValue(nKey, prmType::Time, tValue);
+}
+
+gint prmGetPanePosition(const gchar* pszPaneID) {
+    return gint(readDecl(m_declPane, pszPaneID));
+}
+
+void prmSetPanePosition(const gchar* pszPaneID, gint nPosition) {
+    g_return_if_fail(nPosition >= m_declPane.nMin);
+    writeDecl(m_declPane, pszPaneID, nPosition);
 }

@@ -4,6 +4,7 @@
 #include <glib.h>
 
 #include <ctime>
+#include <initializer_list>
 
 struct rcdAC {
     guint iACID; // row ID; all ones for a record not yet stored
@@ -31,6 +32,18 @@ struct rcdAC {
     gboolean bDelete; // written, not read back
     gboolean bDirty;
 };
+
+// Clears a record to no text, no dates and every option unset (-1, since
+// 0 is a real option to the catalogue filter), with row ID iACID: a new
+// aircraft, none active, and a row read with NULL columns all start so.
+inline void rcdClearAC(rcdAC* prcdAC, guint iACID) {
+    *prcdAC = rcdAC{};
+    for (gint rcdAC::*piOpt : {&rcdAC::iHeliOpt, &rcdAC::iEngineOpt, &rcdAC::iMainDriveOpt,
+                               &rcdAC::iMainRotorOpt, &rcdAC::iMRSystemOpt, &rcdAC::iClutchOpt,
+                               &rcdAC::iTRSliderOpt, &rcdAC::iTailDriveOpt, &rcdAC::iTailRotorOpt})
+        prcdAC->*piOpt = -1;
+    prcdAC->iACID = iACID;
+}
 
 struct cbAC {
     rcdAC* prcdAC;

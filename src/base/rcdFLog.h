@@ -1,6 +1,8 @@
 // Flight record of the log database and its load callback block.
 #pragma once
 
+#include "avCnv.h"
+
 #include <glib.h>
 
 #include <ctime>
@@ -14,9 +16,8 @@ constexpr guint FLT_TYPE_XC = 8;
 // alone; this bit says the take-off was typed as 00:00 and is a real time.
 constexpr guint FLT_TAKEOFF_MIDNIGHT = 0x100;
 
-// Seconds of one tenth of flight time, and of one day.
+// Seconds of one tenth of flight time.
 constexpr time_t FLT_TENTH = 360;
-constexpr time_t FLT_DAY = 86400;
 // Times up to this value are bare durations, never clock times.
 constexpr time_t FLT_MAX_DURATION = 360000;
 // A landing earlier in the day than the take-off is the next day only for
@@ -50,7 +51,7 @@ struct rcdFLog {
 // A take-off time is known when the start carries a time of day, or when
 // 00:00 itself was typed.
 inline bool fltTakeOffKnown(time_t tFltBegin, guint nType) {
-    return tFltBegin > 0 && (tFltBegin % FLT_DAY != 0 || (nType & FLT_TAKEOFF_MIDNIGHT));
+    return tFltBegin > 0 && (tFltBegin % SECONDS_PER_DAY != 0 || (nType & FLT_TAKEOFF_MIDNIGHT));
 }
 
 struct cbFLog {

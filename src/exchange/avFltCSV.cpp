@@ -397,23 +397,32 @@ namespace {
 
 // ---- judging a row ----
 
-// A pilot's name as compared: case folded, blanks collapsed, no commas.
-std::string nameKey(std::string_view sv) {
-    std::string strWords;
-    for (char c : sv) {
-        if (c == ',' || g_ascii_isspace(c)) {
-            if (!strWords.empty() && strWords.back() != ' ')
-                strWords += ' ';
-        } else {
-            strWords += c;
-        }
+// "Last, First" or "First Middle Last" into the record's two names.
+void splitName(const std::string& strName, rcdPilot* prcd) {
+    std::string strFirst, strLast;
+    std::size_t nComma = strName.find(',');
+    std::size_t nSpace = strName.rfind(' ');
+    if (nComma != std::string::npos) {
+        strLast = trimmed(std::string_view(strName).substr(0, nComma));
+        strFirst = trimmed(std::string_view(strName).substr(nComma + 1));
+    } else if (nSpace != std::string::npos) {
+        strFirst = trimmed(std::string_view(strName).substr(0, nSpace));
+        strLast = trimmed(std::string_view(strName).substr(nSpace + 1));
+    } else {
+        strLast = strName;
     }
-    if (!strWords.empty() && strWords.back() == ' ')
-        strWords.pop_back();
-    gchar* pszFold = g_utf8_casefold(strWords.c_str(), -1);
-    std::string strKey = pszFold ? pszFold : "";
-    g_free(pszFold);
-    return strKey;
+    mscCopyText(prcd->szFName, strFirst.c_str());
+    mscCopyText(prcd->szLName, strLast.c_str());
+}
+
+// A pilot's name as the pilot page tells pilots apart: the sort key of
+// the name read as "Last, First" or "First Middle Last".
+std::string nameKey(std::string_view sv) {
+    rcdPilot rcd{};
+    splitName(std::string(sv), &rcd);
+    char szKey[sizeof rcd.szSortKey];
+    pltBuildSortKey(&rcd, szKey, sizeof szKey);
+    return szKey;
 }
 
 std::string readingName(const rcdPilot& rcd) {
@@ -423,9 +432,14 @@ std::string readingName(const rcdPilot& rcd) {
 // Pilots by name: "First Last", "Last First" and "Last, First" all match.
 std::map<std::string, guint>* m_pmapPilot = nullptr;
 int addPilotKeys(rcdPilot* prcd) {
-    std::string strFirst(prcd->szFName), strLast(prcd->szLName);
-    for (const auto& str : {strFirst + " " + strLast, strLast + " " + strFirst})
-        m_pmapPilot->emplace(nameKey(str), prcd->iPilotID);
+    rcdPilot rcdSwapped{};
+    mscCopyText(rcdSwapped.szLName, prcd->szFName);
+    mscCopyText(rcdSwapped.szFName, prcd->szLName);
+    for (const rcdPilot* p : {prcd, &rcdSwapped}) {
+        char szKey[sizeof p->szSortKey];
+        if (pltBuildSortKey(p, szKey, sizeof szKey))
+            m_pmapPilot->emplace(szKey, prcd->iPilotID);
+    }
     return 0;
 }
 
@@ -461,39 +475,6 @@ Starts* m_pmapStart = nullptr;
 int addStart(rcdFLog* prcd) {
     m_pmapStart->emplace(prcd->tFltBegin, Start{prcd->nElapsed, fltTakeOffKnown(prcd->tFltBegin, prcd->nType), 0});
     return 0;
-}
-
-// A clock time "14:30", "14:30:15", "1430" or "9.05" as seconds into the
-// day; -1 when it is not one.
-time_t clockSeconds(std::string_view sv) {
-    int lstPart[3] = {0, 0, 0};
-    int nParts = 0, nDigits = 0;
-    for (char c : sv) {
-        if (g_ascii_isdigit(c)) {
-            if (nParts == 0)
-                nParts = 1;
-            if (++nDigits > 4)
-                return -1;
-            lstPart[nParts - 1] = lstPart[nParts - 1] * 10 + (c - '0');
-        } else if ((c == ':' || c == '.') && nParts > 0 && nParts < 3 && nDigits > 0) {
-            ++nParts;
-            nDigits = 0;
-        } else {
-            return -1;
-        }
-    }
-    if (nParts == 0 || nDigits == 0)
-        return -1;
-    int nHour = lstPart[0], nMin = lstPart[1], nSec = lstPart[2];
-    if (nParts == 1) {
-        if (nDigits < 3)
-            return -1;
-        nHour = lstPart[0] / 100;
-        nMin = lstPart[0] % 100;
-    }
-    if (nHour > 23 || nMin > 59 || nSec > 59)
-        return -1;
-    return time_t(nHour) * 3600 + nMin * 60 + nSec;
 }
 
 // A yes/no cell: empty, "no", "false" and the like are no; "yes", "true",
@@ -701,18 +682,18 @@ std::string judgeRow(const RowReader& rd, const Judge& judge, fcsvFlight* pFligh
     time_t tMoment = 0;
     if (!readMoment(strDate, judge.nDates, &tMoment))
         return "unreadable date " + quoted(strDate);
-    const time_t tDay = tMoment - tMoment % FLT_DAY;
+    const time_t tDay = tMoment - tMoment % SECONDS_PER_DAY;
     const bool bTimeInDate = tMoment != tDay || strDate.find(':') != std::string::npos;
 
     // The take-off from its own column, else from a time after the date.
     std::string_view svOff =
         rd.has(FCSV_COL_TAKEOFF) ? trimmed(rd.text(FCSV_COL_TAKEOFF)) : std::string_view();
     const bool bOff = !svOff.empty() || (!rd.has(FCSV_COL_TAKEOFF) && bTimeInDate);
-    time_t tOff = !svOff.empty() ? clockSeconds(svOff) : tMoment - tDay;
+    time_t tOff = !svOff.empty() ? cnvReadClock(svOff, TRUE) : tMoment - tDay;
     if (tOff < 0)
         return "unreadable take-off time " + quoted(svOff);
     const bool bOn = rd.has(FCSV_COL_LANDING);
-    time_t tOn = bOn ? clockSeconds(trimmed(rd.text(FCSV_COL_LANDING))) : 0;
+    time_t tOn = bOn ? cnvReadClock(trimmed(rd.text(FCSV_COL_LANDING)), TRUE) : 0;
     if (tOn < 0)
         return "unreadable landing time " + quoted(trimmed(rd.text(FCSV_COL_LANDING)));
 
@@ -932,24 +913,6 @@ gboolean fcsvBuildPreview(const fcsvTable& table, const std::vector<fcsvCol_t>& 
 // ---- storing ----
 
 namespace {
-
-// "Last, First" or "First Middle Last" into the record's two names.
-void splitName(const std::string& strName, rcdPilot* prcd) {
-    std::string strFirst, strLast;
-    std::size_t nComma = strName.find(',');
-    std::size_t nSpace = strName.rfind(' ');
-    if (nComma != std::string::npos) {
-        strLast = trimmed(std::string_view(strName).substr(0, nComma));
-        strFirst = trimmed(std::string_view(strName).substr(nComma + 1));
-    } else if (nSpace != std::string::npos) {
-        strFirst = trimmed(std::string_view(strName).substr(0, nSpace));
-        strLast = trimmed(std::string_view(strName).substr(nSpace + 1));
-    } else {
-        strLast = strName;
-    }
-    mscCopyText(prcd->szFName, strFirst.c_str());
-    mscCopyText(prcd->szLName, strLast.c_str());
-}
 
 gboolean storeAll(const fcsvPreview& preview, guint iACID, gboolean bAddPilots,
                   std::string* pstrWhy) {

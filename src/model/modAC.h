@@ -4,7 +4,11 @@
 
 #include <gtk/gtk.h>
 
+#include <array>
+#include <span>
+
 struct rcdAC;
+struct rcdComp;
 
 // Columns of the aircraft list store.
 enum {
@@ -23,9 +27,29 @@ rcdAC* acdGetActiveAC();
 // TRUE while a stored aircraft is active: the one test of "no active
 // aircraft" that every model and page uses.
 gboolean acdHasActiveAC();
-// Clears a record to no text, no dates and every option unset (-1, since
-// 0 is a real option to the catalogue filter), with row ID iACID.
-void amodClearAC(rcdAC* prcdAC, guint iACID);
+
+// One choice of an aircraft option list: the code stored in the aircraft
+// record, its label on the aircraft card, whether the user may choose it
+// (the others show greyed), and the catalogue editor's check box that sets
+// bit <code> of a card's mask (NULL for "Other", which no card names).
+struct amodOption {
+    gint iCode;
+    const gchar* pszLabel;
+    gboolean bChoosable;
+    const gchar* pszCheckID;
+};
+// One option list: the aircraft card's combo box, the record field it
+// sets, the card mask it is matched against (cmodAcceptCompOpt), and its
+// choices in the order shown.
+struct amodOptList {
+    const gchar* pszComboID;
+    gint rcdAC::*piField;
+    guint rcdComp::*pMask;
+    std::span<const amodOption> lstOpt;
+};
+// The option vocabulary of both the aircraft card and the catalogue
+// editor; the catalogue's source names the same codes by words.
+const std::array<amodOptList, 9>& amodOptLists();
 
 // Normalises a registration for comparison: ASCII letters and digits
 // only, upper-cased, at most nlDest - 1 characters, terminated.

@@ -21,7 +21,6 @@ namespace {
 
 constexpr guint ALL_ONES = 0xFFFFFFFFu;
 constexpr guint GROUP_LEVEL_BIT = 0x80000000u;
-constexpr gint64 SECONDS_PER_DAY = 86400;
 constexpr guint STYLE_NOT_FITTING = 2; // PANGO_STYLE_ITALIC
 
 struct grpEntry {
@@ -396,10 +395,9 @@ gboolean loadCards(rcdComp* prcdComp, GtkTreeIter* piterParent, guint iGroupValu
 
 gboolean cmodInitialize(gboolean bCompEdit) {
     m_bCompModEdit = bCompEdit;
-    // A hand-edited negative hours mark would wrap to an enormous look-ahead.
-    gint nHours = prmGetKeyInteger("CompMark", "Hours");
-    m_nMarkHours = nHours > 0 ? guint(nHours) : 0;
-    m_nMarkTime = guint(prmGetKeyInteger("CompMark", "Time"));
+    // The settings' bounds keep both marks from being negative.
+    m_nMarkHours = guint(prmGetKeyInteger(PRM_MARK_HOURS));
+    m_nMarkTime = guint(prmGetKeyInteger(PRM_MARK_TIME));
     if (!m_pmodComp)
         m_pmodComp = gtk_tree_store_new(
             CCD_NUM_COLS, G_TYPE_ULONG, G_TYPE_UINT, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING,
@@ -518,26 +516,8 @@ gboolean cmodAcceptCompOpt(guint iACOpt, guint bCompOpt) {
 
 gboolean cmodAcceptCompCard(rcdComp* prcdComp) {
     const rcdAC* pAC = acdGetActiveAC();
-    const rcdAC rcdNone = [] {
-        rcdAC r{};
-        r.iHeliOpt = r.iEngineOpt = r.iClutchOpt = r.iMainDriveOpt = r.iMRSystemOpt =
-            r.iMainRotorOpt = r.iTailRotorOpt = r.iTailDriveOpt = r.iTRSliderOpt = -1;
-        return r;
-    }();
-    if (!pAC)
-        pAC = &rcdNone;
-    const std::array<std::pair<gint, guint>, 9> pairs{
-        {{pAC->iHeliOpt, prcdComp->bOptHeli},
-         {pAC->iEngineOpt, prcdComp->bOptEng},
-         {pAC->iClutchOpt, prcdComp->bOptClutch},
-         {pAC->iMainDriveOpt, prcdComp->bOptMainDrive},
-         {pAC->iMRSystemOpt, prcdComp->bOptMRSystem},
-         {pAC->iMainRotorOpt, prcdComp->bOptMainRotor},
-         {pAC->iTailRotorOpt, prcdComp->bOptTailRotor},
-         {pAC->iTailDriveOpt, prcdComp->bOptTailDrive},
-         {pAC->iTRSliderOpt, prcdComp->bOptTRSlider}}};
-    for (auto [iACOpt, bCompOpt] : pairs)
-        if (!cmodAcceptCompOpt(guint(iACOpt), bCompOpt))
+    for (const amodOptList& lst : amodOptLists())
+        if (!cmodAcceptCompOpt(guint(pAC->*lst.piField), prcdComp->*lst.pMask))
             return FALSE;
     return TRUE;
 }
@@ -645,8 +625,8 @@ void cmodDueColours(GtkTreeIter* piterComp, dueStat_t nDueStat) {
 void cmodSetMarkTime(guint nHours, guint nTime) {
     m_nMarkHours = nHours;
     m_nMarkTime = nTime;
-    prmSetKeyInteger("CompMark", "Hours", gint(nHours));
-    prmSetKeyInteger("CompMark", "Time", gint(nTime));
+    prmSetKeyInteger(PRM_MARK_HOURS, gint(nHours));
+    prmSetKeyInteger(PRM_MARK_TIME, gint(nTime));
 }
 
 guint cmodGetMarkHours() {

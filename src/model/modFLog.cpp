@@ -368,9 +368,9 @@ const gchar* fmodStartRefusal(time_t tStart) {
 }
 
 gboolean fmodLandingAfter(time_t tBegin, time_t tClock, time_t* ptEnd) {
-    time_t tEnd = tBegin - tBegin % FLT_DAY + tClock;
+    time_t tEnd = tBegin - tBegin % SECONDS_PER_DAY + tClock;
     if (tEnd < tBegin) {
-        tEnd += FLT_DAY;
+        tEnd += SECONDS_PER_DAY;
         if (tEnd - tBegin > FLT_OVERNIGHT_MAX)
             return FALSE;
     }

@@ -1235,11 +1235,7 @@ template <class Rec> void clearRecord(Rec* prcd) {
     memset(prcd, 0, sizeof *prcd);
 }
 template <> void clearRecord(rcdAC* prcd) {
-    memset(prcd, 0, sizeof *prcd);
-    for (gint rcdAC::*piOpt : {&rcdAC::iHeliOpt, &rcdAC::iEngineOpt, &rcdAC::iMainDriveOpt,
-                               &rcdAC::iMainRotorOpt, &rcdAC::iMRSystemOpt, &rcdAC::iClutchOpt,
-                               &rcdAC::iTRSliderOpt, &rcdAC::iTailDriveOpt, &rcdAC::iTailRotorOpt})
-        prcd->*piOpt = -1;
+    rcdClearAC(prcd, 0);
 }
 
 // Runs a load: each row is read into a cleared record (a NULL column

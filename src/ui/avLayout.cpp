@@ -87,8 +87,8 @@ void onMainDestroy(GtkObject*, gpointer) {
 
 // A remembered size is used only when it is plausible on this screen.
 void restoreSize() {
-    gint nWidth = prmGetKeyInteger(LYT_GROUP, "Width");
-    gint nHeight = prmGetKeyInteger(LYT_GROUP, "Height");
+    gint nWidth = prmGetKeyInteger(PRM_LAYOUT_WIDTH);
+    gint nHeight = prmGetKeyInteger(PRM_LAYOUT_HEIGHT);
     GdkScreen* pScreen = gtk_window_get_screen(m_pwinMain);
     gint nNowWidth = 0, nNowHeight = 0;
     gtk_window_get_size(m_pwinMain, &nNowWidth, &nNowHeight);
@@ -107,15 +107,21 @@ void restoreSize() {
         m_nTargetWidth = nWidth;
         m_nTargetHeight = nHeight;
     }
-    if (prmGetKeyInteger(LYT_GROUP, "Maximized") == 1) {
+    if (prmGetKeyInteger(PRM_LAYOUT_MAXIMIZED) == 1) {
         gtk_window_maximize(m_pwinMain);
         m_nTargetWidth = m_nTargetHeight = 0;
     }
 }
 
-void saveIfChanged(const char* pszKey, gint nValue) {
-    if (nValue > 0 && prmGetKeyInteger(LYT_GROUP, pszKey) != nValue)
-        prmSetKeyInteger(LYT_GROUP, pszKey, nValue);
+void saveIfChanged(prmKey_t nKey, gint nValue) {
+    if (nValue > 0 && prmGetKeyInteger(nKey) != nValue)
+        prmSetKeyInteger(nKey, nValue);
+}
+
+void savePaneIfChanged(const PaneState& pane) {
+    const gchar* pszID = pane.strID.c_str();
+    if (pane.nPosition > 0 && prmGetPanePosition(pszID) != pane.nPosition)
+        prmSetPanePosition(pszID, pane.nPosition);
 }
 
 // A card that scrolls on a small screen brings the field the keyboard
@@ -167,7 +173,7 @@ void lytInitialize(GtkBuilder* pBuilder) {
     g_slist_free(plstObjects);
     for (guint i = 0; i < m_lstPanes.size(); ++i) {
         PaneState& pane = m_lstPanes[i];
-        pane.nStored = prmGetKeyInteger(LYT_GROUP, pane.strID.c_str());
+        pane.nStored = prmGetPanePosition(pane.strID.c_str());
         g_signal_connect(pane.pwgtPaned, "notify::position", G_CALLBACK(onPanePosition),
                          GUINT_TO_POINTER(i));
     }
@@ -186,12 +192,12 @@ void lytInitialize(GtkBuilder* pBuilder) {
 
 void lytSave() {
     m_bTracking = FALSE;
-    saveIfChanged("Width", m_nWidth);
-    saveIfChanged("Height", m_nHeight);
-    if (prmGetKeyInteger(LYT_GROUP, "Maximized") != (m_bMaximized ? 1 : 0))
-        prmSetKeyInteger(LYT_GROUP, "Maximized", m_bMaximized ? 1 : 0);
+    saveIfChanged(PRM_LAYOUT_WIDTH, m_nWidth);
+    saveIfChanged(PRM_LAYOUT_HEIGHT, m_nHeight);
+    if (prmGetKeyInteger(PRM_LAYOUT_MAXIMIZED) != (m_bMaximized ? 1 : 0))
+        prmSetKeyInteger(PRM_LAYOUT_MAXIMIZED, m_bMaximized ? 1 : 0);
     for (const PaneState& pane : m_lstPanes)
-        saveIfChanged(pane.strID.c_str(), pane.nPosition);
+        savePaneIfChanged(pane);
     m_lstPanes.clear();
     m_pwinMain = nullptr;
 }

@@ -5,10 +5,6 @@
 
 #include <gtk/gtk.h>
 
-// Settings group of the layout: "Width", "Height", "Maximized" and one key
-// per pane named by its builder ID.
-inline constexpr const char* LYT_GROUP = "Layout";
-
 // The icon's name in the desktop's icon theme, as installed.
 inline constexpr const char* LYT_ICON_NAME = "org.avledger.avledger";
 

@@ -16,14 +16,6 @@
 #include <cstring>
 #include <initializer_list>
 
-// One entry of an option list: the code stored in the record, the label,
-// and whether the user may choose it (others are shown greyed).
-struct _lstCombo {
-    gint iSelectID;
-    const gchar* pszSelect;
-    gboolean bSensitive;
-};
-
 namespace {
 
 // The active aircraft, which the page edits in place.
@@ -77,88 +69,17 @@ const wgtLUT m_lstACLUT[] = {
     {nullptr, nullptr},
 };
 
-// The option lists, in the order their rows appear (not code order).
-constexpr _lstCombo m_lstHeliOpt[] = {
-    {6, "Talon", FALSE}, {0, "Exec 162F", TRUE},    {2, "Exec 90", FALSE},    {3, "Exec", FALSE},
-    {1, "Elete", FALSE}, {4, "Scorpion II", FALSE}, {5, "Scorpion I", FALSE},
-};
-constexpr _lstCombo m_lstEngineOpt[] = {
-    {0, "A600 ACIS", FALSE}, {1, "A600 N/A", FALSE}, {2, "162F ACIS", FALSE}, {3, "162F N/A", TRUE},
-    {4, "162 Carb", FALSE},  {5, "152", FALSE},      {6, "145", FALSE},       {7, "133", FALSE},
-    {8, "Evinrude", FALSE},  {9, "T62-32", FALSE},   {100, "Other", TRUE},
-};
-constexpr _lstCombo m_lstClutchOpt[] = {
-    {0, "Factory T-Bar", TRUE},
-    {1, "Electric", FALSE},
-    {2, "Hydraulic", FALSE},
-    {100, "Other", TRUE},
-};
-constexpr _lstCombo m_lstMainDriveOpt[] = {
-    {0, "Factory Chain", TRUE}, {3, "Factory Cog", FALSE}, {2, "AP Cog", FALSE},
-    {1, "ProDrive Cog", FALSE}, {100, "Other", TRUE},
-};
-constexpr _lstCombo m_lstMainRotorOpt[] = {
-    {0, "Factory Asymmetric", TRUE},
-    {1, "Factory Symmetric", FALSE},
-    {2, "Waitman", FALSE},
-    {100, "Other", TRUE},
-};
-constexpr _lstCombo m_lstMRSystemOpt[] = {
-    {0, "1.75\" Elastomeric", TRUE},
-    {1, "1.5\" Elastomeric", FALSE},
-    {2, "Cable Hub", FALSE},
-};
-constexpr _lstCombo m_lstTRSliderOpt[] = {
-    {0, "CV Old Style", TRUE}, {1, "CV New Style", FALSE}, {2, "AP Heli", FALSE},
-    {3, "ProDrive", FALSE},    {100, "Other", TRUE},
-};
-constexpr _lstCombo m_lstTailDriveOpt[] = {
-    {0, "Factory Belt", TRUE},
-    {2, "KISS Shaft", FALSE},
-    {1, "Factory Shaft", FALSE},
-    {100, "Other", TRUE},
-};
-constexpr _lstCombo m_lstTailRotorOpt[] = {
-    {0, "Factory", TRUE},
-    {1, "ProDrive", FALSE},
-    {100, "Other", TRUE},
-};
-
 // Columns of an option list's store.
 enum { OPT_CODE_COL, OPT_LABEL_COL, OPT_SENSITIVE_COL, OPT_NUM_COLS };
 
-struct OptCombo {
-    const char* pszID;
-    GtkWidget** ppwgt;
-    const _lstCombo* plst;
-    gint nOpts;
-    gint rcdAC::*piField;
-};
-
-template <std::size_t N> constexpr gint count(const _lstCombo (&)[N]) {
-    return static_cast<gint>(N);
-}
-
-const std::array<OptCombo, 9> m_lstOptCombos{{
-    {"ACHeliTypeOpt", &m_pwgtACHeliTypeOpt, m_lstHeliOpt, count(m_lstHeliOpt), &rcdAC::iHeliOpt},
-    {"ACEngineOpt", &m_pwgtACEngineOpt, m_lstEngineOpt, count(m_lstEngineOpt), &rcdAC::iEngineOpt},
-    {"ACClutchOpt", &m_pwgtACClutchOpt, m_lstClutchOpt, count(m_lstClutchOpt), &rcdAC::iClutchOpt},
-    {"ACMainDriveOpt", &m_pwgtACMainDriveOpt, m_lstMainDriveOpt, count(m_lstMainDriveOpt),
-     &rcdAC::iMainDriveOpt},
-    {"ACMainRotorOpt", &m_pwgtACMainRotorOpt, m_lstMainRotorOpt, count(m_lstMainRotorOpt),
-     &rcdAC::iMainRotorOpt},
-    {"ACMRSystemOpt", &m_pwgtACMRSystemOpt, m_lstMRSystemOpt, count(m_lstMRSystemOpt),
-     &rcdAC::iMRSystemOpt},
-    {"ACTRSliderOpt", &m_pwgtACTRSliderOpt, m_lstTRSliderOpt, count(m_lstTRSliderOpt),
-     &rcdAC::iTRSliderOpt},
-    {"ACTailDriveOpt", &m_pwgtACTailDriveOpt, m_lstTailDriveOpt, count(m_lstTailDriveOpt),
-     &rcdAC::iTailDriveOpt},
-    {"ACTailRotorOpt", &m_pwgtACTailRotorOpt, m_lstTailRotorOpt, count(m_lstTailRotorOpt),
-     &rcdAC::iTailRotorOpt},
-}};
+// The combo box of each option list, in the lists' order (amodOptLists).
+constexpr std::array<GtkWidget**, 9> m_lstOptCombos{
+    &m_pwgtACHeliTypeOpt,  &m_pwgtACEngineOpt,   &m_pwgtACClutchOpt,
+    &m_pwgtACMainDriveOpt, &m_pwgtACMainRotorOpt, &m_pwgtACMRSystemOpt,
+    &m_pwgtACTRSliderOpt,  &m_pwgtACTailDriveOpt, &m_pwgtACTailRotorOpt};
 
 void clearRecord(guint iACID) {
-    amodClearAC(&m_rcdAC, iACID);
+    rcdClearAC(&m_rcdAC, iACID);
 }
 
 // No stored aircraft is active: the one state every page and model reads
@@ -172,7 +93,7 @@ void clearActiveAC() {
 // NULL, so the record starts cleared. FALSE on a database failure.
 gboolean loadRecord(guint iACID, gboolean* pbFound) {
     rcdAC rcdLoad;
-    amodClearAC(&rcdLoad, SQL_NEW_ID);
+    rcdClearAC(&rcdLoad, SQL_NEW_ID);
     cbAC cb{&rcdLoad, nullptr};
     clearRecord(iACID);
     *pbFound = FALSE;
@@ -248,8 +169,8 @@ void acdDisplayUpdate() {
     showDate(m_pwgtACManuDate, m_rcdAC.tManu);
     setEntryText(m_pwgtACBuilder, m_rcdAC.szBuilder);
     setEntryText(m_pwgtACOwner, m_rcdAC.szOwner);
-    for (const auto& opt : m_lstOptCombos)
-        acdOptUpdate(*opt.ppwgt, m_rcdAC.*opt.piField);
+    for (std::size_t i = 0; i < m_lstOptCombos.size(); ++i)
+        acdOptUpdate(*m_lstOptCombos[i], m_rcdAC.*amodOptLists()[i].piField);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_pwgtACLogSinceNew), m_rcdAC.bLogSinceNew);
     if (m_rcdAC.bLogSinceNew) {
         setEntryText(m_pwgtACLogStartDate, "");
@@ -272,8 +193,8 @@ void acdDisplayClear() {
          {m_pwgtACReg, m_pwgtACModel, m_pwgtACSerial, m_pwgtACManuDate, m_pwgtACBuilder,
           m_pwgtACOwner, m_pwgtACLogStartDate, m_pwgtACLogStartHours})
         setEntryText(pwgt, "");
-    for (const auto& opt : m_lstOptCombos)
-        gtk_combo_box_set_active(GTK_COMBO_BOX(*opt.ppwgt), -1);
+    for (GtkWidget** ppwgt : m_lstOptCombos)
+        gtk_combo_box_set_active(GTK_COMBO_BOX(*ppwgt), -1);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_pwgtACLogSinceNew), FALSE);
     gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtACNotes)), "", -1);
 }
@@ -477,12 +398,12 @@ void acdOnRowChanged(GtkTreeSelection* psel, gpointer) {
         acdDisplaySensitive(TRUE);
         acdDisplayUpdate();
         acdDisplayACReg(rebuildFlightLog());
-        prmSetKeyInteger("Aircraft", "ACID", static_cast<gint>(iACID));
+        prmSetKeyInteger(PRM_ACTIVE_AC, static_cast<gint>(iACID));
     } else {
         // Until its registration is saved no aircraft is active, and the
         // settings say so: the next start makes the first listed one active.
         clearActiveAC();
-        prmSetKeyInteger("Aircraft", "ACID", -1);
+        prmSetKeyInteger(PRM_ACTIVE_AC, -1);
         rebuildFlightLog();
         acdClearACReg();
         acdDisplayClear();
@@ -535,7 +456,7 @@ void acdOnACDelete() {
             // The deleted aircraft must not stay active: other pages would
             // go on showing it and file new flights to it.
             clearActiveAC();
-            prmSetKeyInteger("Aircraft", "ACID", -1);
+            prmSetKeyInteger(PRM_ACTIVE_AC, -1);
             rebuildFlightLog();
         } else {
             m_rcdAC.bDelete = FALSE; // not deleted; a later save must not delete it
@@ -576,14 +497,14 @@ void acdInitTree() {
     gtk_tree_view_set_model(ptree, amodGetModel());
 }
 
-void acdInitCombo(const _lstCombo* plstCombo, gint nOpts, GtkComboBox* pwgtCombo) {
+void acdInitCombo(const amodOptList& lst, GtkComboBox* pwgtCombo) {
     GtkListStore* psto =
         gtk_list_store_new(OPT_NUM_COLS, G_TYPE_INT, G_TYPE_STRING, G_TYPE_BOOLEAN);
-    for (gint i = 0; i < nOpts; ++i) {
+    for (const amodOption& opt : lst.lstOpt) {
         GtkTreeIter iter;
         gtk_list_store_append(psto, &iter);
-        gtk_list_store_set(psto, &iter, OPT_CODE_COL, plstCombo[i].iSelectID, OPT_LABEL_COL,
-                           plstCombo[i].pszSelect, OPT_SENSITIVE_COL, plstCombo[i].bSensitive, -1);
+        gtk_list_store_set(psto, &iter, OPT_CODE_COL, opt.iCode, OPT_LABEL_COL, opt.pszLabel,
+                           OPT_SENSITIVE_COL, opt.bChoosable, -1);
     }
     gtk_combo_box_set_model(pwgtCombo, nullptr);
     gtk_combo_box_set_model(pwgtCombo, GTK_TREE_MODEL(psto));
@@ -592,11 +513,12 @@ void acdInitCombo(const _lstCombo* plstCombo, gint nOpts, GtkComboBox* pwgtCombo
 }
 
 void acdInitOptions() {
-    for (const auto& opt : m_lstOptCombos) {
-        acdInitCombo(opt.plst, opt.nOpts, GTK_COMBO_BOX(*opt.ppwgt));
-        g_signal_connect(*opt.ppwgt, "changed", G_CALLBACK(acdOnOptChanged),
-                         &(m_rcdAC.*opt.piField));
-        mscConnectField(*opt.ppwgt, m_lstACLUT, nullptr);
+    for (std::size_t i = 0; i < m_lstOptCombos.size(); ++i) {
+        const amodOptList& lst = amodOptLists()[i];
+        GtkWidget* pwgt = *m_lstOptCombos[i];
+        acdInitCombo(lst, GTK_COMBO_BOX(pwgt));
+        g_signal_connect(pwgt, "changed", G_CALLBACK(acdOnOptChanged), &(m_rcdAC.*lst.piField));
+        mscConnectField(pwgt, m_lstACLUT, nullptr);
     }
 }
 
@@ -718,7 +640,7 @@ gboolean acdRegSave(const gchar* pszText) {
     const gboolean bNew = !acdHasActiveAC();
     // A new aircraft is active from here on; the settings follow it.
     if (saveRecord("acdSaveReg()", "pagAC") && bNew)
-        prmSetKeyInteger("Aircraft", "ACID", static_cast<gint>(m_rcdAC.iACID));
+        prmSetKeyInteger(PRM_ACTIVE_AC, static_cast<gint>(m_rcdAC.iACID));
     if (m_pwgtACTree)
         gtk_widget_set_sensitive(m_pwgtACTree, TRUE);
     amodLoadModel(m_rcdAC.iACID);
@@ -733,8 +655,8 @@ void acdInitialize(GtkBuilder* pBuilder) {
     m_pwgtACSerial = mscGetWidget(pBuilder, "ACSerial");
     m_pwgtACBuilder = mscGetWidget(pBuilder, "ACBuilder");
     m_pwgtACOwner = mscGetWidget(pBuilder, "ACOwner");
-    for (const auto& opt : m_lstOptCombos)
-        *opt.ppwgt = mscGetWidget(pBuilder, opt.pszID);
+    for (std::size_t i = 0; i < m_lstOptCombos.size(); ++i)
+        *m_lstOptCombos[i] = mscGetWidget(pBuilder, amodOptLists()[i].pszComboID);
     m_pwgtACManuDate = mscGetWidget(pBuilder, "ACManuDate");
     m_pwgtACLogSinceNew = mscGetWidget(pBuilder, "ACLogSinceNew");
     m_pwgtACLogStartDate = mscGetWidget(pBuilder, "ACLogStartDate");
@@ -770,7 +692,7 @@ void acdInitialize(GtkBuilder* pBuilder) {
     acdInitACReg(pBuilder);
     acdDisplaySensitive(FALSE);
 
-    clearRecord(static_cast<guint>(prmGetKeyInteger("Aircraft", "ACID")));
+    clearRecord(static_cast<guint>(prmGetKeyInteger(PRM_ACTIVE_AC)));
     acdLoadTree();
 }
 

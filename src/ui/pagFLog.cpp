@@ -76,7 +76,7 @@ guint activeACID() {
 }
 
 time_t dayOf(time_t t) {
-    return t - t % FLT_DAY;
+    return t - t % SECONDS_PER_DAY;
 }
 
 gboolean timeOffSet(const rcdFLog& rcd) {
@@ -87,7 +87,7 @@ gboolean timeOffSet(const rcdFLog& rcd) {
 // a real take-off, also at 00:00; a start from the date alone is not.
 void setStart(rcdFLog& rcd, time_t tStart, bool bClock) {
     rcd.tFltBegin = tStart;
-    if (bClock && tStart % FLT_DAY == 0)
+    if (bClock && tStart % SECONDS_PER_DAY == 0)
         rcd.nType |= FLT_TAKEOFF_MIDNIGHT;
     else
         rcd.nType &= ~FLT_TAKEOFF_MIDNIGHT;
@@ -240,7 +240,7 @@ gboolean fltOnDateFocusOut(GtkWidget* pwgtDate, GdkEventFocus*, gpointer) {
     if (!cnvReadDate(&tDay, gtk_entry_get_text(GTK_ENTRY(pwgtDate)), FALSE, &pszWhy))
         return refuse(pwgtDate, pszWhy);
     // The take-off keeps its clock time on the new day.
-    const time_t tStart = tDay + (m_rcdFLog.tFltBegin > 0 ? m_rcdFLog.tFltBegin % FLT_DAY : 0);
+    const time_t tStart = tDay + (m_rcdFLog.tFltBegin > 0 ? m_rcdFLog.tFltBegin % SECONDS_PER_DAY : 0);
     if (const gchar* pszStartWhy = fmodStartRefusal(tStart))
         return refuse(pwgtDate, pszStartWhy);
     if (!acdHasActiveAC() || tStart == m_rcdFLog.tFltBegin ||
@@ -286,7 +286,7 @@ gboolean fltOnTimeOffFocusOut(GtkWidget* pwgtTimeOff, GdkEventFocus*, gpointer) 
     setStart(rcd, dayOf(m_rcdFLog.tFltBegin) + tClock, !entryIsBlank(pwgtTimeOff));
     if (timeOffSet(rcd)) {
         if (timeOnSet(rcd)) {
-            if (!fmodLandingAfter(rcd.tFltBegin, rcd.tFltEnd % FLT_DAY, &rcd.tFltEnd))
+            if (!fmodLandingAfter(rcd.tFltBegin, rcd.tFltEnd % SECONDS_PER_DAY, &rcd.tFltEnd))
                 return refuse(pwgtTimeOff, WHY_OVERNIGHT);
         } else if (rcd.nElapsed != 0) {
             rcd.tFltEnd = rcd.tFltBegin + time_t(rcd.nElapsed) * FLT_TENTH;
@@ -483,7 +483,7 @@ void startNewFlight() {
     m_rcdFLog.iFLogID = SQL_NEW_ID;
     m_rcdFLog.iCSID = activeACID();
     // The date offered is a day; the take-off is for the user to type.
-    const time_t tLast = prmGetKeyTime("FlightLog", "LastDate");
+    const time_t tLast = prmGetKeyTime(PRM_FLIGHT_LAST_DATE);
     m_rcdFLog.tFltBegin = dayOf(tLast > 0 ? tLast : time(nullptr));
     fltDisplayUpdate();
     fltDisplaySensitive(FALSE);

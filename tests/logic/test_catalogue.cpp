@@ -4,20 +4,78 @@
 // a card that never falls due, a place without a card for every aircraft, bad
 // mark-up in a note and a target off its picture (tested with its source).
 #include "harness.h"
+#include "modAC.h"
 #include "modComp.h"
+#include "rcdComp.h"
 #include "sqlMLog.h"
 
+#include <sqlite3.h>
+
 #include <array>
+#include <set>
+#include <string>
 
 namespace {
 
 // The mask columns in the order read below, and the number of option codes
 // (0 .. n-1) that each list of the aircraft card defines.
 constexpr size_t ENGINE = 1, MAIN_DRIVE = 2, HUB = 4, TAIL_DRIVE = 7;
-constexpr std::array<int, 9> m_nCodes{7, 10, 4, 3, 3, 3, 4, 3, 2};
+const std::array<int, 9> m_nCodes = [] {
+    constexpr std::array<guint rcdComp::*, 9> lstMask{
+        &rcdComp::bOptHeli,     &rcdComp::bOptEng,      &rcdComp::bOptMainDrive,
+        &rcdComp::bOptMainRotor, &rcdComp::bOptMRSystem, &rcdComp::bOptClutch,
+        &rcdComp::bOptTRSlider, &rcdComp::bOptTailDrive, &rcdComp::bOptTailRotor};
+    std::array<int, 9> a{};
+    for (size_t i = 0; i < 9; ++i)
+        for (const amodOptList& lst : amodOptLists())
+            if (lst.pMask == lstMask[i])
+                for (const amodOption& opt : lst.lstOpt)
+                    a[i] += opt.pszCheckID != nullptr;
+    return a;
+}();
 using Options = std::array<int, 9>;
 // A new builder's choice: Exec 162F, 162F N/A, chain drive, the rest factory.
 constexpr Options m_defaults{0, 3, 0, 0, 0, 0, 0, 0, 0};
+
+// The first column of a query on the catalogue's source of codes (its
+// temporary tables).
+std::set<std::string> sourceRows(const char* pszSQL) {
+    sqlite3* db = nullptr;
+    sqlite3_open(":memory:", &db);
+    const std::string strCodes = avt::readFile(avt::sourceFile("catalogue/codes.sql"));
+    EXPECT_EQ(sqlite3_exec(db, strCodes.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    std::set<std::string> set;
+    sqlite3_stmt* pstmt = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db, pszSQL, -1, &pstmt, nullptr), SQLITE_OK);
+    while (pstmt && sqlite3_step(pstmt) == SQLITE_ROW)
+        set.insert(reinterpret_cast<const char*>(sqlite3_column_text(pstmt, 0)));
+    sqlite3_finalize(pstmt);
+    sqlite3_close(db);
+    return set;
+}
+
+// The tree's places below a row as "group[/sub-group] name".
+void treePlaces(GtkTreeIter* piterParent, const std::string& strGroup,
+                std::set<std::string>* pset) {
+    GtkTreeModel* pmod = cmodGetModel();
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_iter_children(pmod, &iter, piterParent); b;
+         b = gtk_tree_model_iter_next(pmod, &iter)) {
+        gchar* pszName = nullptr;
+        gulong iInx = 0;
+        guint nType = TYPE_COMP;
+        gtk_tree_model_get(pmod, &iter, CCD_COMP_COL, &pszName, CCD_INX_COL, &iInx, CCD_TYPE_COL,
+                           &nType, -1);
+        const std::string strID = nType == TYPE_GRP
+                                      ? std::to_string(cmodGCompID(guint(iInx)))
+                                      : strGroup + "/" + std::to_string(cmodSCompID(guint(iInx)));
+        if (nType != TYPE_COMP)
+            pset->insert(strID + " " + pszName);
+        if (nType == TYPE_GRP)
+            treePlaces(&iter, strID, pset);
+        g_free(pszName);
+    }
+}
 
 struct Card {
     std::array<guint, 9> bOpt;
@@ -44,6 +102,32 @@ bool fits(const Card& c, const Options& opt) {
         if (!cmodAcceptCompOpt(guint(opt[i]), c.bOpt[i]))
             return false;
     return true;
+}
+
+// The catalogue's source names the program's tree and option codes: its
+// places are the model's groups and sub-groups, its option words set
+// exactly the codes the aircraft card's lists offer.
+TEST(Catalogue, SourceAgreesWithTheTreeAndTheOptionLists) {
+    avt::TempDirs dirs;
+    avt::copyCatalogue(dirs);
+    ASSERT_TRUE(sqlInitialize()) << sqlLastError();
+    cmodInitialize(FALSE);
+    ASSERT_TRUE(cmodLoadModel(G_MAXUINT));
+    std::set<std::string> setTree;
+    treePlaces(nullptr, "", &setTree);
+    cmodClearModel();
+    EXPECT_EQ(sourceRows("SELECT grp || CASE sub WHEN 0 THEN '' ELSE '/' || sub END || ' ' || "
+                         "name FROM Parent"),
+              setTree);
+
+    const char* const lstCat[] = {"heli", "eng", "clutch", "md", "mr", "hub", "trs", "td", "tr"};
+    ASSERT_EQ(std::size(lstCat), amodOptLists().size());
+    std::set<std::string> setCodes;
+    for (size_t i = 0; i < std::size(lstCat); ++i)
+        for (const amodOption& opt : amodOptLists()[i].lstOpt)
+            if (opt.pszCheckID)
+                setCodes.insert(std::string(lstCat[i]) + " " + std::to_string(opt.iCode));
+    EXPECT_EQ(sourceRows("SELECT cat || ' ' || code FROM OptionCode"), setCodes);
 }
 
 TEST(Catalogue, StartUpKeepsAnEditedCopy) {

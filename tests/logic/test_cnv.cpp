@@ -79,6 +79,12 @@ TEST(Cnv, ClockTimesReadOrAreRefused) {
         cnvReadTime(&nH, &nM, pszText);
         EXPECT_EQ(std::pair(nH, nM), std::pair(nHour, nMin)) << pszText;
     }
+    // The flight import reads the same texts, and seconds besides.
+    const std::pair<const char*, time_t> lstImport[] = {
+        {"14:30:15", 52215}, {"9.05", 32700}, {"5", 300},         {"14:30:60", -1},
+        {"0014:30", -1},     {"1:2:3:4", -1}, {"14:30:", -1},     {"", -1}};
+    for (auto [pszText, tWant] : lstImport)
+        EXPECT_EQ(cnvReadClock(pszText, TRUE), tWant) << pszText;
 }
 
 TEST(Cnv, DatesAndTimesShow) {

@@ -65,7 +65,7 @@ TEST_F(DemoLog, EveryKindOfDueStateShowsAndTheMarkBringsSomeForward) {
     ASSERT_TRUE(sqlInitialize()) << sqlLastError();
     fmodInitialize();
     mmodInitialize();
-    ASSERT_TRUE(acdLoadActiveAC(guint(prmGetKeyInteger("Aircraft", "ACID"))));
+    ASSERT_TRUE(acdLoadActiveAC(guint(prmGetKeyInteger(PRM_ACTIVE_AC))));
     ASSERT_TRUE(cmodInitialize(FALSE));
     ASSERT_GT(cmodGetMarkHours(), 0u) << "the demo starts with a look-ahead mark";
     ASSERT_TRUE(cmodLoadModel(avct::ALL));

@@ -15,48 +15,67 @@ TEST(Settings, NoFileLogsOnceAndReadsZero) {
     ASSERT_EQ(log.size(), 4u); // three lines and the empty one
     EXPECT_EQ(log[0].substr(21), "prmLoadKeyFile()");
     EXPECT_EQ(log[1].substr(21), "g_key_file_load_from_file()");
-    for (auto [pszGroup, pszKey] : {std::pair{"Aircraft", "ACID"},
-                                    {"CompMark", "Hours"},
-                                    {"CompMark", "Time"},
-                                    {"MaintTree", "LastDate"},
-                                    {"FlightLog", "LastDate"}})
-        EXPECT_EQ(prmGetKeyInteger(pszGroup, pszKey), 0) << pszGroup << "/" << pszKey;
+    for (prmKey_t nKey : {PRM_ACTIVE_AC, PRM_MARK_HOURS, PRM_MARK_TIME, PRM_LAYOUT_MAXIMIZED})
+        EXPECT_EQ(prmGetKeyInteger(nKey), 0) << nKey;
+    for (prmKey_t nKey : {PRM_MAINT_LAST_DATE, PRM_FLIGHT_LAST_DATE})
+        EXPECT_EQ(prmGetKeyTime(nKey), 0) << nKey;
     EXPECT_FALSE(std::filesystem::exists(dirs.etcFile("avLedger.conf")));
 
-    prmSetKeyInteger("Aircraft", "ACID", 7);
+    prmSetKeyInteger(PRM_ACTIVE_AC, 7);
     EXPECT_EQ(avt::readFile(dirs.etcFile("avLedger.conf")), "[Aircraft]\nACID=7\n");
 }
 
-// Integers and dates read as written, a comment survives a write, and a
-// fresh load sees what the set wrote. Dates are 64-bit; what 32-bit
-// settings held reads as it was meant.
-TEST(Settings, ValuesDatesAndCommentsReadBack) {
+// Each declared key reads as written within its bounds and as its default
+// otherwise; dates are 64-bit, and what 32-bit settings held reads as it
+// was meant.
+TEST(Settings, ValuesReadWithinBoundsOrAsDefault) {
+    TempDirs dirs;
+    const std::tuple<const char*, prmKey_t, gint64> cases[] = {
+        {"[CompMark]\nHours=25\n", PRM_MARK_HOURS, 25},
+        {"[CompMark]\nHours=-3\n", PRM_MARK_HOURS, 0},
+        {"[CompMark]\nTime=-3\n", PRM_MARK_TIME, 0},
+        {"[CompMark]\nTime=x\n", PRM_MARK_TIME, 0},
+        {"[Aircraft]\nACID=-1\n", PRM_ACTIVE_AC, -1},
+        {"[Aircraft]\nACID=4294967295\n", PRM_ACTIVE_AC, 0},
+        {"[Layout]\nMaximized=2\n", PRM_LAYOUT_MAXIMIZED, 0},
+        {"[Layout]\nWidth=1024\n", PRM_LAYOUT_WIDTH, 1024},
+        {"[Nope]\nWidth=1024\n", PRM_LAYOUT_WIDTH, 0},
+    };
+    for (const auto& [pszFile, nKey, nWant] : cases) {
+        avt::writeFile(dirs.etcFile("avLedger.conf"), pszFile);
+        prmLoadKeyFile();
+        EXPECT_EQ(prmGetKeyInteger(nKey), nWant) << pszFile;
+    }
+    const std::pair<const char*, time_t> dates[] = {
+        {"-1", -1},         {"4294967295", -1},      {"-2147483648", 2147483648},
+        {"1271635200", 1271635200}, {"word", 0}, {"-5000000000", 0}};
+    for (const auto& [pszValue, tWant] : dates) {
+        avt::writeFile(dirs.etcFile("avLedger.conf"),
+                       std::string("[FlightLog]\nLastDate=") + pszValue + "\n");
+        prmLoadKeyFile();
+        EXPECT_EQ(prmGetKeyTime(PRM_FLIGHT_LAST_DATE), tWant) << pszValue;
+    }
+}
+
+// A comment and a pane's divider survive a write, the values are on disk
+// when the call returns, and a fresh load sees what the set wrote.
+TEST(Settings, WritesKeepCommentsAndReadBack) {
     TempDirs dirs;
     avt::writeFile(dirs.etcFile("avLedger.conf"),
-                   "# kept by hand\n[CompMark]\nHours=25\nTime=-3\n[D]\nnone=-1\nones=4294967295\n"
-                   "wrapped=-2147483648\nold=1271635200\nword=x\n");
+                   "# kept by hand\n[CompMark]\nHours=25\n[Layout]\nCompHPaned=300\n");
     prmLoadKeyFile();
-    const std::tuple<const char*, const char*, gint64> cases[] = {{"CompMark", "Hours", 25},
-                                                                  {"CompMark", "Time", -3},
-                                                                  {"D", "word", 0},
-                                                                  {"Nope", "Hours", 0}};
-    for (const auto& [pszGroup, pszKey, nWant] : cases)
-        EXPECT_EQ(prmGetKeyInteger(pszGroup, pszKey), nWant) << pszKey;
-    const std::pair<const char*, time_t> dates[] = {
-        {"none", -1},        {"ones", -1}, {"wrapped", 2147483648},
-        {"old", 1271635200}, {"word", 0},  {"missing", 0}};
-    for (const auto& [pszKey, tWant] : dates)
-        EXPECT_EQ(prmGetKeyTime("D", pszKey), tWant) << pszKey;
-
-    prmSetKeyInteger("CompMark", "Hours", 50);
-    prmSetKeyTime("MaintTree", "LastDate", 4102444800); // 1 Jan 2100
-    const std::string strOnDisk = avt::readFile(dirs.etcFile("avLedger.conf"));
-    for (const char* psz : {"# kept by hand", "Hours=50", "LastDate=4102444800"})
-        EXPECT_NE(strOnDisk.find(psz), std::string::npos) << psz;
+    EXPECT_EQ(prmGetPanePosition("CompHPaned"), 300);
+    prmSetKeyInteger(PRM_MARK_HOURS, 50);
+    prmSetKeyTime(PRM_MAINT_LAST_DATE, 4102444800); // 1 Jan 2100
+    prmSetPanePosition("FlightHPaned", 420);
+    EXPECT_EQ(avt::readFile(dirs.etcFile("avLedger.conf")),
+              "# kept by hand\n\n[CompMark]\nHours=50\n\n[Layout]\nCompHPaned=300\n"
+              "FlightHPaned=420\n\n[MaintTree]\nLastDate=4102444800\n");
     EXPECT_FALSE(std::filesystem::exists(dirs.etcFile("avLedger.conf.tmp")));
     prmLoadKeyFile();
-    EXPECT_EQ(prmGetKeyInteger("CompMark", "Hours"), 50);
-    EXPECT_EQ(prmGetKeyTime("MaintTree", "LastDate"), 4102444800);
+    EXPECT_EQ(prmGetKeyInteger(PRM_MARK_HOURS), 50);
+    EXPECT_EQ(prmGetKeyTime(PRM_MAINT_LAST_DATE), 4102444800);
+    EXPECT_EQ(prmGetPanePosition("FlightHPaned"), 420);
 }
 
 // An unreadable file: the log gives its path and why (not the fallback's
@@ -66,14 +85,14 @@ TEST(Settings, UnreadableFileIsReportedAndKept) {
     const std::string strBad = "# mine\n[Aircraft\nACID=3\n\x01\x02garbage";
     avt::writeFile(dirs.etcFile("avLedger.conf"), strBad);
     prmLoadKeyFile();
-    EXPECT_EQ(prmGetKeyInteger("Aircraft", "ACID"), 0);
+    EXPECT_EQ(prmGetKeyInteger(PRM_ACTIVE_AC), 0);
     auto log = avt::splitLines(avt::readFile(dirs.etcFile("avLedger.log")));
     ASSERT_GE(log.size(), 3u);
     EXPECT_EQ(log[0].substr(21), "prmLoadKeyFile()");
     EXPECT_TRUE(g_str_has_prefix(log[2].c_str() + 21, "../etc/avLedger.conf: ")) << log[2];
     EXPECT_EQ(log[2].find("No such file"), std::string::npos) << log[2];
 
-    prmSetKeyInteger("Aircraft", "ACID", 4);
+    prmSetKeyInteger(PRM_ACTIVE_AC, 4);
     EXPECT_EQ(avt::readFile(dirs.etcFile("avLedger.conf")), "[Aircraft]\nACID=4\n");
     std::vector<std::string> lstKept;
     for (const auto& entry : std::filesystem::directory_iterator(dirs.etc()))
@@ -88,7 +107,7 @@ TEST(Settings, FailedWriteKeepsOldFileAndLogs) {
     prmLoadKeyFile();
     // The temporary file cannot be created: a directory stands in its way.
     std::filesystem::create_directory(dirs.etcFile("avLedger.conf.tmp"));
-    prmSetKeyInteger("Aircraft", "ACID", 9);
+    prmSetKeyInteger(PRM_ACTIVE_AC, 9);
     EXPECT_EQ(avt::readFile(dirs.etcFile("avLedger.conf")), "[Aircraft]\nACID=3\n");
     auto log = avt::splitLines(avt::readFile(dirs.etcFile("avLedger.log")));
     ASSERT_GE(log.size(), 3u);

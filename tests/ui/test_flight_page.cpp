@@ -310,7 +310,7 @@ TEST_F(FlightPage, MovingThroughANewFlightStoresNothingUntilSomethingIsEntered) 
     select(0);
     enterText("FLogCardDate", "20 May 2011");
     EXPECT_EQ(row(selectedID()).strPath, "2011/May-2011/20-May 00:00");
-    prmSetKeyInteger("FlightLog", "LastDate", 0);
+    prmSetKeyTime(PRM_FLIGHT_LAST_DATE, 0);
     select(0);
     time_t tNow = time(nullptr);
     char szToday[20];
