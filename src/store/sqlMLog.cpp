@@ -13,9 +13,10 @@
 #include <deque>
 #include <cstddef>
 #include <initializer_list>
-#include <span>
+#include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 #include <unistd.h>
@@ -35,165 +36,217 @@ tabledef m_lstCCD[5];
 schema m_lstSCols[MAX_SCOLS];
 guint m_nSCols = 0;
 
-// ---- Declared schema ----
+// ---- Declared tables ----
 
+// How a column is read into and written from its record field.
+enum class Kind {
+    None,  // kept in the file, not in the record: never read nor written
+    U32,   // unsigned, low 32 bits of the stored number
+    I32,   // signed, low 32 bits
+    U8,    // low 8 bits
+    Bool,  // written as 0 or 1
+    Time,  // signed seconds
+    Text,  // fixed field, cut on a character boundary
+    Real,  // may be stored as a real number: the fraction is dropped
+    Group, // iGroupID with the group level in bit 31
+    Arg,   // written only: the operation's extra argument
+};
+struct Field {
+    Kind k;
+    std::size_t off;
+    std::size_t nl; // bytes of a text field
+};
+#define FIELD(kind, rec, member)                                                                   \
+    Field {                                                                                        \
+        Kind::kind, offsetof(rec, member), sizeof(rec::member)                                     \
+    }
+constexpr Field NONE{Kind::None, 0, 0};
+constexpr Field ARG{Kind::Arg, 0, 0};
+
+// The level is kept next to the group ID; a Group field names both.
+static_assert(offsetof(rcdComp, iGroupLevel) == offsetof(rcdComp, iGroupID) + sizeof(guint));
+
+// One column: its name and type as created, and the record field it holds.
 struct ColDecl {
     const char* pszCol;
     const char* pszType;
+    Field f;
 };
+// One table, columns in the stored order; the first is the row ID. Its
+// statements and their values are all made from this list.
 struct TableDecl {
     const char* pszTable;
     std::initializer_list<ColDecl> lstCol;
 };
 
-const TableDecl m_lstLogDecl[] = {
-    {"Aircraft",
-     {{"iAircraftID", "INTEGER PRIMARY KEY"},
-      {"tCreate", "INTEGER"},
-      {"tAlter", "INTEGER"},
-      {"strReg", "TEXT"},
-      {"strModel", "TEXT"},
-      {"strSerial", "TEXT"},
-      {"strBuilder", "TEXT"},
-      {"strOwner", "TEXT"},
-      {"tManu", "INTEGER"},
-      {"iOptHeli", "INTEGER"},
-      {"iOptEngine", "INTEGER"},
-      {"iOptClutch", "INTEGER"},
-      {"iOptMRDrive", "INTEGER"},
-      {"iOptMRotor", "INTEGER"},
-      {"iOptMRSystem", "INTEGER"},
-      {"iOptTRSlider", "INTEGER"},
-      {"iOptTRDrive", "INTEGER"},
-      {"iOptTR", "INTEGER"},
-      {"bLogSinceNew", "BOOLEAN"},
-      {"tLogStart", "INTEGER"},
-      {"nLogHours", "INTEGER"},
-      {"bModFlags", "INTEGER"},
-      {"bOptFlags", "INTEGER"},
-      {"strNotes", "TEXT"},
-      {"bDelete", "INTEGER"}}},
-    {"Pilot",
-     {{"iPilotID", "INTEGER PRIMARY KEY"},
-      {"tCreateTime", "INTEGER"},
-      {"tAlterTime", "INTEGER"},
-      {"strLName", "TEXT"},
-      {"strFName", "TEXT"},
-      {"strSortKey", "TEXT"},
-      {"tLastMed", "INTEGER"},
-      {"tNextMed", "INTEGER"},
-      {"nMedInterval", "INTEGER"},
-      {"bMedAuto", "BOOLEAN"},
-      {"bMedMonthEnd", "BOOLEAN"},
-      {"tLastFR", "INTEGER"},
-      {"tNextFR", "INTEGER"},
-      {"nFRInterval", "INTEGER"},
-      {"bFRAuto", "BOOLEAN"},
-      {"bFRMonthEnd", "BOOLEAN"},
-      {"strNotes", "TEXT"},
-      {"bDelete", "BOOLEAN"}}},
-    {"Flight",
-     {{"iFltID", "INTEGER PRIMARY KEY"},
-      {"iCSID", "INTEGER"},
-      {"iPilotID", "INTEGER"},
-      {"iStudentID", "INTEGER"},
-      {"tFltBegin", "INTEGER"},
-      {"tFltEnd", "INTEGER"},
-      {"tEngStart", "INTEGER"},
-      {"tEngStop", "INTEGER"},
-      {"nElapsed", "INTEGER"},
-      {"nFltType", "INTEGER"},
-      {"nPosnMode", "INTEGER"},
-      {"nFromLat", "DOUBLE"},
-      {"nFromLong", "DOUBLE"},
-      {"nToLat", "DOUBLE"},
-      {"nToLong", "DOUBLE"},
-      {"strFrom", "TEXT"},
-      {"strTo", "TEXT"},
-      {"strPaxList", "TEXT"},
-      {"strNotes", "TEXT"},
-      {"bDelete", "BOOLEAN"}}},
-    {"Maintenance",
-     {{"iMaintID", "INTEGER PRIMARY KEY"},
-      {"iCompID", "INTEGER"},
-      {"iACID", "INTEGER"},
-      {"iType", "INTEGER"},
-      {"tCompleted", "INTEGER"},
-      {"bFlags", "INTEGER"},
-      {"nCompHours", "INTEGER"},
-      {"nCompAge", "INTEGER"},
-      {"nDeferHours", "INTEGER"},
-      {"nDeferDays", "INTEGER"},
-      {"strNotes", "TEXT"},
-      {"bDelete", "BOOLEAN"}}},
-};
+#define F(kind, member) FIELD(kind, rcdAC, member)
+const TableDecl m_tabAircraft = {"Aircraft",
+                                 {{"iAircraftID", "INTEGER PRIMARY KEY", F(U32, iACID)},
+                                  {"tCreate", "INTEGER", NONE},
+                                  {"tAlter", "INTEGER", NONE},
+                                  {"strReg", "TEXT", F(Text, szReg)},
+                                  {"strModel", "TEXT", F(Text, szModel)},
+                                  {"strSerial", "TEXT", F(Text, szSerial)},
+                                  {"strBuilder", "TEXT", F(Text, szBuilder)},
+                                  {"strOwner", "TEXT", F(Text, szOwner)},
+                                  {"tManu", "INTEGER", F(Time, tManu)},
+                                  {"iOptHeli", "INTEGER", F(I32, iHeliOpt)},
+                                  {"iOptEngine", "INTEGER", F(I32, iEngineOpt)},
+                                  {"iOptClutch", "INTEGER", F(I32, iClutchOpt)},
+                                  {"iOptMRDrive", "INTEGER", F(I32, iMainDriveOpt)},
+                                  {"iOptMRotor", "INTEGER", F(I32, iMainRotorOpt)},
+                                  {"iOptMRSystem", "INTEGER", F(I32, iMRSystemOpt)},
+                                  {"iOptTRSlider", "INTEGER", F(I32, iTRSliderOpt)},
+                                  {"iOptTRDrive", "INTEGER", F(I32, iTailDriveOpt)},
+                                  {"iOptTR", "INTEGER", F(I32, iTailRotorOpt)},
+                                  {"bLogSinceNew", "BOOLEAN", F(Bool, bLogSinceNew)},
+                                  {"tLogStart", "INTEGER", F(Time, tLogStart)},
+                                  {"nLogHours", "INTEGER", F(U32, nLogHours)},
+                                  {"bModFlags", "INTEGER", NONE},
+                                  {"bOptFlags", "INTEGER", NONE},
+                                  {"strNotes", "TEXT", F(Text, szNotes)},
+                                  {"bDelete", "INTEGER", F(Bool, bDelete)}}};
+#undef F
+#define F(kind, member) FIELD(kind, rcdPilot, member)
+const TableDecl m_tabPilot = {"Pilot",
+                              {{"iPilotID", "INTEGER PRIMARY KEY", F(U32, iPilotID)},
+                               {"tCreateTime", "INTEGER", NONE},
+                               {"tAlterTime", "INTEGER", NONE},
+                               {"strLName", "TEXT", F(Text, szLName)},
+                               {"strFName", "TEXT", F(Text, szFName)},
+                               {"strSortKey", "TEXT", F(Text, szSortKey)},
+                               {"tLastMed", "INTEGER", F(Time, tLastMed)},
+                               {"tNextMed", "INTEGER", F(Time, tNextMed)},
+                               {"nMedInterval", "INTEGER", F(U32, nMedIntv)},
+                               {"bMedAuto", "BOOLEAN", F(Bool, bMedAuto)},
+                               {"bMedMonthEnd", "BOOLEAN", F(Bool, bMedMonthEnd)},
+                               {"tLastFR", "INTEGER", F(Time, tLastFR)},
+                               {"tNextFR", "INTEGER", F(Time, tNextFR)},
+                               {"nFRInterval", "INTEGER", F(U32, nFRIntv)},
+                               {"bFRAuto", "BOOLEAN", F(Bool, bFRAuto)},
+                               {"bFRMonthEnd", "BOOLEAN", F(Bool, bFRMonthEnd)},
+                               {"strNotes", "TEXT", F(Text, szNotes)},
+                               {"bDelete", "BOOLEAN", F(Bool, bDelete)}}};
+#undef F
+#define F(kind, member) FIELD(kind, rcdFLog, member)
+// Engine times and positions are kept in the file for older logs only.
+const TableDecl m_tabFlight = {"Flight",
+                               {{"iFltID", "INTEGER PRIMARY KEY", F(U32, iFLogID)},
+                                {"iCSID", "INTEGER", F(U32, iCSID)},
+                                {"iPilotID", "INTEGER", F(U32, iPilotID)},
+                                {"iStudentID", "INTEGER", F(U32, iStudentID)},
+                                {"tFltBegin", "INTEGER", F(Time, tFltBegin)},
+                                {"tFltEnd", "INTEGER", F(Time, tFltEnd)},
+                                {"tEngStart", "INTEGER", NONE},
+                                {"tEngStop", "INTEGER", NONE},
+                                {"nElapsed", "INTEGER", F(U32, nElapsed)},
+                                {"nFltType", "INTEGER", F(U32, nType)},
+                                {"nPosnMode", "INTEGER", NONE},
+                                {"nFromLat", "DOUBLE", NONE},
+                                {"nFromLong", "DOUBLE", NONE},
+                                {"nToLat", "DOUBLE", NONE},
+                                {"nToLong", "DOUBLE", NONE},
+                                {"strFrom", "TEXT", F(Text, szFrom)},
+                                {"strTo", "TEXT", F(Text, szTo)},
+                                {"strPaxList", "TEXT", F(Text, szPaxList)},
+                                {"strNotes", "TEXT", F(Text, szNotes)},
+                                {"bDelete", "BOOLEAN", F(Bool, bDelete)}}};
+#undef F
+#define F(kind, member) FIELD(kind, rcdMaint, member)
+// The aircraft is the update's argument, not a field of the record.
+const TableDecl m_tabMaint = {"Maintenance",
+                              {{"iMaintID", "INTEGER PRIMARY KEY", F(U32, iMaintID)},
+                               {"iCompID", "INTEGER", F(U32, iCompID)},
+                               {"iACID", "INTEGER", ARG},
+                               {"iType", "INTEGER", F(U32, iType)},
+                               {"tCompleted", "INTEGER", F(Time, tComplete)},
+                               {"bFlags", "INTEGER", F(U8, bFlags)},
+                               {"nCompHours", "INTEGER", F(U32, nCompHours)},
+                               {"nCompAge", "INTEGER", F(U32, nCompAge)},
+                               {"nDeferHours", "INTEGER", F(U32, nDeferHours)},
+                               {"nDeferDays", "INTEGER", F(U32, nDeferDays)},
+                               {"strNotes", "TEXT", F(Text, szNotes)},
+                               {"bDelete", "BOOLEAN", F(Bool, bDelete)}}};
+#undef F
+#define F(kind, member) FIELD(kind, rcdComp, member)
+const TableDecl m_tabComp = {"Component",
+                             {{"iCompID", "INTEGER PRIMARY KEY", F(U32, iCompID)},
+                              {"iGroupID", "INTEGER", F(Group, iGroupID)},
+                              {"strPartNmbr", "TEXT", F(Text, szPartNmbr)},
+                              {"strPartDesc", "TEXT", F(Text, szPartDesc)},
+                              {"strDescNotes", "TEXT", F(Text, szDescNotes)},
+                              {"strPartRef", "TEXT", F(Text, szPartRef)},
+                              {"nInspect", "INTEGER", F(U32, nInspIntv)},
+                              {"nRCO", "INTEGER", F(U32, nRCOIntv)},
+                              {"iSNote1ID", "INTEGER", F(U32, iSNote1ID)},
+                              {"iSNote2ID", "INTEGER", F(U32, iSNote2ID)},
+                              {"iSNote3ID", "INTEGER", F(U32, iSNote3ID)},
+                              {"bDelete", "BOOLEAN", F(Bool, bDelete)},
+                              {"iSortOrder", "INTEGER", F(U32, iSortOrder)},
+                              {"bOptHeli", "INTEGER", F(U32, bOptHeli)},
+                              {"bOptEngine", "INTEGER", F(U32, bOptEng)},
+                              {"bOptMainDrive", "INTEGER", F(U32, bOptMainDrive)},
+                              {"bOptMainRotor", "INTEGER", F(U32, bOptMainRotor)},
+                              {"bOptMRSystem", "INTEGER", F(U32, bOptMRSystem)},
+                              {"bOptClutch", "INTEGER", F(U32, bOptClutch)},
+                              {"bOptTRSlider", "INTEGER", F(U32, bOptTRSlider)},
+                              {"bOptTailDrive", "INTEGER", F(U32, bOptTailDrive)},
+                              {"bOptTailRotor", "INTEGER", F(U32, bOptTailRotor)}}};
+#undef F
+#define F(kind, member) FIELD(kind, rcdRef, member)
+// Some editors store the card as a real number. The single-target columns
+// predate the Target table.
+const TableDecl m_tabRef = {"Reference",
+                            {{"iRefID", "INTEGER PRIMARY KEY", F(U32, iRefID)},
+                             {"iCompID", "INTEGER", F(Real, iCompID)},
+                             {"strDrawing", "TEXT", F(Text, szDrawing)},
+                             {"nRotate", "INTEGER", F(U32, nRotate)},
+                             {"nTargetX", "INTEGER", NONE},
+                             {"nTargetY", "INTEGER", NONE},
+                             {"nTargetWidth", "INTEGER", NONE},
+                             {"nTargetHeight", "INTEGER", NONE},
+                             {"nTargetAngle", "INTEGER", NONE},
+                             {"iTargetShape", "INTEGER", NONE},
+                             {"bDelete", "BOOLEAN", F(Bool, bDelete)}}};
+#undef F
+#define F(kind, member) FIELD(kind, rcdTarget, member)
+const TableDecl m_tabTarget = {"Target",
+                               {{"iTargetID", "INTEGER PRIMARY KEY", F(U32, iTargetID)},
+                                {"iRefID", "INTEGER", F(U32, iRefID)},
+                                {"nX", "INTEGER", F(U32, nX)},
+                                {"nY", "INTEGER", F(U32, nY)},
+                                {"nWidth", "INTEGER", F(U32, nWidth)},
+                                {"nHeight", "INTEGER", F(U32, nHeight)},
+                                {"nLen", "INTEGER", F(U32, nLen)},
+                                {"nAngle", "INTEGER", F(U32, nAngle)},
+                                {"iShape", "INTEGER", F(U32, iShape)},
+                                {"nWeight", "INTEGER", F(U32, nWeight)},
+                                {"nColour", "INTEGER", F(U32, nColour)},
+                                {"bDelete", "BOOLEAN", F(Bool, bDelete)}}};
+#undef F
+#define F(kind, member) FIELD(kind, rcdSNote, member)
+const TableDecl m_tabSNote = {"ServiceNote",
+                              {{"iSNoteID", "INTEGER PRIMARY KEY", F(U32, iSNoteID)},
+                               {"strLabel", "TEXT", F(Text, szLabel)},
+                               {"strText", "TEXT", F(Text, szText)},
+                               {"bDelete", "BOOLEAN", F(Bool, bDelete)}}};
+#undef F
+#undef FIELD
 
-const TableDecl m_lstCCDDecl[] = {
-    {"Component",
-     {{"iCompID", "INTEGER PRIMARY KEY"},
-      {"iGroupID", "INTEGER"},
-      {"strPartNmbr", "TEXT"},
-      {"strPartDesc", "TEXT"},
-      {"strDescNotes", "TEXT"},
-      {"strPartRef", "TEXT"},
-      {"nInspect", "INTEGER"},
-      {"nRCO", "INTEGER"},
-      {"iSNote1ID", "INTEGER"},
-      {"iSNote2ID", "INTEGER"},
-      {"iSNote3ID", "INTEGER"},
-      {"bDelete", "BOOLEAN"},
-      {"iSortOrder", "INTEGER"},
-      {"bOptHeli", "INTEGER"},
-      {"bOptEngine", "INTEGER"},
-      {"bOptMainDrive", "INTEGER"},
-      {"bOptMainRotor", "INTEGER"},
-      {"bOptMRSystem", "INTEGER"},
-      {"bOptClutch", "INTEGER"},
-      {"bOptTRSlider", "INTEGER"},
-      {"bOptTailDrive", "INTEGER"},
-      {"bOptTailRotor", "INTEGER"}}},
-    {"Reference",
-     {{"iRefID", "INTEGER PRIMARY KEY"},
-      {"iCompID", "INTEGER"},
-      {"strDrawing", "TEXT"},
-      {"nRotate", "INTEGER"},
-      {"nTargetX", "INTEGER"},
-      {"nTargetY", "INTEGER"},
-      {"nTargetWidth", "INTEGER"},
-      {"nTargetHeight", "INTEGER"},
-      {"nTargetAngle", "INTEGER"},
-      {"iTargetShape", "INTEGER"},
-      {"bDelete", "BOOLEAN"}}},
-    {"Target",
-     {{"iTargetID", "INTEGER PRIMARY KEY"},
-      {"iRefID", "INTEGER"},
-      {"nX", "INTEGER"},
-      {"nY", "INTEGER"},
-      {"nWidth", "INTEGER"},
-      {"nHeight", "INTEGER"},
-      {"nLen", "INTEGER"},
-      {"nAngle", "INTEGER"},
-      {"iShape", "INTEGER"},
-      {"nWeight", "INTEGER"},
-      {"nColour", "INTEGER"},
-      {"bDelete", "BOOLEAN"}}},
-    {"ServiceNote",
-     {{"iSNoteID", "INTEGER PRIMARY KEY"},
-      {"strLabel", "TEXT"},
-      {"strText", "TEXT"},
-      {"bDelete", "BOOLEAN"}}},
-};
+// The tables of each file, in the order a fresh file gets them.
+const TableDecl* const m_lstLogDecl[] = {&m_tabAircraft, &m_tabPilot, &m_tabFlight, &m_tabMaint};
+const TableDecl* const m_lstCCDDecl[] = {&m_tabComp, &m_tabRef, &m_tabTarget, &m_tabSNote};
 
 // Fills a tabledef list from its declaration with every flag cleared, so that a
 // second start in the same process scans afresh.
 template <std::size_t N, std::size_t M>
-void fillTables(tabledef (&lstTable)[N], const TableDecl (&lstDecl)[M]) {
+void fillTables(tabledef (&lstTable)[N], const TableDecl* const (&lstDecl)[M]) {
     static_assert(M < N, "room for the end entry");
     memset(lstTable, 0, sizeof lstTable);
     for (std::size_t i = 0; i < M; ++i) {
-        lstTable[i].pszTable = lstDecl[i].pszTable;
+        lstTable[i].pszTable = lstDecl[i]->pszTable;
         guint n = 0;
-        for (const auto& col : lstDecl[i].lstCol) {
+        for (const auto& col : lstDecl[i]->lstCol) {
             if (n + 1 >= MAX_TCOLS)
                 break;
             lstTable[i].lstCol[n].pszCol = col.pszCol;
@@ -202,7 +255,6 @@ void fillTables(tabledef (&lstTable)[N], const TableDecl (&lstDecl)[M]) {
         }
     }
 }
-
 // ---- Error text ----
 
 // Two lines: "<op>():<call>(<what>)" and SQLite's message. The statement
@@ -345,12 +397,16 @@ gboolean runSQL(const char* pszOp, sqlite3* h, const char* pszSQL, const Params&
         return FALSE;
     }
     sqlite3_stmt* p = stmt.get();
+    // A value that cannot be bound (too long for the file, say) would
+    // otherwise be stored as NULL without a word.
     int i = 1;
     for (const auto& param : params) {
-        if (param.bText)
-            sqlite3_bind_text(p, i, param.psz, param.nl, SQLITE_STATIC);
-        else
-            sqlite3_bind_int64(p, i, param.n);
+        const int rc = param.bText ? sqlite3_bind_text(p, i, param.psz, param.nl, SQLITE_STATIC)
+                                   : sqlite3_bind_int64(p, i, param.n);
+        if (rc != SQLITE_OK) {
+            setError(pszOp, "sqlite3_exec", expandSQL(pszSQL, params), sqlite3_errmsg(h));
+            return FALSE;
+        }
         ++i;
     }
     for (;;) {
@@ -471,141 +527,65 @@ guint lastRowID(sqlite3* h) {
     return static_cast<guint>(sqlite3_last_insert_rowid(h));
 }
 
-// ---- Statements of the log database ----
+// ---- Statements made from a table's declaration ----
 
-#define AC_COLS                                                                                    \
-    "SELECT iAircraftID, strReg, strModel, strSerial, tManu, strBuilder, strOwner, bLogSinceNew, " \
-    "tLogStart, nLogHours, iOptHeli, iOptEngine, iOptClutch, iOptMRDrive, iOptMRotor, "            \
-    "iOptMRSystem, iOptTRSlider, iOptTRDrive, iOptTR, strNotes, bDelete "
-const char m_szACAll[] =
-    AC_COLS "FROM Aircraft WHERE bDelete = 0 OR bDelete IS NULL ORDER BY UPPER(strReg)";
-const char m_szACOne[] = AC_COLS "FROM Aircraft WHERE iAircraftID = ?";
-const char m_szACInsert[] =
-    "INSERT INTO Aircraft (strReg, strModel, strSerial, tManu, strBuilder, strOwner, "
-    "bLogSinceNew, tLogStart, nLogHours, iOptHeli, iOptEngine, iOptClutch, iOptMRDrive, "
-    "iOptMRotor, iOptMRSystem, iOptTRSlider, iOptTRDrive, iOptTR, strNotes, bDelete)VALUES "
-    "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
-const char m_szACUpdate[] =
-    "UPDATE Aircraft SET strReg=?,strModel=?,strSerial=?,tManu=?,strBuilder=?,strOwner=?,"
-    "bLogSinceNew=?,tLogStart=?,nLogHours=?,iOptHeli=?, iOptEngine=?, iOptClutch=?, "
-    "iOptMRDrive=?, iOptMRotor=?, iOptMRSystem=?, iOptTRSlider=?, iOptTRDrive=?, iOptTR=?, "
-    "bDelete=?,strNotes=? WHERE iAircraftID=?";
-
-#define PILOT_COLS                                                                                 \
-    "SELECT iPilotID, strLName, strFName, strSortKey, tLastMed, tNextMed, nMedInterval, "          \
-    "bMedAuto, bMedMonthEnd, tLastFR, tNextFR, nFRInterval, bFRAuto, bFRMonthEnd, bDelete, "       \
-    "strNotes "
-const char m_szPilotAll[] =
-    PILOT_COLS "FROM Pilot WHERE bDelete = 0 OR bDelete IS NULL ORDER BY strSortKey";
-const char m_szPilotOne[] = PILOT_COLS "FROM Pilot WHERE iPilotID = ?";
-const char m_szPilotInsert[] =
-    "INSERT INTO Pilot (strFName,strLName,strSortKey,tLastMed,tNextMed,nMedInterval,"
-    "bMedMonthEnd,bMedAuto,tLastFR,tNextFR,nFRInterval,bFRMonthEnd,bFRAuto,bDelete,strNotes) "
-    "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
-const char m_szPilotUpdate[] =
-    "UPDATE Pilot SET strFName=?,strLName=?,strSortKey=?,tLastMed=?,tNextMed=?,nMedInterval=?,"
-    "bMedMonthEnd=?,bMedAuto=?,tLastFR=?,tNextFR=?,nFRInterval=?,bFRMonthEnd=?,bFRAuto=?,"
-    "bDelete=?,strNotes=? WHERE iPilotID=?";
-
-#define FLIGHT_COLS                                                                                \
-    "SELECT iFltID, iCSID, iPilotID, iStudentID, nFltType, tFltBegin, tFltEnd, nElapsed, "         \
-    "tEngStart, tEngStop, nFromLat, nFromLong, nToLat, nToLong, strFrom, strTo, strPaxList, "      \
-    "strNotes, bDelete "
-const char m_szFlightAll[] = FLIGHT_COLS "FROM Flight WHERE (bDelete IS NULL OR bDelete = 0) AND "
-                                         "iCSID = ? ORDER BY tFltBegin";
-const char m_szFlightOne[] = FLIGHT_COLS "FROM Flight WHERE iFltID = ?";
-const char m_szFlightInsert[] =
-    "INSERT INTO Flight (iCSID, iPilotID, iStudentID, tFltBegin, tFltEnd, nElapsed, nFltType, "
-    "strFrom, strTo, strPaxList, strNotes, bDelete)VALUES (?,?,?,?,?,?,?,?,?,?,?, ?)";
-const char m_szFlightUpdate[] =
-    "UPDATE Flight SET iCSID=?, iPilotID=?, iStudentID=?, tFltBegin=?, tFltEnd=?, nElapsed=?, "
-    "nFltType=?, strFrom=?, strTo=?, strPaxList=?, strNotes=?, bDelete=? WHERE iFltID=?";
-
-#define MAINT_COLS                                                                                 \
-    "SELECT iMaintID, iCompID, iType, bFlags, tCompleted, nCompHours, nCompAge, nDeferHours, "     \
-    "nDeferDays, bDelete, strNotes "
-const char m_szMaintAll[] = MAINT_COLS "FROM Maintenance WHERE (bDelete = 0 OR bDelete IS NULL) "
-                                       "AND iCompID=? AND iACID=? ORDER BY tCompleted";
-const char m_szMaintOne[] = MAINT_COLS "FROM Maintenance WHERE iMaintID = ?";
-const char m_szMaintInsert[] =
-    "INSERT INTO Maintenance (iCompID,iACID,iType,bFlags,tCompleted,nCompHours,nCompAge, "
-    "nDeferHours, nDeferDays,bDelete,strNotes)VALUES (?,?,?,?,?,?,?,?,?,?,?)";
-const char m_szMaintUpdate[] =
-    "UPDATE Maintenance SET iCompID=?,iACID=?,iType=?,bFlags=?,tCompleted=?,nCompHours=?,"
-    "nCompAge=?,nDeferHours=?,nDeferDays=?,bDelete=?,strNotes=? WHERE iMaintID=?";
-
-// ---- Statements of the catalogue ----
-
-#define COMP_COLS                                                                                  \
-    "SELECT iCompID, iGroupID, iSortOrder, strPartNmbr, strPartDesc, strDescNotes, strPartRef, "   \
-    "nInspect, nRCO, iSNote1ID, iSNote2ID, iSNote3ID, bOptHeli, bOptEngine, bOptMainDrive, "       \
-    "bOptMainRotor, bOptMRSystem, bOptClutch, bOptTRSlider, bOptTailDrive, bOptTailRotor, "        \
-    "bDelete "
-const char m_szCompAll[] = COMP_COLS "FROM Component WHERE (bDelete = 0 OR bDelete IS NULL) AND "
-                                     "iGroupID = ? ORDER BY iSortOrder";
-const char m_szCompOne[] = COMP_COLS "FROM Component WHERE iCompID = ?";
-const char m_szCompInsert[] = "INSERT INTO Component (iGroupID)VALUES (?)";
-const char m_szCompUpdate[] =
-    "UPDATE Component SET iGroupID=?, strPartNmbr=?,strPartDesc=?,strDescNotes=?,strPartRef=?,"
-    "nInspect=?, nRCO=?, iSNote1ID=?,iSNote2ID=?,iSNote3ID=?,bDelete=?,iSortOrder=?, "
-    "bOptHeli=?, bOptEngine=?, bOptMainDrive=?, bOptMainRotor=?, bOptMRSystem=?, "
-    "bOptClutch=?,bOptTRSlider=?, bOptTailDrive=?, bOptTailRotor=? WHERE iCompID=?";
-
-#define REF_COLS "SELECT iRefID, iCompID, strDrawing, nRotate, bDelete "
-const char m_szRefAll[] =
-    REF_COLS "FROM Reference WHERE (bDelete = 0 OR bDelete IS NULL) AND iCompID = ? ";
-const char m_szRefOne[] = REF_COLS "FROM Reference WHERE iRefID = ? ";
-const char m_szRefInsert[] = "INSERT INTO Reference (iCompID)VALUES (?)";
-const char m_szRefUpdate[] =
-    "UPDATE Reference SET iCompID=?, strDrawing=?, nRotate=?, bDelete=? WHERE iRefID=?";
-
-#define TGT_COLS                                                                                   \
-    "SELECT iTargetID, iRefID, nX, nY, nWidth, nHeight, nLen, nAngle, iShape, nWeight, nColour, "  \
-    "bDelete "
-const char m_szTgtAll[] =
-    TGT_COLS "FROM Target WHERE (bDelete = 0 OR bDelete IS NULL) AND iRefID = ? ";
-const char m_szTgtOne[] = TGT_COLS "FROM Target WHERE iTargetID = ? ";
-const char m_szTgtInsert[] = "INSERT INTO Target (iRefID)VALUES (?)";
-const char m_szTgtUpdate[] =
-    "UPDATE Target SET iRefID=?, nX=?, nY=?, nWidth=?, nHeight=?, nLen=?, nAngle=?, iShape=?, "
-    "nWeight=?, nColour=?, bDelete=? WHERE iTargetID=?";
-
-#define SNOTE_COLS "SELECT iSNoteID, strLabel, strText, bDelete "
-const char m_szSNoteAll[] = SNOTE_COLS "FROM ServiceNote WHERE (bDelete = 0 OR bDelete IS NULL)";
-const char m_szSNoteOne[] = SNOTE_COLS "FROM ServiceNote WHERE iSNoteID = ? ";
-const char m_szSNoteInsert[] = "INSERT INTO ServiceNote (bDelete) VALUES (?)";
-const char m_szSNoteUpdate[] =
-    "UPDATE ServiceNote SET iSNoteID=?, strLabel=?, strText=?, bDelete=? WHERE iSNoteID=?";
-
-// ---- Record layouts: which field each column of a statement belongs to ----
-
-// How a field is read from and written to its column.
-enum class Kind {
-    U32,   // unsigned, low 32 bits of the stored number
-    I32,   // signed, low 32 bits
-    U8,    // low 8 bits
-    Bool,  // written as 0 or 1
-    Time,  // signed seconds
-    Text,  // fixed field, cut on a character boundary
-    Real,  // may be stored as a real number: the fraction is dropped
-    Group, // iGroupID with the group level in bit 31
-    Arg,   // written only: the operation's extra argument
-    Skip,  // selected but not kept
-};
-struct Field {
-    Kind k;
-    std::size_t off;
-    std::size_t nl; // bytes of a text field
-};
-#define FIELD(kind, rec, member)                                                                   \
-    Field {                                                                                        \
-        Kind::kind, offsetof(rec, member), sizeof(rec::member)                                     \
+// A column a load reads: every field but the update's argument.
+bool isRead(const ColDecl& col) {
+    return col.f.k != Kind::None && col.f.k != Kind::Arg;
+}
+// A column an insert or update writes: every field but the row ID.
+template <class Fn> void forWritten(const TableDecl& tab, Fn fn) {
+    bool bKey = true;
+    for (const ColDecl& col : tab.lstCol) {
+        if (!bKey && col.f.k != Kind::None)
+            fn(col);
+        bKey = false;
     }
-constexpr Field SKIP{Kind::Skip, 0, 0};
-constexpr Field ARG{Kind::Arg, 0, 0};
+}
+const ColDecl& keyCol(const TableDecl& tab) {
+    return *tab.lstCol.begin();
+}
 
-// The level is kept next to the group ID; a Group field names both.
-static_assert(offsetof(rcdComp, iGroupLevel) == offsetof(rcdComp, iGroupID) + sizeof(guint));
+// Statement texts are made once and kept: the statement cache knows a
+// statement by the address of its text.
+enum class Verb { Select, Insert, Skeleton, Update };
+const char* statement(const TableDecl& tab, Verb verb, const char* pszTail = "") {
+    static std::map<std::tuple<const TableDecl*, Verb, const char*>, std::string> s_lstText;
+    std::string& str = s_lstText[{&tab, verb, pszTail}];
+    if (!str.empty())
+        return str.c_str();
+    std::string strCols, strValues;
+    auto add = [&](const ColDecl& col, const char* pszValue) {
+        strCols += (strCols.empty() ? "" : ", ") + std::string(col.pszCol) + pszValue;
+        strValues += strValues.empty() ? "?" : ", ?";
+    };
+    switch (verb) {
+    case Verb::Select:
+        for (const ColDecl& col : tab.lstCol)
+            if (isRead(col))
+                add(col, "");
+        str = "SELECT " + strCols + " FROM " + tab.pszTable + " " + pszTail;
+        break;
+    case Verb::Insert:
+        forWritten(tab, [&](const ColDecl& col) { add(col, ""); });
+        str = std::string("INSERT INTO ") + tab.pszTable + " (" + strCols + ") VALUES (" +
+              strValues + ")";
+        break;
+    case Verb::Skeleton: // the first written column only
+        forWritten(tab, [&](const ColDecl& col) {
+            if (strCols.empty())
+                add(col, "");
+        });
+        str = std::string("INSERT INTO ") + tab.pszTable + " (" + strCols + ") VALUES (?)";
+        break;
+    case Verb::Update:
+        forWritten(tab, [&](const ColDecl& col) { add(col, "=?"); });
+        str = std::string("UPDATE ") + tab.pszTable + " SET " + strCols + " WHERE " +
+              keyCol(tab).pszCol + "=?";
+        break;
+    }
+    return str.c_str();
+}
 
 void readField(sqlite3_stmt* p, int i, char* pField, const Field& f) {
     switch (f.k) {
@@ -641,164 +621,55 @@ void readField(sqlite3_stmt* p, int i, char* pField, const Field& f) {
         }
         break;
     case Kind::Arg:
-    case Kind::Skip:
+    case Kind::None:
         break;
     }
 }
 
-// Reads one result row, column i into the i-th field of the list.
-void readRow(sqlite3_stmt* p, void* pRec, std::span<const Field> lstFields) {
+// Reads one row of the table's select into the fields its columns name.
+void readRow(sqlite3_stmt* p, void* pRec, const TableDecl& tab) {
     int i = 0;
-    for (const Field& f : lstFields)
-        readField(p, i++, static_cast<char*>(pRec) + f.off, f);
+    for (const ColDecl& col : tab.lstCol)
+        if (isRead(col))
+            readField(p, i++, static_cast<char*>(pRec) + col.f.off, col.f);
 }
 
-// The values of a record's fields in the order of the list.
-Params paramsOf(const void* pRec, std::span<const Field> lstFields, guint nArg = 0) {
-    Params params;
-    for (const Field& f : lstFields) {
-        const char* pField = static_cast<const char*>(pRec) + f.off;
-        auto as = [pField](auto v) { return *reinterpret_cast<const decltype(v)*>(pField); };
-        switch (f.k) {
-        case Kind::U32:
-        case Kind::Real:
-            params.push_back(unum(as(guint{})));
-            break;
-        case Kind::I32:
-            params.push_back(num(as(gint{})));
-            break;
-        case Kind::U8:
-            params.push_back(unum(as(guint8{})));
-            break;
-        case Kind::Bool:
-            params.push_back(flag(as(gboolean{})));
-            break;
-        case Kind::Time:
-            params.push_back(when(as(time_t{})));
-            break;
-        case Kind::Text:
-            // Never read beyond the field, even without a terminator.
-            params.push_back({true, 0, pField, static_cast<int>(strnlen(pField, f.nl))});
-            break;
-        case Kind::Group: {
-            const guint* pn = reinterpret_cast<const guint*>(pField);
-            params.push_back(unum(pn[0] | (pn[1] ? 0x80000000u : 0u)));
-            break;
-        }
-        case Kind::Arg:
-            params.push_back(unum(nArg));
-            break;
-        case Kind::Skip:
-            break;
-        }
+// The value of one field as its column is written.
+Param paramOf(const void* pRec, const Field& f, guint nArg) {
+    const char* pField = static_cast<const char*>(pRec) + f.off;
+    auto as = [pField](auto v) { return *reinterpret_cast<const decltype(v)*>(pField); };
+    switch (f.k) {
+    case Kind::U32:
+    case Kind::Real:
+        return unum(as(guint{}));
+    case Kind::I32:
+        return num(as(gint{}));
+    case Kind::U8:
+        return unum(as(guint8{}));
+    case Kind::Bool:
+        return flag(as(gboolean{}));
+    case Kind::Time:
+        return when(as(time_t{}));
+    case Kind::Text:
+        // Never read beyond the field, even without a terminator.
+        return {true, 0, pField, static_cast<int>(strnlen(pField, f.nl))};
+    case Kind::Group: {
+        const guint* pn = reinterpret_cast<const guint*>(pField);
+        return unum(pn[0] | (pn[1] ? 0x80000000u : 0u));
     }
+    case Kind::Arg:
+    case Kind::None:
+        break;
+    }
+    return unum(nArg);
+}
+
+// The values of an insert or update, in the order its statement names them.
+Params paramsOf(const void* pRec, const TableDecl& tab, guint nArg = 0) {
+    Params params;
+    forWritten(tab, [&](const ColDecl& col) { params.push_back(paramOf(pRec, col.f, nArg)); });
     return params;
 }
-
-// Select order (the first field is the row ID), then the values an insert
-// or update writes, in the statement's order; the update adds the row ID.
-#define F(kind, member) FIELD(kind, rcdAC, member)
-const Field m_lstACRead[] = {
-    F(U32, iACID),        F(Text, szReg),        F(Text, szModel),      F(Text, szSerial),
-    F(Time, tManu),       F(Text, szBuilder),    F(Text, szOwner),      F(Bool, bLogSinceNew),
-    F(Time, tLogStart),   F(U32, nLogHours),     F(I32, iHeliOpt),      F(I32, iEngineOpt),
-    F(I32, iClutchOpt),   F(I32, iMainDriveOpt), F(I32, iMainRotorOpt), F(I32, iMRSystemOpt),
-    F(I32, iTRSliderOpt), F(I32, iTailDriveOpt), F(I32, iTailRotorOpt), F(Text, szNotes)};
-// The insert ends in strNotes, bDelete; the update names them the other way round.
-const Field m_lstACWrite[] = {
-    F(Text, szReg),        F(Text, szModel),      F(Text, szSerial),     F(Time, tManu),
-    F(Text, szBuilder),    F(Text, szOwner),      F(Bool, bLogSinceNew), F(Time, tLogStart),
-    F(U32, nLogHours),     F(I32, iHeliOpt),      F(I32, iEngineOpt),    F(I32, iClutchOpt),
-    F(I32, iMainDriveOpt), F(I32, iMainRotorOpt), F(I32, iMRSystemOpt),  F(I32, iTRSliderOpt),
-    F(I32, iTailDriveOpt), F(I32, iTailRotorOpt), F(Text, szNotes),      F(Bool, bDelete)};
-#undef F
-#define F(kind, member) FIELD(kind, rcdPilot, member)
-const Field m_lstPilotRead[] = {
-    F(U32, iPilotID),      F(Text, szLName),     F(Text, szFName), F(Text, szSortKey),
-    F(Time, tLastMed),     F(Time, tNextMed),    F(U32, nMedIntv), F(Bool, bMedAuto),
-    F(Bool, bMedMonthEnd), F(Time, tLastFR),     F(Time, tNextFR), F(U32, nFRIntv),
-    F(Bool, bFRAuto),      F(Bool, bFRMonthEnd), F(Bool, bDelete), F(Text, szNotes)};
-const Field m_lstPilotWrite[] = {F(Text, szFName),      F(Text, szLName),  F(Text, szSortKey),
-                                 F(Time, tLastMed),     F(Time, tNextMed), F(U32, nMedIntv),
-                                 F(Bool, bMedMonthEnd), F(Bool, bMedAuto), F(Time, tLastFR),
-                                 F(Time, tNextFR),      F(U32, nFRIntv),   F(Bool, bFRMonthEnd),
-                                 F(Bool, bFRAuto),      F(Bool, bDelete),  F(Text, szNotes)};
-#undef F
-#define F(kind, member) FIELD(kind, rcdFLog, member)
-// Engine times and positions are selected but not kept.
-const Field m_lstFlightRead[] = {F(U32, iFLogID),
-                                 F(U32, iCSID),
-                                 F(U32, iPilotID),
-                                 F(U32, iStudentID),
-                                 F(U32, nType),
-                                 F(Time, tFltBegin),
-                                 F(Time, tFltEnd),
-                                 F(U32, nElapsed),
-                                 SKIP,
-                                 SKIP,
-                                 SKIP,
-                                 SKIP,
-                                 SKIP,
-                                 SKIP,
-                                 F(Text, szFrom),
-                                 F(Text, szTo),
-                                 F(Text, szPaxList),
-                                 F(Text, szNotes),
-                                 F(Bool, bDelete)};
-const Field m_lstFlightWrite[] = {F(U32, iCSID),      F(U32, iPilotID), F(U32, iStudentID),
-                                  F(Time, tFltBegin), F(Time, tFltEnd), F(U32, nElapsed),
-                                  F(U32, nType),      F(Text, szFrom),  F(Text, szTo),
-                                  F(Text, szPaxList), F(Text, szNotes), F(Bool, bDelete)};
-#undef F
-#define F(kind, member) FIELD(kind, rcdMaint, member)
-const Field m_lstMaintRead[] = {F(U32, iMaintID), F(U32, iCompID),     F(U32, iType),
-                                F(U8, bFlags),    F(Time, tComplete),  F(U32, nCompHours),
-                                F(U32, nCompAge), F(U32, nDeferHours), F(U32, nDeferDays),
-                                F(Bool, bDelete), F(Text, szNotes)};
-// The aircraft is the operation's argument, not a field.
-const Field m_lstMaintWrite[] = {F(U32, iCompID),    ARG,
-                                 F(U32, iType),      F(U8, bFlags),
-                                 F(Time, tComplete), F(U32, nCompHours),
-                                 F(U32, nCompAge),   F(U32, nDeferHours),
-                                 F(U32, nDeferDays), F(Bool, bDelete),
-                                 F(Text, szNotes)};
-#undef F
-#define F(kind, member) FIELD(kind, rcdComp, member)
-const Field m_lstCompRead[] = {
-    F(U32, iCompID),       F(Group, iGroupID),   F(U32, iSortOrder),    F(Text, szPartNmbr),
-    F(Text, szPartDesc),   F(Text, szDescNotes), F(Text, szPartRef),    F(U32, nInspIntv),
-    F(U32, nRCOIntv),      F(U32, iSNote1ID),    F(U32, iSNote2ID),     F(U32, iSNote3ID),
-    F(U32, bOptHeli),      F(U32, bOptEng),      F(U32, bOptMainDrive), F(U32, bOptMainRotor),
-    F(U32, bOptMRSystem),  F(U32, bOptClutch),   F(U32, bOptTRSlider),  F(U32, bOptTailDrive),
-    F(U32, bOptTailRotor), F(Bool, bDelete)};
-const Field m_lstCompWrite[] = {
-    F(Group, iGroupID),   F(Text, szPartNmbr), F(Text, szPartDesc),   F(Text, szDescNotes),
-    F(Text, szPartRef),   F(U32, nInspIntv),   F(U32, nRCOIntv),      F(U32, iSNote1ID),
-    F(U32, iSNote2ID),    F(U32, iSNote3ID),   F(Bool, bDelete),      F(U32, iSortOrder),
-    F(U32, bOptHeli),     F(U32, bOptEng),     F(U32, bOptMainDrive), F(U32, bOptMainRotor),
-    F(U32, bOptMRSystem), F(U32, bOptClutch),  F(U32, bOptTRSlider),  F(U32, bOptTailDrive),
-    F(U32, bOptTailRotor)};
-#undef F
-#define F(kind, member) FIELD(kind, rcdRef, member)
-// Some editors store the card as a real number.
-const Field m_lstRefRead[] = {F(U32, iRefID), F(Real, iCompID), F(Text, szDrawing), F(U32, nRotate),
-                              F(Bool, bDelete)};
-const Field m_lstRefWrite[] = {F(U32, iCompID), F(Text, szDrawing), F(U32, nRotate),
-                               F(Bool, bDelete)};
-#undef F
-#define F(kind, member) FIELD(kind, rcdTarget, member)
-const Field m_lstTgtRead[] = {F(U32, iTargetID), F(U32, iRefID),  F(U32, nX),
-                              F(U32, nY),        F(U32, nWidth),  F(U32, nHeight),
-                              F(U32, nLen),      F(U32, nAngle),  F(U32, iShape),
-                              F(U32, nWeight),   F(U32, nColour), F(Bool, bDelete)};
-const std::span<const Field> m_lstTgtWrite = std::span(m_lstTgtRead).subspan(1);
-#undef F
-#define F(kind, member) FIELD(kind, rcdSNote, member)
-// The update also sets the row ID to itself.
-const Field m_lstSNoteRead[] = {F(U32, iSNoteID), F(Text, szLabel), F(Text, szText),
-                                F(Bool, bDelete)};
-#undef F
-#undef FIELD
 
 // Opens one database file, local data directory first.
 sqlite3* openDatabase(const char* pszName) {
@@ -1242,18 +1113,20 @@ template <> void clearRecord(rcdAC* prcd) {
         prcd->*piOpt = -1;
 }
 
-// Runs a load: each row is read into a cleared record (a NULL column
-// never keeps the previous row's value) and handed to the block's
-// function, if any. A load by ID (bOne) that finds no row fails with
-// "no such row" and leaves the caller's record as it was.
+// Runs a load of the table's rows that pszTail picks: each row is read
+// into a cleared record (a NULL column never keeps the previous row's
+// value) and handed to the block's function, if any. A load by ID (bOne)
+// that finds no row fails with "no such row" and leaves the caller's
+// record as it was.
 template <class Rec, class Call>
-gboolean loadRows(const char* pszOp, sqlite3* h, const char* pszSQL, const Params& params,
-                  Rec* prcd, std::span<const Field> lstFields, bool bOne, Call call) {
+gboolean loadRows(const char* pszOp, sqlite3* h, const TableDecl& tab, const char* pszTail,
+                  const Params& params, Rec* prcd, bool bOne, Call call) {
+    const char* pszSQL = statement(tab, Verb::Select, pszTail);
     bool bRow = false;
     if (!runSQL(pszOp, h, pszSQL, params, [&](sqlite3_stmt* p) {
             bRow = true;
             clearRecord(prcd);
-            readRow(p, prcd, lstFields);
+            readRow(p, prcd, tab);
             return call();
         }))
         return FALSE;
@@ -1266,24 +1139,24 @@ gboolean loadRows(const char* pszOp, sqlite3* h, const char* pszSQL, const Param
 }
 
 template <class Rec>
-gboolean loadRows(const char* pszOp, sqlite3* h, const char* pszSQL, const Params& params,
-                  Rec* prcd, int (*pfunc)(Rec*), std::span<const Field> lstFields, bool bOne) {
-    return loadRows(pszOp, h, pszSQL, params, prcd, lstFields, bOne,
+gboolean loadRows(const char* pszOp, sqlite3* h, const TableDecl& tab, const char* pszTail,
+                  const Params& params, Rec* prcd, int (*pfunc)(Rec*), bool bOne) {
+    return loadRows(pszOp, h, tab, pszTail, params, prcd, bOne,
                     [&] { return pfunc ? pfunc(prcd) : 0; });
 }
 
 // A record not yet stored is inserted and gets its new row ID; a stored
 // one is updated by its ID. pbDirty, if given, is cleared on success.
-gboolean saveLogRow(const char* pszOp, guint& iID, const char* pszInsert, const char* pszUpdate,
-                    Params params, gboolean* pbDirty = nullptr) {
-    const bool bNew = isAllOnes(iID);
-    if (bNew) {
-        if (!runExec(pszOp, m_hSQL, pszInsert, params))
+gboolean saveLogRow(const char* pszOp, const TableDecl& tab, guint& iID, const void* prcd,
+                    guint nArg = 0, gboolean* pbDirty = nullptr) {
+    Params params = paramsOf(prcd, tab, nArg);
+    if (isAllOnes(iID)) {
+        if (!runExec(pszOp, m_hSQL, statement(tab, Verb::Insert), params))
             return FALSE;
         iID = lastRowID(m_hSQL);
     } else {
         params.push_back(unum(iID));
-        if (!runUpdate(pszOp, m_hSQL, pszUpdate, params))
+        if (!runUpdate(pszOp, m_hSQL, statement(tab, Verb::Update), params))
             return FALSE;
     }
     if (pbDirty)
@@ -1294,22 +1167,21 @@ gboolean saveLogRow(const char* pszOp, guint& iID, const char* pszInsert, const 
 // Catalogue records: a new one gets a skeleton row first; then every
 // record is updated by its ID. Both steps land together or not at all:
 // a failed update leaves no empty row behind and the record still new.
-gboolean saveCatalogueRow(const char* pszOp, guint& iID, const char* pszSkeleton, Param skeleton,
-                          const char* pszUpdate, const void* prcd, std::span<const Field> lstFields,
+gboolean saveCatalogueRow(const char* pszOp, const TableDecl& tab, guint& iID, const void* prcd,
                           gboolean* pbDirty) {
     const guint iOldID = iID;
     if (!beginWrite(pszOp, m_hCCD))
         return FALSE;
+    Params params = paramsOf(prcd, tab);
     bool bOK = true;
     if (isAllOnes(iID)) {
-        bOK = runExec(pszOp, m_hCCD, pszSkeleton, {skeleton});
+        bOK = runExec(pszOp, m_hCCD, statement(tab, Verb::Skeleton), {params.front()});
         if (bOK)
             iID = lastRowID(m_hCCD);
     }
     if (bOK) {
-        Params params = paramsOf(prcd, lstFields);
         params.push_back(unum(iID));
-        bOK = runUpdate(pszOp, m_hCCD, pszUpdate, params);
+        bOK = runUpdate(pszOp, m_hCCD, statement(tab, Verb::Update), params);
     }
     if (!endWrite(pszOp, m_hCCD, bOK) || !bOK) {
         iID = iOldID;
@@ -1326,64 +1198,69 @@ gboolean saveCatalogueRow(const char* pszOp, guint& iID, const char* pszSkeleton
 
 gboolean sqlLoadAircraftRecord(cbAC* pcbAC, guint iACID) {
     const bool bAll = isAllOnes(iACID);
-    return loadRows("sqlLoadAircraftRecord", m_hSQL, bAll ? m_szACAll : m_szACOne,
-                    bAll ? Params{} : Params{unum(iACID)}, pcbAC->prcdAC, pcbAC->pfuncACCB,
-                    m_lstACRead, !bAll);
+    return loadRows("sqlLoadAircraftRecord", m_hSQL, m_tabAircraft,
+                    bAll ? "WHERE bDelete = 0 OR bDelete IS NULL ORDER BY UPPER(strReg)"
+                         : "WHERE iAircraftID = ?",
+                    bAll ? Params{} : Params{unum(iACID)}, pcbAC->prcdAC, pcbAC->pfuncACCB, !bAll);
 }
 
 gboolean sqlUpdateAircraftRecord(rcdAC* prcdAC) {
-    Params params = paramsOf(prcdAC, m_lstACWrite);
-    if (!isAllOnes(prcdAC->iACID))
-        std::swap(params[18], params[19]); // bDelete before strNotes
-    return saveLogRow("sqlUpdateAircraftRecord", prcdAC->iACID, m_szACInsert, m_szACUpdate, params);
+    return saveLogRow("sqlUpdateAircraftRecord", m_tabAircraft, prcdAC->iACID, prcdAC);
 }
 
 gboolean sqlLoadPilotRecord(cbPilot* pcbPilot, guint iPilotID) {
     const bool bAll = isAllOnes(iPilotID);
-    return loadRows("sqlLoadPilotRecord", m_hSQL, bAll ? m_szPilotAll : m_szPilotOne,
+    return loadRows("sqlLoadPilotRecord", m_hSQL, m_tabPilot,
+                    bAll ? "WHERE bDelete = 0 OR bDelete IS NULL ORDER BY strSortKey"
+                         : "WHERE iPilotID = ?",
                     bAll ? Params{} : Params{unum(iPilotID)}, pcbPilot->prcdPilot,
-                    pcbPilot->pfuncPilotCB, m_lstPilotRead, !bAll);
+                    pcbPilot->pfuncPilotCB, !bAll);
 }
 
 gboolean sqlUpdatePilotRecord(rcdPilot* prcdPilot) {
-    return saveLogRow("sqlUpdatePilotRecord", prcdPilot->iPilotID, m_szPilotInsert, m_szPilotUpdate,
-                      paramsOf(prcdPilot, m_lstPilotWrite), &prcdPilot->bDirty);
+    return saveLogRow("sqlUpdatePilotRecord", m_tabPilot, prcdPilot->iPilotID, prcdPilot, 0,
+                      &prcdPilot->bDirty);
 }
 
 gboolean sqlLoadFLogRecord(cbFLog* pcbFLog, gulong iFLogID, gulong iCSID) {
     const bool bAll = isAllOnes(iFLogID);
-    return loadRows("sqlLoadFlightLog", m_hSQL, bAll ? m_szFlightAll : m_szFlightOne,
+    return loadRows("sqlLoadFlightLog", m_hSQL, m_tabFlight,
+                    bAll ? "WHERE (bDelete IS NULL OR bDelete = 0) AND iCSID = ? ORDER BY tFltBegin"
+                         : "WHERE iFltID = ?",
                     {unum(static_cast<guint>(bAll ? iCSID : iFLogID))}, pcbFLog->prcdFLog,
-                    pcbFLog->pfuncFLogCB, m_lstFlightRead, !bAll);
+                    pcbFLog->pfuncFLogCB, !bAll);
 }
 
 gboolean sqlUpdateFLogRecord(rcdFLog* prcdFLog) {
-    return saveLogRow("sqlUpdateFLogRecord", prcdFLog->iFLogID, m_szFlightInsert, m_szFlightUpdate,
-                      paramsOf(prcdFLog, m_lstFlightWrite));
+    return saveLogRow("sqlUpdateFLogRecord", m_tabFlight, prcdFLog->iFLogID, prcdFLog);
 }
 
 gboolean sqlLoadMaintRecords(cbMaint* pcbMaint, guint iCompID, guint iACID) {
-    return loadRows("sqlLoadMaintRecords", m_hSQL, m_szMaintAll, {unum(iCompID), unum(iACID)},
-                    pcbMaint->prcdMaint, pcbMaint->pfuncMaintCB, m_lstMaintRead, false);
+    return loadRows("sqlLoadMaintRecords", m_hSQL, m_tabMaint,
+                    "WHERE (bDelete = 0 OR bDelete IS NULL) AND iCompID=? AND iACID=? "
+                    "ORDER BY tCompleted",
+                    {unum(iCompID), unum(iACID)}, pcbMaint->prcdMaint, pcbMaint->pfuncMaintCB,
+                    false);
 }
 
 gboolean sqlLoadMaintRecord(rcdMaint* prcdMaint, guint iMaintID) {
-    return loadRows<rcdMaint>("sqlLoadMaintRecord", m_hSQL, m_szMaintOne, {unum(iMaintID)},
-                              prcdMaint, nullptr, m_lstMaintRead, true);
+    return loadRows<rcdMaint>("sqlLoadMaintRecord", m_hSQL, m_tabMaint, "WHERE iMaintID = ?",
+                              {unum(iMaintID)}, prcdMaint, nullptr, true);
 }
 
 gboolean sqlUpdateMaintRecord(rcdMaint* prcdMaint, guint iACID) {
-    return saveLogRow("sqlUpdateMaintRecord", prcdMaint->iMaintID, m_szMaintInsert, m_szMaintUpdate,
-                      paramsOf(prcdMaint, m_lstMaintWrite, iACID));
+    return saveLogRow("sqlUpdateMaintRecord", m_tabMaint, prcdMaint->iMaintID, prcdMaint, iACID);
 }
 
 // ---- Catalogue database records ----
 
 gboolean sqlLoadCompCard(cbComp* pcbComp, guint iCompID, guint iGroupID) {
     const bool bAll = isAllOnes(iCompID);
-    return loadRows("sqlLoadCompCard", m_hCCD, bAll ? m_szCompAll : m_szCompOne,
-                    {unum(bAll ? iGroupID : iCompID)}, pcbComp->prcdComp, m_lstCompRead, !bAll,
-                    [pcbComp] {
+    return loadRows("sqlLoadCompCard", m_hCCD, m_tabComp,
+                    bAll ? "WHERE (bDelete = 0 OR bDelete IS NULL) AND iGroupID = ? "
+                           "ORDER BY iSortOrder"
+                         : "WHERE iCompID = ?",
+                    {unum(bAll ? iGroupID : iCompID)}, pcbComp->prcdComp, !bAll, [pcbComp] {
                         return pcbComp->pfuncCompCB
                                    ? pcbComp->pfuncCompCB(pcbComp->prcdComp, pcbComp->piterSubGrp)
                                    : 0;
@@ -1391,57 +1268,54 @@ gboolean sqlLoadCompCard(cbComp* pcbComp, guint iCompID, guint iGroupID) {
 }
 
 gboolean sqlUpdateCompCard(rcdComp* prcdComp) {
-    // The skeleton row already carries the card's group.
-    const Params group = paramsOf(prcdComp, std::span<const Field>(m_lstCompWrite, 1));
-    return saveCatalogueRow("sqlUpdateCompCard", prcdComp->iCompID, m_szCompInsert, group[0],
-                            m_szCompUpdate, prcdComp, m_lstCompWrite, nullptr);
+    return saveCatalogueRow("sqlUpdateCompCard", m_tabComp, prcdComp->iCompID, prcdComp, nullptr);
 }
 
 gboolean sqlLoadRefRecords(cbRef* pcbRef, guint iCompID) {
-    return loadRows("sqlLoadRefRecords", m_hCCD, m_szRefAll, {unum(iCompID)}, pcbRef->prcdRef,
-                    pcbRef->pfuncRefCB, m_lstRefRead, false);
+    return loadRows("sqlLoadRefRecords", m_hCCD, m_tabRef,
+                    "WHERE (bDelete = 0 OR bDelete IS NULL) AND iCompID = ? ", {unum(iCompID)},
+                    pcbRef->prcdRef, pcbRef->pfuncRefCB, false);
 }
 
 gboolean sqlLoadRefRecord(cbRef* pcbRef, guint iRefID) {
-    return loadRows("sqlLoadRefRecord", m_hCCD, m_szRefOne, {unum(iRefID)}, pcbRef->prcdRef,
-                    pcbRef->pfuncRefCB, m_lstRefRead, true);
+    return loadRows("sqlLoadRefRecord", m_hCCD, m_tabRef, "WHERE iRefID = ? ", {unum(iRefID)},
+                    pcbRef->prcdRef, pcbRef->pfuncRefCB, true);
 }
 
 gboolean sqlUpdateRefRecord(rcdRef* prcdRef) {
-    return saveCatalogueRow("sqlUpdateRefRecord", prcdRef->iRefID, m_szRefInsert,
-                            unum(prcdRef->iCompID), m_szRefUpdate, prcdRef, m_lstRefWrite,
+    return saveCatalogueRow("sqlUpdateRefRecord", m_tabRef, prcdRef->iRefID, prcdRef,
                             &prcdRef->bDirty);
 }
 
 gboolean sqlLoadTargetRecords(cbTarget* pcbTgt, guint iRefID) {
-    return loadRows("sqlLoadTargetRecords", m_hCCD, m_szTgtAll, {unum(iRefID)}, pcbTgt->prcdTgt,
-                    pcbTgt->pfuncTgtCB, m_lstTgtRead, false);
+    return loadRows("sqlLoadTargetRecords", m_hCCD, m_tabTarget,
+                    "WHERE (bDelete = 0 OR bDelete IS NULL) AND iRefID = ? ", {unum(iRefID)},
+                    pcbTgt->prcdTgt, pcbTgt->pfuncTgtCB, false);
 }
 
 gboolean sqlLoadTargetRecord(cbTarget* pcbTgt, guint iTgtID) {
-    return loadRows("sqlLoadTargetRecord", m_hCCD, m_szTgtOne, {unum(iTgtID)}, pcbTgt->prcdTgt,
-                    pcbTgt->pfuncTgtCB, m_lstTgtRead, true);
+    return loadRows("sqlLoadTargetRecord", m_hCCD, m_tabTarget, "WHERE iTargetID = ? ",
+                    {unum(iTgtID)}, pcbTgt->prcdTgt, pcbTgt->pfuncTgtCB, true);
 }
 
 gboolean sqlUpdateTargetRecord(rcdTarget* prcdTgt) {
-    return saveCatalogueRow("sqlUpdateTargetRecord", prcdTgt->iTargetID, m_szTgtInsert,
-                            unum(prcdTgt->iRefID), m_szTgtUpdate, prcdTgt, m_lstTgtWrite,
+    return saveCatalogueRow("sqlUpdateTargetRecord", m_tabTarget, prcdTgt->iTargetID, prcdTgt,
                             &prcdTgt->bDirty);
 }
 
 gboolean sqlLoadSNoteRecords(cbSNote* pcbSNote) {
-    return loadRows("sqlLoadSNoteRecords", m_hCCD, m_szSNoteAll, {}, pcbSNote->prcdSNote,
-                    pcbSNote->pfuncSNoteCB, m_lstSNoteRead, false);
+    return loadRows("sqlLoadSNoteRecords", m_hCCD, m_tabSNote,
+                    "WHERE (bDelete = 0 OR bDelete IS NULL)", {}, pcbSNote->prcdSNote,
+                    pcbSNote->pfuncSNoteCB, false);
 }
 
 gboolean sqlLoadSNoteRecord(cbSNote* pcbSNote, guint iSNoteID) {
-    return loadRows("sqlLoadSNoteRecord", m_hCCD, m_szSNoteOne, {unum(iSNoteID)},
-                    pcbSNote->prcdSNote, pcbSNote->pfuncSNoteCB, m_lstSNoteRead, true);
+    return loadRows("sqlLoadSNoteRecord", m_hCCD, m_tabSNote, "WHERE iSNoteID = ? ",
+                    {unum(iSNoteID)}, pcbSNote->prcdSNote, pcbSNote->pfuncSNoteCB, true);
 }
 
 gboolean sqlUpdateSNoteRecord(rcdSNote* prcdSNote) {
-    return saveCatalogueRow("sqlUpdateSNoteRecord", prcdSNote->iSNoteID, m_szSNoteInsert,
-                            flag(prcdSNote->bDelete), m_szSNoteUpdate, prcdSNote, m_lstSNoteRead,
+    return saveCatalogueRow("sqlUpdateSNoteRecord", m_tabSNote, prcdSNote->iSNoteID, prcdSNote,
                             &prcdSNote->bDirty);
 }
 
