@@ -39,7 +39,6 @@ struct coldef {
     const gchar* pszCol;
     const gchar* pszType; // as written into CREATE TABLE and ALTER TABLE
     gboolean bCol;        // the stored table has this column
-    gboolean bType;       // reserved for a type check; not used
 };
 
 // One declared table; the list ends at a null table name.
