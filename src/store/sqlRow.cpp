@@ -110,15 +110,15 @@ class StmtLease {
 template <class RowFn>
 gboolean runSQL(const char* pszOp, sqlite3* h, const char* pszSQL, const Params& params,
                 RowFn onRow) {
-    if (!h) {
-        rowSetError(pszOp, "sqlite3_exec", expandSQL(pszSQL, params), "database not open");
+    auto fail = [&](const char* pszMessage) {
+        rowSetError(pszOp, "sqlite3_exec", expandSQL(pszSQL, params), pszMessage);
         return FALSE;
-    }
+    };
+    if (!h)
+        return fail("database not open");
     StmtLease stmt(h, pszSQL);
-    if (stmt.rc() != SQLITE_OK) {
-        rowSetError(pszOp, "sqlite3_exec", expandSQL(pszSQL, params), sqlite3_errmsg(h));
-        return FALSE;
-    }
+    if (stmt.rc() != SQLITE_OK)
+        return fail(sqlite3_errmsg(h));
     sqlite3_stmt* p = stmt.get();
     // A value that cannot be bound (too long for the file, say) would
     // otherwise be stored as NULL without a word.
@@ -126,26 +126,26 @@ gboolean runSQL(const char* pszOp, sqlite3* h, const char* pszSQL, const Params&
     for (const auto& param : params) {
         const int rc = param.bText ? sqlite3_bind_text(p, i, param.psz, param.nl, SQLITE_STATIC)
                                    : sqlite3_bind_int64(p, i, param.n);
-        if (rc != SQLITE_OK) {
-            rowSetError(pszOp, "sqlite3_exec", expandSQL(pszSQL, params), sqlite3_errmsg(h));
-            return FALSE;
-        }
+        if (rc != SQLITE_OK)
+            return fail(sqlite3_errmsg(h));
         ++i;
     }
     for (;;) {
-        int rc = sqlite3_step(p);
+        const int rc = sqlite3_step(p);
         if (rc == SQLITE_DONE)
             return TRUE;
-        if (rc != SQLITE_ROW) {
-            rowSetError(pszOp, "sqlite3_exec", expandSQL(pszSQL, params), sqlite3_errmsg(h));
-            return FALSE;
-        }
-        if (onRow(p) != 0) {
-            rowSetError(pszOp, "sqlite3_exec", expandSQL(pszSQL, params),
-                        sqlite3_errstr(SQLITE_ABORT));
-            return FALSE;
-        }
+        if (rc != SQLITE_ROW)
+            return fail(sqlite3_errmsg(h));
+        if (onRow(p) != 0)
+            return fail(sqlite3_errstr(SQLITE_ABORT));
     }
+}
+
+// A load or update by ID that found no row.
+gboolean failNoSuchRow(const char* pszOp, const char* pszSQL, const Params& params) {
+    rowSetError(pszOp, "sqlite3_exec", expandSQL(pszSQL, params), "no such row");
+    m_bNoSuchRow = true;
+    return FALSE;
 }
 
 gboolean runExec(const char* pszOp, sqlite3* h, const char* pszSQL, const Params& params) {
@@ -159,9 +159,7 @@ gboolean runUpdate(const char* pszOp, sqlite3* h, const char* pszSQL, const Para
         return FALSE;
     if (sqlite3_changes(h) > 0)
         return TRUE;
-    rowSetError(pszOp, "sqlite3_exec", expandSQL(pszSQL, params), "no such row");
-    m_bNoSuchRow = true;
-    return FALSE;
+    return failNoSuchRow(pszOp, pszSQL, params);
 }
 
 // ---- Reading a row: a NULL column leaves its field as it was ----
@@ -377,10 +375,8 @@ Params paramsOf(const void* pRec, const TableDecl& tab, guint nArg = 0) {
 
 } // namespace
 
-// ---- Error text ----
+// ---- Error text, writes grouped ----
 
-// Two lines: "<op>():<call>(<what>)" and SQLite's message. The statement
-// is shortened when it would push the message out of the buffer.
 void rowSetError(const char* pszOp, const char* pszCall, std::string_view svWhat,
                  const char* pszMessage) {
     std::string strHead = std::string(pszOp) + "():" + pszCall + "(";
@@ -403,13 +399,9 @@ void rowDropCache() {
     m_lstCache.clear();
 }
 
-// Writes that belong together run inside a savepoint, which nests: an
-// outer group of writes still lands as one.
 gboolean rowBeginWrite(const char* pszOp, sqlite3* h) {
     return runExec(pszOp, h, "SAVEPOINT avWrite", {});
 }
-// Keeps (bCommit) or undoes everything since the matching beginWrite.
-// Undoing keeps the error text of the failure that caused it.
 gboolean rowEndWrite(const char* pszOp, sqlite3* h, bool bCommit) {
     if (bCommit && runExec(pszOp, h, "RELEASE avWrite", {}))
         return TRUE;
@@ -450,12 +442,7 @@ gboolean rowLoad(const char* pszOp, sqlite3* h, const TableDecl& tab, const char
             return onRow();
         }))
         return FALSE;
-    if (bOne && !bRow) {
-        rowSetError(pszOp, "sqlite3_exec", expandSQL(pszSQL, params), "no such row");
-        m_bNoSuchRow = true;
-        return FALSE;
-    }
-    return TRUE;
+    return bOne && !bRow ? failNoSuchRow(pszOp, pszSQL, params) : TRUE;
 }
 
 gboolean rowSaveLog(const char* pszOp, sqlite3* h, const TableDecl& tab, guint& iID,
