@@ -9,8 +9,8 @@ gboolean sqlLoadCompCard(cbComp* pcbComp, guint iCompID, guint iGroupID) {
     return rowLoad("sqlLoadCompCard", sqlCatalogueHandle(), tblComp,
                    bAll ? "WHERE (bDelete = 0 OR bDelete IS NULL) AND iGroupID = ? "
                           "ORDER BY iSortOrder"
-                        : "WHERE iCompID = ?",
-                   {rowUnsigned(bAll ? iGroupID : iCompID)}, pcbComp->prcdComp, !bAll, [pcbComp] {
+                        : nullptr,
+                   {rowUnsigned(bAll ? iGroupID : iCompID)}, pcbComp->prcdComp, [pcbComp] {
                        return pcbComp->pfuncCompCB
                                   ? pcbComp->pfuncCompCB(pcbComp->prcdComp, pcbComp->piterSubGrp)
                                   : 0;
@@ -25,14 +25,13 @@ gboolean sqlUpdateCompCard(rcdComp* prcdComp) {
 gboolean sqlLoadRefRecords(cbRef* pcbRef, guint iCompID) {
     return rowLoad("sqlLoadRefRecords", sqlCatalogueHandle(), tblRef,
                    "WHERE (bDelete = 0 OR bDelete IS NULL) AND iCompID = ? ",
-                   {rowUnsigned(iCompID)}, pcbRef->prcdRef, false,
+                   {rowUnsigned(iCompID)}, pcbRef->prcdRef,
                    rowCall(pcbRef->pfuncRefCB, pcbRef->prcdRef));
 }
 
 gboolean sqlLoadRefRecord(cbRef* pcbRef, guint iRefID) {
-    return rowLoad("sqlLoadRefRecord", sqlCatalogueHandle(), tblRef, "WHERE iRefID = ? ",
-                   {rowUnsigned(iRefID)}, pcbRef->prcdRef, true,
-                   rowCall(pcbRef->pfuncRefCB, pcbRef->prcdRef));
+    return rowLoad("sqlLoadRefRecord", sqlCatalogueHandle(), tblRef, nullptr, {rowUnsigned(iRefID)},
+                   pcbRef->prcdRef, rowCall(pcbRef->pfuncRefCB, pcbRef->prcdRef));
 }
 
 gboolean sqlUpdateRefRecord(rcdRef* prcdRef) {
@@ -43,12 +42,12 @@ gboolean sqlUpdateRefRecord(rcdRef* prcdRef) {
 gboolean sqlLoadTargetRecords(cbTarget* pcbTgt, guint iRefID) {
     return rowLoad("sqlLoadTargetRecords", sqlCatalogueHandle(), tblTarget,
                    "WHERE (bDelete = 0 OR bDelete IS NULL) AND iRefID = ? ", {rowUnsigned(iRefID)},
-                   pcbTgt->prcdTgt, false, rowCall(pcbTgt->pfuncTgtCB, pcbTgt->prcdTgt));
+                   pcbTgt->prcdTgt, rowCall(pcbTgt->pfuncTgtCB, pcbTgt->prcdTgt));
 }
 
 gboolean sqlLoadTargetRecord(cbTarget* pcbTgt, guint iTgtID) {
-    return rowLoad("sqlLoadTargetRecord", sqlCatalogueHandle(), tblTarget, "WHERE iTargetID = ? ",
-                   {rowUnsigned(iTgtID)}, pcbTgt->prcdTgt, true,
+    return rowLoad("sqlLoadTargetRecord", sqlCatalogueHandle(), tblTarget, nullptr,
+                   {rowUnsigned(iTgtID)}, pcbTgt->prcdTgt,
                    rowCall(pcbTgt->pfuncTgtCB, pcbTgt->prcdTgt));
 }
 
@@ -59,13 +58,13 @@ gboolean sqlUpdateTargetRecord(rcdTarget* prcdTgt) {
 
 gboolean sqlLoadSNoteRecords(cbSNote* pcbSNote) {
     return rowLoad("sqlLoadSNoteRecords", sqlCatalogueHandle(), tblSNote,
-                   "WHERE (bDelete = 0 OR bDelete IS NULL)", {}, pcbSNote->prcdSNote, false,
+                   "WHERE (bDelete = 0 OR bDelete IS NULL)", {}, pcbSNote->prcdSNote,
                    rowCall(pcbSNote->pfuncSNoteCB, pcbSNote->prcdSNote));
 }
 
 gboolean sqlLoadSNoteRecord(cbSNote* pcbSNote, guint iSNoteID) {
-    return rowLoad("sqlLoadSNoteRecord", sqlCatalogueHandle(), tblSNote, "WHERE iSNoteID = ? ",
-                   {rowUnsigned(iSNoteID)}, pcbSNote->prcdSNote, true,
+    return rowLoad("sqlLoadSNoteRecord", sqlCatalogueHandle(), tblSNote, nullptr,
+                   {rowUnsigned(iSNoteID)}, pcbSNote->prcdSNote,
                    rowCall(pcbSNote->pfuncSNoteCB, pcbSNote->prcdSNote));
 }
 

@@ -11,9 +11,8 @@
 gboolean sqlLoadAircraftRecord(cbAC* pcbAC, guint iACID) {
     const bool bAll = rowIsAllOnes(iACID);
     return rowLoad("sqlLoadAircraftRecord", sqlLogHandle(), tblAircraft,
-                   bAll ? "WHERE bDelete = 0 OR bDelete IS NULL ORDER BY UPPER(strReg)"
-                        : "WHERE iAircraftID = ?",
-                   bAll ? Params{} : Params{rowUnsigned(iACID)}, pcbAC->prcdAC, !bAll,
+                   bAll ? "WHERE bDelete = 0 OR bDelete IS NULL ORDER BY UPPER(strReg)" : nullptr,
+                   bAll ? Params{} : Params{rowUnsigned(iACID)}, pcbAC->prcdAC,
                    rowCall(pcbAC->pfuncACCB, pcbAC->prcdAC));
 }
 
@@ -25,9 +24,8 @@ gboolean sqlUpdateAircraftRecord(rcdAC* prcdAC) {
 gboolean sqlLoadPilotRecord(cbPilot* pcbPilot, guint iPilotID) {
     const bool bAll = rowIsAllOnes(iPilotID);
     return rowLoad("sqlLoadPilotRecord", sqlLogHandle(), tblPilot,
-                   bAll ? "WHERE bDelete = 0 OR bDelete IS NULL ORDER BY strSortKey"
-                        : "WHERE iPilotID = ?",
-                   bAll ? Params{} : Params{rowUnsigned(iPilotID)}, pcbPilot->prcdPilot, !bAll,
+                   bAll ? "WHERE bDelete = 0 OR bDelete IS NULL ORDER BY strSortKey" : nullptr,
+                   bAll ? Params{} : Params{rowUnsigned(iPilotID)}, pcbPilot->prcdPilot,
                    rowCall(pcbPilot->pfuncPilotCB, pcbPilot->prcdPilot));
 }
 
@@ -40,9 +38,9 @@ gboolean sqlLoadFLogRecord(cbFLog* pcbFLog, gulong iFLogID, gulong iCSID) {
     const bool bAll = rowIsAllOnes(iFLogID);
     return rowLoad("sqlLoadFlightLog", sqlLogHandle(), tblFlight,
                    bAll ? "WHERE (bDelete IS NULL OR bDelete = 0) AND iCSID = ? ORDER BY tFltBegin"
-                        : "WHERE iFltID = ?",
+                        : nullptr,
                    {rowUnsigned(static_cast<guint>(bAll ? iCSID : iFLogID))}, pcbFLog->prcdFLog,
-                   !bAll, rowCall(pcbFLog->pfuncFLogCB, pcbFLog->prcdFLog));
+                   rowCall(pcbFLog->pfuncFLogCB, pcbFLog->prcdFLog));
 }
 
 gboolean sqlUpdateFLogRecord(rcdFLog* prcdFLog) {
@@ -54,13 +52,13 @@ gboolean sqlLoadMaintRecords(cbMaint* pcbMaint, guint iCompID, guint iACID) {
     return rowLoad("sqlLoadMaintRecords", sqlLogHandle(), tblMaint,
                    "WHERE (bDelete = 0 OR bDelete IS NULL) AND iCompID=? AND iACID=? "
                    "ORDER BY tCompleted",
-                   {rowUnsigned(iCompID), rowUnsigned(iACID)}, pcbMaint->prcdMaint, false,
+                   {rowUnsigned(iCompID), rowUnsigned(iACID)}, pcbMaint->prcdMaint,
                    rowCall(pcbMaint->pfuncMaintCB, pcbMaint->prcdMaint));
 }
 
 gboolean sqlLoadMaintRecord(rcdMaint* prcdMaint, guint iMaintID) {
-    return rowLoad("sqlLoadMaintRecord", sqlLogHandle(), tblMaint, "WHERE iMaintID = ?",
-                   {rowUnsigned(iMaintID)}, prcdMaint, true, [] { return 0; });
+    return rowLoad("sqlLoadMaintRecord", sqlLogHandle(), tblMaint, nullptr, {rowUnsigned(iMaintID)},
+                   prcdMaint, [] { return 0; });
 }
 
 gboolean sqlUpdateMaintRecord(rcdMaint* prcdMaint, guint iACID) {

@@ -266,7 +266,8 @@ const char* statement(const TableDecl& tab, Verb verb, const char* pszTail = "")
         for (const ColDecl& col : tab.lstCol)
             if (isRead(col))
                 add(col, "");
-        str = "SELECT " + strCols + " FROM " + tab.pszTable + " " + pszTail;
+        str = "SELECT " + strCols + " FROM " + tab.pszTable + " " +
+              (pszTail ? pszTail : std::string("WHERE ") + keyCol(tab).pszCol + " = ?");
         break;
     case Verb::Insert:
         forWritten(tab, [&](const ColDecl& col) { add(col, ""); });
@@ -430,7 +431,8 @@ gboolean rowRun(const char* pszOp, sqlite3* h, const char* pszSQL, const Params&
 }
 
 gboolean rowLoad(const char* pszOp, sqlite3* h, const TableDecl& tab, const char* pszTail,
-                 const Params& params, void* prcd, bool bOne, const std::function<int()>& onRow) {
+                 const Params& params, void* prcd, const std::function<int()>& onRow) {
+    const bool bOne = !pszTail;
     const char* pszSQL = statement(tab, Verb::Select, pszTail);
     bool bRow = false;
     if (!runSQL(pszOp, h, pszSQL, params, [&](sqlite3_stmt* p) {

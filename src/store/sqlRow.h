@@ -53,12 +53,12 @@ void rowDropCache();
 bool rowIsAllOnes(guint64 n);
 
 // Loads the table's rows that pszTail ("WHERE ...", a string that lives as
-// long as the program) picks: each row is read into a cleared record (a
-// NULL column never keeps the previous row's value), then onRow runs. A
-// load by ID (bOne) that finds no row fails with "no such row" and leaves
-// the record as it was.
+// long as the program) picks, or with no tail the one row whose ID is the
+// value: each row is read into a cleared record (a NULL column never keeps
+// the previous row's value), then onRow runs. A load by ID that finds no
+// row fails with "no such row" and leaves the record as it was.
 gboolean rowLoad(const char* pszOp, sqlite3* h, const TableDecl& tab, const char* pszTail,
-                 const Params& params, void* prcd, bool bOne, const std::function<int()>& onRow);
+                 const Params& params, void* prcd, const std::function<int()>& onRow);
 // The block's function as a load's onRow; none gives 0 (go on).
 template <class Rec> std::function<int()> rowCall(int (*pfunc)(Rec*), Rec* prcd) {
     return [pfunc, prcd] { return pfunc ? pfunc(prcd) : 0; };

@@ -305,7 +305,7 @@ TEST_F(SqlRecords, AStoppedOrFailingStatementReportsTwoLines) {
     EXPECT_STREQ(sqlLastError(),
                  "sqlLoadTargetRecord():sqlite3_exec(SELECT iTargetID, iRefID, nX, nY, nWidth, "
                  "nHeight, nLen, nAngle, iShape, nWeight, nColour, bDelete FROM Target WHERE "
-                 "iTargetID = 7 )\nno such table: Target");
+                 "iTargetID = 7)\nno such table: Target");
 
     // A value the file cannot take fails the save instead of going in as NULL.
     sqlite3_limit(sqlLogHandle(), SQLITE_LIMIT_LENGTH, 50);
