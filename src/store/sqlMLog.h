@@ -1,6 +1,8 @@
 // Storage: the log database (aircraft, pilots, flights, maintenance) and
 // the catalogue database (component cards, drawings, targets, service
-// notes), their declared schema, and every record load and update.
+// notes), their declared schema, and every record load and update. The
+// files are opened and brought up to the schema here; the records live in
+// sqlLogRec and sqlCatRec, the tables' declarations in sqlTable.
 //
 // Every operation returns TRUE on success; on failure it returns FALSE and
 // leaves a two-line text in sqlLastError(): the operation's name, "():",
@@ -37,7 +39,6 @@ struct coldef {
     const gchar* pszCol;
     const gchar* pszType; // as written into CREATE TABLE and ALTER TABLE
     gboolean bCol;        // the stored table has this column
-    gboolean bType;       // reserved for a type check; not used
 };
 
 // One declared table; the list ends at a null table name.
@@ -161,3 +162,5 @@ gboolean sqlCountMaintByCard(guint iACID, std::vector<std::pair<guint, guint>>* 
 // The open log database, for a backup copy made right before a bulk
 // change (flight import). Null before start-up.
 sqlite3* sqlLogHandle();
+// The open catalogue, for its records. Null before start-up.
+sqlite3* sqlCatalogueHandle();

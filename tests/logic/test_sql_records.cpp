@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <functional>
+#include <sqlite3.h>
 
 namespace {
 
@@ -293,7 +294,7 @@ TEST_F(SqlRecords, AStoppedOrFailingStatementReportsTwoLines) {
     EXPECT_STREQ(sqlLastError(),
                  "sqlLoadPilotRecord():sqlite3_exec(SELECT iPilotID, strLName, strFName, "
                  "strSortKey, tLastMed, tNextMed, nMedInterval, bMedAuto, bMedMonthEnd, tLastFR, "
-                 "tNextFR, nFRInterval, bFRAuto, bFRMonthEnd, bDelete, strNotes FROM Pilot WHERE "
+                 "tNextFR, nFRInterval, bFRAuto, bFRMonthEnd, strNotes, bDelete FROM Pilot WHERE "
                  "bDelete = 0 OR bDelete IS NULL ORDER BY strSortKey)\nquery aborted");
 
     // A failing statement leaves the record as it was.
@@ -304,7 +305,16 @@ TEST_F(SqlRecords, AStoppedOrFailingStatementReportsTwoLines) {
     EXPECT_STREQ(sqlLastError(),
                  "sqlLoadTargetRecord():sqlite3_exec(SELECT iTargetID, iRefID, nX, nY, nWidth, "
                  "nHeight, nLen, nAngle, iShape, nWeight, nColour, bDelete FROM Target WHERE "
-                 "iTargetID = 7 )\nno such table: Target");
+                 "iTargetID = 7)\nno such table: Target");
+
+    // A value the file cannot take fails the save instead of going in as NULL.
+    sqlite3_limit(sqlLogHandle(), SQLITE_LIMIT_LENGTH, 50);
+    rcdPilot tooLong{};
+    tooLong.iPilotID = SQL_NEW_ID;
+    memset(tooLong.szNotes, 'x', 60);
+    EXPECT_FALSE(sqlUpdatePilotRecord(&tooLong));
+    EXPECT_TRUE(g_str_has_suffix(sqlLastError(), "\nstring or blob too big")) << sqlLastError();
+    EXPECT_EQ(query(db(false), "SELECT COUNT(*) FROM Pilot")[0][0], "3");
 
     // Catalogue records: the skeleton row, then the update that fails here;
     // neither stays, and the record is still new and dirty.
@@ -312,7 +322,7 @@ TEST_F(SqlRecords, AStoppedOrFailingStatementReportsTwoLines) {
     rcdSNote note{SQL_NEW_ID, "Bolts", "", TRUE, TRUE};
     EXPECT_FALSE(sqlUpdateSNoteRecord(&note));
     EXPECT_EQ(sqlLastError(), std::string("sqlUpdateSNoteRecord():sqlite3_exec(UPDATE ServiceNote "
-                                          "SET iSNoteID=1, strLabel='Bolts', strText='', "
+                                          "SET strLabel='Bolts', strText='', "
                                           "bDelete=1 WHERE iSNoteID=1)\nno"));
     EXPECT_FALSE(sqlIsNoSuchRow());
     EXPECT_EQ(note.iSNoteID, SQL_NEW_ID);
