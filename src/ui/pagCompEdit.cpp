@@ -44,47 +44,8 @@ struct optEntry {
     guint bBit;
     GtkWidget* pwgt;
 };
-std::array<optEntry, 39> m_lstOpts{{
-    {"OptFrameTalon", &rcdComp::bOptHeli, 0x40, nullptr},
-    {"OptFrame162F", &rcdComp::bOptHeli, 0x01, nullptr},
-    {"OptFrameElete", &rcdComp::bOptHeli, 0x02, nullptr},
-    {"OptFrameExec90", &rcdComp::bOptHeli, 0x04, nullptr},
-    {"OptFrameExec", &rcdComp::bOptHeli, 0x08, nullptr},
-    {"OptFrameSc2", &rcdComp::bOptHeli, 0x10, nullptr},
-    {"OptFrameSc1", &rcdComp::bOptHeli, 0x20, nullptr},
-    {"OptEngA600S", &rcdComp::bOptEng, 0x001, nullptr},
-    {"OptEngA600", &rcdComp::bOptEng, 0x002, nullptr},
-    {"OptEng162FS", &rcdComp::bOptEng, 0x004, nullptr},
-    {"OptEng162F", &rcdComp::bOptEng, 0x008, nullptr},
-    {"OptEng162", &rcdComp::bOptEng, 0x010, nullptr},
-    {"OptEng152", &rcdComp::bOptEng, 0x020, nullptr},
-    {"OptEng145", &rcdComp::bOptEng, 0x040, nullptr},
-    {"OptEng133", &rcdComp::bOptEng, 0x080, nullptr},
-    {"OptEngEvin", &rcdComp::bOptEng, 0x100, nullptr},
-    {"OptEngT62", &rcdComp::bOptEng, 0x200, nullptr},
-    {"OptClutchFact", &rcdComp::bOptClutch, 0x1, nullptr},
-    {"OptClutchElec", &rcdComp::bOptClutch, 0x2, nullptr},
-    {"OptClutchHyd", &rcdComp::bOptClutch, 0x4, nullptr},
-    {"OptMDChain", &rcdComp::bOptMainDrive, 0x1, nullptr},
-    {"OptMDPro", &rcdComp::bOptMainDrive, 0x2, nullptr},
-    {"OptMDAP", &rcdComp::bOptMainDrive, 0x4, nullptr},
-    {"OptMDFactCog", &rcdComp::bOptMainDrive, 0x8, nullptr},
-    {"OptMRFactAsymet", &rcdComp::bOptMainRotor, 0x1, nullptr},
-    {"OptMRFactSymet", &rcdComp::bOptMainRotor, 0x2, nullptr},
-    {"OptMRWaitman", &rcdComp::bOptMainRotor, 0x4, nullptr},
-    {"OptMRS175", &rcdComp::bOptMRSystem, 0x1, nullptr},
-    {"OptMRS150", &rcdComp::bOptMRSystem, 0x2, nullptr},
-    {"OptMRSCable", &rcdComp::bOptMRSystem, 0x4, nullptr},
-    {"OptTDBelt", &rcdComp::bOptTailDrive, 0x1, nullptr},
-    {"OptTDKShaft", &rcdComp::bOptTailDrive, 0x4, nullptr},
-    {"OptTDFShaft", &rcdComp::bOptTailDrive, 0x2, nullptr},
-    {"OptTRFact", &rcdComp::bOptTailRotor, 0x1, nullptr},
-    {"OptTRPro", &rcdComp::bOptTailRotor, 0x2, nullptr},
-    {"OptTRSFactOld", &rcdComp::bOptTRSlider, 0x1, nullptr},
-    {"OptTRSFactNew", &rcdComp::bOptTRSlider, 0x2, nullptr},
-    {"OptTRSAP", &rcdComp::bOptTRSlider, 0x4, nullptr},
-    {"OptTRSPro", &rcdComp::bOptTRSlider, 0x8, nullptr},
-}};
+// Filled from the aircraft option lists (amodOptLists) at initialisation.
+std::vector<optEntry> m_lstOpts;
 
 // The note slot radio buttons; the last shows all three, editing none.
 std::array<GtkWidget*, 4> m_lstSlotButtons{};
@@ -418,8 +379,12 @@ void cedInitialize(GtkBuilder* pBuilder, const cedCardOps* pOps) {
     const char* lstSlotIDs[] = {"CompSNote1", "CompSNote2", "CompSNote3", "CompSNoteAll"};
     for (int i = 0; i < 4; ++i)
         m_lstSlotButtons[i] = mscGetWidget(pBuilder, lstSlotIDs[i]);
-    for (optEntry& o : m_lstOpts)
-        o.pwgt = mscGetWidget(pBuilder, o.pszID);
+    m_lstOpts.clear();
+    for (const amodOptList& lst : amodOptLists())
+        for (const amodOption& opt : lst.lstOpt)
+            if (opt.pszCheckID)
+                m_lstOpts.push_back({opt.pszCheckID, lst.pMask, 1u << opt.iCode,
+                                     mscGetWidget(pBuilder, opt.pszCheckID)});
     GtkWidget* pwgtPartNumber = mscGetWidget(pBuilder, "CompPartNumber");
     GtkWidget* pwgtPartRef = mscGetWidget(pBuilder, "CompPartRef");
     GtkWidget* pwgtDescNote = mscGetWidget(pBuilder, "CompDescNote");
