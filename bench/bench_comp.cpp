@@ -18,6 +18,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -315,6 +317,30 @@ void BM_PageReenter(benchmark::State& state) {
     stopProgram();
 }
 
+// Switching to page nPage (the notebook's order: components, drawings,
+// flights, aircraft, pilots) from the one before it, until drawn: what
+// the user waits for on every tab click. One frame is 16 ms.
+void BM_PageSwitch(benchmark::State& state) {
+    if (!startOnFleet(state))
+        return;
+    GtkNotebook* pNB = GTK_NOTEBOOK(uiWidget("MainNotebook"));
+    const gint nPage = gint(state.range(0));
+    const gint nFrom = (nPage + 4) % 5;
+    double dWorst = 0;
+    for (auto _ : state) {
+        gtk_notebook_set_current_page(pNB, nFrom);
+        drawNow();
+        const auto tBegin = std::chrono::steady_clock::now();
+        gtk_notebook_set_current_page(pNB, nPage);
+        drawNow();
+        const std::chrono::duration<double> dt = std::chrono::steady_clock::now() - tBegin;
+        state.SetIterationTime(dt.count());
+        dWorst = std::max(dWorst, dt.count() * 1e3);
+    }
+    state.counters["worst_ms"] = dWorst;
+    stopProgram();
+}
+
 BENCHMARK(BM_CompTreeWalkBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompTreeWalkDueColumns)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompMarkDue)->Unit(benchmark::kMillisecond);
@@ -325,5 +351,6 @@ BENCHMARK(BM_PageStartUp)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_PageRedrawBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PageMaintEdit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PageReenter)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PageSwitch)->Unit(benchmark::kMillisecond)->DenseRange(0, 4)->Iterations(20)->UseManualTime();
 
 } // namespace
