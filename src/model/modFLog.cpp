@@ -30,6 +30,33 @@ gboolean m_bSelFLog = FALSE;
 
 constexpr gulong FLOG_NEW_ID = static_cast<gulong>(-1);
 
+// What the rows were built from besides the flights themselves: the
+// aircraft's fields that decide marks and running totals, and the day that
+// decides "after today". While these hold, the rows are right and a page
+// can show them again as they are.
+struct LoadBasis {
+    guint iACID = SQL_NEW_ID;
+    time_t tManu = 0, tLogStart = 0;
+    guint nLogHours = 0;
+    gboolean bLogSinceNew = FALSE;
+    time_t nDay = -1;
+    bool operator==(const LoadBasis&) const = default;
+} m_basis;
+// Counts the rebuilds of the store, so that a view knows when its rows
+// were replaced behind its back.
+guint m_nGeneration = 0;
+
+LoadBasis currentBasis() {
+    LoadBasis basis;
+    if (acdHasActiveAC()) {
+        const rcdAC* prcdAC = acdGetActiveAC();
+        basis = {prcdAC->iACID, prcdAC->tManu, prcdAC->tLogStart, prcdAC->nLogHours,
+                 prcdAC->bLogSinceNew};
+    }
+    basis.nDay = time(nullptr) / FLT_DAY;
+    return basis;
+}
+
 // Month names are always English so that every text reads back.
 constexpr const char* m_lstMonth[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -181,8 +208,7 @@ gboolean fmodInitialize() {
              {"row-changed", "row-inserted", "row-deleted", "rows-reordered"})
             g_signal_connect_swapped(m_pstoFLog, pszSignal, G_CALLBACK(onStoreChanged), nullptr);
     }
-    gtk_tree_store_clear(m_pstoFLog);
-    m_bSelFLog = FALSE;
+    fmodClearModel();
     invalidateIndex();
     return TRUE;
 }
@@ -190,8 +216,7 @@ gboolean fmodInitialize() {
 void fmodCleanUp() {
     // The store lives as long as the process; only its rows go.
     if (m_pstoFLog)
-        gtk_tree_store_clear(m_pstoFLog);
-    m_bSelFLog = FALSE;
+        fmodClearModel();
 }
 
 void fmodClearModel() {
@@ -199,6 +224,33 @@ void fmodClearModel() {
         fmodInitialize();
     gtk_tree_store_clear(m_pstoFLog);
     m_bSelFLog = FALSE;
+    m_basis = LoadBasis{};
+    ++m_nGeneration;
+}
+
+guint fmodGeneration() {
+    return m_nGeneration;
+}
+
+void fmodFlightsChanged() {
+    m_basis = LoadBasis{};
+}
+
+gboolean fmodIsCurrent() {
+    return acdHasActiveAC() && m_basis == currentBasis();
+}
+
+gboolean fmodFindFlight(guint iFLogID, GtkTreeIter* piterFound) {
+    fmodGetModel();
+    const gulong iWanted = iFLogID;
+    return walkLeaves([&](GtkTreeIter* piter) {
+        gulong iID = 0;
+        gtk_tree_model_get(GTK_TREE_MODEL(m_pstoFLog), piter, FLOG_SQLID, &iID, -1);
+        if (iID != iWanted || rowType(piter) != FLOG_ROW_DATA)
+            return gboolean(FALSE);
+        *piterFound = *piter;
+        return gboolean(TRUE);
+    });
 }
 
 GtkTreeModel* fmodGetModel() {
@@ -279,6 +331,7 @@ gboolean fmodLoadModel(gint iFLogID, guint64* pnAccumHours) {
         return FALSE;
     }
     appendNewFlightRow();
+    m_basis = currentBasis();
     if (pnAccumHours)
         *pnAccumHours = m_nHours;
     return TRUE;
