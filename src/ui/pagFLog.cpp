@@ -916,7 +916,11 @@ void fltOnPageEnter() {
         // the card, as long as the aircraft is the same.
         const gboolean bSameFlight =
             m_rcdFLog.iFLogID != SQL_NEW_ID && m_rcdFLog.iCSID == activeACID();
-        if (!enterTree(bSameFlight ? m_rcdFLog.iFLogID : SQL_NEW_ID)) {
+        if (enterTree(bSameFlight ? m_rcdFLog.iFLogID : SQL_NEW_ID)) {
+            // The card again, as a rebuild elsewhere may have cleared it and
+            // its pilots may have been renamed or deleted meanwhile.
+            fltDisplayUpdate();
+        } else {
             m_rcdFLog = rcdFLog{};
             m_rcdFLog.iFLogID = SQL_NEW_ID;
             fltDisplayClear();
