@@ -46,13 +46,19 @@ struct LoadBasis {
 // were replaced behind its back.
 guint m_nGeneration = 0;
 
-LoadBasis currentBasis() {
+// The active aircraft's part of the basis (no day).
+LoadBasis aircraftBasis() {
     LoadBasis basis;
     if (acdHasActiveAC()) {
         const rcdAC* prcdAC = acdGetActiveAC();
         basis = {prcdAC->iACID, prcdAC->tManu, prcdAC->tLogStart, prcdAC->nLogHours,
                  prcdAC->bLogSinceNew};
     }
+    return basis;
+}
+
+LoadBasis currentBasis() {
+    LoadBasis basis = aircraftBasis();
     basis.nDay = time(nullptr) / FLT_DAY;
     return basis;
 }
@@ -75,6 +81,9 @@ struct HoursIndex {
     std::vector<guint> vtLatest;
     std::vector<guint64> vnAccum;
     bool bValid = false;
+    // Which flights count depends on the log start, which the aircraft
+    // page may move while the rows stay as they were built.
+    LoadBasis basis;
 } m_index;
 
 void invalidateIndex() {
@@ -98,13 +107,20 @@ guint rowType(GtkTreeIter* piter) {
     return nType;
 }
 
+bool beforeLogStart(time_t tStart) {
+    const rcdAC* prcdAC = acdGetActiveAC();
+    return acdHasActiveAC() && !prcdAC->bLogSinceNew && prcdAC->tLogStart > 0 &&
+           tStart < prcdAC->tLogStart;
+}
+
 // The hours a leaf adds to the airframe: a flight's own, unless it lies
-// before the log start (then the base holds it already).
+// before the log start (then the base holds it already). Judged against
+// the aircraft as it is now, not the row's mark, which may be older.
 guint countedHours(GtkTreeIter* piter) {
-    guint nType = FLOG_ROW_HEADER, nHours = 0, nMark = 0;
+    guint nType = FLOG_ROW_HEADER, nHours = 0, tStart = 0;
     gtk_tree_model_get(GTK_TREE_MODEL(m_pstoFLog), piter, FLOG_ROW_TYPE, &nType, FLOG_HOURS,
-                       &nHours, FLOG_MARK, &nMark, -1);
-    return nType == FLOG_ROW_DATA && !(nMark & FLOG_MARK_BEFORE_LOG) ? nHours : 0;
+                       &nHours, FLOG_DATE, &tStart, -1);
+    return nType == FLOG_ROW_DATA && !beforeLogStart(time_t(tStart)) ? nHours : 0;
 }
 
 guint startMarks(time_t tStart) {
@@ -112,7 +128,7 @@ guint startMarks(time_t tStart) {
     const rcdAC* prcdAC = acdGetActiveAC();
     if (!acdHasActiveAC())
         return nMark;
-    if (!prcdAC->bLogSinceNew && prcdAC->tLogStart > 0 && tStart < prcdAC->tLogStart)
+    if (beforeLogStart(tStart))
         nMark |= FLOG_MARK_BEFORE_LOG;
     if (prcdAC->tManu > 0 && tStart < prcdAC->tManu)
         nMark |= FLOG_MARK_BEFORE_MANU;
@@ -160,6 +176,7 @@ void rebuildIndex() {
         return FALSE;
     });
     m_index.bValid = true;
+    m_index.basis = aircraftBasis();
 }
 
 void appendNewFlightRow() {
@@ -363,7 +380,7 @@ guint64 fmodAFHoursAtDate(time_t tDate) {
     if (tDate == 0)
         return 0;
     fmodGetModel();
-    if (!m_index.bValid)
+    if (!m_index.bValid || !(m_index.basis == aircraftBasis()))
         rebuildIndex();
     // Compared as unsigned, like the walk: -1 is later than every flight.
     const gulong tLimit = static_cast<gulong>(tDate);

@@ -482,6 +482,8 @@ TEST_F(FlightPage, TheTreeFollowsChangesMadeElsewhere) {
     for (const auto& c : lst) {
         switchPage(3);
         c.fnChange();
+        EXPECT_EQ(hoursText(static_cast<long long>(fmodAFHoursTotal())), c.strBanner)
+            << c.pszChange << ": the due figures need them before the page is seen";
         switchPage(2);
         EXPECT_EQ(outline(), c.strOutline) << c.pszChange;
         EXPECT_NE(avt::bannerText().find("(" + c.strBanner + " A/F HRS)"), std::string::npos)
