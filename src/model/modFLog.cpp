@@ -421,7 +421,13 @@ void fmodResetNewFlightLabel() {
     for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iter); b;
          b = gtk_tree_model_iter_next(pmod, &iter)) {
         if (rowType(&iter) == FLOG_ROW_NEW) {
-            gtk_tree_store_set(m_pstoFLog, &iter, FLOG_TIME_START, "<new flight>", -1);
+            // Only when it shows something else: a change of any row makes
+            // the hours index stale.
+            gchar* psz = nullptr;
+            gtk_tree_model_get(pmod, &iter, FLOG_TIME_START, &psz, -1);
+            if (g_strcmp0(psz, "<new flight>") != 0)
+                gtk_tree_store_set(m_pstoFLog, &iter, FLOG_TIME_START, "<new flight>", -1);
+            g_free(psz);
             return;
         }
     }
