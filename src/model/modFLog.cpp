@@ -7,6 +7,7 @@
 #include "sqlMLog.h"
 
 #include <glib/gprintf.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstring>
@@ -40,6 +41,7 @@ struct LoadBasis {
     guint nLogHours = 0;
     gboolean bLogSinceNew = FALSE;
     time_t nDay = -1;
+    sqlite3_int64 nDataVersion = -1;
     bool operator==(const LoadBasis&) const = default;
 } m_basis;
 // Counts the rebuilds of the store, so that a view knows when its rows
@@ -57,9 +59,23 @@ LoadBasis aircraftBasis() {
     return basis;
 }
 
+// SQLite counts the commits of other connections to the log (another copy
+// of the program, a tool): flights may have been logged meanwhile.
+sqlite3_int64 logDataVersion() {
+    sqlite3* h = sqlLogHandle();
+    sqlite3_stmt* pStmt = nullptr;
+    sqlite3_int64 nVersion = -1;
+    if (h && sqlite3_prepare_v2(h, "PRAGMA data_version", -1, &pStmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(pStmt) == SQLITE_ROW)
+        nVersion = sqlite3_column_int64(pStmt, 0);
+    sqlite3_finalize(pStmt);
+    return nVersion;
+}
+
 LoadBasis currentBasis() {
     LoadBasis basis = aircraftBasis();
     basis.nDay = time(nullptr) / FLT_DAY;
+    basis.nDataVersion = logDataVersion();
     return basis;
 }
 

@@ -56,8 +56,9 @@ inline gboolean fmodLoadModel(gint iFLogID, guint* pnAccumHours) {
 // knows whether the rows it showed are still the same rows.
 guint fmodGeneration();
 // TRUE while the rows were loaded for the active aircraft as it is now
-// (log start, its hours, date of manufacture) and today: nothing but a
-// flight edit can have made them wrong.
+// (log start, its hours, date of manufacture), today, and no other
+// connection has written the log since: nothing but this program's own
+// flight edits can have made them wrong.
 gboolean fmodIsCurrent();
 // The log's flights changed in the file behind the model (an import): the
 // next look at the page rebuilds the rows.
