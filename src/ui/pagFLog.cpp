@@ -809,26 +809,27 @@ void rebuildTree(guint iFLogID) {
 }
 
 // Entering the page: the rows are rebuilt only when what they were built
-// from changed (the aircraft's log start, hours or dates, or the day).
-// Rows rebuilt elsewhere (an import, another aircraft made active) are
-// shown with the working flight selected again; otherwise the tree stays
-// as the user left it. Gives the working flight's row, or NULL.
-GtkTreeIter* enterTree(guint iFLogID) {
+// from changed (the aircraft's log start, hours or dates, the day, or the
+// log written by another connection). Rows rebuilt elsewhere (an import,
+// another aircraft made active) are shown with the working flight selected
+// again; otherwise the tree stays as the user left it. TRUE when the
+// working flight iFLogID has a row.
+gboolean enterTree(guint iFLogID) {
     if (!fmodIsCurrent()) {
         rebuildTree(iFLogID);
-        return fmodGetSelection();
+        return fmodGetSelection() != nullptr;
     }
     acdDisplayACReg(gint64(fmodAFHoursTotal()));
-    static GtkTreeIter s_iter;
-    if (iFLogID == SQL_NEW_ID || !workingRow(&s_iter)) {
+    GtkTreeIter iter;
+    if (iFLogID == SQL_NEW_ID || !workingRow(&iter)) {
         showSelection(nullptr);
-        return nullptr;
+        return FALSE;
     }
-    if (fmodGeneration() == m_nGenShown && m_iACIDShown == activeACID() &&
-        gtk_tree_selection_iter_is_selected(treeSelection(), &s_iter))
-        return &s_iter;
-    showSelection(&s_iter);
-    return &s_iter;
+    const gboolean bAsLeft = fmodGeneration() == m_nGenShown && m_iACIDShown == activeACID() &&
+                             gtk_tree_selection_iter_is_selected(treeSelection(), &iter);
+    if (!bAsLeft)
+        showSelection(&iter);
+    return TRUE;
 }
 
 } // namespace
