@@ -134,6 +134,7 @@ void stopProgram() {
     gtk_main();
     avShutDown();
     avt::destroyToplevels();
+    avb::TwentyYearLog::forgetCurrent();
 }
 
 bool startOnFleet(benchmark::State& state) {

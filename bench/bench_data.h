@@ -74,20 +74,19 @@ class TwentyYearLog {
             throw std::runtime_error(sqlLastError());
         m_iACID = rcd.iACID;
         fill();
-        makeCurrent();
+        load();
     }
     // Other benchmarks of this program may have made their own data
-    // current; takes ours back. TRUE when it had to.
+    // current, or a run of the program released the models; takes ours
+    // back. TRUE when it had to.
     bool makeCurrent() {
-        if (std::filesystem::current_path() == m_dirs.bin() && acdGetActiveAC()->iACID == m_iACID)
+        if (current() == this)
             return false;
-        open();
-        if (!acdLoadActiveAC(m_iACID) || !pmodInitialize())
-            throw std::runtime_error("no active aircraft");
-        cmodSetClock(kClock);
-        loadComponents();
+        load();
         return true;
     }
+    // After a run of the program the models are empty.
+    static void forgetCurrent() { current() = nullptr; }
     void loadComponents() {
         if (!cmodLoadModel(SQL_NEW_ID))
             throw std::runtime_error("tree build cancelled");
@@ -101,6 +100,10 @@ class TwentyYearLog {
     std::filesystem::path out(const char* pszName) const { return m_dirs.root() / pszName; }
 
   private:
+    static const TwentyYearLog*& current() {
+        static const TwentyYearLog* s_pCurrent = nullptr;
+        return s_pCurrent;
+    }
     void open() {
         std::filesystem::current_path(m_dirs.bin());
         prmLoadKeyFile();
@@ -109,6 +112,14 @@ class TwentyYearLog {
         fmodInitialize();
         cmodInitialize(FALSE);
         mmodInitialize();
+    }
+    void load() {
+        open();
+        if (!acdLoadActiveAC(m_iACID) || !pmodInitialize())
+            throw std::runtime_error("no active aircraft");
+        cmodSetClock(kClock);
+        loadComponents();
+        current() = this;
     }
 
     void fill() {
