@@ -7,131 +7,25 @@
 // server: run them under xvfb-run; without a display they are skipped.
 #include "avLedger.h"
 #include "pagComp.h"
-#include "avParam.h"
+#include "pagFLog.h"
 #include "bench_data.h"
-#include "harness.h"
 #include "modComp.h"
 #include "modFLog.h"
 #include "modMaint.h"
-#include "pagAC.h"
 #include "sqlMLog.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
-#include <filesystem>
-#include <random>
-#include <sstream>
-#include <stdexcept>
 
 namespace {
 
-namespace fs = std::filesystem;
-
-constexpr int kCards = 400;
-constexpr int kRecords = 20000;
-constexpr int kFlights = 5000;
 constexpr guint kAllOnes = 0xFFFFFFFFu;
 
-// A generated catalogue and log in a fresh temporary data directory.
-class GeneratedFleet {
-    avt::TempDirs m_dirs; // first: the data directory exists before anything opens it
-
-  public:
-    GeneratedFleet() {
-        avPrepareEnvironment();
-        open();
-
-        rcdAC rcd;
-        memset(&rcd, 0, sizeof rcd);
-        rcd.iACID = SQL_NEW_ID;
-        g_strlcpy(rcd.szReg, "ZK-BIG", sizeof rcd.szReg);
-        rcd.tManu = 1104537600; // 1-Jan-2005
-        rcd.bLogSinceNew = TRUE;
-        rcd.iEngineOpt = 3;
-        if (!sqlUpdateAircraftRecord(&rcd))
-            throw std::runtime_error(sqlLastError());
-        m_iACID = rcd.iACID;
-
-        std::mt19937 rng(400);
-        const time_t tStart = rcd.tManu;
-        const int nSpan = 20 * 365 * 86400;
-        std::ostringstream log;
-        log << "BEGIN;";
-        for (int i = 0; i < kFlights; ++i) {
-            time_t tBegin = tStart + time_t(rng() % nSpan);
-            int nElapsed = 3 + int(rng() % 23);
-            log << "INSERT INTO Flight (iCSID, iPilotID, iStudentID, tFltBegin, tFltEnd, "
-                   "nElapsed, nFltType, strFrom, strTo, strPaxList, strNotes, bDelete) VALUES ("
-                << m_iACID << ",0,0," << tBegin << "," << tBegin + nElapsed * 360 << "," << nElapsed
-                << ",0,'Home','Away','','',0);";
-        }
-        // Cards spread over every sub-group and the two groups without any;
-        // one in ten restricted to engines 2 and 3 (this aircraft has 3).
-        const guint subIDs[] = {1,  25, 2,  3,  4,  5,  6,  8,  9,  10, 11, 12, 13, 14, 15,
-                                17, 18, 20, 21, 22, 23, 24, 26, 27, 28, 29, 30, 31, 32};
-        const guint inspect[] = {0, 25, 50, 100, 300};
-        const guint rco[] = {0, 300, 1000, 2000, 3u << 16, 1000 | 5u << 16, 0x80000000u};
-        std::ostringstream cat;
-        cat << "BEGIN;";
-        for (int i = 1; i <= kCards; ++i) {
-            guint iGroup = i % 31 < 29 ? subIDs[i % 31] : (0x80000000u | (7 + i % 31 - 29));
-            cat << "INSERT INTO Component (iCompID, iGroupID, iSortOrder, strPartNmbr, "
-                   "strPartDesc, nInspect, nRCO, bOptEngine, bDelete) VALUES ("
-                << i << "," << iGroup << "," << i << ",'PN-" << i << "','Component " << i << "',"
-                << inspect[rng() % 5] << "," << rco[rng() % 7] << "," << (i % 10 == 0 ? 0xC : 0)
-                << ",0);";
-            cat << "INSERT INTO Reference (iCompID, strDrawing, nRotate, bDelete) VALUES (" << i
-                << ",'drawing-" << i << ".png',0,0);";
-        }
-        cat << "COMMIT;";
-        const guint kinds[] = {0, 0, 0, 0, 1, 2, 4, 8};
-        for (int i = 0; i < kRecords; ++i)
-            log << "INSERT INTO Maintenance (iCompID, iACID, iType, bFlags, tCompleted, "
-                   "nCompHours, nCompAge, nDeferHours, nDeferDays, bDelete, strNotes) VALUES ("
-                << 1 + i % kCards << "," << m_iACID << ",0," << kinds[rng() % 8] << ","
-                << tStart + time_t(rng() % nSpan) << "," << rng() % 500 << ",0," << rng() % 100
-                << "," << rng() % 30 << ",0,'');";
-        log << "COMMIT;";
-        runSql(m_dirs.etcFile("avLedger.db"), log.str());
-        runSql(m_dirs.etcFile("avCCD.db"), cat.str());
-        makeCurrent();
-    }
-    // What the program itself needs to start on this data.
-    void prepareForProgram() {
-        avt::copyUiFile(m_dirs);
-        avt::writeFile(m_dirs.etcFile("avLedger.conf"),
-                       "[Aircraft]\nACID=" + std::to_string(m_iACID) + "\n");
-    }
-    // Other benchmarks of this program may have made their own data
-    // current; take ours back before measuring.
-    void makeCurrent() {
-        if (fs::current_path() == m_dirs.bin() && acdGetActiveAC()->iACID == m_iACID)
-            return;
-        open();
-        if (!acdLoadActiveAC(m_iACID))
-            throw std::runtime_error("no active aircraft");
-        cmodSetClock(1735689600); // 1-Jan-2025: reproducible due states
-        if (!cmodLoadModel(kAllOnes))
-            throw std::runtime_error("tree build cancelled");
-    }
-
-  private:
-    void open() {
-        fs::current_path(m_dirs.bin());
-        prmLoadKeyFile();
-        if (!sqlInitialize())
-            throw std::runtime_error(sqlLastError());
-        fmodInitialize();
-        cmodInitialize(FALSE);
-        mmodInitialize();
-    }
-
-    guint m_iACID = 0;
-};
-
-GeneratedFleet& fleet() {
-    static GeneratedFleet s_fleet;
+avb::TwentyYearLog& fleet() {
+    static avb::TwentyYearLog s_fleet("ZK-BIG");
     s_fleet.makeCurrent();
     return s_fleet;
 }
@@ -240,6 +134,7 @@ void stopProgram() {
     gtk_main();
     avShutDown();
     avt::destroyToplevels();
+    avb::TwentyYearLog::forgetCurrent();
 }
 
 bool startOnFleet(benchmark::State& state) {
@@ -315,6 +210,68 @@ void BM_PageReenter(benchmark::State& state) {
     stopProgram();
 }
 
+// Switching to page nPage (the notebook's order: components, drawings,
+// flights, aircraft, pilots) from the shown one before it, until drawn: what
+// the user waits for on every tab click. One frame is 16 ms.
+void BM_PageSwitch(benchmark::State& state) {
+    if (!startOnFleet(state))
+        return;
+    GtkNotebook* pNB = GTK_NOTEBOOK(uiWidget("MainNotebook"));
+    // The flight log as in use: the latest flight chosen, its year open.
+    gtk_notebook_set_current_page(pNB, 2);
+    GtkTreeModel* pmod = fmodGetModel();
+    const gint nYears = gtk_tree_model_iter_n_children(pmod, nullptr) - 1; // then <new flight>
+    GtkTreeIter iterYear, iterMonth, iterFlight;
+    if (nYears > 0 && gtk_tree_model_iter_nth_child(pmod, &iterYear, nullptr, nYears - 1) &&
+        gtk_tree_model_iter_nth_child(pmod, &iterMonth, &iterYear,
+                                      gtk_tree_model_iter_n_children(pmod, &iterYear) - 1) &&
+        gtk_tree_model_iter_children(pmod, &iterFlight, &iterMonth)) {
+        GtkTreePath* pPath = gtk_tree_model_get_path(pmod, &iterFlight);
+        gtk_tree_view_expand_to_path(GTK_TREE_VIEW(uiWidget("FLogTreeView")), pPath);
+        gtk_tree_view_set_cursor(GTK_TREE_VIEW(uiWidget("FLogTreeView")), pPath, nullptr, FALSE);
+        gtk_tree_path_free(pPath);
+    }
+    drawNow();
+    // Hidden pages (the drawings, while the card has none) cannot be chosen.
+    auto shown = [pNB](gint n) {
+        return gtk_widget_get_visible(gtk_notebook_get_nth_page(pNB, n));
+    };
+    const gint nPage = gint(state.range(0));
+    gint nFrom = (nPage + 4) % 5;
+    while (!shown(nFrom))
+        nFrom = (nFrom + 4) % 5;
+    if (!shown(nPage)) {
+        state.SkipWithError("page hidden");
+        stopProgram();
+        return;
+    }
+    double dWorst = 0;
+    for (auto _ : state) {
+        gtk_notebook_set_current_page(pNB, nFrom);
+        drawNow();
+        const auto tBegin = std::chrono::steady_clock::now();
+        gtk_notebook_set_current_page(pNB, nPage);
+        drawNow();
+        const std::chrono::duration<double> dt = std::chrono::steady_clock::now() - tBegin;
+        state.SetIterationTime(dt.count());
+        dWorst = std::max(dWorst, dt.count() * 1e3);
+    }
+    state.counters["worst_ms"] = dWorst;
+    stopProgram();
+}
+
+// The flight log page's own part of a switch: its entry handler alone, with
+// the page in view, nothing drawn.
+void BM_FlightPageEnterHandler(benchmark::State& state) {
+    if (!startOnFleet(state))
+        return;
+    gtk_notebook_set_current_page(GTK_NOTEBOOK(uiWidget("MainNotebook")), 2);
+    drawNow();
+    for (auto _ : state)
+        fltOnPageEnter();
+    stopProgram();
+}
+
 BENCHMARK(BM_CompTreeWalkBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompTreeWalkDueColumns)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompMarkDue)->Unit(benchmark::kMillisecond);
@@ -325,5 +282,11 @@ BENCHMARK(BM_PageStartUp)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_PageRedrawBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PageMaintEdit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PageReenter)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FlightPageEnterHandler)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PageSwitch)
+    ->Unit(benchmark::kMillisecond)
+    ->DenseRange(0, 4)
+    ->Iterations(20)
+    ->UseManualTime();
 
 } // namespace

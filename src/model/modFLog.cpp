@@ -7,6 +7,7 @@
 #include "sqlMLog.h"
 
 #include <glib/gprintf.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstring>
@@ -30,6 +31,54 @@ gboolean m_bSelFLog = FALSE;
 
 constexpr gulong FLOG_NEW_ID = static_cast<gulong>(-1);
 
+// What the rows were built from besides the flights themselves: the
+// aircraft's fields that decide marks and running totals, and the day that
+// decides "after today". While these hold, the rows are right and a page
+// can show them again as they are.
+struct LoadBasis {
+    guint iACID = SQL_NEW_ID;
+    time_t tManu = 0, tLogStart = 0;
+    guint nLogHours = 0;
+    gboolean bLogSinceNew = FALSE;
+    time_t nDay = -1;
+    sqlite3_int64 nDataVersion = -1;
+    bool operator==(const LoadBasis&) const = default;
+} m_basis;
+// Counts the rebuilds of the store, so that a view knows when its rows
+// were replaced behind its back.
+guint m_nGeneration = 0;
+
+// The active aircraft's part of the basis (no day).
+LoadBasis aircraftBasis() {
+    LoadBasis basis;
+    if (acdHasActiveAC()) {
+        const rcdAC* prcdAC = acdGetActiveAC();
+        basis = {prcdAC->iACID, prcdAC->tManu, prcdAC->tLogStart, prcdAC->nLogHours,
+                 prcdAC->bLogSinceNew};
+    }
+    return basis;
+}
+
+// SQLite counts the commits of other connections to the log (another copy
+// of the program, a tool): flights may have been logged meanwhile.
+sqlite3_int64 logDataVersion() {
+    sqlite3* h = sqlLogHandle();
+    sqlite3_stmt* pStmt = nullptr;
+    sqlite3_int64 nVersion = -1;
+    if (h && sqlite3_prepare_v2(h, "PRAGMA data_version", -1, &pStmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(pStmt) == SQLITE_ROW)
+        nVersion = sqlite3_column_int64(pStmt, 0);
+    sqlite3_finalize(pStmt);
+    return nVersion;
+}
+
+LoadBasis currentBasis() {
+    LoadBasis basis = aircraftBasis();
+    basis.nDay = time(nullptr) / FLT_DAY;
+    basis.nDataVersion = logDataVersion();
+    return basis;
+}
+
 // Month names are always English so that every text reads back.
 constexpr const char* m_lstMonth[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -48,6 +97,9 @@ struct HoursIndex {
     std::vector<guint> vtLatest;
     std::vector<guint64> vnAccum;
     bool bValid = false;
+    // Which flights count depends on the log start, which the aircraft
+    // page may move while the rows stay as they were built.
+    LoadBasis basis;
 } m_index;
 
 void invalidateIndex() {
@@ -71,13 +123,20 @@ guint rowType(GtkTreeIter* piter) {
     return nType;
 }
 
+bool beforeLogStart(time_t tStart) {
+    const rcdAC* prcdAC = acdGetActiveAC();
+    return acdHasActiveAC() && !prcdAC->bLogSinceNew && prcdAC->tLogStart > 0 &&
+           tStart < prcdAC->tLogStart;
+}
+
 // The hours a leaf adds to the airframe: a flight's own, unless it lies
-// before the log start (then the base holds it already).
+// before the log start (then the base holds it already). Judged against
+// the aircraft as it is now, not the row's mark, which may be older.
 guint countedHours(GtkTreeIter* piter) {
-    guint nType = FLOG_ROW_HEADER, nHours = 0, nMark = 0;
+    guint nType = FLOG_ROW_HEADER, nHours = 0, tStart = 0;
     gtk_tree_model_get(GTK_TREE_MODEL(m_pstoFLog), piter, FLOG_ROW_TYPE, &nType, FLOG_HOURS,
-                       &nHours, FLOG_MARK, &nMark, -1);
-    return nType == FLOG_ROW_DATA && !(nMark & FLOG_MARK_BEFORE_LOG) ? nHours : 0;
+                       &nHours, FLOG_DATE, &tStart, -1);
+    return nType == FLOG_ROW_DATA && !beforeLogStart(time_t(tStart)) ? nHours : 0;
 }
 
 guint startMarks(time_t tStart) {
@@ -85,7 +144,7 @@ guint startMarks(time_t tStart) {
     const rcdAC* prcdAC = acdGetActiveAC();
     if (!acdHasActiveAC())
         return nMark;
-    if (!prcdAC->bLogSinceNew && prcdAC->tLogStart > 0 && tStart < prcdAC->tLogStart)
+    if (beforeLogStart(tStart))
         nMark |= FLOG_MARK_BEFORE_LOG;
     if (prcdAC->tManu > 0 && tStart < prcdAC->tManu)
         nMark |= FLOG_MARK_BEFORE_MANU;
@@ -133,6 +192,7 @@ void rebuildIndex() {
         return FALSE;
     });
     m_index.bValid = true;
+    m_index.basis = aircraftBasis();
 }
 
 void appendNewFlightRow() {
@@ -181,8 +241,7 @@ gboolean fmodInitialize() {
              {"row-changed", "row-inserted", "row-deleted", "rows-reordered"})
             g_signal_connect_swapped(m_pstoFLog, pszSignal, G_CALLBACK(onStoreChanged), nullptr);
     }
-    gtk_tree_store_clear(m_pstoFLog);
-    m_bSelFLog = FALSE;
+    fmodClearModel();
     invalidateIndex();
     return TRUE;
 }
@@ -190,8 +249,7 @@ gboolean fmodInitialize() {
 void fmodCleanUp() {
     // The store lives as long as the process; only its rows go.
     if (m_pstoFLog)
-        gtk_tree_store_clear(m_pstoFLog);
-    m_bSelFLog = FALSE;
+        fmodClearModel();
 }
 
 void fmodClearModel() {
@@ -199,6 +257,33 @@ void fmodClearModel() {
         fmodInitialize();
     gtk_tree_store_clear(m_pstoFLog);
     m_bSelFLog = FALSE;
+    m_basis = LoadBasis{};
+    ++m_nGeneration;
+}
+
+guint fmodGeneration() {
+    return m_nGeneration;
+}
+
+void fmodFlightsChanged() {
+    m_basis = LoadBasis{};
+}
+
+gboolean fmodIsCurrent() {
+    return acdHasActiveAC() && m_basis == currentBasis();
+}
+
+gboolean fmodFindFlight(guint iFLogID, GtkTreeIter* piterFound) {
+    fmodGetModel();
+    const gulong iWanted = iFLogID;
+    return walkLeaves([&](GtkTreeIter* piter) {
+        gulong iID = 0;
+        gtk_tree_model_get(GTK_TREE_MODEL(m_pstoFLog), piter, FLOG_SQLID, &iID, -1);
+        if (iID != iWanted || rowType(piter) != FLOG_ROW_DATA)
+            return gboolean(FALSE);
+        *piterFound = *piter;
+        return gboolean(TRUE);
+    });
 }
 
 GtkTreeModel* fmodGetModel() {
@@ -279,6 +364,7 @@ gboolean fmodLoadModel(gint iFLogID, guint64* pnAccumHours) {
         return FALSE;
     }
     appendNewFlightRow();
+    m_basis = currentBasis();
     if (pnAccumHours)
         *pnAccumHours = m_nHours;
     return TRUE;
@@ -310,7 +396,7 @@ guint64 fmodAFHoursAtDate(time_t tDate) {
     if (tDate == 0)
         return 0;
     fmodGetModel();
-    if (!m_index.bValid)
+    if (!m_index.bValid || !(m_index.basis == aircraftBasis()))
         rebuildIndex();
     // Compared as unsigned, like the walk: -1 is later than every flight.
     const gulong tLimit = static_cast<gulong>(tDate);
@@ -351,7 +437,13 @@ void fmodResetNewFlightLabel() {
     for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iter); b;
          b = gtk_tree_model_iter_next(pmod, &iter)) {
         if (rowType(&iter) == FLOG_ROW_NEW) {
-            gtk_tree_store_set(m_pstoFLog, &iter, FLOG_TIME_START, "<new flight>", -1);
+            // Only when it shows something else: a change of any row makes
+            // the hours index stale.
+            gchar* psz = nullptr;
+            gtk_tree_model_get(pmod, &iter, FLOG_TIME_START, &psz, -1);
+            if (g_strcmp0(psz, "<new flight>") != 0)
+                gtk_tree_store_set(m_pstoFLog, &iter, FLOG_TIME_START, "<new flight>", -1);
+            g_free(psz);
             return;
         }
     }

@@ -52,6 +52,19 @@ inline gboolean fmodLoadModel(gint iFLogID, guint* pnAccumHours) {
         *pnAccumHours = nHours > G_MAXUINT ? G_MAXUINT : guint(nHours);
     return bOK;
 }
+// Counts every rebuild and clearing of the store: a view that remembers it
+// knows whether the rows it showed are still the same rows.
+guint fmodGeneration();
+// TRUE while the rows were loaded for the active aircraft as it is now
+// (log start, its hours, date of manufacture), today, and no other
+// connection has written the log since: nothing but this program's own
+// flight edits can have made them wrong.
+gboolean fmodIsCurrent();
+// The log's flights changed in the file behind the model (an import): the
+// next look at the page rebuilds the rows.
+void fmodFlightsChanged();
+// The row of flight iFLogID; FALSE when the tree has none.
+gboolean fmodFindFlight(guint iFLogID, GtkTreeIter* piterFound);
 // Loader callback: files one flight under its year and month; always 0.
 int fmodLoadFLogCallback(rcdFLog* prcdFLog);
 void fmodClearModel();

@@ -304,6 +304,7 @@ void refreshAfterImport(gboolean bPilotsAdded) {
     GObject* pNB = m_pBuilder ? gtk_builder_get_object(m_pBuilder, "MainNotebook") : nullptr;
     const gint nPage = pNB ? gtk_notebook_get_current_page(GTK_NOTEBOOK(pNB)) : -1;
     if (nPage == 2) {
+        fmodFlightsChanged();
         fltOnPageEnter();
         return;
     }

@@ -28,6 +28,9 @@ guint m_iRowTypeLast = FLOG_ROW_HEADER;
 // The aircraft whose flights the tree showed last, so that its expansion is
 // kept only for the same aircraft.
 guint m_iACIDShown = SQL_NEW_ID;
+// The model's generation the tree showed last: while it holds, the rows,
+// their expansion and the selection are still the ones the user left.
+guint m_nGenShown = 0;
 
 GtkWidget* m_pwgtFLogTree = nullptr;
 GtkWidget* m_pwgtFLogNoLog = nullptr;
@@ -533,6 +536,16 @@ gboolean findRow(const RowKey& key, GtkTreeIter* piterFound, GtkTreeIter* piterP
     return FALSE;
 }
 
+// The row of the working flight: the selected one when it is, else found.
+gboolean workingRow(GtkTreeIter* piter) {
+    if (m_rcdFLog.iFLogID == SQL_NEW_ID)
+        return FALSE;
+    const RowKey key{FLOG_ROW_DATA, m_rcdFLog.iFLogID, ""};
+    return (gtk_tree_selection_get_selected(treeSelection(), nullptr, piter) &&
+            rowKey(piter) == key) ||
+           fmodFindFlight(m_rcdFLog.iFLogID, piter);
+}
+
 void fltOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
     // A rebuild by the page itself selects the working flight again.
     if (mscDisplaying())
@@ -762,16 +775,12 @@ void expandHeaders(const std::vector<std::string>& lst, GtkTreeIter* piterParent
 // Rebuilds the tree for the active aircraft with the same headers open and
 // the working flight selected, without the row handler taking that for the
 // user's choice (it would reload the record and pull the focus away).
-void rebuildTree(guint iFLogID) {
-    const std::vector<std::string> lstOpen =
-        m_iACIDShown == activeACID() ? expandedHeaders() : std::vector<std::string>{};
+// Selects the working flight's row (none for piter NULL) and notes the
+// rows as the ones the page shows.
+void showSelection(GtkTreeIter* piter) {
     MscDisplayGuard guard;
-    guint64 nHours = 0;
-    if (fmodLoadModel(gint(iFLogID), &nHours))
-        acdDisplayACReg(gint64(nHours));
     m_iACIDShown = activeACID();
-    expandHeaders(lstOpen);
-    GtkTreeIter* piter = fmodGetSelection();
+    m_nGenShown = fmodGeneration();
     if (piter) {
         mscTreeRowSelect(GTK_TREE_VIEW(m_pwgtFLogTree), piter);
         // The keys move on from the selected flight.
@@ -780,8 +789,47 @@ void rebuildTree(guint iFLogID) {
         gtk_tree_path_free(pPath);
         m_iRowTypeLast = FLOG_ROW_DATA;
     } else {
+        gtk_tree_selection_unselect_all(treeSelection());
+        fmodResetNewFlightLabel();
         m_iRowTypeLast = FLOG_ROW_HEADER;
     }
+}
+
+void rebuildTree(guint iFLogID) {
+    const std::vector<std::string> lstOpen =
+        m_iACIDShown == activeACID() ? expandedHeaders() : std::vector<std::string>{};
+    {
+        MscDisplayGuard guard;
+        guint64 nHours = 0;
+        if (fmodLoadModel(gint(iFLogID), &nHours))
+            acdDisplayACReg(gint64(nHours));
+        expandHeaders(lstOpen);
+    }
+    showSelection(fmodGetSelection());
+}
+
+// Entering the page: the rows are rebuilt only when what they were built
+// from changed (the aircraft's log start, hours or dates, the day, or the
+// log written by another connection). Rows rebuilt elsewhere (an import,
+// another aircraft made active) are shown with the working flight selected
+// again; otherwise the tree stays as the user left it. TRUE when the
+// working flight iFLogID has a row.
+gboolean enterTree(guint iFLogID) {
+    if (!fmodIsCurrent()) {
+        rebuildTree(iFLogID);
+        return fmodGetSelection() != nullptr;
+    }
+    acdDisplayACReg(gint64(fmodAFHoursTotal()));
+    GtkTreeIter iter;
+    if (iFLogID == SQL_NEW_ID || !workingRow(&iter)) {
+        showSelection(nullptr);
+        return FALSE;
+    }
+    const gboolean bAsLeft = fmodGeneration() == m_nGenShown && m_iACIDShown == activeACID() &&
+                             gtk_tree_selection_iter_is_selected(treeSelection(), &iter);
+    if (!bAsLeft)
+        showSelection(&iter);
+    return TRUE;
 }
 
 } // namespace
@@ -791,6 +839,7 @@ void fltInitialize(GtkBuilder* pBuilder) {
     m_rcdFLog.iFLogID = SQL_NEW_ID;
     m_iRowTypeLast = FLOG_ROW_HEADER;
     m_iACIDShown = SQL_NEW_ID;
+    m_nGenShown = 0;
 
     const struct {
         GtkWidget** ppwgt;
@@ -868,8 +917,11 @@ void fltOnPageEnter() {
         // the card, as long as the aircraft is the same.
         const gboolean bSameFlight =
             m_rcdFLog.iFLogID != SQL_NEW_ID && m_rcdFLog.iCSID == activeACID();
-        rebuildTree(bSameFlight ? m_rcdFLog.iFLogID : SQL_NEW_ID);
-        if (!fmodGetSelection()) {
+        if (enterTree(bSameFlight ? m_rcdFLog.iFLogID : SQL_NEW_ID)) {
+            // The card again, as a rebuild elsewhere may have cleared it and
+            // its pilots may have been renamed or deleted meanwhile.
+            fltDisplayUpdate();
+        } else {
             m_rcdFLog = rcdFLog{};
             m_rcdFLog.iFLogID = SQL_NEW_ID;
             fltDisplayClear();
@@ -906,18 +958,14 @@ void fltLoadTree() {
 }
 
 void fltTreeUpdate() {
-    GtkTreeModel* pModel = nullptr;
+    // Usually the selected row; but an edit committed on the way to another
+    // row is written after that row was chosen.
     GtkTreeIter iter;
-    if (!gtk_tree_selection_get_selected(treeSelection(), &pModel, &iter))
-        return;
-    gulong iFLogID = 0;
-    guint nRowType = FLOG_ROW_HEADER;
-    gtk_tree_model_get(pModel, &iter, FLOG_SQLID, &iFLogID, FLOG_ROW_TYPE, &nRowType, -1);
-    if (nRowType != FLOG_ROW_DATA || guint(iFLogID) != m_rcdFLog.iFLogID)
+    if (!workingRow(&iter))
         return;
     gchar szElapsed[32];
     cnvDcdHours(szElapsed, sizeof szElapsed, m_rcdFLog.nElapsed);
-    gtk_tree_store_set(GTK_TREE_STORE(pModel), &iter, FLOG_HOURS, m_rcdFLog.nElapsed,
+    gtk_tree_store_set(GTK_TREE_STORE(fmodGetModel()), &iter, FLOG_HOURS, m_rcdFLog.nElapsed,
                        FLOG_TIME_ELPSD, szElapsed, FLOG_DEST, m_rcdFLog.szTo, -1);
 }
 

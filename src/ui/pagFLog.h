@@ -8,8 +8,9 @@
 // into both pilot combos and the flight log store into the tree, and makes
 // the card insensitive. Once at start-up, before the aircraft page.
 void fltInitialize(GtkBuilder* pBuilder);
-// Rebuilds the flight tree for the active aircraft, or shows "FLogNoLog"
-// when there is none.
+// Shows the flight tree of the active aircraft as the user left it,
+// rebuilt only when the model says its rows are out of date, or shows
+// "FLogNoLog" when there is none.
 void fltOnPageEnter();
 // Saves the working flight when it was changed (bDirty stays set).
 void fltOnPageLeave();

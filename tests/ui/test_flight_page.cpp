@@ -4,11 +4,14 @@
 
 #include "avMisc.h"
 #include "avParam.h"
+#include "modAC.h"
 #include "modFLog.h"
 #include "modPilot.h"
 #include "pagFLog.h"
 
 #include <gdk/gdkkeysyms.h>
+
+#include <functional>
 
 namespace {
 
@@ -30,7 +33,8 @@ class FlightPage : public avt::AppTest {
                   "CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, nLogHours, tLogStart, "
                   "tManu, bDelete); INSERT INTO Aircraft VALUES (1, " +
                       num(logHours()) + ", " + num(utc(2010, 4, 1)) + ", " + num(utc(2009, 6, 1)) +
-                      ", 0); CREATE TABLE Pilot (iPilotID INTEGER PRIMARY KEY, strLName, strFName, "
+                      ", 0), (2, 0, 0, 0, 0); CREATE TABLE Pilot (iPilotID INTEGER PRIMARY KEY, "
+                      "strLName, strFName, "
                       "strSortKey, bDelete); INSERT INTO Pilot VALUES (1, 'Smith', 'Anne', "
                       "'SMITHANNE', 0), (2, 'Brown', 'Bob', 'BROWNBOB', 0), (3, 'Gone', 'Gary', "
                       "'GONEGARY', 1); CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, tFltBegin "
@@ -271,6 +275,7 @@ TEST_F(FlightPage, TimesStayConsistentWhicheverIsEditedLast) {
         select(1);
         EXPECT_EQ(selectedID(), 1) << "the flight chosen, not the one left";
         std::string strRow = row(iID).strPath; // the row follows the take-off at once
+        EXPECT_EQ(num(row(iID).nHours), stored(iID, "nElapsed")) << "and shows the edit";
         leaveAndReturn();
         EXPECT_EQ(row(iID).strPath, strRow) << c.pszDate;
         select(iID);
@@ -406,6 +411,84 @@ TEST_F(FlightPage, PilotsListedRenamedAndDeleted) {
     switchPage(2);
     select(1);
     EXPECT_EQ(chosen("FLogPilot"), "Anne Smithers");
+}
+
+// The tree is kept between visits of the page, yet follows what is
+// changed on the aircraft page: marks, running totals, the aircraft shown.
+TEST_F(FlightPage, TheTreeFollowsChangesMadeElsewhere) {
+    auto selectAircraft = [this](gulong iACID) {
+        GtkTreeModel* pmod = gtk_tree_view_get_model(GTK_TREE_VIEW(widget("ACTreeView")));
+        GtkTreeIter iter;
+        for (bool b = gtk_tree_model_get_iter_first(pmod, &iter); b;
+             b = gtk_tree_model_iter_next(pmod, &iter)) {
+            gulong iID = 0;
+            gtk_tree_model_get(pmod, &iter, AC_ID_COL, &iID, -1);
+            if (iID != iACID)
+                continue;
+            GtkTreePath* pPath = gtk_tree_model_get_path(pmod, &iter);
+            gtk_tree_view_set_cursor(GTK_TREE_VIEW(widget("ACTreeView")), pPath, nullptr, FALSE);
+            gtk_tree_path_free(pPath);
+            avt::drainEvents();
+        }
+    };
+    // Each flight as "ID:airframe hours", b before the log start, m before
+    // the aircraft was built; then the selected flight and its card.
+    auto outline = [this] {
+        std::string s;
+        for (const Row& r : rows())
+            if (r.nType == FLOG_ROW_DATA)
+                s += num(long(r.iID)) + ":" + (r.strAccum.empty() ? "-" : r.strAccum) +
+                     (r.nMark & FLOG_MARK_BEFORE_LOG ? "b" : "") +
+                     (r.nMark & FLOG_MARK_BEFORE_MANU ? "m" : "") + " ";
+        const char* pszCrew = gtk_label_get_text(GTK_LABEL(widget("FLogCrewNote")));
+        return s + "| " + num(selectedID()) + " " + card() +
+               (gtk_widget_get_visible(widget("FLogCrewNote")) ? std::string(" ") + pszCrew : "");
+    };
+    auto deletePilot = [this](const char* pszPath) {
+        GtkTreePath* pPath = gtk_tree_path_new_from_string(pszPath);
+        gtk_tree_view_set_cursor(GTK_TREE_VIEW(widget("PilotTreeView")), pPath, nullptr, FALSE);
+        gtk_tree_path_free(pPath);
+        avt::answerNextDialog(GTK_RESPONSE_OK);
+        avt::pressKey(widget("PilotTreeView"), GDK_KEY_Delete);
+    };
+    const std::string strCard2 = "19-Apr-2010|14:00|15:30|1.5";
+    const struct {
+        const char* pszChange;
+        std::function<void()> fnChange;
+        std::string strOutline, strBanner;
+    } lst[] = {
+        {"nothing", [] {}, "5:-b 1:151.0 2:152.5 3:153.0 4:153.0 | 2 " + strCard2, "153.0"},
+        {"log start moved", [&] { enterText("ACLogStartDate", "20-Apr-2010"); },
+         "5:-b 1:-b 2:-b 3:150.5 4:150.5 | 2 " + strCard2, "150.5"},
+        {"log-start hours", [&] { enterText("ACLogStartHours", "200.0"); },
+         "5:-b 1:-b 2:-b 3:200.5 4:200.5 | 2 " + strCard2, "200.5"},
+        {"logged since new", [&] { gtk_button_clicked(GTK_BUTTON(widget("ACLogSinceNew"))); },
+         "5:0.7 1:1.7 2:3.2 3:3.7 4:3.7 | 2 " + strCard2, "3.7"},
+        {"built later", [&] { enterText("ACManuDate", "25-Apr-2010"); },
+         "5:0.7m 1:1.7m 2:3.2m 3:3.7 4:3.7 | 2 " + strCard2, "3.7"},
+        {"another aircraft and back", [&] { selectAircraft(2), selectAircraft(1); },
+         "5:0.7m 1:1.7m 2:3.2m 3:3.7 4:3.7 | 2 " + strCard2, "3.7"},
+        {"its pilot deleted", [&] { switchPage(4), deletePilot("1"); },
+         "5:0.7m 1:1.7m 2:3.2m 3:3.7 4:3.7 | 2 " + strCard2 +
+             " Instructor: Anne Smith (deleted pilot)",
+         "3.7"},
+        {"another aircraft", [&] { selectAircraft(2); }, "6:1.0 | 0 |||", "1.0"},
+    };
+    avt::exec(m_dirs->etcFile("avLedger.db"),
+              "INSERT INTO Flight (iFltID, tFltBegin, tFltEnd, nElapsed, iCSID, bDelete) VALUES "
+              "(6, " +
+                  num(utc(2011, 1, 5, 10)) + ", " + num(utc(2011, 1, 5, 11)) + ", 10, 2, 0)");
+    select(2);
+    for (const auto& c : lst) {
+        switchPage(3);
+        c.fnChange();
+        EXPECT_EQ(hoursText(static_cast<long long>(fmodAFHoursTotal())), c.strBanner)
+            << c.pszChange << ": the due figures need them before the page is seen";
+        switchPage(2);
+        EXPECT_EQ(outline(), c.strOutline) << c.pszChange;
+        EXPECT_NE(avt::bannerText().find("(" + c.strBanner + " A/F HRS)"), std::string::npos)
+            << c.pszChange << ": " << avt::bannerText();
+    }
 }
 
 TEST_F(FlightPage, KeyboardTreeAndLabelsWorkAsInEveryGtkProgram) {
