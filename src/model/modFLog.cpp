@@ -74,7 +74,7 @@ sqlite3_int64 logDataVersion() {
 
 LoadBasis currentBasis() {
     LoadBasis basis = aircraftBasis();
-    basis.nDay = time(nullptr) / FLT_DAY;
+    basis.nDay = time(nullptr) / SECONDS_PER_DAY;
     basis.nDataVersion = logDataVersion();
     return basis;
 }
