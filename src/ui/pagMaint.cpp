@@ -402,7 +402,7 @@ void takeTypedDate(const gchar* pszPath, const gchar* pszText) {
     m_rcdMaint.tComplete = t;
     m_rcdMaint.iCompID = card()->iCompID;
     m_tMaintLast = t;
-    prmSetKeyTime("MaintTree", "LastDate", t);
+    prmSetKeyTime(PRM_MAINT_LAST_DATE, t);
     // A new record is stored at once, but as an open entry: the kind and
     // figures the owner is about to give are not known yet.
     m_bEntryOpen = m_bEntryOpen || bNew;
@@ -765,7 +765,7 @@ void mntInitialize(GtkBuilder* pBuilder, const mntCardOps* pOps) {
     mscLimitText(m_pwgtMaintNotes, sizeof m_rcdMaint.szNotes);
 
     initMaintTree();
-    const time_t tLast = prmGetKeyTime("MaintTree", "LastDate");
+    const time_t tLast = prmGetKeyTime(PRM_MAINT_LAST_DATE);
     m_tMaintLast = tLast > 0 ? tLast : 0;
     m_bNewRcdDate = FALSE;
 }
