@@ -152,6 +152,30 @@ TEST_F(ReportFiles, PdfTableColumnsFitTheirWords) {
             }
 }
 
+// Records of cards the component list no longer shows stay in the report
+// under the card's name: a card deleted, one no longer fitted to the
+// aircraft as equipped, one missing from the catalogue altogether.
+using ReportContent = avdt::DueScenario;
+
+TEST_F(ReportContent, RecordsOfDeletedAndUnfittedCardsAreKept) {
+    avt::exec(catDb(), "UPDATE Component SET bDelete = 1 WHERE strPartDesc = 'Calendar Life';"
+                       "UPDATE Component SET bOptEngine = 12 WHERE strPartDesc = 'Used Part'");
+    avt::exec(logDb(), "INSERT INTO Maintenance (iCompID, iACID, bFlags, tCompleted, bDelete) "
+                       "SELECT 999999, iACID, 0, tCompleted, 0 FROM Maintenance LIMIT 1");
+    ASSERT_TRUE(cmodLoadModel(avct::ALL));
+    rptDoc doc;
+    rptBuild(&doc);
+    std::string strKept;
+    for (size_t i = 0; i + 1 < doc.lstBlocks.size(); ++i)
+        if (doc.lstBlocks[i].nKind == RPT_ITEM &&
+            doc.lstBlocks[i].strText.find("   (") != std::string::npos)
+            strKept += doc.lstBlocks[i].strText + " / " +
+                       std::to_string(doc.lstBlocks[i + 1].tbl.lstRows.size()) + " rows\n";
+    EXPECT_EQ(strKept, "Calendar Life   (deleted card) / 1 rows\n"
+                       "Used Part   (not fitted to the aircraft as now equipped) / 1 rows\n"
+                       "Card 999999   (deleted card) / 1 rows\n");
+}
+
 // A write that fails must leave the directory as it was: no partial file,
 // no temporary file, an existing report untouched; the error names the file.
 TEST_F(ReportFiles, FailedWritesLeaveNothingBehind) {

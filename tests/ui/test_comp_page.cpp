@@ -4,7 +4,6 @@
 #include "../logic/test_comp_fixture.h"
 #include "avDue.h"
 #include "avLedger.h"
-#include "avReport.h"
 #include "avMisc.h"
 #include "pagComp.h"
 #include "rcdAC.h"
@@ -675,8 +674,7 @@ TEST_F(CompEdit, NewOptionsAndDeleteCards) {
     EXPECT_FALSE(cmodFindCompID(std::stoul(strID), &iter));
 
     // A card with records: the question counts them on each aircraft; they
-    // stay, and the report lists them under the card's name, as it lists a
-    // card whose options no longer take the aircraft in.
+    // stay.
     ASSERT_TRUE(acdLoadActiveAC(m_iACID));
     switchPage(2);
     switchPage(0);
@@ -692,23 +690,6 @@ TEST_F(CompEdit, NewOptionsAndDeleteCards) {
         std::string::npos)
         << avt::dialogsSeen()[2].strSecondaryText;
     EXPECT_EQ(records(kLimit), strRecords);
-    selectCard(kInsp50);
-    click("OptEng162F"); // ZK-ONE has another engine
-    selectCard(kOC);
-    switchPage(2);
-    switchPage(0);
-    rptDoc doc;
-    rptBuild(&doc);
-    std::string strKept;
-    for (size_t i = 0; i + 1 < doc.lstBlocks.size(); ++i)
-        if (doc.lstBlocks[i].nKind == RPT_ITEM &&
-            doc.lstBlocks[i].strText.find("   (") != std::string::npos)
-            strKept += doc.lstBlocks[i].strText + " / " +
-                       std::to_string(doc.lstBlocks[i + 1].tbl.lstRows.size()) + " rows\n";
-    const char* pszName = "strPartDesc || '   ' || strPartNmbr";
-    EXPECT_EQ(strKept, card(pszName, "iCompID = 101002") + "   (deleted card) / 1 rows\n" +
-                           card(pszName, "iCompID = 101004") +
-                           "   (not fitted to the aircraft as now equipped) / 1 rows\n");
 }
 
 TEST_F(CompEdit, IntervalChangeRecoloursAndNotesSurviveQuit) {
