@@ -445,16 +445,9 @@ TEST_F(FltCSV, ExportImportsBackUnchanged) {
     ssSql << "BEGIN;";
     std::vector<time_t> lstDate;
     // Texts a spreadsheet would run as formulas come back as they were.
-    const char* lstText[] = {"Home",
-                             "Away",
-                             "O'Neill's, \"the\" field",
-                             "Zürich\nline two",
-                             " spaced ",
-                             "",
-                             "=HYPERLINK(\"x\")",
-                             "-oil, +filter",
-                             "@home",
-                             "'=already quoted"};
+    const char* lstText[] = {"Home",     "Away",          "O'Neill's, \"the\" field",
+                             "Zürich\nline two", " spaced ", "", "=HYPERLINK(\"x\")",
+                             "-oil, +filter", "@home", "'=already quoted"};
     for (int i = 0; i < 5000; ++i) {
         time_t tBegin = 1104537600 + secondsDist(rng);
         int nElapsed = elapsedDist(rng);
