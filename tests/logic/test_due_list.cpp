@@ -80,8 +80,14 @@ TEST_F(DueList, LinesSayWhatDrivesEachAndMatchTheTree) {
     EXPECT_EQ(strWithin, "Overdue red 400");
 }
 
-// The report's CSV and PDF of the same aircraft.
+// The report's CSV and PDF of the same aircraft. Every card, due or not,
+// names where each of its limits next falls due; the history shows a used
+// part as fitted.
 TEST_F(DueList, ReportCsvAndPdfSayWhatTheListSays) {
+    // The used part was two years old when fitted.
+    avt::exec(logDb(), "UPDATE Maintenance SET nCompAge = " + std::to_string(INTV_YEAR << 24 | 2u) +
+                           " WHERE nCompHours = 800");
+    ASSERT_TRUE(cmodLoadModel(ALL));
     rptDoc doc;
     rptBuild(&doc);
     std::string strCsv = (m_dirs->root() / "r.csv").string();
@@ -121,6 +127,27 @@ TEST_F(DueList, ReportCsvAndPdfSayWhatTheListSays) {
                       at(5, "Component hours")}),
               "01-Mar-2020|30.0|110.0")
         << "80.0 when fitted, 30.0 flown since";
+    // Component, then the next inspection, replacement by hours and by date
+    // as the CSV has them, and as the PDF says them.
+    const std::string strCal = dateText(m_tCalendarDue);
+    const std::vector<std::pair<std::string, std::string>> next{
+        {"Hours Insp|50.0||", "Next inspection at 50.0 A/F hrs Next replacement none"},
+        {"Within Mark|65.0||", "Next inspection at 65.0 A/F hrs"},
+        {"Not Due <Seal> & \"ring\", ø|500.0||", "Next inspection at 500.0 A/F hrs"},
+        {"Calendar Life|||" + strCal, "Next inspection none Next replacement on " + strCal},
+        {"Used Part||50.0|", "Next replacement at 50.0 A/F hrs"},
+        {"Deferred Insp|50.0||", "Next inspection at 50.0 A/F hrs"},
+    };
+    std::vector<std::string> nextShown, nextWant;
+    for (size_t i = 1; i < rows.size(); ++i)
+        nextShown.push_back(joined({at(i, "Component"), at(i, "Next inspection at A/F hrs"),
+                                    at(i, "Next replacement at A/F hrs"),
+                                    at(i, "Next replacement on")}));
+    for (const auto& [strCsv, strPdf] : next)
+        nextWant.push_back(strCsv);
+    std::sort(nextShown.begin(), nextShown.end());
+    std::sort(nextWant.begin(), nextWant.end());
+    EXPECT_EQ(nextShown, nextWant);
 
     // PDF: the due list first, in the list's order; then the components and
     // their history; then the pilots, an overdue one marked.
@@ -135,8 +162,11 @@ TEST_F(DueList, ReportCsvAndPdfSayWhatTheListSays) {
         nLast = n;
     }
     EXPECT_GT(strText.find("Not Due <Seal> & \"ring\", ø"), nGroups);
-    for (const char* psz : {"Defer Inspection", "(overdue)", "ZK-TST"})
+    for (const char* psz : {"Defer Inspection", "(overdue)", "ZK-TST", "used, 80.0 hrs, 2 Years old"})
         EXPECT_NE(strText.find(psz), std::string::npos) << psz;
+    const std::string strPlain = std::regex_replace(strText, std::regex(" +"), " ");
+    for (const auto& [strCsv, strPdf] : next)
+        EXPECT_NE(strPlain.find(strPdf), std::string::npos) << strCsv;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include "avLedger.h"
+#include "avMisc.h"
 
 #include <sqlite3.h>
 
@@ -421,6 +422,30 @@ void AppTest::enterText(const char* pszID, const char* pszText) {
     focus(pszID);
     gtk_entry_set_text(GTK_ENTRY(widget(pszID)), pszText);
     focus("MainNotebook");
+}
+
+void AppTest::runScenarios(const ScenarioPage& page, const std::vector<Scenario>& rows) {
+    for (const Scenario& r : rows) {
+        SCOPED_TRACE(std::string(r.pszField) + " '" + r.pszTyped + "'");
+        page.open(r.nWhere);
+        mscRefuse(nullptr, "an earlier refusal");
+        focus(r.pszField);
+        gtk_entry_set_text(GTK_ENTRY(widget(r.pszField)), r.pszTyped);
+        if (r.nKey)
+            gtk_test_widget_send_key(widget(r.pszField), r.nKey, GdkModifierType(0));
+        focus(r.nKey ? "MainNotebook" : page.pszLeaveTo);
+        const std::string strRefusal = mscLastRefusal();
+        EXPECT_EQ(entryText(widget(r.pszField)), r.pszShown);
+        EXPECT_EQ(!strRefusal.empty(), r.bRefused) << strRefusal;
+        if (r.pszSays)
+            EXPECT_NE(strRefusal.find(r.pszSays), std::string::npos) << strRefusal;
+        if (!r.pszQuery)
+            continue;
+        page.save();
+        const auto rows = query(page.db, r.pszQuery);
+        EXPECT_EQ(rows.empty() || rows[0].empty() ? "<none>" : rows[0][0].value_or("<null>"),
+                  r.pszStored);
+    }
 }
 
 void AppTest::restartProgram() {

@@ -109,6 +109,31 @@ class DebugCapture {
     guint m_idHandler;
 };
 
+// One UI case as a user meets it: a field (builder ID of an entry) on the
+// page or card open(nWhere) shows, text typed into it, the field left; then
+// the text it shows (a refused entry puts the stored value back), whether
+// the status bar holds a refusal (an earlier one is gone otherwise) and
+// what it says, and one value read back from the file once save() ran.
+struct Scenario {
+    int nWhere;
+    const char* pszField;
+    const char* pszTyped;
+    const char* pszShown;
+    bool bRefused;
+    const char* pszSays = nullptr;  // part of the refusal's text
+    const char* pszQuery = nullptr; // SQL giving one value
+    const char* pszStored = nullptr;
+    guint nKey = 0; // left by this key pressed in it; 0: by moving the focus
+};
+
+// Where the rows of a table of scenarios run.
+struct ScenarioPage {
+    fs::path db;                   // the file pszQuery reads
+    std::function<void(int)> open; // shows the page or card of nWhere
+    std::function<void()> save;    // lets the page write what it holds
+    const char* pszLeaveTo;        // the widget the focus moves to on leaving
+};
+
 // The program started in-process in a fresh data directory with the real
 // UI file; TearDown quits it through "MenuFileQuit" and the normal shutdown.
 class AppTest : public testing::Test {
@@ -132,6 +157,8 @@ class AppTest : public testing::Test {
     // Stops the program and starts it again on the same data directory.
     void restartProgram();
     std::vector<std::string> logLines() const;
+    // Runs each row as a user would, in order, and checks what it expects.
+    void runScenarios(const ScenarioPage& page, const std::vector<Scenario>& rows);
 
     std::unique_ptr<TempDirs> m_dirs;
     bool m_bRunning = false;

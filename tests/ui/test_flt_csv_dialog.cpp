@@ -175,26 +175,6 @@ TEST_F(FltCSVDialog, CancelAndUnreadableFilesStoreNothing) {
     EXPECT_EQ(sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) FROM Flight"), strBefore);
 }
 
-// A header the program does not know: nothing can be imported until the
-// user says which column holds the date.
-TEST_F(FltCSVDialog, AColumnChosenInThePreview) {
-    std::string strBefore, strAfter;
-    EXPECT_TRUE(importFile(
-        file("When,Hours,Where\n7-May-2010,1.2,Taupo\n8-May-2010,0.8,Napier\n"),
-        [&] {
-            strBefore = text("ImportCount");
-            EXPECT_FALSE(gtk_widget_is_sensitive(widget("ImportOK")));
-            gtk_combo_box_set_active(columnChoice(0), FCSV_COL_DATE);
-            gtk_combo_box_set_active(columnChoice(2), FCSV_COL_TO);
-            strAfter = text("ImportCount");
-            EXPECT_TRUE(gtk_widget_is_sensitive(widget("ImportOK")));
-        },
-        GTK_RESPONSE_OK));
-    EXPECT_EQ(strBefore, "No column is taken as the date: choose it above its column.");
-    EXPECT_EQ(strAfter, "2 flights to import, 0 rows refused (listed below).");
-    EXPECT_EQ(sql("SELECT GROUP_CONCAT(strTo, ' ') FROM Flight WHERE iFltID > 1"), "Taupo Napier");
-}
-
 // A write refused halfway, or no fresh copy of the log to go back to: the
 // reason, and the log as it was. An older copy is never named.
 TEST_F(FltCSVDialog, AFailureIsShownAndStoresNothing) {
@@ -239,8 +219,10 @@ TEST_F(FltCSVDialog, AFailureIsShownAndStoresNothing) {
     }
 }
 
-// What the file leaves open is asked in the preview: where its table
-// starts, which registration is this aircraft, how its dates are written.
+// What the file leaves open is asked in the preview, and nothing can be
+// imported until it is answered: where its table starts and which column
+// holds the date, which registration is this aircraft, how its dates are
+// written.
 TEST_F(FltCSVDialog, QuestionsOfTheFileAnsweredInThePreview) {
     const struct {
         const char* pszText;
@@ -257,6 +239,13 @@ TEST_F(FltCSVDialog, QuestionsOfTheFileAnsweredInThePreview) {
          },
          "No column is taken as the date: choose it above its column.",
          "1 flights to import, 0 rows refused (listed below).", "2010-05-07 Taupo"},
+        {"When,Hours,Where\n7-May-2010,1.2,Taupo\n8-May-2010,0.8,Napier\n",
+         [this] {
+             gtk_combo_box_set_active(columnChoice(0), FCSV_COL_DATE);
+             gtk_combo_box_set_active(columnChoice(2), FCSV_COL_TO);
+         },
+         "No column is taken as the date: choose it above its column.",
+         "2 flights to import, 0 rows refused (listed below).", "2010-05-07 Taupo, 2010-05-08 Napier"},
         {"Date,Aircraft ID,Time,To\n7-May-2010,ZK-ABC,1.2,Taupo\n8-May-2010,N123,1.0,Napier\n",
          [this] { gtk_combo_box_set_active(GTK_COMBO_BOX(widget("ImportReg")), 0); },
          "No row of the file is for ZK-HBC: choose which registration in the file is this "
@@ -279,6 +268,7 @@ TEST_F(FltCSVDialog, QuestionsOfTheFileAnsweredInThePreview) {
                 EXPECT_FALSE(gtk_widget_is_sensitive(widget("ImportOK")));
                 c.fnAnswer();
                 strAfter = text("ImportCount");
+                EXPECT_TRUE(gtk_widget_is_sensitive(widget("ImportOK")));
             },
             GTK_RESPONSE_OK));
         EXPECT_EQ(strBefore, c.pszBefore);
