@@ -437,8 +437,9 @@ void AppTest::runScenarios(const ScenarioPage& page, const std::vector<Scenario>
         const std::string strRefusal = mscLastRefusal();
         EXPECT_EQ(entryText(widget(r.pszField)), r.pszShown);
         EXPECT_EQ(!strRefusal.empty(), r.bRefused) << strRefusal;
-        if (r.pszSays)
+        if (r.pszSays) {
             EXPECT_NE(strRefusal.find(r.pszSays), std::string::npos) << strRefusal;
+        }
         if (!r.pszQuery)
             continue;
         page.save();
