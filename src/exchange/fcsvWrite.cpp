@@ -2,6 +2,7 @@
 #include "fcsvText.h"
 
 #include "avCnv.h"
+#include "avFile.h"
 #include "modFLog.h"
 #include "modPilot.h"
 #include "rcdFLog.h"
@@ -145,12 +146,10 @@ gboolean fcsvExportFile(guint iACID, const char* pszPath, std::string* pstrWhy) 
         return FALSE;
     }
     GError* pError = nullptr;
-    // g_file_set_contents writes a temporary file and renames it.
-    if (!g_file_set_contents(pszPath, strText.data(), gssize(strText.size()), &pError)) {
+    if (fileReplace(pszPath, strText, false, &pError) != FILE_STEP_NONE) {
         *pstrWhy = pError->message;
         g_error_free(pError);
         return FALSE;
     }
     return TRUE;
 }
-

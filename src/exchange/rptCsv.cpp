@@ -1,6 +1,8 @@
 #include "avReport.h"
 #include "rptFile.h"
 
+#include "avFile.h"
+
 namespace {
 
 // ---- CSV ----
@@ -23,28 +25,21 @@ void appendCsvField(std::string& str, const std::string& strField) {
 
 gboolean rptWriteCsv(const rptDoc& doc, const char* pszFile, GError** ppError,
                      const rptProgress& fnProgress) {
-    AtomicFile file(pszFile);
-    if (!file.open(ppError))
-        return FALSE;
     // The byte-order mark tells spreadsheet programs that the file is
     // UTF-8; without it they read "ø" in the local code page.
-    std::string strLine = "\xEF\xBB\xBF";
-    file.write(strLine.data(), strLine.size());
+    std::string strText = "\xEF\xBB\xBF";
     for (size_t iRow = 0; iRow < doc.lstCsv.size(); ++iRow) {
         if (fnProgress && !(iRow % 256) && !fnProgress(double(iRow) / double(doc.lstCsv.size()))) {
             setCancelled(ppError, pszFile);
             return FALSE;
         }
         const auto& lstRow = doc.lstCsv[iRow];
-        strLine.clear();
         for (size_t i = 0; i < lstRow.size(); ++i) {
             if (i)
-                strLine += ',';
-            appendCsvField(strLine, lstRow[i]);
+                strText += ',';
+            appendCsvField(strText, lstRow[i]);
         }
-        strLine += "\r\n";
-        if (!file.write(strLine.data(), strLine.size()))
-            break;
+        strText += "\r\n";
     }
-    return file.commit(ppError);
+    return fileReplace(pszFile, strText, false, ppError) == FILE_STEP_NONE;
 }

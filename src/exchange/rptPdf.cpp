@@ -1,12 +1,16 @@
 #include "avReport.h"
 #include "rptFile.h"
 
+#include "avFile.h"
+
 #include <cairo-pdf.h>
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <string>
 #include <utility>
 
 namespace {
@@ -629,9 +633,9 @@ class PdfLayout {
     int m_nPages = 1;
 };
 
-cairo_status_t writeToFile(void* pClosure, const unsigned char* pData, unsigned int nlData) {
-    auto* pFile = static_cast<AtomicFile*>(pClosure);
-    return pFile->write(pData, nlData) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+cairo_status_t appendToText(void* pClosure, const unsigned char* pData, unsigned int nlData) {
+    static_cast<std::string*>(pClosure)->append(reinterpret_cast<const char*>(pData), nlData);
+    return CAIRO_STATUS_SUCCESS;
 }
 
 } // namespace
@@ -645,13 +649,11 @@ void rptPaperSize(double* pdWidth, double* pdHeight) {
 
 gboolean rptWritePdf(const rptDoc& doc, const char* pszFile, GError** ppError,
                      const rptProgress& fnProgress) {
-    AtomicFile file(pszFile);
-    if (!file.open(ppError))
-        return FALSE;
+    std::string strPdf;
     double dWidth = 0, dHeight = 0;
     rptPaperSize(&dWidth, &dHeight);
     cairo_surface_t* pSurface =
-        cairo_pdf_surface_create_for_stream(writeToFile, &file, dWidth, dHeight);
+        cairo_pdf_surface_create_for_stream(appendToText, &strPdf, dWidth, dHeight);
     cairo_pdf_surface_set_metadata(pSurface, CAIRO_PDF_METADATA_TITLE,
                                    validText(doc.strTitle + " " + doc.strReg).c_str());
     cairo_pdf_surface_set_metadata(pSurface, CAIRO_PDF_METADATA_CREATOR, "avLedger");
@@ -659,12 +661,15 @@ gboolean rptWritePdf(const rptDoc& doc, const char* pszFile, GError** ppError,
     bool bDone = PdfLayout(doc, pcr, dWidth, dHeight, fnProgress).run();
     cairo_destroy(pcr);
     cairo_surface_finish(pSurface);
-    if (cairo_surface_status(pSurface) != CAIRO_STATUS_SUCCESS)
-        file.noteError(0);
+    bool bDrawn = cairo_surface_status(pSurface) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(pSurface);
     if (!bDone) {
         setCancelled(ppError, pszFile);
-        return FALSE; // the temporary file goes with `file`
+        return FALSE;
     }
-    return file.commit(ppError);
+    if (!bDrawn) {
+        g_set_error(ppError, G_FILE_ERROR, G_FILE_ERROR_IO, "%s\n%s", pszFile, g_strerror(EIO));
+        return FALSE;
+    }
+    return fileReplace(pszFile, strPdf, false, ppError) == FILE_STEP_NONE;
 }
