@@ -1,12 +1,17 @@
-// Text helpers that the flight CSV reading and writing share.
+// Text helpers that the flight CSV reading, judging and writing share.
 #pragma once
 
 #include "rcdPilot.h"
 
 #include <glib.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
+
+inline bool isDigit(char c) {
+    return g_ascii_isdigit(c);
+}
 
 inline std::string_view trimmed(std::string_view sv) {
     while (!sv.empty() && g_ascii_isspace(sv.front()))
@@ -14,6 +19,24 @@ inline std::string_view trimmed(std::string_view sv) {
     while (!sv.empty() && g_ascii_isspace(sv.back()))
         sv.remove_suffix(1);
     return sv;
+}
+
+inline std::string lowerAlnum(std::string_view sv) {
+    std::string str;
+    for (char c : sv)
+        if (g_ascii_isalnum(c))
+            str += g_ascii_tolower(c);
+    return str;
+}
+
+// A number as logbooks write hours: "1.3", "1,3", "0", "1:18".
+inline bool isNumber(std::string_view sv) {
+    sv = trimmed(sv);
+    const std::size_t nMarks = std::count_if(
+        sv.begin(), sv.end(), [](char c) { return c == '.' || c == ',' || c == ':'; });
+    return std::any_of(sv.begin(), sv.end(), isDigit) && nMarks <= 1 &&
+           std::all_of(sv.begin(), sv.end(),
+                       [](char c) { return isDigit(c) || c == '.' || c == ',' || c == ':'; });
 }
 
 inline std::string readingName(const rcdPilot& rcd) {
