@@ -11,7 +11,6 @@
 #include <cstring>
 #include <ctime>
 #include <string>
-#include <unistd.h>
 
 namespace {
 

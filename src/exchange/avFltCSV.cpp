@@ -12,11 +12,9 @@
 #include "rcdPilot.h"
 #include "sqlMLog.h"
 
-#include <glib/gstdio.h>
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <set>
 #include <string_view>

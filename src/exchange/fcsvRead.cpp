@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <array>
 #include <set>
-#include <cstring>
 #include <string_view>
 
 namespace {
