@@ -1,6 +1,7 @@
 #include "avParam.h"
 
 #include "avErrLog.h"
+#include "avFile.h"
 #include "avPath.h"
 
 #include <glib/gprintf.h>
@@ -10,7 +11,6 @@
 #include <cstring>
 #include <ctime>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -30,30 +30,17 @@ void logFileError(const char* pszCall, int nErrno) {
 // the path. Returns false (with errno's call logged) when any step fails;
 // the existing file is then left as it was.
 bool writeAtomically(const std::string& strPath, const gchar* pszText, gsize nlText) {
-    std::string strTmp = strPath + ".tmp";
-    FILE* pf = fopen(strTmp.c_str(), "w");
-    if (!pf)
+    switch (fileReplace(strPath.c_str(), std::string_view(pszText, nlText), true, nullptr)) {
+    case FILE_STEP_CREATE:
         return false;
-    int nErrno = 0;
-    bool bOk = fwrite(pszText, 1, nlText, pf) == nlText;
-    if (!bOk)
-        nErrno = errno;
-    else if (fflush(pf) != 0 || fsync(fileno(pf)) != 0) {
-        bOk = false;
-        nErrno = errno;
-    }
-    if (fclose(pf) != 0 && bOk) {
-        bOk = false;
-        nErrno = errno;
-    }
-    if (!bOk) {
-        logFileError("fwrite", nErrno);
-        remove(strTmp.c_str());
-        return true; // the file was reachable; do not fall back to the other one
-    }
-    if (rename(strTmp.c_str(), strPath.c_str()) != 0) {
+    case FILE_STEP_WRITE:
+        logFileError("fwrite", errno);
+        break; // the file was reachable; do not fall back to the other one
+    case FILE_STEP_RENAME:
         logFileError("rename", errno);
-        remove(strTmp.c_str());
+        break;
+    case FILE_STEP_NONE:
+        break;
     }
     return true;
 }

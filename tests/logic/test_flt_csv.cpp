@@ -469,6 +469,9 @@ TEST_F(FltCSV, ExportImportsBackUnchanged) {
     const std::string strPath = m_dirs.etcFile("out.csv");
     ASSERT_TRUE(fcsvExportFile(iACID, strPath.c_str(), &strWhy)) << strWhy;
     EXPECT_FALSE(fcsvExportFile(iACID, db().c_str(), &strWhy)) << "never over the log itself";
+    const std::string strNoDir = m_dirs.etcFile("nodir/out.csv");
+    EXPECT_FALSE(fcsvExportFile(iACID, strNoDir.c_str(), &strWhy));
+    EXPECT_EQ(strWhy.rfind(strNoDir + "\n", 0), 0u) << "names the file first, as a report does";
     ASSERT_TRUE(fcsvExportText(iACID, &strExport));
     EXPECT_EQ(avt::readFile(strPath), strExport);
     for (const char* pszCell : {",\"'=HYPERLINK(\"\"x\"\")\",", ",\"'-oil, +filter\",", ",'@home,",

@@ -1,0 +1,45 @@
+#include "avReport.h"
+#include "rptFile.h"
+
+#include "avFile.h"
+
+namespace {
+
+// ---- CSV ----
+
+void appendCsvField(std::string& str, const std::string& strField) {
+    if (strField.find_first_of(",\"\r\n") == std::string::npos) {
+        str += strField;
+        return;
+    }
+    str += '"';
+    for (char c : strField) {
+        if (c == '"')
+            str += '"';
+        str += c;
+    }
+    str += '"';
+}
+
+} // namespace
+
+gboolean rptWriteCsv(const rptDoc& doc, const char* pszFile, GError** ppError,
+                     const rptProgress& fnProgress) {
+    // The byte-order mark tells spreadsheet programs that the file is
+    // UTF-8; without it they read "ø" in the local code page.
+    std::string strText = "\xEF\xBB\xBF";
+    for (size_t iRow = 0; iRow < doc.lstCsv.size(); ++iRow) {
+        if (fnProgress && !(iRow % 256) && !fnProgress(double(iRow) / double(doc.lstCsv.size()))) {
+            setCancelled(ppError, pszFile);
+            return FALSE;
+        }
+        const auto& lstRow = doc.lstCsv[iRow];
+        for (size_t i = 0; i < lstRow.size(); ++i) {
+            if (i)
+                strText += ',';
+            appendCsvField(strText, lstRow[i]);
+        }
+        strText += "\r\n";
+    }
+    return fileReplace(pszFile, strText, false, ppError) == FILE_STEP_NONE;
+}
