@@ -7,6 +7,7 @@
 #include "modFLog.h"
 #include "modPilot.h"
 #include "pagAC.h"
+#include "pagFLogCard.h"
 #include "rcdAC.h"
 #include "rcdFLog.h"
 #include "rcdPilot.h"
@@ -23,7 +24,8 @@
 
 namespace {
 
-rcdFLog m_rcdFLog{};
+// The card's working flight: the one the tree keeps selected.
+rcdFLog& m_rcdFLog = fcdFlight();
 guint m_iRowTypeLast = FLOG_ROW_HEADER;
 // The aircraft whose flights the tree showed last, so that its expansion is
 // kept only for the same aircraft.
@@ -34,464 +36,12 @@ guint m_nGenShown = 0;
 
 GtkWidget* m_pwgtFLogTree = nullptr;
 GtkWidget* m_pwgtFLogNoLog = nullptr;
-GtkWidget* m_pwgtFLogDate = nullptr;
-GtkWidget* m_pwgtFLogTimeOff = nullptr;
-GtkWidget* m_pwgtFLogTimeOn = nullptr;
-GtkWidget* m_pwgtFLogElapsed = nullptr;
-GtkWidget* m_pwgtFLogSolo = nullptr;
-GtkWidget* m_pwgtFLogDual = nullptr;
-GtkWidget* m_pwgtFLogPilot = nullptr;
-GtkWidget* m_pwgtFLogPilotLabel = nullptr;
-GtkWidget* m_pwgtFLogStudent = nullptr;
-GtkWidget* m_pwgtFLogStudentLabel = nullptr;
-GtkWidget* m_pwgtFLogDay = nullptr;
-GtkWidget* m_pwgtFLogNight = nullptr;
-GtkWidget* m_pwgtFLogIFR = nullptr;
-GtkWidget* m_pwgtFLogLocal = nullptr;
-GtkWidget* m_pwgtFLogXC = nullptr;
-GtkWidget* m_pwgtFLogFrom = nullptr;
-GtkWidget* m_pwgtFLogTo = nullptr;
-GtkWidget* m_pwgtFLogPaxList = nullptr;
-GtkWidget* m_pwgtFLogPaxListLabel = nullptr;
-GtkWidget* m_pwgtFLogNotes = nullptr;
-GtkWidget* m_pwgtFLogCrewNote = nullptr;
-
-// Pilots' names and destinations are shown this wide; longer ones end in
-// "…" instead of pushing the flight list aside.
-constexpr gint NAME_CHARS = 16;
-
-const wgtLUT m_lstFLogLUT[] = {
-    {&m_pwgtFLogDate, fltDateLUTCB},
-    {&m_pwgtFLogTimeOff, nullptr},
-    {&m_pwgtFLogTimeOn, nullptr},
-    {&m_pwgtFLogElapsed, nullptr},
-    {&m_pwgtFLogFrom, nullptr},
-    {&m_pwgtFLogTo, nullptr},
-    {&m_pwgtFLogPilot, nullptr},
-    {&m_pwgtFLogStudent, nullptr},
-    {&m_pwgtFLogPaxList, nullptr},
-    {&m_pwgtFLogNotes, nullptr},
-    {nullptr, nullptr},
-};
-
-guint activeACID() {
-    return acdHasActiveAC() ? acdGetActiveAC()->iACID : SQL_NEW_ID;
-}
-
-time_t dayOf(time_t t) {
-    return t - t % SECONDS_PER_DAY;
-}
-
-gboolean timeOffSet(const rcdFLog& rcd) {
-    return fltTakeOffKnown(rcd.tFltBegin, rcd.nType);
-}
-
-// A start set from a clock time (typed, or worked out from the landing) is
-// a real take-off, also at 00:00; a start from the date alone is not.
-void setStart(rcdFLog& rcd, time_t tStart, bool bClock) {
-    rcd.tFltBegin = tStart;
-    if (bClock && tStart % SECONDS_PER_DAY == 0)
-        rcd.nType |= FLT_TAKEOFF_MIDNIGHT;
-    else
-        rcd.nType &= ~FLT_TAKEOFF_MIDNIGHT;
-}
-// A landing is a clock time only above the bare-duration range.
-gboolean timeOnSet(const rcdFLog& rcd) {
-    return rcd.tFltEnd > FLT_MAX_DURATION;
-}
-
-gboolean entryIsBlank(GtkWidget* pwgtEntry) {
-    for (const gchar* psz = gtk_entry_get_text(GTK_ENTRY(pwgtEntry)); *psz; ++psz)
-        if (!g_ascii_isspace(*psz))
-            return FALSE;
-    return TRUE;
-}
-
-gboolean entryShows(GtkWidget* pwgtEntry, const gchar* pszText) {
-    return strcmp(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)), pszText) == 0;
-}
-
-void showError(const char* pszFunction) {
-    dlgError(sqlLastError(), pszFunction, "pagFLog");
-}
-
-gboolean saveRecord(const char* pszFunction) {
-    if (!sqlUpdateFLogRecord(&m_rcdFLog)) {
-        showError(pszFunction);
-        return FALSE;
-    }
-    m_rcdFLog.bDirty = FALSE;
-    return TRUE;
-}
-
-void refreshHours() {
-    acdDisplayACReg(gint64(fmodCalcAFAccum()));
-}
 
 GtkTreeSelection* treeSelection() {
     return gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtFLogTree));
 }
 
 void fltOnRowChanged(GtkTreeSelection* pSelection, gpointer);
-
-// The reading name of a pilot, also of one deleted since: flights keep
-// naming who flew them.
-std::string deletedPilotName(guint iPilotID) {
-    rcdPilot rcd{};
-    cbPilot cb{&rcd, nullptr};
-    if (iPilotID == 0 || iPilotID == SQL_NEW_ID || !sqlLoadPilotRecord(&cb, iPilotID) ||
-        rcd.iPilotID != iPilotID)
-        return "";
-    return std::string(rcd.szFName) + (*rcd.szFName ? " " : "") + rcd.szLName;
-}
-
-// Selects the pilot in the combo; a pilot no longer listed is named in the
-// crew note instead. Returns that name, or "".
-std::string setComboPilot(GtkWidget* pwgtCombo, guint iPilotID) {
-    GtkTreeIter* piter = pmodFindPilotID(iPilotID);
-    if (piter) {
-        gtk_combo_box_set_active_iter(GTK_COMBO_BOX(pwgtCombo), piter);
-        return "";
-    }
-    gtk_combo_box_set_active(GTK_COMBO_BOX(pwgtCombo), -1);
-    return deletedPilotName(iPilotID);
-}
-
-void setEntryText(GtkWidget* pwgtEntry, const gchar* pszText) {
-    gtk_entry_set_text(GTK_ENTRY(pwgtEntry), pszText);
-}
-
-void setNotesText(const gchar* pszText) {
-    gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtFLogNotes)), pszText, -1);
-}
-
-void showDual(gboolean bDual) {
-    gtk_widget_set_visible(m_pwgtFLogStudent, bDual);
-    gtk_widget_set_visible(m_pwgtFLogStudentLabel, bDual);
-    gtk_widget_set_visible(m_pwgtFLogPaxList, !bDual);
-    gtk_widget_set_visible(m_pwgtFLogPaxListLabel, !bDual);
-    gtk_label_set_text_with_mnemonic(GTK_LABEL(m_pwgtFLogPilotLabel),
-                                     bDual ? "_Instructor:" : "P_ilot:");
-}
-
-// The texts the four time fields show for the record.
-struct TimeTexts {
-    gchar szDate[40], szOff[20], szOn[20], szElapsed[32];
-};
-TimeTexts timeTexts() {
-    TimeTexts t;
-    cnvDcdDate(t.szDate, sizeof t.szDate, m_rcdFLog.tFltBegin, 0);
-    cnvDcdTime(t.szOff, sizeof t.szOff, m_rcdFLog.tFltBegin,
-               timeOffSet(m_rcdFLog) ? CNV_DCD_MIDNIGHT : 0);
-    cnvDcdTime(t.szOn, sizeof t.szOn, m_rcdFLog.tFltEnd, 0);
-    cnvDcdHours(t.szElapsed, sizeof t.szElapsed, m_rcdFLog.nElapsed);
-    return t;
-}
-
-void displayTimes() {
-    MscDisplayGuard guard;
-    const TimeTexts t = timeTexts();
-    setEntryText(m_pwgtFLogDate, t.szDate);
-    setEntryText(m_pwgtFLogTimeOff, t.szOff);
-    setEntryText(m_pwgtFLogTimeOn, t.szOn);
-    setEntryText(m_pwgtFLogElapsed, t.szElapsed);
-}
-
-// A refused entry shows the stored value again; the user is told why.
-gboolean refuse(GtkWidget* pwgtField, const gchar* pszWhy) {
-    displayTimes();
-    mscRefuse(pwgtField, pszWhy);
-    return FALSE;
-}
-
-const gchar* const WHY_OVERNIGHT =
-    "A landing before the take-off would be after midnight, a flight of over 12 hours";
-
-void calcElapsed(rcdFLog& rcd) {
-    rcd.nElapsed = fmodElapsedTenths(rcd.tFltBegin, rcd.tFltEnd);
-}
-
-// After an accepted change of the record it is stored at once, so that
-// nothing entered is lost should the program end abruptly: a new flight
-// (the user has entered something) and one whose start moved are filed
-// again in the tree; otherwise the flight's row is brought up to date.
-void recordEdited(gboolean bStartMoved) {
-    m_rcdFLog.bDirty = TRUE;
-    if (m_rcdFLog.iFLogID == SQL_NEW_ID) {
-        if (!acdHasActiveAC())
-            return;
-        m_rcdFLog.iCSID = activeACID();
-        fltLoadTree();
-    } else if (bStartMoved) {
-        fltLoadTree();
-    } else {
-        saveRecord("recordEdited()");
-        fltTreeUpdate();
-    }
-    refreshHours();
-}
-
-// ---- Card field handlers ----
-
-gboolean fltOnDateFocusOut(GtkWidget* pwgtDate, GdkEventFocus*, gpointer) {
-    // Leaving the date as shown changes nothing: moving through the card
-    // of "<new flight>" stores no flight.
-    if (mscDisplaying() || entryShows(pwgtDate, timeTexts().szDate))
-        return FALSE;
-    time_t tDay = -1;
-    const gchar* pszWhy = nullptr;
-    if (!cnvReadDate(&tDay, gtk_entry_get_text(GTK_ENTRY(pwgtDate)), FALSE, &pszWhy))
-        return refuse(pwgtDate, pszWhy);
-    // The take-off keeps its clock time on the new day.
-    const time_t tStart = tDay + (m_rcdFLog.tFltBegin > 0 ? m_rcdFLog.tFltBegin % SECONDS_PER_DAY : 0);
-    if (const gchar* pszStartWhy = fmodStartRefusal(tStart))
-        return refuse(pwgtDate, pszStartWhy);
-    if (!acdHasActiveAC() || tStart == m_rcdFLog.tFltBegin ||
-        !mscKeepFutureDate(pwgtDate, tStart, "The flight")) {
-        displayTimes();
-        return FALSE;
-    }
-    // The landing moves with the flight, so that the flight time stays what
-    // it was and a later edit of either time measures on the right day.
-    if (timeOnSet(m_rcdFLog) && m_rcdFLog.tFltBegin > 0)
-        m_rcdFLog.tFltEnd += tStart - m_rcdFLog.tFltBegin;
-    m_rcdFLog.tFltBegin = tStart;
-    m_rcdFLog.iCSID = activeACID();
-    m_rcdFLog.bDirty = TRUE;
-    if (!saveRecord("fltOnDateEdited()"))
-        return FALSE;
-    fltLoadTree();
-    fltDisplaySensitive(TRUE);
-    fltDisplayUpdate();
-    return FALSE;
-}
-
-// The clock time typed into an entry, in seconds into the day.
-gboolean readClock(GtkWidget* pwgtEntry, time_t* ptClock, const gchar** ppszWhy) {
-    int nHour = 0, nMin = 0;
-    if (!cnvReadTime(&nHour, &nMin, gtk_entry_get_text(GTK_ENTRY(pwgtEntry)), ppszWhy))
-        return FALSE;
-    *ptClock = time_t(nHour) * 3600 + time_t(nMin) * 60;
-    return TRUE;
-}
-
-// Take-off, landing and flight time follow one rule whichever is edited
-// last: the landing keeps its clock time and the flight time follows;
-// without a landing the flight time gives it.
-gboolean fltOnTimeOffFocusOut(GtkWidget* pwgtTimeOff, GdkEventFocus*, gpointer) {
-    if (mscDisplaying() || entryShows(pwgtTimeOff, timeTexts().szOff))
-        return FALSE;
-    time_t tClock = 0;
-    const gchar* pszWhy = nullptr;
-    if (!entryIsBlank(pwgtTimeOff) && !readClock(pwgtTimeOff, &tClock, &pszWhy))
-        return refuse(pwgtTimeOff, pszWhy);
-    rcdFLog rcd = m_rcdFLog;
-    setStart(rcd, dayOf(m_rcdFLog.tFltBegin) + tClock, !entryIsBlank(pwgtTimeOff));
-    if (timeOffSet(rcd)) {
-        if (timeOnSet(rcd)) {
-            if (!fmodLandingAfter(rcd.tFltBegin, rcd.tFltEnd % SECONDS_PER_DAY, &rcd.tFltEnd))
-                return refuse(pwgtTimeOff, WHY_OVERNIGHT);
-        } else if (rcd.nElapsed != 0) {
-            rcd.tFltEnd = rcd.tFltBegin + time_t(rcd.nElapsed) * FLT_TENTH;
-        }
-    }
-    if (timeOffSet(rcd) && timeOnSet(rcd))
-        calcElapsed(rcd);
-    if (rcd.tFltBegin == m_rcdFLog.tFltBegin && rcd.tFltEnd == m_rcdFLog.tFltEnd &&
-        rcd.nElapsed == m_rcdFLog.nElapsed && rcd.nType == m_rcdFLog.nType) {
-        displayTimes();
-        return FALSE;
-    }
-    m_rcdFLog = rcd;
-    // The start decides where the flight stands in the tree.
-    recordEdited(TRUE);
-    displayTimes();
-    return FALSE;
-}
-
-gboolean fltOnTimeOnFocusOut(GtkWidget* pwgtTimeOn, GdkEventFocus*, gpointer) {
-    if (mscDisplaying() || entryShows(pwgtTimeOn, timeTexts().szOn))
-        return FALSE;
-    gboolean bStartMoved = FALSE;
-    if (entryIsBlank(pwgtTimeOn)) {
-        // The landing is not known any more; the flight time stays.
-        m_rcdFLog.tFltEnd = 0;
-    } else {
-        time_t tClock = 0;
-        const gchar* pszWhy = nullptr;
-        if (!readClock(pwgtTimeOn, &tClock, &pszWhy))
-            return refuse(pwgtTimeOn, pszWhy);
-        time_t tEnd = 0;
-        if (timeOffSet(m_rcdFLog)) {
-            if (!fmodLandingAfter(m_rcdFLog.tFltBegin, tClock, &tEnd))
-                return refuse(pwgtTimeOn, WHY_OVERNIGHT);
-            m_rcdFLog.tFltEnd = tEnd;
-            calcElapsed(m_rcdFLog);
-        } else if (m_rcdFLog.nElapsed != 0) {
-            // Without a take-off the flight time gives it, on the day
-            // before when the landing was just after midnight.
-            tEnd = dayOf(m_rcdFLog.tFltBegin) + tClock;
-            const time_t tBegin = tEnd - time_t(m_rcdFLog.nElapsed) * FLT_TENTH;
-            if (const gchar* pszStartWhy = fmodStartRefusal(tBegin))
-                return refuse(pwgtTimeOn, pszStartWhy);
-            m_rcdFLog.tFltEnd = tEnd;
-            bStartMoved = tBegin != m_rcdFLog.tFltBegin;
-            setStart(m_rcdFLog, tBegin, true);
-        } else {
-            m_rcdFLog.tFltEnd = dayOf(m_rcdFLog.tFltBegin) + tClock;
-        }
-    }
-    recordEdited(bStartMoved);
-    displayTimes();
-    return FALSE;
-}
-
-gboolean fltOnElapsedFocusOut(GtkWidget* pwgtElapsed, GdkEventFocus*, gpointer) {
-    if (mscDisplaying() || entryShows(pwgtElapsed, timeTexts().szElapsed))
-        return FALSE;
-    guint nElapsed = 0;
-    if (!entryIsBlank(pwgtElapsed) &&
-        !cnvEncHours(&nElapsed, gtk_entry_get_text(GTK_ENTRY(pwgtElapsed)), CNV_FLIGHT_MAX))
-        return refuse(pwgtElapsed, "Not a flight time: type hours and tenths, up to 24.0");
-    if (nElapsed == m_rcdFLog.nElapsed) {
-        displayTimes();
-        return FALSE;
-    }
-    const time_t tSpan = time_t(nElapsed) * FLT_TENTH;
-    gboolean bStartMoved = FALSE;
-    if (timeOffSet(m_rcdFLog)) {
-        m_rcdFLog.tFltEnd = m_rcdFLog.tFltBegin + tSpan;
-    } else if (timeOnSet(m_rcdFLog)) {
-        const time_t tBegin = m_rcdFLog.tFltEnd - tSpan;
-        if (const gchar* pszStartWhy = fmodStartRefusal(tBegin))
-            return refuse(pwgtElapsed, pszStartWhy);
-        bStartMoved = tBegin != m_rcdFLog.tFltBegin;
-        setStart(m_rcdFLog, tBegin, true);
-    } else {
-        m_rcdFLog.tFltEnd = tSpan; // a bare duration until a clock time is known
-    }
-    m_rcdFLog.nElapsed = nElapsed;
-    recordEdited(bStartMoved);
-    displayTimes();
-    return FALSE;
-}
-
-gboolean fltOnDepartFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    if (!mscDisplaying() && mscEntryStore(pwgt, m_rcdFLog.szFrom))
-        recordEdited(FALSE);
-    return FALSE;
-}
-
-gboolean fltOnArriveFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    if (!mscDisplaying() && mscEntryStore(pwgt, m_rcdFLog.szTo))
-        recordEdited(FALSE); // the tree shows the destination
-    return FALSE;
-}
-
-gboolean fltOnPaxFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    if (!mscDisplaying() && mscEntryStore(pwgt, m_rcdFLog.szPaxList))
-        recordEdited(FALSE);
-    return FALSE;
-}
-
-gboolean fltOnNotesFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    if (!mscDisplaying() && mscTextViewStore(pwgt, m_rcdFLog.szNotes, sizeof m_rcdFLog.szNotes))
-        recordEdited(FALSE);
-    return FALSE;
-}
-
-void takePilot(GtkComboBox* pwgtCombo, guint* piPilotID) {
-    if (mscDisplaying())
-        return;
-    GtkTreeIter iter;
-    if (!gtk_combo_box_get_active_iter(pwgtCombo, &iter))
-        return;
-    guint iPilotID = pmodGetPilotID(&iter);
-    if (iPilotID != *piPilotID) {
-        *piPilotID = iPilotID;
-        recordEdited(FALSE);
-    }
-}
-
-// One person in both seats of a dual flight is more likely a slip of the
-// list than meant: asked, and the stored choice kept unless confirmed.
-void takeCrew(GtkComboBox* pwgtCombo, guint* piSeat, guint iOtherSeat) {
-    if (mscDisplaying())
-        return;
-    GtkTreeIter iter;
-    if (!gtk_combo_box_get_active_iter(pwgtCombo, &iter))
-        return;
-    const guint iPilotID = pmodGetPilotID(&iter);
-    const bool bDual = gtk_widget_get_visible(m_pwgtFLogStudent);
-    if (bDual && iPilotID != *piSeat && iPilotID != 0 && iPilotID != SQL_NEW_ID &&
-        iPilotID == iOtherSeat &&
-        !mscConfirm(GTK_WIDGET(pwgtCombo), "<b>The same pilot in both seats?</b>",
-                    "The instructor and the student of this flight would be the same person.")) {
-        MscDisplayGuard guard;
-        setComboPilot(GTK_WIDGET(pwgtCombo), *piSeat);
-        return;
-    }
-    takePilot(pwgtCombo, piSeat);
-}
-void fltOnPilotChanged(GtkComboBox* pwgtCombo, gpointer) {
-    takeCrew(pwgtCombo, &m_rcdFLog.iPilotID, m_rcdFLog.iStudentID);
-}
-void fltOnStudentChanged(GtkComboBox* pwgtCombo, gpointer) {
-    takeCrew(pwgtCombo, &m_rcdFLog.iStudentID, m_rcdFLog.iPilotID);
-}
-
-// Sets or clears one nType bit; TRUE when that changed the record.
-gboolean setTypeBit(guint nBit, gboolean bSet) {
-    guint nType = bSet ? (m_rcdFLog.nType | nBit) : (m_rcdFLog.nType & ~nBit);
-    if (nType == m_rcdFLog.nType)
-        return FALSE;
-    m_rcdFLog.nType = nType;
-    return TRUE;
-}
-
-gboolean isActive(GtkWidget* pwgtToggle) {
-    return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(pwgtToggle));
-}
-
-void typeEdited(gboolean bChanged) {
-    if (bChanged)
-        recordEdited(FALSE);
-    fltDisplayUpdate();
-}
-
-void fltOnSoloClicked(GtkButton*, gpointer) {
-    if (!mscDisplaying())
-        typeEdited(setTypeBit(FLT_TYPE_DUAL, !isActive(m_pwgtFLogSolo)));
-}
-
-void fltOnLocalClicked(GtkButton*, gpointer) {
-    if (!mscDisplaying())
-        typeEdited(setTypeBit(FLT_TYPE_XC, !isActive(m_pwgtFLogLocal)));
-}
-
-// Connected to all three buttons of the group: a change straight between
-// night and IFR does not involve the day button at all.
-void fltOnDayClicked(GtkButton*, gpointer) {
-    if (mscDisplaying())
-        return;
-    const gboolean bNight = setTypeBit(FLT_TYPE_NIGHT, isActive(m_pwgtFLogNight));
-    const gboolean bIFR = setTypeBit(FLT_TYPE_IFR, isActive(m_pwgtFLogIFR));
-    typeEdited(bNight || bIFR);
-}
-
-// ---- Tree ----
-
-void startNewFlight() {
-    m_rcdFLog = rcdFLog{};
-    m_rcdFLog.iFLogID = SQL_NEW_ID;
-    m_rcdFLog.iCSID = activeACID();
-    // The date offered is a day; the take-off is for the user to type.
-    const time_t tLast = prmGetKeyTime(PRM_FLIGHT_LAST_DATE);
-    m_rcdFLog.tFltBegin = dayOf(tLast > 0 ? tLast : time(nullptr));
-    fltDisplayUpdate();
-    fltDisplaySensitive(FALSE);
-    gtk_widget_set_sensitive(gtk_widget_get_parent(m_pwgtFLogDate), TRUE);
-}
 
 // A row by what it is: a flight by its ID, the new-flight row by its type,
 // a header by its text. Row paths do not survive a rebuild; these do.
@@ -573,19 +123,19 @@ void fltOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
     guint nRowType = FLOG_ROW_HEADER;
     gtk_tree_model_get(pModel, &iter, FLOG_SQLID, &iFLogID, FLOG_ROW_TYPE, &nRowType, -1);
     if (m_rcdFLog.bDirty)
-        saveRecord("fltOnRowChanged()");
+        fcdSave("fltOnRowChanged()");
     if (m_iRowTypeLast == FLOG_ROW_NEW)
         fmodResetNewFlightLabel();
     m_iRowTypeLast = nRowType;
 
     if (nRowType == FLOG_ROW_DATA) {
         cbFLog cb{&m_rcdFLog, nullptr};
-        if (!sqlLoadFLogRecord(&cb, iFLogID, activeACID()))
-            showError("fltOnRowChanged()");
+        if (!sqlLoadFLogRecord(&cb, iFLogID, fcdActiveACID()))
+            fcdShowError("fltOnRowChanged()");
         m_rcdFLog.bDirty = FALSE;
         fltDisplayUpdate();
     } else if (nRowType == FLOG_ROW_NEW) {
-        startNewFlight();
+        fcdStartNewFlight();
     } else {
         m_rcdFLog = rcdFLog{};
         m_rcdFLog.iFLogID = SQL_NEW_ID;
@@ -621,25 +171,6 @@ void leftRight(GtkTreeView* pwgtTree, gboolean bRight) {
     gtk_tree_path_free(pPath);
 }
 
-// The flight a delete would take, as the card shows it: "19-Apr-2010 14:00
-// to 15:30, 1.5 h".
-std::string deleteQuestion() {
-    const TimeTexts t = timeTexts();
-    std::string strFlight = t.szDate;
-    if (*t.szOff)
-        strFlight += std::string(" ") + t.szOff;
-    if (*t.szOn)
-        strFlight += std::string(*t.szOff ? " to " : ", landing ") + t.szOn;
-    strFlight += std::string(", ") + t.szElapsed + " h";
-    gchar* psz =
-        g_markup_printf_escaped("<span color='dark blue'>The flight of <b>%s</b> will be "
-                                "deleted.</span>\n\n<span color='blue'>Are you sure?</span>",
-                                strFlight.c_str());
-    std::string str = psz;
-    g_free(psz);
-    return str;
-}
-
 // Delete asks before a stored flight goes; every other key is the tree's
 // own (moving, opening and closing years and months).
 gboolean fltOnTreeKeyPress(GtkWidget* pwgtTree, GdkEventKey* pevtKey, gpointer) {
@@ -657,16 +188,16 @@ gboolean fltOnTreeKeyPress(GtkWidget* pwgtTree, GdkEventKey* pevtKey, gpointer) 
         return TRUE;
 
     if (mscConfirmDelete(pwgtTree, "<span color='red'><b>*** Delete Flight Record ***</b></span>",
-                         deleteQuestion().c_str())) {
+                         fcdDeleteQuestion().c_str())) {
         m_rcdFLog.bDelete = TRUE;
         m_rcdFLog.bDirty = TRUE;
-        if (saveRecord("fltOnTreeKeyPress()")) {
+        if (fcdSave("fltOnTreeKeyPress()")) {
             // The row is gone only once the file says so.
             if (gtk_tree_selection_get_selected(treeSelection(), &pModel, &iter))
                 gtk_tree_store_remove(GTK_TREE_STORE(pModel), &iter);
             // Later rows' running totals and the banner lose this flight now,
             // not at the next rebuild.
-            refreshHours();
+            fcdRefreshHours();
             fltDisplayClear();
             fltDisplaySensitive(FALSE);
         } else {
@@ -713,7 +244,7 @@ void initTree() {
     g_object_set(pRenderer, "xalign", 1.0f, nullptr);
     addColumn("Flight\nTime", FLOG_TIME_ELPSD, pRenderer);
     pRenderer = gtk_cell_renderer_text_new();
-    mscEllipsize(pRenderer, NAME_CHARS);
+    mscEllipsize(pRenderer, FCD_NAME_CHARS);
     addColumn("\nDestination", FLOG_DEST, pRenderer);
     gtk_tree_view_column_set_expand(gtk_tree_view_get_column(GTK_TREE_VIEW(m_pwgtFLogTree), 2),
                                     TRUE);
@@ -725,15 +256,6 @@ void initTree() {
     gtk_tree_view_set_tooltip_column(GTK_TREE_VIEW(m_pwgtFLogTree), FLOG_WARN);
     g_signal_connect(m_pwgtFLogTree, "key-press-event", G_CALLBACK(fltOnTreeKeyPress), nullptr);
     g_signal_connect_after(treeSelection(), "changed", G_CALLBACK(fltOnRowChanged), nullptr);
-}
-
-void initPilotCombo(GtkWidget* pwgtCombo) {
-    gtk_combo_box_set_model(GTK_COMBO_BOX(pwgtCombo), pmodGetModel());
-    mscComboShowText(pwgtCombo, PILOT_RNAME_COL, -1, NAME_CHARS);
-}
-
-void connectField(GtkWidget* pwgt, GCallback pfnFocusOut) {
-    mscConnectField(pwgt, m_lstFLogLUT, pfnFocusOut);
 }
 
 // The year and month headers the user has opened, by their text: a rebuild
@@ -779,7 +301,7 @@ void expandHeaders(const std::vector<std::string>& lst, GtkTreeIter* piterParent
 // rows as the ones the page shows.
 void showSelection(GtkTreeIter* piter) {
     MscDisplayGuard guard;
-    m_iACIDShown = activeACID();
+    m_iACIDShown = fcdActiveACID();
     m_nGenShown = fmodGeneration();
     if (piter) {
         mscTreeRowSelect(GTK_TREE_VIEW(m_pwgtFLogTree), piter);
@@ -797,7 +319,7 @@ void showSelection(GtkTreeIter* piter) {
 
 void rebuildTree(guint iFLogID) {
     const std::vector<std::string> lstOpen =
-        m_iACIDShown == activeACID() ? expandedHeaders() : std::vector<std::string>{};
+        m_iACIDShown == fcdActiveACID() ? expandedHeaders() : std::vector<std::string>{};
     {
         MscDisplayGuard guard;
         guint64 nHours = 0;
@@ -825,7 +347,7 @@ gboolean enterTree(guint iFLogID) {
         showSelection(nullptr);
         return FALSE;
     }
-    const gboolean bAsLeft = fmodGeneration() == m_nGenShown && m_iACIDShown == activeACID() &&
+    const gboolean bAsLeft = fmodGeneration() == m_nGenShown && m_iACIDShown == fcdActiveACID() &&
                              gtk_tree_selection_iter_is_selected(treeSelection(), &iter);
     if (!bAsLeft)
         showSelection(&iter);
@@ -841,73 +363,11 @@ void fltInitialize(GtkBuilder* pBuilder) {
     m_iACIDShown = SQL_NEW_ID;
     m_nGenShown = 0;
 
-    const struct {
-        GtkWidget** ppwgt;
-        const char* pszID;
-    } lstWidgets[] = {
-        {&m_pwgtFLogTree, "FLogTreeView"},
-        {&m_pwgtFLogNoLog, "FLogNoLog"},
-        {&m_pwgtFLogDate, "FLogCardDate"},
-        {&m_pwgtFLogTimeOff, "FLogCardTimeOff"},
-        {&m_pwgtFLogTimeOn, "FLogCardTimeOn"},
-        {&m_pwgtFLogElapsed, "FLogCardElapsed"},
-        {&m_pwgtFLogSolo, "FLogSolo"},
-        {&m_pwgtFLogDual, "FLogDual"},
-        {&m_pwgtFLogPilot, "FLogPilot"},
-        {&m_pwgtFLogPilotLabel, "FLogPilotLabel"},
-        {&m_pwgtFLogStudent, "FLogStudent"},
-        {&m_pwgtFLogStudentLabel, "FLogStudentLabel"},
-        {&m_pwgtFLogDay, "FLogDay"},
-        {&m_pwgtFLogNight, "FLogNight"},
-        {&m_pwgtFLogIFR, "FLogIFR"},
-        {&m_pwgtFLogLocal, "FLogLocal"},
-        {&m_pwgtFLogXC, "FLogXC"},
-        {&m_pwgtFLogFrom, "FLogCardFrom"},
-        {&m_pwgtFLogTo, "FLogCardTo"},
-        {&m_pwgtFLogPaxList, "FLogPaxList"},
-        {&m_pwgtFLogPaxListLabel, "FLogPaxListLabel"},
-        {&m_pwgtFLogNotes, "FLogNotes"},
-        {&m_pwgtFLogCrewNote, "FLogCrewNote"},
-    };
-    for (const auto& w : lstWidgets)
-        *w.ppwgt = mscGetWidget(pBuilder, w.pszID);
-
+    m_pwgtFLogTree = mscGetWidget(pBuilder, "FLogTreeView");
+    m_pwgtFLogNoLog = mscGetWidget(pBuilder, "FLogNoLog");
     initTree();
-    connectField(m_pwgtFLogDate, G_CALLBACK(fltOnDateFocusOut));
-    connectField(m_pwgtFLogTimeOff, G_CALLBACK(fltOnTimeOffFocusOut));
-    connectField(m_pwgtFLogTimeOn, G_CALLBACK(fltOnTimeOnFocusOut));
-    connectField(m_pwgtFLogElapsed, G_CALLBACK(fltOnElapsedFocusOut));
-    connectField(m_pwgtFLogFrom, G_CALLBACK(fltOnDepartFocusOut));
-    connectField(m_pwgtFLogTo, G_CALLBACK(fltOnArriveFocusOut));
-    connectField(m_pwgtFLogPaxList, G_CALLBACK(fltOnPaxFocusOut));
-    connectField(m_pwgtFLogPilot, nullptr);
-    connectField(m_pwgtFLogStudent, nullptr);
-    connectField(m_pwgtFLogNotes, G_CALLBACK(fltOnNotesFocusOut));
-
-    // The screen shows what will be stored: input stops at each field's size.
-    mscLimitText(m_pwgtFLogFrom, sizeof m_rcdFLog.szFrom);
-    mscLimitText(m_pwgtFLogTo, sizeof m_rcdFLog.szTo);
-    mscLimitText(m_pwgtFLogPaxList, sizeof m_rcdFLog.szPaxList);
-    mscLimitText(m_pwgtFLogNotes, sizeof m_rcdFLog.szNotes);
-
-    // Student and passengers take turns in one row, which keeps its height:
-    // choosing Dual must not move the rest of the card.
-    GtkSizeGroup* pRow = gtk_size_group_new(GTK_SIZE_GROUP_VERTICAL);
-    for (GtkWidget* pwgt : {m_pwgtFLogStudent, m_pwgtFLogPaxList})
-        gtk_size_group_add_widget(pRow, pwgt);
-    g_object_unref(pRow);
-
-    initPilotCombo(m_pwgtFLogPilot);
-    initPilotCombo(m_pwgtFLogStudent);
-    g_signal_connect(m_pwgtFLogPilot, "changed", G_CALLBACK(fltOnPilotChanged), nullptr);
-    g_signal_connect(m_pwgtFLogStudent, "changed", G_CALLBACK(fltOnStudentChanged), nullptr);
-
-    g_signal_connect(m_pwgtFLogSolo, "clicked", G_CALLBACK(fltOnSoloClicked), nullptr);
-    g_signal_connect(m_pwgtFLogLocal, "clicked", G_CALLBACK(fltOnLocalClicked), nullptr);
-    for (GtkWidget* pwgt : {m_pwgtFLogDay, m_pwgtFLogNight, m_pwgtFLogIFR})
-        g_signal_connect(pwgt, "clicked", G_CALLBACK(fltOnDayClicked), nullptr);
-
-    fltDisplaySensitive(FALSE);
+    static const fcdTreeOps ops{fltLoadTree, fltTreeUpdate};
+    fcdInitialize(pBuilder, &ops);
 }
 
 void fltOnPageEnter() {
@@ -916,7 +376,7 @@ void fltOnPageEnter() {
         // Coming back to the page keeps the open headers and the flight on
         // the card, as long as the aircraft is the same.
         const gboolean bSameFlight =
-            m_rcdFLog.iFLogID != SQL_NEW_ID && m_rcdFLog.iCSID == activeACID();
+            m_rcdFLog.iFLogID != SQL_NEW_ID && m_rcdFLog.iCSID == fcdActiveACID();
         if (enterTree(bSameFlight ? m_rcdFLog.iFLogID : SQL_NEW_ID)) {
             // The card again, as a rebuild elsewhere may have cleared it and
             // its pilots may have been renamed or deleted meanwhile.
@@ -948,12 +408,12 @@ void fltOnPageEnter() {
 
 void fltOnPageLeave() {
     if (m_rcdFLog.bDirty && !sqlUpdateFLogRecord(&m_rcdFLog))
-        showError("fltOnPageLeave()");
+        fcdShowError("fltOnPageLeave()");
 }
 
 void fltLoadTree() {
     if (m_rcdFLog.bDirty)
-        saveRecord("fltOnRowChanged()");
+        fcdSave("fltOnRowChanged()");
     rebuildTree(m_rcdFLog.iFLogID);
 }
 
@@ -969,55 +429,3 @@ void fltTreeUpdate() {
                        FLOG_TIME_ELPSD, szElapsed, FLOG_DEST, m_rcdFLog.szTo, -1);
 }
 
-void fltDisplayUpdate() {
-    MscDisplayGuard guard;
-    fltDisplaySensitive(TRUE);
-    displayTimes();
-
-    const std::string strPilot = setComboPilot(m_pwgtFLogPilot, m_rcdFLog.iPilotID);
-    const std::string strStudent = setComboPilot(m_pwgtFLogStudent, m_rcdFLog.iStudentID);
-    gboolean bDual = (m_rcdFLog.nType & FLT_TYPE_DUAL) != 0;
-    std::string strNote;
-    if (!strPilot.empty())
-        strNote = (bDual ? "Instructor: " : "Pilot: ") + strPilot + " (deleted pilot)";
-    if (!strStudent.empty() && bDual)
-        strNote += (strNote.empty() ? "" : "\n") + ("Student: " + strStudent + " (deleted pilot)");
-    gtk_label_set_text(GTK_LABEL(m_pwgtFLogCrewNote), strNote.c_str());
-    gtk_widget_set_visible(m_pwgtFLogCrewNote, !strNote.empty());
-
-    showDual(bDual);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(bDual ? m_pwgtFLogDual : m_pwgtFLogSolo), TRUE);
-    GtkWidget* pwgtCond = (m_rcdFLog.nType & FLT_TYPE_NIGHT) ? m_pwgtFLogNight
-                          : (m_rcdFLog.nType & FLT_TYPE_IFR) ? m_pwgtFLogIFR
-                                                             : m_pwgtFLogDay;
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(pwgtCond), TRUE);
-    gtk_toggle_button_set_active(
-        GTK_TOGGLE_BUTTON((m_rcdFLog.nType & FLT_TYPE_XC) ? m_pwgtFLogXC : m_pwgtFLogLocal), TRUE);
-
-    setEntryText(m_pwgtFLogFrom, m_rcdFLog.szFrom);
-    setEntryText(m_pwgtFLogTo, m_rcdFLog.szTo);
-    setEntryText(m_pwgtFLogPaxList, m_rcdFLog.szPaxList);
-    setNotesText(m_rcdFLog.szNotes);
-}
-
-void fltDisplayClear() {
-    MscDisplayGuard guard;
-    for (GtkWidget* pwgt : {m_pwgtFLogDate, m_pwgtFLogTimeOff, m_pwgtFLogTimeOn, m_pwgtFLogElapsed,
-                            m_pwgtFLogFrom, m_pwgtFLogTo, m_pwgtFLogPaxList})
-        setEntryText(pwgt, "");
-    setNotesText("");
-    gtk_combo_box_set_active(GTK_COMBO_BOX(m_pwgtFLogPilot), -1);
-    gtk_combo_box_set_active(GTK_COMBO_BOX(m_pwgtFLogStudent), -1);
-    gtk_widget_hide(m_pwgtFLogCrewNote);
-}
-
-void fltDisplaySensitive(gboolean bSensitive) {
-    for (GtkWidget* pwgt : {m_pwgtFLogDate, m_pwgtFLogTimeOff, m_pwgtFLogPilot, m_pwgtFLogNotes})
-        gtk_widget_set_sensitive(gtk_widget_get_parent(pwgt), bSensitive);
-}
-
-gboolean fltDateLUTCB(GtkWidget*, GtkDirectionType) {
-    fltDisplaySensitive(TRUE);
-    gtk_widget_grab_focus(m_pwgtFLogTimeOff);
-    return TRUE;
-}

@@ -21,10 +21,3 @@ void fltLoadTree();
 // Writes the working flight's time and destination into its selected row.
 void fltTreeUpdate();
 
-void fltDisplayUpdate();
-void fltDisplayClear();
-void fltDisplaySensitive(gboolean bSensitive);
-
-// Navigation callback of the date entry: opens the rest of the card and
-// moves on to the take-off time.
-gboolean fltDateLUTCB(GtkWidget* pwgtDate, GtkDirectionType nDir);
