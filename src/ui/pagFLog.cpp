@@ -1,24 +1,16 @@
 #include "pagFLog.h"
 
 #include "avCnv.h"
-#include "avError.h"
 #include "avMisc.h"
-#include "avParam.h"
 #include "modFLog.h"
-#include "modPilot.h"
 #include "pagAC.h"
 #include "pagFLogCard.h"
-#include "rcdAC.h"
 #include "rcdFLog.h"
-#include "rcdPilot.h"
 #include "sqlMLog.h"
 
 #include <gdk/gdkkeysyms.h>
 
 #include <algorithm>
-#include <cstring>
-#include <ctime>
-#include <initializer_list>
 #include <string>
 #include <vector>
 

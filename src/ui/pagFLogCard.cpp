@@ -12,14 +12,10 @@
 #include "rcdPilot.h"
 #include "sqlMLog.h"
 
-#include <gdk/gdkkeysyms.h>
-
-#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <initializer_list>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -62,10 +58,6 @@ const wgtLUT m_lstFLogLUT[] = {
     {nullptr, nullptr},
 };
 
-guint activeACID() {
-    return acdHasActiveAC() ? acdGetActiveAC()->iACID : SQL_NEW_ID;
-}
-
 time_t dayOf(time_t t) {
     return t - t % SECONDS_PER_DAY;
 }
@@ -97,23 +89,6 @@ gboolean entryIsBlank(GtkWidget* pwgtEntry) {
 
 gboolean entryShows(GtkWidget* pwgtEntry, const gchar* pszText) {
     return strcmp(gtk_entry_get_text(GTK_ENTRY(pwgtEntry)), pszText) == 0;
-}
-
-void showError(const char* pszFunction) {
-    dlgError(sqlLastError(), pszFunction, "pagFLog");
-}
-
-gboolean saveRecord(const char* pszFunction) {
-    if (!sqlUpdateFLogRecord(&m_rcdFLog)) {
-        showError(pszFunction);
-        return FALSE;
-    }
-    m_rcdFLog.bDirty = FALSE;
-    return TRUE;
-}
-
-void refreshHours() {
-    acdDisplayACReg(gint64(fmodCalcAFAccum()));
 }
 
 // The reading name of a pilot, also of one deleted since: flights keep
@@ -202,15 +177,15 @@ void recordEdited(gboolean bStartMoved) {
     if (m_rcdFLog.iFLogID == SQL_NEW_ID) {
         if (!acdHasActiveAC())
             return;
-        m_rcdFLog.iCSID = activeACID();
+        m_rcdFLog.iCSID = fcdActiveACID();
         m_pOps->pfnLoadTree();
     } else if (bStartMoved) {
         m_pOps->pfnLoadTree();
     } else {
-        saveRecord("recordEdited()");
+        fcdSave("recordEdited()");
         m_pOps->pfnTreeUpdate();
     }
-    refreshHours();
+    fcdRefreshHours();
 }
 
 // ---- Card field handlers ----
@@ -238,9 +213,9 @@ gboolean fltOnDateFocusOut(GtkWidget* pwgtDate, GdkEventFocus*, gpointer) {
     if (timeOnSet(m_rcdFLog) && m_rcdFLog.tFltBegin > 0)
         m_rcdFLog.tFltEnd += tStart - m_rcdFLog.tFltBegin;
     m_rcdFLog.tFltBegin = tStart;
-    m_rcdFLog.iCSID = activeACID();
+    m_rcdFLog.iCSID = fcdActiveACID();
     m_rcdFLog.bDirty = TRUE;
-    if (!saveRecord("fltOnDateEdited()"))
+    if (!fcdSave("fltOnDateEdited()"))
         return FALSE;
     m_pOps->pfnLoadTree();
     fltDisplaySensitive(TRUE);
@@ -477,25 +452,30 @@ rcdFLog& fcdFlight() {
 }
 
 guint fcdActiveACID() {
-    return activeACID();
+    return acdHasActiveAC() ? acdGetActiveAC()->iACID : SQL_NEW_ID;
 }
 
 void fcdShowError(const char* pszFunction) {
-    showError(pszFunction);
+    dlgError(sqlLastError(), pszFunction, "pagFLog");
 }
 
 gboolean fcdSave(const char* pszFunction) {
-    return saveRecord(pszFunction);
+    if (!sqlUpdateFLogRecord(&m_rcdFLog)) {
+        fcdShowError(pszFunction);
+        return FALSE;
+    }
+    m_rcdFLog.bDirty = FALSE;
+    return TRUE;
 }
 
 void fcdRefreshHours() {
-    refreshHours();
+    acdDisplayACReg(gint64(fmodCalcAFAccum()));
 }
 
 void fcdStartNewFlight() {
     m_rcdFLog = rcdFLog{};
     m_rcdFLog.iFLogID = SQL_NEW_ID;
-    m_rcdFLog.iCSID = activeACID();
+    m_rcdFLog.iCSID = fcdActiveACID();
     // The date offered is a day; the take-off is for the user to type.
     const time_t tLast = prmGetKeyTime(PRM_FLIGHT_LAST_DATE);
     m_rcdFLog.tFltBegin = dayOf(tLast > 0 ? tLast : time(nullptr));
