@@ -129,8 +129,7 @@ void fltOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
     } else if (nRowType == FLOG_ROW_NEW) {
         fcdStartNewFlight();
     } else {
-        m_rcdFLog = rcdFLog{};
-        m_rcdFLog.iFLogID = SQL_NEW_ID;
+        fcdForget();
         fltDisplayClear();
         fltDisplaySensitive(FALSE);
     }
@@ -349,8 +348,7 @@ gboolean enterTree(guint iFLogID) {
 } // namespace
 
 void fltInitialize(GtkBuilder* pBuilder) {
-    m_rcdFLog = rcdFLog{};
-    m_rcdFLog.iFLogID = SQL_NEW_ID;
+    fcdForget();
     m_iRowTypeLast = FLOG_ROW_HEADER;
     m_iACIDShown = SQL_NEW_ID;
     m_nGenShown = 0;
@@ -374,8 +372,7 @@ void fltOnPageEnter() {
             // its pilots may have been renamed or deleted meanwhile.
             fltDisplayUpdate();
         } else {
-            m_rcdFLog = rcdFLog{};
-            m_rcdFLog.iFLogID = SQL_NEW_ID;
+            fcdForget();
             fltDisplayClear();
             fltDisplaySensitive(FALSE);
         }
@@ -388,8 +385,7 @@ void fltOnPageEnter() {
             fmodClearModel();
         }
         m_iACIDShown = SQL_NEW_ID;
-        m_rcdFLog = rcdFLog{};
-        m_rcdFLog.iFLogID = SQL_NEW_ID;
+        fcdForget();
         gtk_widget_hide(m_pwgtFLogTree);
         gtk_widget_hide(pwgtScroll);
         gtk_widget_show(m_pwgtFLogNoLog);

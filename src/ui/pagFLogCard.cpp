@@ -451,6 +451,11 @@ rcdFLog& fcdFlight() {
     return m_rcdFLog;
 }
 
+void fcdForget() {
+    m_rcdFLog = rcdFLog{};
+    m_rcdFLog.iFLogID = SQL_NEW_ID;
+}
+
 guint fcdActiveACID() {
     return acdHasActiveAC() ? acdGetActiveAC()->iACID : SQL_NEW_ID;
 }
@@ -473,8 +478,7 @@ void fcdRefreshHours() {
 }
 
 void fcdStartNewFlight() {
-    m_rcdFLog = rcdFLog{};
-    m_rcdFLog.iFLogID = SQL_NEW_ID;
+    fcdForget();
     m_rcdFLog.iCSID = fcdActiveACID();
     // The date offered is a day; the take-off is for the user to type.
     const time_t tLast = prmGetKeyTime(PRM_FLIGHT_LAST_DATE);

@@ -28,6 +28,8 @@ void fcdInitialize(GtkBuilder* pBuilder, const fcdTreeOps* pOps);
 
 // The working flight: the one on the card.
 rcdFLog& fcdFlight();
+// No working flight: nothing later shown can be saved over another one.
+void fcdForget();
 // The active aircraft's ID, or SQL_NEW_ID when there is none.
 guint fcdActiveACID();
 // Tells the user of a failed read or write of the log.

@@ -16,9 +16,7 @@
 #include <gdk/gdkkeysyms.h>
 
 #include <array>
-#include <cstring>
 #include <initializer_list>
-#include <utility>
 
 namespace {
 
