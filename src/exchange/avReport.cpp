@@ -171,6 +171,16 @@ std::vector<std::string> csvHeadings() {
     return lst;
 }
 
+// A card row of the tree that fits the aircraft (edit mode shows the others
+// in italics); *pnType (when given) says what kind of row it is.
+bool fittedCard(GtkTreeIter* piter, guint* pnType) {
+    guint nType = 0, nStyle = 0;
+    gtk_tree_model_get(cmodGetModel(), piter, CCD_TYPE_COL, &nType, CCD_STYLE_COL, &nStyle, -1);
+    if (pnType)
+        *pnType = nType;
+    return nType == TYPE_COMP && nStyle != PANGO_STYLE_ITALIC;
+}
+
 // The cards under a group or sub-group row, each with its facts and history.
 void addCards(rptDoc* pDoc, GtkTreeIter* piterParent, const std::string& strGroup,
               const std::string& strSub, gint64 nAFTotal, guint iACID) {
@@ -178,9 +188,7 @@ void addCards(rptDoc* pDoc, GtkTreeIter* piterParent, const std::string& strGrou
     GtkTreeIter iter;
     for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, piterParent); b;
          b = gtk_tree_model_iter_next(pModel, &iter)) {
-        guint nType = 0, nStyle = 0;
-        gtk_tree_model_get(pModel, &iter, CCD_TYPE_COL, &nType, CCD_STYLE_COL, &nStyle, -1);
-        if (nType != TYPE_COMP || nStyle == 2) // italic: does not fit this aircraft
+        if (!fittedCard(&iter, nullptr))
             continue;
         dueLine line = dueCompLine(&iter);
         cardFacts f = factsOf(&iter, nAFTotal);
@@ -220,9 +228,8 @@ bool hasCards(GtkTreeIter* piterParent) {
     GtkTreeIter iter;
     for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, piterParent); b;
          b = gtk_tree_model_iter_next(pModel, &iter)) {
-        guint nType = 0, nStyle = 0;
-        gtk_tree_model_get(pModel, &iter, CCD_TYPE_COL, &nType, CCD_STYLE_COL, &nStyle, -1);
-        if (nType == TYPE_COMP ? nStyle != 2 : hasCards(&iter))
+        guint nType = TYPE_COMP;
+        if (fittedCard(&iter, &nType) || (nType != TYPE_COMP && hasCards(&iter)))
             return true;
     }
     return false;

@@ -174,6 +174,15 @@ TEST_F(ReportContent, RecordsOfDeletedAndUnfittedCardsAreKept) {
     EXPECT_EQ(strKept, "Calendar Life   (deleted card) / 1 rows\n"
                        "Used Part   (not fitted to the aircraft as now equipped) / 1 rows\n"
                        "Card 999999   (deleted card) / 1 rows\n");
+    // Edit mode shows the unfitted card in its group too; the report does not.
+    ASSERT_TRUE(cmodInitialize(TRUE));
+    ASSERT_TRUE(cmodLoadModel(avct::ALL));
+    rptDoc docEdit;
+    rptBuild(&docEdit);
+    int nUsedPart = 0;
+    for (const auto& block : docEdit.lstBlocks)
+        nUsedPart += block.nKind == RPT_ITEM && block.strText.rfind("Used Part", 0) == 0;
+    EXPECT_EQ(nUsedPart, 1);
 }
 
 // A write that fails must leave the directory as it was: no partial file,
