@@ -194,17 +194,19 @@ TEST_F(FlightPage, BadInputIsRefusedAndTheStoredValueStays) {
     // Flight 2: 19-Apr-2010 14:00 to 15:30, 1.5 h; the log starts
     // 01-Apr-2010, the aircraft was built in June 2009. Nothing is written
     // until a date after today is kept when asked (today is not asked).
-    const char *pszWrites = "SELECT COUNT(*) FROM Writes",
-               *pszDay = "SELECT strftime('%d-%m-%Y', tFltBegin, 'unixepoch') FROM Flight WHERE iFltID = 2";
-    const time_t tNow = time(nullptr), tLater = tNow + 2 * 86400;
-    char szToday[20], szLater[20], szTodayStored[20], szLaterStored[20];
-    strftime(szToday, sizeof szToday, "%d-%b-%Y", gmtime(&tNow));
-    strftime(szLater, sizeof szLater, "%d-%b-%Y", gmtime(&tLater));
-    strftime(szTodayStored, sizeof szTodayStored, "%d-%m-%Y", gmtime(&tNow));
-    strftime(szLaterStored, sizeof szLaterStored, "%d-%m-%Y", gmtime(&tLater));
+    const char* pszWrites = "SELECT COUNT(*) FROM Writes";
+    const char* pszDay = "SELECT date(tFltBegin, 'unixepoch') FROM Flight WHERE iFltID = 2";
+    auto day = [](int nDaysOn, const char* pszFormat) {
+        const time_t t = time(nullptr) + nDaysOn * 86400;
+        char sz[20];
+        strftime(sz, sizeof sz, pszFormat, gmtime(&t));
+        return std::string(sz);
+    };
+    const std::string strToday = day(0, "%d-%b-%Y"), strLater = day(2, "%d-%b-%Y"),
+                      strTodayStored = day(0, "%Y-%m-%d"), strLaterStored = day(2, "%Y-%m-%d");
     select(2);
     avt::answerNextDialog(GTK_RESPONSE_CANCEL);
-    enterText("FLogCardDate", szLater);
+    enterText("FLogCardDate", strLater.c_str());
     EXPECT_EQ(text("FLogCardDate"), "19-Apr-2010") << "kept on Cancel";
     // clang-format off
     runScenarios({m_dirs->etcFile("avLedger.db"), [this](int iID) { select(iID); },
@@ -222,8 +224,9 @@ TEST_F(FlightPage, BadInputIsRefusedAndTheStoredValueStays) {
         {2, "FLogCardElapsed", "abc", "1.5", true, "flight time"},
         {2, "FLogCardElapsed", "-1", "1.5", true, "flight time"},
         {2, "FLogCardElapsed", "24.1", "1.5", true, "flight time", pszWrites, "0"},
-        {2, "FLogCardDate", szToday, szToday, false, nullptr, pszDay, szTodayStored},
-        {2, "FLogCardDate", szLater, szLater, false, nullptr, pszDay, szLaterStored, 0, GTK_RESPONSE_OK},
+        {2, "FLogCardDate", strToday.c_str(), strToday.c_str(), false, nullptr, pszDay, strTodayStored.c_str()},
+        {2, "FLogCardDate", strLater.c_str(), strLater.c_str(), false, nullptr, pszDay, strLaterStored.c_str(),
+         0, GTK_RESPONSE_OK},
     });
     // clang-format on
     EXPECT_NE(avt::dialogsSeen().back().strSecondaryText.find("is in the future. Keep it?"),
