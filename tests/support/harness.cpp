@@ -429,12 +429,16 @@ void AppTest::runScenarios(const ScenarioPage& page, const std::vector<Scenario>
         SCOPED_TRACE(std::string(r.pszField) + " '" + r.pszTyped + "'");
         page.open(r.nWhere);
         mscRefuse(nullptr, "an earlier refusal");
+        const size_t nAsked = dialogsSeen().size();
+        if (r.nAnswer)
+            answerNextDialog(r.nAnswer);
         focus(r.pszField);
         gtk_entry_set_text(GTK_ENTRY(widget(r.pszField)), r.pszTyped);
         if (r.nKey)
             gtk_test_widget_send_key(widget(r.pszField), r.nKey, GdkModifierType(0));
         focus(r.nKey ? "MainNotebook" : page.pszLeaveTo);
         const std::string strRefusal = mscLastRefusal();
+        EXPECT_EQ(dialogsSeen().size(), nAsked + (r.nAnswer ? 1 : 0));
         EXPECT_EQ(entryText(widget(r.pszField)), r.pszShown);
         EXPECT_EQ(!strRefusal.empty(), r.bRefused) << strRefusal;
         if (r.pszSays) {

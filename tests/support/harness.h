@@ -123,7 +123,8 @@ struct Scenario {
     const char* pszSays = nullptr;  // part of the refusal's text
     const char* pszQuery = nullptr; // SQL giving one value
     const char* pszStored = nullptr;
-    guint nKey = 0; // left by this key pressed in it; 0: by moving the focus
+    guint nKey = 0;  // left by this key pressed in it; 0: by moving the focus
+    int nAnswer = 0; // the answer to the question leaving it asks; 0: none asked
 };
 
 // Where the rows of a table of scenarios run.
