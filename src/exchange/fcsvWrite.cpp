@@ -29,11 +29,23 @@ int addName(rcdPilot* prcd) {
     return 0;
 }
 
-// A field goes in quotes when it holds what the reader would take apart or
-// trim; quotes inside are doubled. A text a spreadsheet would run as a
-// formula gets an apostrophe before it, so that it shows as text; the
-// import takes it off again.
-void appendField(std::string& strOut, std::string_view svText) {
+// "14:30", or "14:30:15" when the moment has seconds, so that a stored
+// time comes back to the second.
+std::string clockText(time_t t) {
+    struct tm tmAt {};
+    if (!gmtime_r(&t, &tmAt))
+        return {};
+    char sz[20];
+    if (tmAt.tm_sec)
+        g_snprintf(sz, sizeof sz, "%02d:%02d:%02d", tmAt.tm_hour, tmAt.tm_min, tmAt.tm_sec);
+    else
+        g_snprintf(sz, sizeof sz, "%02d:%02d", tmAt.tm_hour, tmAt.tm_min);
+    return sz;
+}
+
+} // namespace
+
+void fcsvAppendField(std::string& strOut, std::string_view svText) {
     const std::string str = (looksLikeFormula(svText) ? "'" : "") + std::string(svText);
     const std::string_view sv(str);
     bool bQuote = sv.find_first_of(",;\t\"\r\n") != std::string_view::npos ||
@@ -50,22 +62,6 @@ void appendField(std::string& strOut, std::string_view svText) {
     }
     strOut += '"';
 }
-
-// "14:30", or "14:30:15" when the moment has seconds, so that a stored
-// time comes back to the second.
-std::string clockText(time_t t) {
-    struct tm tmAt {};
-    if (!gmtime_r(&t, &tmAt))
-        return {};
-    char sz[20];
-    if (tmAt.tm_sec)
-        g_snprintf(sz, sizeof sz, "%02d:%02d:%02d", tmAt.tm_hour, tmAt.tm_min, tmAt.tm_sec);
-    else
-        g_snprintf(sz, sizeof sz, "%02d:%02d", tmAt.tm_hour, tmAt.tm_min);
-    return sz;
-}
-
-} // namespace
 
 gboolean fcsvExportText(guint iACID, std::string* pstrText) {
     std::vector<rcdFLog> lstFlight;
@@ -123,7 +119,7 @@ gboolean fcsvExportText(guint iACID, std::string* pstrText) {
         for (const auto& str : lstValue) {
             if (&str != &lstValue[0])
                 strOut += ',';
-            appendField(strOut, str);
+            fcsvAppendField(strOut, str);
         }
         strOut += "\r\n";
     }

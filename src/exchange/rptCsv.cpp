@@ -2,26 +2,7 @@
 #include "rptFile.h"
 
 #include "avFile.h"
-
-namespace {
-
-// ---- CSV ----
-
-void appendCsvField(std::string& str, const std::string& strField) {
-    if (strField.find_first_of(",\"\r\n") == std::string::npos) {
-        str += strField;
-        return;
-    }
-    str += '"';
-    for (char c : strField) {
-        if (c == '"')
-            str += '"';
-        str += c;
-    }
-    str += '"';
-}
-
-} // namespace
+#include "avFltCSV.h"
 
 gboolean rptWriteCsv(const rptDoc& doc, const char* pszFile, GError** ppError,
                      const rptProgress& fnProgress) {
@@ -37,7 +18,7 @@ gboolean rptWriteCsv(const rptDoc& doc, const char* pszFile, GError** ppError,
         for (size_t i = 0; i < lstRow.size(); ++i) {
             if (i)
                 strText += ',';
-            appendCsvField(strText, lstRow[i]);
+            fcsvAppendField(strText, lstRow[i]);
         }
         strText += "\r\n";
     }
