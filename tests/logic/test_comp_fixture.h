@@ -110,45 +110,33 @@ class CompTest : public testing::Test {
     avt::fs::path catDb() const { return m_dirs->etcFile("avCCD.db"); }
 
     // A stored aircraft: its engine option code, and one code for all others.
-    guint addAircraft(time_t tManu, gint iEngineOpt = 0, gint iOtherOpt = 0) {
+    guint addAircraft(time_t tManu, gint iEngineOpt = 0, gint o = 0) {
         rcdAC rcd{};
-        rcd.iACID = ALL;
         g_strlcpy(rcd.szReg, "ZK-TST", sizeof rcd.szReg);
-        rcd.tManu = tManu;
-        rcd.bLogSinceNew = TRUE;
-        rcd.iEngineOpt = iEngineOpt;
+        rcd.iACID = ALL, rcd.tManu = tManu, rcd.bLogSinceNew = TRUE, rcd.iEngineOpt = iEngineOpt;
         rcd.iHeliOpt = rcd.iClutchOpt = rcd.iMainDriveOpt = rcd.iMainRotorOpt = rcd.iMRSystemOpt =
-            rcd.iTRSliderOpt = rcd.iTailDriveOpt = rcd.iTailRotorOpt = iOtherOpt;
+            rcd.iTRSliderOpt = rcd.iTailDriveOpt = rcd.iTailRotorOpt = o;
         EXPECT_TRUE(sqlUpdateAircraftRecord(&rcd)) << sqlLastError();
         return rcd.iACID;
     }
     void addFlights(guint iACID, const std::vector<Flight>& flights) {
-        for (const Flight& f : flights) {
+        for (const auto& [t, n] : flights) {
             rcdFLog rcd{};
-            rcd.iFLogID = ALL;
-            rcd.iCSID = iACID;
-            rcd.tFltBegin = f.first;
-            rcd.tFltEnd = f.first + 360 * f.second;
-            rcd.nElapsed = f.second;
+            rcd.iFLogID = ALL, rcd.iCSID = iACID, rcd.tFltBegin = t, rcd.tFltEnd = t + 360 * n;
+            rcd.nElapsed = n;
             EXPECT_TRUE(sqlUpdateFLogRecord(&rcd)) << sqlLastError();
         }
     }
     guint addCard(const CardSpec& s, std::vector<const char*> drawings = {}) {
         rcdComp rcd{};
-        rcd.iCompID = ALL;
-        rcd.iGroupID = s.iGroupID;
-        rcd.iGroupLevel = s.bLevel ? 1 : 0;
+        rcd.iCompID = ALL, rcd.iGroupID = s.iGroupID, rcd.iGroupLevel = s.bLevel;
+        rcd.iSortOrder = s.nSort, rcd.nInspIntv = s.nInspIntv, rcd.nRCOIntv = s.nRCOIntv;
+        rcd.bOptEng = s.bOptEng, rcd.bOptHeli = s.bOptHeli;
         g_strlcpy(rcd.szPartDesc, s.pszDesc, sizeof rcd.szPartDesc);
-        rcd.iSortOrder = s.nSort;
-        rcd.nInspIntv = s.nInspIntv;
-        rcd.nRCOIntv = s.nRCOIntv;
-        rcd.bOptEng = s.bOptEng;
-        rcd.bOptHeli = s.bOptHeli;
         EXPECT_TRUE(sqlUpdateCompCard(&rcd)) << sqlLastError();
         for (const char* pszFile : drawings) {
             rcdRef ref{};
-            ref.iRefID = ALL;
-            ref.iCompID = rcd.iCompID;
+            ref.iRefID = ALL, ref.iCompID = rcd.iCompID;
             g_strlcpy(ref.szDrawing, pszFile, sizeof ref.szDrawing);
             EXPECT_TRUE(sqlUpdateRefRecord(&ref)) << sqlLastError();
         }
@@ -156,14 +144,9 @@ class CompTest : public testing::Test {
     }
     guint addRecord(guint iACID, guint iCompID, const Rec& r) {
         rcdMaint rcd{};
-        rcd.iMaintID = ALL;
-        rcd.iCompID = iCompID;
-        rcd.bFlags = guint8(r.bFlags);
-        rcd.tComplete = r.tComplete;
-        rcd.nCompHours = r.nCompHours;
-        rcd.nCompAge = r.nCompAge;
-        rcd.nDeferHours = r.nDeferHours;
-        rcd.nDeferDays = r.nDeferDays;
+        rcd.iMaintID = ALL, rcd.iCompID = iCompID, rcd.bFlags = guint8(r.bFlags);
+        rcd.tComplete = r.tComplete, rcd.nCompHours = r.nCompHours, rcd.nCompAge = r.nCompAge;
+        rcd.nDeferHours = r.nDeferHours, rcd.nDeferDays = r.nDeferDays;
         EXPECT_TRUE(sqlUpdateMaintRecord(&rcd, iACID)) << sqlLastError();
         return rcd.iMaintID;
     }
