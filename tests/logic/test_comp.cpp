@@ -123,12 +123,6 @@ TEST_F(CompTree, MarkIsKeptInTheSettingsAcrossRestarts) {
     cmodInitialize(FALSE);
     EXPECT_EQ(cmodGetMarkHours(), 125u);
     EXPECT_EQ(cmodGetMarkTime(), guint(INTV_MONTH << 24 | 3));
-    // A hand-edited negative hours mark is taken as none, not as 429 million.
-    avt::writeFile(m_dirs->etcFile("avLedger.conf"), "[CompMark]\nHours=-5\nTime=3\n");
-    prmLoadKeyFile();
-    cmodInitialize(FALSE);
-    EXPECT_EQ(cmodGetMarkHours(), 0u);
-    EXPECT_EQ(cmodGetMarkTime(), 3u);
 }
 
 // The shipped catalogue: no card is lost for want of a place in the tree,
