@@ -3,6 +3,7 @@
 // a card that never falls due, a place without a card for every aircraft, bad
 // mark-up in a note and a target off its picture (tested with its source).
 #include "harness.h"
+#include "test_comp_fixture.h"
 #include "modAC.h"
 #include "modComp.h"
 #include "rcdComp.h"
@@ -37,29 +38,6 @@ std::set<std::string> sourceRows(const char* pszSQL) {
     sqlite3_finalize(pstmt);
     sqlite3_close(db);
     return set;
-}
-
-// The tree's places below a row as "group[/sub-group] name".
-void treePlaces(GtkTreeIter* piterParent, const std::string& strGroup,
-                std::set<std::string>* pset) {
-    GtkTreeModel* pmod = cmodGetModel();
-    GtkTreeIter iter;
-    for (gboolean b = gtk_tree_model_iter_children(pmod, &iter, piterParent); b;
-         b = gtk_tree_model_iter_next(pmod, &iter)) {
-        gchar* pszName = nullptr;
-        gulong iInx = 0;
-        guint nType = TYPE_COMP;
-        gtk_tree_model_get(pmod, &iter, CCD_COMP_COL, &pszName, CCD_INX_COL, &iInx, CCD_TYPE_COL,
-                           &nType, -1);
-        const std::string strID = nType == TYPE_GRP
-                                      ? std::to_string(cmodGCompID(guint(iInx)))
-                                      : strGroup + "/" + std::to_string(cmodSCompID(guint(iInx)));
-        if (nType != TYPE_COMP)
-            pset->insert(strID + " " + pszName);
-        if (nType == TYPE_GRP)
-            treePlaces(&iter, strID, pset);
-        g_free(pszName);
-    }
 }
 
 struct Card {
@@ -98,8 +76,18 @@ TEST(Catalogue, SourceAgreesWithTheTreeAndTheOptionLists) {
     ASSERT_TRUE(sqlInitialize()) << sqlLastError();
     cmodInitialize(FALSE);
     ASSERT_TRUE(cmodLoadModel(G_MAXUINT));
-    std::set<std::string> setTree;
-    treePlaces(nullptr, "", &setTree);
+    std::set<std::string> setTree; // the tree's places as "group[/sub-group] name"
+    avct::eachRow([&](GtkTreeIter* piter) {
+        GtkTreeIter iterGrp;
+        const guint iInx = guint(avct::col<gulong>(piter, CCD_INX_COL));
+        if (avct::col<guint>(piter, CCD_TYPE_COL) == TYPE_GRP)
+            setTree.insert(std::to_string(cmodGCompID(iInx)) + " " + avct::text(piter, CCD_COMP_COL));
+        else if (avct::col<guint>(piter, CCD_TYPE_COL) != TYPE_COMP &&
+                 gtk_tree_model_iter_parent(cmodGetModel(), &iterGrp, piter))
+            setTree.insert(
+                std::to_string(cmodGCompID(guint(avct::col<gulong>(&iterGrp, CCD_INX_COL)))) +
+                "/" + std::to_string(cmodSCompID(iInx)) + " " + avct::text(piter, CCD_COMP_COL));
+    });
     cmodClearModel();
     EXPECT_EQ(sourceRows("SELECT grp || CASE sub WHEN 0 THEN '' ELSE '/' || sub END || ' ' || "
                          "name FROM Parent"),

@@ -132,19 +132,6 @@ class ShippedCatalogue : public CompTest {
     void prepareData() override { avt::copyCatalogue(*m_dirs); }
 };
 
-// IDs of the card rows below a parent; italic ones counted apart.
-void cardIDs(GtkTreeIter* piterParent, std::vector<gulong>* pIDs, int* pnItalic) {
-    GtkTreeIter iter;
-    for (gboolean b = gtk_tree_model_iter_children(cmodGetModel(), &iter, piterParent); b;
-         b = gtk_tree_model_iter_next(cmodGetModel(), &iter)) {
-        if (col<guint>(&iter, CCD_TYPE_COL) == TYPE_COMP) {
-            pIDs->push_back(col<gulong>(&iter, CCD_INX_COL));
-            *pnItalic += col<guint>(&iter, CCD_STYLE_COL) == 2;
-        }
-        cardIDs(&iter, pIDs, pnItalic);
-    }
-}
-
 TEST_F(ShippedCatalogue, EveryCardHasItsPlaceInTheTree) {
     const char* pszCount = "SELECT COUNT(*) FROM Component WHERE bDelete = 0 OR bDelete IS NULL";
     size_t nStored = std::stoul(*avt::query(catDb(), pszCount).at(0).at(0));
@@ -154,9 +141,13 @@ TEST_F(ShippedCatalogue, EveryCardHasItsPlaceInTheTree) {
     for (gboolean bEdit : std::initializer_list<gboolean>{FALSE, TRUE}) {
         cmodInitialize(bEdit);
         ASSERT_TRUE(cmodLoadModel(ALL));
-        std::vector<gulong> ids;
+        std::vector<gulong> ids; // of the card rows, italic ones counted apart
         int nItalic = 0;
-        cardIDs(nullptr, &ids, &nItalic);
+        eachRow([&](GtkTreeIter* piter) {
+            if (col<guint>(piter, CCD_TYPE_COL) == TYPE_COMP)
+                ids.push_back(col<gulong>(piter, CCD_INX_COL)),
+                    nItalic += col<guint>(piter, CCD_STYLE_COL) == 2;
+        });
         EXPECT_EQ(std::set<gulong>(ids.begin(), ids.end()).size(), ids.size()) << "a card twice";
         // Edit mode shows every card: one whose group is in no table is lost.
         EXPECT_EQ(bEdit ? ids.size() : size_t(nItalic), bEdit ? nStored : 0u);

@@ -12,6 +12,7 @@
 #include "pagAC.h"
 #include "sqlMLog.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +49,14 @@ inline std::string text(GtkTreeIter* piter, int nCol, GtkTreeModel* pModel = cmo
     std::string str = psz ? psz : "<null>";
     g_free(psz);
     return str;
+}
+
+// Calls fn on every row of the tree below a parent, depth-first.
+inline void eachRow(const std::function<void(GtkTreeIter*)>& fn, GtkTreeIter* piterParent = nullptr) {
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_iter_children(cmodGetModel(), &iter, piterParent); b;
+         b = gtk_tree_model_iter_next(cmodGetModel(), &iter))
+        fn(&iter), eachRow(fn, &iter);
 }
 
 // Rows below a parent as "Name[children]" joined by ",": cards as "*Name",

@@ -102,21 +102,4 @@ inline std::string pdfText(const std::string& strPdf) {
     return run("pdftotext -layout '" + strPdf + "' -");
 }
 
-// The card row of a component, found by its description.
-inline bool findCard(GtkTreeIter* piter, const std::string& strName,
-                     GtkTreeIter* piterParent = nullptr) {
-    GtkTreeModel* pModel = cmodGetModel();
-    GtkTreeIter iter;
-    for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, piterParent); b;
-         b = gtk_tree_model_iter_next(pModel, &iter)) {
-        if (col<guint>(&iter, CCD_TYPE_COL) == TYPE_COMP && text(&iter, CCD_COMP_COL) == strName) {
-            *piter = iter;
-            return true;
-        }
-        if (findCard(piter, strName, &iter))
-            return true;
-    }
-    return false;
-}
-
 } // namespace avdt

@@ -225,9 +225,7 @@ TEST_F(SqlRecords, LoadAllSkipsDeletedRowsAndKeepsTheStatedOrder) {
     }
 }
 
-template <class T> std::string str(T v) {
-    return std::to_string(v);
-}
+template <class T> std::string str(T v) { return std::to_string(v); }
 
 // Values written by other programs or older builds, and NULL columns.
 TEST_F(SqlRecords, StoredValuesReadAsTheUserExpects) {
@@ -246,11 +244,7 @@ TEST_F(SqlRecords, StoredValuesReadAsTheUserExpects) {
         {[] { return str(loaded<rcdFLog>(1).tFltBegin); }, "-1"}, // no date of a 32-bit build
         {[] { return str(loaded<rcdFLog>(2).tFltBegin); }, "-1"}, // the same written unsigned
         {[] { return str(loaded<rcdFLog>(3).tFltBegin); }, "1271635200"},
-        {[] {
-             auto r = loaded<rcdComp>(1);
-             return str(r.iGroupID * 10 + r.iGroupLevel);
-         },
-         "231"},
+        {[] { return str(loaded<rcdComp>(1).iGroupID) + str(loaded<rcdComp>(1).iGroupLevel); }, "231"},
         {[] { return str(loaded<rcdRef>(1).iCompID); }, "12"},   // the fraction dropped
         {[] { return str(loaded<rcdMaint>(1).bFlags); }, "255"}, // low 8 bits
         {[] { return str(loaded<rcdMaint>(1).nCompHours); }, "0"},
@@ -302,10 +296,7 @@ TEST_F(SqlRecords, AStoppedOrFailingStatementReportsTwoLines) {
     m_lstSeen.clear();
     EXPECT_FALSE(sqlLoadTargetRecord(rec<cbTarget, rcdTarget>(), 7));
     EXPECT_TRUE(m_lstSeen.empty());
-    EXPECT_STREQ(sqlLastError(),
-                 "sqlLoadTargetRecord():sqlite3_exec(SELECT iTargetID, iRefID, nX, nY, nWidth, "
-                 "nHeight, nLen, nAngle, iShape, nWeight, nColour, bDelete FROM Target WHERE "
-                 "iTargetID = 7)\nno such table: Target");
+    EXPECT_TRUE(g_str_has_suffix(sqlLastError(), "iTargetID = 7)\nno such table: Target"));
 
     // A value the file cannot take fails the save instead of going in as NULL.
     sqlite3_limit(sqlLogHandle(), SQLITE_LIMIT_LENGTH, 50);
