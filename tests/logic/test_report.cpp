@@ -5,8 +5,10 @@
 #include "test_due_list_fixture.h"
 
 #include <csignal>
+#include <set>
 #include <tuple>
 #include <regex>
+#include <sstream>
 #include <sys/resource.h>
 
 namespace {
@@ -30,12 +32,11 @@ std::vector<std::string> pdfPages(const fs::path& pdf) {
     return pages;
 }
 
-std::vector<std::string> entries(const fs::path& dir) {
-    std::vector<std::string> lst;
+std::set<std::string> entries(const fs::path& dir) {
+    std::set<std::string> set;
     for (const auto& e : fs::directory_iterator(dir))
-        lst.push_back(e.path().filename().string());
-    std::sort(lst.begin(), lst.end());
-    return lst;
+        set.insert(e.path().filename().string());
+    return set;
 }
 
 // A document with a long table: every row a numbered line with notes long
@@ -77,7 +78,7 @@ TEST_F(ReportFiles, CsvReadsBackExactly) {
     EXPECT_EQ(strFile.substr(strFile.size() - 2), "\r\n");
     // Marked as UTF-8 for spreadsheet programs.
     EXPECT_EQ(strFile.substr(0, 15), "\xEF\xBB\xBFItem,Notes\r\n");
-    EXPECT_EQ(entries(m_dirs.root()), (std::vector<std::string>{"bin", "etc", "r.csv"}));
+    EXPECT_EQ(entries(m_dirs.root()), (std::set<std::string>{"bin", "etc", "r.csv"}));
     // A note a spreadsheet would run as a formula is written as text.
     doc.lstCsv = {{"=HYPERLINK(\"x\")", "@now"}};
     ASSERT_TRUE(rptWriteCsv(doc, out("r.csv").c_str(), &pError)) << pError->message;
@@ -147,13 +148,11 @@ TEST_F(ReportFiles, PdfTableColumnsFitTheirWords) {
     GError* pError = nullptr;
     ASSERT_TRUE(rptWritePdf(doc, out("r.pdf").c_str(), &pError)) << pError->message;
     const std::string strText = avdt::pdfText(out("r.pdf").string());
+    std::string strWord;
     for (const auto& lstRow : tbl.lstRows)
         for (const std::string& strCell : lstRow)
-            for (size_t n = 0, nEnd; n < strCell.size(); n = nEnd + 1) {
-                nEnd = std::min(strCell.find(' ', n), strCell.size());
-                const std::string strWord = strCell.substr(n, nEnd - n);
+            for (std::istringstream in(strCell); in >> strWord;)
                 EXPECT_NE(strText.find(strWord), std::string::npos) << strWord << " split";
-            }
 }
 
 // Records of cards the component list no longer shows stay in the report
@@ -208,15 +207,11 @@ TEST_F(ReportFiles, FailedWritesLeaveNothingBehind) {
     const auto before = entries(m_dirs.root());
     for (const auto& [pszTarget, bPdf, bFullDisk, bStop] : cases) {
         SCOPED_TRACE(pszTarget);
-        struct rlimit lim {
-        }, limOld{};
+        rlimit limOld{};
         getrlimit(RLIMIT_FSIZE, &limOld);
+        rlimit lim{bFullDisk ? 20000 : limOld.rlim_cur, limOld.rlim_max};
         auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-        if (bFullDisk) {
-            lim = limOld;
-            lim.rlim_cur = 20000;
-            setrlimit(RLIMIT_FSIZE, &lim);
-        }
+        setrlimit(RLIMIT_FSIZE, &lim);
         GError* pError = nullptr;
         std::string strTarget = out(pszTarget).string();
         // Told its progress in order; asked to stop once half-way.
