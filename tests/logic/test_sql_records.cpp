@@ -102,7 +102,7 @@ class SqlRecords : public testing::Test {
     // row, load again: each load gives the record byte for byte.
     template <class Rec>
     void roundTrip(const char* pszText, gboolean (*update)(Rec*), const char* pszTable,
-                   bool bClearsDirty) {
+                   bool bClearsDirty, bool bCCD) {
         Rec r;
         memset(&r, 0, sizeof r);
         guint& iID = *reinterpret_cast<guint*>(&r); // every record begins with its row ID
@@ -117,6 +117,23 @@ class SqlRecords : public testing::Test {
             const Rec got = loaded<Rec>(iID);
             EXPECT_EQ(memcmp(&got, &r, sizeof r), 0) << pszTable << " pass " << n;
         }
+        // A record whose row is not there: its load and its update fail with
+        // "no such row", leave the record as it was and write nothing.
+        const auto nRows = query(db(bCCD), std::string("SELECT * FROM ") + pszTable).size();
+        memset(&r, 0x5A, sizeof r);
+        iID = 9999;
+        const Rec before = r;
+        EXPECT_FALSE(ByID::get(&r, 9999));
+        EXPECT_TRUE(sqlIsNoSuchRow() && (g_str_has_suffix(sqlLastError(), "9999)\nno such row") ||
+                                         g_str_has_suffix(sqlLastError(), " = 9999 )\nno such row")))
+            << sqlLastError();
+        EXPECT_EQ(memcmp(&r, &before, sizeof r), 0) << pszTable;
+        fill(r, "x", 0);
+        EXPECT_FALSE(update(&r));
+        EXPECT_TRUE(sqlIsNoSuchRow() && g_str_has_suffix(sqlLastError(), "=9999)\nno such row"))
+            << sqlLastError();
+        EXPECT_EQ(iID, 9999u);
+        EXPECT_EQ(query(db(bCCD), std::string("SELECT * FROM ") + pszTable).size(), nRows);
     }
 
     avt::TempDirs m_dirs;
@@ -129,15 +146,15 @@ TEST_F(SqlRecords, EveryRecordTypeRoundTripsWithAwkwardTexts) {
     for (const std::string& str :
          {std::string(m_szText), std::string("Zoë – 東京 ✈\nline\ttab"), std::string(), strLong}) {
         const char* t = str.c_str();
-        roundTrip<rcdAC>(t, sqlUpdateAircraftRecord, "Aircraft", false);
-        roundTrip<rcdPilot>(t, sqlUpdatePilotRecord, "Pilot", true);
-        roundTrip<rcdFLog>(t, sqlUpdateFLogRecord, "Flight", false);
+        roundTrip<rcdAC>(t, sqlUpdateAircraftRecord, "Aircraft", false, false);
+        roundTrip<rcdPilot>(t, sqlUpdatePilotRecord, "Pilot", true, false);
+        roundTrip<rcdFLog>(t, sqlUpdateFLogRecord, "Flight", false, false);
         roundTrip<rcdMaint>(
-            t, [](rcdMaint* p) { return sqlUpdateMaintRecord(p, 6); }, "Maintenance", false);
-        roundTrip<rcdComp>(t, sqlUpdateCompCard, "Component", false);
-        roundTrip<rcdRef>(t, sqlUpdateRefRecord, "Reference", true);
-        roundTrip<rcdTarget>(t, sqlUpdateTargetRecord, "Target", true);
-        roundTrip<rcdSNote>(t, sqlUpdateSNoteRecord, "ServiceNote", true);
+            t, [](rcdMaint* p) { return sqlUpdateMaintRecord(p, 6); }, "Maintenance", false, false);
+        roundTrip<rcdComp>(t, sqlUpdateCompCard, "Component", false, true);
+        roundTrip<rcdRef>(t, sqlUpdateRefRecord, "Reference", true, true);
+        roundTrip<rcdTarget>(t, sqlUpdateTargetRecord, "Target", true, true);
+        roundTrip<rcdSNote>(t, sqlUpdateSNoteRecord, "ServiceNote", true, true);
     }
     // Other programs and the shipped catalogue read the columns by name:
     // each field in its own column, text exactly as typed, a level-one group
@@ -271,6 +288,9 @@ TEST_F(SqlRecords, StoredValuesReadAsTheUserExpects) {
 }
 
 TEST_F(SqlRecords, AStoppedOrFailingStatementReportsTwoLines) {
+    // Load-all queries that find nothing are not failures.
+    EXPECT_TRUE(sqlLoadPilotRecord(rec<cbPilot, rcdPilot>(), SQL_NEW_ID));
+    EXPECT_TRUE(sqlLoadRefRecords(rec<cbRef, rcdRef>(), 99));
     // A function that returns non-zero stops the load.
     exec(db(false), "INSERT INTO Pilot (iPilotID, strSortKey) VALUES (1,'a'),(2,'b'),(3,'c')");
     rcdPilot pilot{};
@@ -319,44 +339,6 @@ TEST_F(SqlRecords, AStoppedOrFailingStatementReportsTwoLines) {
     EXPECT_EQ(note.iSNoteID, SQL_NEW_ID);
     EXPECT_TRUE(note.bDirty);
     EXPECT_TRUE(query(db(true), "SELECT * FROM ServiceNote").empty());
-}
-
-// A record whose row is not there: its load and its update fail with
-// "no such row", leave the record as it was and write nothing.
-template <class Rec>
-void expectNoSuchRow(gboolean (*update)(Rec*), const std::filesystem::path& db, const char* pszTable) {
-    SCOPED_TRACE(pszTable);
-    Rec r, before;
-    memset(&r, 0x5A, sizeof r);
-    *reinterpret_cast<guint*>(&r) = 99;
-    before = r;
-    EXPECT_FALSE(ByID::get(&r, 99));
-    EXPECT_TRUE(sqlIsNoSuchRow());
-    EXPECT_TRUE(g_str_has_suffix(sqlLastError(), "99)\nno such row") ||
-                g_str_has_suffix(sqlLastError(), " = 99 )\nno such row"))
-        << sqlLastError();
-    EXPECT_EQ(memcmp(&r, &before, sizeof r), 0);
-    fill(r, "x", 0);
-    EXPECT_FALSE(update(&r));
-    EXPECT_TRUE(sqlIsNoSuchRow());
-    EXPECT_TRUE(g_str_has_suffix(sqlLastError(), "=99)\nno such row")) << sqlLastError();
-    EXPECT_EQ(*reinterpret_cast<guint*>(&r), 99u);
-    EXPECT_TRUE(query(db, std::string("SELECT * FROM ") + pszTable).empty());
-}
-
-TEST_F(SqlRecords, ARecordWhoseRowIsMissingIsAFailure) {
-    expectNoSuchRow<rcdAC>(sqlUpdateAircraftRecord, db(false), "Aircraft");
-    expectNoSuchRow<rcdPilot>(sqlUpdatePilotRecord, db(false), "Pilot");
-    expectNoSuchRow<rcdFLog>(sqlUpdateFLogRecord, db(false), "Flight");
-    expectNoSuchRow<rcdMaint>([](rcdMaint* p) { return sqlUpdateMaintRecord(p, 6); }, db(false),
-                              "Maintenance");
-    expectNoSuchRow<rcdComp>(sqlUpdateCompCard, db(true), "Component");
-    expectNoSuchRow<rcdRef>(sqlUpdateRefRecord, db(true), "Reference");
-    expectNoSuchRow<rcdTarget>(sqlUpdateTargetRecord, db(true), "Target");
-    expectNoSuchRow<rcdSNote>(sqlUpdateSNoteRecord, db(true), "ServiceNote");
-    // Load-all queries that find nothing are not failures.
-    EXPECT_TRUE(sqlLoadPilotRecord(rec<cbPilot, rcdPilot>(), SQL_NEW_ID));
-    EXPECT_TRUE(sqlLoadRefRecords(rec<cbRef, rcdRef>(), 99));
 }
 
 // Writes of one action grouped: undone together, kept together, nested.
