@@ -83,7 +83,8 @@ TEST_F(Schema, AFreshStartCreatesTheDeclaredSchemaAndASecondStartChangesNothing)
 }
 
 // Older tables and tables written by hand or by other tools: names in any
-// case, quoted, over several lines, extra columns. Only missing columns
+// case, quoted, over several lines, types with parentheses and commas,
+// extra columns. Only missing columns
 // are added, in declared order, and every stored row and column stays.
 TEST_F(Schema, StoredTablesGetOnlyTheirMissingColumns) {
     const std::string strAC = m_lstLogSchema[0].second, strPilot = m_lstLogSchema[1].second;
@@ -97,8 +98,8 @@ TEST_F(Schema, StoredTablesGetOnlyTheirMissingColumns) {
              ", bDelete BOOLEAN",
          "bFRMonthEnd BOOLEAN, strNotes TEXT", 2},
         {"Maintenance",
-         "CREATE TABLE maintenance (IMAINTID INTEGER PRIMARY KEY, icompid INTEGER, strExtra TEXT, "
-         "iType TEXT",
+         "CREATE TABLE \"maintenance\" (\n\t\"IMAINTID\" INTEGER PRIMARY KEY,\r\n [icompid]\tINTEGER, "
+         "`strExtra` NUMERIC(10,2) DEFAULT (0), iType TEXT CHECK (iType <> ', nDeferHours ')",
          "iACID INTEGER, tCompleted INTEGER, bFlags INTEGER, nCompHours INTEGER, nCompAge "
          "INTEGER, nDeferHours INTEGER, nDeferDays INTEGER, strNotes TEXT, bDelete BOOLEAN",
          9},
@@ -118,30 +119,16 @@ TEST_F(Schema, StoredTablesGetOnlyTheirMissingColumns) {
     }
 }
 
-// Statements typed by hand: any white space, quoted names, types with
-// parentheses and commas, more columns or longer names than are kept.
-TEST_F(Schema, AStoredStatementIsParsedIntoItsColumns) {
+// More columns or longer names than are kept, and no columns at all.
+TEST_F(Schema, AStoredStatementIsParsedWithinItsLimits) {
     std::string strMany = "CREATE TABLE t (" + std::string(60, 'x') + " INTEGER";
     for (int i = 1; i < 150; ++i)
         strMany += ",c" + std::to_string(i);
-    const std::pair<std::string, std::string> cases[] = {
-        {"CREATE TABLE \"t\" (\n\t\"a\" INTEGER,\r\n [B]\tTEXT, `c` INT, d)", "a A b c d | e"},
-        {"CREATE TABLE t (n NUMERIC(10,2) DEFAULT (0), m TEXT CHECK (m <> ','), o)",
-         "n m o | 2 TEXT"},
-        {"CREATE TABLE t", "| t"},
-        {strMany + ")", "c1 c99 | c100 " + std::string(60, 'x')},
-    };
-    for (const auto& [strCreate, strCols] : cases) {
-        sqlParseSCols(strCreate.c_str());
-        std::istringstream in(strCols);
-        bool bPresent = true;
-        for (std::string str; in >> str;) {
-            if (str == "|")
-                bPresent = false;
-            else
-                EXPECT_EQ(sqlIsColExist(str.c_str()), bPresent) << str << " in " << strCreate;
-        }
-    }
+    sqlParseSCols((strMany + ")").c_str());
+    EXPECT_TRUE(sqlIsColExist("c1") && sqlIsColExist("c99"));
+    EXPECT_FALSE(sqlIsColExist("c100") || sqlIsColExist(std::string(60, 'x').c_str()));
+    sqlParseSCols("CREATE TABLE t");
+    EXPECT_FALSE(sqlIsColExist("t") || sqlIsColExist("c1"));
 }
 
 TEST_F(Schema, AnUnusableDataDirectoryIsReportedAndLeftAlone) {
