@@ -52,9 +52,9 @@ PY
 
 for T in $TARGETS; do
     case $T in
-    date) SRC=fuzz/fuzz_date.cpp; DEF=""; TESTS="tests/logic/test_cnv.cpp tests/logic/test_parse_robust.cpp tests/ui/test_flight_page.cpp tests/ui/test_pilot_page.cpp" ;;
-    interval) SRC=fuzz/fuzz_interval.cpp; DEF=""; TESTS="tests/logic/test_cnv.cpp tests/logic/test_pilot_rules.cpp tests/ui/test_pilot_page.cpp" ;;
-    limit) SRC=fuzz/fuzz_limit.cpp; DEF=""; TESTS="tests/logic/test_cnv.cpp tests/logic/test_due.cpp tests/ui/test_ac_page.cpp" ;;
+    date) SRC=fuzz/fuzz_date.cpp; DEF=""; TESTS="tests/logic/test_cnv.cpp tests/ui/test_flight_page.cpp tests/ui/test_card_pages.cpp" ;;
+    interval) SRC=fuzz/fuzz_interval.cpp; DEF=""; TESTS="tests/logic/test_cnv.cpp tests/logic/test_pilot_model.cpp tests/ui/test_card_pages.cpp" ;;
+    limit) SRC=fuzz/fuzz_limit.cpp; DEF=""; TESTS="tests/logic/test_cnv.cpp tests/logic/test_due.cpp tests/ui/test_card_pages.cpp" ;;
     schema) SRC=fuzz/fuzz_schema.cpp; DEF=""; TESTS="tests/logic/test_schema.cpp" ;;
     markup) SRC=fuzz/fuzz_markup.cpp; DEF=""; TESTS="tests/logic/test_txtview.cpp tests/ui/test_help.cpp" ;;
     header) SRC=fuzz/fuzz_markup.cpp; DEF="-DFUZZ_HEADER_FORM"; TESTS="tests/logic/test_txtview.cpp tests/ui/test_txtview_keys.cpp" ;;
