@@ -81,12 +81,13 @@ TEST(Catalogue, SourceAgreesWithTheTreeAndTheOptionLists) {
         GtkTreeIter iterGrp;
         const guint iInx = guint(avct::col<gulong>(piter, CCD_INX_COL));
         if (avct::col<guint>(piter, CCD_TYPE_COL) == TYPE_GRP)
-            setTree.insert(std::to_string(cmodGCompID(iInx)) + " " + avct::text(piter, CCD_COMP_COL));
+            setTree.insert(std::to_string(cmodGCompID(iInx)) + " " +
+                           avct::text(piter, CCD_COMP_COL));
         else if (avct::col<guint>(piter, CCD_TYPE_COL) != TYPE_COMP &&
                  gtk_tree_model_iter_parent(cmodGetModel(), &iterGrp, piter))
             setTree.insert(
-                std::to_string(cmodGCompID(guint(avct::col<gulong>(&iterGrp, CCD_INX_COL)))) +
-                "/" + std::to_string(cmodSCompID(iInx)) + " " + avct::text(piter, CCD_COMP_COL));
+                std::to_string(cmodGCompID(guint(avct::col<gulong>(&iterGrp, CCD_INX_COL)))) + "/" +
+                std::to_string(cmodSCompID(iInx)) + " " + avct::text(piter, CCD_COMP_COL));
     });
     cmodClearModel();
     EXPECT_EQ(sourceRows("SELECT grp || CASE sub WHEN 0 THEN '' ELSE '/' || sub END || ' ' || "

@@ -52,7 +52,8 @@ inline std::string text(GtkTreeIter* piter, int nCol, GtkTreeModel* pModel = cmo
 }
 
 // Calls fn on every row of the tree below a parent, depth-first.
-inline void eachRow(const std::function<void(GtkTreeIter*)>& fn, GtkTreeIter* piterParent = nullptr) {
+inline void eachRow(const std::function<void(GtkTreeIter*)>& fn,
+                    GtkTreeIter* piterParent = nullptr) {
     GtkTreeIter iter;
     for (gboolean b = gtk_tree_model_iter_children(cmodGetModel(), &iter, piterParent); b;
          b = gtk_tree_model_iter_next(cmodGetModel(), &iter))

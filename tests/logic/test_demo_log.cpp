@@ -11,7 +11,6 @@
 
 namespace {
 
-
 // Runs avDemoLog with the given arguments; gives its exit status.
 int runDemoTool(const std::vector<std::string>& args) {
     std::vector<gchar*> argv{const_cast<gchar*>(AVL_DEMO_TOOL)};

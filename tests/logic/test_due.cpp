@@ -1,8 +1,8 @@
 // The due rules on real databases, a real flight log and the real tree:
 // every case names the history, the hours flown, the moment and the mark,
-// and the state the card must show (some also where each limit falls due). Each case is judged twice, from the
-// summary read at tree build and from the summary of the record list after
-// an edit, and both summaries must agree field by field.
+// and the state the card must show (some also where each limit falls due). Each case is judged
+// twice, from the summary read at tree build and from the summary of the record list after an edit,
+// and both summaries must agree field by field.
 #include "test_comp_fixture.h"
 
 #include <algorithm>
@@ -138,7 +138,8 @@ std::string figureText(const cmodDueFigure& f) {
     if (!f.bSet)
         return "-";
     char sz[160];
-    snprintf(sz, sizeof sz, "last %lld@%lld due %lld/%lld left %lld/%lld%s state %d defer %lld/%lld",
+    snprintf(sz, sizeof sz,
+             "last %lld@%lld due %lld/%lld left %lld/%lld%s state %d defer %lld/%lld",
              (long long)f.nLastHours, (long long)f.tLast, (long long)f.nDueHours, (long long)f.tDue,
              (long long)f.nLeftHours, (long long)f.nLeftDays, f.bUsedPart ? " used" : "",
              int(f.nState), (long long)f.tDeferEnd, (long long)f.nDeferEndHours);
@@ -202,6 +203,5 @@ TEST_P(DueRules, CardShowsTheExpectedState) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, DueRules, testing::ValuesIn(dueCases()),
                          [](const auto& info) { return std::string(info.param.pszName); });
-
 
 } // namespace

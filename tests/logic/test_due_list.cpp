@@ -108,9 +108,8 @@ TEST_F(DueList, ReportCsvAndPdfSayWhatTheListSays) {
     std::multiset<std::string> due, want, nextShown, nextWant;
     for (size_t i = 1; i < rows.size(); ++i)
         if (!at(i, "State").empty())
-            due.insert(joined({at(i, "Component"), at(i, "Due"), at(i, "State"),
-                               at(i, "Driven by"), at(i, "Due at"), at(i, "Left"),
-                               at(i, "Deferral left")}));
+            due.insert(joined({at(i, "Component"), at(i, "Due"), at(i, "State"), at(i, "Driven by"),
+                               at(i, "Due at"), at(i, "Left"), at(i, "Deferral left")}));
     for (const std::string& str : expected(m_tCalendarDue))
         if (str.find("|Medical|") == std::string::npos)
             want.insert(str);
@@ -138,8 +137,9 @@ TEST_F(DueList, ReportCsvAndPdfSayWhatTheListSays) {
         {"Deferred Insp|50.0||", "Next inspection at 50.0 A/F hrs"},
     };
     for (size_t i = 1; i < rows.size(); ++i)
-        nextShown.insert(joined({at(i, "Component"), at(i, "Next inspection at A/F hrs"),
-                                 at(i, "Next replacement at A/F hrs"), at(i, "Next replacement on")}));
+        nextShown.insert(
+            joined({at(i, "Component"), at(i, "Next inspection at A/F hrs"),
+                    at(i, "Next replacement at A/F hrs"), at(i, "Next replacement on")}));
     for (const auto& [strCsv, strPdf] : next)
         nextWant.insert(strCsv);
     EXPECT_EQ(nextShown, nextWant);
@@ -157,7 +157,8 @@ TEST_F(DueList, ReportCsvAndPdfSayWhatTheListSays) {
         nLast = n;
     }
     EXPECT_GT(strText.find("Not Due <Seal> & \"ring\", ø"), nGroups);
-    for (const char* psz : {"Defer Inspection", "(overdue)", "ZK-TST", "used, 80.0 hrs, 2 Years old"})
+    for (const char* psz :
+         {"Defer Inspection", "(overdue)", "ZK-TST", "used, 80.0 hrs, 2 Years old"})
         EXPECT_NE(strText.find(psz), std::string::npos) << psz;
     const std::string strPlain = std::regex_replace(strText, std::regex(" +"), " ");
     for (const auto& [strCsv, strPdf] : next)

@@ -143,7 +143,8 @@ TEST_F(FltCSV, FilesThatAreNoFlightListAreRefusedWhole) {
          "begins on line 3 never ends"},
         {"", strBig, "100 MB"},
         {"Date" + std::string(100000, ',') + "\n1-May-2010\n", "", "more than 64 columns"},
-        {"Date\n" + std::string(200000, '\n') + rows(FCSV_ROWS_MAX + 1), "", "more than 100000 rows"},
+        {"Date\n" + std::string(200000, '\n') + rows(FCSV_ROWS_MAX + 1), "",
+         "more than 100000 rows"},
         {"", m_dirs.etcFile("missing.csv"), "cannot be read"},
     };
     fcsvTable tblMost;

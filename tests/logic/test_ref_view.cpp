@@ -114,7 +114,6 @@ Rgb pixbufAt(const GdkPixbuf* ppix, int x, int y) {
 
 // ---- shapes, by the pixels they leave on a transparent picture: white
 
-
 bool isRed(Rgb c) {
     return c[0] > 200 && c[1] < 80 && c[2] < 80;
 }
@@ -163,7 +162,8 @@ TEST(RefShapes, EachShapeMarksWhereItShould) {
         for (auto [x, y] : c.red)
             EXPECT_TRUE(isRed(pixbufAt(ppix, x, y))) << "(" << x << "," << y << ") should be red";
         for (auto [x, y] : c.white)
-            EXPECT_TRUE(isWhite(pixbufAt(ppix, x, y))) << "(" << x << "," << y << ") should be white";
+            EXPECT_TRUE(isWhite(pixbufAt(ppix, x, y)))
+                << "(" << x << "," << y << ") should be white";
         g_object_unref(ppix);
     }
 }

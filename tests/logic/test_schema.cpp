@@ -98,7 +98,8 @@ TEST_F(Schema, StoredTablesGetOnlyTheirMissingColumns) {
              ", bDelete BOOLEAN",
          "bFRMonthEnd BOOLEAN, strNotes TEXT", 2},
         {"Maintenance",
-         "CREATE TABLE \"maintenance\" (\n\t\"IMAINTID\" INTEGER PRIMARY KEY,\r\n [icompid]\tINTEGER, "
+         "CREATE TABLE \"maintenance\" (\n\t\"IMAINTID\" INTEGER PRIMARY KEY,\r\n "
+         "[icompid]\tINTEGER, "
          "`strExtra` NUMERIC(10,2) DEFAULT (0), iType TEXT CHECK (iType <> ', nDeferHours ')",
          "iACID INTEGER, tCompleted INTEGER, bFlags INTEGER, nCompHours INTEGER, nCompAge "
          "INTEGER, nDeferHours INTEGER, nDeferDays INTEGER, strNotes TEXT, bDelete BOOLEAN",

@@ -124,8 +124,9 @@ class SqlRecords : public testing::Test {
         iID = 9999;
         const Rec before = r;
         EXPECT_FALSE(ByID::get(&r, 9999));
-        EXPECT_TRUE(sqlIsNoSuchRow() && (g_str_has_suffix(sqlLastError(), "9999)\nno such row") ||
-                                         g_str_has_suffix(sqlLastError(), " = 9999 )\nno such row")))
+        EXPECT_TRUE(sqlIsNoSuchRow() &&
+                    (g_str_has_suffix(sqlLastError(), "9999)\nno such row") ||
+                     g_str_has_suffix(sqlLastError(), " = 9999 )\nno such row")))
             << sqlLastError();
         EXPECT_EQ(memcmp(&r, &before, sizeof r), 0) << pszTable;
         fill(r, "x", 0);
@@ -242,7 +243,9 @@ TEST_F(SqlRecords, LoadAllSkipsDeletedRowsAndKeepsTheStatedOrder) {
     }
 }
 
-template <class T> std::string str(T v) { return std::to_string(v); }
+template <class T> std::string str(T v) {
+    return std::to_string(v);
+}
 
 // Values written by other programs or older builds, and NULL columns.
 TEST_F(SqlRecords, StoredValuesReadAsTheUserExpects) {
@@ -261,7 +264,8 @@ TEST_F(SqlRecords, StoredValuesReadAsTheUserExpects) {
         {[] { return str(loaded<rcdFLog>(1).tFltBegin); }, "-1"}, // no date of a 32-bit build
         {[] { return str(loaded<rcdFLog>(2).tFltBegin); }, "-1"}, // the same written unsigned
         {[] { return str(loaded<rcdFLog>(3).tFltBegin); }, "1271635200"},
-        {[] { return str(loaded<rcdComp>(1).iGroupID) + str(loaded<rcdComp>(1).iGroupLevel); }, "231"},
+        {[] { return str(loaded<rcdComp>(1).iGroupID) + str(loaded<rcdComp>(1).iGroupLevel); },
+         "231"},
         {[] { return str(loaded<rcdRef>(1).iCompID); }, "12"},   // the fraction dropped
         {[] { return str(loaded<rcdMaint>(1).bFlags); }, "255"}, // low 8 bits
         {[] { return str(loaded<rcdMaint>(1).nCompHours); }, "0"},
