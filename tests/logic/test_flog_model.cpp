@@ -1,10 +1,7 @@
 // Flight log model and airframe hours on a real log database: hours at a
 // date, the accumulated column, and the hours index agreeing with a plain
 // walk of the tree. The tree's shape is read by the flight page's tests.
-#include "harness.h"
-#include "modFLog.h"
-#include "pagAC.h"
-#include "sqlMLog.h"
+#include "test_comp_fixture.h"
 
 #include <tuple>
 
@@ -12,47 +9,27 @@ namespace {
 
 using avt::utc;
 
-class FLogModel : public testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(sqlInitialize()) << sqlLastError();
-        fmodInitialize();
-    }
-    avt::fs::path db() const { return m_dirs.etcFile("avLedger.db"); }
-    std::string addAircraft(guint nLogHours, int bSinceNew = 0) {
-        avt::exec(db(), "INSERT INTO Aircraft (strReg, nLogHours, bLogSinceNew, bDelete) VALUES "
-                        "('ZK-HBC', " +
-                            std::to_string(nLogHours) + ", " + std::to_string(bSinceNew) + ", 0)");
-        return *avt::query(db(), "SELECT MAX(iAircraftID) FROM Aircraft")[0][0];
-    }
-    // "(aircraft, start, elapsed, 'to', deleted)" rows of the Flight table.
-    void addFlights(const std::string& strValues) {
-        avt::exec(db(), "INSERT INTO Flight (iCSID, tFltBegin, nElapsed, strTo, bDelete) VALUES " +
-                            strValues);
-    }
-    guint activate(const std::string& strID) {
-        EXPECT_TRUE(acdLoadActiveAC(std::stoul(strID))) << "and its flights loaded";
-        return fmodAFHoursTotal();
-    }
-    avt::TempDirs m_dirs;
-};
-
-std::string row(const std::string& strID, time_t t, guint n, const char* pszTo = "") {
-    return "(" + strID + "," + std::to_string(t) + "," + std::to_string(n) + ",'" + pszTo + "',0)";
-}
+using FLogModel = avct::CompTest;
 
 TEST_F(FLogModel, HoursAtADateAroundTwoFlights) {
     // Log start 01-May-2010 with 150.0 h: a flight in April is in those
     // hours already, one at the very moment of the log start is not; a
     // flight without a start has none, another aircraft's does not count,
     // two flights with one start count together.
-    std::string strID = addAircraft(1500);
-    avt::exec(db(), "UPDATE Aircraft SET tLogStart = " + std::to_string(utc(2010, 5, 1)));
     const time_t tFirst = utc(2010, 5, 1), tSecond = utc(2011, 1, 3, 14, 5);
-    addFlights(row(strID, tFirst, 12) + "," + row(strID, tSecond, 8) + "," +
-               row(strID, tSecond, 5) + "," + row(strID, utc(2010, 4, 20), 30) + "," +
-               row(strID, 0, 99) + "," + row("99", tFirst, 40));
-    EXPECT_EQ(activate(strID), 1525u);
+    const auto aircraft = [&](guint nLogHours, int bSinceNew, time_t tLogStart) {
+        const guint iACID = addAircraft(0);
+        avt::exec(logDb(), "UPDATE Aircraft SET nLogHours = " + std::to_string(nLogHours) +
+                               ", bLogSinceNew = " + std::to_string(bSinceNew) +
+                               ", tLogStart = " + std::to_string(tLogStart) +
+                               " WHERE iAircraftID = " + std::to_string(iACID));
+        return iACID;
+    };
+    const guint iACID = aircraft(1500, 0, tFirst);
+    addFlights(iACID, {{tFirst, 12}, {tSecond, 8}, {tSecond, 5}, {utc(2010, 4, 20), 30}, {0, 99}});
+    addFlights(99, {{tFirst, 40}});
+    activate(iACID);
+    EXPECT_EQ(fmodAFHoursTotal(), 1525u);
     const std::pair<time_t, guint64> cases[] = {
         {utc(2010, 4, 30), 1500}, {tFirst - 1, 1500}, {tFirst, 1512},      {utc(2010, 5, 2), 1512},
         {tSecond - 1, 1512},      {tSecond, 1525},    {tSecond + 1, 1525}, {0, 0},
@@ -72,7 +49,8 @@ TEST_F(FLogModel, HoursAtADateAroundTwoFlights) {
 
     // Without flights only the base counts; log-since-new has none.
     for (int bSinceNew : {0, 1}) {
-        EXPECT_EQ(activate(addAircraft(734, bSinceNew)), bSinceNew ? 0u : 734u);
+        activate(aircraft(734, bSinceNew, 0));
+        EXPECT_EQ(fmodAFHoursTotal(), bSinceNew ? 0u : 734u);
         EXPECT_EQ(fmodAFHoursAtDate(tSecond), bSinceNew ? 0u : 734u);
     }
 }
