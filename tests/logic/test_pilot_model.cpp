@@ -8,6 +8,7 @@
 #include "modPilot.h"
 #include "rcdPilot.h"
 #include "sqlMLog.h"
+#include "test_comp_fixture.h"
 
 #include <cstring>
 #include <string>
@@ -20,22 +21,17 @@ using avt::utc;
 
 // Each list row as "name|reading name|next medical|next review|due flags".
 std::vector<std::string> listRows() {
+    using avct::text, avct::col;
     std::vector<std::string> rows;
     GtkTreeModel* pmod = pmodGetModel();
-    GtkTreeIter iter;
-    for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iter); b;
-         b = gtk_tree_model_iter_next(pmod, &iter)) {
-        gchar *pszName, *pszRName, *pszMed, *pszFR;
-        gboolean bMedDue, bFRDue;
-        gtk_tree_model_get(pmod, &iter, PILOT_NAME_COL, &pszName, PILOT_RNAME_COL, &pszRName,
-                           PILOT_MED_NEXT_COL, &pszMed, PILOT_FR_NEXT_COL, &pszFR,
-                           PILOT_MED_DUE_COL, &bMedDue, PILOT_FR_DUE_COL, &bFRDue, -1);
-        g_autofree gchar* psz =
-            g_strdup_printf("%s|%s|%s|%s|%d%d", pszName, pszRName, pszMed, pszFR, bMedDue, bFRDue);
-        rows.emplace_back(psz);
-        for (gchar* p : {pszName, pszRName, pszMed, pszFR})
-            g_free(p);
-    }
+    GtkTreeIter it;
+    for (gboolean b = gtk_tree_model_get_iter_first(pmod, &it); b;
+         b = gtk_tree_model_iter_next(pmod, &it))
+        rows.push_back(text(&it, PILOT_NAME_COL, pmod) + "|" + text(&it, PILOT_RNAME_COL, pmod) +
+                       "|" + text(&it, PILOT_MED_NEXT_COL, pmod) + "|" +
+                       text(&it, PILOT_FR_NEXT_COL, pmod) + "|" +
+                       std::to_string(col<gboolean>(&it, PILOT_MED_DUE_COL, pmod)) +
+                       std::to_string(col<gboolean>(&it, PILOT_FR_DUE_COL, pmod)));
     return rows;
 }
 
@@ -43,7 +39,7 @@ TEST(PilotModel, PilotsInKeyOrderWithNamesNextDatesAndDueFlagsThenTheNewRow) {
     avt::TempDirs dirs;
     ASSERT_TRUE(sqlInitialize()) << sqlLastError();
     ASSERT_TRUE(pmodInitialize());
-    EXPECT_EQ(listRows(), std::vector<std::string>{"<new pilot>||(null)|(null)|00"});
+    EXPECT_EQ(listRows(), std::vector<std::string>{"<new pilot>||<null>|<null>|00"});
 
     // 1268611200 is 15-Mar-2010, 2083536000 is 10-Jan-2036.
     avt::exec(dirs.etcFile("avLedger.db"), R"(
@@ -59,7 +55,7 @@ TEST(PilotModel, PilotsInKeyOrderWithNamesNextDatesAndDueFlagsThenTheNewRow) {
                               "Smith| Smith|10-Jan-2036||01",
                               "Smith, Anne|Anne Smith|15-Mar-2010|10-Jan-2036|10",
                               "Zed, Old|Old Zed|||11",
-                              "<new pilot>||(null)|(null)|00",
+                              "<new pilot>||<null>|<null>|00",
                           }));
 
     // A card's new dates refresh its row in place; the name is not moved.
