@@ -2,10 +2,7 @@
 // other programs, the refusals a user sees with their line numbers, the
 // import's all-or-nothing store, and an export that imports back unchanged.
 #include "avFltCSV.h"
-#include "harness.h"
-#include "modFLog.h"
-#include "pagAC.h"
-#include "sqlMLog.h"
+#include "test_comp_fixture.h"
 
 #include <sqlite3.h>
 
@@ -17,17 +14,15 @@ namespace {
 
 using avt::utc;
 
-class FltCSV : public testing::Test {
+class FltCSV : public avct::CompTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(sqlInitialize()) << sqlLastError();
-        fmodInitialize();
-    }
-    avt::fs::path db() const { return m_dirs.etcFile("avLedger.db"); }
-    guint addAircraft(const char* pszReg, guint nLogHours = 1500) {
-        avt::exec(db(), std::string("INSERT INTO Aircraft (strReg, nLogHours, bDelete) VALUES ('") +
-                            pszReg + "', " + std::to_string(nLogHours) + ", 0)");
-        return guint(std::stoul(*avt::query(db(), "SELECT MAX(iAircraftID) FROM Aircraft")[0][0]));
+    avt::fs::path db() const { return logDb(); }
+    guint addAircraft(const char* pszReg) {
+        const guint iACID = CompTest::addAircraft(0);
+        avt::exec(db(), std::string("UPDATE Aircraft SET strReg = '") + pszReg +
+                            "', nLogHours = 1500, bLogSinceNew = 0 WHERE iAircraftID = " +
+                            std::to_string(iACID));
+        return iACID;
     }
     std::string sql(const std::string& strQuery) const {
         std::string str;
@@ -55,7 +50,6 @@ class FltCSV : public testing::Test {
         EXPECT_TRUE(!bOK || avt::fs::exists(strBackup)) << "a backup copy before storing";
         return bOK;
     }
-    avt::TempDirs m_dirs;
     std::string m_strWhy;
 };
 
@@ -123,7 +117,7 @@ std::string rows(std::size_t n) {
 }
 
 TEST_F(FltCSV, FilesThatAreNoFlightListAreRefusedWhole) {
-    const std::string strBig = m_dirs.etcFile("big.csv");
+    const std::string strBig = m_dirs->etcFile("big.csv");
     {
         // 100 MB without writing them: the size alone refuses it.
         avt::writeFile(strBig, "Date,Time\n");
@@ -145,7 +139,7 @@ TEST_F(FltCSV, FilesThatAreNoFlightListAreRefusedWhole) {
         {"Date" + std::string(100000, ',') + "\n1-May-2010\n", "", "more than 64 columns"},
         {"Date\n" + std::string(200000, '\n') + rows(FCSV_ROWS_MAX + 1), "",
          "more than 100000 rows"},
-        {"", m_dirs.etcFile("missing.csv"), "cannot be read"},
+        {"", m_dirs->etcFile("missing.csv"), "cannot be read"},
     };
     fcsvTable tblMost;
     std::string strWhyMost;
@@ -153,7 +147,7 @@ TEST_F(FltCSV, FilesThatAreNoFlightListAreRefusedWhole) {
     for (const auto& c : cases) {
         std::string strPath = c.strPath;
         if (strPath.empty()) {
-            strPath = m_dirs.etcFile("in.csv");
+            strPath = m_dirs->etcFile("in.csv");
             avt::writeFile(strPath, c.strText);
         }
         fcsvTable table;
@@ -452,10 +446,10 @@ TEST_F(FltCSV, ExportImportsBackUnchanged) {
     avt::exec(db(), ssSql.str());
 
     std::string strExport, strAgain, strWhy;
-    const std::string strPath = m_dirs.etcFile("out.csv");
+    const std::string strPath = m_dirs->etcFile("out.csv");
     ASSERT_TRUE(fcsvExportFile(iACID, strPath.c_str(), &strWhy)) << strWhy;
     EXPECT_FALSE(fcsvExportFile(iACID, db().c_str(), &strWhy)) << "never over the log itself";
-    const std::string strNoDir = m_dirs.etcFile("nodir/out.csv");
+    const std::string strNoDir = m_dirs->etcFile("nodir/out.csv");
     EXPECT_FALSE(fcsvExportFile(iACID, strNoDir.c_str(), &strWhy));
     EXPECT_EQ(strWhy.rfind(strNoDir + "\n", 0), 0u) << "names the file first, as a report does";
     ASSERT_TRUE(fcsvExportText(iACID, &strExport));
