@@ -1,5 +1,6 @@
 // The shipped catalogue as the build generates it: start-up keeps it as it
-// is, and each variant's items show for that variant alone. The generator itself refuses
+// is, its masks name only the codes the aircraft card offers, and each
+// variant's items show for that variant alone. The generator itself refuses
 // a card that never falls due, a place without a card for every aircraft, bad
 // mark-up in a note and a target off its picture (tested with its source).
 #include "harness.h"
@@ -17,8 +18,22 @@
 
 namespace {
 
-// The mask columns in the order read below.
+// The mask columns in the order read below, and the number of option codes
+// (0 .. n-1) that each list of the aircraft card defines.
 constexpr size_t ENGINE = 1, MAIN_DRIVE = 2, HUB = 4, TAIL_DRIVE = 7;
+const std::array<int, 9> m_nCodes = [] {
+    constexpr std::array<guint rcdComp::*, 9> lstMask{
+        &rcdComp::bOptHeli,     &rcdComp::bOptEng,      &rcdComp::bOptMainDrive,
+        &rcdComp::bOptMainRotor, &rcdComp::bOptMRSystem, &rcdComp::bOptClutch,
+        &rcdComp::bOptTRSlider, &rcdComp::bOptTailDrive, &rcdComp::bOptTailRotor};
+    std::array<int, 9> a{};
+    for (size_t i = 0; i < 9; ++i)
+        for (const amodOptList& lst : amodOptLists())
+            if (lst.pMask == lstMask[i])
+                for (const amodOption& opt : lst.lstOpt)
+                    a[i] += opt.pszCheckID != nullptr;
+    return a;
+}();
 using Options = std::array<int, 9>;
 // A new builder's choice: Exec 162F, 162F N/A, chain drive, the rest factory.
 constexpr Options m_defaults{0, 3, 0, 0, 0, 0, 0, 0, 0};
@@ -114,10 +129,13 @@ TEST(Catalogue, StartUpKeepsAnEditedCopy) {
     EXPECT_TRUE(avt::readFile(dirs.etcFile("avCCD.db")) == strBefore) << "start-up changed it";
 }
 
-// Each variant's items show for the option codes of that variant alone
-// (the generator refuses an option word the aircraft card does not list).
-TEST(Catalogue, VariantItemsShowForTheirVariantAlone) {
+// Masks name only the codes the aircraft card offers, and each variant's
+// items show for the option codes of that variant alone.
+TEST(Catalogue, MasksNameOnlyListedCodesAndVariantItemsShowForTheirVariantAlone) {
     const auto all = cards();
+    for (const Card& c : all)
+        for (size_t i = 0; i < 9; ++i)
+            EXPECT_EQ(c.bOpt[i] >> m_nCodes[i], 0u) << c.strPart << ": unknown code in mask " << i;
     struct VariantItems {
         size_t cat;
         std::vector<const char*> descriptions;
@@ -149,7 +167,7 @@ TEST(Catalogue, VariantItemsShowForTheirVariantAlone) {
                     n += c.strDesc == psz && fits(c, opt);
             return n;
         };
-        for (int iCode = 0; iCode < int(row.counts.size()); ++iCode)
+        for (int iCode = 0; iCode < m_nCodes[row.cat]; ++iCode)
             EXPECT_EQ(count(iCode), row.counts.at(iCode)) << "option code " << iCode;
         EXPECT_EQ(count(100), 0) << "an aircraft with \"Other\" has none of them";
     }
