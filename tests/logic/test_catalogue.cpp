@@ -1,6 +1,7 @@
-// The shipped catalogue as the build generates it: start-up keeps it as it
-// is, its masks name only the codes the aircraft card offers, and each
-// variant's items show for that variant alone. The generator itself refuses
+// The shipped catalogue as the build generates it: its places and option
+// codes are the program's, every card has its place in the tree, start-up
+// keeps it as it is, its masks name only the codes the aircraft card
+// offers, and each variant's items show for that variant alone. The generator itself refuses
 // a card that never falls due, a place without a card for every aircraft, bad
 // mark-up in a note and a target off its picture (tested with its source).
 #include "harness.h"
@@ -23,9 +24,9 @@ namespace {
 constexpr size_t ENGINE = 1, MAIN_DRIVE = 2, HUB = 4, TAIL_DRIVE = 7;
 const std::array<int, 9> m_nCodes = [] {
     constexpr std::array<guint rcdComp::*, 9> lstMask{
-        &rcdComp::bOptHeli,     &rcdComp::bOptEng,      &rcdComp::bOptMainDrive,
-        &rcdComp::bOptMainRotor, &rcdComp::bOptMRSystem, &rcdComp::bOptClutch,
-        &rcdComp::bOptTRSlider, &rcdComp::bOptTailDrive, &rcdComp::bOptTailRotor};
+        &rcdComp::bOptHeli,      &rcdComp::bOptEng,       &rcdComp::bOptMainDrive,
+        &rcdComp::bOptMainRotor, &rcdComp::bOptMRSystem,  &rcdComp::bOptClutch,
+        &rcdComp::bOptTRSlider,  &rcdComp::bOptTailDrive, &rcdComp::bOptTailRotor};
     std::array<int, 9> a{};
     for (size_t i = 0; i < 9; ++i)
         for (const amodOptList& lst : amodOptLists())
@@ -82,33 +83,57 @@ bool fits(const Card& c, const Options& opt) {
     return true;
 }
 
-// The catalogue's source names the program's tree and option codes: its
-// places are the model's groups and sub-groups, its option words set
-// exactly the codes the aircraft card's lists offer.
-TEST(Catalogue, SourceAgreesWithTheTreeAndTheOptionLists) {
-    avt::TempDirs dirs;
-    avt::copyCatalogue(dirs);
-    ASSERT_TRUE(sqlInitialize()) << sqlLastError();
-    cmodInitialize(FALSE);
-    ASSERT_TRUE(cmodLoadModel(G_MAXUINT));
-    std::set<std::string> setTree; // the tree's places as "group[/sub-group] name"
-    avct::eachRow([&](GtkTreeIter* piter) {
-        GtkTreeIter iterGrp;
-        const guint iInx = guint(avct::col<gulong>(piter, CCD_INX_COL));
-        if (avct::col<guint>(piter, CCD_TYPE_COL) == TYPE_GRP)
-            setTree.insert(std::to_string(cmodGCompID(iInx)) + " " +
-                           avct::text(piter, CCD_COMP_COL));
-        else if (avct::col<guint>(piter, CCD_TYPE_COL) != TYPE_COMP &&
-                 gtk_tree_model_iter_parent(cmodGetModel(), &iterGrp, piter))
-            setTree.insert(
-                std::to_string(cmodGCompID(guint(avct::col<gulong>(&iterGrp, CCD_INX_COL)))) + "/" +
-                std::to_string(cmodSCompID(iInx)) + " " + avct::text(piter, CCD_COMP_COL));
-    });
-    cmodClearModel();
-    EXPECT_EQ(sourceRows("SELECT grp || CASE sub WHEN 0 THEN '' ELSE '/' || sub END || ' ' || "
-                         "name FROM Parent"),
-              setTree);
+// The shipped catalogue in the tree: its places are the source's, no card is
+// lost for want of a place, and a standard aircraft's tree builds and marks
+// cleanly.
+class ShippedCatalogue : public avct::CompTest {
+  protected:
+    void prepareData() override { avt::copyCatalogue(*m_dirs); }
+};
 
+TEST_F(ShippedCatalogue, EveryCardHasItsPlaceInTheTree) {
+    using avct::col, avct::text;
+    const char* pszCount = "SELECT COUNT(*) FROM Component WHERE bDelete = 0 OR bDelete IS NULL";
+    size_t nStored = std::stoul(*avt::query(catDb(), pszCount).at(0).at(0));
+    const auto setSource = sourceRows(
+        "SELECT grp || CASE sub WHEN 0 THEN '' ELSE '/' || sub END || ' ' || name FROM Parent");
+    guint iACID = addAircraft(avt::utc(2015, 3, 1));
+    addFlights(iACID, {{avt::utc(2015, 4, 1), 30000}});
+    activate(iACID);
+    for (gboolean bEdit : std::initializer_list<gboolean>{FALSE, TRUE}) {
+        cmodInitialize(bEdit);
+        ASSERT_TRUE(cmodLoadModel(avct::ALL));
+        std::vector<guint> ids; // of the card rows, italic ones counted apart
+        int nItalic = 0;
+        std::set<std::string> setPlaces; // as "group[/sub-group] name"
+        avct::eachRow([&](GtkTreeIter* piter) {
+            const guint nType = col<guint>(piter, CCD_TYPE_COL);
+            const guint iInx = guint(col<gulong>(piter, CCD_INX_COL));
+            GtkTreeIter iterGrp;
+            if (nType == TYPE_COMP)
+                ids.push_back(iInx), nItalic += col<guint>(piter, CCD_STYLE_COL) == 2;
+            else if (nType == TYPE_GRP)
+                setPlaces.insert(std::to_string(cmodGCompID(iInx)) + " " +
+                                 text(piter, CCD_COMP_COL));
+            else if (gtk_tree_model_iter_parent(cmodGetModel(), &iterGrp, piter))
+                setPlaces.insert(
+                    std::to_string(cmodGCompID(guint(col<gulong>(&iterGrp, CCD_INX_COL)))) + "/" +
+                    std::to_string(cmodSCompID(iInx)) + " " + text(piter, CCD_COMP_COL));
+        });
+        EXPECT_EQ(setPlaces, setSource);
+        EXPECT_EQ(std::set<guint>(ids.begin(), ids.end()).size(), ids.size()) << "a card twice";
+        // Edit mode shows every card: one whose group is in no table is lost.
+        EXPECT_EQ(bEdit ? ids.size() : size_t(nItalic), bEdit ? nStored : 0u);
+        EXPECT_GT(ids.size() - nItalic, nStored / 2) << "a standard aircraft sees most cards";
+        // 3000 hours on a ten-year-old airframe with no maintenance: the
+        // first group must show a replacement due.
+        EXPECT_EQ(avct::outline().rfind("Fuselage(red 700)[", 0), 0u);
+    }
+}
+
+// The source's option words set exactly the codes the aircraft card's lists
+// offer.
+TEST(Catalogue, SourceAgreesWithTheOptionLists) {
     const char* const lstCat[] = {"heli", "eng", "clutch", "md", "mr", "hub", "trs", "td", "tr"};
     ASSERT_EQ(std::size(lstCat), amodOptLists().size());
     std::set<std::string> setCodes;

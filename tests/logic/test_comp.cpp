@@ -1,10 +1,7 @@
 // The component tree on real catalogue and log databases: its shape, the
 // option filter, the drawing column, the remembered selection, the marking
-// of groups and sub-groups, the look-ahead mark kept in the settings, and
-// the shipped catalogue in it.
+// of groups and sub-groups, the look-ahead mark kept in the settings.
 #include "test_comp_fixture.h"
-
-#include <set>
 
 namespace {
 
@@ -123,39 +120,6 @@ TEST_F(CompTree, MarkIsKeptInTheSettingsAcrossRestarts) {
     cmodInitialize(FALSE);
     EXPECT_EQ(cmodGetMarkHours(), 125u);
     EXPECT_EQ(cmodGetMarkTime(), guint(INTV_MONTH << 24 | 3));
-}
-
-// The shipped catalogue: no card is lost for want of a place in the tree,
-// and a standard aircraft's tree builds and marks cleanly.
-class ShippedCatalogue : public CompTest {
-  protected:
-    void prepareData() override { avt::copyCatalogue(*m_dirs); }
-};
-
-TEST_F(ShippedCatalogue, EveryCardHasItsPlaceInTheTree) {
-    const char* pszCount = "SELECT COUNT(*) FROM Component WHERE bDelete = 0 OR bDelete IS NULL";
-    size_t nStored = std::stoul(*avt::query(catDb(), pszCount).at(0).at(0));
-    guint iACID = addAircraft(utc(2015, 3, 1));
-    addFlights(iACID, {{utc(2015, 4, 1), 30000}});
-    activate(iACID);
-    for (gboolean bEdit : std::initializer_list<gboolean>{FALSE, TRUE}) {
-        cmodInitialize(bEdit);
-        ASSERT_TRUE(cmodLoadModel(ALL));
-        std::vector<gulong> ids; // of the card rows, italic ones counted apart
-        int nItalic = 0;
-        eachRow([&](GtkTreeIter* piter) {
-            if (col<guint>(piter, CCD_TYPE_COL) == TYPE_COMP)
-                ids.push_back(col<gulong>(piter, CCD_INX_COL)),
-                    nItalic += col<guint>(piter, CCD_STYLE_COL) == 2;
-        });
-        EXPECT_EQ(std::set<gulong>(ids.begin(), ids.end()).size(), ids.size()) << "a card twice";
-        // Edit mode shows every card: one whose group is in no table is lost.
-        EXPECT_EQ(bEdit ? ids.size() : size_t(nItalic), bEdit ? nStored : 0u);
-        EXPECT_GT(ids.size() - nItalic, nStored / 2) << "a standard aircraft sees most cards";
-        // 3000 hours on a ten-year-old airframe with no maintenance: the
-        // first group must show a replacement due.
-        EXPECT_EQ(outline().rfind("Fuselage(red 700)[", 0), 0u);
-    }
 }
 
 } // namespace
