@@ -61,22 +61,7 @@ class ACPage : public avt::AppTest {
     std::vector<std::string> list() const {
         return avt::treeRows(widget("ACTreeView"), AC_REG_COL);
     }
-    void selectRow(const char* pszReg) {
-        GtkTreeModel* pmod = amodGetModel();
-        GtkTreeIter iter;
-        for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iter); b;
-             b = gtk_tree_model_iter_next(pmod, &iter)) {
-            g_autofree gchar* psz = nullptr;
-            gtk_tree_model_get(pmod, &iter, AC_REG_COL, &psz, -1);
-            if (g_strcmp0(psz, pszReg) != 0)
-                continue;
-            gtk_tree_selection_select_iter(
-                gtk_tree_view_get_selection(GTK_TREE_VIEW(widget("ACTreeView"))), &iter);
-            avt::drainEvents();
-            return;
-        }
-        ADD_FAILURE() << "no list row " << pszReg;
-    }
+    void selectRow(const char* pszReg) { avt::selectWhere(widget("ACTreeView"), AC_REG_COL, pszReg); }
     // Types into a field as a user does and moves on with Return.
     void type(const char* pszID, const char* pszText) {
         focus(pszID);
@@ -297,24 +282,15 @@ TEST_F(ACPage, NewRowsTakeTheKeyboardWhetherClickedOrReachedWithDown) {
         SCOPED_TRACE(std::string(c.pszList) + (c.bClick ? " click" : " Down"));
         switchPage(c.nPage);
         GtkTreeView* pTree = GTK_TREE_VIEW(widget(c.pszList));
-        GtkTreeModel* pmod = gtk_tree_view_get_model(pTree);
-        const int nRows = gtk_tree_model_iter_n_children(pmod, nullptr);
+        const int nRows = gtk_tree_model_iter_n_children(gtk_tree_view_get_model(pTree), nullptr);
         GtkTreePath* pPath = gtk_tree_path_new_from_indices(nRows - 2, -1);
         gtk_tree_view_set_cursor(pTree, pPath, nullptr, FALSE);
-        focus(c.pszList);
-        if (c.bClick) {
-            GdkRectangle rc;
-            gtk_tree_path_next(pPath);
-            gtk_tree_view_get_cell_area(pTree, pPath, gtk_tree_view_get_column(pTree, 0), &rc);
-            GdkWindow* pgdk = gtk_tree_view_get_bin_window(pTree);
-            for (GdkEventType nType : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE})
-                gdk_test_simulate_button(pgdk, rc.x + rc.width / 2, rc.y + rc.height / 2, 1,
-                                         GdkModifierType(0), nType);
-            avt::settle();
-        } else {
-            avt::pressKey(GTK_WIDGET(pTree), GDK_Down);
-        }
         gtk_tree_path_free(pPath);
+        focus(c.pszList);
+        if (c.bClick)
+            avt::clickRow(GTK_WIDGET(pTree), nRows - 1);
+        else
+            avt::pressKey(GTK_WIDGET(pTree), GDK_Down);
         avt::typeKeys(GTK_WIDGET(pTree), c.pszTyped);
         EXPECT_EQ(text(c.pszEntry), c.pszTyped);
         avt::pressKey(GTK_WIDGET(pTree), GDK_Return); // stored: the next case starts afresh
@@ -477,11 +453,8 @@ class PilotPage : public ACPage {
         switchPage(kPagePilot);
     }
     std::string column(const char* pszColumn, guint iPilotID) const {
-        return sql(std::string("SELECT ") + pszColumn +
-                   " FROM Pilot WHERE iPilotID=" + std::to_string(iPilotID))
-            .at(0)
-            .at(0)
-            .value_or("NULL");
+        return avt::value(db(), std::string("SELECT ") + pszColumn +
+                                    " FROM Pilot WHERE iPilotID=" + std::to_string(iPilotID));
     }
     // The list, the selected row marked "*".
     std::vector<std::string> listNames() const {
@@ -497,8 +470,7 @@ class PilotPage : public ACPage {
 TEST_F(PilotPage, LastNameOnTheNewRowInsertsThePilotButNeverANameWithoutLetters) {
     selectPilot(PILOT_ID_NEW);
     type("PilotLName", "Baker");
-    const guint iBaker = std::stoul(
-        *avt::query(db(), "SELECT iPilotID FROM Pilot WHERE strSortKey='BAKER'").at(0).at(0));
+    const guint iBaker = std::stoul(avt::value(db(), "SELECT iPilotID FROM Pilot WHERE strSortKey='BAKER'"));
     EXPECT_EQ(listNames(), (std::vector<std::string>{"Adams, Ann", "*Baker", "Brown, Bob",
                                                      "Jerry, Tom & <T>", "<new pilot>"}));
     EXPECT_TRUE(gtk_widget_has_focus(widget("PilotFName")));
@@ -520,7 +492,7 @@ TEST_F(PilotPage, ASecondPilotOfTheSameNameIsQuestioned) {
         EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("'Adams, Ann'"), std::string::npos);
         avt::clearDialogsSeen();
         EXPECT_EQ(text("PilotFName"), nResponse == GTK_RESPONSE_OK ? "ann." : "");
-        EXPECT_EQ(*avt::query(db(), "SELECT count(*) FROM Pilot WHERE strSortKey='ADAMSANN'")[0][0],
+        EXPECT_EQ(avt::value(db(), "SELECT count(*) FROM Pilot WHERE strSortKey='ADAMSANN'"),
                   nResponse == GTK_RESPONSE_OK ? "2" : "1");
     }
 }

@@ -67,8 +67,7 @@ class CompPage : public avt::AppTest {
     avt::fs::path logDb() const { return m_dirs->etcFile("avLedger.db"); }
     avt::fs::path catDb() const { return m_dirs->etcFile("avCCD.db"); }
     std::string sql1(const avt::fs::path& db, const std::string& strSQL) const {
-        auto rows = avt::query(db, strSQL);
-        return rows.empty() || rows[0].empty() ? "<none>" : rows[0][0].value_or("<null>");
+        return avt::value(db, strSQL);
     }
 
     guint addAircraft(gint iEngineOpt) {
@@ -195,17 +194,7 @@ class CompPage : public avt::AppTest {
         drain();
     }
     // A real click on the date cell of a record row.
-    void clickDate(int nRow) {
-        GtkTreeView* pTree = tree("MaintTree");
-        GtkTreePath* pPath = gtk_tree_path_new_from_indices(nRow, -1);
-        GdkRectangle rect;
-        gtk_tree_view_get_cell_area(pTree, pPath, gtk_tree_view_get_column(pTree, 0), &rect);
-        gtk_tree_path_free(pPath);
-        for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE})
-            gdk_test_simulate_button(gtk_tree_view_get_bin_window(pTree), rect.x + 10,
-                                     rect.y + rect.height / 2, 1, GdkModifierType(0), type);
-        avt::settle();
-    }
+    void clickDate(int nRow) { avt::clickRow(widget("MaintTree"), nRow); }
     std::string maintCol(int nRow, int nCol) {
         GtkTreeIter iter;
         EXPECT_TRUE(gtk_tree_model_iter_nth_child(mmodGetModel(), &iter, nullptr, nRow));
@@ -716,14 +705,7 @@ TEST_F(CompEdit, IntervalChangeRecoloursAndNotesSurviveQuit) {
     focus("CompServiceNotes");
     gtk_text_buffer_set_text(pbfrNotes, "Check", -1);
     // Another card shows none of this card's notes; back again, they are there.
-    auto viewText = [pbfrNotes] {
-        GtkTextIter a, b;
-        gtk_text_buffer_get_bounds(pbfrNotes, &a, &b);
-        gchar* psz = gtk_text_buffer_get_text(pbfrNotes, &a, &b, FALSE);
-        std::string str = psz;
-        g_free(psz);
-        return str;
-    };
+    auto viewText = [this] { return avt::viewText(widget("CompServiceNotes")); };
     selectCard(kOC);
     EXPECT_EQ(viewText(), "");
     selectCard(kInsp50);

@@ -61,8 +61,7 @@ class FlightPage : public avt::AppTest {
     }
 
     std::string sql(const std::string& strQuery) const {
-        auto rows = avt::query(m_dirs->etcFile("avLedger.db"), strQuery);
-        return rows.empty() ? "<none>" : rows[0][0].value_or("NULL");
+        return avt::value(m_dirs->etcFile("avLedger.db"), strQuery);
     }
     std::string stored(long iID, const char* pszColumns) const {
         return sql(std::string("SELECT ") + pszColumns + " FROM Flight WHERE iFltID = " + num(iID));
@@ -432,19 +431,7 @@ TEST_F(FlightPage, PilotsListedRenamedAndDeleted) {
 // changed on the aircraft page: marks, running totals, the aircraft shown.
 TEST_F(FlightPage, TheTreeFollowsChangesMadeElsewhere) {
     auto selectAircraft = [this](gulong iACID) {
-        GtkTreeModel* pmod = gtk_tree_view_get_model(GTK_TREE_VIEW(widget("ACTreeView")));
-        GtkTreeIter iter;
-        for (bool b = gtk_tree_model_get_iter_first(pmod, &iter); b;
-             b = gtk_tree_model_iter_next(pmod, &iter)) {
-            gulong iID = 0;
-            gtk_tree_model_get(pmod, &iter, AC_ID_COL, &iID, -1);
-            if (iID != iACID)
-                continue;
-            GtkTreePath* pPath = gtk_tree_model_get_path(pmod, &iter);
-            gtk_tree_view_set_cursor(GTK_TREE_VIEW(widget("ACTreeView")), pPath, nullptr, FALSE);
-            gtk_tree_path_free(pPath);
-            avt::drainEvents();
-        }
+        avt::selectWhere(widget("ACTreeView"), AC_ID_COL, std::to_string(iACID));
     };
     // Each flight as "ID:airframe hours", b before the log start, m before
     // the aircraft was built; then the selected flight and its card.

@@ -28,10 +28,7 @@ class FltCSVDialog : public avt::AppTest {
         avt::writeFile(m_dirs->etcFile("avLedger.conf"), "[Aircraft]\nACID=1\n");
     }
     avt::fs::path db() const { return m_dirs->etcFile("avLedger.db"); }
-    std::string sql(const std::string& strQuery) const {
-        auto rows = avt::query(db(), strQuery);
-        return rows.empty() ? "<none>" : rows[0][0].value_or("NULL");
-    }
+    std::string sql(const std::string& strQuery) const { return avt::value(db(), strQuery); }
     std::string file(const std::string& strText, const char* pszName = "flights.csv") const {
         std::string strPath = m_dirs->etcFile(pszName);
         avt::writeFile(strPath, strText);
@@ -49,14 +46,6 @@ class FltCSVDialog : public avt::AppTest {
     }
     std::string text(const char* pszLabel) const {
         return gtk_label_get_text(GTK_LABEL(widget(pszLabel)));
-    }
-    std::string banner() const {
-        GtkWidget* pwgtBox =
-            gtk_notebook_get_action_widget(GTK_NOTEBOOK(widget("MainNotebook")), GTK_PACK_END);
-        GList* pChildren = gtk_container_get_children(GTK_CONTAINER(pwgtBox));
-        std::string str = gtk_label_get_text(GTK_LABEL(pChildren->data));
-        g_list_free(pChildren);
-        return str;
     }
     // "line: reason" of every refused row the preview lists.
     std::vector<std::string> refusedShown() const {
@@ -143,7 +132,7 @@ TEST_F(FltCSVDialog, PreviewThenImportAndEveryViewFollows) {
               "Taupo/10/ Napier/5/Smith Gisborne/15/Brown");
     EXPECT_EQ(flightsInBackup(), "1") << "a copy of the log as it was before";
     // The tree, the banner and the status bar show the new flights at once.
-    EXPECT_EQ(banner().substr(0, 24), "ZK-HBC  (153.0 A/F HRS)\n");
+    EXPECT_EQ(avt::bannerText().substr(0, 24), "ZK-HBC  (153.0 A/F HRS)\n");
     GList* pStatus = gtk_container_get_children(
         GTK_CONTAINER(gtk_statusbar_get_message_area(GTK_STATUSBAR(widget("MainStatus")))));
     const std::string strStatus = gtk_label_get_text(GTK_LABEL(pStatus->data));
@@ -214,7 +203,7 @@ TEST_F(FltCSVDialog, AFailureIsShownAndStoresNothing) {
         EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find(c.pszWhy), std::string::npos)
             << avt::dialogsSeen()[0].strSecondaryText;
         EXPECT_EQ(sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) FROM Flight"), "1/1");
-        EXPECT_EQ(banner().substr(0, 24), "ZK-HBC  (151.0 A/F HRS)\n");
+        EXPECT_EQ(avt::bannerText().substr(0, 24), "ZK-HBC  (151.0 A/F HRS)\n");
         EXPECT_EQ(flightsInBackup(), "1");
     }
 }

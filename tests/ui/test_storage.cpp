@@ -1,6 +1,7 @@
 // The program started on database files it cannot use: the error dialog
 // names the failure, the program ends with -1 and the files stay as they were.
 #include "harness.h"
+#include "modAC.h"
 #include "sqlMLog.h"
 
 namespace {
@@ -146,21 +147,6 @@ class Restore : public avt::AppTest {
         avt::exec(m_dirs->etcFile("avLedger.db"),
                   "INSERT INTO Aircraft (strReg, bDelete) VALUES ('G-KEEP', 0)");
     }
-
-  protected:
-    std::vector<std::string> registrations() {
-        std::vector<std::string> lst;
-        GtkTreeModel* pModel = gtk_tree_view_get_model(GTK_TREE_VIEW(widget("ACTreeView")));
-        GtkTreeIter iter;
-        for (gboolean b = gtk_tree_model_get_iter_first(pModel, &iter); b;
-             b = gtk_tree_model_iter_next(pModel, &iter)) {
-            gchar* psz = nullptr;
-            gtk_tree_model_get(pModel, &iter, 1, &psz, -1);
-            lst.push_back(psz ? psz : "");
-            g_free(psz);
-        }
-        return lst;
-    }
 };
 
 TEST_F(Restore, ABackupPutInPlaceOpensAsTheLogWas) {
@@ -178,7 +164,8 @@ TEST_F(Restore, ABackupPutInPlaceOpensAsTheLogWas) {
 
     m_bRunning = avt::startProgram(arguments(), &m_nStartStatus);
     ASSERT_TRUE(m_bRunning) << m_nStartStatus;
-    EXPECT_EQ(registrations(), (std::vector<std::string>{"G-KEEP", "<new heli>"}));
+    EXPECT_EQ(avt::treeRows(widget("ACTreeView"), AC_REG_COL),
+              (std::vector<std::string>{"*G-KEEP", "<new heli>"}));
 }
 
 } // namespace
