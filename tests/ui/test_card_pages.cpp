@@ -158,27 +158,17 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
         {kPageAC, "ACReg", "-/-", "ZK-IN", true},
         {kPageAC, "ACReg", "New Heli", "ZK-IN", true}, // the placeholder row's name
         {kPageAC, "ACReg", "ZK-INN", "ZK-INN", false, nullptr, pszAC, "ZK-INN/23/2010-04-19"},
-        {kPageAC, "ACLogStartHours", "abc", "2.3", true},
-        {kPageAC, "ACLogStartHours", "-5", "2.3", true},
         {kPageAC, "ACLogStartHours", "100000", "2.3", true, nullptr, pszAC, "ZK-INN/23/2010-04-19"},
         {kPageAC, "ACLogStartHours", "99999.9", "99999.9", false, nullptr, pszAC, "ZK-INN/999999/2010-04-19"},
         {kPageAC, "ACLogStartHours", "2.3", "2.3", false},
-        {kPageAC, "ACManuDate", "abc", "19-Apr-2010", true},
-        {kPageAC, "ACManuDate", "12 Jan 1960", "19-Apr-2010", true},
         {kPageAC, "ACManuDate", "31-Feb-2024", "19-Apr-2010", true, nullptr, pszAC, "ZK-INN/23/2010-04-19"},
         {kPageAC, "ACManuDate", "", "", false, nullptr, pszAC, "ZK-INN/23/none"}, // emptied: no date
         {kPageAC, "ACManuDate", "2024-02-10", "10-Feb-2024", false, nullptr, pszAC, "ZK-INN/23/2024-02-10"},
         {kPagePilot, "PilotMedInterval", "abc", "24 Months", true},
-        {kPagePilot, "PilotMedInterval", "-3 months", "24 Months", true},
-        {kPagePilot, "PilotMedInterval", "101 years", "24 Months", true},
-        {kPagePilot, "PilotMedInterval", "5000 days", "24 Months", true},
-        {kPagePilot, "PilotMedInterval", "6 hours", "24 Months", true},
         {kPagePilot, "PilotMedInterval", "25:61", "24 Months", true},
         {kPagePilot, "PilotMedInterval", "10:00", "24 Months", true, nullptr, pszPilot, strMonths24.c_str()},
         {kPagePilot, "PilotMedInterval", "100 years", "100 Years", false},
         {kPagePilot, "PilotMedInterval", "6 months", "6 Months", false, nullptr, pszPilot, strMonths6.c_str()},
-        {kPagePilot, "PilotLastMedDate", "abc", "15-Mar-2010", true},
-        {kPagePilot, "PilotLastMedDate", "2024-02-30", "15-Mar-2010", true},
         {kPagePilot, "PilotLastMedDate", "2026-13-01", "15-Mar-2010", true, nullptr, pszPilot, strMonths6.c_str()},
     });
     // clang-format on
