@@ -25,32 +25,32 @@ using std::pair;
 // already in the log-start hours. The aircraft was built in June 2009.
 class FlightPage : public avt::AppTest {
   protected:
-    long long logHours() const { return 1500; }
     static std::string num(long long n) { return std::to_string(n); }
     static std::string hoursText(long long n) { return num(n / 10) + "." + num(n % 10); }
     void prepareData() override {
-        avt::exec(m_dirs->etcFile("avLedger.db"),
-                  "CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, nLogHours, tLogStart, "
-                  "tManu, bDelete); INSERT INTO Aircraft VALUES (1, " +
-                      num(logHours()) + ", " + num(utc(2010, 4, 1)) + ", " + num(utc(2009, 6, 1)) +
-                      ", 0), (2, 0, 0, 0, 0); CREATE TABLE Pilot (iPilotID INTEGER PRIMARY KEY, "
-                      "strLName, strFName, "
-                      "strSortKey, bDelete); INSERT INTO Pilot VALUES (1, 'Smith', 'Anne', "
-                      "'SMITHANNE', 0), (2, 'Brown', 'Bob', 'BROWNBOB', 0), (3, 'Gone', 'Gary', "
-                      "'GONEGARY', 1); CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, tFltBegin "
-                      "INTEGER, tFltEnd INTEGER, nElapsed, nFltType, iPilotID, iStudentID, iCSID, "
-                      "bDelete); INSERT INTO Flight VALUES "
-                      "(1, '2010-04-19 10:00', '2010-04-19 11:00', 10, 0, 1, 0, 1, 0),"
-                      "(2, '2010-04-19 14:00', '2010-04-19 15:30', 15, 11, 1, 2, 1, 0),"
-                      "(3, '2010-05-02 09:00', '2010-05-02 09:30', 5, 22, 3, 0, 1, 0),"
-                      "(4, '2010-05-02 12:00', NULL, 0, 0, 0, 0, 1, 0),"
-                      "(5, '2010-03-20 10:00', '2010-03-20 10:42', 7, 0, 1, 0, 1, 0);"
-                      "UPDATE Flight SET tFltBegin = strftime('%s', tFltBegin), tFltEnd = "
-                      "IFNULL(strftime('%s', tFltEnd), 0);"
-                      // Every write from now on is counted, so "writes nothing" shows.
-                      "CREATE TABLE Writes (n); CREATE TRIGGER Upd AFTER UPDATE ON Flight "
-                      "BEGIN INSERT INTO Writes VALUES (1); END; CREATE TRIGGER Ins AFTER "
-                      "INSERT ON Flight BEGIN INSERT INTO Writes VALUES (1); END;");
+        avt::exec(m_dirs->etcFile("avLedger.db"), R"(
+            CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, nLogHours, tLogStart, tManu,
+                                   bDelete);
+            INSERT INTO Aircraft VALUES (1, 1500, strftime('%s', '2010-04-01'),
+                                         strftime('%s', '2009-06-01'), 0), (2, 0, 0, 0, 0);
+            CREATE TABLE Pilot (iPilotID INTEGER PRIMARY KEY, strLName, strFName, strSortKey,
+                                bDelete);
+            INSERT INTO Pilot VALUES (1, 'Smith', 'Anne', 'SMITHANNE', 0),
+              (2, 'Brown', 'Bob', 'BROWNBOB', 0), (3, 'Gone', 'Gary', 'GONEGARY', 1);
+            CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, tFltBegin INTEGER, tFltEnd INTEGER,
+                                 nElapsed, nFltType, iPilotID, iStudentID, iCSID, bDelete);
+            INSERT INTO Flight VALUES
+              (1, '2010-04-19 10:00', '2010-04-19 11:00', 10, 0, 1, 0, 1, 0),
+              (2, '2010-04-19 14:00', '2010-04-19 15:30', 15, 11, 1, 2, 1, 0),
+              (3, '2010-05-02 09:00', '2010-05-02 09:30', 5, 22, 3, 0, 1, 0),
+              (4, '2010-05-02 12:00', NULL, 0, 0, 0, 0, 1, 0),
+              (5, '2010-03-20 10:00', '2010-03-20 10:42', 7, 0, 1, 0, 1, 0);
+            UPDATE Flight SET tFltBegin = strftime('%s', tFltBegin),
+                              tFltEnd = IFNULL(strftime('%s', tFltEnd), 0);
+            -- Every write from now on is counted, so "writes nothing" shows.
+            CREATE TABLE Writes (n);
+            CREATE TRIGGER Upd AFTER UPDATE ON Flight BEGIN INSERT INTO Writes VALUES (1); END;
+            CREATE TRIGGER Ins AFTER INSERT ON Flight BEGIN INSERT INTO Writes VALUES (1); END;)");
         avt::writeFile(m_dirs->etcFile("avLedger.conf"),
                        "[Aircraft]\nACID=1\n[FlightLog]\nLastDate=" + num(utc(2010, 4, 19)) + "\n");
     }
@@ -174,7 +174,7 @@ class FlightPage : public avt::AppTest {
     // times up to it; the model's total and the banner agree. A flight
     // before the log start is marked and counted nowhere.
     void expectHours(long long nExpected) {
-        long long nRunning = logHours();
+        long long nRunning = 1500;
         for (const Row& r : rows()) {
             if (r.nType != FLOG_ROW_DATA)
                 continue;

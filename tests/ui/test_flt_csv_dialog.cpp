@@ -16,15 +16,16 @@ using avt::utc;
 class FltCSVDialog : public avt::AppTest {
   protected:
     void prepareData() override {
-        avt::exec(db(), "CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, strReg, "
-                        "nLogHours, bDelete); INSERT INTO Aircraft VALUES (1, 'ZK-HBC', 1500, 0);"
-                        "CREATE TABLE Pilot (iPilotID INTEGER PRIMARY KEY, strLName, strFName, "
-                        "strSortKey, bDelete); INSERT INTO Pilot VALUES (1, 'Smith', 'Anne', "
-                        "'SMITHANNE', 0); CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, iCSID, "
-                        "tFltBegin, tFltEnd, nElapsed, strTo, bDelete); INSERT INTO Flight VALUES "
-                        "(1, 1, " +
-                            std::to_string(utc(2010, 5, 1, 10)) + ", " +
-                            std::to_string(utc(2010, 5, 1, 11)) + ", 10, 'Taupo', 0);");
+        avt::exec(db(), R"(
+            CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, strReg, nLogHours, bDelete);
+            INSERT INTO Aircraft VALUES (1, 'ZK-HBC', 1500, 0);
+            CREATE TABLE Pilot (iPilotID INTEGER PRIMARY KEY, strLName, strFName, strSortKey,
+                                bDelete);
+            INSERT INTO Pilot VALUES (1, 'Smith', 'Anne', 'SMITHANNE', 0);
+            CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, iCSID, tFltBegin, tFltEnd, nElapsed,
+                                 strTo, bDelete);
+            INSERT INTO Flight VALUES (1, 1, strftime('%s', '2010-05-01 10:00'),
+                                       strftime('%s', '2010-05-01 11:00'), 10, 'Taupo', 0);)");
         avt::writeFile(m_dirs->etcFile("avLedger.conf"), "[Aircraft]\nACID=1\n");
     }
     avt::fs::path db() const { return m_dirs->etcFile("avLedger.db"); }
@@ -278,20 +279,15 @@ class FltCSVDue : public FltCSVDialog {
         avt::exec(m_dirs->etcFile("avCCD.db"), "UPDATE Component SET nInspect = 0, nRCO = 0;"
                                                "UPDATE Component SET nInspect = 25 WHERE "
                                                "iCompID = 101001;");
-        avt::exec(db(),
-                  "CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, strReg, "
-                  "bLogSinceNew, tManu, bDelete); INSERT INTO Aircraft VALUES (1, 'ZK-HBC', "
-                  "1, " +
-                      std::to_string(utc(2021, 1, 1)) +
-                      ", 0);"
-                      "CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, iCSID, tFltBegin, "
-                      "nElapsed, bDelete); INSERT INTO Flight VALUES (1, 1, " +
-                      std::to_string(utc(2021, 3, 1, 10)) +
-                      ", 1000, 0);"
-                      "CREATE TABLE Maintenance (iMaintID INTEGER PRIMARY KEY, iCompID, iACID, "
-                      "bFlags, tCompleted, bDelete); INSERT INTO Maintenance VALUES (1, 101001, "
-                      "1, 0, " +
-                      std::to_string(utc(2021, 4, 1)) + ", 0);");
+        avt::exec(db(), R"(
+            CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, strReg, bLogSinceNew, tManu,
+                                   bDelete);
+            INSERT INTO Aircraft VALUES (1, 'ZK-HBC', 1, strftime('%s', '2021-01-01'), 0);
+            CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, iCSID, tFltBegin, nElapsed, bDelete);
+            INSERT INTO Flight VALUES (1, 1, strftime('%s', '2021-03-01 10:00'), 1000, 0);
+            CREATE TABLE Maintenance (iMaintID INTEGER PRIMARY KEY, iCompID, iACID, bFlags,
+                                      tCompleted, bDelete);
+            INSERT INTO Maintenance VALUES (1, 101001, 1, 0, strftime('%s', '2021-04-01'), 0);)");
         avt::writeFile(m_dirs->etcFile("avLedger.conf"), "[Aircraft]\nACID=1\n");
         cmodSetClock(utc(2021, 6, 1));
     }
