@@ -45,18 +45,25 @@ class CompPage : public avt::AppTest {
                            "UPDATE Component SET nRCO = 300 WHERE iCompID = 326001;"
                            "UPDATE Component SET nInspect = 100 WHERE iCompID = 511003;");
         ASSERT_TRUE(sqlInitialize()) << sqlLastError();
-        m_iACID = addAircraft(0);
-        m_iACID2 = addAircraft(3);
-        for (auto [t, n] : {std::pair{utc(2021, 3, 1, 10), 1000u},
-                            {utc(2021, 4, 20, 10), 1000u},
-                            {utc(2021, 6, 1, 10), 26u}})
-            addFlight(t, n);
-        addRecord(kInsp25, INSP, utc(2021, 4, 1));
-        m_iLimitRecord = addRecord(kLimit, NEW, utc(2021, 5, 10));
-        addRecord(kInsp50, INSP, utc(2021, 5, 15));
-        addRecord(kUsed, USED, utc(2021, 3, 15), 4500);
-        avt::writeFile(m_dirs->etcFile("avLedger.conf"),
-                       "[Aircraft]\nACID=" + std::to_string(m_iACID) + "\n");
+        // Two aircraft, engine codes 0 and 3, built 01-Jan-2021; 202.6 h flown by
+        // 01-Jun-2021, all by the first, whose records are these.
+        avt::exec(logDb(), R"(
+            INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, iOptHeli, iOptEngine,
+                                  iOptClutch, iOptMRDrive, iOptMRotor, iOptMRSystem, iOptTRSlider,
+                                  iOptTRDrive, iOptTR, bDelete)
+              VALUES (1, 'ZK-ONE', 1609459200, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0),
+                     (2, 'ZK-TWO', 1609459200, 1, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0);
+            INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete)
+              SELECT 1, t, t + 360 * n, n, 0 FROM (SELECT strftime('%s', '2021-03-01 10:00') AS t,
+                1000 AS n UNION ALL SELECT strftime('%s', '2021-04-20 10:00'), 1000
+                UNION ALL SELECT strftime('%s', '2021-06-01 10:00'), 26);
+            INSERT INTO Maintenance (iCompID, iACID, bFlags, tCompleted, nCompHours, nCompAge,
+                                     nDeferHours, nDeferDays, bDelete)
+              VALUES (101001, 1, 0, strftime('%s', '2021-04-01'), 0, 0, 0, 0, 0),
+                     (101002, 1, 1, strftime('%s', '2021-05-10'), 0, 0, 0, 0, 0),
+                     (101004, 1, 0, strftime('%s', '2021-05-15'), 0, 0, 0, 0, 0),
+                     (326001, 1, 2, strftime('%s', '2021-03-15'), 4500, 0, 0, 0, 0);)");
+        avt::writeFile(m_dirs->etcFile("avLedger.conf"), "[Aircraft]\nACID=1\n");
         cmodSetClock(tClock);
     }
     void TearDown() override {
@@ -68,36 +75,6 @@ class CompPage : public avt::AppTest {
     avt::fs::path catDb() const { return m_dirs->etcFile("avCCD.db"); }
     std::string sql1(const avt::fs::path& db, const std::string& strSQL) const {
         return avt::value(db, strSQL);
-    }
-
-    guint addAircraft(gint iEngineOpt) {
-        rcdAC rcd{};
-        rcd.iACID = ALL;
-        rcd.tManu = utc(2021, 1, 1);
-        g_strlcpy(rcd.szReg, iEngineOpt ? "ZK-TWO" : "ZK-ONE", sizeof rcd.szReg);
-        rcd.bLogSinceNew = TRUE;
-        rcd.iEngineOpt = iEngineOpt;
-        EXPECT_TRUE(sqlUpdateAircraftRecord(&rcd)) << sqlLastError();
-        return rcd.iACID;
-    }
-    void addFlight(time_t t, guint nTenths) {
-        rcdFLog rcd{};
-        rcd.iFLogID = ALL;
-        rcd.iCSID = m_iACID;
-        rcd.tFltBegin = t;
-        rcd.tFltEnd = t + 360 * nTenths;
-        rcd.nElapsed = nTenths;
-        EXPECT_TRUE(sqlUpdateFLogRecord(&rcd)) << sqlLastError();
-    }
-    guint addRecord(guint iCompID, guint bFlags, time_t t, guint nCompHours = 0) {
-        rcdMaint rcd{};
-        rcd.iMaintID = ALL;
-        rcd.iCompID = iCompID;
-        rcd.bFlags = guint8(bFlags);
-        rcd.tComplete = t;
-        rcd.nCompHours = nCompHours;
-        EXPECT_TRUE(sqlUpdateMaintRecord(&rcd, m_iACID)) << sqlLastError();
-        return rcd.iMaintID;
     }
 
     void drain() { avt::drainEvents(); }
@@ -211,7 +188,7 @@ class CompPage : public avt::AppTest {
         return str;
     }
 
-    guint m_iACID = 0, m_iACID2 = 0, m_iLimitRecord = 0;
+    const guint m_iACID = 1, m_iACID2 = 2;
     std::string m_strEditorStart;
 };
 
