@@ -18,8 +18,11 @@
 
 namespace {
 
+constexpr int kPageFlight = 2;
 constexpr int kPageAC = 3;
 constexpr int kPagePilot = 4;
+// The list of each card's page.
+const char* const m_lstLists[] = {nullptr, nullptr, "FLogTreeView", "ACTreeView", "PilotTreeView"};
 
 // Adams, Ann: medical with Auto and End of month, 24 months from 15-Mar-2010
 // (the stored next date is a day off, so any recomputing save shows).
@@ -97,11 +100,14 @@ class ACPage : public avt::AppTest {
         if (nPage == kPagePilot)
             selectPilot(1);
     }
-    // An aircraft "ZK-IN" beside the pilots.
+    // An aircraft "ZK-IN" beside the pilots, with one flight.
     void makeCards() {
         newAircraft("ZK-IN");
         enterText("ACLogStartHours", "2.3");
         enterText("ACManuDate", "19 Apr 2010");
+        switchPage(kPageFlight);
+        avt::selectWhere(widget("FLogTreeView"), FLOG_ROW_TYPE, std::to_string(FLOG_ROW_NEW));
+        enterText("FLogCardDate", "20 Apr 2010");
     }
 };
 
@@ -198,6 +204,9 @@ TEST_F(ACPage, LongTextStopsAtTheFieldsCapacityAndNeverWidensTheWindowOrAList) {
         {kPageAC, "ACReg", strWord, 1, 19, nullptr},              // after "ZK-IN"
         {kPagePilot, "PilotNotes", strWord, 100, 999, nullptr},   // one word of 5,000 characters
         {kPagePilot, "PilotLName", "é", 60, 52, "PilotTreeView"}, // two bytes, after "Adams"
+        {kPageFlight, "FLogNotes", std::string(5000, 'x'), 1, 499, nullptr},
+        {kPageFlight, "FLogCardTo", std::string(5000, 'x'), 1, 99, nullptr},
+        {kPageFlight, "FLogCardFrom", "é", 60, 49, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszField);
@@ -220,7 +229,7 @@ TEST_F(ACPage, LongTextStopsAtTheFieldsCapacityAndNeverWidensTheWindowOrAList) {
             GTK_IS_TEXT_VIEW(pwgt) ? avt::viewText(pwgt) : avt::entryText(pwgt);
         EXPECT_EQ(g_utf8_strlen(strShown.c_str(), -1), c.nKept);
         EXPECT_NE(*mscLastRefusal(), '\0');
-        focus(c.nPage == kPageAC ? "ACTreeView" : "PilotTreeView"); // the list takes it
+        focus(m_lstLists[c.nPage]); // the list takes it
         avt::settle();
         EXPECT_EQ(windowWidth(), nWidth);
         if (c.pszList) { // its columns fit its box: nothing hides behind a scroll bar
@@ -233,6 +242,9 @@ TEST_F(ACPage, LongTextStopsAtTheFieldsCapacityAndNeverWidensTheWindowOrAList) {
     EXPECT_EQ(sql("SELECT length(strNotes) FROM Aircraft")[0][0], "999");
     EXPECT_EQ(sql("SELECT length(strNotes), length(strLName) FROM Pilot WHERE iPilotID = 1"),
               (std::vector<avt::Row>{{"999", "52"}}));
+    EXPECT_EQ(sql("SELECT length(CAST(strNotes AS BLOB)), length(CAST(strTo AS BLOB)), "
+                  "length(CAST(strFrom AS BLOB)) FROM Flight"),
+              (std::vector<avt::Row>{{"499", "99", "98"}}));
 }
 
 TEST_F(ACPage, MovingThroughANewCardWithTheKeyboardWritesNothing) {
@@ -423,6 +435,11 @@ TEST_F(ACPage, AltAndTheUnderlinedLetterOfALabelGoToItsField) {
         {kPagePilot, GDK_r, "PilotFName"},
         {kPagePilot, GDK_i, "PilotMedInterval"},
         {kPagePilot, GDK_n, "PilotNotes"},
+        {kPageFlight, GDK_d, "FLogCardDate"},
+        {kPageFlight, GDK_l, "FLogCardTimeOn"},
+        {kPageFlight, GDK_n, "FLogCardTo"},
+        {kPageFlight, GDK_o, "FLogNotes"},
+        {kPageFlight, GDK_i, "FLogPilot"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszField);

@@ -331,37 +331,6 @@ TEST_F(FlightPage, MovingThroughANewFlightStoresNothingUntilSomethingIsEntered) 
     EXPECT_EQ(text("FLogCardDate"), szToday);
 }
 
-TEST_F(FlightPage, LongTextStopsAtTheFieldAndNeverWidensTheWindow) {
-    select(2);
-    const int nWidth = place("avLedger").width;
-    // Field and text pasted; what is kept is cut at a whole character.
-    const std::string strWord(5000, 'x');
-    std::string strE;
-    for (int i = 0; i < 60; ++i)
-        strE += "\xC3\xA9";
-    const pair<const char*, std::string> lst[] = {
-        {"FLogNotes", strWord}, {"FLogCardTo", strWord}, {"FLogCardFrom", strE}};
-    for (const auto& [pszID, strText] : lst) {
-        mscRefuseClear();
-        GtkWidget* pwgt = widget(pszID);
-        gtk_widget_grab_focus(pwgt);
-        if (GTK_IS_TEXT_VIEW(pwgt)) {
-            GtkTextBuffer* pBuf = gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgt));
-            gtk_text_buffer_insert_interactive_at_cursor(pBuf, strText.c_str(), -1, TRUE);
-        } else {
-            gint iPos = 0;
-            gtk_editable_insert_text(GTK_EDITABLE(pwgt), strText.c_str(), -1, &iPos);
-        }
-        avt::drainEvents();
-        EXPECT_STRNE(mscLastRefusal(), "") << pszID;
-        EXPECT_EQ(place("avLedger").width, nWidth) << pszID;
-    }
-    leaveAndReturn();
-    EXPECT_EQ(stored(2, "length(CAST(strNotes AS BLOB)) || ' ' || length(CAST(strTo AS BLOB)) || "
-                        "' ' || length(CAST(strFrom AS BLOB))"),
-              "499 99 98");
-}
-
 TEST_F(FlightPage, SoloDualConditionsAndRouteAreShownAndStored) {
     select(1);
     EXPECT_EQ(kinds(), "Pilot: Solo Day Local PaxList");
@@ -522,19 +491,6 @@ TEST_F(FlightPage, KeyboardTreeAndLabelsWorkAsInEveryGtkProgram) {
     EXPECT_FALSE(gtk_tree_view_row_expanded(tree(), pPath)) << "May stays closed";
     gtk_tree_path_free(pPath);
 
-    // Alt and a label's letter goes to its field.
-    const pair<guint, const char*> lstMnemonics[] = {{GDK_KEY_d, "FLogCardDate"},
-                                                     {GDK_KEY_l, "FLogCardTimeOn"},
-                                                     {GDK_KEY_n, "FLogCardTo"},
-                                                     {GDK_KEY_o, "FLogNotes"},
-                                                     {GDK_KEY_i, "FLogPilot"}};
-    for (auto [nKey, pszID] : lstMnemonics) {
-        press(nKey, GDK_MOD1_MASK);
-        GtkWidget* pwgtFocus = gtk_window_get_focus(GTK_WINDOW(widget("avLedger")));
-        EXPECT_TRUE(pwgtFocus && (pwgtFocus == widget(pszID) ||
-                                  gtk_widget_is_ancestor(pwgtFocus, widget(pszID))))
-            << pszID;
-    }
     EXPECT_EQ(writes(), "1") << "only the take-off was written";
 }
 
