@@ -229,13 +229,6 @@ TEST_F(FltCSVDialog, QuestionsOfTheFileAnsweredInThePreview) {
          },
          "No column is taken as the date: choose it above its column.",
          "1 flights to import, 0 rows refused (listed below).", "2010-05-07 Taupo"},
-        {"When,Hours,Where\n7-May-2010,1.2,Taupo\n8-May-2010,0.8,Napier\n",
-         [this] {
-             gtk_combo_box_set_active(columnChoice(0), FCSV_COL_DATE);
-             gtk_combo_box_set_active(columnChoice(2), FCSV_COL_TO);
-         },
-         "No column is taken as the date: choose it above its column.",
-         "2 flights to import, 0 rows refused (listed below).", "2010-05-07 Taupo, 2010-05-08 Napier"},
         {"Date,Aircraft ID,Time,To\n7-May-2010,ZK-ABC,1.2,Taupo\n8-May-2010,N123,1.0,Napier\n",
          [this] { gtk_combo_box_set_active(GTK_COMBO_BOX(widget("ImportReg")), 0); },
          "No row of the file is for ZK-HBC: choose which registration in the file is this "
