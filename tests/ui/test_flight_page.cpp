@@ -173,8 +173,8 @@ class FlightPage : public avt::AppTest {
     // Each counted flight row's running total is the base plus the flight
     // times up to it; the model's total and the banner agree. A flight
     // before the log start is marked and counted nowhere.
-    void expectHours(long long nExpected) {
-        long long nRunning = 1500;
+    void expectHours(long long nExpected, long long nBase = 1500) {
+        long long nRunning = nBase;
         for (const Row& r : rows()) {
             if (r.nType != FLOG_ROW_DATA)
                 continue;
@@ -537,6 +537,20 @@ TEST_F(FlightPage, ALongPilotNameIsCutShortInsteadOfPushingTheListsAside) {
     gtk_tree_view_get_cell_area(pTree, pPath, gtk_tree_view_get_column(pTree, 2), &rcDue);
     gtk_tree_path_free(pPath);
     EXPECT_LE(rcDue.x + rcDue.width, rcShown.width);
+}
+
+// An old file's log-start hours near the top of 32 bits: the sums do not
+// wrap round to a few hours.
+class FlightPageHugeBase : public FlightPage {
+    void prepareData() override {
+        FlightPage::prepareData();
+        avt::exec(m_dirs->etcFile("avLedger.db"),
+                  "UPDATE Aircraft SET nLogHours = 4294967290 WHERE iAircraftID = 1");
+    }
+};
+
+TEST_F(FlightPageHugeBase, HoursAreSummedIn64Bits) {
+    expectHours(4294967290LL + 10 + 15 + 5, 4294967290LL);
 }
 
 } // namespace
