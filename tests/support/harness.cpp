@@ -509,10 +509,6 @@ std::vector<std::string> AppTest::logLines() const {
     return splitLines(readFile(m_dirs->etcFile("avLedger.log")));
 }
 
-} // namespace avt
-
-namespace avt {
-
 void copyCatalogue(const TempDirs& dirs) {
     ASSERT_TRUE(fs::exists(builtCatalogue()))
         << "the build made no catalogue at " << builtCatalogue();

@@ -184,10 +184,6 @@ bool waitUntil(const std::function<bool()>& bDone);
 // Destroys windows left over from a failed start so the next test begins clean.
 void destroyToplevels();
 
-} // namespace avt
-
-namespace avt {
-
 // Copies the catalogue that the build generated into the data directory.
 void copyCatalogue(const TempDirs& dirs);
 
