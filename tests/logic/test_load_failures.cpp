@@ -18,12 +18,12 @@ class Reports {
     explicit Reports(std::vector<int> lstAnswers = {}) {
         s_lstAnswers = std::move(lstAnswers);
         s_lstSeen.clear();
-        m_pfnOld = dlgSetReporter([](const gchar* pszError, const gchar* pszFunction,
-                                     const gchar* pszLocus) {
-            const size_t n = s_lstSeen.size();
-            s_lstSeen.push_back(std::string(pszLocus) + "::" + pszFunction + " " + pszError);
-            return n < s_lstAnswers.size() ? s_lstAnswers[n] : int(GTK_RESPONSE_OK);
-        });
+        m_pfnOld = dlgSetReporter(
+            [](const gchar* pszError, const gchar* pszFunction, const gchar* pszLocus) {
+                const size_t n = s_lstSeen.size();
+                s_lstSeen.push_back(std::string(pszLocus) + "::" + pszFunction + " " + pszError);
+                return n < s_lstAnswers.size() ? s_lstAnswers[n] : int(GTK_RESPONSE_OK);
+            });
     }
     ~Reports() { dlgSetReporter(m_pfnOld); }
     long count(const char* pszPart) const {

@@ -43,10 +43,10 @@ TEST(TypedOnACard, TakenOrRefusedWithAReason) {
         const gchar* pszWhy = nullptr;
         time_t t = 0;
         guint n = 0;
-        const gboolean bOK =
-            nReader == DATE       ? cnvReadDate(&t, pszText, FALSE, &pszWhy)
-            : nReader == INTERVAL ? cnvReadInterval(&n, pszText, &pszWhy)
-                                  : cnvReadRCO(&n, pszText, nReader == INSPECTION, &pszWhy);
+        const gboolean bOK = nReader == DATE ? cnvReadDate(&t, pszText, FALSE, &pszWhy)
+                             : nReader == INTERVAL
+                                 ? cnvReadInterval(&n, pszText, &pszWhy)
+                                 : cnvReadRCO(&n, pszText, nReader == INSPECTION, &pszWhy);
         EXPECT_EQ(bOK ? (nReader == DATE ? gint64(t) : gint64(n)) : REFUSED, nWant) << pszText;
         EXPECT_EQ(pszWhy != nullptr, !bOK) << pszText;
         if (pszWant && pszWhy) {

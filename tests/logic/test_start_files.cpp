@@ -15,9 +15,8 @@ void damage(const fs::path& db, const char* pszTable) {
     avt::exec(db, std::string("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
                               "WHERE i < 60) INSERT INTO ") +
                       pszTable + " (bDelete) SELECT 0 FROM n");
-    const int nRoot = std::stoi(
-        avt::value(db, std::string("SELECT rootpage FROM sqlite_master WHERE name = '") +
-                           pszTable + "'"));
+    const int nRoot = std::stoi(avt::value(
+        db, std::string("SELECT rootpage FROM sqlite_master WHERE name = '") + pszTable + "'"));
     std::string str = avt::readFile(db);
     const std::size_t nlPage = (std::size_t(guint8(str[16])) << 8) | guint8(str[17]);
     str.replace((nRoot - 1) * nlPage + 12, 24, 24, '\xff');

@@ -64,7 +64,9 @@ class ACPage : public avt::AppTest {
     std::vector<std::string> list() const {
         return avt::treeRows(widget("ACTreeView"), AC_REG_COL);
     }
-    void selectRow(const char* pszReg) { avt::selectWhere(widget("ACTreeView"), AC_REG_COL, pszReg); }
+    void selectRow(const char* pszReg) {
+        avt::selectWhere(widget("ACTreeView"), AC_REG_COL, pszReg);
+    }
     // Types into a field as a user does and moves on with Return.
     void type(const char* pszID, const char* pszText) {
         focus(pszID);
@@ -477,7 +479,8 @@ class PilotPage : public ACPage {
 TEST_F(PilotPage, LastNameOnTheNewRowInsertsThePilotButNeverANameWithoutLetters) {
     selectPilot(PILOT_ID_NEW);
     type("PilotLName", "Baker");
-    const guint iBaker = std::stoul(avt::value(db(), "SELECT iPilotID FROM Pilot WHERE strSortKey='BAKER'"));
+    const guint iBaker =
+        std::stoul(avt::value(db(), "SELECT iPilotID FROM Pilot WHERE strSortKey='BAKER'"));
     EXPECT_EQ(listNames(), (std::vector<std::string>{"Adams, Ann", "*Baker", "Brown, Bob",
                                                      "Jerry, Tom & <T>", "<new pilot>"}));
     EXPECT_TRUE(gtk_widget_has_focus(widget("PilotFName")));
