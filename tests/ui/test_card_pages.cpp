@@ -3,7 +3,8 @@
 // log-start hours and the banner, the active aircraft across a restart,
 // delete. Pilots: entering, renaming and deleting, the due-date groups.
 // Both cards alike: refused input, long text, moving through a form and the
-// field mnemonics; and what reaches the log database.
+// field mnemonics (long text and mnemonics of the flight card too); and what
+// reaches the log database.
 #include "avMisc.h"
 #include "harness.h"
 #include "modAC.h"
