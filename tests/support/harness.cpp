@@ -101,6 +101,11 @@ std::vector<Row> query(const fs::path& db, const std::string& sql) {
     return rows;
 }
 
+std::string value(const fs::path& db, const std::string& sql) {
+    const auto rows = query(db, sql);
+    return rows.empty() || rows[0].empty() ? "<none>" : rows[0][0].value_or("<null>");
+}
+
 void exec(const fs::path& db, const std::string& sql) {
     sqlite3* h = nullptr;
     ASSERT_EQ(sqlite3_open(db.c_str(), &h), SQLITE_OK);
@@ -149,6 +154,18 @@ void click(GtkWidget* pwgt) {
     y += nHeight / 2;
     gdk_test_simulate_button(pgdk, x, y, 1, GdkModifierType(0), GDK_BUTTON_PRESS);
     gdk_test_simulate_button(pgdk, x, y, 1, GdkModifierType(0), GDK_BUTTON_RELEASE);
+    settle();
+}
+
+void clickRow(GtkWidget* pwgtTreeView, int nRow, int iCol) {
+    GtkTreeView* ptree = GTK_TREE_VIEW(pwgtTreeView);
+    GtkTreePath* pPath = gtk_tree_path_new_from_indices(nRow, -1);
+    GdkRectangle rc;
+    gtk_tree_view_get_cell_area(ptree, pPath, gtk_tree_view_get_column(ptree, iCol), &rc);
+    gtk_tree_path_free(pPath);
+    for (GdkEventType nType : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE})
+        gdk_test_simulate_button(gtk_tree_view_get_bin_window(ptree), rc.x + 10,
+                                 rc.y + rc.height / 2, 1, GdkModifierType(0), nType);
     settle();
 }
 
@@ -220,6 +237,30 @@ std::string bannerText() {
     std::string str = gtk_label_get_text(GTK_LABEL(pChildren->data));
     g_list_free(pChildren);
     return str;
+}
+
+void selectWhere(GtkWidget* pwgtTreeView, int iCol, const std::string& strValue) {
+    GtkTreeView* ptree = GTK_TREE_VIEW(pwgtTreeView);
+    GtkTreeModel* pmod = gtk_tree_view_get_model(ptree);
+    GtkTreeIter iter;
+    for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iter); b;
+         b = gtk_tree_model_iter_next(pmod, &iter)) {
+        GValue val = G_VALUE_INIT, valText = G_VALUE_INIT;
+        gtk_tree_model_get_value(pmod, &iter, iCol, &val);
+        g_value_init(&valText, G_TYPE_STRING);
+        g_value_transform(&val, &valText);
+        const bool bFound = g_strcmp0(g_value_get_string(&valText), strValue.c_str()) == 0;
+        g_value_unset(&val);
+        g_value_unset(&valText);
+        if (bFound) {
+            GtkTreePath* pPath = gtk_tree_model_get_path(pmod, &iter);
+            gtk_tree_view_set_cursor(ptree, pPath, nullptr, FALSE);
+            gtk_tree_path_free(pPath);
+            drainEvents();
+            return;
+        }
+    }
+    ADD_FAILURE() << "no row " << strValue;
 }
 
 namespace {
@@ -447,9 +488,7 @@ void AppTest::runScenarios(const ScenarioPage& page, const std::vector<Scenario>
         if (!r.pszQuery)
             continue;
         page.save();
-        const auto rows = query(page.db, r.pszQuery);
-        EXPECT_EQ(rows.empty() || rows[0].empty() ? "<none>" : rows[0][0].value_or("<null>"),
-                  r.pszStored);
+        EXPECT_EQ(value(page.db, r.pszQuery), r.pszStored);
     }
 }
 
@@ -469,10 +508,6 @@ void AppTest::switchPage(int nPage) {
 std::vector<std::string> AppTest::logLines() const {
     return splitLines(readFile(m_dirs->etcFile("avLedger.log")));
 }
-
-} // namespace avt
-
-namespace avt {
 
 void copyCatalogue(const TempDirs& dirs) {
     ASSERT_TRUE(fs::exists(builtCatalogue()))

@@ -50,6 +50,8 @@ std::vector<std::string> splitLines(const std::string& strText);
 // Rows of a query on a SQLite file; NULL values are std::nullopt.
 using Row = std::vector<std::optional<std::string>>;
 std::vector<Row> query(const fs::path& db, const std::string& sql);
+// The first value of a query: "<none>" without a row, "<null>" for NULL.
+std::string value(const fs::path& db, const std::string& sql);
 // Runs statements on a SQLite file; fails the test on error.
 void exec(const fs::path& db, const std::string& sql);
 
@@ -64,6 +66,8 @@ void settle();
 void click(GtkWidget* pwgt);
 // A key pressed and released in the window that holds pwgt.
 void pressKey(GtkWidget* pwgt, guint nKeyval, GdkModifierType nMods = GdkModifierType(0));
+// A left click into column iCol of top-level row nRow of a tree view.
+void clickRow(GtkWidget* pwgtTreeView, int nRow, int iCol = 0);
 // Types plain ASCII text, key by key.
 void typeKeys(GtkWidget* pwgt, const char* pszText);
 
@@ -76,6 +80,10 @@ std::string viewText(GtkWidget* pwgtTextView);
 std::vector<std::string> treeRows(GtkWidget* pwgtTreeView, int iCol);
 // The registration banner beside the notebook tabs, as plain text.
 std::string bannerText();
+
+// Selects (as a click does) the first top-level row whose column iCol
+// shows strValue; fails the test if there is none.
+void selectWhere(GtkWidget* pwgtTreeView, int iCol, const std::string& strValue);
 
 // What a modal dialog showed and how it was answered.
 struct DialogSeen {
@@ -175,10 +183,6 @@ bool waitForActiveWindow(GtkWindow* pwin);
 bool waitUntil(const std::function<bool()>& bDone);
 // Destroys windows left over from a failed start so the next test begins clean.
 void destroyToplevels();
-
-} // namespace avt
-
-namespace avt {
 
 // Copies the catalogue that the build generated into the data directory.
 void copyCatalogue(const TempDirs& dirs);

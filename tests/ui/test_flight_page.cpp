@@ -25,32 +25,32 @@ using std::pair;
 // already in the log-start hours. The aircraft was built in June 2009.
 class FlightPage : public avt::AppTest {
   protected:
-    virtual long long logHours() const { return 1500; }
     static std::string num(long long n) { return std::to_string(n); }
     static std::string hoursText(long long n) { return num(n / 10) + "." + num(n % 10); }
     void prepareData() override {
-        avt::exec(m_dirs->etcFile("avLedger.db"),
-                  "CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, nLogHours, tLogStart, "
-                  "tManu, bDelete); INSERT INTO Aircraft VALUES (1, " +
-                      num(logHours()) + ", " + num(utc(2010, 4, 1)) + ", " + num(utc(2009, 6, 1)) +
-                      ", 0), (2, 0, 0, 0, 0); CREATE TABLE Pilot (iPilotID INTEGER PRIMARY KEY, "
-                      "strLName, strFName, "
-                      "strSortKey, bDelete); INSERT INTO Pilot VALUES (1, 'Smith', 'Anne', "
-                      "'SMITHANNE', 0), (2, 'Brown', 'Bob', 'BROWNBOB', 0), (3, 'Gone', 'Gary', "
-                      "'GONEGARY', 1); CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, tFltBegin "
-                      "INTEGER, tFltEnd INTEGER, nElapsed, nFltType, iPilotID, iStudentID, iCSID, "
-                      "bDelete); INSERT INTO Flight VALUES "
-                      "(1, '2010-04-19 10:00', '2010-04-19 11:00', 10, 0, 1, 0, 1, 0),"
-                      "(2, '2010-04-19 14:00', '2010-04-19 15:30', 15, 11, 1, 2, 1, 0),"
-                      "(3, '2010-05-02 09:00', '2010-05-02 09:30', 5, 22, 3, 0, 1, 0),"
-                      "(4, '2010-05-02 12:00', NULL, 0, 0, 0, 0, 1, 0),"
-                      "(5, '2010-03-20 10:00', '2010-03-20 10:42', 7, 0, 1, 0, 1, 0);"
-                      "UPDATE Flight SET tFltBegin = strftime('%s', tFltBegin), tFltEnd = "
-                      "IFNULL(strftime('%s', tFltEnd), 0);"
-                      // Every write from now on is counted, so "writes nothing" shows.
-                      "CREATE TABLE Writes (n); CREATE TRIGGER Upd AFTER UPDATE ON Flight "
-                      "BEGIN INSERT INTO Writes VALUES (1); END; CREATE TRIGGER Ins AFTER "
-                      "INSERT ON Flight BEGIN INSERT INTO Writes VALUES (1); END;");
+        avt::exec(m_dirs->etcFile("avLedger.db"), R"(
+            CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, nLogHours, tLogStart, tManu,
+                                   bDelete);
+            INSERT INTO Aircraft VALUES (1, 1500, strftime('%s', '2010-04-01'),
+                                         strftime('%s', '2009-06-01'), 0), (2, 0, 0, 0, 0);
+            CREATE TABLE Pilot (iPilotID INTEGER PRIMARY KEY, strLName, strFName, strSortKey,
+                                bDelete);
+            INSERT INTO Pilot VALUES (1, 'Smith', 'Anne', 'SMITHANNE', 0),
+              (2, 'Brown', 'Bob', 'BROWNBOB', 0), (3, 'Gone', 'Gary', 'GONEGARY', 1);
+            CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, tFltBegin INTEGER, tFltEnd INTEGER,
+                                 nElapsed, nFltType, iPilotID, iStudentID, iCSID, bDelete);
+            INSERT INTO Flight VALUES
+              (1, '2010-04-19 10:00', '2010-04-19 11:00', 10, 0, 1, 0, 1, 0),
+              (2, '2010-04-19 14:00', '2010-04-19 15:30', 15, 11, 1, 2, 1, 0),
+              (3, '2010-05-02 09:00', '2010-05-02 09:30', 5, 22, 3, 0, 1, 0),
+              (4, '2010-05-02 12:00', NULL, 0, 0, 0, 0, 1, 0),
+              (5, '2010-03-20 10:00', '2010-03-20 10:42', 7, 0, 1, 0, 1, 0);
+            UPDATE Flight SET tFltBegin = strftime('%s', tFltBegin),
+                              tFltEnd = IFNULL(strftime('%s', tFltEnd), 0);
+            -- Every write from now on is counted, so "writes nothing" shows.
+            CREATE TABLE Writes (n);
+            CREATE TRIGGER Upd AFTER UPDATE ON Flight BEGIN INSERT INTO Writes VALUES (1); END;
+            CREATE TRIGGER Ins AFTER INSERT ON Flight BEGIN INSERT INTO Writes VALUES (1); END;)");
         avt::writeFile(m_dirs->etcFile("avLedger.conf"),
                        "[Aircraft]\nACID=1\n[FlightLog]\nLastDate=" + num(utc(2010, 4, 19)) + "\n");
     }
@@ -61,8 +61,7 @@ class FlightPage : public avt::AppTest {
     }
 
     std::string sql(const std::string& strQuery) const {
-        auto rows = avt::query(m_dirs->etcFile("avLedger.db"), strQuery);
-        return rows.empty() ? "<none>" : rows[0][0].value_or("NULL");
+        return avt::value(m_dirs->etcFile("avLedger.db"), strQuery);
     }
     std::string stored(long iID, const char* pszColumns) const {
         return sql(std::string("SELECT ") + pszColumns + " FROM Flight WHERE iFltID = " + num(iID));
@@ -174,8 +173,8 @@ class FlightPage : public avt::AppTest {
     // Each counted flight row's running total is the base plus the flight
     // times up to it; the model's total and the banner agree. A flight
     // before the log start is marked and counted nowhere.
-    void expectHours(long long nExpected) {
-        long long nRunning = logHours();
+    void expectHours(long long nExpected, long long nBase = 1500) {
+        long long nRunning = nBase;
         for (const Row& r : rows()) {
             if (r.nType != FLOG_ROW_DATA)
                 continue;
@@ -212,17 +211,11 @@ TEST_F(FlightPage, BadInputIsRefusedAndTheStoredValueStays) {
     runScenarios({m_dirs->etcFile("avLedger.db"), [this](int iID) { select(iID); },
                   [this] { leaveAndReturn(); }, "MainNotebook"}, {
         {2, "FLogCardDate", "2024-02-30", "19-Apr-2010", true, "day"},
-        {2, "FLogCardDate", "yesterday", "19-Apr-2010", true, "date"},
-        {2, "FLogCardDate", "19/04/10", "19-Apr-2010", true, "year"},
         {2, "FLogCardDate", "15/03/2010", "19-Apr-2010", true, "log start"},
         {2, "FLogCardDate", "2009-05-31", "19-Apr-2010", true, "built"},
-        {2, "FLogCardDate", "2026-13-01", "19-Apr-2010", true, "month"},
-        {2, "FLogCardTimeOff", "abc", "14:00", true, "clock"},
         {2, "FLogCardTimeOff", "24:30", "14:00", true, "clock"},
         {2, "FLogCardTimeOn", "abc", "15:30", true, "clock"},
         {2, "FLogCardTimeOn", "13:50", "15:30", true, "12 hours"},
-        {2, "FLogCardElapsed", "abc", "1.5", true, "flight time"},
-        {2, "FLogCardElapsed", "-1", "1.5", true, "flight time"},
         {2, "FLogCardElapsed", "24.1", "1.5", true, "flight time", pszWrites, "0"},
         {2, "FLogCardDate", strToday.c_str(), strToday.c_str(), false, nullptr, pszDay, strTodayStored.c_str()},
         {2, "FLogCardDate", strLater.c_str(), strLater.c_str(), false, nullptr, pszDay, strLaterStored.c_str(),
@@ -338,37 +331,6 @@ TEST_F(FlightPage, MovingThroughANewFlightStoresNothingUntilSomethingIsEntered) 
     EXPECT_EQ(text("FLogCardDate"), szToday);
 }
 
-TEST_F(FlightPage, LongTextStopsAtTheFieldAndNeverWidensTheWindow) {
-    select(2);
-    const int nWidth = place("avLedger").width;
-    // Field and text pasted; what is kept is cut at a whole character.
-    const std::string strWord(5000, 'x');
-    std::string strE;
-    for (int i = 0; i < 60; ++i)
-        strE += "\xC3\xA9";
-    const pair<const char*, std::string> lst[] = {
-        {"FLogNotes", strWord}, {"FLogCardTo", strWord}, {"FLogCardFrom", strE}};
-    for (const auto& [pszID, strText] : lst) {
-        mscRefuseClear();
-        GtkWidget* pwgt = widget(pszID);
-        gtk_widget_grab_focus(pwgt);
-        if (GTK_IS_TEXT_VIEW(pwgt)) {
-            GtkTextBuffer* pBuf = gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgt));
-            gtk_text_buffer_insert_interactive_at_cursor(pBuf, strText.c_str(), -1, TRUE);
-        } else {
-            gint iPos = 0;
-            gtk_editable_insert_text(GTK_EDITABLE(pwgt), strText.c_str(), -1, &iPos);
-        }
-        avt::drainEvents();
-        EXPECT_STRNE(mscLastRefusal(), "") << pszID;
-        EXPECT_EQ(place("avLedger").width, nWidth) << pszID;
-    }
-    leaveAndReturn();
-    EXPECT_EQ(stored(2, "length(CAST(strNotes AS BLOB)) || ' ' || length(CAST(strTo AS BLOB)) || "
-                        "' ' || length(CAST(strFrom AS BLOB))"),
-              "499 99 98");
-}
-
 TEST_F(FlightPage, SoloDualConditionsAndRouteAreShownAndStored) {
     select(1);
     EXPECT_EQ(kinds(), "Pilot: Solo Day Local PaxList");
@@ -432,19 +394,7 @@ TEST_F(FlightPage, PilotsListedRenamedAndDeleted) {
 // changed on the aircraft page: marks, running totals, the aircraft shown.
 TEST_F(FlightPage, TheTreeFollowsChangesMadeElsewhere) {
     auto selectAircraft = [this](gulong iACID) {
-        GtkTreeModel* pmod = gtk_tree_view_get_model(GTK_TREE_VIEW(widget("ACTreeView")));
-        GtkTreeIter iter;
-        for (bool b = gtk_tree_model_get_iter_first(pmod, &iter); b;
-             b = gtk_tree_model_iter_next(pmod, &iter)) {
-            gulong iID = 0;
-            gtk_tree_model_get(pmod, &iter, AC_ID_COL, &iID, -1);
-            if (iID != iACID)
-                continue;
-            GtkTreePath* pPath = gtk_tree_model_get_path(pmod, &iter);
-            gtk_tree_view_set_cursor(GTK_TREE_VIEW(widget("ACTreeView")), pPath, nullptr, FALSE);
-            gtk_tree_path_free(pPath);
-            avt::drainEvents();
-        }
+        avt::selectWhere(widget("ACTreeView"), AC_ID_COL, std::to_string(iACID));
     };
     // Each flight as "ID:airframe hours", b before the log start, m before
     // the aircraft was built; then the selected flight and its card.
@@ -541,19 +491,6 @@ TEST_F(FlightPage, KeyboardTreeAndLabelsWorkAsInEveryGtkProgram) {
     EXPECT_FALSE(gtk_tree_view_row_expanded(tree(), pPath)) << "May stays closed";
     gtk_tree_path_free(pPath);
 
-    // Alt and a label's letter goes to its field.
-    const pair<guint, const char*> lstMnemonics[] = {{GDK_KEY_d, "FLogCardDate"},
-                                                     {GDK_KEY_l, "FLogCardTimeOn"},
-                                                     {GDK_KEY_n, "FLogCardTo"},
-                                                     {GDK_KEY_o, "FLogNotes"},
-                                                     {GDK_KEY_i, "FLogPilot"}};
-    for (auto [nKey, pszID] : lstMnemonics) {
-        press(nKey, GDK_MOD1_MASK);
-        GtkWidget* pwgtFocus = gtk_window_get_focus(GTK_WINDOW(widget("avLedger")));
-        EXPECT_TRUE(pwgtFocus && (pwgtFocus == widget(pszID) ||
-                                  gtk_widget_is_ancestor(pwgtFocus, widget(pszID))))
-            << pszID;
-    }
     EXPECT_EQ(writes(), "1") << "only the take-off was written";
 }
 
@@ -581,7 +518,7 @@ TEST_F(FlightPage, DeleteAsksFirst) {
     EXPECT_EQ(order(), "5 1 3 4 ");
 }
 
-TEST_F(FlightPage, ALongPilotNameIsCutShortInsteadOfPushingTheListsAside) {
+TEST_F(FlightPage, ALongPilotNameIsCutShortInsteadOfPushingTheTreeAside) {
     select(1);
     const int nTree = place("FLogTreeView").width;
     avt::exec(m_dirs->etcFile("avLedger.db"),
@@ -590,27 +527,20 @@ TEST_F(FlightPage, ALongPilotNameIsCutShortInsteadOfPushingTheListsAside) {
                   std::string(99, 'W') + "', 'Wanda', '" + std::string(49, 'W') + "', 0)");
     ASSERT_TRUE(pmodLoadModel());
     EXPECT_EQ(place("FLogTreeView").width, nTree);
-    // The pilot list keeps the due dates in sight.
-    switchPage(4);
-    avt::drainEvents();
-    GtkTreeView* pTree = GTK_TREE_VIEW(widget("PilotTreeView"));
-    GdkRectangle rcShown, rcDue;
-    gtk_tree_view_get_visible_rect(pTree, &rcShown);
-    GtkTreePath* pPath = gtk_tree_path_new_first();
-    gtk_tree_view_get_cell_area(pTree, pPath, gtk_tree_view_get_column(pTree, 2), &rcDue);
-    gtk_tree_path_free(pPath);
-    EXPECT_LE(rcDue.x + rcDue.width, rcShown.width);
 }
 
 // An old file's log-start hours near the top of 32 bits: the sums do not
 // wrap round to a few hours.
 class FlightPageHugeBase : public FlightPage {
-  protected:
-    long long logHours() const override { return 4294967290LL; }
+    void prepareData() override {
+        FlightPage::prepareData();
+        avt::exec(m_dirs->etcFile("avLedger.db"),
+                  "UPDATE Aircraft SET nLogHours = 4294967290 WHERE iAircraftID = 1");
+    }
 };
 
 TEST_F(FlightPageHugeBase, HoursAreSummedIn64Bits) {
-    expectHours(4294967290LL + 10 + 15 + 5);
+    expectHours(4294967290LL + 10 + 15 + 5, 4294967290LL);
 }
 
 } // namespace

@@ -8,14 +8,17 @@ namespace {
 
 class FrameKeys : public avt::AppTest {
   protected:
-    void prepareData() override { avt::copyCatalogue(*m_dirs); }
+    // The remembered aircraft, made active at start.
+    void prepareData() override {
+        avt::copyCatalogue(*m_dirs);
+        avt::exec(m_dirs->etcFile("avLedger.db"),
+                  "CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, strReg, tManu);"
+                  "INSERT INTO Aircraft VALUES (1, 'ZK-HBC', 0)");
+        avt::writeFile(m_dirs->etcFile("avLedger.conf"), "[Aircraft]\nACID=1\n");
+    }
 };
 
 TEST_F(FrameKeys, KeysAfterStartReachTheShownPage) {
-    avt::exec(m_dirs->etcFile("avLedger.db"),
-              "INSERT INTO Aircraft (iAircraftID, strReg, tManu) VALUES (1, 'ZK-HBC', 0)");
-    avt::writeFile(m_dirs->etcFile("avLedger.conf"), "[Aircraft]\nACID=1\n");
-    restartProgram();
     GtkWidget* pwinMain = widget("avLedger");
     // A key sent to a widget that was never shown is a critical (fatal
     // under test); Tab and the arrows must simply move the focus.
@@ -27,10 +30,6 @@ TEST_F(FrameKeys, KeysAfterStartReachTheShownPage) {
 }
 
 TEST_F(FrameKeys, PageKeysWorkFromListsAndNotesAndNeverReachACard) {
-    avt::exec(m_dirs->etcFile("avLedger.db"),
-              "INSERT INTO Aircraft (iAircraftID, strReg, tManu) VALUES (1, 'ZK-HBC', 0)");
-    avt::writeFile(m_dirs->etcFile("avLedger.conf"), "[Aircraft]\nACID=1\n");
-    restartProgram();
     // Page shown, widget with the focus, key, modifier, page expected.
     const struct {
         int nPage;

@@ -7,8 +7,6 @@
 
 #include <gdk/gdkkeysyms.h>
 
-#include <cmath>
-
 namespace {
 
 constexpr guint CARD_TEETER_BOLT = 423001; // rotor-hub.png
@@ -122,17 +120,6 @@ TEST_F(RefPage, ShownForCardsWithADrawingAndEachComesBack) {
         EXPECT_EQ(gtk_tree_model_iter_n_children(gtk_combo_box_get_model(pwgtSel), nullptr),
                   s.nDrawings);
         EXPECT_EQ(bool(gtk_widget_get_sensitive(GTK_WIDGET(pwgtSel))), s.nDrawings > 1);
-        if (!s.bShown)
-            continue;
-        // Zoom, pan and keys on nothing, or on one pixel, must not divide by zero.
-        for (int i = 0; i < 30; ++i)
-            send(GDK_SCROLL, 100, 100, GDK_SCROLL_UP);
-        send(GDK_BUTTON_PRESS, 100, 100, 1);
-        send(GDK_MOTION_NOTIFY, 50, 50);
-        key(GDK_greater);
-        gtk_widget_queue_draw(widget("RefDrawing"));
-        avt::drainEvents();
-        EXPECT_TRUE(std::isfinite(refViewState().nWinScale));
     }
     EXPECT_TRUE(gtk_widget_get_visible(widget("RefPage")));
 
@@ -173,8 +160,6 @@ TEST_F(RefPage, WheelZoomsAtThePointerDragPansAndKeysZoomAtTheCentre) {
     EXPECT_EQ(refViewState().yWinOffset, refViewState().yWinOffsetMax);
     GtkAdjustment* padj = gtk_range_get_adjustment(GTK_RANGE(widget("RefHScroll")));
     EXPECT_NEAR(gtk_adjustment_get_value(padj) + gtk_adjustment_get_page_size(padj), 1.0, 0.01);
-    send(GDK_MOTION_NOTIFY, 20000, 20000);
-    EXPECT_EQ(refViewState().xWinOffset, 0);
 
     // Keys after a click on the drawing: ">" comes closer, the arrows pan,
     // "<" at the whole drawing does nothing more; Tab is not taken by the page.
