@@ -96,8 +96,15 @@ guint flightsSince(const rcdDefect& rcd) {
 }
 
 dfctLine lineOf(const rcdDefect& rcd, time_t tNow) {
-    dfctLine line{rcd, 0, 0, dfctSeverityText(rcd.nSeverity), dateText(rcd.tReported),
-                  compText(rcd.iCompID), flightText(rcd.iFLogID), "", ""};
+    dfctLine line{rcd,
+                  0,
+                  0,
+                  dfctSeverityText(rcd.nSeverity),
+                  dateText(rcd.tReported),
+                  compText(rcd.iCompID),
+                  flightText(rcd.iFLogID),
+                  "",
+                  ""};
     if (rcd.tCleared > 0) {
         line.nAgeDays = cnvDaysBetween(rcd.tReported, rcd.tCleared);
         line.strCleared = dateText(rcd.tCleared);
@@ -141,14 +148,12 @@ gboolean dfctLoad(guint iACID, time_t tNow, dfctList* pList) {
     const gboolean bOK = readAll(iACID, &lst);
     for (const rcdDefect& rcd : lst)
         (rcd.tCleared > 0 ? pList->lstCleared : pList->lstOpen).push_back(lineOf(rcd, tNow));
-    std::stable_sort(pList->lstOpen.begin(), pList->lstOpen.end(),
-                     [](const dfctLine& a, const dfctLine& b) {
-                         return a.rcd.nSeverity < b.rcd.nSeverity;
-                     });
-    std::stable_sort(pList->lstCleared.begin(), pList->lstCleared.end(),
-                     [](const dfctLine& a, const dfctLine& b) {
-                         return a.rcd.tCleared > b.rcd.tCleared;
-                     });
+    std::stable_sort(
+        pList->lstOpen.begin(), pList->lstOpen.end(),
+        [](const dfctLine& a, const dfctLine& b) { return a.rcd.nSeverity < b.rcd.nSeverity; });
+    std::stable_sort(
+        pList->lstCleared.begin(), pList->lstCleared.end(),
+        [](const dfctLine& a, const dfctLine& b) { return a.rcd.tCleared > b.rcd.tCleared; });
     return bOK;
 }
 
@@ -162,8 +167,9 @@ std::string dfctBannerText(const dfctList& list) {
 }
 
 gboolean dfctCardHasOpen(const dfctList& list, guint iCompID) {
-    return iCompID && std::any_of(list.lstOpen.begin(), list.lstOpen.end(),
-                                  [iCompID](const dfctLine& l) { return l.rcd.iCompID == iCompID; });
+    return iCompID &&
+           std::any_of(list.lstOpen.begin(), list.lstOpen.end(),
+                       [iCompID](const dfctLine& l) { return l.rcd.iCompID == iCompID; });
 }
 
 std::string dfctFlightQuestion(const dfctList& list, time_t tStart) {

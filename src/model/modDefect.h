@@ -16,8 +16,8 @@
 // One defect as the list, the due list, the report and the CSV show it.
 struct dfctLine {
     rcdDefect rcd;
-    gint64 nAgeDays;      // whole days from the report to now (to the clearing when cleared)
-    guint nFlightsSince;  // flights of the aircraft begun after the report
+    gint64 nAgeDays;     // whole days from the report to now (to the clearing when cleared)
+    guint nFlightsSince; // flights of the aircraft begun after the report
     std::string strSeverity;
     std::string strReported; // "19-Apr-2026"
     std::string strComp;     // part description and number; "" when none was named

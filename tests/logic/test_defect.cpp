@@ -69,7 +69,8 @@ class Defects : public CompTest {
 };
 
 TEST_F(Defects, LifeFromReportToClearing) {
-    const guint iSkid = report(DFCT_GROUNDING, utc(2026, 3, 2, 9), "Cracked skid shoe", flightID(1));
+    const guint iSkid =
+        report(DFCT_GROUNDING, utc(2026, 3, 2, 9), "Cracked skid shoe", flightID(1));
     report(DFCT_NOTE, utc(2026, 3, 1), "Squeak in the pedals");
     const guint iHose = report(DFCT_BEFORE_INSP, utc(2026, 3, 2), "Chafed hose", 0, m_iHose);
     const guint iVib = report(DFCT_GROUNDING, utc(2026, 3, 5), "Vibration at 70 kn");
@@ -78,11 +79,10 @@ TEST_F(Defects, LifeFromReportToClearing) {
     // Worst first, then the oldest; a report by its day alone does not
     // count that day's flights, one from a flight counts those after it.
     EXPECT_EQ(rows(list.lstOpen),
-              (std::vector<std::string>{
-                  "Grounding|Cracked skid shoe|9|2||02-Mar-2026 09:00|||",
-                  "Grounding|Vibration at 70 kn|6|0|||||",
-                  "Before next inspection|Chafed hose|9|1|Fuel hose||||",
-                  "Note|Squeak in the pedals|10|3|||||"}));
+              (std::vector<std::string>{"Grounding|Cracked skid shoe|9|2||02-Mar-2026 09:00|||",
+                                        "Grounding|Vibration at 70 kn|6|0|||||",
+                                        "Before next inspection|Chafed hose|9|1|Fuel hose||||",
+                                        "Note|Squeak in the pedals|10|3|||||"}));
     EXPECT_EQ(dfctBannerText(list), "2 open grounding defects");
     EXPECT_TRUE(dfctCardHasOpen(list, m_iHose));
     EXPECT_FALSE(dfctCardHasOpen(list, m_iHose + 1));
