@@ -345,8 +345,9 @@ void addOpenDefects(rptDoc* pDoc, const dfctList& list) {
         {1.8, 1.2, 0.8, 0.9, 2.0, 3.5});
     for (const dfctLine& l : list.lstOpen) {
         const cmodLook look = lookOf(l.rcd.nSeverity);
-        tbl.addRow({l.strSeverity, l.strReported, std::to_string(l.nAgeDays), std::to_string(l.nFlightsSince),
-                    l.strComp, std::string(l.rcd.szDesc) + (*l.rcd.szLink ? "\n" : "") + l.rcd.szLink},
+        tbl.addRow({l.strSeverity, l.strReported, std::to_string(l.nAgeDays),
+                    std::to_string(l.nFlightsSince), l.strComp,
+                    std::string(l.rcd.szDesc) + (*l.rcd.szLink ? "\n" : "") + l.rcd.szLink},
                    std::string(look.pszColour) == "black" ? "" : look.pszColour,
                    look.nWeight >= 700);
     }
@@ -362,8 +363,7 @@ void addClearedDefects(rptDoc* pDoc, const dfctList& list) {
         {"Reported", "Cleared", "Severity", "Component", "Description", "How cleared"},
         {1.2, 1.2, 1.8, 1.8, 2.6, 2.6});
     for (const dfctLine& l : list.lstCleared)
-        tbl.addRow({l.strReported, l.strCleared, l.strSeverity, l.strComp, l.rcd.szDesc,
-                    l.strHow});
+        tbl.addRow({l.strReported, l.strCleared, l.strSeverity, l.strComp, l.rcd.szDesc, l.strHow});
 }
 
 } // namespace

@@ -127,6 +127,20 @@ gboolean store(rcdDefect* prcd, const char* pszFunction) {
     return FALSE;
 }
 
+bool isGrounding(const rcdDefect& rcd) {
+    return rcd.tCleared <= 0 && rcd.nSeverity == DFCT_GROUNDING;
+}
+
+std::string groundingText(std::ptrdiff_t n) {
+    if (n == 0)
+        return "";
+    return std::to_string(n) + (n == 1 ? " open grounding defect" : " open grounding defects");
+}
+
+bool isBlank(const char* psz) {
+    return !psz || std::all_of(psz, psz + strlen(psz), [](char c) { return g_ascii_isspace(c); });
+}
+
 } // namespace
 
 const char* dfctSeverityText(guint nSeverity) {
@@ -158,12 +172,14 @@ gboolean dfctLoad(guint iACID, time_t tNow, dfctList* pList) {
 }
 
 std::string dfctBannerText(const dfctList& list) {
-    const auto n = std::count_if(list.lstOpen.begin(), list.lstOpen.end(), [](const dfctLine& l) {
-        return l.rcd.nSeverity == DFCT_GROUNDING;
-    });
-    if (n == 0)
-        return "";
-    return std::to_string(n) + (n == 1 ? " open grounding defect" : " open grounding defects");
+    return groundingText(std::count_if(list.lstOpen.begin(), list.lstOpen.end(),
+                                       [](const dfctLine& l) { return isGrounding(l.rcd); }));
+}
+
+std::string dfctBannerTextFor(guint iACID) {
+    std::vector<rcdDefect> lst;
+    readAll(iACID, &lst);
+    return groundingText(std::count_if(lst.begin(), lst.end(), isGrounding));
 }
 
 gboolean dfctCardHasOpen(const dfctList& list, guint iCompID) {
@@ -183,8 +199,7 @@ std::string dfctFlightQuestion(const dfctList& list, time_t tStart) {
 const char* dfctRefusal(const rcdDefect& rcd) {
     if (rcd.iACID == 0 || rcd.iACID == SQL_NEW_ID)
         return "A defect belongs to an aircraft: choose one on the aircraft page first.";
-    if (std::all_of(rcd.szDesc, rcd.szDesc + strlen(rcd.szDesc),
-                    [](char c) { return g_ascii_isspace(c); }))
+    if (isBlank(rcd.szDesc))
         return "A defect needs a description of what was found.";
     if (rcd.tReported <= 0)
         return "A defect needs the date it was found.";
@@ -201,6 +216,20 @@ gboolean dfctSave(rcdDefect* prcd) {
     return store(prcd, "dfctSave()");
 }
 
+const char* dfctClearRefusal(const rcdDefect& rcd, time_t tWhen, guint iMaintID,
+                             const char* pszHow) {
+    if (rcd.tCleared > 0)
+        return "This defect is cleared already.";
+    if (tWhen <= 0)
+        return "A clearing needs its date.";
+    if (tWhen < rcd.tReported - rcd.tReported % SECONDS_PER_DAY)
+        return "A defect cannot be cleared before the day it was found.";
+    if (!iMaintID && isBlank(pszHow))
+        return "Say how the defect was cleared, or clear it by the maintenance record that "
+               "fixed it.";
+    return nullptr;
+}
+
 gboolean dfctClear(guint iDefectID, time_t tWhen, guint iMaintID, const char* pszHow,
                    const char* pszBy) {
     rcdDefect rcd{};
@@ -208,17 +237,7 @@ gboolean dfctClear(guint iDefectID, time_t tWhen, guint iMaintID, const char* ps
         dlgReport(sqlLastError(), "dfctClear()", "modDefect");
         return FALSE;
     }
-    const char* pszWhy = nullptr;
-    if (rcd.tCleared > 0)
-        pszWhy = "This defect is cleared already.";
-    else if (tWhen <= 0)
-        pszWhy = "A clearing needs its date.";
-    else if (tWhen < rcd.tReported - rcd.tReported % SECONDS_PER_DAY)
-        pszWhy = "A defect cannot be cleared before the day it was found.";
-    else if (!iMaintID && (!pszHow || std::all_of(pszHow, pszHow + strlen(pszHow),
-                                                  [](char c) { return g_ascii_isspace(c); })))
-        pszWhy = "Say how the defect was cleared, or clear it by the maintenance record that "
-                 "fixed it.";
+    const char* pszWhy = dfctClearRefusal(rcd, tWhen, iMaintID, pszHow);
     if (pszWhy) {
         dlgReport(pszWhy, "dfctClear()", "modDefect");
         return FALSE;

@@ -45,6 +45,9 @@ gboolean dfctLoad(guint iACID, time_t tNow, dfctList* pList);
 // What the banner says: "1 open grounding defect", "2 open grounding
 // defects"; "" when none is open.
 std::string dfctBannerText(const dfctList& list);
+// The same for aircraft iACID, read from the log without the list's
+// texts (the banner is shown after every flight edit).
+std::string dfctBannerTextFor(guint iACID);
 // Whether the card has an open defect (the component tree marks it).
 gboolean dfctCardHasOpen(const dfctList& list, guint iCompID);
 // The question before a flight starting at tStart is logged while a
@@ -62,6 +65,9 @@ gboolean dfctSave(rcdDefect* prcd);
 // Clears an open defect at tWhen, by maintenance record iMaintID or, with
 // 0, by the owner's note pszHow (which it then needs); pszBy may be empty.
 // FALSE with the reason reported when it cannot.
+// Why the open defect rcd cannot be cleared so, or null.
+const char* dfctClearRefusal(const rcdDefect& rcd, time_t tWhen, guint iMaintID,
+                             const char* pszHow);
 gboolean dfctClear(guint iDefectID, time_t tWhen, guint iMaintID, const char* pszHow,
                    const char* pszBy);
 
