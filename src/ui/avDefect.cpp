@@ -5,6 +5,7 @@
 #include "modAC.h"
 #include "modComp.h"
 #include "modDefect.h"
+#include "modFLog.h"
 #include "rcdAC.h"
 
 #include <algorithm>
@@ -25,6 +26,7 @@ void (*m_pfnExport)() = nullptr;
 dfctList m_list;
 guint m_iListAC = 0;
 bool m_bStale = true;
+guint m_idIdle = 0;
 
 guint activeAC() {
     return acdHasActiveAC() ? acdGetActiveAC()->iACID : 0;
@@ -144,6 +146,7 @@ struct Form {
         GtkWidget* pwgtBox = gtk_dialog_get_content_area(GTK_DIALOG(pwgtDialog));
         gtk_box_pack_start(GTK_BOX(pwgtBox), pwgtTable, TRUE, TRUE, 0);
         pwgtWhy = gtk_label_new(nullptr);
+        gtk_widget_set_name(pwgtWhy, "DefectWhy");
         gtk_label_set_line_wrap(GTK_LABEL(pwgtWhy), TRUE);
         gtk_misc_set_alignment(GTK_MISC(pwgtWhy), 0, 0.5);
         gtk_box_pack_start(GTK_BOX(pwgtBox), pwgtWhy, FALSE, FALSE, 4);
@@ -302,6 +305,9 @@ gboolean onDeleteEvent(GtkWidget* pwgt, GdkEvent*, gpointer) {
 }
 
 void onWindowDestroyed() {
+    if (m_idIdle)
+        g_source_remove(m_idIdle);
+    m_idIdle = 0;
     m_pwgtWindow = m_pwgtTree = m_pwgtInfo = nullptr;
 }
 
@@ -387,6 +393,21 @@ void buildWindow() {
     g_signal_connect(m_pwgtWindow, "destroy", G_CALLBACK(onWindowDestroyed), nullptr);
 }
 
+gboolean refillWhenIdle(gpointer) {
+    m_idIdle = 0;
+    if (m_pwgtWindow && gtk_widget_get_visible(m_pwgtWindow))
+        fillStore();
+    return G_SOURCE_REMOVE;
+}
+
+// Flights logged or deleted, another aircraft chosen: the flights since
+// each report change, and the window shows them once the change is done.
+void onFlightsChanged() {
+    m_bStale = true;
+    if (!m_idIdle && m_pwgtWindow && gtk_widget_get_visible(m_pwgtWindow))
+        m_idIdle = g_idle_add(refillWhenIdle, nullptr);
+}
+
 // A menu item of our own after one the UI file has.
 void addMenuItem(GtkBuilder* pBuilder, const char* pszAfter, const char* pszLabel, GCallback pfn) {
     GtkWidget* pwgtAfter = mscGetWidget(pBuilder, pszAfter);
@@ -410,8 +431,19 @@ void dfctInitialize(GtkBuilder* pBuilder, void (*pfnExport)()) {
         m_psto = gtk_tree_store_new(DFCT_NUM_COLS, G_TYPE_UINT, G_TYPE_BOOLEAN, G_TYPE_STRING,
                                     G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING,
                                     G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_UINT);
+    // A window left from an earlier start in this process belongs to its
+    // main window.
+    if (m_pwgtWindow)
+        gtk_widget_destroy(m_pwgtWindow);
     m_pwinMain = mscGetWidget(pBuilder, "avLedger");
     m_bStale = true;
+    GtkTreeModel* pFlights = fmodGetModel();
+    // Connected once, however often the program is started in one process.
+    if (pFlights && !g_object_get_data(G_OBJECT(pFlights), "avDefectFollows")) {
+        g_object_set_data(G_OBJECT(pFlights), "avDefectFollows", GINT_TO_POINTER(1));
+        for (const char* pszSignal : {"row-inserted", "row-deleted"})
+            g_signal_connect_swapped(pFlights, pszSignal, G_CALLBACK(onFlightsChanged), nullptr);
+    }
     addMenuItem(pBuilder, "MenuViewDueList", "D_efects…", G_CALLBACK(dfctShow));
     addMenuItem(pBuilder, "MenuFileExportFlights", "Export _Defects…", G_CALLBACK(onExportClicked));
 }
