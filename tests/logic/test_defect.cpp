@@ -3,6 +3,7 @@
 // delete of a flight or record they name does to them; an old log gains
 // their table.
 #include "avErrLog.h"
+#include "dfctExport.h"
 #include "modDefect.h"
 #include "test_comp_fixture.h"
 
@@ -186,6 +187,25 @@ TEST_F(Defects, DeletesOfNamedRecordsKeepTheDefect) {
     EXPECT_EQ(*avt::query(logDb(), "SELECT COUNT(*) FROM Defect WHERE iFltID <> 0 OR iMaintID "
                                    "<> 0")[0][0],
               "0");
+}
+
+// The CSV as a spreadsheet must read it back: quotes doubled, commas and
+// line breaks quoted, a formula shown as text.
+TEST(DefectCsv, CellsReadBackAsWritten) {
+    dfctList list;
+    dfctLine open{dfctNew(1, 0), 3, 2, "Grounding", "02-Mar-2026", "Fuel hose (FH-1)", "", "", ""};
+    mscCopyText(open.rcd.szDesc, "Hose \"chafed\", at clamp\nsee photo");
+    dfctLine cleared{dfctNew(1, 0),      8, 5, "Note", "01-Mar-2026", "", "", "09-Mar-2026",
+                     "=1+1, by J. Smith"};
+    mscCopyText(cleared.rcd.szDesc, "Squeak");
+    list.lstOpen.push_back(open);
+    list.lstCleared.push_back(cleared);
+    EXPECT_EQ(dfctExportText(list),
+              "Status,Severity,Reported,Days open,Flights since,Component,Flight,Description,"
+              "Cleared,How cleared,Note\r\n"
+              "Open,Grounding,02-Mar-2026,3,2,Fuel hose (FH-1),,\"Hose \"\"chafed\"\", at "
+              "clamp\nsee photo\",,,\r\n"
+              "Cleared,Note,01-Mar-2026,8,,,,Squeak,09-Mar-2026,\"'=1+1, by J. Smith\",\r\n");
 }
 
 // A log of the previous format opens, keeps its rows and gains the table.
