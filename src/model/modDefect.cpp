@@ -80,7 +80,7 @@ std::string howText(const rcdDefect& rcd) {
     if (*rcd.szHow)
         str += (str.empty() ? "" : ": ") + std::string(rcd.szHow);
     if (*rcd.szBy)
-        str += std::string(", by ") + rcd.szBy;
+        str += std::string(" — cleared by ") + rcd.szBy;
     return str;
 }
 

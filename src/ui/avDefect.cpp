@@ -324,7 +324,7 @@ gboolean selectOnlyLines(GtkTreeSelection*, GtkTreeModel* pModel, GtkTreePath* p
 void buildWindow() {
     m_pwgtWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_widget_set_name(m_pwgtWindow, "DefectWindow");
-    gtk_window_set_default_size(GTK_WINDOW(m_pwgtWindow), 900, 400);
+    gtk_window_set_default_size(GTK_WINDOW(m_pwgtWindow), 1000, 420);
     if (m_pwinMain)
         gtk_window_set_transient_for(GTK_WINDOW(m_pwgtWindow), GTK_WINDOW(m_pwinMain));
     GtkWidget* pwgtBox = gtk_vbox_new(FALSE, 6);
@@ -354,8 +354,10 @@ void buildWindow() {
                                           {"Cleared", DFCT_CLEARED_COL}}};
     for (const colDef& c : cols) {
         GtkCellRenderer* pRenderer = gtk_cell_renderer_text_new();
-        if (c.nCol == DFCT_DESC_COL || c.nCol == DFCT_CLEARED_COL)
-            g_object_set(pRenderer, "wrap-mode", PANGO_WRAP_WORD_CHAR, "wrap-width", 260, nullptr);
+        // The owner's texts wrap, so that the window fits a small screen.
+        if (c.nCol == DFCT_DESC_COL || c.nCol == DFCT_CLEARED_COL || c.nCol == DFCT_COMP_COL)
+            g_object_set(pRenderer, "wrap-mode", PANGO_WRAP_WORD_CHAR, "wrap-width",
+                         c.nCol == DFCT_COMP_COL ? 140 : 180, nullptr);
         GtkTreeViewColumn* pColumn = gtk_tree_view_column_new_with_attributes(
             c.pszTitle, pRenderer, "text", c.nCol, "foreground", DFCT_COLOUR_COL, "weight",
             DFCT_WEIGHT_COL, nullptr);

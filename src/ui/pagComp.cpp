@@ -389,7 +389,7 @@ gboolean ccdOnTreeKeyPress(GtkWidget* pwgt, GdkEventKey* pevtKey, gpointer) {
     return FALSE;
 }
 
-// A card with an open defect carries a warning sign after its name.
+// A card with an open defect carries a warning sign.
 void defectCellData(GtkTreeViewColumn*, GtkCellRenderer* pRenderer, GtkTreeModel* pModel,
                     GtkTreeIter* piter, gpointer) {
     gulong iInx = 0;
@@ -397,28 +397,6 @@ void defectCellData(GtkTreeViewColumn*, GtkCellRenderer* pRenderer, GtkTreeModel
     gtk_tree_model_get(pModel, piter, CCD_INX_COL, &iInx, CCD_TYPE_COL, &nType, -1);
     const gboolean bMark = nType == TYPE_COMP && dfctCardMarked(guint(iInx));
     g_object_set(pRenderer, "visible", bMark, "stock-id", GTK_STOCK_DIALOG_WARNING, nullptr);
-}
-
-// "Report Defect…" beside "Due List…": on the card in hand, dated today.
-void ccdOnReportDefect(GtkButton* pwgt, gpointer) {
-    if (!selectedCardRow()) {
-        mscRefuse(GTK_WIDGET(pwgt), "Choose the component the defect was found on.");
-        return;
-    }
-    dfctReportDialog(GTK_WIDGET(pwgt), 0, m_prcdComp->iCompID,
-                     time(nullptr) / SECONDS_PER_DAY * SECONDS_PER_DAY);
-}
-
-void addDefectButton(GtkBuilder* pBuilder) {
-    GtkWidget* pwgtDue = mscGetWidget(pBuilder, "CompDueListButton");
-    GtkWidget* pwgtBox = pwgtDue ? gtk_widget_get_parent(pwgtDue) : nullptr;
-    if (!pwgtBox || !GTK_IS_BOX(pwgtBox))
-        return;
-    GtkWidget* pwgt = gtk_button_new_with_mnemonic("Report D_efect…");
-    gtk_widget_set_name(pwgt, "CompReportDefect");
-    gtk_box_pack_end(GTK_BOX(pwgtBox), pwgt, FALSE, FALSE, 0);
-    g_signal_connect(pwgt, "clicked", G_CALLBACK(ccdOnReportDefect), nullptr);
-    gtk_widget_show(pwgt);
 }
 
 void initCompTree() {
@@ -431,6 +409,8 @@ void initCompTree() {
     GtkCellRenderer* pMark = gtk_cell_renderer_pixbuf_new();
     g_object_set(pMark, "stock-size", GTK_ICON_SIZE_MENU, nullptr);
     gtk_tree_view_column_pack_start(pColumn, pMark, FALSE);
+    // Before the name: after it, a long name would push it out of sight.
+    gtk_cell_layout_reorder(GTK_CELL_LAYOUT(pColumn), pMark, 0);
     gtk_tree_view_column_set_cell_data_func(pColumn, pMark, defectCellData, nullptr, nullptr);
     gtk_tree_view_column_set_resizable(pColumn, TRUE);
     gtk_tree_view_append_column(pTree, pColumn);
@@ -480,7 +460,6 @@ void initCardPage(GtkBuilder* pBuilder) {
     m_pwgtSNoteLabel = mscGetWidget(pBuilder, "CompSNoteLabel");
 
     initCompTree();
-    addDefectButton(pBuilder);
     txvInitialize(GTK_TEXT_VIEW(m_pwgtSvcNotes), &m_txvParam);
 
     // Display-only and read-only fields keep black text when greyed.

@@ -610,17 +610,37 @@ void mntOnClearsDefect(GtkButton* pwgt, gpointer) {
                             m_rcdMaint.tComplete);
 }
 
-void addDefectButton(GtkBuilder* pBuilder) {
+// "Report Defect…": found on the card in hand, dated today.
+void mntOnReportDefect(GtkButton* pwgt, gpointer) {
+    if (!card() || !m_pOps->pfnCardInTree()) {
+        mscRefuse(GTK_WIDGET(pwgt), "Choose the component the defect was found on.");
+        return;
+    }
+    dfctReportDialog(GTK_WIDGET(pwgt), 0, card()->iCompID,
+                     time(nullptr) / SECONDS_PER_DAY * SECONDS_PER_DAY);
+}
+
+// Under the record: the defects of the card in hand.
+void addDefectButtons(GtkBuilder* pBuilder) {
     GtkWidget* pwgtBox = mscGetWidget(pBuilder, "MaintEditBox");
     if (!pwgtBox || !GTK_IS_BOX(pwgtBox))
         return;
     GtkWidget* pwgtRow = gtk_hbutton_box_new();
-    gtk_button_box_set_layout(GTK_BUTTON_BOX(pwgtRow), GTK_BUTTONBOX_START);
-    GtkWidget* pwgt = gtk_button_new_with_mnemonic("Clears De_fect…");
-    gtk_widget_set_name(pwgt, "MaintClearsDefect");
-    gtk_box_pack_start(GTK_BOX(pwgtRow), pwgt, FALSE, FALSE, 0);
+    gtk_button_box_set_layout(GTK_BUTTON_BOX(pwgtRow), GTK_BUTTONBOX_SPREAD);
+    struct btnDef {
+        const char* pszLabel;
+        const char* pszName;
+        GCallback pfn;
+    };
+    for (const btnDef& b :
+         {btnDef{"Report D_efect…", "CompReportDefect", G_CALLBACK(mntOnReportDefect)},
+          btnDef{"Clears De_fect…", "MaintClearsDefect", G_CALLBACK(mntOnClearsDefect)}}) {
+        GtkWidget* pwgt = gtk_button_new_with_mnemonic(b.pszLabel);
+        gtk_widget_set_name(pwgt, b.pszName);
+        gtk_box_pack_start(GTK_BOX(pwgtRow), pwgt, FALSE, FALSE, 0);
+        g_signal_connect(pwgt, "clicked", b.pfn, nullptr);
+    }
     gtk_box_pack_end(GTK_BOX(pwgtBox), pwgtRow, FALSE, FALSE, 2);
-    g_signal_connect(pwgt, "clicked", G_CALLBACK(mntOnClearsDefect), nullptr);
     gtk_widget_show_all(pwgtRow);
 }
 
@@ -722,7 +742,7 @@ void mntInitialize(GtkBuilder* pBuilder, const mntCardOps* pOps) {
     mscLimitText(m_pwgtMaintNotes, sizeof m_rcdMaint.szNotes);
 
     initMaintTree();
-    addDefectButton(pBuilder);
+    addDefectButtons(pBuilder);
     const time_t tLast = prmGetKeyTime(PRM_MAINT_LAST_DATE);
     m_tMaintLast = tLast > 0 ? tLast : 0;
     m_bNewRcdDate = FALSE;

@@ -122,7 +122,7 @@ TEST_F(Defects, LifeFromReportToClearing) {
                   "Before next inspection|Chafed hose|8|0|Fuel hose||10-Mar-2026|Maintenance "
                   "record of 10-Mar-2026 (Replace New)|",
                   "Grounding|Cracked skid shoe|7|0||02-Mar-2026 09:00|09-Mar-2026|Could not "
-                  "reproduce, by J. Smith|"}));
+                  "reproduce — cleared by J. Smith|"}));
     EXPECT_EQ(dfctBannerText(list), "1 open grounding defect");
     EXPECT_FALSE(dfctCardHasOpen(list, m_iHose));
     EXPECT_EQ(list.lstOpen.front().rcd.iDefectID, iVib);
