@@ -4,6 +4,7 @@
 // maintenance record that fixed it, in the report's history; the flight it
 // names deleted, the defect kept.
 #include "avDefect.h"
+#include "avDue.h"
 #include "avReport.h"
 #include "harness.h"
 #include "modComp.h"
@@ -136,6 +137,10 @@ TEST_F(Defects, LifeOfADefect) {
                      "'unixepoch') || ' ' || tCleared FROM Defect"),
               "2 0 2026-03-02 09:00:00 0");
     EXPECT_NE(avt::bannerText().find("1 open grounding defect"), std::string::npos);
+    dueRefresh();
+    const auto lstDue = avt::treeRows(widget("DueListTreeView"), DUE_NAME_COL);
+    EXPECT_EQ(std::vector<std::string>(lstDue.end() - 2, lstDue.end()),
+              (std::vector<std::string>{"Open defects (1)", "Cracked skid shoe"}));
 
     // A new flight after the report is asked about; Cancel stores nothing.
     avt::answerNextDialog(GTK_RESPONSE_CANCEL);
