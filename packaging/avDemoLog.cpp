@@ -15,6 +15,7 @@
 #include "avLedger.h"
 #include "avParam.h"
 #include "modComp.h"
+#include "modDefect.h"
 #include "modPilot.h"
 #include "pagAC.h"
 #include "sqlMLog.h"
@@ -381,6 +382,43 @@ bool writeMaintenance(const std::vector<Record>& recs, guint iACID) {
     return true;
 }
 
+// Three defects: one to clear before the next inspection on a card the
+// tree then marks, a note, and one cleared since. None grounds the
+// aircraft: every flight typed into the demo would be asked about.
+bool writeDefects(const std::vector<Flight>& flights, const std::vector<Card>& cards, guint iACID,
+                  time_t tToday) {
+    struct Spec {
+        guint nSeverity;
+        int nFlightsBack; // reported after this flight from the end
+        const char* pszDesc;
+        const char* pszCleared; // null: open
+    };
+    static constexpr Spec specs[] = {
+        {DFCT_BEFORE_INSP, 3, "Coolant hose chafing at the frame clamp.", nullptr},
+        {DFCT_NOTE, 12, "Squeak from the left pedal at full travel.", nullptr},
+        {DFCT_GROUNDING, 40, "Vibration felt in the pedals at 60 kn.",
+         "Could not reproduce on two test flights."},
+    };
+    guint iCard = cards.empty() ? 0 : cards.front().iCompID;
+    for (const Card& c : cards)
+        if (c.iCompID == 205002u)
+            iCard = c.iCompID;
+    for (const Spec& spec : specs) {
+        if (flights.size() <= size_t(spec.nFlightsBack))
+            continue;
+        rcdDefect rcd = dfctNew(iACID, flights[flights.size() - 1 - spec.nFlightsBack].tBegin);
+        rcd.nSeverity = spec.nSeverity;
+        rcd.iCompID = spec.nSeverity == DFCT_BEFORE_INSP ? iCard : 0;
+        g_strlcpy(rcd.szDesc, spec.pszDesc, sizeof rcd.szDesc);
+        if (!dfctSave(&rcd))
+            return sqlFail("defect");
+        if (spec.pszCleared && !dfctClear(rcd.iDefectID, std::min(rcd.tReported + 9 * DAY, tToday),
+                                          0, spec.pszCleared, "J. Whitcombe"))
+            return sqlFail("defect clearing");
+    }
+    return true;
+}
+
 // Writes the demo into dir/etc. The working directory becomes dir/bin, as
 // the program's own start-up expects.
 bool writeDemo(const fs::path& dirGiven, const std::vector<fs::path>& sources) {
@@ -428,6 +466,8 @@ bool writeDemo(const fs::path& dirGiven, const std::vector<fs::path>& sources) {
     std::sort(recs.begin(), recs.end(),
               [](const Record& a, const Record& b) { return a.tComplete < b.tComplete; });
     if (!writeMaintenance(recs, iACID))
+        return false;
+    if (!writeDefects(flights, cards, iACID, tToday))
         return false;
 
     prmSetKeyInteger(PRM_ACTIVE_AC, gint(iACID));

@@ -6,6 +6,7 @@
 //
 // A page or window that this build does not have is skipped with a note,
 // so the script keeps working while the program grows.
+#include "avDefect.h"
 #include "avLedger.h"
 #include "pagComp.h"
 
@@ -231,6 +232,12 @@ int main(int argc, char** argv) {
         shootPage(3, "aircraft", -1);
         shootPage(4, "pilots", -1);
         shootMenuWindow("MenuViewDueList", "due-list");
+        dfctShow();
+        settle(800);
+        for (GtkWidget* pwgt : shownToplevels())
+            if (strcmp(gtk_widget_get_name(pwgt), "DefectWindow") == 0)
+                save(pwgt, "defects");
+        dfctHide();
         // A card with a drawing, its drawing page, then the drawing zoomed in.
         bool bDrawing = false;
         for (guint iCompID : drawn)

@@ -162,6 +162,9 @@ gboolean fcsvExportText(guint iACID, std::string* pstrText);
 // Writes them to a file through a temporary file and a rename, so a failed
 // write leaves whatever was there.
 gboolean fcsvExportFile(guint iACID, const char* pszPath, std::string* pstrWhy);
+// TRUE, with *pstrWhy saying so, when the path names one of the program's
+// own files, which no export may replace.
+gboolean fcsvIsOwnFile(const char* pszPath, std::string* pstrWhy);
 
 // Appends one CSV cell (RFC 4180): in quotes when it holds what a reader
 // would take apart or trim, quotes inside doubled; a text a spreadsheet

@@ -4,6 +4,7 @@
 #include "avTree.h"
 #include "modAC.h"
 #include "modComp.h"
+#include "modDefect.h"
 #include "modDue.h"
 #include "modFLog.h"
 #include "modMaint.h"
@@ -325,6 +326,46 @@ void addPilots(rptDoc* pDoc) {
         pDoc->lstBlocks.back() = {RPT_TEXT, "No pilots recorded.", {}};
 }
 
+// Grounding shows as an overdue part does, before the next inspection as
+// a due inspection, a note plain.
+cmodLook lookOf(guint nSeverity) {
+    return cmodDueLook(nSeverity == DFCT_GROUNDING     ? CCD_DUESTAT_RCODUE
+                       : nSeverity == DFCT_BEFORE_INSP ? CCD_DUESTAT_INSPDUE
+                                                       : CCD_DUESTAT_NONE);
+}
+
+void addOpenDefects(rptDoc* pDoc, const dfctList& list) {
+    pDoc->add(RPT_HEADING, "Open defects");
+    if (list.lstOpen.empty()) {
+        pDoc->add(RPT_TEXT, "No defect is open.");
+        return;
+    }
+    rptTable& tbl = pDoc->addTable(
+        {"Severity", "Reported", "Days open", "Flights since", "Component", "Description"},
+        {1.8, 1.2, 0.8, 0.9, 2.0, 3.5});
+    for (const dfctLine& l : list.lstOpen) {
+        const cmodLook look = lookOf(l.rcd.nSeverity);
+        tbl.addRow({l.strSeverity, l.strReported, std::to_string(l.nAgeDays),
+                    std::to_string(l.nFlightsSince), l.strComp,
+                    std::string(l.rcd.szDesc) + (*l.rcd.szLink ? "\n" : "") + l.rcd.szLink},
+                   std::string(look.pszColour) == "black" ? "" : look.pszColour,
+                   look.nWeight >= 700);
+    }
+}
+
+void addClearedDefects(rptDoc* pDoc, const dfctList& list) {
+    pDoc->add(RPT_HEADING, "Cleared defects");
+    if (list.lstCleared.empty()) {
+        pDoc->add(RPT_TEXT, "No defect has been cleared.");
+        return;
+    }
+    rptTable& tbl = pDoc->addTable(
+        {"Reported", "Cleared", "Severity", "Component", "Description", "How cleared"},
+        {1.2, 1.2, 1.8, 1.8, 2.6, 2.6});
+    for (const dfctLine& l : list.lstCleared)
+        tbl.addRow({l.strReported, l.strCleared, l.strSeverity, l.strComp, l.rcd.szDesc, l.strHow});
+}
+
 } // namespace
 
 void rptBuild(rptDoc* pDoc) {
@@ -355,8 +396,12 @@ void rptBuild(rptDoc* pDoc) {
             tbl.addRow(dueRowCells(line), line.strColour == "black" ? "" : line.strColour,
                        line.nWeight >= 700);
     }
+    dfctList defects;
+    dfctLoad(pAC->iACID, time(nullptr), &defects);
+    addOpenDefects(pDoc, defects);
     pDoc->lstCsv.push_back(csvHeadings());
     addComponents(pDoc, nAFTotal, pAC->iACID);
     addDeletedCards(pDoc, pAC->iACID);
+    addClearedDefects(pDoc, defects);
     addPilots(pDoc);
 }

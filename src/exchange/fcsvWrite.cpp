@@ -126,16 +126,22 @@ gboolean fcsvExportText(guint iACID, std::string* pstrText) {
     return TRUE;
 }
 
-gboolean fcsvExportFile(guint iACID, const char* pszPath, std::string* pstrWhy) {
-    // The program's own files are never the target of an export.
+gboolean fcsvIsOwnFile(const char* pszPath, std::string* pstrWhy) {
     gchar* pszBase = g_path_get_basename(pszPath);
     std::string strBase = pszBase;
     g_free(pszBase);
     for (const char* pszOwn : {"avLedger.db", "avLedger.conf", "avLedger.log", "avCCD.db"})
         if (g_ascii_strcasecmp(strBase.c_str(), pszOwn) == 0) {
             *pstrWhy = strBase + " is one of the program's own files; choose another name.";
-            return FALSE;
+            return TRUE;
         }
+    return FALSE;
+}
+
+gboolean fcsvExportFile(guint iACID, const char* pszPath, std::string* pstrWhy) {
+    // The program's own files are never the target of an export.
+    if (fcsvIsOwnFile(pszPath, pstrWhy))
+        return FALSE;
     std::string strText;
     if (!fcsvExportText(iACID, &strText)) {
         *pstrWhy = sqlLastError();

@@ -66,6 +66,24 @@ gboolean sqlUpdateMaintRecord(rcdMaint* prcdMaint, guint iACID) {
                       prcdMaint, iACID, nullptr);
 }
 
+gboolean sqlLoadDefectRecords(cbDefect* pcbDefect, guint iACID) {
+    return rowLoad("sqlLoadDefectRecords", sqlLogHandle(), tblDefect,
+                   "WHERE (bDelete = 0 OR bDelete IS NULL) AND iACID = ? "
+                   "ORDER BY tReported, iDefectID",
+                   {rowUnsigned(iACID)}, pcbDefect->prcdDefect,
+                   rowCall(pcbDefect->pfuncDefectCB, pcbDefect->prcdDefect));
+}
+
+gboolean sqlLoadDefectRecord(rcdDefect* prcdDefect, guint iDefectID) {
+    return rowLoad("sqlLoadDefectRecord", sqlLogHandle(), tblDefect, nullptr,
+                   {rowUnsigned(iDefectID)}, prcdDefect, [] { return 0; });
+}
+
+gboolean sqlUpdateDefectRecord(rcdDefect* prcdDefect) {
+    return rowSaveLog("sqlUpdateDefectRecord", sqlLogHandle(), tblDefect, prcdDefect->iDefectID,
+                      prcdDefect, 0, &prcdDefect->bDirty);
+}
+
 // ---- Counts asked before a delete ----
 
 namespace {
@@ -109,4 +127,16 @@ gboolean sqlCountMaintByCard(guint iACID, std::vector<std::pair<guint, guint>>* 
                                guint(sqlite3_column_int64(p, 1)));
             return 0;
         });
+}
+
+gboolean sqlCountFlightsAfter(guint iACID, time_t tAfter, guint* pnFlights) {
+    *pnFlights = 0;
+    return rowRun("sqlCountFlightsAfter", sqlLogHandle(),
+                  "SELECT COUNT(*) FROM Flight WHERE (bDelete IS NULL OR bDelete = 0) AND "
+                  "iCSID = ? AND tFltBegin > ?",
+                  {rowUnsigned(iACID), Param{false, gint64(tAfter), nullptr, 0}},
+                  [pnFlights](sqlite3_stmt* p) {
+                      *pnFlights = static_cast<guint>(sqlite3_column_int64(p, 0));
+                      return 0;
+                  });
 }

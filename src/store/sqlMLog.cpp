@@ -22,7 +22,7 @@ sqlite3* m_hCCD = nullptr; // the catalogue database
 // The log's version when it is later than SQL_LOG_VERSION (then read-only).
 int m_nNewerLog = 0;
 
-tabledef m_lstTable[5];
+tabledef m_lstTable[6];
 tabledef m_lstCCD[5];
 schema m_lstSCols[MAX_SCOLS];
 guint m_nSCols = 0;

@@ -13,6 +13,7 @@
 
 #include "rcdAC.h"
 #include "rcdComp.h"
+#include "rcdDefect.h"
 #include "rcdFLog.h"
 #include "rcdMaint.h"
 #include "rcdPilot.h"
@@ -60,7 +61,7 @@ enum _schstate { SCH_OPEN, SCH_COLWS, SCH_COL, SCH_TYPEWS, SCH_TYPE };
 // The log's format version, kept in the file's header (PRAGMA user_version)
 // and set at every start. A log of a later version may hold what this
 // program does not know: it is opened read-only and never written.
-constexpr int SQL_LOG_VERSION = 1;
+constexpr int SQL_LOG_VERSION = 2;
 
 // Opens both databases ("../etc/" first, then "/avLedger/etc/"), checks
 // each file's structure and brings them up to the declared schema. A
@@ -124,6 +125,15 @@ gboolean sqlLoadMaintRecords(cbMaint* pcbMaint, guint iCompID, guint iACID);
 // Fills the record from one row; calls no function.
 gboolean sqlLoadMaintRecord(rcdMaint* prcdMaint, guint iMaintID);
 gboolean sqlUpdateMaintRecord(rcdMaint* prcdMaint, guint iACID);
+
+// All undeleted defects of one aircraft, oldest report first.
+gboolean sqlLoadDefectRecords(cbDefect* pcbDefect, guint iACID);
+// Fills the record from one row; calls no function.
+gboolean sqlLoadDefectRecord(rcdDefect* prcdDefect, guint iDefectID);
+// Clears bDirty on success.
+gboolean sqlUpdateDefectRecord(rcdDefect* prcdDefect);
+// Undeleted flights of the aircraft that started after tAfter.
+gboolean sqlCountFlightsAfter(guint iACID, time_t tAfter, guint* pnFlights);
 
 // ---- Catalogue database records ----
 

@@ -2,6 +2,7 @@
 
 #include "rcdAC.h"
 #include "rcdComp.h"
+#include "rcdDefect.h"
 #include "rcdFLog.h"
 #include "rcdMaint.h"
 #include "rcdPilot.h"
@@ -126,6 +127,24 @@ const TableDecl tblMaint = {"Maintenance",
                              {"strNotes", "TEXT", F(Text, szNotes)},
                              {"bDelete", "BOOLEAN", F(Bool, bDelete)}}};
 #undef F
+#define F(kind, member) FIELD(kind, rcdDefect, member)
+const TableDecl tblDefect = {"Defect",
+                             sizeof(rcdDefect),
+                             nullptr,
+                             {{"iDefectID", "INTEGER PRIMARY KEY", F(U32, iDefectID)},
+                              {"iACID", "INTEGER", F(U32, iACID)},
+                              {"iFltID", "INTEGER", F(U32, iFLogID)},
+                              {"iCompID", "INTEGER", F(U32, iCompID)},
+                              {"nSeverity", "INTEGER", F(U32, nSeverity)},
+                              {"tReported", "INTEGER", F(Time, tReported)},
+                              {"strDesc", "TEXT", F(Text, szDesc)},
+                              {"tCleared", "INTEGER", F(Time, tCleared)},
+                              {"iMaintID", "INTEGER", F(U32, iMaintID)},
+                              {"strHow", "TEXT", F(Text, szHow)},
+                              {"strBy", "TEXT", F(Text, szBy)},
+                              {"strLink", "TEXT", F(Text, szLink)},
+                              {"bDelete", "BOOLEAN", F(Bool, bDelete)}}};
+#undef F
 #define F(kind, member) FIELD(kind, rcdComp, member)
 const TableDecl tblComp = {"Component",
                            sizeof(rcdComp),
@@ -199,7 +218,7 @@ const TableDecl tblSNote = {"ServiceNote",
 #undef F
 #undef FIELD
 
-const std::array<const TableDecl*, 4> tblLogTables = {&tblAircraft, &tblPilot, &tblFlight,
-                                                      &tblMaint};
+const std::array<const TableDecl*, 5> tblLogTables = {&tblAircraft, &tblPilot, &tblFlight,
+                                                      &tblMaint, &tblDefect};
 const std::array<const TableDecl*, 4> tblCatalogueTables = {&tblComp, &tblRef, &tblTarget,
                                                             &tblSNote};

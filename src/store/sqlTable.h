@@ -45,9 +45,9 @@ struct TableDecl {
     std::initializer_list<ColDecl> lstCol;
 };
 
-extern const TableDecl tblAircraft, tblPilot, tblFlight, tblMaint;
+extern const TableDecl tblAircraft, tblPilot, tblFlight, tblMaint, tblDefect;
 extern const TableDecl tblComp, tblRef, tblTarget, tblSNote;
 
 // The tables of each file, in the order a fresh file gets them.
-extern const std::array<const TableDecl*, 4> tblLogTables;
+extern const std::array<const TableDecl*, 5> tblLogTables;
 extern const std::array<const TableDecl*, 4> tblCatalogueTables;

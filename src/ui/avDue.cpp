@@ -4,6 +4,7 @@
 #include "avMisc.h"
 #include "avReportDlg.h"
 #include "modAC.h"
+#include "modDefect.h"
 #include "modFLog.h"
 #include "modPilot.h"
 #include "pagComp.h"
@@ -45,6 +46,36 @@ void appendSection(GtkTreeIter* piter, const char* pszTitle, size_t nLines) {
     gtk_tree_store_append(m_pstoDue, piter, nullptr);
     gtk_tree_store_set(m_pstoDue, piter, DUE_ID_COL, 0u, DUE_KIND_COL, guint(DUE_ROW_SECTION),
                        DUE_NAME_COL, sz, DUE_COLOUR_COL, "black", DUE_WEIGHT_COL, 700u, -1);
+}
+
+// The open defects follow the pilots, worst first, coloured as their
+// severity is in the defects window; without any, no section.
+void appendDefects() {
+    dfctList list;
+    if (acdHasActiveAC())
+        dfctLoad(acdGetActiveAC()->iACID, time(nullptr), &list);
+    if (list.lstOpen.empty())
+        return;
+    GtkTreeIter iterSec;
+    appendSection(&iterSec, "Open defects", list.lstOpen.size());
+    for (const dfctLine& l : list.lstOpen) {
+        const cmodLook look =
+            cmodDueLook(l.rcd.nSeverity == DFCT_GROUNDING     ? CCD_DUESTAT_RCODUE
+                        : l.rcd.nSeverity == DFCT_BEFORE_INSP ? CCD_DUESTAT_INSPDUE
+                                                              : CCD_DUESTAT_NONE);
+        const std::string strOpen = std::to_string(l.nAgeDays) +
+                                    (l.nAgeDays == 1 ? " day, " : " days, ") +
+                                    std::to_string(l.nFlightsSince) +
+                                    (l.nFlightsSince == 1 ? " flight since" : " flights since");
+        GtkTreeIter iter;
+        gtk_tree_store_append(m_pstoDue, &iter, &iterSec);
+        gtk_tree_store_set(m_pstoDue, &iter, DUE_ID_COL, l.rcd.iDefectID, DUE_KIND_COL,
+                           guint(DUE_ROW_DEFECT), DUE_NAME_COL, l.rcd.szDesc, DUE_PART_COL,
+                           l.strComp.c_str(), DUE_WHAT_COL, l.strSeverity.c_str(), DUE_STATE_COL,
+                           "Open", DUE_POINT_COL, ("Reported " + l.strReported).c_str(),
+                           DUE_LEFT_COL, strOpen.c_str(), DUE_COLOUR_COL, look.pszColour,
+                           DUE_WEIGHT_COL, look.nWeight, -1);
+    }
 }
 
 void showInfo() {
@@ -107,6 +138,7 @@ void fillStore() {
     appendSection(&iterPilot, "Pilots", size_t(lst.end() - itPilots));
     for (const dueLine& line : lst)
         appendLine(line.bPilot ? &iterPilot : &iterComp, line);
+    appendDefects();
     if (m_pwgtTree) {
         gtk_tree_view_expand_all(GTK_TREE_VIEW(m_pwgtTree));
         if (bSel)
@@ -195,14 +227,14 @@ GtkTreeStore* newStore() {
                               G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_UINT);
 }
 
-// Pilot names are the user's and may be of any length: they end in "…"
-// rather than widen the window. Card names are the catalogue's, kept whole.
+// Pilot names and defect descriptions are the user's and may be of any length:
+// they end in "…" rather than widen the window. Card names are kept whole.
 void nameCellData(GtkTreeViewColumn*, GtkCellRenderer* pRenderer, GtkTreeModel* pModel,
                   GtkTreeIter* piter, gpointer) {
     guint nKind = DUE_ROW_SECTION;
     gtk_tree_model_get(pModel, piter, DUE_KIND_COL, &nKind, -1);
     g_object_set(pRenderer, "ellipsize", PANGO_ELLIPSIZE_NONE, "width-chars", -1, nullptr);
-    if (nKind == DUE_ROW_PILOT)
+    if (nKind == DUE_ROW_PILOT || nKind == DUE_ROW_DEFECT)
         mscEllipsize(pRenderer, PILOT_NAME_CHARS);
 }
 

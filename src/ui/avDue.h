@@ -37,4 +37,4 @@ enum _colDue {
     DUE_WEIGHT_COL, // guint
     DUE_NUM_COLS
 };
-enum _rowDue { DUE_ROW_SECTION, DUE_ROW_COMP, DUE_ROW_PILOT };
+enum _rowDue { DUE_ROW_SECTION, DUE_ROW_COMP, DUE_ROW_PILOT, DUE_ROW_DEFECT };

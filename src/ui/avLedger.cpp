@@ -1,5 +1,6 @@
 #include "avLedger.h"
 
+#include "avDefect.h"
 #include "avDue.h"
 #include "avErrLog.h"
 #include "avError.h"
@@ -9,6 +10,7 @@
 #include "avMisc.h"
 #include "avParam.h"
 #include "avPath.h"
+#include "dfctExport.h"
 #include "fltImportDlg.h"
 #include "modAC.h"
 #include "modComp.h"
@@ -209,6 +211,15 @@ void initPages(gboolean bCompEdit, GtkWidget* pwinMain) {
     fcsvInitialize(m_pBuilder, avOnPageLeave);
 }
 
+// A defect reported or cleared shows in the banner, the due list and the
+// component tree's marks at once.
+void followDefects() {
+    acdDisplayACReg(gint64(fmodAFHoursTotal()));
+    dueRefresh();
+    if (GtkWidget* pwgtTree = mscGetWidget(m_pBuilder, "CompCardTreeView"))
+        gtk_widget_queue_draw(pwgtTree);
+}
+
 } // namespace
 
 gboolean avStartUp(int argc, char** argv, int* pnStatus) {
@@ -269,6 +280,8 @@ gboolean avStartUp(int argc, char** argv, int* pnStatus) {
     }
     initPages(bCompEdit, pwinMain);
     dueInitialize(m_pBuilder);
+    dfctInitialize(m_pBuilder, [] { fcsvExportDialog("Defects", "defects", dfctExportFile); });
+    dfctSetFollower(followDefects);
 
     m_pwgtNB = mscGetWidget(m_pBuilder, "MainNotebook");
     markDemoWindow(pwinMain);

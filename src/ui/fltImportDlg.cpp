@@ -367,12 +367,12 @@ std::string chooseFile(const char* pszTitle, GtkFileChooserAction nAction, const
     return strPath;
 }
 
-gboolean refuseWithoutAircraft(const char* pszTitle) {
+gboolean refuseWithoutAircraft(const char* pszTitle, const std::string& strWhat = "flights") {
     if (acdHasActiveAC())
         return FALSE;
     showMessage(GTK_MESSAGE_INFO, pszTitle,
-                "Choose the aircraft on the aircraft page first: flights belong to the active "
-                "aircraft.");
+                "Choose the aircraft on the aircraft page first: " + strWhat +
+                    " belong to the active aircraft.");
     return TRUE;
 }
 
@@ -385,25 +385,35 @@ void onImportActivate(GtkMenuItem*, gpointer) {
 }
 
 void onExportActivate(GtkMenuItem*, gpointer) {
-    if (refuseWithoutAircraft("No aircraft to export flights from"))
+    fcsvExportDialog("Flights", "flights", fcsvExportFile);
+}
+
+} // namespace
+
+void fcsvExportDialog(const char* pszWhat, const char* pszSuffix,
+                      gboolean (*pfnWrite)(guint iACID, const char* pszPath,
+                                           std::string* pstrWhy)) {
+    const std::string strWhat = pszWhat;
+    gchar* pszLower = g_ascii_strdown(pszWhat, -1);
+    const std::string strLower = pszLower;
+    g_free(pszLower);
+    if (refuseWithoutAircraft(("No aircraft to export " + strLower + " from").c_str(), strLower))
         return;
     // What is being typed on a page belongs in the export.
     leavePage();
     const rcdAC* prcdAC = acdGetActiveAC();
     std::string strName =
-        std::string(prcdAC->szReg[0] ? prcdAC->szReg : "flights") + "-flights.csv";
+        std::string(prcdAC->szReg[0] ? prcdAC->szReg : pszSuffix) + "-" + pszSuffix + ".csv";
     std::string strPath =
-        chooseFile("Export Flights", GTK_FILE_CHOOSER_ACTION_SAVE, strName.c_str());
+        chooseFile(("Export " + strWhat).c_str(), GTK_FILE_CHOOSER_ACTION_SAVE, strName.c_str());
     if (strPath.empty())
         return;
     std::string strWhy;
-    if (fcsvExportFile(prcdAC->iACID, strPath.c_str(), &strWhy))
-        showStatus("Flights exported to " + displayName(strPath));
+    if (pfnWrite(prcdAC->iACID, strPath.c_str(), &strWhy))
+        showStatus(strWhat + " exported to " + displayName(strPath));
     else
-        showMessage(GTK_MESSAGE_ERROR, "The flights were not exported", strWhy);
+        showMessage(GTK_MESSAGE_ERROR, ("The " + strLower + " were not exported").c_str(), strWhy);
 }
-
-} // namespace
 
 void fcsvInitialize(GtkBuilder* pBuilder, void (*pfnLeavePage)()) {
     // The frame drops its builder at shutdown; the pointer goes with it.

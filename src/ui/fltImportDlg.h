@@ -15,3 +15,9 @@ void fcsvInitialize(GtkBuilder* pBuilder, void (*pfnLeavePage)());
 // pages, the banner and the due marks follow. TRUE when flights were
 // stored. The menu item calls it after its file chooser.
 gboolean fcsvImportFile(const char* pszPath);
+// Exports a CSV file of the active aircraft as the File menu does: what is
+// being typed is stored, the file is asked for ("<reg>-<pszSuffix>.csv"
+// offered), pfnWrite writes it and the outcome is told. pszWhat names the
+// content ("Flights").
+void fcsvExportDialog(const char* pszWhat, const char* pszSuffix,
+                      gboolean (*pfnWrite)(guint iACID, const char* pszPath, std::string* pstrWhy));

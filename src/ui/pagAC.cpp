@@ -6,6 +6,7 @@
 #include "avParam.h"
 #include "modAC.h"
 #include "modComp.h"
+#include "modDefect.h"
 #include "modFLog.h"
 #include "sqlMLog.h"
 
@@ -74,7 +75,7 @@ enum { OPT_CODE_COL, OPT_LABEL_COL, OPT_SENSITIVE_COL, OPT_NUM_COLS };
 
 // The combo box of each option list, in the lists' order (amodOptLists).
 constexpr std::array<GtkWidget**, 9> m_lstOptCombos{
-    &m_pwgtACHeliTypeOpt,  &m_pwgtACEngineOpt,   &m_pwgtACClutchOpt,
+    &m_pwgtACHeliTypeOpt,  &m_pwgtACEngineOpt,    &m_pwgtACClutchOpt,
     &m_pwgtACMainDriveOpt, &m_pwgtACMainRotorOpt, &m_pwgtACMRSystemOpt,
     &m_pwgtACTRSliderOpt,  &m_pwgtACTailDriveOpt, &m_pwgtACTailRotorOpt};
 
@@ -601,11 +602,22 @@ void acdDisplayACReg(gint64 nAFHours) {
     // (a cut could split the markup).
     gchar szHours[32];
     cnvDcdHours(szHours, sizeof szHours, nAFHours);
+    // An open grounding defect stands beside the model, in the colour of
+    // what is overdue.
+    const std::string strGround = dfctBannerTextFor(m_rcdAC.iACID);
+    gchar* pszGround =
+        strGround.empty()
+            ? g_strdup("")
+            : g_markup_printf_escaped("<span color='%s' weight='bold'>%s</span>  ",
+                                      cmodDueLook(CCD_DUESTAT_RCODUE).pszColour, strGround.c_str());
     gchar* pszMarkup = g_markup_printf_escaped(
         "<span color='blue' size='large' style='italic' weight='bold'>%s</span>  "
         "<span weight='bold'>(%s A/F HRS)</span>\n<sup>%s</sup>  ",
         m_rcdAC.szReg, szHours, m_rcdAC.szModel);
-    gtk_label_set_markup(GTK_LABEL(m_pwgtACRegLabel), pszMarkup);
+    gchar* pszAll = g_strconcat(pszMarkup, pszGround, nullptr);
+    gtk_label_set_markup(GTK_LABEL(m_pwgtACRegLabel), pszAll);
+    g_free(pszAll);
+    g_free(pszGround);
     g_free(pszMarkup);
 }
 

@@ -1,6 +1,7 @@
 #include "pagComp.h"
 
 #include "avCnv.h"
+#include "avDefect.h"
 #include "avError.h"
 #include "avHelp.h"
 #include "avMisc.h"
@@ -250,7 +251,8 @@ void tellUnfinished() {
     const std::vector<std::string>& lst = cmodUnfinishedCards();
     if (lst.empty())
         return;
-    std::string str = "Unfinished maintenance entries count for nothing until completed or deleted: ";
+    std::string str =
+        "Unfinished maintenance entries count for nothing until completed or deleted: ";
     for (std::size_t i = 0; i < lst.size(); ++i)
         str += (i ? ", " : "") + lst[i];
     mscNotice(str.c_str());
@@ -387,6 +389,16 @@ gboolean ccdOnTreeKeyPress(GtkWidget* pwgt, GdkEventKey* pevtKey, gpointer) {
     return FALSE;
 }
 
+// A card with an open defect carries a warning sign.
+void defectCellData(GtkTreeViewColumn*, GtkCellRenderer* pRenderer, GtkTreeModel* pModel,
+                    GtkTreeIter* piter, gpointer) {
+    gulong iInx = 0;
+    guint nType = TYPE_GRP;
+    gtk_tree_model_get(pModel, piter, CCD_INX_COL, &iInx, CCD_TYPE_COL, &nType, -1);
+    const gboolean bMark = nType == TYPE_COMP && dfctCardMarked(guint(iInx));
+    g_object_set(pRenderer, "visible", bMark, "stock-id", GTK_STOCK_DIALOG_WARNING, nullptr);
+}
+
 void initCompTree() {
     GtkTreeView* pTree = GTK_TREE_VIEW(m_pwgtCompTree);
     GtkCellRenderer* pRenderer = gtk_cell_renderer_text_new();
@@ -394,6 +406,12 @@ void initCompTree() {
         "Component", pRenderer, "text", CCD_COMP_COL, "foreground", CCD_COLOUR_COL, nullptr);
     gtk_tree_view_column_set_cell_data_func(pColumn, pRenderer, compCellData, GINT_TO_POINTER(1),
                                             nullptr);
+    GtkCellRenderer* pMark = gtk_cell_renderer_pixbuf_new();
+    g_object_set(pMark, "stock-size", GTK_ICON_SIZE_MENU, nullptr);
+    gtk_tree_view_column_pack_start(pColumn, pMark, FALSE);
+    // Before the name: after it, a long name would push it out of sight.
+    gtk_cell_layout_reorder(GTK_CELL_LAYOUT(pColumn), pMark, 0);
+    gtk_tree_view_column_set_cell_data_func(pColumn, pMark, defectCellData, nullptr, nullptr);
     gtk_tree_view_column_set_resizable(pColumn, TRUE);
     gtk_tree_view_append_column(pTree, pColumn);
 

@@ -1,6 +1,7 @@
 #include "pagFLog.h"
 
 #include "avCnv.h"
+#include "avDefect.h"
 #include "avMisc.h"
 #include "modFLog.h"
 #include "pagAC.h"
@@ -178,11 +179,25 @@ gboolean fltOnTreeKeyPress(GtkWidget* pwgtTree, GdkEventKey* pevtKey, gpointer) 
         !gtk_tree_selection_get_selected(treeSelection(), &pModel, &iter))
         return TRUE;
 
-    if (mscConfirmDelete(pwgtTree, "<span color='red'><b>*** Delete Flight Record ***</b></span>",
-                         fcdDeleteQuestion().c_str())) {
+    if (dfctConfirmDelete(pwgtTree, "<span color='red'><b>*** Delete Flight Record ***</b></span>",
+                          fcdDeleteQuestion(), m_rcdFLog.iFLogID, 0)) {
         m_rcdFLog.bDelete = TRUE;
         m_rcdFLog.bDirty = TRUE;
-        if (fcdSave("fltOnTreeKeyPress()")) {
+        // A defect found after the flight is kept; its link goes with the
+        // flight, both or neither.
+        gchar szWhat[60], szDate[40];
+        g_snprintf(szWhat, sizeof szWhat, "flight of %s",
+                   cnvDcdDate(szDate, sizeof szDate, m_rcdFLog.tFltBegin, CNV_DCD_WITH_TIME));
+        gboolean bOK = sqlBeginWrite(FALSE);
+        bOK = bOK && dfctForget(m_rcdFLog.iFLogID, 0, szWhat);
+        bOK = bOK && fcdSave("fltOnTreeKeyPress()");
+        if (!sqlEndWrite(FALSE, bOK)) {
+            if (bOK)
+                fcdShowError("fltOnTreeKeyPress()");
+            bOK = FALSE;
+            dfctChanged();
+        }
+        if (bOK) {
             // The row is gone only once the file says so.
             if (gtk_tree_selection_get_selected(treeSelection(), &pModel, &iter))
                 gtk_tree_store_remove(GTK_TREE_STORE(pModel), &iter);
@@ -196,6 +211,31 @@ gboolean fltOnTreeKeyPress(GtkWidget* pwgtTree, GdkEventKey* pevtKey, gpointer) 
         }
     }
     return TRUE;
+}
+
+// "Report Defect…" under the card: found after the flight shown.
+void fltOnReportDefect(GtkButton* pwgt, gpointer) {
+    if (m_rcdFLog.iFLogID == SQL_NEW_ID) {
+        mscRefuse(GTK_WIDGET(pwgt), "Choose the flight after which the defect was found.");
+        return;
+    }
+    dfctReportDialog(GTK_WIDGET(pwgt), m_rcdFLog.iFLogID, 0, m_rcdFLog.tFltBegin);
+}
+
+// On the date's row, at its end: the card has no height to spare.
+void addDefectButton(GtkBuilder* pBuilder) {
+    GtkWidget* pwgtRow = mscGetWidget(pBuilder, "FLogDateBox");
+    if (!pwgtRow || !GTK_IS_TABLE(pwgtRow))
+        return;
+    guint nRows = 0, nCols = 0;
+    gtk_table_get_size(GTK_TABLE(pwgtRow), &nRows, &nCols);
+    gtk_table_resize(GTK_TABLE(pwgtRow), nRows, nCols + 1);
+    GtkWidget* pwgt = gtk_button_new_with_mnemonic("Report D_efect…");
+    gtk_widget_set_name(pwgt, "FLogReportDefect");
+    gtk_table_attach(GTK_TABLE(pwgtRow), pwgt, nCols, nCols + 1, 0, 1, GTK_SHRINK, GTK_SHRINK, 8,
+                     0);
+    g_signal_connect(pwgt, "clicked", G_CALLBACK(fltOnReportDefect), nullptr);
+    gtk_widget_show(pwgt);
 }
 
 void addColumn(const char* pszTitle, gint nTextCol, GtkCellRenderer* pRenderer) {
@@ -358,6 +398,7 @@ void fltInitialize(GtkBuilder* pBuilder) {
     initTree();
     static const fcdTreeOps ops{fltLoadTree, fltTreeUpdate};
     fcdInitialize(pBuilder, &ops);
+    addDefectButton(pBuilder);
 }
 
 void fltOnPageEnter() {
@@ -416,4 +457,3 @@ void fltTreeUpdate() {
     gtk_tree_store_set(GTK_TREE_STORE(fmodGetModel()), &iter, FLOG_HOURS, m_rcdFLog.nElapsed,
                        FLOG_TIME_ELPSD, szElapsed, FLOG_DEST, m_rcdFLog.szTo, -1);
 }
-

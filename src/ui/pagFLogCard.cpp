@@ -1,6 +1,7 @@
 #include "pagFLogCard.h"
 
 #include "avCnv.h"
+#include "avDefect.h"
 #include "avError.h"
 #include "avMisc.h"
 #include "avParam.h"
@@ -177,6 +178,10 @@ void recordEdited(gboolean bStartMoved) {
     if (m_rcdFLog.iFLogID == SQL_NEW_ID) {
         if (!acdHasActiveAC())
             return;
+        if (!dfctMayLogFlight(m_pwgtFLogDate, m_rcdFLog.tFltBegin)) {
+            fcdStartNewFlight();
+            return;
+        }
         m_rcdFLog.iCSID = fcdActiveACID();
         m_pOps->pfnLoadTree();
     } else if (bStartMoved) {
@@ -200,12 +205,17 @@ gboolean fltOnDateFocusOut(GtkWidget* pwgtDate, GdkEventFocus*, gpointer) {
     if (!cnvReadDate(&tDay, gtk_entry_get_text(GTK_ENTRY(pwgtDate)), FALSE, &pszWhy))
         return refuse(pwgtDate, pszWhy);
     // The take-off keeps its clock time on the new day.
-    const time_t tStart = tDay + (m_rcdFLog.tFltBegin > 0 ? m_rcdFLog.tFltBegin % SECONDS_PER_DAY : 0);
+    const time_t tStart =
+        tDay + (m_rcdFLog.tFltBegin > 0 ? m_rcdFLog.tFltBegin % SECONDS_PER_DAY : 0);
     if (const gchar* pszStartWhy = fmodStartRefusal(tStart))
         return refuse(pwgtDate, pszStartWhy);
     if (!acdHasActiveAC() || tStart == m_rcdFLog.tFltBegin ||
         !mscKeepFutureDate(pwgtDate, tStart, "The flight")) {
         displayTimes();
+        return FALSE;
+    }
+    if (m_rcdFLog.iFLogID == SQL_NEW_ID && !dfctMayLogFlight(pwgtDate, tStart)) {
+        fcdStartNewFlight();
         return FALSE;
     }
     // The landing moves with the flight, so that the flight time stays what

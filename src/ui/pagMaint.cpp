@@ -1,6 +1,7 @@
 #include "pagMaint.h"
 
 #include "avCnv.h"
+#include "avDefect.h"
 #include "avError.h"
 #include "avHelp.h"
 #include "avMisc.h"
@@ -569,15 +570,21 @@ gboolean mntOnTreeKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
         "<span color='dark blue'>This Maintenance Record will be deleted: %s, %s, \"%s\".</span>"
         "\n\n<span color='blue'>Are you sure?</span>",
         szDate, *pszKind ? pszKind : "Inspected", card()->szPartDesc);
-    const gboolean bDelete = mscConfirmDelete(
+    const gboolean bDelete = dfctConfirmDelete(
         m_pwgtMaintTree, "<span color='red'><b>*** Delete Maintenance Record ***</b></span>",
-        pszQuestion);
+        pszQuestion, 0, m_rcdMaint.iMaintID);
     g_free(pszQuestion);
     if (bDelete) {
         m_rcdMaint.bDelete = TRUE;
-        if (!sqlUpdateMaintRecord(&m_rcdMaint, m_pOps->pfnACID())) {
+        // A defect it cleared is open again, in the same write.
+        const std::string strWhat = std::string("maintenance record of ") + szDate;
+        gboolean bOK = sqlBeginWrite(FALSE);
+        bOK = bOK && dfctForget(0, m_rcdMaint.iMaintID, strWhat.c_str());
+        bOK = bOK && sqlUpdateMaintRecord(&m_rcdMaint, m_pOps->pfnACID());
+        if (!sqlEndWrite(FALSE, bOK) || !bOK) {
             showError("mntOnTreeKeyPress()");
             m_rcdMaint.bDelete = FALSE;
+            dfctChanged();
             return TRUE;
         }
         m_rcdMaint = rcdMaint{};
@@ -588,6 +595,53 @@ gboolean mntOnTreeKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
         mntDisplaySensitive(FALSE);
     }
     return TRUE;
+}
+
+// "Clears Defect…": the record shown fixed one of the open defects.
+void mntOnClearsDefect(GtkButton* pwgt, gpointer) {
+    if (!recordShown() || !card()) {
+        mscRefuse(GTK_WIDGET(pwgt), "Choose the maintenance record that fixed the defect.");
+        return;
+    }
+    // Choosing the defect leaves the record: it is stored as it stands.
+    if ((m_rcdMaint.bDirty || m_bEntryOpen) && storeMaint("mntOnClearsDefect()", TRUE))
+        m_rcdMaint.bDirty = FALSE;
+    dfctClearByRecordDialog(GTK_WIDGET(pwgt), m_rcdMaint.iMaintID, card()->iCompID,
+                            m_rcdMaint.tComplete);
+}
+
+// "Report Defect…": found on the card in hand, dated today.
+void mntOnReportDefect(GtkButton* pwgt, gpointer) {
+    if (!card() || !m_pOps->pfnCardInTree()) {
+        mscRefuse(GTK_WIDGET(pwgt), "Choose the component the defect was found on.");
+        return;
+    }
+    dfctReportDialog(GTK_WIDGET(pwgt), 0, card()->iCompID,
+                     time(nullptr) / SECONDS_PER_DAY * SECONDS_PER_DAY);
+}
+
+// Under the record: the defects of the card in hand.
+void addDefectButtons(GtkBuilder* pBuilder) {
+    GtkWidget* pwgtBox = mscGetWidget(pBuilder, "MaintEditBox");
+    if (!pwgtBox || !GTK_IS_BOX(pwgtBox))
+        return;
+    GtkWidget* pwgtRow = gtk_hbutton_box_new();
+    gtk_button_box_set_layout(GTK_BUTTON_BOX(pwgtRow), GTK_BUTTONBOX_SPREAD);
+    struct btnDef {
+        const char* pszLabel;
+        const char* pszName;
+        GCallback pfn;
+    };
+    for (const btnDef& b :
+         {btnDef{"Report D_efect…", "CompReportDefect", G_CALLBACK(mntOnReportDefect)},
+          btnDef{"Clears De_fect…", "MaintClearsDefect", G_CALLBACK(mntOnClearsDefect)}}) {
+        GtkWidget* pwgt = gtk_button_new_with_mnemonic(b.pszLabel);
+        gtk_widget_set_name(pwgt, b.pszName);
+        gtk_box_pack_start(GTK_BOX(pwgtRow), pwgt, FALSE, FALSE, 0);
+        g_signal_connect(pwgt, "clicked", b.pfn, nullptr);
+    }
+    gtk_box_pack_end(GTK_BOX(pwgtBox), pwgtRow, FALSE, FALSE, 2);
+    gtk_widget_show_all(pwgtRow);
 }
 
 // ---- set-up ----
@@ -688,6 +742,7 @@ void mntInitialize(GtkBuilder* pBuilder, const mntCardOps* pOps) {
     mscLimitText(m_pwgtMaintNotes, sizeof m_rcdMaint.szNotes);
 
     initMaintTree();
+    addDefectButtons(pBuilder);
     const time_t tLast = prmGetKeyTime(PRM_MAINT_LAST_DATE);
     m_tMaintLast = tLast > 0 ? tLast : 0;
     m_bNewRcdDate = FALSE;

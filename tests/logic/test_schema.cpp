@@ -35,7 +35,10 @@ const std::vector<std::pair<const char*, std::string>> m_lstLogSchema = {
                "strNotes TEXT, bDelete BOOLEAN"},
     {"Maintenance", "iMaintID INTEGER PRIMARY KEY, iCompID INTEGER, iACID INTEGER, iType INTEGER, "
                     "tCompleted INTEGER, bFlags INTEGER, nCompHours INTEGER, nCompAge INTEGER, "
-                    "nDeferHours INTEGER, nDeferDays INTEGER, strNotes TEXT, bDelete BOOLEAN"}};
+                    "nDeferHours INTEGER, nDeferDays INTEGER, strNotes TEXT, bDelete BOOLEAN"},
+    {"Defect", "iDefectID INTEGER PRIMARY KEY, iACID INTEGER, iFltID INTEGER, iCompID INTEGER, "
+               "nSeverity INTEGER, tReported INTEGER, strDesc TEXT, tCleared INTEGER, iMaintID "
+               "INTEGER, strHow TEXT, strBy TEXT, strLink TEXT, bDelete BOOLEAN"}};
 // The catalogue's tables as shipped: a fresh start must create the same.
 std::vector<avt::Row> shippedCatalogueTables() {
     std::vector<avt::Row> lstRows;
@@ -111,7 +114,7 @@ TEST_F(Schema, StoredTablesGetOnlyTheirMissingColumns) {
         exec(logDb(), strCreate + "); INSERT INTO " + pszTable + " (rowid) VALUES (7)");
         const int nBefore = schemaVersion(logDb());
         ASSERT_TRUE(sqlInitialize()) << sqlLastError();
-        EXPECT_EQ(schemaVersion(logDb()), nBefore + nAdded + 4) << "three tables, one index";
+        EXPECT_EQ(schemaVersion(logDb()), nBefore + nAdded + 5) << "four tables, one index";
         EXPECT_EQ(*query(logDb(), std::string("SELECT sql FROM sqlite_master WHERE name = '") +
                                       pszTable + "' COLLATE NOCASE")[0][0],
                   strCreate + (strMissing.empty() ? "" : ", " + strMissing) + ")");

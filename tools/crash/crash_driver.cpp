@@ -25,8 +25,10 @@
 #include "modFLog.h"
 #include "modMaint.h"
 #include "modPilot.h"
+#include "pagFLogCard.h"
 #include "pagAC.h"
 #include "rcdAC.h"
+#include "rcdFLog.h"
 #include "rcdMaint.h"
 
 #include <gdk/gdkkeysyms.h>
@@ -56,7 +58,8 @@ struct Watched {
 const Watched m_lstWatched[] = {
     {"avLedger.db", "Aircraft", "iAircraftID"}, {"avLedger.db", "Pilot", "iPilotID"},
     {"avLedger.db", "Flight", "iFltID"},        {"avLedger.db", "Maintenance", "iMaintID"},
-    {"avCCD.db", "Component", "iCompID"},       {"avCCD.db", "ServiceNote", "iSNoteID"}};
+    {"avLedger.db", "Defect", "iDefectID"},     {"avCCD.db", "Component", "iCompID"},
+    {"avCCD.db", "ServiceNote", "iSNoteID"}};
 
 using Row = std::map<std::string, std::string>; // column -> value ("\x01" for NULL)
 using Table = std::map<std::string, Row>;       // row ID -> row
@@ -163,13 +166,48 @@ GtkWidget* widget(const char* pszID) {
     return GTK_WIDGET(gtk_builder_get_object(avGetBuilder(), pszID));
 }
 
+// The defect the owner is reporting: what the report dialog gets.
+std::string m_strDefectDesc;
+int m_nDefectSeverity = 0;
+
+GtkWidget* findNamed(GtkWidget* pwgt, const char* pszName) {
+    if (strcmp(gtk_widget_get_name(pwgt), pszName) == 0)
+        return pwgt;
+    GtkWidget* pFound = nullptr;
+    if (GTK_IS_CONTAINER(pwgt)) {
+        GList* pList = gtk_container_get_children(GTK_CONTAINER(pwgt));
+        for (GList* p = pList; p && !pFound; p = p->next)
+            pFound = findNamed(GTK_WIDGET(p->data), pszName);
+        g_list_free(pList);
+    }
+    return pFound;
+}
+
+// The report dialog is filled in as the owner would, then given OK; one
+// nobody is reporting is cancelled.
+bool answerDefectDialog(GtkWidget* pwgt) {
+    GtkWidget* pwgtDesc = findNamed(pwgt, "DefectDesc");
+    if (!pwgtDesc)
+        return false;
+    if (m_strDefectDesc.empty()) {
+        gtk_dialog_response(GTK_DIALOG(pwgt), GTK_RESPONSE_CANCEL);
+        return true;
+    }
+    gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgtDesc)),
+                             m_strDefectDesc.c_str(), -1);
+    gtk_combo_box_set_active(GTK_COMBO_BOX(findNamed(pwgt, "DefectSeverity")), m_nDefectSeverity);
+    m_strDefectDesc.clear();
+    gtk_dialog_response(GTK_DIALOG(pwgt), GTK_RESPONSE_OK);
+    return true;
+}
+
 // Any modal dialog (an error, a question) is noted and answered OK.
 gboolean answerDialogs(gpointer) {
     GList* pList = gtk_window_list_toplevels();
     for (GList* p = pList; p; p = p->next) {
         GtkWidget* pwgt = GTK_WIDGET(p->data);
         if (GTK_IS_DIALOG(pwgt) && gtk_widget_get_visible(pwgt) &&
-            gtk_window_get_modal(GTK_WINDOW(pwgt))) {
+            gtk_window_get_modal(GTK_WINDOW(pwgt)) && !answerDefectDialog(pwgt)) {
             gchar* psz = nullptr;
             if (GTK_IS_MESSAGE_DIALOG(pwgt))
                 g_object_get(pwgt, "secondary-text", &psz, nullptr);
@@ -384,17 +422,48 @@ std::vector<std::string> ids(const Snapshot& snap, const char* pszTable) {
     return lst;
 }
 
+// A defect reported after a flight of the active aircraft: the dialog
+// stores it whole when given OK.
+void reportDefect(int nStep, Snapshot& snap, const std::string& strDb) {
+    const std::string strAC = std::to_string(acdGetActiveAC()->iACID);
+    std::vector<std::string> lstFlights;
+    for (const auto& id : ids(snap, "Flight"))
+        if (snap["Flight"][id]["iCSID"] == strAC)
+            lstFlights.push_back(id);
+    switchPage(2);
+    if (lstFlights.empty() || !selectRow("FLogTreeView", FLOG_SQLID, FLOG_ROW_TYPE,
+                                         std::stoul(lstFlights[m_rng() % lstFlights.size()]))) {
+        journal("noselect\t" + std::to_string(nStep) + "\tno flight");
+        return;
+    }
+    const std::string strFlight = std::to_string(fcdFlight().iFLogID);
+    m_nDefectSeverity = int(m_rng() % 3);
+    const std::string strDesc = value(nStep, "defect");
+    journal("intent\t" + std::to_string(nStep) + "\tDefect\tnew\tstrDesc=" + esc(strDesc) +
+            "\tnSeverity=" + std::to_string(m_nDefectSeverity) + "\tiFltID=" + strFlight);
+    m_strDefectDesc = strDesc;
+    gtk_button_clicked(GTK_BUTTON(findNamed(widget("avLedger"), "FLogReportDefect")));
+    drain();
+    journal("typed\t" + std::to_string(nStep) + "\t3");
+    journal("saved\t" + std::to_string(nStep));
+    journal(snapshotText(readSnapshot(strDb), nStep));
+}
+
 // One step: intent, typing, the save, then what the file holds.
 void step(int nStep, const std::string& strDb) {
     Snapshot snap = readSnapshot(strDb);
     auto lstAC = ids(snap, "Aircraft"), lstPilot = ids(snap, "Pilot");
-    int nKind = int(m_rng() % 9);
+    int nKind = int(m_rng() % 10);
     if (lstAC.size() < 2)
         nKind = 0;
     if ((nKind >= 4 && nKind != 8) && !acdHasActiveAC()) { // as a user would: choose one first
         switchPage(3);
         selectRow("ACTreeView", 0, -1, std::stoul(lstAC[m_rng() % lstAC.size()]));
         snap = readSnapshot(strDb);
+    }
+    if (nKind == 9) {
+        reportDefect(nStep, snap, strDb);
+        return;
     }
     const bool bRowChange = m_rng() % 2;
     std::vector<Edit> lstEdits;

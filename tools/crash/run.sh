@@ -1,7 +1,7 @@
 #!/bin/bash
 # Kill harness: runs the program (in-process, under its own Xvfb) through
-# scripted edits on the aircraft, flight, pilot and component pages (with
-# maintenance records and catalogue edits), kills it with
+# scripted edits on the aircraft, flight, pilot and component pages (with defects
+# reported after flights, maintenance records and catalogue edits), kills it with
 # SIGKILL at a random moment, and checks the files after every kill. A
 # maintenance record that states work the owner did not enter (an entry cut
 # short, yet counting) is a loss of its own kind.
