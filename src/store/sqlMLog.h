@@ -60,7 +60,7 @@ enum _schstate { SCH_OPEN, SCH_COLWS, SCH_COL, SCH_TYPEWS, SCH_TYPE };
 // The log's format version, kept in the file's header (PRAGMA user_version)
 // and set at every start. A log of a later version may hold what this
 // program does not know: it is opened read-only and never written.
-constexpr int SQL_LOG_VERSION = 1;
+constexpr int SQL_LOG_VERSION = 2;
 
 // Opens both databases ("../etc/" first, then "/avLedger/etc/"), checks
 // each file's structure and brings them up to the declared schema. A
