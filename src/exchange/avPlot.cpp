@@ -210,8 +210,8 @@ std::vector<plotHit> plotDrawTimeline(cairo_t* pcr, const fcstTimeline& tl, cons
     for (size_t i = 0; i < lstStart.size(); ++i) {
         const time_t tEnd = i + 1 < lstStart.size() ? lstStart[i + 1] : tl.tTo;
         const double dSlot = xOf(tEnd) - xOf(lstStart[i]);
-        if (dSlot < 1.2 * f)
-            continue;
+        if (dSlot < 2.5 * f)
+            continue; // a few days at the end: no room for a name
         std::vector<time_t> one{lstStart[i]};
         drawMonthAxis(pcr, txt, one, xOf(lstStart[i]), dSlot, dAxis + 0.2 * f, f, i == 0);
     }

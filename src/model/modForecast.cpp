@@ -219,15 +219,17 @@ fcstUse fcstUtilisation() {
 }
 
 std::string fcstUseText(const fcstUse& use) {
-    auto part = [](const fcstSpan& sp, const char* pszSpan) {
+    std::string str = "Hours flown a month:";
+    for (auto [pSpan, pszSpan] : {std::pair{&use.sp90, "the last 90 days"},
+                                  {&use.sp12, "the last 12 months"},
+                                  {&use.spAll, "the whole log"}}) {
         char sz[120];
-        g_snprintf(sz, sizeof sz, "%.1f over %s (%u %s)", sp.dPerMonth, pszSpan, sp.nFlights,
-                   sp.nFlights == 1 ? "flight" : "flights");
-        return std::string(sz);
-    };
-    return "Hours a month: " + part(use.sp90, "the last 90 days") + ", " +
-           part(use.sp12, "the last 12 months") + ", " + part(use.spAll, "the whole log") + ".\n" +
-           (use.dRate > 0 ? "Forecast at " + use.strRate : "N" + use.strRate.substr(1)) + ".";
+        g_snprintf(sz, sizeof sz, "\n%.1f in %s (%u %s)", pSpan->dPerMonth, pszSpan,
+                   pSpan->nFlights, pSpan->nFlights == 1 ? "flight" : "flights");
+        str += sz;
+    }
+    return str + "\n" +
+           (use.dRate > 0 ? "Forecast at " + use.strRate : "N" + use.strRate.substr(1));
 }
 
 time_t fcstDateAfter(gint64 nTenthsLeft, double dRate, time_t tNow) {

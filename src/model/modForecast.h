@@ -45,8 +45,8 @@ struct fcstUse {
     std::string strRate; // "4.2 h/month (last 90 days)", "no forecast: no flights"
 };
 fcstUse fcstUtilisation();
-// The utilisation in words: "Hours a month: 4.2 over the last 90 days (5
-// flights), ...; forecast at 4.2 h/month (last 90 days)."
+// The utilisation in words, a line a span and one for the forecast's rate:
+// "Hours flown a month:\n4.2 in the last 90 days (5 flights)\n...".
 std::string fcstUseText(const fcstUse& use);
 // "4.2 h/month"; small rates keep two decimals.
 std::string fcstRateText(double dRate);
