@@ -206,6 +206,9 @@ fcstUse fcstUtilisation() {
                 break;
             }
     }
+    // A stale log still forecasts, but says how old its flying is.
+    if (use.nSource == FCST_SRC_WHOLE_LOG && use.sp12.nFlights == 0)
+        pszName = "whole log; no flight in the last 12 months";
     if (use.nSource == FCST_SRC_NONE)
         use.strRate = "no forecast: no flights";
     else if (use.dRate <= 0)

@@ -1,6 +1,7 @@
 #include "pagACFcst.h"
 
 #include "avCnv.h"
+#include "avDue.h"
 #include "avMisc.h"
 #include "avPlot.h"
 #include "modAC.h"
@@ -41,6 +42,7 @@ gboolean onRateFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
         pAC->bFcstRate = bSet;
         pAC->nFcstRate = bSet ? nTenths : 0;
         pAC->bDirty = TRUE;
+        dueRefresh(); // its forecasts and timeline
     }
     acfShow();
     return FALSE;

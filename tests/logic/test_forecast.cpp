@@ -72,9 +72,9 @@ TEST_F(Forecast, RateComesFromTheFirstSpanWithEnoughFlightsOrFromTheOwner) {
     const RateCase cases[] = {
         // 9.0 hrs in 90 days; 6.0 left: one month and 30 days.
         {"90 days", recent, -1, 25, "3.0 h/month (last 90 days)", "≈ 14-Aug-2026 at 3.0 h/month"},
-        // Nothing in 90 days, 24.0 in 12 months: 6.0 left is three months.
+        // Too few flights in 90 days, 24.0 in 12 months: 6.0 left is three months.
         {"12 months",
-         {{daysAgo(300), 80}, {daysAgo(200), 80}, {daysAgo(100), 80}},
+         {{daysAgo(300), 80}, {daysAgo(200), 80}, {daysAgo(100), 80}, {daysAgo(60), 0}},
          -1,
          30,
          "2.0 h/month (last 12 months)",
@@ -84,7 +84,7 @@ TEST_F(Forecast, RateComesFromTheFirstSpanWithEnoughFlightsOrFromTheOwner) {
          {{daysAgo(700), 120}, {daysAgo(500), 120}},
          -1,
          26,
-         "0.67 h/month (whole log)",
+         "0.67 h/month (whole log; no flight in the last 12 months)",
          "≈ 15-Sep-2026 at 0.67 h/month"},
         {"no flights", {}, -1, 50, "no forecast: no flights", "no forecast: no flights"},
         {"set by hand", recent, 40, 31, "4.0 h/month (set by hand)",
