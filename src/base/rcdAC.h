@@ -28,7 +28,12 @@ struct rcdAC {
     guint bOptFlags; // not stored
     gboolean bLogSinceNew;
     time_t tLogStart;
-    guint nLogHours;  // tenths of an hour
+    guint nLogHours; // tenths of an hour
+    // Flight hours a month the owner expects (tenths), when bFcstRate is
+    // set; else they are worked out from the flight log. Stored as one
+    // column, NULL for "worked out": a log from before it reads so.
+    gboolean bFcstRate;
+    guint nFcstRate;
     gboolean bDelete; // written, not read back
     gboolean bDirty;
 };

@@ -1,6 +1,7 @@
 #include "avReport.h"
 
 #include "avCnv.h"
+#include "avPlot.h"
 #include "avTree.h"
 #include "modAC.h"
 #include "modComp.h"
@@ -167,7 +168,7 @@ std::vector<std::string> csvHeadings() {
          {"Inspection interval", "Replacement limit", "Last inspection",
           "A/F hrs at last inspection", "Last replacement", "A/F hrs at last replacement",
           "Component hours", "Next inspection at A/F hrs", "Next replacement at A/F hrs",
-          "Next replacement on"})
+          "Next replacement on", "Forecast"})
         lst.emplace_back(psz);
     return lst;
 }
@@ -201,7 +202,7 @@ void addCards(rptDoc* pDoc, GtkTreeIter* piterParent, const std::string& strGrou
             lstCsv.push_back(std::move(str));
         for (const std::string* p : {&f.strInspIntv, &f.strRCOIntv, &f.strInspLast, &f.strInspHours,
                                      &f.strRCOLast, &f.strRCOHours, &f.strCompHours, &f.strNextInsp,
-                                     &f.strNextRCOHours, &f.strNextRCODate})
+                                     &f.strNextRCOHours, &f.strNextRCODate, &line.strForecast})
             lstCsv.push_back(*p);
         pDoc->lstCsv.push_back(std::move(lstCsv));
 
@@ -219,6 +220,8 @@ void addCards(rptDoc* pDoc, GtkTreeIter* piterParent, const std::string& strGrou
             strFacts += "\n" + line.strWhat + ": " + line.strState + ", due at " +
                         line.strDuePoint + ", " + line.strLeft +
                         (line.strDefer.empty() ? "" : ", deferral " + line.strDefer);
+        if (!line.strForecast.empty())
+            strFacts += "\nForecast " + line.strWhat + ": " + line.strForecast;
         pDoc->add(RPT_TEXT, strFacts);
         addHistory(pDoc, bLoaded);
     }
@@ -302,6 +305,46 @@ void addDeletedCards(rptDoc* pDoc, guint iACID) {
     }
 }
 
+// The next 12 months month by month, with the flying behind the forecast
+// and both plots.
+void addForecast(rptDoc* pDoc) {
+    const fcstTimeline tl = fcstTimelineOf(12);
+    pDoc->add(RPT_HEADING, "Forecast");
+    pDoc->add(RPT_TEXT, fcstUseText(fcstUtilisation()));
+    pDoc->addPlot(
+        [bars = fcstMonthsFlown()](cairo_t* pcr, double dWidth, double dHeight) {
+            plotDrawBars(pcr, bars, {dWidth, dHeight, 8});
+        },
+        150);
+    pDoc->addPlot(
+        [tl](cairo_t* pcr, double dWidth, double dHeight) {
+            plotDrawTimeline(pcr, tl, {dWidth, dHeight, 8});
+        },
+        170);
+    rptTable& tbl = pDoc->addTable({"Month", "Item", "Due", "Expected"}, {1.2, 3, 1.4, 3});
+    auto it = tl.lstMarks.begin();
+    for (time_t tMonth = tl.tFrom; tMonth < tl.tTo;
+         tMonth = cnvAddCalendar(tMonth, INTV_MONTH, 1)) {
+        struct tm tm;
+        gmtime_r(&tMonth, &tm);
+        tm.tm_mday = 1;
+        tm.tm_hour = tm.tm_min = tm.tm_sec = 0;
+        tMonth = cnvMakeTime(&tm);
+        const time_t tNext = cnvAddCalendar(tMonth, INTV_MONTH, 1);
+        const std::string strMonth = dateText(tMonth).substr(3);
+        bool bAny = false;
+        for (; it != tl.lstMarks.end() && it->tDate < tNext; ++it, bAny = true) {
+            const cmodLook look = cmodDueLook(it->nState);
+            tbl.addRow({bAny ? "" : strMonth, it->strName,
+                        it->nKind == FCST_INSP ? "Inspection" : "Replacement", it->strText},
+                       std::string(look.pszColour) == "black" ? "" : look.pszColour,
+                       look.nWeight >= 700);
+        }
+        if (!bAny)
+            tbl.addRow({strMonth, "nothing falls due", "", ""});
+    }
+}
+
 void addPilots(rptDoc* pDoc) {
     pDoc->add(RPT_HEADING, "Pilots");
     GtkTreeModel* pModel = pmodGetModel();
@@ -323,7 +366,7 @@ void addPilots(rptDoc* pDoc) {
                    bMedOver || bFROver ? "red" : "");
     }
     if (tbl.lstRows.empty())
-        pDoc->lstBlocks.back() = {RPT_TEXT, "No pilots recorded.", {}};
+        pDoc->lstBlocks.back() = {RPT_TEXT, "No pilots recorded.", {}, {}};
 }
 
 // Grounding shows as an overdue part does, before the next inspection as
@@ -399,6 +442,7 @@ void rptBuild(rptDoc* pDoc) {
     dfctList defects;
     dfctLoad(pAC->iACID, time(nullptr), &defects);
     addOpenDefects(pDoc, defects);
+    addForecast(pDoc);
     pDoc->lstCsv.push_back(csvHeadings());
     addComponents(pDoc, nAFTotal, pAC->iACID);
     addDeletedCards(pDoc, pAC->iACID);

@@ -32,12 +32,18 @@ enum rptKind {
     RPT_ITEM,       // a component's name line
     RPT_TEXT,       // a paragraph
     RPT_TABLE,
+    RPT_PLOT, // a picture drawn onto the page, the body's width wide
 };
+
+// Draws a plot into a box of the given size with its top left at 0, 0.
+using rptDraw = std::function<void(cairo_t* pcr, double dWidth, double dHeight)>;
 
 struct rptBlock {
     rptKind nKind;
     std::string strText; // heading or paragraph
     rptTable tbl;        // RPT_TABLE only
+    rptDraw fnDraw;      // RPT_PLOT only
+    double dHeight = 0;  //   its height in points
 };
 
 struct rptDoc {
@@ -48,10 +54,14 @@ struct rptDoc {
     std::vector<std::vector<std::string>> lstCsv;
 
     void add(rptKind nKind, std::string strText) {
-        lstBlocks.push_back({nKind, std::move(strText), {}});
+        lstBlocks.push_back({nKind, std::move(strText), {}, {}});
+    }
+    void addPlot(rptDraw fnDraw, double dHeight) {
+        lstBlocks.push_back({RPT_PLOT, "", {}, std::move(fnDraw), dHeight});
     }
     rptTable& addTable(std::vector<std::string> lstHead, std::vector<double> lstWidth) {
-        lstBlocks.push_back({RPT_TABLE, "", {std::move(lstHead), std::move(lstWidth), {}, {}, {}}});
+        lstBlocks.push_back(
+            {RPT_TABLE, "", {std::move(lstHead), std::move(lstWidth), {}, {}, {}}, {}});
         return lstBlocks.back().tbl;
     }
 };

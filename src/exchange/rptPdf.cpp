@@ -124,6 +124,8 @@ class PdfLayout {
             return 7;
         case RPT_TEXT:
             return 2;
+        case RPT_PLOT:
+            return 8;
         default:
             return 3;
         }
@@ -386,6 +388,10 @@ class PdfLayout {
             if (!(iBlock % 64))
                 report(0.5 * double(iBlock) / double(m_doc.lstBlocks.size()));
             const rptBlock& blk = m_doc.lstBlocks[iBlock];
+            if (blk.nKind == RPT_PLOT) {
+                m_lstPieces.push_back({iBlock, -1, gapAbove(RPT_PLOT) + blk.dHeight, false});
+                continue;
+            }
             if (blk.nKind != RPT_TABLE) {
                 double dH = setText(blk.strText, fontOf(blk.nKind), bodyWidth());
                 // A paragraph stays with a table it introduces.
@@ -559,6 +565,13 @@ class PdfLayout {
 
     void drawPiece(const Piece& piece, double dY) {
         const rptBlock& blk = m_doc.lstBlocks[piece.iBlock];
+        if (blk.nKind == RPT_PLOT) {
+            cairo_save(m_pcr);
+            cairo_translate(m_pcr, MARGIN, dY + gapAbove(RPT_PLOT));
+            blk.fnDraw(m_pcr, bodyWidth(), blk.dHeight);
+            cairo_restore(m_pcr);
+            return;
+        }
         if (blk.nKind != RPT_TABLE) {
             cairo_set_source_rgb(m_pcr, 0, 0, 0);
             double dTop = dY + gapAbove(blk.nKind);

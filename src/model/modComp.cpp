@@ -635,6 +635,9 @@ guint cmodGetMarkHours() {
 guint cmodGetMarkTime() {
     return m_nMarkTime;
 }
+time_t cmodNow() {
+    return nowTime();
+}
 void cmodSetClock(time_t tNow) {
     m_tClock = tNow;
 }

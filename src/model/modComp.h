@@ -166,6 +166,8 @@ guint cmodGetMarkHours();
 guint cmodGetMarkTime();
 // The date of the calendar mark: now plus the mark span.
 time_t cmodMarkDate();
+// The moment the due rules take as now.
+time_t cmodNow();
 // Fixes the moment taken as "now" (0: the system clock again), so that due
 // decisions at a given moment can be reproduced.
 void cmodSetClock(time_t tNow);

@@ -112,18 +112,23 @@ const char* driverText(_dueDriver nDriver) {
     }
 }
 
-void collectCards(GtkTreeModel* pModel, GtkTreeIter* piterParent, std::vector<dueLine>& lst) {
+void collectCards(GtkTreeModel* pModel, GtkTreeIter* piterParent, const fcstUse& use, time_t tMark,
+                  std::vector<dueLine>& lst) {
     GtkTreeIter iter;
     for (gboolean b = gtk_tree_model_iter_children(pModel, &iter, piterParent); b;
          b = gtk_tree_model_iter_next(pModel, &iter)) {
         guint nType = TYPE_GRP;
         gtk_tree_model_get(pModel, &iter, CCD_TYPE_COL, &nType, -1);
         if (nType != TYPE_COMP) {
-            collectCards(pModel, &iter, lst);
+            collectCards(pModel, &iter, use, tMark, lst);
             continue;
         }
-        dueLine line = dueCompLine(&iter);
-        if (line.nState != CCD_DUESTAT_NONE)
+        dueLine line = dueCompLine(&iter, &use);
+        if (line.nState == CCD_DUESTAT_NONE && line.tForecast != -1 && line.tForecast <= tMark) {
+            line.bForecastOnly = TRUE;
+            line.strState = "Forecast within the mark";
+        }
+        if (line.nState != CCD_DUESTAT_NONE || line.bForecastOnly)
             lst.push_back(std::move(line));
     }
 }
@@ -156,6 +161,8 @@ void addPilotDate(std::vector<dueLine>& lst, GtkTreeIter* piter, int nDateCol, i
     line.nSortLeft = cnvDaysBetween(tNow, time_t(tDate));
     // Run out today: the date is this day, nothing is left of it.
     line.strLeft = bDue && line.nSortLeft >= 0 ? "due today" : daysText(line.nSortLeft);
+    line.tForecast = time_t(tDate);
+    line.strForecast = line.strForecastDate = line.strDuePoint;
     line.strColour = bDue ? "red" : "black";
     line.nWeight = 400;
     lst.push_back(std::move(line));
@@ -164,6 +171,10 @@ void addPilotDate(std::vector<dueLine>& lst, GtkTreeIter* piter, int nDateCol, i
 bool worseFirst(const dueLine& a, const dueLine& b) {
     if (a.bPilot != b.bPilot)
         return !a.bPilot;
+    if (a.bForecastOnly != b.bForecastOnly)
+        return !a.bForecastOnly;
+    if (a.bForecastOnly && a.tForecast != b.tForecast)
+        return a.tForecast < b.tForecast;
     if (a.nState != b.nState)
         return a.nState > b.nState;
     if (a.bOverdue != b.bOverdue)
@@ -225,12 +236,13 @@ std::string duePointText(const cmodDueFigure figs[CCD_LIMIT_NUM], bool bInspecti
     return strHours + (strHours.empty() || strDate.empty() ? "" : " or ") + strDate;
 }
 
-dueLine dueCompLine(GtkTreeIter* piterComp) {
+dueLine dueCompLine(GtkTreeIter* piterComp, const fcstUse* pUse) {
     GtkTreeModel* pModel = cmodGetModel();
     dueLine line{};
     gulong iCompID = 0;
     gtk_tree_model_get(pModel, piterComp, CCD_INX_COL, &iCompID, -1);
     line.iID = guint(iCompID);
+    line.tForecast = -1;
     line.strColour = cmodDueLook(CCD_DUESTAT_NONE).pszColour;
     line.nWeight = cmodDueLook(CCD_DUESTAT_NONE).nWeight;
     line.strName = mscTreeText(pModel, piterComp, CCD_COMP_COL);
@@ -241,6 +253,28 @@ dueLine dueCompLine(GtkTreeIter* piterComp) {
     int iLimit = drivingLimit(figs);
     if (iLimit < 0)
         return line; // no limit on this card
+    const fcstUse use = pUse ? *pUse : fcstUtilisation();
+    const time_t tNow = cmodNow();
+    const gint64 nAFTotal = gint64(fmodAFHoursTotal());
+    fcstPoint pts[FCST_KINDS];
+    fcstPoints(figs.data(), use, nAFTotal, tNow, pts);
+    // Nothing due: the kind forecast to fall due first leads, and of a
+    // replacement the limit that puts its date there.
+    if (figs[size_t(iLimit)].nState == CCD_DUESTAT_NONE) {
+        const fcstPoint &insp = pts[FCST_INSP], &rco = pts[FCST_RCO];
+        const bool bRCOFirst = rco.bSet && rco.tDate != -1 &&
+                               (!insp.bSet || insp.tDate == -1 || rco.tDate < insp.tDate);
+        if (bRCOFirst)
+            iLimit = rco.nDriver == FCST_BY_CALENDAR || !figs[CCD_LIMIT_RCO_HOURS].bSet
+                         ? CCD_LIMIT_RCO_CAL
+                         : CCD_LIMIT_RCO_HOURS;
+        else if (insp.bSet && insp.tDate != -1)
+            iLimit = CCD_LIMIT_INSP_HOURS;
+    }
+    const fcstPoint& pt = pts[iLimit == CCD_LIMIT_INSP_HOURS ? FCST_INSP : FCST_RCO];
+    line.tForecast = pt.tDate;
+    line.strForecast = pt.strText;
+    line.strForecastDate = pt.strDate;
     const cmodDueFigure& fig = figs[size_t(iLimit)];
     line.nState = fig.nState;
     // The line's own verdict, fresh: the tree's colours wait for its page.
@@ -268,7 +302,7 @@ dueLine dueCompLine(GtkTreeIter* piterComp) {
     case CCD_DUESTAT_INSPDEFER:
     case CCD_DUESTAT_RCODEFER:
         line.strState = "Deferred";
-        line.strDefer = deferralText(fig, iLimit, fmodAFHoursTotal(), time(nullptr));
+        line.strDefer = deferralText(fig, iLimit, nAFTotal, time(nullptr));
         break;
     default:
         line.strState = line.bOverdue ? "Overdue" : "Due at the mark";
@@ -282,8 +316,9 @@ std::vector<dueLine> dueCollect() {
     if (!acdHasActiveAC())
         return lst;
     ensureTreeOfActiveAC();
+    const fcstUse use = fcstUtilisation();
     if (GtkTreeModel* pModel = cmodGetModel())
-        collectCards(pModel, nullptr, lst);
+        collectCards(pModel, nullptr, use, cmodMarkDate(), lst);
     if (GtkTreeModel* pModel = pmodGetModel()) {
         time_t tMark = cmodMarkDate(), tNow = time(nullptr);
         GtkTreeIter iter;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "modComp.h"
+#include "modForecast.h"
 
 #include <gtk/gtk.h>
 
@@ -28,18 +29,22 @@ struct dueLine {
     dueStat_t nState; // the tree's state of the card; pilots: CCD_DUESTAT_RCODUE
                       // when run out, CCD_DUESTAT_NONE when within the mark
     _dueDriver nDriver;
-    gboolean bOverdue;       // run out already, not only at the mark
-    std::string strName;     // part description or pilot's name
-    std::string strPart;     // part number
-    std::string strWhat;     // "Inspection", "Replacement", "Medical", "Flight review"
-    std::string strState;    // "Overdue", "Due at the mark", "Deferred", "" when not due
-    std::string strDuePoint; // "1234.5 A/F hrs", "15-May-2023", both joined by " or "
-    std::string strDriver;   // "Hours", "Calendar", "Used part's hours", "Deferral"
-    std::string strLeft;     // "12.3 hrs left", "2.0 hrs overdue", "30 days left" ...
-    std::string strDefer;    // a deferral's remaining hours and days
-    std::string strColour;   // colour of nState as the tree shows it ("black", "blue", "red")
-    guint nWeight;           // and its font weight
-    gint64 nSortLeft;        // tenths of an hour or days left; negative overdue
+    gboolean bOverdue;           // run out already, not only at the mark
+    std::string strName;         // part description or pilot's name
+    std::string strPart;         // part number
+    std::string strWhat;         // "Inspection", "Replacement", "Medical", "Flight review"
+    std::string strState;        // "Overdue", "Due at the mark", "Deferred", "" when not due
+    std::string strDuePoint;     // "1234.5 A/F hrs", "15-May-2023", both joined by " or "
+    std::string strDriver;       // "Hours", "Calendar", "Used part's hours", "Deferral"
+    std::string strLeft;         // "12.3 hrs left", "2.0 hrs overdue", "30 days left" ...
+    std::string strDefer;        // a deferral's remaining hours and days
+    std::string strColour;       // colour of nState as the tree shows it ("black", "blue", "red")
+    guint nWeight;               // and its font weight
+    gint64 nSortLeft;            // tenths of an hour or days left; negative overdue
+    std::string strForecast;     // when it is expected: "≈ 14-Mar-2027 at 4.2 h/month"
+    std::string strForecastDate; // the same without the rate: "≈ 14-Mar-2027"
+    time_t tForecast;            // that date; -1 none (a pilot's: the date itself)
+    gboolean bForecastOnly;      // not due at the mark, but forecast to fall due by its date
 };
 
 // Column titles of the list, in the order of dueRowCells.
@@ -57,10 +62,12 @@ std::string dueDateText(time_t t);
 std::string duePointText(const cmodDueFigure figs[CCD_LIMIT_NUM], bool bInspection);
 
 // The line of one card row of the component tree (also when not due: then
-// it names the nearest due point and its driver is DUE_BY_NONE).
-dueLine dueCompLine(GtkTreeIter* piterComp);
-// The list: due, deferred and due-at-the-mark components worst first, then
-// the pilots whose dates have run out or run out within the mark.
+// it names the due point forecast first and its driver is DUE_BY_NONE).
+// The utilisation is asked for when not given.
+dueLine dueCompLine(GtkTreeIter* piterComp, const fcstUse* pUse = nullptr);
+// The list: due, deferred and due-at-the-mark components worst first, the
+// components forecast to fall due by the mark's date, then the pilots whose
+// dates have run out or run out within the mark.
 std::vector<dueLine> dueCollect();
 
 // Follows the component tree's rows, so that dueCollect knows which

@@ -96,6 +96,8 @@ constexpr const char* m_lstMonth[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun"
 struct HoursIndex {
     std::vector<guint> vtLatest;
     std::vector<guint64> vnAccum;
+    std::vector<guint> vnCount; // flights counted into the hours among 0..i-1
+    guint tFirst = 0;           // start of the first of them; 0 none
     bool bValid = false;
     // Which flights count depends on the log start, which the aircraft
     // page may move while the rows stay as they were built.
@@ -177,7 +179,9 @@ template <typename Visit> gboolean walkLeaves(Visit visit, GtkTreeIter* piterPar
 void rebuildIndex() {
     m_index.vtLatest.clear();
     m_index.vnAccum.assign(1, 0);
-    guint tLatest = 0;
+    m_index.vnCount.assign(1, 0);
+    m_index.tFirst = 0;
+    guint tLatest = 0, nCount = 0;
     guint64 nAccum = 0;
     GtkTreeModel* pmod = GTK_TREE_MODEL(m_pstoFLog);
     walkLeaves([&](GtkTreeIter* piter) {
@@ -187,8 +191,13 @@ void rebuildIndex() {
             return FALSE;
         tLatest = std::max(tLatest, tDate);
         nAccum += countedHours(piter);
+        if (!beforeLogStart(time_t(tDate))) {
+            m_index.tFirst = nCount ? std::min(m_index.tFirst, tDate) : tDate;
+            ++nCount;
+        }
         m_index.vtLatest.push_back(tLatest);
         m_index.vnAccum.push_back(nAccum);
+        m_index.vnCount.push_back(nCount);
         return FALSE;
     });
     m_index.bValid = true;
@@ -392,9 +401,9 @@ guint64 fmodAFHoursByWalk(time_t tDate) {
     return m_nHoursAtDate;
 }
 
-guint64 fmodAFHoursAtDate(time_t tDate) {
-    if (tDate == 0)
-        return 0;
+namespace {
+// The index position of the walk's stop at tDate: flights 0..n-1 count.
+size_t indexAt(time_t tDate) {
     fmodGetModel();
     if (!m_index.bValid || !(m_index.basis == aircraftBasis()))
         rebuildIndex();
@@ -403,7 +412,23 @@ guint64 fmodAFHoursAtDate(time_t tDate) {
     const auto& vt = m_index.vtLatest;
     auto it = std::upper_bound(vt.begin(), vt.end(), tLimit,
                                [](gulong t, guint tLatest) { return t < tLatest; });
-    return baseHours() + m_index.vnAccum[static_cast<size_t>(it - vt.begin())];
+    return static_cast<size_t>(it - vt.begin());
+}
+} // namespace
+
+guint64 fmodAFHoursAtDate(time_t tDate) {
+    if (tDate == 0)
+        return 0;
+    return baseHours() + m_index.vnAccum[indexAt(tDate)];
+}
+
+guint fmodFlightsAtDate(time_t tDate) {
+    return tDate == 0 ? 0 : m_index.vnCount[indexAt(tDate)];
+}
+
+time_t fmodFirstFlight() {
+    indexAt(0);
+    return time_t(m_index.tFirst);
 }
 
 guint64 fmodAFHoursTotal() {

@@ -79,6 +79,11 @@ GtkTreeIter* fmodGetSelection();
 guint64 fmodAFHoursAtDate(time_t tDate);
 // Airframe hours after every flight in the tree.
 guint64 fmodAFHoursTotal();
+// The flights that count into the airframe hours (not those before the log
+// start): how many started at or before tDate, and the first one's start
+// (0 when there is none). From the same index as the hours.
+guint fmodFlightsAtDate(time_t tDate);
+time_t fmodFirstFlight();
 // One step of the hours walk on a leaf row; TRUE means stop.
 gboolean fmodAFHours(gulong tDate, GtkTreeIter* piterFLog);
 // The same answer as fmodAFHoursAtDate by walking the tree row by row,

@@ -36,7 +36,9 @@ std::string expandSQL(const char* pszSQL, const Params& params) {
             str += *p;
             continue;
         }
-        if (it->bText) {
+        if (it->bText && !it->psz) {
+            str += "NULL";
+        } else if (it->bText) {
             str += '\'';
             for (int i = 0; i < it->nl; ++i) {
                 if (it->psz[i] == '\'')
@@ -323,6 +325,12 @@ void readField(sqlite3_stmt* p, int i, char* pField, const Field& f) {
             reinterpret_cast<guint*>(pField)[1] = (nGroup & 0x80000000u) ? 1 : 0;
         }
         break;
+    case Kind::OptU32:
+        if (colText(p, i)) {
+            reinterpret_cast<gboolean*>(pField)[0] = TRUE;
+            readU32(p, i, *reinterpret_cast<guint*>(pField + sizeof(gboolean)));
+        }
+        break;
     case Kind::Arg:
     case Kind::None:
         break;
@@ -360,6 +368,10 @@ Param paramOf(const void* pRec, const Field& f, guint nArg) {
         const guint* pn = reinterpret_cast<const guint*>(pField);
         return rowUnsigned(pn[0] | (pn[1] ? 0x80000000u : 0u));
     }
+    case Kind::OptU32: // not set: bound as NULL
+        return *reinterpret_cast<const gboolean*>(pField)
+                   ? rowUnsigned(*reinterpret_cast<const guint*>(pField + sizeof(gboolean)))
+                   : Param{true, 0, nullptr, 0};
     case Kind::Arg:
     case Kind::None:
         break;

@@ -21,6 +21,7 @@ constexpr Field ARG{Kind::Arg, 0, 0};
 
 // The level is kept next to the group ID; a Group field names both.
 static_assert(offsetof(rcdComp, iGroupLevel) == offsetof(rcdComp, iGroupID) + sizeof(guint));
+static_assert(offsetof(rcdAC, nFcstRate) == offsetof(rcdAC, bFcstRate) + sizeof(gboolean));
 
 // An aircraft read from a row of NULLs has every option "not chosen", as
 // the aircraft card starts a record.
@@ -58,7 +59,8 @@ const TableDecl tblAircraft = {"Aircraft",
                                 {"bModFlags", "INTEGER", NONE},
                                 {"bOptFlags", "INTEGER", NONE},
                                 {"strNotes", "TEXT", F(Text, szNotes)},
-                                {"bDelete", "INTEGER", F(Bool, bDelete)}}};
+                                {"bDelete", "INTEGER", F(Bool, bDelete)},
+                                {"nFcstRate", "INTEGER", F(OptU32, bFcstRate)}}};
 #undef F
 #define F(kind, member) FIELD(kind, rcdPilot, member)
 const TableDecl tblPilot = {"Pilot",

@@ -12,16 +12,17 @@
 
 // How a column is read into and written from its record field.
 enum class Kind {
-    None,  // kept in the file, not in the record: never read nor written
-    U32,   // unsigned, low 32 bits of the stored number
-    I32,   // signed, low 32 bits
-    U8,    // low 8 bits
-    Bool,  // written as 0 or 1
-    Time,  // signed seconds
-    Text,  // fixed field, cut on a character boundary
-    Real,  // may be stored as a real number: the fraction is dropped
-    Group, // iGroupID with the group level in bit 31
-    Arg,   // written only: the update's extra argument
+    None,   // kept in the file, not in the record: never read nor written
+    U32,    // unsigned, low 32 bits of the stored number
+    I32,    // signed, low 32 bits
+    U8,     // low 8 bits
+    Bool,   // written as 0 or 1
+    Time,   // signed seconds
+    Text,   // fixed field, cut on a character boundary
+    Real,   // may be stored as a real number: the fraction is dropped
+    Group,  // iGroupID with the group level in bit 31
+    OptU32, // a gboolean "set" and the guint after it; NULL when not set
+    Arg,    // written only: the update's extra argument
 };
 struct Field {
     Kind k;

@@ -3,6 +3,7 @@
 #include "avCnv.h"
 #include "avMisc.h"
 #include "avReportDlg.h"
+#include "avTimeline.h"
 #include "modAC.h"
 #include "modDefect.h"
 #include "modFLog.h"
@@ -28,36 +29,39 @@ constexpr gint PILOT_NAME_CHARS = 24;
 
 // ---- the window ----
 
-void appendLine(GtkTreeIter* piterSection, const dueLine& line) {
+void appendLine(GtkTreeIter* piterSection, const dueLine& line, guint nOrder) {
     GtkTreeIter iter;
     gtk_tree_store_append(m_pstoDue, &iter, piterSection);
-    gtk_tree_store_set(m_pstoDue, &iter, DUE_ID_COL, line.iID, DUE_KIND_COL,
-                       guint(line.bPilot ? DUE_ROW_PILOT : DUE_ROW_COMP), DUE_NAME_COL,
-                       line.strName.c_str(), DUE_PART_COL, line.strPart.c_str(), DUE_WHAT_COL,
-                       line.strWhat.c_str(), DUE_STATE_COL, line.strState.c_str(), DUE_POINT_COL,
-                       line.strDuePoint.c_str(), DUE_DRIVER_COL, line.strDriver.c_str(),
-                       DUE_LEFT_COL, line.strLeft.c_str(), DUE_DEFER_COL, line.strDefer.c_str(),
-                       DUE_COLOUR_COL, line.strColour.c_str(), DUE_WEIGHT_COL, line.nWeight, -1);
+    gtk_tree_store_set(
+        m_pstoDue, &iter, DUE_ID_COL, line.iID, DUE_KIND_COL,
+        guint(line.bPilot ? DUE_ROW_PILOT : DUE_ROW_COMP), DUE_NAME_COL, line.strName.c_str(),
+        DUE_PART_COL, line.strPart.c_str(), DUE_WHAT_COL, line.strWhat.c_str(), DUE_STATE_COL,
+        line.strState.c_str(), DUE_POINT_COL, line.strDuePoint.c_str(), DUE_DRIVER_COL,
+        line.strDriver.c_str(), DUE_LEFT_COL, line.strLeft.c_str(), DUE_DEFER_COL,
+        line.strDefer.c_str(), DUE_COLOUR_COL, line.strColour.c_str(), DUE_WEIGHT_COL, line.nWeight,
+        DUE_FCST_COL, line.strForecastDate.c_str(), DUE_FCST_T_COL,
+        gint64(line.tForecast == -1 ? G_MAXINT64 : line.tForecast), DUE_ORDER_COL, nOrder, -1);
 }
 
-void appendSection(GtkTreeIter* piter, const char* pszTitle, size_t nLines) {
+void appendSection(GtkTreeIter* piter, const char* pszTitle, size_t nLines, guint nOrder) {
     char sz[100];
     g_snprintf(sz, sizeof sz, "%s (%zu)", pszTitle, nLines);
     gtk_tree_store_append(m_pstoDue, piter, nullptr);
     gtk_tree_store_set(m_pstoDue, piter, DUE_ID_COL, 0u, DUE_KIND_COL, guint(DUE_ROW_SECTION),
-                       DUE_NAME_COL, sz, DUE_COLOUR_COL, "black", DUE_WEIGHT_COL, 700u, -1);
+                       DUE_NAME_COL, sz, DUE_COLOUR_COL, "black", DUE_WEIGHT_COL, 700u,
+                       DUE_ORDER_COL, nOrder, -1);
 }
 
 // The open defects follow the pilots, worst first, coloured as their
 // severity is in the defects window; without any, no section.
-void appendDefects() {
+void appendDefects(guint nOrder) {
     dfctList list;
     if (acdHasActiveAC())
         dfctLoad(acdGetActiveAC()->iACID, time(nullptr), &list);
     if (list.lstOpen.empty())
         return;
     GtkTreeIter iterSec;
-    appendSection(&iterSec, "Open defects", list.lstOpen.size());
+    appendSection(&iterSec, "Open defects", list.lstOpen.size(), 3);
     for (const dfctLine& l : list.lstOpen) {
         const cmodLook look =
             cmodDueLook(l.rcd.nSeverity == DFCT_GROUNDING     ? CCD_DUESTAT_RCODUE
@@ -74,7 +78,8 @@ void appendDefects() {
                            l.strComp.c_str(), DUE_WHAT_COL, l.strSeverity.c_str(), DUE_STATE_COL,
                            "Open", DUE_POINT_COL, ("Reported " + l.strReported).c_str(),
                            DUE_LEFT_COL, strOpen.c_str(), DUE_COLOUR_COL, look.pszColour,
-                           DUE_WEIGHT_COL, look.nWeight, -1);
+                           DUE_WEIGHT_COL, look.nWeight, DUE_FCST_T_COL, G_MAXINT64,
+                           DUE_ORDER_COL, nOrder++, -1);
     }
 }
 
@@ -89,8 +94,9 @@ void showInfo() {
     if (!acdHasActiveAC())
         g_snprintf(szInfo, sizeof szInfo, "No aircraft is active.");
     else
-        g_snprintf(szInfo, sizeof szInfo, "%s  —  %s A/F hrs  —  look-ahead %s hrs%s%s", pAC->szReg,
-                   szHours, szMark, szSpan[0] ? " and " : "", szSpan);
+        g_snprintf(szInfo, sizeof szInfo, "%s  —  %s A/F hrs  —  look-ahead %s hrs%s%s  —  %s",
+                   pAC->szReg, szHours, szMark, szSpan[0] ? " and " : "", szSpan,
+                   fcstUtilisation().strRate.c_str());
     gtk_label_set_text(GTK_LABEL(m_pwgtInfo), szInfo);
     char szTitle[60];
     g_snprintf(szTitle, sizeof szTitle, "Due List%s%s", acdHasActiveAC() ? " — " : "",
@@ -131,14 +137,24 @@ void fillStore() {
     guint nKind = 0, iID = 0;
     bool bSel = m_pwgtTree && selectedLine(&nKind, &iID);
     std::vector<dueLine> lst = dueCollect();
-    auto itPilots = std::find_if(lst.begin(), lst.end(), [](const dueLine& l) { return l.bPilot; });
+    auto count = [&](auto pred) { return size_t(std::count_if(lst.begin(), lst.end(), pred)); };
     gtk_tree_store_clear(m_pstoDue);
-    GtkTreeIter iterComp, iterPilot;
-    appendSection(&iterComp, "Components", size_t(itPilots - lst.begin()));
-    appendSection(&iterPilot, "Pilots", size_t(lst.end() - itPilots));
+    GtkTreeIter iterComp, iterFcst, iterPilot;
+    appendSection(&iterComp, "Components",
+                  count([](const dueLine& l) { return !l.bPilot && !l.bForecastOnly; }), 0);
+    // Only when something is forecast to fall due by the mark's date.
+    const size_t nFcst = count([](const dueLine& l) { return l.bForecastOnly; });
+    if (nFcst)
+        appendSection(&iterFcst, "Forecast within the mark", nFcst, 1);
+    appendSection(&iterPilot, "Pilots", count([](const dueLine& l) { return l.bPilot; }), 2);
+    guint nOrder = 0;
     for (const dueLine& line : lst)
-        appendLine(line.bPilot ? &iterPilot : &iterComp, line);
-    appendDefects();
+        appendLine(line.bPilot          ? &iterPilot
+                   : line.bForecastOnly ? &iterFcst
+                                        : &iterComp,
+                   line, nOrder++);
+    appendDefects(nOrder);
+    tmlRefresh();
     if (m_pwgtTree) {
         gtk_tree_view_expand_all(GTK_TREE_VIEW(m_pwgtTree));
         if (bSel)
@@ -221,10 +237,28 @@ void onWindowDestroyed() {
     m_pwgtWindow = m_pwgtTree = m_pwgtInfo = nullptr;
 }
 
+// Sorted by the forecast date within each section (none last); the
+// sections stay in their order.
+gint byForecast(GtkTreeModel* pModel, GtkTreeIter* pa, GtkTreeIter* pb, gpointer) {
+    guint nKindA = 0, nKindB = 0, nOrderA = 0, nOrderB = 0;
+    gint64 tA = 0, tB = 0;
+    gtk_tree_model_get(pModel, pa, DUE_KIND_COL, &nKindA, DUE_ORDER_COL, &nOrderA, DUE_FCST_T_COL,
+                       &tA, -1);
+    gtk_tree_model_get(pModel, pb, DUE_KIND_COL, &nKindB, DUE_ORDER_COL, &nOrderB, DUE_FCST_T_COL,
+                       &tB, -1);
+    if (nKindA != DUE_ROW_SECTION && nKindB != DUE_ROW_SECTION && tA != tB)
+        return tA < tB ? -1 : 1;
+    return nOrderA < nOrderB ? -1 : nOrderA > nOrderB ? 1 : 0;
+}
+
 GtkTreeStore* newStore() {
-    return gtk_tree_store_new(DUE_NUM_COLS, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_STRING, G_TYPE_STRING,
-                              G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING,
-                              G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_UINT);
+    GtkTreeStore* psto = gtk_tree_store_new(
+        DUE_NUM_COLS, G_TYPE_UINT, G_TYPE_UINT, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING,
+        G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING,
+        G_TYPE_UINT, G_TYPE_STRING, G_TYPE_INT64, G_TYPE_UINT);
+    gtk_tree_sortable_set_sort_func(GTK_TREE_SORTABLE(psto), DUE_FCST_T_COL, byForecast, nullptr,
+                                    nullptr);
+    return psto;
 }
 
 // Pilot names and defect descriptions are the user's and may be of any length:
@@ -238,28 +272,49 @@ void nameCellData(GtkTreeViewColumn*, GtkCellRenderer* pRenderer, GtkTreeModel* 
         mscEllipsize(pRenderer, PILOT_NAME_CHARS);
 }
 
+// What is left, and under it when a component is expected to fall due:
+// one more column would push the list beyond a small screen.
+void leftCellData(GtkTreeViewColumn*, GtkCellRenderer* pRenderer, GtkTreeModel* pModel,
+                  GtkTreeIter* piter, gpointer) {
+    guint nKind = DUE_ROW_SECTION;
+    gchar *pszLeft = nullptr, *pszFcst = nullptr;
+    gtk_tree_model_get(pModel, piter, DUE_KIND_COL, &nKind, DUE_LEFT_COL, &pszLeft, DUE_FCST_COL,
+                       &pszFcst, -1);
+    const bool bBoth = nKind == DUE_ROW_COMP && pszFcst && *pszFcst;
+    gchar* psz = bBoth ? g_strconcat(pszLeft ? pszLeft : "", "\n", pszFcst, nullptr) : nullptr;
+    g_object_set(pRenderer, "text", bBoth ? psz : pszLeft, nullptr);
+    g_free(psz);
+    g_free(pszLeft);
+    g_free(pszFcst);
+}
+
 void setUpColumns() {
     struct colDef {
         const char* pszTitle;
         int nCol;
+        int nSortCol; // -1: not sortable
     };
-    const std::array<colDef, 8> cols{{{"Item", DUE_NAME_COL},
-                                      {"Part No.", DUE_PART_COL},
-                                      {"Due", DUE_WHAT_COL},
-                                      {"State", DUE_STATE_COL},
-                                      {"Due at", DUE_POINT_COL},
-                                      {"Driven by", DUE_DRIVER_COL},
-                                      {"Left", DUE_LEFT_COL},
-                                      {"Deferral left", DUE_DEFER_COL}}};
+    const std::array<colDef, 8> cols{{{"Item", DUE_NAME_COL, -1},
+                                      {"Part No.", DUE_PART_COL, -1},
+                                      {"Due", DUE_WHAT_COL, -1},
+                                      {"State", DUE_STATE_COL, DUE_ORDER_COL},
+                                      {"Due at", DUE_POINT_COL, -1},
+                                      {"Driven by", DUE_DRIVER_COL, -1},
+                                      {"Left, expected", DUE_LEFT_COL, DUE_FCST_T_COL},
+                                      {"Deferral left", DUE_DEFER_COL, -1}}};
     for (const colDef& c : cols) {
         GtkCellRenderer* pRenderer = gtk_cell_renderer_text_new();
         GtkTreeViewColumn* pColumn = gtk_tree_view_column_new_with_attributes(
             c.pszTitle, pRenderer, "text", c.nCol, "foreground", DUE_COLOUR_COL, "weight",
             DUE_WEIGHT_COL, nullptr);
-        if (c.nCol == DUE_NAME_COL)
-            gtk_tree_view_column_set_cell_data_func(pColumn, pRenderer, nameCellData, nullptr,
-                                                    nullptr);
+        if (c.nCol == DUE_NAME_COL || c.nCol == DUE_LEFT_COL)
+            gtk_tree_view_column_set_cell_data_func(
+                pColumn, pRenderer, c.nCol == DUE_NAME_COL ? nameCellData : leftCellData, nullptr,
+                nullptr);
         gtk_tree_view_column_set_resizable(pColumn, TRUE);
+        // Worst first (by state) or soonest expected first.
+        if (c.nSortCol >= 0)
+            gtk_tree_view_column_set_sort_column_id(pColumn, c.nSortCol);
         gtk_tree_view_append_column(GTK_TREE_VIEW(m_pwgtTree), pColumn);
     }
 }
@@ -278,6 +333,8 @@ void dueInitialize(GtkBuilder* pBuilder) {
     gtk_tree_selection_set_select_function(gtk_tree_view_get_selection(GTK_TREE_VIEW(m_pwgtTree)),
                                            selectOnlyLines, nullptr, nullptr);
     setUpColumns();
+    tmlInitialize(mscGetWidget(pBuilder, "DueListTimeline"),
+                  mscGetWidget(pBuilder, "DueListButtons"));
     g_signal_connect(m_pwgtTree, "row-activated", G_CALLBACK(onRowActivated), nullptr);
     g_signal_connect(m_pwgtWindow, "delete-event", G_CALLBACK(onDeleteEvent), nullptr);
     g_signal_connect(m_pwgtWindow, "destroy", G_CALLBACK(onWindowDestroyed), nullptr);

@@ -35,6 +35,9 @@ enum _colDue {
     DUE_DEFER_COL,  //
     DUE_COLOUR_COL, // string
     DUE_WEIGHT_COL, // guint
+    DUE_FCST_COL,   // string: the forecast
+    DUE_FCST_T_COL, // gint64: its date, for sorting; G_MAXINT64 none
+    DUE_ORDER_COL,  // guint: place in the list as collected (worst first)
     DUE_NUM_COLS
 };
 enum _rowDue { DUE_ROW_SECTION, DUE_ROW_COMP, DUE_ROW_PILOT, DUE_ROW_DEFECT };

@@ -8,6 +8,7 @@
 #include "modComp.h"
 #include "modDefect.h"
 #include "modFLog.h"
+#include "pagACFcst.h"
 #include "sqlMLog.h"
 
 #include <gdk/gdkkeysyms.h>
@@ -184,6 +185,7 @@ void acdDisplayUpdate() {
     gtk_widget_set_sensitive(m_pwgtACLogStartHours, !m_rcdAC.bLogSinceNew);
     gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtACNotes)),
                              m_rcdAC.szNotes, -1);
+    acfShow();
 }
 
 void acdDisplayClear() {
@@ -198,6 +200,7 @@ void acdDisplayClear() {
         gtk_combo_box_set_active(GTK_COMBO_BOX(*ppwgt), -1);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_pwgtACLogSinceNew), FALSE);
     gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtACNotes)), "", -1);
+    acfShow();
 }
 
 gboolean saveRecord(const gchar* pszFunction, const gchar* pszLocus) {
@@ -702,6 +705,7 @@ void acdInitialize(GtkBuilder* pBuilder) {
     acdInitTree();
     acdInitOptions();
     acdInitACReg(pBuilder);
+    acfInitialize(pBuilder);
     acdDisplaySensitive(FALSE);
 
     clearRecord(static_cast<guint>(prmGetKeyInteger(PRM_ACTIVE_AC)));

@@ -8,6 +8,7 @@
 #include "modAC.h"
 #include "modComp.h"
 #include "modDue.h"
+#include "modFLog.h"
 #include "modMaint.h"
 #include "pagCompEdit.h"
 #include "pagMaint.h"
@@ -725,6 +726,13 @@ void ccdDueUpdate(GtkTreeIter* piterComp) {
         str = "OC";
     mscSetEntry(m_pwgtRCODue, str.c_str());
     setDueColour(m_pwgtRCODue, std::max(rcoHours.nState, rcoCal.nState));
+
+    // When each is expected, and what puts it there.
+    fcstPoint pts[FCST_KINDS];
+    fcstPoints(lst, fcstUtilisation(), gint64(fmodAFHoursTotal()), cmodNow(), pts);
+    for (auto [pwgt, k] : {std::pair{m_pwgtInspDue, FCST_INSP}, {m_pwgtRCODue, FCST_RCO}})
+        gtk_widget_set_tooltip_text(pwgt,
+                                    pts[k].bSet ? ("Expected " + pts[k].strText).c_str() : nullptr);
 }
 
 void ccdMarkUpdate() {

@@ -22,7 +22,8 @@ const std::vector<std::pair<const char*, std::string>> m_lstLogSchema = {
                  "iOptHeli INTEGER, iOptEngine INTEGER, iOptClutch INTEGER, iOptMRDrive INTEGER, "
                  "iOptMRotor INTEGER, iOptMRSystem INTEGER, iOptTRSlider INTEGER, iOptTRDrive "
                  "INTEGER, iOptTR INTEGER, bLogSinceNew BOOLEAN, tLogStart INTEGER, nLogHours "
-                 "INTEGER, bModFlags INTEGER, bOptFlags INTEGER, strNotes TEXT, bDelete INTEGER"},
+                 "INTEGER, bModFlags INTEGER, bOptFlags INTEGER, strNotes TEXT, bDelete INTEGER, "
+                 "nFcstRate INTEGER"},
     {"Pilot", "iPilotID INTEGER PRIMARY KEY, tCreateTime INTEGER, tAlterTime INTEGER, strLName "
               "TEXT, strFName TEXT, strSortKey TEXT, tLastMed INTEGER, tNextMed INTEGER, "
               "nMedInterval INTEGER, bMedAuto BOOLEAN, bMedMonthEnd BOOLEAN, tLastFR INTEGER, "

@@ -162,7 +162,7 @@ TEST_F(SqlRecords, EveryRecordTypeRoundTripsWithAwkwardTexts) {
     // in bit 31. (The first text's rows, updated once; declared column order.)
     const std::pair<bool, const char*> cases[] = {
         {false, "SELECT * FROM Aircraft|1 NULL NULL @0 @1 @2 @3 @4 2240000001 -1 2 6 13 4 5 7 8 "
-                "2147483647 1 -1 4294967294 NULL NULL @5 0"},
+                "2147483647 1 -1 4294967294 NULL NULL @5 0 NULL"},
         {false,
          "SELECT * FROM Pilot|1 NULL NULL @0 @1 @2 1271635200 2240000000 2147483673 1 0 -1 0 "
          "4294967295 0 1 @3 1"},
