@@ -369,14 +369,6 @@ void addPilots(rptDoc* pDoc) {
         pDoc->lstBlocks.back() = {RPT_TEXT, "No pilots recorded.", {}, {}};
 }
 
-// Grounding shows as an overdue part does, before the next inspection as
-// a due inspection, a note plain.
-cmodLook lookOf(guint nSeverity) {
-    return cmodDueLook(nSeverity == DFCT_GROUNDING     ? CCD_DUESTAT_RCODUE
-                       : nSeverity == DFCT_BEFORE_INSP ? CCD_DUESTAT_INSPDUE
-                                                       : CCD_DUESTAT_NONE);
-}
-
 void addOpenDefects(rptDoc* pDoc, const dfctList& list) {
     pDoc->add(RPT_HEADING, "Open defects");
     if (list.lstOpen.empty()) {
@@ -387,7 +379,7 @@ void addOpenDefects(rptDoc* pDoc, const dfctList& list) {
         {"Severity", "Reported", "Days open", "Flights since", "Component", "Description"},
         {1.8, 1.2, 0.8, 0.9, 2.0, 3.5});
     for (const dfctLine& l : list.lstOpen) {
-        const cmodLook look = lookOf(l.rcd.nSeverity);
+        const cmodLook look = dfctLook(l.rcd.nSeverity);
         tbl.addRow({l.strSeverity, l.strReported, std::to_string(l.nAgeDays),
                     std::to_string(l.nFlightsSince), l.strComp,
                     std::string(l.rcd.szDesc) + (*l.rcd.szLink ? "\n" : "") + l.rcd.szLink},

@@ -143,6 +143,12 @@ bool isBlank(const char* psz) {
 
 } // namespace
 
+cmodLook dfctLook(guint nSeverity) {
+    return cmodDueLook(nSeverity == DFCT_GROUNDING     ? CCD_DUESTAT_RCODUE
+                       : nSeverity == DFCT_BEFORE_INSP ? CCD_DUESTAT_INSPDUE
+                                                       : CCD_DUESTAT_NONE);
+}
+
 const char* dfctSeverityText(guint nSeverity) {
     return nSeverity < m_lstSeverity.size() ? m_lstSeverity[nSeverity] : "";
 }

@@ -5,6 +5,7 @@
 // The owner is asked and told by the pages; this module only answers.
 #pragma once
 
+#include "modComp.h"
 #include "rcdDefect.h"
 
 #include <glib.h>
@@ -33,6 +34,10 @@ struct dfctList {
 
 // "Grounding", "Before next inspection", "Note"; "" for an unknown value.
 const char* dfctSeverityText(guint nSeverity);
+// How an open defect is drawn wherever it is listed: grounding as an
+// overdue part, before the next inspection as a due inspection, a note
+// plain.
+cmodLook dfctLook(guint nSeverity);
 
 // A new, open defect of the aircraft dated tReported (flight and card
 // none, severity grounding until chosen).
@@ -62,12 +67,12 @@ const char* dfctRefusal(const rcdDefect& rcd);
 // Stores a new or changed defect; a refused one is not stored (FALSE, the
 // reason reported). A write failure is reported.
 gboolean dfctSave(rcdDefect* prcd);
-// Clears an open defect at tWhen, by maintenance record iMaintID or, with
-// 0, by the owner's note pszHow (which it then needs); pszBy may be empty.
-// FALSE with the reason reported when it cannot.
 // Why the open defect rcd cannot be cleared so, or null.
 const char* dfctClearRefusal(const rcdDefect& rcd, time_t tWhen, guint iMaintID,
                              const char* pszHow);
+// Clears an open defect at tWhen, by maintenance record iMaintID or, with
+// 0, by the owner's note pszHow (which it then needs); pszBy may be empty.
+// FALSE with the reason reported when it cannot.
 gboolean dfctClear(guint iDefectID, time_t tWhen, guint iMaintID, const char* pszHow,
                    const char* pszBy);
 

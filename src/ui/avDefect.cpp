@@ -64,10 +64,7 @@ void appendSection(GtkTreeIter* piter, const char* pszTitle, size_t n) {
 }
 
 void appendLine(GtkTreeIter* piterSection, const dfctLine& l, gboolean bOpen) {
-    const cmodLook look = cmodDueLook(!bOpen                                ? CCD_DUESTAT_NONE
-                                      : l.rcd.nSeverity == DFCT_GROUNDING   ? CCD_DUESTAT_RCODUE
-                                      : l.rcd.nSeverity == DFCT_BEFORE_INSP ? CCD_DUESTAT_INSPDUE
-                                                                            : CCD_DUESTAT_NONE);
+    const cmodLook look = bOpen ? dfctLook(l.rcd.nSeverity) : cmodDueLook(CCD_DUESTAT_NONE);
     std::string strDesc = l.rcd.szDesc;
     if (!l.strFlight.empty())
         strDesc += "\nFound after the flight of " + l.strFlight + ".";

@@ -63,10 +63,7 @@ void appendDefects(guint nOrder) {
     GtkTreeIter iterSec;
     appendSection(&iterSec, "Open defects", list.lstOpen.size(), 3);
     for (const dfctLine& l : list.lstOpen) {
-        const cmodLook look =
-            cmodDueLook(l.rcd.nSeverity == DFCT_GROUNDING     ? CCD_DUESTAT_RCODUE
-                        : l.rcd.nSeverity == DFCT_BEFORE_INSP ? CCD_DUESTAT_INSPDUE
-                                                              : CCD_DUESTAT_NONE);
+        const cmodLook look = dfctLook(l.rcd.nSeverity);
         const std::string strOpen = std::to_string(l.nAgeDays) +
                                     (l.nAgeDays == 1 ? " day, " : " days, ") +
                                     std::to_string(l.nFlightsSince) +
@@ -78,8 +75,8 @@ void appendDefects(guint nOrder) {
                            l.strComp.c_str(), DUE_WHAT_COL, l.strSeverity.c_str(), DUE_STATE_COL,
                            "Open", DUE_POINT_COL, ("Reported " + l.strReported).c_str(),
                            DUE_LEFT_COL, strOpen.c_str(), DUE_COLOUR_COL, look.pszColour,
-                           DUE_WEIGHT_COL, look.nWeight, DUE_FCST_T_COL, G_MAXINT64,
-                           DUE_ORDER_COL, nOrder++, -1);
+                           DUE_WEIGHT_COL, look.nWeight, DUE_FCST_T_COL, G_MAXINT64, DUE_ORDER_COL,
+                           nOrder++, -1);
     }
 }
 

@@ -79,6 +79,7 @@ GtkWidget* m_pwgtInspDue = nullptr;
 GtkWidget* m_pwgtRCOIntv = nullptr;
 GtkWidget* m_pwgtRCOLast = nullptr;
 GtkWidget* m_pwgtRCODue = nullptr;
+GtkWidget* m_pwgtForecast = nullptr; // when each limit is expected to fall due
 GtkWidget* m_pwgtSvcNotes = nullptr;
 GtkWidget* m_pwgtPartDesc = nullptr;
 GtkWidget* m_pwgtSortOrder = nullptr;
@@ -455,6 +456,7 @@ void initCardPage(GtkBuilder* pBuilder) {
     m_pwgtRCOIntv = mscGetWidget(pBuilder, "CompRCOInterval");
     m_pwgtRCOLast = mscGetWidget(pBuilder, "CompRCOLast");
     m_pwgtRCODue = mscGetWidget(pBuilder, "CompRCODue");
+    m_pwgtForecast = mscGetWidget(pBuilder, "CompForecast");
     m_pwgtSvcNotes = mscGetWidget(pBuilder, "CompServiceNotes");
     m_pwgtPartDesc = mscGetWidget(pBuilder, "CompPartDesc");
     m_pwgtSortOrder = mscGetWidget(pBuilder, "CompSortOrder");
@@ -687,6 +689,8 @@ void ccdDisplayClear() {
     mscSetViewText(m_pwgtSvcNotes, "");
     for (GtkWidget* pwgt : {m_pwgtInspDue, m_pwgtRCODue})
         setDueColour(pwgt, CCD_DUESTAT_NONE);
+    gtk_label_set_text(GTK_LABEL(m_pwgtForecast), "");
+    gtk_widget_set_tooltip_text(m_pwgtForecast, nullptr);
     cedDisplayClear();
 }
 
@@ -730,9 +734,12 @@ void ccdDueUpdate(GtkTreeIter* piterComp) {
     // When each is expected, and what puts it there.
     fcstPoint pts[FCST_KINDS];
     fcstPoints(lst, fcstUtilisation(), gint64(fmodAFHoursTotal()), cmodNow(), pts);
-    for (auto [pwgt, k] : {std::pair{m_pwgtInspDue, FCST_INSP}, {m_pwgtRCODue, FCST_RCO}})
-        gtk_widget_set_tooltip_text(pwgt,
-                                    pts[k].bSet ? ("Expected " + pts[k].strText).c_str() : nullptr);
+    std::string strFcst;
+    for (auto [pszKind, k] : {std::pair{"inspection ", FCST_INSP}, {"replacement ", FCST_RCO}})
+        if (pts[k].bSet)
+            strFcst += (strFcst.empty() ? "" : "; ") + (pszKind + pts[k].strText);
+    gtk_label_set_text(GTK_LABEL(m_pwgtForecast), strFcst.c_str());
+    gtk_widget_set_tooltip_text(m_pwgtForecast, strFcst.empty() ? nullptr : strFcst.c_str());
 }
 
 void ccdMarkUpdate() {

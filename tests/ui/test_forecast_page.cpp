@@ -5,6 +5,7 @@
 #include "harness.h"
 #include "modComp.h"
 #include "pagAC.h"
+#include "pagComp.h"
 
 namespace {
 
@@ -75,6 +76,16 @@ TEST_F(ForecastPage, TheDueListSortsByTheExpectedDate) {
     avt::drainEvents();
     EXPECT_EQ(avt::treeRows(GTK_WIDGET(pwgtTree), DUE_NAME_COL),
               (Lines{"Components (2)", "Insp", "Life", "Pilots (0)"}));
+    // The card says the same, in words.
+    for (auto [iComp, pszShown] :
+         {std::pair{1u, "inspection now (hours reached)"}, {2u, "replacement "}}) {
+        ASSERT_TRUE(ccdSelectCompID(iComp));
+        avt::drainEvents();
+        EXPECT_EQ(
+            std::string(gtk_label_get_text(GTK_LABEL(widget("CompForecast")))).rfind(pszShown, 0),
+            0u)
+            << gtk_label_get_text(GTK_LABEL(widget("CompForecast")));
+    }
 }
 
 } // namespace
