@@ -115,7 +115,7 @@ void fltOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
     guint nRowType = FLOG_ROW_HEADER;
     gtk_tree_model_get(pModel, &iter, FLOG_SQLID, &iFLogID, FLOG_ROW_TYPE, &nRowType, -1);
     if (m_rcdFLog.bDirty)
-        fcdSave("fltOnRowChanged()");
+        fcdSave("fltOnRowChanged()", "pagFLog");
     if (m_iRowTypeLast == FLOG_ROW_NEW)
         fmodResetNewFlightLabel();
     m_iRowTypeLast = nRowType;
@@ -123,7 +123,7 @@ void fltOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
     if (nRowType == FLOG_ROW_DATA) {
         cbFLog cb{&m_rcdFLog, nullptr};
         if (!sqlLoadFLogRecord(&cb, iFLogID, fcdActiveACID()))
-            fcdShowError("fltOnRowChanged()");
+            fcdShowError("fltOnRowChanged()", "pagFLog");
         m_rcdFLog.bDirty = FALSE;
         fltDisplayUpdate();
     } else if (nRowType == FLOG_ROW_NEW) {
@@ -182,7 +182,7 @@ gboolean fltOnTreeKeyPress(GtkWidget* pwgtTree, GdkEventKey* pevtKey, gpointer) 
                          fcdDeleteQuestion().c_str())) {
         m_rcdFLog.bDelete = TRUE;
         m_rcdFLog.bDirty = TRUE;
-        if (fcdSave("fltOnTreeKeyPress()")) {
+        if (fcdSave("fltOnTreeKeyPress()", "pagFLog")) {
             // The row is gone only once the file says so.
             if (gtk_tree_selection_get_selected(treeSelection(), &pModel, &iter))
                 gtk_tree_store_remove(GTK_TREE_STORE(pModel), &iter);
@@ -396,12 +396,12 @@ void fltOnPageEnter() {
 
 void fltOnPageLeave() {
     if (m_rcdFLog.bDirty && !sqlUpdateFLogRecord(&m_rcdFLog))
-        fcdShowError("fltOnPageLeave()");
+        fcdShowError("fltOnPageLeave()", "pagFLog");
 }
 
 void fltLoadTree() {
     if (m_rcdFLog.bDirty)
-        fcdSave("fltOnRowChanged()");
+        fcdSave("fltLoadTree()", "pagFLog");
     rebuildTree(m_rcdFLog.iFLogID);
 }
 
