@@ -172,8 +172,8 @@ const char* readElapsed(std::string_view sv, guint* pnTenths) {
         std::string_view svHours = std::string_view(str).substr(0, nColon);
         std::string_view svMin = std::string_view(str).substr(nColon + 1);
         if (svHours.empty() || svMin.size() != 2 || svHours.size() > 4 ||
-            !std::all_of(svHours.begin(), svHours.end(), isDigit) ||
-            !std::all_of(svMin.begin(), svMin.end(), isDigit) || svMin > "59")
+            !std::all_of(svHours.begin(), svHours.end(), cnvIsDigit) ||
+            !std::all_of(svMin.begin(), svMin.end(), cnvIsDigit) || svMin > "59")
             return "unreadable flight time";
         guint64 nMinutes = std::stoull(std::string(svHours)) * 60 + std::stoull(std::string(svMin));
         nTenths = (nMinutes + 3) / 6;
@@ -197,7 +197,7 @@ bool leadingNumbers(std::string_view sv, int* pnFirst, int* pnSecond, std::size_
     std::size_t i = 0;
     for (int nPart = 0; nPart < 2; ++nPart) {
         const std::size_t nFrom = i;
-        for (; i < sv.size() && isDigit(sv[i]); ++i)
+        for (; i < sv.size() && cnvIsDigit(sv[i]); ++i)
             lstNum[nPart] = lstNum[nPart] * 10 + (sv[i] - '0');
         if (i == nFrom || i - nFrom > 2 || i >= sv.size() ||
             std::string_view("/.-").find(sv[i]) == std::string_view::npos)

@@ -1,6 +1,7 @@
 // Text helpers that the flight CSV reading, judging and writing share.
 #pragma once
 
+#include "avCnv.h"
 #include "rcdPilot.h"
 
 #include <glib.h>
@@ -8,10 +9,6 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
-
-inline bool isDigit(char c) {
-    return g_ascii_isdigit(c);
-}
 
 inline std::string_view trimmed(std::string_view sv) {
     while (!sv.empty() && g_ascii_isspace(sv.front()))
@@ -34,9 +31,9 @@ inline bool isNumber(std::string_view sv) {
     sv = trimmed(sv);
     const std::size_t nMarks = std::count_if(
         sv.begin(), sv.end(), [](char c) { return c == '.' || c == ',' || c == ':'; });
-    return std::any_of(sv.begin(), sv.end(), isDigit) && nMarks <= 1 &&
+    return std::any_of(sv.begin(), sv.end(), cnvIsDigit) && nMarks <= 1 &&
            std::all_of(sv.begin(), sv.end(),
-                       [](char c) { return isDigit(c) || c == '.' || c == ',' || c == ':'; });
+                       [](char c) { return cnvIsDigit(c) || c == '.' || c == ',' || c == ':'; });
 }
 
 inline std::string readingName(const rcdPilot& rcd) {
