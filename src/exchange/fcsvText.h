@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-inline std::string_view trimmed(std::string_view sv) {
+inline std::string_view fcsvTrimmed(std::string_view sv) {
     while (!sv.empty() && g_ascii_isspace(sv.front()))
         sv.remove_prefix(1);
     while (!sv.empty() && g_ascii_isspace(sv.back()))
@@ -18,7 +18,7 @@ inline std::string_view trimmed(std::string_view sv) {
     return sv;
 }
 
-inline std::string lowerAlnum(std::string_view sv) {
+inline std::string fcsvLowerAlnum(std::string_view sv) {
     std::string str;
     for (char c : sv)
         if (g_ascii_isalnum(c))
@@ -27,8 +27,8 @@ inline std::string lowerAlnum(std::string_view sv) {
 }
 
 // A number as logbooks write hours: "1.3", "1,3", "0", "1:18".
-inline bool isNumber(std::string_view sv) {
-    sv = trimmed(sv);
+inline bool fcsvIsNumber(std::string_view sv) {
+    sv = fcsvTrimmed(sv);
     const std::size_t nMarks = std::count_if(
         sv.begin(), sv.end(), [](char c) { return c == '.' || c == ',' || c == ':'; });
     return std::any_of(sv.begin(), sv.end(), cnvIsDigit) && nMarks <= 1 &&
@@ -36,13 +36,13 @@ inline bool isNumber(std::string_view sv) {
                        [](char c) { return cnvIsDigit(c) || c == '.' || c == ',' || c == ':'; });
 }
 
-inline std::string readingName(const rcdPilot& rcd) {
-    return std::string(trimmed(std::string(rcd.szFName) + " " + rcd.szLName));
+inline std::string fcsvReadingName(const rcdPilot& rcd) {
+    return std::string(fcsvTrimmed(std::string(rcd.szFName) + " " + rcd.szLName));
 }
 
 // The export writes a text that a spreadsheet would take for a formula
 // with an apostrophe before it; on reading, that one apostrophe goes.
-inline bool looksLikeFormula(std::string_view sv) {
+inline bool fcsvLooksLikeFormula(std::string_view sv) {
     while (!sv.empty() && sv.front() == '\'')
         sv.remove_prefix(1);
     return !sv.empty() && std::string_view("=+-@").find(sv.front()) != std::string_view::npos;
