@@ -24,9 +24,6 @@ constexpr std::size_t FIELD_MAX = 19;
 bool isAlnum(char c) {
     return g_ascii_isalnum(c);
 }
-bool isDigit(char c) {
-    return g_ascii_isdigit(c);
-}
 bool isAlpha(char c) {
     return g_ascii_isalpha(c);
 }
@@ -43,7 +40,7 @@ int leadingNumber(std::string_view sv) {
         ++i;
     }
     long long n = 0;
-    for (; i < sv.size() && isDigit(sv[i]); ++i) {
+    for (; i < sv.size() && cnvIsDigit(sv[i]); ++i) {
         n = n * 10 + (sv[i] - '0');
         if (n > INT_MAX) {
             n = static_cast<long long>(INT_MAX) + 1;
@@ -118,7 +115,7 @@ constexpr std::array<const char*, 12> m_lstMonthName = {
     "july",    "august",   "september", "october", "november", "december"};
 
 bool allDigits(std::string_view fld) {
-    return !fld.empty() && std::all_of(fld.begin(), fld.end(), isDigit);
+    return !fld.empty() && std::all_of(fld.begin(), fld.end(), cnvIsDigit);
 }
 
 // The month a word names: three letters or more of an English month name,
@@ -208,7 +205,7 @@ int fieldNumber(const DateScan& d, int iField) {
 // A day may carry its ordinal ("19th"); other numbers are digits only.
 bool isDayField(std::string_view fld) {
     std::size_t i = 0;
-    while (i < fld.size() && isDigit(fld[i]))
+    while (i < fld.size() && cnvIsDigit(fld[i]))
         ++i;
     if (i == 0 || i > 2)
         return false;
@@ -365,9 +362,9 @@ const gchar* cnvEncTime(struct tm* ptmTime, const gchar* pszTime) {
     // Read from the end: the last number is the minutes; a third digit in
     // a row already belongs to the hour ("1430", "930").
     auto take = [&](char* pszBuf) {
-        while (i >= 0 && !isDigit(pszTime[i]))
+        while (i >= 0 && !cnvIsDigit(pszTime[i]))
             --i;
-        for (int k = 1; k >= 0 && i >= 0 && isDigit(pszTime[i]); --k, --i)
+        for (int k = 1; k >= 0 && i >= 0 && cnvIsDigit(pszTime[i]); --k, --i)
             pszBuf[k] = pszTime[i];
     };
     take(szMin);
@@ -478,7 +475,7 @@ void cnvEncRCO(guint* pnRCO, const gchar* pszRCO, gboolean bHoursOnly) {
         // The first number, even behind a word ("every 100 hr").
         guint nHours = 0;
         for (std::size_t i = 0; i < f.n; ++i) {
-            if (isDigit(f.lst[i][0])) {
+            if (cnvIsDigit(f.lst[i][0])) {
                 nHours = static_cast<guint>(leadingNumber(f.lst[i]));
                 break;
             }
@@ -495,14 +492,14 @@ void cnvEncRCO(guint* pnRCO, const gchar* pszRCO, gboolean bHoursOnly) {
     int nNumbers = 0;
     for (std::size_t i = 0; i < f.n; ++i) {
         std::string_view fld = f.lst[i];
-        if (isDigit(fld[0])) {
+        if (cnvIsDigit(fld[0])) {
             const auto nValue = static_cast<guint>(leadingNumber(fld));
             // The unit word: letters glued to the number ("5yrs") or the
             // next field. A Y-word makes the number years wherever it
             // stands, so "5 yrs" reads back as written; an H-word makes it
             // hours; otherwise the first number is hours, the second years.
             std::size_t iDigitsEnd = 0;
-            while (iDigitsEnd < fld.size() && isDigit(fld[iDigitsEnd]))
+            while (iDigitsEnd < fld.size() && cnvIsDigit(fld[iDigitsEnd]))
                 ++iDigitsEnd;
             char cUnit = '\0';
             if (iDigitsEnd < fld.size())
@@ -578,14 +575,14 @@ gboolean cnvReadRCO(guint* pnRCO, const gchar* pszText, gboolean bHoursOnly,
     bool bOC = false;
     for (std::size_t i = 0; i < sv.size();) {
         const char c = sv[i];
-        if (c == '-' || ((c == '.' || c == ',') && i + 1 < sv.size() && isDigit(sv[i + 1])))
+        if (c == '-' || ((c == '.' || c == ',') && i + 1 < sv.size() && cnvIsDigit(sv[i + 1])))
             return refuse(pszForm);
-        if (!isDigit(c) && !isAlpha(c)) {
+        if (!cnvIsDigit(c) && !isAlpha(c)) {
             ++i;
             continue;
         }
         std::size_t nDigits = 0;
-        for (; i < sv.size() && isDigit(sv[i]); ++i)
+        for (; i < sv.size() && cnvIsDigit(sv[i]); ++i)
             ++nDigits;
         std::size_t iWord = i;
         for (; i < sv.size() && isAlpha(sv[i]); ++i) {
@@ -632,7 +629,7 @@ gboolean cnvEncHours(guint* pnTenths, const gchar* pszHours, guint nMaxTenths) {
     skipBlanks();
     guint64 nWhole = 0;
     std::size_t nDigits = 0;
-    for (; i < sv.size() && isDigit(sv[i]); ++i, ++nDigits) {
+    for (; i < sv.size() && cnvIsDigit(sv[i]); ++i, ++nDigits) {
         nWhole = nWhole * 10 + guint64(sv[i] - '0');
         if (nWhole > G_MAXUINT)
             return FALSE;
@@ -642,7 +639,7 @@ gboolean cnvEncHours(guint* pnTenths, const gchar* pszHours, guint nMaxTenths) {
         ++i;
         // Kept to the nearest tenth, as a flight time in minutes is: 1.25
         // is 1.3, 0.95 is 1.0 (cutting would lose hours at every entry).
-        for (std::size_t nPlace = 0; i < sv.size() && isDigit(sv[i]); ++i, ++nDigits, ++nPlace) {
+        for (std::size_t nPlace = 0; i < sv.size() && cnvIsDigit(sv[i]); ++i, ++nDigits, ++nPlace) {
             if (nPlace == 0)
                 nTenths += guint64(sv[i] - '0');
             else if (nPlace == 1 && sv[i] >= '5')

@@ -165,6 +165,12 @@ time_t cnvAddInterval(time_t tDate, guint nIntv, int nSign = 1);
 // and *ppszWhy (when given) says why.
 gboolean cnvReadInterval(guint* pnIntv, const gchar* pszText, const gchar** ppszWhy = nullptr);
 
+// An ASCII digit, whatever the locale: the one digit test of every reader
+// of typed or imported numbers.
+inline bool cnvIsDigit(char c) {
+    return g_ascii_isdigit(c);
+}
+
 // Copies text into a fixed field of nlField bytes: at most nlField - 1
 // bytes and never half of a UTF-8 character. A null source gives "".
 void mscCopyText(char* pszField, std::size_t nlField, const char* pszSource);

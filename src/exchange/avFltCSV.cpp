@@ -29,11 +29,11 @@ void splitName(const std::string& strName, rcdPilot* prcd) {
     std::size_t nComma = strName.find(',');
     std::size_t nSpace = strName.rfind(' ');
     if (nComma != std::string::npos) {
-        strLast = trimmed(std::string_view(strName).substr(0, nComma));
-        strFirst = trimmed(std::string_view(strName).substr(nComma + 1));
+        strLast = fcsvTrimmed(std::string_view(strName).substr(0, nComma));
+        strFirst = fcsvTrimmed(std::string_view(strName).substr(nComma + 1));
     } else if (nSpace != std::string::npos) {
-        strFirst = trimmed(std::string_view(strName).substr(0, nSpace));
-        strLast = trimmed(std::string_view(strName).substr(nSpace + 1));
+        strFirst = fcsvTrimmed(std::string_view(strName).substr(0, nSpace));
+        strLast = fcsvTrimmed(std::string_view(strName).substr(nSpace + 1));
     } else {
         strLast = strName;
     }
@@ -104,8 +104,8 @@ int addStart(rcdFLog* prcd) {
 // yes when above zero. FALSE for anything else: a word not known here is
 // never taken for either.
 bool readFlag(std::string_view sv, bool* pbYes) {
-    sv = trimmed(sv);
-    if (isNumber(sv)) {
+    sv = fcsvTrimmed(sv);
+    if (fcsvIsNumber(sv)) {
         *pbYes = std::any_of(sv.begin(), sv.end(), [](char c) { return c >= '1' && c <= '9'; });
         return true;
     }
@@ -138,7 +138,7 @@ struct RowReader {
         return i >= 0 && std::size_t(i) < row.lstField.size() ? std::string_view(row.lstField[i])
                                                               : std::string_view();
     }
-    bool has(fcsvCol_t nCol) const { return !trimmed(text(nCol)).empty(); }
+    bool has(fcsvCol_t nCol) const { return !fcsvTrimmed(text(nCol)).empty(); }
     bool chosen(fcsvCol_t nCol) const { return lstIndex[nCol] >= 0; }
     // The file's own name of the column, as the user sees it in the file.
     const std::string& header(fcsvCol_t nCol) const {
@@ -153,7 +153,7 @@ std::string quoted(std::string_view sv) {
 }
 
 std::string fromSheet(std::string_view sv) {
-    if (!sv.empty() && sv.front() == '\'' && looksLikeFormula(sv))
+    if (!sv.empty() && sv.front() == '\'' && fcsvLooksLikeFormula(sv))
         sv.remove_prefix(1);
     return std::string(sv);
 }
@@ -162,7 +162,7 @@ std::string fromSheet(std::string_view sv) {
 // nearest tenth as the flight page rounds (1.25 and 0:57 are 1.3 and
 // 1.0). Empty text is no time.
 const char* readElapsed(std::string_view sv, guint* pnTenths) {
-    sv = trimmed(sv);
+    sv = fcsvTrimmed(sv);
     if (!sv.empty() && sv.front() == '-')
         return "negative flight time";
     std::string str(sv);
@@ -172,8 +172,8 @@ const char* readElapsed(std::string_view sv, guint* pnTenths) {
         std::string_view svHours = std::string_view(str).substr(0, nColon);
         std::string_view svMin = std::string_view(str).substr(nColon + 1);
         if (svHours.empty() || svMin.size() != 2 || svHours.size() > 4 ||
-            !std::all_of(svHours.begin(), svHours.end(), isDigit) ||
-            !std::all_of(svMin.begin(), svMin.end(), isDigit) || svMin > "59")
+            !std::all_of(svHours.begin(), svHours.end(), cnvIsDigit) ||
+            !std::all_of(svMin.begin(), svMin.end(), cnvIsDigit) || svMin > "59")
             return "unreadable flight time";
         guint64 nMinutes = std::stoull(std::string(svHours)) * 60 + std::stoull(std::string(svMin));
         nTenths = (nMinutes + 3) / 6;
@@ -197,7 +197,7 @@ bool leadingNumbers(std::string_view sv, int* pnFirst, int* pnSecond, std::size_
     std::size_t i = 0;
     for (int nPart = 0; nPart < 2; ++nPart) {
         const std::size_t nFrom = i;
-        for (; i < sv.size() && isDigit(sv[i]); ++i)
+        for (; i < sv.size() && cnvIsDigit(sv[i]); ++i)
             lstNum[nPart] = lstNum[nPart] * 10 + (sv[i] - '0');
         if (i == nFrom || i - nFrom > 2 || i >= sv.size() ||
             std::string_view("/.-").find(sv[i]) == std::string_view::npos)
@@ -248,7 +248,8 @@ std::string readFlags(const RowReader& rd, fcsvFlight& f) {
     static constexpr std::pair<fcsvCol_t, guint> lstFlag[] = {
         {FCSV_COL_NIGHT, FLT_TYPE_NIGHT}, {FCSV_COL_IFR, FLT_TYPE_IFR}, {FCSV_COL_XC, FLT_TYPE_XC}};
     auto unknown = [&](fcsvCol_t nCol) {
-        return rd.header(nCol) + " " + quoted(trimmed(rd.text(nCol))) + " is neither yes nor no";
+        return rd.header(nCol) + " " + quoted(fcsvTrimmed(rd.text(nCol))) +
+               " is neither yes nor no";
     };
     f.nType = 0;
     bool bYes = false;
@@ -265,13 +266,13 @@ std::string readFlags(const RowReader& rd, fcsvFlight& f) {
     const fcsvCol_t nCol = rd.chosen(FCSV_COL_DUAL) ? FCSV_COL_DUAL : FCSV_COL_SOLO;
     if (!rd.chosen(nCol))
         return {};
-    const std::string_view sv = trimmed(rd.text(nCol));
-    const std::string strWord = lowerAlnum(sv);
+    const std::string_view sv = fcsvTrimmed(rd.text(nCol));
+    const std::string strWord = fcsvLowerAlnum(sv);
     bool bDual = strWord == "dual";
     if (strWord != "dual" && strWord != "solo") {
         if (!readFlag(sv, &bYes))
             return unknown(nCol);
-        bDual = nCol == FCSV_COL_DUAL ? bYes : !bYes && !sv.empty() && !isNumber(sv);
+        bDual = nCol == FCSV_COL_DUAL ? bYes : !bYes && !sv.empty() && !fcsvIsNumber(sv);
     }
     f.nType |= bDual ? FLT_TYPE_DUAL : 0;
     return {};
@@ -283,15 +284,16 @@ std::string readFlags(const RowReader& rd, fcsvFlight& f) {
 bool tooManyFields(const RowReader& rd) {
     const auto& lstField = rd.row.lstField;
     const std::size_t nCols = std::min(lstField.size(), rd.lstHeader.size());
-    return rd.row.bWide || std::any_of(lstField.begin() + std::ptrdiff_t(nCols), lstField.end(),
-                                       [](const std::string& s) { return !trimmed(s).empty(); });
+    return rd.row.bWide ||
+           std::any_of(lstField.begin() + std::ptrdiff_t(nCols), lstField.end(),
+                       [](const std::string& s) { return !fcsvTrimmed(s).empty(); });
 }
 
 // Judges one row; an empty result means it is stored as *pFlight.
 std::string judgeRow(const RowReader& rd, const Judge& judge, fcsvFlight* pFlight) {
     if (tooManyFields(rd))
         return "more fields than the header has columns (a delimiter in a text without quotes?)";
-    const std::string strDate(trimmed(rd.text(FCSV_COL_DATE)));
+    const std::string strDate(fcsvTrimmed(rd.text(FCSV_COL_DATE)));
     if (strDate.empty())
         return "no date";
     time_t tMoment = 0;
@@ -302,21 +304,21 @@ std::string judgeRow(const RowReader& rd, const Judge& judge, fcsvFlight* pFligh
 
     // The take-off from its own column, else from a time after the date.
     std::string_view svOff =
-        rd.has(FCSV_COL_TAKEOFF) ? trimmed(rd.text(FCSV_COL_TAKEOFF)) : std::string_view();
+        rd.has(FCSV_COL_TAKEOFF) ? fcsvTrimmed(rd.text(FCSV_COL_TAKEOFF)) : std::string_view();
     const bool bOff = !svOff.empty() || (!rd.has(FCSV_COL_TAKEOFF) && bTimeInDate);
     time_t tOff = !svOff.empty() ? cnvReadClock(svOff, TRUE) : tMoment - tDay;
     if (tOff < 0)
         return "unreadable take-off time " + quoted(svOff);
     const bool bOn = rd.has(FCSV_COL_LANDING);
-    time_t tOn = bOn ? cnvReadClock(trimmed(rd.text(FCSV_COL_LANDING)), TRUE) : 0;
+    time_t tOn = bOn ? cnvReadClock(fcsvTrimmed(rd.text(FCSV_COL_LANDING)), TRUE) : 0;
     if (tOn < 0)
-        return "unreadable landing time " + quoted(trimmed(rd.text(FCSV_COL_LANDING)));
+        return "unreadable landing time " + quoted(fcsvTrimmed(rd.text(FCSV_COL_LANDING)));
 
     const bool bTime = rd.has(FCSV_COL_ELAPSED);
     guint nElapsed = 0;
     if (bTime) {
         if (const char* pszWhy = readElapsed(rd.text(FCSV_COL_ELAPSED), &nElapsed))
-            return std::string(pszWhy) + " " + quoted(trimmed(rd.text(FCSV_COL_ELAPSED)));
+            return std::string(pszWhy) + " " + quoted(fcsvTrimmed(rd.text(FCSV_COL_ELAPSED)));
     } else if (!(bOff && bOn)) {
         return "missing flight time";
     }
@@ -367,8 +369,8 @@ std::string judgeRow(const RowReader& rd, const Judge& judge, fcsvFlight* pFligh
                    " bytes";
         *field.pstr = fromSheet(sv);
     }
-    f.strPilot = fromSheet(trimmed(rd.text(FCSV_COL_PILOT)));
-    f.strStudent = fromSheet(trimmed(rd.text(FCSV_COL_STUDENT)));
+    f.strPilot = fromSheet(fcsvTrimmed(rd.text(FCSV_COL_PILOT)));
+    f.strStudent = fromSheet(fcsvTrimmed(rd.text(FCSV_COL_STUDENT)));
     for (const std::string* pstr : {&f.strPilot, &f.strStudent}) {
         if (pstr->size() >= sizeof rcdPilot{}.szLName)
             return "pilot name longer than 99 bytes";
@@ -395,7 +397,7 @@ fcsvDates_t dateOrder(const fcsvTable& table, int iDateCol) {
         int nFirst = 0, nSecond = 0;
         std::size_t nEnd = 0;
         if (std::size_t(iDateCol) >= row.lstField.size() ||
-            !leadingNumbers(trimmed(row.lstField[iDateCol]), &nFirst, &nSecond, &nEnd))
+            !leadingNumbers(fcsvTrimmed(row.lstField[iDateCol]), &nFirst, &nSecond, &nEnd))
             continue;
         if (nFirst > 12)
             return FCSV_DATES_DAY_FIRST;
@@ -412,7 +414,7 @@ std::string dateSamples(const fcsvTable& table, int iDateCol, fcsvDates_t nDates
     for (const fcsvRow& row : table.lstRow) {
         if (std::size_t(iDateCol) >= row.lstField.size())
             continue;
-        const std::string strDate(trimmed(row.lstField[iDateCol]));
+        const std::string strDate(fcsvTrimmed(row.lstField[iDateCol]));
         int nFirst = 0, nSecond = 0;
         std::size_t nEnd = 0;
         time_t tMoment = 0;
@@ -434,7 +436,7 @@ void countRegs(const fcsvTable& table, int iReg, fcsvPreview* pPreview,
     std::map<std::string, std::size_t> mapReg;
     for (const fcsvRow& row : table.lstRow) {
         const std::string_view sv =
-            std::size_t(iReg) < row.lstField.size() ? trimmed(row.lstField[iReg]) : "";
+            std::size_t(iReg) < row.lstField.size() ? fcsvTrimmed(row.lstField[iReg]) : "";
         plstKey->push_back(fcsvRegKey(sv));
         if (plstKey->back().empty())
             continue;

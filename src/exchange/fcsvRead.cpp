@@ -80,9 +80,9 @@ char findDelimiter(std::string_view sv) {
 void closeField(std::string& strField, bool bWasQuoted, fcsvRow& row, bool& bWide) {
     if (row.lstField.size() >= FCSV_COLS_MAX) {
         bWide = true;
-        row.bWide = row.bWide || !trimmed(strField).empty();
+        row.bWide = row.bWide || !fcsvTrimmed(strField).empty();
     } else if (!bWasQuoted)
-        row.lstField.emplace_back(trimmed(strField));
+        row.lstField.emplace_back(fcsvTrimmed(strField));
     else
         row.lstField.push_back(std::move(strField));
     strField.clear();
@@ -90,7 +90,7 @@ void closeField(std::string& strField, bool bWasQuoted, fcsvRow& row, bool& bWid
 
 // The column a header names, FCSV_COL_IGNORE when none.
 fcsvCol_t headerCol(std::string_view svHeader) {
-    const std::string strName = lowerAlnum(svHeader);
+    const std::string strName = fcsvLowerAlnum(svHeader);
     if (strName.empty())
         return FCSV_COL_IGNORE;
     for (const auto& names : m_lstHeaderNames) {
@@ -178,9 +178,9 @@ HeaderAt findHeader(std::string_view sv, guint nAsked) {
 bool isNumberColumn(const fcsvTable& table, std::size_t i) {
     bool bAny = false;
     for (const fcsvRow& row : table.lstRow) {
-        if (i >= row.lstField.size() || trimmed(row.lstField[i]).empty())
+        if (i >= row.lstField.size() || fcsvTrimmed(row.lstField[i]).empty())
             continue;
-        if (!isNumber(row.lstField[i]))
+        if (!fcsvIsNumber(row.lstField[i]))
             return false;
         bAny = true;
     }
@@ -210,7 +210,7 @@ gboolean fcsvParseText(const std::string& strText, fcsvTable* pTable, std::strin
     std::string_view sv(strText);
     if (sv.substr(0, 3) == "\xEF\xBB\xBF")
         sv.remove_prefix(3);
-    if (trimmed(sv).empty()) {
+    if (fcsvTrimmed(sv).empty()) {
         *pstrWhy = "The file is empty.";
         return FALSE;
     }
@@ -268,7 +268,7 @@ gboolean fcsvParseText(const std::string& strText, fcsvTable* pTable, std::strin
             }
             continue;
         }
-        if (c == '"' && trimmed(strField).empty() && !bWasQuoted) {
+        if (c == '"' && fcsvTrimmed(strField).empty() && !bWasQuoted) {
             strField.clear();
             bQuoted = bWasQuoted = true;
             nQuoteLine = nLine;

@@ -1,6 +1,7 @@
 // Text helpers that the flight CSV reading, judging and writing share.
 #pragma once
 
+#include "avCnv.h"
 #include "rcdPilot.h"
 
 #include <glib.h>
@@ -9,11 +10,7 @@
 #include <string>
 #include <string_view>
 
-inline bool isDigit(char c) {
-    return g_ascii_isdigit(c);
-}
-
-inline std::string_view trimmed(std::string_view sv) {
+inline std::string_view fcsvTrimmed(std::string_view sv) {
     while (!sv.empty() && g_ascii_isspace(sv.front()))
         sv.remove_prefix(1);
     while (!sv.empty() && g_ascii_isspace(sv.back()))
@@ -21,7 +18,7 @@ inline std::string_view trimmed(std::string_view sv) {
     return sv;
 }
 
-inline std::string lowerAlnum(std::string_view sv) {
+inline std::string fcsvLowerAlnum(std::string_view sv) {
     std::string str;
     for (char c : sv)
         if (g_ascii_isalnum(c))
@@ -30,22 +27,22 @@ inline std::string lowerAlnum(std::string_view sv) {
 }
 
 // A number as logbooks write hours: "1.3", "1,3", "0", "1:18".
-inline bool isNumber(std::string_view sv) {
-    sv = trimmed(sv);
+inline bool fcsvIsNumber(std::string_view sv) {
+    sv = fcsvTrimmed(sv);
     const std::size_t nMarks = std::count_if(
         sv.begin(), sv.end(), [](char c) { return c == '.' || c == ',' || c == ':'; });
-    return std::any_of(sv.begin(), sv.end(), isDigit) && nMarks <= 1 &&
+    return std::any_of(sv.begin(), sv.end(), cnvIsDigit) && nMarks <= 1 &&
            std::all_of(sv.begin(), sv.end(),
-                       [](char c) { return isDigit(c) || c == '.' || c == ',' || c == ':'; });
+                       [](char c) { return cnvIsDigit(c) || c == '.' || c == ',' || c == ':'; });
 }
 
-inline std::string readingName(const rcdPilot& rcd) {
-    return std::string(trimmed(std::string(rcd.szFName) + " " + rcd.szLName));
+inline std::string fcsvReadingName(const rcdPilot& rcd) {
+    return std::string(fcsvTrimmed(std::string(rcd.szFName) + " " + rcd.szLName));
 }
 
 // The export writes a text that a spreadsheet would take for a formula
 // with an apostrophe before it; on reading, that one apostrophe goes.
-inline bool looksLikeFormula(std::string_view sv) {
+inline bool fcsvLooksLikeFormula(std::string_view sv) {
     while (!sv.empty() && sv.front() == '\'')
         sv.remove_prefix(1);
     return !sv.empty() && std::string_view("=+-@").find(sv.front()) != std::string_view::npos;

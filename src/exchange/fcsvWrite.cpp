@@ -25,7 +25,7 @@ int addExport(rcdFLog* prcd) {
 
 std::map<guint, std::string>* m_pmapNames = nullptr;
 int addName(rcdPilot* prcd) {
-    (*m_pmapNames)[prcd->iPilotID] = readingName(*prcd);
+    (*m_pmapNames)[prcd->iPilotID] = fcsvReadingName(*prcd);
     return 0;
 }
 
@@ -46,7 +46,7 @@ std::string clockText(time_t t) {
 } // namespace
 
 void fcsvAppendField(std::string& strOut, std::string_view svText) {
-    const std::string str = (looksLikeFormula(svText) ? "'" : "") + std::string(svText);
+    const std::string str = (fcsvLooksLikeFormula(svText) ? "'" : "") + std::string(svText);
     const std::string_view sv(str);
     bool bQuote = sv.find_first_of(",;\t\"\r\n") != std::string_view::npos ||
                   (!sv.empty() && (g_ascii_isspace(sv.front()) || g_ascii_isspace(sv.back())));

@@ -11,7 +11,7 @@ gboolean rptWriteCsv(const rptDoc& doc, const char* pszFile, GError** ppError,
     std::string strText = "\xEF\xBB\xBF";
     for (size_t iRow = 0; iRow < doc.lstCsv.size(); ++iRow) {
         if (fnProgress && !(iRow % 256) && !fnProgress(double(iRow) / double(doc.lstCsv.size()))) {
-            setCancelled(ppError, pszFile);
+            rptSetCancelled(ppError, pszFile);
             return FALSE;
         }
         const auto& lstRow = doc.lstCsv[iRow];

@@ -3,7 +3,7 @@
 
 #include <gio/gio.h>
 
-inline void setCancelled(GError** ppError, const char* pszFile) {
+inline void rptSetCancelled(GError** ppError, const char* pszFile) {
     g_set_error(ppError, G_IO_ERROR, G_IO_ERROR_CANCELLED, "%s\nThe export was cancelled.",
                 pszFile);
 }

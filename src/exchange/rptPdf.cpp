@@ -677,7 +677,7 @@ gboolean rptWritePdf(const rptDoc& doc, const char* pszFile, GError** ppError,
     bool bDrawn = cairo_surface_status(pSurface) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(pSurface);
     if (!bDone) {
-        setCancelled(ppError, pszFile);
+        rptSetCancelled(ppError, pszFile);
         return FALSE;
     }
     if (!bDrawn) {

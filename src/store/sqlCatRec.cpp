@@ -7,7 +7,7 @@
 gboolean sqlLoadCompCard(cbComp* pcbComp, guint iCompID, guint iGroupID) {
     const bool bAll = rowIsAllOnes(iCompID);
     return rowLoad("sqlLoadCompCard", sqlCatalogueHandle(), tblComp,
-                   bAll ? "WHERE (bDelete = 0 OR bDelete IS NULL) AND iGroupID = ? "
+                   bAll ? "WHERE " ROW_NOT_DELETED " AND iGroupID = ? "
                           "ORDER BY iSortOrder"
                         : nullptr,
                    {rowUnsigned(bAll ? iGroupID : iCompID)}, pcbComp->prcdComp, [pcbComp] {
@@ -24,9 +24,8 @@ gboolean sqlUpdateCompCard(rcdComp* prcdComp) {
 
 gboolean sqlLoadRefRecords(cbRef* pcbRef, guint iCompID) {
     return rowLoad("sqlLoadRefRecords", sqlCatalogueHandle(), tblRef,
-                   "WHERE (bDelete = 0 OR bDelete IS NULL) AND iCompID = ? ",
-                   {rowUnsigned(iCompID)}, pcbRef->prcdRef,
-                   rowCall(pcbRef->pfuncRefCB, pcbRef->prcdRef));
+                   "WHERE " ROW_NOT_DELETED " AND iCompID = ? ", {rowUnsigned(iCompID)},
+                   pcbRef->prcdRef, rowCall(pcbRef->pfuncRefCB, pcbRef->prcdRef));
 }
 
 gboolean sqlLoadRefRecord(cbRef* pcbRef, guint iRefID) {
@@ -41,7 +40,7 @@ gboolean sqlUpdateRefRecord(rcdRef* prcdRef) {
 
 gboolean sqlLoadTargetRecords(cbTarget* pcbTgt, guint iRefID) {
     return rowLoad("sqlLoadTargetRecords", sqlCatalogueHandle(), tblTarget,
-                   "WHERE (bDelete = 0 OR bDelete IS NULL) AND iRefID = ? ", {rowUnsigned(iRefID)},
+                   "WHERE " ROW_NOT_DELETED " AND iRefID = ? ", {rowUnsigned(iRefID)},
                    pcbTgt->prcdTgt, rowCall(pcbTgt->pfuncTgtCB, pcbTgt->prcdTgt));
 }
 
@@ -57,9 +56,8 @@ gboolean sqlUpdateTargetRecord(rcdTarget* prcdTgt) {
 }
 
 gboolean sqlLoadSNoteRecords(cbSNote* pcbSNote) {
-    return rowLoad("sqlLoadSNoteRecords", sqlCatalogueHandle(), tblSNote,
-                   "WHERE (bDelete = 0 OR bDelete IS NULL)", {}, pcbSNote->prcdSNote,
-                   rowCall(pcbSNote->pfuncSNoteCB, pcbSNote->prcdSNote));
+    return rowLoad("sqlLoadSNoteRecords", sqlCatalogueHandle(), tblSNote, "WHERE " ROW_NOT_DELETED,
+                   {}, pcbSNote->prcdSNote, rowCall(pcbSNote->pfuncSNoteCB, pcbSNote->prcdSNote));
 }
 
 gboolean sqlLoadSNoteRecord(cbSNote* pcbSNote, guint iSNoteID) {

@@ -11,7 +11,7 @@
 gboolean sqlLoadAircraftRecord(cbAC* pcbAC, guint iACID) {
     const bool bAll = rowIsAllOnes(iACID);
     return rowLoad("sqlLoadAircraftRecord", sqlLogHandle(), tblAircraft,
-                   bAll ? "WHERE bDelete = 0 OR bDelete IS NULL ORDER BY UPPER(strReg)" : nullptr,
+                   bAll ? "WHERE " ROW_NOT_DELETED " ORDER BY UPPER(strReg)" : nullptr,
                    bAll ? Params{} : Params{rowUnsigned(iACID)}, pcbAC->prcdAC,
                    rowCall(pcbAC->pfuncACCB, pcbAC->prcdAC));
 }
@@ -24,7 +24,7 @@ gboolean sqlUpdateAircraftRecord(rcdAC* prcdAC) {
 gboolean sqlLoadPilotRecord(cbPilot* pcbPilot, guint iPilotID) {
     const bool bAll = rowIsAllOnes(iPilotID);
     return rowLoad("sqlLoadPilotRecord", sqlLogHandle(), tblPilot,
-                   bAll ? "WHERE bDelete = 0 OR bDelete IS NULL ORDER BY strSortKey" : nullptr,
+                   bAll ? "WHERE " ROW_NOT_DELETED " ORDER BY strSortKey" : nullptr,
                    bAll ? Params{} : Params{rowUnsigned(iPilotID)}, pcbPilot->prcdPilot,
                    rowCall(pcbPilot->pfuncPilotCB, pcbPilot->prcdPilot));
 }
@@ -37,8 +37,7 @@ gboolean sqlUpdatePilotRecord(rcdPilot* prcdPilot) {
 gboolean sqlLoadFLogRecord(cbFLog* pcbFLog, gulong iFLogID, gulong iCSID) {
     const bool bAll = rowIsAllOnes(iFLogID);
     return rowLoad("sqlLoadFlightLog", sqlLogHandle(), tblFlight,
-                   bAll ? "WHERE (bDelete IS NULL OR bDelete = 0) AND iCSID = ? ORDER BY tFltBegin"
-                        : nullptr,
+                   bAll ? "WHERE " ROW_NOT_DELETED " AND iCSID = ? ORDER BY tFltBegin" : nullptr,
                    {rowUnsigned(static_cast<guint>(bAll ? iCSID : iFLogID))}, pcbFLog->prcdFLog,
                    rowCall(pcbFLog->pfuncFLogCB, pcbFLog->prcdFLog));
 }
@@ -50,7 +49,7 @@ gboolean sqlUpdateFLogRecord(rcdFLog* prcdFLog) {
 
 gboolean sqlLoadMaintRecords(cbMaint* pcbMaint, guint iCompID, guint iACID) {
     return rowLoad("sqlLoadMaintRecords", sqlLogHandle(), tblMaint,
-                   "WHERE (bDelete = 0 OR bDelete IS NULL) AND iCompID=? AND iACID=? "
+                   "WHERE " ROW_NOT_DELETED " AND iCompID=? AND iACID=? "
                    "ORDER BY tCompleted",
                    {rowUnsigned(iCompID), rowUnsigned(iACID)}, pcbMaint->prcdMaint,
                    rowCall(pcbMaint->pfuncMaintCB, pcbMaint->prcdMaint));
@@ -100,33 +99,32 @@ gboolean countRows(const char* pszOp, const char* pszSQL, guint iID, guint* pnCo
 
 gboolean sqlCountPilotFlights(guint iPilotID, guint* pnFlights) {
     return countRows("sqlCountPilotFlights",
-                     "SELECT COUNT(*) FROM Flight WHERE (bDelete IS NULL OR bDelete = 0) AND "
+                     "SELECT COUNT(*) FROM Flight WHERE " ROW_NOT_DELETED " AND "
                      "(iPilotID = ?1 OR iStudentID = ?1)",
                      iPilotID, pnFlights);
 }
 
 gboolean sqlCountAircraftRecords(guint iACID, guint* pnFlights, guint* pnMaint) {
     return countRows("sqlCountAircraftRecords",
-                     "SELECT COUNT(*) FROM Flight WHERE (bDelete IS NULL OR bDelete = 0) AND "
+                     "SELECT COUNT(*) FROM Flight WHERE " ROW_NOT_DELETED " AND "
                      "iCSID = ?",
                      iACID, pnFlights) &&
            countRows("sqlCountAircraftRecords",
-                     "SELECT COUNT(*) FROM Maintenance WHERE (bDelete IS NULL OR bDelete = 0) "
+                     "SELECT COUNT(*) FROM Maintenance WHERE " ROW_NOT_DELETED " "
                      "AND iACID = ?",
                      iACID, pnMaint);
 }
 
 gboolean sqlCountMaintByCard(guint iACID, std::vector<std::pair<guint, guint>>* plst) {
     plst->clear();
-    return rowRun(
-        "sqlCountMaintByCard", sqlLogHandle(),
-        "SELECT iCompID, COUNT(*) FROM Maintenance WHERE (bDelete IS NULL OR bDelete = 0) "
-        "AND iACID = ? GROUP BY iCompID ORDER BY iCompID",
-        {rowUnsigned(iACID)}, [plst](sqlite3_stmt* p) {
-            plst->emplace_back(guint(sqlite3_column_int64(p, 0)),
-                               guint(sqlite3_column_int64(p, 1)));
-            return 0;
-        });
+    return rowRun("sqlCountMaintByCard", sqlLogHandle(),
+                  "SELECT iCompID, COUNT(*) FROM Maintenance WHERE " ROW_NOT_DELETED " "
+                  "AND iACID = ? GROUP BY iCompID ORDER BY iCompID",
+                  {rowUnsigned(iACID)}, [plst](sqlite3_stmt* p) {
+                      plst->emplace_back(guint(sqlite3_column_int64(p, 0)),
+                                         guint(sqlite3_column_int64(p, 1)));
+                      return 0;
+                  });
 }
 
 gboolean sqlCountFlightsAfter(guint iACID, time_t tAfter, guint* pnFlights) {

@@ -15,6 +15,10 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+// The rows not deleted, for a query's WHERE. Rows written by older builds
+// may hold NULL in bDelete: they were never deleted and must show.
+#define ROW_NOT_DELETED "(bDelete IS NULL OR bDelete = 0)"
+
 // One value bound to a "?" of a statement.
 struct Param {
     bool bText;

@@ -53,7 +53,7 @@ std::array<GtkWidget*, 4> m_lstSlotButtons{};
 // ---- small helpers ----
 
 void showError(const char* pszFunction) {
-    dlgError(sqlLastError(), pszFunction, "pagComp");
+    dlgError(sqlLastError(), pszFunction, "pagCompEdit");
 }
 
 GtkWidget* grandParent(GtkWidget* pwgt) {

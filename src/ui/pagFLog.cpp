@@ -116,7 +116,7 @@ void fltOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
     guint nRowType = FLOG_ROW_HEADER;
     gtk_tree_model_get(pModel, &iter, FLOG_SQLID, &iFLogID, FLOG_ROW_TYPE, &nRowType, -1);
     if (m_rcdFLog.bDirty)
-        fcdSave("fltOnRowChanged()");
+        fcdSave("fltOnRowChanged()", "pagFLog");
     if (m_iRowTypeLast == FLOG_ROW_NEW)
         fmodResetNewFlightLabel();
     m_iRowTypeLast = nRowType;
@@ -124,7 +124,7 @@ void fltOnRowChanged(GtkTreeSelection* pSelection, gpointer) {
     if (nRowType == FLOG_ROW_DATA) {
         cbFLog cb{&m_rcdFLog, nullptr};
         if (!sqlLoadFLogRecord(&cb, iFLogID, fcdActiveACID()))
-            fcdShowError("fltOnRowChanged()");
+            fcdShowError("fltOnRowChanged()", "pagFLog");
         m_rcdFLog.bDirty = FALSE;
         fltDisplayUpdate();
     } else if (nRowType == FLOG_ROW_NEW) {
@@ -190,10 +190,10 @@ gboolean fltOnTreeKeyPress(GtkWidget* pwgtTree, GdkEventKey* pevtKey, gpointer) 
                    cnvDcdDate(szDate, sizeof szDate, m_rcdFLog.tFltBegin, CNV_DCD_WITH_TIME));
         gboolean bOK = sqlBeginWrite(FALSE);
         bOK = bOK && dfctForget(m_rcdFLog.iFLogID, 0, szWhat);
-        bOK = bOK && fcdSave("fltOnTreeKeyPress()");
+        bOK = bOK && fcdSave("fltOnTreeKeyPress()", "pagFLog");
         if (!sqlEndWrite(FALSE, bOK)) {
             if (bOK)
-                fcdShowError("fltOnTreeKeyPress()");
+                fcdShowError("fltOnTreeKeyPress()", "pagFLog");
             bOK = FALSE;
             dfctChanged();
         }
@@ -437,12 +437,12 @@ void fltOnPageEnter() {
 
 void fltOnPageLeave() {
     if (m_rcdFLog.bDirty && !sqlUpdateFLogRecord(&m_rcdFLog))
-        fcdShowError("fltOnPageLeave()");
+        fcdShowError("fltOnPageLeave()", "pagFLog");
 }
 
 void fltLoadTree() {
     if (m_rcdFLog.bDirty)
-        fcdSave("fltOnRowChanged()");
+        fcdSave("fltLoadTree()", "pagFLog");
     rebuildTree(m_rcdFLog.iFLogID);
 }
 

@@ -187,7 +187,7 @@ void recordEdited(gboolean bStartMoved) {
     } else if (bStartMoved) {
         m_pOps->pfnLoadTree();
     } else {
-        fcdSave("recordEdited()");
+        fcdSave("recordEdited()", "pagFLogCard");
         m_pOps->pfnTreeUpdate();
     }
     fcdRefreshHours();
@@ -225,7 +225,7 @@ gboolean fltOnDateFocusOut(GtkWidget* pwgtDate, GdkEventFocus*, gpointer) {
     m_rcdFLog.tFltBegin = tStart;
     m_rcdFLog.iCSID = fcdActiveACID();
     m_rcdFLog.bDirty = TRUE;
-    if (!fcdSave("fltOnDateEdited()"))
+    if (!fcdSave("fltOnDateFocusOut()", "pagFLogCard"))
         return FALSE;
     m_pOps->pfnLoadTree();
     fltDisplaySensitive(TRUE);
@@ -470,13 +470,13 @@ guint fcdActiveACID() {
     return acdHasActiveAC() ? acdGetActiveAC()->iACID : SQL_NEW_ID;
 }
 
-void fcdShowError(const char* pszFunction) {
-    dlgError(sqlLastError(), pszFunction, "pagFLog");
+void fcdShowError(const char* pszFunction, const char* pszLocus) {
+    dlgError(sqlLastError(), pszFunction, pszLocus);
 }
 
-gboolean fcdSave(const char* pszFunction) {
+gboolean fcdSave(const char* pszFunction, const char* pszLocus) {
     if (!sqlUpdateFLogRecord(&m_rcdFLog)) {
-        fcdShowError(pszFunction);
+        fcdShowError(pszFunction, pszLocus);
         return FALSE;
     }
     m_rcdFLog.bDirty = FALSE;

@@ -33,9 +33,9 @@ void fcdForget();
 // The active aircraft's ID, or SQL_NEW_ID when there is none.
 guint fcdActiveACID();
 // Tells the user of a failed read or write of the log.
-void fcdShowError(const char* pszFunction);
+void fcdShowError(const char* pszFunction, const char* pszLocus);
 // Stores the working flight; FALSE (the user told) when that failed.
-gboolean fcdSave(const char* pszFunction);
+gboolean fcdSave(const char* pszFunction, const char* pszLocus);
 // Shows the airframe hours again after flights changed.
 void fcdRefreshHours();
 // A new flight on the card, dated the day of the last one entered.

@@ -93,7 +93,7 @@ std::array<kindEntry, 5> m_lstKinds{{
 // ---- small helpers ----
 
 void showError(const char* pszFunction) {
-    dlgError(sqlLastError(), pszFunction, "pagComp");
+    dlgError(sqlLastError(), pszFunction, "pagMaint");
 }
 
 GtkWidget* grandParent(GtkWidget* pwgt) {
@@ -258,7 +258,7 @@ void mntTakeRow(GtkTreeIter* piter) {
     }
     restoreNewRowLabel();
     if (!sqlLoadMaintRecord(&m_rcdMaint, guint(iMaintID)) && !sqlIsNoSuchRow())
-        showError("mntOnRcdRowChanged()");
+        showError("mntTakeRow()");
     if (m_rcdMaint.iMaintID != guint(iMaintID)) {
         m_rcdMaint = rcdMaint{};
         mntDisplayClear();
@@ -326,7 +326,7 @@ void takeTypedDate(const gchar* pszPath, const gchar* pszText) {
     // A new record is stored at once, but as an open entry: the kind and
     // figures the owner is about to give are not known yet.
     m_bEntryOpen = m_bEntryOpen || bNew;
-    if (!storeMaint("mntOnDateEdited()", !m_bEntryOpen)) {
+    if (!storeMaint("takeTypedDate()", !m_bEntryOpen)) {
         m_bEntryOpen = m_bEntryOpen && !bNew;
         m_rcdMaint.bDirty = FALSE;
         return;
@@ -346,7 +346,7 @@ void takeTypedDate(const gchar* pszPath, const gchar* pszText) {
 // kill loses as little of it as it can.
 void keepEntry() {
     if (m_bEntryOpen)
-        storeMaint("mntKeepEntry()", FALSE);
+        storeMaint("keepEntry()", FALSE);
 }
 
 // On "clicked", not "toggled": choosing again the kind an unfinished entry

@@ -42,7 +42,7 @@ void queueTypedDate(const gchar* pszPath, const gchar* pszText) {
 
 // GTK drops what the date editor holds when it loses the focus; a date
 // typed and left (or the program quit) is taken as if Enter was pressed.
-gboolean mntOnDateEditorFocusOut(GtkWidget* pwgtEditor, GdkEventFocus*, gpointer) {
+gboolean mdeOnDateEditorFocusOut(GtkWidget* pwgtEditor, GdkEventFocus*, gpointer) {
     const auto* pszStart =
         static_cast<const gchar*>(g_object_get_data(G_OBJECT(pwgtEditor), "avl-date-start"));
     const auto* pszPath =
@@ -53,7 +53,7 @@ gboolean mntOnDateEditorFocusOut(GtkWidget* pwgtEditor, GdkEventFocus*, gpointer
     return FALSE;
 }
 
-void mntOnDateEditStart(GtkCellRenderer*, GtkCellEditable* pEditable, const gchar* pszPath,
+void mdeOnDateEditStart(GtkCellRenderer*, GtkCellEditable* pEditable, const gchar* pszPath,
                         gpointer pTree) {
     if (!GTK_IS_ENTRY(pEditable))
         return;
@@ -82,10 +82,10 @@ void mntOnDateEditStart(GtkCellRenderer*, GtkCellEditable* pEditable, const gcha
     g_object_set_data_full(G_OBJECT(pEditable), "avl-date-start",
                            g_strdup(gtk_entry_get_text(GTK_ENTRY(pEditable))), g_free);
     g_object_set_data_full(G_OBJECT(pEditable), "avl-date-path", g_strdup(pszPath), g_free);
-    g_signal_connect(pEditable, "focus-out-event", G_CALLBACK(mntOnDateEditorFocusOut), nullptr);
+    g_signal_connect(pEditable, "focus-out-event", G_CALLBACK(mdeOnDateEditorFocusOut), nullptr);
 }
 
-void mntOnDateEdited(GtkCellRendererText*, const gchar* pszPath, const gchar* pszText, gpointer) {
+void mdeOnDateEdited(GtkCellRendererText*, const gchar* pszPath, const gchar* pszText, gpointer) {
     queueTypedDate(pszPath, pszText);
 }
 
@@ -93,6 +93,6 @@ void mntOnDateEdited(GtkCellRendererText*, const gchar* pszPath, const gchar* ps
 
 void mdeConnect(GtkCellRenderer* pRenderer, GtkTreeView* pTree, const mdeListOps* pOps) {
     m_pOps = pOps;
-    g_signal_connect(pRenderer, "edited", G_CALLBACK(mntOnDateEdited), nullptr);
-    g_signal_connect(pRenderer, "editing-started", G_CALLBACK(mntOnDateEditStart), pTree);
+    g_signal_connect(pRenderer, "edited", G_CALLBACK(mdeOnDateEdited), nullptr);
+    g_signal_connect(pRenderer, "editing-started", G_CALLBACK(mdeOnDateEditStart), pTree);
 }

@@ -594,7 +594,7 @@ void refLoadRecords(guint iCompID) {
         m_objDrawing.iRefIDReq = 0;
         m_objDrawing.szDrawing[0] = '\0';
         if (m_bCompEdit) {
-            refEditSave("refLoadRecords()");
+            refEditSave("refLoadRecords()", "pagRef");
             refEditClear();
         }
         refPageShow(m_bCompEdit);
@@ -618,7 +618,7 @@ void refOnPageEnter() {}
 
 void refOnPageLeave() {
     if (m_bCompEdit)
-        refEditSave("refOnPageLeave()");
+        refEditSave("refOnPageLeave()", "pagRef");
 }
 
 void refCleanUp() {

@@ -56,14 +56,14 @@ std::array<SetupEntry, 8> m_lstSetupEntries{{
     {"RefSetupColour", "Colour", &rcdTarget::nColour, REF_ENTRY_COLOUR, 0xFFFFFF, true, nullptr},
 }};
 
-void saveRef(const char* pszFunction) {
+void saveRef(const char* pszFunction, const char* pszLocus) {
     if (m_rcdRef.bDirty && !sqlUpdateRefRecord(&m_rcdRef))
-        dlgError(sqlLastError(), pszFunction, "pagRef");
+        dlgError(sqlLastError(), pszFunction, pszLocus);
 }
 
-void saveTgt(const char* pszFunction) {
+void saveTgt(const char* pszFunction, const char* pszLocus) {
     if (m_rcdTgt.bDirty && !sqlUpdateTargetRecord(&m_rcdTgt))
-        dlgError(sqlLastError(), pszFunction, "pagRef");
+        dlgError(sqlLastError(), pszFunction, pszLocus);
 }
 
 void refDisplayRefSensitive(gboolean b) {
@@ -192,8 +192,8 @@ void refOnRowChanged(GtkTreeSelection*, gpointer) {
         return;
     }
     commitEdits();
-    saveRef("refOnRowChanged()");
-    saveTgt("refOnRowChanged()");
+    saveRef("refOnRowChanged()", "pagRefEdit");
+    saveTgt("refOnRowChanged()", "pagRefEdit");
     // The events run above may have changed the selection.
     if (!selectedRow(&iter, &nKind, &iID))
         return;
@@ -202,7 +202,7 @@ void refOnRowChanged(GtkTreeSelection*, gpointer) {
         m_rcdRef = rcdRef{};
         cbRef cb{&m_rcdRef, nullptr};
         if (!sqlLoadRefRecord(&cb, iID))
-            dlgError(sqlLastError(), "refOnRowChanged()", "pagRef");
+            dlgError(sqlLastError(), "refOnRowChanged()", "pagRefEdit");
         rememberRow(&m_prefRowRef, &iter);
         g_clear_pointer(&m_prefRowTgt, gtk_tree_row_reference_free);
         refDisplayRefUpdate();
@@ -214,7 +214,7 @@ void refOnRowChanged(GtkTreeSelection*, gpointer) {
         m_rcdTgt = rcdTarget{};
         cbTarget cb{&m_rcdTgt, nullptr};
         if (!sqlLoadTargetRecord(&cb, iID))
-            dlgError(sqlLastError(), "refOnRowChanged()", "pagRef");
+            dlgError(sqlLastError(), "refOnRowChanged()", "pagRefEdit");
         if (m_rcdTgt.iShape >= REF_TGT_NUM)
             m_rcdTgt.iShape = REF_TGT_NONE;
         rememberRow(&m_prefRowTgt, &iter);
@@ -300,14 +300,14 @@ void refOnSetupNewRef(GtkButton*, gpointer) {
     if (iCompID == REF_ID_NONE || iCompID == 0)
         return;
     commitEdits();
-    saveRef("refOnSetupNewRef()");
-    saveTgt("refOnSetupNewRef()");
+    saveRef("refOnSetupNewRef()", "pagRefEdit");
+    saveTgt("refOnSetupNewRef()", "pagRefEdit");
     m_rcdRef = rcdRef{};
     g_clear_pointer(&m_prefRowRef, gtk_tree_row_reference_free);
     m_rcdRef.iCompID = iCompID;
     m_rcdRef.iRefID = REF_ID_NONE;
     if (!sqlUpdateRefRecord(&m_rcdRef)) {
-        dlgError(sqlLastError(), "refOnSetupNewRef()", "pagRef");
+        dlgError(sqlLastError(), "refOnSetupNewRef()", "pagRefEdit");
         return;
     }
     GtkTreeIter iter;
@@ -333,8 +333,8 @@ void refOnSetupNewTgt(GtkButton*, gpointer) {
     if (iRefID == 0 || iRefID == REF_ID_NONE)
         return;
     commitEdits();
-    saveRef("refOnSetupNewTgt()");
-    saveTgt("refOnSetupNewTgt()");
+    saveRef("refOnSetupNewTgt()", "pagRefEdit");
+    saveTgt("refOnSetupNewTgt()", "pagRefEdit");
 
     const rcdTarget rcdLast = m_rcdTgt;
     m_rcdTgt = rcdTarget{};
@@ -352,7 +352,7 @@ void refOnSetupNewTgt(GtkButton*, gpointer) {
     m_rcdTgt.iTargetID = REF_ID_NONE;
     m_rcdTgt.bDirty = TRUE;
     if (!sqlUpdateTargetRecord(&m_rcdTgt)) {
-        dlgError(sqlLastError(), "refOnSetupNewTgt()", "pagRef");
+        dlgError(sqlLastError(), "refOnSetupNewTgt()", "pagRefEdit");
         m_rcdTgt = rcdTarget{};
         return;
     }
@@ -374,7 +374,7 @@ void deleteTarget(guint iTargetID) {
     rcd.bDelete = TRUE;
     rcd.bDirty = TRUE;
     if (!sqlUpdateTargetRecord(&rcd))
-        dlgError(sqlLastError(), "refOnSetupDelete()", "pagRef");
+        dlgError(sqlLastError(), "refOnSetupDelete()", "pagRefEdit");
 }
 
 void refOnSetupDelete(GtkButton*, gpointer) {
@@ -412,11 +412,11 @@ void refOnSetupDelete(GtkButton*, gpointer) {
         }
         m_rcdRef.bDelete = TRUE;
         m_rcdRef.bDirty = TRUE;
-        saveRef("refOnSetupDelete()");
+        saveRef("refOnSetupDelete()", "pagRefEdit");
         sqlEndWrite(TRUE, TRUE);
         m_rcdRef = rcdRef{};
     } else {
-        saveTgt("refOnSetupDelete()");
+        saveTgt("refOnSetupDelete()", "pagRefEdit");
         deleteTarget(iID);
         m_rcdTgt = rcdTarget{};
     }
@@ -436,8 +436,8 @@ void fillFileList() {
             break;
     }
     if (!pDir) {
-        gchar* pszMsg = g_strdup_printf("refInitialize(): %s", pError ? pError->message : "");
-        dlgError(pszMsg, "refInitialize()", "pagRef");
+        gchar* pszMsg = g_strdup_printf("refEditInitialize(): %s", pError ? pError->message : "");
+        dlgError(pszMsg, "refEditInitialize()", "pagRefEdit");
         g_free(pszMsg);
         g_clear_error(&pError);
         return;
@@ -548,9 +548,9 @@ void refEditSelectFirst() {
     mscTreeRowSelect(GTK_TREE_VIEW(m_pwgtSetupTree), &iter);
 }
 
-void refEditSave(const char* pszFunction) {
-    saveRef(pszFunction);
-    saveTgt(pszFunction);
+void refEditSave(const char* pszFunction, const char* pszLocus) {
+    saveRef(pszFunction, pszLocus);
+    saveTgt(pszFunction, pszLocus);
 }
 
 void refEditClear() {

@@ -50,8 +50,8 @@ void refEditInitialize(GtkBuilder* pBuilder, GtkTreeStore* pstoRef, const RefVie
 gboolean refEditOnDrawingClick(GtkWidget* pwgt, GdkEventButton* pevt, gpointer);
 // Selects the first drawing of a card just loaded.
 void refEditSelectFirst();
-// Writes the records being edited; pszFunction names the caller in errors.
-void refEditSave(const char* pszFunction);
+// Writes the records being edited; pszFunction and pszLocus name the caller in errors.
+void refEditSave(const char* pszFunction, const char* pszLocus);
 // Forgets the records and empties the entries: the card has no drawing.
 void refEditClear();
 void refEditCleanUp();

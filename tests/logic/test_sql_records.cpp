@@ -313,7 +313,7 @@ TEST_F(SqlRecords, AStoppedOrFailingStatementReportsTwoLines) {
                  "sqlLoadPilotRecord():sqlite3_exec(SELECT iPilotID, strLName, strFName, "
                  "strSortKey, tLastMed, tNextMed, nMedInterval, bMedAuto, bMedMonthEnd, tLastFR, "
                  "tNextFR, nFRInterval, bFRAuto, bFRMonthEnd, strNotes, bDelete FROM Pilot WHERE "
-                 "bDelete = 0 OR bDelete IS NULL ORDER BY strSortKey)\nquery aborted");
+                 "(bDelete IS NULL OR bDelete = 0) ORDER BY strSortKey)\nquery aborted");
 
     // A failing statement leaves the record as it was.
     exec(db(true), "DROP TABLE Target");
