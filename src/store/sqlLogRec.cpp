@@ -67,7 +67,7 @@ gboolean sqlUpdateMaintRecord(rcdMaint* prcdMaint, guint iACID) {
 
 gboolean sqlLoadDefectRecords(cbDefect* pcbDefect, guint iACID) {
     return rowLoad("sqlLoadDefectRecords", sqlLogHandle(), tblDefect,
-                   "WHERE (bDelete = 0 OR bDelete IS NULL) AND iACID = ? "
+                   "WHERE " ROW_NOT_DELETED " AND iACID = ? "
                    "ORDER BY tReported, iDefectID",
                    {rowUnsigned(iACID)}, pcbDefect->prcdDefect,
                    rowCall(pcbDefect->pfuncDefectCB, pcbDefect->prcdDefect));
@@ -130,7 +130,7 @@ gboolean sqlCountMaintByCard(guint iACID, std::vector<std::pair<guint, guint>>* 
 gboolean sqlCountFlightsAfter(guint iACID, time_t tAfter, guint* pnFlights) {
     *pnFlights = 0;
     return rowRun("sqlCountFlightsAfter", sqlLogHandle(),
-                  "SELECT COUNT(*) FROM Flight WHERE (bDelete IS NULL OR bDelete = 0) AND "
+                  "SELECT COUNT(*) FROM Flight WHERE " ROW_NOT_DELETED " AND "
                   "iCSID = ? AND tFltBegin > ?",
                   {rowUnsigned(iACID), Param{false, gint64(tAfter), nullptr, 0}},
                   [pnFlights](sqlite3_stmt* p) {
