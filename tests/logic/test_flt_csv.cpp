@@ -340,7 +340,8 @@ TEST_F(FltCSV, PilotsMatchedByNameAndAddedOnlyWhenAsked) {
                                 "2-May-2010,1.0,\"Núñez Pérez, José\",Bob Brown,dual\n"
                                 "3-May-2010,1.0,Bob Brown,,\n"
                                 "4-May-2010,1.0,Åsa,,\n"
-                                "5-May-2010,1.0,1.3,,\n";
+                                "5-May-2010,1.0,1.3,,\n"
+                                "6-May-2010,1.0," + std::string(100, 'z') + ",,\n";
     const std::string strQuery = "SELECT IFNULL(p.strFName || ' ' || p.strLName, '-'), "
                                  "IFNULL(s.strLName, '-'), f.nFltType FROM Flight f LEFT JOIN "
                                  "Pilot p ON p.iPilotID = f.iPilotID LEFT JOIN Pilot s ON "
@@ -348,8 +349,9 @@ TEST_F(FltCSV, PilotsMatchedByNameAndAddedOnlyWhenAsked) {
     for (gboolean bAdd : {0, 1}) {
         fcsvPreview prv = preview(strText, iACID);
         EXPECT_EQ(prv.lstUnknownPilot, (std::vector<std::string>{"Bob Brown", "Åsa"}));
-        ASSERT_EQ(prv.lstRefused.size(), 1u);
+        ASSERT_EQ(prv.lstRefused.size(), 2u);
         EXPECT_EQ(prv.lstRefused[0].strWhy, "pilot \"1.3\" is not a name");
+        EXPECT_EQ(prv.lstRefused[1].strWhy, "pilot name longer than 99 bytes");
         ASSERT_TRUE(import(prv, iACID, bAdd)) << m_strWhy;
         EXPECT_EQ(sql(strQuery),
                   bAdd ? "Anne Smith|-|0\nJosé Núñez-Pérez|Brown|1\nBob Brown|-|0\n Åsa|-|0\n"

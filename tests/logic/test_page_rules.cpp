@@ -34,6 +34,7 @@ TEST(TypedOnACard, TakenOrRefusedWithAReason) {
         {"12.5", INSPECTION, REFUSED, "whole hours"},
         {"99999999", INSPECTION, REFUSED, "typing error"},
         {"20000", INSPECTION, 20000, nullptr},
+        {"25 30", INSPECTION, REFUSED, "whole hours"},
         {"-500 HR", LIMIT, REFUSED, "500 HR or 5 yrs"},
         {"6 months", LIMIT, REFUSED, "500 HR or 5 yrs"},
         {"70000 HR", LIMIT, REFUSED, "hours"},

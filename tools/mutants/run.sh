@@ -2,7 +2,7 @@
 # Plants one-line rule faults into a worktree's sources, one at a time, and
 # records whether the test suite notices each.
 #
-# usage: nice -n 10 tools/mutants/run.sh <worktree> [id ...]
+# usage: nice -n 10 tools/mutants/run.sh <worktree> [id ...]   (<worktree>/build configured and built once)
 #   FAULTS=<file>  the faults to plant (default: faults.tsv beside this script)
 #   OUT=<file>     where the markdown table goes as well as stdout
 #                  (default: <worktree>/build/mutants.md)
@@ -26,7 +26,15 @@ WT=$(cd "$WT" && pwd)
 FAULTS=${FAULTS:-$HERE/faults.tsv}
 OUT=${OUT:-$WT/build/mutants.md}
 FAIL_FAST=${FAIL_FAST:-1}
-BUILD=${BUILD_SH:-/work/wt/build.sh}
+# BUILD_SH=<script> builds <worktree>/build (given the worktree); by default
+# an incremental build of the worktree's existing build directory.
+build() {
+    if [ -n "${BUILD_SH:-}" ]; then
+        bash "$BUILD_SH" "$1"
+    else
+        cmake --build "$1/build" -j"$(nproc)"
+    fi
+}
 export LSAN_OPTIONS="suppressions=$WT/tests/lsan.supp"
 
 declare -a WANT=("$@")
@@ -120,7 +128,7 @@ while IFS=$'\t' read -r id file find repl what; do
     fi
     PLANTED=$file
     log="$LOGDIR/$id"
-    if ! bash "$BUILD" "$WT" >"$log.build" 2>&1; then
+    if ! build "$WT" >"$log.build" 2>&1; then
         row "$id" "$file" "$what" "does not build" "$(grep -m1 -E 'error' "$log.build" | cut -c1-100)"
         restore
         FAILED_ANY=1
@@ -145,7 +153,7 @@ while IFS=$'\t' read -r id file find repl what; do
 done <"$FAULTS"
 
 # Leave the build matching the sources again.
-bash "$BUILD" "$WT" >/dev/null 2>&1 || true
+build "$WT" >/dev/null 2>&1 || true
 echo
 echo "Logs: $LOGDIR; table: $OUT"
 exit $FAILED_ANY
