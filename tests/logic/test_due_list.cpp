@@ -23,7 +23,6 @@ std::string dateText(time_t t) {
 // "name|what|state|driven by|due at|left|deferral left".
 std::vector<std::string> expected(time_t tCalendarDue) {
     return {
-        "Worn Part|Replacement|Overdue|Used part's hours|10.0 A/F hrs|50.0 hrs overdue|",
         "Calendar Life|Replacement|Overdue|Calendar|" + dateText(tCalendarDue) + "|N days overdue|",
         "Used Part|Replacement|Overdue|Used part's hours|50.0 A/F hrs|10.0 hrs overdue|",
         "Hours Insp|Inspection|Overdue|Hours|50.0 A/F hrs|10.0 hrs overdue|",
@@ -69,9 +68,8 @@ TEST_F(DueList, LinesSayWhatDrivesEachAndMatchTheTree) {
     std::vector<std::string> names;
     for (const dueLine& l : dueCollect())
         names.push_back(l.strName);
-    EXPECT_EQ(names, (std::vector<std::string>{"Worn Part", "Calendar Life", "Used Part",
-                                               "Hours Insp", "Deferred Insp", "Ann Early",
-                                               "Dee Today"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"Calendar Life", "Used Part", "Hours Insp",
+                                               "Deferred Insp", "Ann Early", "Dee Today"}));
 
     // A flight logged while another page shows: the tree waits for its page
     // to be marked again, but each line's colour follows its own verdict.
@@ -102,7 +100,7 @@ TEST_F(DueList, ReportCsvAndPdfSayWhatTheListSays) {
 
     // CSV: one row per component of the aircraft, with the list's columns.
     std::vector<std::vector<std::string>> rows = parseCsv(avt::readFile(strCsv));
-    ASSERT_EQ(rows.size(), 8u);
+    ASSERT_EQ(rows.size(), 7u);
     auto at = [&](size_t iRow, const char* pszHead) {
         auto it = std::find(rows[0].begin(), rows[0].end(), pszHead);
         return it == rows[0].end() ? std::string("<no column>")
@@ -137,7 +135,6 @@ TEST_F(DueList, ReportCsvAndPdfSayWhatTheListSays) {
         {"Not Due <Seal> & \"ring\", ø|500.0||", "Next inspection at 500.0 A/F hrs"},
         {"Calendar Life|||" + strCal, "Next inspection none Next replacement on " + strCal},
         {"Used Part||50.0|", "Next replacement at 50.0 A/F hrs"},
-        {"Worn Part||10.0|", "Next replacement at 10.0 A/F hrs"},
         {"Deferred Insp|50.0||", "Next inspection at 50.0 A/F hrs"},
     };
     for (size_t i = 1; i < rows.size(); ++i)

@@ -43,9 +43,6 @@ class DueScenario : public CompTest {
         addRecord(iACID, iCal, {MNT_KIND_REPLACE_NEW, tFitted});
         guint iUsed = addCard({.iGroupID = 11, .pszDesc = "Used Part", .nRCOIntv = 100});
         addRecord(iACID, iUsed, {MNT_KIND_REPLACE_USED, utc(2020, 3, 1), 800});
-        // Both of its hours limits have run out: the nearer one drives.
-        guint iWorn = addCard({.iGroupID = 11, .pszDesc = "Worn Part", .nSort = 2, .nRCOIntv = 40});
-        addRecord(iACID, iWorn, {MNT_KIND_REPLACE_USED, utc(2020, 1, 15), 300});
         guint iDefer = addCard({.iGroupID = 12, .pszDesc = "Deferred Insp", .nInspIntv = 50});
         addRecord(iACID, iDefer, {MNT_KIND_DEFER_INSP, utc(2020, 3, 1), 0, 0, 1000, 0});
 
