@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <ctime>
+#include <string>
 #include <string_view>
 
 // Seconds of one day: every stored date is a UTC day plus a clock time.
@@ -164,6 +165,11 @@ time_t cnvAddInterval(time_t tDate, guint nIntv, int nSign = 1);
 // no interval (0). TRUE with *pnIntv set; FALSE with *pnIntv untouched,
 // and *ppszWhy (when given) says why.
 gboolean cnvReadInterval(guint* pnIntv, const gchar* pszText, const gchar** ppszWhy = nullptr);
+
+// A count with its noun, singular for one: "1 flight", "3 flights".
+inline std::string cnvCount(gint64 n, const char* pszOne, const char* pszMany) {
+    return std::to_string(n) + " " + (n == 1 ? pszOne : pszMany);
+}
 
 // An ASCII digit, whatever the locale: the one digit test of every reader
 // of typed or imported numbers.

@@ -153,8 +153,7 @@ void addHistory(rptDoc* pDoc, gboolean bLoaded) {
         else if (r.bFlags & MNT_KIND_REPLACE_USED)
             strPart = usedPartText(r.nCompHours, r.nCompAge);
         else if (r.bFlags & (MNT_KIND_DEFER_INSP | MNT_KIND_DEFER_RCO))
-            strDefer = hoursText(r.nDeferHours) + " hrs, " + std::to_string(r.nDeferDays) +
-                       (r.nDeferDays == 1 ? " day" : " days");
+            strDefer = hoursText(r.nDeferHours) + " hrs, " + cnvCount(r.nDeferDays, "day", "days");
         tbl.addRow({dateText(r.tComplete, CNV_DCD_WITH_TIME), hoursText(mmodAFHoursAt(r.tComplete)),
                     *pszKind ? pszKind : "Inspected", strPart, strDefer, r.szNotes});
     }

@@ -134,7 +134,7 @@ bool isGrounding(const rcdDefect& rcd) {
 std::string groundingText(std::ptrdiff_t n) {
     if (n == 0)
         return "";
-    return std::to_string(n) + (n == 1 ? " open grounding defect" : " open grounding defects");
+    return cnvCount(n, "open grounding defect", "open grounding defects");
 }
 
 bool isBlank(const char* psz) {

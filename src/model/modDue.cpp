@@ -92,8 +92,7 @@ std::string deferralText(const cmodDueFigure& fig, int iLimit, gint64 nAFTotal, 
     }
     gint64 nDays = cnvDaysBetween(tNow, fig.tDeferEnd);
     if (nDays > 0)
-        str +=
-            (str.empty() ? "" : " and ") + std::to_string(nDays) + (nDays == 1 ? " day" : " days");
+        str += (str.empty() ? "" : " and ") + cnvCount(nDays, "day", "days");
     return str.empty() ? "ended" : str + " left";
 }
 

@@ -51,7 +51,7 @@ std::string dateText(time_t t, guint nFlags = 0) {
 }
 
 std::string daysText(gint64 n) {
-    return std::to_string(n) + (n == 1 ? " day" : " days");
+    return cnvCount(n, "day", "days");
 }
 
 // ---- the window ----

@@ -64,10 +64,8 @@ void appendDefects(guint nOrder) {
     appendSection(&iterSec, "Open defects", list.lstOpen.size(), 3);
     for (const dfctLine& l : list.lstOpen) {
         const cmodLook look = dfctLook(l.rcd.nSeverity);
-        const std::string strOpen = std::to_string(l.nAgeDays) +
-                                    (l.nAgeDays == 1 ? " day, " : " days, ") +
-                                    std::to_string(l.nFlightsSince) +
-                                    (l.nFlightsSince == 1 ? " flight since" : " flights since");
+        const std::string strOpen = cnvCount(l.nAgeDays, "day", "days") + ", " +
+                                    cnvCount(l.nFlightsSince, "flight", "flights") + " since";
         GtkTreeIter iter;
         gtk_tree_store_append(m_pstoDue, &iter, &iterSec);
         gtk_tree_store_set(m_pstoDue, &iter, DUE_ID_COL, l.rcd.iDefectID, DUE_KIND_COL,

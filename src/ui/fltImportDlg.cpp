@@ -197,16 +197,18 @@ void fillPreview() {
     if (!m_prvImport.strProblem.empty()) {
         strCount = m_prvImport.strProblem;
     } else {
-        strCount = std::to_string(m_prvImport.lstFlight.size()) + " flights to import, " +
-                   std::to_string(m_prvImport.lstRefused.size()) + " rows refused (listed below).";
+        strCount = cnvCount(gint64(m_prvImport.lstFlight.size()), "flight", "flights") +
+                   " to import, " + cnvCount(gint64(m_prvImport.lstRefused.size()), "row", "rows") +
+                   " refused (listed below).";
         if (m_prvImport.lstFlight.size() > FCSV_PREVIEW_ROWS)
             strCount += " The first " + std::to_string(FCSV_PREVIEW_ROWS) + " flights are shown.";
         if (m_prvImport.lstRefused.size() > FCSV_PREVIEW_REFUSED)
             strCount +=
                 " The first " + std::to_string(FCSV_PREVIEW_REFUSED) + " refusals are shown.";
         if (m_prvImport.nOtherReg > 0)
-            strCount += "\n" + std::to_string(m_prvImport.nOtherReg) +
-                        " rows of other aircraft are left out.";
+            strCount += "\n" + cnvCount(m_prvImport.nOtherReg, "row", "rows") +
+                        " of other aircraft " + (m_prvImport.nOtherReg == 1 ? "is" : "are") +
+                        " left out.";
     }
     if (!m_prvImport.lstUnknownPilot.empty()) {
         strCount += "\nNot in the pilot list:";
@@ -495,9 +497,8 @@ gboolean fcsvImportFile(const char* pszPath) {
         std::string strBackup;
         if (fcsvImport(m_prvImport, m_iImportACID, bAddPilots, &strBackup, &strWhy)) {
             bStored = TRUE;
-            showStatus(std::to_string(m_prvImport.lstFlight.size()) +
-                       " flights imported; the log before the import is kept in " +
-                       displayName(strBackup));
+            showStatus(cnvCount(gint64(m_prvImport.lstFlight.size()), "flight", "flights") +
+                       " imported; the log before the import is kept in " + displayName(strBackup));
         } else if (strBackup.empty()) {
             showMessage(GTK_MESSAGE_ERROR, "No flights were imported", strWhy);
         } else {

@@ -324,8 +324,7 @@ std::string cardRecordsText(guint iCompID) {
     }
     if (nAll == 0)
         return "no maintenance records";
-    return std::to_string(nAll) + (nAll == 1 ? " maintenance record (" : " maintenance records (") +
-           strEach + ")";
+    return cnvCount(nAll, "maintenance record", "maintenance records") + " (" + strEach + ")";
 }
 
 void ccdOnCompEditDelete(GtkButton*, gpointer) {

@@ -228,19 +228,19 @@ TEST_F(FltCSVDialog, QuestionsOfTheFileAnsweredInThePreview) {
              gtk_combo_box_set_active(columnChoice(2), FCSV_COL_TO);
          },
          "No column is taken as the date: choose it above its column.",
-         "1 flights to import, 0 rows refused (listed below).", "2010-05-07 Taupo"},
+         "1 flight to import, 0 rows refused (listed below).", "2010-05-07 Taupo"},
         {"Date,Aircraft ID,Time,To\n7-May-2010,ZK-ABC,1.2,Taupo\n8-May-2010,N123,1.0,Napier\n",
          [this] { gtk_combo_box_set_active(GTK_COMBO_BOX(widget("ImportReg")), 0); },
          "No row of the file is for ZK-HBC: choose which registration in the file is this "
          "aircraft.",
-         "1 flights to import, 0 rows refused (listed below).\n1 rows of other aircraft are left "
+         "1 flight to import, 0 rows refused (listed below).\n1 row of other aircraft is left "
          "out.",
          "2010-05-07 Taupo"},
         {"Date,Time,To\n5/2/2010,1.2,Taupo\n",
          [this] { gtk_combo_box_set_active(GTK_COMBO_BOX(widget("ImportDates")), 1); },
          "The dates can be read day before month (05-Feb-2010) or month before day "
          "(02-May-2010): choose how they are written.",
-         "1 flights to import, 0 rows refused (listed below).", "2010-05-02 Taupo"},
+         "1 flight to import, 0 rows refused (listed below).", "2010-05-02 Taupo"},
     };
     for (const auto& c : cases) {
         std::string strBefore, strAfter;
