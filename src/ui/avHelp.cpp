@@ -136,4 +136,10 @@ gboolean hlpOnButtonPress(GtkWidget*, GdkEventButton* pevtTextView, gpointer) {
 void hlpConnect(GtkWidget* pwgt, const gchar* pszHelp) {
     g_signal_connect(pwgt, "button-press-event", G_CALLBACK(hlpOnCHelpButtonPress),
                      const_cast<gchar*>(pszHelp));
+    // A "?" button opens its help from the keyboard too (Space, Enter); a
+    // left click is taken by the press handler above and never clicks it.
+    if (G_OBJECT_TYPE(pwgt) == GTK_TYPE_BUTTON)
+        g_signal_connect_swapped(pwgt, "clicked",
+                                 G_CALLBACK(+[](const gchar* psz) { hlpMessage("", psz); }),
+                                 const_cast<gchar*>(pszHelp));
 }

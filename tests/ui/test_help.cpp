@@ -5,6 +5,8 @@
 #include "harness.h"
 #include "../logic/test_txtview_support.h"
 
+#include <gdk/gdkkeysyms.h>
+
 namespace {
 
 const char* const m_lstHelpTexts[] = {"~BMain rotor~b: check the ~CRblade bolts~c before flight.",
@@ -59,12 +61,15 @@ TEST_F(HelpWindow, ShowsReplacesRaisesMovesAndCloses) {
             GTK_WIDGET(g_object_new(i ? GTK_TYPE_EVENT_BOX : GTK_TYPE_BUTTON, "visible", TRUE,
                                     "width-request", 40, "height-request", 30, nullptr));
         gtk_box_pack_start(GTK_BOX(widget("PageComp")), lstHelp[i], FALSE, FALSE, 0);
-        g_signal_connect(lstHelp[i], "button-press-event", G_CALLBACK(hlpOnCHelpButtonPress),
-                         gpointer(m_lstHelpTexts[i]));
+        hlpConnect(lstHelp[i], m_lstHelpTexts[i]);
     }
     settle();
     GtkWidget* pwgtHelp = widget("HelpContext");
     auto shown = [&] { return gtk_widget_get_visible(pwgtHelp); };
+    gtk_widget_grab_focus(lstHelp[0]);
+    avt::pressKey(lstHelp[0], GDK_space);
+    EXPECT_TRUE(shown()) << "Space on a \"?\" button opens the help";
+    gtk_widget_hide(pwgtHelp);
     GtkTextBuffer* pbfrHelp = gtk_text_view_get_buffer(GTK_TEXT_VIEW(widget("HelpTextView")));
     auto origin = [&] { return screenPoint(pwgtHelp, 0, 0); };
     gint x = 0, y = 0;
