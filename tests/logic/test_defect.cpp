@@ -113,7 +113,7 @@ TEST_F(Defects, LifeFromReportToClearing) {
         EXPECT_EQ(dfctClear(c.iDefect, c.tWhen, c.iMaint, c.pszHow, c.pszBy), !c.pszRefusal);
         if (c.pszRefusal) {
             ASSERT_EQ(m_lstReports.size(), 1u);
-            EXPECT_NE(m_lstReports[0].find(c.pszRefusal), std::string::npos) << m_lstReports[0];
+            EXPECT_TRUE(avt::contains(m_lstReports[0], c.pszRefusal));
         }
     }
     list = load();

@@ -159,10 +159,10 @@ TEST_F(DueList, ReportCsvAndPdfSayWhatTheListSays) {
     EXPECT_GT(strText.find("Not Due <Seal> & \"ring\", ø"), nGroups);
     for (const char* psz :
          {"Defer Inspection", "(overdue)", "ZK-TST", "used, 80.0 hrs, 2 Years old"})
-        EXPECT_NE(strText.find(psz), std::string::npos) << psz;
+        EXPECT_TRUE(avt::contains(strText, psz));
     const std::string strPlain = std::regex_replace(strText, std::regex(" +"), " ");
     for (const auto& [strCsv, strPdf] : next)
-        EXPECT_NE(strPlain.find(strPdf), std::string::npos) << strCsv;
+        EXPECT_TRUE(avt::contains(strPlain, strPdf)) << strCsv;
 }
 
 } // namespace

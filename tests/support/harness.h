@@ -46,6 +46,8 @@ void copyUiFile(const TempDirs& dirs);
 std::string readFile(const fs::path& path);
 void writeFile(const fs::path& path, const std::string& strContent);
 std::vector<std::string> splitLines(const std::string& strText);
+// Passes when strText holds strPart; a failure shows both.
+testing::AssertionResult contains(const std::string& strText, const std::string& strPart);
 
 // Rows of a query on a SQLite file; NULL values are std::nullopt.
 using Row = std::vector<std::optional<std::string>>;

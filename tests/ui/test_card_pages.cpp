@@ -127,7 +127,7 @@ TEST_F(ACPage, NewAircraftByReturnDuplicateRefusedOwnSpellingSaved) {
 
     newAircraft("zk-hbc");
     EXPECT_EQ(text("ACReg"), "") << "the refused text is not left to be saved later";
-    EXPECT_NE(std::string(mscLastRefusal()).find("zk-hbc"), std::string::npos);
+    EXPECT_TRUE(avt::contains(mscLastRefusal(), "zk-hbc"));
 
     // An aircraft is not its own duplicate.
     selectRow("ZKHBC");
@@ -389,8 +389,8 @@ TEST_F(ACPage, DeleteSaysWhatTheAircraftCarriesAndTheNextStartTakesTheFirstListe
     EXPECT_EQ(avt::dialogsSeen()[0].strText,
               "<span color='red'><b>*** Delete Helicopter Card ***</b></span>");
     const std::string& strAsked = avt::dialogsSeen()[0].strSecondaryText;
-    EXPECT_NE(strAsked.find("'ZK-GONE'"), std::string::npos);
-    EXPECT_NE(strAsked.find("2 flights and 1 maintenance record,"), std::string::npos) << strAsked;
+    EXPECT_TRUE(avt::contains(strAsked, "'ZK-GONE'"));
+    EXPECT_TRUE(avt::contains(strAsked, "2 flights and 1 maintenance record,"));
     EXPECT_EQ(text("ACReg"), "");
     EXPECT_EQ(sql("SELECT bDelete FROM Aircraft WHERE strReg = 'ZK-GONE'")[0][0], "0");
 
@@ -500,7 +500,7 @@ TEST_F(PilotPage, ASecondPilotOfTheSameNameIsQuestioned) {
         avt::answerNextDialog(nResponse);
         type("PilotFName", "ann.");
         ASSERT_EQ(avt::dialogsSeen().size(), 1u);
-        EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("'Adams, Ann'"), std::string::npos);
+        EXPECT_TRUE(avt::contains(avt::dialogsSeen()[0].strSecondaryText, "'Adams, Ann'"));
         avt::clearDialogsSeen();
         EXPECT_EQ(text("PilotFName"), nResponse == GTK_RESPONSE_OK ? "ann." : "");
         EXPECT_EQ(avt::value(db(), "SELECT count(*) FROM Pilot WHERE strSortKey='ADAMSANN'"),
@@ -567,10 +567,9 @@ TEST_F(PilotPage, DeleteSaysHowManyFlightsNameThePilotAndOnlyOkMarksItDeleted) {
     selectPilot(3);
     pressDelete();
     ASSERT_EQ(avt::dialogsSeen().size(), 1u);
-    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("'Tom &amp; &lt;T&gt; Jerry'"),
-              std::string::npos);
-    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("3 flights name this pilot"),
-              std::string::npos);
+    EXPECT_TRUE(
+        avt::contains(avt::dialogsSeen()[0].strSecondaryText, "'Tom &amp; &lt;T&gt; Jerry'"));
+    EXPECT_TRUE(avt::contains(avt::dialogsSeen()[0].strSecondaryText, "3 flights name this pilot"));
     EXPECT_EQ(column("ifnull(bDelete, 0)", 3), "0");
     avt::answerNextDialog(GTK_RESPONSE_OK);
     pressDelete();

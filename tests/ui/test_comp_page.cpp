@@ -445,11 +445,10 @@ TEST_F(CompPage, LeavingACardForItsSubGroupLeavesItsRecordAlone) {
     avt::pressKey(widget("MaintTree"), GDK_Delete);
     EXPECT_EQ(records(kLimit), strBefore);
     ASSERT_EQ(avt::dialogsSeen().size(), 1u);
-    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find(
-                  "10-May-2021, Replace New, \"" +
-                  sql1(catDb(), "SELECT strPartDesc FROM Component WHERE iCompID = 101002") + "\""),
-              std::string::npos)
-        << avt::dialogsSeen()[0].strSecondaryText;
+    EXPECT_TRUE(avt::contains(
+        avt::dialogsSeen()[0].strSecondaryText,
+        "10-May-2021, Replace New, \"" +
+            sql1(catDb(), "SELECT strPartDesc FROM Component WHERE iCompID = 101002") + "\""));
     avt::answerNextDialog(GTK_RESPONSE_OK);
     avt::pressKey(widget("MaintTree"), GDK_Delete);
     EXPECT_EQ(records(kLimit), "");
@@ -631,8 +630,8 @@ TEST_F(CompEdit, NewOptionsAndDeleteCards) {
     avt::answerNextDialog(GTK_RESPONSE_OK);
     click("CompDelete");
     ASSERT_EQ(avt::dialogsSeen().size(), 2u);
-    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("\"Seat belt &lt;&amp; harness&gt;\""),
-              std::string::npos);
+    EXPECT_TRUE(avt::contains(avt::dialogsSeen()[0].strSecondaryText,
+                              "\"Seat belt &lt;&amp; harness&gt;\""));
     EXPECT_EQ(card("bDelete", "iCompID = " + strID), "1");
     EXPECT_FALSE(cmodFindCompID(std::stoul(strID), &iter));
 
@@ -646,12 +645,10 @@ TEST_F(CompEdit, NewOptionsAndDeleteCards) {
     avt::answerNextDialog(GTK_RESPONSE_OK);
     click("CompDelete");
     ASSERT_EQ(avt::dialogsSeen().size(), 3u);
-    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find("It carries no maintenance records."),
-              std::string::npos);
-    EXPECT_NE(
-        avt::dialogsSeen()[2].strSecondaryText.find("It carries 1 maintenance record (ZK-ONE 1)."),
-        std::string::npos)
-        << avt::dialogsSeen()[2].strSecondaryText;
+    EXPECT_TRUE(avt::contains(avt::dialogsSeen()[0].strSecondaryText,
+                              "It carries no maintenance records."));
+    EXPECT_TRUE(avt::contains(avt::dialogsSeen()[2].strSecondaryText,
+                              "It carries 1 maintenance record (ZK-ONE 1)."));
     EXPECT_EQ(records(kLimit), strRecords);
 }
 

@@ -183,9 +183,7 @@ class FlightPage : public avt::AppTest {
         }
         EXPECT_EQ(nRunning, nExpected);
         EXPECT_EQ(fmodAFHoursTotal(), guint64(nExpected));
-        EXPECT_NE(avt::bannerText().find("(" + hoursText(nExpected) + " A/F HRS)"),
-                  std::string::npos)
-            << avt::bannerText();
+        EXPECT_TRUE(avt::contains(avt::bannerText(), "(" + hoursText(nExpected) + " A/F HRS)"));
     }
 };
 
@@ -222,8 +220,8 @@ TEST_F(FlightPage, BadInputIsRefusedAndTheStoredValueStays) {
          0, GTK_RESPONSE_OK},
     });
     // clang-format on
-    EXPECT_NE(avt::dialogsSeen().back().strSecondaryText.find("is in the future. Keep it?"),
-              std::string::npos);
+    EXPECT_TRUE(
+        avt::contains(avt::dialogsSeen().back().strSecondaryText, "is in the future. Keep it?"));
     EXPECT_EQ(row(2).nMark, guint(FLOG_MARK_FUTURE)) << "read back from the file";
 }
 
@@ -451,7 +449,7 @@ TEST_F(FlightPage, TheTreeFollowsChangesMadeElsewhere) {
             << c.pszChange << ": the due figures need them before the page is seen";
         switchPage(2);
         EXPECT_EQ(outline(), c.strOutline) << c.pszChange;
-        EXPECT_NE(avt::bannerText().find("(" + c.strBanner + " A/F HRS)"), std::string::npos)
+        EXPECT_TRUE(avt::contains(avt::bannerText(), "(" + c.strBanner + " A/F HRS)"))
             << c.pszChange << ": " << avt::bannerText();
     }
 }
@@ -499,9 +497,8 @@ TEST_F(FlightPage, DeleteAsksFirst) {
         select(2);
         avt::answerNextDialog(nResponse);
         press(GDK_KEY_Delete);
-        EXPECT_NE(avt::dialogsSeen().back().strSecondaryText.find(
-                      "<b>19-Apr-2010 14:00 to 15:30, 1.5 h</b>"),
-                  std::string::npos)
+        EXPECT_TRUE(avt::contains(avt::dialogsSeen().back().strSecondaryText,
+                                  "<b>19-Apr-2010 14:00 to 15:30, 1.5 h</b>"))
             << "names the flight";
         EXPECT_EQ(order() + stored(2, "bDelete"), bDeleted ? "5 1 3 4 1" : "5 1 2 3 4 0");
         EXPECT_EQ(card(), bDeleted ? "|||" : "19-Apr-2010|14:00|15:30|1.5") << "card cleared";

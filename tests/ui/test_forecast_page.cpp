@@ -34,8 +34,7 @@ class ForecastPage : public avt::AppTest {
 
 TEST_F(ForecastPage, TheOwnersRateIsBoundedAndAnEmptyFieldMeansWorkedOut) {
     // 9.0 hrs over the 40 days since it was built, not over 90 days.
-    EXPECT_NE(shownUse().find("Forecast at 6.8 h/month (last 90 days)"), std::string::npos)
-        << shownUse();
+    EXPECT_TRUE(avt::contains(shownUse(), "Forecast at 6.8 h/month (last 90 days)"));
     const char* pszRate = "SELECT ifnull(nFcstRate, 'NULL') FROM Aircraft";
     const char* pszSays = "forecast rate";
     // clang-format off
@@ -51,8 +50,7 @@ TEST_F(ForecastPage, TheOwnersRateIsBoundedAndAnEmptyFieldMeansWorkedOut) {
     });
     // clang-format on
     enterText("ACFcstRate", "0");
-    EXPECT_NE(shownUse().find("No forecast: a rate of 0 set by hand"), std::string::npos)
-        << shownUse();
+    EXPECT_TRUE(avt::contains(shownUse(), "No forecast: a rate of 0 set by hand"));
 }
 
 // Worst first, or soonest expected first: a calendar life due within a
