@@ -172,7 +172,6 @@ TEST_F(ACPage, BadInputIsRefusedWithAReasonAndTheStoredValueStays) {
         {kPageAC, "ACLogStartHours", "2.3", "2.3", false},
         {kPageAC, "ACManuDate", "31-Feb-2024", "19-Apr-2010", true, nullptr, pszAC, "ZK-INN/23/2010-04-19"},
         {kPageAC, "ACManuDate", "", "", false, nullptr, pszAC, "ZK-INN/23/none"}, // emptied: no date
-        {kPageAC, "ACManuDate", "2024-02-10", "10-Feb-2024", false, nullptr, pszAC, "ZK-INN/23/2024-02-10"},
         {kPagePilot, "PilotMedInterval", "abc", "24 Months", true},
         {kPagePilot, "PilotMedInterval", "25:61", "24 Months", true},
         {kPagePilot, "PilotMedInterval", "10:00", "24 Months", true, nullptr, pszPilot, strMonths24.c_str()},

@@ -41,7 +41,6 @@ TEST_F(ForecastPage, TheOwnersRateIsBoundedAndAnEmptyFieldMeansWorkedOut) {
     runScenarios({db(), [this](int nPage) { switchPage(nPage); }, [this] { switchPage(0); },
                   "MainNotebook"}, {
         {kPageAC, "ACFcstRate", "abc", "", true, pszSays, pszRate, "NULL"},
-        {kPageAC, "ACFcstRate", "-2", "", true, pszSays},
         {kPageAC, "ACFcstRate", "4.5", "4.5", false, nullptr, pszRate, "45"},
         {kPageAC, "ACFcstRate", "200.1", "4.5", true, pszSays, pszRate, "45"},
         {kPageAC, "ACFcstRate", "200", "200.0", false, nullptr, pszRate, "2000"},
