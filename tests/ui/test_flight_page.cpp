@@ -379,9 +379,7 @@ TEST_F(FlightPage, PilotsListedRenamedAndDeleted) {
     }
     EXPECT_EQ(avt::cancelDialogAnswers(), 0u) << "both questions asked";
     switchPage(4); // Anne Smith renamed on the pilot page
-    GtkTreePath* pPath = gtk_tree_path_new_from_string("1");
-    gtk_tree_view_set_cursor(GTK_TREE_VIEW(widget("PilotTreeView")), pPath, nullptr, FALSE);
-    gtk_tree_path_free(pPath);
+    avt::selectWhere(widget("PilotTreeView"), PILOT_NAME_COL, "Smith, Anne");
     enterText("PilotLName", "Smithers");
     switchPage(2);
     select(1);
@@ -407,10 +405,8 @@ TEST_F(FlightPage, TheTreeFollowsChangesMadeElsewhere) {
         return s + "| " + num(selectedID()) + " " + card() +
                (gtk_widget_get_visible(widget("FLogCrewNote")) ? std::string(" ") + pszCrew : "");
     };
-    auto deletePilot = [this](const char* pszPath) {
-        GtkTreePath* pPath = gtk_tree_path_new_from_string(pszPath);
-        gtk_tree_view_set_cursor(GTK_TREE_VIEW(widget("PilotTreeView")), pPath, nullptr, FALSE);
-        gtk_tree_path_free(pPath);
+    auto deletePilot = [this](const char* pszName) {
+        avt::selectWhere(widget("PilotTreeView"), PILOT_NAME_COL, pszName);
         avt::answerNextDialog(GTK_RESPONSE_OK);
         avt::pressKey(widget("PilotTreeView"), GDK_KEY_Delete);
     };
@@ -431,7 +427,7 @@ TEST_F(FlightPage, TheTreeFollowsChangesMadeElsewhere) {
          "5:0.7m 1:1.7m 2:3.2m 3:3.7 4:3.7 | 2 " + strCard2, "3.7"},
         {"another aircraft and back", [&] { selectAircraft(2), selectAircraft(1); },
          "5:0.7m 1:1.7m 2:3.2m 3:3.7 4:3.7 | 2 " + strCard2, "3.7"},
-        {"its pilot deleted", [&] { switchPage(4), deletePilot("1"); },
+        {"its pilot deleted", [&] { switchPage(4), deletePilot("Smith, Anne"); },
          "5:0.7m 1:1.7m 2:3.2m 3:3.7 4:3.7 | 2 " + strCard2 +
              " Instructor: Anne Smith (deleted pilot)",
          "3.7"},
