@@ -437,6 +437,7 @@ void AppTest::SetUp() {
     ASSERT_TRUE(m_bRunning) << "start-up failed with status " << m_nStartStatus;
     ASSERT_TRUE(waitForActiveWindow(GTK_WINDOW(widget("avLedger"))))
         << "the main window never became active";
+    started();
 }
 
 void AppTest::TearDown() {

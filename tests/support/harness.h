@@ -155,6 +155,8 @@ class AppTest : public testing::Test {
     // Override to prepare etc/ before the program starts.
     virtual void prepareData() {}
     virtual std::vector<std::string> arguments() const { return {"avLedger"}; }
+    // Override to prepare what the test needs once the window is up.
+    virtual void started() {}
 
     // Quits through the menu, runs the shutdown and returns the exit status.
     int quitProgram();

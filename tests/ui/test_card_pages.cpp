@@ -31,10 +31,7 @@ const char* const m_lstLists[] = {nullptr, nullptr, "FLogTreeView", "ACTreeView"
 // flag. Jerry, Tom & <T>: a name that is not markup.
 class ACPage : public avt::AppTest {
   protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        if (HasFatalFailure())
-            return;
+    void started() override {
         // Every write is counted: "writes nothing" must hold even where the
         // values would not change.
         avt::exec(db(), R"(
@@ -457,8 +454,8 @@ TEST_F(ACPage, AltAndTheUnderlinedLetterOfALabelGoToItsField) {
 // The pilot page open, as a user reaches it.
 class PilotPage : public ACPage {
   protected:
-    void SetUp() override {
-        ACPage::SetUp();
+    void started() override {
+        ACPage::started();
         switchPage(kPagePilot);
     }
     std::string column(const char* pszColumn, guint iPilotID) const {

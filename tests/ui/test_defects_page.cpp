@@ -73,10 +73,7 @@ gboolean playStep(gpointer) {
 
 class Defects : public avt::AppTest {
   protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        if (HasFatalFailure())
-            return;
+    void started() override {
         avt::exec(db(), R"(
             INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, bDelete)
               VALUES (1, 'ZK-DEF', strftime('%s', '2020-01-01'), 1, 0);

@@ -19,10 +19,7 @@ namespace fs = std::filesystem;
 
 class DueWindow : public avt::AppTest {
   protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        if (HasFatalFailure())
-            return;
+    void started() override {
         // Hours Insp fits engine code 0 only (this aircraft's).
         avt::exec(m_dirs->etcFile("avLedger.db"), R"(
             INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, iOptEngine, bDelete)

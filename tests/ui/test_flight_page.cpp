@@ -54,11 +54,7 @@ class FlightPage : public avt::AppTest {
         avt::writeFile(m_dirs->etcFile("avLedger.conf"),
                        "[Aircraft]\nACID=1\n[FlightLog]\nLastDate=" + num(utc(2010, 4, 19)) + "\n");
     }
-    void SetUp() override {
-        AppTest::SetUp();
-        if (!HasFatalFailure())
-            switchPage(2);
-    }
+    void started() override { switchPage(2); }
 
     std::string sql(const std::string& strQuery) const {
         return avt::value(m_dirs->etcFile("avLedger.db"), strQuery);

@@ -13,10 +13,7 @@ constexpr int kPageAC = 3;
 
 class ForecastPage : public avt::AppTest {
   protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        if (HasFatalFailure())
-            return;
+    void started() override {
         // Three flights of 3.0 hrs in the last 90 days; built 40 days ago.
         avt::exec(db(), R"(
             INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, bDelete)
