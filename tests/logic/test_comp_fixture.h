@@ -46,6 +46,13 @@ template <typename T> T col(GtkTreeIter* piter, int nCol, GtkTreeModel* pModel =
     gtk_tree_model_get(pModel, piter, nCol, &v, -1);
     return v;
 }
+// A date as the cards show it.
+inline std::string dateText(time_t t) {
+    char sz[40];
+    cnvDcdDate(sz, sizeof sz, t, 0);
+    return sz;
+}
+
 inline std::string text(GtkTreeIter* piter, int nCol, GtkTreeModel* pModel = cmodGetModel()) {
     gchar* psz = col<gchar*>(piter, nCol, pModel);
     std::string str = psz ? psz : "<null>";

@@ -12,12 +12,6 @@ namespace {
 
 using namespace avdt;
 
-std::string dateText(time_t t) {
-    char sz[40];
-    cnvDcdDate(sz, sizeof sz, t, 0);
-    return sz;
-}
-
 // Worst first: replacements due, inspections due (overdue before due only at
 // the mark), deferrals; then pilots, run out before due at the mark. Each as
 // "name|what|state|driven by|due at|left|deferral left".
