@@ -56,7 +56,7 @@ TEST(Backup, ACopyWhenChangedTheNewestTenKept) {
     fs::remove_all(dir);
     avt::writeFile(dir, "in the way");
     sqlBackUp();
-    EXPECT_NE(avt::readFile(dirs.etcFile("avLedger.log")).find("bkpBackUp()"), std::string::npos);
+    EXPECT_TRUE(avt::contains(avt::readFile(dirs.etcFile("avLedger.log")), "bkpBackUp()"));
     EXPECT_EQ(avt::readFile(dir), "in the way");
     sqlClose();
 }
@@ -96,7 +96,7 @@ TEST(Backup, BeforeAnImportOnlyAFreshCopyIsNamed) {
         EXPECT_EQ(copies(dirs, "avLedger-").size(), c.nCopies) << c.pszName;
         fs::remove_all(dir / "avLedger.tmp");
     }
-    EXPECT_NE(avt::readFile(dirs.etcFile("avLedger.log")).find("bkpBackUp()"), std::string::npos);
+    EXPECT_TRUE(avt::contains(avt::readFile(dirs.etcFile("avLedger.log")), "bkpBackUp()"));
     sqlClose();
 }
 

@@ -114,8 +114,7 @@ TEST_F(CompTree, RemarkingFollowsNewFlights) {
 
 TEST_F(CompTree, MarkIsKeptInTheSettingsAcrossRestarts) {
     cmodSetMarkTime(125, INTV_MONTH << 24 | 3);
-    EXPECT_NE(avt::readFile(m_dirs->etcFile("avLedger.conf")).find("[CompMark]"),
-              std::string::npos);
+    EXPECT_TRUE(avt::contains(avt::readFile(m_dirs->etcFile("avLedger.conf")), "[CompMark]"));
     prmLoadKeyFile();
     cmodInitialize(FALSE);
     EXPECT_EQ(cmodGetMarkHours(), 125u);

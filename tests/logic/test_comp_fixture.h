@@ -4,6 +4,7 @@
 #pragma once
 
 #include "avCnv.h"
+#include "avErrLog.h"
 #include "avParam.h"
 #include "harness.h"
 #include "modComp.h"
@@ -12,6 +13,7 @@
 #include "pagAC.h"
 #include "sqlMLog.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -44,6 +46,13 @@ template <typename T> T col(GtkTreeIter* piter, int nCol, GtkTreeModel* pModel =
     gtk_tree_model_get(pModel, piter, nCol, &v, -1);
     return v;
 }
+// A date as the cards show it.
+inline std::string dateText(time_t t) {
+    char sz[40];
+    cnvDcdDate(sz, sizeof sz, t, 0);
+    return sz;
+}
+
 inline std::string text(GtkTreeIter* piter, int nCol, GtkTreeModel* pModel = cmodGetModel()) {
     gchar* psz = col<gchar*>(piter, nCol, pModel);
     std::string str = psz ? psz : "<null>";
@@ -163,6 +172,33 @@ class CompTest : public testing::Test {
     void activate(guint iACID) { ASSERT_TRUE(acdLoadActiveAC(iACID)); }
 
     std::unique_ptr<avt::TempDirs> m_dirs;
+};
+
+// Stands in for the error dialog while it lives: answers each report with
+// the next queued response (then OK) and keeps "locus::function error".
+class Reports {
+  public:
+    explicit Reports(std::vector<int> lstAnswers = {}) {
+        s_lstAnswers = std::move(lstAnswers);
+        s_lstSeen.clear();
+        m_pfnOld = dlgSetReporter(
+            [](const gchar* pszError, const gchar* pszFunction, const gchar* pszLocus) {
+                const size_t n = s_lstSeen.size();
+                s_lstSeen.push_back(std::string(pszLocus) + "::" + pszFunction + " " + pszError);
+                return n < s_lstAnswers.size() ? s_lstAnswers[n] : int(GTK_RESPONSE_OK);
+            });
+    }
+    ~Reports() { dlgSetReporter(m_pfnOld); }
+    long count(const char* pszPart) const {
+        return std::count_if(s_lstSeen.begin(), s_lstSeen.end(),
+                             [&](auto& s) { return s.find(pszPart) != std::string::npos; });
+    }
+    size_t size() const { return s_lstSeen.size(); }
+
+  private:
+    static inline std::vector<int> s_lstAnswers;
+    static inline std::vector<std::string> s_lstSeen;
+    dlgReporter m_pfnOld;
 };
 
 } // namespace avct

@@ -12,12 +12,6 @@ namespace {
 
 using namespace avdt;
 
-std::string dateText(time_t t) {
-    char sz[40];
-    cnvDcdDate(sz, sizeof sz, t, 0);
-    return sz;
-}
-
 // Worst first: replacements due, inspections due (overdue before due only at
 // the mark), deferrals; then pilots, run out before due at the mark. Each as
 // "name|what|state|driven by|due at|left|deferral left".
@@ -160,10 +154,10 @@ TEST_F(DueList, ReportCsvAndPdfSayWhatTheListSays) {
     EXPECT_GT(strText.find("Not Due <Seal> & \"ring\", ø"), nGroups);
     for (const char* psz :
          {"Defer Inspection", "(overdue)", "ZK-TST", "used, 80.0 hrs, 2 Years old"})
-        EXPECT_NE(strText.find(psz), std::string::npos) << psz;
+        EXPECT_TRUE(avt::contains(strText, psz));
     const std::string strPlain = std::regex_replace(strText, std::regex(" +"), " ");
     for (const auto& [strCsv, strPdf] : next)
-        EXPECT_NE(strPlain.find(strPdf), std::string::npos) << strCsv;
+        EXPECT_TRUE(avt::contains(strPlain, strPdf)) << strCsv;
 }
 
 } // namespace

@@ -53,6 +53,13 @@ TEST_F(FLogModel, HoursAtADateAroundTwoFlights) {
         EXPECT_EQ(fmodAFHoursTotal(), bSinceNew ? 0u : 734u);
         EXPECT_EQ(fmodAFHoursAtDate(tSecond), bSinceNew ? 0u : 734u);
     }
+    // An old file's log-start hours near the top of 32 bits: no sum wraps.
+    const guint iHuge = aircraft(4294967290u, 0, tFirst);
+    addFlights(iHuge, {{tFirst, 12}, {tSecond, 8}});
+    activate(iHuge);
+    EXPECT_EQ(fmodCalcAFAccum(), 4294967310u);
+    EXPECT_EQ(std::make_pair(fmodAFHoursAtDate(tSecond - 1), fmodAFHoursByWalk(tSecond - 1)),
+              std::make_pair(4294967302u, 4294967302u));
 }
 
 TEST_F(FLogModel, ALandingBeforeTheTakeOffIsNextDayOnlyWithin12Hours) {

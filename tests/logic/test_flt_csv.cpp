@@ -153,7 +153,7 @@ TEST_F(FltCSV, FilesThatAreNoFlightListAreRefusedWhole) {
         fcsvTable table;
         std::string strWhy;
         EXPECT_FALSE(fcsvReadFile(strPath.c_str(), &table, &strWhy)) << c.pszWhy;
-        EXPECT_NE(strWhy.find(c.pszWhy), std::string::npos) << strWhy;
+        EXPECT_TRUE(avt::contains(strWhy, c.pszWhy));
     }
 }
 
@@ -458,7 +458,7 @@ TEST_F(FltCSV, ExportImportsBackUnchanged) {
     EXPECT_EQ(avt::readFile(strPath), strExport);
     for (const char* pszCell : {",\"'=HYPERLINK(\"\"x\"\")\",", ",\"'-oil, +filter\",", ",'@home,",
                                 ",''=already quoted,"})
-        EXPECT_NE(strExport.find(pszCell), std::string::npos) << pszCell << " shown as text";
+        EXPECT_TRUE(avt::contains(strExport, pszCell)) << pszCell << " shown as text";
     fcsvPreview prv = preview(strExport, iFresh);
     EXPECT_TRUE(prv.lstRefused.empty())
         << prv.lstRefused.front().nLine << " " << prv.lstRefused.front().strWhy;
@@ -469,7 +469,6 @@ TEST_F(FltCSV, ExportImportsBackUnchanged) {
                                 "strPaxList, strNotes, iPilotID FROM Flight WHERE iCSID = ";
     EXPECT_EQ(sql("SELECT " + strCols + std::to_string(iFresh) + " ORDER BY tFltBegin"),
               sql("SELECT " + strCols + std::to_string(iACID) + " ORDER BY tFltBegin"));
-
 }
 
 } // namespace

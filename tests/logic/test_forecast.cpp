@@ -15,12 +15,6 @@ time_t daysAgo(int nDays) {
     return kNow - time_t(nDays) * 86400;
 }
 
-std::string dateText(time_t t) {
-    char sz[40];
-    cnvDcdDate(sz, sizeof sz, t, 0);
-    return sz;
-}
-
 class Forecast : public CompTest {
   protected:
     // An aircraft logged since new, built three years before now, with its

@@ -3,40 +3,9 @@
 // build goes on after OK and stops after Cancel, as the user chose.
 #include "test_comp_fixture.h"
 
-#include "avErrLog.h"
-
-#include <algorithm>
-
 namespace {
 
 using namespace avct;
-
-// Stands in for the error dialog while it lives: answers each report with
-// the next queued response (then OK) and keeps "locus::function error".
-class Reports {
-  public:
-    explicit Reports(std::vector<int> lstAnswers = {}) {
-        s_lstAnswers = std::move(lstAnswers);
-        s_lstSeen.clear();
-        m_pfnOld = dlgSetReporter(
-            [](const gchar* pszError, const gchar* pszFunction, const gchar* pszLocus) {
-                const size_t n = s_lstSeen.size();
-                s_lstSeen.push_back(std::string(pszLocus) + "::" + pszFunction + " " + pszError);
-                return n < s_lstAnswers.size() ? s_lstAnswers[n] : int(GTK_RESPONSE_OK);
-            });
-    }
-    ~Reports() { dlgSetReporter(m_pfnOld); }
-    long count(const char* pszPart) const {
-        return std::count_if(s_lstSeen.begin(), s_lstSeen.end(),
-                             [&](auto& s) { return s.find(pszPart) != std::string::npos; });
-    }
-    size_t size() const { return s_lstSeen.size(); }
-
-  private:
-    static inline std::vector<int> s_lstAnswers;
-    static inline std::vector<std::string> s_lstSeen;
-    dlgReporter m_pfnOld;
-};
 
 using LoadFailure = CompTest;
 
@@ -69,8 +38,7 @@ TEST_F(LoadFailure, CardAndReferenceLoadsStopOnCancelAndGoOnAfterOk) {
     Reports reports;
     EXPECT_TRUE(cmodLoadModel(ALL));
     EXPECT_EQ(reports.size(), 1u);
-    EXPECT_NE(avt::readFile(m_dirs->etcFile("avLedger.log")).find("36 more failures"),
-              std::string::npos);
+    EXPECT_TRUE(avt::contains(avt::readFile(m_dirs->etcFile("avLedger.log")), "36 more failures"));
     std::string strTree = outline();
     EXPECT_EQ(std::count(strTree.begin(), strTree.end(), '\n'), 8);
     EXPECT_EQ(strTree.rfind("Fuselage[Airframe,Landing Gear,", 0), 0u) << strTree;

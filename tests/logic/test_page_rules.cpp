@@ -51,7 +51,7 @@ TEST(TypedOnACard, TakenOrRefusedWithAReason) {
         EXPECT_EQ(bOK ? (nReader == DATE ? gint64(t) : gint64(n)) : REFUSED, nWant) << pszText;
         EXPECT_EQ(pszWhy != nullptr, !bOK) << pszText;
         if (pszWant && pszWhy) {
-            EXPECT_NE(std::string(pszWhy).find(pszWant), std::string::npos) << pszWhy;
+            EXPECT_TRUE(avt::contains(std::string(pszWhy), pszWant)) << pszWhy;
         }
     }
 }

@@ -69,21 +69,13 @@ TEST(PilotModel, PilotsInKeyOrderWithNamesNextDatesAndDueFlagsThenTheNewRow) {
     // A failed load is reported through the models' reporter; Cancel stops
     // it before the new-pilot row, any other answer keeps the row.
     avt::exec(dirs.etcFile("avLedger.db"), "ALTER TABLE Pilot RENAME TO PilotAway");
-    static std::vector<std::string> s_lstReported;
-    static int s_nAnswer;
-    dlgReporter pfnOld =
-        dlgSetReporter([](const gchar*, const gchar* pszFunction, const gchar* pszLocus) {
-            s_lstReported.push_back(std::string(pszLocus) + "::" + pszFunction);
-            return s_nAnswer;
-        });
     for (int nAnswer : {GTK_RESPONSE_CANCEL, GTK_RESPONSE_OK}) {
-        s_nAnswer = nAnswer;
+        avct::Reports reports({nAnswer});
         EXPECT_EQ(pmodLoadModel(), nAnswer == GTK_RESPONSE_OK);
         EXPECT_EQ(listRows().size(), nAnswer == GTK_RESPONSE_OK ? 1u : 0u);
+        EXPECT_EQ(reports.size(), 1u);
+        EXPECT_EQ(reports.count("modPilot::pmodLoadModel() "), 1);
     }
-    dlgSetReporter(pfnOld);
-    EXPECT_EQ(s_lstReported,
-              (std::vector<std::string>{"modPilot::pmodLoadModel()", "modPilot::pmodLoadModel()"}));
 }
 
 constexpr auto intv = [](guint nUnit, guint n) { return nUnit << CNV_INTV_UNIT_SHIFT | n; };

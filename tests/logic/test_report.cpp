@@ -97,10 +97,10 @@ TEST_F(ReportFiles, PdfPagesCarryRegistrationNumbersAndWholeRows) {
     for (size_t i = 0; i < pages.size(); ++i) {
         const std::string& strPage = pages[i];
         SCOPED_TRACE("page " + std::to_string(i + 1));
-        EXPECT_NE(strPage.find("ZK-H<&>"), std::string::npos);
+        EXPECT_TRUE(avt::contains(strPage, "ZK-H<&>"));
         std::string strNumber =
             "Page " + std::to_string(i + 1) + " of " + std::to_string(pages.size());
-        EXPECT_NE(strPage.find(strNumber), std::string::npos);
+        EXPECT_TRUE(avt::contains(strPage, strNumber));
         std::smatch m;
         std::string strRest = strPage;
         bool bFirstOnPage = true;
@@ -110,18 +110,18 @@ TEST_F(ReportFiles, PdfPagesCarryRegistrationNumbersAndWholeRows) {
             // A table going on over a break repeats its headings above its first row.
             if (bFirstOnPage && i > 0) {
                 std::string strBefore = m.prefix();
-                EXPECT_NE(strBefore.find("Notes"), std::string::npos);
+                EXPECT_TRUE(avt::contains(strBefore, "Notes"));
             }
             // The row's notes are on the same page as its name.
-            EXPECT_NE(strPage.find("note " + std::to_string(nRow)), std::string::npos);
+            EXPECT_TRUE(avt::contains(strPage, "note " + std::to_string(nRow)));
             bFirstOnPage = false;
             nNext = nRow + 1;
             strRest = m.suffix();
         }
     }
     EXPECT_EQ(nNext, nRows);
-    EXPECT_NE(pages.back().find(kTricky[5]), std::string::npos);
-    EXPECT_NE(pages.back().find(kTricky[6]), std::string::npos);
+    EXPECT_TRUE(avt::contains(pages.back(), kTricky[5]));
+    EXPECT_TRUE(avt::contains(pages.back(), kTricky[6]));
 
     // The page is the locale's default paper.
     double dW = 0, dH = 0;
@@ -152,7 +152,7 @@ TEST_F(ReportFiles, PdfTableColumnsFitTheirWords) {
     for (const auto& lstRow : tbl.lstRows)
         for (const std::string& strCell : lstRow)
             for (std::istringstream in(strCell); in >> strWord;)
-                EXPECT_NE(strText.find(strWord), std::string::npos) << strWord << " split";
+                EXPECT_TRUE(avt::contains(strText, strWord)) << strWord << " split";
 }
 
 // Records of cards the component list no longer shows stay in the report
@@ -228,8 +228,7 @@ TEST_F(ReportFiles, FailedWritesLeaveNothingBehind) {
         signal(SIGXFSZ, oldHandler);
         EXPECT_FALSE(bOK);
         ASSERT_NE(pError, nullptr);
-        EXPECT_NE(std::string(pError->message).find(strTarget), std::string::npos)
-            << pError->message;
+        EXPECT_TRUE(avt::contains(pError->message, strTarget));
         EXPECT_EQ(g_error_matches(pError, G_IO_ERROR, G_IO_ERROR_CANCELLED), bStop);
         g_clear_error(&pError);
         EXPECT_EQ(entries(m_dirs.root()), before);

@@ -215,14 +215,13 @@ TEST_F(Schema, TheLogCarriesItsVersionAndALaterOneIsNeverWritten) {
         EXPECT_EQ(avt::readFile(logDb()), strBefore) << "not a byte written";
         EXPECT_EQ(sqlInitialize(), TRUE);
         EXPECT_FALSE(sqlCheckWritable());
-        EXPECT_NE(std::string(sqlLastError())
-                      .find(fs::canonical(logDb()).string() +
-                            ": it was written by a newer avLedger (log version " +
-                            std::to_string(nLater) + "; this one knows version " +
-                            std::to_string(SQL_LOG_VERSION) +
-                            ").\nIt is shown as it is and "
-                            "nothing is saved to it"),
-                  std::string::npos)
+        EXPECT_TRUE(
+            avt::contains(sqlLastError(), fs::canonical(logDb()).string() +
+                                              ": it was written by a newer avLedger (log version " +
+                                              std::to_string(nLater) + "; this one knows version " +
+                                              std::to_string(SQL_LOG_VERSION) +
+                                              ").\nIt is shown as it is and "
+                                              "nothing is saved to it"))
             << sqlLastError();
         EXPECT_EQ(query(logDb(), "SELECT strLName FROM Pilot"), (std::vector<avt::Row>{{"Kept"}}));
         sqlClose();

@@ -75,14 +75,11 @@ TEST(StartFiles, ADamagedFileIsNamedWithItsNewestBackupAndLeftAsItIs) {
         EXPECT_FALSE(sqlInitialize());
         sqlClose();
         const std::string strError = sqlLastError();
-        EXPECT_NE(strError.find("sqlInitialize():PRAGMA quick_check(\"" +
-                                fs::canonical(dirs.etcFile(pszFile)).string() + "\")\n"),
-                  std::string::npos)
-            << strError;
-        EXPECT_NE(strError.find(bBackup ? fs::canonical(backup).string()
-                                        : std::string("(there is no backup of it)")),
-                  std::string::npos)
-            << strError;
+        EXPECT_TRUE(avt::contains(strError, "sqlInitialize():PRAGMA quick_check(\"" +
+                                                fs::canonical(dirs.etcFile(pszFile)).string() +
+                                                "\")\n"));
+        EXPECT_TRUE(avt::contains(strError, bBackup ? fs::canonical(backup).string()
+                                                    : std::string("(there is no backup of it)")));
         EXPECT_EQ(avt::readFile(dirs.etcFile(pszFile)), strBefore);
         EXPECT_FALSE(fs::exists(dirs.etcFile((std::string(pszFile) + "-journal").c_str())));
         EXPECT_EQ(fs::exists(dirs.etc() / "backup"), bBackup);

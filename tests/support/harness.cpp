@@ -101,6 +101,12 @@ std::vector<Row> query(const fs::path& db, const std::string& sql) {
     return rows;
 }
 
+testing::AssertionResult contains(const std::string& strText, const std::string& strPart) {
+    if (strText.find(strPart) != std::string::npos)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "\"" << strPart << "\" is not in \"" << strText << "\"";
+}
+
 std::string value(const fs::path& db, const std::string& sql) {
     const auto rows = query(db, sql);
     return rows.empty() || rows[0].empty() ? "<none>" : rows[0][0].value_or("<null>");
@@ -431,6 +437,7 @@ void AppTest::SetUp() {
     ASSERT_TRUE(m_bRunning) << "start-up failed with status " << m_nStartStatus;
     ASSERT_TRUE(waitForActiveWindow(GTK_WINDOW(widget("avLedger"))))
         << "the main window never became active";
+    started();
 }
 
 void AppTest::TearDown() {
@@ -483,7 +490,7 @@ void AppTest::runScenarios(const ScenarioPage& page, const std::vector<Scenario>
         EXPECT_EQ(entryText(widget(r.pszField)), r.pszShown);
         EXPECT_EQ(!strRefusal.empty(), r.bRefused) << strRefusal;
         if (r.pszSays) {
-            EXPECT_NE(strRefusal.find(r.pszSays), std::string::npos) << strRefusal;
+            EXPECT_TRUE(contains(strRefusal, r.pszSays));
         }
         if (!r.pszQuery)
             continue;

@@ -46,6 +46,8 @@ void copyUiFile(const TempDirs& dirs);
 std::string readFile(const fs::path& path);
 void writeFile(const fs::path& path, const std::string& strContent);
 std::vector<std::string> splitLines(const std::string& strText);
+// Passes when strText holds strPart; a failure shows both.
+testing::AssertionResult contains(const std::string& strText, const std::string& strPart);
 
 // Rows of a query on a SQLite file; NULL values are std::nullopt.
 using Row = std::vector<std::optional<std::string>>;
@@ -153,6 +155,8 @@ class AppTest : public testing::Test {
     // Override to prepare etc/ before the program starts.
     virtual void prepareData() {}
     virtual std::vector<std::string> arguments() const { return {"avLedger"}; }
+    // Override to prepare what the test needs once the window is up.
+    virtual void started() {}
 
     // Quits through the menu, runs the shutdown and returns the exit status.
     int quitProgram();

@@ -73,10 +73,7 @@ gboolean playStep(gpointer) {
 
 class Defects : public avt::AppTest {
   protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        if (HasFatalFailure())
-            return;
+    void started() override {
         avt::exec(db(), R"(
             INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, bDelete)
               VALUES (1, 'ZK-DEF', strftime('%s', '2020-01-01'), 1, 0);
@@ -131,12 +128,12 @@ TEST_F(Defects, LifeOfADefect) {
               {{{"DefectDesc", "Cracked skid shoe"}, {"DefectDate", "31-02-2026"}}},
               {{{"DefectDate", "02-Mar-2026 09:00"}}}});
     ASSERT_EQ(lstWhy.size(), 3u);
-    EXPECT_NE(lstWhy[1].find("needs a description"), std::string::npos) << lstWhy[1];
-    EXPECT_NE(lstWhy[2].find("day"), std::string::npos) << lstWhy[2];
+    EXPECT_TRUE(avt::contains(lstWhy[1], "needs a description"));
+    EXPECT_TRUE(avt::contains(lstWhy[2], "day"));
     EXPECT_EQ(stored("SELECT iFltID || ' ' || nSeverity || ' ' || datetime(tReported, "
                      "'unixepoch') || ' ' || tCleared FROM Defect"),
               "2 0 2026-03-02 09:00:00 0");
-    EXPECT_NE(avt::bannerText().find("1 open grounding defect"), std::string::npos);
+    EXPECT_TRUE(avt::contains(avt::bannerText(), "1 open grounding defect"));
     dueRefresh();
     const auto lstDue = avt::treeRows(widget("DueListTreeView"), DUE_NAME_COL);
     EXPECT_EQ(std::vector<std::string>(lstDue.end() - 2, lstDue.end()),
@@ -149,9 +146,8 @@ TEST_F(Defects, LifeOfADefect) {
     enterText("FLogCardDate", "03-Mar-2026");
     ASSERT_FALSE(avt::dialogsSeen().empty());
     // The texts are markup: the quotes are escaped.
-    EXPECT_NE(avt::dialogsSeen().back().strSecondaryText.find(
-                  "Cracked skid shoe&apos; was reported grounding on 02-Mar-2026"),
-              std::string::npos);
+    EXPECT_TRUE(avt::contains(avt::dialogsSeen().back().strSecondaryText,
+                              "Cracked skid shoe&apos; was reported grounding on 02-Mar-2026"));
     EXPECT_EQ(stored("SELECT COUNT(*) FROM Flight"), "2");
 
     // On the card, before the next inspection: the tree marks the card.
@@ -184,15 +180,14 @@ TEST_F(Defects, LifeOfADefect) {
     avt::answerNextDialog(GTK_RESPONSE_OK);
     avt::pressKey(widget("FLogTreeView"), GDK_KEY_Delete);
     ASSERT_EQ(avt::dialogsSeen().size(), 1u);
-    EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find(
-                  "It is named by the defect &apos;Cracked skid shoe&apos;, which is kept"),
-              std::string::npos)
-        << avt::dialogsSeen()[0].strSecondaryText;
+    EXPECT_TRUE(
+        avt::contains(avt::dialogsSeen()[0].strSecondaryText,
+                      "It is named by the defect &apos;Cracked skid shoe&apos;, which is kept"));
     EXPECT_EQ(stored("SELECT bDelete FROM Flight WHERE iFltID = 2"), "1");
     EXPECT_EQ(stored("SELECT iFltID || ' ' || substr(strLink, 1, 40) FROM Defect WHERE "
                      "strDesc = 'Cracked skid shoe'"),
               "0 Its flight of 02-Mar-2026 09:00 was dele");
-    EXPECT_NE(avt::bannerText().find("1 open grounding defect"), std::string::npos);
+    EXPECT_TRUE(avt::contains(avt::bannerText(), "1 open grounding defect"));
 }
 
 } // namespace

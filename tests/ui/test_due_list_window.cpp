@@ -19,10 +19,7 @@ namespace fs = std::filesystem;
 
 class DueWindow : public avt::AppTest {
   protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        if (HasFatalFailure())
-            return;
+    void started() override {
         // Hours Insp fits engine code 0 only (this aircraft's).
         avt::exec(m_dirs->etcFile("avLedger.db"), R"(
             INSERT INTO Aircraft (iAircraftID, strReg, tManu, bLogSinceNew, iOptEngine, bDelete)
@@ -83,8 +80,8 @@ TEST_F(DueWindow, OpensFromTheMenuAndFollowsTheMarkAndThePilots) {
     gtk_tree_path_free(pFirst);
     EXPECT_EQ(gtk_tree_selection_count_selected_rows(pSel), 0) << "a title is not a line";
     std::string strInfo = gtk_label_get_text(GTK_LABEL(widget("DueListInfo")));
-    EXPECT_NE(strInfo.find("ZK-WIN"), std::string::npos) << strInfo;
-    EXPECT_NE(strInfo.find("60.0 A/F hrs"), std::string::npos) << strInfo;
+    EXPECT_TRUE(avt::contains(strInfo, "ZK-WIN"));
+    EXPECT_TRUE(avt::contains(strInfo, "60.0 A/F hrs"));
 
     // The component page sets a look-ahead mark and re-marks the tree.
     cmodSetMarkTime(100, INTV_DAY << 24 | 30u);
@@ -190,10 +187,8 @@ TEST_F(DueWindow, ExportWritesTheChosenFileOrNothing) {
         }
         if (c.nAnswer == GTK_RESPONSE_OK && !avt::dialogsSeen().empty()) {
             // The error names the file, here and in the log.
-            EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find(c.strChosen), std::string::npos)
-                << avt::dialogsSeen()[0].strSecondaryText;
-            EXPECT_NE(avt::readFile(m_dirs->etcFile("avLedger.log")).find(c.strChosen),
-                      std::string::npos);
+            EXPECT_TRUE(avt::contains(avt::dialogsSeen()[0].strSecondaryText, c.strChosen));
+            EXPECT_TRUE(avt::contains(avt::readFile(m_dirs->etcFile("avLedger.log")), c.strChosen));
         }
         nFiles += *c.pszWritten && !c.nAnswer ? 1 : 0;
         EXPECT_EQ(size_t(std::distance(fs::directory_iterator(dir), fs::directory_iterator())),

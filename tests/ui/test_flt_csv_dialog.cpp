@@ -199,10 +199,8 @@ TEST_F(FltCSVDialog, AFailureIsShownAndStoresNothing) {
             },
             GTK_RESPONSE_OK));
         ASSERT_EQ(avt::dialogsSeen().size(), 1u) << c.pszWhy;
-        EXPECT_NE(avt::dialogsSeen()[0].strText.find(c.pszDialog), std::string::npos)
-            << avt::dialogsSeen()[0].strText;
-        EXPECT_NE(avt::dialogsSeen()[0].strSecondaryText.find(c.pszWhy), std::string::npos)
-            << avt::dialogsSeen()[0].strSecondaryText;
+        EXPECT_TRUE(avt::contains(avt::dialogsSeen()[0].strText, c.pszDialog));
+        EXPECT_TRUE(avt::contains(avt::dialogsSeen()[0].strSecondaryText, c.pszWhy));
         EXPECT_EQ(sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) FROM Flight"), "1/1");
         EXPECT_EQ(avt::bannerText().substr(0, 24), "ZK-HBC  (151.0 A/F HRS)\n");
         EXPECT_EQ(flightsInBackup(), "1");

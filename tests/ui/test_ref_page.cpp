@@ -112,10 +112,9 @@ TEST_F(RefPage, ShownForCardsWithADrawingAndEachComesBack) {
         EXPECT_EQ(gtk_widget_get_visible(pwgtNote) ? gtk_label_get_text(GTK_LABEL(pwgtNote)) : "",
                   std::string(s.pszNote ? s.pszNote : ""));
         if (s.pszNote) {
-            EXPECT_NE(avt::readFile(m_dirs->etcFile("avLedger.log")).find(s.pszNote),
-                      std::string::npos);
+            EXPECT_TRUE(avt::contains(avt::readFile(m_dirs->etcFile("avLedger.log")), s.pszNote));
         }
-        EXPECT_NE(tabMarkup().find(s.bShown ? "blue" : "gray"), std::string::npos);
+        EXPECT_TRUE(avt::contains(tabMarkup(), s.bShown ? "blue" : "gray"));
         GtkComboBox* pwgtSel = GTK_COMBO_BOX(widget("RefDrawingSel"));
         EXPECT_EQ(gtk_tree_model_iter_n_children(gtk_combo_box_get_model(pwgtSel), nullptr),
                   s.nDrawings);
@@ -263,7 +262,7 @@ TEST_F(RefEditor, NewDrawingAndTargetAreStoredDrawnAndDeletedTogether) {
     // Shape and size, then a right click places it (and does not open the help).
     gtk_button_clicked(GTK_BUTTON(widget("RefSetupShapeRect")));
     enterText("RefSetupAngle", "400");
-    EXPECT_NE(std::string(mscLastRefusal()).find("Angle"), std::string::npos);
+    EXPECT_TRUE(avt::contains(mscLastRefusal(), "Angle"));
     EXPECT_STREQ(gtk_entry_get_text(GTK_ENTRY(widget("RefSetupAngle"))), "0") << "put back";
     enterText("RefSetupWidth", "60.9");
     EXPECT_STREQ(mscLastRefusal(), "") << "a good entry clears the refusal";

@@ -183,11 +183,11 @@ TEST(StartUpFailure, UiFileMissingOrBrokenIsToldOnTheTerminalAndInTheLog) {
         EXPECT_EQ(nStatus, pExpected->code);
         const std::string strErr = avt::readFile(pathErr);
         for (const char* pszPath : {"../etc/avLedger.ui", "/avLedger/etc/avLedger.ui"})
-            EXPECT_NE(strErr.find(pszPath), std::string::npos) << strErr;
+            EXPECT_TRUE(avt::contains(strErr, pszPath));
         auto lines = avt::splitLines(avt::readFile(dirs.etcFile("avLedger.log")));
         ASSERT_EQ(lines.size(), 4u) << "one entry: the failure and each path's message";
         EXPECT_EQ(textAfterStamp(lines[0]), "gtk_builder_add_from_file() failed:");
-        EXPECT_NE(lines[1].find("../etc/avLedger.ui"), std::string::npos);
+        EXPECT_TRUE(avt::contains(lines[1], "../etc/avLedger.ui"));
         EXPECT_EQ(lines[2],
                   std::string(21, ' ') + "/avLedger/etc/avLedger.ui: " + pExpected->message);
         EXPECT_EQ(lines[3], "");

@@ -47,11 +47,9 @@ class ReadOnlyStart : public avt::AppTest {
 TEST_F(ReadOnlyStart, IsSaidOnceBeforeAnyEdit) {
     ASSERT_EQ(avt::dialogsSeen().size(), 1u);
     const std::string& strShown = avt::dialogsSeen()[0].strSecondaryText;
-    EXPECT_NE(strShown.find(fs::canonical(m_dirs->etcFile("avLedger.db")).string() +
-                            ": the file is read-only\nChanges to this file cannot "
-                            "be saved."),
-              std::string::npos)
-        << strShown;
+    EXPECT_TRUE(avt::contains(strShown, fs::canonical(m_dirs->etcFile("avLedger.db")).string() +
+                                            ": the file is read-only\nChanges to this file cannot "
+                                            "be saved."));
     EXPECT_EQ(strShown.find("avCCD.db"), std::string::npos);
     EXPECT_EQ(quitProgram(), 0);
     EXPECT_EQ(avt::dialogsSeen().size(), 1u) << avt::dialogsSeen().back().strSecondaryText;
