@@ -406,6 +406,11 @@ gchar* cnvDcdDate(gchar* pszDate, gint nlDate, time_t tDate, guint nFlags) {
     return pszDate;
 }
 
+std::string cnvDateText(time_t tDate, guint nFlags) {
+    gchar sz[40];
+    return cnvDcdDate(sz, sizeof sz, tDate, nFlags);
+}
+
 void cnvDcdTime(gchar* pszDate, gint nlDate, time_t tDate, guint nFlags) {
     if (!pszDate || nlDate <= 0)
         return;

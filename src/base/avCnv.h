@@ -100,6 +100,8 @@ time_t cnvMakeTime(struct tm* ptm);
 // 00:00 is added ("19-Apr-2010 14:30"); CNV_DCD_MIDNIGHT adds 00:00 too.
 // A tDate of 0 or below (no date) gives the empty text. Returns pszDate.
 gchar* cnvDcdDate(gchar* pszDate, gint nlDate, time_t tDate, guint nFlags);
+// The same as a string.
+std::string cnvDateText(time_t tDate, guint nFlags = 0);
 
 // Writes the clock time of tDate ("%H:%M") into a buffer of nlDate bytes.
 // Empty for a tDate of 360000 or less and for exactly 00:00 unless

@@ -24,12 +24,6 @@ std::string hoursText(gint64 nTenths) {
     return sz;
 }
 
-std::string dateText(time_t t, guint nFlags = 0) {
-    char sz[40];
-    cnvDcdDate(sz, sizeof sz, t, nFlags);
-    return sz;
-}
-
 // What the card row says about the component besides its due line.
 struct cardFacts {
     std::string strInspIntv, strRCOIntv, strInspLast, strInspHours, strRCOLast, strRCOHours,
@@ -50,7 +44,7 @@ void addNextDue(cardFacts* pF, GtkTreeIter* piterComp) {
     pF->strNextRCOHours = hoursAt(CCD_LIMIT_RCO_HOURS);
     const cmodDueFigure& cal = figs[CCD_LIMIT_RCO_CAL];
     // An unknown fitting date counts as spent: the due rules call it due now.
-    pF->strNextRCODate = !cal.bSet ? "" : cal.tDue == -1 ? "unknown" : dateText(cal.tDue);
+    pF->strNextRCODate = !cal.bSet ? "" : cal.tDue == -1 ? "unknown" : cnvDateText(cal.tDue);
 }
 
 // "at 123.4 A/F hrs or on 01-Jan-2027"; "none" for a card without the limit.
@@ -77,9 +71,9 @@ cardFacts factsOf(GtkTreeIter* piterComp, gint64 nAFTotal) {
     }
     cnvDcdRCO(szRCO, sizeof szRCO, nRCOIntv);
     f.strRCOIntv = szRCO;
-    f.strInspLast = tInspLast == -1 ? "unknown" : dateText(time_t(tInspLast));
+    f.strInspLast = tInspLast == -1 ? "unknown" : cnvDateText(time_t(tInspLast));
     f.strInspHours = hoursText(mmodAFHoursAt(time_t(tInspLast)));
-    f.strRCOLast = tRCOLast == -1 ? "unknown" : dateText(time_t(tRCOLast));
+    f.strRCOLast = tRCOLast == -1 ? "unknown" : cnvDateText(time_t(tRCOLast));
     gint64 nAtRCO = mmodAFHoursAt(time_t(tRCOLast));
     f.strRCOHours = hoursText(nAtRCO);
     // Hours on the part: what it had when fitted plus what the airframe
@@ -154,8 +148,9 @@ void addHistory(rptDoc* pDoc, gboolean bLoaded) {
             strPart = usedPartText(r.nCompHours, r.nCompAge);
         else if (r.bFlags & (MNT_KIND_DEFER_INSP | MNT_KIND_DEFER_RCO))
             strDefer = hoursText(r.nDeferHours) + " hrs, " + cnvCount(r.nDeferDays, "day", "days");
-        tbl.addRow({dateText(r.tComplete, CNV_DCD_WITH_TIME), hoursText(mmodAFHoursAt(r.tComplete)),
-                    *pszKind ? pszKind : "Inspected", strPart, strDefer, r.szNotes});
+        tbl.addRow({cnvDateText(r.tComplete, CNV_DCD_WITH_TIME),
+                    hoursText(mmodAFHoursAt(r.tComplete)), *pszKind ? pszKind : "Inspected",
+                    strPart, strDefer, r.szNotes});
     }
 }
 
@@ -330,7 +325,7 @@ void addForecast(rptDoc* pDoc) {
         tm.tm_hour = tm.tm_min = tm.tm_sec = 0;
         tMonth = cnvMakeTime(&tm);
         const time_t tNext = cnvAddCalendar(tMonth, INTV_MONTH, 1);
-        const std::string strMonth = dateText(tMonth).substr(3);
+        const std::string strMonth = cnvDateText(tMonth).substr(3);
         bool bAny = false;
         for (; it != tl.lstMarks.end() && it->tDate < tNext; ++it, bAny = true) {
             const cmodLook look = cmodDueLook(it->nState);
@@ -417,7 +412,7 @@ void rptBuild(rptDoc* pDoc) {
                                      {1.2, 1.8, 1.2, 1.8, 1.8});
     tblAC.addRow({pAC->szReg, pAC->szModel, pAC->szSerial, pAC->szBuilder, pAC->szOwner});
     rptTable& tblAt = pDoc->addTable({"Exported", "Airframe hours", "Look-ahead mark"}, {1, 1, 2});
-    tblAt.addRow({dateText(time(nullptr), CNV_DCD_WITH_TIME | CNV_DCD_MIDNIGHT),
+    tblAt.addRow({cnvDateText(time(nullptr), CNV_DCD_WITH_TIME | CNV_DCD_MIDNIGHT),
                   hoursText(nAFTotal), strMark});
 
     pDoc->add(RPT_HEADING, "Due list");

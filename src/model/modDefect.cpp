@@ -37,12 +37,6 @@ gboolean readAll(guint iACID, std::vector<rcdDefect>* plst) {
     return bOK;
 }
 
-std::string dateText(time_t t, guint nFlags = 0) {
-    gchar sz[40];
-    cnvDcdDate(sz, sizeof sz, t, nFlags);
-    return sz;
-}
-
 std::string compText(guint iCompID) {
     if (!iCompID)
         return "";
@@ -63,7 +57,7 @@ std::string flightText(guint iFLogID) {
     cbFLog cb{&rcd, nullptr};
     if (!sqlLoadFLogRecord(&cb, iFLogID, 0) || rcd.bDelete)
         return "";
-    return dateText(rcd.tFltBegin, CNV_DCD_WITH_TIME);
+    return cnvDateText(rcd.tFltBegin, CNV_DCD_WITH_TIME);
 }
 
 std::string maintText(guint iMaintID) {
@@ -71,7 +65,7 @@ std::string maintText(guint iMaintID) {
     if (!sqlLoadMaintRecord(&rcd, iMaintID) || rcd.bDelete)
         return "Maintenance record (no longer in the log)";
     const char* pszKind = mmodKindText(rcd.bFlags);
-    return "Maintenance record of " + dateText(rcd.tComplete) + " (" +
+    return "Maintenance record of " + cnvDateText(rcd.tComplete) + " (" +
            (pszKind && *pszKind ? pszKind : "Inspected") + ")";
 }
 
@@ -100,14 +94,14 @@ dfctLine lineOf(const rcdDefect& rcd, time_t tNow) {
                   0,
                   0,
                   dfctSeverityText(rcd.nSeverity),
-                  dateText(rcd.tReported),
+                  cnvDateText(rcd.tReported),
                   compText(rcd.iCompID),
                   flightText(rcd.iFLogID),
                   "",
                   ""};
     if (rcd.tCleared > 0) {
         line.nAgeDays = cnvDaysBetween(rcd.tReported, rcd.tCleared);
-        line.strCleared = dateText(rcd.tCleared);
+        line.strCleared = cnvDateText(rcd.tCleared);
         line.strHow = howText(rcd);
     } else {
         line.nAgeDays = cnvDaysBetween(rcd.tReported, tNow);
@@ -291,13 +285,13 @@ gboolean dfctForgetLinks(guint iACID, guint iFLogID, guint iMaintID, const char*
         std::string strNote;
         if (iFLogID && rcd.iFLogID == iFLogID) {
             rcd.iFLogID = 0;
-            strNote = "Its " + std::string(pszWhat) + " was deleted on " + dateText(tNow) + ".";
+            strNote = "Its " + std::string(pszWhat) + " was deleted on " + cnvDateText(tNow) + ".";
         } else {
             rcd.iMaintID = 0;
             rcd.tCleared = 0;
             rcd.szHow[0] = rcd.szBy[0] = '\0';
             strNote = "The " + std::string(pszWhat) + " that cleared it was deleted on " +
-                      dateText(tNow) + "; it is open again.";
+                      cnvDateText(tNow) + "; it is open again.";
         }
         if (*rcd.szLink)
             strNote = std::string(rcd.szLink) + " " + strNote;

@@ -49,12 +49,6 @@ fcstSpan spanFrom(time_t tFrom, time_t tBegin, time_t tNow, double dMonths = 0) 
     return sp;
 }
 
-std::string dateText(time_t t) {
-    char sz[40];
-    cnvDcdDate(sz, sizeof sz, t, 0);
-    return sz;
-}
-
 // The date one limit is expected to fall due, and what puts it there.
 struct limitDate {
     time_t tDate = -1;
@@ -109,11 +103,11 @@ std::string pointText(const fcstPoint& pt, const fcstUse& use, time_t tNow, bool
     if (pt.tDate == -1)
         return bRate ? use.strRate : "none";
     if (pt.bByRate && pt.tDate > tNow)
-        return "≈ " + dateText(pt.tDate) + (bRate ? " at " + fcstRateText(use.dRate) : "") +
+        return "≈ " + cnvDateText(pt.tDate) + (bRate ? " at " + fcstRateText(use.dRate) : "") +
                (pt.nDriver == FCST_BY_DEFERRAL ? " (deferral)" : "");
     if (pt.nDriver == FCST_BY_HOURS)
         return bRate ? "now (hours reached)" : "now";
-    return dateText(pt.tDate) + (pt.nDriver == FCST_BY_DEFERRAL ? " (deferral)" : " (calendar)");
+    return cnvDateText(pt.tDate) + (pt.nDriver == FCST_BY_DEFERRAL ? " (deferral)" : " (calendar)");
 }
 
 time_t monthStart(time_t t) {

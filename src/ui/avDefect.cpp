@@ -44,12 +44,6 @@ const dfctList& current() {
     return m_list;
 }
 
-std::string dateText(time_t t, guint nFlags = 0) {
-    gchar sz[40];
-    cnvDcdDate(sz, sizeof sz, t, nFlags);
-    return sz;
-}
-
 std::string daysText(gint64 n) {
     return cnvCount(n, "day", "days");
 }
@@ -252,9 +246,9 @@ gboolean clearByNoteDialog(guint iDefectID) {
         return FALSE;
     Form form(m_pwgtWindow, "Clear Defect", "C_lear", "DefectClearDialog");
     form.addText("Defect:", std::string(rcd.szDesc) + " (" + dfctSeverityText(rcd.nSeverity) +
-                                ", " + dateText(rcd.tReported) + ")");
+                                ", " + cnvDateText(rcd.tReported) + ")");
     const time_t tToday = time(nullptr) / SECONDS_PER_DAY * SECONDS_PER_DAY;
-    const std::string strToday = dateText(tToday);
+    const std::string strToday = cnvDateText(tToday);
     GtkWidget* pwgtDate = form.add("_Cleared on:", newEntry(strToday, 40), "DefectClearDate");
     GtkWidget* pwgtHow = form.add("_How:", newEntry("", sizeof rcd.szHow), "DefectClearHow");
     GtkWidget* pwgtBy = form.add("_By (optional):", newEntry("", sizeof rcd.szBy), "DefectClearBy");
@@ -294,11 +288,6 @@ void onReportClicked(GtkButton*, gpointer) {
 void onExportClicked(GtkWidget*, gpointer) {
     if (m_pfnExport)
         m_pfnExport();
-}
-
-gboolean onDeleteEvent(GtkWidget* pwgt, GdkEvent*, gpointer) {
-    gtk_widget_hide(pwgt);
-    return TRUE; // kept for the next time it is asked for
 }
 
 void onWindowDestroyed() {
@@ -388,7 +377,8 @@ void buildWindow() {
         else
             g_signal_connect(pwgt, "clicked", b.pfn, nullptr);
     }
-    g_signal_connect(m_pwgtWindow, "delete-event", G_CALLBACK(onDeleteEvent), nullptr);
+    // Closed, it is only hidden: kept for the next time it is asked for.
+    g_signal_connect(m_pwgtWindow, "delete-event", G_CALLBACK(gtk_widget_hide_on_delete), nullptr);
     g_signal_connect(m_pwgtWindow, "destroy", G_CALLBACK(onWindowDestroyed), nullptr);
 }
 
@@ -479,10 +469,10 @@ gboolean dfctReportDialog(GtkWidget* pwgtNear, guint iFLogID, guint iCompID, tim
     rcd.iCompID = iCompID;
     Form form(pwgtNear, "Report Defect", "_Report", "DefectReportDialog");
     form.addText("Aircraft:", acdGetActiveAC()->szReg);
-    const std::string strShown = dateText(tDate, iFLogID ? CNV_DCD_WITH_TIME : 0);
+    const std::string strShown = cnvDateText(tDate, iFLogID ? CNV_DCD_WITH_TIME : 0);
     GtkWidget* pwgtDate = form.add("_Found on:", newEntry(strShown, 40), "DefectDate");
     if (iFLogID)
-        form.addText("Flight:", dateText(tDate, CNV_DCD_WITH_TIME));
+        form.addText("Flight:", cnvDateText(tDate, CNV_DCD_WITH_TIME));
     if (iCompID) {
         // The card's own name, as its tree row shows it.
         GtkTreeIter iter;
@@ -537,12 +527,12 @@ gboolean dfctClearByRecordDialog(GtkWidget* pwgtNear, guint iMaintID, guint iCom
         return FALSE;
     }
     Form form(pwgtNear, "Clears Defect", "C_lear", "DefectClearByRecordDialog");
-    form.addText("Record:", "Maintenance of " + dateText(tComplete, CNV_DCD_WITH_TIME));
+    form.addText("Record:", "Maintenance of " + cnvDateText(tComplete, CNV_DCD_WITH_TIME));
     GtkWidget* pwgtChoice = gtk_combo_box_new_text();
     for (const rcdDefect& r : lst)
         gtk_combo_box_append_text(GTK_COMBO_BOX(pwgtChoice),
                                   (std::string(dfctSeverityText(r.nSeverity)) + ": " + r.szDesc +
-                                   " (" + dateText(r.tReported) + ")")
+                                   " (" + cnvDateText(r.tReported) + ")")
                                       .c_str());
     gtk_combo_box_set_active(GTK_COMBO_BOX(pwgtChoice), 0);
     form.add("_Defect it fixed:", pwgtChoice, "DefectChoice");

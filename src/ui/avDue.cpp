@@ -220,11 +220,6 @@ gboolean selectOnlyLines(GtkTreeSelection*, GtkTreeModel* pModel, GtkTreePath* p
     return nKind != DUE_ROW_SECTION;
 }
 
-gboolean onDeleteEvent(GtkWidget* pwgt, GdkEvent*, gpointer) {
-    gtk_widget_hide(pwgt);
-    return TRUE; // kept for the next time it is asked for
-}
-
 void onWindowDestroyed() {
     if (m_idIdle)
         g_source_remove(m_idIdle);
@@ -331,7 +326,8 @@ void dueInitialize(GtkBuilder* pBuilder) {
     tmlInitialize(mscGetWidget(pBuilder, "DueListTimeline"),
                   mscGetWidget(pBuilder, "DueListButtons"));
     g_signal_connect(m_pwgtTree, "row-activated", G_CALLBACK(onRowActivated), nullptr);
-    g_signal_connect(m_pwgtWindow, "delete-event", G_CALLBACK(onDeleteEvent), nullptr);
+    // Closed, it is only hidden: kept for the next time it is asked for.
+    g_signal_connect(m_pwgtWindow, "delete-event", G_CALLBACK(gtk_widget_hide_on_delete), nullptr);
     g_signal_connect(m_pwgtWindow, "destroy", G_CALLBACK(onWindowDestroyed), nullptr);
     g_signal_connect_swapped(mscGetWidget(pBuilder, "DueListClose"), "clicked", G_CALLBACK(dueHide),
                              nullptr);
