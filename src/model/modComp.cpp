@@ -15,6 +15,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -87,6 +88,9 @@ gboolean m_bSelComp = FALSE;
 GtkTreeIter m_iterComp;
 gboolean m_bCompModEdit = FALSE;
 char m_szDrawingName[100];
+// Every card's drawing names while a tree is built (see WholeTreeReads).
+std::unordered_map<guint, std::string> m_mapDrawings;
+bool m_bAllDrawings = false;
 guint m_nMarkHours = 0;
 guint m_nMarkTime = 0;
 time_t m_tClock = 0;
@@ -391,6 +395,37 @@ gboolean loadCards(rcdComp* prcdComp, GtkTreeIter* piterParent, guint iGroupValu
     return dlgReport(sqlLastError(), "cmodLoadModel()", "modComp") != GTK_RESPONSE_CANCEL;
 }
 
+// A card's drawings, joined as the per-card load joins them.
+int allDrawingsCallback(rcdRef* prcdRef) {
+    std::string& str = m_mapDrawings[prcdRef->iCompID];
+    mscCopyText(m_szDrawingName, str.c_str());
+    cmodLoadRefCallback(prcdRef);
+    str = m_szDrawingName;
+    return 0;
+}
+
+// A tree build reads every card's maintenance history and drawings once for
+// the whole aircraft instead of two queries per card. A failed read leaves
+// the per-card loads, which report it as they always did.
+class WholeTreeReads {
+  public:
+    WholeTreeReads() {
+        mmodReadAllStates();
+        rcdRef rcd{};
+        cbRef cb{&rcd, allDrawingsCallback};
+        m_bAllDrawings = sqlLoadAllRefRecords(&cb);
+        if (!m_bAllDrawings)
+            m_mapDrawings.clear();
+    }
+    ~WholeTreeReads() {
+        mmodForgetAllStates();
+        m_mapDrawings.clear();
+        m_bAllDrawings = false;
+    }
+    WholeTreeReads(const WholeTreeReads&) = delete;
+    WholeTreeReads& operator=(const WholeTreeReads&) = delete;
+};
+
 } // namespace
 
 gboolean cmodInitialize(gboolean bCompEdit) {
@@ -416,6 +451,7 @@ gboolean cmodLoadModel(gulong iCompID) {
     m_bSelComp = FALSE;
     auto prcdComp = std::make_unique<rcdComp>();
     cmodClearModel();
+    WholeTreeReads reads;
     for (guint iGrp = 0; iGrp < grpComp.size(); ++iGrp) {
         GtkTreeIter iterGrp;
         appendGroupRow(&iterGrp, nullptr, iGrp, TYPE_GRP, grpComp[iGrp].pszGName);
@@ -545,9 +581,14 @@ int cmodLoadCompCallback(rcdComp* prcdComp, GtkTreeIter* piterSubGrp) {
     m_szDrawingName[0] = '\0';
     rcdRef rcd{};
     cbRef cb{&rcd, cmodLoadRefCallback};
-    if (!sqlLoadRefRecords(&cb, prcdComp->iCompID) &&
-        dlgReport(sqlLastError(), "cmodLoadCompCallback()", "modComp") == GTK_RESPONSE_CANCEL)
+    if (m_bAllDrawings) {
+        auto it = m_mapDrawings.find(prcdComp->iCompID);
+        mscCopyText(m_szDrawingName, it == m_mapDrawings.end() ? "" : it->second.c_str());
+    } else if (!sqlLoadRefRecords(&cb, prcdComp->iCompID) &&
+               dlgReport(sqlLastError(), "cmodLoadCompCallback()", "modComp") ==
+                   GTK_RESPONSE_CANCEL) {
         return 0;
+    }
     mntState* pS = mmodGetState(prcdComp->iCompID);
     if (pS->nUnfinished)
         m_lstUnfinished.emplace_back(prcdComp->szPartDesc);

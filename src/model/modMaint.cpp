@@ -10,6 +10,7 @@
 #include <glib/gprintf.h>
 
 #include <cstring>
+#include <unordered_map>
 
 namespace {
 
@@ -32,6 +33,10 @@ guint activeACID() {
     const rcdAC* prcdAC = acdGetActiveAC();
     return prcdAC ? prcdAC->iACID : ALL_ONES;
 }
+
+// Every card's summary while a tree is built; empty otherwise.
+std::unordered_map<guint, mntState> m_mapStates;
+bool m_bAllStates = false;
 
 } // namespace
 
@@ -192,7 +197,36 @@ int mmodStateCallback(rcdMaint* prcdMaint) {
     return 0;
 }
 
+void mmodReadAllStates() {
+    m_mapStates.clear();
+    rcdMaint rcd{};
+    cbMaint cb{&rcd, [](rcdMaint* p) {
+                   auto [it, bNew] = m_mapStates.try_emplace(p->iCompID);
+                   if (bNew)
+                       mmodStartState(&it->second, activeManufactureDate());
+                   mmodApplyRecord(&it->second, p->bFlags, p->tComplete, p->nCompHours, p->nCompAge,
+                                   p->nDeferHours, p->nDeferDays);
+                   return 0;
+               }};
+    m_bAllStates = sqlLoadMaintRecordsOfAC(&cb, activeACID());
+    if (!m_bAllStates)
+        m_mapStates.clear();
+}
+
+void mmodForgetAllStates() {
+    m_mapStates.clear();
+    m_bAllStates = false;
+}
+
 mntState* mmodGetState(guint iCompID) {
+    if (m_bAllStates) {
+        auto it = m_mapStates.find(iCompID);
+        if (it != m_mapStates.end())
+            m_mntState = it->second;
+        else
+            mmodStartState(&m_mntState, activeManufactureDate());
+        return &m_mntState;
+    }
     mmodStartState(&m_mntState, activeManufactureDate());
     rcdMaint rcd{};
     cbMaint cb{&rcd, mmodStateCallback};

@@ -80,6 +80,12 @@ GtkTreeIter* mmodGetSel();
 // load failure is reported; the summary then covers what was read. The
 // pointer stays valid until the next summary is computed.
 mntState* mmodGetState(guint iCompID);
+// While a whole tree is built: every card's summary from one read of the
+// aircraft's records instead of a query per card (mmodGetState answers from
+// it until mmodForgetAllStates). A failed read leaves the per-card queries,
+// which then report it.
+void mmodReadAllStates();
+void mmodForgetAllStates();
 // Loader callback of mmodGetState: applies one record; always 0.
 int mmodStateCallback(rcdMaint* prcdMaint);
 // Summary computed from the rows of the list (after an edit); also fills

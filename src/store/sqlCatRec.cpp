@@ -28,6 +28,12 @@ gboolean sqlLoadRefRecords(cbRef* pcbRef, guint iCompID) {
                    pcbRef->prcdRef, rowCall(pcbRef->pfuncRefCB, pcbRef->prcdRef));
 }
 
+gboolean sqlLoadAllRefRecords(cbRef* pcbRef) {
+    return rowLoad("sqlLoadAllRefRecords", sqlCatalogueHandle(), tblRef,
+                   "WHERE " ROW_NOT_DELETED " ORDER BY iCompID, iRefID", {}, pcbRef->prcdRef,
+                   rowCall(pcbRef->pfuncRefCB, pcbRef->prcdRef));
+}
+
 gboolean sqlLoadRefRecord(cbRef* pcbRef, guint iRefID) {
     return rowLoad("sqlLoadRefRecord", sqlCatalogueHandle(), tblRef, nullptr, {rowUnsigned(iRefID)},
                    pcbRef->prcdRef, rowCall(pcbRef->pfuncRefCB, pcbRef->prcdRef));

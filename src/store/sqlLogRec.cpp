@@ -50,8 +50,16 @@ gboolean sqlUpdateFLogRecord(rcdFLog* prcdFLog) {
 gboolean sqlLoadMaintRecords(cbMaint* pcbMaint, guint iCompID, guint iACID) {
     return rowLoad("sqlLoadMaintRecords", sqlLogHandle(), tblMaint,
                    "WHERE " ROW_NOT_DELETED " AND iCompID=? AND iACID=? "
-                   "ORDER BY tCompleted",
+                   "ORDER BY tCompleted, iMaintID",
                    {rowUnsigned(iCompID), rowUnsigned(iACID)}, pcbMaint->prcdMaint,
+                   rowCall(pcbMaint->pfuncMaintCB, pcbMaint->prcdMaint));
+}
+
+gboolean sqlLoadMaintRecordsOfAC(cbMaint* pcbMaint, guint iACID) {
+    return rowLoad("sqlLoadMaintRecordsOfAC", sqlLogHandle(), tblMaint,
+                   "WHERE " ROW_NOT_DELETED " AND iACID=? "
+                   "ORDER BY iCompID, tCompleted, iMaintID",
+                   {rowUnsigned(iACID)}, pcbMaint->prcdMaint,
                    rowCall(pcbMaint->pfuncMaintCB, pcbMaint->prcdMaint));
 }
 

@@ -120,8 +120,11 @@ gboolean sqlUpdatePilotRecord(rcdPilot* prcdPilot);
 gboolean sqlLoadFLogRecord(cbFLog* pcbFLog, gulong iFLogID, gulong iCSID);
 gboolean sqlUpdateFLogRecord(rcdFLog* prcdFLog);
 
-// All undeleted records of one component on one aircraft, by completion.
+// All undeleted records of one component on one aircraft, by completion
+// (records of the same moment in the order they were entered).
 gboolean sqlLoadMaintRecords(cbMaint* pcbMaint, guint iCompID, guint iACID);
+// The same for every component of the aircraft at once, card after card.
+gboolean sqlLoadMaintRecordsOfAC(cbMaint* pcbMaint, guint iACID);
 // Fills the record from one row; calls no function.
 gboolean sqlLoadMaintRecord(rcdMaint* prcdMaint, guint iMaintID);
 gboolean sqlUpdateMaintRecord(rcdMaint* prcdMaint, guint iACID);
@@ -143,6 +146,9 @@ gboolean sqlLoadCompCard(cbComp* pcbComp, guint iCompID, guint iGroupID);
 gboolean sqlUpdateCompCard(rcdComp* prcdComp);
 
 gboolean sqlLoadRefRecords(cbRef* pcbRef, guint iCompID);
+// Every undeleted drawing reference, card after card, each card's in the
+// order sqlLoadRefRecords gives them.
+gboolean sqlLoadAllRefRecords(cbRef* pcbRef);
 gboolean sqlLoadRefRecord(cbRef* pcbRef, guint iRefID);
 // Clears bDirty on success.
 gboolean sqlUpdateRefRecord(rcdRef* prcdRef);
