@@ -97,6 +97,8 @@ std::vector<DueCase> dueCases() {
         {"Used120On300After180_0",               {{tFeb, 1000}, {utc(2020, 4, 1), 1800}}, {used120},                                 0, 300,             t2021,                       0, 0,                    0,              NONE},
         {"Used120On300After180_1",               {{tFeb, 1000}, {utc(2020, 4, 1), 1801}}, {used120},                                 0, 300,             t2021,                       0, 0,                    F_RCOHRS,       RDUE},
         {"NewPartAfterUsedStartsFromZero",       {{tFeb, 1000}, {utc(2020, 4, 1), 2900}}, {used120, {NEW, utc(2020, 3, 2)}},         0, 300,             t2021,                       0, 0,                    0,              NONE},
+        // Records count in date order, whatever order they were entered in.
+        {"EnteredOutOfDateOrder",                {{tFeb, 1000}, {utc(2020, 4, 1), 2900}}, {{NEW, utc(2020, 3, 2)}, used120},         0, 300,             t2021,                       0, 0,                    0,              NONE},
         // A part fitted with more hours than its limit is due at once; unsigned
         // arithmetic would wrap its due hours round to "never".
         {"UsedPartBeyondItsLifeDueAtOnce",       {{tFeb, 1000}},                   {{USED, tMar, 4500}},                             0, 300,             t2021,                       0, 0,                    F_RCOHRS,       RDUE,
