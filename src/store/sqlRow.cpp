@@ -175,21 +175,37 @@ gint64 parseInt(const char* psz) {
     return strtoll(psz, nullptr, 10);
 }
 
+// A column as a whole number: an integer as stored, anything else by the
+// leading digits of its text; false for NULL. Integers, nearly every value
+// read, skip the round trip through text.
+bool colInt(sqlite3_stmt* p, int i, gint64* pn) {
+    switch (sqlite3_column_type(p, i)) {
+    case SQLITE_NULL:
+        return false;
+    case SQLITE_INTEGER:
+        *pn = sqlite3_column_int64(p, i);
+        return true;
+    default:
+        *pn = parseInt(colText(p, i));
+        return true;
+    }
+}
+
 void readU32(sqlite3_stmt* p, int i, guint& n) {
-    if (const char* psz = colText(p, i))
-        n = static_cast<guint>(static_cast<guint64>(parseInt(psz)));
+    if (gint64 v = 0; colInt(p, i, &v))
+        n = static_cast<guint>(static_cast<guint64>(v));
 }
 void readI32(sqlite3_stmt* p, int i, gint& n) {
-    if (const char* psz = colText(p, i))
-        n = static_cast<gint>(static_cast<guint32>(parseInt(psz)));
+    if (gint64 v = 0; colInt(p, i, &v))
+        n = static_cast<gint>(static_cast<guint32>(v));
 }
 void readU8(sqlite3_stmt* p, int i, guint8& n) {
-    if (const char* psz = colText(p, i))
-        n = static_cast<guint8>(parseInt(psz));
+    if (gint64 v = 0; colInt(p, i, &v))
+        n = static_cast<guint8>(v);
 }
 void readBool(sqlite3_stmt* p, int i, gboolean& b) {
-    if (const char* psz = colText(p, i))
-        b = static_cast<gboolean>(parseInt(psz));
+    if (gint64 v = 0; colInt(p, i, &v))
+        b = static_cast<gboolean>(v);
 }
 // Signed seconds. Builds with a 32-bit time wrote "no date" (-1) as
 // 4294967295, and 64-bit ones as 18446744073709551615: both read as -1.
@@ -199,6 +215,11 @@ void readTime(sqlite3_stmt* p, int i, time_t& t) {
         // as a real number.
         double d = sqlite3_column_double(p, i);
         t = (d >= -9.2e18 && d < 9.2e18) ? static_cast<time_t>(d) : -1;
+        return;
+    }
+    if (sqlite3_column_type(p, i) == SQLITE_INTEGER) {
+        const gint64 n = sqlite3_column_int64(p, i);
+        t = static_cast<time_t>(n == 4294967295LL ? -1 : n);
         return;
     }
     const char* psz = colText(p, i);
