@@ -57,8 +57,6 @@ TEST_F(FlightTimes, TakeOffLandingAndFlightTimeFollowOneRuleWhicheverIsEditedLas
         {"D3 Jun 2010|F1.5|T10:00", "06-03 10:00 06-03 11:30 15"},
         {"D4 Jun 2010|T10:00|F1.5|L12:00", "06-04 10:00 06-04 12:00 20"},
         {"D5 Jun 2010|T10:00|L12:00|F1,0", "06-05 10:00 06-05 11:00 10"},
-        {"D5 Jun 2010|T10:00|L10:03", "06-05 10:00 06-05 10:03 1"}, // 3 minutes round up
-        {"D5 Jun 2010|T10:00|L10:02", "06-05 10:00 06-05 10:02 0"},
         {"D6 Jun 2010|F1.5", "06-06 00:00 01-01 01:30 15"},
         {"D6 Jun 2010|F1.5|D7 Jun 2010", "06-07 00:00 01-01 01:30 15"},
         {"D9 Jun 2010|T09:00|L10:00|D20-Jun-2010", "06-20 09:00 06-20 10:00 10"},
@@ -133,7 +131,6 @@ TEST(PilotDueDates, TheNextDateFollowsTheLastDateAndIntervalOnlyWithAuto) {
         {"-I12 months", "2011-04-01 12"}, // the interval entry only takes the focus with Auto
         {"-E0", "!ignored"},
         {"Iabc", "!count and a unit"},
-        {"I25:61", "!count and a unit"},
         {"I10:00", "!count and a unit"},
         {"I6 hours", "!days, weeks"},
     };
@@ -152,8 +149,6 @@ TEST(PilotDueDates, TheNextDateFollowsTheLastDateAndIntervalOnlyWithAuto) {
                 const gchar* pszText = str.c_str() + 1;
                 time_t t = 0;
                 guint n = 0;
-                if (str.empty())
-                    continue;
                 if (str[0] == 'I') {
                     const gchar* pszWhy = pltReadInterval(pszText, &n);
                     strWhy = pszWhy ? pszWhy : "";
