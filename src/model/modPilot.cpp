@@ -184,3 +184,98 @@ gboolean pltBuildSortKey(const rcdPilot* prcdPilot, gchar* pszSortKey, guint nlS
         appendKeyChars(pszSortKey, nlKey, nlMax, prcdPilot->szFName, sizeof prcdPilot->szFName);
     return nlKey > 0;
 }
+
+namespace {
+
+// The values of one due group of a record.
+struct DueValues {
+    time_t& tLast;
+    time_t& tNext;
+    guint& nIntv;
+    gboolean& bAuto;
+    gboolean& bMonthEnd;
+};
+DueValues dueOf(rcdPilot& rcd, pltDueGroup nGroup) {
+    if (nGroup == PLT_MEDICAL)
+        return {rcd.tLastMed, rcd.tNextMed, rcd.nMedIntv, rcd.bMedAuto, rcd.bMedMonthEnd};
+    return {rcd.tLastFR, rcd.tNextFR, rcd.nFRIntv, rcd.bFRAuto, rcd.bFRMonthEnd};
+}
+
+void recompute(const DueValues& due) {
+    due.tNext = pltCalcDueDate(due.tLast, due.nIntv, due.bMonthEnd);
+}
+
+// A count, then at most a unit word ("6 months", "2y", "30"). "25:61" or
+// "10:00" is a clock time or a slip, which would otherwise be read as days.
+bool isCountAndUnit(const gchar* psz) {
+    auto skip = [&psz](gboolean (*pfnIs)(gchar)) {
+        while (*psz && pfnIs(*psz))
+            ++psz;
+    };
+    auto isSpace = [](gchar c) -> gboolean { return g_ascii_isspace(c); };
+    skip(isSpace);
+    if (!*psz)
+        return true; // no interval
+    if (!g_ascii_isdigit(*psz))
+        return true; // the interval reader says what is wrong
+    skip([](gchar c) -> gboolean { return g_ascii_isdigit(c); });
+    skip(isSpace);
+    skip([](gchar c) -> gboolean { return g_ascii_isalpha(c); });
+    skip(isSpace);
+    return !*psz;
+}
+
+} // namespace
+
+const gchar* pltReadInterval(const gchar* pszText, guint* pnIntv) {
+    if (!isCountAndUnit(pszText))
+        return "An interval is a count and a unit, such as 6 months or 2 years.";
+    const gchar* pszWhy = nullptr;
+    return cnvReadInterval(pnIntv, pszText, &pszWhy) ? nullptr : pszWhy;
+}
+
+rcdPilot pltDueSet(const rcdPilot& rcd, pltDueGroup nGroup, pltDueField nField, gint64 nValue) {
+    rcdPilot rcdNew = rcd;
+    const DueValues due = dueOf(rcdNew, nGroup);
+    if (nField == PLT_DUE_INTERVAL)
+        due.nIntv = guint(nValue);
+    else
+        (nField == PLT_DUE_LAST ? due.tLast : due.tNext) = time_t(nValue);
+    if (nField == PLT_DUE_INTERVAL || due.bAuto)
+        recompute(due);
+    return rcdNew;
+}
+
+rcdPilot pltDueAuto(const rcdPilot& rcd, pltDueGroup nGroup, gboolean bAuto) {
+    rcdPilot rcdNew = rcd;
+    const DueValues due = dueOf(rcdNew, nGroup);
+    due.bAuto = bAuto;
+    if (bAuto)
+        recompute(due);
+    return rcdNew;
+}
+
+gboolean pltDueMonthEnd(rcdPilot* prcd, pltDueGroup nGroup, gboolean bMonthEnd) {
+    const DueValues due = dueOf(*prcd, nGroup);
+    if (!due.bAuto)
+        return FALSE;
+    due.bMonthEnd = bMonthEnd;
+    recompute(due);
+    return TRUE;
+}
+
+pltNameEdit pltNameTyped(const rcdPilot& rcd, gboolean bLast, const gchar* pszText) {
+    pltNameEdit e{rcd, PLT_NAME_SAME_PLACE, FALSE};
+    char(&szName)[sizeof rcd.szLName] = bLast ? e.rcd.szLName : e.rcd.szFName;
+    mscCopyText(szName, pszText);
+    e.bChanged = strcmp(szName, bLast ? rcd.szLName : rcd.szFName) != 0;
+    char szSortKey[sizeof rcd.szSortKey];
+    if (!pltBuildSortKey(&e.rcd, szSortKey, sizeof szSortKey)) {
+        e.rcd = rcd;
+        e.nPlace = PLT_NAME_REFUSED;
+    } else if (strcmp(szSortKey, rcd.szSortKey) != 0) {
+        mscCopyText(e.rcd.szSortKey, szSortKey);
+        e.nPlace = PLT_NAME_NEW_PLACE;
+    }
+    return e;
+}

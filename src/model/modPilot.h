@@ -3,11 +3,12 @@
 // applied to a pilot record: due date and sort key.
 #pragma once
 
+#include "rcdPilot.h"
+
 #include <gtk/gtk.h>
 
 #include <ctime>
 
-struct rcdPilot;
 
 // Columns of the pilot store, in order.
 enum {
@@ -53,3 +54,30 @@ time_t pltCalcDueDate(time_t tLast, guint nIntv, gboolean bEndMonth);
 // Sort key of a pilot record: letters and digits of last, then first name,
 // upper case, at most nlSortKey - 2 characters. FALSE when it is empty.
 gboolean pltBuildSortKey(const rcdPilot* prcdPilot, gchar* pszSortKey, guint nlSortKey);
+
+// The two due groups of a pilot and their values.
+enum pltDueGroup { PLT_MEDICAL, PLT_REVIEW };
+enum pltDueField { PLT_DUE_LAST, PLT_DUE_INTERVAL, PLT_DUE_NEXT };
+// Reads a typed interval into *pnIntv; nullptr when taken, else why not in
+// words (to be followed by "The interval stays as it was.").
+const gchar* pltReadInterval(const gchar* pszText, guint* pnIntv);
+// The pilot after a date (UTC seconds, -1 none) or the interval of a group
+// changed to nValue: a new interval, or a date under Auto, gives the next
+// date; without Auto a typed next date stands.
+rcdPilot pltDueSet(const rcdPilot& rcd, pltDueGroup nGroup, pltDueField nField, gint64 nValue);
+// The pilot after Auto or End of month of a group was ticked or cleared.
+// End of month only counts with Auto: FALSE, and nothing changed, without.
+rcdPilot pltDueAuto(const rcdPilot& rcd, pltDueGroup nGroup, gboolean bAuto);
+gboolean pltDueMonthEnd(rcdPilot* prcd, pltDueGroup nGroup, gboolean bMonthEnd);
+
+// Where a typed last (bLast) or first name puts a pilot. Refused when the
+// name would leave no letter or digit to find the pilot by (the record
+// stays); a new sort key moves the pilot in the list and is saved at once.
+enum pltNamePlace { PLT_NAME_REFUSED, PLT_NAME_SAME_PLACE, PLT_NAME_NEW_PLACE };
+// The record then holds the new spelling and, at a new place, the new key.
+struct pltNameEdit {
+    rcdPilot rcd;
+    pltNamePlace nPlace;
+    gboolean bChanged; // the typed spelling differs from the record's
+};
+pltNameEdit pltNameTyped(const rcdPilot& rcd, gboolean bLast, const gchar* pszText);

@@ -6,6 +6,7 @@
 #include "avMisc.h"
 #include "avParam.h"
 #include "modFLog.h"
+#include "modFLogEdit.h"
 #include "modPilot.h"
 #include "pagAC.h"
 #include "rcdAC.h"
@@ -65,27 +66,6 @@ time_t dayOf(time_t t) {
 
 gboolean timeOffSet(const rcdFLog& rcd) {
     return fltTakeOffKnown(rcd.tFltBegin, rcd.nType);
-}
-
-// A start set from a clock time (typed, or worked out from the landing) is
-// a real take-off, also at 00:00; a start from the date alone is not.
-void setStart(rcdFLog& rcd, time_t tStart, bool bClock) {
-    rcd.tFltBegin = tStart;
-    if (bClock && tStart % SECONDS_PER_DAY == 0)
-        rcd.nType |= FLT_TAKEOFF_MIDNIGHT;
-    else
-        rcd.nType &= ~FLT_TAKEOFF_MIDNIGHT;
-}
-// A landing is a clock time only above the bare-duration range.
-gboolean timeOnSet(const rcdFLog& rcd) {
-    return rcd.tFltEnd > FLT_MAX_DURATION;
-}
-
-gboolean entryIsBlank(GtkWidget* pwgtEntry) {
-    for (const gchar* psz = gtk_entry_get_text(GTK_ENTRY(pwgtEntry)); *psz; ++psz)
-        if (!g_ascii_isspace(*psz))
-            return FALSE;
-    return TRUE;
 }
 
 gboolean entryShows(GtkWidget* pwgtEntry, const gchar* pszText) {
@@ -162,13 +142,6 @@ gboolean refuse(GtkWidget* pwgtField, const gchar* pszWhy) {
     return FALSE;
 }
 
-const gchar* const WHY_OVERNIGHT =
-    "A landing before the take-off would be after midnight, a flight of over 12 hours";
-
-void calcElapsed(rcdFLog& rcd) {
-    rcd.nElapsed = fmodElapsedTenths(rcd.tFltBegin, rcd.tFltEnd);
-}
-
 // After an accepted change of the record it is stored at once, so that
 // nothing entered is lost should the program end abruptly: a new flight
 // (the user has entered something) and one whose start moved are filed
@@ -200,17 +173,11 @@ gboolean fltOnDateFocusOut(GtkWidget* pwgtDate, GdkEventFocus*, gpointer) {
     // of "<new flight>" stores no flight.
     if (mscDisplaying() || entryShows(pwgtDate, timeTexts().szDate))
         return FALSE;
-    time_t tDay = -1;
-    const gchar* pszWhy = nullptr;
-    if (!cnvReadDate(&tDay, gtk_entry_get_text(GTK_ENTRY(pwgtDate)), FALSE, &pszWhy))
-        return refuse(pwgtDate, pszWhy);
-    // The take-off keeps its clock time on the new day.
-    const time_t tStart =
-        tDay + (m_rcdFLog.tFltBegin > 0 ? m_rcdFLog.tFltBegin % SECONDS_PER_DAY : 0);
-    if (const gchar* pszStartWhy = fmodStartRefusal(tStart))
-        return refuse(pwgtDate, pszStartWhy);
-    if (!acdHasActiveAC() || tStart == m_rcdFLog.tFltBegin ||
-        !mscKeepFutureDate(pwgtDate, tStart, "The flight")) {
+    const fedtEdit e = fedtDate(m_rcdFLog, gtk_entry_get_text(GTK_ENTRY(pwgtDate)));
+    if (e.pszWhy)
+        return refuse(pwgtDate, e.pszWhy);
+    const time_t tStart = e.rcd.tFltBegin;
+    if (!acdHasActiveAC() || !e.bChanged || !mscKeepFutureDate(pwgtDate, tStart, "The flight")) {
         displayTimes();
         return FALSE;
     }
@@ -218,11 +185,7 @@ gboolean fltOnDateFocusOut(GtkWidget* pwgtDate, GdkEventFocus*, gpointer) {
         fcdStartNewFlight();
         return FALSE;
     }
-    // The landing moves with the flight, so that the flight time stays what
-    // it was and a later edit of either time measures on the right day.
-    if (timeOnSet(m_rcdFLog) && m_rcdFLog.tFltBegin > 0)
-        m_rcdFLog.tFltEnd += tStart - m_rcdFLog.tFltBegin;
-    m_rcdFLog.tFltBegin = tStart;
+    m_rcdFLog = e.rcd;
     m_rcdFLog.iCSID = fcdActiveACID();
     m_rcdFLog.bDirty = TRUE;
     if (!fcdSave("fltOnDateFocusOut()", "pagFLogCard"))
@@ -233,114 +196,35 @@ gboolean fltOnDateFocusOut(GtkWidget* pwgtDate, GdkEventFocus*, gpointer) {
     return FALSE;
 }
 
-// The clock time typed into an entry, in seconds into the day.
-gboolean readClock(GtkWidget* pwgtEntry, time_t* ptClock, const gchar** ppszWhy) {
-    int nHour = 0, nMin = 0;
-    if (!cnvReadTime(&nHour, &nMin, gtk_entry_get_text(GTK_ENTRY(pwgtEntry)), ppszWhy))
-        return FALSE;
-    *ptClock = time_t(nHour) * 3600 + time_t(nMin) * 60;
-    return TRUE;
-}
-
-// Take-off, landing and flight time follow one rule whichever is edited
-// last: the landing keeps its clock time and the flight time follows;
-// without a landing the flight time gives it.
-gboolean fltOnTimeOffFocusOut(GtkWidget* pwgtTimeOff, GdkEventFocus*, gpointer) {
-    if (mscDisplaying() || entryShows(pwgtTimeOff, timeTexts().szOff))
-        return FALSE;
-    time_t tClock = 0;
-    const gchar* pszWhy = nullptr;
-    if (!entryIsBlank(pwgtTimeOff) && !readClock(pwgtTimeOff, &tClock, &pszWhy))
-        return refuse(pwgtTimeOff, pszWhy);
-    rcdFLog rcd = m_rcdFLog;
-    setStart(rcd, dayOf(m_rcdFLog.tFltBegin) + tClock, !entryIsBlank(pwgtTimeOff));
-    if (timeOffSet(rcd)) {
-        if (timeOnSet(rcd)) {
-            if (!fmodLandingAfter(rcd.tFltBegin, rcd.tFltEnd % SECONDS_PER_DAY, &rcd.tFltEnd))
-                return refuse(pwgtTimeOff, WHY_OVERNIGHT);
-        } else if (rcd.nElapsed != 0) {
-            rcd.tFltEnd = rcd.tFltBegin + time_t(rcd.nElapsed) * FLT_TENTH;
-        }
+// A refused value is put back and the user told why; a taken one is
+// stored at once.
+gboolean takeTimeEdit(GtkWidget* pwgtField, const fedtEdit& e) {
+    if (e.pszWhy)
+        return refuse(pwgtField, e.pszWhy);
+    if (e.bChanged) {
+        m_rcdFLog = e.rcd;
+        recordEdited(e.bStartMoved);
     }
-    if (timeOffSet(rcd) && timeOnSet(rcd))
-        calcElapsed(rcd);
-    if (rcd.tFltBegin == m_rcdFLog.tFltBegin && rcd.tFltEnd == m_rcdFLog.tFltEnd &&
-        rcd.nElapsed == m_rcdFLog.nElapsed && rcd.nType == m_rcdFLog.nType) {
-        displayTimes();
-        return FALSE;
-    }
-    m_rcdFLog = rcd;
-    // The start decides where the flight stands in the tree.
-    recordEdited(TRUE);
     displayTimes();
     return FALSE;
 }
 
-gboolean fltOnTimeOnFocusOut(GtkWidget* pwgtTimeOn, GdkEventFocus*, gpointer) {
-    if (mscDisplaying() || entryShows(pwgtTimeOn, timeTexts().szOn))
+gboolean fltOnTimeOffFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    if (mscDisplaying() || entryShows(pwgt, timeTexts().szOff))
         return FALSE;
-    gboolean bStartMoved = FALSE;
-    if (entryIsBlank(pwgtTimeOn)) {
-        // The landing is not known any more; the flight time stays.
-        m_rcdFLog.tFltEnd = 0;
-    } else {
-        time_t tClock = 0;
-        const gchar* pszWhy = nullptr;
-        if (!readClock(pwgtTimeOn, &tClock, &pszWhy))
-            return refuse(pwgtTimeOn, pszWhy);
-        time_t tEnd = 0;
-        if (timeOffSet(m_rcdFLog)) {
-            if (!fmodLandingAfter(m_rcdFLog.tFltBegin, tClock, &tEnd))
-                return refuse(pwgtTimeOn, WHY_OVERNIGHT);
-            m_rcdFLog.tFltEnd = tEnd;
-            calcElapsed(m_rcdFLog);
-        } else if (m_rcdFLog.nElapsed != 0) {
-            // Without a take-off the flight time gives it, on the day
-            // before when the landing was just after midnight.
-            tEnd = dayOf(m_rcdFLog.tFltBegin) + tClock;
-            const time_t tBegin = tEnd - time_t(m_rcdFLog.nElapsed) * FLT_TENTH;
-            if (const gchar* pszStartWhy = fmodStartRefusal(tBegin))
-                return refuse(pwgtTimeOn, pszStartWhy);
-            m_rcdFLog.tFltEnd = tEnd;
-            bStartMoved = tBegin != m_rcdFLog.tFltBegin;
-            setStart(m_rcdFLog, tBegin, true);
-        } else {
-            m_rcdFLog.tFltEnd = dayOf(m_rcdFLog.tFltBegin) + tClock;
-        }
-    }
-    recordEdited(bStartMoved);
-    displayTimes();
-    return FALSE;
+    return takeTimeEdit(pwgt, fedtTakeOff(m_rcdFLog, gtk_entry_get_text(GTK_ENTRY(pwgt))));
 }
 
-gboolean fltOnElapsedFocusOut(GtkWidget* pwgtElapsed, GdkEventFocus*, gpointer) {
-    if (mscDisplaying() || entryShows(pwgtElapsed, timeTexts().szElapsed))
+gboolean fltOnTimeOnFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    if (mscDisplaying() || entryShows(pwgt, timeTexts().szOn))
         return FALSE;
-    guint nElapsed = 0;
-    if (!entryIsBlank(pwgtElapsed) &&
-        !cnvEncHours(&nElapsed, gtk_entry_get_text(GTK_ENTRY(pwgtElapsed)), CNV_FLIGHT_MAX))
-        return refuse(pwgtElapsed, "Not a flight time: type hours and tenths, up to 24.0");
-    if (nElapsed == m_rcdFLog.nElapsed) {
-        displayTimes();
+    return takeTimeEdit(pwgt, fedtLanding(m_rcdFLog, gtk_entry_get_text(GTK_ENTRY(pwgt))));
+}
+
+gboolean fltOnElapsedFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
+    if (mscDisplaying() || entryShows(pwgt, timeTexts().szElapsed))
         return FALSE;
-    }
-    const time_t tSpan = time_t(nElapsed) * FLT_TENTH;
-    gboolean bStartMoved = FALSE;
-    if (timeOffSet(m_rcdFLog)) {
-        m_rcdFLog.tFltEnd = m_rcdFLog.tFltBegin + tSpan;
-    } else if (timeOnSet(m_rcdFLog)) {
-        const time_t tBegin = m_rcdFLog.tFltEnd - tSpan;
-        if (const gchar* pszStartWhy = fmodStartRefusal(tBegin))
-            return refuse(pwgtElapsed, pszStartWhy);
-        bStartMoved = tBegin != m_rcdFLog.tFltBegin;
-        setStart(m_rcdFLog, tBegin, true);
-    } else {
-        m_rcdFLog.tFltEnd = tSpan; // a bare duration until a clock time is known
-    }
-    m_rcdFLog.nElapsed = nElapsed;
-    recordEdited(bStartMoved);
-    displayTimes();
-    return FALSE;
+    return takeTimeEdit(pwgt, fedtFlightTime(m_rcdFLog, gtk_entry_get_text(GTK_ENTRY(pwgt))));
 }
 
 gboolean fltOnDepartFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {

@@ -47,6 +47,7 @@ const wgtLUT m_lutPilot[] = {
 
 // One date/interval group of the card: medical or flight review.
 struct DueGroup {
+    pltDueGroup nGroup;
     time_t rcdPilot::*ptLast;
     time_t rcdPilot::*ptNext;
     guint rcdPilot::*pnIntv;
@@ -58,17 +59,12 @@ struct DueGroup {
     GtkWidget** ppwgtMonthEnd;
 };
 
-constexpr DueGroup m_grpMed{&rcdPilot::tLastMed, &rcdPilot::tNextMed,     &rcdPilot::nMedIntv,
+constexpr DueGroup m_grpMed{PLT_MEDICAL, &rcdPilot::tLastMed, &rcdPilot::tNextMed,     &rcdPilot::nMedIntv,
                             &rcdPilot::bMedAuto, &rcdPilot::bMedMonthEnd, &m_pwgtPilotMedIntv,
                             &m_pwgtPilotNextMed, &m_pwgtPilotMedAuto,     &m_pwgtPilotMedEndMonth};
-constexpr DueGroup m_grpFR{&rcdPilot::tLastFR, &rcdPilot::tNextFR,     &rcdPilot::nFRIntv,
+constexpr DueGroup m_grpFR{PLT_REVIEW, &rcdPilot::tLastFR, &rcdPilot::tNextFR,     &rcdPilot::nFRIntv,
                            &rcdPilot::bFRAuto, &rcdPilot::bFRMonthEnd, &m_pwgtPilotFRIntv,
                            &m_pwgtPilotNextFR, &m_pwgtPilotFRAuto,     &m_pwgtPilotFREndMonth};
-
-void recompute(const DueGroup& grp) {
-    m_rcdPilot.*grp.ptNext =
-        pltCalcDueDate(m_rcdPilot.*grp.ptLast, m_rcdPilot.*grp.pnIntv, m_rcdPilot.*grp.pbMonthEnd);
-}
 
 void savePilot(const char* pszFunction, const char* pszLocus) {
     if (!sqlUpdatePilotRecord(&m_rcdPilot))
@@ -105,56 +101,30 @@ void setEntryDate(GtkWidget* pwgtEntry, time_t tDate) {
     gtk_entry_set_text(GTK_ENTRY(pwgtEntry), szDate);
 }
 
-enum DueField { DUE_LAST, DUE_INTV, DUE_NEXT };
-
-// A count, then at most a unit word ("6 months", "2y", "30"). "25:61" or
-// "10:00" is a clock time or a slip, which would otherwise be read as days.
-bool isCountAndUnit(const gchar* psz) {
-    auto skip = [&psz](gboolean (*pfnIs)(gchar)) {
-        while (*psz && pfnIs(*psz))
-            ++psz;
-    };
-    auto isSpace = [](gchar c) -> gboolean { return g_ascii_isspace(c); };
-    skip(isSpace);
-    if (!*psz)
-        return true; // no interval
-    if (!g_ascii_isdigit(*psz))
-        return true; // the interval reader says what is wrong
-    skip([](gchar c) -> gboolean { return g_ascii_isdigit(c); });
-    skip(isSpace);
-    skip([](gchar c) -> gboolean { return g_ascii_isalpha(c); });
-    skip(isSpace);
-    return !*psz;
-}
-
 // Focus leaving a date or interval entry of a group. A changed value waits
 // for the next save; with Auto the next date is computed, so a typed one
 // gives way. The interval entry only takes the focus with Auto.
-gboolean onDueFocusOut(GtkWidget* pwgt, const DueGroup& grp, DueField nField) {
+gboolean onDueFocusOut(GtkWidget* pwgt, const DueGroup& grp, pltDueField nField) {
     gboolean bChanged = FALSE;
-    if (nField == DUE_INTV) {
+    gint64 nValue = 0;
+    if (nField == PLT_DUE_INTERVAL) {
         guint nIntv = 0;
-        const gchar* pszText = gtk_entry_get_text(GTK_ENTRY(pwgt));
-        const gchar* pszWhy =
-            isCountAndUnit(pszText)
-                ? nullptr
-                : "An interval is a count and a unit, such as 6 months or 2 years.";
-        if (pszWhy || !cnvReadInterval(&nIntv, pszText, &pszWhy)) {
+        if (const gchar* pszWhy = pltReadInterval(gtk_entry_get_text(GTK_ENTRY(pwgt)), &nIntv)) {
             gchar* pszText = g_strdup_printf("%s The interval stays as it was.", pszWhy);
             mscRefuse(pwgt, pszText);
             g_free(pszText);
         } else {
             bChanged = nIntv != m_rcdPilot.*grp.pnIntv;
-            m_rcdPilot.*grp.pnIntv = nIntv;
+            nValue = nIntv;
         }
     } else {
-        bChanged =
-            mscEntryDateStore(pwgt, &(m_rcdPilot.*(nField == DUE_LAST ? grp.ptLast : grp.ptNext)));
+        time_t t = m_rcdPilot.*(nField == PLT_DUE_LAST ? grp.ptLast : grp.ptNext);
+        bChanged = mscEntryDateStore(pwgt, &t);
+        nValue = t;
     }
     if (bChanged) {
+        m_rcdPilot = pltDueSet(m_rcdPilot, grp.nGroup, nField, nValue);
         m_rcdPilot.bDirty = TRUE;
-        if (nField == DUE_INTV || m_rcdPilot.*grp.pbAuto)
-            recompute(grp);
         pmodUpdateDueDates(&m_rcdPilot);
     }
     pltDisplayUpdate();
@@ -164,10 +134,8 @@ gboolean onDueFocusOut(GtkWidget* pwgt, const DueGroup& grp, DueField nField) {
 void onAutoToggled(GtkToggleButton* pwgtCheck, const DueGroup& grp, const char* pszFunction) {
     if (mscDisplaying())
         return;
+    m_rcdPilot = pltDueAuto(m_rcdPilot, grp.nGroup, gtk_toggle_button_get_active(pwgtCheck));
     m_rcdPilot.bDirty = TRUE;
-    m_rcdPilot.*grp.pbAuto = gtk_toggle_button_get_active(pwgtCheck);
-    if (m_rcdPilot.*grp.pbAuto)
-        recompute(grp);
     savePilot(pszFunction, "avPilot");
     pltDisplayUpdate();
     pmodUpdateDueDates(&m_rcdPilot);
@@ -176,14 +144,12 @@ void onAutoToggled(GtkToggleButton* pwgtCheck, const DueGroup& grp, const char* 
 void onEndMonthToggled(GtkToggleButton* pwgtCheck, const DueGroup& grp, const char* pszFunction) {
     if (mscDisplaying())
         return;
-    if (!(m_rcdPilot.*grp.pbAuto)) {
+    if (!pltDueMonthEnd(&m_rcdPilot, grp.nGroup, gtk_toggle_button_get_active(pwgtCheck))) {
         // The flag only counts with Auto; keep the box showing it unticked.
         if (gtk_toggle_button_get_active(pwgtCheck))
             setCheck(GTK_WIDGET(pwgtCheck), FALSE);
         return;
     }
-    m_rcdPilot.*grp.pbMonthEnd = gtk_toggle_button_get_active(pwgtCheck);
-    recompute(grp);
     savePilot(pszFunction, "avPilot");
     pltDisplayUpdate();
     pmodUpdateDueDates(&m_rcdPilot);
@@ -230,35 +196,30 @@ gboolean namesakeAccepted(const char* pszSortKey) {
 
 // The name rule of both name entries. A changed sort key saves at once
 // (inserting a new pilot) and rebuilds the list around it.
-void onNameFocusOut(GtkWidget* pwgtEntry, char (&szName)[100], const char* pszFunction,
+void onNameFocusOut(GtkWidget* pwgtEntry, gboolean bLast, const char* pszFunction,
                     GtkWidget* pwgtNext) {
-    char szOld[sizeof szName];
-    memcpy(szOld, szName, sizeof szOld);
-    const gboolean bEdited = mscEntryStore(pwgtEntry, szName);
-
-    char szSortKey[sizeof m_rcdPilot.szSortKey];
-    if (!pltBuildSortKey(&m_rcdPilot, szSortKey, sizeof szSortKey)) {
-        // A name without a letter or digit would leave a pilot that cannot
-        // be found by name: keep the name it had.
-        memcpy(szName, szOld, sizeof szOld);
-        gtk_entry_set_text(GTK_ENTRY(pwgtEntry), szName);
-        if (bEdited)
+    const pltNameEdit e = pltNameTyped(m_rcdPilot, bLast, gtk_entry_get_text(GTK_ENTRY(pwgtEntry)));
+    const char* pszOld = bLast ? m_rcdPilot.szLName : m_rcdPilot.szFName;
+    if (e.nPlace == PLT_NAME_REFUSED) {
+        gtk_entry_set_text(GTK_ENTRY(pwgtEntry), pszOld);
+        if (e.bChanged)
             mscRefuse(pwgtEntry, "A pilot's name needs a letter or a digit: it stays as it was.");
         return;
     }
-    if (strcmp(szSortKey, m_rcdPilot.szSortKey) == 0) {
+    if (e.nPlace == PLT_NAME_SAME_PLACE) {
         // Same place in the list: the spelling is kept with the other
         // edits, written on the next row change or page leave.
-        if (strcmp(szOld, szName) != 0)
+        if (e.bChanged) {
+            m_rcdPilot = e.rcd;
             m_rcdPilot.bDirty = TRUE;
+        }
         return;
     }
-    if (!namesakeAccepted(szSortKey)) {
-        memcpy(szName, szOld, sizeof szOld);
-        gtk_entry_set_text(GTK_ENTRY(pwgtEntry), szName);
+    if (!namesakeAccepted(e.rcd.szSortKey)) {
+        gtk_entry_set_text(GTK_ENTRY(pwgtEntry), pszOld);
         return;
     }
-    mscCopyText(m_rcdPilot.szSortKey, szSortKey);
+    m_rcdPilot = e.rcd;
     savePilot(pszFunction, "avPilot");
     pmodLoadModel();
     pltSyncTree();
@@ -489,12 +450,12 @@ gboolean pltOnTreeKeyPress(GtkWidget*, GdkEventKey* pevtKey, gpointer) {
 }
 
 gboolean pltOnLNameFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    onNameFocusOut(pwgt, m_rcdPilot.szLName, "pltLNameFocusOut()", m_pwgtPilotFName);
+    onNameFocusOut(pwgt, TRUE, "pltLNameFocusOut()", m_pwgtPilotFName);
     return FALSE;
 }
 
 gboolean pltOnFNameFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
-    onNameFocusOut(pwgt, m_rcdPilot.szFName, "pltFNameFocusOut()", m_pwgtPilotLastMed);
+    onNameFocusOut(pwgt, FALSE, "pltFNameFocusOut()", m_pwgtPilotLastMed);
     return FALSE;
 }
 
@@ -503,12 +464,12 @@ gboolean pltOnFNameFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
     gboolean name(GtkWidget* pwgt, GdkEventFocus*, gpointer) {                                     \
         return onDueFocusOut(pwgt, grp, field);                                                    \
     }
-PLT_DUE_FOCUS_OUT(pltOnLastMedFocusOut, m_grpMed, DUE_LAST)
-PLT_DUE_FOCUS_OUT(pltOnMedIntvFocusOut, m_grpMed, DUE_INTV)
-PLT_DUE_FOCUS_OUT(pltOnNextMedFocusOut, m_grpMed, DUE_NEXT)
-PLT_DUE_FOCUS_OUT(pltOnLastFRFocusOut, m_grpFR, DUE_LAST)
-PLT_DUE_FOCUS_OUT(pltOnFRIntvFocusOut, m_grpFR, DUE_INTV)
-PLT_DUE_FOCUS_OUT(pltOnNextFRFocusOut, m_grpFR, DUE_NEXT)
+PLT_DUE_FOCUS_OUT(pltOnLastMedFocusOut, m_grpMed, PLT_DUE_LAST)
+PLT_DUE_FOCUS_OUT(pltOnMedIntvFocusOut, m_grpMed, PLT_DUE_INTERVAL)
+PLT_DUE_FOCUS_OUT(pltOnNextMedFocusOut, m_grpMed, PLT_DUE_NEXT)
+PLT_DUE_FOCUS_OUT(pltOnLastFRFocusOut, m_grpFR, PLT_DUE_LAST)
+PLT_DUE_FOCUS_OUT(pltOnFRIntvFocusOut, m_grpFR, PLT_DUE_INTERVAL)
+PLT_DUE_FOCUS_OUT(pltOnNextFRFocusOut, m_grpFR, PLT_DUE_NEXT)
 #undef PLT_DUE_FOCUS_OUT
 
 gboolean pltOnNotesFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
