@@ -220,10 +220,9 @@ std::string fcstUseText(const fcstUse& use) {
     for (auto [pSpan, pszSpan] : {std::pair{&use.sp90, "the last 90 days"},
                                   {&use.sp12, "the last 12 months"},
                                   {&use.spAll, "the whole log"}}) {
-        char sz[120];
-        g_snprintf(sz, sizeof sz, "\n%.1f in %s (%u %s)", pSpan->dPerMonth, pszSpan,
-                   pSpan->nFlights, pSpan->nFlights == 1 ? "flight" : "flights");
-        str += sz;
+        char sz[80];
+        g_snprintf(sz, sizeof sz, "\n%.1f in %s (", pSpan->dPerMonth, pszSpan);
+        str += sz + cnvCount(pSpan->nFlights, "flight", "flights") + ")";
     }
     return str + "\n" +
            (use.dRate > 0 ? "Forecast at " + use.strRate : "N" + use.strRate.substr(1));

@@ -269,6 +269,17 @@ void mscSetViewText(GtkWidget* pwgt, const gchar* pszText) {
     gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(pwgt)), pszText, -1);
 }
 
+cairo_t* mscWhiteCanvas(GtkWidget* pwgt, double* pdWidth, double* pdHeight) {
+    GtkAllocation alloc;
+    gtk_widget_get_allocation(pwgt, &alloc);
+    *pdWidth = alloc.width;
+    *pdHeight = alloc.height;
+    cairo_t* pcr = gdk_cairo_create(gtk_widget_get_window(pwgt));
+    cairo_set_source_rgb(pcr, 1, 1, 1);
+    cairo_paint(pcr);
+    return pcr;
+}
+
 gboolean mscIsBlank(const gchar* psz) {
     for (; *psz; ++psz)
         if (!g_ascii_isspace(*psz))

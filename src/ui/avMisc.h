@@ -75,6 +75,9 @@ void mscFocusAfterList(GtkWidget* pwgtField, GtkWidget* pwgtList);
 // Shows text in an entry (null as empty) or a text view.
 void mscSetEntry(GtkWidget* pwgt, const gchar* pszText);
 void mscSetViewText(GtkWidget* pwgt, const gchar* pszText);
+// A Cairo context on the whole of a drawing area, painted white, and the
+// area's size; the caller destroys the context.
+cairo_t* mscWhiteCanvas(GtkWidget* pwgt, double* pdWidth, double* pdHeight);
 // TRUE when the text holds nothing but blanks.
 gboolean mscIsBlank(const gchar* psz);
 // A whole number as typed, nothing else around it, at most nMax; FALSE for

@@ -1,5 +1,6 @@
 #include "avTimeline.h"
 
+#include "avMisc.h"
 #include "avPlot.h"
 #include "modForecast.h"
 #include "pagComp.h"
@@ -19,15 +20,11 @@ std::vector<plotHit> m_lstHits;
 constexpr std::array<guint, 4> m_lstSpans{3, 6, 12, 24};
 
 gboolean onExpose(GtkWidget* pwgt, GdkEventExpose*, gpointer) {
-    GtkAllocation alloc;
-    gtk_widget_get_allocation(pwgt, &alloc);
-    cairo_t* pcr = gdk_cairo_create(gtk_widget_get_window(pwgt));
-    cairo_set_source_rgb(pcr, 1, 1, 1);
-    cairo_paint(pcr);
+    double dWidth = 0, dHeight = 0;
+    cairo_t* pcr = mscWhiteCanvas(pwgt, &dWidth, &dHeight);
     cairo_translate(pcr, 4, 2);
     m_tl = fcstTimelineOf(m_nMonths);
-    m_lstHits =
-        plotDrawTimeline(pcr, m_tl, {double(alloc.width - 8), double(alloc.height - 4), 12});
+    m_lstHits = plotDrawTimeline(pcr, m_tl, {dWidth - 8, dHeight - 4, 12});
     cairo_destroy(pcr);
     return TRUE;
 }

@@ -49,13 +49,10 @@ gboolean onRateFocusOut(GtkWidget* pwgt, GdkEventFocus*, gpointer) {
 }
 
 gboolean onPlotExpose(GtkWidget* pwgt, GdkEventExpose*, gpointer) {
-    GtkAllocation alloc;
-    gtk_widget_get_allocation(pwgt, &alloc);
-    cairo_t* pcr = gdk_cairo_create(gtk_widget_get_window(pwgt));
-    cairo_set_source_rgb(pcr, 1, 1, 1);
-    cairo_paint(pcr);
+    double dWidth = 0, dHeight = 0;
+    cairo_t* pcr = mscWhiteCanvas(pwgt, &dWidth, &dHeight);
     if (acdHasActiveAC())
-        plotDrawBars(pcr, fcstMonthsFlown(), {double(alloc.width), double(alloc.height), 12});
+        plotDrawBars(pcr, fcstMonthsFlown(), {dWidth, dHeight, 12});
     cairo_destroy(pcr);
     return TRUE;
 }
