@@ -412,24 +412,29 @@ const MaintKind m_lstMaintKinds[] = {
     {"MaintDeferReplace", "8", "MaintDeferHours", "nDeferHours/tenths"},
 };
 
-std::vector<std::string> ids(const Snapshot& snap, const char* pszTable) {
+// The IDs of a table's rows not deleted, of those where each column named
+// holds its value.
+using Where = std::vector<std::pair<const char*, std::string>>;
+std::vector<std::string> ids(const Snapshot& snap, const char* pszTable, const Where& where = {}) {
     std::vector<std::string> lst;
     auto it = snap.find(pszTable);
     if (it != snap.end())
         for (const auto& [strID, row] : it->second)
-            if (row.at("bDelete") != "1")
+            if (row.at("bDelete") != "1" &&
+                std::all_of(where.begin(), where.end(),
+                            [&row](const auto& w) { return row.at(w.first) == w.second; }))
                 lst.push_back(strID);
     return lst;
+}
+
+std::string activeAC() {
+    return std::to_string(acdGetActiveAC()->iACID);
 }
 
 // A defect reported after a flight of the active aircraft: the dialog
 // stores it whole when given OK.
 void reportDefect(int nStep, Snapshot& snap, const std::string& strDb) {
-    const std::string strAC = std::to_string(acdGetActiveAC()->iACID);
-    std::vector<std::string> lstFlights;
-    for (const auto& id : ids(snap, "Flight"))
-        if (snap["Flight"][id]["iCSID"] == strAC)
-            lstFlights.push_back(id);
+    const auto lstFlights = ids(snap, "Flight", {{"iCSID", activeAC()}});
     switchPage(2);
     if (lstFlights.empty() || !selectRow("FLogTreeView", FLOG_SQLID, FLOG_ROW_TYPE,
                                          std::stoul(lstFlights[m_rng() % lstFlights.size()]))) {
@@ -499,13 +504,10 @@ void step(int nStep, const std::string& strDb) {
         }
         iCard = lstCards[m_rng() % lstCards.size()];
         if (nKind == 7) { // a card that has records on this aircraft, if any
-            const std::string strAC = std::to_string(acdGetActiveAC()->iACID);
-            std::vector<gulong> lstWithRecords;
-            for (const auto& id : ids(snap, "Maintenance"))
-                if (snap["Maintenance"][id]["iACID"] == strAC)
-                    lstWithRecords.push_back(std::stoul(snap["Maintenance"][id]["iCompID"]));
+            const auto lstWithRecords = ids(snap, "Maintenance", {{"iACID", activeAC()}});
             if (!lstWithRecords.empty()) {
-                const gulong iWanted = lstWithRecords[m_rng() % lstWithRecords.size()];
+                const std::string& strRecord = lstWithRecords[m_rng() % lstWithRecords.size()];
+                const gulong iWanted = std::stoul(snap["Maintenance"][strRecord]["iCompID"]);
                 if (std::find(lstCards.begin(), lstCards.end(), iWanted) != lstCards.end())
                     iCard = iWanted;
             }
@@ -516,12 +518,8 @@ void step(int nStep, const std::string& strDb) {
             lstEdits.push_back({"CompPartDesc", "strPartDesc", value(nStep, "desc")});
         } else {
             pszTable = "Maintenance";
-            std::vector<std::string> lstRecords;
-            const std::string strAC = std::to_string(acdGetActiveAC()->iACID);
-            for (const auto& id : ids(snap, "Maintenance"))
-                if (snap["Maintenance"][id]["iACID"] == strAC &&
-                    snap["Maintenance"][id]["iCompID"] == std::to_string(iCard))
-                    lstRecords.push_back(id);
+            const auto lstRecords = ids(
+                snap, "Maintenance", {{"iACID", activeAC()}, {"iCompID", std::to_string(iCard)}});
             if (nKind == 7 && !lstRecords.empty()) {
                 strID = lstRecords[m_rng() % lstRecords.size()];
             } else {
@@ -537,11 +535,7 @@ void step(int nStep, const std::string& strDb) {
         }
     } else { // flights of the active aircraft
         pszTable = "Flight", nPage = 2;
-        std::vector<std::string> lstFlights;
-        const std::string strAC = std::to_string(acdGetActiveAC()->iACID);
-        for (const auto& id : ids(snap, "Flight"))
-            if (snap["Flight"][id]["iCSID"] == strAC)
-                lstFlights.push_back(id);
+        const auto lstFlights = ids(snap, "Flight", {{"iCSID", activeAC()}});
         if (nKind == 5 && !lstFlights.empty())
             strID = lstFlights[m_rng() % lstFlights.size()];
         else
