@@ -48,20 +48,6 @@ class FltCSVDialog : public avt::AppTest {
     std::string text(const char* pszLabel) const {
         return gtk_label_get_text(GTK_LABEL(widget(pszLabel)));
     }
-    // "line: reason" of every refused row the preview lists.
-    std::vector<std::string> refusedShown() const {
-        std::vector<std::string> lst;
-        GtkTreeModel* pmod = gtk_tree_view_get_model(GTK_TREE_VIEW(widget("ImportRefused")));
-        GtkTreeIter iter;
-        for (gboolean b = gtk_tree_model_get_iter_first(pmod, &iter); b;
-             b = gtk_tree_model_iter_next(pmod, &iter)) {
-            guint nLine = 0;
-            g_autofree gchar* pszWhy = nullptr;
-            gtk_tree_model_get(pmod, &iter, 0, &nLine, 1, &pszWhy, -1);
-            lst.push_back(std::to_string(nLine) + ": " + pszWhy);
-        }
-        return lst;
-    }
     // The combo box that says what column i of the file holds.
     GtkComboBox* columnChoice(guint i) const {
         GList* pChildren = gtk_container_get_children(GTK_CONTAINER(widget("ImportColumns")));
@@ -117,7 +103,7 @@ TEST_F(FltCSVDialog, PreviewThenImportAndEveryViewFollows) {
         strPath,
         [&] {
             strCount = text("ImportCount");
-            lstRefused = refusedShown();
+            lstRefused = avt::treeRows(widget("ImportRefused"), 1);
             EXPECT_TRUE(gtk_widget_get_visible(widget("ImportAddPilots")));
             gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE);
         },
@@ -125,8 +111,8 @@ TEST_F(FltCSVDialog, PreviewThenImportAndEveryViewFollows) {
     EXPECT_EQ(strCount, "2 flights to import, 2 rows refused (listed below).\n"
                         "Not in the pilot list: Bob Brown");
     EXPECT_EQ(lstRefused, (std::vector<std::string>{
-                              "2: a flight of this aircraft is already logged at this start",
-                              "5: landing before take-off"}));
+                              "a flight of this aircraft is already logged at this start",
+                              "landing before take-off"}));
     EXPECT_EQ(sql("SELECT GROUP_CONCAT(strTo || '/' || nElapsed || '/' || IFNULL(p.strLName, ''), "
                   "' ') FROM "
                   "Flight f LEFT JOIN Pilot p USING (iPilotID) ORDER BY tFltBegin"),
@@ -142,65 +128,51 @@ TEST_F(FltCSVDialog, PreviewThenImportAndEveryViewFollows) {
 }
 
 // Nothing reaches the file unless the user agrees to a file that can be
-// read.
-TEST_F(FltCSVDialog, CancelAndUnreadableFilesStoreNothing) {
-    const std::string strBefore = sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) "
-                                      "FROM Flight");
-    // Cancel after choosing to add the unknown pilot; the file's name is
-    // Latin-1, not UTF-8.
-    EXPECT_FALSE(importFile(
-        file("Date,Time,Pilot\n9-May-2010,1.0,New Pilot\n", "Fl\xFCge.csv"),
-        [&] { gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE); },
-        GTK_RESPONSE_CANCEL));
-    // A file that cannot be read: the reason, and nothing more.
-    avt::clearDialogsSeen();
-    avt::answerNextDialog(GTK_RESPONSE_OK);
-    EXPECT_FALSE(
-        fcsvImportFile(file("Date,Notes\n9-May-2010,\"open\n" + std::string(9999, 'x')).c_str()));
-    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
-    EXPECT_EQ(avt::dialogsSeen()[0].strText, "No flights were imported");
-    EXPECT_EQ(avt::dialogsSeen()[0].strSecondaryText,
-              "A quoted text that begins on line 2 never ends, so the rows after it cannot be "
-              "told apart.");
-    EXPECT_EQ(sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) FROM Flight"), strBefore);
-}
-
-// A write refused halfway, or no fresh copy of the log to go back to: the
-// reason, and the log as it was. An older copy is never named.
-TEST_F(FltCSVDialog, AFailureIsShownAndStoresNothing) {
+// read and all of it is stored; a failure says why (never naming an older
+// copy of the log), and the pilot added first is taken back too.
+TEST_F(FltCSVDialog, NothingIsStoredUnlessAgreedReadAndStoredWhole) {
+    const std::string strFile = "Date,Time,To,Pilot\n7-May-2010,1.2,Taupo,New Pilot\n"
+                                "8-May-2010,0.8,Fail,\n9-May-2010,0.8,Napier,\n";
     const struct {
-        const char* pszTrigger; // SQL that makes the store fail, or "" to block the copy
-        const char* pszDialog;
-        const char* pszWhy;
+        std::string strText;
+        const char* pszName;
+        int nResponse; // the preview's answer; 0: it never shows
+        const char *pszDialog, *pszWhy; // the error dialog; "" for none
     } cases[] = {
-        {"CREATE TRIGGER NoRoom BEFORE INSERT ON Flight WHEN NEW.strTo = 'Fail' BEGIN SELECT "
-         "RAISE(ABORT, 'database or disk is full'); END;",
-         "*** Error ***", "disk is full"},
-        {"", "No flights were imported", "No copy of the log as it is now could be made"},
+        {strFile, "Fl\xFCge.csv", GTK_RESPONSE_CANCEL, "", ""}, // a Latin-1 name
+        {"Date,Notes\n9-May-2010,\"open\n" + std::string(9999, 'x'), "open.csv", 0,
+         "No flights were imported",
+         "A quoted text that begins on line 2 never ends, so the rows after it cannot be told "
+         "apart."},
+        {strFile, "full.csv", GTK_RESPONSE_OK, "*** Error ***", "disk is full"},
+        {strFile, "nocopy.csv", GTK_RESPONSE_OK, "No flights were imported",
+         "No copy of the log as it is now could be made"},
     };
+    avt::exec(db(), "CREATE TRIGGER NoRoom BEFORE INSERT ON Flight WHEN NEW.strTo = 'Fail' BEGIN "
+                    "SELECT RAISE(ABORT, 'database or disk is full'); END;");
     for (const auto& c : cases) {
-        const avt::fs::path pathTmp = m_dirs->etc() / "backup" / "avLedger.tmp";
-        if (c.pszTrigger[0]) {
-            avt::exec(db(), c.pszTrigger);
-        } else {
-            avt::exec(db(), "DROP TRIGGER NoRoom");
+        SCOPED_TRACE(c.pszName);
+        if (c.pszName == std::string("nocopy.csv")) {
+            const avt::fs::path pathTmp = m_dirs->etc() / "backup" / "avLedger.tmp";
             avt::fs::create_directories(pathTmp);
             avt::writeFile(pathTmp / "in the way", "x");
         }
         avt::clearDialogsSeen();
-        // The pilot is added first, then taken back with the flights. The
-        // dialog is answered once the preview has been.
+        if (*c.pszDialog && !c.nResponse)
+            avt::answerNextDialog(GTK_RESPONSE_OK);
         EXPECT_FALSE(importFile(
-            file("Date,Time,To,Pilot\n7-May-2010,1.2,Taupo,New Pilot\n"
-                 "8-May-2010,0.8,Fail,\n9-May-2010,0.8,Napier,\n"),
+            file(c.strText, c.pszName),
             [&] {
                 gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE);
-                avt::answerNextDialog(GTK_RESPONSE_OK);
+                if (*c.pszDialog)
+                    avt::answerNextDialog(GTK_RESPONSE_OK);
             },
-            GTK_RESPONSE_OK));
-        ASSERT_EQ(avt::dialogsSeen().size(), 1u) << c.pszWhy;
-        EXPECT_TRUE(avt::contains(avt::dialogsSeen()[0].strText, c.pszDialog));
-        EXPECT_TRUE(avt::contains(avt::dialogsSeen()[0].strSecondaryText, c.pszWhy));
+            c.nResponse));
+        ASSERT_EQ(avt::dialogsSeen().size(), *c.pszDialog ? 1u : 0u);
+        if (*c.pszDialog) {
+            EXPECT_TRUE(avt::contains(avt::dialogsSeen()[0].strText, c.pszDialog));
+            EXPECT_TRUE(avt::contains(avt::dialogsSeen()[0].strSecondaryText, c.pszWhy));
+        }
         EXPECT_EQ(sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) FROM Flight"), "1/1");
         EXPECT_EQ(avt::bannerText().substr(0, 24), "ZK-HBC  (151.0 A/F HRS)\n");
         EXPECT_EQ(flightsInBackup(), "1");
