@@ -90,10 +90,7 @@ class Defects : public avt::AppTest {
         dfctChanged();
     }
     avt::fs::path db() const { return m_dirs->etcFile("avLedger.db"); }
-    std::string stored(const std::string& strSQL) {
-        const auto rows = avt::query(db(), strSQL);
-        return rows.empty() || !rows[0][0] ? "<none>" : *rows[0][0];
-    }
+    std::string stored(const std::string& strSQL) const { return avt::value(db(), strSQL); }
     // Plays the steps on the dialog the button opens.
     std::vector<std::string> play(const char* pszButton, GtkWidget* pwgtIn,
                                   std::vector<Step> lstSteps) {
