@@ -407,8 +407,9 @@ TEST_F(FlightPage, TreeKeysWorkAsInEveryGtkProgramAndAnEditKeepsWhatIsOpen) {
     select(2);
     enterText("FLogCardTimeOff", "13:00");
     leaveAndReturn();
-    Row rowMay = row(3);
-    GtkTreePath* pPath = gtk_tree_model_get_path(fmodGetModel(), &rowMay.iter);
+    Row rowInMay = row(3);
+    GtkTreePath* pPath = gtk_tree_model_get_path(fmodGetModel(), &rowInMay.iter);
+    gtk_tree_path_up(pPath);
     EXPECT_EQ(std::to_string(selectedID()) + " " + card(), "2 19-Apr-2010|13:00|15:30|2.5");
     EXPECT_FALSE(gtk_tree_view_row_expanded(tree(), pPath)) << "May stays closed";
     gtk_tree_path_free(pPath);
@@ -425,7 +426,8 @@ TEST_F(FlightPage, DeleteAsksFirst) {
                                   "<b>19-Apr-2010 14:00 to 15:30, 1.5 h</b>"))
             << "names the flight";
         EXPECT_EQ(stored(2, "bDelete") + " " + outline(),
-                  bDeleted ? "1 5:-b 1:151.0 3:151.5 4:151.5 = 151.5" : "0 " "5:-b 1:151.0 2:152.5 3:153.0 4:153.0 = 153.0");
+                  bDeleted ? "1 5:-b 1:151.0 3:151.5 4:151.5 = 151.5"
+                           : "0 5:-b 1:151.0 2:152.5 3:153.0 4:153.0 = 153.0");
         EXPECT_EQ(card(), bDeleted ? "|||" : "19-Apr-2010|14:00|15:30|1.5") << "card cleared";
     }
     // No question on the new-flight row, nor on a month once a flight was
