@@ -21,11 +21,8 @@
 namespace {
 
 // What to put into the named fields of a dialog (an entry's text, a text
-// view's text, a combo's row as a number) before it is answered.
-struct Step {
-    std::map<std::string, std::string> fills;
-    int nResponse = GTK_RESPONSE_OK;
-};
+// view's text, a combo's row as a number) before it is answered OK.
+using Step = std::map<std::string, std::string>;
 std::vector<Step> m_lstSteps;
 size_t m_iStep = 0;
 // The refusal line as each step found it.
@@ -55,7 +52,7 @@ gboolean playStep(gpointer) {
         return TRUE;
     m_lstWhy.push_back(gtk_label_get_text(GTK_LABEL(findNamed(pwgtDialog, "DefectWhy"))));
     const Step& step = m_lstSteps[m_iStep++];
-    for (const auto& [strName, strValue] : step.fills) {
+    for (const auto& [strName, strValue] : step) {
         GtkWidget* pwgt = findNamed(pwgtDialog, strName);
         if (GTK_IS_ENTRY(pwgt))
             gtk_entry_set_text(GTK_ENTRY(pwgt), strValue.c_str());
@@ -67,7 +64,7 @@ gboolean playStep(gpointer) {
         else
             ADD_FAILURE() << "no field " << strName;
     }
-    gtk_dialog_response(GTK_DIALOG(pwgtDialog), step.nResponse);
+    gtk_dialog_response(GTK_DIALOG(pwgtDialog), GTK_RESPONSE_OK);
     return m_iStep < m_lstSteps.size();
 }
 
@@ -90,10 +87,7 @@ class Defects : public avt::AppTest {
         dfctChanged();
     }
     avt::fs::path db() const { return m_dirs->etcFile("avLedger.db"); }
-    std::string stored(const std::string& strSQL) {
-        const auto rows = avt::query(db(), strSQL);
-        return rows.empty() || !rows[0][0] ? "<none>" : *rows[0][0];
-    }
+    std::string stored(const std::string& strSQL) const { return avt::value(db(), strSQL); }
     // Plays the steps on the dialog the button opens.
     std::vector<std::string> play(const char* pszButton, GtkWidget* pwgtIn,
                                   std::vector<Step> lstSteps) {
@@ -124,9 +118,9 @@ TEST_F(Defects, LifeOfADefect) {
     selectFlight(2);
     const std::vector<std::string> lstWhy =
         play("FLogReportDefect", pwinMain,
-             {{{{"DefectSeverity", "0"}}},
-              {{{"DefectDesc", "Cracked skid shoe"}, {"DefectDate", "31-02-2026"}}},
-              {{{"DefectDate", "02-Mar-2026 09:00"}}}});
+             {{{"DefectSeverity", "0"}},
+              {{"DefectDesc", "Cracked skid shoe"}, {"DefectDate", "31-02-2026"}},
+              {{"DefectDate", "02-Mar-2026 09:00"}}});
     ASSERT_EQ(lstWhy.size(), 3u);
     EXPECT_TRUE(avt::contains(lstWhy[1], "needs a description"));
     EXPECT_TRUE(avt::contains(lstWhy[2], "day"));
@@ -153,14 +147,12 @@ TEST_F(Defects, LifeOfADefect) {
     // On the card, before the next inspection: the tree marks the card.
     ASSERT_TRUE(ccdSelectCompID(1));
     play("CompReportDefect", pwinMain,
-         {{{{"DefectSeverity", "1"},
-            {"DefectDesc", "Chafed hose"},
-            {"DefectDate", "01-Mar-2026"}}}});
+         {{{"DefectSeverity", "1"}, {"DefectDesc", "Chafed hose"}, {"DefectDate", "01-Mar-2026"}}});
     EXPECT_TRUE(dfctCardMarked(1));
 
     // Cleared by the replacement of 04-Mar-2026: the card's own defect is
     // offered first.
-    play("MaintClearsDefect", pwinMain, {{{}}});
+    play("MaintClearsDefect", pwinMain, {Step{}});
     EXPECT_EQ(stored("SELECT iMaintID || ' ' || date(tCleared, 'unixepoch') FROM Defect "
                      "WHERE strDesc = 'Chafed hose'"),
               "1 2026-03-04");

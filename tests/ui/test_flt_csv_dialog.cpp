@@ -12,7 +12,8 @@ namespace {
 using avt::utc;
 
 // Aircraft 1 (150.0 h at the start of its log) is active, with one flight
-// of 1.0 h on 1-May-2010 10:00; one pilot.
+// of 1.0 h on 1-May-2010 10:00; one pilot; one card, inspected every two
+// hours, last on 1-May-2010 before that flight (at 150.0 h), no look-ahead.
 class FltCSVDialog : public avt::AppTest {
   protected:
     void prepareData() override {
@@ -27,6 +28,23 @@ class FltCSVDialog : public avt::AppTest {
             INSERT INTO Flight VALUES (1, 1, strftime('%s', '2010-05-01 10:00'),
                                        strftime('%s', '2010-05-01 11:00'), 10, 'Taupo', 0);)");
         avt::writeFile(m_dirs->etcFile("avLedger.conf"), "[Aircraft]\nACID=1\n");
+    }
+    void started() override {
+        avt::exec(m_dirs->etcFile("avCCD.db"),
+                  "INSERT INTO Component (iCompID, iGroupID, iSortOrder, strPartDesc, nInspect, "
+                  "bDelete) VALUES (1, 1, 1, 'Two-hourly', 2, 0)");
+        avt::exec(db(), "INSERT INTO Maintenance (iCompID, iACID, bFlags, tCompleted, bDelete) "
+                        "VALUES (1, 1, 0, strftime('%s', '2010-05-01'), 0)");
+        cmodSetMarkTime(0, 0);
+        ASSERT_TRUE(cmodLoadModel(0xFFFFFFFFu));
+    }
+    // The colour of the card's due state in the component tree.
+    std::string dueColour() const {
+        GtkTreeIter iter;
+        EXPECT_TRUE(cmodFindCompID(1, &iter));
+        g_autofree gchar* pszColour = nullptr;
+        gtk_tree_model_get(cmodGetModel(), &iter, CCD_COLOUR_COL, &pszColour, -1);
+        return pszColour ? pszColour : "";
     }
     avt::fs::path db() const { return m_dirs->etcFile("avLedger.db"); }
     std::string sql(const std::string& strQuery) const { return avt::value(db(), strQuery); }
@@ -142,75 +160,60 @@ TEST_F(FltCSVDialog, PreviewThenImportAndEveryViewFollows) {
 }
 
 // Nothing reaches the file unless the user agrees to a file that can be
-// read.
-TEST_F(FltCSVDialog, CancelAndUnreadableFilesStoreNothing) {
-    const std::string strBefore = sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) "
-                                      "FROM Flight");
-    // Cancel after choosing to add the unknown pilot; the file's name is
-    // Latin-1, not UTF-8.
-    EXPECT_FALSE(importFile(
-        file("Date,Time,Pilot\n9-May-2010,1.0,New Pilot\n", "Fl\xFCge.csv"),
-        [&] { gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE); },
-        GTK_RESPONSE_CANCEL));
-    // A file that cannot be read: the reason, and nothing more.
-    avt::clearDialogsSeen();
-    avt::answerNextDialog(GTK_RESPONSE_OK);
-    EXPECT_FALSE(
-        fcsvImportFile(file("Date,Notes\n9-May-2010,\"open\n" + std::string(9999, 'x')).c_str()));
-    ASSERT_EQ(avt::dialogsSeen().size(), 1u);
-    EXPECT_EQ(avt::dialogsSeen()[0].strText, "No flights were imported");
-    EXPECT_EQ(avt::dialogsSeen()[0].strSecondaryText,
-              "A quoted text that begins on line 2 never ends, so the rows after it cannot be "
-              "told apart.");
-    EXPECT_EQ(sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) FROM Flight"), strBefore);
-}
-
-// A write refused halfway, or no fresh copy of the log to go back to: the
-// reason, and the log as it was. An older copy is never named.
-TEST_F(FltCSVDialog, AFailureIsShownAndStoresNothing) {
+// read and all of it is stored; a failure says why (never naming an older
+// copy of the log), and the pilot added first is taken back too.
+TEST_F(FltCSVDialog, NothingIsStoredUnlessAgreedReadAndStoredWhole) {
+    const std::string strFile = "Date,Time,To,Pilot\n7-May-2010,1.2,Taupo,New Pilot\n"
+                                "8-May-2010,0.8,Fail,\n9-May-2010,0.8,Napier,\n";
     const struct {
-        const char* pszTrigger; // SQL that makes the store fail, or "" to block the copy
-        const char* pszDialog;
-        const char* pszWhy;
+        std::string strText;
+        const char* pszName;
+        int nResponse; // the preview's answer; 0: it never shows
+        const char *pszDialog, *pszWhy; // the error dialog; "" for none
     } cases[] = {
-        {"CREATE TRIGGER NoRoom BEFORE INSERT ON Flight WHEN NEW.strTo = 'Fail' BEGIN SELECT "
-         "RAISE(ABORT, 'database or disk is full'); END;",
-         "*** Error ***", "disk is full"},
-        {"", "No flights were imported", "No copy of the log as it is now could be made"},
+        {strFile, "Fl\xFCge.csv", GTK_RESPONSE_CANCEL, "", ""}, // a Latin-1 name
+        {"Date,Notes\n9-May-2010,\"open\n" + std::string(9999, 'x'), "open.csv", 0,
+         "No flights were imported",
+         "A quoted text that begins on line 2 never ends, so the rows after it cannot be told "
+         "apart."},
+        {strFile, "full.csv", GTK_RESPONSE_OK, "*** Error ***", "disk is full"},
+        {strFile, "nocopy.csv", GTK_RESPONSE_OK, "No flights were imported",
+         "No copy of the log as it is now could be made"},
     };
+    avt::exec(db(), "CREATE TRIGGER NoRoom BEFORE INSERT ON Flight WHEN NEW.strTo = 'Fail' BEGIN "
+                    "SELECT RAISE(ABORT, 'database or disk is full'); END;");
     for (const auto& c : cases) {
-        const avt::fs::path pathTmp = m_dirs->etc() / "backup" / "avLedger.tmp";
-        if (c.pszTrigger[0]) {
-            avt::exec(db(), c.pszTrigger);
-        } else {
-            avt::exec(db(), "DROP TRIGGER NoRoom");
+        SCOPED_TRACE(c.pszName);
+        if (c.pszName == std::string("nocopy.csv")) {
+            const avt::fs::path pathTmp = m_dirs->etc() / "backup" / "avLedger.tmp";
             avt::fs::create_directories(pathTmp);
             avt::writeFile(pathTmp / "in the way", "x");
         }
         avt::clearDialogsSeen();
-        // The pilot is added first, then taken back with the flights. The
-        // dialog is answered once the preview has been.
+        if (*c.pszDialog && !c.nResponse)
+            avt::answerNextDialog(GTK_RESPONSE_OK);
         EXPECT_FALSE(importFile(
-            file("Date,Time,To,Pilot\n7-May-2010,1.2,Taupo,New Pilot\n"
-                 "8-May-2010,0.8,Fail,\n9-May-2010,0.8,Napier,\n"),
+            file(c.strText, c.pszName),
             [&] {
                 gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(widget("ImportAddPilots")), TRUE);
-                avt::answerNextDialog(GTK_RESPONSE_OK);
+                if (*c.pszDialog)
+                    avt::answerNextDialog(GTK_RESPONSE_OK);
             },
-            GTK_RESPONSE_OK));
-        ASSERT_EQ(avt::dialogsSeen().size(), 1u) << c.pszWhy;
-        EXPECT_TRUE(avt::contains(avt::dialogsSeen()[0].strText, c.pszDialog));
-        EXPECT_TRUE(avt::contains(avt::dialogsSeen()[0].strSecondaryText, c.pszWhy));
+            c.nResponse));
+        ASSERT_EQ(avt::dialogsSeen().size(), *c.pszDialog ? 1u : 0u);
+        if (*c.pszDialog) {
+            EXPECT_TRUE(avt::contains(avt::dialogsSeen()[0].strText, c.pszDialog));
+            EXPECT_TRUE(avt::contains(avt::dialogsSeen()[0].strSecondaryText, c.pszWhy));
+        }
         EXPECT_EQ(sql("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM Pilot) FROM Flight"), "1/1");
         EXPECT_EQ(avt::bannerText().substr(0, 24), "ZK-HBC  (151.0 A/F HRS)\n");
-        EXPECT_EQ(flightsInBackup(), "1");
     }
 }
 
 // What the file leaves open is asked in the preview, and nothing can be
 // imported until it is answered: where its table starts and which column
 // holds the date, which registration is this aircraft, how its dates are
-// written.
+// written. The component tree's due marks follow the import at once.
 TEST_F(FltCSVDialog, QuestionsOfTheFileAnsweredInThePreview) {
     const struct {
         const char* pszText;
@@ -240,6 +243,7 @@ TEST_F(FltCSVDialog, QuestionsOfTheFileAnsweredInThePreview) {
          "(02-May-2010): choose how they are written.",
          "1 flight to import, 0 rows refused (listed below).", "2010-05-02 Taupo"},
     };
+    EXPECT_EQ(dueColour(), "black");
     for (const auto& c : cases) {
         std::string strBefore, strAfter;
         EXPECT_TRUE(importFile(
@@ -257,51 +261,9 @@ TEST_F(FltCSVDialog, QuestionsOfTheFileAnsweredInThePreview) {
         EXPECT_EQ(sql("SELECT GROUP_CONCAT(date(tFltBegin, 'unixepoch') || ' ' || strTo, ', ') "
                       "FROM Flight WHERE iFltID > 1"),
                   c.pszStored);
+        EXPECT_EQ(dueColour(), "red") << "inspection overdue at 152.2 h";
         avt::exec(db(), "DELETE FROM Flight WHERE iFltID > 1");
     }
-}
-
-// The component tree's due marks follow an import at once: one card with
-// an inspection every 25 hours, inspected at 100.0 airframe hours.
-class FltCSVDue : public FltCSVDialog {
-  protected:
-    void prepareData() override {
-        avt::copyCatalogue(*m_dirs);
-        avt::exec(m_dirs->etcFile("avCCD.db"), "UPDATE Component SET nInspect = 0, nRCO = 0;"
-                                               "UPDATE Component SET nInspect = 25 WHERE "
-                                               "iCompID = 101001;");
-        avt::exec(db(), R"(
-            CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, strReg, bLogSinceNew, tManu,
-                                   bDelete);
-            INSERT INTO Aircraft VALUES (1, 'ZK-HBC', 1, strftime('%s', '2021-01-01'), 0);
-            CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, iCSID, tFltBegin, nElapsed, bDelete);
-            INSERT INTO Flight VALUES (1, 1, strftime('%s', '2021-03-01 10:00'), 1000, 0);
-            CREATE TABLE Maintenance (iMaintID INTEGER PRIMARY KEY, iCompID, iACID, bFlags,
-                                      tCompleted, bDelete);
-            INSERT INTO Maintenance VALUES (1, 101001, 1, 0, strftime('%s', '2021-04-01'), 0);)");
-        avt::writeFile(m_dirs->etcFile("avLedger.conf"), "[Aircraft]\nACID=1\n");
-        cmodSetClock(utc(2021, 6, 1));
-    }
-    void TearDown() override {
-        FltCSVDialog::TearDown();
-        cmodSetClock(0);
-    }
-    std::string look() const {
-        GtkTreeIter iter;
-        EXPECT_TRUE(cmodFindCompID(101001, &iter));
-        g_autofree gchar* pszColour = nullptr;
-        gtk_tree_model_get(cmodGetModel(), &iter, CCD_COLOUR_COL, &pszColour, -1);
-        return pszColour ? pszColour : "";
-    }
-};
-
-TEST_F(FltCSVDue, DueMarksFollowAnImport) {
-    switchPage(0);
-    const std::string strBefore = look();
-    EXPECT_TRUE(importFile(
-        file("Date,Time\n1-May-2021,9.0\n2-May-2021,9.0\n3-May-2021,9.0\n"), [] {},
-        GTK_RESPONSE_OK));
-    EXPECT_EQ(strBefore + " -> " + look(), "black -> red") << "inspection overdue at 127.0 h";
 }
 
 // The menu items reach the import and export; with no aircraft they say

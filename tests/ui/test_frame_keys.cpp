@@ -18,7 +18,7 @@ class FrameKeys : public avt::AppTest {
     }
 };
 
-TEST_F(FrameKeys, KeysAfterStartReachTheShownPage) {
+TEST_F(FrameKeys, KeysAfterStartReachTheShownPageAndPageKeysNeverReachACard) {
     GtkWidget* pwinMain = widget("avLedger");
     // A key sent to a widget that was never shown is a critical (fatal
     // under test); Tab and the arrows must simply move the focus.
@@ -27,9 +27,7 @@ TEST_F(FrameKeys, KeysAfterStartReachTheShownPage) {
     GtkWidget* pwgtFocus = gtk_window_get_focus(GTK_WINDOW(pwinMain));
     ASSERT_NE(pwgtFocus, nullptr);
     EXPECT_TRUE(gtk_widget_get_realized(pwgtFocus));
-}
 
-TEST_F(FrameKeys, PageKeysWorkFromListsAndNotesAndNeverReachACard) {
     // Page shown, widget with the focus, key, modifier, page expected.
     const struct {
         int nPage;
@@ -46,7 +44,6 @@ TEST_F(FrameKeys, PageKeysWorkFromListsAndNotesAndNeverReachACard) {
         {3, "ACNotes", GDK_5, GDK_MOD1_MASK, 4},
         {4, "PilotTreeView", GDK_3, GDK_MOD1_MASK, 2},
     };
-    GtkWidget* pwinMain = widget("avLedger");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszFocus);
         switchPage(c.nPage);

@@ -24,7 +24,6 @@ TEST(FormNav, DownReturnAndUpMoveThroughTheFieldsTheUserCanReach) {
     GtkWidget* pwgtWindow = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     GtkWidget* pwgtBox = gtk_vbox_new(FALSE, 2);
     gtk_container_add(GTK_CONTAINER(pwgtWindow), pwgtBox);
-    gpointer pTable = const_cast<wgtLUT*>(m_lstFormLUT);
     for (GtkWidget** ppwgt :
          {&m_pwgtFirst, &m_pwgtSecond, &m_pwgtThird, &m_pwgtFramed, &m_pwgtLast, &m_pwgtOutside}) {
         *ppwgt = gtk_entry_new();
@@ -38,14 +37,10 @@ TEST(FormNav, DownReturnAndUpMoveThroughTheFieldsTheUserCanReach) {
     m_pwgtNotes = gtk_text_view_new();
     GtkTextBuffer* pbufNotes = gtk_text_view_get_buffer(GTK_TEXT_VIEW(m_pwgtNotes));
     gtk_text_buffer_set_text(pbufNotes, "line one\nline two\nline three", -1);
-    // Connected as the pages connect them.
-    g_signal_connect(m_pwgtNotes, "keynav-failed", G_CALLBACK(mscKeyNavLUT), pTable);
     for (GtkWidget* pwgt : {m_pwgtFirst, m_pwgtSecond, m_pwgtCombo, m_pwgtThird, m_pwgtFrame,
                             m_pwgtNotes, m_pwgtLast, m_pwgtOutside}) {
         gtk_box_pack_start(GTK_BOX(pwgtBox), pwgt, FALSE, FALSE, 0);
-        if (pwgt != m_pwgtNotes)
-            g_signal_connect(pwgt == m_pwgtFrame ? m_pwgtFramed : pwgt, "key-press-event",
-                             G_CALLBACK(mscKeyPressLUT), pTable);
+        mscConnectField(pwgt == m_pwgtFrame ? m_pwgtFramed : pwgt, m_lstFormLUT, nullptr);
     }
     gtk_widget_show_all(pwgtWindow);
     gtk_window_present(GTK_WINDOW(pwgtWindow));

@@ -55,18 +55,23 @@ TEST_F(ReadOnlyStart, IsSaidOnceBeforeAnyEdit) {
     EXPECT_EQ(avt::dialogsSeen().size(), 1u) << avt::dialogsSeen().back().strSecondaryText;
 }
 
-// The copy made at start is a complete log: put in place of a file that
-// was changed (or lost) afterwards, the program opens it as it was.
+// The shipped catalogue is only read on an ordinary start and quit: its
+// bytes stay those that were copied, so that a later copy or comparison
+// (backups, the launcher) never takes it for an edited one. The copy of the
+// log made at start is complete: put in place of a file that was changed
+// (or lost) afterwards, the program opens it as it was.
 class Restore : public avt::AppTest {
     void prepareData() override {
         makeDatabases();
+        avt::copyCatalogue(*m_dirs);
         avt::exec(m_dirs->etcFile("avLedger.db"),
                   "INSERT INTO Aircraft (strReg, bDelete) VALUES ('G-KEEP', 0)");
     }
 };
 
-TEST_F(Restore, ABackupPutInPlaceOpensAsTheLogWas) {
+TEST_F(Restore, TheCatalogueStaysByteForByteAndABackupPutInPlaceOpensAsTheLogWas) {
     EXPECT_EQ(quitProgram(), 0);
+    EXPECT_EQ(avt::readFile(m_dirs->etcFile("avCCD.db")), avt::readFile(avt::builtCatalogue()));
     const fs::path dir = m_dirs->etc() / "backup";
     std::vector<fs::path> lstCopies;
     for (const auto& entry : fs::directory_iterator(dir))
@@ -82,22 +87,6 @@ TEST_F(Restore, ABackupPutInPlaceOpensAsTheLogWas) {
     ASSERT_TRUE(m_bRunning) << m_nStartStatus;
     EXPECT_EQ(avt::treeRows(widget("ACTreeView"), AC_REG_COL),
               (std::vector<std::string>{"*G-KEEP", "<new heli>"}));
-}
-
-} // namespace
-
-namespace {
-
-// The shipped catalogue is only read on an ordinary start and quit: its
-// bytes stay those that were copied, so that a later copy or comparison
-// (backups, the launcher) never takes it for an edited one.
-class ShippedCatalogue : public avt::AppTest {
-    void prepareData() override { avt::copyCatalogue(*m_dirs); }
-};
-
-TEST_F(ShippedCatalogue, PassesThroughStartAndQuitByteForByte) {
-    ASSERT_EQ(quitProgram(), 0);
-    EXPECT_EQ(avt::readFile(m_dirs->etcFile("avCCD.db")), avt::readFile(avt::builtCatalogue()));
 }
 
 } // namespace
