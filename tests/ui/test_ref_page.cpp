@@ -237,14 +237,13 @@ TEST_F(RefEditor, NewDrawingAndTargetAreStoredDrawnAndDeletedTogether) {
     EXPECT_TRUE(gtk_widget_get_visible(widget("RefSetup")));
     // Without a stored drawing a target has nowhere to go.
     gtk_button_clicked(GTK_BUTTON(widget("RefSetupNewTgt")));
-    EXPECT_EQ(avt::query(db(), "SELECT count(*) FROM Target WHERE iRefID = 0")[0][0], "0");
+    EXPECT_EQ(avt::value(db(), "SELECT count(*) FROM Target WHERE iRefID = 0"), "0");
 
     gtk_button_clicked(GTK_BUTTON(widget("RefSetupNewRef")));
     avt::drainEvents();
-    const auto refs = avt::query(db(), "SELECT iRefID FROM Reference WHERE iCompID = " +
-                                           std::to_string(CARD_NO_DRAWING));
-    ASSERT_EQ(refs.size(), 1u);
-    const std::string strRefID = *refs[0][0];
+    const std::string strRefID =
+        avt::value(db(), "SELECT group_concat(iRefID) FROM Reference WHERE iCompID = " +
+                             std::to_string(CARD_NO_DRAWING));
     EXPECT_TRUE(gtk_widget_get_sensitive(gtk_widget_get_parent(widget("RefSetupFileName"))));
     selectFile("rotor-hub.png");
     waitForComposition();
@@ -252,12 +251,11 @@ TEST_F(RefEditor, NewDrawingAndTargetAreStoredDrawnAndDeletedTogether) {
 
     gtk_button_clicked(GTK_BUTTON(widget("RefSetupNewTgt")));
     avt::drainEvents();
-    EXPECT_EQ(avt::query(db(), "SELECT strDrawing FROM Reference WHERE iRefID = " + strRefID)[0][0],
+    EXPECT_EQ(avt::value(db(), "SELECT strDrawing FROM Reference WHERE iRefID = " + strRefID),
               "rotor-hub.png")
         << "the drawing is saved before its target";
-    auto tgts = avt::query(db(), "SELECT iTargetID, iRefID FROM Target WHERE iRefID = " + strRefID);
-    ASSERT_EQ(tgts.size(), 1u);
-    const std::string strTgtID = *tgts[0][0];
+    const std::string strTgtID =
+        avt::value(db(), "SELECT group_concat(iTargetID) FROM Target WHERE iRefID = " + strRefID);
 
     // Shape and size, then a right click places it (and does not open the help).
     gtk_button_clicked(GTK_BUTTON(widget("RefSetupShapeRect")));
@@ -309,8 +307,7 @@ TEST_F(RefEditor, NewDrawingAndTargetAreStoredDrawnAndDeletedTogether) {
     gtk_tree_selection_select_iter(
         gtk_tree_view_get_selection(GTK_TREE_VIEW(widget("RefSetupSelectTree"))), &iterRef);
     avt::drainEvents();
-    EXPECT_EQ(avt::query(db(), "SELECT nWidth FROM Target WHERE iTargetID = " + strTgtID)[0][0],
-              "70");
+    EXPECT_EQ(avt::value(db(), "SELECT nWidth FROM Target WHERE iTargetID = " + strTgtID), "70");
     gchar* pszFile = nullptr;
     gtk_tree_model_get(tree(), &iterRef, 2, &pszFile, -1);
     EXPECT_STREQ(pszFile, "rotor-hub.png") << "the drawing's row keeps its own values";
@@ -322,9 +319,9 @@ TEST_F(RefEditor, NewDrawingAndTargetAreStoredDrawnAndDeletedTogether) {
     avt::drainEvents();
     EXPECT_EQ(gtk_tree_model_iter_n_children(tree(), nullptr), 0);
     EXPECT_EQ(
-        avt::query(
+        avt::value(
             db(), "SELECT (SELECT count(*) FROM Target WHERE bDelete = 0 AND iRefID = " + strRefID +
-                      ") || ' ' || bDelete FROM Reference WHERE iRefID = " + strRefID)[0][0],
+                      ") || ' ' || bDelete FROM Reference WHERE iRefID = " + strRefID),
         "0 1");
     EXPECT_FALSE(refViewState().bImageLoaded);
 }
