@@ -136,13 +136,8 @@ class CompPage : public avt::AppTest {
                                  gtk_tree_view_get_column(tree("MaintTree"), 0), TRUE);
         gtk_tree_path_free(pPath);
         drain();
-        GList* pChildren = gtk_container_get_children(GTK_CONTAINER(widget("MaintTree")));
-        GtkWidget* pwgtEditor = nullptr;
-        for (GList* p = pChildren; p; p = p->next)
-            if (GTK_IS_ENTRY(p->data))
-                pwgtEditor = GTK_WIDGET(p->data);
-        g_list_free(pChildren);
-        ASSERT_NE(pwgtEditor, nullptr) << "no date editor";
+        GtkWidget* pwgtEditor = gtk_window_get_focus(GTK_WINDOW(widget("avLedger")));
+        ASSERT_TRUE(GTK_IS_ENTRY(pwgtEditor)) << "no date editor";
         m_strEditorStart = gtk_entry_get_text(GTK_ENTRY(pwgtEditor));
         gtk_entry_set_text(GTK_ENTRY(pwgtEditor), pszDate);
         if (bLeave)
@@ -385,8 +380,7 @@ TEST_F(CompPage, LeavingACardForItsSubGroupLeavesItsRecordAlone) {
     // Nothing to delete on the new-record row.
     selectMaint(0);
     focus("MaintTree");
-    gtk_test_widget_send_key(widget("MaintTree"), GDK_Delete, GdkModifierType(0));
-    drain();
+    avt::pressKey(widget("MaintTree"), GDK_Delete);
     EXPECT_EQ(avt::dialogsSeen().size(), 2u);
     EXPECT_EQ(entry("CompRCOLast"), "0.0 A/F hrs");
 }

@@ -74,10 +74,6 @@ class RefPage : public avt::AppTest {
         return {x / obj.nWinScale + obj.xWinOffset - obj.xImageOffset,
                 y / obj.nWinScale + obj.yWinOffset - obj.yImageOffset};
     }
-    void key(guint nKey) {
-        gtk_test_widget_send_key(widget("RefDrawing"), nKey, GdkModifierType(0));
-        avt::drainEvents();
-    }
     double zoomBar() { return gtk_range_get_value(GTK_RANGE(widget("RefZoom"))); }
     std::string tabMarkup() { return gtk_label_get_label(GTK_LABEL(widget("RefTabLabel"))); }
 };
@@ -188,10 +184,10 @@ TEST_F(RefPage, WheelZoomsAtThePointerDragPansAndKeysZoomAtTheCentre) {
     EXPECT_NEAR(xr, xc, 2.5); // whole pixels of pan at another scale
     EXPECT_NEAR(yr, yc, 2.5);
     for (int i = 0; i < 20; ++i)
-        key(GDK_less);
+        avt::pressKey(widget("RefDrawing"), GDK_less);
     EXPECT_EQ(refViewState().nZoomReq, 1.0);
     EXPECT_EQ(zoomBar(), 100);
-    key(GDK_Tab);
+    avt::pressKey(widget("RefDrawing"), GDK_Tab);
     EXPECT_FALSE(gtk_widget_has_focus(widget("RefDrawing"))) << "Tab moves on";
 
     // The bar's own values beyond its range come as at most the whole drawing.
