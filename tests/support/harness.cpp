@@ -128,9 +128,10 @@ void drainEvents() {
 }
 
 void settle() {
-    // XTest events come back from the server a moment later.
+    // XTest events come back from the server a moment later; a round trip
+    // makes sure it has handled every request sent.
     for (int i = 0; i < 4; ++i) {
-        gdk_flush();
+        gdk_display_sync(gdk_display_get_default());
         g_usleep(5000);
         drainEvents();
     }
@@ -311,7 +312,6 @@ gboolean answerWhenShown(gpointer pData) {
         return TRUE; // not open yet: look again on the next tick
     GObject* pObject = G_OBJECT(pDialog);
     DialogSeen seen;
-    seen.strType = G_OBJECT_TYPE_NAME(pObject);
     seen.strTitle = gtk_window_get_title(GTK_WINDOW(pDialog)) ?: "";
     seen.strText = stringProperty(pObject, "text");
     seen.strSecondaryText = stringProperty(pObject, "secondary-text");

@@ -89,7 +89,6 @@ void selectWhere(GtkWidget* pwgtTreeView, int iCol, const std::string& strValue)
 
 // What a modal dialog showed and how it was answered.
 struct DialogSeen {
-    std::string strType; // GType name
     std::string strTitle;
     std::string strText;          // message dialog primary text
     std::string strSecondaryText; // message dialog secondary text

@@ -2,7 +2,6 @@
 // generated log: what the card shows, recording maintenance through the
 // record panel, the catalogue editor, and nothing typed lost at quit.
 #include "../logic/test_comp_fixture.h"
-#include "avDue.h"
 #include "avLedger.h"
 #include "avMisc.h"
 #include "pagComp.h"
@@ -91,19 +90,13 @@ class CompPage : public avt::AppTest {
         gtk_tree_selection_select_path(gtk_tree_view_get_selection(tree(pszTree)), pPath);
         drain();
     }
-    void selectCard(guint iCompID) {
+    // Selects a card, or (bParent) the sub-group or group row it is in.
+    void selectCard(guint iCompID, bool bParent = false) {
         GtkTreeIter iter;
         ASSERT_TRUE(cmodFindCompID(iCompID, &iter)) << iCompID;
         GtkTreePath* pPath = gtk_tree_model_get_path(cmodGetModel(), &iter);
-        selectPath("CompCardTreeView", pPath);
-        gtk_tree_path_free(pPath);
-    }
-    // Selects the sub-group (or group) row a card is in.
-    void selectParent(guint iCompID) {
-        GtkTreeIter iter;
-        ASSERT_TRUE(cmodFindCompID(iCompID, &iter));
-        GtkTreePath* pPath = gtk_tree_model_get_path(cmodGetModel(), &iter);
-        gtk_tree_path_up(pPath);
+        if (bParent)
+            gtk_tree_path_up(pPath);
         selectPath("CompCardTreeView", pPath);
         gtk_tree_path_free(pPath);
     }
@@ -124,13 +117,9 @@ class CompPage : public avt::AppTest {
         const GdkColor& c = gtk_widget_get_style(widget(pszID))->text[GTK_STATE_INSENSITIVE];
         return c.red == 0xFFFF && !c.blue ? "red" : c.blue == 0xFFFF && !c.red ? "blue" : "black";
     }
-    std::vector<std::string> maintDates() {
-        std::vector<std::string> dates;
-        GtkTreeIter iter;
-        for (gboolean b = gtk_tree_model_get_iter_first(mmodGetModel(), &iter); b;
-             b = gtk_tree_model_iter_next(mmodGetModel(), &iter))
-            dates.push_back(avct::text(&iter, MNT_STR_DATE_COL, mmodGetModel()));
-        return dates;
+    // A column of the record list, the selected row marked "*".
+    std::vector<std::string> maintColumn(int nCol = MNT_STR_DATE_COL) {
+        return avt::treeRows(widget("MaintTree"), nCol);
     }
     void selectMaint(int nRow) {
         GtkTreePath* pPath = gtk_tree_path_new_from_indices(nRow, -1);
@@ -140,20 +129,15 @@ class CompPage : public avt::AppTest {
     // Types a date into the new-record row's date cell and presses Enter
     // (or, bLeave, clicks away).
     void enterDate(const char* pszDate, bool bLeave = false) {
-        int nLast = int(maintDates().size()) - 1;
+        int nLast = int(maintColumn().size()) - 1;
         selectMaint(nLast);
         GtkTreePath* pPath = gtk_tree_path_new_from_indices(nLast, -1);
         gtk_tree_view_set_cursor(tree("MaintTree"), pPath,
                                  gtk_tree_view_get_column(tree("MaintTree"), 0), TRUE);
         gtk_tree_path_free(pPath);
         drain();
-        GList* pChildren = gtk_container_get_children(GTK_CONTAINER(widget("MaintTree")));
-        GtkWidget* pwgtEditor = nullptr;
-        for (GList* p = pChildren; p; p = p->next)
-            if (GTK_IS_ENTRY(p->data))
-                pwgtEditor = GTK_WIDGET(p->data);
-        g_list_free(pChildren);
-        ASSERT_NE(pwgtEditor, nullptr) << "no date editor";
+        GtkWidget* pwgtEditor = gtk_window_get_focus(GTK_WINDOW(widget("avLedger")));
+        ASSERT_TRUE(GTK_IS_ENTRY(pwgtEditor)) << "no date editor";
         m_strEditorStart = gtk_entry_get_text(GTK_ENTRY(pwgtEditor));
         gtk_entry_set_text(GTK_ENTRY(pwgtEditor), pszDate);
         if (bLeave)
@@ -168,11 +152,6 @@ class CompPage : public avt::AppTest {
     }
     // A real click on the date cell of a record row.
     void clickDate(int nRow) { avt::clickRow(widget("MaintTree"), nRow); }
-    std::string maintCol(int nRow, int nCol) {
-        GtkTreeIter iter;
-        EXPECT_TRUE(gtk_tree_model_iter_nth_child(mmodGetModel(), &iter, nullptr, nRow));
-        return avct::text(&iter, nCol, mmodGetModel());
-    }
     // A card's stored records, each "completed,flags,aircraft,defer hours,defer
     // days,part hours;" in date order.
     std::string records(guint iCompID) {
@@ -215,49 +194,7 @@ TEST_F(CompPage, CardShowsWhereEachLimitFallsDueInTheColourOfItsRow) {
         EXPECT_EQ(entry("CompRCODue"), c.pszRCODue);
         EXPECT_EQ(dueColour("CompRCODue"), c.pszRCOColour);
         EXPECT_EQ(look(c.iCompID), c.pszLook);
-        // Word for word what the due list says of the card.
-        GtkTreeIter iter;
-        ASSERT_TRUE(cmodFindCompID(c.iCompID, &iter));
-        const dueLine line = dueCompLine(&iter);
-        EXPECT_EQ(entry(line.strWhat == "Inspection" ? "CompInspDue" : "CompRCODue"),
-                  line.strWhat.empty() ? c.pszRCODue : line.strDuePoint);
     }
-}
-
-TEST_F(CompPage, LookAheadKeepsTenthsAndColoursAtOnce) {
-    selectCard(kInsp50);
-    ASSERT_EQ(look(kInsp50), "black 400 / red 400 / red 400");
-    // Typed in either entry, the tenths stay through leaving the other.
-    for (const char* pszLeaveBy : {"CompMarkTime", "MaintTree"}) {
-        focus("CompMarkHours");
-        gtk_entry_set_text(GTK_ENTRY(widget("CompMarkHours")), "12.34");
-        focus("CompMarkTime");
-        focus(pszLeaveBy);
-        EXPECT_EQ(cmodGetMarkHours(), 123u);
-        EXPECT_EQ(entry("CompMarkHours"), "12.3");
-    }
-    EXPECT_EQ(look(kInsp50), "black 400 / red 400 / red 400");
-    // Due at 250.0, flown 202.6: due within a 48-hour look-ahead.
-    enterText("CompMarkHours", "48");
-    EXPECT_EQ(look(kInsp50), "red 400 / red 400 / red 400");
-    EXPECT_EQ(dueColour("CompInspDue"), "red");
-}
-
-TEST_F(CompPage, FlightsLoggedMeanwhileCountOnReturn) {
-    selectCard(kInsp50);
-    avt::exec(logDb(),
-              "INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete) VALUES (" +
-                  std::to_string(m_iACID) + ", " + std::to_string(utc(2021, 5, 1)) +
-                  ", 0, 100, 0)");
-    switchPage(2);
-    switchPage(0);
-    GtkTreeIter iter;
-    ASSERT_TRUE(gtk_tree_model_get_iter_first(mmodGetModel(), &iter));
-    EXPECT_EQ(avct::text(&iter, MNT_STR_AF_HRS_COL, mmodGetModel()), "210");
-    EXPECT_TRUE(
-        gtk_tree_selection_iter_is_selected(gtk_tree_view_get_selection(tree("MaintTree")), &iter));
-    EXPECT_EQ(entry("CompInspLast"), "210.0 A/F hrs");
-    EXPECT_EQ(entry("CompInspDue"), "260.0 A/F hrs");
 }
 
 TEST_F(CompPage, RecordingMaintenanceThroughThePanel) {
@@ -266,8 +203,8 @@ TEST_F(CompPage, RecordingMaintenanceThroughThePanel) {
     // Stored as an entry still open until the record is left.
     enterDate("19/03/2021 10:20");
     EXPECT_EQ(records(kInsp25), "2021-03-19 10:20,128,1,0,0,0;2021-04-01 00:00,0,1,0,0,0;");
-    EXPECT_EQ(maintDates(),
-              (std::vector<std::string>{"19-Mar-2021 10:20", "01-Apr-2021", "<new record>"}));
+    EXPECT_EQ(maintColumn(),
+              (std::vector<std::string>{"*19-Mar-2021 10:20", "01-Apr-2021", "<new record>"}));
     // The editor starts from the last date used.
     enterDate("");
     EXPECT_EQ(m_strEditorStart, "19-Mar-2021 10:20");
@@ -316,9 +253,10 @@ TEST_F(CompPage, RecordingMaintenanceThroughThePanel) {
         avt::answerNextDialog(nAnswer);
         enterDate(szFuture);
     }
-    EXPECT_EQ(maintDates(), (std::vector<std::string>{"19-Mar-2021 10:20", "01-Apr-2021", szFuture,
-                                                      "<new record>"}));
-    EXPECT_EQ(maintCol(2, MNT_WARN_COL), "Dated in the future");
+    EXPECT_EQ(maintColumn(),
+              (std::vector<std::string>{"19-Mar-2021 10:20", "01-Apr-2021",
+                                        "*" + std::string(szFuture), "<new record>"}));
+    EXPECT_EQ(maintColumn(MNT_WARN_COL)[2], "*Dated in the future");
 }
 
 // However the date editor of "<new record>" is opened, with the keyboard
@@ -340,7 +278,7 @@ TEST_F(CompPage, EveryWayIntoTheNewRecordStoresTheDate) {
         selectMaint(0);
         focus("MaintTree");
         avt::pressKey(pwgtTree, GDK_End, GDK_CONTROL_MASK);
-        const int nNewRow = int(maintDates().size()) - 1;
+        const int nNewRow = int(maintColumn().size()) - 1;
         if (o.nKey) {
             avt::pressKey(pwgtTree, o.nKey);
         } else {
@@ -402,7 +340,7 @@ TEST_F(CompPage, AnEntryCutShortByAKillCountsForNothing) {
         EXPECT_EQ(records(kInsp100), record(MNT_FLAG_UNFINISHED | USED));
         EXPECT_EQ(look(kInsp100), "red 400 / red 400 / red 400");
         selectCard(kInsp100);
-        EXPECT_EQ(maintCol(0, MNT_STR_TYPE_COL), "Unfinished entry");
+        EXPECT_EQ(maintColumn(MNT_STR_TYPE_COL)[0], "*Unfinished entry");
         selectMaint(0);
         if (*pszKind)
             click(pszKind);
@@ -416,7 +354,7 @@ TEST_F(CompPage, LeavingACardForItsSubGroupLeavesItsRecordAlone) {
     const std::string strBefore = records(kLimit);
     selectCard(kLimit);
     EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget("MaintReplaceNew"))));
-    selectParent(kLimit);
+    selectCard(kLimit, true);
     EXPECT_FALSE(gtk_widget_is_sensitive(widget("MaintReplaceNew")));
     selectCard(kOC);
     switchPage(2);
@@ -442,8 +380,7 @@ TEST_F(CompPage, LeavingACardForItsSubGroupLeavesItsRecordAlone) {
     // Nothing to delete on the new-record row.
     selectMaint(0);
     focus("MaintTree");
-    gtk_test_widget_send_key(widget("MaintTree"), GDK_Delete, GdkModifierType(0));
-    drain();
+    avt::pressKey(widget("MaintTree"), GDK_Delete);
     EXPECT_EQ(avt::dialogsSeen().size(), 2u);
     EXPECT_EQ(entry("CompRCOLast"), "0.0 A/F hrs");
 }
@@ -484,7 +421,18 @@ TEST_F(CompPage, ClosedGroupsAndAnotherAircraftGiveBackTheWidth) {
     EXPECT_LE(overflow(), 0) << "in the tree of another aircraft";
 }
 
-TEST_F(CompPage, NoAircraftThenTheSameOneAgain) {
+TEST_F(CompPage, FlightsLoggedMeanwhileNoAircraftThenTheSameOneAgain) {
+    // Flights logged while the page is away count in its records' hours.
+    selectCard(kInsp50);
+    avt::exec(logDb(), "INSERT INTO Flight (iCSID, tFltBegin, tFltEnd, nElapsed, bDelete) "
+                       "VALUES (1, " +
+                           std::to_string(utc(2021, 5, 1)) + ", 0, 100, 0)");
+    switchPage(2);
+    switchPage(0);
+    EXPECT_EQ(maintColumn(MNT_STR_AF_HRS_COL), (std::vector<std::string>{"*210", ""}));
+    EXPECT_EQ(entry("CompInspLast"), "210.0 A/F hrs");
+    EXPECT_EQ(entry("CompInspDue"), "260.0 A/F hrs");
+
     rcdAC* pAC = acdGetActiveAC();
     selectCard(kInsp25);
     switchPage(2);
@@ -580,7 +528,7 @@ TEST_F(CompEdit, NewOptionsAndDeleteCards) {
     EXPECT_TRUE(gtk_widget_get_visible(widget("CompPartDesc")));
     EXPECT_FALSE(gtk_widget_is_sensitive(widget("CompNew"))) << "no group chosen yet";
     // New under a chosen sub-group: stored with its description, shown selected.
-    selectParent(kInsp25);
+    selectCard(kInsp25, true);
     click("CompNew");
     enterText("CompPartNumber", "PN-77");
     enterText("CompPartDesc", "Seat belt <& harness>");
@@ -676,7 +624,13 @@ TEST_F(CompEdit, IntervalChangeRecoloursAndNotesSurviveQuit) {
         << "a detached note with a label stays in the catalogue";
 }
 
-TEST_F(CompEdit, MistypedIntervalsKeepTheStoredOnesAndGoodEntriesClearTheRefusal) {
+TEST_F(CompEdit, IntervalsAndLookAheadMarksAreTakenOrRefusedWithTheStoredOnesShownAgain) {
+    // Due at 250.0, flown 202.6: a 48-hour look-ahead colours the card at once.
+    selectCard(kInsp50);
+    EXPECT_EQ(look(kInsp50), "black 400 / red 400 / red 400");
+    enterText("CompMarkHours", "48");
+    EXPECT_EQ(look(kInsp50), "red 400 / red 400 / red 400");
+    EXPECT_EQ(dueColour("CompInspDue"), "red");
     // A sign or text without a figure is refused with the reason and the
     // stored value shown again; a blank clears, "OC" is a limit. What cannot
     // be stored or no light helicopter has is refused, not clamped. Any field
@@ -696,14 +650,15 @@ TEST_F(CompEdit, MistypedIntervalsKeepTheStoredOnesAndGoodEntriesClearTheRefusal
         {kInsp50, "CompSNoteLabel", "SB-7", "SB-7", false, nullptr,
          "SELECT strLabel FROM ServiceNote, Component WHERE iSNoteID = iSNote1ID AND iCompID = 101004", "SB-7"},
         // The look-ahead mark is not the card's; refused, it keeps its figure.
-        {kInsp50, "CompMarkHours", "12", "12.0", false},
-        {kInsp50, "CompMarkHours", "-5", "12.0", true},
+        // Its tenths stay when the other mark is left.
+        {kInsp50, "CompMarkHours", "12.34", "12.3", false},
+        {kInsp50, "CompMarkHours", "-5", "12.3", true},
         {kInsp50, "CompMarkTime", "2 weeks", "2 Weeks", false},
         // Not a calendar unit, or no count: refused, not read as years or none.
         {kInsp50, "CompMarkTime", "soon", "2 Weeks", true},
     });
     // clang-format on
-    EXPECT_EQ(cmodGetMarkHours(), 120u);
+    EXPECT_EQ(cmodGetMarkHours(), 123u);
     EXPECT_EQ(cmodGetMarkTime(), guint(INTV_WEEK << 24 | 2));
 }
 

@@ -12,15 +12,6 @@ namespace {
 const char* const m_lstHelpTexts[] = {"~BMain rotor~b: check the ~CRblade bolts~c before flight.",
                                       "Tail rotor: ~Iinspect~i the slider."};
 
-// Help text is laid out in idle time and the window resized through a round
-// trip to the X server; wait for both.
-void settle() {
-    for (int i = 0; i < 3; ++i) {
-        gdk_display_sync(gdk_display_get_default());
-        avt::drainEvents();
-    }
-}
-
 using Point = std::pair<gint, gint>; // x, y on the screen
 
 // Screen position of a point in a widget's own window.
@@ -35,7 +26,7 @@ Point screenPoint(GtkWidget* pwgt, gint x, gint y) {
 GdkWindow* windowAt(Point pt, gint* px, gint* py) {
     gdk_display_warp_pointer(gdk_display_get_default(), gdk_screen_get_default(), pt.first,
                              pt.second);
-    settle();
+    avt::settle();
     return gdk_window_at_pointer(px, py);
 }
 
@@ -49,7 +40,7 @@ void click(GtkWidget* pwgt, guint nButton) {
     ASSERT_NE(pwin, nullptr);
     for (GdkEventType type : {GDK_BUTTON_PRESS, GDK_BUTTON_RELEASE})
         gdk_test_simulate_button(pwin, x, y, nButton, GdkModifierType(0), type);
-    settle();
+    avt::settle();
 }
 
 using HelpWindow = avt::AppTest;
@@ -63,7 +54,7 @@ TEST_F(HelpWindow, ShowsReplacesRaisesMovesAndCloses) {
         gtk_box_pack_start(GTK_BOX(widget("PageComp")), lstHelp[i], FALSE, FALSE, 0);
         hlpConnect(lstHelp[i], m_lstHelpTexts[i]);
     }
-    settle();
+    avt::settle();
     GtkWidget* pwgtHelp = widget("HelpContext");
     auto shown = [&] { return gtk_widget_get_visible(pwgtHelp); };
     gtk_widget_grab_focus(lstHelp[0]);
@@ -81,7 +72,7 @@ TEST_F(HelpWindow, ShowsReplacesRaisesMovesAndCloses) {
     EXPECT_EQ(txvt::visibleText(pbfrHelp), "Main rotor: check the blade bolts before flight.");
 
     gtk_window_move(GTK_WINDOW(pwgtHelp), 500, 420);
-    settle();
+    avt::settle();
     const Point ptPlaced = origin();
     // Pushed below the main window, the X server finds the main window there.
     gdk_window_lower(pwgtHelp->window);
@@ -99,7 +90,7 @@ TEST_F(HelpWindow, ShowsReplacesRaisesMovesAndCloses) {
     ASSERT_EQ(windowAt(ptGrab, &x, &y), pwgtMouse->window);
     EXPECT_EQ(origin(), ptPlaced);
     gdk_test_simulate_button(pwgtMouse->window, x, y, 1, GdkModifierType(0), GDK_BUTTON_PRESS);
-    settle();
+    avt::settle();
     for (Point ptPointer : {Point{ptGrab.first + 7, ptGrab.second + 3},
                             Point{ptGrab.first - 120, ptGrab.second + 90}, Point{300, 250}}) {
         GdkEventMotion motion{};
@@ -107,7 +98,7 @@ TEST_F(HelpWindow, ShowsReplacesRaisesMovesAndCloses) {
         motion.state = GDK_BUTTON1_MASK;
         motion.x_root = ptPointer.first, motion.y_root = ptPointer.second;
         gtk_widget_event(pwgtMouse, reinterpret_cast<GdkEvent*>(&motion));
-        settle();
+        avt::settle();
         EXPECT_EQ(screenPoint(pwgtMouse, 30, 6), ptPointer);
     }
     const Point ptMoved = origin();

@@ -74,10 +74,6 @@ class RefPage : public avt::AppTest {
         return {x / obj.nWinScale + obj.xWinOffset - obj.xImageOffset,
                 y / obj.nWinScale + obj.yWinOffset - obj.yImageOffset};
     }
-    void key(guint nKey) {
-        gtk_test_widget_send_key(widget("RefDrawing"), nKey, GdkModifierType(0));
-        avt::drainEvents();
-    }
     double zoomBar() { return gtk_range_get_value(GTK_RANGE(widget("RefZoom"))); }
     std::string tabMarkup() { return gtk_label_get_label(GTK_LABEL(widget("RefTabLabel"))); }
 };
@@ -188,10 +184,10 @@ TEST_F(RefPage, WheelZoomsAtThePointerDragPansAndKeysZoomAtTheCentre) {
     EXPECT_NEAR(xr, xc, 2.5); // whole pixels of pan at another scale
     EXPECT_NEAR(yr, yc, 2.5);
     for (int i = 0; i < 20; ++i)
-        key(GDK_less);
+        avt::pressKey(widget("RefDrawing"), GDK_less);
     EXPECT_EQ(refViewState().nZoomReq, 1.0);
     EXPECT_EQ(zoomBar(), 100);
-    key(GDK_Tab);
+    avt::pressKey(widget("RefDrawing"), GDK_Tab);
     EXPECT_FALSE(gtk_widget_has_focus(widget("RefDrawing"))) << "Tab moves on";
 
     // The bar's own values beyond its range come as at most the whole drawing.
@@ -237,14 +233,13 @@ TEST_F(RefEditor, NewDrawingAndTargetAreStoredDrawnAndDeletedTogether) {
     EXPECT_TRUE(gtk_widget_get_visible(widget("RefSetup")));
     // Without a stored drawing a target has nowhere to go.
     gtk_button_clicked(GTK_BUTTON(widget("RefSetupNewTgt")));
-    EXPECT_EQ(avt::query(db(), "SELECT count(*) FROM Target WHERE iRefID = 0")[0][0], "0");
+    EXPECT_EQ(avt::value(db(), "SELECT count(*) FROM Target WHERE iRefID = 0"), "0");
 
     gtk_button_clicked(GTK_BUTTON(widget("RefSetupNewRef")));
     avt::drainEvents();
-    const auto refs = avt::query(db(), "SELECT iRefID FROM Reference WHERE iCompID = " +
-                                           std::to_string(CARD_NO_DRAWING));
-    ASSERT_EQ(refs.size(), 1u);
-    const std::string strRefID = *refs[0][0];
+    const std::string strRefID =
+        avt::value(db(), "SELECT group_concat(iRefID) FROM Reference WHERE iCompID = " +
+                             std::to_string(CARD_NO_DRAWING));
     EXPECT_TRUE(gtk_widget_get_sensitive(gtk_widget_get_parent(widget("RefSetupFileName"))));
     selectFile("rotor-hub.png");
     waitForComposition();
@@ -252,12 +247,11 @@ TEST_F(RefEditor, NewDrawingAndTargetAreStoredDrawnAndDeletedTogether) {
 
     gtk_button_clicked(GTK_BUTTON(widget("RefSetupNewTgt")));
     avt::drainEvents();
-    EXPECT_EQ(avt::query(db(), "SELECT strDrawing FROM Reference WHERE iRefID = " + strRefID)[0][0],
+    EXPECT_EQ(avt::value(db(), "SELECT strDrawing FROM Reference WHERE iRefID = " + strRefID),
               "rotor-hub.png")
         << "the drawing is saved before its target";
-    auto tgts = avt::query(db(), "SELECT iTargetID, iRefID FROM Target WHERE iRefID = " + strRefID);
-    ASSERT_EQ(tgts.size(), 1u);
-    const std::string strTgtID = *tgts[0][0];
+    const std::string strTgtID =
+        avt::value(db(), "SELECT group_concat(iTargetID) FROM Target WHERE iRefID = " + strRefID);
 
     // Shape and size, then a right click places it (and does not open the help).
     gtk_button_clicked(GTK_BUTTON(widget("RefSetupShapeRect")));
@@ -309,8 +303,7 @@ TEST_F(RefEditor, NewDrawingAndTargetAreStoredDrawnAndDeletedTogether) {
     gtk_tree_selection_select_iter(
         gtk_tree_view_get_selection(GTK_TREE_VIEW(widget("RefSetupSelectTree"))), &iterRef);
     avt::drainEvents();
-    EXPECT_EQ(avt::query(db(), "SELECT nWidth FROM Target WHERE iTargetID = " + strTgtID)[0][0],
-              "70");
+    EXPECT_EQ(avt::value(db(), "SELECT nWidth FROM Target WHERE iTargetID = " + strTgtID), "70");
     gchar* pszFile = nullptr;
     gtk_tree_model_get(tree(), &iterRef, 2, &pszFile, -1);
     EXPECT_STREQ(pszFile, "rotor-hub.png") << "the drawing's row keeps its own values";
@@ -322,9 +315,9 @@ TEST_F(RefEditor, NewDrawingAndTargetAreStoredDrawnAndDeletedTogether) {
     avt::drainEvents();
     EXPECT_EQ(gtk_tree_model_iter_n_children(tree(), nullptr), 0);
     EXPECT_EQ(
-        avt::query(
+        avt::value(
             db(), "SELECT (SELECT count(*) FROM Target WHERE bDelete = 0 AND iRefID = " + strRefID +
-                      ") || ' ' || bDelete FROM Reference WHERE iRefID = " + strRefID)[0][0],
+                      ") || ' ' || bDelete FROM Reference WHERE iRefID = " + strRefID),
         "0 1");
     EXPECT_FALSE(refViewState().bImageLoaded);
 }
