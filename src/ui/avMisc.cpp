@@ -219,6 +219,9 @@ gboolean mscKeepFutureDate(GtkWidget* pwgtNear, time_t tDate, const char* pszWha
         g_markup_printf_escaped("%s dated %s is in the future. Keep it?", pszWhat, szDate);
     const gboolean bKeep = mscConfirm(pwgtNear, "Date in the future", pszQuestion);
     g_free(pszQuestion);
+    // Answered either way, the field holds nothing refused: a refusal of an
+    // earlier entry would now mislead.
+    mscRefuseClear();
     return bKeep;
 }
 
