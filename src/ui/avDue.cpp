@@ -1,6 +1,7 @@
 #include "avDue.h"
 
 #include "avCnv.h"
+#include "avDefect.h"
 #include "avMisc.h"
 #include "avReportDlg.h"
 #include "avTimeline.h"
@@ -207,6 +208,8 @@ void onRowActivated(GtkTreeView* pwgtTree, GtkTreePath* pPath, GtkTreeViewColumn
     gtk_tree_model_get(pModel, &iter, DUE_KIND_COL, &nKind, DUE_ID_COL, &iID, -1);
     if (nKind == DUE_ROW_COMP)
         ccdSelectCompID(iID);
+    else if (nKind == DUE_ROW_DEFECT)
+        dfctShow();
 }
 
 // A section row ("Components (3)") is a title, never a selection: neither

@@ -132,6 +132,20 @@ TEST_F(Defects, LifeOfADefect) {
     const auto lstDue = avt::treeRows(widget("DueListTreeView"), DUE_NAME_COL);
     EXPECT_EQ(std::vector<std::string>(lstDue.end() - 2, lstDue.end()),
               (std::vector<std::string>{"Open defects (1)", "Cracked skid shoe"}));
+    // Its line opens the defects window, as a card's line opens the card.
+    GtkTreeView* ptreeDue = GTK_TREE_VIEW(widget("DueListTreeView"));
+    GtkTreePath* pPath = gtk_tree_path_new_from_indices(
+        gtk_tree_model_iter_n_children(gtk_tree_view_get_model(ptreeDue), nullptr) - 1, 0, -1);
+    gtk_tree_view_row_activated(ptreeDue, pPath, gtk_tree_view_get_column(ptreeDue, 0));
+    gtk_tree_path_free(pPath);
+    bool bShown = false;
+    GList* plstWindows = gtk_window_list_toplevels();
+    for (GList* p = plstWindows; p; p = p->next)
+        bShown |= gtk_widget_get_name(GTK_WIDGET(p->data)) == std::string("DefectWindow") &&
+                  gtk_widget_get_visible(GTK_WIDGET(p->data));
+    g_list_free(plstWindows);
+    EXPECT_TRUE(bShown);
+    dfctHide();
 
     // A new flight after the report is asked about; Cancel stores nothing.
     avt::answerNextDialog(GTK_RESPONSE_CANCEL);
