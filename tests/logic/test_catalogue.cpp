@@ -97,7 +97,7 @@ TEST_F(ShippedCatalogue, EveryCardHasItsPlaceInTheTree) {
     size_t nStored = std::stoul(*avt::query(catDb(), pszCount).at(0).at(0));
     const auto setSource = sourceRows(
         "SELECT grp || CASE sub WHEN 0 THEN '' ELSE '/' || sub END || ' ' || name FROM Parent");
-    guint iACID = addAircraft(avt::utc(2015, 3, 1));
+    guint iACID = addAircraft({.tManu = avt::utc(2015, 3, 1)});
     addFlights(iACID, {{avt::utc(2015, 4, 1), 30000}});
     activate(iACID);
     for (gboolean bEdit : std::initializer_list<gboolean>{FALSE, TRUE}) {

@@ -104,6 +104,17 @@ inline std::string summaryText(const mntState& s) {
     return sz;
 }
 
+// A stored aircraft, as a builder leaves a new one unless told otherwise.
+struct ACSpec {
+    time_t tManu = utc(2020, 1, 1);
+    const char* pszReg = "ZK-TST";
+    gint iEngineOpt = 0, iOtherOpt = 0; // one code for every other option
+    gboolean bLogSinceNew = TRUE;
+    time_t tLogStart = 0;
+    guint nLogHours = 0;
+    gint nFcstRate = -1; // tenths a month set by hand; -1: worked out
+};
+
 class CompTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -128,13 +139,15 @@ class CompTest : public testing::Test {
     avt::fs::path logDb() const { return m_dirs->etcFile("avLedger.db"); }
     avt::fs::path catDb() const { return m_dirs->etcFile("avCCD.db"); }
 
-    // A stored aircraft: its engine option code, and one code for all others.
-    guint addAircraft(time_t tManu, gint iEngineOpt = 0, gint o = 0) {
+    guint addAircraft(const ACSpec& s = {}) {
         rcdAC rcd{};
-        g_strlcpy(rcd.szReg, "ZK-TST", sizeof rcd.szReg);
-        rcd.iACID = ALL, rcd.tManu = tManu, rcd.bLogSinceNew = TRUE, rcd.iEngineOpt = iEngineOpt;
+        g_strlcpy(rcd.szReg, s.pszReg, sizeof rcd.szReg);
+        rcd.iACID = ALL, rcd.tManu = s.tManu, rcd.iEngineOpt = s.iEngineOpt;
         rcd.iHeliOpt = rcd.iClutchOpt = rcd.iMainDriveOpt = rcd.iMainRotorOpt = rcd.iMRSystemOpt =
-            rcd.iTRSliderOpt = rcd.iTailDriveOpt = rcd.iTailRotorOpt = o;
+            rcd.iTRSliderOpt = rcd.iTailDriveOpt = rcd.iTailRotorOpt = s.iOtherOpt;
+        rcd.bLogSinceNew = s.bLogSinceNew, rcd.tLogStart = s.tLogStart;
+        rcd.nLogHours = s.nLogHours;
+        rcd.bFcstRate = s.nFcstRate >= 0, rcd.nFcstRate = guint(std::max(s.nFcstRate, 0));
         EXPECT_TRUE(sqlUpdateAircraftRecord(&rcd)) << sqlLastError();
         return rcd.iACID;
     }

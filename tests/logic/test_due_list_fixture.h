@@ -30,7 +30,7 @@ class DueScenario : public CompTest {
         CompTest::SetUp();
         const time_t tFitted = today() - 4 * 365 * 86400;
         m_tCalendarDue = cnvAddCalendar(tFitted, INTV_YEAR, 3);
-        guint iACID = addAircraft(utc(2020, 1, 1));
+        guint iACID = addAircraft();
         // 30.0 hrs before 1-Mar-2020, 60.0 in all.
         addFlights(iACID, {{utc(2020, 2, 1), 300}, {utc(2020, 4, 1), 300}});
         addCard({.iGroupID = 1, .pszDesc = "Hours Insp", .nSort = 1, .nInspIntv = 50});
