@@ -88,14 +88,9 @@ inline std::vector<std::vector<std::string>> parseCsv(const std::string& str) {
 
 // What a command prints.
 inline std::string run(const std::string& strCommand) {
-    std::string strOut;
-    if (FILE* p = popen(strCommand.c_str(), "r")) {
-        char buf[4096];
-        for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
-            strOut.append(buf, n);
-        pclose(p);
-    }
-    return strOut;
+    g_autofree gchar* pszOut = nullptr;
+    EXPECT_TRUE(g_spawn_command_line_sync(strCommand.c_str(), &pszOut, nullptr, nullptr, nullptr));
+    return pszOut ? pszOut : "";
 }
 
 // The text of a PDF as pdftotext reads it; pages end in form feeds.

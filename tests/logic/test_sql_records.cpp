@@ -309,11 +309,9 @@ TEST_F(SqlRecords, AStoppedOrFailingStatementReportsTwoLines) {
     cb.pfuncPilotCB = [](rcdPilot*) { return 1; };
     EXPECT_FALSE(sqlLoadPilotRecord(&cb, SQL_NEW_ID));
     EXPECT_EQ(pilot.iPilotID, 1u) << "no row after the first";
-    EXPECT_STREQ(sqlLastError(),
-                 "sqlLoadPilotRecord():sqlite3_exec(SELECT iPilotID, strLName, strFName, "
-                 "strSortKey, tLastMed, tNextMed, nMedInterval, bMedAuto, bMedMonthEnd, tLastFR, "
-                 "tNextFR, nFRInterval, bFRAuto, bFRMonthEnd, strNotes, bDelete FROM Pilot WHERE "
-                 "(bDelete IS NULL OR bDelete = 0) ORDER BY strSortKey)\nquery aborted");
+    EXPECT_TRUE(g_str_has_prefix(sqlLastError(), "sqlLoadPilotRecord():sqlite3_exec(SELECT ") &&
+                g_str_has_suffix(sqlLastError(), " ORDER BY strSortKey)\nquery aborted"))
+        << sqlLastError();
 
     // A failing statement leaves the record as it was.
     exec(db(true), "DROP TABLE Target");
