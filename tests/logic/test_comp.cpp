@@ -99,6 +99,19 @@ TEST_F(CompTree, OptionFilter) {
     }
 }
 
+// Re-marking after an edit counts a flight logged meanwhile.
+TEST_F(CompTree, RemarkingFollowsNewFlights) {
+    guint iACID = addAircraft();
+    addFlights(iACID, {{utc(2020, 2, 1), 500}});
+    activate(iACID);
+    ASSERT_TRUE(cmodLoadModel(addCard({.iGroupID = 1, .nInspIntv = 50})));
+    EXPECT_EQ(text(cmodGetCompSel(), CCD_COLOUR_COL), "black");
+    addFlights(iACID, {{utc(2020, 3, 1), 1}});
+    activate(iACID);
+    cmodMarkDue();
+    EXPECT_EQ(text(cmodGetCompSel(), CCD_COLOUR_COL), "red");
+}
+
 TEST_F(CompTree, MarkIsKeptInTheSettingsAcrossRestarts) {
     cmodSetMarkTime(125, INTV_MONTH << 24 | 3);
     EXPECT_TRUE(avt::contains(avt::readFile(m_dirs->etcFile("avLedger.conf")), "[CompMark]"));
