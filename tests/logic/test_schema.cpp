@@ -1,5 +1,6 @@
 // Opening the two database files and bringing them up to the declared
-// schema: fresh files, older or hand-written tables, unusable directories.
+// schema: fresh files, older or hand-written tables, a folder the user
+// cannot write.
 #include "harness.h"
 #include "avMisc.h"
 #include "sqlMLog.h"
@@ -95,22 +96,6 @@ TEST_F(Schema, StoredTablesGetOnlyTheirMissingColumns) {
         EXPECT_EQ(query(logDb(), std::string("SELECT rowid FROM ") + pszTable),
                   (std::vector<avt::Row>{{"7"}}));
     }
-}
-
-TEST_F(Schema, AnUnusableDataDirectoryIsReportedAndLeftAlone) {
-    const std::string strNoOpen =
-        "sqlInitialize():sqlite3_open(\"avLedger.db\")\nunable to open database file";
-    fs::remove_all(m_dirs.etc());
-    EXPECT_FALSE(sqlInitialize());
-    EXPECT_EQ(sqlLastError(), strNoOpen) << "missing";
-    EXPECT_FALSE(fs::exists(m_dirs.etc()));
-
-    rcdMaint maint{};
-    EXPECT_FALSE(sqlLoadMaintRecord(&maint, 1)) << "no database open: another error text";
-    avt::writeFile(m_dirs.etc(), "not a directory");
-    EXPECT_FALSE(sqlInitialize());
-    EXPECT_EQ(sqlLastError(), strNoOpen) << "a plain file";
-    EXPECT_EQ(avt::readFile(m_dirs.etc()), "not a directory");
 }
 
 // A data folder the user may not write (tried as an ordinary user: root
