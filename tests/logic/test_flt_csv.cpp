@@ -31,7 +31,6 @@ std::vector<std::string> refusals(const fcsvPreview& prv) {
 
 class FltCSV : public avct::CompTest {
   protected:
-    avt::fs::path db() const { return logDb(); }
     // Logged from 150.0 hrs, built at a date unknown.
     guint addAircraft(const char* pszReg, time_t tManu = 0, time_t tLogStart = 0) {
         return CompTest::addAircraft({.tManu = tManu,
@@ -42,7 +41,7 @@ class FltCSV : public avct::CompTest {
     }
     std::string sql(const std::string& strQuery) const {
         std::string str;
-        for (const auto& row : avt::query(db(), strQuery)) {
+        for (const auto& row : avt::query(logDb(), strQuery)) {
             for (const auto& val : row)
                 str += val.value_or("NULL") + (&val == &row.back() ? "\n" : "|");
         }
@@ -171,7 +170,6 @@ TEST_F(FltCSV, EachRefusalWithItsLineAndTheRestStored) {
     guint iACID = addAircraft("ZK-HBC");
     addFlights(iACID, {{utc(2010, 5, 3, 9), 10}});
     addFlights(addAircraft("ZK-OTH"), {{utc(2010, 5, 4, 9), 10}});
-    const std::string strLongText(100, 'x');
     fcsvPreview prv = preview("Date,Take-off,Landing,Flight time,To\n"
                               "1-May-2010,10:00,11:00,,Taupo\n"       // 2 stored
                               "yesterday,10:00,11:00,1.0,\n"          // 3
@@ -184,7 +182,7 @@ TEST_F(FltCSV, EachRefusalWithItsLineAndTheRestStored) {
                               "5-May-2010,25:00,,1.0,\n"              // 10
                               "5-May-2010,10:00,,30.0,\n"             // 11
                               "5-May-2010,10:00,,1.0," +
-                                  strLongText +
+                                  std::string(100, 'x') +
                                   "\n"                         // 12
                                   "5-May-2010,20:00,08:01,,\n" // 13: 12 hours and a minute
                                   "5-May-2010,23:40,00:25,,Overnight\n",
@@ -326,8 +324,8 @@ TEST_F(FltCSV, TimesAsTheFlightPageKeepsThem) {
 
 TEST_F(FltCSV, PilotsMatchedByNameAndAddedOnlyWhenAsked) {
     guint iACID = addAircraft("ZK-HBC");
-    avt::exec(db(), "INSERT INTO Pilot (strFName, strLName, strSortKey, bDelete) VALUES "
-                    "('Anne', 'Smith', 'SMITHANNE', 0), ('José', 'Núñez-Pérez', 'NEZJOS', 0)");
+    avt::exec(logDb(), "INSERT INTO Pilot (strFName, strLName, strSortKey, bDelete) VALUES "
+                       "('Anne', 'Smith', 'SMITHANNE', 0), ('José', 'Núñez-Pérez', 'NEZJOS', 0)");
     const std::string strText = "Date,Time,Pilot,Student,Dual/Solo\n"
                                 "1-May-2010,1.0,anne  SMITH,,solo\n"
                                 "2-May-2010,1.0,\"Núñez Pérez, José\",Bob Brown,dual\n"
@@ -365,7 +363,7 @@ TEST_F(FltCSV, PilotsMatchedByNameAndAddedOnlyWhenAsked) {
                       "03-May-2010,,,1.0,,,Bob Brown,,,no,no,no,no,\r\n"
                       "04-May-2010,,,1.0,,,Åsa,,,no,no,no,no,\r\n");
         }
-        avt::exec(db(), "DELETE FROM Flight");
+        avt::exec(logDb(), "DELETE FROM Flight");
     }
 }
 
@@ -445,12 +443,12 @@ TEST_F(FltCSV, ExportImportsBackUnchanged) {
         sqlite3_free(pszRow);
     }
     ssSql << "COMMIT;";
-    avt::exec(db(), ssSql.str());
+    avt::exec(logDb(), ssSql.str());
 
     std::string strExport, strAgain, strWhy;
     const std::string strPath = m_dirs->etcFile("out.csv");
     ASSERT_TRUE(fcsvExportFile(iACID, strPath.c_str(), &strWhy)) << strWhy;
-    EXPECT_FALSE(fcsvExportFile(iACID, db().c_str(), &strWhy)) << "never over the log itself";
+    EXPECT_FALSE(fcsvExportFile(iACID, logDb().c_str(), &strWhy)) << "never over the log itself";
     const std::string strNoDir = m_dirs->etcFile("nodir/out.csv");
     EXPECT_FALSE(fcsvExportFile(iACID, strNoDir.c_str(), &strWhy));
     EXPECT_EQ(strWhy.rfind(strNoDir + "\n", 0), 0u) << "names the file first, as a report does";
