@@ -343,19 +343,4 @@ TEST_F(SqlRecords, AStoppedOrFailingStatementReportsTwoLines) {
     EXPECT_TRUE(query(db(true), "SELECT * FROM ServiceNote").empty());
 }
 
-// Writes of one action grouped: undone together, kept together, nested.
-TEST_F(SqlRecords, GroupedWritesLandTogetherOrNotAtAll) {
-    rcdPilot a{}, b{};
-    for (bool bCommit : {false, true}) {
-        a.iPilotID = b.iPilotID = SQL_NEW_ID;
-        ASSERT_TRUE(sqlBeginWrite(FALSE));
-        ASSERT_TRUE(sqlBeginWrite(FALSE));
-        EXPECT_TRUE(sqlUpdatePilotRecord(&a));
-        EXPECT_TRUE(sqlEndWrite(FALSE, TRUE));
-        EXPECT_TRUE(sqlUpdatePilotRecord(&b));
-        EXPECT_EQ(sqlEndWrite(FALSE, bCommit), bCommit);
-        EXPECT_EQ(query(db(false), "SELECT COUNT(*) FROM Pilot")[0][0], bCommit ? "2" : "0");
-    }
-}
-
 } // namespace
