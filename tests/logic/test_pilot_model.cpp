@@ -1,6 +1,7 @@
 // The shared pilot list on a real log database: order, names, next-date
-// texts, due flags, the "<new pilot>" row and finding rows by ID. (The
-// rules of a pilot's dates and names are the card's, tested with it.)
+// texts, due flags, the "<new pilot>" row and finding rows by ID; and when
+// the next medical or flight review falls due, also without a last date.
+#include "avCnv.h"
 #include "avError.h"
 #include "modPilot.h"
 #include "rcdPilot.h"
@@ -8,6 +9,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -71,6 +73,22 @@ TEST(PilotModel, PilotsInKeyOrderWithNamesNextDatesAndDueFlagsThenTheNewRow) {
         EXPECT_EQ(reports.size(), 1u);
         EXPECT_EQ(reports.count("modPilot::pmodLoadModel() "), 1);
     }
+}
+
+constexpr auto intv = [](guint nUnit, guint n) { return nUnit << CNV_INTV_UNIT_SHIFT | n; };
+
+TEST(PilotRules, DueDateCountsFromTheLastDateOrTheNextMonth) {
+    const time_t t15Mar10 = utc(2010, 3, 15);
+    // Last date, interval as stored, end of month, due date.
+    const std::tuple<time_t, guint, gboolean, time_t> cases[] = {
+        {t15Mar10, intv(INTV_MONTH, 24), TRUE, utc(2012, 4, 1)},
+        {t15Mar10, intv(INTV_DAY, 90), TRUE, utc(2010, 6, 30)},
+        {t15Mar10, intv(4, 5), FALSE, t15Mar10}, // unit beyond years adds nothing
+        {t15Mar10, intv(INTV_MONTH, 1) | 0xABC000, FALSE, utc(2010, 4, 15)}, // count: low 12 bits
+        {-1, intv(INTV_YEAR, 2), TRUE, 0}, // no last date, no due date
+    };
+    for (auto [tLast, nIntv, bEndMonth, tDue] : cases)
+        EXPECT_EQ(pltCalcDueDate(tLast, nIntv, bEndMonth), tDue) << tLast << " + " << nIntv;
 }
 
 } // namespace

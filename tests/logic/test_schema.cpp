@@ -98,6 +98,18 @@ TEST_F(Schema, StoredTablesGetOnlyTheirMissingColumns) {
     }
 }
 
+// More columns or longer names than are kept, and no columns at all.
+TEST_F(Schema, AStoredStatementIsParsedWithinItsLimits) {
+    std::string strMany = "CREATE TABLE t (" + std::string(60, 'x') + " INTEGER";
+    for (int i = 1; i < 150; ++i)
+        strMany += ",c" + std::to_string(i);
+    sqlParseSCols((strMany + ")").c_str());
+    EXPECT_TRUE(sqlIsColExist("c1") && sqlIsColExist("c99"));
+    EXPECT_FALSE(sqlIsColExist("c100") || sqlIsColExist(std::string(60, 'x').c_str()));
+    sqlParseSCols("CREATE TABLE t");
+    EXPECT_FALSE(sqlIsColExist("t") || sqlIsColExist("c1"));
+}
+
 // A data folder the user may not write (tried as an ordinary user: root
 // writes anywhere): the start fails naming the folder and what to do, and
 // nothing is made in it.
