@@ -12,7 +12,7 @@ using CompTree = CompTest;
 // Shape, order, drawings and marking: the worst state beneath a group or
 // sub-group is carried up, empty ones stay black.
 TEST_F(CompTree, ShapeOrderDrawingsMarking) {
-    guint iACID = addAircraft(utc(2020, 1, 1));
+    guint iACID = addAircraft();
     addFlights(iACID, {{utc(2020, 2, 1), 1100}});
     activate(iACID);
     // Written out of order on purpose: the tree orders by sort order.
@@ -82,7 +82,7 @@ TEST_F(CompTree, OptionFilter) {
         {2, 100, TRUE, std::string("*Any,") + pszEng23 + ",*Heli04/i"},
     };
     for (const auto& [iEngineOpt, iOtherOpt, bEdit, strOilSystem] : cases) {
-        guint iACID = addAircraft(utc(2020, 1, 1), iEngineOpt, iOtherOpt);
+        guint iACID = addAircraft({.iEngineOpt = iEngineOpt, .iOtherOpt = iOtherOpt});
         addFlights(iACID, {{utc(2020, 2, 1), 600}});
         activate(iACID);
         cmodInitialize(bEdit);
@@ -101,7 +101,7 @@ TEST_F(CompTree, OptionFilter) {
 
 // Re-marking after an edit counts a flight logged meanwhile.
 TEST_F(CompTree, RemarkingFollowsNewFlights) {
-    guint iACID = addAircraft(utc(2020, 1, 1));
+    guint iACID = addAircraft();
     addFlights(iACID, {{utc(2020, 2, 1), 500}});
     activate(iACID);
     ASSERT_TRUE(cmodLoadModel(addCard({.iGroupID = 1, .nInspIntv = 50})));

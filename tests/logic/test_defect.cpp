@@ -1,7 +1,6 @@
 // Defects: the open list worst first with age and flights since, the
 // banner, the marked cards and the flight question; clearing; what a
-// delete of a flight or record they name does to them; an old log gains
-// their table.
+// delete of a flight or record they name does to them.
 #include "dfctExport.h"
 #include "modDefect.h"
 #include "test_comp_fixture.h"
@@ -14,7 +13,7 @@ class Defects : public CompTest {
   protected:
     void SetUp() override {
         CompTest::SetUp();
-        m_iAC = addAircraft(utc(2020, 1, 1));
+        m_iAC = addAircraft();
         addFlights(m_iAC, {{utc(2026, 3, 1, 9), 10},
                            {utc(2026, 3, 2, 9), 10},
                            {utc(2026, 3, 2, 15), 10},
@@ -172,26 +171,6 @@ TEST(DefectCsv, CellsReadBackAsWritten) {
               "Open,Grounding,02-Mar-2026,3,2,Fuel hose (FH-1),,\"Hose \"\"chafed\"\", at "
               "clamp\nsee photo\",,,\r\n"
               "Cleared,Note,01-Mar-2026,8,,,,Squeak,09-Mar-2026,\"'=1+1, by J. Smith\",\r\n");
-}
-
-// A log of the previous format opens, keeps its rows and gains the table.
-class OldLog : public CompTest {
-    void prepareData() override {
-        avt::exec(logDb(), "CREATE TABLE Flight (iFltID INTEGER PRIMARY KEY, iCSID INTEGER, "
-                           "tFltBegin INTEGER); INSERT INTO Flight VALUES (3, 1, 1000); "
-                           "PRAGMA user_version = 1");
-    }
-};
-
-TEST_F(OldLog, GainsTheDefectTable) {
-    EXPECT_EQ(*avt::query(logDb(), "PRAGMA user_version")[0][0], std::to_string(SQL_LOG_VERSION));
-    EXPECT_EQ(*avt::query(logDb(), "SELECT COUNT(*) FROM Flight")[0][0], "1");
-    rcdDefect rcd = dfctNew(1, utc(2026, 3, 1));
-    mscCopyText(rcd.szDesc, "Oil mist on the tail boom");
-    rcd.iFLogID = 3;
-    ASSERT_TRUE(dfctSave(&rcd)) << sqlLastError();
-    EXPECT_EQ(*avt::query(logDb(), "SELECT strDesc FROM Defect WHERE iFltID = 3")[0][0],
-              "Oil mist on the tail boom");
 }
 
 } // namespace

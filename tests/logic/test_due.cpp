@@ -152,7 +152,7 @@ class DueRules : public CompTest, public testing::WithParamInterface<DueCase> {}
 
 TEST_P(DueRules, CardShowsTheExpectedState) {
     const DueCase& c = GetParam();
-    guint iACID = addAircraft(utc(2020, 1, 1));
+    guint iACID = addAircraft();
     addFlights(iACID, c.flights);
     guint iCompID = addCard({.iGroupID = 1, .nInspIntv = c.nInspIntv, .nRCOIntv = c.nRCOIntv});
     for (const Rec& r : c.history) {

@@ -3,14 +3,14 @@
 // far off it is, in the colours of the component tree; the CSV parsed back
 // and the PDF's text say the same.
 #include "avReport.h"
-#include "test_due_list_fixture.h"
+#include "test_comp_fixture.h"
 
 #include <regex>
 #include <set>
 
 namespace {
 
-using namespace avdt;
+using namespace avct;
 
 // Worst first: replacements due, inspections due (overdue before due only at
 // the mark), deferrals; then pilots, run out before due at the mark. Each as

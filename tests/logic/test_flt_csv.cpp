@@ -14,34 +14,49 @@ namespace {
 
 using avt::utc;
 
+fcsvTable parsed(const std::string& strText) {
+    fcsvTable table;
+    std::string strWhy;
+    EXPECT_TRUE(fcsvParseText(strText, &table, &strWhy)) << strText << strWhy;
+    return table;
+}
+
+// Each refused row as "line: why".
+std::vector<std::string> refusals(const fcsvPreview& prv) {
+    std::vector<std::string> lst;
+    for (const auto& r : prv.lstRefused)
+        lst.push_back(std::to_string(r.nLine) + ": " + r.strWhy);
+    return lst;
+}
+
 class FltCSV : public avct::CompTest {
   protected:
-    avt::fs::path db() const { return logDb(); }
-    guint addAircraft(const char* pszReg) {
-        const guint iACID = CompTest::addAircraft(0);
-        avt::exec(db(), std::string("UPDATE Aircraft SET strReg = '") + pszReg +
-                            "', nLogHours = 1500, bLogSinceNew = 0 WHERE iAircraftID = " +
-                            std::to_string(iACID));
-        return iACID;
+    // Logged from 150.0 hrs, built at a date unknown.
+    guint addAircraft(const char* pszReg, time_t tManu = 0, time_t tLogStart = 0) {
+        return CompTest::addAircraft({.tManu = tManu,
+                                      .pszReg = pszReg,
+                                      .bLogSinceNew = FALSE,
+                                      .tLogStart = tLogStart,
+                                      .nLogHours = 1500});
     }
     std::string sql(const std::string& strQuery) const {
         std::string str;
-        for (const auto& row : avt::query(db(), strQuery)) {
+        for (const auto& row : avt::query(logDb(), strQuery)) {
             for (const auto& val : row)
                 str += val.value_or("NULL") + (&val == &row.back() ? "\n" : "|");
         }
         return str;
     }
-    // Reads the text, matches its columns and judges it for the aircraft,
-    // made active as the import dialog finds it.
-    fcsvPreview preview(const std::string& strText, guint iACID, const fcsvChoice& choice = {}) {
-        fcsvTable table;
-        std::string strWhy;
-        EXPECT_TRUE(fcsvParseText(strText, &table, &strWhy)) << strWhy;
+    // Matches the table's columns and judges it for the aircraft, made
+    // active as the import dialog finds it.
+    fcsvPreview preview(const fcsvTable& table, guint iACID, const fcsvChoice& choice = {}) {
         fcsvPreview prv;
         EXPECT_TRUE(acdLoadActiveAC(iACID));
         EXPECT_TRUE(fcsvBuildPreview(table, fcsvMatchColumns(table), choice, &prv));
         return prv;
+    }
+    fcsvPreview preview(const std::string& strText, guint iACID, const fcsvChoice& choice = {}) {
+        return preview(parsed(strText), iACID, choice);
     }
     gboolean import(const fcsvPreview& prv, guint iACID, gboolean bAddPilots = FALSE) {
         std::string strBackup, strWhy;
@@ -76,9 +91,8 @@ TEST(FltCSVRead, HeaderVariantsAndDelimiters) {
          ',', "Date Registration Flight time - - - Dual Night Pilot"},
     };
     for (const auto& [pszText, cDelim, pszCols] : cases) {
-        fcsvTable table;
-        std::string strWhy, strCols;
-        ASSERT_TRUE(fcsvParseText(pszText, &table, &strWhy)) << pszText << strWhy;
+        const fcsvTable table = parsed(pszText);
+        std::string strCols;
         EXPECT_EQ(table.cDelim, cDelim) << pszText;
         for (fcsvCol_t nCol : fcsvMatchColumns(table))
             strCols += (strCols.empty() ? "" : " ") +
@@ -88,16 +102,12 @@ TEST(FltCSVRead, HeaderVariantsAndDelimiters) {
 }
 
 TEST(FltCSVRead, QuotedFieldsAndLineNumbers) {
-    fcsvTable table;
-    std::string strWhy;
-    ASSERT_TRUE(fcsvParseText("Date,Remarks\r\n"
-                              "1-May-2010, plain words \r\n"
-                              "\r\n"
-                              "2-May-2010,\"said \"\"hi\"\", then left,\nwent\"\r\n"
-                              "3-May-2010,\" kept \",extra\n"
-                              "4-May-2010",
-                              &table, &strWhy))
-        << strWhy;
+    const fcsvTable table = parsed("Date,Remarks\r\n"
+                                   "1-May-2010, plain words \r\n"
+                                   "\r\n"
+                                   "2-May-2010,\"said \"\"hi\"\", then left,\nwent\"\r\n"
+                                   "3-May-2010,\" kept \",extra\n"
+                                   "4-May-2010");
     std::vector<std::pair<guint, std::vector<std::string>>> lstGot;
     for (const auto& row : table.lstRow)
         lstGot.push_back({row.nLine, row.lstField});
@@ -141,9 +151,7 @@ TEST_F(FltCSV, FilesThatAreNoFlightListAreRefusedWhole) {
          "more than 100000 rows"},
         {"", m_dirs->etcFile("missing.csv"), "cannot be read"},
     };
-    fcsvTable tblMost;
-    std::string strWhyMost;
-    EXPECT_TRUE(fcsvParseText("Date\n" + rows(FCSV_ROWS_MAX), &tblMost, &strWhyMost)) << strWhyMost;
+    parsed("Date\n" + rows(FCSV_ROWS_MAX)); // the most rows taken
     for (const auto& c : cases) {
         std::string strPath = c.strPath;
         if (strPath.empty()) {
@@ -159,12 +167,9 @@ TEST_F(FltCSV, FilesThatAreNoFlightListAreRefusedWhole) {
 
 // One row per way a row can be refused, between rows that are stored.
 TEST_F(FltCSV, EachRefusalWithItsLineAndTheRestStored) {
-    guint iACID = addAircraft("ZK-HBC"), iOther = addAircraft("ZK-OTH");
-    avt::exec(db(), "INSERT INTO Flight (iCSID, tFltBegin, nElapsed, bDelete) VALUES (" +
-                        std::to_string(iACID) + "," + std::to_string(utc(2010, 5, 3, 9)) +
-                        ",10,0), (" + std::to_string(iOther) + "," +
-                        std::to_string(utc(2010, 5, 4, 9)) + ",10,0)");
-    const std::string strLongText(100, 'x');
+    guint iACID = addAircraft("ZK-HBC");
+    addFlights(iACID, {{utc(2010, 5, 3, 9), 10}});
+    addFlights(addAircraft("ZK-OTH"), {{utc(2010, 5, 4, 9), 10}});
     fcsvPreview prv = preview("Date,Take-off,Landing,Flight time,To\n"
                               "1-May-2010,10:00,11:00,,Taupo\n"       // 2 stored
                               "yesterday,10:00,11:00,1.0,\n"          // 3
@@ -177,39 +182,36 @@ TEST_F(FltCSV, EachRefusalWithItsLineAndTheRestStored) {
                               "5-May-2010,25:00,,1.0,\n"              // 10
                               "5-May-2010,10:00,,30.0,\n"             // 11
                               "5-May-2010,10:00,,1.0," +
-                                  strLongText +
-                                  "\n" // 12
+                                  std::string(100, 'x') +
+                                  "\n"                         // 12
+                                  "5-May-2010,20:00,08:01,,\n" // 13: 12 hours and a minute
                                   "5-May-2010,23:40,00:25,,Overnight\n",
-                              iACID); // 13 stored
-    std::vector<std::pair<guint, std::string>> lstRefused;
-    for (const auto& r : prv.lstRefused)
-        lstRefused.push_back({r.nLine, r.strWhy});
-    EXPECT_EQ(lstRefused, (std::vector<std::pair<guint, std::string>>{
-                              {3, "unreadable date \"yesterday\""},
-                              {4, "unreadable date \"31/02/2010\""},
-                              {5, "negative flight time \"-1.0\""},
-                              {6, "missing flight time"},
-                              {7, "landing before take-off"},
-                              {8, "a flight of this aircraft is already logged at this start"},
-                              {10, "unreadable take-off time \"25:00\""},
-                              {11, "flight time longer than 24 hours \"30.0\""},
-                              {12, "destination longer than 99 bytes"}}));
+                              iACID); // 14 stored
+    EXPECT_EQ(refusals(prv),
+              (std::vector<std::string>{
+                  "3: unreadable date \"yesterday\"", "4: unreadable date \"31/02/2010\"",
+                  "5: negative flight time \"-1.0\"", "6: missing flight time",
+                  "7: landing before take-off",
+                  "8: a flight of this aircraft is already logged at this start",
+                  "10: unreadable take-off time \"25:00\"",
+                  "11: flight time longer than 24 hours \"30.0\"",
+                  "12: destination longer than 99 bytes", "13: landing before take-off"}));
     ASSERT_TRUE(import(prv, iACID)) << m_strWhy;
     EXPECT_EQ(sql("SELECT tFltBegin - " + std::to_string(utc(2010, 5, 1)) +
                   ", tFltEnd - tFltBegin, nElapsed, strTo FROM Flight WHERE iCSID = " +
                   std::to_string(iACID) + " ORDER BY tFltBegin"),
-              "36000|3600|10|Taupo\n205200|NULL|10|NULL\n291600|4320|12|other's start\n"
+              "36000|3600|10|Taupo\n205200|3600|10|\n291600|4320|12|other's start\n"
               "430800|2700|8|Overnight\n");
 }
 
 // Files in the shapes pilots' logbooks and spreadsheets export: what is
 // asked, left out, refused and stored for the active aircraft.
 TEST_F(FltCSV, LogbookExportsAsTheyCome) {
-    const std::string strBuilt = std::to_string(utc(2021, 1, 1));
+    const time_t tBuilt = utc(2021, 1, 1);
     const struct {
-        const char* pszFile;     // under tests/data/import
-        const char* pszReg;      // of the active aircraft
-        std::string strAircraft; // its other fields, as SQL
+        const char* pszFile; // under tests/data/import
+        const char* pszReg;  // of the active aircraft
+        time_t tManu, tLogStart;
         fcsvChoice choice;
         const char* pszProblem;
         std::vector<std::string> lstRefused; // "line: why"
@@ -220,72 +222,60 @@ TEST_F(FltCSV, LogbookExportsAsTheyCome) {
         // clang-format off
         // A title block and an aircraft table above the flights; rows of
         // other aircraft, hour columns, a second decimal rounded.
-        {"logbook_export.csv", "ZK-HBC", "tManu = " + strBuilt, {}, "", {"15: no registration"}, 2, {},
+        {"logbook_export.csv", "ZK-HBC", tBuilt, 0, {}, "", {"15: no registration"}, 2, {},
          "2021-07-01 10:00:00|13|1\n2021-07-02 09:00:00|13|2\n2021-07-04 00:00:00|8|0\n"},
-        {"logbook_export.csv", "ZK-XYZ", "", {},
+        {"logbook_export.csv", "ZK-XYZ", 0, 0, {},
          "No row of the file is for ZK-XYZ: choose which registration in the file is this aircraft.",
          {}, 0, {}, ""},
-        {"logbook_export.csv", "ZK-XYZ", "", {FCSV_DATES_ASK, "zk hbc"}, "", {"15: no registration"}, 2, {},
+        {"logbook_export.csv", "ZK-XYZ", 0, 0, {FCSV_DATES_ASK, "zk hbc"}, "", {"15: no registration"}, 2, {},
          "2021-07-01 10:00:00|13|1\n2021-07-02 09:00:00|13|2\n2021-07-04 00:00:00|8|0\n"},
-        {"hour_columns.csv", "ZK-HBC", "", {}, "", {}, 0, {"Anne Smith"},
+        {"hour_columns.csv", "ZK-HBC", 0, 0, {}, "", {}, 0, {"Anne Smith"},
          "2021-08-01 00:00:00|13|0\n2021-08-02 00:00:00|10|0\n2021-08-03 00:00:00|9|2\n"},
-        {"ambiguous_dates.csv", "ZK-HBC", "", {},
+        {"ambiguous_dates.csv", "ZK-HBC", 0, 0, {},
          "The dates can be read day before month (02-Mar-2025, 05-Apr-2025) or month before day "
          "(03-Feb-2025, 04-May-2025): choose how they are written.", {}, 0, {}, ""},
-        {"ambiguous_dates.csv", "ZK-HBC", "", {FCSV_DATES_MONTH_FIRST, ""}, "", {}, 0, {},
+        {"ambiguous_dates.csv", "ZK-HBC", 0, 0, {FCSV_DATES_MONTH_FIRST, ""}, "", {}, 0, {},
          "2025-02-03 00:00:00|10|0\n2025-05-04 00:00:00|10|0\n"},
-        {"ambiguous_dates.csv", "ZK-HBC", "", {FCSV_DATES_DAY_FIRST, ""}, "", {}, 0, {},
+        {"ambiguous_dates.csv", "ZK-HBC", 0, 0, {FCSV_DATES_DAY_FIRST, ""}, "", {}, 0, {},
          "2025-03-02 00:00:00|10|0\n2025-04-05 00:00:00|10|0\n"},
-        {"month_first_dates.csv", "ZK-HBC", "", {}, "", {}, 0, {},
+        {"month_first_dates.csv", "ZK-HBC", 0, 0, {}, "", {}, 0, {},
          "2025-02-03 00:00:00|10|0\n2025-02-13 00:00:00|10|0\n"},
-        {"decimal_times.csv", "ZK-HBC", "", {}, "", {}, 0, {},
+        {"decimal_times.csv", "ZK-HBC", 0, 0, {}, "", {}, 0, {},
          "2025-03-01 00:00:00|13|0\n2025-03-02 00:00:00|10|0\n2025-03-03 00:00:00|13|0\n"
          "2025-03-04 00:00:00|10|0\n2025-03-05 00:00:00|12|0\n"},
-        {"yes_no_words.csv", "ZK-HBC", "", {}, "",
+        {"yes_no_words.csv", "ZK-HBC", 0, 0, {}, "",
          {"3: Night \"nein\" is neither yes nor no", "5: IFR \"ja\" is neither yes nor no"}, 0, {},
          "2025-03-01 00:00:00|10|2\n2025-03-03 00:00:00|10|3\n"},
-        {"extra_fields.csv", "ZK-HBC", "", {}, "",
+        {"extra_fields.csv", "ZK-HBC", 0, 0, {}, "",
          {"3: more fields than the header has columns (a delimiter in a text without quotes?)"}, 0, {},
          "2025-03-01 00:00:00|10|0\n2025-03-03 00:00:00|10|0\n2025-03-04 00:00:00|10|0\n"},
-        {"duplicates.csv", "ZK-HBC", "", {}, "",
+        {"duplicates.csv", "ZK-HBC", 0, 0, {}, "",
          {"4: the same start as the flight on line 2", "7: the same start as the flight on line 5"}, 0, {},
          "2025-03-01 10:00:00|10|0\n2025-03-01 14:00:00|2|0\n2025-03-02 00:00:00|5|0\n"
          "2025-03-02 00:00:00|12|0\n2025-03-03 00:00:00|15|256\n"},
-        {"start_dates.csv", "ZK-HBC",
-         "tManu = " + strBuilt + ", bLogSinceNew = 0, tLogStart = " + std::to_string(utc(2022, 1, 1)),
-         {}, "",
+        {"start_dates.csv", "ZK-HBC", tBuilt, utc(2022, 1, 1), {}, "",
          {"2: This date is before the aircraft was built",
           "3: This date is before the aircraft's log start, whose hours already hold the "
           "flights before it"}, 0, {}, "2022-01-01 00:00:00|10|0\n"},
         // clang-format on
     };
     for (const auto& c : cases) {
-        const guint iACID = addAircraft(c.pszReg);
-        if (!c.strAircraft.empty())
-            avt::exec(db(), "UPDATE Aircraft SET " + c.strAircraft +
-                                " WHERE iAircraftID = " + std::to_string(iACID));
-        const std::string strFile = std::string(AVL_SOURCE_DIR) + "/tests/data/import/" + c.pszFile;
+        SCOPED_TRACE(c.pszFile);
+        const guint iACID = addAircraft(c.pszReg, c.tManu, c.tLogStart);
+        const auto file = avt::sourceFile("tests/data/import") / c.pszFile;
         fcsvTable table;
         std::string strWhy;
-        ASSERT_TRUE(fcsvReadFile(strFile.c_str(), &table, &strWhy)) << c.pszFile << strWhy;
-        ASSERT_TRUE(acdLoadActiveAC(iACID));
-        fcsvPreview prv;
-        ASSERT_TRUE(fcsvBuildPreview(table, fcsvMatchColumns(table), c.choice, &prv));
-        std::vector<std::string> lstRefused;
-        for (const auto& r : prv.lstRefused)
-            lstRefused.push_back(std::to_string(r.nLine) + ": " + r.strWhy);
-        EXPECT_EQ(prv.strProblem, c.pszProblem) << c.pszFile;
-        EXPECT_EQ(lstRefused, c.lstRefused) << c.pszFile;
-        EXPECT_EQ(prv.nOtherReg, c.nOtherReg) << c.pszFile;
-        EXPECT_EQ(prv.lstUnknownPilot, c.lstUnknownPilot) << c.pszFile;
-        if (!prv.lstFlight.empty()) {
-            ASSERT_TRUE(import(prv, iACID)) << m_strWhy;
-        }
+        ASSERT_TRUE(fcsvReadFile(file.c_str(), &table, &strWhy)) << strWhy;
+        const fcsvPreview prv = preview(table, iACID, c.choice);
+        EXPECT_EQ(prv.strProblem, c.pszProblem);
+        EXPECT_EQ(refusals(prv), c.lstRefused);
+        EXPECT_EQ(prv.nOtherReg, c.nOtherReg);
+        EXPECT_EQ(prv.lstUnknownPilot, c.lstUnknownPilot);
+        EXPECT_TRUE(prv.lstFlight.empty() || import(prv, iACID)) << m_strWhy;
         EXPECT_EQ(sql("SELECT datetime(tFltBegin, 'unixepoch'), nElapsed, nFltType FROM Flight "
                       "WHERE iCSID = " +
                       std::to_string(iACID) + " ORDER BY tFltBegin"),
-                  c.pszStored)
-            << c.pszFile;
+                  c.pszStored);
     }
 }
 
@@ -308,6 +298,7 @@ TEST_F(FltCSV, TimesAsTheFlightPageKeepsThem) {
         {"10:00", "11:00", "1.5 h", 36000, 39600, 15},      // the time column wins
         {"", "", "2,5", 0, 25 * 360, 25},                   // a bare duration
         {"", "", "0", 0, 0, 0},
+        {"20:00", "08:00", "", 72000, 115200, 120}, // lands next day, at most 12 hours later
     };
     std::string strText = "Date,Take-off,Landing,Flight time\n";
     // Row i on (i + 1)-May, in the forms the program reads dates in.
@@ -333,15 +324,16 @@ TEST_F(FltCSV, TimesAsTheFlightPageKeepsThem) {
 
 TEST_F(FltCSV, PilotsMatchedByNameAndAddedOnlyWhenAsked) {
     guint iACID = addAircraft("ZK-HBC");
-    avt::exec(db(), "INSERT INTO Pilot (strFName, strLName, strSortKey, bDelete) VALUES "
-                    "('Anne', 'Smith', 'SMITHANNE', 0), ('José', 'Núñez-Pérez', 'NEZJOS', 0)");
+    avt::exec(logDb(), "INSERT INTO Pilot (strFName, strLName, strSortKey, bDelete) VALUES "
+                       "('Anne', 'Smith', 'SMITHANNE', 0), ('José', 'Núñez-Pérez', 'NEZJOS', 0)");
     const std::string strText = "Date,Time,Pilot,Student,Dual/Solo\n"
                                 "1-May-2010,1.0,anne  SMITH,,solo\n"
                                 "2-May-2010,1.0,\"Núñez Pérez, José\",Bob Brown,dual\n"
                                 "3-May-2010,1.0,Bob Brown,,\n"
                                 "4-May-2010,1.0,Åsa,,\n"
                                 "5-May-2010,1.0,1.3,,\n"
-                                "6-May-2010,1.0," + std::string(100, 'z') + ",,\n";
+                                "6-May-2010,1.0," +
+                                std::string(100, 'z') + ",,\n";
     const std::string strQuery = "SELECT IFNULL(p.strFName || ' ' || p.strLName, '-'), "
                                  "IFNULL(s.strLName, '-'), f.nFltType FROM Flight f LEFT JOIN "
                                  "Pilot p ON p.iPilotID = f.iPilotID LEFT JOIN Pilot s ON "
@@ -349,9 +341,8 @@ TEST_F(FltCSV, PilotsMatchedByNameAndAddedOnlyWhenAsked) {
     for (gboolean bAdd : {0, 1}) {
         fcsvPreview prv = preview(strText, iACID);
         EXPECT_EQ(prv.lstUnknownPilot, (std::vector<std::string>{"Bob Brown", "Åsa"}));
-        ASSERT_EQ(prv.lstRefused.size(), 2u);
-        EXPECT_EQ(prv.lstRefused[0].strWhy, "pilot \"1.3\" is not a name");
-        EXPECT_EQ(prv.lstRefused[1].strWhy, "pilot name longer than 99 bytes");
+        EXPECT_EQ(refusals(prv), (std::vector<std::string>{"6: pilot \"1.3\" is not a name",
+                                                           "7: pilot name longer than 99 bytes"}));
         ASSERT_TRUE(import(prv, iACID, bAdd)) << m_strWhy;
         EXPECT_EQ(sql(strQuery),
                   bAdd ? "Anne Smith|-|0\nJosé Núñez-Pérez|Brown|1\nBob Brown|-|0\n Åsa|-|0\n"
@@ -372,7 +363,7 @@ TEST_F(FltCSV, PilotsMatchedByNameAndAddedOnlyWhenAsked) {
                       "03-May-2010,,,1.0,,,Bob Brown,,,no,no,no,no,\r\n"
                       "04-May-2010,,,1.0,,,Åsa,,,no,no,no,no,\r\n");
         }
-        avt::exec(db(), "DELETE FROM Flight");
+        avt::exec(logDb(), "DELETE FROM Flight");
     }
 }
 
@@ -428,9 +419,16 @@ TEST_F(FltCSV, ExportImportsBackUnchanged) {
     std::ostringstream ssSql;
     ssSql << "BEGIN;";
     // Texts a spreadsheet would run as formulas come back as they were.
-    const char* lstText[] = {"Home",     "Away",          "O'Neill's, \"the\" field",
-                             "Zürich\nline two", " spaced ", "", "=HYPERLINK(\"x\")",
-                             "-oil, +filter", "@home", "'=already quoted"};
+    const char* lstText[] = {"Home",
+                             "Away",
+                             "O'Neill's, \"the\" field",
+                             "Zürich\nline two",
+                             " spaced ",
+                             "",
+                             "=HYPERLINK(\"x\")",
+                             "-oil, +filter",
+                             "@home",
+                             "'=already quoted"};
     for (int i = 0; i < 5000; ++i) {
         time_t tBegin = 1104537600 + secondsDist(rng);
         int nElapsed = elapsedDist(rng);
@@ -445,12 +443,12 @@ TEST_F(FltCSV, ExportImportsBackUnchanged) {
         sqlite3_free(pszRow);
     }
     ssSql << "COMMIT;";
-    avt::exec(db(), ssSql.str());
+    avt::exec(logDb(), ssSql.str());
 
     std::string strExport, strAgain, strWhy;
     const std::string strPath = m_dirs->etcFile("out.csv");
     ASSERT_TRUE(fcsvExportFile(iACID, strPath.c_str(), &strWhy)) << strWhy;
-    EXPECT_FALSE(fcsvExportFile(iACID, db().c_str(), &strWhy)) << "never over the log itself";
+    EXPECT_FALSE(fcsvExportFile(iACID, logDb().c_str(), &strWhy)) << "never over the log itself";
     const std::string strNoDir = m_dirs->etcFile("nodir/out.csv");
     EXPECT_FALSE(fcsvExportFile(iACID, strNoDir.c_str(), &strWhy));
     EXPECT_EQ(strWhy.rfind(strNoDir + "\n", 0), 0u) << "names the file first, as a report does";
@@ -460,8 +458,7 @@ TEST_F(FltCSV, ExportImportsBackUnchanged) {
                                 ",''=already quoted,"})
         EXPECT_TRUE(avt::contains(strExport, pszCell)) << pszCell << " shown as text";
     fcsvPreview prv = preview(strExport, iFresh);
-    EXPECT_TRUE(prv.lstRefused.empty())
-        << prv.lstRefused.front().nLine << " " << prv.lstRefused.front().strWhy;
+    EXPECT_EQ(refusals(prv), std::vector<std::string>{});
     ASSERT_TRUE(import(prv, iFresh)) << m_strWhy;
     ASSERT_TRUE(fcsvExportText(iFresh, &strAgain));
     EXPECT_EQ(strAgain, strExport);

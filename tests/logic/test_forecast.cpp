@@ -17,37 +17,29 @@ time_t daysAgo(int nDays) {
 
 class Forecast : public CompTest {
   protected:
-    // An aircraft logged since new, built three years before now, with its
-    // flights and (unless negative) a rate set by hand in tenths.
-    guint aircraft(const std::vector<Flight>& flights, gint nByHand = -1) {
+    void SetUp() override {
+        CompTest::SetUp();
         cmodSetClock(kNow);
-        rcdAC rcd{};
-        rcd.iACID = ALL;
-        g_strlcpy(rcd.szReg, "ZK-FCT", sizeof rcd.szReg);
-        rcd.tManu = utc(2023, 6, 15, 12);
-        rcd.bLogSinceNew = TRUE;
-        rcd.bFcstRate = nByHand >= 0;
-        rcd.nFcstRate = guint(std::max(nByHand, 0));
-        EXPECT_TRUE(sqlUpdateAircraftRecord(&rcd)) << sqlLastError();
-        addFlights(rcd.iACID, flights);
-        return rcd.iACID;
+    }
+    // An aircraft built three years before now, with its flights and
+    // (unless negative) a rate set by hand in tenths.
+    guint aircraft(const std::vector<Flight>& flights, gint nByHand = -1) {
+        const guint iACID = addAircraft({.tManu = utc(2023, 6, 15, 12), .nFcstRate = nByHand});
+        addFlights(iACID, flights);
+        return iACID;
     }
     void load(guint iACID) {
         activate(iACID);
         ASSERT_TRUE(cmodLoadModel(ALL));
     }
     // The forecast of the only card there is.
-    std::string cardForecast(GtkTreeIter* piterParent = nullptr) {
-        GtkTreeIter iter;
-        for (gboolean b = gtk_tree_model_iter_children(cmodGetModel(), &iter, piterParent); b;
-             b = gtk_tree_model_iter_next(cmodGetModel(), &iter)) {
-            std::string str = col<guint>(&iter, CCD_TYPE_COL) == TYPE_COMP
-                                  ? dueCompLine(&iter).strForecast
-                                  : cardForecast(&iter);
-            if (!str.empty())
-                return str;
-        }
-        return "";
+    std::string cardForecast() {
+        std::string str;
+        eachRow([&](GtkTreeIter* p) {
+            if (col<guint>(p, CCD_TYPE_COL) == TYPE_COMP)
+                str += dueCompLine(p).strForecast;
+        });
+        return str;
     }
 };
 
@@ -209,37 +201,6 @@ TEST_F(Forecast, PlotsShowEveryMonthAndEveryDuePointAndTheListItsForecasts) {
     EXPECT_EQ(lines, (std::vector<std::string>{
                          "Overdue|Overdue|red|now (hours reached)",
                          "Soon|Forecast within the mark|black|≈ 17-Jul-2026 at 10.0 h/month"}));
-}
-
-// A log from before the rate was kept gains its column and reads "worked
-// out"; a rate set by hand is kept, and emptied is stored as NULL again.
-class ForecastOldLog : public Forecast {
-    void prepareData() override {
-        avt::exec(logDb(), "CREATE TABLE Aircraft (iAircraftID INTEGER PRIMARY KEY, strReg TEXT,"
-                           " bDelete INTEGER); INSERT INTO Aircraft VALUES (1, 'ZK-OLD', 0);"
-                           " PRAGMA user_version = 1");
-    }
-};
-
-TEST_F(ForecastOldLog, GainsTheRateColumnAndKeepsWhatTheOwnerSets) {
-    auto stored = [&] {
-        auto rows = avt::query(logDb(), "SELECT nFcstRate FROM Aircraft WHERE iAircraftID = 1");
-        return rows.size() == 1 && rows[0][0] ? *rows[0][0] : std::string("NULL");
-    };
-    EXPECT_EQ(stored(), "NULL");
-    activate(1);
-    EXPECT_FALSE(acdGetActiveAC()->bFcstRate);
-    for (auto [bSet, nRate, pszStored] :
-         {std::tuple{TRUE, 42u, "42"}, {TRUE, 0u, "0"}, {FALSE, 0u, "NULL"}}) {
-        rcdAC* pAC = acdGetActiveAC();
-        pAC->bFcstRate = bSet;
-        pAC->nFcstRate = nRate;
-        ASSERT_TRUE(sqlUpdateAircraftRecord(pAC)) << sqlLastError();
-        EXPECT_EQ(stored(), pszStored);
-        activate(1);
-        EXPECT_EQ(acdGetActiveAC()->bFcstRate, bSet);
-        EXPECT_EQ(acdGetActiveAC()->nFcstRate, nRate);
-    }
 }
 
 } // namespace

@@ -10,7 +10,7 @@ using namespace avct;
 using LoadFailure = CompTest;
 
 TEST_F(LoadFailure, CardAndReferenceLoadsStopOnCancelAndGoOnAfterOk) {
-    activate(addAircraft(utc(2020, 1, 1)));
+    activate(addAircraft());
     addCard({.iGroupID = 1, .pszDesc = "First", .nSort = 1}, {"first.png"});
     addCard({.iGroupID = 1, .pszDesc = "Second", .nSort = 2}, {"second.png"});
     // A failed drawing load, asked once for both cards: Cancel leaves them
@@ -46,7 +46,7 @@ TEST_F(LoadFailure, CardAndReferenceLoadsStopOnCancelAndGoOnAfterOk) {
 }
 
 TEST_F(LoadFailure, MaintenanceLoadFailureIsReportedAndTheCardStillJudged) {
-    guint iACID = addAircraft(utc(2020, 1, 1));
+    guint iACID = addAircraft();
     addFlights(iACID, {{utc(2020, 2, 1), 501}});
     guint iCard = addCard({.iGroupID = 1, .nInspIntv = 50});
     addCard({.iGroupID = 2, .nInspIntv = 50});

@@ -30,7 +30,7 @@ std::vector<std::string> listRows() {
 using MaintList = CompTest;
 
 TEST_F(MaintList, RowsSelectionAndAnEdit) {
-    guint iACID = addAircraft(utc(2020, 1, 1));
+    guint iACID = addAircraft();
     addFlights(iACID, {{utc(2020, 2, 1), 1000},
                        {utc(2020, 3, 1), 504},
                        {utc(2020, 4, 1), 96},
@@ -48,7 +48,7 @@ TEST_F(MaintList, RowsSelectionAndAnEdit) {
     // Left by a kill before the owner finished it: it fits no part.
     addRecord(iACID, iCard, {MNT_FLAG_UNFINISHED | MNT_KIND_REPLACE_NEW, utc(2020, 6, 20)});
     // Not this list: another aircraft, a deleted record.
-    addRecord(addAircraft(utc(2020, 1, 1)), iCard, {MNT_KIND_INSPECTED, utc(2020, 6, 2)});
+    addRecord(addAircraft(), iCard, {MNT_KIND_INSPECTED, utc(2020, 6, 2)});
     guint iGone = addRecord(iACID, iCard, {MNT_KIND_INSPECTED, utc(2020, 6, 3)});
     avt::exec(logDb(), "UPDATE Maintenance SET bDelete=1 WHERE iMaintID=" + std::to_string(iGone));
     activate(iACID);

@@ -4,26 +4,11 @@
 #include "avParam.h"
 #include "harness.h"
 
+#include <optional>
+
 namespace {
 
 using avt::TempDirs;
-
-TEST(Settings, NoFileLogsOnceAndReadsZero) {
-    TempDirs dirs;
-    prmLoadKeyFile();
-    auto log = avt::splitLines(avt::readFile(dirs.etcFile("avLedger.log")));
-    ASSERT_EQ(log.size(), 4u); // three lines and the empty one
-    EXPECT_EQ(log[0].substr(21), "prmLoadKeyFile()");
-    EXPECT_EQ(log[1].substr(21), "g_key_file_load_from_file()");
-    for (prmKey_t nKey : {PRM_ACTIVE_AC, PRM_MARK_HOURS, PRM_MARK_TIME, PRM_LAYOUT_MAXIMIZED})
-        EXPECT_EQ(prmGetKeyInteger(nKey), 0) << nKey;
-    for (prmKey_t nKey : {PRM_MAINT_LAST_DATE, PRM_FLIGHT_LAST_DATE})
-        EXPECT_EQ(prmGetKeyTime(nKey), 0) << nKey;
-    EXPECT_FALSE(std::filesystem::exists(dirs.etcFile("avLedger.conf")));
-
-    prmSetKeyInteger(PRM_ACTIVE_AC, 7);
-    EXPECT_EQ(avt::readFile(dirs.etcFile("avLedger.conf")), "[Aircraft]\nACID=7\n");
-}
 
 // Each declared key reads as written within its bounds and as its default
 // otherwise; dates are 64-bit, and what 32-bit settings held reads as it
@@ -47,8 +32,8 @@ TEST(Settings, ValuesReadWithinBoundsOrAsDefault) {
         EXPECT_EQ(prmGetKeyInteger(nKey), nWant) << pszFile;
     }
     const std::pair<const char*, time_t> dates[] = {
-        {"-1", -1},         {"4294967295", -1},      {"-2147483648", 2147483648},
-        {"1271635200", 1271635200}, {"word", 0}, {"-5000000000", 0}};
+        {"-1", -1},  {"4294967295", -1}, {"-2147483648", 2147483648}, {"1271635200", 1271635200},
+        {"word", 0}, {"-5000000000", 0}};
     for (const auto& [pszValue, tWant] : dates) {
         avt::writeFile(dirs.etcFile("avLedger.conf"),
                        std::string("[FlightLog]\nLastDate=") + pszValue + "\n");
@@ -78,41 +63,46 @@ TEST(Settings, WritesKeepCommentsAndReadBack) {
     EXPECT_EQ(prmGetPanePosition("FlightHPaned"), 420);
 }
 
-// An unreadable file: the log gives its path and why (not the fallback's
-// "No such file"), and the first write moves it aside instead of over it.
-TEST(Settings, UnreadableFileIsReportedAndKept) {
-    TempDirs dirs;
+// A settings file missing, unreadable or that cannot be replaced: read as
+// no settings, the trouble logged once (an unreadable file with its path and
+// why, not the fallback's "No such file"), and setting the active aircraft
+// to 7 loses nothing the user had: an unreadable file is moved aside first.
+TEST(Settings, FileTroubleIsLoggedOnceAndNothingTheUserHadIsLost) {
     const std::string strBad = "# mine\n[Aircraft\nACID=3\n\x01\x02garbage";
-    avt::writeFile(dirs.etcFile("avLedger.conf"), strBad);
-    prmLoadKeyFile();
-    EXPECT_EQ(prmGetKeyInteger(PRM_ACTIVE_AC), 0);
-    auto log = avt::splitLines(avt::readFile(dirs.etcFile("avLedger.log")));
-    ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(log[0].substr(21), "prmLoadKeyFile()");
-    EXPECT_TRUE(g_str_has_prefix(log[2].c_str() + 21, "../etc/avLedger.conf: ")) << log[2];
-    EXPECT_EQ(log[2].find("No such file"), std::string::npos) << log[2];
-
-    prmSetKeyInteger(PRM_ACTIVE_AC, 4);
-    EXPECT_EQ(avt::readFile(dirs.etcFile("avLedger.conf")), "[Aircraft]\nACID=4\n");
-    std::vector<std::string> lstKept;
-    for (const auto& entry : std::filesystem::directory_iterator(dirs.etc()))
-        if (entry.path().extension() == ".bad")
-            lstKept.push_back(avt::readFile(entry.path()));
-    EXPECT_EQ(lstKept, std::vector<std::string>{strBad});
-}
-
-TEST(Settings, FailedWriteKeepsOldFileAndLogs) {
-    TempDirs dirs;
-    avt::writeFile(dirs.etcFile("avLedger.conf"), "[Aircraft]\nACID=3\n");
-    prmLoadKeyFile();
-    // The temporary file cannot be created: a directory stands in its way.
-    std::filesystem::create_directory(dirs.etcFile("avLedger.conf.tmp"));
-    prmSetKeyInteger(PRM_ACTIVE_AC, 9);
-    EXPECT_EQ(avt::readFile(dirs.etcFile("avLedger.conf")), "[Aircraft]\nACID=3\n");
-    auto log = avt::splitLines(avt::readFile(dirs.etcFile("avLedger.log")));
-    ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(log[0].substr(21), "prmWriteKeyFile()\r");
-    EXPECT_EQ(log[1].substr(21), "fopen()\r");
+    const struct {
+        std::optional<std::string> file; // before the start
+        bool bBlocked;                   // a directory stands where the new file is made
+        gint nRead;                      // the active aircraft read
+        const char* pszLogged;
+        std::string strAfter;             // the file once 7 is set
+        std::vector<std::string> lstKept; // files moved aside
+    } cases[] = {
+        {std::nullopt, false, 0, "g_key_file_load_from_file()", "[Aircraft]\nACID=7\n", {}},
+        {strBad, false, 0, " ../etc/avLedger.conf: ", "[Aircraft]\nACID=7\n", {strBad}},
+        {"[Aircraft]\nACID=3\n", true, 3, "fopen()", "[Aircraft]\nACID=3\n", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszLogged);
+        TempDirs dirs;
+        if (c.file)
+            avt::writeFile(dirs.etcFile("avLedger.conf"), *c.file);
+        prmLoadKeyFile();
+        EXPECT_EQ(prmGetKeyInteger(PRM_ACTIVE_AC), c.nRead);
+        EXPECT_EQ(std::filesystem::exists(dirs.etcFile("avLedger.conf")), c.file.has_value());
+        if (c.bBlocked)
+            std::filesystem::create_directory(dirs.etcFile("avLedger.conf.tmp"));
+        prmSetKeyInteger(PRM_ACTIVE_AC, 7);
+        const std::string strLog = avt::readFile(dirs.etcFile("avLedger.log"));
+        EXPECT_EQ(strLog.find(c.pszLogged), strLog.rfind(c.pszLogged)) << strLog;
+        EXPECT_TRUE(avt::contains(strLog, c.pszLogged));
+        EXPECT_FALSE(c.file == strBad && avt::contains(strLog, "No such file")) << strLog;
+        EXPECT_EQ(avt::readFile(dirs.etcFile("avLedger.conf")), c.strAfter);
+        std::vector<std::string> lstKept;
+        for (const auto& entry : std::filesystem::directory_iterator(dirs.etc()))
+            if (entry.path().extension() == ".bad")
+                lstKept.push_back(avt::readFile(entry.path()));
+        EXPECT_EQ(lstKept, c.lstKept);
+    }
 }
 
 } // namespace

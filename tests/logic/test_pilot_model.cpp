@@ -1,13 +1,10 @@
 // The shared pilot list on a real log database: order, names, next-date
-// texts, due flags, the "<new pilot>" row and finding rows by ID; and the
-// two rules applied to a pilot record: when the next medical or flight
-// review falls due, and where the pilot sorts in the list.
+// texts, due flags, the "<new pilot>" row and finding rows by ID; and when
+// the next medical or flight review falls due, also without a last date.
 #include "avCnv.h"
 #include "avError.h"
-#include "harness.h"
 #include "modPilot.h"
 #include "rcdPilot.h"
-#include "sqlMLog.h"
 #include "test_comp_fixture.h"
 
 #include <cstring>
@@ -92,25 +89,6 @@ TEST(PilotRules, DueDateCountsFromTheLastDateOrTheNextMonth) {
     };
     for (auto [tLast, nIntv, bEndMonth, tDue] : cases)
         EXPECT_EQ(pltCalcDueDate(tLast, nIntv, bEndMonth), tDue) << tLast << " + " << nIntv;
-}
-
-TEST(PilotRules, SortKeyIsTheLettersAndDigitsOfLastThenFirstName) {
-    const std::string str60(60, 'a'), str48(48, 'A');
-    // Last name, first name, key, result.
-    const std::tuple<const char*, const char*, const char*, gboolean> cases[] = {
-        {"O'Brien", "Mary Ann", "OBRIENMARYANN", TRUE},
-        {"'-.", ", ;", "", FALSE},
-        {str60.c_str(), "Anne", str48.c_str(), TRUE},
-    };
-    for (auto [pszLName, pszFName, pszKey, bResult] : cases) {
-        rcdPilot rcd{};
-        strcpy(rcd.szLName, pszLName);
-        strcpy(rcd.szFName, pszFName);
-        char szKey[50];
-        memset(szKey, 'x', sizeof szKey); // what was there before must go
-        EXPECT_EQ(pltBuildSortKey(&rcd, szKey, sizeof szKey), bResult) << pszLName;
-        EXPECT_STREQ(szKey, pszKey) << pszLName;
-    }
 }
 
 } // namespace

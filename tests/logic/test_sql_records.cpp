@@ -309,11 +309,9 @@ TEST_F(SqlRecords, AStoppedOrFailingStatementReportsTwoLines) {
     cb.pfuncPilotCB = [](rcdPilot*) { return 1; };
     EXPECT_FALSE(sqlLoadPilotRecord(&cb, SQL_NEW_ID));
     EXPECT_EQ(pilot.iPilotID, 1u) << "no row after the first";
-    EXPECT_STREQ(sqlLastError(),
-                 "sqlLoadPilotRecord():sqlite3_exec(SELECT iPilotID, strLName, strFName, "
-                 "strSortKey, tLastMed, tNextMed, nMedInterval, bMedAuto, bMedMonthEnd, tLastFR, "
-                 "tNextFR, nFRInterval, bFRAuto, bFRMonthEnd, strNotes, bDelete FROM Pilot WHERE "
-                 "(bDelete IS NULL OR bDelete = 0) ORDER BY strSortKey)\nquery aborted");
+    EXPECT_TRUE(g_str_has_prefix(sqlLastError(), "sqlLoadPilotRecord():sqlite3_exec(SELECT ") &&
+                g_str_has_suffix(sqlLastError(), " ORDER BY strSortKey)\nquery aborted"))
+        << sqlLastError();
 
     // A failing statement leaves the record as it was.
     exec(db(true), "DROP TABLE Target");
@@ -343,21 +341,6 @@ TEST_F(SqlRecords, AStoppedOrFailingStatementReportsTwoLines) {
     EXPECT_EQ(note.iSNoteID, SQL_NEW_ID);
     EXPECT_TRUE(note.bDirty);
     EXPECT_TRUE(query(db(true), "SELECT * FROM ServiceNote").empty());
-}
-
-// Writes of one action grouped: undone together, kept together, nested.
-TEST_F(SqlRecords, GroupedWritesLandTogetherOrNotAtAll) {
-    rcdPilot a{}, b{};
-    for (bool bCommit : {false, true}) {
-        a.iPilotID = b.iPilotID = SQL_NEW_ID;
-        ASSERT_TRUE(sqlBeginWrite(FALSE));
-        ASSERT_TRUE(sqlBeginWrite(FALSE));
-        EXPECT_TRUE(sqlUpdatePilotRecord(&a));
-        EXPECT_TRUE(sqlEndWrite(FALSE, TRUE));
-        EXPECT_TRUE(sqlUpdatePilotRecord(&b));
-        EXPECT_EQ(sqlEndWrite(FALSE, bCommit), bCommit);
-        EXPECT_EQ(query(db(false), "SELECT COUNT(*) FROM Pilot")[0][0], bCommit ? "2" : "0");
-    }
 }
 
 } // namespace

@@ -23,30 +23,44 @@ void damage(const fs::path& db, const char* pszTable) {
     avt::writeFile(db, str);
 }
 
-TEST(StartFiles, AnUnusableFileIsNamedAndLeftAsItWas) {
+TEST(StartFiles, AnUnusableFileOrFolderIsNamedAndLeftAsItWas) {
     const std::string strJunk(4096, '\x9c'); // certainly not a SQLite file
     const std::string strNotDb = "sqlInitialize():sqlite3_exec(\"tables\")\nfile is not a database";
+    const std::string strNoOpen =
+        "sqlInitialize():sqlite3_open(\"avLedger.db\")\nunable to open database file";
+    // The file ("": the data folder itself), what it holds (SQL when it
+    // begins "CREATE", else its bytes; nullptr: it is not there), the error.
     const std::tuple<const char*, const char*, std::string> cases[] = {
-        {"avLedger.db", nullptr, strNotDb},
-        {"avCCD.db", nullptr, strNotDb},
+        {"avLedger.db", strJunk.c_str(), strNotDb},
+        {"avCCD.db", strJunk.c_str(), strNotDb},
         {"avLedger.db", "CREATE VIEW Flight AS SELECT 1 AS one",
          "sqlBuildTables():sqlite3_exec(ALTER TABLE Flight ADD iFltID INTEGER PRIMARY "
          "KEY;)\nCannot add a column to a view"},
+        {"", nullptr, strNoOpen},
+        {"", "not a directory", strNoOpen},
     };
-    for (const auto& [pszFile, pszSQL, strError] : cases) {
+    for (const auto& [pszFile, pszContent, strError] : cases) {
         SCOPED_TRACE(strError);
         avt::TempDirs dirs;
-        if (pszSQL)
-            avt::exec(dirs.etcFile(pszFile), pszSQL);
-        else
-            avt::writeFile(dirs.etcFile(pszFile), strJunk);
+        const fs::path path = *pszFile ? dirs.etcFile(pszFile) : dirs.etc();
+        const bool bSQL = pszContent && g_str_has_prefix(pszContent, "CREATE");
+        if (!*pszFile)
+            fs::remove_all(path);
+        if (bSQL)
+            avt::exec(path, pszContent);
+        else if (pszContent)
+            avt::writeFile(path, pszContent);
         EXPECT_FALSE(sqlInitialize());
         sqlClose();
         EXPECT_EQ(sqlLastError(), strError);
-        if (!pszSQL)
-            EXPECT_EQ(avt::readFile(dirs.etcFile(pszFile)), strJunk) << "left untouched";
-        else // the failed upgrade is undone whole: only the view is there
-            EXPECT_EQ(avt::value(dirs.etcFile(pszFile), "SELECT COUNT(*) FROM sqlite_master"), "1");
+        rcdMaint maint{};
+        EXPECT_FALSE(sqlLoadMaintRecord(&maint, 1)) << "nothing is read from no database";
+        if (bSQL) // the failed upgrade is undone whole: only the view is there
+            EXPECT_EQ(avt::value(path, "SELECT COUNT(*) FROM sqlite_master"), "1");
+        else if (pszContent)
+            EXPECT_EQ(avt::readFile(path), pszContent) << "left untouched";
+        else
+            EXPECT_FALSE(fs::exists(path));
         // A failing log database stops the start before the catalogue is opened.
         EXPECT_EQ(fs::exists(dirs.etcFile("avCCD.db")), !g_strcmp0(pszFile, "avCCD.db"));
     }
