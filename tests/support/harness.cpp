@@ -350,6 +350,26 @@ gboolean activateQuit(gpointer) {
     return FALSE;
 }
 
+// A modal dialog that no test answers would block the run until ctest's
+// timeout: after two seconds it fails the test and is cancelled.
+constexpr int kDialogGuardTicks = 8; // of 250 ms
+guint m_idDialogGuard = 0;
+
+gboolean guardDialogs(gpointer) {
+    static GtkDialog* s_pSeen = nullptr;
+    static int s_nTicks = 0;
+    GtkDialog* pDialog = m_lstPendingAnswers.empty() ? findModalDialog() : nullptr;
+    s_nTicks = pDialog && pDialog == s_pSeen ? s_nTicks + 1 : 0;
+    s_pSeen = pDialog;
+    if (pDialog && s_nTicks >= kDialogGuardTicks) {
+        ADD_FAILURE() << "a dialog nobody answers: "
+                      << stringProperty(G_OBJECT(pDialog), "secondary-text");
+        s_pSeen = nullptr;
+        gtk_dialog_response(pDialog, GTK_RESPONSE_CANCEL);
+    }
+    return G_SOURCE_CONTINUE;
+}
+
 } // namespace
 
 void answerNextDialog(int nResponse) {
@@ -429,6 +449,7 @@ bool waitUntil(const std::function<bool()>& bDone) {
 }
 
 void AppTest::SetUp() {
+    m_idDialogGuard = g_timeout_add(250, guardDialogs, nullptr);
     m_dirs = std::make_unique<TempDirs>();
     copyUiFile(*m_dirs);
     prepareData();
@@ -441,6 +462,7 @@ void AppTest::SetUp() {
 }
 
 void AppTest::TearDown() {
+    g_source_remove(m_idDialogGuard);
     cancelDialogAnswers();
     if (m_bRunning)
         quitProgram();
