@@ -23,7 +23,7 @@ GtkTreeModel* dueGetModel();
 
 // Columns of the window's store.
 enum _colDue {
-    DUE_ID_COL,     // guint: card or pilot ID; 0 on a section row
+    DUE_ID_COL,     // guint: card, pilot or defect ID; 0 on a section row
     DUE_KIND_COL,   // guint: a DUE_ROW_ kind
     DUE_NAME_COL,   // string, and the texts of dueLine in order
     DUE_PART_COL,   //
