@@ -91,6 +91,13 @@ class TwentyYearLog {
         if (!cmodLoadModel(SQL_NEW_ID))
             throw std::runtime_error("tree build cancelled");
     }
+    // Current, with the tree marked 10 hours and a month ahead.
+    void makeCurrentWithMark() {
+        if (makeCurrent() || cmodGetMarkHours() != 100) {
+            cmodSetMarkTime(100, 2u << 24 | 1u);
+            loadComponents();
+        }
+    }
     // What the program itself needs to start on this data.
     void prepareForProgram() {
         avt::copyUiFile(m_dirs);

@@ -16,13 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The due list looks 10 hours and a month ahead.
+// The log the due list is built from.
 avb::TwentyYearLog& dueLog() {
     static avb::TwentyYearLog s_log("ZK-DUE");
-    if (s_log.makeCurrent() || cmodGetMarkHours() != 100) {
-        cmodSetMarkTime(100, 2u << 24 | 1u);
-        s_log.loadComponents();
-    }
+    s_log.makeCurrentWithMark();
     return s_log;
 }
 

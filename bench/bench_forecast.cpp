@@ -17,10 +17,7 @@ namespace {
 
 avb::TwentyYearLog& forecastLog() {
     static avb::TwentyYearLog s_log("ZK-FCST");
-    if (s_log.makeCurrent() || cmodGetMarkHours() != 100) {
-        cmodSetMarkTime(100, 2u << 24 | 1u);
-        s_log.loadComponents();
-    }
+    s_log.makeCurrentWithMark();
     return s_log;
 }
 
